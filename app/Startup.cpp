@@ -1,0 +1,34 @@
+#include "app/Startup.h"
+
+#include "controls/PrinterSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace pit {
+
+bool EnsureDisplay(int argc, char* argv[])
+{
+    auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
+    if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (!std::strcmp(a, "--version") || !std::strcmp(a, "-v") || !std::strcmp(a, "--help") ||
+            !std::strcmp(a, "-h")) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            return true;
+        }
+    }
+    std::fprintf(stderr, "KEV_DUX: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+                         "Start it from a desktop session, or under a virtual display (Debian package xvfb): xvfb-run ./run.sh\n");
+    return false;
+}
+
+void StartWindowBuild()
+{
+    InstallDefaultPrinterProvider();
+}
+
+} // namespace pit

@@ -1,0 +1,50 @@
+// The one error type of file readers and writers: a cause number as the
+// Windows program reported it, the operating system's error and the path.
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <string>
+
+class QFileDevice;
+
+namespace pit {
+
+enum class FileCause : int {
+    None = 0,
+    Generic = 1,
+    FileNotFound = 2,
+    BadPath = 3,
+    AccessDenied = 5,
+    InvalidFile = 6,
+    BadSeek = 9,
+    HardIO = 10,
+    EndOfFile = 14,
+    DiskFull = 13,
+};
+
+class FileError : public std::exception {
+public:
+    FileError(FileCause cause, QString path = {}, int osError = 0, QString detail = {});
+
+    FileCause cause() const noexcept { return m_cause; }
+    int osError() const noexcept { return m_osError; }
+    const QString& path() const noexcept { return m_path; }
+    const QString& detail() const noexcept { return m_detail; }
+
+    // A bilingual one-line description naming the file and the problem.
+    QString message(bool english) const;
+    const char* what() const noexcept override { return m_what.c_str(); }
+
+    // The cause of a failed QFile/QSaveFile operation.
+    static FileError fromDevice(const QFileDevice& file, FileCause fallback = FileCause::Generic);
+
+private:
+    FileCause m_cause;
+    QString m_path;
+    int m_osError;
+    QString m_detail;
+    std::string m_what;
+};
+
+} // namespace pit

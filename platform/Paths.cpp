@@ -1,0 +1,71 @@
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace pit {
+
+namespace {
+
+QString homeOverride()
+{
+    const QByteArray home = qgetenv("KEV_DUX_HOME");
+    return home.isEmpty() ? QString() : QDir::cleanPath(QString::fromLocal8Bit(home));
+}
+
+QString executableDir()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+}
+
+} // namespace
+
+QString programDir()
+{
+    const QString home = homeOverride();
+    return home.isEmpty() ? executableDir() : home;
+}
+
+QString resourceDir()
+{
+    const QString home = homeOverride();
+    if (!home.isEmpty())
+        return home;
+    const QString exe = executableDir();
+    const QString shared = QDir::cleanPath(exe + QStringLiteral("/../share/kev-dux"));
+    // An installed program finds its resources in the shared data folder.
+    return QFileInfo::exists(shared) ? shared : exe;
+}
+
+QString stateDir()
+{
+    const QString home = homeOverride();
+    if (!home.isEmpty())
+        return home;
+    const QString exe = executableDir();
+    if (QFileInfo(exe).isWritable())
+        return exe;
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    if (dir.isEmpty())
+        dir = QDir::homePath() + QStringLiteral("/.config/kev-dux");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString tempDir()
+{
+    const QString dir = joinPath(stateDir(), QStringLiteral("Temp"));
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString joinPath(const QString& dir, const QString& name)
+{
+    return QDir(dir).filePath(name);
+}
+
+} // namespace pit

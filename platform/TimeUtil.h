@@ -1,0 +1,16 @@
+// Header times are UTC seconds since 1970, shown in local time.
+#pragma once
+
+#include <QDateTime>
+#include <cstdint>
+
+namespace pit {
+
+QDateTime utcSecondsToLocal(int64_t seconds);
+int64_t localToUtcSeconds(const QDateTime& local);
+
+// False for 0 and for a value whose local time lies outside 1970..2038
+// (or has fields out of range); else the local time goes to out.
+bool IsValidTimeValue(QDateTime& out, int32_t value);
+
+} // namespace pit

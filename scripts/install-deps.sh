@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing KEV_DUX needs on Debian 12.
+# Idempotent: quiet and quick when everything is present. Run as root (or with sudo).
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  cmake g++ ninja-build pkg-config
+  # Qt 6 (Core, Gui, Widgets, PrintSupport)
+  qt6-base-dev
+  # documents, workbooks, database
+  libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fonts: Chinese faces and the metric-compatible Arial
+  fonts-noto-cjk fonts-liberation2 fontconfig
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "install-deps: run as root to install: ${missing[*]}" >&2; exit 1; }
+  SUDO=sudo
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

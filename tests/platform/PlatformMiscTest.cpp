@@ -1,0 +1,143 @@
+#include "platform/AppContext.h"
+#include "platform/AtomicFile.h"
+#include "platform/Color.h"
+#include "platform/FileError.h"
+#include "platform/Metrics.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/TimeUtil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+using namespace pit;
+
+TEST(Numbers, AtoiAndAtofFollowTheCPrefixRules)
+{
+    EXPECT_EQ(atoiC("  -42abc"), -42);
+    EXPECT_EQ(atoiC("+7"), 7);
+    EXPECT_EQ(atoiC("x1"), 0);
+    EXPECT_EQ(atoiC("99999999999"), INT_MAX);
+    struct Case {
+        const char* text;
+        double value;
+        size_t used;
+    } cases[] = {
+        {"3.25", 3.25, 4},  {" -1.5e2x", -150.0, 7}, {".5", 0.5, 2},   {"7.", 7.0, 2}, {"1e", 1.0, 1},
+        {"0x10", 0.0, 1},   {"inf", 0.0, 0},          {"nan", 0.0, 0},  {"", 0.0, 0},   {"-", 0.0, 0},
+    };
+    for (const Case& c : cases) {
+        size_t used = 99;
+        EXPECT_DOUBLE_EQ(atofC(std::string_view(c.text), &used), c.value) << c.text;
+        EXPECT_EQ(used, c.used) << c.text;
+    }
+}
+
+TEST(Numbers, WholeTextParsingAndShortestFormatting)
+{
+    EXPECT_EQ(parseDouble(" 2.5 "), 2.5);
+    EXPECT_FALSE(parseDouble("2.5m"));
+    EXPECT_FALSE(parseDouble("1e999"));
+    EXPECT_EQ(parseInt("+12"), 12);
+    EXPECT_FALSE(parseInt("12.0"));
+    EXPECT_EQ(formatDouble(1.004), QStringLiteral("1.004"));
+    EXPECT_EQ(formatFloat32(0.1f), QStringLiteral("0.1"));
+    EXPECT_EQ(formatDouble(2.0), QStringLiteral("2"));
+}
+
+TEST(TimeUtil, LocalTimeIsShanghaiAndValidityIsChecked)
+{
+    const QDateTime t = utcSecondsToLocal(1700000000);
+    EXPECT_EQ(t.toString(Qt::ISODate), QStringLiteral("2023-11-15T06:13:20"));
+    EXPECT_EQ(localToUtcSeconds(t), 1700000000);
+    QDateTime out;
+    EXPECT_FALSE(IsValidTimeValue(out, 0));
+    EXPECT_TRUE(IsValidTimeValue(out, 1700000000));
+    EXPECT_EQ(out, t);
+}
+
+TEST(Color, ColorRefHoldsRedInTheLowByte)
+{
+    EXPECT_EQ(RGB(92, 132, 255), 0xFF845Cu);
+    EXPECT_EQ(toQColor(0xFF845C), QColor(92, 132, 255));
+    EXPECT_EQ(toColorRef(QColor(1, 2, 3)), RGB(1, 2, 3));
+}
+
+TEST(AtomicFile, ReplacesWholeFilesAndReportsCauses)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.bin");
+    writeFileAtomic(path, "first version");
+    writeFileAtomic(path, "2nd");
+    EXPECT_EQ(readWholeFile(path), QByteArray("2nd"));
+    try {
+        readWholeFile(dir.filePath("missing.DUX"));
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.cause(), FileCause::FileNotFound);
+        EXPECT_TRUE(e.message(true).contains("missing.DUX"));
+        EXPECT_TRUE(e.message(false).contains("missing.DUX"));
+    }
+    EXPECT_THROW(writeFileAtomic(dir.filePath("no/such/dir/x"), "x"), FileError);
+    EXPECT_EQ(readWholeFile(path), QByteArray("2nd"));
+}
+
+TEST(Paths, AllFoldersFollowTheHomeOverride)
+{
+    const QString home = QDir::cleanPath(QString::fromLocal8Bit(qgetenv("KEV_DUX_HOME")));
+    ASSERT_FALSE(home.isEmpty());
+    EXPECT_EQ(programDir(), home);
+    EXPECT_EQ(stateDir(), home);
+    EXPECT_EQ(resourceDir(), home);
+    EXPECT_EQ(tempDir(), home + QStringLiteral("/Temp"));
+    EXPECT_TRUE(QDir(tempDir()).exists());
+    EXPECT_EQ(joinPath(home + "/", "x.ini"), home + "/x.ini");
+}
+
+TEST(MessageSink, DefaultButtonsAndScriptedAnswers)
+{
+    EXPECT_EQ(defaultResultForType(MB_OK), IDOK);
+    EXPECT_EQ(defaultResultForType(MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+    EXPECT_EQ(defaultResultForType(MB_YESNO | MB_DEFBUTTON3), IDYES); // no third button: the first
+    EXPECT_EQ(buttonsForType(MB_ABORTRETRYIGNORE), (std::vector<int>{IDABORT, IDRETRY, IDIGNORE}));
+
+    ScriptedMessageSink sink;
+    sink.answers.push_back(IDNO);
+    AppContext ctx;
+    ctx.messages = &sink;
+    ctx.english = true;
+    EXPECT_EQ(ctx.message("中文", "English", "提示", "Tips", MB_YESNO), IDNO);
+    EXPECT_EQ(ctx.message("a", "b", "c", "d", MB_OKCANCEL), IDOK);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("English"));
+    EXPECT_EQ(sink.shown[0].caption, QStringLiteral("Tips"));
+}
+
+TEST(Metrics, ScaleAndTextSplitting)
+{
+    EXPECT_EQ(ScreenScalePercentFrom(1920, 1920), 100);
+    EXPECT_EQ(ScreenScalePercentFrom(2880, 1920), 150);
+    EXPECT_EQ(ScreenScalePercentFrom(100, 0), 100);
+    EXPECT_EQ(ScreenScalePercentFrom(0, 100), 100);
+    EXPECT_EQ(GetScreenScalePercent(), 100); // no GUI application here
+
+    auto measure = [](const QString& s) { return int(s.size()) * 10; };
+    struct Case {
+        const char* text;
+        int width;
+        const char *head, *rest;
+    } cases[] = {
+        {"abcdef", 35, "abc", "def"}, {"abcdef", 100, "abcdef", ""}, {"abcdef", 5, "abcdef", ""},
+        {"a", 1, "a", ""},            {"", 10, "", ""},
+    };
+    for (const Case& c : cases) {
+        QString head, rest = "stale";
+        EXPECT_EQ(SplitTextAtWidth(measure, c.text, rest, head, c.width), 1);
+        EXPECT_EQ(head, QString(c.head)) << c.text << " " << c.width;
+        EXPECT_EQ(rest, QString(c.rest)) << c.text << " " << c.width;
+    }
+    EXPECT_EQ(GetDefaultPrinterDC(), nullptr);
+}

@@ -1,0 +1,33 @@
+// The main of every test executable: pinned time zone, the program's state
+// folders in a temporary directory, and (for GUI tests) an offscreen QApplication.
+#include <QTemporaryDir>
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <gtest/gtest.h>
+
+#ifdef PIT_TEST_GUI
+#include <QApplication>
+#endif
+
+int main(int argc, char** argv)
+{
+    setenv("TZ", "Asia/Shanghai", 1);
+    tzset();
+#ifdef PIT_TEST_GUI
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+#endif
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 3;
+    const QByteArray path = home.path().toLocal8Bit();
+    setenv("KEV_DUX_HOME", path.constData(), 1);
+    setenv("HOME", path.constData(), 1);
+#ifdef PIT_TEST_GUI
+    QApplication app(argc, argv);
+#endif
+    std::setlocale(LC_NUMERIC, "C");
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

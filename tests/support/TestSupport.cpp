@@ -1,0 +1,51 @@
+#include "tests/support/TestSupport.h"
+
+#include "platform/Numbers.h"
+
+#include <QFile>
+#include <stdexcept>
+
+namespace pit::test {
+
+QString dataDir()
+{
+    return QStringLiteral(PIT_TEST_DATA_DIR);
+}
+
+std::vector<double> Csv::column(const QString& name) const
+{
+    const qsizetype c = header.indexOf(name);
+    if (c < 0)
+        throw std::runtime_error("no column " + name.toStdString());
+    std::vector<double> out;
+    for (const auto& r : rows)
+        out.push_back(r.at(size_t(c)));
+    return out;
+}
+
+Csv readCsv(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        throw std::runtime_error("cannot open " + path.toStdString());
+    Csv csv;
+    bool first = true;
+    while (!f.atEnd()) {
+        const QString line = QString::fromUtf8(f.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const QStringList cells = line.split(u',');
+        if (first) {
+            csv.header = cells;
+            first = false;
+            continue;
+        }
+        std::vector<double> row;
+        for (const QString& c : cells)
+            row.push_back(atofC(c));
+        csv.rows.push_back(std::move(row));
+    }
+    return csv;
+}
+
+} // namespace pit::test
