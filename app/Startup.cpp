@@ -8,8 +8,7 @@
 
 namespace pit {
 
-bool EnsureDisplay(int argc, char* argv[])
-{
+bool EnsureDisplay(int argc, char* argv[]) {
     auto set = [](const char* name) { return std::getenv(name) && *std::getenv(name); };
     if (set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY"))
         return true;
@@ -22,12 +21,12 @@ bool EnsureDisplay(int argc, char* argv[])
         }
     }
     std::fprintf(stderr, "KEV_DUX: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
-                         "Start it from a desktop session, or under a virtual display (Debian package xvfb): xvfb-run ./run.sh\n");
+                         "Start it from a desktop session, or under a virtual display (Debian package xvfb): "
+                         "xvfb-run ./run.sh\n");
     return false;
 }
 
-void StartWindowBuild()
-{
+void StartWindowBuild() {
     InstallDefaultPrinterProvider();
 }
 

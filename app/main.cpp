@@ -6,8 +6,7 @@
 #include <QMainWindow>
 #include <clocale>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (!pit::EnsureDisplay(argc, argv))
         return 2;
     QApplication app(argc, argv);

@@ -5,8 +5,7 @@
 #include <cmath>
 #include <vector>
 
-static void BM_SplineResample(benchmark::State& state)
-{
+static void BM_SplineResample(benchmark::State& state) {
     const int knots = int(state.range(0));
     std::vector<double> x(static_cast<size_t>(knots)), y(static_cast<size_t>(knots));
     for (int i = 0; i < knots; ++i) {

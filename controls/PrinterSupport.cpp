@@ -7,8 +7,7 @@
 
 namespace pit {
 
-void InstallDefaultPrinterProvider()
-{
+void InstallDefaultPrinterProvider() {
     SetDefaultPrinterProvider([]() -> std::unique_ptr<QPaintDevice> {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())

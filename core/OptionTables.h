@@ -17,16 +17,16 @@ struct NamedColor {
     const char* name;
 };
 
-int GradeCount();                  // 19: "C15" .. "C105"
+int GradeCount(); // 19: "C15" .. "C105"
 QString Grade(int index);
-int ClassCount();                  // 5: "I" .. "V"
+int ClassCount(); // 5: "I" .. "V"
 QString ClassName(int index);
 QString PileShape(int index, bool english); // 0 round, 1 square
-int InstrumentModelCount();        // 11
+int InstrumentModelCount();                 // 11
 QString InstrumentModel(int index);
-int TestStandardCount();           // 11
+int TestStandardCount(); // 11
 QString TestStandard(int index);
-int FontSizeCount();               // 23 in each table
+int FontSizeCount();                        // 23 in each table
 QString FontSizeName(int table, int index); // table 0 or 1
 std::span<const NamedColor> PickerColors();
 

@@ -5,8 +5,7 @@
 #include "platform/FileError.h"
 #include "platform/Numbers.h"
 
-bool FormatFloat(QString& text, float value, int decimals, bool plain)
-{
+bool FormatFloat(QString& text, float value, int decimals, bool plain) {
     if (decimals < 1 || decimals > 6)
         return false;
     const QByteArray format = QByteArray(plain ? "%." : "%-.") + QByteArray::number(decimals) + 'f';
@@ -14,12 +13,12 @@ bool FormatFloat(QString& text, float value, int decimals, bool plain)
     return true;
 }
 
-int ParseNumberChecked(const QString& text, float& out, const pit::AppContext& ctx)
-{
+int ParseNumberChecked(const QString& text, float& out, const pit::AppContext& ctx) {
     if (text.size() >= 120) {
-        ctx.message(QStringLiteral("您所输入的数据严重超出范围！程序将记录上次有效的数据"),
-                    QStringLiteral("The number you entered is far out of range! The last valid value is kept."),
-                    QStringLiteral("ERROR"), QStringLiteral("ERROR"), pit::MB_OK);
+        ctx.message(
+            QStringLiteral("您所输入的数据严重超出范围！程序将记录上次有效的数据"),
+            QStringLiteral("The number you entered is far out of range! The last valid value is kept."),
+            QStringLiteral("ERROR"), QStringLiteral("ERROR"), pit::MB_OK);
         return -1;
     }
     const QByteArray b = ctx.codePage->fromUnicode(text);
@@ -27,8 +26,7 @@ int ParseNumberChecked(const QString& text, float& out, const pit::AppContext& c
     return 1;
 }
 
-int PileClassFromText(const QString& text)
-{
+int PileClassFromText(const QString& text) {
     static const char* const kNames[] = {"I", "II", "III", "IV", "V"};
     for (int i = 0; i < 5; ++i)
         if (text == QLatin1String(kNames[i]))
@@ -36,18 +34,23 @@ int PileClassFromText(const QString& text)
     return 0;
 }
 
-void IntegrationStateText(QString& text, int state, bool english)
-{
+void IntegrationStateText(QString& text, int state, bool english) {
     switch (state) {
-    case -1: text = english ? QStringLiteral("differential Done") : QStringLiteral("已微分"); break;
-    case 0: text = english ? QStringLiteral("Not Handle") : QStringLiteral("未操作"); break;
-    case 1: text = english ? QStringLiteral("Integral Done") : QStringLiteral("已积分"); break;
-    default: break;
+    case -1:
+        text = english ? QStringLiteral("differential Done") : QStringLiteral("已微分");
+        break;
+    case 0:
+        text = english ? QStringLiteral("Not Handle") : QStringLiteral("未操作");
+        break;
+    case 1:
+        text = english ? QStringLiteral("Integral Done") : QStringLiteral("已积分");
+        break;
+    default:
+        break;
     }
 }
 
-bool CPitRecordArray::SaveToFile(const QString& path) const
-{
+bool CPitRecordArray::SaveToFile(const QString& path) const {
     if (m_records.empty())
         return false;
     QByteArray bytes;

@@ -2,8 +2,7 @@
 
 namespace pit {
 
-int AppContext::message(const QString& text, const QString& caption, unsigned type) const
-{
+int AppContext::message(const QString& text, const QString& caption, unsigned type) const {
     if (!messages)
         return defaultResultForType(type);
     return messages->show(text, caption, type);

@@ -11,8 +11,8 @@
 namespace pit {
 
 struct AppContext {
-    bool english = false;     // English interface (else Chinese)
-    bool interactive = true;  // false in the batch report mode
+    bool english = false;    // English interface (else Chinese)
+    bool interactive = true; // false in the batch report mode
     const CodePage* codePage = &CodePage::system();
     MessageSink* messages = nullptr;
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
@@ -22,8 +22,7 @@ struct AppContext {
     // Shows a message through the sink; without a sink the default button answers.
     int message(const QString& text, const QString& caption, unsigned type) const;
     int message(const QString& zh, const QString& en, const QString& captionZh, const QString& captionEn,
-                unsigned type) const
-    {
+                unsigned type) const {
         return message(tr(zh, en), tr(captionZh, captionEn), type);
     }
 };

@@ -55,8 +55,7 @@ public:
 
 private:
     void need(size_t n) const;
-    template <typename T> T get()
-    {
+    template <typename T> T get() {
         need(sizeof(T));
         T v;
         std::memcpy(&v, m_data.data() + m_pos, sizeof(T));
@@ -100,8 +99,7 @@ public:
     void archiveString(const QString& text, const CodePage& cp);
 
 private:
-    template <typename T> void put(T v)
-    {
+    template <typename T> void put(T v) {
         char b[sizeof(T)];
         std::memcpy(b, &v, sizeof(T));
         m_data.append(b, sizeof(T));

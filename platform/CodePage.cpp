@@ -11,8 +11,7 @@ namespace {
 struct IconvHandle {
     iconv_t cd = reinterpret_cast<iconv_t>(-1);
     IconvHandle(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-    ~IconvHandle()
-    {
+    ~IconvHandle() {
         if (ok())
             iconv_close(cd);
     }
@@ -22,8 +21,7 @@ struct IconvHandle {
 
 // Converts one UTF-16 code point sequence; returns false when the code page
 // cannot represent it.
-bool encodeOne(IconvHandle& h, const char16_t* units, size_t count, QByteArray& out)
-{
+bool encodeOne(IconvHandle& h, const char16_t* units, size_t count, QByteArray& out) {
     char buf[16];
     char* in = reinterpret_cast<char*>(const_cast<char16_t*>(units));
     size_t inLeft = count * 2;
@@ -39,8 +37,7 @@ bool encodeOne(IconvHandle& h, const char16_t* units, size_t count, QByteArray& 
     return true;
 }
 
-CodePage& systemPage()
-{
+CodePage& systemPage() {
     static CodePage page;
     return page;
 }
@@ -49,13 +46,11 @@ CodePage& systemPage()
 
 CodePage::CodePage(QByteArray name) : m_name(std::move(name)) {}
 
-QByteArray CodePage::fromUnicode(const QString& text) const
-{
+QByteArray CodePage::fromUnicode(const QString& text) const {
     return fromUnicodeLimited(text, size_t(-1));
 }
 
-QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) const
-{
+QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) const {
     QByteArray out;
     out.reserve(qMin<qsizetype>(text.size() * 2, qsizetype(qMin<size_t>(maxBytes, 1 << 20))));
     IconvHandle h(m_name.constData(), "UTF-16LE");
@@ -63,7 +58,8 @@ QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) co
     const qsizetype n = text.size();
     QByteArray one;
     for (qsizetype i = 0; i < n;) {
-        const qsizetype len = (QChar::isHighSurrogate(u[i]) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) ? 2 : 1;
+        const qsizetype len =
+            (QChar::isHighSurrogate(u[i]) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) ? 2 : 1;
         one.clear();
         if (u[i] < 0x80) {
             one.append(char(u[i]));
@@ -78,8 +74,7 @@ QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) co
     return out;
 }
 
-QString CodePage::toUnicode(const char* bytes, size_t n) const
-{
+QString CodePage::toUnicode(const char* bytes, size_t n) const {
     IconvHandle h("UTF-16LE", m_name.constData());
     if (!h.ok())
         return QString::fromLatin1(bytes, qsizetype(n));
@@ -92,7 +87,8 @@ QString CodePage::toUnicode(const char* bytes, size_t n) const
         char* o = reinterpret_cast<char*>(buf.get());
         size_t outLeft = (n + 4) * 2;
         const size_t r = iconv(h.cd, &in, &inLeft, &o, &outLeft);
-        out.append(reinterpret_cast<const QChar*>(buf.get()), qsizetype((reinterpret_cast<char16_t*>(o) - buf.get())));
+        out.append(reinterpret_cast<const QChar*>(buf.get()),
+                   qsizetype((reinterpret_cast<char16_t*>(o) - buf.get())));
         if (r == size_t(-1)) {
             if (errno == EILSEQ || errno == EINVAL) {
                 // An invalid or incomplete sequence: one replacement, skip one byte.
@@ -108,8 +104,7 @@ QString CodePage::toUnicode(const char* bytes, size_t n) const
     return out;
 }
 
-size_t CodePage::boundaryAtOrBefore(const QByteArray& bytes, size_t maxBytes) const
-{
+size_t CodePage::boundaryAtOrBefore(const QByteArray& bytes, size_t maxBytes) const {
     if (size_t(bytes.size()) <= maxBytes)
         return size_t(bytes.size());
     // Re-encoding the decoded prefix keeps only whole characters.
@@ -117,13 +112,11 @@ size_t CodePage::boundaryAtOrBefore(const QByteArray& bytes, size_t maxBytes) co
     return size_t(fromUnicodeLimited(text, maxBytes).size());
 }
 
-const CodePage& CodePage::system()
-{
+const CodePage& CodePage::system() {
     return systemPage();
 }
 
-void CodePage::setSystem(const QByteArray& name)
-{
+void CodePage::setSystem(const QByteArray& name) {
     systemPage() = CodePage(name);
 }
 

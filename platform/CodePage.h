@@ -20,7 +20,9 @@ public:
     QByteArray fromUnicodeLimited(const QString& text, size_t maxBytes) const;
     // Invalid byte sequences become U+FFFD.
     QString toUnicode(const char* bytes, size_t n) const;
-    QString toUnicode(const QByteArray& bytes) const { return toUnicode(bytes.constData(), size_t(bytes.size())); }
+    QString toUnicode(const QByteArray& bytes) const {
+        return toUnicode(bytes.constData(), size_t(bytes.size()));
+    }
 
     // The longest prefix of bytes that ends on a character boundary and fits maxBytes.
     size_t boundaryAtOrBefore(const QByteArray& bytes, size_t maxBytes) const;

@@ -12,8 +12,7 @@ namespace pit {
 
 namespace {
 
-bool isValidUtf8(const QByteArray& b)
-{
+bool isValidUtf8(const QByteArray& b) {
     const auto* p = reinterpret_cast<const unsigned char*>(b.constData());
     const qsizetype n = b.size();
     for (qsizetype i = 0; i < n;) {
@@ -46,16 +45,14 @@ bool isValidUtf8(const QByteArray& b)
     return true;
 }
 
-bool isAscii(const QByteArray& b)
-{
+bool isAscii(const QByteArray& b) {
     for (char c : b)
         if (static_cast<unsigned char>(c) >= 0x80)
             return false;
     return true;
 }
 
-QString stripQuotes(QString v)
-{
+QString stripQuotes(QString v) {
     if (v.size() >= 2 && (v.front() == u'"' || v.front() == u'\'') && v.back() == v.front())
         return v.mid(1, v.size() - 2);
     return v;
@@ -63,8 +60,7 @@ QString stripQuotes(QString v)
 
 } // namespace
 
-IniFile::Line IniFile::parse(const QString& text)
-{
+IniFile::Line IniFile::parse(const QString& text) {
     Line line{text, 0, {}};
     const QString t = text.trimmed();
     if (t.startsWith(u'[')) {
@@ -83,8 +79,7 @@ IniFile::Line IniFile::parse(const QString& text)
     return line;
 }
 
-bool IniFile::load(const QString& path)
-{
+bool IniFile::load(const QString& path) {
     m_lines.clear();
     m_encoding = Encoding::Gb18030;
     QFile f(path);
@@ -94,8 +89,7 @@ bool IniFile::load(const QString& path)
     return true;
 }
 
-void IniFile::loadFromBytes(const QByteArray& bytes)
-{
+void IniFile::loadFromBytes(const QByteArray& bytes) {
     m_lines.clear();
     QString text;
     if (bytes.startsWith("\xFF\xFE")) {
@@ -125,46 +119,46 @@ void IniFile::loadFromBytes(const QByteArray& bytes)
     }
 }
 
-QByteArray IniFile::toBytes() const
-{
+QByteArray IniFile::toBytes() const {
     QString text;
     for (const Line& l : m_lines) {
         text += l.text;
         text += QStringLiteral("\r\n");
     }
     switch (m_encoding) {
-    case Encoding::Utf16Le: return QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE)(text);
-    case Encoding::Utf16Be: return QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE)(text);
-    case Encoding::Utf8Bom: return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
-    case Encoding::Utf8: return text.toUtf8();
-    case Encoding::Gb18030: break;
+    case Encoding::Utf16Le:
+        return QByteArray("\xFF\xFE") + QStringEncoder(QStringEncoder::Utf16LE)(text);
+    case Encoding::Utf16Be:
+        return QByteArray("\xFE\xFF") + QStringEncoder(QStringEncoder::Utf16BE)(text);
+    case Encoding::Utf8Bom:
+        return QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    case Encoding::Utf8:
+        return text.toUtf8();
+    case Encoding::Gb18030:
+        break;
     }
     return CodePage("GB18030").fromUnicode(text);
 }
 
-void IniFile::save(const QString& path) const
-{
+void IniFile::save(const QString& path) const {
     writeFileAtomic(path, toBytes());
 }
 
-int IniFile::findSection(const QString& section) const
-{
+int IniFile::findSection(const QString& section) const {
     for (size_t i = 0; i < m_lines.size(); ++i)
         if (m_lines[i].kind == 1 && m_lines[i].name.compare(section, Qt::CaseInsensitive) == 0)
             return int(i);
     return -1;
 }
 
-int IniFile::sectionEnd(int sectionLine) const
-{
+int IniFile::sectionEnd(int sectionLine) const {
     size_t i = size_t(sectionLine) + 1;
     while (i < m_lines.size() && m_lines[i].kind != 1)
         ++i;
     return int(i);
 }
 
-int IniFile::findKey(int sectionLine, const QString& key) const
-{
+int IniFile::findKey(int sectionLine, const QString& key) const {
     if (sectionLine < 0)
         return -1;
     const int end = sectionEnd(sectionLine);
@@ -174,15 +168,15 @@ int IniFile::findKey(int sectionLine, const QString& key) const
     return -1;
 }
 
-bool IniFile::hasSection(const QString& section) const { return findSection(section) >= 0; }
+bool IniFile::hasSection(const QString& section) const {
+    return findSection(section) >= 0;
+}
 
-bool IniFile::hasKey(const QString& section, const QString& key) const
-{
+bool IniFile::hasKey(const QString& section, const QString& key) const {
     return findKey(findSection(section), key) >= 0;
 }
 
-QStringList IniFile::sections() const
-{
+QStringList IniFile::sections() const {
     QStringList out;
     for (const Line& l : m_lines)
         if (l.kind == 1)
@@ -190,8 +184,7 @@ QStringList IniFile::sections() const
     return out;
 }
 
-QStringList IniFile::keys(const QString& section) const
-{
+QStringList IniFile::keys(const QString& section) const {
     QStringList out;
     const int s = findSection(section);
     if (s < 0)
@@ -203,8 +196,7 @@ QStringList IniFile::keys(const QString& section) const
     return out;
 }
 
-QString IniFile::readString(const QString& section, const QString& key, const QString& def) const
-{
+QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const int k = findKey(findSection(section), key);
     if (k < 0)
         return def;
@@ -213,16 +205,14 @@ QString IniFile::readString(const QString& section, const QString& key, const QS
     return v.isEmpty() ? def : v;
 }
 
-int IniFile::readInt(const QString& section, const QString& key, int def) const
-{
+int IniFile::readInt(const QString& section, const QString& key, int def) const {
     const QString v = readString(section, key);
     if (v.isEmpty())
         return def;
     return atoiC(v.toLatin1().constData());
 }
 
-void IniFile::writeString(const QString& section, const QString& key, const QString& value)
-{
+void IniFile::writeString(const QString& section, const QString& key, const QString& value) {
     const QString text = key + u'=' + value;
     int s = findSection(section);
     if (s < 0) {
@@ -242,41 +232,37 @@ void IniFile::writeString(const QString& section, const QString& key, const QStr
     m_lines.insert(m_lines.begin() + at, parse(text));
 }
 
-void IniFile::writeInt(const QString& section, const QString& key, int value)
-{
+void IniFile::writeInt(const QString& section, const QString& key, int value) {
     writeString(section, key, QString::number(value));
 }
 
-void IniFile::removeKey(const QString& section, const QString& key)
-{
+void IniFile::removeKey(const QString& section, const QString& key) {
     const int k = findKey(findSection(section), key);
     if (k >= 0)
         m_lines.erase(m_lines.begin() + k);
 }
 
-void IniFile::removeSection(const QString& section)
-{
+void IniFile::removeSection(const QString& section) {
     const int s = findSection(section);
     if (s >= 0)
         m_lines.erase(m_lines.begin() + s, m_lines.begin() + sectionEnd(s));
 }
 
-QString ReadProfileString(const QString& path, const QString& section, const QString& key, const QString& def)
-{
+QString ReadProfileString(const QString& path, const QString& section, const QString& key,
+                          const QString& def) {
     IniFile ini;
     ini.load(path);
     return ini.readString(section, key, def);
 }
 
-int ReadProfileInt(const QString& path, const QString& section, const QString& key, int def)
-{
+int ReadProfileInt(const QString& path, const QString& section, const QString& key, int def) {
     IniFile ini;
     ini.load(path);
     return ini.readInt(section, key, def);
 }
 
-void WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value)
-{
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value) {
     IniFile ini;
     ini.load(path);
     ini.writeString(section, key, value);

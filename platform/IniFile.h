@@ -48,9 +48,9 @@ public:
 
 private:
     struct Line {
-        QString text;   // the line as read or written, without its end of line
-        int kind = 0;   // 0 other, 1 section header, 2 key=value
-        QString name;   // section name or key, trimmed
+        QString text; // the line as read or written, without its end of line
+        int kind = 0; // 0 other, 1 section header, 2 key=value
+        QString name; // section name or key, trimmed
     };
     int findSection(const QString& section) const;
     int findKey(int sectionLine, const QString& key) const;
@@ -62,9 +62,11 @@ private:
 };
 
 // Reads one value without keeping the file (GetPrivateProfileString).
-QString ReadProfileString(const QString& path, const QString& section, const QString& key, const QString& def = {});
+QString ReadProfileString(const QString& path, const QString& section, const QString& key,
+                          const QString& def = {});
 int ReadProfileInt(const QString& path, const QString& section, const QString& key, int def);
 // Changes one value and rewrites the file (WritePrivateProfileString).
-void WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value);
+void WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value);
 
 } // namespace pit

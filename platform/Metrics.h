@@ -8,7 +8,6 @@
 
 class QFontMetrics;
 
-
 namespace pit {
 
 // The desktop scaling in percent (physical to logical pixels of the primary

@@ -9,13 +9,16 @@ namespace pit {
 
 namespace {
 
-bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
-int atoiC(const char* text)
-{
+int atoiC(const char* text) {
     if (!text)
         return 0;
     const char* p = text;
@@ -39,10 +42,11 @@ int atoiC(const char* text)
     return int(v);
 }
 
-int atoiC(const QString& text) { return atoiC(text.toLatin1().constData()); }
+int atoiC(const QString& text) {
+    return atoiC(text.toLatin1().constData());
+}
 
-double atofC(std::string_view s, size_t* consumed)
-{
+double atofC(std::string_view s, size_t* consumed) {
     size_t i = 0;
     const size_t n = s.size();
     while (i < n && isSpace(s[i]))
@@ -83,7 +87,8 @@ double atofC(std::string_view s, size_t* consumed)
         // As strtod: overflow gives infinity, underflow zero.
         const std::string_view mantissaAndExp = s.substr(start, end - start);
         const size_t e = mantissaAndExp.find_first_of("eE");
-        const bool negativeExp = e != std::string_view::npos && e + 1 < mantissaAndExp.size() && mantissaAndExp[e + 1] == '-';
+        const bool negativeExp =
+            e != std::string_view::npos && e + 1 < mantissaAndExp.size() && mantissaAndExp[e + 1] == '-';
         v = negativeExp ? 0.0 : HUGE_VAL;
     }
     if (consumed)
@@ -91,14 +96,12 @@ double atofC(std::string_view s, size_t* consumed)
     return neg ? -v : v;
 }
 
-double atofC(const QString& text, size_t* consumed)
-{
+double atofC(const QString& text, size_t* consumed) {
     const QByteArray b = text.toLatin1();
     return atofC(std::string_view(b.constData(), size_t(b.size())), consumed);
 }
 
-std::optional<double> parseDouble(const QString& text)
-{
+std::optional<double> parseDouble(const QString& text) {
     const QByteArray b = text.trimmed().toLatin1();
     if (b.isEmpty())
         return std::nullopt;
@@ -109,8 +112,7 @@ std::optional<double> parseDouble(const QString& text)
     return v;
 }
 
-std::optional<int> parseInt(const QString& text)
-{
+std::optional<int> parseInt(const QString& text) {
     const QByteArray b = text.trimmed().toLatin1();
     const char* first = b.constData();
     const char* last = first + b.size();
@@ -123,15 +125,13 @@ std::optional<int> parseInt(const QString& text)
     return v;
 }
 
-QString formatDouble(double v)
-{
+QString formatDouble(double v) {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, v);
     return QString::fromLatin1(buf, qsizetype(r.ptr - buf));
 }
 
-QString formatFloat32(float v)
-{
+QString formatFloat32(float v) {
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, v);
     return QString::fromLatin1(buf, qsizetype(r.ptr - buf));

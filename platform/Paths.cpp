@@ -9,14 +9,12 @@ namespace pit {
 
 namespace {
 
-QString homeOverride()
-{
+QString homeOverride() {
     const QByteArray home = qgetenv("KEV_DUX_HOME");
     return home.isEmpty() ? QString() : QDir::cleanPath(QString::fromLocal8Bit(home));
 }
 
-QString executableDir()
-{
+QString executableDir() {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
@@ -24,14 +22,12 @@ QString executableDir()
 
 } // namespace
 
-QString programDir()
-{
+QString programDir() {
     const QString home = homeOverride();
     return home.isEmpty() ? executableDir() : home;
 }
 
-QString resourceDir()
-{
+QString resourceDir() {
     const QString home = homeOverride();
     if (!home.isEmpty())
         return home;
@@ -41,8 +37,7 @@ QString resourceDir()
     return QFileInfo::exists(shared) ? shared : exe;
 }
 
-QString stateDir()
-{
+QString stateDir() {
     const QString home = homeOverride();
     if (!home.isEmpty())
         return home;
@@ -56,15 +51,13 @@ QString stateDir()
     return dir;
 }
 
-QString tempDir()
-{
+QString tempDir() {
     const QString dir = joinPath(stateDir(), QStringLiteral("Temp"));
     QDir().mkpath(dir);
     return dir;
 }
 
-QString joinPath(const QString& dir, const QString& name)
-{
+QString joinPath(const QString& dir, const QString& name) {
     return QDir(dir).filePath(name);
 }
 

@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-CubicSpline::CubicSpline(const double* x, const double* y, int count)
-{
+CubicSpline::CubicSpline(const double* x, const double* y, int count) {
     if (!x || !y || count < 3)
         return;
     m_n = count - 1;
@@ -13,8 +12,7 @@ CubicSpline::CubicSpline(const double* x, const double* y, int count)
     m_ok = Build();
 }
 
-bool CubicSpline::Build()
-{
+bool CubicSpline::Build() {
     const int n = m_n;
     m_h.assign(size_t(n) + 1, 0.0);
     for (int i = 1; i <= n; ++i) {
@@ -56,8 +54,7 @@ bool CubicSpline::Build()
     return true;
 }
 
-bool CubicSpline::Evaluate(double t, double& out) const
-{
+bool CubicSpline::Evaluate(double t, double& out) const {
     if (!m_ok)
         return false;
     int j;
@@ -77,8 +74,7 @@ bool CubicSpline::Evaluate(double t, double& out) const
     return std::isfinite(out);
 }
 
-bool CubicSpline::Resample(int P, double* outX, double* outY) const
-{
+bool CubicSpline::Resample(int P, double* outX, double* outY) const {
     if (!m_ok || P < 2 || !outX || !outY)
         return false;
     const double step = (m_x.back() - m_x.front()) / (P - 1);

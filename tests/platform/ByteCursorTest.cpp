@@ -7,8 +7,7 @@ using namespace pit;
 
 namespace {
 
-QByteArray bytes(std::initializer_list<int> b)
-{
+QByteArray bytes(std::initializer_list<int> b) {
     QByteArray out;
     for (int v : b)
         out.append(char(v));
@@ -17,8 +16,7 @@ QByteArray bytes(std::initializer_list<int> b)
 
 } // namespace
 
-TEST(ByteReader, ReadsLittleEndianScalars)
-{
+TEST(ByteReader, ReadsLittleEndianScalars) {
     ByteWriter w;
     w.i8(-2);
     w.i16(-12345);
@@ -38,8 +36,7 @@ TEST(ByteReader, ReadsLittleEndianScalars)
     EXPECT_TRUE(r.atEnd());
 }
 
-TEST(ByteReader, RefusesReadsPastTheEndWithoutMoving)
-{
+TEST(ByteReader, RefusesReadsPastTheEndWithoutMoving) {
     const QByteArray data = bytes({1, 2, 3});
     ByteReader r(data, QStringLiteral("x.DUX"));
     r.skip(1);
@@ -56,8 +53,7 @@ TEST(ByteReader, RefusesReadsPastTheEndWithoutMoving)
     EXPECT_THROW(r.u8(), FileError);
 }
 
-TEST(ArchiveString, RoundTripsEmptyAsciiAndChinese)
-{
+TEST(ArchiveString, RoundTripsEmptyAsciiAndChinese) {
     const CodePage cp;
     for (const QString& s : {QString(), QStringLiteral("KEV-DUX"), QStringLiteral("桩号A-1 工程")}) {
         ByteWriter w;
@@ -73,8 +69,7 @@ TEST(ArchiveString, RoundTripsEmptyAsciiAndChinese)
     EXPECT_EQ(w.data(), bytes({1, 0, 0, 0, 0})); // an empty text is one NUL
 }
 
-TEST(ArchiveString, RefusesNegativeAndOversizedCounts)
-{
+TEST(ArchiveString, RefusesNegativeAndOversizedCounts) {
     const CodePage cp;
     for (const QByteArray& data : {bytes({0xFF, 0xFF, 0xFF, 0xFF, 'a'}), bytes({5, 0, 0, 0, 'a', 'b', 0}),
                                    bytes({0, 0, 0, 0x7F}), bytes({1, 0})}) {
@@ -88,8 +83,7 @@ TEST(ArchiveString, RefusesNegativeAndOversizedCounts)
     }
 }
 
-TEST(FixedFields, TextIsCutAtACharacterBoundaryAndZeroFilled)
-{
+TEST(FixedFields, TextIsCutAtACharacterBoundaryAndZeroFilled) {
     const CodePage cp;
     ByteWriter w;
     w.fixedText(QStringLiteral("桩号桩号"), 6, cp); // 8 bytes of GBK into 5 + NUL

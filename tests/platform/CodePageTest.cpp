@@ -4,22 +4,19 @@
 
 using namespace pit;
 
-TEST(CodePage, EncodesKnownChineseTextAsGbk)
-{
+TEST(CodePage, EncodesKnownChineseTextAsGbk) {
     const CodePage cp;
     EXPECT_EQ(cp.fromUnicode(QStringLiteral("桩号")).toHex(), QByteArray("d7aebac5"));
     EXPECT_EQ(cp.toUnicode(QByteArray::fromHex("d7aebac5")), QStringLiteral("桩号"));
     EXPECT_EQ(cp.fromUnicode(QStringLiteral("A桩1")).toHex(), QByteArray("41d7ae31"));
 }
 
-TEST(CodePage, UnrepresentableCharactersBecomeQuestionMarks)
-{
+TEST(CodePage, UnrepresentableCharactersBecomeQuestionMarks) {
     const CodePage cp;
     EXPECT_EQ(cp.fromUnicode(QStringLiteral("a\U0001F600b")), QByteArray("a?b"));
 }
 
-TEST(CodePage, InvalidBytesDecodeToReplacementCharacters)
-{
+TEST(CodePage, InvalidBytesDecodeToReplacementCharacters) {
     const CodePage cp;
     const QString s = cp.toUnicode(QByteArray::fromHex("41ff42"));
     EXPECT_EQ(s.front(), u'A');
@@ -27,15 +24,14 @@ TEST(CodePage, InvalidBytesDecodeToReplacementCharacters)
     EXPECT_TRUE(s.contains(QChar(QChar::ReplacementCharacter)));
 }
 
-TEST(CodePage, LimitedEncodingCutsOnlyBetweenCharacters)
-{
+TEST(CodePage, LimitedEncodingCutsOnlyBetweenCharacters) {
     const CodePage cp;
     struct Case {
         const char16_t* text;
         size_t limit;
         const char* hex;
     } cases[] = {
-        {u"桩号", 4, "d7aebac5"}, {u"桩号", 3, "d7ae"}, {u"桩号", 1, ""},
+        {u"桩号", 4, "d7aebac5"}, {u"桩号", 3, "d7ae"},  {u"桩号", 1, ""},
         {u"a桩", 2, "61"},        {u"a桩", 3, "61d7ae"}, {u"abc", 0, ""},
     };
     for (const Case& c : cases)
@@ -44,8 +40,7 @@ TEST(CodePage, LimitedEncodingCutsOnlyBetweenCharacters)
     EXPECT_EQ(cp.boundaryAtOrBefore(QByteArray::fromHex("61d7aebac5"), 4), 3u);
 }
 
-TEST(CodePage, TrailByte5CStaysInsideItsCharacter)
-{
+TEST(CodePage, TrailByte5CStaysInsideItsCharacter) {
     // GBK trail bytes may equal '\\' (0x5C); such a pair is one character.
     const CodePage cp;
     const QByteArray pair = QByteArray::fromHex("815c");

@@ -1,5 +1,5 @@
-#include "platform/CodePage.h"
 #include "platform/IniFile.h"
+#include "platform/CodePage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,8 +9,7 @@ using namespace pit;
 
 namespace {
 
-IniFile fromText(const char* text)
-{
+IniFile fromText(const char* text) {
     IniFile ini;
     ini.loadFromBytes(QByteArray(text));
     return ini;
@@ -33,38 +32,37 @@ const char* kSample = "; comment\r\n"
 
 } // namespace
 
-TEST(IniFile, ReadSemantics)
-{
+TEST(IniFile, ReadSemantics) {
     const IniFile ini = fromText(kSample);
     struct Case {
         const char *section, *key, *def, *expected;
     } cases[] = {
-        {"DocInfo", "m_nShowStyle", "d", "3"},          // trimmed; first match wins over the later duplicate
-        {"DOCINFO", "M_nShowStyle", "d", "3"},          // case-insensitive section and key
-        {"DocInfo", "m_strTitle", "d", "  quoted  "},   // one pair of quotes stripped, inside kept
-        {"DocInfo", "single", "d", "x"},                // single quotes too
-        {"DocInfo", "m_strEmpty", "dflt", "dflt"},      // empty value gives the default
-        {"DocInfo", "missing", "dflt", "dflt"},         // missing key
-        {"Nowhere", "m_nShowStyle", "dflt", "dflt"},    // missing section
-        {"DocInfo", "second", "d", "d"},                // only the first section of a name is searched
-        {"stCurvePara", "wave", "d", "0,0,255"},        // section name trimmed
+        {"DocInfo", "m_nShowStyle", "d", "3"},        // trimmed; first match wins over the later duplicate
+        {"DOCINFO", "M_nShowStyle", "d", "3"},        // case-insensitive section and key
+        {"DocInfo", "m_strTitle", "d", "  quoted  "}, // one pair of quotes stripped, inside kept
+        {"DocInfo", "single", "d", "x"},              // single quotes too
+        {"DocInfo", "m_strEmpty", "dflt", "dflt"},    // empty value gives the default
+        {"DocInfo", "missing", "dflt", "dflt"},       // missing key
+        {"Nowhere", "m_nShowStyle", "dflt", "dflt"},  // missing section
+        {"DocInfo", "second", "d", "d"},              // only the first section of a name is searched
+        {"stCurvePara", "wave", "d", "0,0,255"},      // section name trimmed
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ini.readString(c.section, c.key, c.def), QString::fromUtf8(c.expected)) << c.section << "/" << c.key;
+        EXPECT_EQ(ini.readString(c.section, c.key, c.def), QString::fromUtf8(c.expected))
+            << c.section << "/" << c.key;
 
     EXPECT_EQ(ini.readInt("DocInfo", "m_nShowStyle", 7), 3);
-    EXPECT_EQ(ini.readInt("DocInfo", "m_nNeg", 7), -12);    // leading integer
-    EXPECT_EQ(ini.readInt("DocInfo", "m_nText", 7), 0);     // no digits: 0
-    EXPECT_EQ(ini.readInt("DocInfo", "m_strEmpty", 7), 7);  // empty: default
+    EXPECT_EQ(ini.readInt("DocInfo", "m_nNeg", 7), -12);   // leading integer
+    EXPECT_EQ(ini.readInt("DocInfo", "m_nText", 7), 0);    // no digits: 0
+    EXPECT_EQ(ini.readInt("DocInfo", "m_strEmpty", 7), 7); // empty: default
     EXPECT_EQ(ini.readInt("DocInfo", "missing", 7), 7);
 }
 
-TEST(IniFile, WritesChangeTheFileInPlace)
-{
+TEST(IniFile, WritesChangeTheFileInPlace) {
     IniFile ini = fromText(kSample);
-    ini.writeString("docinfo", "M_NSHOWSTYLE", "5");    // replaces the first match, keeps the rest
-    ini.writeString("DocInfo", "added", "1");           // appended after the section's last non-blank line
-    ini.writeString("NewSection", "k", "v");            // new section at the end
+    ini.writeString("docinfo", "M_NSHOWSTYLE", "5"); // replaces the first match, keeps the rest
+    ini.writeString("DocInfo", "added", "1");        // appended after the section's last non-blank line
+    ini.writeString("NewSection", "k", "v");         // new section at the end
     const QByteArray out = ini.toBytes();
     EXPECT_EQ(out, QByteArray("; comment\r\n"
                               "[DocInfo]\r\n"
@@ -89,8 +87,7 @@ TEST(IniFile, WritesChangeTheFileInPlace)
     EXPECT_FALSE(ini.hasSection("NewSection"));
 }
 
-TEST(IniFile, DetectsAndKeepsTheEncoding)
-{
+TEST(IniFile, DetectsAndKeepsTheEncoding) {
     const QString zh = QStringLiteral("工程");
     struct Case {
         QByteArray bytes;
@@ -118,8 +115,7 @@ TEST(IniFile, DetectsAndKeepsTheEncoding)
     }
 }
 
-TEST(IniFile, NewFileIsGbkCompatibleAndSavedAtomically)
-{
+TEST(IniFile, NewFileIsGbkCompatibleAndSavedAtomically) {
     QTemporaryDir dir;
     const QString path = dir.filePath("DuxConfig.xml");
     WriteProfileString(path, "DocInfo", "m_strProject", QStringLiteral("桩号"));

@@ -15,8 +15,7 @@
 
 using namespace pit;
 
-TEST(Numbers, AtoiAndAtofFollowTheCPrefixRules)
-{
+TEST(Numbers, AtoiAndAtofFollowTheCPrefixRules) {
     EXPECT_EQ(atoiC("  -42abc"), -42);
     EXPECT_EQ(atoiC("+7"), 7);
     EXPECT_EQ(atoiC("x1"), 0);
@@ -26,8 +25,8 @@ TEST(Numbers, AtoiAndAtofFollowTheCPrefixRules)
         double value;
         size_t used;
     } cases[] = {
-        {"3.25", 3.25, 4},  {" -1.5e2x", -150.0, 7}, {".5", 0.5, 2},   {"7.", 7.0, 2}, {"1e", 1.0, 1},
-        {"0x10", 0.0, 1},   {"inf", 0.0, 0},          {"nan", 0.0, 0},  {"", 0.0, 0},   {"-", 0.0, 0},
+        {"3.25", 3.25, 4}, {" -1.5e2x", -150.0, 7}, {".5", 0.5, 2},  {"7.", 7.0, 2}, {"1e", 1.0, 1},
+        {"0x10", 0.0, 1},  {"inf", 0.0, 0},         {"nan", 0.0, 0}, {"", 0.0, 0},   {"-", 0.0, 0},
     };
     for (const Case& c : cases) {
         size_t used = 99;
@@ -36,8 +35,7 @@ TEST(Numbers, AtoiAndAtofFollowTheCPrefixRules)
     }
 }
 
-TEST(Numbers, WholeTextParsingAndShortestFormatting)
-{
+TEST(Numbers, WholeTextParsingAndShortestFormatting) {
     EXPECT_EQ(parseDouble(" 2.5 "), 2.5);
     EXPECT_FALSE(parseDouble("2.5m"));
     EXPECT_FALSE(parseDouble("1e999"));
@@ -48,8 +46,7 @@ TEST(Numbers, WholeTextParsingAndShortestFormatting)
     EXPECT_EQ(formatDouble(2.0), QStringLiteral("2"));
 }
 
-TEST(TimeUtil, LocalTimeIsShanghaiAndValidityIsChecked)
-{
+TEST(TimeUtil, LocalTimeIsShanghaiAndValidityIsChecked) {
     const QDateTime t = utcSecondsToLocal(1700000000);
     EXPECT_EQ(t.toString(Qt::ISODate), QStringLiteral("2023-11-15T06:13:20"));
     EXPECT_EQ(localToUtcSeconds(t), 1700000000);
@@ -59,15 +56,13 @@ TEST(TimeUtil, LocalTimeIsShanghaiAndValidityIsChecked)
     EXPECT_EQ(out, t);
 }
 
-TEST(Color, ColorRefHoldsRedInTheLowByte)
-{
+TEST(Color, ColorRefHoldsRedInTheLowByte) {
     EXPECT_EQ(RGB(92, 132, 255), 0xFF845Cu);
     EXPECT_EQ(toQColor(0xFF845C), QColor(92, 132, 255));
     EXPECT_EQ(toColorRef(QColor(1, 2, 3)), RGB(1, 2, 3));
 }
 
-TEST(AtomicFile, ReplacesWholeFilesAndReportsCauses)
-{
+TEST(AtomicFile, ReplacesWholeFilesAndReportsCauses) {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.bin");
     writeFileAtomic(path, "first version");
@@ -85,8 +80,7 @@ TEST(AtomicFile, ReplacesWholeFilesAndReportsCauses)
     EXPECT_EQ(readWholeFile(path), QByteArray("2nd"));
 }
 
-TEST(Paths, AllFoldersFollowTheHomeOverride)
-{
+TEST(Paths, AllFoldersFollowTheHomeOverride) {
     const QString home = QDir::cleanPath(QString::fromLocal8Bit(qgetenv("KEV_DUX_HOME")));
     ASSERT_FALSE(home.isEmpty());
     EXPECT_EQ(programDir(), home);
@@ -97,8 +91,7 @@ TEST(Paths, AllFoldersFollowTheHomeOverride)
     EXPECT_EQ(joinPath(home + "/", "x.ini"), home + "/x.ini");
 }
 
-TEST(MessageSink, DefaultButtonsAndScriptedAnswers)
-{
+TEST(MessageSink, DefaultButtonsAndScriptedAnswers) {
     EXPECT_EQ(defaultResultForType(MB_OK), IDOK);
     EXPECT_EQ(defaultResultForType(MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
     EXPECT_EQ(defaultResultForType(MB_YESNO | MB_DEFBUTTON3), IDYES); // no third button: the first
@@ -116,8 +109,7 @@ TEST(MessageSink, DefaultButtonsAndScriptedAnswers)
     EXPECT_EQ(sink.shown[0].caption, QStringLiteral("Tips"));
 }
 
-TEST(Metrics, ScaleAndTextSplitting)
-{
+TEST(Metrics, ScaleAndTextSplitting) {
     EXPECT_EQ(ScreenScalePercentFrom(1920, 1920), 100);
     EXPECT_EQ(ScreenScalePercentFrom(2880, 1920), 150);
     EXPECT_EQ(ScreenScalePercentFrom(100, 0), 100);
@@ -130,8 +122,11 @@ TEST(Metrics, ScaleAndTextSplitting)
         int width;
         const char *head, *rest;
     } cases[] = {
-        {"abcdef", 35, "abc", "def"}, {"abcdef", 100, "abcdef", ""}, {"abcdef", 5, "abcdef", ""},
-        {"a", 1, "a", ""},            {"", 10, "", ""},
+        {"abcdef", 35, "abc", "def"},
+        {"abcdef", 100, "abcdef", ""},
+        {"abcdef", 5, "abcdef", ""},
+        {"a", 1, "a", ""},
+        {"", 10, "", ""},
     };
     for (const Case& c : cases) {
         QString head, rest = "stale";

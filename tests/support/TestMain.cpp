@@ -10,8 +10,7 @@
 #include <QApplication>
 #endif
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     setenv("TZ", "Asia/Shanghai", 1);
     tzset();
 #ifdef PIT_TEST_GUI

@@ -7,13 +7,11 @@
 
 namespace pit::test {
 
-QString dataDir()
-{
+QString dataDir() {
     return QStringLiteral(PIT_TEST_DATA_DIR);
 }
 
-std::vector<double> Csv::column(const QString& name) const
-{
+std::vector<double> Csv::column(const QString& name) const {
     const qsizetype c = header.indexOf(name);
     if (c < 0)
         throw std::runtime_error("no column " + name.toStdString());
@@ -23,8 +21,7 @@ std::vector<double> Csv::column(const QString& name) const
     return out;
 }
 
-Csv readCsv(const QString& path)
-{
+Csv readCsv(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         throw std::runtime_error("cannot open " + path.toStdString());
