@@ -7,7 +7,8 @@
 
 namespace pit {
 
-void writeFileAtomic(const QString& path, const QByteArray& bytes) {
+void writeFileAtomic(const QString& path, const QByteArray& bytes)
+{
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly))
         throw FileError::fromDevice(f);
@@ -21,7 +22,8 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes) {
         throw FileError::fromDevice(f, FileCause::HardIO);
 }
 
-QByteArray readWholeFile(const QString& path) {
+QByteArray readWholeFile(const QString& path)
+{
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw FileError::fromDevice(f, FileCause::FileNotFound);
