@@ -263,6 +263,10 @@ std::optional<QString> LanguageFiles::MenuText(unsigned menuId, const QString& k
     return Text(QString::number(menuId), key);
 }
 
+std::function<std::optional<QString>(const QString&)> LanguageFiles::Section(unsigned id) const {
+    return [this, section = QString::number(id)](const QString& key) { return Text(section, key); };
+}
+
 QString LanguageFiles::PopupKey(const QString& parentKey, int position) {
     return parentKey + u'|' + QString::number(position);
 }

@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <map>
 #include <optional>
 #include <vector>
@@ -83,6 +84,9 @@ public:
     std::optional<QString> Text(const QString& section, const QString& key) const;
     std::optional<QString> DialogText(unsigned dialogId, unsigned ctrlId) const;
     std::optional<QString> MenuText(unsigned menuId, const QString& key) const;
+    // The texts of one dialog or menu section, for the widget translators
+    // (TranslateWidgetTree, TranslateMenuBar in controls/).
+    std::function<std::optional<QString>(const QString& key)> Section(unsigned id) const;
     // The key of a pop-up item: its parent's key, "|" and its position.
     static QString PopupKey(const QString& parentKey, int position);
 

@@ -35,9 +35,6 @@ struct ActiveLanguage {
         f.close();
         files.SetActivePath(path);
     }
-    TextLookup section(unsigned id) const {
-        return [this, id](const QString& key) { return files.Text(QString::number(id), key); };
-    }
 };
 
 } // namespace
@@ -54,7 +51,7 @@ TEST(LanguageWidgets, TranslatesADialogByControlIds) {
     auto* edit = withId(new QLineEdit(QStringLiteral("4"), group), 1300); // nested
     auto* plain = new QLabel(QStringLiteral("无编号"), &dlg);
 
-    TranslateWidgetTree(&dlg, lang.section(161));
+    TranslateWidgetTree(&dlg, lang.files.Section(161));
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Refinement Index"));
     EXPECT_EQ(prompt->text(), QStringLiteral("Enter the index:"));
     EXPECT_EQ(hint->text(), QStringLiteral("(请输入2的n次幂且小于50的数字)")) << "empty value: kept";
@@ -79,7 +76,7 @@ TEST(LanguageWidgets, TranslatesMenusByCommandIdAndPopupPosition) {
     QAction* other = view->addAction(QStringLiteral("主视图"));
     other->setData(32771);
 
-    TranslateMenuBar(&bar, lang.section(128));
+    TranslateMenuBar(&bar, lang.files.Section(128));
     EXPECT_EQ(file->title(), QStringLiteral("&File"));
     EXPECT_EQ(open->text(), QStringLiteral("&Open..."));
     EXPECT_EQ(recent->title(), QStringLiteral("Recent &Files"));
