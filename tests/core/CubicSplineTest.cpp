@@ -5,7 +5,8 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-TEST(CubicSpline, MatchesTheHandValueOfThreeKnots) {
+TEST(CubicSpline, MatchesTheHandValueOfThreeKnots)
+{
     const double x[] = {0, 1, 2}, y[] = {0, 1, 0};
     CubicSpline s(x, y, 3);
     ASSERT_TRUE(s.ok());
@@ -17,7 +18,8 @@ TEST(CubicSpline, MatchesTheHandValueOfThreeKnots) {
     EXPECT_NEAR(s.slopes()[0], 1.5, 1e-12);
 }
 
-TEST(CubicSpline, CollinearKnotsResampleOnTheLineAndExtrapolateIt) {
+TEST(CubicSpline, CollinearKnotsResampleOnTheLineAndExtrapolateIt)
+{
     const double x[] = {0, 0.5, 2, 3}, y[] = {1, 2, 5, 7};
     CubicSpline s(x, y, 4);
     ASSERT_TRUE(s.ok());
@@ -34,11 +36,12 @@ TEST(CubicSpline, CollinearKnotsResampleOnTheLineAndExtrapolateIt) {
     EXPECT_NEAR(v, 9, 1e-12);
 }
 
-TEST(CubicSpline, RefusesWhatHasNoSpline) {
+TEST(CubicSpline, RefusesWhatHasNoSpline)
+{
     const double x[] = {0, 1, 1, 2}, down[] = {0, 2, 1, 3}, y[] = {0, 1, 2, 3};
-    EXPECT_FALSE(CubicSpline(x, y, 4).ok());    // equal x
-    EXPECT_FALSE(CubicSpline(down, y, 4).ok()); // descending x
-    EXPECT_FALSE(CubicSpline(y, y, 2).ok());    // fewer than three knots
+    EXPECT_FALSE(CubicSpline(x, y, 4).ok());      // equal x
+    EXPECT_FALSE(CubicSpline(down, y, 4).ok());   // descending x
+    EXPECT_FALSE(CubicSpline(y, y, 2).ok());      // fewer than three knots
     EXPECT_FALSE(CubicSpline(nullptr, y, 4).ok());
 
     CubicSpline unbuilt;
@@ -55,7 +58,8 @@ TEST(CubicSpline, RefusesWhatHasNoSpline) {
 
 // scipy.interpolate.CubicSpline(bc_type='natural') on the knots of
 // tests/data/spline_knots.csv, sampled at the points of spline_natural.csv.
-TEST(CubicSpline, AgreesWithScipyNaturalSpline) {
+TEST(CubicSpline, AgreesWithScipyNaturalSpline)
+{
     const auto knots = pit::test::readCsv(pit::test::dataDir() + "/spline_knots.csv");
     const auto ref = pit::test::readCsv(pit::test::dataDir() + "/spline_natural.csv");
     const auto kx = knots.column("x"), ky = knots.column("y");

@@ -1,16 +1,17 @@
-#include "core/MathOperation.h"
 #include "core/BitmapOperation.h"
+#include "core/MathOperation.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>
 
-TEST(MathOperation, RoundToDecimalsIsHalfUpAndTruncatesNegatives) {
+TEST(MathOperation, RoundToDecimalsIsHalfUpAndTruncatesNegatives)
+{
     struct Case {
         float x;
         int n;
         float expected;
     } cases[] = {
-        {2.345f, 2, 2.35f}, {-2.345f, 2, -2.34f},   {2.344f, 2, 2.34f}, {1.5f, 0, 2.0f},
+        {2.345f, 2, 2.35f}, {-2.345f, 2, -2.34f}, {2.344f, 2, 2.34f}, {1.5f, 0, 2.0f},
         {0.04f, 1, 0.0f},   {12.3456f, 3, 12.346f}, {7.0f, 2, 7.0f},
     };
     for (const Case& c : cases) {
@@ -20,7 +21,8 @@ TEST(MathOperation, RoundToDecimalsIsHalfUpAndTruncatesNegatives) {
     }
 }
 
-TEST(MathOperation, ChooseDecimalsByMagnitude) {
+TEST(MathOperation, ChooseDecimalsByMagnitude)
+{
     struct Case {
         float x;
         int n;
@@ -32,15 +34,15 @@ TEST(MathOperation, ChooseDecimalsByMagnitude) {
     }
 }
 
-TEST(MathOperation, RoundUpDecimalsRaisesToTheNextStep) {
+TEST(MathOperation, RoundUpDecimalsRaisesToTheNextStep)
+{
     // Raised by one step of n decimals, then up to n - 1 decimals unless that
     // lands on a coarser step: an axis maximum always strictly above the value.
     struct Case {
         float x;
         int n;
         float expected;
-    } cases[] = {{1.234f, 2, 1.3f}, {0.05f, 3, 0.06f},    {2.0f, 2, 2.1f},
-                 {2.09f, 2, 2.1f},  {0.0042f, 4, 0.005f}, {3.29f, 2, 3.3f}};
+    } cases[] = {{1.234f, 2, 1.3f}, {0.05f, 3, 0.06f}, {2.0f, 2, 2.1f}, {2.09f, 2, 2.1f}, {0.0042f, 4, 0.005f}, {3.29f, 2, 3.3f}};
     for (const Case& c : cases) {
         float x = c.x;
         MathOperation::RoundUpDecimals(x, c.n);
@@ -49,7 +51,8 @@ TEST(MathOperation, RoundUpDecimalsRaisesToTheNextStep) {
     EXPECT_EQ(MathOperation::FormatFloatDecimals(2.5f, 3), QStringLiteral("2.500"));
 }
 
-TEST(MathOperation, ColourTextRoundTrip) {
+TEST(MathOperation, ColourTextRoundTrip)
+{
     QString text;
     EXPECT_TRUE(CBitmapOperation::ColorToText(text, pit::RGB(50, 50, 200)));
     EXPECT_EQ(text, QStringLiteral("50,50,200"));
@@ -59,18 +62,16 @@ TEST(MathOperation, ColourTextRoundTrip) {
     struct Case {
         const char* text;
         pit::COLORREF color;
-    } cases[] = {{"255", pit::RGB(255, 0, 0)},
-                 {"1,2", pit::RGB(1, 2, 0)},
-                 {"256,-1,3,9", pit::RGB(0, 255, 3)},
-                 {"", 0},
-                 {" 7 , 8 , 9 ", pit::RGB(7, 8, 9)}};
+    } cases[] = {{"255", pit::RGB(255, 0, 0)}, {"1,2", pit::RGB(1, 2, 0)}, {"256,-1,3,9", pit::RGB(0, 255, 3)},
+                 {"", 0}, {" 7 , 8 , 9 ", pit::RGB(7, 8, 9)}};
     for (const Case& k : cases) {
         CBitmapOperation::TextToColor(k.text, c);
         EXPECT_EQ(c, k.color) << k.text;
     }
 }
 
-TEST(MathOperation, TextConversionsKeepWholeCharacters) {
+TEST(MathOperation, TextConversionsKeepWholeCharacters)
+{
     EXPECT_EQ(MathOperation::CStringToAnsi(QStringLiteral("桩号")).toHex(), QByteArray("d7aebac5"));
     EXPECT_EQ(MathOperation::CStringToAnsiN(QStringLiteral("桩号"), 4).toHex(), QByteArray("d7ae"));
     EXPECT_EQ(MathOperation::CStringToAnsiN(QStringLiteral("桩号"), 5).toHex(), QByteArray("d7aebac5"));
@@ -79,9 +80,7 @@ TEST(MathOperation, TextConversionsKeepWholeCharacters) {
     const uint8_t utf16[] = {0x69, 0x68, 0xF7, 0x53};
     EXPECT_EQ(MathOperation::Utf16BytesToText(utf16, 4, 10).toHex(), QByteArray("d7aebac5"));
     EXPECT_EQ(MathOperation::Utf16BytesToText(utf16, 4, 4).toHex(), QByteArray("d7ae"));
-    const QByteArray field = MathOperation::TextToUtf16Bytes(QByteArray("\xD7\xAE"
-                                                                        "A"),
-                                                             5);
+    const QByteArray field = MathOperation::TextToUtf16Bytes(QByteArray("\xD7\xAE" "A"), 5);
     EXPECT_EQ(field.toHex(), QByteArray("6968410000")); // two whole characters, the odd byte stays zero
 
     int i = 0;
@@ -95,7 +94,8 @@ TEST(MathOperation, TextConversionsKeepWholeCharacters) {
     EXPECT_EQ(b, 1);
 }
 
-TEST(MathOperation, FindFirstEscapeCharScansCharactersNotBytes) {
+TEST(MathOperation, FindFirstEscapeCharScansCharactersNotBytes)
+{
     int pos = -5;
     EXPECT_EQ(MathOperation::FindFirstEscapeChar(QStringLiteral("ab\ncd"), pos, 0, -1), 3);
     EXPECT_EQ(pos, 2);
@@ -109,6 +109,7 @@ TEST(MathOperation, FindFirstEscapeCharScansCharactersNotBytes) {
     EXPECT_EQ(MathOperation::FindFirstEscapeChar(gbk5c, pos, 0, -1), -1);
 }
 
-TEST(MathOperation, ModuleDirectoryEndsWithASeparator) {
+TEST(MathOperation, ModuleDirectoryEndsWithASeparator)
+{
     EXPECT_TRUE(MathOperation::GetModuleDirectory().endsWith(u'/'));
 }

@@ -4,7 +4,8 @@
 
 using namespace pit::options;
 
-TEST(OptionTables, TablesHoldTheirVocabulary) {
+TEST(OptionTables, TablesHoldTheirVocabulary)
+{
     EXPECT_EQ(GradeCount(), 19);
     EXPECT_EQ(Grade(0), QStringLiteral("C15"));
     EXPECT_EQ(Grade(17), QStringLiteral("C100"));
@@ -26,7 +27,8 @@ TEST(OptionTables, TablesHoldTheirVocabulary) {
     EXPECT_STREQ(PickerColors()[1].name, "Maroon");
 }
 
-TEST(OptionTables, IndexOutsideATableGivesAnEmptyText) {
+TEST(OptionTables, IndexOutsideATableGivesAnEmptyText)
+{
     for (int bad : {-1, 19, 1000})
         EXPECT_TRUE(Grade(bad).isEmpty()) << bad;
     EXPECT_TRUE(ClassName(5).isEmpty());

@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-TEST(SharedRoutines, FormatFloatTakesOneToSixDecimals) {
+TEST(SharedRoutines, FormatFloatTakesOneToSixDecimals)
+{
     QString t = "keep";
     EXPECT_TRUE(FormatFloat(t, 2.5f, 3, true));
     EXPECT_EQ(t, QStringLiteral("2.500"));
@@ -16,7 +17,8 @@ TEST(SharedRoutines, FormatFloatTakesOneToSixDecimals) {
     EXPECT_EQ(t, QStringLiteral("keep"));
 }
 
-TEST(SharedRoutines, ParseNumberCheckedRefusesOverlongTextAndNonDecimals) {
+TEST(SharedRoutines, ParseNumberCheckedRefusesOverlongTextAndNonDecimals)
+{
     pit::ScriptedMessageSink sink;
     pit::AppContext ctx;
     ctx.messages = &sink;
@@ -35,15 +37,15 @@ TEST(SharedRoutines, ParseNumberCheckedRefusesOverlongTextAndNonDecimals) {
     struct Case {
         const char* text;
         float value;
-    } cases[] = {{"12.5", 12.5f}, {"0x10", 0.0f}, {"inf", 0.0f},
-                 {"nan", 0.0f},   {"abc", 0.0f},  {"-3e2m", -300.0f}};
+    } cases[] = {{"12.5", 12.5f}, {"0x10", 0.0f}, {"inf", 0.0f}, {"nan", 0.0f}, {"abc", 0.0f}, {"-3e2m", -300.0f}};
     for (const Case& c : cases) {
         EXPECT_EQ(ParseNumberChecked(c.text, v, ctx), 1);
         EXPECT_EQ(v, c.value) << c.text;
     }
 }
 
-TEST(SharedRoutines, ClassAndIntegrationTexts) {
+TEST(SharedRoutines, ClassAndIntegrationTexts)
+{
     const char* names[] = {"I", "II", "III", "IV", "V", "VI", "", "i"};
     const int codes[] = {1, 2, 3, 4, 5, 0, 0, 0};
     for (int i = 0; i < 8; ++i)
@@ -60,7 +62,8 @@ TEST(SharedRoutines, ClassAndIntegrationTexts) {
     EXPECT_EQ(t, QStringLiteral("Not Handle"));
 }
 
-TEST(SharedRoutines, RecordArrayWritesWholeRecords) {
+TEST(SharedRoutines, RecordArrayWritesWholeRecords)
+{
     QTemporaryDir dir;
     CPitRecordArray records;
     EXPECT_FALSE(records.SaveToFile(dir.filePath("empty.a")));
