@@ -13,6 +13,10 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes) {
         throw FileError::fromDevice(f);
     if (f.write(bytes) != bytes.size())
         throw FileError::fromDevice(f, FileCause::DiskFull);
+    // QSaveFile::commit() does not see an error of its final buffer flush and
+    // would rename a cut-short file over the old one: flush and check first.
+    if (!f.flush())
+        throw FileError::fromDevice(f, FileCause::DiskFull);
     if (!f.commit())
         throw FileError::fromDevice(f, FileCause::HardIO);
 }
