@@ -146,8 +146,8 @@ TEST(Wavelet, LevelsTooDeepForTheLengthAreRefused) {
         if (c.maxLevels > 0)
             EXPECT_EQ(WaveletDenoise(x, c.family, c.maxLevels, WaveletThreshold::Hard).size(), x.size());
     }
-    EXPECT_FALSE(
-        WaveletDecompose(std::vector<float>(1024, 1.0f), WaveletFamily::Db6, 0, *new WaveletCoefficients));
+    WaveletCoefficients none;
+    EXPECT_FALSE(WaveletDecompose(std::vector<float>(1024, 1.0f), WaveletFamily::Db6, 0, none));
 }
 
 TEST(Wavelet, ReflectIndexMirrorsWithoutRepeatingTheEdge) {
