@@ -19,6 +19,10 @@ public:
     // log2Size outside 0..kMaxFftLog2 gives an invalid plan (size 0).
     explicit FftPlan(int log2Size);
 
+    // A shared plan per size, built on first use (thread-safe); the invalid
+    // plan for sizes outside the range.
+    static const FftPlan& Shared(int log2Size);
+
     bool valid() const { return m_size > 0; }
     int size() const { return m_size; }
     int log2Size() const { return m_log2; }

@@ -12,6 +12,21 @@ struct Levels {
     float peak = 0, threshold = 0, a = 0;
 };
 
+// Four partial sums: independent chains the processor can overlap.
+double Dot(const double* a, const double* b, int count) {
+    double s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+    int k = 0;
+    for (; k + 4 <= count; k += 4) {
+        s0 += a[k] * b[k];
+        s1 += a[k + 1] * b[k + 1];
+        s2 += a[k + 2] * b[k + 2];
+        s3 += a[k + 3] * b[k + 3];
+    }
+    for (; k < count; ++k)
+        s0 += a[k] * b[k];
+    return (s0 + s1) + (s2 + s3);
+}
+
 Levels LevelsOf(std::span<const float> x) {
     Levels l;
     for (float v : x)
@@ -34,15 +49,13 @@ std::vector<float> HilbertTransformDirect(std::span<const float> x) {
     c[1] = 0.5;
     for (int d = 2; d < n; ++d)
         c[size_t(d)] = 1.0 / d;
+    // x forwards and backwards, so that both sides are contiguous dot products.
+    std::vector<double> fwd(x.begin(), x.end());
+    std::vector<double> rev(fwd.rbegin(), fwd.rend());
     for (int i = 0; i < n; ++i) {
-        double sum = 0.0;
-        const int up = n - 1 - i; // offsets with x[i + d] inside
-        const int down = i;       // offsets with x[i - d] inside
-        for (int d = 1; d <= up; ++d)
-            sum += c[size_t(d)] * x[size_t(i + d)];
-        for (int d = 1; d <= down; ++d)
-            sum -= c[size_t(d)] * x[size_t(i - d)];
-        h[size_t(i)] = float(-sum / std::numbers::pi);
+        const double right = Dot(c.data() + 1, fwd.data() + i + 1, n - 1 - i); // x[i + d]
+        const double left = Dot(c.data() + 1, rev.data() + (n - i), i);        // x[i - d]
+        h[size_t(i)] = float(-(right - left) / std::numbers::pi);
     }
     return h;
 }

@@ -59,7 +59,7 @@ AmplitudeSpectrum ComputeAmplitudeSpectrum(std::span<const float> samples, doubl
         return out;
     const int count = int(samples.size());
     const int L = SpectrumLength(count);
-    const FftPlan plan(std::countr_zero(unsigned(L)));
+    const FftPlan& plan = FftPlan::Shared(std::countr_zero(unsigned(L)));
     // At most one shifted transform per value of the result.
     const int r = std::min(RoundSpectrumRefine(refine), L);
     out.refine = r;
@@ -77,9 +77,11 @@ AmplitudeSpectrum ComputeAmplitudeSpectrum(std::span<const float> samples, doubl
     }
 
     // Shift j moves the signal down by j / r of a bin: value k r + j is bin k
-    // of that transform, i.e. bin k r + j of the r L point transform.
+    // of that transform, i.e. bin k r + j of the r L point transform. For a
+    // real signal |X(f)| = |X(1 - f)|, so the top bins of shift j, read
+    // backwards, are the low bins of shift r - j: half the transforms do.
     const int perShift = L / r;
-    for (int j = 0; j < r; ++j) {
+    for (int j = 0; j <= r / 2; ++j) {
         const double step = -2.0 * std::numbers::pi * j / (double(L) * r);
         const double cr = std::cos(step), ci = std::sin(step);
         double pr = 1.0, pi = 0.0; // exp(i step k), advanced by rotation in double
@@ -96,6 +98,12 @@ AmplitudeSpectrum ComputeAmplitudeSpectrum(std::span<const float> samples, doubl
         plan.Forward(re.data(), im.data());
         for (int k = 0; k < perShift; ++k)
             out.magnitude[size_t(k * r + j)] = Magnitude(re[size_t(k)], im[size_t(k)]);
+        if (j == 0 || 2 * j == r)
+            continue;
+        for (int k = 0; k < perShift; ++k) {
+            const size_t mirror = size_t(L - 1 - k);
+            out.magnitude[size_t(k * r + r - j)] = Magnitude(re[mirror], im[mirror]);
+        }
     }
     return out;
 }
