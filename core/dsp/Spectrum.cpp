@@ -60,6 +60,8 @@ AmplitudeSpectrum ComputeAmplitudeSpectrum(std::span<const float> samples, doubl
     const int count = int(samples.size());
     const int L = SpectrumLength(count);
     const FftPlan& plan = FftPlan::Shared(std::countr_zero(unsigned(L)));
+    if (!plan.valid() || L < count)
+        return out; // beyond the largest transform: no spectrum rather than a wrong one
     // At most one shifted transform per value of the result.
     const int r = std::min(RoundSpectrumRefine(refine), L);
     out.refine = r;

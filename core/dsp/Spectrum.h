@@ -44,7 +44,8 @@ struct AmplitudeSpectrum {
 
 // |DFT| of the samples (zero-padded to SpectrumLength) at the refinement
 // RoundSpectrumRefine(refine), never above the transform length. No window,
-// no scaling. An empty input gives an empty spectrum.
+// no scaling. An empty input, or one longer than 2^kMaxFftLog2 samples,
+// gives an empty spectrum.
 AmplitudeSpectrum ComputeAmplitudeSpectrum(std::span<const float> samples, double sampleIntervalUs,
                                            int refine);
 
