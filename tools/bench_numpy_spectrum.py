@@ -21,8 +21,8 @@ def refined(x, r, shifts):
     n = len(x)
     if r == 1:
         return np.abs(np.fft.fft(x))[: n // 2]
-    spec = np.abs(np.fft.fft(x[None, :] * shifts, axis=1))[:, : n // r]
-    return spec.T.reshape(-1)
+    mags = np.abs(np.fft.fft(x[None, :] * shifts, axis=1))[:, : n // r]
+    return mags.T.reshape(-1)
 
 
 def per_call_us(fn, number):
