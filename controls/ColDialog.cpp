@@ -45,16 +45,20 @@ void CColDialog::paintEvent(QPaintEvent* e) {
     p.setPen(QPen(pit::toQColor(0x8D8D8D), 0));
     p.setBrush(Qt::NoBrush);
     p.drawRect(ctrl.adjusted(-1, -1, 0, 0));
-    DrawCaption(p, CaptionBand(ctrl));
+    PaintCaptionBand(p, CaptionBand(ctrl), m_captionColor, m_title,
+                     m_captionIcon.isNull() ? QApplication::windowIcon() : m_captionIcon);
 }
 
-void CColDialog::DrawCaption(QPainter& p, const QRect& band) {
+void CColDialog::PaintCaptionBand(QPainter& p, const QRect& band, pit::COLORREF start, const QString& title,
+                                  const QIcon& icon) {
+    if (band.isEmpty())
+        return;
     // Drawn off screen and copied at once, so the band never flickers.
     QPixmap pix(band.size());
     {
         QPainter m(&pix);
         for (int x = 0; x < band.width(); ++x) {
-            m.setPen(GradientColumn(m_captionColor, band.width(), x));
+            m.setPen(GradientColumn(start, band.width(), x));
             m.drawLine(x, 0, x, band.height() - 1);
         }
         QFont font(QStringLiteral("宋体"));
@@ -62,10 +66,9 @@ void CColDialog::DrawCaption(QPainter& p, const QRect& band) {
         m.setFont(font);
         const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
         m.setPen(Qt::black);
-        m.drawText(QRect(26, 5, band.width() - 26, band.height()), flags, m_title);
+        m.drawText(QRect(26, 5, band.width() - 26, band.height()), flags, title);
         m.setPen(Qt::white);
-        m.drawText(QRect(25, 4, band.width() - 25, band.height()), flags, m_title);
-        const QIcon icon = m_captionIcon.isNull() ? QApplication::windowIcon() : m_captionIcon;
+        m.drawText(QRect(25, 4, band.width() - 25, band.height()), flags, title);
         if (!icon.isNull())
             icon.paint(&m, QRect(4, 3, 16, 16));
     }

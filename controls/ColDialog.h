@@ -21,13 +21,15 @@ public:
     static QRect CaptionBand(const QRect& ctrl);
     // The colour of column k of a band of the given width.
     static QColor GradientColumn(pit::COLORREF start, int bandWidth, int column);
+    // Paints a band: the gradient from start to white, the title in white
+    // over a black shadow, the icon at the left. Shared with the settings sheet.
+    static void PaintCaptionBand(QPainter& p, const QRect& band, pit::COLORREF start, const QString& title,
+                                 const QIcon& icon);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    void DrawCaption(QPainter& p, const QRect& band);
-
     pit::COLORREF m_captionColor;
     QIcon m_captionIcon;
     QString m_title;
