@@ -4,6 +4,8 @@
 #include "platform/AppContext.h"
 
 #include <QColorDialog>
+#include <QDesktopServices>
+#include <QUrl>
 
 namespace pit {
 
@@ -14,12 +16,17 @@ std::optional<COLORREF> QtColorChooser::choose(COLORREF initial, QWidget* parent
     return toColorRef(c);
 }
 
+bool QtDesktopOpener::open(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+}
+
 namespace ui {
 namespace {
 
 bool g_english = false;
 MessageSink* g_messages = nullptr;
 ColorChooser* g_colorChooser = nullptr;
+DesktopOpener* g_desktop = nullptr;
 
 } // namespace
 
@@ -44,6 +51,14 @@ ColorChooser& colorChooser() {
 }
 void setColorChooser(ColorChooser* chooser) {
     g_colorChooser = chooser;
+}
+
+DesktopOpener& desktop() {
+    static QtDesktopOpener shell;
+    return g_desktop ? *g_desktop : shell;
+}
+void setDesktop(DesktopOpener* opener) {
+    g_desktop = opener;
 }
 
 void useAppContext(const AppContext& ctx) {

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+class QUrl;
 class QWidget;
 
 namespace pit {
@@ -28,6 +29,18 @@ public:
     std::optional<COLORREF> choose(COLORREF initial, QWidget* parent) override;
 };
 
+// Opens an address or a file with the desktop's default application.
+class DesktopOpener {
+public:
+    virtual ~DesktopOpener() = default;
+    virtual bool open(const QUrl& url) = 0;
+};
+
+class QtDesktopOpener : public DesktopOpener {
+public:
+    bool open(const QUrl& url) override;
+};
+
 namespace ui {
 
 bool english();
@@ -39,6 +52,9 @@ void setMessages(MessageSink* sink);
 
 ColorChooser& colorChooser();
 void setColorChooser(ColorChooser* chooser);
+
+DesktopOpener& desktop();
+void setDesktop(DesktopOpener* opener);
 
 // Takes the language flag and (when set) the message sink of the context.
 void useAppContext(const AppContext& ctx);
