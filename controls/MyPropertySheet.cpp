@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr int kListId = 0xFFFF;
 constexpr int kListLeft = 10;
 constexpr int kListWidth = 140;
 constexpr int kBandHeight = 22;
@@ -80,7 +79,7 @@ CMyPropertySheet::CMyPropertySheet(const QString& caption, QWidget* parent, int 
     : QDialog(parent), m_current(selectPage) {
     setWindowTitle(caption);
     m_list = new QListWidget(this);
-    pit::SetCtrlId(m_list, kListId);
+    pit::SetCtrlId(m_list, ids::IDC_SHEET_PAGE_LIST);
     m_list->setFixedWidth(kListWidth);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setItemDelegate(new PageRowDelegate(m_list, m_selectionColor, m_underlineColor, &m_icons));

@@ -1,6 +1,7 @@
 #include "controls/SListCtrl.h"
 
 #include "controls/CtrlId.h"
+#include "res/ids.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -121,7 +122,7 @@ CSListCtrl::CSListCtrl(QWidget* parent) : QTableView(parent), m_model(new pit::L
     horizontalHeader()->setHighlightSections(false);
 
     m_edit = new QLineEdit(viewport());
-    pit::SetCtrlId(m_edit, kEditId);
+    pit::SetCtrlId(m_edit, ids::IDC_LIST_EDIT);
     m_edit->setFont(font());
     m_edit->setGeometry(10, 10, 190, 90);
     m_edit->hide();

@@ -52,8 +52,6 @@ private:
 class CSListCtrl : public QTableView {
     Q_OBJECT
 public:
-    static constexpr int kEditId = 200003;
-
     explicit CSListCtrl(QWidget* parent = nullptr);
     ~CSListCtrl() override;
 

@@ -22,4 +22,9 @@ constexpr int IDC_COMBO_EDIT = 1001;
 constexpr int IDC_CAPTION_FRAME = 1076;
 constexpr int IDI_CAPTION = 133;
 
+// Settings sheet: the list of page names.
+constexpr int IDC_SHEET_PAGE_LIST = 0xFFFF;
+// Editable list: its in-place edit box.
+constexpr int IDC_LIST_EDIT = 200003;
+
 } // namespace ids

@@ -168,6 +168,7 @@ TEST(MyMBox, EnglishTextAndPlacement) {
     QString yes;
     runWith(box, [&] {
         pos = box.pos();
+        EXPECT_EQ(box.size(), box.boxSize()); // the client area is the laid-out box
         yes = qobject_cast<QPushButton*>(pit::FindCtrl(&box, ids::IDC_MBOX_BUTTON1))->text();
         box.done(pit::IDYES);
     });
@@ -176,11 +177,10 @@ TEST(MyMBox, EnglishTextAndPlacement) {
     EXPECT_EQ(yes, "YES");
     EXPECT_EQ(box.windowTitle(), "Tips");
     EXPECT_EQ(box.text(), "Save?");
-    if (box.hasIcon()) {
-        QWidget* icon = pit::FindCtrl(&box, ids::IDC_MBOX_ICON);
-        ASSERT_NE(icon, nullptr);
-        EXPECT_EQ(icon->size(), QSize(32, 32));
-    }
+    ASSERT_TRUE(box.hasIcon());
+    QWidget* icon = pit::FindCtrl(&box, ids::IDC_MBOX_ICON);
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->geometry().size(), QSize(32, 32));
 }
 
 } // namespace
