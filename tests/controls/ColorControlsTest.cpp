@@ -64,6 +64,12 @@ TEST(ColorPicker, ChosenColourBecomesCurrentNotifiesOnceAndCancelChangesNothing)
     EXPECT_EQ(picker->GetColor(), RGB(255, 0, 0));
     EXPECT_EQ(spy.count(), 1);
 
+    // The swatch shows the current colour inside the frame.
+    picker->resize(40, 20);
+    const QImage img = picker->grab().toImage();
+    EXPECT_EQ(QColor(img.pixel(10, 10)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(img.pixel(0, 0)), QColor(Qt::white));
+
     // Only the left button opens the chooser.
     QTest::mouseClick(picker, Qt::RightButton);
     EXPECT_EQ(chooser.asked, 2);
