@@ -1,0 +1,33 @@
+// Widgets carry their numeric id as the dynamic property "ctrlId".
+#pragma once
+
+#include <QWidget>
+
+namespace pit {
+
+inline constexpr char kCtrlIdProperty[] = "ctrlId";
+
+inline void SetCtrlId(QWidget* w, int id) {
+    w->setProperty(kCtrlIdProperty, id);
+}
+
+// The id of a widget, 0 when it has none.
+inline int CtrlId(const QWidget* w) {
+    if (!w)
+        return 0;
+    const QVariant v = w->property(kCtrlIdProperty);
+    return v.isValid() ? v.toInt() : 0;
+}
+
+// The first descendant of root that carries id, or null.
+inline QWidget* FindCtrl(const QWidget* root, int id) {
+    if (!root || id == 0)
+        return nullptr;
+    const auto children = root->findChildren<QWidget*>();
+    for (QWidget* w : children)
+        if (CtrlId(w) == id)
+            return w;
+    return nullptr;
+}
+
+} // namespace pit
