@@ -318,7 +318,8 @@ void CMyMBox::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        done(pit::IDOK);
+        // The default button's answer: a Yes/No box never answers "OK".
+        done(pit::defaultResultForType(m_type));
         return;
     case Qt::Key_Escape:
         done(pit::IDCANCEL);

@@ -154,6 +154,14 @@ TEST(MyMBox, ModalBoxReturnsTheCodeOfThePressedButtonOrEscapeOrEnter) {
     }
     {
         CMyMBox box("x", "提示", pit::MB_RETRYCANCEL);
+        EXPECT_EQ(runWith(box, [&] { QTest::keyClick(&box, Qt::Key_Return); }), pit::IDRETRY);
+    }
+    {
+        CMyMBox box("x", "提示", pit::MB_YESNO | pit::MB_DEFBUTTON2);
+        EXPECT_EQ(runWith(box, [&] { QTest::keyClick(&box, Qt::Key_Enter); }), pit::IDNO);
+    }
+    {
+        CMyMBox box("x", "提示", pit::MB_OKCANCEL);
         EXPECT_EQ(runWith(box, [&] { QTest::keyClick(&box, Qt::Key_Return); }), pit::IDOK);
     }
 }
