@@ -1,17 +1,18 @@
 // KEV_DUX: low-strain pile integrity analysis.
 #include "app/Startup.h"
+#include "platform/FontSetup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QMainWindow>
 #include <clocale>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (!pit::EnsureDisplay(argc, argv))
         return 2;
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    pit::RegisterFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("KEV_DUX"));
     QApplication::setApplicationVersion(QStringLiteral(KEV_DUX_VERSION));
 
