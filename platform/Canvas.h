@@ -202,7 +202,11 @@ public:
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    QPainter& painter() { return m_painter; }
+    // Direct painter access; the canvas sets its pen again before its next line.
+    QPainter& painter() {
+        m_penLive = false;
+        return m_painter;
+    }
 
     // LOGPIXELSX and LOGPIXELSY of the device.
     int dpiX() const { return m_dpiX; }
@@ -304,6 +308,7 @@ private:
     QTransform m_world;
     std::optional<QRegion> m_clip;
     Point m_current;
+    bool m_penLive = false; // the painter holds the selected pen and background
 };
 
 } // namespace gdi

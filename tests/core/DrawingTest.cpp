@@ -155,3 +155,44 @@ TEST_F(DrawingTest, SketchPicturesOnGreyAndOnWhite) {
     EXPECT_TRUE(copy.GetBitmap().isNull()) << "copies carry no pictures";
     EXPECT_EQ(copy.GetRect(), sketch.GetRect());
 }
+
+TEST_F(DrawingTest, RulerAndSketchRenderInsideTheirStripsAt96And600Dpi) {
+    for (int dpi : {96, 600}) {
+        const int k = dpi / 96;
+        QImage img(900 * k, 200 * k, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        const Rect rulerStrip(50 * k, 60 * k, 850 * k, 90 * k);
+        const Rect sketchStrip(50 * k, 100 * k, 850 * k, 150 * k);
+        {
+            QPainter p(&img);
+            Canvas dc(p, dpi, dpi, dpi != 96);
+            dc.SelectFont(Font::Create(12 * k, 400, QStringLiteral("Arial")));
+            dc.SetBkMode(TRANSPARENT);
+            CTimeAxisDraw ruler(30, 30, 700, 20.0f, rulerStrip.left, rulerStrip.top, rulerStrip.right,
+                                rulerStrip.bottom, 0, 1024);
+            ruler.SetTickSpacing(20);
+            ruler.Draw(dc);
+            CMoniPileDraw sketch;
+            sketch.SetRect(sketchStrip);
+            pit::PileSketchWave w = sketchWave();
+            w.expGain = 3;
+            w.expStart = 300;
+            w.defects = {{400, 0}, {500, 2}};
+            sketch.Draw(dc, w);
+        }
+        // The outline lies two pixels above the strip's bottom at any resolution;
+        // its pen, six pixels wide at 600 dpi, may reach half its width below.
+        Rect sketchInk = sketchStrip;
+        sketchInk.InflateRect(0, k / 2);
+        int inside = 0, outside = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                if (qGray(img.pixel(x, y)) > 200)
+                    continue;
+                const Point pt{x, y};
+                (rulerStrip.PtInRect(pt) || sketchInk.PtInRect(pt) ? inside : outside)++;
+            }
+        EXPECT_GT(inside, 200 * k) << dpi;
+        EXPECT_EQ(outside, 0) << dpi;
+    }
+}

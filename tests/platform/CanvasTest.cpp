@@ -65,8 +65,9 @@ TEST_F(CanvasTest, PensFollowTheDashRules) {
          {9, 3, 3, 3, 3, 3},
          1,
          Qt::FlatCap},
-        {"styled wider than 1 is solid", Pen::Create(PS_DASH, 2, 0), Qt::SolidLine, {}, 2, Qt::RoundCap},
-        {"dotted 3 is solid", Pen::Create(PS_DOT, 3, 0), Qt::SolidLine, {}, 3, Qt::RoundCap},
+        {"styled wider than 1 is solid", Pen::Create(PS_DASH, 2, 0), Qt::SolidLine, {}, 2, Qt::SquareCap},
+        {"dotted 3 is solid", Pen::Create(PS_DOT, 3, 0), Qt::SolidLine, {}, 3, Qt::SquareCap},
+        {"wide pens end round", Pen::Create(PS_SOLID, 4, 0), Qt::SolidLine, {}, 4, Qt::RoundCap},
         {"inside frame is solid", Pen::Create(PS_INSIDEFRAME, 1, 0), Qt::SolidLine, {}, 1, Qt::FlatCap},
         {"null", Pen::Null(), Qt::NoPen, {}, 1, Qt::SquareCap},
         {"geometric user style in device units",
@@ -76,10 +77,10 @@ TEST_F(CanvasTest, PensFollowTheDashRules) {
          2,
          Qt::FlatCap},
         {"geometric dash scales with width",
-         Pen::Ext(PS_GEOMETRIC | PS_DASH, 3, 0),
+         Pen::Ext(PS_GEOMETRIC | PS_DASH, 5, 0),
          Qt::CustomDashLine,
          {3, 1},
-         3,
+         5,
          Qt::RoundCap},
     };
     for (const Case& c : cases) {
@@ -205,6 +206,9 @@ TEST_F(CanvasTest, DrawTextMeasuresBreaksAndShortens) {
     Rect calc(5, 7, 6, 8);
     EXPECT_EQ(dc.DrawText(QStringLiteral("100"), calc, DT_CALCRECT | DT_SINGLELINE | DT_CENTER), h);
     EXPECT_TRUE(dev.texts().empty()) << "measuring draws nothing";
+    Rect none(5, 7, 50, 80);
+    EXPECT_EQ(dc.DrawText(QString(), none, DT_CALCRECT | DT_SINGLELINE), 0);
+    EXPECT_EQ(none, Rect(5, 7, 5, 7 + h)) << "an empty single line is one line high and no width";
     EXPECT_EQ(calc, Rect(5, 7, 5 + dc.GetTextExtent(QStringLiteral("100")).cx, 7 + h));
 
     const int wordWidth = dc.GetTextExtent(QStringLiteral("alpha")).cx;
