@@ -48,6 +48,16 @@ QVector<qreal> widthPattern(int style) {
     }
 }
 
+// User dashes are device units; Qt counts in pen widths and wants pairs.
+QVector<qreal> userPattern(const std::vector<int>& dashes, int width) {
+    QVector<qreal> pattern;
+    for (int d : dashes)
+        pattern << std::max(1, d) / qreal(width);
+    if (pattern.size() % 2)
+        pattern << pattern.back();
+    return pattern;
+}
+
 QString stripPrefixes(const QString& text) {
     QString out;
     out.reserve(text.size());
@@ -150,6 +160,8 @@ QPen QtPen(const Pen& pen) {
         q.setJoinStyle(Qt::MiterJoin);
         if (style >= PS_DASH && style <= PS_DASHDOTDOT)
             q.setDashPattern(cosmeticPattern(style));
+        else if (style == PS_USERSTYLE && !pen.dashes.empty())
+            q.setDashPattern(userPattern(pen.dashes, 1));
         return q;
     }
     // Round ends of up to 3 pixels are square ones once rasterised without
@@ -178,13 +190,8 @@ QPen QtPen(const Pen& pen) {
     if (!geometric)
         return q; // a styled cosmetic pen wider than 1 draws solid
     if (style == PS_USERSTYLE) {
-        QVector<qreal> pattern;
-        for (int d : pen.dashes)
-            pattern << std::max(1, d) / qreal(width);
-        if (pattern.size() % 2)
-            pattern << pattern.back();
-        if (!pattern.isEmpty())
-            q.setDashPattern(pattern);
+        if (!pen.dashes.empty())
+            q.setDashPattern(userPattern(pen.dashes, width));
     } else if (style >= PS_DASH && style <= PS_DASHDOTDOT) {
         q.setDashPattern(widthPattern(style));
     }
@@ -226,7 +233,7 @@ Canvas::Canvas(QPainter& painter, int dpiX, int dpiY, std::optional<bool> printi
     m_painter.save();
     m_base = m_painter.transform();
     if (m_painter.hasClipping())
-        m_baseClip = m_base.map(m_painter.clipRegion());
+        m_baseClip = m_painter.clipRegion();
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     m_painter.setBackgroundMode(Qt::TransparentMode);
@@ -338,12 +345,9 @@ void Canvas::applyClip() {
     // so later origin changes do not move it.
     m_painter.setTransform(m_base);
     if (m_clip) {
-        QRegion r = *m_clip;
-        if (m_baseClip)
-            r &= m_base.inverted().map(*m_baseClip);
-        m_painter.setClipRegion(r);
+        m_painter.setClipRegion(m_baseClip ? (*m_clip & *m_baseClip) : *m_clip);
     } else if (m_baseClip) {
-        m_painter.setClipRegion(m_base.inverted().map(*m_baseClip));
+        m_painter.setClipRegion(*m_baseClip);
     } else {
         m_painter.setClipping(false);
     }

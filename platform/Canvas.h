@@ -232,7 +232,8 @@ public:
     // Viewport origin: where logical (0, 0) lands on the device.
     Point SetViewportOrg(int x, int y);
     Point GetViewportOrg() const { return m_viewportOrg; }
-    // World transform of the advanced graphics mode (eM11 eM12 eM21 eM22 eDx eDy).
+    // World transform of the advanced graphics mode: QTransform(eM11, eM12,
+    // eM21, eM22, eDx, eDy) maps as XFORM does; applied before the origin.
     void SetWorldTransform(const QTransform& xform);
     void ResetWorldTransform() { SetWorldTransform(QTransform()); }
 

@@ -70,6 +70,12 @@ TEST_F(CanvasTest, PensFollowTheDashRules) {
         {"wide pens end round", Pen::Create(PS_SOLID, 4, 0), Qt::SolidLine, {}, 4, Qt::RoundCap},
         {"inside frame is solid", Pen::Create(PS_INSIDEFRAME, 1, 0), Qt::SolidLine, {}, 1, Qt::FlatCap},
         {"null", Pen::Null(), Qt::NoPen, {}, 1, Qt::SquareCap},
+        {"cosmetic user style",
+         Pen::Ext(PS_COSMETIC | PS_USERSTYLE, 1, 0, {2, 5}),
+         Qt::CustomDashLine,
+         {2, 5},
+         1,
+         Qt::FlatCap},
         {"geometric user style in device units",
          Pen::Ext(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE, 2, 0, {2, 2, 8, 8}),
          Qt::CustomDashLine,
@@ -227,6 +233,12 @@ TEST_F(CanvasTest, DrawTextMeasuresBreaksAndShortens) {
     EXPECT_TRUE(dev.texts()[0].text.endsWith(QStringLiteral("..."))) << dev.texts()[0].text.toStdString();
     EXPECT_LE(dev.texts()[0].rect.width(), tight.Width());
 
+    const QString title = QStringLiteral("低应变反射波法单桩检测报告单");
+    Rect cjk(0, 0, dc.GetTextExtent(title).cx / 3, 10);
+    const int cjkHeight = dc.DrawText(title, cjk, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_GE(cjkHeight, 3 * h) << "ideographs break anywhere";
+    EXPECT_LE(cjk.Width(), dc.GetTextExtent(title).cx / 3);
+
     dev.clear();
     Rect menu(0, 0, 300, 30);
     dc.DrawText(QStringLiteral("&File && more"), menu, DT_SINGLELINE);
@@ -287,6 +299,46 @@ TEST_F(CanvasTest, ViewportOriginMovesDrawingButNotTheClip) {
     EXPECT_EQ(items[2].clip, QRegion(0, 0, 20, 10) - QRegion(0, 0, 5, 5));
     EXPECT_EQ(items[3].kind, Kind::Polygon);
     EXPECT_FALSE(items[3].clip.has_value());
+}
+
+TEST_F(CanvasTest, WorldTransformTurnsText) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SelectFont(Font::Create(16, 400, QStringLiteral("Arial")));
+    const int ascent = dc.GetTextMetrics().ascent;
+    dc.SetViewportOrg(5, 0);
+    dc.SetWorldTransform(QTransform(0, -1, 1, 0, 0, 100)); // a quarter turn upwards
+    dc.TextOut(10, 0, QStringLiteral("cm/s"));
+    dc.ResetWorldTransform();
+    dc.TextOut(10, 0, QStringLiteral("0"));
+    const auto texts = dev.texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].baseline, QPointF(5 + ascent, 90));
+    EXPECT_GT(texts[0].rect.height(), texts[0].rect.width()) << "the text runs up the page";
+    EXPECT_EQ(texts[1].baseline, QPointF(15, ascent));
+}
+
+TEST_F(CanvasTest, StartsFromThePaintersStateAndGivesItBack) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    p.translate(100, 100);
+    p.setClipRect(QRect(0, 0, 50, 50));
+    {
+        Canvas dc(p);
+        dc.SelectClipRect(Rect(10, 10, 200, 200));
+        dc.SetViewportOrg(3, 4);
+        dc.MoveTo(0, 0);
+        dc.LineTo(1, 0);
+    }
+    EXPECT_EQ(p.transform(), QTransform::fromTranslate(100, 100));
+    p.drawLine(0, 0, 1, 0);
+    const auto lines = dev.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].points[0], QPointF(103, 104));
+    EXPECT_EQ(lines[0].clip, QRegion(110, 110, 40, 40)) << "the canvas clip stays inside the painter's";
+    EXPECT_EQ(lines[1].clip, QRegion(100, 100, 50, 50));
 }
 
 TEST_F(CanvasTest, ClipLimitsPixels) {
