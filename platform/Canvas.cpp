@@ -454,7 +454,7 @@ void Canvas::Ellipse(const Rect& r) {
     if (n.IsRectEmpty())
         return;
     applyPen();
-    m_painter.drawEllipse(QRect(n.left, n.top, n.Width() - 1, n.Height() - 1));
+    m_painter.drawEllipse(QRectF(n.left + 0.5, n.top + 0.5, n.Width() - 1, n.Height() - 1));
 }
 
 void Canvas::FillRect(const Rect& r, const Brush& brush) {

@@ -13,8 +13,10 @@
 #include <QRegion>
 #include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace gdi {

@@ -142,7 +142,7 @@ TEST_F(CanvasTest, OpaqueBackgroundFillsTheGapsOfDottedLines) {
 }
 
 TEST_F(CanvasTest, RectanglesExcludeTheirRightAndBottomEdges) {
-    QImage img = whiteImage(20, 20);
+    QImage img = whiteImage(30, 20);
     {
         QPainter p(&img);
         Canvas dc(p);
@@ -151,7 +151,14 @@ TEST_F(CanvasTest, RectanglesExcludeTheirRightAndBottomEdges) {
         dc.FillRect(Rect(10, 10, 13, 12), Brush::Solid(0));
         dc.MoveTo(0, 16);
         dc.LineTo(5, 16);
+        dc.SelectBrush(Brush::Solid(0));
+        dc.Ellipse(Rect(10, 0, 20, 10));
     }
+    EXPECT_TRUE(dark(img, 15, 0));
+    EXPECT_TRUE(dark(img, 15, 9));
+    EXPECT_FALSE(dark(img, 15, 10));
+    EXPECT_TRUE(dark(img, 19, 5));
+    EXPECT_FALSE(dark(img, 20, 5)) << "ellipses keep inside their rectangle too";
     for (int x = 2; x <= 7; ++x) {
         EXPECT_TRUE(dark(img, x, 2)) << x;
         EXPECT_TRUE(dark(img, x, 5)) << x;
