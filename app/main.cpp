@@ -1,5 +1,6 @@
 // KEV_DUX: low-strain pile integrity analysis.
 #include "app/Startup.h"
+#include "platform/FontSetup.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
         return 2;
     QApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
+    pit::RegisterFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("KEV_DUX"));
     QApplication::setApplicationVersion(QStringLiteral(KEV_DUX_VERSION));
 

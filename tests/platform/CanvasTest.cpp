@@ -1,0 +1,433 @@
+#include "platform/Canvas.h"
+#include "platform/FontSetup.h"
+#include "platform/RecordingDevice.h"
+
+#include <QFontInfo>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace gdi;
+using Kind = RecordedItem::Kind;
+
+namespace {
+
+class CanvasTest : public ::testing::Test {
+protected:
+    void SetUp() override { pit::RegisterFontSubstitutions(); }
+};
+
+QImage whiteImage(int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    return img;
+}
+
+bool dark(const QImage& img, int x, int y) {
+    return qGray(img.pixel(x, y)) < 128;
+}
+
+// Runs of dark and light pixels along row y from x0 to x1 (exclusive).
+std::vector<int> runsAlongRow(const QImage& img, int y, int x0, int x1) {
+    std::vector<int> runs;
+    bool state = dark(img, x0, y);
+    int n = 0;
+    for (int x = x0; x < x1; ++x) {
+        if (dark(img, x, y) == state) {
+            ++n;
+        } else {
+            runs.push_back(n);
+            state = !state;
+            n = 1;
+        }
+    }
+    runs.push_back(n);
+    return runs;
+}
+
+} // namespace
+
+TEST_F(CanvasTest, PensFollowTheDashRules) {
+    struct Case {
+        const char* name;
+        Pen pen;
+        Qt::PenStyle qtStyle;
+        QVector<qreal> pattern; // empty: solid
+        int width;
+        Qt::PenCapStyle cap;
+    } cases[] = {
+        {"solid 1", Pen::Create(PS_SOLID, 1, 0), Qt::SolidLine, {}, 1, Qt::FlatCap},
+        {"width 0 draws one wide", Pen::Create(PS_DOT, 0, 0), Qt::CustomDashLine, {3, 3}, 1, Qt::FlatCap},
+        {"dash 1", Pen::Create(PS_DASH, 1, 0), Qt::CustomDashLine, {18, 6}, 1, Qt::FlatCap},
+        {"dash-dot 1", Pen::Create(PS_DASHDOT, 1, 0), Qt::CustomDashLine, {9, 6, 3, 6}, 1, Qt::FlatCap},
+        {"dash-dot-dot 1",
+         Pen::Create(PS_DASHDOTDOT, 1, 0),
+         Qt::CustomDashLine,
+         {9, 3, 3, 3, 3, 3},
+         1,
+         Qt::FlatCap},
+        {"styled wider than 1 is solid", Pen::Create(PS_DASH, 2, 0), Qt::SolidLine, {}, 2, Qt::SquareCap},
+        {"dotted 3 is solid", Pen::Create(PS_DOT, 3, 0), Qt::SolidLine, {}, 3, Qt::SquareCap},
+        {"wide pens end round", Pen::Create(PS_SOLID, 4, 0), Qt::SolidLine, {}, 4, Qt::RoundCap},
+        {"inside frame is solid", Pen::Create(PS_INSIDEFRAME, 1, 0), Qt::SolidLine, {}, 1, Qt::FlatCap},
+        {"null", Pen::Null(), Qt::NoPen, {}, 1, Qt::SquareCap},
+        {"cosmetic user style",
+         Pen::Ext(PS_COSMETIC | PS_USERSTYLE, 1, 0, {2, 5}),
+         Qt::CustomDashLine,
+         {2, 5},
+         1,
+         Qt::FlatCap},
+        {"geometric user style in device units",
+         Pen::Ext(PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE, 2, 0, {2, 2, 8, 8}),
+         Qt::CustomDashLine,
+         {1, 1, 4, 4},
+         2,
+         Qt::FlatCap},
+        {"geometric dash scales with width",
+         Pen::Ext(PS_GEOMETRIC | PS_DASH, 5, 0),
+         Qt::CustomDashLine,
+         {3, 1},
+         5,
+         Qt::RoundCap},
+    };
+    for (const Case& c : cases) {
+        const QPen q = QtPen(c.pen);
+        EXPECT_EQ(q.style(), c.qtStyle) << c.name;
+        if (c.qtStyle == Qt::NoPen)
+            continue;
+        EXPECT_EQ(q.width(), c.width) << c.name;
+        EXPECT_EQ(q.capStyle(), c.cap) << c.name;
+        if (!c.pattern.isEmpty())
+            EXPECT_EQ(q.dashPattern(), c.pattern) << c.name;
+    }
+    EXPECT_EQ(QtPen(Pen::Create(PS_SOLID, 1, pit::RGB(200, 50, 50))).color(), QColor(200, 50, 50));
+}
+
+TEST_F(CanvasTest, DottedAndWideStyledLinesOnPixels) {
+    QImage img = whiteImage(80, 20);
+    {
+        QPainter p(&img);
+        Canvas dc(p);
+        dc.SelectPen(Pen::Create(PS_DOT, 1, 0));
+        dc.MoveTo(0, 5);
+        dc.LineTo(60, 5);
+        dc.SelectPen(Pen::Create(PS_DASH, 2, 0));
+        dc.MoveTo(0, 12);
+        dc.LineTo(60, 12);
+    }
+    const std::vector<int> dots = runsAlongRow(img, 5, 0, 30);
+    for (size_t i = 0; i + 1 < dots.size(); ++i)
+        EXPECT_EQ(dots[i], 3) << "run " << i;
+    EXPECT_TRUE(dark(img, 0, 5));
+    for (int x = 2; x < 58; ++x)
+        ASSERT_TRUE(dark(img, x, 12)) << "wide dashed pen draws solid, gap at " << x;
+}
+
+TEST_F(CanvasTest, OpaqueBackgroundFillsTheGapsOfDottedLines) {
+    QImage img(40, 10, QImage::Format_RGB32);
+    img.fill(QColor(0xDE, 0xDE, 0xDE));
+    {
+        QPainter p(&img);
+        Canvas dc(p);
+        dc.SelectPen(Pen::Create(PS_DOT, 1, 0));
+        dc.SetBkColor(pit::RGB(255, 255, 255));
+        dc.MoveTo(0, 2);
+        dc.LineTo(30, 2);
+        dc.SetBkMode(TRANSPARENT);
+        dc.MoveTo(0, 6);
+        dc.LineTo(30, 6);
+    }
+    EXPECT_EQ(img.pixel(4, 2), qRgb(255, 255, 255)) << "opaque: the gap takes the background colour";
+    EXPECT_EQ(img.pixel(4, 6), qRgb(0xDE, 0xDE, 0xDE)) << "transparent: the gap shows what is below";
+    EXPECT_EQ(img.pixel(1, 6), qRgb(0, 0, 0));
+}
+
+TEST_F(CanvasTest, RectanglesExcludeTheirRightAndBottomEdges) {
+    QImage img = whiteImage(30, 20);
+    {
+        QPainter p(&img);
+        Canvas dc(p);
+        dc.SelectBrush(Brush::Null());
+        dc.Rectangle(2, 2, 8, 6);
+        dc.FillRect(Rect(10, 10, 13, 12), Brush::Solid(0));
+        dc.MoveTo(0, 16);
+        dc.LineTo(5, 16);
+        dc.SelectBrush(Brush::Solid(0));
+        dc.Ellipse(Rect(10, 0, 20, 10));
+    }
+    EXPECT_TRUE(dark(img, 15, 0));
+    EXPECT_TRUE(dark(img, 15, 9));
+    EXPECT_FALSE(dark(img, 15, 10));
+    EXPECT_TRUE(dark(img, 19, 5));
+    EXPECT_FALSE(dark(img, 20, 5)) << "ellipses keep inside their rectangle too";
+    for (int x = 2; x <= 7; ++x) {
+        EXPECT_TRUE(dark(img, x, 2)) << x;
+        EXPECT_TRUE(dark(img, x, 5)) << x;
+    }
+    EXPECT_TRUE(dark(img, 7, 3));
+    EXPECT_FALSE(dark(img, 8, 3));
+    EXPECT_FALSE(dark(img, 4, 6));
+    EXPECT_FALSE(dark(img, 4, 3)) << "null brush leaves the inside";
+    EXPECT_TRUE(dark(img, 12, 11));
+    EXPECT_FALSE(dark(img, 13, 11));
+    EXPECT_FALSE(dark(img, 12, 12));
+    EXPECT_TRUE(dark(img, 4, 16));
+    EXPECT_FALSE(dark(img, 5, 16)) << "LineTo stops before its end point";
+}
+
+TEST_F(CanvasTest, DrawTextAlignsInItsRectangle) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SelectFont(Font::Create(16, 400, QStringLiteral("Arial")));
+    dc.SetBkMode(TRANSPARENT);
+    const Size ext = dc.GetTextExtent(QStringLiteral("Label"));
+    const int h = ext.cy;
+    const Rect box(10, 10, 210, 60);
+    struct Case {
+        unsigned flags;
+        int x;
+        int top;
+    } cases[] = {
+        {DT_LEFT, 10, 10},
+        {DT_CENTER, 10 + (200 - ext.cx) / 2, 10},
+        {DT_RIGHT, 210 - ext.cx, 10},
+        {DT_SINGLELINE | DT_VCENTER, 10, 10 + (50 - h) / 2},
+        {DT_SINGLELINE | DT_BOTTOM | DT_RIGHT, 210 - ext.cx, 60 - h},
+        {DT_VCENTER | DT_CENTER, 10 + (200 - ext.cx) / 2, 10}, // vertical alignment needs a single line
+        {DT_BOTTOM, 10, 10},
+    };
+    for (const Case& c : cases) {
+        dev.clear();
+        Rect r = box;
+        dc.DrawText(QStringLiteral("Label"), r, c.flags);
+        const auto texts = dev.texts();
+        ASSERT_EQ(texts.size(), 1u) << c.flags;
+        EXPECT_EQ(int(texts[0].rect.left()), c.x) << c.flags;
+        EXPECT_EQ(int(texts[0].rect.top()), c.top) << c.flags;
+        EXPECT_EQ(texts[0].clip, QRegion(box.toQRect())) << "DrawText clips to its rectangle";
+        EXPECT_EQ(r, box) << "drawing leaves the rectangle";
+    }
+}
+
+TEST_F(CanvasTest, DrawTextMeasuresBreaksAndShortens) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SelectFont(Font::Create(20, 400, QStringLiteral("Arial")));
+    const int h = dc.GetTextMetrics().height;
+
+    Rect calc(5, 7, 6, 8);
+    EXPECT_EQ(dc.DrawText(QStringLiteral("100"), calc, DT_CALCRECT | DT_SINGLELINE | DT_CENTER), h);
+    EXPECT_TRUE(dev.texts().empty()) << "measuring draws nothing";
+    Rect none(5, 7, 50, 80);
+    EXPECT_EQ(dc.DrawText(QString(), none, DT_CALCRECT | DT_SINGLELINE), 0);
+    EXPECT_EQ(none, Rect(5, 7, 5, 7 + h)) << "an empty single line is one line high and no width";
+    EXPECT_EQ(calc, Rect(5, 7, 5 + dc.GetTextExtent(QStringLiteral("100")).cx, 7 + h));
+
+    const int wordWidth = dc.GetTextExtent(QStringLiteral("alpha")).cx;
+    Rect narrow(0, 0, wordWidth + 2, 10);
+    EXPECT_EQ(dc.DrawText(QStringLiteral("alpha beta gamma"), narrow, DT_WORDBREAK | DT_CALCRECT), 3 * h);
+    Rect two(0, 0, 300, 10);
+    dc.DrawText(QStringLiteral("one\r\ntwo"), two, DT_LEFT | DT_NOCLIP);
+    ASSERT_EQ(dev.textList(), QStringList({"one", "two"}));
+    EXPECT_EQ(int(dev.texts()[1].rect.top()), h);
+    EXPECT_FALSE(dev.texts()[0].clip.has_value());
+
+    dev.clear();
+    Rect tight(0, 0, dc.GetTextExtent(QStringLiteral("Vmax:1")).cx, 30);
+    dc.DrawText(QStringLiteral("Vmax:12.34(cm/s)"), tight, DT_RIGHT | DT_SINGLELINE | DT_END_ELLIPSIS);
+    ASSERT_EQ(dev.texts().size(), 1u);
+    EXPECT_TRUE(dev.texts()[0].text.endsWith(QStringLiteral("..."))) << dev.texts()[0].text.toStdString();
+    EXPECT_LE(dev.texts()[0].rect.width(), tight.Width());
+
+    const QString title = QStringLiteral("低应变反射波法单桩检测报告单");
+    Rect cjk(0, 0, dc.GetTextExtent(title).cx / 3, 10);
+    const int cjkHeight = dc.DrawText(title, cjk, DT_WORDBREAK | DT_CALCRECT);
+    EXPECT_GE(cjkHeight, 3 * h) << "ideographs break anywhere";
+    EXPECT_LE(cjk.Width(), dc.GetTextExtent(title).cx / 3);
+
+    dev.clear();
+    Rect menu(0, 0, 300, 30);
+    dc.DrawText(QStringLiteral("&File && more"), menu, DT_SINGLELINE);
+    EXPECT_EQ(dev.textList(), QStringList({"File & more"}));
+}
+
+TEST_F(CanvasTest, TextColourAndBackgroundAreSeparateFromThePen) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SelectPen(Pen::Create(PS_SOLID, 1, pit::RGB(255, 0, 0)));
+    dc.SetTextColor(pit::RGB(0, 0, 255));
+    dc.SetBkColor(pit::RGB(0, 255, 0));
+    dc.SetBkMode(OPAQUE);
+    dc.TextOut(3, 4, QStringLiteral("A"));
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(3, 40, QStringLiteral("B"));
+    dc.MoveTo(0, 0);
+    dc.LineTo(10, 0);
+
+    const auto rects = dev.itemsOf(Kind::Rect);
+    ASSERT_EQ(rects.size(), 1u) << "only the opaque text fills its cell";
+    EXPECT_EQ(rects[0].brush.color(), QColor(0, 255, 0));
+    const auto texts = dev.texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].pen.color(), QColor(0, 0, 255));
+    EXPECT_EQ(rects[0].rect, QRectF(3, 4, texts[0].rect.width(), texts[0].rect.height()));
+    EXPECT_EQ(texts[0].rect.topLeft(), QPointF(3, 4)) << "TextOut places the cell's top left";
+    const auto lines = dev.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].pen.color(), QColor(255, 0, 0));
+}
+
+TEST_F(CanvasTest, ViewportOriginMovesDrawingButNotTheClip) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SelectClipRect(Rect(0, 0, 50, 40));
+    EXPECT_EQ(dc.SetViewportOrg(100, 50), Point{});
+    dc.MoveTo(0, -10);
+    dc.LineTo(20, 10);
+    dc.IntersectClipRect(Rect(-100, -50, -80, -40)); // logical: device (0, 0, 20, 10)
+    dc.TextOut(1, 2, QStringLiteral("x"));
+    dc.SetViewportOrg(0, 0);
+    dc.ExcludeClipRect(Rect(0, 0, 5, 5));
+    dc.Polyline({{1, 1}, {2, 2}, {3, 1}});
+    dc.RemoveClip();
+    dc.Polygon({{0, 0}, {4, 0}, {4, 4}});
+
+    const auto& items = dev.items();
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].points, (std::vector<QPointF>{{100, 40}, {120, 60}}));
+    EXPECT_EQ(items[0].clip, QRegion(0, 0, 50, 40));
+    EXPECT_EQ(items[1].rect.topLeft(), QPointF(101, 52));
+    EXPECT_EQ(items[1].clip, QRegion(0, 0, 20, 10));
+    EXPECT_EQ(items[2].kind, Kind::Polyline);
+    EXPECT_EQ(items[2].clip, QRegion(0, 0, 20, 10) - QRegion(0, 0, 5, 5));
+    EXPECT_EQ(items[3].kind, Kind::Polygon);
+    EXPECT_FALSE(items[3].clip.has_value());
+}
+
+TEST_F(CanvasTest, WorldTransformTurnsText) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SetBkMode(TRANSPARENT);
+    dc.SelectFont(Font::Create(16, 400, QStringLiteral("Arial")));
+    const int ascent = dc.GetTextMetrics().ascent;
+    dc.SetViewportOrg(5, 0);
+    dc.SetWorldTransform(QTransform(0, -1, 1, 0, 0, 100)); // a quarter turn upwards
+    dc.TextOut(10, 0, QStringLiteral("cm/s"));
+    dc.ResetWorldTransform();
+    dc.TextOut(10, 0, QStringLiteral("0"));
+    const auto texts = dev.texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].baseline, QPointF(5 + ascent, 90));
+    EXPECT_GT(texts[0].rect.height(), texts[0].rect.width()) << "the text runs up the page";
+    EXPECT_EQ(texts[1].baseline, QPointF(15, ascent));
+}
+
+TEST_F(CanvasTest, StartsFromThePaintersStateAndGivesItBack) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    p.translate(100, 100);
+    p.setClipRect(QRect(0, 0, 50, 50));
+    {
+        Canvas dc(p);
+        dc.SelectClipRect(Rect(10, 10, 200, 200));
+        dc.SetViewportOrg(3, 4);
+        dc.MoveTo(0, 0);
+        dc.LineTo(1, 0);
+    }
+    EXPECT_EQ(p.transform(), QTransform::fromTranslate(100, 100));
+    p.drawLine(0, 0, 1, 0);
+    const auto lines = dev.lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].points[0], QPointF(103, 104));
+    EXPECT_EQ(lines[0].clip, QRegion(110, 110, 40, 40)) << "the canvas clip stays inside the painter's";
+    EXPECT_EQ(lines[1].clip, QRegion(100, 100, 50, 50));
+}
+
+TEST_F(CanvasTest, ClipLimitsPixels) {
+    QImage img = whiteImage(40, 40);
+    {
+        QPainter p(&img);
+        Canvas dc(p);
+        dc.SetViewportOrg(10, 10);
+        dc.IntersectClipRect(Rect(0, 0, 10, 10));
+        dc.ExcludeClipRect(Rect(0, 0, 5, 10));
+        dc.SetViewportOrg(0, 0);
+        dc.FillRect(Rect(0, 0, 40, 40), Brush::Solid(0));
+    }
+    int count = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x)
+            count += dark(img, x, y);
+    EXPECT_EQ(count, 5 * 10);
+    EXPECT_TRUE(dark(img, 15, 10));
+    EXPECT_FALSE(dark(img, 14, 10));
+    EXPECT_FALSE(dark(img, 20, 10));
+}
+
+TEST_F(CanvasTest, FontsAreSizedByCellHeightInPixels) {
+    for (int dpi : {96, 600}) {
+        RecordingDevice dev(100, 100, dpi, dpi);
+        QPainter p(&dev);
+        Canvas dc(p);
+        EXPECT_EQ(dc.dpiX(), dpi);
+        for (const QString& face : {QStringLiteral("Arial"), QStringLiteral("宋体")}) {
+            for (int h : {9, 10, 16, 20, 37, 100}) {
+                dc.SelectFont(Font::Create(h, 400, face));
+                const TextMetrics tm = dc.GetTextMetrics();
+                EXPECT_LE(tm.height, h) << face.toStdString() << " " << h << " at " << dpi;
+                EXPECT_GE(tm.height, h - 2) << face.toStdString() << " " << h << " at " << dpi;
+            }
+        }
+        dc.SelectFont(Font::Create(-20, 700, QStringLiteral("Arial")));
+        EXPECT_EQ(dc.qfont().pixelSize(), 20) << "a negative height is the character height";
+        EXPECT_EQ(dc.qfont().weight(), QFont::Bold);
+    }
+}
+
+TEST_F(CanvasTest, WindowsFacesResolveToTheInstalledFonts) {
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Arial"))).family(), QStringLiteral("Liberation Sans"));
+    EXPECT_TRUE(
+        QFontInfo(QFont(QStringLiteral("宋体"))).family().startsWith(QStringLiteral("Noto Serif CJK")));
+    EXPECT_TRUE(
+        QFontInfo(QFont(QStringLiteral("黑体"))).family().startsWith(QStringLiteral("Noto Sans CJK")));
+    EXPECT_EQ(pit::FontSubstitutesFor(QStringLiteral("arial")).value(0), QStringLiteral("Liberation Sans"));
+    EXPECT_TRUE(pit::FontSubstitutesFor(QStringLiteral("Liberation Sans")).isEmpty());
+}
+
+TEST_F(CanvasTest, DeviceResolutionAndPrintingAreExplicit) {
+    QImage img = whiteImage(10, 10);
+    QPainter p(&img);
+    {
+        Canvas screen(p);
+        EXPECT_EQ(screen.dpiX(), 96);
+        EXPECT_FALSE(screen.isPrinting());
+    }
+    Canvas picture(p, 600, 600, true);
+    EXPECT_EQ(picture.dpiX(), 600);
+    EXPECT_EQ(picture.dpiY(), 600);
+    EXPECT_TRUE(picture.isPrinting());
+}
+
+TEST_F(CanvasTest, BeziersAreAntialiasedPathsWithScaledDashes) {
+    RecordingDevice dev;
+    QPainter p(&dev);
+    Canvas dc(p);
+    dc.SetViewportOrg(10, 20);
+    dc.DrawBeziers({{0, 0}, {10, -10}, {20, 10}, {30, 0}}, SmoothPen{pit::RGB(1, 2, 3), 3.0, PS_DOT});
+    dc.MoveTo(0, 0);
+    dc.LineTo(1, 1);
+    const auto& items = dev.items();
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0].kind, Kind::Path);
+    EXPECT_TRUE(items[0].antialiased);
+    EXPECT_EQ(items[0].pen.widthF(), 3.0);
+    EXPECT_EQ(items[0].pen.dashPattern(), QVector<qreal>({1, 1}));
+    EXPECT_EQ(items[0].path.elementAt(0), QPointF(10, 20));
+    EXPECT_EQ(items[0].path.currentPosition(), QPointF(40, 20));
+    EXPECT_FALSE(items[1].antialiased) << "device-context lines stay aliased";
+}
