@@ -1,0 +1,139 @@
+#include "core/dsp/WaveFilters.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr double kSqrt2 = 1.41421356;
+// The two filters were written with different single-precision pi constants;
+// the low-pass coefficients depend on the smaller one.
+constexpr float kPiLowPass = 3.1415925f;
+constexpr float kPiHighPass = 3.1415927f;
+
+bool validCutoff(float dtMicros, float fcHz) {
+    return fcHz >= 0.0f && fcHz <= 50000.0f && dtMicros > 0.0f && std::isfinite(dtMicros);
+}
+
+} // namespace
+
+void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz) {
+    if (n <= 0 || !validCutoff(dtMicros, fcHz))
+        return;
+    const double fs = 1e6 / double(dtMicros);
+    const double p = kPiLowPass;
+    const double A = p * p * double(fcHz) * double(fcHz);
+    const double B = kSqrt2 * p * double(fcHz) * fs;
+    const double D = fs * fs + A + B;
+    const double b1 = (2.0 * fs * fs - 2.0 * A) / D;
+    const double b2 = (fs * fs + A - B) / D;
+    const double g = A / D;
+
+    if (n < 3) {
+        if (out != in)
+            for (int i = 0; i < n; ++i)
+                out[i] = in[i];
+        return;
+    }
+    // The input is consumed as we go, so keep the two previous unfiltered
+    // values; out may be the input array.
+    float x2 = in[0], x1 = in[1];
+    out[0] = x2;
+    out[1] = x1;
+    float y2 = out[0], y1 = out[1];
+    for (int i = 2; i < n; ++i) {
+        const float x0 = in[i];
+        const float y0 = float(-b2 * y2 + b1 * y1 + g * (double(x0) + 2.0 * double(x1) + double(x2)));
+        out[i] = y0;
+        y2 = y1;
+        y1 = y0;
+        x2 = x1;
+        x1 = x0;
+    }
+}
+
+void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz) {
+    if (n <= 0 || !validCutoff(dtMicros, fcHz))
+        return;
+    const float k = std::tan(kPiHighPass * fcHz * dtMicros / 1e6f);
+    const float sqrt2 = float(kSqrt2);
+    const float D = k * k + sqrt2 * k + 1.0f;
+    const double b1 = double((2.0f - 2.0f * k * k) / D);
+    const double b2 = double((k * k + 1.0f - sqrt2 * k) / D);
+    const double g = double(1.0f / D);
+
+    const float x0first = in[0];
+    out[0] = float(g * double(x0first));
+    if (n == 1)
+        return;
+    const float x1first = in[1];
+    out[1] = float(b1 * double(out[0]) + g * (double(x1first) - 2.0 * double(x0first)));
+    float x2 = x0first, x1 = x1first;
+    float y2 = out[0], y1 = out[1];
+    for (int i = 2; i < n; ++i) {
+        const float x0 = in[i];
+        const float y0 = float(-b2 * y2 + b1 * y1 + g * (double(x0) - 2.0 * double(x1) + double(x2)));
+        out[i] = y0;
+        y2 = y1;
+        y1 = y0;
+        x2 = x1;
+        x1 = x0;
+    }
+}
+
+void ApplyExponentialGain(float* x, int n, int start, int end, int K) {
+    if (K <= 1 || end <= start || start < 0)
+        return;
+    const float c = float(std::log(double(K)) / double(end - start + 1));
+    const int rampEnd = end < n ? end : n;
+    for (int i = start; i < rampEnd; ++i)
+        x[i] = float(double(x[i]) * std::exp(double(i - start + 1) * double(c)));
+    for (int i = end; i < n; ++i)
+        x[i] = float(double(x[i]) * double(K));
+}
+
+void ShiftSamples(float* x, int n, int from, int to) {
+    const int d = to - from;
+    if (n <= 0 || d == 0 || std::abs(d) > 200)
+        return;
+    if (d > 0) {
+        const float last = x[n - 1];
+        int i = 0;
+        for (; i < n - d; ++i)
+            x[i] = x[i + d];
+        for (; i < n; ++i)
+            x[i] = last;
+    } else {
+        const int a = -d;
+        const float first = x[0];
+        for (int i = n - 1; i >= a; --i)
+            x[i] = x[i - a];
+        for (int i = (a < n ? a : n) - 1; i >= 0; --i)
+            x[i] = first;
+    }
+}
+
+void Differentiate(const float* in, int n, float* out, double h) {
+    if (n <= 0)
+        return;
+    if (n == 1) {
+        out[0] = 0.0f;
+        return;
+    }
+    for (int i = 0; i < n - 1; ++i)
+        out[i] = float((double(in[i + 1]) - double(in[i])) / h);
+    out[n - 1] = out[n - 2];
+}
+
+void IntegrateTrapezoid(const float* in, float* out, int n, double h) {
+    if (n <= 0)
+        return;
+    double sum = 0.0;
+    for (int i = 0; i < n; ++i)
+        sum += double(in[i]);
+    const double m = h * sum / double(n);
+    out[0] = float(double(in[0]) * h);
+    for (int i = 1; i < n; ++i)
+        out[i] = float((double(in[i]) + double(in[i - 1])) * h / 2.0 + double(out[i - 1]) - m);
+}
