@@ -43,9 +43,11 @@ void CPileRecord::RecomputeAverage() {
 void CPileRecord::UpdateCommonMax() {
     if (m_channels.empty())
         return;
-    float g = m_channels.front()->GetMaxAbsDisplay();
+    // Every refresh keeps 100 x the channel's display maximum: no second pass.
+    auto peak = [](const CWaveRecord& ch) { return float(ch.displayMax100 / 100.0); };
+    float g = peak(*m_channels.front());
     for (const auto& ch : m_channels) {
-        const float v = ch->GetMaxAbsDisplay();
+        const float v = peak(*ch);
         if (v > g)
             g = v;
     }
