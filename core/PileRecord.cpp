@@ -24,6 +24,11 @@ CPileRecord::~CPileRecord() = default;
 CPileRecord::CPileRecord(CPileRecord&&) noexcept = default;
 CPileRecord& CPileRecord::operator=(CPileRecord&&) noexcept = default;
 
+CReportPileItem::CReportPileItem() : wave(std::make_unique<CWaveRecord>()) {}
+CReportPileItem::~CReportPileItem() = default;
+CReportPileItem::CReportPileItem(CReportPileItem&&) noexcept = default;
+CReportPileItem& CReportPileItem::operator=(CReportPileItem&&) noexcept = default;
+
 CWaveRecord* CPileRecord::Channel(int i) const {
     return (i >= 0 && i < int(m_channels.size())) ? m_channels[size_t(i)].get() : nullptr;
 }

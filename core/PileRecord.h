@@ -180,3 +180,19 @@ private:
     std::vector<float> m_rawSamples;
     std::vector<std::unique_ptr<CWaveRecord>> m_channels;
 };
+
+// One pile of the project reports; the report builders fill it.
+struct CReportPileItem {
+    CReportPileItem();
+    ~CReportPileItem();
+    CReportPileItem(CReportPileItem&&) noexcept;
+    CReportPileItem& operator=(CReportPileItem&&) noexcept;
+
+    std::array<QString, 10> texts;
+    int32_t number = 0;
+    QString text11;
+    QDateTime date;
+    QString text12;
+    std::unique_ptr<CWaveRecord> wave; // default-constructed
+    QString lastText;
+};

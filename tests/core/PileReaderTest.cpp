@@ -4,9 +4,11 @@
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace pit;
 using pit::test::DuxAnalysis;
@@ -368,4 +370,26 @@ TEST_F(PileRead, OlderAnalysisCodes) {
     EXPECT_FLOAT_EQ(rec.m_fEnlarged2, 1500);
     EXPECT_FLOAT_EQ(rec.m_fScale, 3); // the header's
     EXPECT_EQ(rec.m_nCurrentChannel, 0);
+}
+
+TEST(SampleProject, EveryPileReadsAndTheGenerationsAreCovered) {
+    QDir d(QStringLiteral(PIT_SAMPLES_DIR));
+    const auto files = d.entryInfoList({QStringLiteral("*.DUX")}, QDir::Files);
+    ASSERT_GE(files.size(), 8);
+    std::set<int> types;
+    bool chinese = false, english = false, saved = false;
+    for (const QFileInfo& fi : files) {
+        CPileRecord rec;
+        ASSERT_TRUE(rec.ReadFile(fi.filePath())) << fi.fileName().toStdString();
+        types.insert(rec.m_nRecordType);
+        chinese |= rec.m_strProject.contains(u"大桥"_qs);
+        english |= rec.m_strProject.startsWith(u"Harbour"_qs);
+        saved |= rec.m_bFixedParam && !rec.m_bBlowFile;
+        EXPECT_EQ(rec.m_strPileNo, fi.completeBaseName());
+        // The toe lies where the pile length and wave speed put it.
+        const CWaveRecord& avg = *rec.AverageChannel();
+        EXPECT_GT(avg.toeIndex, avg.headIndex + 100);
+    }
+    EXPECT_TRUE(types.count(0) && types.count(3) && types.count(5) && types.count(6));
+    EXPECT_TRUE(chinese && english && saved);
 }
