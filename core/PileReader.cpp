@@ -9,9 +9,35 @@
 #include "platform/TimeUtil.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cmath>
 
 using namespace pit;
+
+namespace {
+
+// A date with an optional time of day as the saved texts hold them
+// ("2024-03-15 09:30:00"; also "/" between the date parts, fields without
+// leading zeros, or no time).
+QDateTime parseDateTime(const QString& text) {
+    const QStringList parts = text.trimmed().split(u' ', Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return {};
+    const QStringList d = parts[0].split(QRegularExpression(QStringLiteral("[-/.]")));
+    if (d.size() != 3)
+        return {};
+    const QDate date(d[0].toInt(), d[1].toInt(), d[2].toInt());
+    QTime time(0, 0);
+    if (parts.size() > 1) {
+        const QStringList t = parts[1].split(u':');
+        time = QTime(t.value(0).toInt(), t.value(1).toInt(), t.value(2).toInt());
+        if (!time.isValid())
+            time = QTime(0, 0);
+    }
+    return date.isValid() ? QDateTime(date, time) : QDateTime();
+}
+
+} // namespace
 
 bool CPileRecord::ReadFile(const QString& path) {
     CPileRecord scratch;
@@ -298,7 +324,8 @@ bool CPileRecord::ReadInto(const QString& path) {
             std::vector<int32_t> offsets(static_cast<size_t>(entries));
             for (auto& o : offsets)
                 o = in.i32();
-            int e = 1, k = 0;
+            int64_t e = 1;
+            int k = 0;
             bool haveAverage = false;
             auto fillTo = [&](int64_t end) {
                 for (int64_t b = e; b < end && k < count; ++b, ++k)
@@ -336,7 +363,7 @@ bool CPileRecord::ReadInto(const QString& path) {
                 }
                 m_channels.push_back(std::move(ch));
                 ++k;
-                e = b + 1;
+                e = int64_t(b) + 1;
             }
             if (!haveAverage) {
                 fillTo(int64_t(count) + 1);
@@ -356,14 +383,13 @@ bool CPileRecord::ReadInto(const QString& path) {
                 in.fail(QStringLiteral("analysis block offset %1").arg(A));
             in.seek(size_t(A) + 12);
             m_strPileNo = in.archiveString(cp);
-            m_constructionDate =
-                QDateTime::fromString(in.archiveString(cp).left(10), QStringLiteral("yyyy-MM-dd"));
+            m_constructionDate = parseDateTime(in.archiveString(cp));
             m_bFixedParam = in.u8();
             m_strProject = in.archiveString(cp);
-            const QString testText = in.archiveString(cp);
-            m_testDate = QDateTime::fromString(testText, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            m_testDate = parseDateTime(in.archiveString(cp));
+            // An unreadable date falls back to the header's test time.
             if (!m_testDate.isValid())
-                m_testDate = QDateTime::fromString(testText.left(10), QStringLiteral("yyyy-MM-dd"));
+                m_testDate = utcSecondsToLocal(m_header.TestTime());
             if (!m_constructionDate.isValid())
                 m_constructionDate = m_testDate;
             if (code != 1007) {

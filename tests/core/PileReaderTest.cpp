@@ -362,6 +362,7 @@ TEST_F(PileRead, OlderAnalysisCodes) {
     a.channels = {DuxChannel{}};
     a.averages = {DuxChannel{}};
     a.current = 7; // outside the list
+    a.testDate = u"2024/3/5 8:05:00"_qs;
     CPileRecord rec;
     ASSERT_TRUE(rec.ReadFile(write(DuxBuilder::paramBlock("VADUZI", 1007).analysis(a).scale(3))));
     EXPECT_EQ(rec.m_strClass, u"I"_qs);
@@ -370,6 +371,7 @@ TEST_F(PileRead, OlderAnalysisCodes) {
     EXPECT_FLOAT_EQ(rec.m_fEnlarged2, 1500);
     EXPECT_FLOAT_EQ(rec.m_fScale, 3); // the header's
     EXPECT_EQ(rec.m_nCurrentChannel, 0);
+    EXPECT_EQ(rec.m_testDate, QDateTime(QDate(2024, 3, 5), QTime(8, 5)));
 }
 
 TEST(SampleProject, EveryPileReadsAndTheGenerationsAreCovered) {
