@@ -26,7 +26,8 @@ public:
     void SetDefaultWaveColour(COLORREF c) { m_waveColour = c; }
 
     // Back to the state at program start.
-    void Reset() {
+    void Reset()
+    {
         m_globalMaxAbs = kUnsetMax;
         m_waveColour = kDefaultWaveColour;
     }

@@ -7,19 +7,22 @@
 #include <algorithm>
 #include <cmath>
 
-void CWaveRecord::Refresh() {
+void CWaveRecord::Refresh()
+{
     display = source;
     ApplyExponentialGain(display.data(), sampleCount, expStart, toeIndex, expGain);
     displayMax100 = 100.0 * double(GetMaxAbsDisplay());
 }
 
-int CWaveRecord::SetExpGain(int K, int /*unused*/) {
+int CWaveRecord::SetExpGain(int K, int /*unused*/)
+{
     expGain = K;
     Refresh();
     return 1;
 }
 
-int CWaveRecord::SetLowPass(int fc) {
+int CWaveRecord::SetLowPass(int fc)
+{
     if (fc < 1 || fc > 49999 || !HasInterval())
         return 0;
     lowPassHz = fc;
@@ -28,7 +31,8 @@ int CWaveRecord::SetLowPass(int fc) {
     return 1;
 }
 
-int CWaveRecord::SetHighPass(int fc) {
+int CWaveRecord::SetHighPass(int fc)
+{
     if (fc < 1 || fc > 49999 || !HasInterval())
         return 0;
     // fs / 2 = 10^6 / (2 dt); at or above it tan() of the pre-warp passes pi/2
@@ -41,7 +45,8 @@ int CWaveRecord::SetHighPass(int fc) {
     return 1;
 }
 
-bool CWaveRecord::ApplyFilter(bool lowPass) {
+bool CWaveRecord::ApplyFilter(bool lowPass)
+{
     const int N = sampleCount;
     if (!HasInterval() || N < 1)
         return false;
@@ -100,7 +105,8 @@ bool CWaveRecord::ApplyFilter(bool lowPass) {
     return true;
 }
 
-int CWaveRecord::IntegrateStep(bool integrate) {
+int CWaveRecord::IntegrateStep(bool integrate)
+{
     if (integrate ? dataForm >= 1 : dataForm < 0)
         return 0;
     if (!HasInterval())
@@ -117,7 +123,8 @@ int CWaveRecord::IntegrateStep(bool integrate) {
     return 1;
 }
 
-void CWaveRecord::SetDataForm(float factor) {
+void CWaveRecord::SetDataForm(float factor)
+{
     // Scaling commutes with the linear integration and differentiation, so the
     // recorded form need not be restored first; that round trip lost the mean
     // and the first sample.
@@ -128,14 +135,16 @@ void CWaveRecord::SetDataForm(float factor) {
     Refresh();
 }
 
-float CWaveRecord::GetMaxAbsDisplay() const {
+float CWaveRecord::GetMaxAbsDisplay() const
+{
     float m = 0.0f;
     for (float v : display)
         m = std::max(m, std::fabs(v));
     return m;
 }
 
-float CWaveRecord::GetDisplayMax(bool recompute) const {
+float CWaveRecord::GetDisplayMax(bool recompute) const
+{
     if (!recompute && commonPeak > 0.0f)
         return commonPeak;
     float m = -100.0f;
@@ -145,7 +154,8 @@ float CWaveRecord::GetDisplayMax(bool recompute) const {
     return m;
 }
 
-int CWaveRecord::FindMaxAbsIndex() const {
+int CWaveRecord::FindMaxAbsIndex() const
+{
     int idx = 0;
     float best = -1.0f;
     for (int i = 0; i < sampleCount; ++i) {
@@ -158,12 +168,14 @@ int CWaveRecord::FindMaxAbsIndex() const {
     return idx;
 }
 
-float CWaveRecord::GetValueAtMaxAbs() const {
+float CWaveRecord::GetValueAtMaxAbs() const
+{
     const int i = FindMaxAbsIndex();
     return i < sampleCount ? source[size_t(i)] : 0.1f;
 }
 
-float CWaveRecord::MaxInWindow(int start, int count) const {
+float CWaveRecord::MaxInWindow(int start, int count) const
+{
     const int first = std::max(start + 1, 0);
     const int64_t endWide = int64_t(start) + int64_t(count);
     const int end = int(std::min<int64_t>(endWide, sampleCount));
@@ -176,6 +188,7 @@ float CWaveRecord::MaxInWindow(int start, int count) const {
     return m;
 }
 
-float CWaveRecord::GetGlobalMaxAbs() const {
+float CWaveRecord::GetGlobalMaxAbs() const
+{
     return context->GlobalMaxAbs(source);
 }

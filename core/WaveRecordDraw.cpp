@@ -5,11 +5,13 @@
 
 #include <QPaintDevice>
 
-int CWaveRecord::DeviceDpiX(const QPaintDevice* dc) {
+int CWaveRecord::DeviceDpiX(const QPaintDevice* dc)
+{
     return dc ? dc->logicalDpiX() : 0;
 }
 
-int CWaveRecord::DrawToBitmap(QPaintDevice* dc, bool /*print*/) {
+int CWaveRecord::DrawToBitmap(QPaintDevice* dc, bool /*print*/)
+{
     if (!dc)
         return 0;
     screenBitmap = QImage();

@@ -18,7 +18,8 @@ struct Rect {
     constexpr bool IsEmpty() const { return right <= left || bottom <= top; }
     // PtInRect: left and top inside, right and bottom outside.
     constexpr bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
-    constexpr void Offset(int dx, int dy) {
+    constexpr void Offset(int dx, int dy)
+    {
         left += dx;
         right += dx;
         top += dy;

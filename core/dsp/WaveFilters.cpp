@@ -12,13 +12,15 @@ constexpr double kSqrt2 = 1.41421356;
 constexpr float kPiLowPass = 3.1415925f;
 constexpr float kPiHighPass = 3.1415927f;
 
-bool validCutoff(float dtMicros, float fcHz) {
+bool validCutoff(float dtMicros, float fcHz)
+{
     return fcHz >= 0.0f && fcHz <= 50000.0f && dtMicros > 0.0f && std::isfinite(dtMicros);
 }
 
 } // namespace
 
-void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz) {
+void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz)
+{
     if (n <= 0 || !validCutoff(dtMicros, fcHz))
         return;
     const double fs = 1e6 / double(dtMicros);
@@ -37,14 +39,18 @@ void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, flo
         return;
     }
     // The input is consumed as we go, so keep the two previous unfiltered
-    // values; out may be the input array.
-    float x2 = in[0], x1 = in[1];
-    out[0] = x2;
-    out[1] = x1;
-    float y2 = out[0], y1 = out[1];
+    // values; out may be the input array. Stored values are floats; their
+    // exact double images are kept so that each is converted once.
+    double x2 = in[0], x1 = in[1];
+    out[0] = in[0];
+    out[1] = in[1];
+    double y2 = out[0], y1 = out[1];
     for (int i = 2; i < n; ++i) {
-        const float x0 = in[i];
-        const float y0 = float(-b2 * y2 + b1 * y1 + g * (double(x0) + 2.0 * double(x1) + double(x2)));
+        const double x0 = in[i];
+        // The terms that do not wait for y1 first: the recursion's latency is
+        // the one multiply-add through y1 and the rounding to float.
+        const double ahead = g * (x0 + 2.0 * x1 + x2) - b2 * y2;
+        const float y0 = float(ahead + b1 * y1);
         out[i] = y0;
         y2 = y1;
         y1 = y0;
@@ -53,8 +59,11 @@ void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, flo
     }
 }
 
-void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz) {
-    if (n <= 0 || !validCutoff(dtMicros, fcHz))
+void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz)
+{
+    // At fs/2 and above the pre-warped k turns negative and the poles leave
+    // the unit circle.
+    if (n <= 0 || !validCutoff(dtMicros, fcHz) || double(fcHz) * 2.0 * double(dtMicros) >= 1e6)
         return;
     const float k = std::tan(kPiHighPass * fcHz * dtMicros / 1e6f);
     const float sqrt2 = float(kSqrt2);
@@ -63,17 +72,18 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
     const double b2 = double((k * k + 1.0f - sqrt2 * k) / D);
     const double g = double(1.0f / D);
 
-    const float x0first = in[0];
-    out[0] = float(g * double(x0first));
+    const double x0first = in[0];
+    out[0] = float(g * x0first);
     if (n == 1)
         return;
-    const float x1first = in[1];
-    out[1] = float(b1 * double(out[0]) + g * (double(x1first) - 2.0 * double(x0first)));
-    float x2 = x0first, x1 = x1first;
-    float y2 = out[0], y1 = out[1];
+    const double x1first = in[1];
+    out[1] = float(b1 * double(out[0]) + g * (x1first - 2.0 * x0first));
+    double x2 = x0first, x1 = x1first;
+    double y2 = out[0], y1 = out[1];
     for (int i = 2; i < n; ++i) {
-        const float x0 = in[i];
-        const float y0 = float(-b2 * y2 + b1 * y1 + g * (double(x0) - 2.0 * double(x1) + double(x2)));
+        const double x0 = in[i];
+        const double ahead = g * (x0 - 2.0 * x1 + x2) - b2 * y2;
+        const float y0 = float(ahead + b1 * y1);
         out[i] = y0;
         y2 = y1;
         y1 = y0;
@@ -82,7 +92,8 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
     }
 }
 
-void ApplyExponentialGain(float* x, int n, int start, int end, int K) {
+void ApplyExponentialGain(float* x, int n, int start, int end, int K)
+{
     if (K <= 1 || end <= start || start < 0)
         return;
     const float c = float(std::log(double(K)) / double(end - start + 1));
@@ -93,7 +104,8 @@ void ApplyExponentialGain(float* x, int n, int start, int end, int K) {
         x[i] = float(double(x[i]) * double(K));
 }
 
-void ShiftSamples(float* x, int n, int from, int to) {
+void ShiftSamples(float* x, int n, int from, int to)
+{
     const int d = to - from;
     if (n <= 0 || d == 0 || std::abs(d) > 200)
         return;
@@ -114,7 +126,8 @@ void ShiftSamples(float* x, int n, int from, int to) {
     }
 }
 
-void Differentiate(const float* in, int n, float* out, double h) {
+void Differentiate(const float* in, int n, float* out, double h)
+{
     if (n <= 0)
         return;
     if (n == 1) {
@@ -126,7 +139,8 @@ void Differentiate(const float* in, int n, float* out, double h) {
     out[n - 1] = out[n - 2];
 }
 
-void IntegrateTrapezoid(const float* in, float* out, int n, double h) {
+void IntegrateTrapezoid(const float* in, float* out, int n, double h)
+{
     if (n <= 0)
         return;
     double sum = 0.0;
@@ -134,6 +148,11 @@ void IntegrateTrapezoid(const float* in, float* out, int n, double h) {
         sum += double(in[i]);
     const double m = h * sum / double(n);
     out[0] = float(double(in[0]) * h);
-    for (int i = 1; i < n; ++i)
-        out[i] = float((double(in[i]) + double(in[i - 1])) * h / 2.0 + double(out[i - 1]) - m);
+    double prev = out[0];
+    for (int i = 1; i < n; ++i) {
+        // The step and the drift first; only the running sum waits on prev.
+        const float v = float(((double(in[i]) + double(in[i - 1])) * h / 2.0 - m) + prev);
+        out[i] = v;
+        prev = v;
+    }
 }

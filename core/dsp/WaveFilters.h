@@ -11,9 +11,8 @@
 void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz);
 
 // High-pass, second order, bilinear transform with pre-warping (pi 3.1415927f),
-// zero initial state. out may equal in. Does nothing unless 0 <= fc <= 50000 Hz
-// and dt > 0 µs; the caller refuses fc >= fs/2, where the poles leave the
-// unit circle.
+// zero initial state. out may equal in. Does nothing unless 0 <= fc <= 50000 Hz,
+// dt > 0 µs and fc < fs/2, where the poles would leave the unit circle.
 void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz);
 
 // Ramp x[s..e-1] by exp((i - s + 1) ln K / (e - s + 1)) and multiply x[e..n-1]
