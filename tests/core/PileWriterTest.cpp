@@ -88,8 +88,20 @@ TEST_F(PileWrite, SaveAppendsTheAnalysisAfterTheSamplesAndRoundTrips) {
     EXPECT_EQ(back.AverageChannel()->Source(), rec.AverageChannel()->Source());
     // The block head points at the current channel's record.
     const int32_t A = i32At(saved, 22);
-    EXPECT_EQ(i32At(saved, A + 4) % 4, i32At(saved, A + 4) % 4);
-    EXPECT_GT(i32At(saved, A + 4), A);
+    const int32_t current = i32At(saved, A + 4);
+    EXPECT_GT(current, A);
+    EXPECT_EQ(i32At(saved, current), 1024);   // N of channel 2's record
+    EXPECT_EQ(i32At(saved, current + 76), 1); // its one defect mark
+    EXPECT_EQ(i32At(saved, current + 80), 300);
+    // The first string after the 12-byte head: the pile number, NUL counted.
+    const QByteArray pileNo = DuxBuilder::gbk(rec.m_strPileNo);
+    EXPECT_EQ(i32At(saved, A + 12), pileNo.size() + 1);
+    EXPECT_EQ(saved.mid(A + 16, pileNo.size() + 1), pileNo + QByteArray(1, '\0'));
+    // The tail: view, alignment and calculation modes, then the scale factor.
+    EXPECT_EQ(i32At(saved, saved.size() - 16), 0);
+    float tailScale;
+    std::memcpy(&tailScale, saved.constData() + saved.size() - 4, 4);
+    EXPECT_EQ(tailScale, 1.5f);
 
     // A second save with shorter texts leaves nothing of the longer block:
     // the file equals a first save of the same state.
