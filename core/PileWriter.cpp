@@ -113,7 +113,7 @@ void CPileRecord::SaveAnalysis() {
         if (IsBaseTypeCode(code) && MagicText(magic) != "A-RIRADAD") {
             in.seek(filehdr::kSampleOffset);
             const int64_t a = int64_t(in.i32()) + int64_t(m_nChannelCount) * m_nSamples * 4;
-            if (a < filehdr::kSize || a > int64_t(file.size()))
+            if (a < int64_t(filehdr::kSize) || a > int64_t(file.size()))
                 in.fail(QStringLiteral("sample block outside the file"));
             A = int32_t(a);
         } else {
