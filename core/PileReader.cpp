@@ -16,6 +16,8 @@ using namespace pit;
 
 namespace {
 
+constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+
 // A date with an optional time of day as the saved texts hold them
 // ("2024-03-15 09:30:00"; also "/" between the date parts, fields without
 // leading zeros, or no time).
@@ -163,6 +165,10 @@ bool CPileRecord::ReadInto(const QString& path) {
         throw FileError(FileCause::EndOfFile, path, -1, QStringLiteral("the file is empty"));
     if (!fi.exists())
         throw FileError(FileCause::FileNotFound, path, -1);
+    // The largest pile file holds 15 blows of 65536 samples twice over (samples
+    // and analysis): anything far beyond is not one, and is not read whole.
+    if (fi.size() > kMaxFileBytes)
+        throw FileError(FileCause::InvalidFile, path, 4, QStringLiteral("%1 bytes").arg(fi.size()));
     const QByteArray data = readWholeFile(path);
     ByteReader in(data, path);
     try {

@@ -106,6 +106,16 @@ TEST_F(PileRead, RefusedFilesRaiseFileErrorOrReturnFalse) {
         }
     }
 
+    // A file far larger than any pile file is refused without reading it.
+    const QString huge = write(DuxBuilder::shortHeader(90), QStringLiteral("huge.dux"));
+    ASSERT_TRUE(QFile::resize(huge, 65 * 1024 * 1024));
+    try {
+        rec.ReadFile(huge);
+        ADD_FAILURE() << "huge file read";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+    }
+
     // Channel counts out of range refuse the read without an error.
     EXPECT_FALSE(
         rec.ReadFile(write(DuxBuilder::shortHeader(90).channels(16, 1024), QStringLiteral("c16.dux"))));
