@@ -157,6 +157,72 @@ std::unique_ptr<CWaveRecord> CPileRecord::MakeAverageChannel() {
     return avg;
 }
 
+void CPileRecord::FillMissingBlows(int64_t from, int64_t to, int& slot) {
+    for (int64_t b = from; b < to && slot < m_nChannelCount; ++b, ++slot)
+        m_channels.push_back(MakeRawChannel(slot));
+}
+
+void CPileRecord::ReadRawBlocks(ByteReader& in) {
+    const int count = m_nChannelCount;
+    in.seek(filehdr::kTrailOffset);
+    const int32_t A = in.i32();
+    if (A < 0)
+        in.fail(QStringLiteral("blow table offset %1").arg(A));
+    in.seek(size_t(A));
+    const auto tag = in.bytes(2);
+    if (tag[0] != 'A' || tag[1] != 'A')
+        in.fail(QStringLiteral("no blow table"));
+    const int32_t entries = in.i32();
+    if (entries < 1 || entries > kMaxBlows + 1)
+        in.fail(QStringLiteral("%1 entries in the blow table").arg(entries));
+    std::vector<int32_t> offsets(static_cast<size_t>(entries));
+    for (auto& o : offsets)
+        o = in.i32();
+    int64_t e = 1;
+    int k = 0;
+    bool haveAverage = false;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        if (offsets[i] < 0)
+            in.fail(QStringLiteral("blow record offset %1").arg(offsets[i]));
+        in.seek(size_t(offsets[i]));
+        AdRecord ad;
+        AdRecord::Read(in, ad);
+        const int b = ad.blowNumber;
+        if (b > e)
+            FillMissingBlows(e, b, k);
+        else if (b == 0 && e <= count)
+            FillMissingBlows(e, int64_t(count) + 1, k);
+        auto ch = std::make_unique<CWaveRecord>(AdChannelParams::FromBytes(ad.params),
+                                                std::span<const float>(ad.samples), headerSpan());
+        ch->drawA = k + 1;
+        ch->drawB = count;
+        ch->SetZoom(m_fChannelZoom > 0 ? m_fChannelZoom : 1.0f);
+        if (b == 0) {
+            ch->isAverage = 1;
+            haveAverage = true;
+            m_nCurrentChannel = int(m_channels.size());
+            for (int j = 0; j < count; ++j)
+                m_blowFlags[size_t(j)] = ad.blowBytes[size_t(j)] > 0 ? 1 : 0;
+        }
+        if (i + 1 == offsets.size()) {
+            if (b != 0)
+                m_nCurrentChannel = b - 1;
+            ch->SetSelected(true);
+            SetLengthSpeedPair(ad);
+            m_bFixedParam = 1;
+        }
+        m_channels.push_back(std::move(ch));
+        ++k;
+        e = int64_t(b) + 1;
+    }
+    if (!haveAverage) {
+        FillMissingBlows(e, int64_t(count) + 1, k);
+        m_channels.push_back(MakeAverageChannel());
+    }
+    if (m_nCurrentChannel < 0 || m_nCurrentChannel >= int(m_channels.size()))
+        m_nCurrentChannel = int(m_channels.size()) - 1;
+}
+
 bool CPileRecord::ReadInto(const QString& path) {
     m_nGradeIndex = 0;
     m_strPathReadLast = path;
@@ -316,67 +382,7 @@ bool CPileRecord::ReadInto(const QString& path) {
         } else if (IsBaseTypeCode(code)) {
             m_bBlowFile = 1;
             InitDates(true);
-            in.seek(filehdr::kTrailOffset);
-            const int32_t A = in.i32();
-            if (A < 0)
-                in.fail(QStringLiteral("blow table offset %1").arg(A));
-            in.seek(size_t(A));
-            const auto tag = in.bytes(2);
-            if (tag[0] != 'A' || tag[1] != 'A')
-                in.fail(QStringLiteral("no blow table"));
-            const int32_t entries = in.i32();
-            if (entries < 1 || entries > kMaxBlows + 1)
-                in.fail(QStringLiteral("%1 entries in the blow table").arg(entries));
-            std::vector<int32_t> offsets(static_cast<size_t>(entries));
-            for (auto& o : offsets)
-                o = in.i32();
-            int64_t e = 1;
-            int k = 0;
-            bool haveAverage = false;
-            auto fillTo = [&](int64_t end) {
-                for (int64_t b = e; b < end && k < count; ++b, ++k)
-                    m_channels.push_back(MakeRawChannel(k));
-            };
-            for (size_t i = 0; i < offsets.size(); ++i) {
-                if (offsets[i] < 0)
-                    in.fail(QStringLiteral("blow record offset %1").arg(offsets[i]));
-                in.seek(size_t(offsets[i]));
-                AdRecord ad;
-                AdRecord::Read(in, ad);
-                const int b = ad.blowNumber;
-                if (b > e)
-                    fillTo(b);
-                else if (b == 0 && e <= count)
-                    fillTo(int64_t(count) + 1);
-                auto ch = std::make_unique<CWaveRecord>(AdChannelParams::FromBytes(ad.params),
-                                                        std::span<const float>(ad.samples), headerSpan());
-                ch->drawA = k + 1;
-                ch->drawB = count;
-                ch->SetZoom(m_fChannelZoom > 0 ? m_fChannelZoom : 1.0f);
-                if (b == 0) {
-                    ch->isAverage = 1;
-                    haveAverage = true;
-                    m_nCurrentChannel = int(m_channels.size());
-                    for (int j = 0; j < count; ++j)
-                        m_blowFlags[size_t(j)] = ad.blowBytes[size_t(j)] > 0 ? 1 : 0;
-                }
-                if (i + 1 == offsets.size()) {
-                    if (b != 0)
-                        m_nCurrentChannel = b - 1;
-                    ch->SetSelected(true);
-                    SetLengthSpeedPair(ad);
-                    m_bFixedParam = 1;
-                }
-                m_channels.push_back(std::move(ch));
-                ++k;
-                e = int64_t(b) + 1;
-            }
-            if (!haveAverage) {
-                fillTo(int64_t(count) + 1);
-                m_channels.push_back(MakeAverageChannel());
-            }
-            if (m_nCurrentChannel < 0 || m_nCurrentChannel >= int(m_channels.size()))
-                m_nCurrentChannel = int(m_channels.size()) - 1;
+            ReadRawBlocks(in);
             BuildIntegrityText();
         } else {
             // A file carrying a saved analysis.

@@ -168,6 +168,10 @@ private:
     void TakeSettingsFrom(const CPileRecord& other);
     bool ReadInto(const QString& path);
     void ReadHeaderExtension(pit::ByteReader& in);
+    // The blow table of a multi-blow file and the channels it names.
+    void ReadRawBlocks(pit::ByteReader& in);
+    // Channels from the sample block for the blows from..to-1 missing from the table.
+    void FillMissingBlows(int64_t from, int64_t to, int& slot);
     void ReadPileParams(pit::ByteReader& in, int32_t code);
     void FixTestTimeFromFile();
     void FillLogTexts();
