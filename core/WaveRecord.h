@@ -111,9 +111,9 @@ public:
 
     // ---- channel block of the pile file -----------------------------------
     // Reads one channel block at the cursor. Honours the stored N (1..65536)
-    // and mark count M (0..4), bounded by the bytes left. True on success;
-    // on a refused or short block false, readOk := 0, the cursor back where
-    // it was and nothing else changed.
+    // and mark count M (0..4), bounded by the bytes left. True and readOk := 1
+    // on success (whatever N); on a refused or short block false, readOk := 0,
+    // the cursor back where it was and nothing else changed.
     bool Read(pit::ByteReader& in);
     // Writes the channel block; at most kMaxDefects marks.
     void Write(pit::ByteWriter& out) const;

@@ -1,10 +1,14 @@
 #include "core/dsp/WaveFilters.h"
 
+#include "core/dsp/FloatImage.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 namespace {
+
+using pit::dsp::FloatImage;
 
 constexpr double kSqrt2 = 1.41421356;
 // The two filters were written with different single-precision pi constants;
@@ -50,10 +54,10 @@ void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, flo
         // The terms that do not wait for y1 first: the recursion's latency is
         // the one multiply-add through y1 and the rounding to float.
         const double ahead = g * (x0 + 2.0 * x1 + x2) - b2 * y2;
-        const float y0 = float(ahead + b1 * y1);
-        out[i] = y0;
+        const double t = ahead + b1 * y1;
+        out[i] = float(t);
         y2 = y1;
-        y1 = y0;
+        y1 = FloatImage(t);
         x2 = x1;
         x1 = x0;
     }
@@ -83,10 +87,10 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
     for (int i = 2; i < n; ++i) {
         const double x0 = in[i];
         const double ahead = g * (x0 - 2.0 * x1 + x2) - b2 * y2;
-        const float y0 = float(ahead + b1 * y1);
-        out[i] = y0;
+        const double t = ahead + b1 * y1;
+        out[i] = float(t);
         y2 = y1;
-        y1 = y0;
+        y1 = FloatImage(t);
         x2 = x1;
         x1 = x0;
     }
@@ -151,8 +155,8 @@ void IntegrateTrapezoid(const float* in, float* out, int n, double h)
     double prev = out[0];
     for (int i = 1; i < n; ++i) {
         // The step and the drift first; only the running sum waits on prev.
-        const float v = float(((double(in[i]) + double(in[i - 1])) * h / 2.0 - m) + prev);
-        out[i] = v;
-        prev = v;
+        const double v = ((double(in[i]) + double(in[i - 1])) * h / 2.0 - m) + prev;
+        out[i] = float(v);
+        prev = FloatImage(v);
     }
 }
