@@ -277,7 +277,7 @@ void CPileRecord::BuildIntegrityText() {
 bool CPileRecord::SetFileTimeToTestTime() {
     const QDateTime t = utcSecondsToLocal(m_header.TestTime());
     QFile f(m_strPath);
-    if (!f.open(QIODevice::ReadWrite))
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return false;
     const bool ok =
         f.setFileTime(t, QFileDevice::FileModificationTime) && f.setFileTime(t, QFileDevice::FileAccessTime);

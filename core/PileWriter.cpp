@@ -24,7 +24,7 @@ void writeMagic(ByteWriter& w, int type) {
 
 bool setWriteTime(const QString& path, const QDateTime& t) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return false;
     return f.setFileTime(t, QFileDevice::FileModificationTime) &&
            f.setFileTime(t, QFileDevice::FileAccessTime);

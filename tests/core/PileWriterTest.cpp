@@ -178,6 +178,9 @@ TEST_F(PileWrite, CopyOfASquareType5PileReadsBackSquare) {
     EXPECT_EQ(i32At(b, 50 + 248), 1);       // block shape
     EXPECT_EQ(i32At(b, 50 + 432 + 2), 1);   // extension shape
     EXPECT_EQ(i32At(b, 50 + 432 + 10), 30); // extension grade number
+    // Texts of the block are UTF-16: the 25-character name kept what fit the 8-bit image.
+    EXPECT_EQ(b.mid(50, 50), DuxBuilder::utf16(QString(24, QChar(u'桥'))) + QByteArray(2, '\0'));
+    EXPECT_EQ(b.mid(50 + 176, 6), DuxBuilder::utf16(u"Z-9"_qs));
     // One sample run per channel in the list, the average included.
     EXPECT_EQ(b.size(), 578 + 3 * 1024 * 4);
     EXPECT_EQ(QFileInfo(copy).lastModified(), QDateTime(QDate(2024, 3, 15), QTime(9, 30)));
@@ -240,6 +243,16 @@ TEST_F(PileWrite, TruncateCutsInPlace) {
     EXPECT_TRUE(CPileRecord::TruncateFile(path, 40));
     EXPECT_EQ(QFileInfo(path).size(), 40);
     EXPECT_FALSE(CPileRecord::TruncateFile(dir.path() + QStringLiteral("/none"), 10));
+}
+
+TEST_F(PileWrite, FileTimesFollowTheTestTime) {
+    CPileRecord rec;
+    ASSERT_TRUE(
+        rec.ReadFile(write(DuxBuilder::shortHeader(90).testTime(1700000000), QStringLiteral("ft.dux"))));
+    ASSERT_TRUE(rec.SetFileTimeToTestTime());
+    EXPECT_EQ(QFileInfo(rec.m_strPath).lastModified().toSecsSinceEpoch(), 1700000000);
+    rec.m_strPath = dir.path() + QStringLiteral("/none.dux");
+    EXPECT_FALSE(rec.SetFileTimeToTestTime());
 }
 
 TEST_F(PileWrite, ConclusionSentenceInBothLanguages) {
