@@ -11,8 +11,14 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // The reader takes a path: each input goes through one scratch file.
-    static const QString path = QDir::tempPath() + QStringLiteral("/fuzz_pile_%1.dux").arg(qint64(getpid()));
+    // The reader takes a path: each input goes through one scratch file, in
+    // memory where the system offers a RAM-backed folder.
+    static const QString path =
+        (QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+        QStringLiteral("/fuzz_pile_%1.dux").arg(qint64(getpid()));
+    static const struct Cleanup {
+        ~Cleanup() { QFile::remove(path); }
+    } cleanup;
     {
         QFile f(path);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
