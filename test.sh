@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite through CTest:
-# the optimised build, then the same suite under AddressSanitizer and UBSan.
-# --quick runs only the first.
+# the optimised build, then the same suite under AddressSanitizer and UBSan,
+# then the pile-file reader fuzzed for 60 seconds. --quick runs only the first.
 set -euo pipefail
 cd "$(dirname "$0")"
 quick=0
@@ -16,3 +16,5 @@ ctest --test-dir build --output-on-failure -j"$jobs" "$@"
 BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPIT_SANITIZE=ON -DPIT_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" "$@"
+
+tools/run-fuzz.sh 60

@@ -12,6 +12,8 @@ PACKAGES=(
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the pile-reader fuzz target (libFuzzer)
+  clang-14 libclang-rt-14-dev
   # fonts: Chinese faces and the metric-compatible Arial
   fonts-noto-cjk fonts-liberation2 fontconfig
 )
