@@ -21,6 +21,8 @@ void CWaveRecord::DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first
     const pit::COLORREF saved0 = colours[0], saved1 = colours[1];
     colours[0] = 0;
     const int u = std::max(1, dc.dpiX() / 96);
+    const std::optional<QRegion> oldClip = dc.GetClipRegion();
+    dc.IntersectClipRect(box);
     dc.FillSolidRect(box, 0xFFFFFF);
     const double Wb = box.Width(), Hb = box.Height();
 
@@ -195,4 +197,8 @@ void CWaveRecord::DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first
     dc.SelectFont(oldFont);
     colours[0] = saved0;
     colours[1] = saved1;
+    if (oldClip)
+        dc.SelectClipRegion(*oldClip);
+    else
+        dc.RemoveClip();
 }

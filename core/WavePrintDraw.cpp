@@ -34,14 +34,22 @@ struct PrintScope {
     gdi::Pen pen;
     gdi::Font font;
     gdi::Point org;
+    std::optional<QRegion> clip;
 
-    PrintScope(gdi::Canvas& d, std::array<pit::COLORREF, 8>& c, const gdi::Font* f)
-        : dc(d), colours(c), c0(c[0]), c1(c[1]), pen(d.GetPen()), font(d.GetFont()), org(d.GetViewportOrg()) {
+    // Nothing of the drawing (a thick pen at the plot's edge) spills out of box.
+    PrintScope(gdi::Canvas& d, std::array<pit::COLORREF, 8>& c, const gdi::Font* f, const gdi::Rect& box)
+        : dc(d), colours(c), c0(c[0]), c1(c[1]), pen(d.GetPen()), font(d.GetFont()), org(d.GetViewportOrg()),
+          clip(d.GetClipRegion()) {
         if (f)
             dc.SelectFont(*f);
         colours[0] = 0;
+        dc.IntersectClipRect(box);
     }
     ~PrintScope() {
+        if (clip)
+            dc.SelectClipRegion(*clip);
+        else
+            dc.RemoveClip();
         dc.SetViewportOrg(org.x, org.y);
         dc.SelectPen(pen);
         dc.SelectFont(font);
@@ -109,7 +117,7 @@ int CWaveRecord::DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect b
     int info[6];
     std::copy(std::begin(ps.m_bWaveInfo), std::end(ps.m_bWaveInfo), info);
     const pit::SampleWindow win = pit::ClampSampleWindow(first, count, zoom, sampleCount);
-    PrintScope scope(dc, colours, font);
+    PrintScope scope(dc, colours, font, box);
     scope.colours[0] = 0;
 
     printSketch = std::make_unique<CMoniPileDraw>(pileSketch);
@@ -261,7 +269,7 @@ int CWaveRecord::PrintPlain(gdi::Canvas& dc, int first, int count, gdi::Rect box
     const CCurveStyle& cs = doc.Curve();
     const pit::WaveDisplaySettings& disp = context->Display();
     const pit::SampleWindow win = pit::ClampSampleWindow(first, count, zoom, sampleCount);
-    PrintScope scope(dc, colours, font);
+    PrintScope scope(dc, colours, font, box);
 
     printSketch = std::make_unique<CMoniPileDraw>(pileSketch);
     printSketch->SetBottomType(bottomShape);
