@@ -196,3 +196,13 @@ TEST(WaveReadout, MarksOnTheToeAndRulerTicks) {
     g.w.FormatCursorInfo(2, 0, true, 812.5f);
     EXPECT_FLOAT_EQ(g.w.spectrumPeak, 812.5f);
 }
+
+TEST(WaveLabels, LengthOverDiameterText)
+{
+    CWaveRecord w;
+    w.SetDrawParams(12.5f, 800.0f, 0.0f);
+    EXPECT_EQ(w.DrawLengthDiameter(true), QStringLiteral(" L/D=15"));
+    EXPECT_EQ(w.DrawLengthDiameter(false), QString());
+    w.SetDrawParams(12.5f, 0.0f, 0.0f);
+    EXPECT_EQ(w.DrawLengthDiameter(true), QStringLiteral(" L/D= "));
+}

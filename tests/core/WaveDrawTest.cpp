@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -511,8 +512,88 @@ TEST_F(WaveDrawTest, ExportOnANarrowBoxEnds) {
     gdi::RecordingDevice dev(40, 40);
     QPainter p(&dev);
     gdi::Canvas dc(p);
+    const gdi::Pen pen = dc.GetPen();
     fx.w.DrawForExport(dc, 15, gdi::Rect(0, 0, 30, 30), 0, true);
-    SUCCEED();
+    EXPECT_EQ(dc.GetPen(), pen);
+    EXPECT_FALSE(dev.items().empty());
+    EXPECT_FALSE(dc.GetClipRegion().has_value()) << "the box's clip is given back";
+}
+
+TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn)
+{
+    auto labels = [](float commonPeak) {
+        Fixture fx;
+        fx.w.SetData(std::vector<float>(1024, 0.0f));
+        fx.w.SourceSpan()[40] = 0.6f;
+        fx.w.Refresh();
+        fx.w.commonPeak = commonPeak;
+        gdi::RecordingDevice dev(1000, 200);
+        QPainter p(&dev);
+        gdi::Canvas dc(p);
+        fx.w.Draw(dc, 96);
+        return dev.textList();
+    };
+    auto hasLabel = [](const QStringList& l, const QString& prefix) {
+        return std::any_of(l.begin(), l.end(), [&](const QString& t) { return t.startsWith(prefix); });
+    };
+    const QStringList own = labels(-1.0f);
+    EXPECT_TRUE(hasLabel(own, QStringLiteral("30."))) << own.join(u'|').toStdString();
+    EXPECT_TRUE(hasLabel(own, QStringLiteral("-30.")));
+    EXPECT_TRUE(own.contains(QStringLiteral("cm/s")));
+    const QStringList common = labels(0.5f);
+    EXPECT_TRUE(hasLabel(common, QStringLiteral("25."))) << common.join(u'|').toStdString();
+    EXPECT_FALSE(hasLabel(common, QStringLiteral("30.")));
+}
+
+TEST_F(WaveDrawTest, ScreenFillAndLocalAmplificationPreview)
+{
+    struct Case {
+        const char* name;
+        int rise, peak;
+        bool zeroPeak;
+        bool preview;
+    };
+    const Case cases[] = {
+        {"pulse of 17 samples", 40, 56, false, true},
+        {"pulse too short to stretch", 50, 51, false, false},
+        {"zero at the peak", 40, 56, true, false},
+    };
+    for (const Case& c : cases) {
+        Fixture fx;
+        fx.w.drawD = 3;
+        fx.w.riseIndex = c.rise;
+        fx.w.peakIndex = c.peak;
+        if (c.zeroPeak) {
+            fx.w.SourceSpan()[size_t(c.peak)] = 0.0f;
+            fx.w.Refresh();
+        }
+        fx.w.SetLocalAmplifyMode(1);
+        gdi::RecordingDevice dev(1000, 200);
+        {
+            QPainter p(&dev);
+            gdi::Canvas dc(p);
+            fx.w.Draw(dc, 96);
+        }
+        int fills = 0;
+        for (const RecordedItem& it : dev.itemsOf(Kind::Path))
+            fills += it.brush.color() == pit::toQColor(fx.w.colours[2]);
+        EXPECT_EQ(fills, 2) << c.name << ": both half-waves";
+        int preview = 0;
+        for (const RecordedItem& it : dev.items())
+            preview += HasColour(it, pit::RGB(20, 248, 96));
+        EXPECT_EQ(preview > 0, c.preview) << c.name;
+        EXPECT_EQ(dev.itemsOf(Kind::Ellipse).size(), c.preview ? 1u : 0u) << c.name << ": the handle";
+        EXPECT_TRUE(std::isfinite(fx.w.localGain)) << c.name;
+    }
+}
+
+TEST_F(WaveDrawTest, LabelFontFitsTheBox)
+{
+    EXPECT_EQ(CWaveRecord::FitLabelFont(QStringLiteral("1/3-0.60"), gdi::Rect(0, 0, 400, 20)), 20);
+    EXPECT_EQ(CWaveRecord::FitLabelFont(QStringLiteral("15/15-0.60"), gdi::Rect(0, 0, 5, 20)), 9);
+    const int h = CWaveRecord::FitLabelFont(QStringLiteral("15/15-0.60"), gdi::Rect(0, 0, 60, 20));
+    EXPECT_GE(h, 9);
+    EXPECT_LT(h, 20);
 }
 
 TEST_F(WaveDrawTest, RendersInkOnlyInsideTheBox) {
