@@ -17,8 +17,7 @@
 
 namespace {
 
-void EnsureGui()
-{
+void EnsureGui() {
     static QGuiApplication* app = [] {
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -38,14 +37,14 @@ constexpr int kHeight = 1080;
 
 // A pile of 15 blows: a pulse, a toe echo, a little noise; a defect mark and
 // the exponential amplification on, as a typical analysed pile shows them.
-std::vector<std::unique_ptr<CWaveRecord>> Pile()
-{
+std::vector<std::unique_ptr<CWaveRecord>> Pile() {
     std::vector<std::unique_ptr<CWaveRecord>> pile;
     for (int c = 0; c < kChannels; ++c) {
         std::vector<float> s(1024);
         for (int i = 0; i < 1024; ++i)
-            s[size_t(i)] = float(std::exp(-std::pow((i - 50 - c) / 8.0, 2)) -
-                                 0.2 * std::exp(-std::pow((i - 300) / 10.0, 2)) + 0.03 * std::sin(i * 0.37 + c));
+            s[size_t(i)] =
+                float(std::exp(-std::pow((i - 50 - c) / 8.0, 2)) -
+                      0.2 * std::exp(-std::pow((i - 300) / 10.0, 2)) + 0.03 * std::sin(i * 0.37 + c));
         auto w = std::make_unique<CWaveRecord>();
         w->sampleInterval = 20.0f;
         w->speed = w->speedAbove = 4000;
@@ -63,15 +62,13 @@ std::vector<std::unique_ptr<CWaveRecord>> Pile()
     return pile;
 }
 
-void LayOut(std::vector<std::unique_ptr<CWaveRecord>>& pile)
-{
+void LayOut(std::vector<std::unique_ptr<CWaveRecord>>& pile) {
     const int rowH = kHeight / kChannels;
     for (int c = 0; c < kChannels; ++c)
         pile[size_t(c)]->Layout(0, c * rowH, kWidth, (c + 1) * rowH);
 }
 
-void PaintAll(QImage& target, std::vector<std::unique_ptr<CWaveRecord>>& pile)
-{
+void PaintAll(QImage& target, std::vector<std::unique_ptr<CWaveRecord>>& pile) {
     QPainter p(&target);
     gdi::Canvas dc(p);
     for (auto& w : pile)
@@ -80,8 +77,7 @@ void PaintAll(QImage& target, std::vector<std::unique_ptr<CWaveRecord>>& pile)
 
 } // namespace
 
-static void BM_WaveViewRebuildPictures(benchmark::State& state)
-{
+static void BM_WaveViewRebuildPictures(benchmark::State& state) {
     EnsureGui();
     auto pile = Pile();
     LayOut(pile);
@@ -93,8 +89,7 @@ static void BM_WaveViewRebuildPictures(benchmark::State& state)
 BENCHMARK(BM_WaveViewRebuildPictures)->Unit(benchmark::kMillisecond);
 
 // What a paint does after the background-drawn flag was cleared.
-static void BM_WaveViewFullRepaint(benchmark::State& state)
-{
+static void BM_WaveViewFullRepaint(benchmark::State& state) {
     EnsureGui();
     auto pile = Pile();
     QImage view(kWidth, kHeight, QImage::Format_RGB32);
@@ -108,8 +103,7 @@ static void BM_WaveViewFullRepaint(benchmark::State& state)
 BENCHMARK(BM_WaveViewFullRepaint)->Unit(benchmark::kMillisecond);
 
 // What a paint does with the flag set: copy the pictures, draw the cursor.
-static void BM_WaveViewRepaintFromCache(benchmark::State& state)
-{
+static void BM_WaveViewRepaintFromCache(benchmark::State& state) {
     EnsureGui();
     auto pile = Pile();
     LayOut(pile);
@@ -125,8 +119,7 @@ static void BM_WaveViewRepaintFromCache(benchmark::State& state)
 BENCHMARK(BM_WaveViewRepaintFromCache)->Unit(benchmark::kMillisecond);
 
 // One report picture of a channel, smoothed, at printer resolution.
-static void BM_WavePrintPicture600dpi(benchmark::State& state)
-{
+static void BM_WavePrintPicture600dpi(benchmark::State& state) {
     EnsureGui();
     auto pile = Pile();
     CPrintSettings print;
@@ -138,7 +131,8 @@ static void BM_WavePrintPicture600dpi(benchmark::State& state)
     for (auto _ : state) {
         QPainter p(&page);
         gdi::Canvas dc(p, 0, 0, true);
-        pile[0]->DrawForPrint(dc, 0, 1024, gdi::Rect(0, 0, 4800, 2400), true, nullptr, {&print, &curve, nullptr});
+        pile[0]->DrawForPrint(dc, 0, 1024, gdi::Rect(0, 0, 4800, 2400), true, nullptr,
+                              {&print, &curve, nullptr});
     }
 }
 BENCHMARK(BM_WavePrintPicture600dpi)->Unit(benchmark::kMillisecond);

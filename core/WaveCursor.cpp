@@ -66,7 +66,7 @@ bool CWaveRecord::SetHeadIndex(int index, int mode, const pit::AppContext& app) 
     const int delta = index - headIndex;
     headIndex = index;
     refIndex = headIndex;
-    expStart = std::min(expStart + delta, toeIndex);
+    expStart = std::clamp(expStart + delta, 0, toeIndex);
     RecomputeLengthOrSpeed(mode, true);
     return true;
 }

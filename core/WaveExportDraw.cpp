@@ -124,7 +124,8 @@ void CWaveRecord::DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first
     }
 
     dc.SelectPen(wavePen);
-    const gdi::Point oldOrg = dc.SetViewportOrg(plot.left, middle);
+    const gdi::Point oldOrg = dc.GetViewportOrg();
+    dc.SetViewportOrg(oldOrg.x + plot.left, oldOrg.y + middle);
     std::vector<gdi::Point> p;
     if (count >= 2) {
         const double yScale = pit::AmplitudeScale(plot.Height(), GetDisplayMax(false), scale);

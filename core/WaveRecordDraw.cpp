@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 using pit::wave::TruncToInt;
 
@@ -314,9 +315,11 @@ int CWaveRecord::Draw(gdi::Canvas& dc, int refDpiX) {
     dc.SetBkMode(oldBk);
     dc.SelectPen(wavePen);
 
+    const std::optional<QRegion> oldClip = dc.GetClipRegion();
     if (!dc.isPrinting())
-        dc.SelectClipRect(plot);
-    const gdi::Point oldOrg = dc.SetViewportOrg(plot.left, m);
+        dc.IntersectClipRect(plot);
+    const gdi::Point oldOrg = dc.GetViewportOrg();
+    dc.SetViewportOrg(oldOrg.x + plot.left, oldOrg.y + m);
     const double yScale = pit::AmplitudeScale(plot.Height(), peak, scale);
     const double xStep = count >= 2 ? double(plot.Width()) / double(count - 1) : 0.0;
     std::vector<gdi::Point> p;
@@ -344,7 +347,7 @@ int CWaveRecord::Draw(gdi::Canvas& dc, int refDpiX) {
         DrawFilledCurve(dc, p);
 
     // Markers follow the stretched samples as the curve and the clicks do.
-    dc.SetViewportOrg(plot.left, 0);
+    dc.SetViewportOrg(oldOrg.x + plot.left, oldOrg.y);
     dc.SelectPen(gdi::Pen::Create(gdi::PS_DASHDOT, u, colours[4]));
     const int hx = IndexToX(headIndex);
     dc.MoveTo(hx, plot.bottom);
@@ -358,7 +361,9 @@ int CWaveRecord::Draw(gdi::Canvas& dc, int refDpiX) {
     dc.SelectPen(oldPen);
     dc.SelectFont(oldFont);
     dc.SetTextColor(oldText);
-    if (!dc.isPrinting())
+    if (oldClip)
+        dc.SelectClipRegion(*oldClip);
+    else
         dc.RemoveClip();
     return 1;
 }

@@ -197,8 +197,7 @@ TEST(WaveReadout, MarksOnTheToeAndRulerTicks) {
     EXPECT_FLOAT_EQ(g.w.spectrumPeak, 812.5f);
 }
 
-TEST(WaveLabels, LengthOverDiameterText)
-{
+TEST(WaveLabels, LengthOverDiameterText) {
     CWaveRecord w;
     w.SetDrawParams(12.5f, 800.0f, 0.0f);
     EXPECT_EQ(w.DrawLengthDiameter(true), QStringLiteral(" L/D=15"));

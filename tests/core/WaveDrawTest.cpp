@@ -519,8 +519,7 @@ TEST_F(WaveDrawTest, ExportOnANarrowBoxEnds) {
     EXPECT_FALSE(dc.GetClipRegion().has_value()) << "the box's clip is given back";
 }
 
-TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn)
-{
+TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
     auto labels = [](float commonPeak) {
         Fixture fx;
         fx.w.SetData(std::vector<float>(1024, 0.0f));
@@ -545,8 +544,7 @@ TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn)
     EXPECT_FALSE(hasLabel(common, QStringLiteral("30.")));
 }
 
-TEST_F(WaveDrawTest, ScreenFillAndLocalAmplificationPreview)
-{
+TEST_F(WaveDrawTest, ScreenFillAndLocalAmplificationPreview) {
     struct Case {
         const char* name;
         int rise, peak;
@@ -587,8 +585,7 @@ TEST_F(WaveDrawTest, ScreenFillAndLocalAmplificationPreview)
     }
 }
 
-TEST_F(WaveDrawTest, LabelFontFitsTheBox)
-{
+TEST_F(WaveDrawTest, LabelFontFitsTheBox) {
     EXPECT_EQ(CWaveRecord::FitLabelFont(QStringLiteral("1/3-0.60"), gdi::Rect(0, 0, 400, 20)), 20);
     EXPECT_EQ(CWaveRecord::FitLabelFont(QStringLiteral("15/15-0.60"), gdi::Rect(0, 0, 5, 20)), 9);
     const int h = CWaveRecord::FitLabelFont(QStringLiteral("15/15-0.60"), gdi::Rect(0, 0, 60, 20));
