@@ -394,18 +394,24 @@ int CWaveRecord::DrawToBitmap(QPaintDevice* dev, bool print) {
         gdi::Canvas dc(painter, dpiX, std::max(1, dev->logicalDpiY()), false);
         Draw(dc, dpiX);
     }
-    screenBitmap = std::move(image);
     pileSketch.SetRect(sketchRect);
     pileSketch.SetBottomType(bottomShape);
     pileSketch.DrawToBitmap(SketchWave(), dpiX, dpr);
+    // The sketch changes only here, so it joins the cached picture once
+    // instead of on every paint.
+    if (!pileSketch.GetBitmap().isNull()) {
+        QPainter painter(&image);
+        gdi::Rect at = sketchRect;
+        at.OffsetRect(-frameRect.left, -frameRect.top);
+        painter.drawImage(at.toQRect(), pileSketch.GetBitmap());
+    }
+    screenBitmap = std::move(image);
     return 1;
 }
 
 int CWaveRecord::Paint(gdi::Canvas& dc, bool rotateMode) {
     if (!screenBitmap.isNull())
         dc.DrawImage(frameRect, screenBitmap);
-    if (!pileSketch.GetBitmap().isNull())
-        dc.DrawImage(pileSketch.GetRect(), pileSketch.GetBitmap());
 
     dc.Rectangle(labelRect);
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
@@ -413,7 +419,7 @@ int CWaveRecord::Paint(gdi::Canvas& dc, bool rotateMode) {
         dc.FillSolidRect(labelRect, kSelectedLabel);
     const QString label = isAverage ? QStringLiteral("AVG") : QString::asprintf("%d/%d", drawA, drawB);
     gdi::Rect r = labelRect;
-    dc.DrawText(label, r, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    dc.DrawText(label, r, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOCLIP);
     dc.SetBkMode(oldBk);
 
     if (!dc.isPrinting()) {
