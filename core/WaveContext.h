@@ -9,6 +9,13 @@
 
 namespace pit {
 
+// Display values that all channels share, set by the display settings page.
+struct WaveDisplaySettings {
+    int waveLineDivisor = 1; // screen and export wave pens: waveWidth x unit / (divisor + 1)
+    int centreStyle = 0;     // pen style of the centre line; 1 also dots the plain forms' markers
+    COLORREF centreColour = 0x000000;
+};
+
 class WaveContext {
 public:
     static constexpr float kUnsetMax = -100000.0f;
@@ -25,14 +32,18 @@ public:
     COLORREF DefaultWaveColour() const { return m_waveColour; }
     void SetDefaultWaveColour(COLORREF c) { m_waveColour = c; }
 
+    WaveDisplaySettings& Display() { return m_display; }
+    const WaveDisplaySettings& Display() const { return m_display; }
+
     // Back to the state at program start.
-    void Reset()
-    {
+    void Reset() {
         m_globalMaxAbs = kUnsetMax;
         m_waveColour = kDefaultWaveColour;
+        m_display = {};
     }
 
 private:
+    WaveDisplaySettings m_display;
     float m_globalMaxAbs = kUnsetMax;
     COLORREF m_waveColour = kDefaultWaveColour;
 };

@@ -369,6 +369,7 @@ void CWaveRecord::Layout(int left, int top, int right, int bottom, int dpiX, int
         sketchRect.top = sketchRect.bottom - 50;
         plotRect.bottom = sketchRect.top - labelH;
     }
+    pileSketch.SetRect(sketchRect);
     readoutRect =
         gdi::Rect(plotRect.right, plotRect.top, frameRect.right - margins[1] * s, plotRect.bottom + labelH);
     labelRect =
@@ -435,7 +436,7 @@ void CWaveRecord::GetFilterCutoffs(int& high, int& low) const
 void CWaveRecord::SetBottomShape(int shape)
 {
     bottomShape = (shape >= 0 && shape <= 2) ? shape : 0;
-    // The pile sketch takes it from here once it exists (drawing issue).
+    pileSketch.SetBottomType(bottomShape);
 }
 
 void CWaveRecord::SetMode(int kind, bool derived)

@@ -3,8 +3,11 @@
 // that the drawing uses; the per-channel block of the pile file.
 #pragma once
 
+#include "core/MoniPileDraw.h"
 #include "core/WaveContext.h"
+#include "core/WaveDrawGeometry.h"
 #include "platform/ByteCursor.h"
+#include "platform/Canvas.h"
 #include "platform/Color.h"
 #include "platform/GdiRect.h"
 
@@ -13,14 +16,32 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 class QPaintDevice;
-class CMoniPileDraw; // simulated pile sketch (Part 3.130), filled in by the drawing issue
-class CParaWave;     // cursor read-out panel (Part 3.110), filled in by the views issue
+class CParaWave; // cursor read-out panel, shown by the views
+class CPrintSettings;
+class CCurveStyle;
 
 namespace pit {
+
+struct AppContext;
+struct DocInfo;
+
+// What the print drawings read of the document; a null member reads that
+// record's defaults. The caller passes the document it works for (the main
+// window's, or the batch mode's), so no drawing looks for a window.
+struct PrintDrawDoc {
+    const CPrintSettings* print = nullptr;
+    const CCurveStyle* curve = nullptr;
+    const DocInfo* doc = nullptr;
+
+    const CPrintSettings& Print() const;
+    const CCurveStyle& Curve() const;
+    const DocInfo& Doc() const;
+};
 
 enum class DefectType : int32_t {
     Necking = 0,
@@ -124,8 +145,74 @@ public:
     // Sets the rectangles from the frame (left, top, right, bottom); dpiX 0
     // lays out for the screen (unit 1), else unit = dpiX / 96.
     void Layout(int left, int top, int right, int bottom, int dpiX = 0, int flag = 0);
-    // Rebuilds the cached channel picture (drawing issue); 1, or 0 without a device.
+    // Rebuilds the cached channel picture for the view dc (its resolution and
+    // device pixel ratio) and the pile sketch's pictures; with print the
+    // colours other than the wave's are black. 1, or 0 without a device or
+    // with an empty frame.
     int DrawToBitmap(QPaintDevice* dc, bool print = false);
+
+    // ---- drawing one channel ---------------------------------------------------
+    // The channel picture into dc; refDpiX gives the unit (dpi / 96). On a
+    // non-printing dc the picture's origin is the frame's top left corner.
+    int Draw(gdi::Canvas& dc, int refDpiX);
+    // Puts the cached picture on a view: picture, pile sketch, label box and,
+    // when not printing, the cursor line and in rotation mode the tilt line.
+    int Paint(gdi::Canvas& dc, bool rotateMode = false);
+    // The local-amplification preview around the toe; the origin of dc at the
+    // plot's left edge and zero line.
+    void DrawLocalAmplify(gdi::Canvas& dc, float xScale, float yScale);
+    // Screen half-wave fill of the points (relative to the zero line).
+    int DrawFilledCurve(gdi::Canvas& dc, const std::vector<gdi::Point>& p);
+    // Print half-wave fill: vertical lines to the zero line.
+    void DrawFillLines(gdi::Canvas& dc, const std::vector<gdi::Point>& p, const gdi::Rect& frame);
+    // The amplitude axis in column with its labels and unit; returns peak / 100.
+    float DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int zeroY, int bottomY, bool compact);
+    // The unit text alone for a column from top to bottom; returns peak / 100.
+    float DrawUnitLabel(gdi::Canvas& dc, int x, int top, int right, int bottom);
+    // The L/D text under the print sketch; empty unless the scale item is on.
+    QString DrawLengthDiameter(bool scaleOn) const;
+    // The largest "宋体" height from 20 down to 10 whose text fits box's
+    // width, measured on the default printer (else a plain image); 9 when
+    // even 10 is too wide.
+    static int FitLabelFont(const QString& text, const gdi::Rect& box);
+    // The print layout of box; sets printPlotRect and the print sketch's
+    // rectangle. moniPile: room for the pile sketch.
+    pit::PrintLayout DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc, int mode, bool withScale,
+                                  const pit::PrintDrawDoc& doc, bool moniPile);
+    // Style 0: solid of width x unit; else a geometric flat-ended pen with the
+    // dash pattern of StylePenPattern.
+    static gdi::Pen CreateStylePen(int style, int width, pit::COLORREF colour, int unit);
+    // One channel of the curve export into box: n channels in the export,
+    // first only for the marker range test, printFlag widens the wave pen.
+    void DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first, bool printFlag,
+                       const gdi::Font* font = nullptr);
+
+    // ---- print drawings (report pages, pictures, documents) ----------------------
+    // The full form with the curve style and print settings.
+    int DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect box, bool printFlag,
+                     const gdi::Font* font, const pit::PrintDrawDoc& doc);
+    // The plain form with the channel's own colours.
+    int DrawForPrintB(gdi::Canvas& dc, int first, int count, gdi::Rect box, bool printFlag,
+                      const gdi::Font* font, const pit::PrintDrawDoc& doc);
+    // The plain form of the project-report documents, always smoothed.
+    int DrawForWordReport(gdi::Canvas& dc, int first, int count, gdi::Rect box, bool printFlag,
+                          const gdi::Font* font, const pit::PrintDrawDoc& doc);
+
+    // ---- marker setters and cursor read-out --------------------------------------
+    // index in 0..N-1; mode 0 keeps the speed (length follows), 1 keeps the
+    // length (speed follows). An order error is told through app and changes
+    // nothing. True when the marker moved.
+    bool SetHeadIndex(int index, int mode, const pit::AppContext& app);
+    bool SetToeIndex(int index, int mode, const pit::AppContext& app);
+    bool SetHeadFromPoint(int x, int y, int mode, const pit::AppContext& app);
+    bool SetToeFromPoint(int x, int y, int mode, const pit::AppContext& app);
+    // Refills cursorLines for the pick point. decimals: the document's
+    // decimal places; markerMode: the pile's; in the analysis view the pile's
+    // peak-frequency mark is copied into spectrumPeak.
+    void FormatCursorInfo(int decimals, int markerMode, bool analysisView = false,
+                          float pilePeakFrequency = 0);
+    // The sketch's view of this channel.
+    pit::PileSketchWave SketchWave() const;
 
     // ---- processing chain (Part 1.111) ------------------------------------
     // display := source with the exponential amplification; displayMax100.
@@ -278,12 +365,12 @@ public:
     float sampleInterval = 10.0f; // µs
     int32_t highPassHz = 0;
     int32_t lowPassHz = 50000;
-    CMoniPileDraw* pileSketch = nullptr; // placeholder; owned once the drawing issue adds it
-    CParaWave* readout = nullptr;        // placeholder; owned once the views issue adds it
+    CMoniPileDraw pileSketch;     // its rectangle follows Layout
+    CParaWave* readout = nullptr; // the panel is the views'; its lines are cursorLines
     gdi::Rect frameRect, plotRect, labelRect, infoRect1, infoRect2, scaleRect;
-    gdi::Rect sketchRect;                 // handed to the pile sketch by Layout
-    gdi::Rect readoutRect;                // handed to the read-out panel by Layout
-    CMoniPileDraw* printSketch = nullptr; // placeholder; owned once the print drawing adds it
+    gdi::Rect sketchRect;                       // handed to the pile sketch by Layout
+    gdi::Rect readoutRect;                      // handed to the read-out panel by Layout
+    std::unique_ptr<CMoniPileDraw> printSketch; // copy made by each print drawing
     gdi::Rect printPlotRect;
     float printA = 0, diameter = 0, secondSide = 0;
     float pairValue = 0;
@@ -342,6 +429,7 @@ public:
     uint8_t pictureMode = 0;
     uint8_t layoutMode = 0;
     int32_t printLabelMode = 0;
+    std::array<QString, 6> cursorLines; // the read-out lines of FormatCursorInfo
 
     pit::WaveContext* context = &pit::WaveContext::Default();
 
@@ -354,6 +442,9 @@ private:
     static int DeviceDpiX(const QPaintDevice* dc);
     void RecomputeRefAndGainStart();
     void ClampMarkers();
+    void RecomputeLengthOrSpeed(int mode, bool halfUp);
+    int PrintPlain(gdi::Canvas& dc, int first, int count, gdi::Rect box, bool printFlag,
+                   const gdi::Font* font, const pit::PrintDrawDoc& doc, bool wordReport);
 };
 
 // Free routines of Part 1.112.

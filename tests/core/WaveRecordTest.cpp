@@ -81,7 +81,7 @@ TEST(WaveRecord, DefaultsOfThePart)
     EXPECT_FLOAT_EQ(w.commonPeak, -1.0f);
     EXPECT_FLOAT_EQ(w.groupPeak, -1.0f);
     EXPECT_EQ(w.printLabelMode, 0);
-    EXPECT_EQ(w.pileSketch, nullptr);
+    EXPECT_EQ(w.printSketch, nullptr);
     EXPECT_EQ(w.readout, nullptr);
 }
 
