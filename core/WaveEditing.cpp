@@ -1,4 +1,4 @@
-// Markers, coordinates, zoom and editing of one wave (Part 1.112).
+// Markers, coordinates, zoom and editing of one wave.
 #include "core/WaveRecord.h"
 
 #include "core/WaveMath.h"

@@ -1,4 +1,4 @@
-// The processing chain of a channel (Part 1.111): refresh with the
+// The processing chain of a channel: refresh with the
 // exponential amplification, the filters, the data form and the maxima.
 #include "core/WaveRecord.h"
 

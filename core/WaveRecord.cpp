@@ -20,7 +20,7 @@ template <typename T> T HeaderValue(std::span<const uint8_t> header, size_t offs
     return v;
 }
 
-// Byte offsets of the pile header image (PileHeaderRaw, Part 1.102).
+// Byte offsets of the pile header image (PileHeaderRaw).
 constexpr size_t kHdrLength = 9;
 constexpr size_t kHdrSpeed = 17;
 constexpr size_t kHdrFormFlag = 29;

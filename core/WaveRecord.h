@@ -54,7 +54,7 @@ enum class DefectType : int32_t {
 enum class DefectSeverity : int32_t { Slight = 0, Ordinary = 1, Serious = 2 };
 enum class BottomShape : int32_t { Flat = 0, Pointed = 1, Enlarged = 2 };
 
-// The nine 4-byte channel parameters of an "AD" block (Part 1.102), in order.
+// The nine 4-byte channel parameters of an "AD" block, in order.
 struct AdChannelParams {
     float pileLength = 0; // m
     int32_t speed = 0;    // m/s
@@ -95,7 +95,7 @@ public:
     // Members built, then Reset; 1024 zero samples.
     CWaveRecord();
     // From a channel's samples and the pile's header image (byte offsets of
-    // PileHeaderRaw, Part 1.102); markers placed automatically.
+    // PileHeaderRaw); markers placed automatically.
     CWaveRecord(const float* samples, int count, std::span<const uint8_t> header);
     // From an "AD" block of a multi-blow file: its parameters, its samples and
     // the pile's header image.
@@ -103,7 +103,7 @@ public:
                 std::span<const uint8_t> header);
     // Default construction, then the partial copy of operator=.
     CWaveRecord(const CWaveRecord& other);
-    // Partial copy (Part 1.130): Reset, then only the test values, cut-offs,
+    // Partial copy: Reset, then only the test values, cut-offs,
     // samples, head and toe, sensorSamples and the defect marks; refIndex and
     // expStart recomputed as the "AD" constructor does, the gain re-applied.
     // Drawing state, zoom, data form, selection and the rest keep the defaults.
@@ -214,7 +214,7 @@ public:
     // The sketch's view of this channel.
     pit::PileSketchWave SketchWave() const;
 
-    // ---- processing chain (Part 1.111) ------------------------------------
+    // ---- processing chain ------------------------------------
     // display := source with the exponential amplification; displayMax100.
     void Refresh();
     void Update() { Refresh(); }
@@ -241,7 +241,7 @@ public:
     float MaxInWindow(int start, int count) const;
     float GetGlobalMaxAbs() const;
 
-    // ---- markers and first pulse (Part 1.112) ------------------------------
+    // ---- markers and first pulse ------------------------------
     void AutoMarkers();
     void FindPeakAndRise();
     int FindRiseIndex() const;
@@ -275,9 +275,9 @@ public:
     int Invert(QPaintDevice* dc = nullptr);
     int SetScale(float s, QPaintDevice* dc = nullptr, int flag = 0);
     int SetAdjustStartFromPoint(int x, int y);
-    // rotateMode: the main window's rotation flag (Part 0.4), passed in.
+    // rotateMode: the main window's rotation flag, passed in.
     int RotateTail(bool up, bool rotateMode, float unused = 0.0f);
-    // dragEditMode: the main window's drag-edit flag (Part 0.4), passed in.
+    // dragEditMode: the main window's drag-edit flag, passed in.
     int DragEditToPoint(int x, int y, bool dragEditMode = true);
     int ApplyLocalAmplify();
 
@@ -352,7 +352,7 @@ public:
     // speedAbove from (L x 1.2 - d) / (L x 2 / c x 0.6); the old value when unknown.
     void RecomputeSpeedAbove();
 
-    // ---- fields (Part 1.110), in the Part's order ------------------------------
+    // ---- fields, in file order ------------------------------
     uint8_t readOk = 0;
 
 private:
@@ -447,6 +447,6 @@ private:
                    const gdi::Font* font, const pit::PrintDrawDoc& doc, bool wordReport);
 };
 
-// Free routines of Part 1.112.
+// Free routines of the marker and editing code.
 bool PointInBox(int l, int t, int r, int b, int x, int y);
 QString PadText(const QString& text, int width);
