@@ -27,8 +27,21 @@ CKEV_DUXDoc::CKEV_DUXDoc(const AppContext& ctx, Files files, QObject* parent)
     : QObject(parent), m_PrintSettings(ctx.english), m_ctx(ctx), m_files(std::move(files)) {
     m_FixParams.testDate = QDateTime();
     m_PileParams.testDate = QDateTime();
+    m_ProjectInfo.SetContext(&m_ctx);
     DocInfo& info = *this;
     if (LoadDocInfo(m_files.settings, m_PrintSettings, m_CurveStyle, info, ctx.english)) {
+        // The last project comes back; its pile is read when the user picks it.
+        if (IsProjectFile(FilePath)) {
+            m_strFolder = QFileInfo(FilePath).absolutePath();
+            CProjectInfo project = m_ProjectInfo;
+            try {
+                project.OpenProjectFile(FilePath);
+                m_ProjectInfo = std::move(project);
+                m_PileRecord.m_strPath = FileName;
+            } catch (const FileError&) {
+                // A damaged index only loses the last project.
+            }
+        }
         m_PileRecord.m_bKeepZoom = m_bIsKeepState ? 1 : 0;
         m_bSettingsLoaded = true;
     }
@@ -48,6 +61,7 @@ CKEV_DUXDoc::~CKEV_DUXDoc() {
 }
 
 bool CKEV_DUXDoc::SaveSettings() {
+    FilePath = m_ProjectInfo.GetProjectPath();
     FileName = m_PileRecord.m_strPath;
     m_bIsKeepState = m_PileRecord.m_bKeepZoom == 1;
     const bool ok = SaveDocInfo(m_files.settings, m_PrintSettings, m_CurveStyle, *this);
@@ -81,22 +95,51 @@ bool CKEV_DUXDoc::ReadPile(const QString& path, CPileRecord& into) {
     return true;
 }
 
-bool CKEV_DUXDoc::OnOpenDocument(const QString& path) {
+QString CKEV_DUXDoc::IndexPathOf(const QString& folder) {
+    const QDir dir(folder);
+    const QString name = QFileInfo(dir.absolutePath()).fileName() + QStringLiteral(".DUP");
+    const QString exact = dir.filePath(name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList found = dir.entryList({name}, QDir::Files | QDir::Hidden, QDir::Name);
+    return found.isEmpty() ? exact : dir.filePath(found.first());
+}
+
+bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
+    const QString path = QFileInfo(openPath).absoluteFilePath();
     const QString folder = QFileInfo(path).absolutePath();
+    // A pile at the root of a file system has no project folder to name an index after.
+    const bool atRoot = QDir(folder).isRoot();
+    const QString indexPath = atRoot ? QString() : IndexPathOf(folder);
+
+    // Pile and project are read into copies: a failure leaves both as they were.
     CPileRecord next;
+    CProjectInfo project = m_ProjectInfo;
     try {
         if (!ReadPile(path, next))
             return false;
+        if (!m_ProjectInfo.Contains(path)) {
+            if (atRoot)
+                project.Reset();
+            else if (IsProjectFile(indexPath))
+                project.OpenProjectFile(indexPath);
+            else
+                project.BuildDefault(folder);
+        }
     } catch (const FileError& e) {
         ReportOpenFailure(e.message(m_ctx.english));
         return false;
     }
     m_PileRecord = std::move(next);
+    m_ProjectInfo = std::move(project);
     m_bProjectReloaded = true;
     m_strFolder = folder;
     m_nOpenCounter = 0;
     SetPathName(path, true);
+    if (!m_ProjectInfo.GetProjectPath().isEmpty() && m_ProjectInfo.GetProjectPath() == indexPath)
+        m_bProjectReloaded = false;
 
+    m_ProjectInfo.m_texts[0] = m_PileRecord.m_strProject; // the project name
     CopyPileParams();
     m_bFileOpen = true;
     Q_EMIT pileOpened();
@@ -118,13 +161,24 @@ bool CKEV_DUXDoc::OnSaveDocument(const QString& path) {
     const bool pileSaved = saveCurrentPile ? saveCurrentPile() : SaveCurrentPile();
     if (!pileSaved)
         return false;
+    // A pile opened without an index (at a file system's root) has none to write.
+    if (!m_ProjectInfo.GetProjectPath().isEmpty()) {
+        try {
+            m_ProjectInfo.SaveProjectFile();
+        } catch (const FileError& e) {
+            m_ctx.message(e.message(m_ctx.english), kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+    }
     SetTitle(SaveTitle(path, m_ctx.english));
     SetModifiedFlag(false);
     return true;
 }
 
 QString CKEV_DUXDoc::SaveCopyDefaultName() {
-    const QString name = QFileInfo(m_PileRecord.m_strPath).fileName();
+    QString name = m_ProjectInfo.Files().FindOrAdd(m_PileRecord.m_strPath).m_strName;
+    if (name.isEmpty()) // an item added just now has no name yet
+        name = QFileInfo(m_PileRecord.m_strPath).fileName();
     return name.left(std::max<qsizetype>(0, name.size() - 4)) + QStringLiteral("_copy");
 }
 

@@ -11,6 +11,7 @@
 #include "core/PileRecord.h"
 #include "core/PrintSettings.h"
 #include "core/ProInfoHistory.h"
+#include "core/ProjectInfo.h"
 #include "platform/AppContext.h"
 
 #include <QObject>
@@ -56,8 +57,8 @@ public:
 
     // Save copy: enabled once a file was opened.
     bool CanSaveCopy() const { return m_bFileOpen; }
-    // The file name the copy is offered under: the pile's name less its last
-    // four characters, then "_copy".
+    // The file name the copy is offered under: the pile's name in the project
+    // list (the pile is listed when it was not) less its last four characters, then "_copy".
     QString SaveCopyDefaultName();
     // Writes the current record to path and re-reads it when it asks for that.
     bool SaveCopyAs(const QString& path);
@@ -81,6 +82,10 @@ public:
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);
 
+    // The index file of a folder: folder/<folder name>.DUP, or an existing
+    // file of that name in another case.
+    static QString IndexPathOf(const QString& folder);
+
     // The titles of the main window after an open and after a save.
     static QString OpenTitle(const QString& path, bool english);
     static QString SaveTitle(const QString& path, bool english);
@@ -103,8 +108,9 @@ public:
     bool SaveSettings();
 
     // --- members (the views, panels and reports read and write them) ---
-    CPileRecord m_PileRecord;  // the pile shown in the views
-    CPileRecord m_PileRecord2; // scratch record of the panels and reports
+    CProjectInfo m_ProjectInfo; // the project of the open pile's folder
+    CPileRecord m_PileRecord;   // the pile shown in the views
+    CPileRecord m_PileRecord2;  // scratch record of the panels and reports
     CPrintSettings m_PrintSettings;
     bool m_bFileOpen = false;
     bool m_bViewFlagA = false;
