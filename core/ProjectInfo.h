@@ -39,7 +39,8 @@ public:
     void WriteProjectFile(const QString& path) const;
     // FileError(BadPath) when no index path is stored.
     void SaveProjectFile() const;
-    // A new index for the folder: reset, scan, sort by name, save.
+    // A new index for the folder: reset, scan, sort by name, save (FileError
+    // when it cannot be written; the list is built all the same).
     void BuildDefault(const QString& folder);
     // Rescans the folder of the index, sorts by name and saves (not in batch mode).
     void Rebuild();
