@@ -33,8 +33,8 @@ public:
     // mode only). An index that cannot be opened or has another format mark
     // is reported through the message sink and changes nothing; a damaged text
     // block throws FileError (BadSeek) and changes nothing. Saving the rebuilt
-    // index may throw FileError.
-    void OpenProjectFile(const QString& indexPath);
+    // index may throw FileError. True when the texts were read.
+    bool OpenProjectFile(const QString& indexPath);
     // Atomic; FileError(DiskFull) when the file cannot be written.
     void WriteProjectFile(const QString& path) const;
     // FileError(BadPath) when no index path is stored.
