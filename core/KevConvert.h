@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 namespace pit {

@@ -64,20 +64,20 @@ void CProjectInfo::Reset() {
     m_strIndexPath.clear();
 }
 
-void CProjectInfo::OpenProjectFile(const QString& indexPath) {
+bool CProjectInfo::OpenProjectFile(const QString& indexPath) {
     const AppContext& c = ctx();
     QFile f(indexPath);
     if (!f.open(QIODevice::ReadOnly)) {
         c.message(QStringLiteral("无法打开文件，文件已被删除或损坏!"),
                   QStringLiteral("Can't open File,file deleted or damaged!"), QStringLiteral("提示"),
                   QStringLiteral("Tips"), MB_OK);
-        return;
+        return false;
     }
     if (!readFormatMark(f)) {
         c.message(QStringLiteral("错误的文件格式或文件已损坏!"),
                   QStringLiteral("Wrong File Format of File damaged!"), QStringLiteral("提示"),
                   QStringLiteral("Tips"), MB_OK);
-        return;
+        return false;
     }
     f.seek(0);
     const QByteArray data = f.readAll();
@@ -103,6 +103,7 @@ void CProjectInfo::OpenProjectFile(const QString& indexPath) {
     m_strIndexPath = indexPath;
     Rebuild();
     m_nItemCount = m_files.GetCount();
+    return true;
 }
 
 QByteArray CProjectInfo::ToBytes() const {

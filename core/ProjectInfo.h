@@ -33,13 +33,14 @@ public:
     // mode only). An index that cannot be opened or has another format mark
     // is reported through the message sink and changes nothing; a damaged text
     // block throws FileError (BadSeek) and changes nothing. Saving the rebuilt
-    // index may throw FileError.
-    void OpenProjectFile(const QString& indexPath);
+    // index may throw FileError. True when the texts were read.
+    bool OpenProjectFile(const QString& indexPath);
     // Atomic; FileError(DiskFull) when the file cannot be written.
     void WriteProjectFile(const QString& path) const;
     // FileError(BadPath) when no index path is stored.
     void SaveProjectFile() const;
-    // A new index for the folder: reset, scan, sort by name, save.
+    // A new index for the folder: reset, scan, sort by name, save (FileError
+    // when it cannot be written; the list is built all the same).
     void BuildDefault(const QString& folder);
     // Rescans the folder of the index, sorts by name and saves (not in batch mode).
     void Rebuild();

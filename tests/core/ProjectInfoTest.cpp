@@ -253,7 +253,7 @@ TEST_F(ProjectFolder, BuildsAndReopensTheIndex) {
     pile(QStringLiteral("P3.DUX"));
 
     CProjectInfo q(&ctx);
-    q.OpenProjectFile(index);
+    EXPECT_TRUE(q.OpenProjectFile(index));
     EXPECT_TRUE(sink.shown.empty());
     EXPECT_EQ(q.m_texts[0], QStringLiteral("工程"));
     EXPECT_EQ(q.m_texts[7], QString());
@@ -315,7 +315,7 @@ TEST_F(ProjectFolder, RefusesForeignAndDamagedIndexes) {
             EXPECT_THROW(p.OpenProjectFile(path), FileError) << c.name;
             EXPECT_TRUE(sink.shown.empty()) << c.name;
         } else {
-            p.OpenProjectFile(path);
+            EXPECT_FALSE(p.OpenProjectFile(path)) << c.name;
             ASSERT_EQ(sink.shown.size(), 1u) << c.name;
             EXPECT_EQ(sink.shown[0].text, QString::fromUtf8(c.message)) << c.name;
             EXPECT_EQ(sink.shown[0].caption, QStringLiteral("提示"));

@@ -99,6 +99,7 @@ protected:
 TEST_F(ZezDialog, TicksFollowTheSelectionGroup) {
     CPITDataConvertDlg dlg(folder);
     dlg.SetMessageSink(&sink);
+    dlg.ScanSourceFiles(folder); // a folder chosen earlier in this process comes first
     EXPECT_EQ(dlg.ListedNames(), (QStringList{"P1.dux", "P2.DUX", "P10.DUX", "V.DUX"}));
     EXPECT_EQ(dlg.CheckedPaths().size(), 4);
     EXPECT_EQ(dlg.SelectionState(), CPITDataConvertDlg::SelectAll);
@@ -148,6 +149,7 @@ TEST_F(ZezDialog, ConvertsAndSummarises) {
 TEST_F(ZezDialog, NothingConvertibleIsAnError) {
     CPITDataConvertDlg dlg(folder);
     dlg.SetMessageSink(&sink);
+    dlg.ScanSourceFiles(folder);
     dlg.chooseTarget = [&](QWidget*, const QString&) { return tmp.filePath(QStringLiteral("v.a")); };
     for (int k = 0; k < 3; ++k)
         dlg.SetChecked(k, false); // only V.DUX stays ticked
