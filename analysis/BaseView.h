@@ -64,6 +64,9 @@ public:
     // The next paint lays the channels out again and rebuilds their pictures.
     void ClearBackground() { m_backgroundDrawn = false; }
     bool BackgroundDrawn() const { return m_backgroundDrawn; }
+    // Repaint the whole viewport, or a content rectangle of it.
+    void InvalidateView();
+    void InvalidateContent(const QRect& content);
 
     // Scroll position in content pixels.
     QPoint ScrollPosition() const;
@@ -134,9 +137,6 @@ protected:
     void MarkHeadAtPoint();
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
-    // Repaint the whole viewport, or a content rectangle of it.
-    void InvalidateView();
-    void InvalidateContent(const QRect& content);
     // The refresh hub, when a frame is set.
     void SendRefresh(pit::RefreshTarget target);
     // Shows a message through the UI services; returns the button's code.
