@@ -8,10 +8,53 @@
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
+#include <QDropEvent>
 #include <QMainWindow>
+#include <QMimeData>
 #include <cstdio>
 
 using namespace pit;
+
+namespace {
+
+// A pile file dropped on the main window is opened like one named on the command line.
+class FileDropFilter : public QObject {
+public:
+    FileDropFilter(CKEV_DUXDoc& doc, QObject* parent) : QObject(parent), m_doc(doc) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::DragEnter) {
+            auto* drag = static_cast<QDragEnterEvent*>(e);
+            if (!firstLocalFile(drag->mimeData()).isEmpty())
+                drag->acceptProposedAction();
+            return true;
+        }
+        if (e->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(e);
+            const QString path = firstLocalFile(drop->mimeData());
+            if (!path.isEmpty()) {
+                drop->acceptProposedAction();
+                m_doc.OnOpenDocument(path);
+            }
+            return true;
+        }
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    static QString firstLocalFile(const QMimeData* data) {
+        if (!data)
+            return {};
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                return url.toLocalFile();
+        return {};
+    }
+    CKEV_DUXDoc& m_doc;
+};
+
+} // namespace
 
 CKEV_DUXApp::CKEV_DUXApp() : m_sessionTemp(EnsureTempFolder()) {}
 
@@ -82,6 +125,7 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         return false;
     }
     m_frame->setAcceptDrops(true);
+    m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
     m_frame->showMaximized();
     return true;
 }

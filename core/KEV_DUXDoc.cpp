@@ -95,8 +95,10 @@ bool CKEV_DUXDoc::ReadPile(const QString& path, CPileRecord& into) {
     return true;
 }
 
-QString CKEV_DUXDoc::IndexPathOf(const QString& folder) {
-    const QDir dir(folder);
+QString CKEV_DUXDoc::IndexPathFor(const QString& pilePath) {
+    const QDir dir(QFileInfo(pilePath).absolutePath());
+    if (dir.isRoot())
+        return {};
     const QString name = QFileInfo(dir.absolutePath()).fileName() + QStringLiteral(".DUP");
     const QString exact = dir.filePath(name);
     if (QFileInfo::exists(exact))
@@ -108,9 +110,7 @@ QString CKEV_DUXDoc::IndexPathOf(const QString& folder) {
 bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
     const QString path = QFileInfo(openPath).absoluteFilePath();
     const QString folder = QFileInfo(path).absolutePath();
-    // A pile at the root of a file system has no project folder to name an index after.
-    const bool atRoot = QDir(folder).isRoot();
-    const QString indexPath = atRoot ? QString() : IndexPathOf(folder);
+    const QString indexPath = IndexPathFor(path);
 
     // Pile and project are read into copies: a failure leaves both as they were.
     CPileRecord next;
@@ -119,8 +119,8 @@ bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
         if (!ReadPile(path, next))
             return false;
         if (!m_ProjectInfo.Contains(path)) {
-            if (atRoot)
-                project.Reset();
+            if (indexPath.isEmpty())
+                project.Reset(); // no project folder to name an index after
             else if (IsProjectFile(indexPath))
                 project.OpenProjectFile(indexPath);
             else

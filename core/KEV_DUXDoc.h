@@ -82,9 +82,10 @@ public:
     bool IsModified() const { return m_bModified; }
     void SetModifiedFlag(bool modified = true);
 
-    // The index file of a folder: folder/<folder name>.DUP, or an existing
-    // file of that name in another case.
-    static QString IndexPathOf(const QString& folder);
+    // The index file of a pile's folder: folder/<folder name>.DUP, or an
+    // existing file of that name in another case. Empty for a pile at the
+    // root of a file system, which is opened without an index.
+    static QString IndexPathFor(const QString& pilePath);
 
     // The titles of the main window after an open and after a save.
     static QString OpenTitle(const QString& path, bool english);

@@ -5,11 +5,15 @@
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using namespace pit;
@@ -96,6 +100,22 @@ TEST_F(AppStart, EnglishIsChosenFirstFromTheLanguageFiles) {
     // The next tests of this process start in Chinese again.
     QFile::remove(joinPath(resourceDir(), "English.lng"));
     QFile::remove(LanguageFiles::instance().LanguageIdPath());
+}
+
+TEST_F(AppStart, ADroppedPileFileIsOpened) {
+    auto app = makeApp();
+    ASSERT_TRUE(app->InitInstance({}));
+    EXPECT_TRUE(app->MainWindow()->acceptDrops());
+    const QString dropped = folder + QStringLiteral("/ZK2.DUX");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &drop);
+    EXPECT_EQ(app->Document()->GetPathName(), dropped);
+    EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV低应变分析程序 1.8.31008     ") + dropped);
 }
 
 TEST_F(AppStart, AFileThatCannotBeOpenedEndsTheProgramAfterTheMessages) {

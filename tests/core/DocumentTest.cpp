@@ -130,6 +130,16 @@ TEST_F(DocFixture, CorruptPileIsReportedTwiceAndChangesNothing) {
     EXPECT_FALSE(QFileInfo::exists(other + QStringLiteral("/Pier.DUP")));
 }
 
+TEST_F(DocFixture, IndexIsNamedAfterTheFolderAndNoneAtARoot) {
+    EXPECT_EQ(CKEV_DUXDoc::IndexPathFor(p1), indexPath());
+    EXPECT_EQ(CKEV_DUXDoc::IndexPathFor(QStringLiteral("/P1.DUX")), QString());
+    // An index written in another case is the folder's index.
+    QFile lower(folder + QStringLiteral("/bridge.dup"));
+    ASSERT_TRUE(lower.open(QIODevice::WriteOnly));
+    lower.close();
+    EXPECT_EQ(CKEV_DUXDoc::IndexPathFor(p1), folder + QStringLiteral("/bridge.dup"));
+}
+
 TEST(DocumentTitles, ByteForByte) {
     const QString p = QStringLiteral("/data/桩/A1.DUX");
     EXPECT_EQ(CKEV_DUXDoc::OpenTitle(p, true), QStringLiteral("KEV-TIMBO      /data/桩/A1.DUX"));
