@@ -142,8 +142,10 @@ TEST_F(WaveViewsTest, DoubleClickOnTheLabelGoesToTheDetailViewLeftLast) {
     EXPECT_EQ(frame.panelRefreshes, 3);
     EXPECT_EQ(pile().m_nCurrentChannel, 3);
 
+    // The single view shows the pile's current channel: the average now.
     CSingleWaveView single;
     Attach(single);
+    EXPECT_EQ(single.CurrentWave(), 3);
     const gdi::Rect singleLabel = pile().AverageChannel()->GetLabelRect();
     QTest::mouseDClick(single.viewport(), Qt::LeftButton, {},
                        QPoint(singleLabel.left + 3, singleLabel.top + 3));
