@@ -58,6 +58,18 @@ TEST_F(WaveViewsTest, RowsTakeAThirdOfTheHeightAndBlowsWithoutDataNone) {
     EXPECT_FALSE(pile().Channel(0)->IsSelected());
 }
 
+TEST_F(WaveViewsTest, ScrollingToAChannelCountsRowsNotChannels) {
+    const auto b = PulseBlow(1024, 1);
+    LoadPile({b, {}, b, b, b, b, b}); // six rows, blow 2 is the third channel but the second row
+    AttachBoth();
+    main.SelectChannel(3);
+    EXPECT_EQ(main.CurrentWave(), 3);
+    EXPECT_NEAR(main.ScrollPosition().y(), Frame(3).top, 1);
+    EXPECT_EQ(Frame(3).top, int(2 * main.viewport()->height() / 3.0));
+    main.SelectChannel(0);
+    EXPECT_EQ(main.ScrollPosition().y(), 0);
+}
+
 TEST_F(WaveViewsTest, OneBlowShowsOneRowAndGreyBelow) {
     LoadPile({PulseBlow(1024, 1)});
     AttachBoth();
