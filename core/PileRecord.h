@@ -163,9 +163,12 @@ public:
     uint8_t m_bPairFlag = 0;
     uint8_t m_bFixedQuantity = 0;
 
+    // The settings a read keeps (language, decimals, zoom and view modes,
+    // reload state, the fixed-parameter callback).
+    void TakeSettingsFrom(const CPileRecord& other);
+
 private:
     friend struct PileReader;
-    void TakeSettingsFrom(const CPileRecord& other);
     bool ReadInto(const QString& path);
     void ReadHeaderExtension(pit::ByteReader& in);
     // The blow table of a multi-blow file and the channels it names.
