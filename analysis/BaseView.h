@@ -64,6 +64,9 @@ public:
     // The next paint lays the channels out again and rebuilds their pictures.
     void ClearBackground() { m_backgroundDrawn = false; }
     bool BackgroundDrawn() const { return m_backgroundDrawn; }
+    // Repaint the whole viewport, or a content rectangle of it.
+    void InvalidateView();
+    void InvalidateContent(const QRect& content);
 
     // Scroll position in content pixels.
     QPoint ScrollPosition() const;
@@ -72,6 +75,9 @@ public:
     void SetScrollSizes(QSize total, QSize page = {}, QSize line = {});
     QSize TotalSize() const { return m_totalSize; }
     void SetScrollY(int y);
+    // A view that runs its horizontal scroll bar itself (the analysis view's
+    // 0..1000 window position): the scroll sizes then leave that bar alone.
+    void SetOwnHorizontalBar(bool own) { m_ownHorizontal = own; }
 
     // The accelerator id of a key press, 0 for none.
     static int AcceleratorFromKey(int key, Qt::KeyboardModifiers modifiers);
@@ -134,9 +140,6 @@ protected:
     void MarkHeadAtPoint();
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
-    // Repaint the whole viewport, or a content rectangle of it.
-    void InvalidateView();
-    void InvalidateContent(const QRect& content);
     // The refresh hub, when a frame is set.
     void SendRefresh(pit::RefreshTarget target);
     // Shows a message through the UI services; returns the button's code.
@@ -189,4 +192,5 @@ private:
     pit::DefectAsker* m_defectAsker = nullptr;
     QSize m_totalSize{100, 100};
     QSize m_pageSize, m_lineSize;
+    bool m_ownHorizontal = false;
 };
