@@ -6,6 +6,7 @@
 #include "analysis/ReFineIndexDlg.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
+#include "platform/MessageSink.h"
 
 #include <QLineEdit>
 #include <gtest/gtest.h>
@@ -135,8 +136,10 @@ TEST(RefineIndexDlg, EditSnapsWhileTypedAndModeThreeAsksForPoints) {
 
 TEST(ProcessingDlgs, RefusedOkKeepsTheDialogOpenWithTheResetValue) {
     EnglishUi ui(true);
+    pit::ScriptedMessageSink sink; // a refused field never waits on a message box here
     {
         CDigitalFilterDlg dlg;
+        dlg.SetMessageSink(&sink);
         dlg.m_nHighPass = 100;
         dlg.m_nLowPass = 2000;
         dlg.show();
@@ -157,6 +160,7 @@ TEST(ProcessingDlgs, RefusedOkKeepsTheDialogOpenWithTheResetValue) {
     }
     {
         CIndexEnlarge dlg;
+        dlg.SetMessageSink(&sink);
         dlg.m_nIndex = 3;
         dlg.show();
         EXPECT_EQ(Edit(&dlg, CIndexEnlarge::IDC_INDEX)->text(), u"3"_qs);
