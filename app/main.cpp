@@ -1,10 +1,9 @@
 // KEV_DUX: low-strain pile integrity analysis.
+#include "app/Application.h"
 #include "app/Startup.h"
 #include "platform/FontSetup.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QMainWindow>
 #include <clocale>
 
 int main(int argc, char* argv[]) {
@@ -16,17 +15,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("KEV_DUX"));
     QApplication::setApplicationVersion(QStringLiteral(KEV_DUX_VERSION));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Low-strain pile integrity analysis"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A pile file (*.DUX) to open."));
-    parser.process(app);
-
-    pit::StartWindowBuild();
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("KEV_DUX"));
-    window.resize(1024, 700);
-    window.show();
-    return QApplication::exec();
+    CKEV_DUXApp kev;
+    if (!kev.InitInstance(QApplication::arguments().mid(1)))
+        return kev.ExitInstance();
+    const int result = QApplication::exec();
+    return result != 0 ? result : kev.ExitInstance();
 }

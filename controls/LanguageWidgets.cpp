@@ -1,5 +1,7 @@
 #include "controls/LanguageWidgets.h"
 
+#include "core/LanguageFiles.h"
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
@@ -65,6 +67,24 @@ void TranslateMenu(QMenu* menu, const TextLookup& lookup, const QString& prefix)
 void TranslateMenuBar(QMenuBar* bar, const TextLookup& lookup) {
     if (bar)
         TranslateMenuActions(bar->actions(), lookup, QString());
+}
+
+void TranslateDialog(QWidget* dialog, unsigned id, const LanguageFiles& files) {
+    if (files.HasActive())
+        TranslateWidgetTree(dialog, files.Section(id));
+}
+
+void TranslateDialog(QWidget* dialog, unsigned id) {
+    TranslateDialog(dialog, id, LanguageFiles::instance());
+}
+
+void LoadTranslatedMenu(QMenuBar* bar, unsigned id, const LanguageFiles& files) {
+    if (files.HasActive())
+        TranslateMenuBar(bar, files.Section(id));
+}
+
+void LoadTranslatedMenu(QMenuBar* bar, unsigned id) {
+    LoadTranslatedMenu(bar, id, LanguageFiles::instance());
 }
 
 } // namespace pit

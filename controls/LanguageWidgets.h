@@ -16,6 +16,8 @@ class QWidget;
 
 namespace pit {
 
+class LanguageFiles;
+
 // key -> the translated text, nothing to keep the widget's own text.
 using TextLookup = std::function<std::optional<QString>(const QString& key)>;
 
@@ -30,5 +32,13 @@ void TranslateWidgetTree(QWidget* root, const TextLookup& lookup);
 void TranslateMenuActions(const QList<QAction*>& actions, const TextLookup& lookup, const QString& prefix);
 void TranslateMenu(QMenu* menu, const TextLookup& lookup, const QString& prefix);
 void TranslateMenuBar(QMenuBar* bar, const TextLookup& lookup);
+
+// What every dialog does when it initialises: its texts from the section of
+// its id in the active language file (nothing without one).
+void TranslateDialog(QWidget* dialog, unsigned id, const LanguageFiles& files);
+void TranslateDialog(QWidget* dialog, unsigned id); // the program's language files
+// A menu bar's texts from the section of the menu's id.
+void LoadTranslatedMenu(QMenuBar* bar, unsigned id, const LanguageFiles& files);
+void LoadTranslatedMenu(QMenuBar* bar, unsigned id);
 
 } // namespace pit

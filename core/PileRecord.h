@@ -15,6 +15,11 @@
 
 class CWaveRecord;
 
+namespace pit {
+struct AppContext;
+struct KevInputSettings;
+} // namespace pit
+
 // A pile parameter set exchanged with the fixed-parameter dialogs.
 struct CPileParamSet {
     float diameter = 0;
@@ -56,6 +61,14 @@ public:
     void WriteAnalysisBlock(pit::ByteWriter& out, const QByteArray& keptHead = {});
     void WriteTailModes(pit::ByteWriter& out) const;
     void WriteTailScale(pit::ByteWriter& out) const;
+    // Converts an instrument file "*.KEV" into "*.DUX" beside it. False when
+    // the user declines to overwrite, the source cannot be opened or the new
+    // file's time cannot be set; FileError when the source cannot be read or
+    // is cut short (nothing is written then) or the target cannot be written.
+    // Without settings.useForAll, askDiameter is asked for the diameter.
+    static bool
+    ConvertKevFile(const QString& kevPath, const pit::AppContext& ctx, pit::KevInputSettings& settings,
+                   const std::function<bool(int&, pit::KevInputSettings&, const QString&)>& askDiameter);
     // Cuts the file in place; false when that fails.
     static bool TruncateFile(const QString& path, qint64 length);
 
@@ -163,9 +176,12 @@ public:
     uint8_t m_bPairFlag = 0;
     uint8_t m_bFixedQuantity = 0;
 
+    // The settings a read keeps (language, decimals, zoom and view modes,
+    // reload state, the fixed-parameter callback).
+    void TakeSettingsFrom(const CPileRecord& other);
+
 private:
     friend struct PileReader;
-    void TakeSettingsFrom(const CPileRecord& other);
     bool ReadInto(const QString& path);
     void ReadHeaderExtension(pit::ByteReader& in);
     // The blow table of a multi-blow file and the channels it names.

@@ -51,10 +51,25 @@ QString stateDir() {
     return dir;
 }
 
-QString tempDir() {
+namespace {
+QString g_sessionTemp;
+}
+
+QString tempRootDir() {
     const QString dir = joinPath(stateDir(), QStringLiteral("Temp"));
     QDir().mkpath(dir);
     return dir;
+}
+
+QString tempDir() {
+    if (g_sessionTemp.isEmpty())
+        return tempRootDir();
+    QDir().mkpath(g_sessionTemp);
+    return g_sessionTemp;
+}
+
+void setSessionTempDir(const QString& dir) {
+    g_sessionTemp = dir;
 }
 
 QString joinPath(const QString& dir, const QString& name) {

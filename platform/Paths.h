@@ -15,7 +15,11 @@ QString resourceDir();
 // is writable, else the per-user configuration folder.
 QString stateDir();
 // stateDir()/Temp, created on first use.
+QString tempRootDir();
+// Where this process writes its temporary files: the folder set by
+// setSessionTempDir (one per running instance), else tempRootDir().
 QString tempDir();
+void setSessionTempDir(const QString& dir);
 
 // a/b, built with QDir so that no separator is doubled.
 QString joinPath(const QString& dir, const QString& name);

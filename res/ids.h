@@ -27,4 +27,9 @@ constexpr int IDC_SHEET_PAGE_LIST = 0xFFFF;
 // Editable list: its in-place edit box.
 constexpr int IDC_LIST_EDIT = 200003;
 
+// Interface language: the View/Language items (5050 "no language file",
+// 5051.. one per language file); string 5051 is their status-bar prompt.
+constexpr int ID_LANGUAGE_NONE = 5050;
+constexpr int IDS_LANGUAGE_PROMPT = 5051;
+
 } // namespace ids

@@ -84,3 +84,21 @@ TEST(LanguageWidgets, TranslatesMenusByCommandIdAndPopupPosition) {
     EXPECT_EQ(view->title(), QStringLiteral("&View"));
     EXPECT_EQ(other->text(), QStringLiteral("主视图"));
 }
+
+TEST(LanguageWidgets, TranslateDialogUsesTheSectionOfItsIdOnlyWithAnActiveFile) {
+    ActiveLanguage lang;
+    QDialog dlg;
+    withId(&dlg, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
+    auto* ok = withId(new QPushButton(QStringLiteral("确定"), &dlg), 1);
+    TranslateDialog(&dlg, 128, lang.files); // another section: no key of this dialog
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("设置细化指数"));
+    TranslateDialog(&dlg, 161, lang.files);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Refinement Index"));
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+
+    QDialog other;
+    withId(&other, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
+    lang.files.SetActivePath(QString());
+    TranslateDialog(&other, 161, lang.files);
+    EXPECT_EQ(other.windowTitle(), QStringLiteral("设置细化指数"));
+}

@@ -1,0 +1,150 @@
+#include "app/Application.h"
+
+#include "app/Startup.h"
+#include "controls/AppStyle.h"
+#include "controls/UiServices.h"
+#include "core/KEV_DUXDoc.h"
+#include "core/LanguageFiles.h"
+#include "res/StringTable.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMainWindow>
+#include <QMimeData>
+#include <cstdio>
+
+using namespace pit;
+
+namespace {
+
+// A pile file dropped on the main window is opened like one named on the command line.
+class FileDropFilter : public QObject {
+public:
+    FileDropFilter(CKEV_DUXDoc& doc, QObject* parent) : QObject(parent), m_doc(doc) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::DragEnter) {
+            auto* drag = static_cast<QDragEnterEvent*>(e);
+            if (!firstLocalFile(drag->mimeData()).isEmpty())
+                drag->acceptProposedAction();
+            return true;
+        }
+        if (e->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(e);
+            const QString path = firstLocalFile(drop->mimeData());
+            if (!path.isEmpty()) {
+                drop->acceptProposedAction();
+                m_doc.OnOpenDocument(path);
+            }
+            return true;
+        }
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    static QString firstLocalFile(const QMimeData* data) {
+        if (!data)
+            return {};
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                return url.toLocalFile();
+        return {};
+    }
+    CKEV_DUXDoc& m_doc;
+};
+
+} // namespace
+
+CKEV_DUXApp::CKEV_DUXApp() : m_sessionTemp(EnsureTempFolder()) {}
+
+CKEV_DUXApp::~CKEV_DUXApp() {
+    // The window goes first, then the document writes the settings file and history.
+    m_frame.reset();
+    m_doc.reset();
+    ClearTempFolder(m_sessionTemp);
+}
+
+QString CKEV_DUXApp::FrameTitle(bool english) {
+    return english ? QStringLiteral("KEV-TIMBO 1.8.31008") : QStringLiteral("KEV低应变分析程序 1.8.31008");
+}
+
+void CKEV_DUXApp::ChooseLanguage() {
+    LanguageFiles& lang = LanguageFiles::instance();
+    lang.SetBuiltinStrings(res::BuiltinStrings());
+    lang.LoadLanguageSetting();
+    m_bEnglish = lang.IsEnglish();
+    m_bStartupEnglish = lang.StartupEnglish();
+    m_ctx.english = m_bEnglish;
+}
+
+void CKEV_DUXApp::InstallServices() {
+    StartWindowBuild();
+    InstallApplicationStyle();
+    m_ctx.messages = m_sink ? m_sink : &m_boxes;
+    ui::useAppContext(m_ctx);
+    if (!m_recent)
+        m_recent = std::make_unique<RecentFileList>();
+}
+
+void CKEV_DUXApp::CreateDocumentAndFrame() {
+    m_doc = std::make_unique<CKEV_DUXDoc>(m_ctx);
+    m_doc->OnNewDocument();
+    // The main frame with its views and panels replaces this window.
+    m_frame = std::make_unique<QMainWindow>();
+    m_frame->setWindowTitle(FrameTitle(m_bEnglish));
+    m_frame->resize(1024, 700);
+    QObject::connect(m_doc.get(), &CKEV_DUXDoc::titleChanged, m_frame.get(), &QWidget::setWindowTitle);
+    QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),
+                     [this](const QString& path) { m_recent->Add(path); });
+}
+
+bool CKEV_DUXApp::InitInstance(const QStringList& args) {
+    ChooseLanguage();
+    InstallServices();
+    m_cmdInfo.Parse(args);
+    if (m_cmdInfo.m_bShowHelp || m_cmdInfo.m_bShowVersion) {
+        if (m_cmdInfo.m_bShowVersion)
+            std::printf("KEV_DUX %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        else
+            std::printf(
+                "Usage: KEV_DUX [FILE.DUX]\n"
+                "       KEV_DUX -report|-projectreport LIST_FILE OUTPUT_FOLDER\n"
+                "Low-strain pile integrity analysis. A pile file named on the command line is opened;\n"
+                "with -report or -projectreport the Word reports of the pile files listed in\n"
+                "LIST_FILE are written into OUTPUT_FOLDER without a window.\n");
+        return false;
+    }
+
+    if (m_cmdInfo.IsBatch())
+        return RunBatch();
+
+    CreateDocumentAndFrame();
+    if (m_cmdInfo.IsFileOpen() && !m_doc->OnOpenDocument(m_cmdInfo.m_strFileName)) {
+        m_exitCode = 1;
+        return false;
+    }
+    m_frame->setAcceptDrops(true);
+    m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
+    m_frame->showMaximized();
+    return true;
+}
+
+bool CKEV_DUXApp::RunBatch() {
+    m_bInteractive = false;
+    m_ctx.interactive = false;
+    m_ctx.messages = &m_stderr;
+    ui::useAppContext(m_ctx);
+    GenerateBatchReports(m_cmdInfo.BatchKind(), m_cmdInfo.m_strListFile, m_cmdInfo.m_strOutputDir);
+    std::fputs("end", stdout);
+    std::fflush(stdout);
+    return false;
+}
+
+void CKEV_DUXApp::GenerateBatchReports(int, const QString&, const QString&) {
+    // The report writers come with the batch report mode.
+}
+
+int CKEV_DUXApp::ExitInstance() {
+    return m_exitCode;
+}

@@ -1,0 +1,53 @@
+// Report values that a group of piles shares: a value replaces each pile's
+// own on the reports while its use flag is set and the document's
+// use-common-values flag is on.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+class CCommonInfo {
+public:
+    // Which value each use flag governs, in the record's flag order.
+    enum Flag : int {
+        ProjectName = 0,
+        TestingUnit = 1,
+        ConstructionUnit = 2,
+        Tester = 3,
+        TestDate = 4,
+        Instrument = 5,
+        Standard = 6,
+        Shape = 7,
+        Diameter = 8,     // with its second side
+        EnlargedBase = 9, // with its second side
+        Grade = 10,
+        PileClass = 11,
+        kFlagCount = 12
+    };
+
+    // Empty values, the test date now.
+    CCommonInfo() : m_testDate(QDateTime::currentDateTime()) {}
+
+    bool Use(Flag f) const { return m_bUse[size_t(f)]; }
+    void SetUse(Flag f, bool on) { m_bUse[size_t(f)] = on; }
+    void ClearUse() { m_bUse.fill(false); }
+
+    bool operator==(const CCommonInfo&) const = default;
+
+    float m_fDiameter = 0;
+    float m_fEnlarged = 0;
+    int m_nGradeIndex = 0;
+    QString m_strClass;
+    QString m_strProjectName;
+    QString m_strTestingUnit;
+    QString m_strTester;
+    QString m_strConstructionUnit;
+    QString m_strStandard;
+    QString m_strInstrument;
+    float m_fSecondSide = 0;
+    float m_fEnlarged2 = 0;
+    int m_nShape = 0; // 0 round, 1 square
+    QDateTime m_testDate;
+    std::array<bool, kFlagCount> m_bUse{};
+};

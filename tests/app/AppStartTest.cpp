@@ -1,0 +1,156 @@
+#include "app/Application.h"
+#include "app/Startup.h"
+#include "core/KEV_DUXDoc.h"
+#include "core/LanguageFiles.h"
+#include "platform/IniFile.h"
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace pit;
+
+namespace {
+
+// A copy of the sample project (opening a pile writes the folder's index).
+struct AppStart : ::testing::Test {
+    QTemporaryDir tmp;
+    QString folder;
+    ScriptedMessageSink sink;
+
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        folder = tmp.filePath(QStringLiteral("demo"));
+        QDir().mkpath(folder);
+        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
+        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+    }
+    std::unique_ptr<CKEV_DUXApp> makeApp() {
+        auto app = std::make_unique<CKEV_DUXApp>();
+        app->SetRecentFileList(
+            std::make_unique<RecentFileList>(tmp.filePath(QStringLiteral("registry.ini"))));
+        app->SetMessageSink(&sink);
+        return app;
+    }
+    QString pile() const { return folder + QStringLiteral("/ZK1.DUX"); }
+};
+
+} // namespace
+
+TEST_F(AppStart, OffscreenStartWithAPileArgumentOpensItAndShutsDownCleanly) {
+    const QString temp = joinPath(stateDir(), QStringLiteral("Temp"));
+    QString session;
+    {
+        auto app = makeApp();
+        session = app->SessionTempDir();
+        ASSERT_FALSE(session.isEmpty());
+        EXPECT_EQ(tempDir(), session);
+        EXPECT_TRUE(QFileInfo(session).isDir());
+        EXPECT_EQ(QFileInfo(session).absolutePath(), QFileInfo(temp).absoluteFilePath());
+
+        ASSERT_TRUE(app->InitInstance({pile()}));
+        EXPECT_TRUE(sink.shown.empty());
+        ASSERT_NE(app->MainWindow(), nullptr);
+        EXPECT_TRUE(app->MainWindow()->isVisible());
+        EXPECT_EQ(app->MainWindow()->windowTitle(),
+                  QStringLiteral("KEV低应变分析程序 1.8.31008     ") + pile());
+        EXPECT_EQ(app->Document()->m_PileRecord.m_strPath, pile());
+        EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/demo.DUP")));
+        EXPECT_EQ(app->RecentFiles().Files(), QStringList{pile()});
+        EXPECT_TRUE(app->Context().interactive);
+
+        // Left-overs in "Temp" itself: exact ".TMP" and ".emf" go at the end.
+        for (const char* name : {"a.TMP", "b.emf", "c.tmp", "d.EMF", "e.png"}) {
+            QFile f(joinPath(temp, QString::fromLatin1(name)));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+        QFile picture(joinPath(session, QStringLiteral("wave.emf")));
+        ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+    }
+    EXPECT_FALSE(QFileInfo::exists(session));
+    EXPECT_EQ(QDir(temp).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("c.tmp"), QStringLiteral("d.EMF"), QStringLiteral("e.png")}));
+    // The document wrote its settings on the way out.
+    IniFile ini;
+    ASSERT_TRUE(ini.load(joinPath(stateDir(), QStringLiteral("DuxConfig.xml"))));
+    EXPECT_EQ(ini.readString(QStringLiteral("DocInfo"), QStringLiteral("FileName")), pile());
+}
+
+TEST_F(AppStart, EnglishIsChosenFirstFromTheLanguageFiles) {
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(PIT_RES_DIR "/English.lng"), joinPath(resourceDir(), "English.lng")));
+    ASSERT_TRUE(WriteStringToFile(LanguageFiles::instance().LanguageIdPath(), QStringLiteral("1033")));
+    auto app = makeApp();
+    ASSERT_TRUE(app->InitInstance({}));
+    EXPECT_TRUE(app->m_bEnglish);
+    EXPECT_TRUE(app->Context().english);
+    EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV-TIMBO 1.8.31008"));
+    EXPECT_EQ(app->Document()->m_PileRecord.m_nLanguage, 1);
+    ASSERT_TRUE(app->Document()->OnOpenDocument(pile()));
+    EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV-TIMBO      ") + pile());
+    // The next tests of this process start in Chinese again.
+    QFile::remove(joinPath(resourceDir(), "English.lng"));
+    QFile::remove(LanguageFiles::instance().LanguageIdPath());
+}
+
+TEST_F(AppStart, ADroppedPileFileIsOpened) {
+    auto app = makeApp();
+    ASSERT_TRUE(app->InitInstance({}));
+    EXPECT_TRUE(app->MainWindow()->acceptDrops());
+    const QString dropped = folder + QStringLiteral("/ZK2.DUX");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &drop);
+    EXPECT_EQ(app->Document()->GetPathName(), dropped);
+    EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV低应变分析程序 1.8.31008     ") + dropped);
+}
+
+TEST_F(AppStart, AFileThatCannotBeOpenedEndsTheProgramAfterTheMessages) {
+    auto app = makeApp();
+    const QString bad = tmp.filePath(QStringLiteral("bad.DUX"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("VADUZI");
+    f.close();
+    EXPECT_FALSE(app->InitInstance({bad}));
+    EXPECT_NE(app->ExitInstance(), 0);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_EQ(sink.shown[1].caption, QStringLiteral("File Error"));
+    EXPECT_TRUE(app->RecentFiles().Files().isEmpty());
+}
+
+TEST_F(AppStart, BatchFlagsRunWithoutAWindowAndPrintEnd) {
+    auto app = makeApp();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(
+        app->InitInstance({QStringLiteral("/projectreport"), QStringLiteral("list.txt"), tmp.path()}));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
+    EXPECT_EQ(app->MainWindow(), nullptr);
+    EXPECT_FALSE(app->Context().interactive);
+    EXPECT_EQ(app->CommandLine().BatchKind(), 2);
+    EXPECT_EQ(app->ExitInstance(), 0);
+}
+
+TEST(RecentFiles, FourNewestFirstAndThePreviewPages) {
+    QTemporaryDir tmp;
+    RecentFileList list(tmp.filePath(QStringLiteral("r.ini")));
+    for (const char* p : {"/a", "/b", "/c", "/d", "/e", "/c"})
+        list.Add(QString::fromLatin1(p));
+    EXPECT_EQ(list.Files(), (QStringList{"/c", "/e", "/d", "/b"}));
+    EXPECT_EQ(list.PreviewPages(), 1);
+    list.SetPreviewPages(2);
+    EXPECT_EQ(RecentFileList(tmp.filePath(QStringLiteral("r.ini"))).PreviewPages(), 2);
+}
