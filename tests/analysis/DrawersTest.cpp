@@ -417,3 +417,29 @@ TEST_F(DrawersTest, DepthAxisScalesWithResolutionAndNeedsAValidWave) {
         EXPECT_EQ(r.texts(), QStringList{QStringLiteral("m")}) << bad;
     }
 }
+
+TEST_F(DrawersTest, TinyChannelsDrawAndReadOutSafely) {
+    for (int n : {1, 2, 3}) {
+        CWaveRecord w;
+        MakeTone(w, n);
+        w.SetShowStyle(2);
+        w.headIndex = 0;
+        w.toeIndex = n - 1;
+        CSpectrum s(&w);
+        s.SetRect(0, 0, 633, 200);
+        s.SetCursorPos(300, 10);
+        s.SetCursorPoint(300, 10);
+        CPhase p(&w);
+        p.SetRect(gdi::Rect(0, 0, 633, 200));
+        p.SetFillMode(3);
+        s.SetFillMode(1);
+        Recorder r;
+        s.Render(r.dc);
+        s.Paint(r.dc);
+        p.Render(r.dc);
+        p.Paint(r.dc);
+        s.DrawForPrint(r.dc, gdi::Font::Create(14, 400, QStringLiteral("Arial")));
+        EXPECT_EQ(s.ReadoutLines().size(), 5u) << n;
+        EXPECT_EQ(p.Count(), n);
+    }
+}
