@@ -328,7 +328,8 @@ TEST_F(DrawersTest, PhaseFactorZoomAndFlatTrace) {
         Recorder r;
         p.Render(r.dc);
         const RecordedItem curve = Curve(r.items(Kind::Polyline));
-        ASSERT_EQ(curve.points.size(), 512u + 1); // the first half, from the origin
+        ASSERT_EQ(curve.points.size(), 512u + 1);                        // the first half, from the origin
+        EXPECT_TRUE(r.device.textList().contains(QStringLiteral("ms"))); // the time axis underneath
         EXPECT_NEAR(curve.points.back().x(), 1 + 511, 1.5);
     }
     p.SetRefine(1);
