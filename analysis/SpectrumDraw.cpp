@@ -108,7 +108,7 @@ double CSpectrum::AxisStep(double rangeHz) {
 QString CSpectrum::AxisUnit(double rangeHz, double& divisor) {
     if (rangeHz >= 1e6) {
         divisor = 1e6;
-        return QStringLiteral("Mz");
+        return QStringLiteral("MHz");
     }
     if (rangeHz >= 1000) {
         divisor = 1000;

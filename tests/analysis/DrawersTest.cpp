@@ -175,6 +175,8 @@ TEST_F(DrawersTest, AxisStepTableReachesDownToOneHertz) {
     EXPECT_EQ(CSpectrum::AxisUnit(999, d), QStringLiteral("Hz"));
     EXPECT_EQ(CSpectrum::AxisUnit(3125, d), QStringLiteral("kHz"));
     EXPECT_EQ(d, 1000);
+    EXPECT_EQ(CSpectrum::AxisUnit(2e6, d), QStringLiteral("MHz"));
+    EXPECT_EQ(d, 1e6);
 }
 
 TEST_F(DrawersTest, SpectrumCurveAxisAndFill) {
