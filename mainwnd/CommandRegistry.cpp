@@ -155,19 +155,44 @@ QAction* CommandRegistry::Make(int id, const QString& text, const QString& short
 
 const std::vector<int>& CommandRegistry::MainToolBarIds() {
     using namespace cmd;
-    static const std::vector<int> ids = {
-        kFileOpen,   kFileSave,     0,           kWaveStretch,    kWaveCompress, 0,           kMoveUp,
-        kMoveDown,   kShiftLeft,    kShiftRight, 0,               kWaveReverse,  0,           kRotate,
-        kRotateLocate, kRotateUp,   kRotateDown, 0,               kRestoreChannel, kRestoreAllChannels, 0,
-        kSpectrumView, kPhaseView,  0,           kUndoDefect,     kUndoAllDefects, kDragEdit, kSingleReport,
-        kProjectReport, kSetAverageWave};
+    static const std::vector<int> ids = {kFileOpen,
+                                         kFileSave,
+                                         0,
+                                         kWaveStretch,
+                                         kWaveCompress,
+                                         0,
+                                         kMoveUp,
+                                         kMoveDown,
+                                         kShiftLeft,
+                                         kShiftRight,
+                                         0,
+                                         kWaveReverse,
+                                         0,
+                                         kRotate,
+                                         kRotateLocate,
+                                         kRotateUp,
+                                         kRotateDown,
+                                         0,
+                                         kRestoreChannel,
+                                         kRestoreAllChannels,
+                                         0,
+                                         kSpectrumView,
+                                         kPhaseView,
+                                         0,
+                                         kUndoDefect,
+                                         kUndoAllDefects,
+                                         kDragEdit,
+                                         kSingleReport,
+                                         kProjectReport,
+                                         kSetAverageWave};
     return ids;
 }
 
 const std::vector<int>& CommandRegistry::ReportToolBarIds() {
     using namespace cmd;
-    static const std::vector<int> ids = {kReportFirst, kReportSecond, kReportThird, kReportFourth, kReportFifth,
-                                         kPrintSetup,  kPrintPreview, kPrint,       kCountInfo,    kReportBack};
+    static const std::vector<int> ids = {kReportFirst, kReportSecond, kReportThird,  kReportFourth,
+                                         kReportFifth, kPrintSetup,   kPrintPreview, kPrint,
+                                         kCountInfo,   kReportBack};
     return ids;
 }
 
@@ -282,8 +307,8 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
         Make(id, QString(),
              id < kSelectChannelLast ? QStringLiteral("Alt+F%1").arg(id - kSelectChannelFirst + 1)
                                      : QStringLiteral("Alt+`"));
-    const int reportIds[] = {kReportFirst, kReportSecond, kReportThird, kReportFourth, kReportFifth, kReportBack,
-                             kReportSpare};
+    const int reportIds[] = {kReportFirst, kReportSecond, kReportThird, kReportFourth,
+                             kReportFifth, kReportBack,   kReportSpare};
     for (int id : reportIds)
         Make(id, PlainText(ToolTip(id)));
 

@@ -32,7 +32,7 @@ CommandState EvaluateCommand(int id, const UiSnapshot& s) {
         return Plain(true);
     case kViewMain:
         return Check(!Report(s), !Report(s) && (s.activeView == ActiveView::MainWave ||
-                                                 s.activeView == ActiveView::Average));
+                                                s.activeView == ActiveView::Average));
     case kViewSingleWave:
         return Check(!Report(s), !Report(s) && s.activeView == ActiveView::SingleWave);
     case kViewAnalysis:

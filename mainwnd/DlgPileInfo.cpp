@@ -237,8 +237,9 @@ void CDlgPileInfo::LoadFromRecord(bool afterFixDialog) {
         QWidget* w;
         int marker;
     };
-    const Field fields[] = {{m_diameter, 1}, {m_side2, 1},  {m_length, 2}, {m_sensitivity, 3}, {m_enlarged, 4},
-                            {m_enlarged2, 4}, {m_speed, 5}, {m_grade, 6},  {m_class, 7},       {m_shape, 8}};
+    const Field fields[] = {{m_diameter, 1}, {m_side2, 1},     {m_length, 2}, {m_sensitivity, 3},
+                            {m_enlarged, 4}, {m_enlarged2, 4}, {m_speed, 5},  {m_grade, 6},
+                            {m_class, 7},    {m_shape, 8}};
     for (const Field& f : fields)
         f.w->setEnabled(fixedRecord && !afterFixDialog ? true : fix[size_t(f.marker)] == 0);
     if (m_frame)
@@ -398,8 +399,9 @@ void CDlgPileInfo::OnBnClickedFixPara() {
     m_doc->m_FixParams = m_doc->m_PileParams;
     ApplyFixedParams();
     m_doc->m_bFixedParams = false;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_diameter, m_length, m_sensitivity, m_enlarged, m_speed,
-                                                      m_grade, m_class, m_side2, m_enlarged2, m_shape})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_diameter, m_length, m_sensitivity, m_enlarged, m_speed, m_grade,
+                                         m_class, m_side2, m_enlarged2, m_shape})
         w->setEnabled(true);
     m_doc->m_nFixSettings.fill(0);
     m_fixButton->setText(fixText);

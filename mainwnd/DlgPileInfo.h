@@ -63,8 +63,8 @@ private:
 
     CKEV_DUXDoc* m_doc;
     pit::FrameServices* m_frame;
-    QLineEdit *m_pileNo, *m_diameter, *m_side2, *m_enlarged, *m_enlarged2, *m_speed, *m_length,
-        *m_distance, *m_interval, *m_sensitivity;
+    QLineEdit *m_pileNo, *m_diameter, *m_side2, *m_enlarged, *m_enlarged2, *m_speed, *m_length, *m_distance,
+        *m_interval, *m_sensitivity;
     QComboBox *m_class, *m_grade, *m_shape;
     QLabel *m_star1, *m_star2, *m_sensLabel;
     QPlainTextEdit *m_desc, *m_remark;

@@ -101,7 +101,8 @@ bool CDlgProInfo::CheckDates(const QString& dateTime) {
 }
 
 QString CDlgProInfo::Combined(QDate d) const {
-    return d.toString(QStringLiteral("yyyy-MM-dd ")) + m_testTimeEdit->time().toString(QStringLiteral("HH:mm:ss"));
+    return d.toString(QStringLiteral("yyyy-MM-dd ")) +
+           m_testTimeEdit->time().toString(QStringLiteral("HH:mm:ss"));
 }
 
 void CDlgProInfo::SaveToRecord(bool save) {

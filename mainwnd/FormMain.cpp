@@ -66,12 +66,15 @@ CFormMain::CFormMain(CKEV_DUXDoc* doc, CMainFrame* frame, QWidget* parent)
     SetCtrlId(m_tab, 1315);
     layout->addWidget(m_tab, 3);
 
-    m_comboSort->addItems(english ? QStringList{QStringLiteral("FileName"), QStringLiteral("Date"), QStringLiteral("Time")}
-                                  : QStringList{QStringLiteral("文件名"), QStringLiteral("实验日期"), QStringLiteral("实验时间")});
+    m_comboSort->addItems(
+        english
+            ? QStringList{QStringLiteral("FileName"), QStringLiteral("Date"), QStringLiteral("Time")}
+            : QStringList{QStringLiteral("文件名"), QStringLiteral("实验日期"), QStringLiteral("实验时间")});
     m_comboSort->setCurrentIndex(0);
     connect(m_comboSort, &QComboBox::activated, this, &CFormMain::SortBy);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &CFormMain::OnTreeSelection);
-    connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* i) { i->setIcon(0, RootIcon(m_tree)); });
+    connect(m_tree, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* i) { i->setIcon(0, RootIcon(m_tree)); });
     connect(m_tab, &QTabWidget::currentChanged, this, [this](int) { UpdatePanelControls(); });
 }
 
@@ -96,9 +99,11 @@ void CFormMain::OnInitialUpdate() {
         m_waveSummary = new QLabel(m_pWavePanel);
         m_waveSummary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         wl->addWidget(m_waveSummary);
-        m_tab->addTab(scrolled(m_pProPanel), english ? QStringLiteral("Project") : QStringLiteral("工程信息"));
+        m_tab->addTab(scrolled(m_pProPanel),
+                      english ? QStringLiteral("Project") : QStringLiteral("工程信息"));
         m_tab->addTab(scrolled(m_pPilePanel), english ? QStringLiteral("Pile") : QStringLiteral("桩信息"));
-        m_tab->addTab(scrolled(m_pWavePanel), english ? QStringLiteral("Wave&&Spectrum") : QStringLiteral("波形&&频谱"));
+        m_tab->addTab(scrolled(m_pWavePanel),
+                      english ? QStringLiteral("Wave&&Spectrum") : QStringLiteral("波形&&频谱"));
         m_tab->setCurrentIndex(kPileTab);
         FillPileTree();
         m_bFirstUpdate = false;
@@ -195,7 +200,8 @@ bool CFormMain::SelectPile(const QString& path) {
         if (error.isEmpty())
             error = english ? QStringLiteral("The file cannot be read: ") + path
                             : QStringLiteral("无法读取文件：") + path;
-        ui::messages().show(error, english ? QStringLiteral("Error") : QStringLiteral("错误"), MB_OK | MB_ICONERROR);
+        ui::messages().show(error, english ? QStringLiteral("Error") : QStringLiteral("错误"),
+                            MB_OK | MB_ICONERROR);
         return false;
     }
     r.SetViewMode(m_pDoc->m_nShowStyle);
@@ -264,9 +270,11 @@ void CFormMain::ShowPanelValues() {
     const bool en = ui::english();
     const WavePanelValues& v = m_panel;
     m_waveSummary->setText(
-        (en ? QStringLiteral("High pass (Hz): %1\nLow pass (Hz): %2\nWavelet (Hz): %3\nAmplification index: %4\n"
-                             "Amplification start: %5\nPile head: %6")
-            : QStringLiteral("高通(Hz)：%1\n低通(Hz)：%2\n小波频率(Hz)：%3\n指数放大：%4\n放大起点：%5\n桩头位置：%6"))
+        (en ? QStringLiteral(
+                  "High pass (Hz): %1\nLow pass (Hz): %2\nWavelet (Hz): %3\nAmplification index: %4\n"
+                  "Amplification start: %5\nPile head: %6")
+            : QStringLiteral(
+                  "高通(Hz)：%1\n低通(Hz)：%2\n小波频率(Hz)：%3\n指数放大：%4\n放大起点：%5\n桩头位置：%6"))
             .arg(v.highPass)
             .arg(v.lowPass)
             .arg(v.wavelet)
@@ -384,8 +392,9 @@ void CFormMain::UpdateSensitivityLabel() {
     if (!m_pPilePanel || !m_pDoc)
         return;
     const bool velocity = m_pDoc->m_PileRecord.m_nSensorKind != 0;
-    m_pPilePanel->m_sensLabel->setText((ui::english() ? QStringLiteral("Sensity") : QStringLiteral("灵敏度")) +
-                                       (velocity ? QStringLiteral("(mv/(m/s)):") : QStringLiteral("(mv/g):")));
+    m_pPilePanel->m_sensLabel->setText(
+        (ui::english() ? QStringLiteral("Sensity") : QStringLiteral("灵敏度")) +
+        (velocity ? QStringLiteral("(mv/(m/s)):") : QStringLiteral("(mv/g):")));
 }
 
 int CFormMain::GetSpectrumEditField() const {
@@ -409,7 +418,8 @@ void CFormMain::StepAmplificationStart(int step) {
     if (!m_pWavePanel)
         return;
     UpdateFormData(true);
-    m_panel.ampStart = std::clamp(m_panel.ampStart + step, m_panel.start2Lo, std::max(m_panel.start2Lo, m_panel.start2Hi));
+    m_panel.ampStart =
+        std::clamp(m_panel.ampStart + step, m_panel.start2Lo, std::max(m_panel.start2Lo, m_panel.start2Hi));
     UpdateFormData(false);
     ReprocessWave();
 }
@@ -425,7 +435,7 @@ void CFormMain::SortBy(int selection) {
         return;
     CPileFileArray& files = m_pDoc->m_ProjectInfo.Files();
     files.RefreshAll();
-    const int order = selection == 1 ? CPileFileArray::ByTestDate
+    const int order = selection == 1   ? CPileFileArray::ByTestDate
                       : selection == 2 ? CPileFileArray::ByTestDateTime
                                        : CPileFileArray::ByName;
     files.Sort(order);

@@ -23,7 +23,7 @@ class QTreeWidgetItem;
 struct WavePanelValues {
     int highPass = 0, lowPass = 0, wavelet = 0;
     int expIndex = 1, ampStart = 0;
-    int applyTo = 0; // 0 current wave, 1 pile, 2 project
+    int applyTo = 0;                // 0 current wave, 1 pile, 2 project
     int startLo = 0, startHi = 0;   // start slider
     int start2Lo = 0, start2Hi = 0; // its second slider
     int headIndex = 0;

@@ -53,7 +53,8 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
     : QMainWindow(parent), m_pDoc(doc), m_bEnglish(english), m_layout(layout) {
     g_nViewMode = 0;
     g_nPrevViewMode = 0;
-    setWindowTitle(english ? QStringLiteral("KEV-TIMBO 1.8.31008") : QStringLiteral("KEV低应变分析程序 1.8.31008"));
+    setWindowTitle(english ? QStringLiteral("KEV-TIMBO 1.8.31008")
+                           : QStringLiteral("KEV低应变分析程序 1.8.31008"));
     setObjectName(QStringLiteral("MainFrame"));
     CreateCommands();
     CreateClient();
@@ -99,8 +100,8 @@ void CMainFrame::CreateCommands() {
     QMenu* language = m_commands->BuildMenuBar(menuBar());
     LanguageFiles& lang = LanguageFiles::instance();
     const int checked = lang.BuildLanguageMenu();
-    QAction* none = m_commands->Register(cmd::kLanguageFirst, m_bEnglish ? QStringLiteral("Default")
-                                                                          : QStringLiteral("默认"));
+    QAction* none = m_commands->Register(cmd::kLanguageFirst,
+                                         m_bEnglish ? QStringLiteral("Default") : QStringLiteral("默认"));
     language->addAction(none);
     for (const LanguageMenuEntry& e : lang.MenuEntries())
         language->addAction(m_commands->Register(e.id, e.text));
@@ -145,7 +146,8 @@ void CMainFrame::CreateClient() {
     m_client->insertWidget(kPageAnalysis, m_analysisView);
     m_client->insertWidget(kPageSingle, m_singleView);
     m_client->insertWidget(kPageReport, m_reportView);
-    for (CBaseView* v : std::initializer_list<CBaseView*>{m_averageView, m_mainView, m_analysisView, m_singleView}) {
+    for (CBaseView* v :
+         std::initializer_list<CBaseView*>{m_averageView, m_mainView, m_analysisView, m_singleView}) {
         v->SetDocument(m_pDoc);
         v->SetFrame(this);
         v->OnInitialUpdate();
@@ -364,7 +366,8 @@ bool CMainFrame::PromptSaveChanges() {
     const QString name = m_pDoc ? QFileInfo(m_pDoc->GetPathName()).fileName() : QString();
     const QString text = m_bEnglish ? QStringLiteral("Save To") + name + QStringLiteral("?")
                                     : QStringLiteral("是否将改动保存到") + name + QStringLiteral("?");
-    const int answer = ui::messages().show(text, FrameTitleWord(m_bEnglish), MB_YESNOCANCEL | MB_ICONASTERISK);
+    const int answer =
+        ui::messages().show(text, FrameTitleWord(m_bEnglish), MB_YESNOCANCEL | MB_ICONASTERISK);
     if (answer == IDCANCEL)
         return false;
     if (answer == IDYES && m_pDoc) {
@@ -396,7 +399,8 @@ void CMainFrame::OnFileSave() {
         try {
             r.SaveAnalysis();
         } catch (const FileError& e) {
-            ui::messages().show(e.message(english), english ? QStringLiteral("Error") : QStringLiteral("错误"),
+            ui::messages().show(e.message(english),
+                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
                                 MB_OK | MB_ICONERROR);
             return;
         }
@@ -408,7 +412,8 @@ void CMainFrame::OnFileSave() {
         try {
             m_pDoc->m_ProjectInfo.SaveProjectFile();
         } catch (const FileError& e) {
-            ui::messages().show(e.message(english), english ? QStringLiteral("Error") : QStringLiteral("错误"),
+            ui::messages().show(e.message(english),
+                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
                                 MB_OK | MB_ICONERROR);
         }
     }

@@ -16,7 +16,8 @@ RefreshPlan PlanRefresh(int code, int sub) {
         p.views = RefreshPlan::kAnalysis;
         break;
     case RefreshTarget::AllWaveViews:
-        p.views = RefreshPlan::kMainWave | RefreshPlan::kAverage | RefreshPlan::kAnalysis | RefreshPlan::kSingle;
+        p.views =
+            RefreshPlan::kMainWave | RefreshPlan::kAverage | RefreshPlan::kAnalysis | RefreshPlan::kSingle;
         break;
     case RefreshTarget::SingleWaveView:
         p.views = RefreshPlan::kSingle;
@@ -43,7 +44,8 @@ RefreshPlan PlanRefresh(int code, int sub) {
 }
 
 QString TitlePrefix(bool english) {
-    return english ? QStringLiteral("KEV-TIMBO 1.8.31008     ") : QStringLiteral("KEV低应变分析程序 1.8.31008     ");
+    return english ? QStringLiteral("KEV-TIMBO 1.8.31008     ")
+                   : QStringLiteral("KEV低应变分析程序 1.8.31008     ");
 }
 
 QString ComposeWindowTitle(bool english, const QString& openFilePath) {
