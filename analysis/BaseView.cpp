@@ -72,13 +72,16 @@ void CBaseView::UpdateScrollBars() {
     const QSize vp = viewport()->size();
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    h->setRange(0, std::max(0, m_totalSize.width() - vp.width()));
+    if (!m_ownHorizontal)
+        h->setRange(0, std::max(0, m_totalSize.width() - vp.width()));
     v->setRange(0, std::max(0, m_totalSize.height() - vp.height()));
     const int pageX = m_pageSize.width() > 0 ? m_pageSize.width() : std::max(1, m_totalSize.width() / 10);
     const int pageY = m_pageSize.height() > 0 ? m_pageSize.height() : std::max(1, m_totalSize.height() / 10);
-    h->setPageStep(pageX);
+    if (!m_ownHorizontal)
+        h->setPageStep(pageX);
     v->setPageStep(pageY);
-    h->setSingleStep(m_lineSize.width() > 0 ? m_lineSize.width() : std::max(1, pageX / 10));
+    if (!m_ownHorizontal)
+        h->setSingleStep(m_lineSize.width() > 0 ? m_lineSize.width() : std::max(1, pageX / 10));
     v->setSingleStep(m_lineSize.height() > 0 ? m_lineSize.height() : std::max(1, pageY / 10));
 }
 

@@ -75,6 +75,9 @@ public:
     void SetScrollSizes(QSize total, QSize page = {}, QSize line = {});
     QSize TotalSize() const { return m_totalSize; }
     void SetScrollY(int y);
+    // A view that runs its horizontal scroll bar itself (the analysis view's
+    // 0..1000 window position): the scroll sizes then leave that bar alone.
+    void SetOwnHorizontalBar(bool own) { m_ownHorizontal = own; }
 
     // The accelerator id of a key press, 0 for none.
     static int AcceleratorFromKey(int key, Qt::KeyboardModifiers modifiers);
@@ -189,4 +192,5 @@ private:
     pit::DefectAsker* m_defectAsker = nullptr;
     QSize m_totalSize{100, 100};
     QSize m_pageSize, m_lineSize;
+    bool m_ownHorizontal = false;
 };

@@ -1,6 +1,8 @@
 // The dialog translator that the analysis dialogs call when they open.
 #include "analysis/FrameServices.h"
 
+#include "controls/LanguageWidgets.h"
+
 namespace pit {
 
 namespace {
@@ -12,8 +14,12 @@ void SetDialogTranslator(DialogTranslator translator) {
 }
 
 void TranslateDialog(QWidget* dialog, int templateId) {
-    if (g_translator && dialog)
+    if (!dialog)
+        return;
+    if (g_translator)
         g_translator(dialog, templateId);
+    else
+        TranslateDialog(dialog, unsigned(templateId));
 }
 
 } // namespace pit

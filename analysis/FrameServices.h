@@ -148,7 +148,7 @@ class QWidget;
 namespace pit {
 
 // Puts the active language file's texts on a dialog (section = its resource
-// id); installed by the program at start-up, nothing until then.
+// id): the program's language files unless another translator is installed.
 using DialogTranslator = void (*)(QWidget* dialog, int templateId);
 void SetDialogTranslator(DialogTranslator translator);
 void TranslateDialog(QWidget* dialog, int templateId);

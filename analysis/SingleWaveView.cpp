@@ -40,15 +40,21 @@ void CSingleWaveView::OnInitialUpdate() {
     SetScrollSizes(QSize(100, 100));
 }
 
+bool CSingleWaveView::FollowPile() {
+    if (!m_pile || !m_pile->Channel(m_pile->m_nCurrentChannel) || m_pile->m_nCurrentChannel == m_currentWave)
+        return false;
+    m_currentWave = m_pile->m_nCurrentChannel;
+    m_backgroundDrawn = false;
+    return true;
+}
+
 void CSingleWaveView::OnUpdate() {
-    if (m_pile && m_pile->m_nCurrentChannel >= 0 && m_pile->m_nCurrentChannel != m_currentWave) {
-        m_currentWave = m_pile->m_nCurrentChannel;
-        m_backgroundDrawn = false;
-    }
+    FollowPile();
     CBaseView::OnUpdate();
 }
 
 void CSingleWaveView::OnDraw(gdi::Canvas& dc) {
+    FollowPile();
     CWaveRecord* w = CurrentWaveRecord();
     if (!m_pile || !PileLoaded() || !w)
         return;

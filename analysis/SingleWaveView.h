@@ -15,6 +15,10 @@ public:
     void OnDraw(gdi::Canvas& dc) override;
     // On the channel's label box: back to the main view.
     void OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    // The view's channel follows the pile's current one; true when it changed.
+    bool FollowPile();
 };
 
 // Lays out and paints one channel over the whole viewport; shared by the

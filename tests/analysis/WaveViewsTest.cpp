@@ -58,6 +58,18 @@ TEST_F(WaveViewsTest, RowsTakeAThirdOfTheHeightAndBlowsWithoutDataNone) {
     EXPECT_FALSE(pile().Channel(0)->IsSelected());
 }
 
+TEST_F(WaveViewsTest, ScrollingToAChannelCountsRowsNotChannels) {
+    const auto b = PulseBlow(1024, 1);
+    LoadPile({b, {}, b, b, b, b, b}); // six rows, blow 2 is the third channel but the second row
+    AttachBoth();
+    main.SelectChannel(3);
+    EXPECT_EQ(main.CurrentWave(), 3);
+    EXPECT_NEAR(main.ScrollPosition().y(), Frame(3).top, 1);
+    EXPECT_EQ(Frame(3).top, int(2 * main.viewport()->height() / 3.0));
+    main.SelectChannel(0);
+    EXPECT_EQ(main.ScrollPosition().y(), 0);
+}
+
 TEST_F(WaveViewsTest, OneBlowShowsOneRowAndGreyBelow) {
     LoadPile({PulseBlow(1024, 1)});
     AttachBoth();
@@ -142,8 +154,10 @@ TEST_F(WaveViewsTest, DoubleClickOnTheLabelGoesToTheDetailViewLeftLast) {
     EXPECT_EQ(frame.panelRefreshes, 3);
     EXPECT_EQ(pile().m_nCurrentChannel, 3);
 
+    // The single view shows the pile's current channel: the average now.
     CSingleWaveView single;
     Attach(single);
+    EXPECT_EQ(single.CurrentWave(), 3);
     const gdi::Rect singleLabel = pile().AverageChannel()->GetLabelRect();
     QTest::mouseDClick(single.viewport(), Qt::LeftButton, {},
                        QPoint(singleLabel.left + 3, singleLabel.top + 3));
