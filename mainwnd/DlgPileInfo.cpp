@@ -388,9 +388,30 @@ void CDlgPileInfo::OnBnClickedFixPara() {
     CPileRecord& r = m_doc->m_PileRecord;
     if (!m_doc->m_bFixedParams) {
         m_doc->m_nFixSettings[0] = r.m_nCalcMode;
-        if (runFixDialog && runFixDialog()) {
-            if (m_doc->m_bFixedParams)
-                ApplyFixedParams();
+        const float L = r.m_fPileLength;
+        const int c = r.m_nWaveSpeed;
+        bool speedChanged = false, lengthChanged = false;
+        if (runFixDialog && runFixDialog(speedChanged, lengthChanged)) {
+            FormatValues();
+            r.m_fPileLength = L;
+            r.m_nWaveSpeed = c;
+            const int mode = m_doc->m_nFixSettings[0];
+            if (!speedChanged && !lengthChanged) {
+                SaveToRecord(true);
+                if (mode != r.m_nCalcMode) {
+                    r.SetCalcMode(mode);
+                    if (m_frame)
+                        m_frame->Refresh(RefreshTarget::AllWaveViews);
+                }
+            } else {
+                if (mode != r.m_nCalcMode)
+                    r.SetCalcMode(mode);
+                if (r.m_bFixedQuantity == 0)
+                    OnSetfocusSpeed();
+                else
+                    OnSetfocusLength();
+            }
+            LoadFromRecord(r.m_bBlowFile == 0);
         }
         if (m_doc->m_bFixedParams)
             m_fixButton->setText(cancelText);

@@ -43,8 +43,9 @@ public:
     void ApplyFixedParams();
     void OnBnClickedFixPara();
 
-    // Runs the fixed-parameter dialog; true on OK. Set by the main panel.
-    std::function<bool()> runFixDialog;
+    // Runs the fixed-parameter dialog; true on OK, with whether it changed
+    // the speed or the length. Set by the main panel.
+    std::function<bool(bool& speedChanged, bool& lengthChanged)> runFixDialog;
 
     // Length and speed of the other channels after the record's speed changed
     // to c, each keeping its own time difference (2 L_i - d) / c_i;

@@ -1,6 +1,8 @@
 // The main panel: pile tree, sort order and the information pages.
 #include "mainwnd/FormMain.h"
 
+#include "analysis/DlgFixPilePara.h"
+#include "analysis/DlgWavaSpectrum.h"
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
@@ -92,13 +94,15 @@ void CFormMain::OnInitialUpdate() {
         m_pProPanel = new CDlgProInfo(&m_pDoc->m_PileRecord, m_pDoc->m_ProjectInfo.m_texts.data());
         m_pProPanel->SetAgeSink(&m_pDoc->m_iAge);
         m_pPilePanel = new CDlgPileInfo(m_pDoc, m_frame);
-        // The wave & spectrum page: the panel's values as the form keeps them.
-        m_pWavePanel = new QWidget;
-        SetCtrlId(m_pWavePanel, 175);
-        auto* wl = new QVBoxLayout(m_pWavePanel);
-        m_waveSummary = new QLabel(m_pWavePanel);
-        m_waveSummary->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-        wl->addWidget(m_waveSummary);
+        m_pPilePanel->runFixDialog = [this](bool& speedChanged, bool& lengthChanged) {
+            CDlgFixPilePara dlg(*m_pDoc, this);
+            if (dlg.exec() != QDialog::Accepted)
+                return false;
+            speedChanged = dlg.m_bSpeedChanged;
+            lengthChanged = dlg.m_bLengthChanged;
+            return true;
+        };
+        m_pWavePanel = new CDlgWavaSpectrum(&m_pDoc->m_PileRecord, &m_pDoc->m_ProjectInfo, m_frame);
         m_tab->addTab(scrolled(m_pProPanel),
                       english ? QStringLiteral("Project") : QStringLiteral("工程信息"));
         m_tab->addTab(scrolled(m_pPilePanel), english ? QStringLiteral("Pile") : QStringLiteral("桩信息"));
@@ -178,7 +182,7 @@ void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
 }
 
 bool CFormMain::SelectPile(const QString& path) {
-    if (!m_pDoc || !m_pProPanel || !m_pPilePanel)
+    if (!m_pDoc || !m_pProPanel || !m_pPilePanel || !m_pWavePanel)
         return false;
     if (m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
         if (m_frame && !m_frame->PromptSaveChanges())
@@ -208,9 +212,21 @@ bool CFormMain::SelectPile(const QString& path) {
     m_pDoc->m_bFileOpen = true;
     m_pDoc->SetPathName(path);
     m_pDoc->CopyPileParams();
-    if (m_bFirstSelection)
+    if (m_bFirstSelection) {
+        m_pWavePanel->m_bProjectParams = 0;
         m_bFirstSelection = false;
+    }
+    // Values applied to the whole project go to piles without a saved analysis.
+    if (m_pWavePanel->m_bProjectParams && !r.m_bFixedParam) {
+        CDlgWavaSpectrum& p = *m_pWavePanel;
+        p.m_nHighPass = p.m_nProjectHighPass;
+        p.m_nLowPass = p.m_nProjectLowPass;
+        p.m_nExpIndex = p.m_nProjectIndex;
+        p.m_nExpStart = p.m_nProjectStart;
+        p.ApplyFilterToRecord();
+    }
     UpdateFormData(false);
+    UpdatePanelData(false);
     if (m_pDoc->m_bFixedParams && !r.m_bFixedParam)
         m_pPilePanel->ApplyFixedParams();
     if (m_frame)
@@ -249,7 +265,7 @@ void CFormMain::UpdatePanelData(bool save) {
         return;
     m_pPilePanel->SaveToRecord(save);
     m_pProPanel->SaveToRecord(save);
-    ShowPanelValues();
+    m_pWavePanel->UpdateData(save);
 }
 
 void CFormMain::UpdateFormData(bool save) {
@@ -264,25 +280,6 @@ void CFormMain::UpdateFormData(bool save) {
     }
 }
 
-void CFormMain::ShowPanelValues() {
-    if (!m_waveSummary)
-        return;
-    const bool en = ui::english();
-    const WavePanelValues& v = m_panel;
-    m_waveSummary->setText(
-        (en ? QStringLiteral(
-                  "High pass (Hz): %1\nLow pass (Hz): %2\nWavelet (Hz): %3\nAmplification index: %4\n"
-                  "Amplification start: %5\nPile head: %6")
-            : QStringLiteral(
-                  "高通(Hz)：%1\n低通(Hz)：%2\n小波频率(Hz)：%3\n指数放大：%4\n放大起点：%5\n桩头位置：%6"))
-            .arg(v.highPass)
-            .arg(v.lowPass)
-            .arg(v.wavelet)
-            .arg(v.expIndex)
-            .arg(v.ampStart)
-            .arg(v.headIndex));
-}
-
 void CFormMain::ExchangeWaveParams(bool toPanel, bool apply) {
     if (!m_pDoc || !m_pDoc->m_bFileOpen)
         return;
@@ -295,40 +292,43 @@ void CFormMain::ExchangeWaveParams(bool toPanel, bool apply) {
     if (toPanel) {
         r.m_nWaveSpeed = w->GetWaveSpeed();
         r.m_fPileLength = w->GetPileLength();
-        m_panel.expIndex = w->expGain;
-        m_panel.ampStart = w->expStart;
-        m_panel.highPass = w->highPassHz;
-        m_panel.lowPass = w->lowPassHz;
-        m_panel.wavelet = w->waveletHz;
-        int lo = 0, hi = 0;
-        w->GetHeadToe(lo, hi);
-        m_panel.startLo = lo;
-        m_panel.startHi = hi;
-        m_panel.start2Lo = lo;
-        m_panel.start2Hi = lo + (hi - lo) * 4 / 5;
-        m_panel.headIndex = lo;
-        m_panel.headHi = r.m_nSamples;
+        if (m_pWavePanel) {
+            CDlgWavaSpectrum& p = *m_pWavePanel;
+            p.m_nExpIndex = w->expGain;
+            p.m_nExpStart = w->expStart;
+            p.m_nHighPass = w->highPassHz;
+            p.m_nLowPass = w->lowPassHz;
+            p.m_nWaveletHz = w->waveletHz;
+            int lo = 0, hi = 0;
+            w->GetHeadToe(lo, hi);
+            p.SetStartRanges(lo, hi);
+            p.m_nHeadIndex = lo;
+            p.SetHeadRange(r.m_nSamples);
+        }
         UpdateFormData(false);
         return;
     }
-    const int keptStart = m_panel.ampStart;
+    if (!m_pWavePanel)
+        return;
+    CDlgWavaSpectrum& p = *m_pWavePanel;
+    const int keptStart = p.m_nExpStart;
     const float keptScale = r.m_fScale;
     UpdateFormData(true);
     if (!m_pDoc->m_bEnableTestDate && r.m_testTime.isValid())
         r.m_testDate = r.m_testTime;
     r.SetScaleFactor(keptScale);
     UpdateFormData(false);
-    m_panel.ampStart = keptStart;
+    p.m_nExpStart = keptStart;
     w->SetWaveSpeed(r.m_nWaveSpeed);
     w->SetPileLength(r.m_fPileLength);
-    w->expStart = m_panel.ampStart;
+    w->expStart = p.m_nExpStart;
     if (r.m_nCalcMode == 1)
-        w->SetCursor(m_panel.headIndex);
+        w->SetCursor(p.m_nHeadIndex);
     if (apply) {
-        w->expGain = m_panel.expIndex;
-        w->highPassHz = m_panel.highPass;
-        w->lowPassHz = m_panel.lowPass;
-        w->waveletHz = m_panel.wavelet;
+        w->expGain = p.m_nExpIndex; // applied by the panel's amplification step
+        w->highPassHz = p.m_nHighPass;
+        w->lowPassHz = p.m_nLowPass;
+        w->waveletHz = p.m_nWaveletHz;
     }
 }
 
@@ -376,9 +376,8 @@ void CFormMain::RefreshIntegrityText() {
 }
 
 int CFormMain::SetPanelParameters(int highPass, int lowPass, int index) {
-    m_panel.highPass = highPass;
-    m_panel.lowPass = lowPass;
-    m_panel.expIndex = index;
+    if (m_pWavePanel)
+        m_pWavePanel->SetParams(highPass, lowPass, index);
     BuildIntegrityText(false);
     return 0;
 }
@@ -398,36 +397,34 @@ void CFormMain::UpdateSensitivityLabel() {
 }
 
 int CFormMain::GetSpectrumEditField() const {
-    return m_pWavePanel ? m_panel.spectrumField : -1;
+    return m_pWavePanel ? m_pWavePanel->m_nSpectrumField : -1;
 }
 
 void CFormMain::StepAmplificationIndex(int step) {
     if (!m_pWavePanel)
         return;
-    int index = m_panel.expIndex + step;
+    int index = m_pWavePanel->m_nExpIndex + step;
     if (index >= 100)
         index = 100;
     else if (index < 2)
         index = 1;
-    m_panel.expIndex = index;
+    m_pWavePanel->m_nExpIndex = index;
     UpdateFormData(false);
-    ReprocessWave();
+    m_pWavePanel->ApplyExpAmplification();
 }
 
 void CFormMain::StepAmplificationStart(int step) {
     if (!m_pWavePanel)
         return;
     UpdateFormData(true);
-    m_panel.ampStart =
-        std::clamp(m_panel.ampStart + step, m_panel.start2Lo, std::max(m_panel.start2Lo, m_panel.start2Hi));
-    UpdateFormData(false);
-    ReprocessWave();
+    // Kept inside the start slider's range; the panel asks for the reprocessing.
+    m_pWavePanel->StepStart(step);
 }
 
 void CFormMain::ReprocessWave() {
     ExchangeWaveParams(false, true);
-    if (m_frame)
-        m_frame->Refresh(RefreshTarget::AllWaveViews);
+    if (m_pWavePanel)
+        m_pWavePanel->ApplyExpAmplification();
 }
 
 void CFormMain::SortBy(int selection) {
@@ -441,6 +438,11 @@ void CFormMain::SortBy(int selection) {
     files.Sort(order);
     FillPileTree();
     m_bSortedByTime = selection == 2;
+}
+
+void CFormMain::UpdatePanelControls() {
+    if (m_pWavePanel)
+        m_pWavePanel->EnablePileHeadControls();
 }
 
 void CFormMain::OnPileChanged() {

@@ -10,6 +10,7 @@
 
 class CDlgPileInfo;
 class CDlgProInfo;
+class CDlgWavaSpectrum;
 class CKEV_DUXDoc;
 class CMainFrame;
 class QComboBox;
@@ -55,7 +56,7 @@ public:
     void RefreshIntegrityText();
     int SetPanelParameters(int highPass, int lowPass, int index);
     void UpdateTestDateState(bool enable);
-    void UpdatePanelControls() {}
+    void UpdatePanelControls();
     void UpdateSensitivityLabel();
     int GetSpectrumEditField() const;
     void StepAmplificationIndex(int step);
@@ -71,11 +72,10 @@ public:
 
     CDlgProInfo* ProjectPanel() const { return m_pProPanel; }
     CDlgPileInfo* PilePanel() const { return m_pPilePanel; }
-    QWidget* WavePanel() const { return m_pWavePanel; }
+    CDlgWavaSpectrum* WavePanel() const { return m_pWavePanel; }
     QTreeWidget* Tree() const { return m_tree; }
     QTabWidget* Tabs() const { return m_tab; }
     QComboBox* SortCombo() const { return m_comboSort; }
-    WavePanelValues& PanelValues() { return m_panel; }
     int MarkedCount() const { return m_nMarkedCount; }
     bool SortedByTestTime() const { return m_bSortedByTime; }
 
@@ -85,14 +85,12 @@ private:
     void OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem* previous);
     void ReselectSilently(QTreeWidgetItem* item);
     QString ItemPath(const QTreeWidgetItem* item) const;
-    void ShowPanelValues();
 
     CKEV_DUXDoc* m_pDoc;
     CMainFrame* m_frame;
     CDlgProInfo* m_pProPanel = nullptr;
     CDlgPileInfo* m_pPilePanel = nullptr;
-    QWidget* m_pWavePanel = nullptr;
-    QLabel* m_waveSummary = nullptr;
+    CDlgWavaSpectrum* m_pWavePanel = nullptr;
     QTreeWidget* m_tree = nullptr;
     QTreeWidgetItem* m_hSelItem = nullptr;
     QComboBox* m_comboSort = nullptr;
@@ -102,5 +100,4 @@ private:
     bool m_bSelecting = false;
     int m_nMarkedCount = 0;
     bool m_bSortedByTime = false;
-    WavePanelValues m_panel;
 };

@@ -1,6 +1,7 @@
 // The main window.
 #include "mainwnd/MainFrame.h"
 
+#include "analysis/AnalysisView.h"
 #include "analysis/AverageWaveView.h"
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
@@ -139,7 +140,7 @@ void CMainFrame::CreateClient() {
     m_mainView = new CKEV_DUXView(m_wndSplitter);
     m_wndSplitter->addWidget(m_averageView);
     m_wndSplitter->addWidget(m_mainView);
-    m_analysisView = new CBaseView(m_client); // the analysis view takes this place
+    m_analysisView = new CAnalysisView(m_client);
     m_singleView = new CSingleWaveView(m_client);
     m_reportView = new QWidget(m_client);
     m_client->insertWidget(kPagePair, m_wndSplitter);

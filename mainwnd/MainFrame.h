@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <memory>
 
+class CAnalysisView;
 class CAverageView;
 class CBaseView;
 class CFixedSplitterWnd;
@@ -105,7 +106,7 @@ public:
     CKEV_DUXView* MainWaveView() const { return m_mainView; }
     CAverageView* AverageView() const { return m_averageView; }
     CSingleWaveView* SingleWaveView() const { return m_singleView; }
-    CBaseView* AnalysisView() const { return m_analysisView; }
+    CAnalysisView* AnalysisView() const { return m_analysisView; }
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
@@ -143,7 +144,7 @@ private:
     CAverageView* m_averageView = nullptr;
     CKEV_DUXView* m_mainView = nullptr;
     CSingleWaveView* m_singleView = nullptr;
-    CBaseView* m_analysisView = nullptr;
+    CAnalysisView* m_analysisView = nullptr;
     QWidget* m_reportView = nullptr;
     pit::ActiveView m_active = pit::ActiveView::None;
     int m_nAnalysisChannel = 0;

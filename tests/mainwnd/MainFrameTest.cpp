@@ -2,7 +2,9 @@
 // refresh hub and its title, the command rules, the save prompts, the pile
 // tree and the information pages.
 #include "mainwnd/MainFrame.h"
+#include "analysis/AnalysisView.h"
 #include "analysis/AverageWaveView.h"
+#include "analysis/DlgWavaSpectrum.h"
 #include "analysis/MainWaveView.h"
 #include "analysis/SingleWaveView.h"
 #include "app/Application.h"
@@ -482,9 +484,9 @@ TEST_F(Frame, AmplificationIndexStepsClampAndIntegrityTextWords) {
         int start, step, expected;
     } const cases[] = {{99, 5, 100}, {2, -3, 1}, {50, 1, 51}};
     for (const auto& c : cases) {
-        form->PanelValues().expIndex = c.start;
+        form->WavePanel()->m_nExpIndex = c.start;
         form->StepAmplificationIndex(c.step);
-        EXPECT_EQ(form->PanelValues().expIndex, c.expected) << c.start << " " << c.step;
+        EXPECT_EQ(form->WavePanel()->m_nExpIndex, c.expected) << c.start << " " << c.step;
     }
     CWaveRecord* w = doc->m_PileRecord.Channel(0);
     ASSERT_NE(w, nullptr);
