@@ -98,6 +98,9 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateCommands() {
     m_commands = new CommandRegistry(this, m_bEnglish);
+    // The menu bar's own light grey, its items at least 50 pixels wide.
+    menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(245,245,245); }"
+                                            "QMenuBar::item { min-width: 50px; padding: 2px 4px; }"));
     QMenu* language = m_commands->BuildMenuBar(menuBar());
     LanguageFiles& lang = LanguageFiles::instance();
     const int checked = lang.BuildLanguageMenu();
@@ -442,6 +445,8 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
 void CMainFrame::SaveLayout() {
     if (!m_layout)
         return;
+    if (g_nViewMode == 4)
+        ShowReportBars(false); // the layout kept is that of the wave views
     m_layout->setValue(QStringLiteral("MainFrame/geometry"), saveGeometry());
     m_layout->setValue(QStringLiteral("MainFrame/state"), saveState());
     m_layout->sync();
@@ -452,7 +457,9 @@ void CMainFrame::RestoreLayout() {
         return;
     restoreGeometry(m_layout->value(QStringLiteral("MainFrame/geometry")).toByteArray());
     restoreState(m_layout->value(QStringLiteral("MainFrame/state")).toByteArray());
-    ShowReportBars(g_nViewMode == 4);
+    // The program starts outside report mode, whatever was shown when it ended.
+    m_wndReportToolBar->hide();
+    m_wndReportBar->hide();
 }
 
 // ---- commands ------------------------------------------------------------------------

@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -506,6 +507,26 @@ TEST_F(Frame, AmplificationIndexStepsClampAndIntegrityTextWords) {
     EXPECT_EQ(CFormMain::IntegrityText(*w, 2, true), QStringLiteral("Integrity Ass: Apart Pile Top ") +
                                                          depth + QStringLiteral("m moderate necking, ") +
                                                          depth + QStringLiteral("m severe contiminated."));
+}
+
+TEST_F(Frame, LayoutIsRememberedBetweenRuns) {
+    QSettings layout(tmp.filePath(QStringLiteral("layout.ini")), QSettings::IniFormat);
+    {
+        CMainFrame first(doc.get(), false, &layout);
+        first.resize(900, 600);
+        first.show();
+        QApplication::processEvents();
+        first.MainToolBar()->hide();
+        first.resizeDocks({first.PanelBar()}, {420}, Qt::Horizontal);
+        QApplication::processEvents();
+        first.SaveLayout();
+    }
+    CMainFrame second(doc.get(), false, &layout);
+    second.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(second.MainToolBar()->isHidden());
+    EXPECT_FALSE(second.PanelBar()->isHidden());
+    EXPECT_NEAR(second.PanelBar()->width(), 420, 12);
 }
 
 // ---- the whole program, offscreen ------------------------------------------------------------
