@@ -576,9 +576,27 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
         EXPECT_GT(colours.size(), 3u);
         EXPECT_GT(dark, 50);
     }
-    frame->FormMain()->PilePanel(); // the pages exist
-    EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
     EXPECT_EQ(frame->FormMain()->Tabs()->currentIndex(), int(CFormMain::kPileTab));
+    // The detail views and the analysis page paint too.
+    frame->FormMain()->Tabs()->setCurrentIndex(CFormMain::kWaveTab);
+    for (int command : {int(cmd::kViewAnalysis), int(cmd::kViewSingleWave)}) {
+        ASSERT_TRUE(frame->RunCommand(command));
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+        const QImage detail = frame->grab().toImage();
+        const QString name = QStringLiteral("view-%1.png").arg(command);
+        ASSERT_TRUE(detail.save(tmp.filePath(name)));
+        if (qEnvironmentVariableIsSet("PIT_SCREENSHOT"))
+            detail.save(qEnvironmentVariable("PIT_SCREENSHOT") + name);
+        QWidget* page = frame->VisibleClientPage();
+        const QRect area(page->mapTo(frame, QPoint(0, 0)), page->size());
+        int dark = 0;
+        for (int y = area.top(); y < area.bottom(); y += 2)
+            for (int x = area.left(); x < area.right(); x += 2)
+                dark += qGray(detail.pixel(x, y)) < 128;
+        EXPECT_GT(dark, 50) << command;
+    }
+    EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
 }
 
 } // namespace
