@@ -66,10 +66,7 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
 
     if (m_pDoc) {
         // The document's own save runs through the frame's.
-        m_pDoc->saveCurrentPile = [this] {
-            OnFileSave();
-            return !m_pDoc->IsModified();
-        };
+        m_pDoc->saveCurrentPile = [this] { return SavePile(); };
         connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
             m_pFormMain->FillPileTree();
             m_pFormMain->ExchangeWaveParams(true, true);
@@ -380,17 +377,20 @@ bool CMainFrame::PromptSaveChanges() {
             for (int i = 0; i < r.ChannelCountInList(); ++i)
                 if (CWaveRecord* w = r.Channel(i))
                     w->zoom = r.m_fChannelZoom;
-        OnFileSave();
         // A failed save was reported; the user stays to decide again.
-        if (m_pDoc->IsModified())
+        if (!SavePile())
             return false;
     }
     return true;
 }
 
 void CMainFrame::OnFileSave() {
+    SavePile();
+}
+
+bool CMainFrame::SavePile() {
     if (!m_pDoc)
-        return;
+        return false;
     CPileRecord& r = m_pDoc->m_PileRecord;
     const bool english = m_bEnglish;
     if (m_pDoc->m_bFileOpen) {
@@ -406,7 +406,7 @@ void CMainFrame::OnFileSave() {
             ui::messages().show(e.message(english),
                                 english ? QStringLiteral("Error") : QStringLiteral("错误"),
                                 MB_OK | MB_ICONERROR);
-            return;
+            return false;
         }
         if (!fixed)
             m_pFormMain->MarkPileSaved(true);
@@ -428,6 +428,7 @@ void CMainFrame::OnFileSave() {
             // The record stays as saved.
         }
     }
+    return true;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {

@@ -357,6 +357,17 @@ TEST_F(Frame, ClosePromptYesSavesOnce) {
     EXPECT_EQ(reread.m_nChannelCount, doc->m_PileRecord.m_nChannelCount);
 }
 
+TEST_F(Frame, AFailedSaveInTheClosePromptKeepsTheWindowOpen) {
+    doc->SetModifiedFlag(true);
+    ASSERT_TRUE(QDir(folder).removeRecursively()); // nowhere to write
+    sink.shown.clear();
+    sink.answers = {IDYES};
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(sink.shown.size(), 2u); // the prompt, then the error
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_FALSE(doc->saveCurrentPile());
+}
+
 TEST_F(Frame, SavingTwiceMarksThePileOnce) {
     QTreeWidgetItem* zk1 = item(QStringLiteral("ZK1.DUX"));
     const bool markedBefore = zk1->text(0).endsWith(u'*');
