@@ -290,6 +290,41 @@ TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
     EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
 }
 
+TEST_F(Frame, SortByTestTimeReordersTheTreeAndKeepsTheSelection) {
+    frame->FormMain()->SortBy(2);
+    EXPECT_TRUE(frame->FormMain()->SortedByTestTime());
+    const CPileFileArray& files = doc->m_ProjectInfo.Files();
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), files.GetCount());
+    for (int i = 0; i < files.GetCount(); ++i) {
+        EXPECT_EQ(root->child(i)->data(0, CFormMain::kPathRole).toString(), files.GetAt(i).m_strPath);
+        if (i > 0)
+            EXPECT_LE(files.GetAt(i - 1).m_strTestDateTime, files.GetAt(i).m_strTestDateTime);
+    }
+    EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+    frame->FormMain()->SortBy(0);
+    EXPECT_FALSE(frame->FormMain()->SortedByTestTime());
+}
+
+TEST_F(Frame, PanelCodesReloadThePagesAndTheTestDateControls) {
+    auto* speed = qobject_cast<QLineEdit*>(FindCtrl(frame->FormMain()->PilePanel(), 1072));
+    doc->m_PileRecord.m_nWaveSpeed = 3210;
+    frame->Refresh(RefreshTarget::PileChanged);
+    EXPECT_EQ(speed->text(), QStringLiteral("3210"));
+    QWidget* testDate = FindCtrl(frame->FormMain()->ProjectPanel(), 1023);
+    for (bool allowed : {true, false}) {
+        doc->m_bEnableTestDate = allowed;
+        frame->Refresh(RefreshTarget::DefectState);
+        EXPECT_EQ(testDate->isEnabled(), allowed);
+    }
+    // A fixed test date keeps the controls disabled.
+    doc->m_bEnableTestDate = true;
+    doc->m_bFixedParams = true;
+    doc->m_nFixSettings[9] = 1;
+    frame->Refresh(RefreshTarget::DefectState);
+    EXPECT_FALSE(testDate->isEnabled());
+}
+
 TEST_F(Frame, SelectingAPileLoadsItIntoTheViewsAndPages) {
     tree()->setCurrentItem(item(QStringLiteral("ZK3.DUX")));
     EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK3.DUX"));
