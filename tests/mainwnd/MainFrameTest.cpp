@@ -24,6 +24,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -336,6 +337,17 @@ TEST_F(Frame, SelectingAPileLoadsItIntoTheViewsAndPages) {
     EXPECT_TRUE(sink.shown.empty());
 }
 
+TEST_F(Frame, TheRootOrThePileShownDoesNotReload) {
+    doc->SetModifiedFlag(true);
+    doc->m_PileRecord.m_nWaveSpeed = 1234; // a reload would put the file's speed back
+    sink.shown.clear();
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    tree()->setCurrentItem(item(QStringLiteral("ZK1.DUX")));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(doc->m_PileRecord.m_nWaveSpeed, 1234);
+    EXPECT_TRUE(doc->IsModified());
+}
+
 TEST_F(Frame, SwitchPromptSavesOnceOnYesNotOnNoAndStaysOnCancel) {
     const QByteArray before = bytes(pile("ZK1.DUX"));
     struct Case {
@@ -509,6 +521,24 @@ TEST_F(Frame, ProjectPageRefusesLateTestDatesAndAgesOutsideTheRange) {
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("检测日期不能大于2038年1月18日19时14分07秒！"));
 
     CPileRecord& r = doc->m_PileRecord;
+    // Dates: a test date before the construction date is put back; equal dates give age 0.
+    auto* testDate = qobject_cast<QDateEdit*>(FindCtrl(page, 1023));
+    auto* buildDate = qobject_cast<QDateEdit*>(FindCtrl(page, 1024));
+    ASSERT_TRUE(testDate && buildDate);
+    const QDate build = buildDate->date();
+    const QDate test = testDate->date();
+    ASSERT_LE(build, test);
+    sink.shown.clear();
+    testDate->setDate(build.addDays(-1));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("检测日期必须大于施工日期！"));
+    EXPECT_EQ(sink.shown[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(testDate->date(), test);
+    testDate->setDate(build);
+    EXPECT_EQ(r.m_nAge, 0);
+    testDate->setDate(test);
+    EXPECT_EQ(r.m_nAge, build.daysTo(test));
+
     auto* age = qobject_cast<QLineEdit*>(FindCtrl(page, 1343));
     const int before = r.m_nAge;
     for (const char* bad : {"0", "10000"}) {
