@@ -447,6 +447,17 @@ void CFormMain::UpdatePanelControls() {
         m_pWavePanel->EnablePileHeadControls();
 }
 
+void CFormMain::OnDocumentOpened() {
+    FillPileTree();
+    ExchangeWaveParams(true, true);
+    UpdateFormData(false);
+    if (m_pPilePanel) {
+        m_pPilePanel->LoadFromRecord(false);
+        m_pPilePanel->EnableFields();
+    }
+    UpdateSensitivityLabel();
+}
+
 void CFormMain::OnPileChanged() {
     UpdatePanelData(false);
     UpdateFormData(false);

@@ -64,6 +64,8 @@ public:
     void ReprocessWave();
     // Sort order of the combo: 0 name, 1 test date, 2 test time.
     void SortBy(int selection);
+    // The document opened a pile file: tree, pages and the current channel's values.
+    void OnDocumentOpened();
     // The pile and project pages reload; the pile page its shape fields.
     void OnPileChanged();
 

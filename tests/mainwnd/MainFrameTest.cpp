@@ -466,6 +466,20 @@ TEST_F(Frame, SpeedConfirmedTwiceKeepsEveryChannelsTimeDifference) {
         EXPECT_NEAR(r.Channel(i)->GetPileLength(), lengths[size_t(i - 1)], 1e-4) << i;
 }
 
+TEST_F(Frame, StoringThePilePageKeepsUnchangedValuesExact) {
+    CPileRecord& r = doc->m_PileRecord;
+    r.m_fPileLength = 12.3456f;
+    r.m_fDiameter = 800.125f;
+    CDlgPileInfo* page = frame->FormMain()->PilePanel();
+    page->SaveToRecord(false);
+    page->SaveToRecord(true); // e.g. after the remark changed
+    EXPECT_FLOAT_EQ(r.m_fPileLength, 12.3456f);
+    EXPECT_FLOAT_EQ(r.m_fDiameter, 800.125f);
+    qobject_cast<QLineEdit*>(FindCtrl(page, 1071))->setText(QStringLiteral("11.5"));
+    page->SaveToRecord(true);
+    EXPECT_FLOAT_EQ(r.m_fPileLength, 11.5f);
+}
+
 TEST_F(Frame, SpeedAndLengthAreClampedWithTheTimeDifferenceKept) {
     CPileRecord& r = doc->m_PileRecord;
     r.m_nCalcMode = 0;
