@@ -619,6 +619,38 @@ TEST_F(Frame, LayoutIsRememberedBetweenRuns) {
     EXPECT_NEAR(second.PanelBar()->width(), 420, 12);
 }
 
+TEST_F(Frame, DigitalFilterAndAmplificationTakeTheDialogsAnswers) {
+    CFormMain* form = frame->FormMain();
+    std::vector<int> codes;
+    QObject::connect(frame.get(), &CMainFrame::refreshed, [&](int code, int) { codes.push_back(code); });
+    form->askFilter = [](int& high, int& low) {
+        high = 120;
+        low = 1800;
+        return true;
+    };
+    form->WavePanel()->m_nApplyTo = 0;
+    form->OnDigitalFilter();
+    CWaveRecord* w = doc->m_PileRecord.CurrentChannel();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->highPassHz, 120);
+    EXPECT_EQ(w->lowPassHz, 1800);
+    EXPECT_EQ(form->WavePanel()->m_nHighPass, 120);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), 4), codes.end());
+
+    form->askAmplification = [](int& index) {
+        index = 7;
+        return true;
+    };
+    form->OnExponentialAmplify();
+    EXPECT_EQ(form->WavePanel()->m_nExpIndex, 7);
+    form->askAmplification = [](int& index) {
+        index = 9;
+        return false; // Cancel
+    };
+    form->OnExponentialAmplify();
+    EXPECT_EQ(form->WavePanel()->m_nExpIndex, 7);
+}
+
 // ---- the whole program, offscreen ------------------------------------------------------------
 
 TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
