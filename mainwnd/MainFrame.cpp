@@ -299,6 +299,70 @@ void CMainFrame::ShowReportBars(bool report) {
     m_wndReportBar->setVisible(report);
 }
 
+void CMainFrame::RememberActiveView() {
+    switch (m_active) {
+    case ActiveView::MainWave:
+        m_nSavedView = 1;
+        break;
+    case ActiveView::Average:
+        m_nSavedView = 2;
+        break;
+    case ActiveView::SingleWave:
+        m_nSavedView = 3;
+        break;
+    case ActiveView::Analysis:
+        m_nSavedView = 4;
+        break;
+    case ActiveView::Report:
+        m_nSavedView = 5;
+        break;
+    case ActiveView::None:
+        break;
+    }
+}
+
+void CMainFrame::EnterReportMode(bool bProject) {
+    m_bReportEntered = true;
+    const CBaseView* v = ActiveBaseView();
+    const int channel = v ? v->CurrentWave() : m_nReportIndex;
+    SwitchToView(ActiveView::Report);
+    SetMode(4);
+    m_nReportIndex = channel;
+    m_bReportProject = bProject;
+    ShowReportBars(true);
+}
+
+void CMainFrame::RestoreViewMode() {
+    switch (m_nSavedView) {
+    case 1:
+    case 2:
+        OnViewMain();
+        break;
+    case 3:
+        // The single-wave view needs a pile; without one the main pair comes back.
+        if (m_pDoc && m_pDoc->m_bFileOpen)
+            OnViewSingleWave();
+        else
+            OnViewMain();
+        break;
+    case 4:
+        OnViewAnalysis();
+        break;
+    case 5:
+        EnterReportMode(true);
+        break;
+    }
+    ShowReportBars(m_nSavedView == 5);
+    if (m_pDoc && m_pDoc->m_bFixedParams && !m_pDoc->m_PileRecord.m_bFixedParam)
+        ApplyFixedParams();
+    else if (CBaseView* v = ActiveBaseView(); v && m_nSavedView < 5) {
+        v->ClearBackground();
+        v->InvalidateView();
+    }
+    if (g_nPrevViewMode == 4)
+        m_pFormMain->UpdateFormData(false);
+}
+
 void CMainFrame::OnPileSelected() {
     if (!m_pDoc)
         return;

@@ -86,6 +86,17 @@ public:
     pit::ActiveView ActiveViewKind() const { return m_active; }
     CBaseView* ActiveBaseView() const;
     void ShowReportBars(bool report);
+    // Report mode: the report view in the client area, its tool bar and form;
+    // bProject: project reports, else single-pile reports.
+    void EnterReportMode(bool bProject);
+    // The view remembered before a report command comes back (the report
+    // view's "back" command).
+    void RestoreViewMode();
+    // m_nSavedView from the active view: 1 main, 2 averaged, 3 single wave,
+    // 4 analysis, 5 report view; unchanged for none.
+    void RememberActiveView();
+    int SavedView() const { return m_nSavedView; }
+    bool ReportProjectMode() const { return m_bReportProject; }
     // Asks to save the modified pile: Save, Don't save, Cancel. False on Cancel.
     bool PromptSaveChanges();
     // After the main panel loaded a pile: every view takes the current channel.
@@ -158,6 +169,7 @@ private:
     bool m_bRotateMode = false;
     bool m_bDragEditMode = false;
     bool m_bReportEntered = false;
+    bool m_bReportProject = false;
     int m_nReportIndex = 0;
     bool m_bClosing = false;
 };

@@ -242,6 +242,35 @@ TEST_F(Frame, ViewSwitchingTable) {
     g_nViewMode = 0;
 }
 
+TEST_F(Frame, ReportModeSwapsTheBarsAndComesBackToTheRememberedView) {
+    ASSERT_TRUE(frame->RunCommand(cmd::kViewSingleWave));
+    frame->RememberActiveView();
+    EXPECT_EQ(frame->SavedView(), 3);
+    frame->EnterReportMode(true);
+    EXPECT_EQ(g_nViewMode, 4);
+    EXPECT_EQ(g_nPrevViewMode, 2);
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::Report));
+    EXPECT_EQ(frame->VisibleClientPage(), frame->ReportView());
+    EXPECT_TRUE(frame->MainToolBar()->isHidden());
+    EXPECT_TRUE(frame->PanelBar()->isHidden());
+    EXPECT_FALSE(frame->ReportToolBar()->isHidden());
+    EXPECT_FALSE(frame->ReportBar()->isHidden());
+    // Wave editing and view switches are off in report mode; the panel toggle works on the report form.
+    frame->Commands()->Update();
+    EXPECT_FALSE(frame->Commands()->Action(cmd::kFileSave)->isEnabled());
+    EXPECT_FALSE(frame->Commands()->Action(cmd::kViewMain)->isEnabled());
+    ASSERT_TRUE(frame->RunCommand(cmd::kMainPanel));
+    EXPECT_TRUE(frame->ReportBar()->isHidden());
+    EXPECT_TRUE(frame->PanelBar()->isHidden());
+
+    frame->RestoreViewMode();
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::SingleWave));
+    EXPECT_EQ(g_nViewMode, 2);
+    EXPECT_FALSE(frame->MainToolBar()->isHidden());
+    EXPECT_FALSE(frame->PanelBar()->isHidden());
+    EXPECT_TRUE(frame->ReportToolBar()->isHidden());
+}
+
 TEST_F(Frame, RefreshCodesReachTheirViewsAndEndWithTheTitle) {
     std::vector<int> codes;
     QObject::connect(frame.get(), &CMainFrame::refreshed, [&](int code, int) { codes.push_back(code); });
