@@ -411,8 +411,17 @@ void CMainFrame::Refresh(RefreshTarget target, int wParam) {
         if (plan.views & RefreshPlan::kSingle)
             redraw(m_singleView, index);
     }
+    if (plan.reportForm >= 0)
+        Q_EMIT reportFormRefresh(plan.reportForm);
+    if (plan.reportView >= 0)
+        Q_EMIT reportViewRefresh(plan.reportView);
     Q_EMIT refreshed(code, wParam);
     ComposeTitle();
+}
+
+void CMainFrame::OnFormDatesMessage() {
+    if (m_pDoc)
+        Q_EMIT reportFormDates(m_pDoc->m_bAllPilesAge, m_pDoc->m_iAllAge);
 }
 
 void CMainFrame::ComposeTitle() {

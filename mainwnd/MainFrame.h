@@ -99,6 +99,8 @@ public:
     bool ReportProjectMode() const { return m_bReportProject; }
     // Asks to save the modified pile: Save, Don't save, Cancel. False on Cancel.
     bool PromptSaveChanges();
+    // The report-mode view's request after a pile was loaded or the age changed.
+    void OnFormDatesMessage();
     // After the main panel loaded a pile: every view takes the current channel.
     void OnPileSelected();
     // The window title for that open file (empty: none) through the one composer.
@@ -129,6 +131,13 @@ public:
 Q_SIGNALS:
     // Each refresh code as it is dispatched (before the title step).
     void refreshed(int code, int sub);
+    // For the report-mode view: 0 redraw its wave picture, 1 the common test date.
+    void reportViewRefresh(int sub);
+    // For the report-mode form: 0 reload from the record, 1 store its wave
+    // fields, 2 apply the common values.
+    void reportFormRefresh(int sub);
+    // For the report-mode form: the document's age flag and common age (days).
+    void reportFormDates(bool ageFlag, int commonAge);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

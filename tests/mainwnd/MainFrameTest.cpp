@@ -294,6 +294,16 @@ TEST_F(Frame, RefreshCodesReachTheirViewsAndEndWithTheTitle) {
     EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 0);
     EXPECT_EQ(frame->windowTitle(), ComposeWindowTitle(false, pile("ZK1.DUX")));
     EXPECT_EQ(codes, (std::vector<int>{1, 4, 7}));
+
+    // The report-mode codes carry their sub-codes to the report parts.
+    std::vector<int> form, view;
+    QObject::connect(frame.get(), &CMainFrame::reportFormRefresh, [&](int sub) { form.push_back(sub); });
+    QObject::connect(frame.get(), &CMainFrame::reportViewRefresh, [&](int sub) { view.push_back(sub); });
+    frame->Refresh(RefreshTarget::ReportForm, 2);
+    frame->Refresh(RefreshTarget::ReportForm, 5);
+    frame->Refresh(RefreshTarget::ReportView, 1);
+    EXPECT_EQ(form, std::vector<int>{2});
+    EXPECT_EQ(view, std::vector<int>{1});
 }
 
 TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
