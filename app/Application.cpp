@@ -5,12 +5,14 @@
 #include "controls/UiServices.h"
 #include "core/KEV_DUXDoc.h"
 #include "core/LanguageFiles.h"
+#include "mainwnd/MainFrame.h"
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QSettings>
 #include <cstdio>
 
 using namespace pit;
@@ -65,6 +67,10 @@ CKEV_DUXApp::~CKEV_DUXApp() {
     ClearTempFolder(m_sessionTemp);
 }
 
+QMainWindow* CKEV_DUXApp::MainWindow() const {
+    return m_frame.get();
+}
+
 QString CKEV_DUXApp::FrameTitle(bool english) {
     return english ? QStringLiteral("KEV-TIMBO 1.8.31008") : QStringLiteral("KEV低应变分析程序 1.8.31008");
 }
@@ -90,11 +96,11 @@ void CKEV_DUXApp::InstallServices() {
 void CKEV_DUXApp::CreateDocumentAndFrame() {
     m_doc = std::make_unique<CKEV_DUXDoc>(m_ctx);
     m_doc->OnNewDocument();
-    // The main frame with its views and panels replaces this window.
-    m_frame = std::make_unique<QMainWindow>();
-    m_frame->setWindowTitle(FrameTitle(m_bEnglish));
-    m_frame->resize(1024, 700);
-    QObject::connect(m_doc.get(), &CKEV_DUXDoc::titleChanged, m_frame.get(), &QWidget::setWindowTitle);
+    if (!m_layout)
+        m_layout = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                               QStringLiteral("澄笛科技"), QStringLiteral("KEV_DUX"));
+    // The frame composes its own title; the document's title is not copied.
+    m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_bEnglish, m_layout.get());
     QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),
                      [this](const QString& path) { m_recent->Add(path); });
 }

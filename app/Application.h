@@ -1,6 +1,6 @@
 // The application object: the temporary folder of the run, the interface
 // language chosen first, the services of the window build, the document and
-// its (for now placeholder) main window, the command line.
+// its main window, the command line.
 #pragma once
 
 #include "app/RecentFiles.h"
@@ -13,7 +13,9 @@
 #include <memory>
 
 class CKEV_DUXDoc;
+class CMainFrame;
 class QMainWindow;
+class QSettings;
 
 class CKEV_DUXApp {
 public:
@@ -40,7 +42,8 @@ public:
 
     const pit::AppContext& Context() const { return m_ctx; }
     CKEV_DUXDoc* Document() const { return m_doc.get(); }
-    QMainWindow* MainWindow() const { return m_frame.get(); }
+    QMainWindow* MainWindow() const;
+    CMainFrame* Frame() const { return m_frame.get(); }
     const QString& SessionTempDir() const { return m_sessionTemp; }
     const CKEVCommandLineInfo& CommandLine() const { return m_cmdInfo; }
 
@@ -68,7 +71,8 @@ private:
     pit::MessageSink* m_sink = nullptr;
     std::unique_ptr<pit::RecentFileList> m_recent;
     CKEVCommandLineInfo m_cmdInfo;
-    std::unique_ptr<QMainWindow> m_frame;
+    std::unique_ptr<QSettings> m_layout; // docks and sizes of the main window
+    std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CKEV_DUXDoc> m_doc;
     QString m_sessionTemp;
     int m_exitCode = 0;

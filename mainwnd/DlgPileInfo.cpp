@@ -1,0 +1,451 @@
+// The pile page of the main panel.
+#include "mainwnd/DlgPileInfo.h"
+
+#include "analysis/FrameServices.h"
+#include "controls/CtrlId.h"
+#include "controls/UiServices.h"
+#include "core/KEV_DUXDoc.h"
+#include "core/OptionTables.h"
+#include "core/WaveRecord.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cmath>
+
+using namespace pit;
+
+namespace {
+
+double ParseNumber(const QString& s) {
+    bool ok = false;
+    const double v = s.trimmed().toDouble(&ok);
+    return ok ? v : 0.0;
+}
+
+} // namespace
+
+CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* parent)
+    : QWidget(parent), m_doc(doc), m_frame(frame) {
+    SetCtrlId(this, kTemplateId);
+    auto* grid = new QGridLayout(this);
+    int row = 0;
+    auto label = [&](const QString& text, int id) {
+        auto* l = new QLabel(text, this);
+        SetCtrlId(l, id);
+        return l;
+    };
+    auto edit = [&](int id) {
+        auto* e = new QLineEdit(this);
+        SetCtrlId(e, id);
+        return e;
+    };
+    auto combo = [&](int id) {
+        auto* c = new QComboBox(this);
+        SetCtrlId(c, id);
+        return c;
+    };
+    auto addRow = [&](QLabel* l, QWidget* a, QWidget* star = nullptr, QWidget* b = nullptr) {
+        grid->addWidget(l, row, 0);
+        grid->addWidget(a, row, 1);
+        if (star)
+            grid->addWidget(star, row, 2);
+        if (b)
+            grid->addWidget(b, row, 3);
+        ++row;
+    };
+    m_pileNo = edit(1047);
+    m_shape = combo(1060);
+    m_diameter = edit(1034);
+    m_side2 = edit(1035);
+    m_enlarged = edit(1010);
+    m_enlarged2 = edit(1310);
+    m_speed = edit(1072);
+    m_length = edit(1071);
+    m_distance = edit(1318);
+    m_distance->setEnabled(false);
+    m_interval = edit(1327);
+    m_interval->setReadOnly(true);
+    m_class = combo(1055);
+    m_grade = combo(1056);
+    m_sensitivity = edit(1152);
+    m_star1 = label(QStringLiteral("*"), 1182);
+    m_star2 = label(QStringLiteral("*"), 1183);
+    m_sensLabel = label(QStringLiteral("灵敏度(mv/g):"), 1153);
+    m_fixButton = new QPushButton(QStringLiteral("固定参数"), this);
+    SetCtrlId(m_fixButton, 1157);
+    m_desc = new QPlainTextEdit(this);
+    SetCtrlId(m_desc, 1057);
+    m_remark = new QPlainTextEdit(this);
+    SetCtrlId(m_remark, 1061);
+    for (QPlainTextEdit* t : {m_desc, m_remark})
+        t->setMaximumHeight(60);
+
+    addRow(label(QStringLiteral("桩号:"), 1900), m_pileNo);
+    addRow(label(QStringLiteral("桩型"), 1901), m_shape);
+    addRow(label(QStringLiteral("桩径(mm):"), 1902), m_diameter, m_star1, m_side2);
+    addRow(label(QStringLiteral("扩底(mm):"), 1903), m_enlarged, m_star2, m_enlarged2);
+    addRow(label(QStringLiteral("波速(m/s):"), 1904), m_speed);
+    addRow(label(QStringLiteral("桩长(m):"), 1905), m_length);
+    addRow(label(QStringLiteral("点源距(mm):"), 1317), m_distance);
+    addRow(label(QStringLiteral("采样间隔(us):"), 1326), m_interval);
+    addRow(label(QStringLiteral("桩类别:"), 1906), m_class);
+    addRow(label(QStringLiteral("砼等级:"), 1907), m_grade);
+    addRow(m_sensLabel, m_sensitivity);
+    grid->addWidget(m_fixButton, row++, 1);
+    addRow(label(QStringLiteral("描述:"), 1908), m_desc);
+    addRow(label(QStringLiteral("备注:"), 1909), m_remark);
+    grid->setRowStretch(row, 1);
+
+    const bool english = ui::english();
+    for (int i = 0; i < 4; ++i)
+        m_class->addItem(options::ClassName(i));
+    m_shape->addItem(options::PileShape(0, english));
+    m_shape->addItem(options::PileShape(1, english));
+    for (int i = 0; i < options::GradeCount(); ++i)
+        m_grade->addItem(options::Grade(i));
+
+    auto store = [this] {
+        if (!m_loading)
+            SaveToRecord(true);
+    };
+    connect(m_class, &QComboBox::activated, this, [this, store] {
+        store();
+        if (m_frame)
+            m_frame->Refresh(RefreshTarget::AnalysisView);
+    });
+    connect(m_grade, &QComboBox::activated, this, [this, store] {
+        store();
+        if (m_frame)
+            m_frame->Refresh(RefreshTarget::AnalysisView);
+    });
+    connect(m_shape, &QComboBox::activated, this, [this, store](int index) {
+        store();
+        if (Loaded())
+            m_doc->m_PileRecord.m_nShape = index;
+        EnableFields();
+    });
+    for (QLineEdit* e : {m_diameter, m_enlarged, m_side2, m_enlarged2, m_pileNo, m_sensitivity})
+        connect(e, &QLineEdit::editingFinished, this, store);
+    connect(m_desc, &QPlainTextEdit::textChanged, this, store);
+    connect(m_remark, &QPlainTextEdit::textChanged, this, store);
+    // A value is confirmed when its edit is left or Enter is pressed in it.
+    connect(m_speed, &QLineEdit::editingFinished, this, [this] {
+        if (!m_loading && m_speed->isModified()) {
+            m_speed->setModified(false);
+            OnSetfocusSpeed();
+        }
+    });
+    connect(m_length, &QLineEdit::editingFinished, this, [this] {
+        if (!m_loading && m_length->isModified()) {
+            m_length->setModified(false);
+            OnSetfocusLength();
+        }
+    });
+    connect(m_fixButton, &QPushButton::clicked, this, &CDlgPileInfo::OnBnClickedFixPara);
+    SaveToRecord(false);
+}
+
+bool CDlgPileInfo::Loaded() const {
+    return m_doc && m_doc->m_bFileOpen;
+}
+
+bool CDlgPileInfo::ReportMode() const {
+    return m_doc && m_doc->m_bReportMode;
+}
+
+QString CDlgPileInfo::LengthText(float L) const {
+    const int decimals = m_doc ? std::clamp(m_doc->m_nDecimalPointNum, 0, 6) : 2;
+    return QString::number(double(L), 'f', decimals);
+}
+
+void CDlgPileInfo::SaveToRecord(bool save) {
+    if (!m_doc)
+        return;
+    CPileRecord& r = m_doc->m_PileRecord;
+    if (save) {
+        r.m_strPileNo = m_pileNo->text();
+        r.m_nShape = std::max(0, m_shape->currentIndex());
+        r.m_strShape = m_shape->currentText();
+        r.m_fDiameter = float(ParseNumber(m_diameter->text()));
+        r.m_fSecondSide = float(ParseNumber(m_side2->text()));
+        r.m_fEnlarged = float(ParseNumber(m_enlarged->text()));
+        r.m_fEnlarged2 = float(ParseNumber(m_enlarged2->text()));
+        r.m_nWaveSpeed = int(ParseNumber(m_speed->text()));
+        r.m_fPileLength = float(ParseNumber(m_length->text()));
+        r.m_strClass = m_class->currentText();
+        r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
+        r.m_fScale = float(ParseNumber(m_sensitivity->text()));
+        r.m_strConclusion = m_desc->toPlainText();
+        r.m_strRemark = m_remark->toPlainText();
+        return;
+    }
+    m_loading = true;
+    m_pileNo->setText(r.m_strPileNo);
+    m_speed->setText(QString::number(r.m_nWaveSpeed));
+    m_length->setText(LengthText(r.m_fPileLength));
+    m_diameter->setText(QString::asprintf("%.2f", double(r.m_fDiameter)));
+    m_enlarged->setText(QString::asprintf("%.2f", double(r.m_fEnlarged)));
+    m_side2->setText(QString::asprintf("%.2f", double(r.m_fSecondSide)));
+    m_enlarged2->setText(QString::asprintf("%.2f", double(r.m_fEnlarged2)));
+    m_distance->setText(QString::number(r.m_nSensorDistance));
+    m_interval->setText(QString::number(double(r.m_fSampleInterval)));
+    m_sensitivity->setText(QString::number(double(r.m_fScale)));
+    const int cls = m_class->findText(r.m_strClass);
+    m_class->setCurrentIndex(cls >= 0 ? cls : 0);
+    m_grade->setCurrentIndex(std::clamp(r.m_nGradeIndex, 0, m_grade->count() - 1));
+    if (m_desc->toPlainText() != r.m_strConclusion)
+        m_desc->setPlainText(r.m_strConclusion);
+    if (m_remark->toPlainText() != r.m_strRemark)
+        m_remark->setPlainText(r.m_strRemark);
+    m_speed->setModified(false);
+    m_length->setModified(false);
+    EnableFields();
+    m_loading = false;
+}
+
+void CDlgPileInfo::FormatValues() {
+    SaveToRecord(false);
+    if (m_frame)
+        m_frame->Refresh(RefreshTarget::DefectState);
+}
+
+void CDlgPileInfo::EnableFields() {
+    if (!m_doc)
+        return;
+    const int shape = std::clamp(m_doc->m_PileRecord.m_nShape, 0, 1);
+    const bool wasLoading = m_loading;
+    m_loading = true;
+    m_shape->setCurrentIndex(shape);
+    m_loading = wasLoading;
+    const bool square = shape == 1;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_side2, m_enlarged2, m_star1, m_star2})
+        w->setVisible(square);
+}
+
+void CDlgPileInfo::LoadFromRecord(bool afterFixDialog) {
+    if (!m_doc)
+        return;
+    const bool fixedRecord = m_doc->m_PileRecord.m_bFixedParam != 0;
+    const auto& fix = m_doc->m_nFixSettings;
+    struct Field {
+        QWidget* w;
+        int marker;
+    };
+    const Field fields[] = {{m_diameter, 1}, {m_side2, 1},     {m_length, 2}, {m_sensitivity, 3},
+                            {m_enlarged, 4}, {m_enlarged2, 4}, {m_speed, 5},  {m_grade, 6},
+                            {m_class, 7},    {m_shape, 8}};
+    for (const Field& f : fields)
+        f.w->setEnabled(fixedRecord && !afterFixDialog ? true : fix[size_t(f.marker)] == 0);
+    if (m_frame)
+        m_frame->Refresh(RefreshTarget::DefectState);
+}
+
+void CDlgPileInfo::EnableFixButton(bool fixed) {
+    m_fixButton->setEnabled(!fixed);
+}
+
+void CDlgPileInfo::Highlight(bool speed) {
+    const QString on = QStringLiteral("background-color: rgb(255,255,200);");
+    m_speed->setStyleSheet(speed ? on : QString());
+    m_length->setStyleSheet(speed ? QString() : on);
+    if (m_doc)
+        m_doc->m_PileRecord.m_bFixedQuantity = speed ? 0 : 1;
+}
+
+void CDlgPileInfo::KeepChannelTimes(CPileRecord& r, int c, double d, bool reportMode) {
+    for (int i = 0; i < r.ChannelCountInList(); ++i) {
+        if (i == r.m_nCurrentChannel)
+            continue;
+        CWaveRecord* w = r.Channel(i);
+        if (!w)
+            continue;
+        const int ci = w->GetWaveSpeed();
+        const double dti = ci > 0 ? (2.0 * double(w->GetPileLength()) - d) / ci : 0.0;
+        w->SetWaveSpeed(c);
+        if (reportMode || ci <= 0)
+            continue;
+        // The inverse of dti, so that repeating the step with the same speed
+        // leaves the length where it was.
+        const double Li = std::max(0.0, (double(c) * dti + d) / 2.0);
+        w->SetPileLength(float(Li));
+    }
+}
+
+void CDlgPileInfo::AfterCoupling() {
+    CPileRecord& r = m_doc->m_PileRecord;
+    if (CWaveRecord* cur = r.CurrentChannel()) {
+        cur->SetWaveSpeed(r.m_nWaveSpeed);
+        cur->SetPileLength(r.m_fPileLength);
+    }
+    SaveToRecord(false);
+    if (m_frame)
+        m_frame->ExchangeWaveParams(true, true);
+    r.BuildIntegrityText();
+    if (m_frame)
+        m_frame->Refresh(RefreshTarget::AllWaveViews);
+}
+
+void CDlgPileInfo::OnSetfocusSpeed() {
+    if (!Loaded())
+        return;
+    Highlight(true);
+    CPileRecord& r = m_doc->m_PileRecord;
+    if (r.m_nCalcMode == 1) {
+        StoreAllPiles();
+        return;
+    }
+    const double d = r.m_nSensorDistance * 0.001;
+    const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
+    SaveToRecord(true);
+    if (!ReportMode()) {
+        r.m_nWaveSpeed = std::clamp(r.m_nWaveSpeed, 1, 10000);
+        if (dt > 0)
+            r.m_fPileLength = float(r.m_nWaveSpeed * dt / 2.0);
+    }
+    if (r.m_fPileLength < 0.1f)
+        r.m_fPileLength = 0.1f;
+    KeepChannelTimes(r, r.m_nWaveSpeed, d, ReportMode());
+    AfterCoupling();
+}
+
+void CDlgPileInfo::OnSetfocusLength() {
+    if (!Loaded())
+        return;
+    Highlight(false);
+    CPileRecord& r = m_doc->m_PileRecord;
+    if (r.m_nCalcMode == 1) {
+        StoreAllPiles();
+        return;
+    }
+    const double d = r.m_nSensorDistance * 0.001;
+    const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
+    const int oldSpeed = r.m_nWaveSpeed;
+    SaveToRecord(true);
+    r.m_nWaveSpeed = oldSpeed; // the speed follows the length, it is not typed here
+    r.m_fPileLength = std::clamp(r.m_fPileLength, 0.1f, 1000.0f);
+    if (!ReportMode() && dt > 0)
+        r.m_nWaveSpeed = std::max(1, int(std::lround(2.0 * double(r.m_fPileLength) / dt)));
+    KeepChannelTimes(r, r.m_nWaveSpeed, d, ReportMode());
+    AfterCoupling();
+}
+
+void CDlgPileInfo::StoreAllPiles() {
+    CPileRecord& r = m_doc->m_PileRecord;
+    SaveToRecord(true);
+    if (!ReportMode())
+        for (int i = 0; i < r.ChannelCountInList(); ++i)
+            if (CWaveRecord* w = r.Channel(i))
+                w->SetLengthAndSpeed(r.m_fPileLength, r.m_nWaveSpeed);
+    SaveToRecord(false);
+    if (m_frame)
+        m_frame->ExchangeWaveParams(false, true);
+    r.BuildIntegrityText();
+    if (m_frame)
+        m_frame->Refresh(RefreshTarget::AllWaveViews);
+}
+
+void CDlgPileInfo::ApplyFixedParams() {
+    if (!m_doc)
+        return;
+    CPileRecord& r = m_doc->m_PileRecord;
+    const float L = r.m_fPileLength;
+    const int c = r.m_nWaveSpeed;
+    std::array<bool, 10> flags{};
+    for (size_t i = 0; i < flags.size(); ++i)
+        flags[i] = m_doc->m_nFixSettings[i] != 0;
+    r.ExchangePileParams(m_doc->m_FixParams, flags, true);
+    FormatValues();
+    const bool speedFixed = flags[5];
+    const int fixedSpeed = r.m_nWaveSpeed;
+    const float fixedLength = r.m_fPileLength;
+    r.m_fPileLength = L;
+    r.m_nWaveSpeed = c;
+    m_loading = true;
+    if (speedFixed)
+        m_speed->setText(QString::number(fixedSpeed));
+    else
+        m_length->setText(LengthText(fixedLength));
+    m_loading = false;
+    if (speedFixed)
+        OnSetfocusSpeed();
+    else
+        OnSetfocusLength();
+    LoadFromRecord(false);
+}
+
+void CDlgPileInfo::OnBnClickedFixPara() {
+    if (!m_doc)
+        return;
+    const bool english = ui::english();
+    const QString fixText = english ? QStringLiteral("FixedPara") : QStringLiteral("固定参数");
+    const QString cancelText = english ? QStringLiteral("CancelFixed") : QStringLiteral("取消固定");
+    CPileRecord& r = m_doc->m_PileRecord;
+    if (!m_doc->m_bFixedParams) {
+        m_doc->m_nFixSettings[0] = r.m_nCalcMode;
+        const float L = r.m_fPileLength;
+        const int c = r.m_nWaveSpeed;
+        bool speedChanged = false, lengthChanged = false;
+        if (runFixDialog && runFixDialog(speedChanged, lengthChanged)) {
+            FormatValues();
+            r.m_fPileLength = L;
+            r.m_nWaveSpeed = c;
+            const int mode = m_doc->m_nFixSettings[0];
+            if (!speedChanged && !lengthChanged) {
+                SaveToRecord(true);
+                if (mode != r.m_nCalcMode) {
+                    r.SetCalcMode(mode);
+                    if (m_frame)
+                        m_frame->Refresh(RefreshTarget::AllWaveViews);
+                }
+            } else {
+                if (mode != r.m_nCalcMode)
+                    r.SetCalcMode(mode);
+                if (r.m_bFixedQuantity == 0)
+                    OnSetfocusSpeed();
+                else
+                    OnSetfocusLength();
+            }
+            LoadFromRecord(r.m_bBlowFile == 0);
+        }
+        if (m_doc->m_bFixedParams)
+            m_fixButton->setText(cancelText);
+        return;
+    }
+    m_doc->m_FixParams = m_doc->m_PileParams;
+    ApplyFixedParams();
+    m_doc->m_bFixedParams = false;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_diameter, m_length, m_sensitivity, m_enlarged, m_speed, m_grade,
+                                         m_class, m_side2, m_enlarged2, m_shape})
+        w->setEnabled(true);
+    m_doc->m_nFixSettings.fill(0);
+    m_fixButton->setText(fixText);
+    if (m_frame)
+        m_frame->Refresh(RefreshTarget::DefectState);
+}
+
+void CDlgPileInfo::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        if (m_doc)
+            m_doc->SetModifiedFlag(true);
+        QWidget* f = focusWidget();
+        if (f == m_sensitivity) {
+            SaveToRecord(true);
+            if (m_frame) {
+                m_frame->ExchangeWaveParams(true, true);
+                m_frame->Refresh(RefreshTarget::AllWaveViews);
+            }
+        } else if (f != m_speed && f != m_length) {
+            SaveToRecord(true);
+        }
+        e->accept();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}

@@ -1,0 +1,575 @@
+// The main window.
+#include "mainwnd/MainFrame.h"
+
+#include "analysis/AnalysisView.h"
+#include "analysis/AverageWaveView.h"
+#include "analysis/BaseView.h"
+#include "analysis/MainWaveView.h"
+#include "analysis/SingleWaveView.h"
+#include "controls/CtrlId.h"
+#include "controls/FixedSplitterWnd.h"
+#include "controls/LanguageWidgets.h"
+#include "controls/UiServices.h"
+#include "controls/ViewBar.h"
+#include "core/KEV_DUXDoc.h"
+#include "core/LanguageFiles.h"
+#include "core/WaveRecord.h"
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/CommandRegistry.h"
+#include "mainwnd/DlgPileInfo.h"
+#include "mainwnd/DlgProInfo.h"
+#include "mainwnd/FormMain.h"
+#include "mainwnd/RefreshHub.h"
+#include "platform/FileError.h"
+#include "platform/MessageSink.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QToolBar>
+
+using namespace pit;
+
+int g_nViewMode = 0;
+int g_nPrevViewMode = 0;
+
+namespace {
+
+constexpr int kPagePair = 0, kPageAnalysis = 1, kPageSingle = 2, kPageReport = 3;
+
+void SetMode(int mode) {
+    g_nPrevViewMode = g_nViewMode;
+    g_nViewMode = mode;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidget* parent)
+    : QMainWindow(parent), m_pDoc(doc), m_bEnglish(english), m_layout(layout) {
+    g_nViewMode = 0;
+    g_nPrevViewMode = 0;
+    setWindowTitle(english ? QStringLiteral("KEV-TIMBO 1.8.31008")
+                           : QStringLiteral("KEV低应变分析程序 1.8.31008"));
+    setObjectName(QStringLiteral("MainFrame"));
+    CreateCommands();
+    CreateClient();
+    CreateBars();
+    ShowReportBars(false);
+    SwitchToView(ActiveView::MainWave);
+    m_pFormMain->OnInitialUpdate();
+
+    if (m_pDoc) {
+        // The document's own save runs through the frame's.
+        m_pDoc->saveCurrentPile = [this] {
+            OnFileSave();
+            return !m_pDoc->IsModified();
+        };
+        connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
+            m_pFormMain->FillPileTree();
+            m_pFormMain->ExchangeWaveParams(true, true);
+            m_pFormMain->UpdateFormData(false);
+            OnPileSelected();
+        });
+        m_pDoc->SetFixedParamHook([this](bool enabled) { EnableFixButton(enabled); });
+    }
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    statusBar()->showMessage(m_bEnglish ? QStringLiteral("Ready") : QStringLiteral("就绪"));
+    resize(1024, 700);
+    RestoreLayout();
+    m_commands->Update();
+    m_commands->StartIdleUpdates();
+}
+
+CMainFrame::~CMainFrame() {
+    disconnect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    if (m_pDoc) {
+        m_pDoc->saveCurrentPile = nullptr;
+        m_pDoc->SetFixedParamHook({});
+    }
+}
+
+// ---- creation ----------------------------------------------------------------------
+
+void CMainFrame::CreateCommands() {
+    m_commands = new CommandRegistry(this, m_bEnglish);
+    QMenu* language = m_commands->BuildMenuBar(menuBar());
+    LanguageFiles& lang = LanguageFiles::instance();
+    const int checked = lang.BuildLanguageMenu();
+    QAction* none = m_commands->Register(cmd::kLanguageFirst,
+                                         m_bEnglish ? QStringLiteral("Default") : QStringLiteral("默认"));
+    language->addAction(none);
+    for (const LanguageMenuEntry& e : lang.MenuEntries())
+        language->addAction(m_commands->Register(e.id, e.text));
+    if (checked != cmd::kLanguageFirst)
+        LoadTranslatedMenu(menuBar(), 128);
+    m_commands->SetSnapshotSource([this] { return Snapshot(); });
+    m_commands->SetRoute(CommandRegistry::Route::View, [this](int id) {
+        CBaseView* v = ActiveBaseView();
+        if (!v || g_nViewMode == 4)
+            return false;
+        if (id == cmd::kUndoDefect) {
+            v->OnUndoDefect();
+            return true;
+        }
+        if (id == cmd::kUndoAllDefects) {
+            v->OnUndoAllDefects();
+            return true;
+        }
+        return false;
+    });
+    m_commands->SetRoute(CommandRegistry::Route::Frame, [this](int id) { return RouteFrameCommand(id); });
+    m_commands->SetRoute(CommandRegistry::Route::Application, [this](int id) {
+        if (id == cmd::kAppExit) {
+            close();
+            return true;
+        }
+        return false;
+    });
+}
+
+void CMainFrame::CreateClient() {
+    m_client = new QStackedWidget(this);
+    m_wndSplitter = new CFixedSplitterWnd(m_client);
+    m_averageView = new CAverageView(m_wndSplitter);
+    m_mainView = new CKEV_DUXView(m_wndSplitter);
+    m_wndSplitter->addWidget(m_averageView);
+    m_wndSplitter->addWidget(m_mainView);
+    m_analysisView = new CAnalysisView(m_client);
+    m_singleView = new CSingleWaveView(m_client);
+    m_reportView = new QWidget(m_client);
+    m_client->insertWidget(kPagePair, m_wndSplitter);
+    m_client->insertWidget(kPageAnalysis, m_analysisView);
+    m_client->insertWidget(kPageSingle, m_singleView);
+    m_client->insertWidget(kPageReport, m_reportView);
+    for (CBaseView* v :
+         std::initializer_list<CBaseView*>{m_averageView, m_mainView, m_analysisView, m_singleView}) {
+        v->SetDocument(m_pDoc);
+        v->SetFrame(this);
+        v->OnInitialUpdate();
+    }
+    setCentralWidget(m_client);
+}
+
+void CMainFrame::CreateBars() {
+    m_wndToolBar = new QToolBar(this);
+    m_wndToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    SetCtrlId(m_wndToolBar, 59392);
+    m_wndToolBar->setIconSize(QSize(24, 24));
+    m_commands->FillToolBar(m_wndToolBar, false);
+    addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    m_wndReportToolBar = new QToolBar(this);
+    m_wndReportToolBar->setObjectName(QStringLiteral("ReportToolBar"));
+    m_wndReportToolBar->setIconSize(QSize(24, 24));
+    m_commands->FillToolBar(m_wndReportToolBar, true);
+    addToolBar(Qt::TopToolBarArea, m_wndReportToolBar);
+
+    m_pFormMain = new CFormMain(m_pDoc, this);
+    m_wndPanelBar = new CViewBar(this);
+    m_wndPanelBar->setObjectName(QStringLiteral("MainPanelBar"));
+    m_wndPanelBar->Create(this, m_pFormMain, QString(), 59648);
+    auto* reportForm = new QLabel(m_bEnglish ? QStringLiteral("Report") : QStringLiteral("报告"));
+    m_wndReportBar = new CViewBar(this);
+    m_wndReportBar->setObjectName(QStringLiteral("ReportPanelBar"));
+    m_wndReportBar->Create(this, reportForm, QString(), 59649);
+    resizeDocks({m_wndPanelBar}, {300}, Qt::Horizontal);
+}
+
+// ---- views -------------------------------------------------------------------------
+
+ViewMode CMainFrame::GetViewMode() const {
+    return ViewMode(g_nViewMode);
+}
+void CMainFrame::SetViewMode(ViewMode mode) {
+    g_nViewMode = int(mode);
+}
+ViewMode CMainFrame::GetPreviousViewMode() const {
+    return ViewMode(g_nPrevViewMode);
+}
+void CMainFrame::SetPreviousViewMode(ViewMode mode) {
+    g_nPrevViewMode = int(mode);
+}
+
+CBaseView* CMainFrame::UpperPaneView() {
+    return m_averageView;
+}
+CBaseView* CMainFrame::LowerPaneView() {
+    return m_mainView;
+}
+
+CBaseView* CMainFrame::ActiveBaseView() const {
+    switch (m_active) {
+    case ActiveView::MainWave:
+        return m_mainView;
+    case ActiveView::Average:
+        return m_averageView;
+    case ActiveView::SingleWave:
+        return m_singleView;
+    case ActiveView::Analysis:
+        return m_analysisView;
+    default:
+        return nullptr;
+    }
+}
+
+QWidget* CMainFrame::VisibleClientPage() const {
+    return m_client->currentWidget();
+}
+
+void CMainFrame::SwitchToView(ActiveView view) {
+    const bool pair = view == ActiveView::MainWave || view == ActiveView::Average;
+    const int page = pair                             ? kPagePair
+                     : view == ActiveView::Analysis   ? kPageAnalysis
+                     : view == ActiveView::SingleWave ? kPageSingle
+                                                      : kPageReport;
+    m_client->setCurrentIndex(page);
+    QWidget* focus = nullptr;
+    if (pair) {
+        m_active = ActiveView::MainWave;
+        focus = m_mainView;
+        if (m_bActivateUpper) {
+            m_active = ActiveView::Average;
+            focus = m_averageView;
+            m_bActivateUpper = false;
+        }
+    } else {
+        m_active = view;
+        focus = m_client->currentWidget();
+    }
+    focus->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::ActivateMainPane(bool upper) {
+    if (!upper && m_active == ActiveView::Average) {
+        m_bActivateUpper = false;
+        SwitchToView(ActiveView::MainWave);
+    } else if (upper && m_active == ActiveView::MainWave) {
+        m_bActivateUpper = true;
+        SwitchToView(ActiveView::MainWave);
+    }
+}
+
+void CMainFrame::OnFocusChanged(QWidget*, QWidget* now) {
+    for (QWidget* w = now; w; w = w->parentWidget()) {
+        if (w == m_mainView)
+            m_active = ActiveView::MainWave;
+        else if (w == m_averageView)
+            m_active = ActiveView::Average;
+        else
+            continue;
+        return;
+    }
+}
+
+void CMainFrame::OnViewMain() {
+    SetMode(0);
+    const CBaseView* v = ActiveBaseView();
+    const int index = m_active == ActiveView::Report ? m_nReportIndex : v ? v->CurrentWave() : 0;
+    if (m_pDoc && index == m_pDoc->m_PileRecord.ChannelCountInList() - 1 && index >= 0)
+        m_bActivateUpper = true;
+    if (m_active == ActiveView::Analysis)
+        m_bLastDetailSingle = false;
+    else if (m_active == ActiveView::SingleWave)
+        m_bLastDetailSingle = true;
+    SwitchToView(ActiveView::Average);
+}
+
+void CMainFrame::OnViewSingleWave() {
+    if (!m_pDoc || !m_pDoc->m_bFileOpen)
+        return;
+    g_nViewMode = 2;
+    m_singleView->SetCurrentWave(std::max(0, m_pDoc->m_PileRecord.m_nCurrentChannel));
+    m_singleView->ClearBackground();
+    SwitchToView(ActiveView::SingleWave);
+    m_singleView->OnUpdate();
+}
+
+void CMainFrame::OnViewAnalysis() {
+    SetMode(1);
+    SwitchToView(ActiveView::Analysis);
+}
+
+void CMainFrame::ShowReportBars(bool report) {
+    m_wndToolBar->setVisible(!report);
+    m_wndPanelBar->setVisible(!report);
+    m_wndReportToolBar->setVisible(report);
+    m_wndReportBar->setVisible(report);
+}
+
+void CMainFrame::OnPileSelected() {
+    if (!m_pDoc)
+        return;
+    const CPileRecord& r = m_pDoc->m_PileRecord;
+    const int channel = std::max(0, r.m_nCurrentChannel);
+    for (CBaseView* v : std::initializer_list<CBaseView*>{m_mainView, m_analysisView, m_singleView}) {
+        v->ClearBackground();
+        v->SetCurrentWave(channel);
+        v->OnUpdate();
+    }
+    m_averageView->ClearBackground();
+    m_averageView->SetCurrentWave(std::max(0, r.ChannelCountInList() - 1));
+    m_averageView->OnUpdate();
+    m_nReportIndex = r.m_nCurrentChannel;
+    ActivateMainPane(r.m_nCurrentChannel == r.ChannelCountInList() - 1);
+    ComposeTitle();
+}
+
+// ---- refresh hub and title -----------------------------------------------------------
+
+void CMainFrame::Refresh(RefreshTarget target, int wParam) {
+    const int code = int(target);
+    const RefreshPlan plan = PlanRefresh(code, wParam);
+    if (plan.pileChanged)
+        m_pFormMain->OnPileChanged();
+    if (plan.integrityText)
+        m_pFormMain->RefreshIntegrityText();
+    if (plan.testDateState && m_pDoc) {
+        const bool dateFixed = m_pDoc->m_bFixedParams && m_pDoc->m_nFixSettings[9] != 0;
+        m_pFormMain->UpdateTestDateState(m_pDoc->m_bEnableTestDate && !dateFixed);
+    }
+    if (plan.views && m_pDoc) {
+        const int index = std::max(0, m_pDoc->m_PileRecord.m_nCurrentChannel);
+        auto redraw = [](CBaseView* v, int wave) {
+            v->ClearBackground();
+            if (wave >= 0)
+                v->SetCurrentWave(wave);
+            v->InvalidateView();
+        };
+        if (plan.views & RefreshPlan::kMainWave)
+            redraw(m_mainView, index);
+        if (plan.views & RefreshPlan::kAverage)
+            redraw(m_averageView, -1);
+        if (plan.views & RefreshPlan::kAnalysis)
+            redraw(m_analysisView, index);
+        if (plan.views & RefreshPlan::kSingle)
+            redraw(m_singleView, index);
+    }
+    Q_EMIT refreshed(code, wParam);
+    ComposeTitle();
+}
+
+void CMainFrame::ComposeTitle() {
+    SetTitleFor(m_pDoc && m_pDoc->m_bFileOpen ? m_pDoc->GetPathName() : QString());
+}
+
+void CMainFrame::SetTitleFor(const QString& path) {
+    setWindowTitle(ComposeWindowTitle(m_bEnglish, path));
+}
+
+// ---- save and close ------------------------------------------------------------------
+
+bool CMainFrame::PromptSaveChanges() {
+    const QString name = m_pDoc ? QFileInfo(m_pDoc->GetPathName()).fileName() : QString();
+    const QString text = m_bEnglish ? QStringLiteral("Save To") + name + QStringLiteral("?")
+                                    : QStringLiteral("是否将改动保存到") + name + QStringLiteral("?");
+    const int answer =
+        ui::messages().show(text, FrameTitleWord(m_bEnglish), MB_YESNOCANCEL | MB_ICONASTERISK);
+    if (answer == IDCANCEL)
+        return false;
+    if (answer == IDYES && m_pDoc) {
+        CPileRecord& r = m_pDoc->m_PileRecord;
+        if (r.m_fChannelZoom > 0)
+            for (int i = 0; i < r.ChannelCountInList(); ++i)
+                if (CWaveRecord* w = r.Channel(i))
+                    w->zoom = r.m_fChannelZoom;
+        OnFileSave();
+        // A failed save was reported; the user stays to decide again.
+        if (m_pDoc->IsModified())
+            return false;
+    }
+    return true;
+}
+
+void CMainFrame::OnFileSave() {
+    if (!m_pDoc)
+        return;
+    CPileRecord& r = m_pDoc->m_PileRecord;
+    const bool english = m_bEnglish;
+    if (m_pDoc->m_bFileOpen) {
+        if (r.m_nCurrentChannel == -1)
+            r.m_nCurrentChannel = 0;
+        const bool fixed = r.m_bFixedParam != 0;
+        if (CDlgProInfo* pro = m_pFormMain->ProjectPanel())
+            pro->LoadDates();
+        m_pFormMain->ExchangeWaveParams(false, true);
+        try {
+            r.SaveAnalysis();
+        } catch (const FileError& e) {
+            ui::messages().show(e.message(english),
+                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
+                                MB_OK | MB_ICONERROR);
+            return;
+        }
+        if (!fixed)
+            m_pFormMain->MarkPileSaved(true);
+        m_pDoc->SetModifiedFlag(false);
+    }
+    if (!m_pDoc->m_ProjectInfo.GetProjectPath().isEmpty()) {
+        try {
+            m_pDoc->m_ProjectInfo.SaveProjectFile();
+        } catch (const FileError& e) {
+            ui::messages().show(e.message(english),
+                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
+                                MB_OK | MB_ICONERROR);
+        }
+    }
+    if (m_pDoc->m_bFileOpen) {
+        try {
+            r.ReloadIfNeeded();
+        } catch (const FileError&) {
+            // The record stays as saved.
+        }
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+    if (m_pDoc && m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
+        if (!PromptSaveChanges()) {
+            e->ignore();
+            return;
+        }
+        m_pDoc->SetModifiedFlag(false);
+    }
+    SaveLayout();
+    e->accept();
+}
+
+void CMainFrame::SaveLayout() {
+    if (!m_layout)
+        return;
+    m_layout->setValue(QStringLiteral("MainFrame/geometry"), saveGeometry());
+    m_layout->setValue(QStringLiteral("MainFrame/state"), saveState());
+    m_layout->sync();
+}
+
+void CMainFrame::RestoreLayout() {
+    if (!m_layout)
+        return;
+    restoreGeometry(m_layout->value(QStringLiteral("MainFrame/geometry")).toByteArray());
+    restoreState(m_layout->value(QStringLiteral("MainFrame/state")).toByteArray());
+    ShowReportBars(g_nViewMode == 4);
+}
+
+// ---- commands ------------------------------------------------------------------------
+
+UiSnapshot CMainFrame::Snapshot() const {
+    UiSnapshot s;
+    s.projectLoaded = m_pDoc && m_pDoc->m_bFileOpen;
+    s.viewMode = g_nViewMode;
+    s.activeView = m_active;
+    s.mainPanelVisible = !m_wndPanelBar->isHidden();
+    s.reportPanelVisible = !m_wndReportBar->isHidden();
+    s.mainToolBarVisible = !m_wndToolBar->isHidden();
+    s.reportToolBarVisible = !m_wndReportToolBar->isHidden();
+    const CBaseView* v = ActiveBaseView();
+    s.canUndoDefect = v && v->CanUndoDefect();
+    s.reportModeFlag = m_pDoc && m_pDoc->m_bReportMode;
+    return s;
+}
+
+bool CMainFrame::RunCommand(int id) {
+    m_commands->Update();
+    QAction* a = m_commands->Action(id);
+    if (!a || !a->isEnabled())
+        return false;
+    return m_commands->Trigger(id);
+}
+
+bool CMainFrame::RouteFrameCommand(int id) {
+    const bool report = g_nViewMode == 4;
+    switch (id) {
+    case cmd::kFileSave:
+        OnFileSave();
+        return true;
+    case cmd::kViewMain:
+        OnViewMain();
+        return true;
+    case cmd::kViewSingleWave:
+        OnViewSingleWave();
+        return true;
+    case cmd::kViewAnalysis:
+        OnViewAnalysis();
+        return true;
+    case cmd::kMainPanel: {
+        CViewBar* bar = report ? m_wndReportBar : m_wndPanelBar;
+        bar->setVisible(bar->isHidden());
+        return true;
+    }
+    case cmd::kToolBar: {
+        QToolBar* bar = report ? m_wndReportToolBar : m_wndToolBar;
+        bar->setVisible(bar->isHidden());
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// ---- main panel and pile page services ---------------------------------------------------
+
+void CMainFrame::ExchangeWaveParams(bool toPanel, bool apply) {
+    m_pFormMain->ExchangeWaveParams(toPanel, apply);
+}
+int CMainFrame::OnPanelMessage(PanelMessage message) {
+    if (message == PanelMessage::RebuildPileTree)
+        m_pFormMain->FillPileTree();
+    else if (message == PanelMessage::ReprocessWave)
+        m_pFormMain->ReprocessWave();
+    return 0;
+}
+void CMainFrame::ReprocessWave() {
+    m_pFormMain->ReprocessWave();
+}
+int CMainFrame::GetSpectrumEditField() const {
+    return m_pFormMain->GetSpectrumEditField();
+}
+void CMainFrame::StepAmplificationIndex(int step) {
+    m_pFormMain->StepAmplificationIndex(step);
+}
+void CMainFrame::StepAmplificationStart(int step) {
+    m_pFormMain->StepAmplificationStart(step);
+}
+void CMainFrame::BuildIntegrityText(bool store) {
+    m_pFormMain->BuildIntegrityText(store);
+}
+int CMainFrame::SetPanelParameters(int highPassHz, int lowPassHz, int gain) {
+    return m_pFormMain->SetPanelParameters(highPassHz, lowPassHz, gain);
+}
+void CMainFrame::RefreshPanelFields() {
+    m_pFormMain->UpdateFormData(false);
+}
+bool CMainFrame::HasPileInfoPage() const {
+    return m_pFormMain->PilePanel() != nullptr;
+}
+void CMainFrame::KeepTimeSetSpeed() {
+    if (CDlgPileInfo* p = m_pFormMain->PilePanel())
+        p->OnSetfocusSpeed();
+}
+void CMainFrame::KeepTimeSetLength() {
+    if (CDlgPileInfo* p = m_pFormMain->PilePanel())
+        p->OnSetfocusLength();
+}
+void CMainFrame::EnableFixButton(bool enabled) {
+    if (CDlgPileInfo* p = m_pFormMain->PilePanel())
+        p->EnableFixButton(!enabled);
+}
+void CMainFrame::EnablePileShapeFields() {
+    if (CDlgPileInfo* p = m_pFormMain->PilePanel())
+        p->EnableFields();
+}
+void CMainFrame::ApplyFixedParams() {
+    if (CDlgPileInfo* p = m_pFormMain->PilePanel())
+        p->ApplyFixedParams();
+}
+bool CMainFrame::ValidateStretchSteps() {
+    return !m_pDoc || (m_pDoc->m_nStretchSteps >= 2 && m_pDoc->m_nStretchSteps <= 6);
+}
+void CMainFrame::ApplyDisplaySettings() {
+    Refresh(RefreshTarget::IntegrityText);
+    Refresh(RefreshTarget::AllWaveViews);
+}

@@ -1,0 +1,161 @@
+// The main window: menus and two tool bars from the command registry, the
+// status bar, the main panel and the report-mode form in left docks, and the
+// client area with the averaged/main wave view pair in a fixed splitter above
+// a stack of the detail views, all created once and then shown or hidden.
+// It implements the frame services the views and panels call.
+#pragma once
+
+#include "analysis/FrameServices.h"
+#include "mainwnd/CommandRules.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <memory>
+
+class CAnalysisView;
+class CAverageView;
+class CBaseView;
+class CFixedSplitterWnd;
+class CFormMain;
+class CKEV_DUXDoc;
+class CKEV_DUXView;
+class CSingleWaveView;
+class CViewBar;
+class QSettings;
+class QStackedWidget;
+class QToolBar;
+
+namespace pit {
+class CommandRegistry;
+}
+
+// The view mode of the main window and the one before it: 0 main view pair,
+// 1 analysis view, 2 single-wave view, 4 report mode.
+extern int g_nViewMode;
+extern int g_nPrevViewMode;
+
+class CMainFrame : public QMainWindow, public pit::FrameServices {
+    Q_OBJECT
+public:
+    // layout: where docks and sizes are kept between runs (none: not kept).
+    CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout = nullptr, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // ---- frame services ------------------------------------------------------
+    CKEV_DUXDoc* GetDoc() override { return m_pDoc; }
+    pit::ViewMode GetViewMode() const override;
+    void SetViewMode(pit::ViewMode mode) override;
+    pit::ViewMode GetPreviousViewMode() const override;
+    void SetPreviousViewMode(pit::ViewMode mode) override;
+    bool IsRotateMode() const override { return m_bRotateMode; }
+    bool IsDragEditMode() const override { return m_bDragEditMode; }
+    bool WasSingleWaveView() const override { return m_bLastDetailSingle; }
+    void OnViewMain() override;
+    void OnViewAnalysis() override;
+    void OnViewSingleWave() override;
+    void OnFileSave() override;
+    void Refresh(pit::RefreshTarget target, int wParam = 0) override;
+    CBaseView* UpperPaneView() override;
+    CBaseView* LowerPaneView() override;
+    void ExchangeWaveParams(bool toPanel, bool apply) override;
+    int OnPanelMessage(pit::PanelMessage message) override;
+    void ReprocessWave() override;
+    int GetSpectrumEditField() const override;
+    void StepAmplificationIndex(int step) override;
+    void StepAmplificationStart(int step) override;
+    void BuildIntegrityText(bool store) override;
+    int SetPanelParameters(int highPassHz, int lowPassHz, int gain) override;
+    void RefreshPanelFields() override;
+    bool HasPileInfoPage() const override;
+    void KeepTimeSetSpeed() override;
+    void KeepTimeSetLength() override;
+    void EnableFixButton(bool enabled) override;
+    void EnablePileShapeFields() override;
+    void ApplyFixedParams() override;
+    bool ValidateStretchSteps() override;
+    void ApplyDisplaySettings() override;
+    void SetReportCurrentIndex(int index) override { m_nReportIndex = index; }
+
+    // ---- the frame's own operations ------------------------------------------
+    // Shows the view (or the main pair) and activates it. The main pair
+    // activates its lower pane, and then the upper one when m_bActivateUpper is set.
+    void SwitchToView(pit::ActiveView view);
+    // Within the main pair: the averaged view (upper) or the main wave view.
+    void ActivateMainPane(bool upper);
+    bool IsActiveView(pit::ActiveView view) const { return m_active == view; }
+    pit::ActiveView ActiveViewKind() const { return m_active; }
+    CBaseView* ActiveBaseView() const;
+    void ShowReportBars(bool report);
+    // Asks to save the modified pile: Save, Don't save, Cancel. False on Cancel.
+    bool PromptSaveChanges();
+    // After the main panel loaded a pile: every view takes the current channel.
+    void OnPileSelected();
+    // The window title for that open file (empty: none) through the one composer.
+    void SetTitleFor(const QString& path);
+    // The snapshot the command rules read.
+    pit::UiSnapshot Snapshot() const;
+    // Runs a command id as a menu choice would.
+    bool RunCommand(int id);
+
+    pit::CommandRegistry* Commands() const { return m_commands; }
+    CFormMain* FormMain() const { return m_pFormMain; }
+    CViewBar* PanelBar() const { return m_wndPanelBar; }
+    CViewBar* ReportBar() const { return m_wndReportBar; }
+    QToolBar* MainToolBar() const { return m_wndToolBar; }
+    QToolBar* ReportToolBar() const { return m_wndReportToolBar; }
+    CKEV_DUXView* MainWaveView() const { return m_mainView; }
+    CAverageView* AverageView() const { return m_averageView; }
+    CSingleWaveView* SingleWaveView() const { return m_singleView; }
+    CAnalysisView* AnalysisView() const { return m_analysisView; }
+    QWidget* ReportView() const { return m_reportView; }
+    QWidget* VisibleClientPage() const;
+    bool ActivateUpperPending() const { return m_bActivateUpper; }
+    void SetActivateUpper(bool on) { m_bActivateUpper = on; }
+    // Remembered for the next run.
+    void SaveLayout();
+    void RestoreLayout();
+
+Q_SIGNALS:
+    // Each refresh code as it is dispatched (before the title step).
+    void refreshed(int code, int sub);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    void CreateCommands();
+    void CreateClient();
+    void CreateBars();
+    bool RouteFrameCommand(int id);
+    void OnFocusChanged(QWidget* old, QWidget* now);
+    void ComposeTitle();
+
+    CKEV_DUXDoc* m_pDoc;
+    bool m_bEnglish;
+    QSettings* m_layout;
+    pit::CommandRegistry* m_commands = nullptr;
+    CViewBar* m_wndPanelBar = nullptr;
+    CFormMain* m_pFormMain = nullptr;
+    CViewBar* m_wndReportBar = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QToolBar* m_wndReportToolBar = nullptr;
+    QStackedWidget* m_client = nullptr;
+    CFixedSplitterWnd* m_wndSplitter = nullptr;
+    CAverageView* m_averageView = nullptr;
+    CKEV_DUXView* m_mainView = nullptr;
+    CSingleWaveView* m_singleView = nullptr;
+    CAnalysisView* m_analysisView = nullptr;
+    QWidget* m_reportView = nullptr;
+    pit::ActiveView m_active = pit::ActiveView::None;
+    int m_nAnalysisChannel = 0;
+    int m_nAnalysisCurve = 1;
+    bool m_bActivateUpper = false;
+    bool m_bLastDetailSingle = true;
+    int m_nSavedView = 1;
+    bool m_bLocateMode = false;
+    bool m_bRotateMode = false;
+    bool m_bDragEditMode = false;
+    bool m_bReportEntered = false;
+    int m_nReportIndex = 0;
+    bool m_bClosing = false;
+};

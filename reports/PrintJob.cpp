@@ -1,0 +1,61 @@
+// Page loop of a print job.
+#include "reports/PrintJob.h"
+
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <algorithm>
+#include <memory>
+
+namespace pit {
+
+ReportPages::ReportPages(CReportBuilder& builder, const CPrintSettings& settings, const PageMetrics& metrics)
+    : m_builder(builder), m_settings(settings), m_metrics(metrics) {}
+
+void ReportPages::PreparePage(gdi::Canvas& dc, CPrintInfo& info) {
+    m_frame = LayoutPageFrame(m_settings, m_metrics);
+    info.drawRect = m_frame.body;
+    m_builder.LayoutPage(m_frame.body, dc);
+    info.continuePrinting = info.maxPage != CPrintInfo::kUnknownMaxPage || info.currentPage == 1;
+}
+
+void ReportPages::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
+    DrawPageHeaderFooter(dc, m_settings, m_frame, info.currentPage, info.maxPage);
+    m_builder.PrintPage(dc, info);
+}
+
+int PrintPages(QPainter& painter, ReportPages& pages, CPrintInfo& info,
+               const std::function<bool()>& newPage) {
+    const int first = std::max(info.fromPage, info.minPage);
+    const int last = std::min(info.toPage, info.maxPage);
+    int printed = 0;
+    for (int page = first; page <= last; ++page) {
+        info.currentPage = page;
+        // A canvas per page, so no selection or origin leaks into the next one.
+        auto dc = std::make_unique<gdi::Canvas>(painter, pages.Metrics().dpiX, pages.Metrics().dpiY, true);
+        pages.PreparePage(*dc, info);
+        if (!info.continuePrinting)
+            break;
+        if (printed > 0) {
+            dc.reset();
+            if (newPage && !newPage())
+                break;
+            dc = std::make_unique<gdi::Canvas>(painter, pages.Metrics().dpiX, pages.Metrics().dpiY, true);
+        }
+        pages.PrintPage(*dc, info);
+        ++printed;
+    }
+    return printed;
+}
+
+int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSettings& settings,
+               CPrintInfo& info) {
+    ReportPages pages(builder, settings, MetricsOf(dev));
+    QPainter painter;
+    if (!painter.begin(&dev))
+        return 0;
+    const int n = PrintPages(painter, pages, info, [&dev] { return dev.newPage(); });
+    painter.end();
+    return n;
+}
+
+} // namespace pit

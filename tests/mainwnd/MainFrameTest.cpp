@@ -1,0 +1,563 @@
+// The main window on a copy of the sample project: view switching, the
+// refresh hub and its title, the command rules, the save prompts, the pile
+// tree and the information pages.
+#include "mainwnd/MainFrame.h"
+#include "analysis/AnalysisView.h"
+#include "analysis/AverageWaveView.h"
+#include "analysis/DlgWavaSpectrum.h"
+#include "analysis/MainWaveView.h"
+#include "analysis/SingleWaveView.h"
+#include "app/Application.h"
+#include "controls/CtrlId.h"
+#include "controls/UiServices.h"
+#include "controls/ViewBar.h"
+#include "core/KEV_DUXDoc.h"
+#include "core/WaveRecord.h"
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/CommandRegistry.h"
+#include "mainwnd/CommandRules.h"
+#include "mainwnd/DlgPileInfo.h"
+#include "mainwnd/DlgProInfo.h"
+#include "mainwnd/FormMain.h"
+#include "mainwnd/RefreshHub.h"
+#include "platform/MessageSink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <set>
+
+using namespace pit;
+
+namespace {
+
+// ---- pure tables ------------------------------------------------------------------------
+
+TEST(RefreshHub, EachCodeReachesItsTargets) {
+    using P = RefreshPlan;
+    auto views = [](unsigned v) {
+        P p;
+        p.views = v;
+        return p;
+    };
+    P pile, integrity, dates, form2, report1;
+    pile.pileChanged = true;
+    integrity.integrityText = true;
+    dates.testDateState = true;
+    form2.reportForm = 2;
+    report1.reportView = 1;
+    const struct {
+        int code, sub;
+        P plan;
+    } cases[] = {
+        {1, 0, views(P::kMainWave)},
+        {2, 0, views(P::kAverage)},
+        {3, 0, views(P::kAnalysis)},
+        {4, 0, views(P::kMainWave | P::kAverage | P::kAnalysis | P::kSingle)},
+        {5, 0, views(P::kSingle)},
+        {6, 1, report1},
+        {6, 7, P{}},
+        {10, 0, pile},
+        {11, 0, integrity},
+        {12, 0, dates},
+        {15, 2, form2},
+        {15, 3, P{}},
+        {7, 0, P{}},
+        {8, 0, P{}},
+        {9, 0, P{}},
+        {13, 0, P{}},
+        {14, 0, P{}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlanRefresh(c.code, c.sub), c.plan) << "code " << c.code << " sub " << c.sub;
+}
+
+TEST(WindowTitle, StringsByteForByte) {
+    EXPECT_EQ(ComposeWindowTitle(false, {}).toUtf8(),
+              QByteArray("KEV\xE4\xBD\x8E\xE5\xBA\x94\xE5\x8F\x98\xE5\x88\x86"
+                         "\xE6\x9E\x90\xE7\xA8\x8B\xE5\xBA\x8F 1.8.31008     "));
+    EXPECT_EQ(ComposeWindowTitle(true, {}), QStringLiteral("KEV-TIMBO 1.8.31008     "));
+    EXPECT_EQ(ComposeWindowTitle(true, QStringLiteral("/p/ZK1.DUX")),
+              QStringLiteral("KEV-TIMBO 1.8.31008     /p/ZK1.DUX"));
+    EXPECT_EQ(FrameTitleWord(false), QStringLiteral("KEV-DUX(W)"));
+    EXPECT_EQ(FrameTitleWord(true), QStringLiteral("KEV-TIMBO"));
+}
+
+TEST(CommandRules, EnabledCommandsFollowProjectModeAndActiveView) {
+    UiSnapshot none;
+    UiSnapshot pile;
+    pile.projectLoaded = true;
+    pile.activeView = ActiveView::MainWave;
+    pile.mainPanelVisible = pile.mainToolBarVisible = true;
+    UiSnapshot report = pile;
+    report.viewMode = 4;
+    report.activeView = ActiveView::Report;
+    report.mainPanelVisible = report.mainToolBarVisible = false;
+    report.reportPanelVisible = true;
+    UiSnapshot single = pile;
+    single.viewMode = 2;
+    single.activeView = ActiveView::SingleWave;
+    UiSnapshot average = pile;
+    average.activeView = ActiveView::Average;
+    average.canUndoDefect = true;
+
+    using S = CommandState;
+    const struct {
+        int id;
+        const UiSnapshot& s;
+        S expected;
+    } cases[] = {
+        {cmd::kFileSave, none, {false, false, false}},     {cmd::kFileSave, pile, {true, false, false}},
+        {cmd::kFileSave, report, {false, false, false}},   {cmd::kViewMain, pile, {true, true, true}},
+        {cmd::kViewMain, average, {true, true, true}},     {cmd::kViewMain, single, {true, true, false}},
+        {cmd::kViewMain, report, {false, true, false}},    {cmd::kViewSingleWave, single, {true, true, true}},
+        {cmd::kViewSingleWave, none, {true, true, false}}, {cmd::kViewAnalysis, report, {false, true, false}},
+        {cmd::kMainPanel, report, {true, true, true}},     {cmd::kMainPanel, none, {true, true, false}},
+        {cmd::kToolBar, pile, {true, true, true}},         {cmd::kUndoDefect, pile, {false, false, false}},
+        {cmd::kUndoDefect, average, {true, false, false}}, {cmd::kPhaseView, pile, {false, false, false}},
+        {cmd::kAppExit, none, {true, false, false}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(EvaluateCommand(c.id, c.s), c.expected) << "command " << c.id;
+}
+
+// ---- the frame on a copy of the sample project ----------------------------------------------
+
+struct Frame : ::testing::Test {
+    QTemporaryDir tmp;
+    QString folder;
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    std::unique_ptr<CKEV_DUXDoc> doc;
+    std::unique_ptr<CMainFrame> frame;
+
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        folder = tmp.filePath(QStringLiteral("demo"));
+        QDir().mkpath(folder);
+        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
+        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+        ctx.messages = &sink;
+        ui::setMessages(&sink);
+        doc = std::make_unique<CKEV_DUXDoc>(ctx,
+                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
+                                                               tmp.filePath(QStringLiteral("hist.ini"))});
+        doc->SetWriteSettingsOnClose(false);
+        frame = std::make_unique<CMainFrame>(doc.get(), false);
+        frame->resize(1100, 760);
+        frame->show();
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        frame.reset();
+        doc.reset();
+        ui::setMessages(nullptr);
+    }
+    QString pile(const char* name) const { return QDir(folder).filePath(QString::fromLatin1(name)); }
+    QTreeWidget* tree() const { return frame->FormMain()->Tree(); }
+    QTreeWidgetItem* item(const QString& name) const {
+        QTreeWidgetItem* root = tree()->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i)
+            if (QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName() == name)
+                return root->child(i);
+        return nullptr;
+    }
+    QByteArray bytes(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+TEST_F(Frame, StartsOnTheMainPairWithTheLowerPaneActive) {
+    EXPECT_EQ(frame->VisibleClientPage(), frame->MainWaveView()->parentWidget());
+    // The lower pane, unless the pile's current channel is its average.
+    const CPileRecord& r = doc->m_PileRecord;
+    const bool average = r.m_nCurrentChannel == r.ChannelCountInList() - 1;
+    EXPECT_TRUE(frame->IsActiveView(average ? ActiveView::Average : ActiveView::MainWave));
+    EXPECT_EQ(g_nViewMode, 0);
+    EXPECT_FALSE(frame->PanelBar()->isHidden());
+    EXPECT_TRUE(frame->ReportBar()->isHidden());
+    EXPECT_TRUE(frame->ReportToolBar()->isHidden());
+    EXPECT_EQ(frame->windowTitle(), ComposeWindowTitle(false, pile("ZK1.DUX")));
+    // Every command id of the menus and tool bars has its action with the id in data().
+    for (int id : CommandRegistry::MainToolBarIds())
+        if (id)
+            ASSERT_NE(frame->Commands()->Action(id), nullptr) << id;
+    EXPECT_EQ(frame->Commands()->Action(cmd::kViewMain)->data().toInt(), cmd::kViewMain);
+}
+
+TEST_F(Frame, ViewSwitchingTable) {
+    doc->m_PileRecord.m_nCurrentChannel = 0;
+    frame->OnPileSelected();
+    ASSERT_TRUE(frame->IsActiveView(ActiveView::MainWave));
+    const struct {
+        int command;
+        ActiveView active;
+        int mode, prev;
+        QWidget* (*page)(CMainFrame&);
+    } steps[] = {
+        {cmd::kViewSingleWave, ActiveView::SingleWave, 2, 0,
+         [](CMainFrame& f) -> QWidget* { return f.SingleWaveView(); }},
+        {cmd::kViewAnalysis, ActiveView::Analysis, 1, 2,
+         [](CMainFrame& f) -> QWidget* { return f.AnalysisView(); }},
+        {cmd::kViewMain, ActiveView::MainWave, 0, 1,
+         [](CMainFrame& f) -> QWidget* { return f.MainWaveView()->parentWidget(); }},
+        {cmd::kViewAnalysis, ActiveView::Analysis, 1, 0,
+         [](CMainFrame& f) -> QWidget* { return f.AnalysisView(); }},
+    };
+    for (const auto& s : steps) {
+        ASSERT_TRUE(frame->RunCommand(s.command)) << s.command;
+        EXPECT_TRUE(frame->IsActiveView(s.active)) << s.command;
+        EXPECT_EQ(g_nViewMode, s.mode) << s.command;
+        EXPECT_EQ(g_nPrevViewMode, s.prev) << s.command;
+        EXPECT_EQ(frame->VisibleClientPage(), s.page(*frame)) << s.command;
+        frame->Commands()->Update();
+        EXPECT_TRUE(frame->Commands()->Action(s.command)->isChecked()) << s.command;
+    }
+    // Leaving the analysis view for the main view remembers it as the detail view.
+    frame->SetActivateUpper(true);
+    frame->OnViewMain();
+    EXPECT_FALSE(frame->WasSingleWaveView());
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::Average));
+    EXPECT_FALSE(frame->ActivateUpperPending());
+    frame->SwitchToView(ActiveView::MainWave);
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::MainWave));
+    // In report mode the view switches are refused by their rules.
+    g_nViewMode = 4;
+    EXPECT_FALSE(frame->RunCommand(cmd::kViewSingleWave));
+    g_nViewMode = 0;
+}
+
+TEST_F(Frame, RefreshCodesReachTheirViewsAndEndWithTheTitle) {
+    std::vector<int> codes;
+    QObject::connect(frame.get(), &CMainFrame::refreshed, [&](int code, int) { codes.push_back(code); });
+    doc->m_PileRecord.m_nCurrentChannel = 1;
+    frame->MainWaveView()->SetCurrentWave(0);
+    frame->SingleWaveView()->SetCurrentWave(0);
+    frame->setWindowTitle(QStringLiteral("x"));
+    frame->Refresh(RefreshTarget::MainWaveView);
+    EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 1);
+    EXPECT_EQ(frame->SingleWaveView()->CurrentWave(), 0); // code 1 reaches only the main view
+    EXPECT_EQ(frame->windowTitle(), ComposeWindowTitle(false, pile("ZK1.DUX")));
+
+    doc->m_PileRecord.m_nCurrentChannel = -1; // no channel: the views take 0
+    frame->Refresh(RefreshTarget::AllWaveViews);
+    EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 0);
+    EXPECT_EQ(frame->SingleWaveView()->CurrentWave(), 0);
+
+    doc->m_PileRecord.m_nCurrentChannel = 1;
+    frame->setWindowTitle(QStringLiteral("x"));
+    frame->Refresh(RefreshTarget(7));
+    EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 0);
+    EXPECT_EQ(frame->windowTitle(), ComposeWindowTitle(false, pile("ZK1.DUX")));
+    EXPECT_EQ(codes, (std::vector<int>{1, 4, 7}));
+}
+
+TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->text(0), doc->m_ProjectInfo.GetProjectPath());
+    const CPileFileArray& files = doc->m_ProjectInfo.Files();
+    ASSERT_EQ(root->childCount(), files.GetCount());
+    ASSERT_EQ(files.GetCount(), 10);
+    int marked = 0;
+    for (int i = 0; i < files.GetCount(); ++i) {
+        const CPileFileItem& f = files.GetAt(i);
+        const bool mark = f.m_bFlag == 1;
+        marked += mark;
+        EXPECT_EQ(root->child(i)->text(0), f.m_strName + (mark ? QStringLiteral("*") : QString()));
+        EXPECT_EQ(root->child(i)->data(0, CFormMain::kPathRole).toString(), f.m_strPath);
+    }
+    EXPECT_EQ(frame->FormMain()->MarkedCount(), marked);
+    // Natural name order: ZK2 before ZK10.
+    QStringList names;
+    for (int i = 0; i < root->childCount(); ++i)
+        names << QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName();
+    EXPECT_LT(names.indexOf(QStringLiteral("ZK2.DUX")), names.indexOf(QStringLiteral("ZK10.DUX")));
+    EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+}
+
+TEST_F(Frame, SelectingAPileLoadsItIntoTheViewsAndPages) {
+    tree()->setCurrentItem(item(QStringLiteral("ZK3.DUX")));
+    EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK3.DUX"));
+    EXPECT_EQ(doc->GetPathName(), pile("ZK3.DUX"));
+    EXPECT_EQ(frame->windowTitle(), ComposeWindowTitle(false, pile("ZK3.DUX")));
+    auto* speed = qobject_cast<QLineEdit*>(FindCtrl(frame->FormMain()->PilePanel(), 1072));
+    ASSERT_NE(speed, nullptr);
+    EXPECT_EQ(speed->text(), QString::number(doc->m_PileRecord.m_nWaveSpeed));
+    EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(Frame, SwitchPromptSavesOnceOnYesNotOnNoAndStaysOnCancel) {
+    const QByteArray before = bytes(pile("ZK1.DUX"));
+    struct Case {
+        int answer;
+        bool switched, saved;
+    } const cases[] = {{IDCANCEL, false, false}, {IDNO, true, false}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+        tree()->setCurrentItem(item(QStringLiteral("ZK1.DUX")));
+        doc->SetModifiedFlag(true);
+        sink.shown.clear();
+        sink.answers = {c.answer};
+        tree()->setCurrentItem(item(QStringLiteral("ZK2.DUX")));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, QStringLiteral("是否将改动保存到ZK1.DUX?"));
+        EXPECT_EQ(sink.shown[0].caption, QStringLiteral("KEV-DUX(W)"));
+        EXPECT_EQ(sink.shown[0].type & MB_TYPEMASK, unsigned(MB_YESNOCANCEL));
+        EXPECT_EQ(doc->m_PileRecord.m_strPath, pile(c.switched ? "ZK2.DUX" : "ZK1.DUX")) << c.answer;
+        EXPECT_EQ(tree()->currentItem(),
+                  item(c.switched ? QStringLiteral("ZK2.DUX") : QStringLiteral("ZK1.DUX")));
+        EXPECT_EQ(bytes(pile("ZK1.DUX")), before) << c.answer;
+    }
+    // Yes: saved, then switched.
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+    tree()->setCurrentItem(item(QStringLiteral("ZK1.DUX")));
+    doc->SetModifiedFlag(true);
+    sink.answers = {IDYES};
+    tree()->setCurrentItem(item(QStringLiteral("ZK2.DUX")));
+    EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK2.DUX"));
+    EXPECT_NE(bytes(pile("ZK1.DUX")), before);
+}
+
+TEST_F(Frame, ClosePromptCancelKeepsTheWindowOpen) {
+    const QByteArray before = bytes(pile("ZK1.DUX"));
+    doc->SetModifiedFlag(true);
+    sink.answers = {IDCANCEL};
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(doc->IsModified());
+    sink.answers = {IDNO};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(bytes(pile("ZK1.DUX")), before);
+}
+
+TEST_F(Frame, ClosePromptYesSavesOnce) {
+    doc->SetModifiedFlag(true);
+    sink.shown.clear();
+    sink.answers = {IDYES};
+    EXPECT_TRUE(frame->close());
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_FALSE(doc->IsModified());
+    CPileRecord reread;
+    ASSERT_TRUE(reread.ReadFile(pile("ZK1.DUX")));
+    EXPECT_EQ(reread.m_nChannelCount, doc->m_PileRecord.m_nChannelCount);
+}
+
+TEST_F(Frame, SavingTwiceMarksThePileOnce) {
+    QTreeWidgetItem* zk1 = item(QStringLiteral("ZK1.DUX"));
+    const bool markedBefore = zk1->text(0).endsWith(u'*');
+    const int count = frame->FormMain()->MarkedCount();
+    frame->OnFileSave();
+    frame->OnFileSave();
+    EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX*"));
+    EXPECT_EQ(frame->FormMain()->MarkedCount(), count + (markedBefore ? 0 : 1));
+    frame->FormMain()->MarkPileSaved(false);
+    frame->FormMain()->MarkPileSaved(false);
+    EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX"));
+    EXPECT_EQ(frame->FormMain()->MarkedCount(), count - (markedBefore ? 1 : 0));
+}
+
+TEST_F(Frame, ACorruptPileIsReportedAndThePreviousPileStays) {
+    const QString bad = pile("BAD.DUX");
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes(pile("ZK2.DUX")).left(300)); // cut short
+    f.close();
+    CPileFileItem entry;
+    entry.m_strName = QStringLiteral("BAD.DUX");
+    entry.m_strPath = bad;
+    doc->m_ProjectInfo.Files().Add(entry);
+    frame->FormMain()->FillPileTree();
+    const int channels = doc->m_PileRecord.ChannelCountInList();
+    sink.shown.clear();
+    tree()->setCurrentItem(item(QStringLiteral("BAD.DUX")));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
+    EXPECT_EQ(doc->m_PileRecord.ChannelCountInList(), channels);
+    EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+}
+
+TEST_F(Frame, SpeedConfirmedTwiceKeepsEveryChannelsTimeDifference) {
+    CPileRecord& r = doc->m_PileRecord;
+    ASSERT_GE(r.ChannelCountInList(), 2);
+    r.m_nSensorDistance = 500;
+    r.m_nCalcMode = 0;
+    r.m_nCurrentChannel = 0;
+    CDlgPileInfo* page = frame->FormMain()->PilePanel();
+    page->SaveToRecord(false);
+    std::vector<float> lengths;
+    for (int i = 1; i < r.ChannelCountInList(); ++i)
+        lengths.push_back(r.Channel(i)->GetPileLength());
+    page->OnSetfocusSpeed();
+    page->OnSetfocusSpeed();
+    for (int i = 1; i < r.ChannelCountInList(); ++i)
+        EXPECT_NEAR(r.Channel(i)->GetPileLength(), lengths[size_t(i - 1)], 1e-4) << i;
+}
+
+TEST_F(Frame, SpeedAndLengthAreClampedWithTheTimeDifferenceKept) {
+    CPileRecord& r = doc->m_PileRecord;
+    r.m_nCalcMode = 0;
+    CDlgPileInfo* page = frame->FormMain()->PilePanel();
+    auto* speed = qobject_cast<QLineEdit*>(FindCtrl(page, 1072));
+    auto* length = qobject_cast<QLineEdit*>(FindCtrl(page, 1071));
+    const struct {
+        const char* typedSpeed;
+        int speed;
+    } speeds[] = {{"0", 1}, {"20000", 10000}, {"4000", 4000}};
+    for (const auto& c : speeds) {
+        r.m_nWaveSpeed = 4000;
+        r.m_fPileLength = 10.0f;
+        speed->setText(QString::fromLatin1(c.typedSpeed));
+        page->OnSetfocusSpeed();
+        EXPECT_EQ(r.m_nWaveSpeed, c.speed) << c.typedSpeed;
+        EXPECT_NEAR(r.m_fPileLength, std::max(0.1, c.speed * 0.005 / 2), 1e-4) << c.typedSpeed;
+    }
+    const struct {
+        const char* typed;
+        float length;
+    } lengths[] = {{"0.05", 0.1f}, {"1500", 1000.0f}};
+    for (const auto& c : lengths) {
+        r.m_nWaveSpeed = 4000;
+        r.m_fPileLength = 10.0f;
+        length->setText(QString::fromLatin1(c.typed));
+        page->OnSetfocusLength();
+        EXPECT_FLOAT_EQ(r.m_fPileLength, c.length);
+        EXPECT_EQ(r.m_nWaveSpeed, std::max(1, int(std::lround(2 * c.length / 0.005))));
+    }
+    // Report mode: the length stays as typed.
+    doc->m_bReportMode = true;
+    r.m_nWaveSpeed = 4000;
+    r.m_fPileLength = 10.0f;
+    speed->setText(QStringLiteral("3000"));
+    length->setText(QStringLiteral("10.00"));
+    page->OnSetfocusSpeed();
+    EXPECT_FLOAT_EQ(r.m_fPileLength, 10.0f);
+    // No pile: nothing.
+    doc->m_bReportMode = false;
+    doc->m_bFileOpen = false;
+    speed->setText(QStringLiteral("1234"));
+    page->OnSetfocusSpeed();
+    EXPECT_EQ(r.m_nWaveSpeed, 3000);
+}
+
+TEST_F(Frame, ProjectPageRefusesLateTestDatesAndAgesOutsideTheRange) {
+    CDlgProInfo* page = frame->FormMain()->ProjectPanel();
+    sink.shown.clear();
+    EXPECT_TRUE(page->CheckDates(QStringLiteral("2038-01-18 19:14:07")));
+    EXPECT_FALSE(page->CheckDates(QStringLiteral("2038-01-18 19:14:08")));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("检测日期不能大于2038年1月18日19时14分07秒！"));
+
+    CPileRecord& r = doc->m_PileRecord;
+    auto* age = qobject_cast<QLineEdit*>(FindCtrl(page, 1343));
+    const int before = r.m_nAge;
+    for (const char* bad : {"0", "10000"}) {
+        age->setText(QString::fromLatin1(bad));
+        page->ApplyAge();
+        EXPECT_EQ(r.m_nAge, before) << bad;
+        EXPECT_EQ(age->text(), QString::number(before)) << bad;
+    }
+    EXPECT_EQ(sink.shown.back().text, QStringLiteral("龄期请输入1-9999！"));
+    age->setText(QStringLiteral("9999"));
+    page->ApplyAge();
+    EXPECT_EQ(r.m_nAge, 9999);
+    EXPECT_EQ(doc->m_iAge, 9999);
+    EXPECT_EQ(r.m_constructionDate.daysTo(r.m_testDate), 9999);
+}
+
+TEST_F(Frame, AmplificationIndexStepsClampAndIntegrityTextWords) {
+    CFormMain* form = frame->FormMain();
+    struct {
+        int start, step, expected;
+    } const cases[] = {{99, 5, 100}, {2, -3, 1}, {50, 1, 51}};
+    for (const auto& c : cases) {
+        form->WavePanel()->m_nExpIndex = c.start;
+        form->StepAmplificationIndex(c.step);
+        EXPECT_EQ(form->WavePanel()->m_nExpIndex, c.expected) << c.start << " " << c.step;
+    }
+    CWaveRecord* w = doc->m_PileRecord.Channel(0);
+    ASSERT_NE(w, nullptr);
+    w->DefectMarks().clear();
+    EXPECT_EQ(CFormMain::IntegrityText(*w, 2, false), QStringLiteral("桩身完整"));
+    DefectMark m;
+    m.index = 300;
+    m.type = 0;
+    m.severity = 1; // ordinary: no word
+    w->DefectMarks().push_back(m);
+    const QString depth = QString::number(double(w->IndexToDepth(300)), 'f', 2);
+    EXPECT_EQ(CFormMain::IntegrityText(*w, 2, false),
+              QStringLiteral("距桩顶") + depth + QStringLiteral("m缩径。"));
+    m.severity = 2;
+    m.type = 1;
+    w->DefectMarks().push_back(m);
+    EXPECT_EQ(CFormMain::IntegrityText(*w, 2, true), QStringLiteral("Integrity Ass: Apart Pile Top ") +
+                                                         depth + QStringLiteral("m moderate necking, ") +
+                                                         depth + QStringLiteral("m severe contiminated."));
+}
+
+// ---- the whole program, offscreen ------------------------------------------------------------
+
+TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QString folder = tmp.filePath(QStringLiteral("demo"));
+    QDir().mkpath(folder);
+    const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
+    for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
+        ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+    ScriptedMessageSink sink;
+    auto app = std::make_unique<CKEV_DUXApp>();
+    app->SetRecentFileList(std::make_unique<RecentFileList>(tmp.filePath(QStringLiteral("registry.ini"))));
+    app->SetMessageSink(&sink);
+    ASSERT_TRUE(app->InitInstance({QDir(folder).filePath(QStringLiteral("ZK1.DUX"))}));
+    CMainFrame* frame = app->Frame();
+    ASSERT_NE(frame, nullptr);
+    frame->showNormal();
+    frame->resize(1280, 800);
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    const QImage shot = frame->grab().toImage();
+    ASSERT_TRUE(shot.save(tmp.filePath(QStringLiteral("mainframe.png"))));
+    if (qEnvironmentVariableIsSet("PIT_SCREENSHOT"))
+        shot.save(qEnvironmentVariable("PIT_SCREENSHOT"));
+
+    QTreeWidget* tree = frame->FormMain()->Tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 10);
+    EXPECT_TRUE(sink.shown.empty());
+
+    // The wave views hold drawn waves: many colours in their areas of the shot.
+    for (QWidget* view :
+         {static_cast<QWidget*>(frame->MainWaveView()), static_cast<QWidget*>(frame->AverageView())}) {
+        const QRect area(view->mapTo(frame, QPoint(0, 0)), view->size());
+        ASSERT_TRUE(shot.rect().contains(area));
+        std::set<QRgb> colours;
+        int dark = 0;
+        for (int y = area.top(); y < area.bottom(); y += 2)
+            for (int x = area.left(); x < area.right(); x += 2) {
+                const QRgb c = shot.pixel(x, y);
+                colours.insert(c);
+                dark += qGray(c) < 128;
+            }
+        EXPECT_GT(colours.size(), 3u);
+        EXPECT_GT(dark, 50);
+    }
+    frame->FormMain()->PilePanel(); // the pages exist
+    EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
+    EXPECT_EQ(frame->FormMain()->Tabs()->currentIndex(), int(CFormMain::kPileTab));
+}
+
+} // namespace
