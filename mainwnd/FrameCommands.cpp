@@ -121,7 +121,7 @@ std::optional<CommandState> EvaluateRule(int c, const UiState& s) {
     case id::kLockYAxis:
         return CommandState{true, true, s.yLocked && !report};
     case id::kHeadPeak:
-    case id::kHeadPeakB:
+    case id::kHeadPeakSpare:
     case id::kHeadStartKey:
         return Radio(L && s.calcMode == 1, s.headPickMode == 1);
     case id::kHeadStart:
@@ -314,7 +314,7 @@ bool FrameCommands::Execute(int c) {
         OnLockYAxis();
         break;
     case id::kHeadPeak:
-    case id::kHeadPeakB:
+    case id::kHeadPeakSpare:
         SetHeadPickMode(1);
         break;
     case id::kHeadStart:

@@ -6,6 +6,8 @@
 
 #include "analysis/FrameServices.h"
 #include "core/KevConvert.h"
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/CommandRules.h"
 
 #include <QString>
 #include <optional>
@@ -17,85 +19,11 @@ class QPaintDevice;
 
 namespace pit::frame {
 
-// Command ids of the main window (menu 128, tool bars 128 and 180, accelerators).
-namespace id {
-constexpr int kFileSave = 32905;
-constexpr int kConvertKev = 32804;
-constexpr int kConvertDuxToPit = 32810;
-constexpr int kExportStateExcel = 32806;
-constexpr int kExportCurvePictures = 32923;
-constexpr int kExportCurveDocument = 32925;
-constexpr int kOptions = 32826;
-constexpr int kPrintSetup = 32811;
-constexpr int kReportSpare = 32813;
-constexpr int kPrintPreview = 32822;
-constexpr int kPrint = 32823;
-constexpr int kCountInfo = 32824;
-constexpr int kRestoreChannel = 32843;
-constexpr int kRestoreAllChannels = 32844;
-constexpr int kEditCopy = 57634;
-constexpr int kEditPaste = 57637;
-constexpr int kShiftLeft = 32838;
-constexpr int kShiftRight = 32839;
-constexpr int kMoveUp = 32840;
-constexpr int kMoveDown = 32841;
-constexpr int kWaveReverse = 32842;
-constexpr int kWaveStretch = 32845;
-constexpr int kWaveCompress = 32846;
-constexpr int kFactor20 = 32847;
-constexpr int kFactor50 = 32848;
-constexpr int kFactor70 = 32855;
-constexpr int kFactor100 = 32856;
-constexpr int kFactor150 = 32857;
-constexpr int kFactor200 = 32858;
-constexpr int kFactor300 = 32863;
-constexpr int kFactorCustom = 32861;
-constexpr int kFillPositive = 32864;
-constexpr int kFillNegative = 32865;
-constexpr int kFillBoth = 32866;
-constexpr int kFillNone = 32867;
-constexpr int kViewByTime = 32897;
-constexpr int kViewByLength = 32898;
-constexpr int kSetAverageWave = 32828;
-constexpr int kLockYAxis = 32790;
-constexpr int kLanguageFirst = 5050;
-constexpr int kLanguageLast = 5099;
-constexpr int kHeadPeak = 32792;
-constexpr int kHeadStart = 32805;
-constexpr int kHeadPeakB = 32798;
-constexpr int kHeadStartKey = 57681;
-constexpr int kFixedTimeDiff = 32802;
-constexpr int kVaryingTimeDiff = 32803;
-constexpr int kViewMain = 32777;
-constexpr int kViewSingleWave = 32770;
-constexpr int kViewAnalysis = 32776;
-constexpr int kSpectrumView = 32881;
-constexpr int kPhaseView = 32882;
-constexpr int kMainPanel = 32772;
-constexpr int kToolBar = 59392;
-constexpr int kReportModeFlag = 32888;
-constexpr int kHelpManual = 32889;
-constexpr int kWavelet = 32872;
-constexpr int kIntegrate = 32873;
-constexpr int kDifferentiate = 32875;
-constexpr int kDigitalFilter = 32876;
-constexpr int kExpAmplify = 32877;
-constexpr int kRotate = 32906;
-constexpr int kRotateLocate = 32878;
-constexpr int kRotateLocateKey = 211;
-constexpr int kRotateUp = 32879;
-constexpr int kRotateDown = 32880;
-constexpr int kFixedParams = 32807;
-constexpr int kSingleReport = 32829;
-constexpr int kProjectReport = 32830;
-constexpr int kSingleTraceBmp = 32850;
-constexpr int kSelectChannelFirst = 110;
-constexpr int kSelectChannelLast = 125;
-constexpr int kPreviewClose = 58112;
-} // namespace id
+// The command ids of the main window.
+namespace id = ::pit::cmd;
 
-// The view that has the focus in the client area.
-enum class ActiveView : int { None, MainWave, Average, SingleWave, Analysis, Report };
+using ::pit::ActiveView;
+using ::pit::CommandState;
 
 // What the rules read of the window, taken when a menu opens or at idle time.
 struct UiState {
@@ -125,13 +53,6 @@ struct UiState {
     bool languageFilesExist = false;
     int checkedLanguageItem = 5050;
     int copyCount = 0; // samples in the copy buffer
-};
-
-struct CommandState {
-    bool enabled = false;
-    bool checkable = false;
-    bool checked = false;
-    bool operator==(const CommandState&) const = default;
 };
 
 // The state of command id; nothing when the rule leaves the item as it is
