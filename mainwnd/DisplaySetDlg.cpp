@@ -4,6 +4,7 @@
 #include "controls/ColorPicker.h"
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
+#include "controls/UiServices.h"
 #include "core/KEV_DUXDoc.h"
 #include "core/WaveContext.h"
 #include "core/WaveRecord.h"
@@ -58,19 +59,23 @@ QString CDisplaySetDlg::TabText() const {
 QWidget* CDisplaySetDlg::CreatePage(QWidget* parent) {
     auto* page = new QWidget(parent);
     auto* grid = new QGridLayout(page);
+    const bool en = pit::ui::english();
+    auto tr = [en](const char16_t* zh, const char* english) {
+        return en ? QString::fromLatin1(english) : QString::fromUtf16(zh);
+    };
     auto radio = [&](const QString& text, int id) {
         auto* r = new QRadioButton(text, page);
         pit::SetCtrlId(r, id);
         return r;
     };
     auto* weight = new QButtonGroup(page);
-    m_thick = radio(QStringLiteral("粗线"), kThick);
-    m_thin = radio(QStringLiteral("细线"), kThin);
+    m_thick = radio(tr(u"粗线", "Thick line"), kThick);
+    m_thin = radio(tr(u"细线", "Thin line"), kThin);
     weight->addButton(m_thick);
     weight->addButton(m_thin);
     auto* style = new QButtonGroup(page);
-    m_solid = radio(QStringLiteral("实线"), kSolid);
-    m_dashed = radio(QStringLiteral("虚线"), kDashed);
+    m_solid = radio(tr(u"实线", "Solid line"), kSolid);
+    m_dashed = radio(tr(u"虚线", "Dashed line"), kDashed);
     style->addButton(m_solid);
     style->addButton(m_dashed);
     m_wavePicker = new CColorPicker(page);
@@ -85,9 +90,9 @@ QWidget* CDisplaySetDlg::CreatePage(QWidget* parent) {
     grid->addWidget(m_dashed, 1, 1);
     grid->addWidget(m_centrePicker, 1, 2);
 
-    auto* box = new QGroupBox(QStringLiteral("桩长小数点设置"), page);
+    auto* box = new QGroupBox(tr(u"桩长小数点设置", "Decimals of the pile length"), page);
     auto* boxGrid = new QGridLayout(box);
-    boxGrid->addWidget(new QLabel(QStringLiteral("小数点位数"), box), 0, 0);
+    boxGrid->addWidget(new QLabel(tr(u"小数点位数", "Decimal places"), box), 0, 0);
     m_decimals = new QComboBox(box);
     pit::SetCtrlId(m_decimals, kDecimals);
     for (int n = 1; n <= 6; ++n)

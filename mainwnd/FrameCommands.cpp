@@ -195,7 +195,7 @@ QString ConversionResultMessage(bool ok, bool english) {
 // ---------------------------------------------------------------------------
 
 FrameCommands::FrameCommands(CKEV_DUXDoc& doc, FrameServices& frame, CommandHost& host)
-    : m_doc(doc), m_frame(frame), m_host(host), m_manualDir(pit::programDir()) {}
+    : m_doc(doc), m_frame(frame), m_host(host), m_manualDir(pit::resourceDir()) {}
 
 void FrameCommands::SetPanelsVisible(bool mainPanel, bool reportPanel, bool mainBar, bool reportBar) {
     m_panels[0] = mainPanel;

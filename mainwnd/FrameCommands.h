@@ -160,7 +160,7 @@ public:
 
     // The program's manual beside the program.
     static constexpr const char16_t* kManualName = u"KEV_JX使用手册.pdf";
-    // Where the manual and the language files are; the program's own unless set.
+    // Where the manual is; the program's resource folder unless set.
     void SetManualDir(const QString& dir) { m_manualDir = dir; }
     void SetLanguageChoice(LanguageChoice* languages) { m_languages = languages; }
     // The marked pile count of the main panel (the report commands need one).

@@ -67,6 +67,10 @@ QString CSystemSetDlg::TabText() const {
 QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
     auto* page = new QWidget(parent);
     auto* grid = new QGridLayout(page);
+    const bool en = pit::ui::english();
+    auto tr = [en](const char16_t* zh, const char* english) {
+        return en ? QString::fromLatin1(english) : QString::fromUtf16(zh);
+    };
     auto edit = [&](int row, const QString& label, const QString& unit, int id) {
         grid->addWidget(new QLabel(label, page), row, 0);
         auto* e = new QLineEdit(page);
@@ -76,22 +80,21 @@ QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
             grid->addWidget(new QLabel(unit, page), row, 2);
         return e;
     };
-    m_zoomRate = edit(0, QStringLiteral("自定义波形放大系数:"), QStringLiteral("%"), kZoomRate);
-    m_movePoint = edit(1, QStringLiteral("波形左右移动点数:"), QStringLiteral("点"), kMovePoint);
-    m_moveScale = edit(2, QStringLiteral("波形上下移动比例:"), QStringLiteral("%"), kMoveScale);
-    m_refine = edit(3, QStringLiteral("细化指数(频谱分析):"), {}, kRefineIndex);
-    m_steps = edit(4, QStringLiteral("拉伸压缩的档位设置:"), {}, kStretchSteps);
+    m_zoomRate = edit(0, tr(u"自定义波形放大系数:", "Custom wave factor:"), QStringLiteral("%"), kZoomRate);
+    m_movePoint = edit(1, tr(u"波形左右移动点数:", "Left/right move:"), tr(u"点", "points"), kMovePoint);
+    m_moveScale = edit(2, tr(u"波形上下移动比例:", "Up/down move:"), QStringLiteral("%"), kMoveScale);
+    m_refine = edit(3, tr(u"细化指数(频谱分析):", "Refinement (spectrum):"), {}, kRefineIndex);
+    m_steps = edit(4, tr(u"拉伸压缩的档位设置:", "Stretch/compress steps:"), {}, kStretchSteps);
     m_testDate = new QCheckBox(page);
     pit::SetCtrlId(m_testDate, kEnableTestDate);
     grid->addWidget(m_testDate, 5, 0, 1, 3);
-    m_keepState = new QCheckBox(QStringLiteral("允许保持拉伸压缩状态"), page);
+    m_keepState = new QCheckBox(tr(u"允许保持拉伸压缩状态", "Keep the stretch and compress state"), page);
     pit::SetCtrlId(m_keepState, kKeepState);
     grid->addWidget(m_keepState, 6, 0, 1, 3);
     grid->setRowStretch(7, 1);
 
     pit::TranslateDialog(page, unsigned(kDialogId));
-    m_testDate->setText(pit::ui::english() ? QStringLiteral("Allow modification of test date and time")
-                                           : QStringLiteral("允许修改测试日期及时间"));
+    m_testDate->setText(tr(u"允许修改测试日期及时间", "Allow modification of test date and time"));
     m_page = page;
     FillControls();
     return page;
