@@ -113,6 +113,8 @@ void CommandRegistry::StartIdleUpdates() {
 }
 
 QString CommandRegistry::CommandString(int id) const {
+    if (id > cmd::kLanguageFirst && id <= cmd::kLanguageLast) // a language entry: its file's description
+        return LanguageFiles::instance().GetLanguageDescription(id);
     if (auto s = LanguageFiles::instance().LoadLangString(unsigned(id)); s && !s->isEmpty())
         return *s;
     const auto& table = BuiltinCommandStrings();

@@ -205,6 +205,10 @@ void CDlgPileInfo::SaveToRecord(bool save) {
         m_remark->setPlainText(r.m_strRemark);
     m_speed->setModified(false);
     m_length->setModified(false);
+    // The value the user confirmed last is the highlighted one.
+    const QString on = QStringLiteral("background-color: rgb(255,255,200);");
+    m_speed->setStyleSheet(r.m_bFixedQuantity == 0 ? on : QString());
+    m_length->setStyleSheet(r.m_bFixedQuantity == 0 ? QString() : on);
     EnableFields();
     m_loading = false;
 }

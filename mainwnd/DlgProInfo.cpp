@@ -174,6 +174,10 @@ void CDlgProInfo::EnableTestDate(bool enable) {
     }
 }
 
+void CDlgProInfo::EnableTestTime(bool enable) {
+    m_testTimeEdit->setEnabled(enable);
+}
+
 void CDlgProInfo::OnTestDateChanged(QDate d) {
     if (m_loading || !m_record)
         return;

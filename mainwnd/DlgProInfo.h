@@ -27,6 +27,8 @@ public:
     bool CheckDates(const QString& dateTime);
     // The test-date pickers follow the test-date editing setting.
     void EnableTestDate(bool enable);
+    // The test-time picker alone (the tree sorted by test time edits it).
+    void EnableTestTime(bool enable);
     // The age typed into 1343 (Enter): 1..9999 moves the construction date.
     void ApplyAge();
 

@@ -438,6 +438,8 @@ void CFormMain::SortBy(int selection) {
     files.Sort(order);
     FillPileTree();
     m_bSortedByTime = selection == 2;
+    if (m_pProPanel)
+        m_pProPanel->EnableTestTime(m_bSortedByTime);
 }
 
 void CFormMain::UpdatePanelControls() {

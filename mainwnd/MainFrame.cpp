@@ -66,10 +66,7 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
 
     if (m_pDoc) {
         // The document's own save runs through the frame's.
-        m_pDoc->saveCurrentPile = [this] {
-            OnFileSave();
-            return !m_pDoc->IsModified();
-        };
+        m_pDoc->saveCurrentPile = [this] { return SavePile(); };
         connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
             m_pFormMain->FillPileTree();
             m_pFormMain->ExchangeWaveParams(true, true);
@@ -98,6 +95,9 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::CreateCommands() {
     m_commands = new CommandRegistry(this, m_bEnglish);
+    // The menu bar's own light grey, its items at least 50 pixels wide.
+    menuBar()->setStyleSheet(QStringLiteral("QMenuBar { background-color: rgb(245,245,245); }"
+                                            "QMenuBar::item { min-width: 50px; padding: 2px 4px; }"));
     QMenu* language = m_commands->BuildMenuBar(menuBar());
     LanguageFiles& lang = LanguageFiles::instance();
     const int checked = lang.BuildLanguageMenu();
@@ -377,17 +377,20 @@ bool CMainFrame::PromptSaveChanges() {
             for (int i = 0; i < r.ChannelCountInList(); ++i)
                 if (CWaveRecord* w = r.Channel(i))
                     w->zoom = r.m_fChannelZoom;
-        OnFileSave();
         // A failed save was reported; the user stays to decide again.
-        if (m_pDoc->IsModified())
+        if (!SavePile())
             return false;
     }
     return true;
 }
 
 void CMainFrame::OnFileSave() {
+    SavePile();
+}
+
+bool CMainFrame::SavePile() {
     if (!m_pDoc)
-        return;
+        return false;
     CPileRecord& r = m_pDoc->m_PileRecord;
     const bool english = m_bEnglish;
     if (m_pDoc->m_bFileOpen) {
@@ -403,7 +406,7 @@ void CMainFrame::OnFileSave() {
             ui::messages().show(e.message(english),
                                 english ? QStringLiteral("Error") : QStringLiteral("错误"),
                                 MB_OK | MB_ICONERROR);
-            return;
+            return false;
         }
         if (!fixed)
             m_pFormMain->MarkPileSaved(true);
@@ -425,6 +428,7 @@ void CMainFrame::OnFileSave() {
             // The record stays as saved.
         }
     }
+    return true;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
@@ -442,6 +446,8 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
 void CMainFrame::SaveLayout() {
     if (!m_layout)
         return;
+    if (g_nViewMode == 4)
+        ShowReportBars(false); // the layout kept is that of the wave views
     m_layout->setValue(QStringLiteral("MainFrame/geometry"), saveGeometry());
     m_layout->setValue(QStringLiteral("MainFrame/state"), saveState());
     m_layout->sync();
@@ -452,7 +458,9 @@ void CMainFrame::RestoreLayout() {
         return;
     restoreGeometry(m_layout->value(QStringLiteral("MainFrame/geometry")).toByteArray());
     restoreState(m_layout->value(QStringLiteral("MainFrame/state")).toByteArray());
-    ShowReportBars(g_nViewMode == 4);
+    // The program starts outside report mode, whatever was shown when it ended.
+    m_wndReportToolBar->hide();
+    m_wndReportBar->hide();
 }
 
 // ---- commands ------------------------------------------------------------------------

@@ -123,6 +123,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // The save command; false when the pile file could not be written.
+    bool SavePile();
     void CreateCommands();
     void CreateClient();
     void CreateBars();

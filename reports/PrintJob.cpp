@@ -19,7 +19,9 @@ void ReportPages::PreparePage(gdi::Canvas& dc, CPrintInfo& info) {
 }
 
 void ReportPages::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
-    DrawPageHeaderFooter(dc, m_settings, m_frame, info.currentPage, info.maxPage);
+    // A job of unknown length ends with the page it prints.
+    const int last = info.maxPage == CPrintInfo::kUnknownMaxPage ? info.currentPage : info.maxPage;
+    DrawPageHeaderFooter(dc, m_settings, m_frame, info.currentPage, last);
     m_builder.PrintPage(dc, info);
 }
 

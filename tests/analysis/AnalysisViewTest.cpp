@@ -69,6 +69,16 @@ struct StubFactory : ReportBuilderFactory {
     std::unique_ptr<CReportBuilder> CreateExcel(const ListRows&, int) override { return make(); }
 };
 
+// Pixels of the drawers' curve colour inside r.
+int CurvePixels(const QImage& image, const gdi::Rect& r) {
+    const QRgb curve = qRgb(0x32, 0x32, 0xC8);
+    int n = 0;
+    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y)
+        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x)
+            n += image.pixel(x, y) == curve;
+    return n;
+}
+
 struct AnalysisViewTest : ViewFixture {
     CAnalysisView view;
     StubFactory factory;
@@ -114,6 +124,28 @@ TEST_F(AnalysisViewTest, WaveAboveSpectrumAndMarksTakenOnceFromANewSpectrum) {
     }
     EXPECT_EQ(PileChanges(), 1);
     EXPECT_EQ(view.WaveIndexFromPoint(QPoint(view.CurveRect().left + 5, view.CurveRect().top + 5)), -1);
+    EXPECT_GT(CurvePixels(Paint(view), view.CurveRect()), 100);
+}
+
+TEST_F(AnalysisViewTest, MouseOverTheSpectrumMovesItsReadout) {
+    const QPoint p = InSpectrum(0.25);
+    QTest::mouseMove(view.viewport(), ToViewport(view, p));
+    view.OnMouseMove(p, Qt::NoModifier);
+    Paint(view);
+    EXPECT_EQ(view.Spectrum()->GetCursorPoint(), (gdi::Point{p.x(), p.y()}));
+    const int bin = pit::dsp::SpectrumIndexAtX(p.x(), view.Spectrum()->GetPlotRect().left,
+                                               view.Spectrum()->GetPlotRect().Width(),
+                                               view.Spectrum()->Spectrum().shownBins());
+    const int f = int(view.Spectrum()->Spectrum().frequencyHz(bin));
+    EXPECT_EQ(view.Spectrum()->ReadoutLines()[1].trimmed(), QStringLiteral("F: %1Hz").arg(f));
+}
+
+TEST_F(AnalysisViewTest, PhaseModeDrawsThePhaseBelowTheWave) {
+    view.OnViewPhase();
+    const QImage image = Paint(view);
+    ASSERT_NE(view.Phase(), nullptr);
+    EXPECT_EQ(view.CurveRect().right, view.WaveRect().right);
+    EXPECT_GT(CurvePixels(image, view.CurveRect()), 100);
 }
 
 TEST_F(AnalysisViewTest, ClicksInTheSpectrumMarkTheFieldEditedLast) {

@@ -328,7 +328,8 @@ TEST_F(DrawersTest, PhaseFactorZoomAndFlatTrace) {
         Recorder r;
         p.Render(r.dc);
         const RecordedItem curve = Curve(r.items(Kind::Polyline));
-        ASSERT_EQ(curve.points.size(), 512u + 1); // the first half, from the origin
+        ASSERT_EQ(curve.points.size(), 512u + 1);                        // the first half, from the origin
+        EXPECT_TRUE(r.device.textList().contains(QStringLiteral("ms"))); // the time axis underneath
         EXPECT_NEAR(curve.points.back().x(), 1 + 511, 1.5);
     }
     p.SetRefine(1);
@@ -415,5 +416,31 @@ TEST_F(DrawersTest, DepthAxisScalesWithResolutionAndNeedsAValidWave) {
         Recorder r;
         p.DrawAxes(r.dc, gdi::Rect(0, 0, 1023, 100));
         EXPECT_EQ(r.texts(), QStringList{QStringLiteral("m")}) << bad;
+    }
+}
+
+TEST_F(DrawersTest, TinyChannelsDrawAndReadOutSafely) {
+    for (int n : {1, 2, 3}) {
+        CWaveRecord w;
+        MakeTone(w, n);
+        w.SetShowStyle(2);
+        w.headIndex = 0;
+        w.toeIndex = n - 1;
+        CSpectrum s(&w);
+        s.SetRect(0, 0, 633, 200);
+        s.SetCursorPos(300, 10);
+        s.SetCursorPoint(300, 10);
+        CPhase p(&w);
+        p.SetRect(gdi::Rect(0, 0, 633, 200));
+        p.SetFillMode(3);
+        s.SetFillMode(1);
+        Recorder r;
+        s.Render(r.dc);
+        s.Paint(r.dc);
+        p.Render(r.dc);
+        p.Paint(r.dc);
+        s.DrawForPrint(r.dc, gdi::Font::Create(14, 400, QStringLiteral("Arial")));
+        EXPECT_EQ(s.ReadoutLines().size(), 5u) << n;
+        EXPECT_EQ(p.Count(), n);
     }
 }

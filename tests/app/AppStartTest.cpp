@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -94,6 +95,7 @@ TEST_F(AppStart, EnglishIsChosenFirstFromTheLanguageFiles) {
     EXPECT_TRUE(app->m_bEnglish);
     EXPECT_TRUE(app->Context().english);
     EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV-TIMBO 1.8.31008"));
+    EXPECT_EQ(app->MainWindow()->menuBar()->actions().value(0)->text(), QStringLiteral("&File"));
     EXPECT_EQ(app->Document()->m_PileRecord.m_nLanguage, 1);
     ASSERT_TRUE(app->Document()->OnOpenDocument(pile()));
     // One composer for every title: the language's title text, then the path.

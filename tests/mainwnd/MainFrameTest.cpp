@@ -24,11 +24,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDateEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -289,6 +291,41 @@ TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
     EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
 }
 
+TEST_F(Frame, SortByTestTimeReordersTheTreeAndKeepsTheSelection) {
+    frame->FormMain()->SortBy(2);
+    EXPECT_TRUE(frame->FormMain()->SortedByTestTime());
+    const CPileFileArray& files = doc->m_ProjectInfo.Files();
+    QTreeWidgetItem* root = tree()->topLevelItem(0);
+    ASSERT_EQ(root->childCount(), files.GetCount());
+    for (int i = 0; i < files.GetCount(); ++i) {
+        EXPECT_EQ(root->child(i)->data(0, CFormMain::kPathRole).toString(), files.GetAt(i).m_strPath);
+        if (i > 0)
+            EXPECT_LE(files.GetAt(i - 1).m_strTestDateTime, files.GetAt(i).m_strTestDateTime);
+    }
+    EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+    frame->FormMain()->SortBy(0);
+    EXPECT_FALSE(frame->FormMain()->SortedByTestTime());
+}
+
+TEST_F(Frame, PanelCodesReloadThePagesAndTheTestDateControls) {
+    auto* speed = qobject_cast<QLineEdit*>(FindCtrl(frame->FormMain()->PilePanel(), 1072));
+    doc->m_PileRecord.m_nWaveSpeed = 3210;
+    frame->Refresh(RefreshTarget::PileChanged);
+    EXPECT_EQ(speed->text(), QStringLiteral("3210"));
+    QWidget* testDate = FindCtrl(frame->FormMain()->ProjectPanel(), 1023);
+    for (bool allowed : {true, false}) {
+        doc->m_bEnableTestDate = allowed;
+        frame->Refresh(RefreshTarget::DefectState);
+        EXPECT_EQ(testDate->isEnabled(), allowed);
+    }
+    // A fixed test date keeps the controls disabled.
+    doc->m_bEnableTestDate = true;
+    doc->m_bFixedParams = true;
+    doc->m_nFixSettings[9] = 1;
+    frame->Refresh(RefreshTarget::DefectState);
+    EXPECT_FALSE(testDate->isEnabled());
+}
+
 TEST_F(Frame, SelectingAPileLoadsItIntoTheViewsAndPages) {
     tree()->setCurrentItem(item(QStringLiteral("ZK3.DUX")));
     EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK3.DUX"));
@@ -298,6 +335,17 @@ TEST_F(Frame, SelectingAPileLoadsItIntoTheViewsAndPages) {
     ASSERT_NE(speed, nullptr);
     EXPECT_EQ(speed->text(), QString::number(doc->m_PileRecord.m_nWaveSpeed));
     EXPECT_TRUE(sink.shown.empty());
+}
+
+TEST_F(Frame, TheRootOrThePileShownDoesNotReload) {
+    doc->SetModifiedFlag(true);
+    doc->m_PileRecord.m_nWaveSpeed = 1234; // a reload would put the file's speed back
+    sink.shown.clear();
+    tree()->setCurrentItem(tree()->topLevelItem(0));
+    tree()->setCurrentItem(item(QStringLiteral("ZK1.DUX")));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_EQ(doc->m_PileRecord.m_nWaveSpeed, 1234);
+    EXPECT_TRUE(doc->IsModified());
 }
 
 TEST_F(Frame, SwitchPromptSavesOnceOnYesNotOnNoAndStaysOnCancel) {
@@ -354,6 +402,17 @@ TEST_F(Frame, ClosePromptYesSavesOnce) {
     CPileRecord reread;
     ASSERT_TRUE(reread.ReadFile(pile("ZK1.DUX")));
     EXPECT_EQ(reread.m_nChannelCount, doc->m_PileRecord.m_nChannelCount);
+}
+
+TEST_F(Frame, AFailedSaveInTheClosePromptKeepsTheWindowOpen) {
+    doc->SetModifiedFlag(true);
+    ASSERT_TRUE(QDir(folder).removeRecursively()); // nowhere to write
+    sink.shown.clear();
+    sink.answers = {IDYES};
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(sink.shown.size(), 2u); // the prompt, then the error
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_FALSE(doc->saveCurrentPile());
 }
 
 TEST_F(Frame, SavingTwiceMarksThePileOnce) {
@@ -462,6 +521,24 @@ TEST_F(Frame, ProjectPageRefusesLateTestDatesAndAgesOutsideTheRange) {
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("检测日期不能大于2038年1月18日19时14分07秒！"));
 
     CPileRecord& r = doc->m_PileRecord;
+    // Dates: a test date before the construction date is put back; equal dates give age 0.
+    auto* testDate = qobject_cast<QDateEdit*>(FindCtrl(page, 1023));
+    auto* buildDate = qobject_cast<QDateEdit*>(FindCtrl(page, 1024));
+    ASSERT_TRUE(testDate && buildDate);
+    const QDate build = buildDate->date();
+    const QDate test = testDate->date();
+    ASSERT_LE(build, test);
+    sink.shown.clear();
+    testDate->setDate(build.addDays(-1));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("检测日期必须大于施工日期！"));
+    EXPECT_EQ(sink.shown[0].caption, QStringLiteral("提示"));
+    EXPECT_EQ(testDate->date(), test);
+    testDate->setDate(build);
+    EXPECT_EQ(r.m_nAge, 0);
+    testDate->setDate(test);
+    EXPECT_EQ(r.m_nAge, build.daysTo(test));
+
     auto* age = qobject_cast<QLineEdit*>(FindCtrl(page, 1343));
     const int before = r.m_nAge;
     for (const char* bad : {"0", "10000"}) {
@@ -506,6 +583,26 @@ TEST_F(Frame, AmplificationIndexStepsClampAndIntegrityTextWords) {
     EXPECT_EQ(CFormMain::IntegrityText(*w, 2, true), QStringLiteral("Integrity Ass: Apart Pile Top ") +
                                                          depth + QStringLiteral("m moderate necking, ") +
                                                          depth + QStringLiteral("m severe contiminated."));
+}
+
+TEST_F(Frame, LayoutIsRememberedBetweenRuns) {
+    QSettings layout(tmp.filePath(QStringLiteral("layout.ini")), QSettings::IniFormat);
+    {
+        CMainFrame first(doc.get(), false, &layout);
+        first.resize(900, 600);
+        first.show();
+        QApplication::processEvents();
+        first.MainToolBar()->hide();
+        first.resizeDocks({first.PanelBar()}, {420}, Qt::Horizontal);
+        QApplication::processEvents();
+        first.SaveLayout();
+    }
+    CMainFrame second(doc.get(), false, &layout);
+    second.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(second.MainToolBar()->isHidden());
+    EXPECT_FALSE(second.PanelBar()->isHidden());
+    EXPECT_NEAR(second.PanelBar()->width(), 420, 12);
 }
 
 // ---- the whole program, offscreen ------------------------------------------------------------
@@ -555,9 +652,27 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
         EXPECT_GT(colours.size(), 3u);
         EXPECT_GT(dark, 50);
     }
-    frame->FormMain()->PilePanel(); // the pages exist
-    EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
     EXPECT_EQ(frame->FormMain()->Tabs()->currentIndex(), int(CFormMain::kPileTab));
+    // The detail views and the analysis page paint too.
+    frame->FormMain()->Tabs()->setCurrentIndex(CFormMain::kWaveTab);
+    for (int command : {int(cmd::kViewAnalysis), int(cmd::kViewSingleWave)}) {
+        ASSERT_TRUE(frame->RunCommand(command));
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+        const QImage detail = frame->grab().toImage();
+        const QString name = QStringLiteral("view-%1.png").arg(command);
+        ASSERT_TRUE(detail.save(tmp.filePath(name)));
+        if (qEnvironmentVariableIsSet("PIT_SCREENSHOT"))
+            detail.save(qEnvironmentVariable("PIT_SCREENSHOT") + name);
+        QWidget* page = frame->VisibleClientPage();
+        const QRect area(page->mapTo(frame, QPoint(0, 0)), page->size());
+        int dark = 0;
+        for (int y = area.top(); y < area.bottom(); y += 2)
+            for (int x = area.left(); x < area.right(); x += 2)
+                dark += qGray(detail.pixel(x, y)) < 128;
+        EXPECT_GT(dark, 50) << command;
+    }
+    EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
 }
 
 } // namespace

@@ -158,6 +158,8 @@ TEST_F(PrintFrameTest, HeaderFooterAndNumberOnTheRecordingDevice) {
 
 TEST_F(PrintFrameTest, PageLoopRangeAndUnknownLength) {
     CPrintSettings s;
+    s.m_bprpage = 1;
+    s.m_npagefm = 4;
     const PageMetrics m = A4At600();
     struct Case {
         int pages, from, to;
@@ -184,6 +186,11 @@ TEST_F(PrintFrameTest, PageLoopRangeAndUnknownLength) {
         EXPECT_EQ(n, int(c.printed.size()));
         EXPECT_EQ(breaks, std::max(0, n - 1));
         EXPECT_EQ(b.layouts.front(), LayoutPageFrame(s, m).body);
+        // The page numbers count the whole job, or the one page of an open-ended one.
+        painter.end();
+        const int total = c.pages == CPrintInfo::kUnknownMaxPage ? 1 : c.pages;
+        EXPECT_TRUE(dev.textList().contains(QStringLiteral("第%1页 共%2页").arg(c.printed.back()).arg(total)))
+            << dev.textList().join('|').toStdString();
     }
 }
 
