@@ -356,3 +356,29 @@ TEST_F(CommandsFixture, CommandsOnAChannelDoNothingInTheReportView) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CommandsFixture, TimeDifferenceAndHeadPickModes) {
+    OpenSample();
+    run(id::kVaryingTimeDiff);
+    EXPECT_EQ(rec().m_nCalcMode, 1);
+    EXPECT_EQ(host.panelControls, 1);
+    EXPECT_EQ(frame.refreshes.back(), RefreshTarget::AllWaveViews);
+    UiState s = cmds->Snapshot();
+    EXPECT_TRUE(EvaluateRule(id::kVaryingTimeDiff, s)->checked);
+    EXPECT_TRUE(EvaluateRule(id::kHeadPeak, s)->enabled);
+
+    run(id::kHeadPeak);
+    EXPECT_EQ(doc->AlignModeValue(), 1);
+    EXPECT_TRUE(EvaluateRule(id::kHeadPeak, cmds->Snapshot())->checked);
+    run(id::kHeadStart);
+    EXPECT_EQ(doc->AlignModeValue(), 0);
+    EXPECT_TRUE(EvaluateRule(id::kHeadStart, cmds->Snapshot())->checked);
+
+    run(id::kFixedTimeDiff);
+    EXPECT_EQ(rec().m_nCalcMode, 0);
+    EXPECT_FALSE(EvaluateRule(id::kHeadPeak, cmds->Snapshot())->enabled);
+}
+
+} // namespace
