@@ -537,10 +537,11 @@ void FrameCommands::OnRestoreAllChannels() {
     }
     rec.SetFileTimeToTestTime();
     auto& texts = m_doc.m_ProjectInfo.m_texts;
+    // The slots the main panel fills these record texts from.
     texts[0] = rec.m_strProject;
-    texts[1] = rec.m_strText4;
-    texts[2] = rec.m_strText5;
-    texts[3] = rec.m_strText6;
+    texts[2] = rec.m_strText4; // testing unit
+    texts[5] = rec.m_strText5; // construction unit
+    texts[4] = rec.m_strText6; // tester
     m_doc.CopyPileParams();
     m_host.MarkPileSaved(false);
     if (m_fixedAnalysis) {

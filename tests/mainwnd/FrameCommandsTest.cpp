@@ -382,3 +382,37 @@ TEST_F(CommandsFixture, TimeDifferenceAndHeadPickModes) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CommandsFixture, RestoreAllChannelsRewritesTheOriginalAndTakesTheRecordTexts) {
+    OpenSample();
+    select(0);
+    const std::vector<float> original0 = ch(0).Source(), original1 = ch(1).Source();
+    host.ctrl = true;
+    run(id::kWaveReverse);
+
+    sink.answers = {IDCANCEL};
+    run(id::kRestoreAllChannels);
+    EXPECT_EQ(sink.shown.back().text, QStringLiteral("确定恢复所有通道么?"));
+    EXPECT_FLOAT_EQ(ch(1).Source()[200], -original1[200]);
+
+    doc->m_ProjectInfo.m_texts = {};
+    sink.answers = {IDOK};
+    frame.refreshes.clear();
+    run(id::kRestoreAllChannels);
+    EXPECT_FLOAT_EQ(ch(0).Source()[200], original0[200]);
+    EXPECT_FLOAT_EQ(ch(1).Source()[200], original1[200]);
+    const auto& t = doc->m_ProjectInfo.m_texts;
+    // The texts of the rewritten record, in the slots the main panel reads them from.
+    EXPECT_FALSE(rec().m_strProject.isEmpty());
+    EXPECT_EQ(t[0], rec().m_strProject);
+    EXPECT_EQ(t[2], rec().m_strText4);
+    EXPECT_EQ(t[5], rec().m_strText5);
+    EXPECT_EQ(t[4], rec().m_strText6);
+    EXPECT_EQ(host.savedMarks, std::vector{false});
+    EXPECT_EQ(frame.refreshes, (std::vector{RefreshTarget::AllWaveViews, RefreshTarget::PileChanged}));
+    EXPECT_EQ(frame.switches, std::vector{ViewMode::Main});
+}
+
+} // namespace
