@@ -25,7 +25,8 @@ struct FakeHost : frame::CommandHost {
     bool ctrl = false;
     int upper = 0, redraws = 0, panelControls = 0, dates = 0;
     std::vector<bool> savedMarks;
-    QString folder, savePath;
+    QString folder, savePath, offeredName;
+    std::vector<int> savedChannels;
     std::vector<bool> reports;
     std::vector<std::pair<int, int>> curves;
 
@@ -41,6 +42,14 @@ struct FakeHost : frame::CommandHost {
     void ReloadProjectDates() override { ++dates; }
     void UpdatePanelControls() override { ++panelControls; }
     QString ChooseFolder(const QString&) override { return folder; }
+    QString ChooseSaveFile(const QString& defaultName) override {
+        offeredName = defaultName;
+        return savePath;
+    }
+    bool SaveTraceBitmap(int channel, const QString&) override {
+        savedChannels.push_back(channel);
+        return true;
+    }
     void EnterReportMode(bool project) override { reports.push_back(project); }
     void ShowAnalysisCurve(int curve, int channel) override { curves.push_back({curve, channel}); }
 };

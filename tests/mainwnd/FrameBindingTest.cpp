@@ -2,6 +2,7 @@
 #include "mainwnd/FrameCommandsBinding.h"
 
 #include "analysis/BaseView.h"
+#include "controls/MyPropertySheet.h"
 #include "controls/UiServices.h"
 #include "core/KEV_DUXDoc.h"
 #include "core/WaveRecord.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -99,6 +101,42 @@ TEST_F(BoundFrame, ActionsRunTheHandlersOnTheActiveView) {
     action(cmd::kEditCopy)->trigger();
     idle();
     EXPECT_TRUE(action(cmd::kEditPaste)->isEnabled());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BoundFrame, SingleTracePictureIs768By400WithTheWaveDrawn) {
+    const QString path = tmp.filePath(QStringLiteral("trace.bmp"));
+    ASSERT_TRUE(binding->SaveTraceBitmap(0, path));
+    QImage image(path);
+    ASSERT_EQ(image.size(), QSize(768, 400));
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            dark += qGray(image.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 200);
+    EXPECT_FALSE(binding->SaveTraceBitmap(99, path));
+}
+
+TEST_F(BoundFrame, OptionsSheetOkRefreshesTheTextAndEveryWaveView) {
+    std::vector<int> codes;
+    QObject::connect(frame.get(), &CMainFrame::refreshed, [&](int code, int) { codes.push_back(code); });
+    bool sawSheet = false;
+    QTimer::singleShot(0, [&] {
+        auto* sheet = qobject_cast<CMyPropertySheet*>(QApplication::activeModalWidget());
+        sawSheet = sheet != nullptr;
+        if (!sheet)
+            return;
+        sheet->SelectPage(1); // the display page joins the pages applied on OK
+        sheet->accept();
+    });
+    action(cmd::kOptions)->trigger();
+    QApplication::processEvents();
+    ASSERT_TRUE(sawSheet);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), 11), codes.end());
+    EXPECT_NE(std::find(codes.begin(), codes.end(), 4), codes.end());
 }
 
 } // namespace

@@ -416,3 +416,25 @@ TEST_F(CommandsFixture, RestoreAllChannelsRewritesTheOriginalAndTakesTheRecordTe
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CommandsFixture, SingleTracePictureOfTheAverageFromTheAveragedView) {
+    OpenSample();
+    rec().m_strPileNo = QStringLiteral("ZK1.2/3");
+    host.active = ActiveView::Average;
+    const int last = rec().ChannelCountInList() - 1;
+
+    run(id::kSingleTraceBmp); // cancelled
+    EXPECT_EQ(host.offeredName, QStringLiteral("ZK1_2_3_%1.bmp").arg(last + 1));
+    EXPECT_TRUE(host.savedChannels.empty());
+    EXPECT_TRUE(opener.opened.empty());
+    EXPECT_EQ(frame.refreshes, std::vector{RefreshTarget::AllWaveViews});
+
+    host.savePath = tmp.filePath(QStringLiteral("trace.bmp"));
+    run(id::kSingleTraceBmp);
+    EXPECT_EQ(host.savedChannels, std::vector{last});
+    EXPECT_EQ(opener.opened, std::vector{host.savePath});
+}
+
+} // namespace
