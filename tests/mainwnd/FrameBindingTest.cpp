@@ -2,6 +2,8 @@
 #include "mainwnd/FrameCommandsBinding.h"
 
 #include "analysis/BaseView.h"
+#include "analysis/MainWaveView.h"
+#include "analysis/SingleWaveView.h"
 #include "controls/MyPropertySheet.h"
 #include "controls/UiServices.h"
 #include "core/KEV_DUXDoc.h"
@@ -137,6 +139,30 @@ TEST_F(BoundFrame, OptionsSheetOkRefreshesTheTextAndEveryWaveView) {
     ASSERT_TRUE(sawSheet);
     EXPECT_NE(std::find(codes.begin(), codes.end(), 11), codes.end());
     EXPECT_NE(std::find(codes.begin(), codes.end(), 4), codes.end());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BoundFrame, ChannelKeysSelectInTheMainPairAndTheDetailViews) {
+    const int n = doc->m_PileRecord.ChannelCountInList();
+    ASSERT_GE(n, 3);
+    frame->SwitchToView(ActiveView::MainWave);
+    action(cmd::kSelectChannelFirst + 1)->trigger();
+    EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 1);
+    action(cmd::kSelectChannelFirst + n - 1)->trigger(); // the average has its own key
+    EXPECT_EQ(frame->MainWaveView()->CurrentWave(), 1);
+
+    frame->OnViewSingleWave();
+    ASSERT_TRUE(frame->IsActiveView(ActiveView::SingleWave));
+    action(cmd::kSelectChannelFirst)->trigger();
+    EXPECT_EQ(doc->m_PileRecord.m_nCurrentChannel, 0);
+    EXPECT_EQ(frame->SingleWaveView()->CurrentWave(), 0);
+    action(cmd::kSelectChannelLast)->trigger();
+    EXPECT_EQ(doc->m_PileRecord.m_nCurrentChannel, n - 1);
+    EXPECT_TRUE(doc->m_PileRecord.Channel(n - 1)->IsSelected());
+    EXPECT_FALSE(doc->m_PileRecord.Channel(0)->IsSelected());
 }
 
 } // namespace
