@@ -86,10 +86,10 @@ enum : int {
     kSingleTraceBmp = 32850,
     kSelectChannelFirst = 110,
     kSelectChannelLast = 125,
-    // Defect marks (the views), drag edit
+    // Defect marks (the views), the analysis view's detail index
     kUndoDefect = 32886,
     kUndoAllDefects = 32885,
-    kDragEdit = 32902,
+    kSetDetailIndex = 32902,
     // Report tool bar
     kReportFirst = 32817,
     kReportSecond = 32818,

@@ -30,7 +30,7 @@ const std::map<int, const char16_t*>& BuiltinCommandStrings() {
         {cmd::kFileOpen, u"打开文件\n打开"},
         {cmd::kUndoDefect, u"撤消当前波形的最后一个缺陷标记\n撤消缺陷"},
         {cmd::kUndoAllDefects, u"撤消当前波形的所有缺陷标记\n撤消所有缺陷"},
-        {cmd::kDragEdit, u"拖动修正波形\n拖动修正"},
+        {cmd::kSetDetailIndex, u"细化指数设置\n细化指数"},
         {cmd::kReportFirst, u"\n第一页"},
         {cmd::kReportSecond, u"\n上一页"},
         {cmd::kReportThird, u"\n下一页"},
@@ -183,7 +183,7 @@ const std::vector<int>& CommandRegistry::MainToolBarIds() {
                                          0,
                                          kUndoDefect,
                                          kUndoAllDefects,
-                                         kDragEdit,
+                                         kSetDetailIndex,
                                          kSingleReport,
                                          kProjectReport,
                                          kSetAverageWave};
@@ -302,7 +302,7 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     Make(kFileOpen, QStringLiteral("打开"));
     Make(kUndoDefect, QStringLiteral("撤消缺陷"));
     Make(kUndoAllDefects, QStringLiteral("撤消所有缺陷"));
-    Make(kDragEdit, QStringLiteral("拖动修正"));
+    Make(kSetDetailIndex, QStringLiteral("细化指数设置(CTrl+R)"));
     Make(kRotateLocateKey, QString());
     Make(kPreviewClose, QString());
     for (int id = kSelectChannelFirst; id <= kSelectChannelLast; ++id)

@@ -28,6 +28,10 @@ double ParseNumber(const QString& s) {
     return ok ? v : 0.0;
 }
 
+QString TwoDecimals(float v) {
+    return QString::asprintf("%.2f", double(v));
+}
+
 } // namespace
 
 CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* parent)
@@ -172,15 +176,21 @@ void CDlgPileInfo::SaveToRecord(bool save) {
         r.m_strPileNo = m_pileNo->text();
         r.m_nShape = std::max(0, m_shape->currentIndex());
         r.m_strShape = m_shape->currentText();
-        r.m_fDiameter = float(ParseNumber(m_diameter->text()));
-        r.m_fSecondSide = float(ParseNumber(m_side2->text()));
-        r.m_fEnlarged = float(ParseNumber(m_enlarged->text()));
-        r.m_fEnlarged2 = float(ParseNumber(m_enlarged2->text()));
+        // A field still showing the record's value as formatted keeps the
+        // exact value: storing the page must not round the record.
+        auto take = [](const QLineEdit* e, float& field, const QString& shown) {
+            if (e->text() != shown)
+                field = float(ParseNumber(e->text()));
+        };
+        take(m_diameter, r.m_fDiameter, TwoDecimals(r.m_fDiameter));
+        take(m_side2, r.m_fSecondSide, TwoDecimals(r.m_fSecondSide));
+        take(m_enlarged, r.m_fEnlarged, TwoDecimals(r.m_fEnlarged));
+        take(m_enlarged2, r.m_fEnlarged2, TwoDecimals(r.m_fEnlarged2));
         r.m_nWaveSpeed = int(ParseNumber(m_speed->text()));
-        r.m_fPileLength = float(ParseNumber(m_length->text()));
+        take(m_length, r.m_fPileLength, LengthText(r.m_fPileLength));
         r.m_strClass = m_class->currentText();
         r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
-        r.m_fScale = float(ParseNumber(m_sensitivity->text()));
+        take(m_sensitivity, r.m_fScale, QString::number(double(r.m_fScale)));
         r.m_strConclusion = m_desc->toPlainText();
         r.m_strRemark = m_remark->toPlainText();
         return;
@@ -189,10 +199,10 @@ void CDlgPileInfo::SaveToRecord(bool save) {
     m_pileNo->setText(r.m_strPileNo);
     m_speed->setText(QString::number(r.m_nWaveSpeed));
     m_length->setText(LengthText(r.m_fPileLength));
-    m_diameter->setText(QString::asprintf("%.2f", double(r.m_fDiameter)));
-    m_enlarged->setText(QString::asprintf("%.2f", double(r.m_fEnlarged)));
-    m_side2->setText(QString::asprintf("%.2f", double(r.m_fSecondSide)));
-    m_enlarged2->setText(QString::asprintf("%.2f", double(r.m_fEnlarged2)));
+    m_diameter->setText(TwoDecimals(r.m_fDiameter));
+    m_enlarged->setText(TwoDecimals(r.m_fEnlarged));
+    m_side2->setText(TwoDecimals(r.m_fSecondSide));
+    m_enlarged2->setText(TwoDecimals(r.m_fEnlarged2));
     m_distance->setText(QString::number(r.m_nSensorDistance));
     m_interval->setText(QString::number(double(r.m_fSampleInterval)));
     m_sensitivity->setText(QString::number(double(r.m_fScale)));

@@ -1,8 +1,10 @@
 // The main panel: pile tree, sort order and the information pages.
 #include "mainwnd/FormMain.h"
 
+#include "analysis/DigitalFilterDlg.h"
 #include "analysis/DlgFixPilePara.h"
 #include "analysis/DlgWavaSpectrum.h"
+#include "analysis/IndexEnlarge.h"
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
@@ -74,6 +76,24 @@ CFormMain::CFormMain(CKEV_DUXDoc* doc, CMainFrame* frame, QWidget* parent)
             : QStringList{QStringLiteral("文件名"), QStringLiteral("实验日期"), QStringLiteral("实验时间")});
     m_comboSort->setCurrentIndex(0);
     connect(m_comboSort, &QComboBox::activated, this, &CFormMain::SortBy);
+    askFilter = [this](int& highPass, int& lowPass) {
+        CDigitalFilterDlg dlg(this);
+        dlg.m_nHighPass = highPass;
+        dlg.m_nLowPass = lowPass;
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+        highPass = dlg.m_nHighPass;
+        lowPass = dlg.m_nLowPass;
+        return true;
+    };
+    askAmplification = [this](int& index) {
+        CIndexEnlarge dlg(this);
+        dlg.m_nIndex = index;
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+        index = dlg.m_nIndex;
+        return true;
+    };
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &CFormMain::OnTreeSelection);
     connect(m_tree, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* i) { i->setIcon(0, RootIcon(m_tree)); });
@@ -427,6 +447,39 @@ void CFormMain::ReprocessWave() {
         m_pWavePanel->ApplyExpAmplification();
 }
 
+void CFormMain::OnDigitalFilter() {
+    if (!m_pDoc || !m_pDoc->m_bFileOpen || !m_pWavePanel || !askFilter)
+        return;
+    UpdateFormData(true);
+    CDlgWavaSpectrum& p = *m_pWavePanel;
+    int highPass = p.m_nHighPass, lowPass = p.m_nLowPass;
+    if (askFilter(highPass, lowPass)) {
+        p.m_nHighPass = highPass;
+        p.m_nLowPass = lowPass;
+        if (p.m_nApplyTo == 0) {
+            if (CWaveRecord* w = m_pDoc->m_PileRecord.CurrentChannel()) {
+                w->highPassHz = highPass;
+                w->lowPassHz = lowPass;
+            }
+            if (m_frame)
+                m_frame->Refresh(RefreshTarget::AllWaveViews);
+        }
+    }
+    UpdateFormData(false);
+}
+
+void CFormMain::OnExponentialAmplify() {
+    if (!m_pWavePanel || !askAmplification)
+        return;
+    UpdateFormData(true);
+    int index = m_pWavePanel->m_nExpIndex;
+    if (!askAmplification(index))
+        return;
+    m_pWavePanel->m_nExpIndex = index;
+    UpdateFormData(false);
+    m_pWavePanel->ApplyExpAmplification();
+}
+
 void CFormMain::SortBy(int selection) {
     if (!m_pDoc)
         return;
@@ -445,6 +498,17 @@ void CFormMain::SortBy(int selection) {
 void CFormMain::UpdatePanelControls() {
     if (m_pWavePanel)
         m_pWavePanel->EnablePileHeadControls();
+}
+
+void CFormMain::OnDocumentOpened() {
+    FillPileTree();
+    ExchangeWaveParams(true, true);
+    UpdateFormData(false);
+    if (m_pPilePanel) {
+        m_pPilePanel->LoadFromRecord(false);
+        m_pPilePanel->EnableFields();
+    }
+    UpdateSensitivityLabel();
 }
 
 void CFormMain::OnPileChanged() {

@@ -7,6 +7,7 @@
 #include "controls/FormViewExt.h"
 
 #include <QPointer>
+#include <functional>
 
 class CDlgPileInfo;
 class CDlgProInfo;
@@ -62,8 +63,17 @@ public:
     void StepAmplificationIndex(int step);
     void StepAmplificationStart(int step);
     void ReprocessWave();
+    // Processing commands the frame forwards: the digital filter and the
+    // exponential amplification dialogs on the analysis page's values.
+    void OnDigitalFilter();
+    void OnExponentialAmplify();
+    // The two dialogs; true on OK with the values changed in place. Tests script them.
+    std::function<bool(int& highPass, int& lowPass)> askFilter;
+    std::function<bool(int& index)> askAmplification;
     // Sort order of the combo: 0 name, 1 test date, 2 test time.
     void SortBy(int selection);
+    // The document opened a pile file: tree, pages and the current channel's values.
+    void OnDocumentOpened();
     // The pile and project pages reload; the pile page its shape fields.
     void OnPileChanged();
 

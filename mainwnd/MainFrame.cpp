@@ -68,9 +68,7 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
         // The document's own save runs through the frame's.
         m_pDoc->saveCurrentPile = [this] { return SavePile(); };
         connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
-            m_pFormMain->FillPileTree();
-            m_pFormMain->ExchangeWaveParams(true, true);
-            m_pFormMain->UpdateFormData(false);
+            m_pFormMain->OnDocumentOpened();
             OnPileSelected();
         });
         m_pDoc->SetFixedParamHook([this](bool enabled) { EnableFixButton(enabled); });

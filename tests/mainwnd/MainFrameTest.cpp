@@ -466,6 +466,20 @@ TEST_F(Frame, SpeedConfirmedTwiceKeepsEveryChannelsTimeDifference) {
         EXPECT_NEAR(r.Channel(i)->GetPileLength(), lengths[size_t(i - 1)], 1e-4) << i;
 }
 
+TEST_F(Frame, StoringThePilePageKeepsUnchangedValuesExact) {
+    CPileRecord& r = doc->m_PileRecord;
+    r.m_fPileLength = 12.3456f;
+    r.m_fDiameter = 800.125f;
+    CDlgPileInfo* page = frame->FormMain()->PilePanel();
+    page->SaveToRecord(false);
+    page->SaveToRecord(true); // e.g. after the remark changed
+    EXPECT_FLOAT_EQ(r.m_fPileLength, 12.3456f);
+    EXPECT_FLOAT_EQ(r.m_fDiameter, 800.125f);
+    qobject_cast<QLineEdit*>(FindCtrl(page, 1071))->setText(QStringLiteral("11.5"));
+    page->SaveToRecord(true);
+    EXPECT_FLOAT_EQ(r.m_fPileLength, 11.5f);
+}
+
 TEST_F(Frame, SpeedAndLengthAreClampedWithTheTimeDifferenceKept) {
     CPileRecord& r = doc->m_PileRecord;
     r.m_nCalcMode = 0;
@@ -603,6 +617,38 @@ TEST_F(Frame, LayoutIsRememberedBetweenRuns) {
     EXPECT_TRUE(second.MainToolBar()->isHidden());
     EXPECT_FALSE(second.PanelBar()->isHidden());
     EXPECT_NEAR(second.PanelBar()->width(), 420, 12);
+}
+
+TEST_F(Frame, DigitalFilterAndAmplificationTakeTheDialogsAnswers) {
+    CFormMain* form = frame->FormMain();
+    std::vector<int> codes;
+    QObject::connect(frame.get(), &CMainFrame::refreshed, [&](int code, int) { codes.push_back(code); });
+    form->askFilter = [](int& high, int& low) {
+        high = 120;
+        low = 1800;
+        return true;
+    };
+    form->WavePanel()->m_nApplyTo = 0;
+    form->OnDigitalFilter();
+    CWaveRecord* w = doc->m_PileRecord.CurrentChannel();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->highPassHz, 120);
+    EXPECT_EQ(w->lowPassHz, 1800);
+    EXPECT_EQ(form->WavePanel()->m_nHighPass, 120);
+    EXPECT_NE(std::find(codes.begin(), codes.end(), 4), codes.end());
+
+    form->askAmplification = [](int& index) {
+        index = 7;
+        return true;
+    };
+    form->OnExponentialAmplify();
+    EXPECT_EQ(form->WavePanel()->m_nExpIndex, 7);
+    form->askAmplification = [](int& index) {
+        index = 9;
+        return false; // Cancel
+    };
+    form->OnExponentialAmplify();
+    EXPECT_EQ(form->WavePanel()->m_nExpIndex, 7);
 }
 
 // ---- the whole program, offscreen ------------------------------------------------------------
