@@ -60,12 +60,10 @@ bool FrameCommandsBinding::LeftToFrame(int c) {
     case id::kUndoAllDefects:
     case id::kAppExit:
     case id::kFileOpen:
-    // Exports, the panel's processing dialogs and report mode: other parts.
+    // Exports and report mode: other parts.
     case id::kExportStateExcel:
     case id::kExportCurvePictures:
     case id::kExportCurveDocument:
-    case id::kDigitalFilter:
-    case id::kExpAmplify:
     case id::kSingleReport:
     case id::kProjectReport:
     case id::kReportSpare:
@@ -218,6 +216,16 @@ bool FrameCommandsBinding::RunWaveletDialog(int channel) {
         return false;
     CWaveletDlg dlg(w, &m_frame, &m_frame);
     return dlg.exec() == QDialog::Accepted;
+}
+
+void FrameCommandsBinding::RunDigitalFilter() {
+    if (CFormMain* form = m_frame.FormMain())
+        form->OnDigitalFilter();
+}
+
+void FrameCommandsBinding::RunExpAmplify() {
+    if (CFormMain* form = m_frame.FormMain())
+        form->OnExponentialAmplify();
 }
 
 void FrameCommandsBinding::RunFixedParams() {

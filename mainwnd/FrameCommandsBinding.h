@@ -45,6 +45,8 @@ public:
     void RunPrintSetup() override;
     bool RunAverageDialog() override;
     bool RunWaveletDialog(int channel) override;
+    void RunDigitalFilter() override;
+    void RunExpAmplify() override;
     void RunFixedParams() override;
     bool SaveTraceBitmap(int channel, const QString& path) override;
     void ShowAnalysisCurve(int curve, int channel) override;

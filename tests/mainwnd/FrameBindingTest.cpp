@@ -72,6 +72,8 @@ TEST_F(BoundFrame, RulesHoldAfterTheRegistryUpdates) {
     idle();
     EXPECT_TRUE(action(cmd::kWaveStretch)->isEnabled());
     EXPECT_TRUE(action(cmd::kShiftLeft)->isEnabled());
+    EXPECT_TRUE(action(cmd::kDigitalFilter)->isEnabled());
+    EXPECT_TRUE(action(cmd::kConvertKev)->isEnabled());
     EXPECT_FALSE(action(cmd::kEditPaste)->isEnabled());
     EXPECT_FALSE(action(cmd::kPhaseView)->isEnabled());
     EXPECT_TRUE(action(cmd::kFactor100)->isChecked());
