@@ -1,0 +1,231 @@
+// The main window's own commands: what each does to the document and the
+// views, and when each is enabled or checked. Rules are pure functions of a
+// snapshot; handlers work on the document, the frame services and a host
+// that stands for the frame's windows, so both run without a main window.
+#pragma once
+
+#include "analysis/FrameServices.h"
+#include "core/KevConvert.h"
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/CommandRules.h"
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+class CKEV_DUXDoc;
+class CWaveRecord;
+class QPaintDevice;
+
+namespace pit::frame {
+
+// The command ids of the main window.
+namespace id = ::pit::cmd;
+
+using ::pit::ActiveView;
+using ::pit::CommandState;
+
+// What the rules read of the window, taken when a menu opens or at idle time.
+struct UiState {
+    bool projectLoaded = false;
+    int viewMode = 0; // ViewMode: 0 main pair, 1 analysis, 2 single wave, 4 report
+    ActiveView activeView = ActiveView::None;
+    int activeWave = -1;    // the active view's current wave
+    int channelCount = 0;   // channels of the pile, the average included
+    bool pileFixed = false; // the current pile record is flagged as fixed
+    int calcMode = 0;       // 0 fixed time difference, 1 varying
+    int headPickMode = 0;   // 0 start point, 1 peak
+    int fillMode = 0;       // the project's
+    // The target channel (null values without one).
+    int targetAxisMode = 0;
+    float targetFactor = 0;
+    bool targetCustom = false;
+    bool yLocked = false;
+    bool rotateMode = false;
+    bool locateMode = false;
+    bool fixedAnalysis = false;
+    int markedPiles = 0;
+    bool reportModeFlag = false; // the document's "m_bReportMode"
+    bool mainPanelVisible = false;
+    bool reportPanelVisible = false;
+    bool mainToolBarVisible = false;
+    bool reportToolBarVisible = false;
+    bool languageFilesExist = false;
+    int checkedLanguageItem = 5050;
+    int copyCount = 0; // samples in the copy buffer
+};
+
+// The state of command id; nothing when the rule leaves the item as it is
+// (and for ids without a rule: they stay enabled).
+std::optional<CommandState> EvaluateRule(int commandId, const UiState& s);
+
+// The factor of a wave-factor item; nothing for other ids.
+std::optional<float> WaveFactorOf(int commandId);
+// The fill mode of a fill item; -1 for other ids.
+int FillModeOf(int commandId);
+
+// "<pile number>_<channel + 1>" with ".", "/" and "\" made "_".
+QString SingleTraceDefaultName(const QString& pileNo, int channel);
+// The message shown before a language change takes effect at the next start.
+QString LanguageRestartMessage(int itemId);
+// "数据转换成功" / "数据转换失败" (and their English forms).
+QString ConversionResultMessage(bool ok, bool english);
+
+// The frame's windows as the handlers need them; the main frame implements
+// it, tests give a fake. Defaults do nothing.
+class CommandHost {
+public:
+    virtual ~CommandHost() = default;
+    virtual ActiveView Active() const = 0;
+    // The active view's current wave (the analysis view's own index); -1 none.
+    virtual int ActiveWave() const = 0;
+    virtual void SetActiveWave(int channel) { (void)channel; }
+    // Ctrl is held: stretch, compress and invert work on every channel.
+    virtual bool CtrlHeld() const { return false; }
+    // Sets the activate-upper flag and shows the main pair with the averaged
+    // view active (commands on the average work there).
+    virtual void ActivateUpper() {}
+    // The active view's device and a full repaint of it.
+    virtual QPaintDevice* DrawingDevice() { return nullptr; }
+    virtual void RedrawActive() {}
+    // The main panel: tree item of the current pile marked saved or not,
+    // project dates reloaded, controls after a calculation-mode change.
+    virtual void MarkPileSaved(bool saved) { (void)saved; }
+    virtual void ReloadProjectDates() {}
+    virtual void UpdatePanelControls() {}
+    // The spectrum marks (frequency range, peak) of a channel; nothing without an analysis view.
+    virtual std::optional<std::pair<int, int>> ComputeSpectrumMarks(int channel) {
+        (void)channel;
+        return std::nullopt;
+    }
+    // Dialogs; empty or false when cancelled.
+    virtual QString ChooseFolder(const QString& title) {
+        (void)title;
+        return {};
+    }
+    virtual QString ChooseSaveFile(const QString& defaultName) {
+        (void)defaultName;
+        return {};
+    }
+    // Asks the diameter of an instrument file; by default the file's own is kept.
+    virtual KevDiameterAsker DiameterAsker() { return {}; }
+    virtual void RunZezConversion() {}
+    virtual void RunOptionsSheet() {}
+    virtual void RunPrintSetup() {}
+    virtual bool RunAverageDialog() { return false; }
+    virtual bool RunWaveletDialog(int channel) {
+        (void)channel;
+        return false;
+    }
+    virtual void RunDigitalFilter() {}
+    virtual void RunExpAmplify() {}
+    virtual void RunFixedParams() {}
+    // The single-trace picture of channel written to path; false when it could not be.
+    virtual bool SaveTraceBitmap(int channel, const QString& path) {
+        (void)channel;
+        (void)path;
+        return false;
+    }
+    // The analysis view shows the spectrum (1) or phase (2) of a channel.
+    virtual void ShowAnalysisCurve(int curve, int channel) {
+        (void)curve;
+        (void)channel;
+    }
+    virtual void EnterReportMode(bool project) { (void)project; }
+    virtual void ToggleMainPanel() {}
+    virtual void ToggleToolBar() {}
+    virtual void SelectChannel(int commandId) { (void)commandId; }
+    // The main frame hides itself when the print preview closes.
+    virtual void ClosePreview() {}
+};
+
+// The languages offered and chosen in the View menu.
+class LanguageChoice {
+public:
+    virtual ~LanguageChoice() = default;
+    virtual bool FilesExist() const = 0;
+    virtual int CheckedItem() const = 0;
+    // Stores the item as the choice for the next start.
+    virtual void Select(int itemId) = 0;
+};
+
+class FrameCommands {
+public:
+    FrameCommands(CKEV_DUXDoc& doc, FrameServices& frame, CommandHost& host);
+
+    // Runs the command; false for an id that is not the frame's.
+    bool Execute(int commandId);
+    // The snapshot of the window's state that the rules read.
+    UiState Snapshot() const;
+
+    // The program's manual beside the program.
+    static constexpr const char16_t* kManualName = u"KEV_JX使用手册.pdf";
+    // Where the manual is; the program's resource folder unless set.
+    void SetManualDir(const QString& dir) { m_manualDir = dir; }
+    void SetLanguageChoice(LanguageChoice* languages) { m_languages = languages; }
+    // The marked pile count of the main panel (the report commands need one).
+    void SetMarkedPiles(int count) { m_markedPiles = count; }
+    void SetPanelsVisible(bool mainPanel, bool reportPanel, bool mainBar, bool reportBar);
+    void SetFixedAnalysis(bool active) { m_fixedAnalysis = active; }
+
+    bool IsRotateMode() const { return m_bRotateMode; }
+    bool IsLocateMode() const { return m_bLocateMode; }
+    bool IsYLocked() const { return m_bLockY; }
+    const std::vector<float>& CopyBuffer() const { return m_copy; }
+    int AnalysisCurve() const { return m_nAnalysisCurve; }
+    int AnalysisChannel() const { return m_nAnalysisChannel; }
+
+    // The handlers.
+    void OnFileSave();
+    void OnConvertKevFiles();
+    void OnRestoreChannel();
+    void OnRestoreAllChannels();
+    void OnEditCopy();
+    void OnEditPaste();
+    void ShiftWave(bool right);
+    void OffsetWave(bool up);
+    void OnWaveReverse();
+    void OnWaveStretch(bool stretch);
+    void SetWaveFactor(float factor, bool custom);
+    void SetFillMode(int mode);
+    void OnViewAxis(int axisMode);
+    void OnSetAverageWave();
+    void OnLockYAxis();
+    void OnLanguage(int itemId);
+    void SetHeadPickMode(int mode);
+    void SetCalcMode(int mode);
+    void OnIntegrate(bool integrate);
+    void OnWavelet();
+    void OnRotate();
+    void OnRotateLocate();
+    void OnRotateTail(bool up);
+    void OnAnalysisCurve(int curve);
+    void OnReport(bool project);
+    void OnExportSingleTraceBmp();
+    void OnHelpManual();
+
+private:
+    // The channel a command works on: none for the report view or without a
+    // current wave. With withUpper, the average chosen in the main wave view
+    // first moves the work to the averaged-wave view.
+    CWaveRecord* Target(bool withUpper, int* index = nullptr);
+    void Modified();
+    void Tell(const QString& chinese, const QString& english, unsigned type);
+
+    CKEV_DUXDoc& m_doc;
+    FrameServices& m_frame;
+    CommandHost& m_host;
+    LanguageChoice* m_languages = nullptr;
+    QString m_manualDir;
+    std::vector<float> m_copy;
+    bool m_bRotateMode = false;
+    bool m_bLocateMode = false;
+    bool m_bLockY = false;
+    bool m_fixedAnalysis = false;
+    int m_markedPiles = 0;
+    int m_nAnalysisCurve = 1;
+    int m_nAnalysisChannel = 0;
+    bool m_panels[4] = {true, false, true, false};
+};
+
+} // namespace pit::frame
