@@ -359,7 +359,7 @@ QString CFormMain::IntegrityText(const CWaveRecord& w, int decimals, bool englis
     static const char16_t* const kSevZh[] = {u"轻微", u"", u"严重"};
     static const char16_t* const kSevEn[] = {u" minor", u" moderate", u" severe"};
     static const char16_t* const kTypeZh[] = {u"缩径", u"离析", u"断裂", u"裂纹", u"缺陷", u"扩径"};
-    static const char16_t* const kTypeEn[] = {u" necking", u" contiminated", u" fracture",
+    static const char16_t* const kTypeEn[] = {u" necking", u" contaminated", u" fracture",
                                               u" crack",   u" defect",       u" bulging"};
     QString s = english ? QStringLiteral("Integrity Ass: Apart Pile Top ") : QStringLiteral("距桩顶");
     for (size_t i = 0; i < marks.size(); ++i) {

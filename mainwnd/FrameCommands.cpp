@@ -733,6 +733,7 @@ void FrameCommands::OnRotate() {
     m_bRotateMode = !m_bRotateMode;
     if (m_bRotateMode)
         m_bLocateMode = false;
+    m_host.SetRotateMode(m_bRotateMode);
 }
 
 void FrameCommands::OnRotateLocate() {
@@ -741,6 +742,7 @@ void FrameCommands::OnRotateLocate() {
     m_bLocateMode = !m_bLocateMode;
     if (m_bLocateMode)
         m_bRotateMode = false;
+    m_host.SetRotateMode(m_bRotateMode);
 }
 
 void FrameCommands::OnRotateTail(bool up) {

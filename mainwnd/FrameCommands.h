@@ -80,6 +80,8 @@ public:
     // The active view's current wave (the analysis view's own index); -1 none.
     virtual int ActiveWave() const = 0;
     virtual void SetActiveWave(int channel) { (void)channel; }
+    // The views read the rotation flag from the frame.
+    virtual void SetRotateMode(bool on) { (void)on; }
     // Ctrl is held: stretch, compress and invert work on every channel.
     virtual bool CtrlHeld() const { return false; }
     // Sets the activate-upper flag and shows the main pair with the averaged

@@ -123,6 +123,10 @@ int FrameCommandsBinding::ActiveWave() const {
     return v ? v->CurrentWave() : -1;
 }
 
+void FrameCommandsBinding::SetRotateMode(bool on) {
+    m_frame.SetRotateMode(on);
+}
+
 void FrameCommandsBinding::SetActiveWave(int channel) {
     if (CBaseView* v = m_frame.ActiveBaseView())
         v->SetCurrentWave(channel);

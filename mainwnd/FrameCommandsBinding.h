@@ -30,6 +30,7 @@ public:
     ActiveView Active() const override;
     int ActiveWave() const override;
     void SetActiveWave(int channel) override;
+    void SetRotateMode(bool on) override;
     bool CtrlHeld() const override;
     void ActivateUpper() override;
     QPaintDevice* DrawingDevice() override;

@@ -49,6 +49,7 @@ public:
     void SetPreviousViewMode(pit::ViewMode mode) override;
     bool IsRotateMode() const override { return m_bRotateMode; }
     bool IsDragEditMode() const override { return m_bDragEditMode; }
+    void SetRotateMode(bool on) { m_bRotateMode = on; }
     bool WasSingleWaveView() const override { return m_bLastDetailSingle; }
     void OnViewMain() override;
     void OnViewAnalysis() override;

@@ -107,6 +107,15 @@ TEST_F(BoundFrame, ActionsRunTheHandlersOnTheActiveView) {
     EXPECT_TRUE(action(cmd::kEditPaste)->isEnabled());
 }
 
+TEST_F(BoundFrame, RotationCommandsSetTheFlagTheViewsRead) {
+    idle();
+    ASSERT_FALSE(frame->IsRotateMode());
+    action(cmd::kRotate)->trigger();
+    EXPECT_TRUE(frame->IsRotateMode());
+    action(cmd::kRotateLocate)->trigger(); // locating ends rotation
+    EXPECT_FALSE(frame->IsRotateMode());
+}
+
 } // namespace
 
 namespace {

@@ -635,7 +635,7 @@ TEST_F(Frame, AmplificationIndexStepsClampAndIntegrityTextWords) {
     w->DefectMarks().push_back(m);
     EXPECT_EQ(CFormMain::IntegrityText(*w, 2, true), QStringLiteral("Integrity Ass: Apart Pile Top ") +
                                                          depth + QStringLiteral("m moderate necking, ") +
-                                                         depth + QStringLiteral("m severe contiminated."));
+                                                         depth + QStringLiteral("m severe contaminated."));
 }
 
 TEST_F(Frame, LayoutIsRememberedBetweenRuns) {
