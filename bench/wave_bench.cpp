@@ -16,8 +16,7 @@ namespace {
 constexpr float kDt = 20.0f;
 
 // The same signal as tools/bench_lfilter.py: a blow, an echo, hum and noise.
-std::vector<float> Signal(int n, unsigned seed = 3)
-{
+std::vector<float> Signal(int n, unsigned seed = 3) {
     std::mt19937 rng(seed);
     std::normal_distribution<float> noise(0.0f, 0.01f);
     std::vector<float> s(static_cast<size_t>(n));
@@ -33,8 +32,7 @@ std::vector<float> Signal(int n, unsigned seed = 3)
     return s;
 }
 
-std::unique_ptr<CWaveRecord> Channel(const std::vector<float>& s)
-{
+std::unique_ptr<CWaveRecord> Channel(const std::vector<float>& s) {
     auto w = std::make_unique<CWaveRecord>();
     w->sampleInterval = kDt;
     w->SetData(s);
@@ -44,13 +42,11 @@ std::unique_ptr<CWaveRecord> Channel(const std::vector<float>& s)
     return w;
 }
 
-void Restore(CWaveRecord& w, const std::vector<float>& s)
-{
+void Restore(CWaveRecord& w, const std::vector<float>& s) {
     std::copy(s.begin(), s.end(), w.SourceSpan().begin());
 }
 
-void BM_ApplyFilter(benchmark::State& state)
-{
+void BM_ApplyFilter(benchmark::State& state) {
     const bool lowPass = state.range(0) != 0;
     const auto s = Signal(1024);
     auto w = Channel(s);
@@ -68,16 +64,14 @@ BENCHMARK(BM_ApplyFilter)->Arg(1)->Arg(0);
 
 // What the analysis panel applies to a channel: both filters and the gain,
 // each ending in a refresh.
-void FullRefresh(CWaveRecord& w, const std::vector<float>& s)
-{
+void FullRefresh(CWaveRecord& w, const std::vector<float>& s) {
     Restore(w, s);
     w.SetHighPass(50);
     w.SetLowPass(1500);
     w.SetExpGain(4);
 }
 
-void BM_FullRefresh(benchmark::State& state)
-{
+void BM_FullRefresh(benchmark::State& state) {
     const int channels = int(state.range(0));
     const auto s = Signal(1024);
     std::vector<std::unique_ptr<CWaveRecord>> pile;
@@ -93,8 +87,7 @@ void BM_FullRefresh(benchmark::State& state)
 }
 BENCHMARK(BM_FullRefresh)->Arg(1)->Arg(15)->Unit(benchmark::kMicrosecond);
 
-void BM_Refresh(benchmark::State& state)
-{
+void BM_Refresh(benchmark::State& state) {
     const int channels = int(state.range(0));
     const auto s = Signal(1024);
     std::vector<std::unique_ptr<CWaveRecord>> pile;
@@ -114,8 +107,7 @@ BENCHMARK(BM_Refresh)->Arg(1)->Arg(15)->Unit(benchmark::kMicrosecond);
 
 constexpr int kMillion = 1 << 20;
 
-void BM_LowPass1M(benchmark::State& state)
-{
+void BM_LowPass1M(benchmark::State& state) {
     const auto x = Signal(kMillion);
     std::vector<float> y(x.size());
     for (auto _ : state) {
@@ -126,8 +118,7 @@ void BM_LowPass1M(benchmark::State& state)
 }
 BENCHMARK(BM_LowPass1M)->Unit(benchmark::kMillisecond);
 
-void BM_HighPass1M(benchmark::State& state)
-{
+void BM_HighPass1M(benchmark::State& state) {
     const auto x = Signal(kMillion);
     std::vector<float> y(x.size());
     for (auto _ : state) {
@@ -138,8 +129,7 @@ void BM_HighPass1M(benchmark::State& state)
 }
 BENCHMARK(BM_HighPass1M)->Unit(benchmark::kMillisecond);
 
-void BM_Integrate1M(benchmark::State& state)
-{
+void BM_Integrate1M(benchmark::State& state) {
     const auto x = Signal(kMillion);
     std::vector<float> y(x.size());
     for (auto _ : state) {

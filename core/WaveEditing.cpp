@@ -28,8 +28,7 @@ constexpr float kStretch[5][6] = {
 
 // ---- markers and first pulse ----------------------------------------------------------
 
-void CWaveRecord::AutoMarkers()
-{
+void CWaveRecord::AutoMarkers() {
     const int N = sampleCount;
     const int window = std::min(kPulseWindow, N);
     float best = -1e6f;
@@ -63,8 +62,7 @@ void CWaveRecord::AutoMarkers()
     FindPeakAndRise();
 }
 
-void CWaveRecord::FindPeakAndRise()
-{
+void CWaveRecord::FindPeakAndRise() {
     const int N = sampleCount;
     const int window = std::min(kPulseWindow, N);
     float best = -1e6f;
@@ -84,8 +82,7 @@ void CWaveRecord::FindPeakAndRise()
         pulseEnd = riseIndex;
 }
 
-int CWaveRecord::FindRiseIndex() const
-{
+int CWaveRecord::FindRiseIndex() const {
     const int N = sampleCount;
     const float* x = source.data();
     const float A = std::fabs(GetValueAtMaxAbs());
@@ -113,8 +110,7 @@ int CWaveRecord::FindRiseIndex() const
     }
 }
 
-void CWaveRecord::AutoAlignHead(int mode)
-{
+void CWaveRecord::AutoAlignHead(int mode) {
     int head;
     if (mode == 1)
         head = FindMaxAbsIndex();
@@ -126,16 +122,14 @@ void CWaveRecord::AutoAlignHead(int mode)
     headIndex = head;
 }
 
-void CWaveRecord::SetCursor(int i)
-{
+void CWaveRecord::SetCursor(int i) {
     if (i < 0 || i >= sampleCount)
         return;
     toeIndex = std::clamp(toeIndex + (i - headIndex), 0, sampleCount - 1);
     headIndex = i;
 }
 
-float CWaveRecord::IndexToDepth(int i) const
-{
+float CWaveRecord::IndexToDepth(int i) const {
     if (!(headIndex < i && i < toeIndex))
         return 0.0f;
     if (i > refIndex)
@@ -144,14 +138,12 @@ float CWaveRecord::IndexToDepth(int i) const
     return float(double(i - headIndex) * double(sampleInterval) * double(speedAbove) / 1e6 / 2.0);
 }
 
-bool CWaveRecord::IsIndexInPile(int x, int y) const
-{
+bool CWaveRecord::IsIndexInPile(int x, int y) const {
     const int i = XToIndex(x, y);
     return headIndex <= i && i <= toeIndex;
 }
 
-bool CWaveRecord::IsToeReflectionWeak() const
-{
+bool CWaveRecord::IsToeReflectionWeak() const {
     const int N = sampleCount;
     if (toeIndex < 0 || toeIndex >= N || peakIndex < 0 || peakIndex >= N)
         return false;
@@ -161,42 +153,36 @@ bool CWaveRecord::IsToeReflectionWeak() const
     return std::fabs(display[size_t(toeIndex)] / peak) <= 0.1f;
 }
 
-void CWaveRecord::ClipDefectMarks()
-{
+void CWaveRecord::ClipDefectMarks() {
     std::erase_if(defects, [this](const DefectMark& m) { return m.index < headIndex || m.index > toeIndex; });
 }
 
 // ---- coordinates ------------------------------------------------------------------------
 
-float CWaveRecord::EffectiveZoom() const
-{
+float CWaveRecord::EffectiveZoom() const {
     return (zoom >= 1.0f && zoom <= 4.0f) ? zoom : 1.0f;
 }
 
-double CWaveRecord::PixelsPerSample() const
-{
+double CWaveRecord::PixelsPerSample() const {
     const int visible = TruncToInt(double(sampleCount) / double(EffectiveZoom()));
     if (visible <= 1)
         return 0.0;
     return double(plotRect.Width()) / double(visible - 1);
 }
 
-int CWaveRecord::IndexToX(int i) const
-{
+int CWaveRecord::IndexToX(int i) const {
     const double scale = PixelsPerSample();
     return scale > 0.0 ? RoundHalfDown(double(i) * scale) : 0;
 }
 
-int CWaveRecord::XToIndex(int x, int /*y*/, int /*viewFlag*/) const
-{
+int CWaveRecord::XToIndex(int x, int /*y*/, int /*viewFlag*/) const {
     const double scale = PixelsPerSample();
     if (!(scale > 0.0))
         return -1; // no plot: no sample under any point
     return RoundHalfDown(double(x - plotRect.left) / scale);
 }
 
-int CWaveRecord::XToIndexClamped(int x, int /*y*/, bool roundUp) const
-{
+int CWaveRecord::XToIndexClamped(int x, int /*y*/, bool roundUp) const {
     const int W = plotRect.Width();
     if (x < plotRect.left || W < 1)
         return 0;
@@ -205,15 +191,13 @@ int CWaveRecord::XToIndexClamped(int x, int /*y*/, bool roundUp) const
     return std::min(i, sampleCount - 1);
 }
 
-int CWaveRecord::IndexToOffset(int i) const
-{
+int CWaveRecord::IndexToOffset(int i) const {
     if (sampleCount <= 1)
         return 0;
     return int(int64_t(plotRect.Width()) * int64_t(i) / int64_t(sampleCount - 1));
 }
 
-int CWaveRecord::XToGridTick(int x, int& grid, int& tick) const
-{
+int CWaveRecord::XToGridTick(int x, int& grid, int& tick) const {
     const double scale = PixelsPerSample();
     const double step = double(rulerTickStep);
     if (!(scale > 0.0) || !(step > 0.0) || !std::isfinite(step))
@@ -257,8 +241,7 @@ int CWaveRecord::XToGridTick(int x, int& grid, int& tick) const
     return 0;
 }
 
-int CWaveRecord::SetPickPoint(int x, int y)
-{
+int CWaveRecord::SetPickPoint(int x, int y) {
     if (plotRect.PtInRect({x, y})) {
         pickX = x;
         pickY = y;
@@ -266,8 +249,7 @@ int CWaveRecord::SetPickPoint(int x, int y)
     return 1;
 }
 
-int CWaveRecord::MoveCursorStep(QPoint& point, bool left) const
-{
+int CWaveRecord::MoveCursorStep(QPoint& point, bool left) const {
     const int N = sampleCount;
     const int i = XToIndex(pickX, pickY);
     if ((left && i <= 0) || (!left && i >= N - 1))
@@ -293,22 +275,19 @@ int CWaveRecord::MoveCursorStep(QPoint& point, bool left) const
 
 // ---- zoom --------------------------------------------------------------------------------
 
-float CWaveRecord::StretchFactor(int steps, int index)
-{
+float CWaveRecord::StretchFactor(int steps, int index) {
     steps = std::clamp(steps, 2, 6);
     index = std::clamp(index, 0, 5);
     return kStretch[steps - 2][index];
 }
 
-float CWaveRecord::GetZoom()
-{
+float CWaveRecord::GetZoom() {
     if (!(zoom >= 1.0f && zoom <= 4.0f))
         zoom = 1.0f;
     return zoom;
 }
 
-int CWaveRecord::SetZoom(float z)
-{
+int CWaveRecord::SetZoom(float z) {
     if (sampleCount < 257)
         return 1;
     if (!(z >= 1.0f))
@@ -317,8 +296,7 @@ int CWaveRecord::SetZoom(float z)
     return TruncToInt(zoom);
 }
 
-void CWaveRecord::StepZoom(int steps, bool up)
-{
+void CWaveRecord::StepZoom(int steps, bool up) {
     if (zoom == -1.0f || steps < 2 || steps > 6)
         return;
     const float* row = kStretch[steps - 2];
@@ -359,8 +337,7 @@ void CWaveRecord::StepZoom(int steps, bool up)
     zoom = row[std::clamp(zoomStep, 0, 5)];
 }
 
-int CWaveRecord::ZoomStep(bool up, int steps, QPaintDevice* dc)
-{
+int CWaveRecord::ZoomStep(bool up, int steps, QPaintDevice* dc) {
     const int N = sampleCount;
     if (N < 257)
         return 1;
@@ -391,8 +368,7 @@ int CWaveRecord::ZoomStep(bool up, int steps, QPaintDevice* dc)
 
 // ---- editing -----------------------------------------------------------------------------
 
-int CWaveRecord::Shift(int mode, int k, QPaintDevice* dc)
-{
+int CWaveRecord::Shift(int mode, int k, QPaintDevice* dc) {
     const int N = sampleCount;
     if ((mode != 1 && mode != 3) || k < 0 || k > N)
         return 0;
@@ -454,8 +430,7 @@ int CWaveRecord::Shift(int mode, int k, QPaintDevice* dc)
     return 1;
 }
 
-int CWaveRecord::Offset(int mode, float fraction, QPaintDevice* dc)
-{
+int CWaveRecord::Offset(int mode, float fraction, QPaintDevice* dc) {
     if (mode != 2 && mode != 4)
         return 0;
     const double delta = double(GetGlobalMaxAbs()) * double(fraction) * (mode == 2 ? 1.0 : -1.0);
@@ -466,8 +441,7 @@ int CWaveRecord::Offset(int mode, float fraction, QPaintDevice* dc)
     return 1;
 }
 
-int CWaveRecord::Invert(QPaintDevice* dc)
-{
+int CWaveRecord::Invert(QPaintDevice* dc) {
     for (float& v : source)
         v = -v;
     Refresh();
@@ -475,8 +449,7 @@ int CWaveRecord::Invert(QPaintDevice* dc)
     return 1;
 }
 
-int CWaveRecord::SetScale(float s, QPaintDevice* dc, int flag)
-{
+int CWaveRecord::SetScale(float s, QPaintDevice* dc, int flag) {
     if (!(s > 0.0f))
         return 0;
     scaleFlag = uint8_t(flag);
@@ -486,8 +459,7 @@ int CWaveRecord::SetScale(float s, QPaintDevice* dc, int flag)
     return 1;
 }
 
-int CWaveRecord::SetAdjustStartFromPoint(int x, int y)
-{
+int CWaveRecord::SetAdjustStartFromPoint(int x, int y) {
     if (tiltStart == kTiltUnset) {
         tiltStart = headIndex;
         return 1;
@@ -500,8 +472,7 @@ int CWaveRecord::SetAdjustStartFromPoint(int x, int y)
     return 1;
 }
 
-int CWaveRecord::RotateTail(bool up, bool rotateMode, float /*unused*/)
-{
+int CWaveRecord::RotateTail(bool up, bool rotateMode, float /*unused*/) {
     if (!rotateMode)
         return 0;
     const int N = sampleCount;
@@ -518,8 +489,7 @@ int CWaveRecord::RotateTail(bool up, bool rotateMode, float /*unused*/)
     return 1;
 }
 
-int CWaveRecord::DragEditToPoint(int x, int y, bool dragEditMode)
-{
+int CWaveRecord::DragEditToPoint(int x, int y, bool dragEditMode) {
     if (!dragEditMode || !plotRect.PtInRect({x, y}))
         return 0;
     const int N = sampleCount;
@@ -545,8 +515,7 @@ int CWaveRecord::DragEditToPoint(int x, int y, bool dragEditMode)
     return 1;
 }
 
-int CWaveRecord::ApplyLocalAmplify()
-{
+int CWaveRecord::ApplyLocalAmplify() {
     localAmplifyMode = 0;
     localAmplifyB = 0;
     const int N = sampleCount;
@@ -600,8 +569,7 @@ int CWaveRecord::ApplyLocalAmplify()
 
 // ---- drawing support ---------------------------------------------------------------------
 
-int CWaveRecord::BuildFillPoints(const QPoint* points, int n, QPoint* out, bool negativeSide, int base)
-{
+int CWaveRecord::BuildFillPoints(const QPoint* points, int n, QPoint* out, bool negativeSide, int base) {
     int w = 1;
     auto side = [base](const QPoint& p) { return p.y() > base ? 1 : (p.y() < base ? -1 : 0); };
     for (int i = 0; i < n; ++i) {
@@ -623,8 +591,7 @@ int CWaveRecord::BuildFillPoints(const QPoint* points, int n, QPoint* out, bool 
     return w - 1;
 }
 
-std::vector<int> CWaveRecord::StylePenPattern(int style, int unit)
-{
+std::vector<int> CWaveRecord::StylePenPattern(int style, int unit) {
     std::vector<int> p;
     switch (style) {
     case 0:

@@ -8,8 +8,7 @@
 namespace pit::wave {
 
 // trunc(v) limited to [lo, hi]; a NaN gives lo.
-inline int ClampToInt(double v, int lo, int hi)
-{
+inline int ClampToInt(double v, int lo, int hi) {
     if (!(v >= double(lo)))
         return lo;
     if (v >= double(hi))
@@ -18,16 +17,14 @@ inline int ClampToInt(double v, int lo, int hi)
 }
 
 // trunc(v) as int; NaN gives 0, infinities the int limits.
-inline int TruncToInt(double v)
-{
+inline int TruncToInt(double v) {
     if (std::isnan(v))
         return 0;
     return ClampToInt(v, INT32_MIN, INT32_MAX);
 }
 
 // Nearest integer, an exact half going down (toward -infinity).
-inline int RoundHalfDown(double v)
-{
+inline int RoundHalfDown(double v) {
     if (std::isnan(v))
         return 0;
     return ClampToInt(std::ceil(v - 0.5), INT32_MIN, INT32_MAX);

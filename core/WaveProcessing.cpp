@@ -7,22 +7,19 @@
 #include <algorithm>
 #include <cmath>
 
-void CWaveRecord::Refresh()
-{
+void CWaveRecord::Refresh() {
     display = source;
     ApplyExponentialGain(display.data(), sampleCount, expStart, toeIndex, expGain);
     displayMax100 = 100.0 * double(GetMaxAbsDisplay());
 }
 
-int CWaveRecord::SetExpGain(int K, int /*unused*/)
-{
+int CWaveRecord::SetExpGain(int K, int /*unused*/) {
     expGain = K;
     Refresh();
     return 1;
 }
 
-int CWaveRecord::SetLowPass(int fc)
-{
+int CWaveRecord::SetLowPass(int fc) {
     if (fc < 1 || fc > 49999 || !HasInterval())
         return 0;
     lowPassHz = fc;
@@ -31,8 +28,7 @@ int CWaveRecord::SetLowPass(int fc)
     return 1;
 }
 
-int CWaveRecord::SetHighPass(int fc)
-{
+int CWaveRecord::SetHighPass(int fc) {
     if (fc < 1 || fc > 49999 || !HasInterval())
         return 0;
     // fs / 2 = 10^6 / (2 dt); at or above it tan() of the pre-warp passes pi/2
@@ -45,8 +41,7 @@ int CWaveRecord::SetHighPass(int fc)
     return 1;
 }
 
-bool CWaveRecord::ApplyFilter(bool lowPass)
-{
+bool CWaveRecord::ApplyFilter(bool lowPass) {
     const int N = sampleCount;
     if (!HasInterval() || N < 1)
         return false;
@@ -105,8 +100,7 @@ bool CWaveRecord::ApplyFilter(bool lowPass)
     return true;
 }
 
-int CWaveRecord::IntegrateStep(bool integrate)
-{
+int CWaveRecord::IntegrateStep(bool integrate) {
     if (integrate ? dataForm >= 1 : dataForm < 0)
         return 0;
     if (!HasInterval())
@@ -123,8 +117,7 @@ int CWaveRecord::IntegrateStep(bool integrate)
     return 1;
 }
 
-void CWaveRecord::SetDataForm(float factor)
-{
+void CWaveRecord::SetDataForm(float factor) {
     // Scaling commutes with the linear integration and differentiation, so the
     // recorded form need not be restored first; that round trip lost the mean
     // and the first sample.
@@ -135,16 +128,14 @@ void CWaveRecord::SetDataForm(float factor)
     Refresh();
 }
 
-float CWaveRecord::GetMaxAbsDisplay() const
-{
+float CWaveRecord::GetMaxAbsDisplay() const {
     float m = 0.0f;
     for (float v : display)
         m = std::max(m, std::fabs(v));
     return m;
 }
 
-float CWaveRecord::GetDisplayMax(bool recompute) const
-{
+float CWaveRecord::GetDisplayMax(bool recompute) const {
     if (!recompute && commonPeak > 0.0f)
         return commonPeak;
     float m = -100.0f;
@@ -154,8 +145,7 @@ float CWaveRecord::GetDisplayMax(bool recompute) const
     return m;
 }
 
-int CWaveRecord::FindMaxAbsIndex() const
-{
+int CWaveRecord::FindMaxAbsIndex() const {
     int idx = 0;
     float best = -1.0f;
     for (int i = 0; i < sampleCount; ++i) {
@@ -168,14 +158,12 @@ int CWaveRecord::FindMaxAbsIndex() const
     return idx;
 }
 
-float CWaveRecord::GetValueAtMaxAbs() const
-{
+float CWaveRecord::GetValueAtMaxAbs() const {
     const int i = FindMaxAbsIndex();
     return i < sampleCount ? source[size_t(i)] : 0.1f;
 }
 
-float CWaveRecord::MaxInWindow(int start, int count) const
-{
+float CWaveRecord::MaxInWindow(int start, int count) const {
     const int first = std::max(start + 1, 0);
     const int64_t endWide = int64_t(start) + int64_t(count);
     const int end = int(std::min<int64_t>(endWide, sampleCount));
@@ -188,7 +176,6 @@ float CWaveRecord::MaxInWindow(int start, int count) const
     return m;
 }
 
-float CWaveRecord::GetGlobalMaxAbs() const
-{
+float CWaveRecord::GetGlobalMaxAbs() const {
     return context->GlobalMaxAbs(source);
 }

@@ -12,8 +12,7 @@ using pit::wave::TruncToInt;
 
 namespace {
 
-template <typename T> T HeaderValue(std::span<const uint8_t> header, size_t offset)
-{
+template <typename T> T HeaderValue(std::span<const uint8_t> header, size_t offset) {
     T v{};
     if (offset + sizeof(T) <= header.size())
         std::memcpy(&v, header.data() + offset, sizeof(T));
@@ -35,8 +34,7 @@ constexpr size_t kHdrGrade = 133;
 
 namespace pit {
 
-AdChannelParams AdChannelParams::FromBytes(std::span<const uint8_t> b)
-{
+AdChannelParams AdChannelParams::FromBytes(std::span<const uint8_t> b) {
     AdChannelParams p;
     p.pileLength = HeaderValue<float>(b, 0);
     p.speed = HeaderValue<int32_t>(b, 4);
@@ -50,14 +48,12 @@ AdChannelParams AdChannelParams::FromBytes(std::span<const uint8_t> b)
     return p;
 }
 
-WaveContext& WaveContext::Default()
-{
+WaveContext& WaveContext::Default() {
     static WaveContext ctx;
     return ctx;
 }
 
-float WaveContext::GlobalMaxAbs(std::span<const float> source)
-{
+float WaveContext::GlobalMaxAbs(std::span<const float> source) {
     if (!(m_globalMaxAbs > 0.0f)) {
         for (float v : source)
             if (std::fabs(v) > m_globalMaxAbs)
@@ -70,13 +66,11 @@ float WaveContext::GlobalMaxAbs(std::span<const float> source)
 
 // ---- construction --------------------------------------------------------------
 
-CWaveRecord::CWaveRecord()
-{
+CWaveRecord::CWaveRecord() {
     Reset();
 }
 
-CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_t> header) : CWaveRecord()
-{
+CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_t> header) : CWaveRecord() {
     speed = HeaderValue<int32_t>(header, kHdrSpeed);
     pileLength = HeaderValue<float>(header, kHdrLength);
     sensorDistance = float(HeaderValue<int32_t>(header, kHdrSensorDistance)) / 1000.0f;
@@ -95,8 +89,7 @@ CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_
 
 CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> samples,
                          std::span<const uint8_t> header)
-    : CWaveRecord()
-{
+    : CWaveRecord() {
     speed = p.speed;
     pileLength = p.pileLength;
     sensorDistance = float(HeaderValue<int32_t>(header, kHdrSensorDistance)) / 1000.0f;
@@ -120,13 +113,11 @@ CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> s
         defects.push_back(DefectMark{p.defectIndex, 0, 0, 0});
 }
 
-CWaveRecord::CWaveRecord(const CWaveRecord& other) : CWaveRecord()
-{
+CWaveRecord::CWaveRecord(const CWaveRecord& other) : CWaveRecord() {
     *this = other;
 }
 
-CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o)
-{
+CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o) {
     if (this == &o)
         return *this;
     Reset();
@@ -153,8 +144,7 @@ CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o)
 
 CWaveRecord::~CWaveRecord() = default;
 
-void CWaveRecord::Reset()
-{
+void CWaveRecord::Reset() {
     sampleCount = kDefaultCount;
     AllocBuffers();
     drawA = 1;
@@ -214,14 +204,12 @@ void CWaveRecord::Reset()
 
 // ---- samples --------------------------------------------------------------------
 
-void CWaveRecord::AllocBuffers()
-{
+void CWaveRecord::AllocBuffers() {
     source.assign(size_t(sampleCount), 0.0f);
     display.assign(size_t(sampleCount), 0.0f);
 }
 
-void CWaveRecord::SetData(const float* samples, int count)
-{
+void CWaveRecord::SetData(const float* samples, int count) {
     if (count < 1 || count > kMaxCount || !samples)
         return;
     // samples may point into our own source (self-paste); copy first.
@@ -235,14 +223,12 @@ void CWaveRecord::SetData(const float* samples, int count)
 
 // ---- channel block ---------------------------------------------------------------
 
-int CWaveRecord::BlockSize() const
-{
+int CWaveRecord::BlockSize() const {
     const int marks = std::min<int>(int(defects.size()), kMaxDefects);
     return kBlockFixedBytes + 16 * marks + 4 * sampleCount;
 }
 
-bool CWaveRecord::Read(pit::ByteReader& in)
-{
+bool CWaveRecord::Read(pit::ByteReader& in) {
     const size_t start = in.pos();
     if (in.remaining() < size_t(kBlockFixedBytes)) {
         readOk = 0;
@@ -310,8 +296,7 @@ bool CWaveRecord::Read(pit::ByteReader& in)
     return true;
 }
 
-void CWaveRecord::Write(pit::ByteWriter& out) const
-{
+void CWaveRecord::Write(pit::ByteWriter& out) const {
     out.i32(sampleCount);
     out.i32(highPassHz);
     out.i32(lowPassHz);
@@ -345,8 +330,7 @@ void CWaveRecord::Write(pit::ByteWriter& out) const
 
 // ---- layout ---------------------------------------------------------------------
 
-void CWaveRecord::Layout(int left, int top, int right, int bottom, int dpiX, int /*flag*/)
-{
+void CWaveRecord::Layout(int left, int top, int right, int bottom, int dpiX, int /*flag*/) {
     const int s = dpiX > 0 ? std::max(1, dpiX / 96) : 1;
     frameRect = gdi::Rect(left, top, right, bottom);
     const int h = frameRect.Height();
@@ -386,25 +370,21 @@ void CWaveRecord::Layout(int left, int top, int right, int bottom, int dpiX, int
 
 // ---- accessors ------------------------------------------------------------------
 
-bool CWaveRecord::HasInterval() const
-{
+bool CWaveRecord::HasInterval() const {
     return sampleInterval > 0.0f && std::isfinite(sampleInterval);
 }
 
-void CWaveRecord::SetPileLength(float L)
-{
+void CWaveRecord::SetPileLength(float L) {
     if (L >= 0.1f)
         pileLength = L;
 }
 
-void CWaveRecord::SetWaveSpeed(int c)
-{
+void CWaveRecord::SetWaveSpeed(int c) {
     if (c > 0)
         speed = c;
 }
 
-int CWaveRecord::SetLengthAndSpeed(float L, int c)
-{
+int CWaveRecord::SetLengthAndSpeed(float L, int c) {
     pileLength = L;
     speed = c;
     if (c > 0 && HasInterval()) {
@@ -414,90 +394,76 @@ int CWaveRecord::SetLengthAndSpeed(float L, int c)
     return toeIndex;
 }
 
-int CWaveRecord::SetWaveletFrequency(int hz)
-{
+int CWaveRecord::SetWaveletFrequency(int hz) {
     const int old = waveletHz;
     waveletHz = hz;
     return old;
 }
 
-void CWaveRecord::SetFilterCutoffs(int high, int low)
-{
+void CWaveRecord::SetFilterCutoffs(int high, int low) {
     highPassHz = high;
     lowPassHz = low;
 }
 
-void CWaveRecord::GetFilterCutoffs(int& high, int& low) const
-{
+void CWaveRecord::GetFilterCutoffs(int& high, int& low) const {
     high = highPassHz;
     low = lowPassHz;
 }
 
-void CWaveRecord::SetBottomShape(int shape)
-{
+void CWaveRecord::SetBottomShape(int shape) {
     bottomShape = (shape >= 0 && shape <= 2) ? shape : 0;
     pileSketch.SetBottomType(bottomShape);
 }
 
-void CWaveRecord::SetMode(int kind, bool derived)
-{
+void CWaveRecord::SetMode(int kind, bool derived) {
     sensorKind = kind;
     derivedForm = derived ? 1 : 0;
     if (derived)
         dataForm = -1;
 }
 
-void CWaveRecord::SetDrawParams(float a, float d, float side)
-{
+void CWaveRecord::SetDrawParams(float a, float d, float side) {
     printA = a;
     diameter = d;
     secondSide = side;
 }
 
-void CWaveRecord::SetSelectionRange(int start, int end)
-{
+void CWaveRecord::SetSelectionRange(int start, int end) {
     selStart = start;
     selEnd = end;
 }
 
-void CWaveRecord::SetCentre(int y)
-{
+void CWaveRecord::SetCentre(int y) {
     labelOffsetY = y - (plotRect.top + plotRect.bottom) / 2;
 }
 
-QPoint CWaveRecord::GetMarkerLabelPoint() const
-{
+QPoint CWaveRecord::GetMarkerLabelPoint() const {
     return QPoint(plotRect.left + labelOffsetX, (plotRect.top + plotRect.bottom) / 2 + labelOffsetY);
 }
 
-void CWaveRecord::SetStyleFlag(bool on)
-{
+void CWaveRecord::SetStyleFlag(bool on) {
     compact = on ? 1 : 0;
     margins[4] = on ? 5 : 23;
 }
 
-void CWaveRecord::GetInfoRects(gdi::Rect& a, gdi::Rect& b) const
-{
+void CWaveRecord::GetInfoRects(gdi::Rect& a, gdi::Rect& b) const {
     a = infoRect1;
     b = infoRect2;
 }
 
-void CWaveRecord::GetHeadToe(int& head, int& toe) const
-{
+void CWaveRecord::GetHeadToe(int& head, int& toe) const {
     head = headIndex;
     toe = toeIndex;
 }
 
-int CWaveRecord::SetFillMode(int mode)
-{
+int CWaveRecord::SetFillMode(int mode) {
     if (mode < 0 || mode > 3)
         return 0;
     drawD = mode;
     return 1;
 }
 
-float CWaveRecord::LengthToTime(bool useAbove) const
-{
+float CWaveRecord::LengthToTime(bool useAbove) const {
     if (TruncToInt(double(sensorDistance) * 1000.0) == 0)
         return 0.0f;
     const int c = useAbove ? speedAbove : speed;
@@ -506,8 +472,7 @@ float CWaveRecord::LengthToTime(bool useAbove) const
     return float(double(sensorDistance) / (double(c) * 0.6) * 1e6);
 }
 
-void CWaveRecord::RecomputeSpeedAbove()
-{
+void CWaveRecord::RecomputeSpeedAbove() {
     if (speed == 0 || pileLength == 0.0f)
         return;
     const double denom = double(pileLength) * 2.0 / double(speed) * 0.6;
@@ -516,20 +481,17 @@ void CWaveRecord::RecomputeSpeedAbove()
         speedAbove = pit::wave::ClampToInt(std::trunc(v), INT32_MIN, INT32_MAX);
 }
 
-void CWaveRecord::SetLength(float mm)
-{
+void CWaveRecord::SetLength(float mm) {
     sensorDistance = mm / 1000.0f;
     RecomputeSpeedAbove();
 }
 
-float CWaveRecord::GetToeDepth() const
-{
+float CWaveRecord::GetToeDepth() const {
     const double d = double(expStart - headIndex) * double(speed) * double(sampleInterval) / 2e6;
     return d > 0.0 ? float(d) : 0.0f;
 }
 
-void CWaveRecord::RecomputeRefAndGainStart()
-{
+void CWaveRecord::RecomputeRefAndGainStart() {
     const int n = sampleCount;
     refIndex = std::min(headIndex, n - 1);
     expStart = headIndex;
@@ -542,8 +504,7 @@ void CWaveRecord::RecomputeRefAndGainStart()
     ClampMarkers();
 }
 
-void CWaveRecord::ClampMarkers()
-{
+void CWaveRecord::ClampMarkers() {
     const int hi = sampleCount - 1;
     headIndex = std::clamp(headIndex, 0, hi);
     refIndex = std::clamp(refIndex, 0, hi);
@@ -553,13 +514,11 @@ void CWaveRecord::ClampMarkers()
 
 // ---- free routines ----------------------------------------------------------------
 
-bool PointInBox(int l, int t, int r, int b, int x, int y)
-{
+bool PointInBox(int l, int t, int r, int b, int x, int y) {
     return l <= x && x <= r && t <= y && y <= b;
 }
 
-QString PadText(const QString& text, int width)
-{
+QString PadText(const QString& text, int width) {
     QString s = text.trimmed();
     const int shortBy = width - int(s.size());
     const int dashes = int(s.count(QLatin1Char('-')));

@@ -18,8 +18,7 @@ namespace pit::dsp {
 // only on ties) in two integer operations; the checks run beside the
 // recursion and send ties, zero, float subnormals, overflow and NaN to the
 // conversions, so the result is always exactly double(float(t)).
-inline double FloatImage(double t)
-{
+inline double FloatImage(double t) {
 #if defined(__SSE2__) && defined(__x86_64__)
     const __m128i bits = _mm_castpd_si128(_mm_set_sd(t));
     const __m128i rounded = _mm_and_si128(_mm_add_epi64(bits, _mm_set_epi64x(0, 0x10000000)),

@@ -16,15 +16,13 @@ constexpr double kSqrt2 = 1.41421356;
 constexpr float kPiLowPass = 3.1415925f;
 constexpr float kPiHighPass = 3.1415927f;
 
-bool validCutoff(float dtMicros, float fcHz)
-{
+bool validCutoff(float dtMicros, float fcHz) {
     return fcHz >= 0.0f && fcHz <= 50000.0f && dtMicros > 0.0f && std::isfinite(dtMicros);
 }
 
 } // namespace
 
-void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz)
-{
+void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, float fcHz) {
     if (n <= 0 || !validCutoff(dtMicros, fcHz))
         return;
     const double fs = 1e6 / double(dtMicros);
@@ -63,8 +61,7 @@ void LowPassButterworth2(const float* in, float* out, int n, float dtMicros, flo
     }
 }
 
-void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz)
-{
+void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, float fcHz) {
     // At fs/2 and above the pre-warped k turns negative and the poles leave
     // the unit circle.
     if (n <= 0 || !validCutoff(dtMicros, fcHz) || double(fcHz) * 2.0 * double(dtMicros) >= 1e6)
@@ -96,8 +93,7 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
     }
 }
 
-void ApplyExponentialGain(float* x, int n, int start, int end, int K)
-{
+void ApplyExponentialGain(float* x, int n, int start, int end, int K) {
     if (K <= 1 || end <= start || start < 0)
         return;
     const float c = float(std::log(double(K)) / double(end - start + 1));
@@ -108,8 +104,7 @@ void ApplyExponentialGain(float* x, int n, int start, int end, int K)
         x[i] = float(double(x[i]) * double(K));
 }
 
-void ShiftSamples(float* x, int n, int from, int to)
-{
+void ShiftSamples(float* x, int n, int from, int to) {
     const int d = to - from;
     if (n <= 0 || d == 0 || std::abs(d) > 200)
         return;
@@ -130,8 +125,7 @@ void ShiftSamples(float* x, int n, int from, int to)
     }
 }
 
-void Differentiate(const float* in, int n, float* out, double h)
-{
+void Differentiate(const float* in, int n, float* out, double h) {
     if (n <= 0)
         return;
     if (n == 1) {
@@ -143,8 +137,7 @@ void Differentiate(const float* in, int n, float* out, double h)
     out[n - 1] = out[n - 2];
 }
 
-void IntegrateTrapezoid(const float* in, float* out, int n, double h)
-{
+void IntegrateTrapezoid(const float* in, float* out, int n, double h) {
     if (n <= 0)
         return;
     double sum = 0.0;

@@ -14,19 +14,16 @@
 
 namespace {
 
-uint64_t Bits(double v)
-{
+uint64_t Bits(double v) {
     return std::bit_cast<uint64_t>(v);
 }
-double Plain(double t)
-{
+double Plain(double t) {
     return double(float(t));
 }
 
 } // namespace
 
-TEST(FloatImage, EqualsTheConversionsOnRandomBitPatterns)
-{
+TEST(FloatImage, EqualsTheConversionsOnRandomBitPatterns) {
     std::mt19937_64 rng(17);
     for (int i = 0; i < 2000000; ++i) {
         const double t = std::bit_cast<double>(rng());
@@ -34,8 +31,7 @@ TEST(FloatImage, EqualsTheConversionsOnRandomBitPatterns)
     }
 }
 
-TEST(FloatImage, EqualsTheConversionsOnSampleSizedValues)
-{
+TEST(FloatImage, EqualsTheConversionsOnSampleSizedValues) {
     std::mt19937_64 rng(18);
     std::uniform_real_distribution<double> u(-1e3, 1e3);
     for (int i = 0; i < 2000000; ++i) {
@@ -44,8 +40,7 @@ TEST(FloatImage, EqualsTheConversionsOnSampleSizedValues)
     }
 }
 
-TEST(FloatImage, EqualsTheConversionsOnTiesAndRangeEdges)
-{
+TEST(FloatImage, EqualsTheConversionsOnTiesAndRangeEdges) {
     const double inf = std::numeric_limits<double>::infinity();
     std::vector<double> cases = {0.0,
                                  -0.0,
@@ -79,8 +74,7 @@ TEST(FloatImage, EqualsTheConversionsOnTiesAndRangeEdges)
         EXPECT_EQ(Bits(pit::dsp::FloatImage(t)), Bits(Plain(t))) << std::hexfloat << t;
 }
 
-TEST(FloatImage, LowPassEqualsTheRecursionWithPlainConversions)
-{
+TEST(FloatImage, LowPassEqualsTheRecursionWithPlainConversions) {
     // The kernel's recursion written out with the conversions.
     const float dt = 20.0f, fc = 1500.0f;
     const double fs = 1e6 / double(dt), p = 3.1415925f;

@@ -26,8 +26,7 @@ struct BlockBuilder {
     int32_t markCountOverride = INT32_MIN; // INT32_MIN: the real count
     std::vector<float> samples;            // empty: n samples of a ramp
 
-    std::vector<uint8_t> bytes() const
-    {
+    std::vector<uint8_t> bytes() const {
         std::vector<uint8_t> b;
         auto put = [&b](const void* p, size_t k) {
             const auto* c8 = static_cast<const uint8_t*>(p);
@@ -72,21 +71,18 @@ struct BlockBuilder {
     }
 };
 
-int32_t I32At(const QByteArray& b, int off)
-{
+int32_t I32At(const QByteArray& b, int off) {
     int32_t v;
     std::memcpy(&v, b.constData() + off, 4);
     return v;
 }
-float F32At(const QByteArray& b, int off)
-{
+float F32At(const QByteArray& b, int off) {
     float v;
     std::memcpy(&v, b.constData() + off, 4);
     return v;
 }
 
-bool ReadBlock(CWaveRecord& w, const std::vector<uint8_t>& bytes, size_t* endPos = nullptr)
-{
+bool ReadBlock(CWaveRecord& w, const std::vector<uint8_t>& bytes, size_t* endPos = nullptr) {
     pit::ByteReader in(std::span<const uint8_t>(bytes.data(), bytes.size()));
     const bool ok = w.Read(in);
     if (endPos)
@@ -96,8 +92,7 @@ bool ReadBlock(CWaveRecord& w, const std::vector<uint8_t>& bytes, size_t* endPos
 
 } // namespace
 
-TEST(WaveBlock, ReadsHandFixtureFieldByField)
-{
+TEST(WaveBlock, ReadsHandFixtureFieldByField) {
     BlockBuilder f;
     f.marks = {{100, 2, 1, 7}, {200, 5, 0, 0}};
     CWaveRecord w;
@@ -129,8 +124,7 @@ TEST(WaveBlock, ReadsHandFixtureFieldByField)
     EXPECT_FLOAT_EQ(w.Display()[500], 3.0f * w.Source()[500]);
 }
 
-TEST(WaveBlock, ReadsN512WithItsMarksAndSamples)
-{
+TEST(WaveBlock, ReadsN512WithItsMarksAndSamples) {
     BlockBuilder f;
     f.n = 512;
     f.toe = 300;
@@ -149,8 +143,7 @@ TEST(WaveBlock, ReadsN512WithItsMarksAndSamples)
         ASSERT_FLOAT_EQ(w.Source()[size_t(i)], float(i) * 0.5f - 7.0f) << i;
 }
 
-TEST(WaveBlock, ReadsTwoBlocksBackToBack)
-{
+TEST(WaveBlock, ReadsTwoBlocksBackToBack) {
     BlockBuilder a, b;
     a.n = 256;
     a.toe = 200;
@@ -180,12 +173,13 @@ struct ClampCase {
 };
 
 // Case names in test listings instead of bytes.
-void PrintTo(const ClampCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ClampCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WaveBlockClamp : public ::testing::TestWithParam<ClampCase> {};
 
-TEST_P(WaveBlockClamp, MarkersComeBackInRange)
-{
+TEST_P(WaveBlockClamp, MarkersComeBackInRange) {
     const ClampCase& c = GetParam();
     BlockBuilder f;
     f.toe = c.storedToe;
@@ -220,12 +214,13 @@ struct RefuseCase {
 };
 
 // Case names in test listings instead of bytes.
-void PrintTo(const RefuseCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RefuseCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WaveBlockRefuse : public ::testing::TestWithParam<RefuseCase> {};
 
-TEST_P(WaveBlockRefuse, RefusedReadChangesNothing)
-{
+TEST_P(WaveBlockRefuse, RefusedReadChangesNothing) {
     const RefuseCase& c = GetParam();
     BlockBuilder f;
     f.n = c.n;
@@ -257,8 +252,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RefuseCase{"NegativeMarks", 64, -1, 0}, RefuseCase{"MarksBeyondBlock", 64, 4, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WaveBlock, WriterPutsFieldsAtTheirOffsets)
-{
+TEST(WaveBlock, WriterPutsFieldsAtTheirOffsets) {
     CWaveRecord w;
     std::vector<float> s(600);
     for (size_t i = 0; i < s.size(); ++i)
@@ -315,8 +309,7 @@ TEST(WaveBlock, WriterPutsFieldsAtTheirOffsets)
     EXPECT_FLOAT_EQ(F32At(b, 96 + 599 * 4), s[599]);
 }
 
-TEST(WaveBlock, RoundTripGivesIdenticalFieldsMarksAndSamples)
-{
+TEST(WaveBlock, RoundTripGivesIdenticalFieldsMarksAndSamples) {
     for (int n : {1024, 512, 1, 3000}) {
         SCOPED_TRACE(n);
         BlockBuilder f;
@@ -357,8 +350,7 @@ TEST(WaveBlock, RoundTripGivesIdenticalFieldsMarksAndSamples)
     }
 }
 
-TEST(WaveBlock, WriterKeepsAtMostFourMarks)
-{
+TEST(WaveBlock, WriterKeepsAtMostFourMarks) {
     CWaveRecord w;
     w.DefectMarks() = {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 0, 0, 0}, {4, 0, 0, 0}, {5, 0, 0, 0}};
     pit::ByteWriter out;
@@ -370,8 +362,7 @@ TEST(WaveBlock, WriterKeepsAtMostFourMarks)
     EXPECT_EQ(r.GetDefectMarks().size(), 4u);
 }
 
-TEST(WaveBlock, ReadAppendsToExistingMarks)
-{
+TEST(WaveBlock, ReadAppendsToExistingMarks) {
     BlockBuilder f;
     f.marks = {{300, 1, 1, 0}};
     CWaveRecord w;

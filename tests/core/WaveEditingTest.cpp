@@ -12,16 +12,14 @@
 namespace {
 
 // A half-sine blow from rise to rise + 40, peaking at rise + 20.
-std::vector<float> Pulse(int n, int rise, float amp = 1.0f)
-{
+std::vector<float> Pulse(int n, int rise, float amp = 1.0f) {
     std::vector<float> s(static_cast<size_t>(n), 0.0f);
     for (int i = rise; i <= rise + 40 && i < n; ++i)
         s[size_t(i)] = amp * float(std::sin(M_PI * (i - rise) / 40.0));
     return s;
 }
 
-CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f)
-{
+CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f) {
     CWaveRecord w;
     w.sampleInterval = dt;
     w.SetData(s);
@@ -32,8 +30,7 @@ CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f)
 
 // ---- markers ---------------------------------------------------------------------------
 
-TEST(WaveMarkers, AutoToeFromLengthSpeedAndInterval)
-{
+TEST(WaveMarkers, AutoToeFromLengthSpeedAndInterval) {
     CWaveRecord w = Channel(Pulse(1024, 30)); // peak at 50
     w.pileLength = 10.0f;
     w.speed = 4000;
@@ -49,8 +46,7 @@ TEST(WaveMarkers, AutoToeFromLengthSpeedAndInterval)
     EXPECT_EQ(w.pulseEnd, 70);
 }
 
-TEST(WaveMarkers, AutoMarkersWithSensorDistanceAndGainDepth)
-{
+TEST(WaveMarkers, AutoMarkersWithSensorDistanceAndGainDepth) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.pileLength = 10.0f;
     w.speed = 4000;
@@ -73,12 +69,13 @@ struct AutoCase {
 };
 
 // Case names in test listings instead of bytes.
-void PrintTo(const AutoCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const AutoCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class WaveAutoMarkersRange : public ::testing::TestWithParam<AutoCase> {};
 
-TEST_P(WaveAutoMarkersRange, MarkersStayInRange)
-{
+TEST_P(WaveAutoMarkersRange, MarkersStayInRange) {
     const AutoCase& c = GetParam();
     CWaveRecord w = Channel(Pulse(1024, 30), c.dt);
     w.pileLength = c.length;
@@ -100,8 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WaveAutoMarkersRange,
                                            AutoCase{"HugeLength", 3e38f, 1, 20.0f, 3e38f, 1023, 1022}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(WaveMarkers, RiseUsesTheLargestSignedValueWhenTheBlowIsNegative)
-{
+TEST(WaveMarkers, RiseUsesTheLargestSignedValueWhenTheBlowIsNegative) {
     auto s = Pulse(1024, 30, -1.0f);
     for (int i = 0; i < 300; ++i)
         s[size_t(i)] -= 0.5f; // all of the first 300 negative
@@ -112,8 +108,7 @@ TEST(WaveMarkers, RiseUsesTheLargestSignedValueWhenTheBlowIsNegative)
     EXPECT_EQ(w.FindMaxAbsIndex(), 50);
 }
 
-TEST(WaveMarkers, ShortWavesStayInsideTheArray)
-{
+TEST(WaveMarkers, ShortWavesStayInsideTheArray) {
     for (int n : {1, 2, 5, 40, 299}) {
         SCOPED_TRACE(n);
         auto s = Pulse(n, 0);
@@ -129,8 +124,7 @@ TEST(WaveMarkers, ShortWavesStayInsideTheArray)
     }
 }
 
-TEST(WaveMarkers, DepthWithTwoSpeeds)
-{
+TEST(WaveMarkers, DepthWithTwoSpeeds) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.headIndex = 50;
     w.refIndex = 100;
@@ -147,8 +141,7 @@ TEST(WaveMarkers, DepthWithTwoSpeeds)
     EXPECT_FLOAT_EQ(w.IndexToDepth(400), 0.0f);
 }
 
-TEST(WaveMarkers, AlignCursorClipAndToeReflection)
-{
+TEST(WaveMarkers, AlignCursorClipAndToeReflection) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.headIndex = 10;
     w.toeIndex = 260;
@@ -184,8 +177,7 @@ TEST(WaveMarkers, AlignCursorClipAndToeReflection)
 
 // ---- coordinates -----------------------------------------------------------------------
 
-TEST(WaveCoordinates, IndexAndPixelMapping)
-{
+TEST(WaveCoordinates, IndexAndPixelMapping) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(100, 0, 100 + 2046, 200); // 2 px per sample
     EXPECT_EQ(w.IndexToX(0), 0);
@@ -210,8 +202,7 @@ TEST(WaveCoordinates, IndexAndPixelMapping)
     EXPECT_FALSE(w.IsIndexInPile(100, 0));
 }
 
-TEST(WaveCoordinates, EmptyPlotDividesByNothing)
-{
+TEST(WaveCoordinates, EmptyPlotDividesByNothing) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(10, 0, 10, 0);
     EXPECT_EQ(w.IndexToX(100), 0);
@@ -235,8 +226,7 @@ TEST(WaveCoordinates, EmptyPlotDividesByNothing)
     EXPECT_EQ(one.XToIndex(50), -1);
 }
 
-TEST(WaveCoordinates, GridLinesAndSubTicks)
-{
+TEST(WaveCoordinates, GridLinesAndSubTicks) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(0, 0, 1023, 100); // 1 px per sample
     w.refIndex = 50;
@@ -256,8 +246,7 @@ TEST(WaveCoordinates, GridLinesAndSubTicks)
     EXPECT_EQ(w.XToGridTick(250, g, t), 0);
 }
 
-TEST(WaveCoordinates, PickPointAndCursorSteps)
-{
+TEST(WaveCoordinates, PickPointAndCursorSteps) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(100, 0, 100 + 2046, 200);
     EXPECT_EQ(w.SetPickPoint(50, 10), 1);
@@ -277,8 +266,7 @@ TEST(WaveCoordinates, PickPointAndCursorSteps)
 
 // ---- zoom ------------------------------------------------------------------------------
 
-TEST(WaveZoom, StretchUpWithFourSteps)
-{
+TEST(WaveZoom, StretchUpWithFourSteps) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     const float want[] = {1.25f, 1.6666666f, 2.5f, 4.0f, 4.0f, 4.0f};
@@ -289,8 +277,7 @@ TEST(WaveZoom, StretchUpWithFourSteps)
     EXPECT_EQ(w.ZoomStep(true, 4), 4);
 }
 
-TEST(WaveZoom, CompressStepsBackDown)
-{
+TEST(WaveZoom, CompressStepsBackDown) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     for (int i = 0; i < 4; ++i)
@@ -303,8 +290,7 @@ TEST(WaveZoom, CompressStepsBackDown)
     }
 }
 
-TEST(WaveZoom, TableRowsAndLimits)
-{
+TEST(WaveZoom, TableRowsAndLimits) {
     EXPECT_FLOAT_EQ(CWaveRecord::StretchFactor(2, 1), 2.0f);
     EXPECT_FLOAT_EQ(CWaveRecord::StretchFactor(3, 1), 1.3333334f);
     EXPECT_FLOAT_EQ(CWaveRecord::StretchFactor(5, 3), 2.2727273f);
@@ -334,8 +320,7 @@ TEST(WaveZoom, TableRowsAndLimits)
     EXPECT_FLOAT_EQ(n512.zoom, 2.0f);
 }
 
-TEST(WaveZoom, StepZoomSnapsToTheNearestEntry)
-{
+TEST(WaveZoom, StepZoomSnapsToTheNearestEntry) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.zoom = 1.7f;
     w.zoomStep = 0;
@@ -353,8 +338,7 @@ TEST(WaveZoom, StepZoomSnapsToTheNearestEntry)
     EXPECT_FLOAT_EQ(w.zoom, 2.0f);
 }
 
-TEST(WaveZoom, StretchWidensTheFrame)
-{
+TEST(WaveZoom, StretchWidensTheFrame) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     w.ZoomStep(true, 4);
@@ -365,8 +349,7 @@ TEST(WaveZoom, StretchWidensTheFrame)
 
 // ---- shift --------------------------------------------------------------------------------
 
-TEST(WaveShift, LeftThenRightRestoresEverySample)
-{
+TEST(WaveShift, LeftThenRightRestoresEverySample) {
     std::vector<float> s(1024);
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = float(std::sin(0.05 * double(i))) + 0.001f * float(i);
@@ -385,8 +368,7 @@ TEST(WaveShift, LeftThenRightRestoresEverySample)
     EXPECT_EQ(w.toeIndex, 300);
 }
 
-TEST(WaveShift, RandomSequencesOfPairsRestoreExactly)
-{
+TEST(WaveShift, RandomSequencesOfPairsRestoreExactly) {
     std::mt19937 rng(5);
     for (int n : {16, 300, 1024}) {
         std::vector<float> s(static_cast<size_t>(n));
@@ -408,8 +390,7 @@ TEST(WaveShift, RandomSequencesOfPairsRestoreExactly)
     }
 }
 
-TEST(WaveShift, PopsAtMostKAndRefusesBadArguments)
-{
+TEST(WaveShift, PopsAtMostKAndRefusesBadArguments) {
     std::vector<float> s(64);
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = float(i);
@@ -428,8 +409,7 @@ TEST(WaveShift, PopsAtMostKAndRefusesBadArguments)
         EXPECT_TRUE(std::isfinite(v));
 }
 
-TEST(WaveShift, HeadNeverGoesBelowOne)
-{
+TEST(WaveShift, HeadNeverGoesBelowOne) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.headIndex = 5;
     w.refIndex = 5;
@@ -451,8 +431,7 @@ TEST(WaveShift, HeadNeverGoesBelowOne)
 
 // ---- other edits -----------------------------------------------------------------------
 
-TEST(WaveEdit, OffsetInvertAndScale)
-{
+TEST(WaveEdit, OffsetInvertAndScale) {
     pit::WaveContext ctx;
     CWaveRecord w = Channel({1.0f, -2.0f, 0.5f});
     w.SetContext(&ctx);
@@ -470,8 +449,7 @@ TEST(WaveEdit, OffsetInvertAndScale)
     EXPECT_EQ(w.GetScaleFlag(), 1);
 }
 
-TEST(WaveEdit, RotateTailOnlyInRotationMode)
-{
+TEST(WaveEdit, RotateTailOnlyInRotationMode) {
     pit::WaveContext ctx;
     std::vector<float> s(100, 0.0f);
     s[10] = 5.0f;
@@ -491,8 +469,7 @@ TEST(WaveEdit, RotateTailOnlyInRotationMode)
     EXPECT_EQ(w.RotateTail(true, true), 0);
 }
 
-TEST(WaveEdit, AdjustStartFromPoint)
-{
+TEST(WaveEdit, AdjustStartFromPoint) {
     CWaveRecord w = Channel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(0, 0, 512, 100);
     w.headIndex = 33;
@@ -505,8 +482,7 @@ TEST(WaveEdit, AdjustStartFromPoint)
     EXPECT_EQ(w.SetAdjustStartFromPoint(600, 50), 0);
 }
 
-TEST(WaveEdit, DragEditZeroesThePointAndFollows)
-{
+TEST(WaveEdit, DragEditZeroesThePointAndFollows) {
     std::vector<float> s(1024, 1.0f);
     CWaveRecord w = Channel(s);
     w.plotRect = gdi::Rect(0, 0, 1024, 100); // one pixel per sample
@@ -524,8 +500,7 @@ TEST(WaveEdit, DragEditZeroesThePointAndFollows)
     EXPECT_EQ(w.DragEditToPoint(5000, 50), 0);
 }
 
-TEST(WaveEdit, LocalAmplifyMirrorsThePulseAboutItsPeak)
-{
+TEST(WaveEdit, LocalAmplifyMirrorsThePulseAboutItsPeak) {
     // Rise at 30, peak at 50: with the rise at or after peak / 2 the old
     // comparison of k with e took every knot from source[s + k].
     std::vector<float> s(1024, 0.0f);
@@ -557,8 +532,7 @@ TEST(WaveEdit, LocalAmplifyMirrorsThePulseAboutItsPeak)
         ASSERT_GT(v, -1.01f);
 }
 
-TEST(WaveEdit, LocalAmplifyNearTheEndWritesOnlyInside)
-{
+TEST(WaveEdit, LocalAmplifyNearTheEndWritesOnlyInside) {
     std::vector<float> s(200, 0.0f);
     for (int i = 10; i <= 50; ++i)
         s[size_t(i)] = float(std::sin(M_PI * (i - 10) / 40.0));
@@ -578,8 +552,7 @@ TEST(WaveEdit, LocalAmplifyNearTheEndWritesOnlyInside)
 
 // ---- drawing support -------------------------------------------------------------------
 
-TEST(WaveDrawSupport, FillPointsInsertCrossingsAndFlattenTheOtherSide)
-{
+TEST(WaveDrawSupport, FillPointsInsertCrossingsAndFlattenTheOtherSide) {
     const QPoint pts[] = {{0, 10}, {2, -10}, {4, 10}, {6, 0}};
     QPoint out[16];
     const int n = CWaveRecord::BuildFillPoints(pts, 4, out, false, 0);
@@ -593,8 +566,7 @@ TEST(WaveDrawSupport, FillPointsInsertCrossingsAndFlattenTheOtherSide)
     EXPECT_EQ(out[3], QPoint(2, -10));
 }
 
-TEST(WaveDrawSupport, StylePenPatterns)
-{
+TEST(WaveDrawSupport, StylePenPatterns) {
     EXPECT_TRUE(CWaveRecord::StylePenPattern(0, 2).empty());
     EXPECT_EQ(CWaveRecord::StylePenPattern(1, 2), (std::vector<int>{6, 4}));
     EXPECT_EQ(CWaveRecord::StylePenPattern(2, 1), (std::vector<int>{1, 3}));

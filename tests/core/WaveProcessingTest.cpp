@@ -14,8 +14,7 @@
 
 namespace {
 
-double NormalisedRms(const std::vector<float>& got, const std::vector<double>& want)
-{
+double NormalisedRms(const std::vector<float>& got, const std::vector<double>& want) {
     double num = 0, den = 0;
     for (size_t i = 0; i < want.size(); ++i) {
         const double d = double(got[i]) - want[i];
@@ -25,19 +24,16 @@ double NormalisedRms(const std::vector<float>& got, const std::vector<double>& w
     return std::sqrt(num / den);
 }
 
-std::vector<float> ToFloat(const std::vector<double>& v)
-{
+std::vector<float> ToFloat(const std::vector<double>& v) {
     return std::vector<float>(v.begin(), v.end());
 }
 
-const pit::test::Csv& Reference()
-{
+const pit::test::Csv& Reference() {
     static const pit::test::Csv csv = pit::test::readCsv(pit::test::dataDir() + "/wave_filters.csv");
     return csv;
 }
 
-std::vector<float> Blow(int n = 1024, int peakAt = 50, float sign = 1.0f)
-{
+std::vector<float> Blow(int n = 1024, int peakAt = 50, float sign = 1.0f) {
     std::vector<float> s(size_t(n), 0.0f);
     for (int i = peakAt - 20; i <= peakAt + 20; ++i)
         if (i >= 0 && i < n)
@@ -49,8 +45,7 @@ std::vector<float> Blow(int n = 1024, int peakAt = 50, float sign = 1.0f)
     return s;
 }
 
-CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f)
-{
+CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f) {
     CWaveRecord w;
     w.sampleInterval = dt;
     w.SetData(s);
@@ -74,12 +69,13 @@ struct FilterCase {
 };
 
 // Case names in test listings instead of bytes.
-void PrintTo(const FilterCase& c, std::ostream* os) { *os << c.column; }
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << c.column;
+}
 
 class FilterReference : public ::testing::TestWithParam<FilterCase> {};
 
-TEST_P(FilterReference, MatchesScipyByNormalisedRms)
-{
+TEST_P(FilterReference, MatchesScipyByNormalisedRms) {
     const FilterCase& c = GetParam();
     const auto x = ToFloat(Reference().column("x"));
     const auto want = Reference().column(QString::fromLatin1(c.column));
@@ -108,16 +104,14 @@ INSTANTIATE_TEST_SUITE_P(Scipy, FilterReference,
                                            FilterCase{"lp_300hz_dt20", true, 20.0f, 300.0f, 2e-5}),
                          [](const auto& info) { return std::string(info.param.column); });
 
-TEST(WaveKernels, IntegrationMatchesCumulativeTrapezoidLessDrift)
-{
+TEST(WaveKernels, IntegrationMatchesCumulativeTrapezoidLessDrift) {
     const auto x = ToFloat(Reference().column("x"));
     std::vector<float> out(x.size());
     IntegrateTrapezoid(x.data(), out.data(), int(x.size()), 20e-6);
     EXPECT_LT(NormalisedRms(out, Reference().column("integ_dt20")), 1e-5);
 }
 
-TEST(WaveKernels, DifferentiationMatchesForwardDifferences)
-{
+TEST(WaveKernels, DifferentiationMatchesForwardDifferences) {
     const auto x = ToFloat(Reference().column("x"));
     std::vector<float> out(x.size());
     Differentiate(x.data(), int(x.size()), out.data(), 20e-6);
@@ -127,8 +121,7 @@ TEST(WaveKernels, DifferentiationMatchesForwardDifferences)
 
 // ---- kernels: analytic properties ----------------------------------------------------
 
-TEST(WaveKernels, HighPassGainAtCutoffIsOneOverSqrt2)
-{
+TEST(WaveKernels, HighPassGainAtCutoffIsOneOverSqrt2) {
     const float dt = 20.0f, fc = 1000.0f; // 50 samples per period
     const int n = 20000;
     std::vector<float> x(static_cast<size_t>(n)), y(static_cast<size_t>(n));
@@ -141,16 +134,14 @@ TEST(WaveKernels, HighPassGainAtCutoffIsOneOverSqrt2)
     EXPECT_NEAR(peak, 1.0 / std::sqrt(2.0), 2e-3);
 }
 
-TEST(WaveKernels, ConstantPassesTheLowPassUnchanged)
-{
+TEST(WaveKernels, ConstantPassesTheLowPassUnchanged) {
     std::vector<float> x(3000, 3.75f), y(3000);
     LowPassButterworth2(x.data(), y.data(), 3000, 20.0f, 1200.0f);
     for (float v : y)
         ASSERT_NEAR(v, 3.75f, 1e-5f);
 }
 
-TEST(WaveKernels, LowPassOverAStepKeepsTheFirstTwoSamples)
-{
+TEST(WaveKernels, LowPassOverAStepKeepsTheFirstTwoSamples) {
     std::vector<float> x(200, 1.0f), y(200, -9.0f);
     x[0] = 0.0f;
     x[1] = 0.0f;
@@ -161,16 +152,14 @@ TEST(WaveKernels, LowPassOverAStepKeepsTheFirstTwoSamples)
     EXPECT_NEAR(y[199], 1.0f, 1e-3f);
 }
 
-TEST(WaveKernels, HighPassOfAConstantDecaysToZero)
-{
+TEST(WaveKernels, HighPassOfAConstantDecaysToZero) {
     std::vector<float> x(5000, 2.0f), y(5000);
     ButterworthHighPass(x.data(), y.data(), 5000, 20.0f, 100.0f);
     EXPECT_NEAR(y[0], 2.0f, 0.05f);
     EXPECT_NEAR(y[4999], 0.0f, 1e-4f);
 }
 
-TEST(WaveKernels, OutOfRangeCutoffsLeaveTheOutputAlone)
-{
+TEST(WaveKernels, OutOfRangeCutoffsLeaveTheOutputAlone) {
     std::vector<float> x(10, 1.0f), y(10, -1.0f);
     LowPassButterworth2(x.data(), y.data(), 10, 20.0f, 50001.0f);
     ButterworthHighPass(x.data(), y.data(), 10, 20.0f, -1.0f);
@@ -179,16 +168,14 @@ TEST(WaveKernels, OutOfRangeCutoffsLeaveTheOutputAlone)
     EXPECT_EQ(y, std::vector<float>(10, -1.0f));
 }
 
-TEST(WaveKernels, IntegratingAConstantGivesItTimesH)
-{
+TEST(WaveKernels, IntegratingAConstantGivesItTimesH) {
     std::vector<float> x(100, 3.0f), y(100);
     IntegrateTrapezoid(x.data(), y.data(), 100, 0.5);
     for (float v : y)
         ASSERT_FLOAT_EQ(v, 1.5f);
 }
 
-TEST(WaveKernels, DifferentiateShortInputs)
-{
+TEST(WaveKernels, DifferentiateShortInputs) {
     float one = 4.0f, out = -1.0f;
     Differentiate(&one, 1, &out, 1.0);
     EXPECT_EQ(out, 0.0f);
@@ -203,12 +190,13 @@ struct ShiftCase {
 };
 
 // Case names in test listings instead of bytes.
-void PrintTo(const ShiftCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ShiftCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ShiftSamplesCase : public ::testing::TestWithParam<ShiftCase> {};
 
-TEST_P(ShiftSamplesCase, MovesTheSamplesAndRepeatsTheEnd)
-{
+TEST_P(ShiftSamplesCase, MovesTheSamplesAndRepeatsTheEnd) {
     std::vector<float> x = {0, 1, 2, 3, 4, 5};
     ShiftSamples(x.data(), int(x.size()), GetParam().from, GetParam().to);
     EXPECT_EQ(x, GetParam().want);
@@ -225,8 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShiftSamplesCase,
 
 // ---- exponential amplification -------------------------------------------------------------
 
-TEST(WaveGain, PartExampleK4From100ToToe300)
-{
+TEST(WaveGain, PartExampleK4From100ToToe300) {
     std::vector<float> s(1024);
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = 0.5f + 0.001f * float(i);
@@ -244,8 +231,7 @@ TEST(WaveGain, PartExampleK4From100ToToe300)
     EXPECT_NEAR(w.displayMax100, 100.0 * 4.0 * s[1023], 1e-3);
 }
 
-TEST(WaveGain, NoGainLeavesTheDisplayEqualToTheSource)
-{
+TEST(WaveGain, NoGainLeavesTheDisplayEqualToTheSource) {
     const auto s = Blow();
     CWaveRecord w = Channel(s);
     w.expStart = 100;
@@ -257,8 +243,7 @@ TEST(WaveGain, NoGainLeavesTheDisplayEqualToTheSource)
     EXPECT_EQ(w.Display(), s);
 }
 
-TEST(WaveGain, RampStopsAtTheEndOfTheWave)
-{
+TEST(WaveGain, RampStopsAtTheEndOfTheWave) {
     std::vector<float> s(50, 1.0f);
     ApplyExponentialGain(s.data(), 50, 10, 400, 3);
     EXPECT_FLOAT_EQ(s[9], 1.0f);
@@ -268,8 +253,7 @@ TEST(WaveGain, RampStopsAtTheEndOfTheWave)
 
 // ---- filters on a channel ---------------------------------------------------------------
 
-TEST(WaveFilter, ApplyFilterKeepsThePeakIndex)
-{
+TEST(WaveFilter, ApplyFilterKeepsThePeakIndex) {
     for (float sign : {1.0f, -1.0f}) {
         for (bool lowPass : {true, false}) {
             SCOPED_TRACE(testing::Message() << "sign " << sign << " lowPass " << lowPass);
@@ -285,8 +269,7 @@ TEST(WaveFilter, ApplyFilterKeepsThePeakIndex)
     }
 }
 
-TEST(WaveFilter, FiltersAreCumulative)
-{
+TEST(WaveFilter, FiltersAreCumulative) {
     const auto s = Blow();
     CWaveRecord once = Channel(s), twice = Channel(s);
     ASSERT_EQ(once.SetLowPass(1000), 1);
@@ -301,8 +284,7 @@ TEST(WaveFilter, FiltersAreCumulative)
     EXPECT_EQ(manual.Source(), twice.Source());
 }
 
-TEST(WaveFilter, LowPassRefusesOutOfRangeCutoffs)
-{
+TEST(WaveFilter, LowPassRefusesOutOfRangeCutoffs) {
     const auto s = Blow();
     CWaveRecord w = Channel(s);
     EXPECT_EQ(w.SetLowPass(50000), 0);
@@ -311,8 +293,7 @@ TEST(WaveFilter, LowPassRefusesOutOfRangeCutoffs)
     EXPECT_EQ(w.Source(), s);
 }
 
-TEST(WaveFilter, HighPassRefusesHalfTheSamplingRateAndAbove)
-{
+TEST(WaveFilter, HighPassRefusesHalfTheSamplingRateAndAbove) {
     const auto s = Blow();
     CWaveRecord w = Channel(s, 20.0f); // fs = 50 kHz
     EXPECT_EQ(w.SetHighPass(25000), 0);
@@ -326,8 +307,7 @@ TEST(WaveFilter, HighPassRefusesHalfTheSamplingRateAndAbove)
         ASSERT_LT(std::fabs(v), 10.0f);
 }
 
-TEST(WaveFilter, UnknownSampleIntervalRefusesFilters)
-{
+TEST(WaveFilter, UnknownSampleIntervalRefusesFilters) {
     const auto s = Blow();
     CWaveRecord w = Channel(s, 0.0f);
     EXPECT_EQ(w.SetLowPass(1000), 0);
@@ -336,8 +316,7 @@ TEST(WaveFilter, UnknownSampleIntervalRefusesFilters)
     EXPECT_EQ(w.Source(), s);
 }
 
-TEST(WaveFilter, ShortChannels)
-{
+TEST(WaveFilter, ShortChannels) {
     for (int n : {1, 2, 3, 5}) {
         std::vector<float> s(size_t(n), 1.0f);
         s[0] = 2.0f;
@@ -350,8 +329,7 @@ TEST(WaveFilter, ShortChannels)
 
 // ---- data form --------------------------------------------------------------------------
 
-TEST(WaveForm, IntegrationAndDifferentiationSteps)
-{
+TEST(WaveForm, IntegrationAndDifferentiationSteps) {
     CWaveRecord w = Channel(std::vector<float>(100, 3.0f), 20.0f);
     EXPECT_EQ(w.IntegrateStep(true), 1);
     EXPECT_EQ(w.dataForm, 1);
@@ -366,8 +344,7 @@ TEST(WaveForm, IntegrationAndDifferentiationSteps)
     EXPECT_EQ(w.dataForm, -1);
 }
 
-TEST(WaveForm, SetDataFormMultipliesInPlaceAndKeepsTheForm)
-{
+TEST(WaveForm, SetDataFormMultipliesInPlaceAndKeepsTheForm) {
     const auto s = Blow();
     for (int form : {-1, 0, 1}) {
         for (int kind : {0, 1}) {
@@ -388,8 +365,7 @@ TEST(WaveForm, SetDataFormMultipliesInPlaceAndKeepsTheForm)
 
 // ---- maxima -------------------------------------------------------------------------------
 
-TEST(WaveMaxima, SearchesOfThePart)
-{
+TEST(WaveMaxima, SearchesOfThePart) {
     CWaveRecord w = Channel({1.0f, -3.0f, 2.0f, 3.0f, -1.0f});
     EXPECT_FLOAT_EQ(w.GetMaxAbsDisplay(), 3.0f);
     EXPECT_EQ(w.FindMaxAbsIndex(), 1); // the first of two equal magnitudes
@@ -404,8 +380,7 @@ TEST(WaveMaxima, SearchesOfThePart)
     EXPECT_FLOAT_EQ(w.MaxInWindow(-10, 12), 1.0f);
 }
 
-TEST(WaveMaxima, GlobalMaximumIsFixedByTheFirstChannelThatAsks)
-{
+TEST(WaveMaxima, GlobalMaximumIsFixedByTheFirstChannelThatAsks) {
     pit::WaveContext ctx;
     CWaveRecord a = Channel({0.5f, -2.0f});
     CWaveRecord b = Channel({9.0f});

@@ -13,15 +13,13 @@ namespace {
 // A pile header image (PileHeaderRaw) with the fields the channel takes.
 struct HeaderBuilder {
     std::vector<uint8_t> b = std::vector<uint8_t>(459, 0);
-    template <typename T> HeaderBuilder& at(size_t off, T v)
-    {
+    template <typename T> HeaderBuilder& at(size_t off, T v) {
         std::memcpy(b.data() + off, &v, sizeof(T));
         return *this;
     }
 };
 
-std::vector<uint8_t> StandardHeader()
-{
+std::vector<uint8_t> StandardHeader() {
     HeaderBuilder h;
     h.at<float>(9, 10.0f)      // pile length m
         .at<int32_t>(17, 4000) // wave speed
@@ -36,8 +34,7 @@ std::vector<uint8_t> StandardHeader()
 }
 
 // A blow: a half-sine pulse peaking at 50 and a toe echo.
-std::vector<float> Blow(int n = 1024)
-{
+std::vector<float> Blow(int n = 1024) {
     std::vector<float> s(size_t(n), 0.0f);
     for (int i = 30; i <= 70 && i < n; ++i)
         s[size_t(i)] = float(std::sin(M_PI * (i - 30) / 40.0));
@@ -48,8 +45,7 @@ std::vector<float> Blow(int n = 1024)
 
 } // namespace
 
-TEST(WaveRecord, DefaultsOfThePart)
-{
+TEST(WaveRecord, DefaultsOfThePart) {
     pit::WaveContext ctx;
     CWaveRecord w;
     EXPECT_EQ(w.SampleCount(), 1024);
@@ -85,8 +81,7 @@ TEST(WaveRecord, DefaultsOfThePart)
     EXPECT_EQ(w.readout, nullptr);
 }
 
-TEST(WaveRecord, WaveColourComesFromTheContext)
-{
+TEST(WaveRecord, WaveColourComesFromTheContext) {
     pit::WaveContext ctx;
     ctx.SetDefaultWaveColour(0x123456);
     CWaveRecord w;
@@ -95,8 +90,7 @@ TEST(WaveRecord, WaveColourComesFromTheContext)
     EXPECT_EQ(w.colours[1], 0x123456u);
 }
 
-TEST(WaveRecord, SamplesConstructorTakesTheHeaderAndPlacesMarkers)
-{
+TEST(WaveRecord, SamplesConstructorTakesTheHeaderAndPlacesMarkers) {
     const auto s = Blow();
     CWaveRecord w(s.data(), int(s.size()), StandardHeader());
     EXPECT_EQ(w.speed, 4000);
@@ -115,8 +109,7 @@ TEST(WaveRecord, SamplesConstructorTakesTheHeaderAndPlacesMarkers)
     EXPECT_EQ(w.expStart, 50);
 }
 
-TEST(WaveRecord, SamplesConstructorDerivedFormForAccelerationSensor)
-{
+TEST(WaveRecord, SamplesConstructorDerivedFormForAccelerationSensor) {
     HeaderBuilder h;
     h.b = StandardHeader();
     h.at<int32_t>(33, 0).at<int32_t>(29, 1);
@@ -127,8 +120,7 @@ TEST(WaveRecord, SamplesConstructorDerivedFormForAccelerationSensor)
     EXPECT_EQ(w.dataForm, -1);
 }
 
-TEST(WaveRecord, AdConstructor)
-{
+TEST(WaveRecord, AdConstructor) {
     pit::AdChannelParams p;
     p.pileLength = 10.0f;
     p.speed = 4000;
@@ -154,8 +146,7 @@ TEST(WaveRecord, AdConstructor)
     EXPECT_FLOAT_EQ(w.Display()[500], 2.0f * w.Source()[500]);
 }
 
-TEST(WaveRecord, AdConstructorStartAtOrBeyondToe)
-{
+TEST(WaveRecord, AdConstructorStartAtOrBeyondToe) {
     pit::AdChannelParams p;
     p.pileLength = 10.0f;
     p.speed = 4000;
@@ -170,8 +161,7 @@ TEST(WaveRecord, AdConstructorStartAtOrBeyondToe)
     EXPECT_TRUE(w.GetDefectMarks().empty());
 }
 
-TEST(WaveRecord, AdParamsFromBytes)
-{
+TEST(WaveRecord, AdParamsFromBytes) {
     std::vector<uint8_t> b(36);
     const float L = 11.5f;
     const int32_t vals[] = {3900, 10, 3000, 5};
@@ -193,8 +183,7 @@ TEST(WaveRecord, AdParamsFromBytes)
     EXPECT_EQ(p.defectIndex, 200);
 }
 
-TEST(WaveRecord, CopyIsPartial)
-{
+TEST(WaveRecord, CopyIsPartial) {
     const auto s = Blow(512);
     CWaveRecord a;
     a.SetData(s);
@@ -263,8 +252,7 @@ TEST(WaveRecord, CopyIsPartial)
     EXPECT_EQ(b.headIndex, 45);
 }
 
-TEST(WaveRecord, SetDataReallocatesAndRefreshes)
-{
+TEST(WaveRecord, SetDataReallocatesAndRefreshes) {
     CWaveRecord w;
     w.expGain = 2;
     w.expStart = 1;
@@ -279,8 +267,7 @@ TEST(WaveRecord, SetDataReallocatesAndRefreshes)
     EXPECT_EQ(w.SampleCount(), 5);
 }
 
-TEST(WaveRecord, LayoutOnScreen)
-{
+TEST(WaveRecord, LayoutOnScreen) {
     CWaveRecord w;
     w.Layout(0, 0, 800, 200);
     EXPECT_EQ(w.frameRect, gdi::Rect(0, 0, 800, 200));
@@ -295,8 +282,7 @@ TEST(WaveRecord, LayoutOnScreen)
     EXPECT_EQ(w.infoRect2.left, w.infoRect1.left + 599 / 8);
 }
 
-TEST(WaveRecord, LayoutTallFrameCapsTheSketchAndWidensForDigits)
-{
+TEST(WaveRecord, LayoutTallFrameCapsTheSketchAndWidensForDigits) {
     CWaveRecord w;
     w.groupPeak = 12.0f; // v = 1200 -> 3 digits
     w.Layout(10, 20, 1010, 620, 192);
@@ -311,8 +297,7 @@ TEST(WaveRecord, LayoutTallFrameCapsTheSketchAndWidensForDigits)
     EXPECT_EQ(w.labelRect, gdi::Rect(12, 22, 90, 60));
 }
 
-TEST(WaveRecord, Accessors)
-{
+TEST(WaveRecord, Accessors) {
     CWaveRecord w;
     w.SetPileLength(0.05f);
     EXPECT_FLOAT_EQ(w.GetPileLength(), 0.0f);
@@ -348,8 +333,7 @@ TEST(WaveRecord, Accessors)
     EXPECT_EQ(w.GetMarkerLabelPoint(), QPoint(81 + 7, 100));
 }
 
-TEST(WaveRecord, LengthToTimeAndSpeedAbove)
-{
+TEST(WaveRecord, LengthToTimeAndSpeedAbove) {
     CWaveRecord w;
     w.speed = 4000;
     w.pileLength = 10.0f;
@@ -364,8 +348,7 @@ TEST(WaveRecord, LengthToTimeAndSpeedAbove)
     EXPECT_FLOAT_EQ(w.LengthToTime(true), 0.0f);
 }
 
-TEST(WaveRecord, SetLengthAndSpeedMovesTheToeInRange)
-{
+TEST(WaveRecord, SetLengthAndSpeedMovesTheToeInRange) {
     CWaveRecord w;
     w.sampleInterval = 20.0f;
     w.headIndex = 50;
@@ -377,8 +360,7 @@ TEST(WaveRecord, SetLengthAndSpeedMovesTheToeInRange)
     EXPECT_EQ(w.speed, 0);
 }
 
-TEST(WaveRecord, PadTextAndPointInBox)
-{
+TEST(WaveRecord, PadTextAndPointInBox) {
     EXPECT_EQ(PadText(QStringLiteral("A-B"), 5), QStringLiteral("A-B") + QString(5, QLatin1Char(' ')));
     EXPECT_EQ(PadText(QStringLiteral("  AB "), 1), QStringLiteral("AB"));
     EXPECT_TRUE(PointInBox(0, 0, 10, 10, 10, 10));
