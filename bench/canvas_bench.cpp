@@ -1,31 +1,15 @@
 // Canvas throughput at the size of a full wave view: 15 channels of 1024
 // samples with their rulers and pile sketches, and the copy of cached pictures.
+#include "bench/BenchGui.h"
 #include "core/MoniPileDraw.h"
 #include "core/TimeAxisDraw.h"
 #include "platform/Canvas.h"
-#include "platform/FontSetup.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
-
-void ensureGui() {
-    static QGuiApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "pit_bench";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QGuiApplication(argc, argv);
-        pit::RegisterFontSubstitutions();
-        return a;
-    }();
-    (void)app;
-}
 
 constexpr int kChannels = 15;
 constexpr int kSamples = 1024;
@@ -61,7 +45,7 @@ void drawChannel(gdi::Canvas& dc, int c, const std::vector<float>& wave) {
 } // namespace
 
 static void BM_FullRepaint15Channels(benchmark::State& state) {
-    ensureGui();
+    bench::EnsureGui();
     std::vector<float> wave(kSamples);
     for (int i = 0; i < kSamples; ++i)
         wave[size_t(i)] = float(std::exp(-i / 300.0) * std::sin(i / 15.0));
@@ -90,7 +74,7 @@ static void BM_FullRepaint15Channels(benchmark::State& state) {
 BENCHMARK(BM_FullRepaint15Channels)->Unit(benchmark::kMillisecond);
 
 static void BM_RepaintFromCachedPictures(benchmark::State& state) {
-    ensureGui();
+    bench::EnsureGui();
     const int rowH = kHeight / kChannels;
     std::vector<QImage> pictures;
     for (int c = 0; c < kChannels; ++c) {

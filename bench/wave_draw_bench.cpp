@@ -1,35 +1,19 @@
 // The main wave view's channels at 1920 x 1080: rebuilding the 15 cached
 // channel pictures, a full repaint (layout, pictures, paint), the repaint
 // from the cached pictures, and one print picture of a channel.
+#include "bench/BenchGui.h"
 #include "core/CurveStyle.h"
 #include "core/PrintSettings.h"
 #include "core/WaveRecord.h"
-#include "platform/FontSetup.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
 #include <cmath>
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 namespace {
-
-void EnsureGui() {
-    static QGuiApplication* app = [] {
-        if (!std::getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "pit_bench";
-        static char* argv[] = {name, nullptr};
-        auto* a = new QGuiApplication(argc, argv);
-        pit::RegisterFontSubstitutions();
-        return a;
-    }();
-    (void)app;
-}
 
 constexpr int kChannels = 15;
 constexpr int kWidth = 1920;
@@ -78,7 +62,7 @@ void PaintAll(QImage& target, std::vector<std::unique_ptr<CWaveRecord>>& pile) {
 } // namespace
 
 static void BM_WaveViewRebuildPictures(benchmark::State& state) {
-    EnsureGui();
+    bench::EnsureGui();
     auto pile = Pile();
     LayOut(pile);
     QImage view(1, 1, QImage::Format_RGB32);
@@ -90,7 +74,7 @@ BENCHMARK(BM_WaveViewRebuildPictures)->Unit(benchmark::kMillisecond);
 
 // What a paint does after the background-drawn flag was cleared.
 static void BM_WaveViewFullRepaint(benchmark::State& state) {
-    EnsureGui();
+    bench::EnsureGui();
     auto pile = Pile();
     QImage view(kWidth, kHeight, QImage::Format_RGB32);
     for (auto _ : state) {
@@ -104,7 +88,7 @@ BENCHMARK(BM_WaveViewFullRepaint)->Unit(benchmark::kMillisecond);
 
 // What a paint does with the flag set: copy the pictures, draw the cursor.
 static void BM_WaveViewRepaintFromCache(benchmark::State& state) {
-    EnsureGui();
+    bench::EnsureGui();
     auto pile = Pile();
     LayOut(pile);
     QImage view(kWidth, kHeight, QImage::Format_RGB32);
@@ -120,7 +104,7 @@ BENCHMARK(BM_WaveViewRepaintFromCache)->Unit(benchmark::kMillisecond);
 
 // One report picture of a channel, smoothed, at printer resolution.
 static void BM_WavePrintPicture600dpi(benchmark::State& state) {
-    EnsureGui();
+    bench::EnsureGui();
     auto pile = Pile();
     CPrintSettings print;
     CCurveStyle curve;
