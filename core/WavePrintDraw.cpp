@@ -69,6 +69,21 @@ void DrawRuns(gdi::Canvas& dc, const pit::BandClip& clip) {
         dc.Polyline(run);
 }
 
+// The base line under the plot in linePen and the centre line in centrePen;
+// leaves linePen selected and returns the centre line's y.
+int DrawBaseAndCentreLines(gdi::Canvas& dc, const gdi::Rect& P, const gdi::Pen& linePen,
+                           const gdi::Pen& centrePen) {
+    dc.SelectPen(linePen);
+    dc.MoveTo(P.left, P.bottom);
+    dc.LineTo(P.right, P.bottom);
+    const int m = (P.top + P.bottom) / 2;
+    dc.SelectPen(centrePen);
+    dc.MoveTo(P.left, m);
+    dc.LineTo(P.right, m);
+    dc.SelectPen(linePen);
+    return m;
+}
+
 } // namespace
 
 pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc, int /*mode*/,
@@ -137,14 +152,7 @@ int CWaveRecord::DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect b
     const gdi::Pen wavePen = pen(CurveElement::Wave);
     const gdi::Pen centrePen = pen(CurveElement::Center);
 
-    dc.SelectPen(absPen);
-    dc.MoveTo(P.left, P.bottom);
-    dc.LineTo(P.right, P.bottom);
-    const int m = (P.top + P.bottom) / 2;
-    dc.SelectPen(centrePen);
-    dc.MoveTo(P.left, m);
-    dc.LineTo(P.right, m);
-    dc.SelectPen(absPen);
+    const int m = DrawBaseAndCentreLines(dc, P, absPen, centrePen);
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
     const pit::COLORREF oldText = dc.SetTextColor(colours[0]);
 
@@ -292,14 +300,7 @@ int CWaveRecord::PrintPlain(gdi::Canvas& dc, int first, int count, gdi::Rect box
         dc.SelectFont(gdi::Font::Create(int(std::lround(h)), 100, QStringLiteral("宋体")));
     }
 
-    dc.SelectPen(framePen);
-    dc.MoveTo(P.left, P.bottom);
-    dc.LineTo(P.right, P.bottom);
-    const int m = (P.top + P.bottom) / 2;
-    dc.SelectPen(centrePen);
-    dc.MoveTo(P.left, m);
-    dc.LineTo(P.right, m);
-    dc.SelectPen(framePen);
+    const int m = DrawBaseAndCentreLines(dc, P, framePen, centrePen);
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
     const pit::COLORREF oldText = dc.SetTextColor(colours[0]);
 
