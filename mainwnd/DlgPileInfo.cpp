@@ -305,15 +305,21 @@ void CDlgPileInfo::AfterCoupling() {
         m_frame->Refresh(RefreshTarget::AllWaveViews);
 }
 
-void CDlgPileInfo::OnSetfocusSpeed() {
+bool CDlgPileInfo::BeginCoupling(bool speed) {
     if (!Loaded())
-        return;
-    Highlight(true);
-    CPileRecord& r = m_doc->m_PileRecord;
-    if (r.m_nCalcMode == 1) {
+        return false;
+    Highlight(speed);
+    if (m_doc->m_PileRecord.m_nCalcMode == 1) {
         StoreAllPiles();
-        return;
+        return false;
     }
+    return true;
+}
+
+void CDlgPileInfo::OnSetfocusSpeed() {
+    if (!BeginCoupling(true))
+        return;
+    CPileRecord& r = m_doc->m_PileRecord;
     const double d = r.m_nSensorDistance * 0.001;
     const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
     SaveToRecord(true);
@@ -329,14 +335,9 @@ void CDlgPileInfo::OnSetfocusSpeed() {
 }
 
 void CDlgPileInfo::OnSetfocusLength() {
-    if (!Loaded())
+    if (!BeginCoupling(false))
         return;
-    Highlight(false);
     CPileRecord& r = m_doc->m_PileRecord;
-    if (r.m_nCalcMode == 1) {
-        StoreAllPiles();
-        return;
-    }
     const double d = r.m_nSensorDistance * 0.001;
     const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
     const int oldSpeed = r.m_nWaveSpeed;

@@ -58,6 +58,9 @@ protected:
 private:
     bool Loaded() const;
     bool ReportMode() const;
+    // The start of either coupling: highlights the confirmed field; false when
+    // nothing is loaded or every channel took the record's values instead.
+    bool BeginCoupling(bool speed);
     void AfterCoupling();
     void Highlight(bool speed);
     QString LengthText(float L) const;
