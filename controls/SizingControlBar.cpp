@@ -36,23 +36,28 @@ bool CSizingControlBar::Create(const QString& title, QMainWindow* parent, int ct
     return true;
 }
 
-bool CSizingControlBar::IsHorzDocked() const {
-    if (isFloating())
-        return false;
-    const auto* main = qobject_cast<const QMainWindow*>(parentWidget());
+namespace {
+
+// The main window's dock area the bar sits in; none while floating or
+// without a main window.
+Qt::DockWidgetArea DockedArea(const CSizingControlBar* bar) {
+    if (bar->isFloating())
+        return Qt::NoDockWidgetArea;
+    const auto* main = qobject_cast<const QMainWindow*>(bar->parentWidget());
     if (!main)
-        return false;
-    const auto area = main->dockWidgetArea(const_cast<CSizingControlBar*>(this));
+        return Qt::NoDockWidgetArea;
+    return main->dockWidgetArea(const_cast<CSizingControlBar*>(bar));
+}
+
+} // namespace
+
+bool CSizingControlBar::IsHorzDocked() const {
+    const auto area = DockedArea(this);
     return area == Qt::TopDockWidgetArea || area == Qt::BottomDockWidgetArea;
 }
 
 bool CSizingControlBar::IsVertDocked() const {
-    if (isFloating())
-        return false;
-    const auto* main = qobject_cast<const QMainWindow*>(parentWidget());
-    if (!main)
-        return false;
-    const auto area = main->dockWidgetArea(const_cast<CSizingControlBar*>(this));
+    const auto area = DockedArea(this);
     return area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
 }
 
