@@ -40,23 +40,9 @@ QString depthLabel(double value, bool decimals) {
 
 CAxisDraw::CAxisDraw(int zeroIndex, int startIndex, int toeIndex, float sampleInterval, int left, int top,
                      int right, int bottom, int firstSample, int sampleCount, int speedAbove, int speed)
-    : m_nZero(zeroIndex), m_nStart(startIndex), m_nToeIndex(toeIndex), m_fInterval(sampleInterval),
-      m_rect(left, top, right, bottom), m_nFirst(firstSample), m_nCount(sampleCount),
-      m_nSpeedAbove(speedAbove), m_nSpeed(speed) {}
-
-void CAxisDraw::SetTickSpacing(int mm) {
-    m_nTickSpacing = mm < 0 ? 10 : std::min(mm, 50);
-}
-
-void CAxisDraw::SetTickSizes(int major, int minor) {
-    m_nMajorLength = major;
-    m_nMinorLength = minor;
-}
-
-void CAxisDraw::GetSteps(float& samplesPerTick, int& labelStep) const {
-    samplesPerTick = m_fSamplesPerTick;
-    labelStep = m_nLabelStep;
-}
+    : pit::RulerTicks(1.0f), m_nZero(zeroIndex), m_nStart(startIndex), m_nToeIndex(toeIndex),
+      m_fInterval(sampleInterval), m_rect(left, top, right, bottom), m_nFirst(firstSample),
+      m_nCount(sampleCount), m_nSpeedAbove(speedAbove), m_nSpeed(speed) {}
 
 pit::RulerLayout CAxisDraw::Layout(const pit::RulerDevice& device, const pit::TextMeasure& measure) const {
     pit::RulerLayout out;

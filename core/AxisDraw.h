@@ -7,23 +7,19 @@
 
 #include <QString>
 
-class CAxisDraw {
+class CAxisDraw : public pit::RulerTicks {
 public:
     // Depths are measured from zeroIndex (backward, speedAbove) and from
     // startIndex (forward, speed); toeIndex is kept and not drawn.
     CAxisDraw(int zeroIndex, int startIndex, int toeIndex, float sampleInterval, int left, int top, int right,
               int bottom, int firstSample, int sampleCount, int speedAbove, int speed);
 
-    // Negative gives 10, above 50 gives 50; 0 draws with the default 40.
-    void SetTickSpacing(int mm);
-    void SetTickSizes(int major, int minor);
     void SetFlags(bool fineLine, bool layoutFlag) {
         m_bFineLine = fineLine;
         m_bLayoutFlag = layoutFlag;
     }
 
-    // Samples per major tick and label step (forward) of the last Draw.
-    void GetSteps(float& samplesPerTick, int& labelStep) const;
+    // GetSteps gives the forward step; this the one before the zero.
     float GetBackwardSamplesPerTick() const { return m_fSamplesPerTickBack; }
 
     pit::RulerLayout Layout(const pit::RulerDevice& device, const pit::TextMeasure& measure) const;
@@ -41,14 +37,9 @@ private:
     int m_nSpeed;
     QString m_strUnit = QStringLiteral("us");
     int m_nSubdivisions = 5;
-    int m_nTickSpacing = 40;
     int m_nMultiplier = 1;
-    float m_fSamplesPerTick = 1.0f;
     float m_fSamplesPerTickBack = 0;
-    int m_nMajorLength = 4;
-    int m_nMinorLength = 3;
     bool m_bDecimals = false;
-    int m_nLabelStep = 1;
     int m_nLabelStepBack = 1;
     int m_nLabelGap = 5;
     bool m_bFineLine = false;

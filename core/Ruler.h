@@ -5,6 +5,7 @@
 #include "platform/Canvas.h"
 
 #include <QString>
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -133,5 +134,30 @@ void PaintRuler(gdi::Canvas& dc, const RulerLayout& layout);
 // DrawText measurement on a canvas.
 TextMeasure CanvasMeasure(gdi::Canvas& dc);
 RulerDevice DeviceOf(const gdi::Canvas& dc);
+
+// The tick settings both rulers take and the step of their last Draw.
+class RulerTicks {
+public:
+    // Negative gives 10, above 50 gives 50; 0 draws with the default 40.
+    void SetTickSpacing(int mm) { m_nTickSpacing = mm < 0 ? 10 : std::min(mm, 50); }
+    void SetTickSizes(int major, int minor) {
+        m_nMajorLength = major;
+        m_nMinorLength = minor;
+    }
+    // Samples per major tick and label step of the last Draw.
+    void GetSteps(float& samplesPerTick, int& labelStep) const {
+        samplesPerTick = m_fSamplesPerTick;
+        labelStep = m_nLabelStep;
+    }
+
+protected:
+    explicit RulerTicks(float samplesPerTick) : m_fSamplesPerTick(samplesPerTick) {}
+
+    int m_nTickSpacing = 40;
+    int m_nMajorLength = 4;
+    int m_nMinorLength = 3;
+    float m_fSamplesPerTick;
+    int m_nLabelStep = 1;
+};
 
 } // namespace pit

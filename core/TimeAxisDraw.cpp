@@ -2,22 +2,9 @@
 
 CTimeAxisDraw::CTimeAxisDraw(int originIndex, int refIndex, int toeIndex, float sampleInterval, int left,
                              int top, int right, int bottom, int firstSample, int sampleCount)
-    : m_nOrigin(originIndex), m_nRefIndex(refIndex), m_nToeIndex(toeIndex), m_fInterval(sampleInterval),
-      m_rect(left, top, right, bottom), m_nFirst(firstSample), m_nCount(sampleCount) {}
-
-void CTimeAxisDraw::SetTickSpacing(int mm) {
-    m_nTickSpacing = mm < 0 ? 10 : std::min(mm, 50);
-}
-
-void CTimeAxisDraw::SetTickSizes(int major, int minor) {
-    m_nMajorLength = major;
-    m_nMinorLength = minor;
-}
-
-void CTimeAxisDraw::GetSteps(float& samplesPerTick, int& labelStep) const {
-    samplesPerTick = m_fSamplesPerTick;
-    labelStep = m_nLabelStep;
-}
+    : pit::RulerTicks(0), m_nOrigin(originIndex), m_nRefIndex(refIndex), m_nToeIndex(toeIndex),
+      m_fInterval(sampleInterval), m_rect(left, top, right, bottom), m_nFirst(firstSample),
+      m_nCount(sampleCount) {}
 
 pit::RulerLayout CTimeAxisDraw::Layout(const pit::RulerDevice& device,
                                        const pit::TextMeasure& measure) const {

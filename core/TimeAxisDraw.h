@@ -7,21 +7,16 @@
 
 #include <QString>
 
-class CTimeAxisDraw {
+class CTimeAxisDraw : public pit::RulerTicks {
 public:
     // originIndex is time 0; refIndex and toeIndex are kept for the callers
     // and not drawn. The ruler's axis runs along the rectangle's top.
     CTimeAxisDraw(int originIndex, int refIndex, int toeIndex, float sampleInterval, int left, int top,
                   int right, int bottom, int firstSample, int sampleCount);
 
-    // Negative gives 10, above 50 gives 50; 0 draws with the default 40.
-    void SetTickSpacing(int mm);
-    void SetTickSizes(int major, int minor);
     // On a printer the labels sit closer to the axis for picture exports.
     void SetFineLine(bool on) { m_bFineLine = on; }
 
-    // Samples per major tick and label step of the last Draw.
-    void GetSteps(float& samplesPerTick, int& labelStep) const;
     const QString& GetUnit() const { return m_strUnit; }
 
     pit::RulerLayout Layout(const pit::RulerDevice& device, const pit::TextMeasure& measure) const;
@@ -38,12 +33,7 @@ private:
     int m_nCount;
     QString m_strUnit = QStringLiteral("us");
     int m_nSubdivisions = 5;
-    int m_nTickSpacing = 40;
     int m_nMultiplier = 1;
-    float m_fSamplesPerTick = 0;
-    int m_nMajorLength = 4;
-    int m_nMinorLength = 3;
     bool m_bOneDecimal = false;
-    int m_nLabelStep = 1;
     int m_nLabelGap = 5;
 };
