@@ -1,7 +1,6 @@
 #include "core/CurveStyle.h"
 
 #include "core/ProfileValues.h"
-#include "platform/FileError.h"
 #include "platform/IniFile.h"
 
 #include <climits>
@@ -75,10 +74,5 @@ bool CCurveStyle::WriteProfile(const QString& path) const {
     IniFile ini;
     ini.load(path);
     WriteSection(ini);
-    try {
-        ini.save(path);
-    } catch (const FileError&) {
-        return false;
-    }
-    return true;
+    return ini.trySave(path);
 }

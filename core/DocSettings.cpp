@@ -3,7 +3,6 @@
 #include "core/CurveStyle.h"
 #include "core/PrintSettings.h"
 #include "core/ProfileValues.h"
-#include "platform/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -135,12 +134,7 @@ bool SaveDocInfo(const QString& path, const CPrintSettings& print, const CCurveS
     print.WriteSection(ini);
     curve.WriteSection(ini);
     WriteDocInfoSection(ini, doc);
-    try {
-        ini.save(path);
-    } catch (const FileError&) {
-        return false;
-    }
-    return true;
+    return ini.trySave(path);
 }
 
 } // namespace pit

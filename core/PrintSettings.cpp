@@ -1,7 +1,6 @@
 #include "core/PrintSettings.h"
 
 #include "core/ProfileValues.h"
-#include "platform/FileError.h"
 #include "platform/IniFile.h"
 
 #include <QStringList>
@@ -182,12 +181,7 @@ bool CPrintSettings::SaveToIni(const QString& path) const {
     IniFile ini;
     ini.load(path);
     WriteSection(ini);
-    try {
-        ini.save(path);
-    } catch (const FileError&) {
-        return false;
-    }
-    return true;
+    return ini.trySave(path);
 }
 
 void CPrintSettings::ExchangeStyle(CPrintStyleInfo& style, bool toStyle) {

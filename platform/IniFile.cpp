@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
 #include "platform/Numbers.h"
 
 #include <QFile>
@@ -142,6 +143,15 @@ QByteArray IniFile::toBytes() const {
 
 void IniFile::save(const QString& path) const {
     writeFileAtomic(path, toBytes());
+}
+
+bool IniFile::trySave(const QString& path) const {
+    try {
+        save(path);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
 }
 
 int IniFile::findSection(const QString& section) const {

@@ -26,6 +26,8 @@ public:
     // Whole-file atomic rewrite in the file's own encoding (GB18030 for a new one).
     // Throws FileError.
     void save(const QString& path) const;
+    // save() that gives false instead of throwing FileError.
+    bool trySave(const QString& path) const;
     QByteArray toBytes() const;
 
     Encoding encoding() const { return m_encoding; }
