@@ -96,12 +96,5 @@ void CAverageView::OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers) {
         return;
     if (!CurrentWaveRecord()->GetLabelRect().PtInRect({p.x(), p.y()}))
         return;
-    m_pile->m_nCurrentChannel = m_currentWave;
-    if (m_frame) {
-        if (m_frame->WasSingleWaveView())
-            m_frame->OnViewSingleWave();
-        else
-            m_frame->OnViewAnalysis();
-        m_frame->RefreshPanelFields();
-    }
+    OpenCurrentWave();
 }

@@ -528,6 +528,17 @@ void CBaseView::OnUndoAllDefects() {
     InvalidateView();
 }
 
+void CBaseView::OpenCurrentWave() {
+    m_pile->m_nCurrentChannel = m_currentWave;
+    if (m_frame) {
+        if (m_frame->WasSingleWaveView())
+            m_frame->OnViewSingleWave();
+        else
+            m_frame->OnViewAnalysis();
+        m_frame->RefreshPanelFields();
+    }
+}
+
 void CBaseView::MarkHeadAtPoint() {
     m_markingDone = false;
     CWaveRecord* w = CurrentWaveRecord();

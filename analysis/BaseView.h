@@ -138,6 +138,9 @@ protected:
     void AddDefect(int type, int severity);
     // Head marker at lastPoint.
     void MarkHeadAtPoint();
+    // The view's channel becomes the pile's current one, shown in the single
+    // wave view or the analysis view, whichever was open before.
+    void OpenCurrentWave();
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
     // The refresh hub, when a frame is set.

@@ -234,14 +234,7 @@ void CKEV_DUXView::OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers) {
     const CWaveRecord* w = CurrentWaveRecord();
     if (!w || !w->GetLabelRect().PtInRect({p.x(), p.y()}))
         return;
-    m_pile->m_nCurrentChannel = m_currentWave;
-    if (m_frame) {
-        if (m_frame->WasSingleWaveView())
-            m_frame->OnViewSingleWave();
-        else
-            m_frame->OnViewAnalysis();
-        m_frame->RefreshPanelFields();
-    }
+    OpenCurrentWave();
 }
 
 void CKEV_DUXView::OnMouseMove(QPoint p, Qt::KeyboardModifiers) {
