@@ -449,6 +449,10 @@ void CBaseView::OnMouseMove(QPoint p, Qt::KeyboardModifiers) {
     CWaveRecord* w = CurrentWaveRecord();
     if (!w || !InRect(w->GetFrameRect(), p))
         return;
+    MoveHandleOrPick(w, p);
+}
+
+void CBaseView::MoveHandleOrPick(CWaveRecord* w, QPoint p) {
     if (w->IsDraggingHandle()) {
         w->SetCentre(p.y());
         m_backgroundDrawn = false;

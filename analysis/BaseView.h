@@ -141,6 +141,9 @@ protected:
     // The view's channel becomes the pile's current one, shown in the single
     // wave view or the analysis view, whichever was open before.
     void OpenCurrentWave();
+    // A mouse move over channel w: moves its dragged handle (the pictures are
+    // then redrawn) or its pick point, and repaints the channel.
+    void MoveHandleOrPick(CWaveRecord* w, QPoint p);
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
     // The refresh hub, when a frame is set.

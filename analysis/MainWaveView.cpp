@@ -244,13 +244,7 @@ void CKEV_DUXView::OnMouseMove(QPoint p, Qt::KeyboardModifiers) {
     if (i < 0)
         return;
     CWaveRecord* w = m_pile->Channel(i);
-    if (w->IsDraggingHandle()) {
-        w->SetCentre(p.y());
-        m_backgroundDrawn = false;
-    } else {
-        w->SetPickPoint(p.x(), p.y());
-    }
-    InvalidateContent(w->GetFrameRect().toQRect());
+    MoveHandleOrPick(w, p);
 }
 
 bool CKEV_DUXView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
