@@ -80,34 +80,12 @@ pit::RulerLayout CAxisDraw::Layout(const pit::RulerDevice& device, const pit::Te
         place.originLabel(m_nStart, showDepth ? depth : QStringLiteral("0"));
     }
     if (fwd) {
-        int prev = m_nStart;
-        for (int k = 1; k <= pit::kRulerLoopCap; ++k) {
-            const int idx = m_nStart + int(k * double(fwd->samplesPerTick));
-            if (idx >= place.end())
-                break;
-            const int last = prev;
-            prev = idx;
-            if (idx == last || idx < m_nFirst)
-                continue;
-            place.major(idx);
-            place.forwardLabel(idx, depthLabel(double(k) * fwd->choice.labelStep, decimals));
-            place.minors(last, idx);
-        }
+        place.forwardTicks(m_nStart, fwd->samplesPerTick, pit::kRulerLoopCap,
+                           [&](int k) { return depthLabel(double(k) * fwd->choice.labelStep, decimals); });
     }
     if (back) {
-        int prev = m_nZero;
-        for (int k = 1; k <= pit::kRulerLoopCap; ++k) {
-            const int idx = m_nZero - int(k * double(back->samplesPerTick));
-            if (idx <= m_nFirst)
-                break;
-            const int last = prev;
-            prev = idx;
-            if (idx == last || idx >= place.end())
-                continue;
-            place.major(idx);
-            place.backwardLabel(idx, depthLabel(-double(k) * back->choice.labelStep, decimals));
-            place.minors(last, idx);
-        }
+        place.backwardTicks(m_nZero, back->samplesPerTick,
+                            [&](int k) { return depthLabel(-double(k) * back->choice.labelStep, decimals); });
     }
     return out;
 }

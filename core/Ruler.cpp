@@ -118,6 +118,40 @@ void RulerPlacer::minors(double from, double to) {
     }
 }
 
+void RulerPlacer::forwardTicks(int origin, float samplesPerTick, int maxTicks,
+                               const std::function<QString(int k)>& label) {
+    int prev = origin;
+    for (int k = 1; k <= maxTicks; ++k) {
+        const int idx = origin + int(k * double(samplesPerTick));
+        if (idx >= end())
+            break;
+        const int last = prev;
+        prev = idx;
+        if (idx == last || idx < m_p.firstSample)
+            continue;
+        major(idx);
+        forwardLabel(idx, label(k));
+        minors(last, idx);
+    }
+}
+
+void RulerPlacer::backwardTicks(int origin, float samplesPerTick,
+                                const std::function<QString(int k)>& label) {
+    int prev = origin;
+    for (int k = 1; k <= kRulerLoopCap; ++k) {
+        const int idx = origin - int(k * double(samplesPerTick));
+        if (idx <= m_p.firstSample)
+            break;
+        const int last = prev;
+        prev = idx;
+        if (idx == last || idx >= end())
+            continue;
+        major(idx);
+        backwardLabel(idx, label(k));
+        minors(last, idx);
+    }
+}
+
 gdi::Rect RulerPlacer::centredAt(int index, const QString& text) const {
     const gdi::Size sz = m_measure(text);
     const int left = xOf(index) - sz.cx / 2;

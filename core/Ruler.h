@@ -108,6 +108,14 @@ public:
     bool backwardLabel(int index, const QString& text);
     // A label that is written with no neighbour test (the origin's "0").
     void originLabel(int index, const QString& text);
+    // Major ticks at origin + k * samplesPerTick, k = 1 .. maxTicks, up to the
+    // ruler's end, each with its minors after the one before and the label
+    // label(k); a tick on the one before or before the first sample is skipped.
+    void forwardTicks(int origin, float samplesPerTick, int maxTicks,
+                      const std::function<QString(int k)>& label);
+    // The same backward, at origin - k * samplesPerTick while after the first
+    // sample; a tick at or past the ruler's end is skipped.
+    void backwardTicks(int origin, float samplesPerTick, const std::function<QString(int k)>& label);
     bool endsBeforeUnit(int index, const QString& text) const {
         return centredAt(index, text).right < m_unitLeft;
     }

@@ -35,33 +35,9 @@ pit::RulerLayout CTimeAxisDraw::Layout(const pit::RulerDevice& device,
         place.originLabel(m_nOrigin, QStringLiteral("0"));
     }
     // Forward: at most 50 major ticks after the origin.
-    int prev = m_nOrigin;
-    for (int k = 1; k <= 50; ++k) {
-        const int idx = m_nOrigin + int(k * double(spt));
-        if (idx >= place.end())
-            break;
-        const int last = prev;
-        prev = idx;
-        if (idx == last || idx < m_nFirst)
-            continue;
-        place.major(idx);
-        place.forwardLabel(idx, label(double(k) * step->labelStep));
-        place.minors(last, idx);
-    }
+    place.forwardTicks(m_nOrigin, spt, 50, [&](int k) { return label(double(k) * step->labelStep); });
     // Backward from the origin, labels placed right to left.
-    prev = m_nOrigin;
-    for (int k = 1; k <= pit::kRulerLoopCap; ++k) {
-        const int idx = m_nOrigin - int(k * double(spt));
-        if (idx <= m_nFirst)
-            break;
-        const int last = prev;
-        prev = idx;
-        if (idx == last || idx >= place.end())
-            continue;
-        place.major(idx);
-        place.backwardLabel(idx, label(-double(k) * step->labelStep));
-        place.minors(last, idx);
-    }
+    place.backwardTicks(m_nOrigin, spt, [&](int k) { return label(-double(k) * step->labelStep); });
     return out;
 }
 
