@@ -63,6 +63,16 @@ pit::COLORREF CBaseDraw::ShadingColour() const {
     return wave && wave->IsOddChannel() ? 0xDEDEDE : 0xFFFFFF;
 }
 
+void CBaseDraw::FillBackground(gdi::Canvas& dc, gdi::Rect& outer, gdi::Rect& plot) const {
+    outer = outerRect;
+    plot = plotRect;
+    if (!dc.isPrinting()) {
+        outer.OffsetRect(-outerRect.left, -outerRect.top);
+        plot.OffsetRect(-outerRect.left, -outerRect.top);
+    }
+    dc.FillSolidRect(outer, ShadingColour());
+}
+
 int CBaseDraw::PrepareBitmap(QPaintDevice* dev, bool monochrome) {
     if (monochrome)
         axisColour = curveColour = fillColour = 0;

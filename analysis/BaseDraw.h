@@ -75,6 +75,10 @@ public:
 protected:
     // Background of the pictures: grey for an odd blow, else white.
     pit::COLORREF ShadingColour() const;
+    // The outer and plot rectangles as drawn on dc (relative to the outer
+    // rectangle on a picture, as they are on a printer), the outer one filled
+    // with the shading colour.
+    void FillBackground(gdi::Canvas& dc, gdi::Rect& outer, gdi::Rect& plot) const;
     // Depth labels under the plot, metres below the pile head.
     void DrawDepthAxis(gdi::Canvas& dc, const gdi::Rect& plot, int s);
 

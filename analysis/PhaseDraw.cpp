@@ -26,13 +26,8 @@ int CPhase::Render(gdi::Canvas& dc) {
     if (zoom > 0)
         count = std::min(savedCount, int(savedCount / zoom));
 
-    gdi::Rect outer = outerRect;
-    gdi::Rect plot = plotRect;
-    if (!dc.isPrinting()) {
-        outer.OffsetRect(-outerRect.left, -outerRect.top);
-        plot.OffsetRect(-outerRect.left, -outerRect.top);
-    }
-    dc.FillSolidRect(outer, ShadingColour());
+    gdi::Rect outer, plot;
+    FillBackground(dc, outer, plot);
 
     const gdi::Pen axisPen = gdi::Pen::Create(gdi::PS_SOLID, axisPenWidth, axisColour);
     const gdi::Pen curvePen = gdi::Pen::Create(gdi::PS_SOLID, curvePenWidth, curveColour);

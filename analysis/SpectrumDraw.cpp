@@ -162,13 +162,8 @@ void CSpectrum::DrawAxes(gdi::Canvas& dc, const gdi::Rect& plot) {
 }
 
 int CSpectrum::Render(gdi::Canvas& dc) {
-    gdi::Rect outer = outerRect;
-    gdi::Rect plot = plotRect;
-    if (!dc.isPrinting()) {
-        outer.OffsetRect(-outerRect.left, -outerRect.top);
-        plot.OffsetRect(-outerRect.left, -outerRect.top);
-    }
-    dc.FillSolidRect(outer, ShadingColour());
+    gdi::Rect outer, plot;
+    FillBackground(dc, outer, plot);
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
 
     const gdi::Pen axisPen = gdi::Pen::Create(gdi::PS_SOLID, axisPenWidth, axisColour);
