@@ -13,7 +13,7 @@ BUILD_DIR=build scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build --output-on-failure -j"$jobs" "$@"
 [ $quick -eq 1 ] && exit 0
 
-BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DPIT_SANITIZE=ON -DPIT_BUILD_BENCH=OFF
+BUILD_DIR=build-asan scripts/build.sh -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DPIT_SANITIZE=ON -DPIT_BUILD_BENCH=OFF
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" "$@"
 
