@@ -4,7 +4,7 @@
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "res/ids.h"
 
 #include <QCheckBox>

@@ -3,9 +3,9 @@
 
 #include "analysis/DefectDlg.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/Canvas.h"
 #include "platform/MessageSink.h"
 

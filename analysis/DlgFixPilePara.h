@@ -5,8 +5,8 @@
 #pragma once
 
 #include "controls/ColDialog.h"
-#include "core/FixedParams.h"
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/project/FixedParams.h"
 
 #include <array>
 

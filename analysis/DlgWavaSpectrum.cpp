@@ -5,10 +5,10 @@
 #include "controls/ColorEdit.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/PileRecord.h"
-#include "core/ProjectInfo.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
+#include "core/project/ProjectInfo.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/MessageSink.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // head of the simulated sketch. A plain widget: Enter and Esc never close it.
 #pragma once
 
-#include "core/ProjectApply.h"
+#include "core/project/ProjectApply.h"
 
 #include <QWidget>
 #include <array>

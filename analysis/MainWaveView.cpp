@@ -1,9 +1,9 @@
 // The main wave view: one row per blow with data, selection by click.
 #include "analysis/MainWaveView.h"
 
-#include "core/KEV_DUXDoc.h"
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/Canvas.h"
 #include "platform/Color.h"
 

@@ -2,9 +2,9 @@
 // averaged-wave view.
 #include "analysis/SingleWaveView.h"
 
-#include "core/KEV_DUXDoc.h"
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/Canvas.h"
 
 #include <QApplication>

@@ -4,9 +4,9 @@
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
 #include "core/dsp/Wavelet.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/Color.h"
 #include "platform/MessageSink.h"
 

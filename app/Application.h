@@ -5,7 +5,7 @@
 
 #include "app/RecentFiles.h"
 #include "controls/MyMBox.h"
-#include "core/KEVCommandLineInfo.h"
+#include "core/doc/KEVCommandLineInfo.h"
 #include "platform/AppContext.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 // Canvas throughput at the size of a full wave view: 15 channels of 1024
 // samples with their rulers and pile sketches, and the copy of cached pictures.
 #include "bench/BenchGui.h"
-#include "core/MoniPileDraw.h"
-#include "core/TimeAxisDraw.h"
+#include "core/draw/MoniPileDraw.h"
+#include "core/draw/TimeAxisDraw.h"
 #include "platform/Canvas.h"
 
 #include <QImage>

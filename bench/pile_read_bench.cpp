@@ -1,6 +1,6 @@
 // Reading pile files: the program's reader (record and channels built) beside
 // a plain read of the same bytes, which is the limit.
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "platform/AtomicFile.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // Listing a project folder (summary of every pile file, natural sort) and the
 // ZEZ conversion of a folder, on copies of the sample project's files.
-#include "core/NaturalOrder.h"
-#include "core/ProjectInfo.h"
-#include "core/ZezConvert.h"
+#include "core/project/NaturalOrder.h"
+#include "core/project/ProjectInfo.h"
+#include "core/project/ZezConvert.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Wave processing: the filter application and the full refresh of one
 // channel and of a 15-channel pile, and the plain IIR kernels on 1 M samples
 // (compare with tools/bench_lfilter.py, scipy.signal.lfilter on the same data).
-#include "core/WaveRecord.h"
 #include "core/dsp/WaveFilters.h"
+#include "core/wave/WaveRecord.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

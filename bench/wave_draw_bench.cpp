@@ -2,9 +2,9 @@
 // channel pictures, a full repaint (layout, pictures, paint), the repaint
 // from the cached pictures, and one print picture of a channel.
 #include "bench/BenchGui.h"
-#include "core/CurveStyle.h"
-#include "core/PrintSettings.h"
-#include "core/WaveRecord.h"
+#include "core/doc/CurveStyle.h"
+#include "core/doc/PrintSettings.h"
+#include "core/wave/WaveRecord.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "controls/LanguageWidgets.h"
 
-#include "core/LanguageFiles.h"
+#include "core/doc/LanguageFiles.h"
 
 #include <QAbstractButton>
 #include <QAction>

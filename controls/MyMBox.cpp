@@ -2,7 +2,7 @@
 
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "core/MathOperation.h"
+#include "core/doc/MathOperation.h"
 #include "platform/CodePage.h"
 #include "res/ids.h"
 

@@ -1,7 +1,7 @@
 // The main window's commands as QActions, its menus and tool bars.
 #include "mainwnd/CommandRegistry.h"
 
-#include "core/LanguageFiles.h"
+#include "core/doc/LanguageFiles.h"
 #include "mainwnd/CommandIds.h"
 
 #include <QAction>

@@ -5,9 +5,9 @@
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/WaveContext.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/wave/WaveContext.h"
+#include "core/wave/WaveRecord.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

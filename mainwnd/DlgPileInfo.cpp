@@ -4,9 +4,9 @@
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/OptionTables.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/doc/OptionTables.h"
+#include "core/wave/WaveRecord.h"
 
 #include <QComboBox>
 #include <QGridLayout>

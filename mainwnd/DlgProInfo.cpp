@@ -4,7 +4,7 @@
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "platform/MessageSink.h"
 
 #include <QDateEdit>

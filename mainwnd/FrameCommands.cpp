@@ -2,9 +2,9 @@
 #include "mainwnd/FrameCommands.h"
 
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/KevConvert.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/project/KevConvert.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "platform/Paths.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "analysis/FrameServices.h"
-#include "core/KevConvert.h"
+#include "core/project/KevConvert.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRules.h"
 

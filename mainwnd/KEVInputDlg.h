@@ -3,7 +3,7 @@
 #pragma once
 
 #include "controls/DialogExt.h"
-#include "core/KevConvert.h"
+#include "core/project/KevConvert.h"
 
 class QCheckBox;
 class QLabel;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "controls/DialogExt.h"
-#include "core/ZezConvert.h"
+#include "core/project/ZezConvert.h"
 
 #include <functional>
 

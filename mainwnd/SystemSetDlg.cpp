@@ -4,7 +4,7 @@
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
+#include "core/doc/KEV_DUXDoc.h"
 #include "platform/MessageSink.h"
 #include "platform/Numbers.h"
 

@@ -1,7 +1,7 @@
 // Page frame layout and drawing.
 #include "reports/PageFrame.h"
 
-#include "core/PrintSettings.h"
+#include "core/doc/PrintSettings.h"
 
 #include <QPagedPaintDevice>
 #include <algorithm>

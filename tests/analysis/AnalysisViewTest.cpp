@@ -1,11 +1,11 @@
 // The analysis view: layout, spectrum marks, detail index, keys, view
 // switches, and the print host with a stub report builder into PDF files.
 #include "analysis/AnalysisView.h"
-#include "analysis/PhaseDraw.h"
 #include "analysis/PrintUi.h"
-#include "analysis/SpectrumDraw.h"
 #include "controls/ListRows.h"
-#include "core/CommonInfo.h"
+#include "core/doc/CommonInfo.h"
+#include "core/draw/PhaseDraw.h"
+#include "core/draw/SpectrumDraw.h"
 #include "tests/analysis/ViewFixture.h"
 #include "tests/reports/StubBuilder.h"
 

@@ -1,7 +1,7 @@
 // Marking on a wave with real mouse and key events: head, toe, defect marks
 // and their undo, local amplification, accelerators and cursor keys.
 #include "analysis/SingleWaveView.h"
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "tests/analysis/ViewFixture.h"
 
 using namespace pit::test;

@@ -3,7 +3,7 @@
 // reports.
 #include "analysis/DlgFixPilePara.h"
 #include "controls/CtrlId.h"
-#include "core/KEV_DUXDoc.h"
+#include "core/doc/KEV_DUXDoc.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "analysis/DlgWavaSpectrum.h"
 #include "controls/ColorEdit.h"
 #include "controls/CtrlId.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/wave/WaveRecord.h"
 #include "tests/analysis/FakeFrameServices.h"
 #include "tests/support/DuxBuilder.h"
 

@@ -1,9 +1,9 @@
 // The curve drawers under the wave (spectrum and phase) and the read-out
 // panels: what they compute, read out and put on the painter.
-#include "analysis/ParaWave.h"
-#include "analysis/PhaseDraw.h"
-#include "analysis/SpectrumDraw.h"
-#include "core/WaveRecord.h"
+#include "core/draw/ParaWave.h"
+#include "core/draw/PhaseDraw.h"
+#include "core/draw/SpectrumDraw.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 

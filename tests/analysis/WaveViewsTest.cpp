@@ -5,7 +5,7 @@
 #include "analysis/MainWaveView.h"
 #include "analysis/SingleWaveView.h"
 #include "controls/CtrlId.h"
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "tests/analysis/ViewFixture.h"
 
 #include <QCheckBox>

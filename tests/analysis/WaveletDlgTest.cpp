@@ -3,9 +3,9 @@
 // with its confirmation, the modified document and the redraw.
 #include "analysis/WaveletDlg.h"
 #include "controls/CtrlId.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
 #include "core/dsp/Wavelet.h"
+#include "core/wave/WaveRecord.h"
 #include "tests/analysis/FakeFrameServices.h"
 
 #include <QComboBox>

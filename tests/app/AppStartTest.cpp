@@ -1,7 +1,7 @@
 #include "app/Application.h"
 #include "app/Startup.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/LanguageFiles.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/doc/LanguageFiles.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 

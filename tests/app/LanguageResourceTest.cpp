@@ -1,5 +1,5 @@
 #include "controls/CtrlId.h"
-#include "core/LanguageFiles.h"
+#include "core/doc/LanguageFiles.h"
 #include "mainwnd/KEVInputDlg.h"
 #include "mainwnd/PITDataConvertDlg.h"
 #include "res/StringTable.h"

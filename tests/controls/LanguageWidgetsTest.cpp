@@ -1,5 +1,5 @@
 #include "controls/LanguageWidgets.h"
-#include "core/LanguageFiles.h"
+#include "core/doc/LanguageFiles.h"
 
 #include <QDialog>
 #include <QFile>

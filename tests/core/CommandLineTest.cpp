@@ -1,4 +1,4 @@
-#include "core/KEVCommandLineInfo.h"
+#include "core/doc/KEVCommandLineInfo.h"
 
 #include <gtest/gtest.h>
 

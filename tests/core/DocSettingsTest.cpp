@@ -1,6 +1,6 @@
-#include "core/DocSettings.h"
-#include "core/CurveStyle.h"
-#include "core/PrintSettings.h"
+#include "core/doc/DocSettings.h"
+#include "core/doc/CurveStyle.h"
+#include "core/doc/PrintSettings.h"
 #include "platform/CodePage.h"
 #include "platform/IniFile.h"
 

@@ -1,5 +1,5 @@
-#include "core/KEV_DUXDoc.h"
-#include "core/ProjectInfo.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/project/ProjectInfo.h"
 #include "platform/AppContext.h"
 #include "platform/IniFile.h"
 #include "tests/support/DuxBuilder.h"

@@ -1,4 +1,4 @@
-#include "core/LanguageFiles.h"
+#include "core/doc/LanguageFiles.h"
 #include "platform/IniFile.h"
 
 #include <QDir>

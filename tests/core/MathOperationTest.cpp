@@ -1,5 +1,5 @@
-#include "core/MathOperation.h"
-#include "core/BitmapOperation.h"
+#include "core/doc/MathOperation.h"
+#include "core/doc/BitmapOperation.h"
 #include "platform/CodePage.h"
 
 #include <gtest/gtest.h>

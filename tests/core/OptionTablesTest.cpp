@@ -1,4 +1,4 @@
-#include "core/OptionTables.h"
+#include "core/doc/OptionTables.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Processing values applied to channels, piles and project files; the
 // fixed-parameter rules and the length/speed/time-difference coupling.
-#include "core/FixedParams.h"
-#include "core/PileRecord.h"
-#include "core/ProjectApply.h"
-#include "core/WaveRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/project/FixedParams.h"
+#include "core/project/ProjectApply.h"
+#include "core/wave/WaveRecord.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // Operations on all channels of a pile.
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QTemporaryDir>

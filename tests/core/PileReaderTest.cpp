@@ -1,6 +1,6 @@
 // Reading pile files of every generation, built byte by byte.
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
 

@@ -1,4 +1,4 @@
-#include "core/MoniPileDraw.h"
+#include "core/draw/MoniPileDraw.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Saving, copying, rewriting and cutting pile files: round trips through the
 // reader and bytes at named offsets.
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
 

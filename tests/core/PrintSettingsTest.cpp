@@ -1,4 +1,4 @@
-#include "core/PrintSettings.h"
+#include "core/doc/PrintSettings.h"
 #include "platform/IniFile.h"
 
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "core/ProInfoHistory.h"
+#include "core/project/ProInfoHistory.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "core/ProjectInfo.h"
-#include "core/NaturalOrder.h"
+#include "core/project/ProjectInfo.h"
+#include "core/project/NaturalOrder.h"
 #include "platform/AppContext.h"
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"

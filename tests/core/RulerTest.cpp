@@ -1,6 +1,6 @@
-#include "core/Ruler.h"
-#include "core/AxisDraw.h"
-#include "core/TimeAxisDraw.h"
+#include "core/draw/Ruler.h"
+#include "core/draw/AxisDraw.h"
+#include "core/draw/TimeAxisDraw.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/SharedRoutines.h"
+#include "core/doc/SharedRoutines.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>

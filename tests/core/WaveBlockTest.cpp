@@ -1,6 +1,6 @@
 // The channel block of the pile file: a hand-built fixture, byte offsets of
 // the writer, the round trip and the refusals of the reader.
-#include "core/WaveRecord.h"
+#include "core/wave/WaveRecord.h"
 
 #include <gtest/gtest.h>
 

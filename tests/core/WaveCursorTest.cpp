@@ -1,6 +1,6 @@
 // Head and toe setters with their messages and the physics they keep, and
 // the cursor read-out lines.
-#include "core/WaveRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/AppContext.h"
 
 #include <QRegularExpression>

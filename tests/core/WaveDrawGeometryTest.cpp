@@ -1,5 +1,5 @@
 // Layout numbers and curve geometry of the wave drawings, without a device.
-#include "core/WaveDrawGeometry.h"
+#include "core/draw/WaveDrawGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // What the wave drawings put on the painter: the three print forms, the
 // channel picture, the view paint and the curve export; and a few coarse
 // renders into images.
-#include "core/CurveStyle.h"
-#include "core/DocSettings.h"
-#include "core/PrintSettings.h"
-#include "core/TimeAxisDraw.h"
-#include "core/WaveRecord.h"
+#include "core/doc/CurveStyle.h"
+#include "core/doc/DocSettings.h"
+#include "core/doc/PrintSettings.h"
+#include "core/draw/TimeAxisDraw.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 

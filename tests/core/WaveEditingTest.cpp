@@ -1,5 +1,5 @@
 // Markers, coordinates, zoom and the edits of one wave.
-#include "core/WaveRecord.h"
+#include "core/wave/WaveRecord.h"
 
 #include <gtest/gtest.h>
 

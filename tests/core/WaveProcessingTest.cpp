@@ -1,8 +1,8 @@
 // The processing chain: filter kernels against scipy vectors and analytic
 // values, the filter application with its peak re-alignment, the exponential
 // amplification, the data form and the maxima.
-#include "core/WaveRecord.h"
 #include "core/dsp/WaveFilters.h"
+#include "core/wave/WaveRecord.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The channel record: defaults, the constructors from a header image and from
 // an "AD" block, the partial copy, the layout and the small accessors.
-#include "core/WaveRecord.h"
+#include "core/wave/WaveRecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/ZezConvert.h"
+#include "core/project/ZezConvert.h"
 #include "platform/TimeUtil.h"
 #include "tests/support/DuxBuilder.h"
 

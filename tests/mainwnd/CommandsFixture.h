@@ -3,9 +3,9 @@
 #pragma once
 
 #include "controls/UiServices.h"
-#include "core/KEV_DUXDoc.h"
-#include "core/WaveContext.h"
-#include "core/WaveRecord.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/wave/WaveContext.h"
+#include "core/wave/WaveRecord.h"
 #include "mainwnd/FrameCommands.h"
 #include "platform/MessageSink.h"
 #include "tests/analysis/FakeFrameServices.h"

@@ -1,7 +1,7 @@
 // The print frame (margins, header, footer, page numbers) and the page loop,
 // on the recording device and into real PDF files.
 #include "StubBuilder.h"
-#include "core/PrintSettings.h"
+#include "core/doc/PrintSettings.h"
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 #include "reports/PageFrame.h"

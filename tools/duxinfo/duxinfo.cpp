@@ -1,7 +1,7 @@
 // duxinfo: reads a pile file through the program's reader and prints the
 // record as one JSON object, for engineers and for checking files by hand.
-#include "core/PileRecord.h"
-#include "core/WaveRecord.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 
 #include <QFile>

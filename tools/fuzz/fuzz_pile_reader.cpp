@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes handed to the pile reader give a record, false
 // or a FileError, never a crash, an over-read or a runaway allocation.
-#include "core/PileRecord.h"
+#include "core/pile/PileRecord.h"
 #include "platform/FileError.h"
 
 #include <QByteArray>

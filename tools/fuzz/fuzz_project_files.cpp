@@ -2,9 +2,9 @@
 // as a pile file read for its summary, or as the project-information history
 // give a result, a message or a FileError, never a crash or an over-read.
 // The first byte picks the reader.
-#include "core/PileFileArray.h"
-#include "core/ProInfoHistory.h"
-#include "core/ProjectInfo.h"
+#include "core/project/PileFileArray.h"
+#include "core/project/ProInfoHistory.h"
+#include "core/project/ProjectInfo.h"
 #include "platform/AppContext.h"
 #include "platform/FileError.h"
 

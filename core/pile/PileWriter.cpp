@@ -1,0 +1,240 @@
+// Writing pile files: the analysis saved into the record's own file, a copy in
+// the newest layout, and the file rewritten in its own record type's layout.
+// Every write builds the whole image and replaces the file atomically.
+#include "core/pile/PileRecord.h"
+
+#include "core/wave/WaveRecord.h"
+#include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
+#include "platform/TimeUtil.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace pit;
+
+namespace {
+
+void writeMagic(ByteWriter& w, int type) {
+    char magic[10] = {};
+    const char* text = type == 4 ? "VURIZO" : type == 5 ? "RIRADAD" : "VADUZI";
+    std::memcpy(magic, text, std::strlen(text));
+    w.bytes(magic, 10);
+}
+
+bool setWriteTime(const QString& path, const QDateTime& t) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
+        return false;
+    return f.setFileTime(t, QFileDevice::FileModificationTime) &&
+           f.setFileTime(t, QFileDevice::FileAccessTime);
+}
+
+} // namespace
+
+void CPileRecord::WriteTailModes(ByteWriter& out) const {
+    out.i32(m_nViewMode);
+    out.i32(m_nAlignMode);
+    out.i32(m_nCalcMode);
+}
+
+void CPileRecord::WriteTailScale(ByteWriter& out) const {
+    out.f32(m_fScale);
+}
+
+void CPileRecord::WriteAnalysisBlock(ByteWriter& out, const QByteArray& keptHead) {
+    const CodePage& cp = CodePage::system();
+    const size_t start = out.size();
+    QByteArray head = keptHead.left(12);
+    head.append(QByteArray(12 - head.size(), '\0'));
+    out.bytes(head);
+    out.archiveString(m_strPileNo, cp);
+    out.archiveString(m_constructionDate.toString(QStringLiteral("yyyy-MM-dd")), cp);
+    out.u8(m_bFixedParam);
+    out.archiveString(m_strProject, cp);
+    out.archiveString(m_testDate.date().toString(QStringLiteral("yyyy-MM-dd ")) +
+                          m_testTime.time().toString(QStringLiteral("HH:mm:ss")),
+                      cp);
+    out.archiveString(m_strText6, cp);
+    out.archiveString(m_strText5, cp);
+    out.f32(m_fPileLength);
+    out.i32(m_nWaveSpeed);
+    out.archiveString(m_strClass, cp);
+    out.i32(m_nGradeIndex);
+    out.i32(m_nSensorKind);
+    out.bytes(m_spareValue.data(), 4);
+    out.f32(m_fDiameter);
+    out.f32(m_fEnlarged);
+    for (const auto& v : m_pileValues)
+        out.bytes(v.data(), 4);
+    out.archiveString(m_strRemark, cp);
+    out.archiveString(m_strConclusion, cp);
+    out.archiveString(m_strIdText2, cp);
+    out.archiveString(m_strShape, cp);
+    out.i32(m_nSpareCounter);
+    out.i32(m_nSamples);
+    for (int32_t v : m_analysisValues)
+        out.i32(v);
+    out.i32(m_nCurrentChannel);
+    for (int32_t f : m_blowFlags)
+        out.i32(f);
+    out.u8(m_analysisState);
+    out.f32(m_fSecondSide);
+    out.f32(m_fEnlarged2);
+    out.i32(m_nSensorDistance);
+    if (m_fChannelZoom <= 0)
+        m_fChannelZoom = 1;
+    for (int i = 0; i < int(m_channels.size()); ++i) {
+        CWaveRecord& ch = *m_channels[size_t(i)];
+        ch.SetZoom(m_fChannelZoom);
+        if (i == m_nCurrentChannel)
+            out.patchI32(start + 4, int32_t(out.size()));
+        ch.Write(out);
+    }
+}
+
+void CPileRecord::SaveAnalysis() {
+    m_nReloadState = 1;
+    QByteArray file;
+    try {
+        file = readWholeFile(m_strPath);
+    } catch (const FileError& e) {
+        throw FileError(FileCause::FileNotFound, m_strPath, -1, e.detail());
+    }
+    ByteReader in(file, m_strPath);
+    int32_t A;
+    try {
+        uint8_t magic[10];
+        in.read(magic, 10);
+        const int32_t code = in.i32();
+        if (!IsKnownTypeCode(code))
+            throw FileError(FileCause::Generic, m_strPath, 4,
+                            QStringLiteral("unknown format code %1").arg(code));
+        if (IsBaseTypeCode(code) && MagicText(magic) != "A-RIRADAD") {
+            in.seek(filehdr::kSampleOffset);
+            const int64_t a = int64_t(in.i32()) + int64_t(m_nChannelCount) * m_nSamples * 4;
+            if (a < int64_t(filehdr::kSize) || a > int64_t(file.size()))
+                in.fail(QStringLiteral("sample block outside the file"));
+            A = int32_t(a);
+        } else {
+            in.seek(filehdr::kTrailOffset);
+            A = in.i32();
+            if (A < int32_t(filehdr::kSize) || A > file.size())
+                in.fail(QStringLiteral("analysis block offset %1").arg(A));
+        }
+    } catch (const FileError& e) {
+        if (e.cause() == FileCause::BadSeek)
+            throw FileError(FileCause::InvalidFile, m_strPath, 4, e.detail());
+        throw;
+    }
+    m_bFixedParam = 1;
+    ByteWriter w;
+    w.bytes(file.left(A));
+    w.patchI32(filehdr::kCode, kAnalysisCode);
+    w.patchI32(filehdr::kTrailOffset, A);
+    WriteAnalysisBlock(w, file.mid(A, 12));
+    WriteTailModes(w);
+    WriteTailScale(w);
+    // Written whole: a shorter block leaves nothing of the old one behind.
+    writeFileAtomic(m_strPath, w.data());
+    m_logTexts[2] = m_strProject;
+    m_logTexts[3] = m_strPileNo;
+    FillLogTexts();
+}
+
+QByteArray CPileRecord::BuildCopyImage() {
+    ByteWriter w;
+    writeMagic(w, m_nRecordType);
+    w.i32(kCopyCode);
+    w.i32(50);
+    w.i32(578);
+    w.zeros(filehdr::kSize - w.size());
+    PileHeaderRaw h;
+    RecordToHeader(h);
+    PileParamBlock b;
+    HeaderToBlock(h, b);
+    w.bytes(b.data(), b.size());
+    // The extension goes where the reader of this type looks for it, so a
+    // square pile stays square.
+    m_nExtShape = h.Shape();
+    m_nExtSecondSide = h.SecondSide();
+    m_nExtGrade = h.GradeNumber();
+    w.bytes(HeaderExtensionBytes());
+    w.zeros(96 - filehdr::kExtensionSize);
+    const size_t n = size_t(std::max(m_header.Samples(), 0));
+    for (const auto& ch : m_channels) {
+        const float* src = ch->Source().data();
+        const size_t have = std::min(n, size_t(std::max(ch->SampleCount(), 0)));
+        w.bytes(src, have * 4);
+        w.zeros((n - have) * 4);
+    }
+    return w.take();
+}
+
+bool CPileRecord::WriteFile(const QString& newPath) {
+    m_strRememberedPath = newPath;
+    m_nReloadState = 2;
+    if (m_strPileNo.isEmpty())
+        m_strPileNo = FileTitle(newPath);
+    try {
+        writeFileAtomic(newPath, BuildCopyImage());
+    } catch (const FileError&) {
+        return false;
+    }
+    return setWriteTime(newPath, QDateTime(m_testDate.date(), m_testTime.time()));
+}
+
+QByteArray CPileRecord::BuildOriginalImage() {
+    const int type = m_nRecordType;
+    ByteWriter w;
+    writeMagic(w, type);
+    w.i32(RecordTypeToFormatCode(type));
+    w.zeros(filehdr::kSize - w.size());
+    const size_t P = w.size();
+    if (type <= 4) {
+        w.bytes(m_header.data(), size_t(RecordTypeToHeaderLength(type)));
+    } else {
+        PileParamBlock b;
+        HeaderToBlock(m_header, b);
+        if (type == 5) {
+            // This generation keeps these texts 8-bit; the image holds them widened.
+            for (auto [boff, hoff] :
+                 {std::pair{blk::kText4, hdr::kText4}, std::pair{blk::kText5, hdr::kText5},
+                  std::pair{blk::kText6, hdr::kText6}})
+                b.setText(boff, 50, m_header.utf16(hoff, hdr::kLongText), 49);
+        }
+        w.bytes(b.data(), b.size());
+        if (type == 5)
+            w.bytes(HeaderExtensionBytes());
+    }
+    if (type >= 2) {
+        // A type-6 instrument file keeps its extension right after the block.
+        if (type == 6) {
+            w.bytes(HeaderExtensionBytes());
+            w.zeros(96 - filehdr::kExtensionSize);
+        } else {
+            w.zeros(96);
+        }
+    }
+    const size_t W = w.size();
+    w.bytes(m_rawSamples.data(), m_rawSamples.size() * 4);
+    const size_t E = w.size();
+    w.patchI32(filehdr::kParamOffset, int32_t(P));
+    w.patchI32(filehdr::kSampleOffset, int32_t(W));
+    w.patchI32(filehdr::kTrailOffset, int32_t(E));
+    return w.take();
+}
+
+void CPileRecord::RewriteOriginalFile() {
+    writeFileAtomic(m_strPath, BuildOriginalImage());
+    if (!setWriteTime(m_strPath, QDateTime(m_testDate.date(), m_testTime.time())))
+        return;
+    ReadFile(m_strPath);
+}
+
+bool CPileRecord::TruncateFile(const QString& path, qint64 length) {
+    QFile f(path);
+    if (!f.exists() || length < 0)
+        return false;
+    return f.resize(length);
+}

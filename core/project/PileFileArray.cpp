@@ -1,0 +1,217 @@
+#include "core/project/PileFileArray.h"
+
+#include "core/pile/PileHeader.h"
+#include "core/project/NaturalOrder.h"
+#include "platform/ByteCursor.h"
+#include "platform/CodePage.h"
+#include "platform/TimeUtil.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+using namespace pit;
+
+namespace {
+
+// No pile file comes near this; anything larger is not read for a summary.
+constexpr qint64 kMaxSummaryBytes = 64 * 1024 * 1024;
+
+const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
+const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString nameLessExtension(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+// A date with an optional time of day ("2024-03-15", "2024/3/15 9:30:00").
+QDateTime parseDateKey(const QString& text, bool withTime) {
+    const QStringList parts = text.trimmed().split(u' ', Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return {};
+    const QStringList d = parts[0].split(QRegularExpression(QStringLiteral("[-/.]")));
+    if (d.size() != 3)
+        return {};
+    const QDate date(d[0].toInt(), d[1].toInt(), d[2].toInt());
+    if (!date.isValid())
+        return {};
+    QTime time(0, 0);
+    if (withTime && parts.size() > 1) {
+        const QStringList t = parts[1].split(u':');
+        const QTime parsed(t.value(0).toInt(), t.value(1).toInt(), t.value(2).toInt());
+        if (parsed.isValid())
+            time = parsed;
+    }
+    return QDateTime(date, time);
+}
+
+} // namespace
+
+bool CPileFileItem::ReadFileSummary() {
+    if (m_strPath.isEmpty())
+        return false;
+    QFile f(m_strPath);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxSummaryBytes)
+        return false;
+    const QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    m_bCompleteDate = 1;
+    const CodePage& cp = CodePage::system();
+    ByteReader in(data, m_strPath);
+    try {
+        uint8_t magic[10];
+        in.read(magic, 10);
+        const int32_t code = in.i32();
+        if (IsBaseTypeCode(code)) {
+            in.seek(filehdr::kParamOffset);
+            const int32_t P = in.i32();
+            const int32_t W = in.i32();
+            const int type = DetectRecordType(magic, code, int64_t(W) - int64_t(P));
+            // A header cut short by the end of the file leaves its time zero.
+            int32_t time = 0;
+            const size_t timeAt = type <= 4 ? hdr::kTestTime : blk::kTestTime;
+            const size_t limit = type <= 4 ? hdr::kShortMax : blk::kSize;
+            const int64_t L = int64_t(W) - int64_t(P);
+            const size_t len = type <= 4 ? ((L < 0 || L > int64_t(limit)) ? limit : size_t(L)) : limit;
+            if (P >= 0 && timeAt + 4 <= len && size_t(P) + timeAt + 4 <= in.size()) {
+                in.seek(size_t(P) + timeAt);
+                time = in.i32();
+            }
+            QDateTime local;
+            if (!IsValidTimeValue(local, time))
+                local = QFileInfo(m_strPath).lastModified().toLocalTime();
+            m_strTestDate = local.toString(kDateFormat);
+            m_strTestDateTime = local.toString(kDateTimeFormat);
+            m_strPileNo =
+                nameLessExtension(m_strName.isEmpty() ? QFileInfo(m_strPath).fileName() : m_strName);
+            m_bFlag = MagicText(magic) == "A-RIRADAD" ? 1 : 0;
+            m_bSummaryRead = 1;
+            return true;
+        }
+        if (IsExtTypeCode(code)) {
+            in.seek(filehdr::kTrailOffset);
+            const int32_t A = in.i32();
+            if (A < 0)
+                return false;
+            in.seek(size_t(A) + 12);
+            const QString pileNo = in.archiveString(cp);
+            in.archiveString(cp); // construction date
+            const uint8_t fixed = in.u8();
+            in.archiveString(cp); // project
+            const QString testDate = in.archiveString(cp);
+            m_strPileNo = pileNo.isEmpty() ? nameLessExtension(QFileInfo(m_strPath).fileName()) : pileNo;
+            m_bFlag = fixed;
+            const qsizetype blank = testDate.indexOf(u' ');
+            if (blank < 0) {
+                m_bCompleteDate = 0;
+                m_strTestDate = testDate;
+                m_strTestDateTime = testDate + QStringLiteral(" 00:00:00");
+            } else {
+                m_strTestDate = testDate.left(blank);
+                m_strTestDateTime = testDate;
+            }
+            m_bSummaryRead = 1;
+            return true;
+        }
+    } catch (const FileError&) {
+        // A damaged file is not listed.
+    }
+    return false;
+}
+
+CPileFileItem& CPileFileArray::GetAt(int index) {
+    Q_ASSERT(index >= 0 && index < GetCount());
+    return m_items[size_t(index)];
+}
+
+const CPileFileItem& CPileFileArray::GetAt(int index) const {
+    Q_ASSERT(index >= 0 && index < GetCount());
+    return m_items[size_t(index)];
+}
+
+bool CPileFileArray::Contains(const QString& path) const {
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [&](const CPileFileItem& i) { return i.m_strPath == path; });
+}
+
+CPileFileItem& CPileFileArray::FindOrAdd(const QString& path) {
+    for (CPileFileItem& i : m_items)
+        if (i.m_strPath == path)
+            return i;
+    CPileFileItem item;
+    item.m_strPath = path;
+    m_items.push_back(item);
+    return m_items.back();
+}
+
+const CPileFileItem* CPileFileArray::FindByName(const QString& name) const {
+    for (const CPileFileItem& i : m_items)
+        if (i.m_strName == name)
+            return &i;
+    for (const CPileFileItem& i : m_items)
+        if (i.m_strName.compare(name, Qt::CaseInsensitive) == 0)
+            return &i;
+    return nullptr;
+}
+
+QString CPileFileArray::GetPathByName(const QString& name) const {
+    const CPileFileItem* i = FindByName(name);
+    return i ? i->m_strPath : QString();
+}
+
+void CPileFileArray::Sort(int order) {
+    if (order < ByName || order > ByTestDateTime)
+        return;
+    // Ties fall to the name, then the path: the order never depends on the
+    // listing order of the folder.
+    auto tieBreak = [](const CPileFileItem& a, const CPileFileItem& b) {
+        if (const int c = CompareNatural(a.m_strName, b.m_strName))
+            return c < 0;
+        if (a.m_strName != b.m_strName)
+            return a.m_strName < b.m_strName;
+        return a.m_strPath < b.m_strPath;
+    };
+    if (order == ByName || order == ByPileNo) {
+        std::stable_sort(m_items.begin(), m_items.end(), [&](const CPileFileItem& a, const CPileFileItem& b) {
+            if (order == ByPileNo)
+                if (const int c = CompareNatural(a.m_strPileNo, b.m_strPileNo))
+                    return c < 0;
+            return tieBreak(a, b);
+        });
+        return;
+    }
+    // Keys parsed once; an unreadable date sorts first.
+    struct Keyed {
+        qint64 key;
+        CPileFileItem item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(m_items.size());
+    for (CPileFileItem& i : m_items) {
+        const QDateTime t = order == ByTestDate ? parseDateKey(i.m_strTestDate, false)
+                                                : parseDateKey(i.m_strTestDateTime, true);
+        const qint64 key = t.isValid() ? QDateTime(t.date(), t.time(), Qt::UTC).toSecsSinceEpoch()
+                                       : std::numeric_limits<qint64>::min();
+        keyed.push_back({key, std::move(i)});
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return tieBreak(a.item, b.item);
+    });
+    for (size_t k = 0; k < keyed.size(); ++k)
+        m_items[k] = std::move(keyed[k].item);
+}
+
+bool CPileFileArray::RefreshAll() {
+    bool complete = true;
+    for (CPileFileItem& i : m_items) {
+        i.ReadFileSummary();
+        if (i.m_bCompleteDate == 0)
+            complete = false;
+    }
+    return complete;
+}
