@@ -721,8 +721,8 @@ void EmfDevice::SetFrame(const gdi::Rect& frame) {
     m_frame = frame;
 }
 
-void EmfDevice::SetDescription(const QString& application, const QString& picture) {
-    m_description = application + QChar(0) + picture + QChar(0) + QChar(0);
+void EmfDevice::SetDescription(const QString& first, const QString& second) {
+    m_description = first + QChar(0) + second + QChar(0) + QChar(0);
 }
 
 gdi::Rect EmfDevice::Bounds() const {

@@ -46,8 +46,9 @@ public:
     // The picture frame in 0.01 mm (right and bottom inclusive, as the header
     // keeps it); without one the frame follows the drawn bounds.
     void SetFrame(const gdi::Rect& frame);
-    // The description: the program's name and the picture's, each followed by a NUL.
-    void SetDescription(const QString& application, const QString& picture);
+    // The description: two names (the program's and the picture's, in the
+    // order the caller keeps), each followed by a NUL, then one more NUL.
+    void SetDescription(const QString& first, const QString& second);
 
     const EmfReference& Reference() const { return m_ref; }
     QSize Size() const { return m_size; }
