@@ -13,7 +13,7 @@ PACKAGES=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # independent readers of the report output: PDF text and boxes, EMF records and SVG
-  poppler-utils emf2svg printemf
+  poppler-utils emf2svg printemf librsvg2-bin
   # the pile-reader fuzz target (libFuzzer)
   clang-14 libclang-rt-14-dev
   # fonts: Chinese faces and the metric-compatible Arial
