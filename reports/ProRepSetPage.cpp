@@ -488,7 +488,7 @@ void CProRepSetPage::UpdateFontRate(bool chosenInBox) {
         return;
     }
     const QString sample = SampleHeadLine();
-    const int rows = std::max(1, s.m_nRow);
+    const int rows = std::clamp(s.m_nRow, 3, 10);
     const double cell = (height - double(s.m_nWaveGas) * rows) / rows;
     const double line = cell / units;
     const int scale = pit::GetScreenScalePercent();
