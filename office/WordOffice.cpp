@@ -293,6 +293,14 @@ void CWordOffice::MeasureColumnWidths(const QString texts[12], const int flags[1
         fractions[j] = j < n ? float(sum > 0 ? widths[j] / sum : 1.0 / n) : 0.0f;
 }
 
+ProjectCellLayout CWordOffice::ComputeCurvePageLayout(const CPrintSettings* settings, int) const {
+    return pit::ComputeCurvePageLayout({m_fPageWidth, m_fPageHeight, m_fLineSpacing, m_fPileGap}, *settings);
+}
+
+ProjectCellLayout CWordOffice::ComputePageLayout(const CPrintSettings* settings, int) const {
+    return pit::ComputePageLayout({m_fPageWidth, m_fPageHeight, m_fLineSpacing, m_fPileGap}, *settings);
+}
+
 int CWordOffice::WriteCurvePileCaptions(int n, int columns, const QString& pileNo, int& width, int& height,
                                         const QString& length, int speed, const QString& pileClass,
                                         const QString& description) {

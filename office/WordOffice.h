@@ -5,6 +5,7 @@
 // runs); showing a document means saving it and opening it with the desktop.
 #pragma once
 
+#include "office/ProjectLayout.h"
 #include "office/WordDocument.h"
 #include "office/WordError.h"
 #include "platform/Canvas.h"
@@ -59,6 +60,11 @@ public:
     int WriteCurvePileCaptions(int n, int columns, const QString& pileNo, int& width, int& height,
                                const QString& length, int speed, const QString& pileClass,
                                const QString& description);
+
+    // The project report's cell layout from the page just read and the pile
+    // row gap (mode 0 for the English and Chinese pages, 1 for the ZEZ page).
+    ProjectCellLayout ComputeCurvePageLayout(const CPrintSettings* settings, int mode) const;
+    ProjectCellLayout ComputePageLayout(const CPrintSettings* settings, int mode) const;
 
     // ---- our additions
 
