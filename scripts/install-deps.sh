@@ -10,6 +10,8 @@ PACKAGES=(
   qt6-base-dev
   # documents, workbooks, database
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
+  # Word documents read back by independent clients in the tests
+  libreoffice-writer-nogui python3-docx poppler-utils
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the pile-reader fuzz target (libFuzzer)
