@@ -12,6 +12,8 @@ PACKAGES=(
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # independent readers of the written workbooks
+  libreoffice-calc-nogui python3-openpyxl
   # the pile-reader fuzz target (libFuzzer)
   clang-14 libclang-rt-14-dev
   # fonts: Chinese faces and the metric-compatible Arial
