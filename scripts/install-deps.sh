@@ -14,6 +14,8 @@ PACKAGES=(
   libreoffice-writer-nogui python3-docx poppler-utils
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # independent readers of the written workbooks
+  libreoffice-calc-nogui python3-openpyxl
   # the pile-reader fuzz target (libFuzzer)
   clang-14 libclang-rt-14-dev
   # fonts: Chinese faces and the metric-compatible Arial
