@@ -10,6 +10,10 @@ PACKAGES=(
   qt6-base-dev
   # documents, workbooks, database
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
+  # database tests: ODBC drivers for SQLite, PostgreSQL (with a server) and FreeTDS
+  libsqliteodbc odbc-postgresql postgresql tdsodbc
+  # reading our BMP pictures back in tests
+  python3-pil
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the pile-reader fuzz target (libFuzzer)
