@@ -25,12 +25,6 @@ namespace {
 
 int g_lastUserType = -1;
 
-QLabel* Label(const QString& text, int id, QWidget* parent) {
-    auto* l = new QLabel(text, parent);
-    SetCtrlId(l, id);
-    return l;
-}
-
 } // namespace
 
 int CLinkCodeInput::LastUserType() {
@@ -46,7 +40,7 @@ CLinkCodeInput::CLinkCodeInput(const QString& intranetPreset, const QString& ext
       m_extranetPreset(extranetPreset) {
     setWindowTitle(QStringLiteral("工程信息输入"));
     auto* top = new QVBoxLayout(this);
-    top->addWidget(Label(QStringLiteral("请输入工程信息字段："), IDC_PROMPT, this));
+    top->addWidget(WithCtrlId(new QLabel(QStringLiteral("请输入工程信息字段："), this), IDC_PROMPT));
 
     auto* grid = new QGridLayout;
     auto line = [this](int id) {
@@ -67,11 +61,12 @@ CLinkCodeInput::CLinkCodeInput(const QString& intranetPreset, const QString& ext
                                 u"设备编号1：",  u"设备编号2：",  u"结论与建议："};
     QWidget* fields[] = {m_entrustNo, m_tester1, m_tester2, m_device1, m_device2, m_conclusion};
     for (int i = 0; i < 6; ++i) {
-        grid->addWidget(Label(QString::fromUtf16(labels[i]), IDC_LABEL_FIRST + i, this), i, 0);
+        grid->addWidget(WithCtrlId(new QLabel(QString::fromUtf16(labels[i]), this), IDC_LABEL_FIRST + i), i,
+                        0);
         grid->addWidget(fields[i], i, 1, 1, 2);
     }
 
-    grid->addWidget(Label(QStringLiteral("用户类型："), IDC_USER_TYPE_LABEL, this), 6, 0);
+    grid->addWidget(WithCtrlId(new QLabel(QStringLiteral("用户类型："), this), IDC_USER_TYPE_LABEL), 6, 0);
     m_intranet = new QRadioButton(QStringLiteral("内网用户"), this);
     SetCtrlId(m_intranet, IDC_INTRANET_USER);
     m_extranet = new QRadioButton(QStringLiteral("外网用户"), this);
@@ -82,7 +77,7 @@ CLinkCodeInput::CLinkCodeInput(const QString& intranetPreset, const QString& ext
     grid->addWidget(m_intranet, 6, 1);
     grid->addWidget(m_extranet, 6, 2);
 
-    grid->addWidget(Label(QStringLiteral("服务器IP:"), IDC_SERVER_LABEL, this), 7, 0);
+    grid->addWidget(WithCtrlId(new QLabel(QStringLiteral("服务器IP:"), this), IDC_SERVER_LABEL), 7, 0);
     // Digits and dots only; a complete address is checked on OK.
     const QRegularExpression partial(QStringLiteral(R"(\d{0,3}(\.\d{0,3}){0,3})"));
     auto address = [&](int id) {

@@ -14,7 +14,7 @@ using namespace pit;
 
 namespace {
 
-template <class W> W* ctrl(QWidget* dlg, int id) {
+template <class W> W* dialogCtrl(QWidget* dlg, int id) {
     return qobject_cast<W*>(FindCtrl(dlg, id));
 }
 
@@ -30,8 +30,8 @@ TEST_F(LinkCodeInputTest, EmptyOrderNumberKeepsTheDialogOpen) {
     CLinkCodeInput dlg(u"10.0.0.5"_qs, u"203.0.113.9"_qs);
     dlg.SetMessageSink(&sink);
     dlg.show();
-    ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER1)->setText(u"张三"_qs);
-    ctrl<QPushButton>(&dlg, ids::IDOK)->click();
+    dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER1)->setText(u"张三"_qs);
+    dialogCtrl<QPushButton>(&dlg, ids::IDOK)->click();
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_NE(dlg.result(), QDialog::Accepted);
     ASSERT_EQ(sink.shown.size(), 1u);
@@ -42,26 +42,26 @@ TEST_F(LinkCodeInputTest, EmptyOrderNumberKeepsTheDialogOpen) {
 
 TEST_F(LinkCodeInputTest, NeverConfirmedTypeDisablesBothAddresses) {
     CLinkCodeInput dlg(u"10.0.0.5"_qs, u"203.0.113.9"_qs);
-    auto* intranetIp = ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP);
-    auto* extranetIp = ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_EXTRANET_IP);
+    auto* intranetIp = dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP);
+    auto* extranetIp = dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_EXTRANET_IP);
     ASSERT_TRUE(intranetIp && extranetIp);
-    EXPECT_FALSE(ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->isChecked());
-    EXPECT_FALSE(ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_EXTRANET_USER)->isChecked());
+    EXPECT_FALSE(dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->isChecked());
+    EXPECT_FALSE(dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_EXTRANET_USER)->isChecked());
     EXPECT_FALSE(intranetIp->isEnabled());
     EXPECT_FALSE(extranetIp->isEnabled());
     EXPECT_EQ(intranetIp->text(), u"10.0.0.5"_qs);
     EXPECT_EQ(extranetIp->text(), u"203.0.113.9"_qs);
 
     // Choosing a type switches the intranet field; the extranet one only shows its preset.
-    ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
+    dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
     EXPECT_TRUE(intranetIp->isEnabled());
     EXPECT_FALSE(extranetIp->isEnabled());
-    ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_EXTRANET_USER)->click();
+    dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_EXTRANET_USER)->click();
     EXPECT_FALSE(intranetIp->isEnabled());
 
     // OK without a type: the extranet address serves.
     CLinkCodeInput other(u"10.0.0.5"_qs, u"203.0.113.9"_qs);
-    ctrl<QLineEdit>(&other, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT-1"_qs);
+    dialogCtrl<QLineEdit>(&other, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT-1"_qs);
     other.accept();
     ASSERT_EQ(other.result(), QDialog::Accepted);
     EXPECT_EQ(other.Values().userType, -1);
@@ -71,14 +71,14 @@ TEST_F(LinkCodeInputTest, NeverConfirmedTypeDisablesBothAddresses) {
 TEST_F(LinkCodeInputTest, OkStoresTheValuesAndTheNextDialogRemembersTheType) {
     {
         CLinkCodeInput dlg(u"10.0.0.5"_qs, u"203.0.113.9"_qs);
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT-2024-01"_qs);
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER1)->setText(u"张三"_qs);
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER2)->setText(u"李四"_qs);
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_DEVICE1)->setText(u"D1"_qs);
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_DEVICE2)->setText(u"D2"_qs);
-        ctrl<QPlainTextEdit>(&dlg, CLinkCodeInput::IDC_CONCLUSION)->setPlainText(u"合格"_qs);
-        ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
-        ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP)->setText(u"192.168.3.4"_qs);
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT-2024-01"_qs);
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER1)->setText(u"张三"_qs);
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_TESTER2)->setText(u"李四"_qs);
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_DEVICE1)->setText(u"D1"_qs);
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_DEVICE2)->setText(u"D2"_qs);
+        dialogCtrl<QPlainTextEdit>(&dlg, CLinkCodeInput::IDC_CONCLUSION)->setPlainText(u"合格"_qs);
+        dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
+        dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP)->setText(u"192.168.3.4"_qs);
         dlg.accept();
         ASSERT_EQ(dlg.result(), QDialog::Accepted);
         const UploadOrder o = dlg.Values();
@@ -94,10 +94,10 @@ TEST_F(LinkCodeInputTest, OkStoresTheValuesAndTheNextDialogRemembersTheType) {
     }
     EXPECT_EQ(CLinkCodeInput::LastUserType(), 0);
     CLinkCodeInput next(u"10.0.0.5"_qs, u"203.0.113.9"_qs);
-    EXPECT_TRUE(ctrl<QRadioButton>(&next, CLinkCodeInput::IDC_INTRANET_USER)->isChecked());
-    EXPECT_TRUE(ctrl<QLineEdit>(&next, CLinkCodeInput::IDC_INTRANET_IP)->isEnabled());
+    EXPECT_TRUE(dialogCtrl<QRadioButton>(&next, CLinkCodeInput::IDC_INTRANET_USER)->isChecked());
+    EXPECT_TRUE(dialogCtrl<QLineEdit>(&next, CLinkCodeInput::IDC_INTRANET_IP)->isEnabled());
     // The presets come back; the address typed last time is not kept.
-    EXPECT_EQ(ctrl<QLineEdit>(&next, CLinkCodeInput::IDC_INTRANET_IP)->text(), u"10.0.0.5"_qs);
+    EXPECT_EQ(dialogCtrl<QLineEdit>(&next, CLinkCodeInput::IDC_INTRANET_IP)->text(), u"10.0.0.5"_qs);
 
     // Cancel keeps the remembered type.
     next.reject();
@@ -108,9 +108,9 @@ TEST_F(LinkCodeInputTest, IntranetUserNeedsACompleteAddress) {
     ScriptedMessageSink sink;
     CLinkCodeInput dlg{QString(), QString()};
     dlg.SetMessageSink(&sink);
-    ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT"_qs);
-    ctrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
-    auto* ip = ctrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP);
+    dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_ENTRUST_NO)->setText(u"WT"_qs);
+    dialogCtrl<QRadioButton>(&dlg, CLinkCodeInput::IDC_INTRANET_USER)->click();
+    auto* ip = dialogCtrl<QLineEdit>(&dlg, CLinkCodeInput::IDC_INTRANET_IP);
     ip->setText(u"192.168."_qs);
     dlg.accept();
     EXPECT_NE(dlg.result(), QDialog::Accepted);
