@@ -15,7 +15,7 @@ namespace pit {
 namespace {
 
 // Larger files are no pile files; they are not read whole.
-constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxPileFileBytes = 64 * 1024 * 1024;
 
 } // namespace
 
@@ -144,7 +144,7 @@ AnalysisBlockRead ReadAnalysisBlockFile(const QString& path, AnalysisBlock& out)
         result.why = QStringLiteral("no such file");
         return result;
     }
-    if (fi.size() > kMaxFileBytes) {
+    if (fi.size() > kMaxPileFileBytes) {
         result.why = QStringLiteral("%1 bytes").arg(fi.size());
         return result;
     }
