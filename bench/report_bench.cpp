@@ -6,6 +6,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "platform/Canvas.h"
 #include "platform/EmfDevice.h"
+#include "reports/RepProjectA.h"
 #include "reports/RepSingle.h"
 
 #include <QBuffer>
@@ -98,5 +99,71 @@ void BM_SinglePageBitmap768(benchmark::State& state) {
     state.SetLabel("ms per page");
 }
 BENCHMARK(BM_SinglePageBitmap768)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+namespace {
+
+// A project page of 20 cells (5 rows x 2 columns) with the spectrum at
+// refinement 32, at 600 dpi into a page bitmap and into the EMF device;
+// compare with 20 x BM_Spectrum1024/32.
+struct ProjectPage {
+    Page& base = Shared();
+    std::unique_ptr<CRepProjectA> builder;
+    gdi::Rect body;
+
+    ProjectPage() {
+        CKEV_DUXDoc& doc = *base.doc;
+        doc.m_PrintSettings.m_nRow = 5;
+        doc.m_PrintSettings.m_nColumn = 2;
+        doc.m_PrintSettings.m_bSpectrum = 1;
+        doc.m_nRefineIndex = 32;
+        pit::ReportEnv env;
+        env.doc = &doc;
+        env.printerDpi = 600;
+        builder = std::make_unique<CRepProjectA>(env, nullptr);
+        builder->SetPileFiles(std::vector<QString>(20, doc.m_PileRecord.m_strPath),
+                              std::vector<QString>(20, QStringLiteral("ZK6")));
+        // A4 less the default margins at 600 dpi.
+        body = gdi::Rect(0, 0, int(175 / 25.4 * 600), int(262 / 25.4 * 600));
+    }
+    void Draw(QPaintDevice& dev) {
+        QPainter painter(&dev);
+        gdi::Canvas dc(painter, 600, 600, false);
+        builder->LayoutPage(body, dc);
+        CPrintInfo info;
+        builder->PrintPage(dc, info);
+    }
+};
+
+ProjectPage& SharedProject() {
+    static ProjectPage page;
+    return page;
+}
+
+void BM_ProjectPage20Bitmap600(benchmark::State& state) {
+    ProjectPage& p = SharedProject();
+    QImage image(p.body.Width(), p.body.Height(), QImage::Format_RGB32);
+    image.setDotsPerMeterX(int(600 / 0.0254));
+    image.setDotsPerMeterY(int(600 / 0.0254));
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        p.Draw(image);
+        benchmark::DoNotOptimize(image.bits());
+    }
+    state.SetLabel("ms per page");
+}
+BENCHMARK(BM_ProjectPage20Bitmap600)->Unit(benchmark::kMillisecond);
+
+void BM_ProjectPage20Emf600(benchmark::State& state) {
+    ProjectPage& p = SharedProject();
+    for (auto _ : state) {
+        pit::EmfDevice emf(QSize(p.body.Width(), p.body.Height()), pit::EmfReference::Printer());
+        p.Draw(emf);
+        benchmark::DoNotOptimize(emf.Data());
+    }
+    state.SetLabel("ms per page");
+}
+BENCHMARK(BM_ProjectPage20Emf600)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -21,7 +21,7 @@ using pit::RGB;
 
 namespace {
 
-constexpr unsigned kLine = gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX;
+constexpr unsigned kSingleLine = gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX;
 const QString kSquareZh = QStringLiteral("方桩");
 const QString kSquareEn = QStringLiteral("Square pile");
 
@@ -204,7 +204,7 @@ void CRepSingle::DrawUnreadable(gdi::Canvas& dc) {
     gdi::Rect r = m_rcHeadTable;
     dc.DrawText((English() ? QStringLiteral("Cannot read file: ") : QStringLiteral("文件无法读取: ")) +
                     m_strUnreadable,
-                r, gdi::DT_CENTER | kLine);
+                r, gdi::DT_CENTER | kSingleLine);
     dc.SetBkMode(oldBk);
     dc.SelectPen(oldPen);
 }
@@ -307,12 +307,12 @@ void CRepSingle::DrawHeaderTable(gdi::Canvas& dc) {
     {
         FontScope f(dc, MakeFont(1));
         gdi::Rect band(B.left, B.top - m_nTopBand * u, B.right, B.top);
-        dc.DrawText(title, band, gdi::DT_CENTER | kLine);
+        dc.DrawText(title, band, gdi::DT_CENTER | kSingleLine);
     }
     FontScope f(dc, MakeFont(2));
     const gdi::Size ext = dc.GetTextExtent(number);
     gdi::Rect numberRect(B.right - ext.cx, B.top - 5 * u - ext.cy, B.right, B.top - 5 * u);
-    dc.DrawText(number, numberRect, gdi::DT_RIGHT | kLine);
+    dc.DrawText(number, numberRect, gdi::DT_RIGHT | kSingleLine);
 
     const int W = B.Width(), H = B.Height();
     const int leftW = 2 * W / 3;
@@ -326,21 +326,21 @@ void CRepSingle::DrawHeaderTable(gdi::Canvas& dc) {
         DrawFrame(dc, label.left, label.top, label.right, label.bottom, false);
         DrawFrame(dc, value.left, value.top, value.right, value.bottom, false);
         gdi::Rect l = label;
-        dc.DrawText(labels[item], l, gdi::DT_CENTER | kLine);
+        dc.DrawText(labels[item], l, gdi::DT_CENTER | kSingleLine);
         const bool tall = item == 0 || item == 1 || item == 5;
         const QStringList lines =
             tall ? WrapValue(values[item], value.Width(), measure) : QStringList{values[item]};
         const int n = int(lines.size());
         if (n <= 1) {
             gdi::Rect v = value;
-            dc.DrawText(lines.value(0), v, gdi::DT_LEFT | kLine);
+            dc.DrawText(lines.value(0), v, gdi::DT_LEFT | kSingleLine);
             return;
         }
         // 2n + 1 bands; line k takes bands 2k to 2k + 2, sharing one with each neighbour.
         const int band = value.Height() / (2 * n + 1);
         for (int k = 0; k < n; ++k) {
             gdi::Rect v(value.left, value.top + 2 * k * band, value.right, value.top + (2 * k + 3) * band);
-            dc.DrawText(lines[k], v, gdi::DT_LEFT | kLine);
+            dc.DrawText(lines[k], v, gdi::DT_LEFT | kSingleLine);
         }
     };
     int y = B.top;
@@ -489,7 +489,7 @@ void CRepSingle::DrawCurveCaption(gdi::Canvas& dc) {
     FontScope f(dc, MakeFont(2));
     gdi::Rect caption(B.left + g, B.top, B.right, B.top + 2 * g);
     dc.DrawText(English() ? QStringLiteral("TIMBO Test Curve:") : QStringLiteral("原始测试曲线:"), caption,
-                gdi::DT_LEFT | kLine);
+                gdi::DT_LEFT | kSingleLine);
 
     // A pile without channels has no curve.
     CWaveRecord* w = m_pPile->Channel(std::max(0, m_pPile->m_nCurrentChannel));

@@ -1,7 +1,9 @@
 // The program's report builders.
 #include "reports/ReportFactory.h"
 
+#include "core/doc/KEV_DUXDoc.h"
 #include "reports/RepCountInfo.h"
+#include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 
 namespace pit {
@@ -17,8 +19,13 @@ std::unique_ptr<CReportBuilder> ReportFactory::CreateSingle(const CPileRecord& p
     return std::make_unique<CRepSingle>(m_env, &pile, list);
 }
 
-std::unique_ptr<CReportBuilder> ReportFactory::CreateProject(const ListRows&, bool) {
-    return nullptr;
+std::unique_ptr<CReportBuilder> ReportFactory::CreateProject(const ListRows& list, bool styleA) {
+    if (!styleA)
+        return std::make_unique<CRepProjectB>(m_env, &list);
+    auto builder = std::make_unique<CRepProjectA>(m_env, &list);
+    if (m_env.doc)
+        builder->SetFontRate(m_env.doc->m_nFontRate);
+    return builder;
 }
 
 std::unique_ptr<CReportBuilder> ReportFactory::CreateCountInfo(const ListRows& list, int summaryType) {

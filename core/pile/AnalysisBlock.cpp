@@ -2,12 +2,14 @@
 #include "core/pile/AnalysisBlock.h"
 
 #include "core/pile/PileHeader.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
 #include <cstring>
 
 namespace pit {
@@ -122,6 +124,16 @@ AnalysisBlockRead ReadAnalysisBlock(const QByteArray& file, AnalysisBlock& out, 
         if (A < int32_t(filehdr::kSize) || size_t(A) > in.size())
             in.fail(QStringLiteral("analysis block offset %1").arg(A));
         AnalysisBlock block;
+        // The channel count where the header of the file's kind keeps it.
+        in.seek(filehdr::kParamOffset);
+        const int32_t P = in.i32();
+        const int32_t W = in.i32();
+        const int type = DetectRecordType(magic, code, int64_t(W) - int64_t(P));
+        const size_t countAt = size_t(P) + (type <= 4 ? hdr::kChannelCount : blk::kChannelCount);
+        if (P < 0 || countAt + 4 > in.size())
+            in.fail(QStringLiteral("parameter offset %1").arg(P));
+        in.seek(countAt);
+        block.channelCount = in.i32();
         block.blockOffset = A;
         in.seek(size_t(A));
         in.skip(4);
@@ -154,6 +166,27 @@ AnalysisBlockRead ReadAnalysisBlockFile(const QString& path, AnalysisBlock& out)
         result.why = e.message(false);
     }
     return result;
+}
+
+bool ReadAnalysisChannel(const QByteArray& file, const AnalysisBlock& b, int index, CWaveRecord& out) {
+    ByteReader in(file);
+    try {
+        if (index == b.currentChannel && b.currentRecordOffset >= int32_t(b.channelsOffset) &&
+            size_t(b.currentRecordOffset) < in.size()) {
+            in.seek(size_t(b.currentRecordOffset));
+            if (out.Read(in))
+                return true;
+        }
+        in.seek(b.channelsOffset);
+        for (int i = 0; i < std::max(0, index); ++i) {
+            CWaveRecord skip;
+            if (!skip.Read(in))
+                return false;
+        }
+        return out.Read(in);
+    } catch (const FileError&) {
+        return false;
+    }
 }
 
 } // namespace pit

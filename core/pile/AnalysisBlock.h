@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 
+class CWaveRecord;
+
 namespace pit {
 
 // A date with an optional time of day as the saved texts hold them
@@ -22,6 +24,7 @@ QDateTime ParseSavedDateTime(const QString& text);
 // The fields in file order (the block's 12-byte head first).
 struct AnalysisBlock {
     int32_t formatCode = 0;
+    int32_t channelCount = 0;        // blows, from the file's header: the average's index
     int32_t blockOffset = 0;         // from byte 22 of the file
     int32_t currentRecordOffset = 0; // second int32 of the head: the current channel's block
 
@@ -87,5 +90,10 @@ struct AnalysisBlockRead {
 // From a whole file image or a file on disk; the path names the file in messages.
 AnalysisBlockRead ReadAnalysisBlock(const QByteArray& file, AnalysisBlock& out, const QString& path = {});
 AnalysisBlockRead ReadAnalysisBlockFile(const QString& path, AnalysisBlock& out);
+
+// Channel `index` of the block (0-based; the averaged wave follows the blows):
+// the record the head points at when that is the current channel, else the
+// index-th record after the fields. False when it cannot be read.
+bool ReadAnalysisChannel(const QByteArray& file, const AnalysisBlock& b, int index, CWaveRecord& out);
 
 } // namespace pit

@@ -68,6 +68,7 @@ TEST(AnalysisBlockTest, FieldsByFormatCode) {
         const AnalysisBlockRead r = ReadAnalysisBlock(file, b);
         ASSERT_EQ(r.kind, Kind::Fields) << r.why.toStdString();
         EXPECT_EQ(b.formatCode, c.code);
+        EXPECT_EQ(b.channelCount, 2);
         EXPECT_EQ(b.pileNo, QStringLiteral("P-07"));
         EXPECT_EQ(b.project, QStringLiteral("大桥"));
         EXPECT_EQ(b.constructionDate, QDateTime(QDate(2024, 3, 1), QTime(0, 0)));
