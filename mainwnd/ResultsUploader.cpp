@@ -163,7 +163,7 @@ UploadOutcome ResultsUploader::Upload(const QString& connectionString, const Upl
             outcome.skipped << row.name;
             continue;
         }
-        const QByteArray picture = m_pictures.Picture(row.path);
+        const QByteArray picture = m_pictures.Picture(row);
         if (picture.isEmpty())
             return failed(Status::NoPicture, {}, row.name);
         pile.BindText(1, order.entrustNo);

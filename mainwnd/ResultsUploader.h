@@ -39,8 +39,9 @@ struct UploadOrder {
 // One row of the report-mode list, in list order (XH counts every row).
 struct UploadListRow {
     bool checked = false;
-    QString name; // the file name shown
-    QString path; // the project's path for it; empty when it has none
+    QString name;   // the file name shown
+    QString path;   // the project's path for it; empty when it has none
+    QString pileNo; // the pile number shown
 };
 
 // The values of one ZDC_S row taken from a pile file.
@@ -65,8 +66,8 @@ public:
 class PilePictureSource {
 public:
     virtual ~PilePictureSource() = default;
-    // The BMP file of the pile's report cell; empty when it cannot be made.
-    virtual QByteArray Picture(const QString& path) = 0;
+    // The BMP file of the row's report cell; empty when it cannot be made.
+    virtual QByteArray Picture(const UploadListRow& row) = 0;
 };
 
 // The construction date an upload gives a pile: with the age rule on, the

@@ -28,6 +28,25 @@ void WriteRgb24Rows(const QImage& image, ByteWriter& out) {
     }
 }
 
+// Leftmost pixel in the top bit; bit 1 is white.
+void WriteMono1Rows(const QImage& image, int paddedHeight, ByteWriter& out) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    const int w = rgb.width();
+    const int stride = BmpRowBytes(w, 1);
+    QByteArray row(stride, '\0');
+    for (int y = rgb.height() - 1; y >= 0; --y) {
+        row.fill('\0');
+        const auto* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < w; ++x) {
+            // Nearer to white than to black: the channel sum above half of 3 x 255.
+            if (qRed(src[x]) + qGreen(src[x]) + qBlue(src[x]) > 382)
+                row[x / 8] = char(uchar(row[x / 8]) | (0x80 >> (x % 8)));
+        }
+        out.bytes(row);
+    }
+    out.bytes(QByteArray(stride * (paddedHeight - rgb.height()), '\0'));
+}
+
 } // namespace
 
 int BmpRowBytes(int width, int bits) {
@@ -38,8 +57,10 @@ QByteArray BmpFileImage(const QImage& image, BmpDepth depth) {
     if (image.isNull())
         return {};
     const int bits = int(depth);
+    const bool mono = depth == BmpDepth::Mono1;
     const uint32_t palette = bits <= 8 ? 4u << bits : 0u;
-    const uint32_t imageBytes = uint32_t(BmpRowBytes(image.width(), bits)) * uint32_t(image.height());
+    const int rows = mono ? (image.height() + 3) / 4 * 4 : image.height();
+    const uint32_t imageBytes = uint32_t(BmpRowBytes(image.width(), bits)) * uint32_t(rows);
     const uint32_t offset = kFileHeaderBytes + kInfoHeaderBytes + palette;
     ByteWriter out;
     out.u8('B');
@@ -53,13 +74,18 @@ QByteArray BmpFileImage(const QImage& image, BmpDepth depth) {
     out.i32(image.height()); // positive: rows bottom-up
     out.u16(1);
     out.u16(uint16_t(bits));
-    out.u32(0); // no compression
-    out.u32(0); // image size (0 is valid without compression)
-    out.i32(0); // resolutions
+    out.u32(0);                      // no compression
+    out.u32(mono ? imageBytes : 0u); // image size (0 is valid without compression)
+    out.i32(0);                      // resolutions
     out.i32(0);
-    out.u32(0); // colours used
-    out.u32(0); // colours important
+    out.u32(mono ? 2u : 0u); // colours used
+    out.u32(0);              // colours important
     switch (depth) {
+    case BmpDepth::Mono1:
+        out.u32(0x00000000); // black
+        out.u32(0x00FFFFFF); // white
+        WriteMono1Rows(image, rows, out);
+        break;
     case BmpDepth::Rgb24:
         WriteRgb24Rows(image, out);
         break;

@@ -11,7 +11,11 @@
 namespace pit {
 
 // The depths the writer knows; the bit count in the information header.
-enum class BmpDepth : int { Rgb24 = 24 };
+// Mono1: black and white (palette entry 0 black, 1 white), each pixel the
+// nearer of the two; the header gives the image size and two colours used,
+// and the pixel rows are followed by zero rows up to a multiple of four rows,
+// as the database pictures have them.
+enum class BmpDepth : int { Mono1 = 1, Rgb24 = 24 };
 
 // The whole file image of the picture at that depth; empty for a null picture.
 QByteArray BmpFileImage(const QImage& image, BmpDepth depth = BmpDepth::Rgb24);

@@ -141,7 +141,7 @@ TEST(DatabaseConfig, MissingServerStopsWithAMessageNamingFileAndKeys) {
         std::optional<PileUploadValues> Values(const QString&) override { return std::nullopt; }
     } values;
     struct NoPictures : PilePictureSource {
-        QByteArray Picture(const QString&) override { return {}; }
+        QByteArray Picture(const UploadListRow&) override { return {}; }
     } pictures;
     ResultsUploader up(values, pictures);
     DatabaseConfig config;

@@ -2,13 +2,17 @@
 // and a schema per test on the PostgreSQL server that test.sh starts
 // (KEV_TEST_PG_ODBC; those cases skip without it).
 #include "mainwnd/DatabaseConfig.h"
+#include "mainwnd/DatabasePicture.h"
 #include "mainwnd/Odbc.h"
 #include "mainwnd/ResultsUploader.h"
+#include "platform/BmpWriter.h"
 #include "platform/MessageSink.h"
+#include "tests/reports/ReportFixture.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <arpa/inet.h>
 #include <atomic>
@@ -194,7 +198,8 @@ struct TestDatabase {
 struct FakePictures : PilePictureSource {
     std::vector<QString> asked;
     QString failing;
-    QByteArray Picture(const QString& path) override {
+    QByteArray Picture(const UploadListRow& row) override { return Picture(row.path); }
+    QByteArray Picture(const QString& path) {
         asked.push_back(path);
         if (path == failing)
             return {};
@@ -573,6 +578,72 @@ TEST(UploadConnection, FreeTdsConnectsToThePortOfTheString) {
     door.join();
     close(s);
     EXPECT_GE(knocks, 1);
+}
+
+// ---- the database picture ----------------------------------------------------------
+
+struct DatabasePictureTest : pit::test::ReportFixture {
+    UploadListRow Row(const QString& name, bool checked = true) {
+        return {checked, name, doc->m_ProjectInfo.GetPathByName(name), QFileInfo(name).completeBaseName()};
+    }
+    void TwoPiles() {
+        WritePile(u"A1.DUX"_qs, pit::test::SavedPile(u"A1"_qs));
+        DuxAnalysis other = pit::test::SavedPile(u"B7"_qs);
+        other.pileLength = 20;
+        other.conclusion = u"桩身浅部缺陷"_qs;
+        WritePile(u"B7.DUX"_qs, other);
+        doc->m_ProjectInfo.ScanFolder(folder);
+    }
+};
+
+TEST_F(DatabasePictureTest, TheRowsOwnCellInBlackAndWhite) {
+    TwoPiles();
+    QImage drawn;
+    const QByteArray a1 = RenderWaveBitmapForDatabase(Env(), Row(u"A1.DUX"_qs), &drawn);
+    ASSERT_EQ(a1.size(), 12030);
+    EXPECT_EQ(a1, BmpFileImage(drawn, BmpDepth::Mono1));
+    ASSERT_EQ(drawn.size(), QSize(350, 270));
+    EXPECT_EQ(drawn.dotsPerMeterX(), 3780); // 96 dpi
+    // Drawn inside (5, 5, 345, 265) only.
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 270; ++y)
+        for (int x = 0; x < 350; ++x) {
+            const bool ink = drawn.pixelColor(x, y) != QColor(Qt::white);
+            (x >= 5 && x <= 345 && y >= 5 && y <= 265 ? inside : outside) += ink;
+        }
+    EXPECT_GT(inside, 500);
+    EXPECT_EQ(outside, 0);
+    // The same pile gives the same picture, another pile another one.
+    EXPECT_EQ(RenderWaveBitmapForDatabase(Env(), Row(u"A1.DUX"_qs)), a1);
+    EXPECT_NE(RenderWaveBitmapForDatabase(Env(), Row(u"B7.DUX"_qs)), a1);
+    // A file the project does not hold has no picture.
+    EXPECT_TRUE(RenderWaveBitmapForDatabase(Env(), {true, u"gone.DUX"_qs, QString(), u"gone"_qs}).isEmpty());
+}
+
+// Unchecked and unreadable rows before a pile do not move its picture onto another pile.
+TEST_F(DatabasePictureTest, EachUploadedPictureIsItsRowsOwn) {
+    TwoPiles();
+    QFile broken(folder + u"/C3.DUX"_qs);
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(QByteArray(40, 'x'));
+    broken.close();
+    TestDatabase db(Backend::SQLite, u"pictures"_qs);
+    db.CreateTables();
+    const std::vector<UploadListRow> rows = {Row(u"C3.DUX"_qs), Row(u"A1.DUX"_qs, false), Row(u"B7.DUX"_qs),
+                                             Row(u"A1.DUX"_qs)};
+    RecordValueSource values(ConstructionDateRule::FromDocument(*doc));
+    ReportCellPictures pictures(Env());
+    ResultsUploader up(values, pictures);
+    const UploadOutcome o = up.Upload(db.connectionString, Order(u"WT-P"_qs), rows);
+    ASSERT_EQ(o.status, UploadOutcome::Status::Written) << o.error.toStdString();
+    EXPECT_EQ(o.skipped, QStringList{u"C3.DUX"_qs});
+    const auto piles = db.Piles();
+    ASSERT_EQ(piles.size(), 2u);
+    EXPECT_EQ(piles[0].xh, 3);
+    EXPECT_EQ(piles[0].pileNo, u"B7"_qs);
+    EXPECT_EQ(piles[0].pic, RenderWaveBitmapForDatabase(Env(), Row(u"B7.DUX"_qs)));
+    EXPECT_EQ(piles[1].xh, 4);
+    EXPECT_EQ(piles[1].pic, RenderWaveBitmapForDatabase(Env(), Row(u"A1.DUX"_qs)));
 }
 
 // ---- pile values -----------------------------------------------------------------

@@ -169,6 +169,85 @@ TEST_F(PictureFilesTest, BmpRowsArePaddedAndFailuresNameTheFile) {
     EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("p.bmp")))[28], char(24));
 }
 
+// The black-and-white form of the database pictures: the header of the
+// 350 x 270 picture field by field, rows bottom-up with the leftmost pixel in
+// the top bit (1 white), two zero filler rows, and each pixel the nearer of
+// black and white; Pillow reads the file back.
+TEST_F(PictureFilesTest, MonochromeBmpHeaderRowsAndThreshold) {
+    QImage image(350, 270, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const struct {
+        int x, y;
+        QColor color;
+        bool white;
+    } pixels[] = {
+        {0, 0, QColor(0, 0, 0), false},      {1, 0, QColor(127, 127, 127), false},
+        {2, 0, QColor(128, 128, 128), true}, {3, 0, QColor(255, 0, 127), false},
+        {4, 0, QColor(255, 0, 128), true},   {349, 269, QColor(20, 20, 20), false},
+        {8, 100, QColor(0, 0, 255), false},  {9, 100, QColor(0, 255, 255), true},
+    };
+    for (const auto& p : pixels)
+        image.setPixelColor(p.x, p.y, p.color);
+
+    const QByteArray b = BmpFileImage(image, BmpDepth::Mono1);
+    ASSERT_EQ(b.size(), 12030);
+    const struct {
+        int offset, size;
+        uint32_t value;
+    } fields[] = {
+        {0, 2, 0x4D42}, {2, 4, 12030}, {6, 2, 0},  {8, 2, 0},  {10, 4, 62}, {14, 4, 40},
+        {18, 4, 350},   {22, 4, 270},  {26, 2, 1}, {28, 2, 1}, {30, 4, 0},  {34, 4, 11968},
+        {38, 4, 0},     {42, 4, 0},    {46, 4, 2}, {50, 4, 0}, {54, 4, 0},  {58, 4, 0x00FFFFFF},
+    };
+    for (const auto& f : fields) {
+        ByteReader in(b);
+        in.seek(f.offset);
+        EXPECT_EQ(f.size == 2 ? in.u16() : in.u32(), f.value) << "offset " << f.offset;
+    }
+    const int stride = 44;
+    auto bit = [&](int x, int y) { // y from the top
+        const uint8_t byte = uint8_t(b[62 + (269 - y) * stride + x / 8]);
+        return (byte >> (7 - x % 8)) & 1;
+    };
+    for (const auto& p : pixels)
+        EXPECT_EQ(bit(p.x, p.y), p.white ? 1 : 0) << p.x << "," << p.y;
+    EXPECT_EQ(bit(5, 0), 1);
+    // The two bits past the width and the filler rows are zero.
+    EXPECT_EQ(uint8_t(b[62 + 43]), 0xF8); // bottom row: 344..348 white, 349 black
+    EXPECT_EQ(uint8_t(b[62 + 269 * stride + 43]), 0xFC);
+    EXPECT_EQ(b.mid(62 + 270 * stride), QByteArray(2 * stride, '\0'));
+
+    // Debian's Python, which has the Pillow of the setup script.
+    QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python))
+        python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        GTEST_SKIP() << "python3 is not installed";
+    const QString path = dir.filePath(QStringLiteral("mono.bmp"));
+    ASSERT_TRUE(SaveBmp(image, path, nullptr, false, BmpDepth::Mono1));
+    int status = -1;
+    const QByteArray out =
+        RunTool(python,
+                {QStringLiteral("-c"),
+                 QStringLiteral("import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                                "print(im.size[0], im.size[1], im.mode); "
+                                "print(''.join('1' if im.getpixel((x, y)) else '0' "
+                                "for y in range(im.size[1]) for x in range(im.size[0])))"),
+                 path},
+                &status);
+    ASSERT_EQ(status, 0) << out.toStdString();
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << out.toStdString();
+    EXPECT_EQ(lines[0].trimmed(), QByteArray("350 270 1"));
+    QByteArray expected;
+    for (int y = 0; y < 270; ++y)
+        for (int x = 0; x < 350; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            expected += c.red() + c.green() + c.blue() > 382 ? '1' : '0';
+        }
+    EXPECT_EQ(lines[1].trimmed(), expected);
+}
+
 TEST_F(PictureFilesTest, MetafileFrameOfAPixelPicture) {
     // 1920 px of the nominal screen are 508 mm; the scale divides.
     struct Case {
