@@ -1,5 +1,6 @@
 #include "mainwnd/ResultsUploader.h"
 
+#include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
@@ -9,6 +10,20 @@
 #include "platform/MessageSink.h"
 
 namespace pit {
+
+std::vector<UploadListRow> UploadRowsFromList(const ListRows& list, const CProjectInfo& project) {
+    std::vector<UploadListRow> rows;
+    for (int i = 0; i < list.GetItemCount(); ++i) {
+        UploadListRow r;
+        r.checked = list.GetItemCheck(i);
+        r.name = list.GetItemText(i, 1);
+        r.name.chop(1);
+        r.path = r.name.isEmpty() ? QString() : project.GetPathByName(r.name);
+        r.pileNo = list.GetItemText(i, 2);
+        rows.push_back(r);
+    }
+    return rows;
+}
 
 // ---- pile values -----------------------------------------------------------------
 
@@ -254,11 +269,28 @@ int RunDatabaseImport(const ImportRequest& q) {
                  q.english ? QStringLiteral("Tips") : QStringLiteral("提示"), MB_OK | MB_ICONWARNING);
             return -1;
         }
-        if (q.busy)
-            q.busy(true);
-        const UploadOutcome outcome = q.uploader->Upload(connection, *order, q.rows);
-        if (q.busy)
-            q.busy(false);
+        UploadOutcome outcome;
+        {
+            // The wait ends however the upload ends.
+            struct Busy {
+                const std::function<void(bool)>& f;
+                explicit Busy(const std::function<void(bool)>& f) : f(f) {
+                    if (f)
+                        f(true);
+                }
+                ~Busy() {
+                    if (f)
+                        f(false);
+                }
+            } busy(q.busy);
+            try {
+                outcome = q.uploader->Upload(connection, *order, q.rows);
+            } catch (const std::exception& e) {
+                // Nothing was committed: the connection rolled back as it closed.
+                outcome.status = UploadOutcome::Status::Failed;
+                outcome.error = QString::fromLocal8Bit(e.what());
+            }
+        }
         const OutcomeMessage m = MessageFor(outcome, q.english);
         tell(m.text, m.caption, m.type);
         if (outcome.status != UploadOutcome::Status::Duplicate)

@@ -16,9 +16,11 @@
 
 class CCommonInfo;
 class CKEV_DUXDoc;
+class CProjectInfo;
 
 namespace pit {
 
+class ListRows;
 class MessageSink;
 struct DatabaseConfig;
 
@@ -43,6 +45,10 @@ struct UploadListRow {
     QString path;   // the project's path for it; empty when it has none
     QString pileNo; // the pile number shown
 };
+
+// The rows of the report-mode list: check box, column 1 (the file name with
+// its trailing mark), column 2 (the pile number), and the project's path for the name.
+std::vector<UploadListRow> UploadRowsFromList(const ListRows& list, const CProjectInfo& project);
 
 // The values of one ZDC_S row taken from a pile file.
 struct PileUploadValues {

@@ -629,8 +629,15 @@ TEST_F(DatabasePictureTest, EachUploadedPictureIsItsRowsOwn) {
     broken.close();
     TestDatabase db(Backend::SQLite, u"pictures"_qs);
     db.CreateTables();
-    const std::vector<UploadListRow> rows = {Row(u"C3.DUX"_qs), Row(u"A1.DUX"_qs, false), Row(u"B7.DUX"_qs),
-                                             Row(u"A1.DUX"_qs)};
+    // The rows as the report-mode list holds them.
+    const auto list =
+        List({u"C3.DUX"_qs, u"A1.DUX"_qs, u"B7.DUX"_qs, u"A1.DUX"_qs}, {true, false, true, true});
+    const std::vector<UploadListRow> rows = UploadRowsFromList(*list, doc->m_ProjectInfo);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[2].name, u"B7.DUX"_qs);
+    EXPECT_EQ(rows[2].pileNo, u"B7"_qs);
+    EXPECT_EQ(rows[2].path, doc->m_ProjectInfo.GetPathByName(u"B7.DUX"_qs));
+    EXPECT_FALSE(rows[1].checked);
     RecordValueSource values(ConstructionDateRule::FromDocument(*doc));
     ReportCellPictures pictures(Env());
     ResultsUploader up(values, pictures);

@@ -1,0 +1,40 @@
+#include "mainwnd/DatabaseImport.h"
+
+#include "controls/UiServices.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "mainwnd/DatabaseConfig.h"
+#include "mainwnd/DatabasePicture.h"
+#include "mainwnd/LinkCodeInput.h"
+#include "mainwnd/ResultsUploader.h"
+#include "platform/MessageSink.h"
+
+#include <QApplication>
+
+namespace pit {
+
+int ImportResultsToDatabase(QWidget* parent, CKEV_DUXDoc& doc, const ListRows& list) {
+    const DatabaseConfig config = LoadDatabaseConfig(DatabaseConfigPath());
+    RecordValueSource values(ConstructionDateRule::FromDocument(doc));
+    ReportEnv env;
+    env.doc = &doc;
+    env.printerDpi = 600;
+    ReportCellPictures pictures(env);
+    ResultsUploader uploader(values, pictures);
+
+    ImportRequest q;
+    q.ask = CLinkCodeInput::MakeAsker(config, parent);
+    q.config = &config;
+    q.rows = UploadRowsFromList(list, doc.m_ProjectInfo);
+    q.uploader = &uploader;
+    q.messages = &ui::messages();
+    q.english = ui::english();
+    q.busy = [](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    };
+    return RunDatabaseImport(q);
+}
+
+} // namespace pit
