@@ -11,9 +11,11 @@
 #include "platform/Canvas.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CPrintSettings;
 
@@ -65,6 +67,14 @@ public:
     // row gap (mode 0 for the English and Chinese pages, 1 for the ZEZ page).
     ProjectCellLayout ComputeCurvePageLayout(const CPrintSettings* settings, int mode) const;
     ProjectCellLayout ComputePageLayout(const CPrintSettings* settings, int mode) const;
+
+    // The statistics report from its rows of eleven texts (record columns
+    // 1..11 in the order of the builder's rows), in list order.
+    using CountInfoRows = std::vector<std::array<QString, 11>>;
+    bool WriteCountInfoReport(const CountInfoRows& rows, const QString& project, const CPrintSettings& s,
+                              int type);
+    bool WriteSummaryTableHeader(const CPrintSettings& s, int type);
+    bool WriteCountInfoTableU(const CountInfoRows& rows, const CPrintSettings& s, int type);
 
     // ---- our additions
 

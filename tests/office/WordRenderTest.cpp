@@ -68,6 +68,20 @@ bool WriteCurveDocument(CWordOffice& office, const QString& dir, const QString& 
     return office.SaveDocumentAs(path);
 }
 
+// A summary table of 30 piles.
+bool WriteSummary(CWordOffice& office, const QString& path) {
+    if (!office.NewDocument(office.TemplateFile(QStringLiteral("CountInfoReportA"))))
+        return false;
+    CWordOffice::CountInfoRows rows;
+    for (int i = 1; i <= 30; ++i)
+        rows.push_back({QString::number(i), QStringLiteral("ZK%1").arg(i), QStringLiteral("2024-01-02"),
+                        QStringLiteral("2023-12-01"), QStringLiteral("12.50"), QStringLiteral("600"),
+                        QStringLiteral("C30"), QStringLiteral("3800"), QStringLiteral("桩身完整"),
+                        i % 3 ? QStringLiteral("I") : QStringLiteral("II"), QString()});
+    CPrintSettings s;
+    return office.WriteCountInfoReport(rows, QStringLiteral("示例工程"), s, 0) && office.SaveDocumentAs(path);
+}
+
 class RenderEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -88,6 +102,7 @@ public:
              [&](const QString& p) { return WriteNumberedPages(office, true, p); });
         make(QStringLiteral("curve"),
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
+        make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
             all << path;
@@ -128,6 +143,20 @@ TEST(WordRender, FifteenChannelsFitOnePage) {
     const PdfText& pdf = Docs().Pdf(QStringLiteral("curve"));
     EXPECT_EQ(pdf.pages, 1);
     EXPECT_TRUE(Squeezed(pdf.pageTexts.value(0)).contains(QStringLiteral("桩号:ZK6")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, SummaryTableWithClassCounts) {
+    ExpectWritten(QStringLiteral("summary"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("summary"));
+    ASSERT_GE(pdf.pages, 1);
+    const QString all = Squeezed(pdf.pageTexts.join(QString()));
+    EXPECT_TRUE(all.contains(QStringLiteral("工程名称：示例工程")));
+    EXPECT_TRUE(all.contains(QStringLiteral("ZK30")));
+    EXPECT_TRUE(all.contains(QStringLiteral("II类桩10根，占所测桩数的33.3%")));
 }
 
 } // namespace
