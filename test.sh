@@ -13,6 +13,15 @@ jobs=$(nproc)
 
 scripts/install-deps.sh
 BUILD_DIR=build scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# A PostgreSQL server for the database tests (label "database"); they skip without it.
+pgdir=$(mktemp -d)
+trap 'scripts/pg-test-server.sh stop "$pgdir"' EXIT
+if KEV_TEST_PG_ODBC=$(scripts/pg-test-server.sh start "$pgdir"); then
+  export KEV_TEST_PG_ODBC
+else
+  echo "test.sh: no PostgreSQL test server; its database tests are skipped" >&2
+fi
 if [ $quick -eq 1 ]; then
   ctest --test-dir build --output-on-failure -j"$jobs" -LE office-e2e "$@"
   exit 0

@@ -3,6 +3,7 @@
 #include "analysis/AnalysisView.h"
 
 #include "analysis/PrintUi.h"
+#include "controls/PrinterSupport.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/draw/ParaWave.h"
 #include "core/draw/PhaseDraw.h"
@@ -483,6 +484,7 @@ bool CAnalysisView::OnFilePrint() {
     info.fromPage = info.minPage;
     info.toPage = info.maxPage;
     QPrinter printer(QPrinter::HighResolution);
+    pit::StartFromChosenPrinter(printer);
     bool printed = false;
     if (m_printUi->ChoosePrinter(printer, info, this))
         printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info) > 0;
@@ -501,6 +503,7 @@ void CAnalysisView::OnFilePrintPreview() {
     CPrintInfo range;
     m_builder->SetPageRange(range);
     QPrinter printer(QPrinter::HighResolution);
+    pit::StartFromChosenPrinter(printer);
     m_printUi->Preview(
         printer,
         [this, range](QPrinter* p) {
