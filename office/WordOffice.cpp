@@ -180,12 +180,14 @@ bool CWordOffice::WritePageFooter(const CPrintSettings& s, int pageCount) {
             format(f, s.m_strpffont, s.m_npfhei, s.m_npageloc);
             pit::WordSelection sel(m_doc.get());
             sel.Select(f);
-            sel.TypeText(FormatPageNo(s.m_npagefm, false, m_english));
+            // Page numbers follow the report language.
+            const bool english = s.m_bLanguage != 0;
+            sel.TypeText(FormatPageNo(s.m_npagefm, false, english));
             sel.AddField(QStringLiteral("PAGE \\* Arabic"), QString::number(s.m_nstpage));
-            sel.TypeText(FormatPageNo(s.m_npagefm, true, m_english));
+            sel.TypeText(FormatPageNo(s.m_npagefm, true, english));
             if (s.m_npagefm == 4) {
                 const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : pageCount + s.m_nstpage - 1;
-                sel.TypeText(m_english ? QStringLiteral(" Total %1").arg(total)
+                sel.TypeText(english ? QStringLiteral(" Total %1").arg(total)
                                        : QStringLiteral("共%1页").arg(total));
             }
             if (s.m_bpagefoot) {

@@ -18,6 +18,10 @@
 #include <vector>
 
 class CPrintSettings;
+class CSingleReportInfo;
+namespace pit {
+struct PrintDrawDoc;
+}
 
 class CWordOffice {
 public:
@@ -68,6 +72,15 @@ public:
     ProjectCellLayout ComputeCurvePageLayout(const CPrintSettings* settings, int mode) const;
     ProjectCellLayout ComputePageLayout(const CPrintSettings* settings, int mode) const;
 
+    // The single-pile report: the template page once per pile (a next-page
+    // section each), then the page-number footer with the pages written.
+    bool WriteSingleReport(const std::vector<CSingleReportInfo>& pages, const CPrintSettings& s,
+                           const pit::PrintDrawDoc& draw, bool bitmapPictures);
+    bool WriteSinglePilePage(const CSingleReportInfo& info, int page, bool english, int reportType,
+                             int decimals, int printType, const pit::PrintDrawDoc& draw, bool bitmapPictures);
+    // The two result lines of the single-pile page.
+    static std::pair<QString, QString> SingleResultLines(const QString& result, bool english);
+
     // The statistics report from its rows of eleven texts (record columns
     // 1..11 in the order of the builder's rows), in list order.
     using CountInfoRows = std::vector<std::array<QString, 11>>;
@@ -87,7 +100,7 @@ public:
     void SetMeasurer(Measurer m) { m_measure = std::move(m); }
     void SetPresenter(Presenter p) { m_present = std::move(p); }
     void SetDefaultName(const QString& name) { m_defaultName = name; }
-    // Report language of messages and page numbers.
+    // Interface language of the messages.
     void SetEnglish(bool english) { m_english = english; }
     bool English() const { return m_english; }
 

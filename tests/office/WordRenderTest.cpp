@@ -4,7 +4,10 @@
 #include "office/WordOffice.h"
 
 #include "core/doc/PrintSettings.h"
+#include "office/OfficeWordExport.h"
+#include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
+#include "tests/reports/ReportFixture.h"
 
 using namespace pit;
 using namespace pit::test;
@@ -45,7 +48,7 @@ bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) 
     CPrintSettings s;
     s.m_bprpage = 1;
     s.m_npagefm = 4;
-    office.SetEnglish(english);
+    s.m_bLanguage = english;
     return office.WritePageFooter(s, 3) && office.SaveDocumentAs(path);
 }
 
@@ -82,6 +85,37 @@ bool WriteSummary(CWordOffice& office, const QString& path) {
     return office.WriteCountInfoReport(rows, QStringLiteral("示例工程"), s, 0) && office.SaveDocumentAs(path);
 }
 
+// Three piles of a project through the single-pile builder, numbered "page k of 3".
+bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& path) {
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
+                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
+    doc.SetWriteSettingsOnClose(false);
+    const QString folder = dir + QStringLiteral("/Bridge");
+    QDir().mkpath(folder);
+    std::vector<QString> files;
+    for (int k = 1; k <= 3; ++k)
+        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
+                            .channels(2, 1024)
+                            .analysis(SavedPile(QStringLiteral("ZK%1").arg(k)))
+                            .writeTo(folder, QStringLiteral("ZK%1.DUX").arg(k)));
+    if (!doc.OnOpenDocument(files.front()))
+        return false;
+    doc.m_PrintSettings.m_bprpage = 1;
+    doc.m_PrintSettings.m_npagefm = 4;
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    ReportEnv env;
+    env.doc = &doc;
+    env.word = &writer;
+    CRepSingle builder(env, &doc.m_PileRecord, nullptr);
+    builder.SetPileFiles(files);
+    return builder.ExportWord(path);
+}
+
 class RenderEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -102,6 +136,8 @@ public:
              [&](const QString& p) { return WriteNumberedPages(office, true, p); });
         make(QStringLiteral("curve"),
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
+        make(QStringLiteral("single"),
+             [&](const QString& p) { return WriteSinglePiles(office, r.dir->path(), p); });
         make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
@@ -157,6 +193,22 @@ TEST(WordRender, SummaryTableWithClassCounts) {
     EXPECT_TRUE(all.contains(QStringLiteral("工程名称：示例工程")));
     EXPECT_TRUE(all.contains(QStringLiteral("ZK30")));
     EXPECT_TRUE(all.contains(QStringLiteral("II类桩10根，占所测桩数的33.3%")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, SinglePileReportOnePagePerPile) {
+    ExpectWritten(QStringLiteral("single"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("single"));
+    ASSERT_EQ(pdf.pages, 3);
+    for (int k = 1; k <= 3; ++k) {
+        const QString text = Squeezed(pdf.pageTexts.value(k - 1));
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("ZK%1").arg(k))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("测试结果:桩身完整"))) << text.toStdString();
+    }
 }
 
 } // namespace
