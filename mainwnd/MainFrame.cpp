@@ -21,6 +21,8 @@
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/RefreshHub.h"
+#include "office/CurveDocument.h"
+#include "office/OfficeWordExport.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "reports/ReportFactory.h"
@@ -143,8 +145,9 @@ void CMainFrame::CreateClient() {
     m_analysisView = new CAnalysisView(m_client);
     if (m_pDoc) {
         m_exportServices = std::make_unique<pit::QtExportServices>(this);
-        m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
-                                                               CAnalysisView::kPrintDpi);
+        m_wordExport = std::make_unique<pit::OfficeWordExport>(&m_pDoc->Context(), m_exportServices.get());
+        m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(),
+                                                               m_wordExport.get(), CAnalysisView::kPrintDpi);
         m_analysisView->SetReportFactory(m_reportFactory.get());
     }
     m_singleView = new CSingleWaveView(m_client);
@@ -567,11 +570,21 @@ bool CMainFrame::RunCommand(int id) {
     return m_commands->Trigger(id);
 }
 
+void CMainFrame::OnExportCurveDocument() {
+    if (!m_pDoc || !m_wordExport)
+        return;
+    pit::ExportCurveDocument(m_pDoc->m_PileRecord, m_pDoc->m_nDecimalPointNum, *m_wordExport,
+                             m_pDoc->m_strFolder);
+}
+
 bool CMainFrame::RouteFrameCommand(int id) {
     const bool report = g_nViewMode == 4;
     switch (id) {
     case cmd::kFileSave:
         OnFileSave();
+        return true;
+    case cmd::kExportCurveDocument:
+        OnExportCurveDocument();
         return true;
     case cmd::kViewMain:
         OnViewMain();

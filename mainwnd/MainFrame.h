@@ -28,6 +28,7 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
+class OfficeWordExport;
 class QtExportServices;
 class ReportFactory;
 } // namespace pit
@@ -58,6 +59,8 @@ public:
     void OnViewAnalysis() override;
     void OnViewSingleWave() override;
     void OnFileSave() override;
+    // The current-state curve document of the open pile (32925).
+    void OnExportCurveDocument();
     void Refresh(pit::RefreshTarget target, int wParam = 0) override;
     CBaseView* UpperPaneView() override;
     CBaseView* LowerPaneView() override;
@@ -131,6 +134,7 @@ public:
     CAnalysisView* AnalysisView() const { return m_analysisView; }
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
+    pit::OfficeWordExport* WordExport() const { return m_wordExport.get(); }
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
@@ -197,5 +201,6 @@ private:
     int m_nReportIndex = 0;
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
+    std::unique_ptr<pit::OfficeWordExport> m_wordExport;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
 };

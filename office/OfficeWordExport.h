@@ -43,6 +43,7 @@ public:
     int Tell(const QString& zh, const QString& en, unsigned type);
     bool English() const;
     CWordOffice& Office() { return m_office; }
+    void SetServices(ExportServices* services) { m_services = services; }
 
 private:
     const AppContext* m_app;

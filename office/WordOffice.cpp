@@ -188,7 +188,7 @@ bool CWordOffice::WritePageFooter(const CPrintSettings& s, int pageCount) {
             if (s.m_npagefm == 4) {
                 const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : pageCount + s.m_nstpage - 1;
                 sel.TypeText(english ? QStringLiteral(" Total %1").arg(total)
-                                       : QStringLiteral("共%1页").arg(total));
+                                     : QStringLiteral("共%1页").arg(total));
             }
             if (s.m_bpagefoot) {
                 sel.TypeParagraph();

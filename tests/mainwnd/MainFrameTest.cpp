@@ -21,7 +21,11 @@
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/RefreshHub.h"
+#include "office/OfficeWordExport.h"
+#include "office/WordOffice.h"
 #include "platform/MessageSink.h"
+#include "tests/reports/ReportFixture.h"
+#include "tests/support/OfficeCheck.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,6 +34,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -782,6 +788,35 @@ TEST_F(Frame, TheAnalysisViewPrintsTheSinglePilePage) {
     const QByteArray pdf = bytes(ui.path);
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
     frame->AnalysisView()->SetPrintUi(nullptr);
+}
+
+// The curve document command through its action: every channel's curve
+// under the captions, saved where the user chose and opened.
+TEST_F(Frame, TheCurveDocumentCommandWritesTheOpenPile) {
+    pit::test::FakeExportServices services;
+    const QString out = tmp.filePath(QStringLiteral("curves.docx"));
+    services.answers.push_back(out);
+    ASSERT_NE(frame->WordExport(), nullptr);
+    frame->WordExport()->SetServices(&services);
+    frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
+    frame->Commands()->Update();
+    QAction* action = frame->Commands()->Action(cmd::kExportCurveDocument);
+    ASSERT_TRUE(action->isEnabled());
+    action->trigger();
+    ASSERT_EQ(services.asks.size(), 1u);
+    EXPECT_EQ(services.asks[0].defaultName,
+              QStringLiteral("Pile_") + doc->m_PileRecord.m_strPileNo + QStringLiteral(".docx"));
+    EXPECT_EQ(services.opened, QStringList{out});
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(pit::test::DocxProblems(out).isEmpty());
+    const QJsonObject read = pit::test::ReadDocx(out);
+    const int channels = doc->m_PileRecord.ChannelCountInList();
+    EXPECT_EQ(read[QStringLiteral("pictures")].toArray().size(), channels);
+    const QJsonArray rows = read[QStringLiteral("tables")][0][QStringLiteral("rows")].toArray();
+    EXPECT_EQ(rows.size(), (channels < 8 ? channels : (channels + 1) / 2) + 2);
+    EXPECT_EQ(rows[0][QStringLiteral("cells")][0][QStringLiteral("text")].toString(),
+              QStringLiteral("桩号:") + doc->m_PileRecord.m_strPileNo);
+    frame->WordExport()->SetServices(nullptr);
 }
 
 } // namespace

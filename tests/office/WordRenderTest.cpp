@@ -4,6 +4,7 @@
 #include "office/WordOffice.h"
 
 #include "core/doc/PrintSettings.h"
+#include "office/CurveDocument.h"
 #include "office/OfficeWordExport.h"
 #include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
@@ -52,23 +53,27 @@ bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) 
     return office.WritePageFooter(s, 3) && office.SaveDocumentAs(path);
 }
 
-// 15 channels: 8 rows of 2 columns of pictures under the captions.
+// A pile of 14 blows and their average: 8 rows of 2 columns of curves.
 bool WriteCurveDocument(CWordOffice& office, const QString& dir, const QString& path) {
-    if (!office.StartDocument(QString()))
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK6"));
+    a.channels.assign(14, a.channels[0]);
+    for (int k = 0; k < 14; ++k)
+        a.channels[size_t(k)].samples = Pulse(1.0f + 0.05f * float(k));
+    a.current = 14;
+    const QString file = DuxBuilder::paramBlock("VADUZI", 1042)
+                             .channels(14, 1024)
+                             .analysis(a)
+                             .writeTo(dir, QStringLiteral("ZK6.DUX"));
+    CPileRecord pile;
+    if (!pile.ReadFile(file) || pile.ChannelCountInList() != 15)
         return false;
-    int w = 0, h = 0;
-    if (office.WriteCurvePileCaptions(8, 2, QStringLiteral("ZK6"), w, h, QStringLiteral("12.50"), 3800,
-                                      QStringLiteral("II"), QStringLiteral("桩身完整")) != 2)
-        return false;
-    for (int k = 0; k < 15; ++k) {
-        const QString pic = dir + QStringLiteral("/PRO-%1.emf").arg(k);
-        // A wave picture of the cell's size; every other one a bitmap.
-        WriteFile(pic, k % 2 ? MakeImage(w * 4 / 3, h * 4 / 3, "BMP", Qt::darkGreen)
-                             : MakeEmf(int(w / 72.0 * 2540), int(h / 72.0 * 2540)));
-        if (!office.InsertPicture(3 + k % 8, 1 + k / 8, float(w - 10), float(h - 10), pic))
-            return false;
-    }
-    return office.SaveDocumentAs(path);
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    return ExportCurveDocument(pile, 2, writer, dir, path);
 }
 
 // A summary table of 30 piles.
@@ -179,6 +184,7 @@ TEST(WordRender, FifteenChannelsFitOnePage) {
     const PdfText& pdf = Docs().Pdf(QStringLiteral("curve"));
     EXPECT_EQ(pdf.pages, 1);
     EXPECT_TRUE(Squeezed(pdf.pageTexts.value(0)).contains(QStringLiteral("桩号:ZK6")));
+    EXPECT_TRUE(Squeezed(pdf.pageTexts.value(0)).contains(QStringLiteral("描述:桩身完整")));
 }
 
 } // namespace
