@@ -7,6 +7,7 @@
 #include "platform/MessageSink.h"
 #include "reports/ExportServices.h"
 #include "reports/RepProjectA.h"
+#include "reports/ReportPileItem.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -152,9 +153,14 @@ bool OfficeWordExport::WriteProjectReport(const WordProjectReport& report, const
              QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
         return false;
     }
-    Tell(QStringLiteral("工程报告还不能写成文档。"),
-         QStringLiteral("The project report cannot be written as a document yet."), MB_OK | MB_ICONWARNING);
-    return false;
+    if (!Open(report.templateName))
+        return false;
+    if (!m_office.WriteProjectReport(report.items, *report.settings, report.kind, report.draw))
+        return Fail();
+    return SaveOrPresent(outputPath,
+                         DefaultName(report.items.front()->m_strProject, QStringLiteral("工程报告"),
+                                     QStringLiteral("ProjectReport")),
+                         report.folder);
 }
 
 } // namespace pit

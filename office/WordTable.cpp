@@ -174,6 +174,10 @@ void RecomputeGrid(pugi::xml_node tbl) {
         return int(best);
     };
     const int gridCount = int(lines.size()) - 1;
+    // A width in points follows the cells.
+    pugi::xml_node tblW = tbl.child("w:tblPr").child("w:tblW");
+    if (tblW && !std::strcmp(tblW.attribute("w:type").as_string("dxa"), "dxa") && !lines.empty())
+        SetAttr(tblW, "w:w", std::lround(lines.back()));
 
     pugi::xml_node grid = tbl.child("w:tblGrid");
     if (!grid)
