@@ -6,6 +6,7 @@
 #include "core/doc/PrintSettings.h"
 #include "office/CurveDocument.h"
 #include "office/OfficeWordExport.h"
+#include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
 #include "tests/reports/ReportFixture.h"
@@ -121,6 +122,42 @@ bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& pa
     return builder.ExportWord(path);
 }
 
+// The project report of n piles through its builder (style A or B), the
+// settings given by arrange.
+bool WriteProject(CWordOffice& office, const QString& dir, const QString& path, int n, bool styleB,
+                  const std::function<void(CPrintSettings&)>& arrange) {
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
+                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
+    doc.SetWriteSettingsOnClose(false);
+    const QString folder = dir + QStringLiteral("/Project");
+    QDir().mkpath(folder);
+    std::vector<QString> files, names;
+    for (int k = 1; k <= n; ++k) {
+        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
+                            .channels(2, 1024)
+                            .analysis(SavedPile(QStringLiteral("P%1").arg(k)))
+                            .writeTo(folder, QStringLiteral("P%1.DUX").arg(k)));
+        names.push_back(QStringLiteral("P%1").arg(k));
+    }
+    if (!doc.OnOpenDocument(files.front()))
+        return false;
+    doc.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥");
+    arrange(doc.m_PrintSettings);
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    ReportEnv env;
+    env.doc = &doc;
+    env.word = &writer;
+    std::unique_ptr<CRepProjectA> b =
+        styleB ? std::make_unique<CRepProjectB>(env, nullptr) : std::make_unique<CRepProjectA>(env, nullptr);
+    b->SetPileFiles(files, names);
+    return b->ExportWord(path);
+}
+
 class RenderEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -143,6 +180,32 @@ public:
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
         make(QStringLiteral("single"),
              [&](const QString& p) { return WriteSinglePiles(office, r.dir->path(), p); });
+        make(QStringLiteral("project23"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("a")), p, 23, false,
+                                [](CPrintSettings& s) {
+                                    s.m_nRow = 5;
+                                    s.m_nColumn = 2;
+                                    s.m_bHeadInfo[9] = 1;
+                                    s.m_bprpage = 1;
+                                    s.m_npagefm = 4;
+                                });
+        });
+        make(QStringLiteral("projectEn"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("b")), p, 7, false,
+                                [](CPrintSettings& s) {
+                                    s.m_bLanguage = 1;
+                                    s.m_nRow = 3;
+                                    s.m_nColumn = 2;
+                                    s.m_bSpectrum = 1;
+                                });
+        });
+        make(QStringLiteral("projectB"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("c")), p, 7, true,
+                                [](CPrintSettings& s) {
+                                    s.m_nRow = 4;
+                                    s.m_nColumn = 2;
+                                });
+        });
         make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
@@ -215,6 +278,34 @@ TEST(WordRender, SinglePileReportOnePagePerPile) {
         EXPECT_TRUE(text.contains(QStringLiteral("ZK%1").arg(k))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("测试结果:桩身完整"))) << text.toStdString();
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, ProjectReportPagesWithHeadingAndNumbers) {
+    ExpectWritten(QStringLiteral("project23"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("project23"));
+    ASSERT_EQ(pdf.pages, 3);
+    for (int k = 1; k <= 3; ++k) {
+        const QString text = Squeezed(pdf.pageTexts.value(k - 1));
+        EXPECT_TRUE(text.startsWith(QStringLiteral("工程名称：滨江大桥"))) << text.left(40).toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
+    }
+    EXPECT_TRUE(Squeezed(pdf.pageTexts.value(2)).contains(QStringLiteral("桩号:P23")));
+}
+
+// Without a window: 7 piles, 3 x 2 a page (English, with the spectrum) and
+// the ZEZ style at one pile a row, 4 a page.
+TEST(WordRender, ProjectReportPageCounts) {
+    for (const auto& [name, pages] : {std::pair{"projectEn", 2}, std::pair{"projectB", 2}}) {
+        SCOPED_TRACE(name);
+        ExpectWritten(QString::fromLatin1(name));
+        EXPECT_EQ(Docs().Pdf(QString::fromLatin1(name)).pages, pages);
+    }
+    EXPECT_TRUE(Squeezed(Docs().Pdf(QStringLiteral("projectEn")).pageTexts.value(0))
+                    .contains(QStringLiteral("ID:P1")));
 }
 
 } // namespace
