@@ -3,6 +3,7 @@
 #include "office/OfficeWordExport.h"
 #include "office/WordOffice.h"
 #include "platform/Paths.h"
+#include "reports/RepCountInfo.h"
 #include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
 #include "tests/reports/ReportFixture.h"
@@ -227,6 +228,27 @@ TEST_F(WordSingleReportTest, UnreadablePileIsNamedAndLeftOut) {
     EXPECT_EQ(d[QStringLiteral("sections")].toArray().size(), 2);
     ASSERT_EQ(services.messages.size(), 1);
     EXPECT_TRUE(services.messages[0].contains(bad));
+}
+
+// The statistics report from the report list through the builder: shown
+// for the user to save, under the project's summary name.
+TEST_F(WordSingleReportTest, SummaryThroughTheBuilder) {
+    doc->m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥");
+    doc->m_ProjectInfo.ScanFolder(folder);
+    auto list = List({QStringLiteral("ZK1.DUX"), QStringLiteral("ZK2.DUX")}, {true, true});
+    ReportEnv env = Env();
+    env.word = writer.get();
+    const QString chosen = tmp.filePath(QStringLiteral("summary.docx"));
+    services.answers.push_back(chosen);
+    CRepCountInfo builder(env, list.get(), 1);
+    ASSERT_TRUE(builder.ExportWord(QString())) << services.messages.join(u'\n').toStdString();
+    EXPECT_EQ(services.asks.at(0).defaultName, QStringLiteral("滨江大桥_汇总表.docx"));
+    EXPECT_EQ(services.opened, QStringList{chosen});
+    const QJsonObject d = Read(chosen);
+    const QJsonArray rows = d[QStringLiteral("tables")][0][QStringLiteral("rows")].toArray();
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[2][QStringLiteral("cells")][1][QStringLiteral("text")].toString(), QStringLiteral("ZK2"));
+    EXPECT_EQ(d[QStringLiteral("paragraphs")][1].toString(), QStringLiteral("工程名称：滨江大桥"));
 }
 
 } // namespace
