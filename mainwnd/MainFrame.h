@@ -28,6 +28,8 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
+class ExcelExport;
+class OfficeExcelExport;
 class QtExportServices;
 class ReportFactory;
 } // namespace pit
@@ -131,6 +133,11 @@ public:
     CAnalysisView* AnalysisView() const { return m_analysisView; }
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
+    // The workbook writer of the state export and the report builders (the
+    // program's own unless one is installed; tests install theirs).
+    void SetExcelExport(pit::ExcelExport* excel);
+    // 32806: the open pile's values and samples as a raw-data workbook.
+    void OnExportStateExcel();
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
@@ -198,4 +205,6 @@ private:
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
+    std::unique_ptr<pit::OfficeExcelExport> m_excelExport;
+    pit::ExcelExport* m_pExcel = nullptr;
 };
