@@ -9,6 +9,7 @@
 #include "tests/reports/ReportFixture.h"
 
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace pit;
@@ -31,7 +32,8 @@ struct RepExcelTest : ReportFixture {
     QString Damaged(const QString& name, int32_t length) {
         QByteArray bytes =
             DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).analysis(SavedPile("Z")).build();
-        const int32_t p = *reinterpret_cast<const int32_t*>(bytes.constData() + 22);
+        int32_t p = 0;
+        std::memcpy(&p, bytes.constData() + 22, 4);
         bytes.replace(p + 12, 4, QByteArray(reinterpret_cast<const char*>(&length), 4));
         QFile f(QDir(folder).filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
