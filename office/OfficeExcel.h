@@ -37,7 +37,7 @@ public:
     enum class Kind {
         Text,
         Number, // the whole text as a number, else text
-        Date,   // "yyyy-m-d" (or with "/") as a date, else text
+        Date,   // "yyyy-m-d" (or with "/" or ".") as a date, else text
         Time    // "h:mm[:ss]" as a time of day, else text
     };
 
