@@ -54,7 +54,7 @@ void CKEV_DUXView::LayOutRows() {
     const int count = m_pile->ChannelCountInList();
     // One vertical scale for all channels while the axis is locked.
     float peak = -1.0f;
-    if (m_doc->m_bViewFlagA) {
+    if (m_doc->m_bLockYAxis) {
         peak = 0.0f;
         for (int i = 0; i < count; ++i)
             peak = std::max(peak, m_pile->Channel(i)->GetMaxAbsDisplay());

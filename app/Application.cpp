@@ -5,7 +5,6 @@
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
-#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/MainFrame.h"
 #include "res/StringTable.h"
 
@@ -102,7 +101,6 @@ void CKEV_DUXApp::CreateDocumentAndFrame() {
                                                QStringLiteral("澄笛科技"), QStringLiteral("KEV_DUX"));
     // The frame composes its own title; the document's title is not copied.
     m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_bEnglish, m_layout.get());
-    frame::InstallFrameCommands(*m_frame);
     QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),
                      [this](const QString& path) { m_recent->Add(path); });
 }

@@ -79,27 +79,22 @@ QAction* CommandRegistry::Action(int id) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-void CommandRegistry::SetRoute(Route level, Handler handler) {
-    m_routes[size_t(level)] = std::move(handler);
-}
-
 bool CommandRegistry::Trigger(int id) {
-    for (const Handler& h : m_routes)
-        if (h && h(id))
-            return true;
-    return false;
+    return m_dispatcher && m_dispatcher->Run(id);
 }
 
 void CommandRegistry::Update() {
-    if (!m_source)
+    if (!m_dispatcher)
         return;
-    const UiSnapshot s = m_source();
+    const UiState s = m_dispatcher->Snapshot();
     for (const auto& [id, action] : m_actions) {
-        const CommandState st = EvaluateCommand(id, s);
-        action->setEnabled(st.enabled);
-        action->setCheckable(st.checkable);
-        if (st.checkable)
-            action->setChecked(st.checked);
+        const std::optional<CommandState> st = EvaluateRule(id, s);
+        if (!st)
+            continue; // the rule leaves this item as it is
+        action->setEnabled(st->enabled);
+        action->setCheckable(st->checkable);
+        if (st->checkable)
+            action->setChecked(st->checked);
     }
 }
 

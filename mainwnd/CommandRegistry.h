@@ -1,15 +1,13 @@
 // Numeric command ids to QActions: texts, shortcuts, status prompts and tool
-// tips, the menu bar and the two tool bars built from them, handlers routed
-// view -> document -> frame -> application, and the enable/check rules
-// applied from a snapshot when a menu opens and on a short idle timer.
+// tips, the menu bar and the two tool bars built from them. Triggering an
+// action runs its command through the command table, and the table's rules
+// are applied from one snapshot when a menu opens and on a short idle timer.
 #pragma once
 
-#include "mainwnd/CommandRules.h"
+#include "mainwnd/CommandTable.h"
 
 #include <QObject>
 #include <QString>
-#include <array>
-#include <functional>
 #include <map>
 
 class QAction;
@@ -24,10 +22,6 @@ namespace pit {
 class CommandRegistry : public QObject {
     Q_OBJECT
 public:
-    enum class Route : int { View = 0, Document = 1, Frame = 2, Application = 3 };
-    // True when the id was handled at that level.
-    using Handler = std::function<bool(int id)>;
-
     CommandRegistry(QWidget* owner, bool english);
 
     // The action of id; null for an id that is not registered.
@@ -37,12 +31,11 @@ public:
     // An action for id (made when missing), e.g. a language entry.
     QAction* Register(int id, const QString& text) { return Make(id, text); }
 
-    void SetRoute(Route level, Handler handler);
-    // Runs id through the routes in order; false when nobody took it.
+    // The command table that runs the commands and gives their rules.
+    void SetDispatcher(CommandDispatcher* dispatcher) { m_dispatcher = dispatcher; }
+    // Runs id through its row; false without a row or when its rule disables it.
     bool Trigger(int id);
-
-    // Where the snapshot comes from; Update() applies the rules.
-    void SetSnapshotSource(std::function<UiSnapshot()> source) { m_source = std::move(source); }
+    // The rules of every action from one snapshot.
     void Update();
     // The idle evaluation (250 ms) starts with the first call.
     void StartIdleUpdates();
@@ -67,8 +60,7 @@ private:
     QWidget* m_owner;
     bool m_english;
     std::map<int, QAction*> m_actions;
-    std::array<Handler, 4> m_routes;
-    std::function<UiSnapshot()> m_source;
+    CommandDispatcher* m_dispatcher = nullptr;
     QTimer* m_idle = nullptr;
 };
 

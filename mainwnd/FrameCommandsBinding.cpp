@@ -47,69 +47,15 @@ public:
 
 } // namespace
 
-bool FrameCommandsBinding::LeftToFrame(int c) {
-    switch (c) {
-    // The frame's own handlers and rules.
-    case id::kFileSave:
-    case id::kViewMain:
-    case id::kViewSingleWave:
-    case id::kViewAnalysis:
-    case id::kMainPanel:
-    case id::kToolBar:
-    case id::kUndoDefect:
-    case id::kUndoAllDefects:
-    case id::kAppExit:
-    case id::kFileOpen:
-    // Exports and report mode: other parts.
-    case id::kExportStateExcel:
-    case id::kExportCurvePictures:
-    case id::kExportCurveDocument:
-    case id::kSingleReport:
-    case id::kProjectReport:
-    case id::kReportSpare:
-    case id::kPrintPreview:
-    case id::kPrint:
-    case id::kCountInfo:
-    case id::kPreviewClose:
-        return true;
-    default:
-        return false;
-    }
-}
-
 FrameCommandsBinding::FrameCommandsBinding(CMainFrame& frame)
     : QObject(&frame), m_frame(frame), m_languages(std::make_unique<ProgramLanguages>()) {
     m_commands = std::make_unique<FrameCommands>(*frame.GetDoc(), frame, *this);
     m_commands->SetLanguageChoice(m_languages.get());
-    CommandRegistry* registry = frame.Commands();
-    registry->SetRoute(CommandRegistry::Route::Document,
-                       [this](int c) { return !LeftToFrame(c) && m_commands->Execute(c); });
-    // The registry connected these first, so its rules run before ours.
-    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>())
-        connect(menu, &QMenu::aboutToShow, this, &FrameCommandsBinding::ApplyRules);
-    if (QTimer* idle = registry->findChild<QTimer*>())
-        connect(idle, &QTimer::timeout, this, &FrameCommandsBinding::ApplyRules);
-    ApplyRules();
+    frame.Commands()->SetDispatcher(m_commands.get());
 }
 
-FrameCommandsBinding::~FrameCommandsBinding() = default;
-
-void FrameCommandsBinding::ApplyRules() {
-    const CMainFrame& f = m_frame;
-    m_commands->SetPanelsVisible(!f.PanelBar()->isHidden(), !f.ReportBar()->isHidden(),
-                                 !f.MainToolBar()->isHidden(), !f.ReportToolBar()->isHidden());
-    const UiState s = m_commands->Snapshot();
-    for (const auto& [c, action] : f.Commands()->Actions()) {
-        if (LeftToFrame(c))
-            continue;
-        const std::optional<CommandState> st = EvaluateRule(c, s);
-        if (!st)
-            continue;
-        action->setEnabled(st->enabled);
-        action->setCheckable(st->checkable);
-        if (st->checkable)
-            action->setChecked(st->checked);
-    }
+FrameCommandsBinding::~FrameCommandsBinding() {
+    m_frame.Commands()->SetDispatcher(nullptr);
 }
 
 ActiveView FrameCommandsBinding::Active() const {
@@ -150,6 +96,44 @@ void FrameCommandsBinding::RedrawActive() {
         v->ClearBackground();
         v->InvalidateView();
     }
+}
+
+bool FrameCommandsBinding::CanUndoDefect() const {
+    const CBaseView* v = m_frame.ActiveBaseView();
+    return v && v->CanUndoDefect();
+}
+
+void FrameCommandsBinding::UndoDefect(bool all) {
+    CBaseView* v = m_frame.ActiveBaseView();
+    if (!v)
+        return;
+    if (all)
+        v->OnUndoAllDefects();
+    else
+        v->OnUndoDefect();
+}
+
+CommandHost::Bars FrameCommandsBinding::VisibleBars() const {
+    return {!m_frame.PanelBar()->isHidden(), !m_frame.ReportBar()->isHidden(),
+            !m_frame.MainToolBar()->isHidden(), !m_frame.ReportToolBar()->isHidden()};
+}
+
+int FrameCommandsBinding::MarkedPiles() const {
+    return m_frame.FormMain() ? m_frame.FormMain()->MarkedCount() : 0;
+}
+
+void FrameCommandsBinding::ToggleMainPanel() {
+    QWidget* bar = g_nViewMode == 4 ? static_cast<QWidget*>(m_frame.ReportBar()) : m_frame.PanelBar();
+    bar->setVisible(bar->isHidden());
+}
+
+void FrameCommandsBinding::ToggleToolBar() {
+    QToolBar* bar = g_nViewMode == 4 ? m_frame.ReportToolBar() : m_frame.MainToolBar();
+    bar->setVisible(bar->isHidden());
+}
+
+void FrameCommandsBinding::CloseWindow() {
+    m_frame.close();
 }
 
 void FrameCommandsBinding::MarkPileSaved(bool saved) {
@@ -295,10 +279,6 @@ void FrameCommandsBinding::SelectChannel(int commandId) {
         w->SetSelected(true);
     m_frame.MainWaveView()->OnUpdate();
     m_frame.Refresh(RefreshTarget::AllWaveViews);
-}
-
-FrameCommandsBinding* InstallFrameCommands(CMainFrame& frame) {
-    return new FrameCommandsBinding(frame);
 }
 
 } // namespace pit::frame

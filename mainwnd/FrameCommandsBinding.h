@@ -1,7 +1,6 @@
 // Puts the frame commands into the main window: its views, panels and
-// dialogs serve as the commands' host, the handlers join the command routes
-// before the frame's own, and the rules are applied after the registry's
-// whenever it updates (a menu opens, the idle timer fires).
+// dialogs serve as the commands' host, and the command table behind every
+// action of the window's registry.
 #pragma once
 
 #include "mainwnd/FrameCommands.h"
@@ -21,10 +20,6 @@ public:
     ~FrameCommandsBinding() override;
 
     FrameCommands& Commands() { return *m_commands; }
-    // The commands' rules onto their actions (the frame's own commands keep theirs).
-    void ApplyRules();
-    // Ids whose handler and rule stay the frame's (or wait for a later part).
-    static bool LeftToFrame(int commandId);
 
     // ---- CommandHost ----
     ActiveView Active() const override;
@@ -35,6 +30,10 @@ public:
     void ActivateUpper() override;
     QPaintDevice* DrawingDevice() override;
     void RedrawActive() override;
+    bool CanUndoDefect() const override;
+    void UndoDefect(bool all) override;
+    Bars VisibleBars() const override;
+    int MarkedPiles() const override;
     void MarkPileSaved(bool saved) override;
     void ReloadProjectDates() override;
     void UpdatePanelControls() override;
@@ -52,14 +51,14 @@ public:
     bool SaveTraceBitmap(int channel, const QString& path) override;
     void ShowAnalysisCurve(int curve, int channel) override;
     void SelectChannel(int commandId) override;
+    void ToggleMainPanel() override;
+    void ToggleToolBar() override;
+    void CloseWindow() override;
 
 private:
     CMainFrame& m_frame;
     std::unique_ptr<FrameCommands> m_commands;
     std::unique_ptr<LanguageChoice> m_languages;
 };
-
-// Makes the binding for frame (owned by it) and returns it.
-FrameCommandsBinding* InstallFrameCommands(CMainFrame& frame);
 
 } // namespace pit::frame

@@ -19,6 +19,7 @@
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
+#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/RefreshHub.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
@@ -63,13 +64,13 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
     ShowReportBars(false);
     SwitchToView(ActiveView::MainWave);
     m_pFormMain->OnInitialUpdate();
+    m_binding = new frame::FrameCommandsBinding(*this);
 
     if (m_pDoc) {
-        // The document's own save runs through the frame's.
-        m_pDoc->saveCurrentPile = [this] { return SavePile(); };
         connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
             m_pFormMain->OnDocumentOpened();
             OnPileSelected();
+            m_commands->Update();
         });
         m_pDoc->SetFixedParamHook([this](bool enabled) { EnableFixButton(enabled); });
     }
@@ -83,10 +84,8 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
 
 CMainFrame::~CMainFrame() {
     disconnect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
-    if (m_pDoc) {
-        m_pDoc->saveCurrentPile = nullptr;
+    if (m_pDoc)
         m_pDoc->SetFixedParamHook({});
-    }
 }
 
 // ---- creation ----------------------------------------------------------------------
@@ -106,29 +105,6 @@ void CMainFrame::CreateCommands() {
         language->addAction(m_commands->Register(e.id, e.text));
     if (checked != cmd::kLanguageFirst)
         LoadTranslatedMenu(menuBar(), 128);
-    m_commands->SetSnapshotSource([this] { return Snapshot(); });
-    m_commands->SetRoute(CommandRegistry::Route::View, [this](int id) {
-        CBaseView* v = ActiveBaseView();
-        if (!v || g_nViewMode == 4)
-            return false;
-        if (id == cmd::kUndoDefect) {
-            v->OnUndoDefect();
-            return true;
-        }
-        if (id == cmd::kUndoAllDefects) {
-            v->OnUndoAllDefects();
-            return true;
-        }
-        return false;
-    });
-    m_commands->SetRoute(CommandRegistry::Route::Frame, [this](int id) { return RouteFrameCommand(id); });
-    m_commands->SetRoute(CommandRegistry::Route::Application, [this](int id) {
-        if (id == cmd::kAppExit) {
-            close();
-            return true;
-        }
-        return false;
-    });
 }
 
 void CMainFrame::CreateClient() {
@@ -449,57 +425,14 @@ bool CMainFrame::PromptSaveChanges() {
                 if (CWaveRecord* w = r.Channel(i))
                     w->zoom = r.m_fChannelZoom;
         // A failed save was reported; the user stays to decide again.
-        if (!SavePile())
+        if (!OnFileSave())
             return false;
     }
     return true;
 }
 
-void CMainFrame::OnFileSave() {
-    SavePile();
-}
-
-bool CMainFrame::SavePile() {
-    if (!m_pDoc)
-        return false;
-    CPileRecord& r = m_pDoc->m_PileRecord;
-    const bool english = m_bEnglish;
-    if (m_pDoc->m_bFileOpen) {
-        if (r.m_nCurrentChannel == -1)
-            r.m_nCurrentChannel = 0;
-        const bool fixed = r.m_bFixedParam != 0;
-        if (CDlgProInfo* pro = m_pFormMain->ProjectPanel())
-            pro->LoadDates();
-        m_pFormMain->ExchangeWaveParams(false, true);
-        try {
-            r.SaveAnalysis();
-        } catch (const FileError& e) {
-            ui::messages().show(e.message(english),
-                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
-                                MB_OK | MB_ICONERROR);
-            return false;
-        }
-        if (!fixed)
-            m_pFormMain->MarkPileSaved(true);
-        m_pDoc->SetModifiedFlag(false);
-    }
-    if (!m_pDoc->m_ProjectInfo.GetProjectPath().isEmpty()) {
-        try {
-            m_pDoc->m_ProjectInfo.SaveProjectFile();
-        } catch (const FileError& e) {
-            ui::messages().show(e.message(english),
-                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
-                                MB_OK | MB_ICONERROR);
-        }
-    }
-    if (m_pDoc->m_bFileOpen) {
-        try {
-            r.ReloadIfNeeded();
-        } catch (const FileError&) {
-            // The record stays as saved.
-        }
-    }
-    return true;
+bool CMainFrame::OnFileSave() {
+    return m_binding && m_binding->Commands().OnFileSave();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
@@ -535,59 +468,6 @@ void CMainFrame::RestoreLayout() {
 }
 
 // ---- commands ------------------------------------------------------------------------
-
-UiSnapshot CMainFrame::Snapshot() const {
-    UiSnapshot s;
-    s.projectLoaded = m_pDoc && m_pDoc->m_bFileOpen;
-    s.viewMode = g_nViewMode;
-    s.activeView = m_active;
-    s.mainPanelVisible = !m_wndPanelBar->isHidden();
-    s.reportPanelVisible = !m_wndReportBar->isHidden();
-    s.mainToolBarVisible = !m_wndToolBar->isHidden();
-    s.reportToolBarVisible = !m_wndReportToolBar->isHidden();
-    const CBaseView* v = ActiveBaseView();
-    s.canUndoDefect = v && v->CanUndoDefect();
-    s.reportModeFlag = m_pDoc && m_pDoc->m_bReportMode;
-    return s;
-}
-
-bool CMainFrame::RunCommand(int id) {
-    m_commands->Update();
-    QAction* a = m_commands->Action(id);
-    if (!a || !a->isEnabled())
-        return false;
-    return m_commands->Trigger(id);
-}
-
-bool CMainFrame::RouteFrameCommand(int id) {
-    const bool report = g_nViewMode == 4;
-    switch (id) {
-    case cmd::kFileSave:
-        OnFileSave();
-        return true;
-    case cmd::kViewMain:
-        OnViewMain();
-        return true;
-    case cmd::kViewSingleWave:
-        OnViewSingleWave();
-        return true;
-    case cmd::kViewAnalysis:
-        OnViewAnalysis();
-        return true;
-    case cmd::kMainPanel: {
-        CViewBar* bar = report ? m_wndReportBar : m_wndPanelBar;
-        bar->setVisible(bar->isHidden());
-        return true;
-    }
-    case cmd::kToolBar: {
-        QToolBar* bar = report ? m_wndReportToolBar : m_wndToolBar;
-        bar->setVisible(bar->isHidden());
-        return true;
-    }
-    default:
-        return false;
-    }
-}
 
 // ---- main panel and pile page services ---------------------------------------------------
 

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "analysis/FrameServices.h"
-#include "mainwnd/CommandRules.h"
+#include "mainwnd/CommandTable.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -27,7 +27,10 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
+namespace frame {
+class FrameCommandsBinding;
 }
+} // namespace pit
 
 // The view mode of the main window and the one before it: 0 main view pair,
 // 1 analysis view, 2 single-wave view, 4 report mode.
@@ -54,7 +57,8 @@ public:
     void OnViewMain() override;
     void OnViewAnalysis() override;
     void OnViewSingleWave() override;
-    void OnFileSave() override;
+    // The one save (the command table's "保存"); false when nothing could be written.
+    bool OnFileSave() override;
     void Refresh(pit::RefreshTarget target, int wParam = 0) override;
     CBaseView* UpperPaneView() override;
     CBaseView* LowerPaneView() override;
@@ -106,12 +110,9 @@ public:
     void OnPileSelected();
     // The window title for that open file (empty: none) through the one composer.
     void SetTitleFor(const QString& path);
-    // The snapshot the command rules read.
-    pit::UiSnapshot Snapshot() const;
-    // Runs a command id as a menu choice would.
-    bool RunCommand(int id);
-
     pit::CommandRegistry* Commands() const { return m_commands; }
+    // The command table and the host of its handlers.
+    pit::frame::FrameCommandsBinding* Binding() const { return m_binding; }
     CFormMain* FormMain() const { return m_pFormMain; }
     CViewBar* PanelBar() const { return m_wndPanelBar; }
     CViewBar* ReportBar() const { return m_wndReportBar; }
@@ -144,12 +145,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    // The save command; false when the pile file could not be written.
-    bool SavePile();
     void CreateCommands();
     void CreateClient();
     void CreateBars();
-    bool RouteFrameCommand(int id);
     void OnFocusChanged(QWidget* old, QWidget* now);
     void ComposeTitle();
 
@@ -157,6 +155,7 @@ private:
     bool m_bEnglish;
     QSettings* m_layout;
     pit::CommandRegistry* m_commands = nullptr;
+    pit::frame::FrameCommandsBinding* m_binding = nullptr;
     CViewBar* m_wndPanelBar = nullptr;
     CFormMain* m_pFormMain = nullptr;
     CViewBar* m_wndReportBar = nullptr;

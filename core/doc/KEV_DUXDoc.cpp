@@ -147,34 +147,6 @@ bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
     return true;
 }
 
-bool CKEV_DUXDoc::SaveCurrentPile() {
-    try {
-        m_PileRecord.SaveAnalysis();
-    } catch (const FileError& e) {
-        m_ctx.message(e.message(m_ctx.english), kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
-}
-
-bool CKEV_DUXDoc::OnSaveDocument(const QString& path) {
-    const bool pileSaved = saveCurrentPile ? saveCurrentPile() : SaveCurrentPile();
-    if (!pileSaved)
-        return false;
-    // A pile opened without an index (at a file system's root) has none to write.
-    if (!m_ProjectInfo.GetProjectPath().isEmpty()) {
-        try {
-            m_ProjectInfo.SaveProjectFile();
-        } catch (const FileError& e) {
-            m_ctx.message(e.message(m_ctx.english), kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-            return false;
-        }
-    }
-    SetTitle(SaveTitle(path, m_ctx.english));
-    SetModifiedFlag(false);
-    return true;
-}
-
 QString CKEV_DUXDoc::SaveCopyDefaultName() {
     QString name = m_ProjectInfo.Files().FindOrAdd(m_PileRecord.m_strPath).m_strName;
     if (name.isEmpty()) // an item added just now has no name yet

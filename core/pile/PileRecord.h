@@ -175,6 +175,9 @@ public:
     QString m_strPath;
     uint8_t m_bPairFlag = 0;
     uint8_t m_bFixedQuantity = 0;
+    // The instrument model's name, set by the save from the document's
+    // choice; the report form and the record log read it. Not in the file.
+    QString m_strInstrument;
 
     // The settings a read keeps (language, decimals, zoom and view modes,
     // reload state, the fixed-parameter callback).

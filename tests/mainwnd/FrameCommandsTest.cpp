@@ -269,8 +269,11 @@ TEST_F(CommandsFixture, SpectrumViewKeepsTheConclusionOfAnotherChannel) {
 
 TEST_F(CommandsFixture, ReportCommandsNeedAnAveragedFileInTheProject) {
     OpenSample(); // the sample project holds averaged files
-    run(id::kSingleReport);
-    run(id::kProjectReport);
+    // Off in the table until report mode has its list view.
+    EXPECT_FALSE(run(id::kSingleReport));
+    EXPECT_TRUE(host.reports.empty());
+    cmds->OnReport(false);
+    cmds->OnReport(true);
     EXPECT_EQ(host.reports, (std::vector{false, true}));
 
     auto& files = doc->m_ProjectInfo.Files();
@@ -282,7 +285,7 @@ TEST_F(CommandsFixture, ReportCommandsNeedAnAveragedFileInTheProject) {
         }
     }
     host.reports.clear();
-    run(id::kSingleReport);
+    cmds->OnReport(false);
     EXPECT_TRUE(host.reports.empty());
 }
 

@@ -12,10 +12,10 @@
 #include "controls/UiServices.h"
 #include "controls/ViewBar.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/project/ProjectInfo.h"
 #include "core/wave/WaveRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
-#include "mainwnd/CommandRules.h"
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
@@ -34,6 +34,7 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -95,45 +96,18 @@ TEST(WindowTitle, StringsByteForByte) {
     EXPECT_EQ(FrameTitleWord(true), QStringLiteral("KEV-TIMBO"));
 }
 
-TEST(CommandRules, EnabledCommandsFollowProjectModeAndActiveView) {
-    UiSnapshot none;
-    UiSnapshot pile;
-    pile.projectLoaded = true;
-    pile.activeView = ActiveView::MainWave;
-    pile.mainPanelVisible = pile.mainToolBarVisible = true;
-    UiSnapshot report = pile;
-    report.viewMode = 4;
-    report.activeView = ActiveView::Report;
-    report.mainPanelVisible = report.mainToolBarVisible = false;
-    report.reportPanelVisible = true;
-    UiSnapshot single = pile;
-    single.viewMode = 2;
-    single.activeView = ActiveView::SingleWave;
-    UiSnapshot average = pile;
-    average.activeView = ActiveView::Average;
-    average.canUndoDefect = true;
-
-    using S = CommandState;
-    const struct {
-        int id;
-        const UiSnapshot& s;
-        S expected;
-    } cases[] = {
-        {cmd::kFileSave, none, {false, false, false}},     {cmd::kFileSave, pile, {true, false, false}},
-        {cmd::kFileSave, report, {false, false, false}},   {cmd::kViewMain, pile, {true, true, true}},
-        {cmd::kViewMain, average, {true, true, true}},     {cmd::kViewMain, single, {true, true, false}},
-        {cmd::kViewMain, report, {false, true, false}},    {cmd::kViewSingleWave, single, {true, true, true}},
-        {cmd::kViewSingleWave, none, {true, true, false}}, {cmd::kViewAnalysis, report, {false, true, false}},
-        {cmd::kMainPanel, report, {true, true, true}},     {cmd::kMainPanel, none, {true, true, false}},
-        {cmd::kToolBar, pile, {true, true, true}},         {cmd::kUndoDefect, pile, {false, false, false}},
-        {cmd::kUndoDefect, average, {true, false, false}}, {cmd::kPhaseView, pile, {false, false, false}},
-        {cmd::kAppExit, none, {true, false, false}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(EvaluateCommand(c.id, c.s), c.expected) << "command " << c.id;
-}
-
 // ---- the frame on a copy of the sample project ----------------------------------------------
+
+// A menu choice: the rules applied as when the menu opens, then the action
+// triggered if it is enabled. False when it is not.
+bool Choose(CMainFrame& frame, int id) {
+    frame.Commands()->Update();
+    QAction* a = frame.Commands()->Action(id);
+    if (!a || !a->isEnabled())
+        return false;
+    a->trigger();
+    return true;
+}
 
 struct Frame : ::testing::Test {
     QTemporaryDir tmp;
@@ -168,6 +142,8 @@ struct Frame : ::testing::Test {
         ui::setMessages(nullptr);
     }
     QString pile(const char* name) const { return QDir(folder).filePath(QString::fromLatin1(name)); }
+    QAction* action(int id) const { return frame->Commands()->Action(id); }
+    bool choose(int id) const { return Choose(*frame, id); }
     QTreeWidget* tree() const { return frame->FormMain()->Tree(); }
     QTreeWidgetItem* item(const QString& name) const {
         QTreeWidgetItem* root = tree()->topLevelItem(0);
@@ -220,7 +196,7 @@ TEST_F(Frame, ViewSwitchingTable) {
          [](CMainFrame& f) -> QWidget* { return f.AnalysisView(); }},
     };
     for (const auto& s : steps) {
-        ASSERT_TRUE(frame->RunCommand(s.command)) << s.command;
+        ASSERT_TRUE(choose(s.command)) << s.command;
         EXPECT_TRUE(frame->IsActiveView(s.active)) << s.command;
         EXPECT_EQ(g_nViewMode, s.mode) << s.command;
         EXPECT_EQ(g_nPrevViewMode, s.prev) << s.command;
@@ -238,12 +214,12 @@ TEST_F(Frame, ViewSwitchingTable) {
     EXPECT_TRUE(frame->IsActiveView(ActiveView::MainWave));
     // In report mode the view switches are refused by their rules.
     g_nViewMode = 4;
-    EXPECT_FALSE(frame->RunCommand(cmd::kViewSingleWave));
+    EXPECT_FALSE(choose(cmd::kViewSingleWave));
     g_nViewMode = 0;
 }
 
 TEST_F(Frame, ReportModeSwapsTheBarsAndComesBackToTheRememberedView) {
-    ASSERT_TRUE(frame->RunCommand(cmd::kViewSingleWave));
+    ASSERT_TRUE(choose(cmd::kViewSingleWave));
     frame->RememberActiveView();
     EXPECT_EQ(frame->SavedView(), 3);
     frame->EnterReportMode(true);
@@ -259,7 +235,7 @@ TEST_F(Frame, ReportModeSwapsTheBarsAndComesBackToTheRememberedView) {
     frame->Commands()->Update();
     EXPECT_FALSE(frame->Commands()->Action(cmd::kFileSave)->isEnabled());
     EXPECT_FALSE(frame->Commands()->Action(cmd::kViewMain)->isEnabled());
-    ASSERT_TRUE(frame->RunCommand(cmd::kMainPanel));
+    ASSERT_TRUE(choose(cmd::kMainPanel));
     EXPECT_TRUE(frame->ReportBar()->isHidden());
     EXPECT_TRUE(frame->PanelBar()->isHidden());
 
@@ -451,15 +427,54 @@ TEST_F(Frame, AFailedSaveInTheClosePromptKeepsTheWindowOpen) {
     EXPECT_FALSE(frame->close());
     ASSERT_EQ(sink.shown.size(), 2u); // the prompt, then the error
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_FALSE(doc->saveCurrentPile());
+    EXPECT_FALSE(frame->OnFileSave());
+}
+
+TEST_F(Frame, SaveWritesPileAndIndexAndFailsHonestly) {
+    const QString index = QDir(folder).filePath(QStringLiteral("demo.DUP"));
+    QFile::remove(index);
+    doc->SetModifiedFlag(true);
+    sink.shown.clear();
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(IsProjectFile(index));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(pile("ZK1.DUX")));
+    EXPECT_EQ(back.m_bFixedParam, 1); // the saved analysis
+
+    // The pile file went away: one message, still modified.
+    doc->SetModifiedFlag(true);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(Frame, ARuleCheckedOnTriggerRefusesAStaleEnabledAction) {
+    ASSERT_TRUE(choose(cmd::kViewMain));
+    ASSERT_TRUE(action(cmd::kViewSingleWave)->isEnabled());
+    // Report mode begins between two idle updates: the action still shows
+    // enabled, but its rule is checked when it runs.
+    g_nViewMode = 4;
+    action(cmd::kViewSingleWave)->trigger();
+    EXPECT_FALSE(frame->IsActiveView(ActiveView::SingleWave));
+    g_nViewMode = 0;
+    action(cmd::kViewSingleWave)->trigger();
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::SingleWave));
 }
 
 TEST_F(Frame, SavingTwiceMarksThePileOnce) {
     QTreeWidgetItem* zk1 = item(QStringLiteral("ZK1.DUX"));
     const bool markedBefore = zk1->text(0).endsWith(u'*');
     const int count = frame->FormMain()->MarkedCount();
-    frame->OnFileSave();
-    frame->OnFileSave();
+    ASSERT_FALSE(markedBefore);
+    frame->Commands()->Update();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier); // 保存 by its shortcut
+    EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX*"));
+    ASSERT_TRUE(choose(cmd::kFileSave));
     EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX*"));
     EXPECT_EQ(frame->FormMain()->MarkedCount(), count + (markedBefore ? 0 : 1));
     frame->FormMain()->MarkPileSaved(false);
@@ -741,7 +756,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
     // The detail views and the analysis page paint too.
     frame->FormMain()->Tabs()->setCurrentIndex(CFormMain::kWaveTab);
     for (int command : {int(cmd::kViewAnalysis), int(cmd::kViewSingleWave)}) {
-        ASSERT_TRUE(frame->RunCommand(command));
+        ASSERT_TRUE(Choose(*frame, command));
         for (int i = 0; i < 3; ++i)
             QApplication::processEvents();
         const QImage detail = frame->grab().toImage();
