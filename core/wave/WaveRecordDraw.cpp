@@ -123,6 +123,10 @@ float CWaveRecord::DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int ze
                                 bool compact) {
     const int s = std::max(1, dc.dpiX() / 96);
     float A = commonPeak != -1.0f ? commonPeak * 100.0f : float(displayMax100);
+    // The curve is drawn magnified by the channel's factor: the labels give
+    // the values at the ticks as drawn.
+    const float factor = scale > 0.0f && std::isfinite(scale) ? scale : 1.0f;
+    A /= factor;
     const int d = MathOperation::ChooseDecimalsAndRound(A);
     const int e = dc.GetTextExtent(MathOperation::FormatFloatDecimals(A, d)).cy;
     DrawTurnedUnit(dc, UnitText(dataForm), column.left, column.top, zeroY, bottomY, e, s);
@@ -149,7 +153,7 @@ float CWaveRecord::DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int ze
             dc.TextOut(labelX, y - e / 4, MathOperation::FormatFloatDecimals(value, d));
         }
     }
-    return A / 100.0f;
+    return A * factor / 100.0f;
 }
 
 float CWaveRecord::DrawUnitLabel(gdi::Canvas& dc, int x, int top, int /*right*/, int bottom) {
