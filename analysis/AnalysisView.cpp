@@ -201,8 +201,11 @@ void CAnalysisView::UpdateSpectrumMarks(bool rebuilt) {
             break;
         }
     }
-    if (marks != before)
+    if (marks != before) {
+        if (!rebuilt) // a click marked a frequency; the paint only fills in a new pile's range
+            MarkModified();
         SendRefresh(pit::RefreshTarget::PileChanged);
+    }
 }
 
 // ---- input ---------------------------------------------------------------------------------------
@@ -244,6 +247,7 @@ void CAnalysisView::OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
         const int value = m_spectrum->GetCursorFrequency() - m_markBase;
         if (mark != value) {
             mark = value;
+            MarkModified();
             SendRefresh(pit::RefreshTarget::PileChanged);
         }
     }

@@ -323,6 +323,7 @@ void CBaseView::OnLButtonDown(QPoint p, Qt::KeyboardModifiers) {
     }
     if (DragEditMode()) {
         w->DragEditToPoint(p.x(), p.y(), true);
+        MarkModified();
         m_backgroundDrawn = false;
         SendRefresh(pit::RefreshTarget::AllWaveViews);
         InvalidateView();
@@ -372,6 +373,7 @@ void CBaseView::OnLButtonUp(QPoint, Qt::KeyboardModifiers) {
         if (Message(QStringLiteral("确定放大效果吗?"), QStringLiteral("Apply this amplification?"),
                     pit::MB_OKCANCEL) == pit::IDOK) {
             w->ApplyLocalAmplify();
+            MarkModified();
         } else {
             w->SetLocalAmplifyMode(0);
             w->SetDraggingHandle(0);
@@ -417,6 +419,7 @@ void CBaseView::AskBottom(CWaveRecord& w, QPoint p, Qt::KeyboardModifiers modifi
     w.SetToeFromPoint(p.x(), p.y(), MarkerMode(), m_doc->Context());
     w.SetBottomShape(c.bottom);
     w.ClipDefectMarks();
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -484,6 +487,7 @@ void CBaseView::AddDefect(int type, int severity) {
         } else {
             marks.insert(it, DefectMark{s, type, severity, next});
         }
+        MarkModified();
         m_backgroundDrawn = false;
         if (m_frame)
             m_frame->BuildIntegrityText(true);
@@ -515,6 +519,7 @@ void CBaseView::OnUndoDefect() {
         return a.extra < b.extra;
     });
     marks.erase(newest);
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -525,7 +530,10 @@ void CBaseView::OnUndoAllDefects() {
     CWaveRecord* w = CurrentWaveRecord();
     if (!w)
         return;
+    if (w->DefectMarks().empty())
+        return;
     w->DefectMarks().clear();
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -549,6 +557,7 @@ void CBaseView::MarkHeadAtPoint() {
     if (!w || !m_doc)
         return;
     w->SetHeadFromPoint(m_lastPoint.x(), m_lastPoint.y(), MarkerMode(), m_doc->Context());
+    MarkModified();
     m_backgroundDrawn = false;
     w->ClipDefectMarks();
     if (m_frame)
@@ -607,6 +616,11 @@ void CBaseView::InvalidateView() {
 
 void CBaseView::InvalidateContent(const QRect& content) {
     viewport()->update(content.translated(-ScrollPosition()));
+}
+
+void CBaseView::MarkModified() {
+    if (m_doc)
+        m_doc->SetModifiedFlag(true);
 }
 
 void CBaseView::SendRefresh(pit::RefreshTarget target) {

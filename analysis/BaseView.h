@@ -147,6 +147,8 @@ protected:
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
     // The refresh hub, when a frame is set.
+    // The pile or one of its waves changed: closing or switching piles asks to save.
+    void MarkModified();
     void SendRefresh(pit::RefreshTarget target);
     // Shows a message through the UI services; returns the button's code.
     int Message(const QString& zh, const QString& en, unsigned type) const;

@@ -293,12 +293,7 @@ void CDlgWavaSpectrum::OnBnClickedApply() {
         return;
     switch (m_nApplyTo) {
     case 0:
-        if (CWaveRecord* w = m_record->CurrentChannel()) {
-            w->SetExpGain(m_nExpIndex, 0);
-            w->SetHighPass(m_nHighPass);
-            w->SetLowPass(m_nLowPass);
-            Redraw();
-        }
+        ApplyToCurrentWave();
         break;
     case 1:
         ApplyFilterToRecord();
@@ -308,6 +303,17 @@ void CDlgWavaSpectrum::OnBnClickedApply() {
         break;
     default:
         break;
+    }
+}
+
+void CDlgWavaSpectrum::ApplyToCurrentWave() {
+    if (!ProjectLoaded())
+        return;
+    if (CWaveRecord* w = m_record->CurrentChannel()) {
+        w->SetExpGain(m_nExpIndex, 0);
+        w->SetHighPass(m_nHighPass);
+        w->SetLowPass(m_nLowPass);
+        Redraw();
     }
 }
 
@@ -461,6 +467,8 @@ void CDlgWavaSpectrum::ClampHeadIndex() {
     if (m_nHeadIndex >= count)
         m_nHeadIndex = std::max(0, count - 1);
     UpdateData(false);
+    if (CKEV_DUXDoc* doc = Doc()) // the head marker moves with the index
+        doc->SetModifiedFlag(true);
     if (m_frame) {
         m_frame->ExchangeWaveParams(false, true);
         m_frame->Refresh(pit::RefreshTarget::AllWaveViews);

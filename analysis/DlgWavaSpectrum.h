@@ -82,6 +82,9 @@ public:
 
     // ---- operations ------------------------------------------------------------
     void OnBnClickedApply();
+    // The panel's index and cut-offs through the current channel's
+    // processing chain (the Apply button's "单个记录").
+    void ApplyToCurrentWave();
     void ApplyFilterToRecord();
     void ApplyExpAmplification();
     // Asks, then rewrites the project's saved piles (with a progress dialog

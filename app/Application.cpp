@@ -126,10 +126,9 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         return RunBatch();
 
     CreateDocumentAndFrame();
-    if (m_cmdInfo.IsFileOpen() && !m_doc->OnOpenDocument(m_cmdInfo.m_strFileName)) {
-        m_exitCode = 1;
-        return false;
-    }
+    // A file that cannot be opened was reported; the window opens empty.
+    if (m_cmdInfo.IsFileOpen())
+        m_doc->OnOpenDocument(m_cmdInfo.m_strFileName);
     m_frame->setAcceptDrops(true);
     m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
     m_frame->showMaximized();

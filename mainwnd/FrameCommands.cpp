@@ -508,7 +508,9 @@ void FrameCommands::OnRestoreChannel() {
     if (ch < 0)
         return;
     m_doc.m_PileRecord.RestoreChannel(ch);
-    m_frame.ExchangeWaveParams(true, true);
+    // The channel's marks are gone: the integrity text says so (this also
+    // hands the channel's values to the panels).
+    m_frame.BuildIntegrityText(true);
     m_frame.Refresh(RefreshTarget::PileChanged);
     m_frame.Refresh(RefreshTarget::AllWaveViews);
     Modified();

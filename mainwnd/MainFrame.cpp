@@ -507,11 +507,11 @@ bool CMainFrame::HasPileInfoPage() const {
 }
 void CMainFrame::KeepTimeSetSpeed() {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())
-        p->OnSetfocusSpeed();
+        p->ConfirmSpeed();
 }
 void CMainFrame::KeepTimeSetLength() {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())
-        p->OnSetfocusLength();
+        p->ConfirmLength();
 }
 void CMainFrame::EnableFixButton(bool enabled) {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())

@@ -138,7 +138,7 @@ Q_SIGNALS:
 
 private:
     bool ReadPile(const QString& path, CPileRecord& into);
-    void ReportOpenFailure(const QString& exceptionText);
+    void ReportOpenFailure(const QString& path, const QString& exceptionText);
 
     pit::AppContext m_ctx;
     Files m_files;

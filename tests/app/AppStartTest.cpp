@@ -121,18 +121,31 @@ TEST_F(AppStart, ADroppedPileFileIsOpened) {
     EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV低应变分析程序 1.8.31008     ") + dropped);
 }
 
-TEST_F(AppStart, AFileThatCannotBeOpenedEndsTheProgramAfterTheMessages) {
-    auto app = makeApp();
-    const QString bad = tmp.filePath(QStringLiteral("bad.DUX"));
-    QFile f(bad);
+TEST_F(AppStart, AFileThatCannotBeOpenedIsToldOnceAndTheWindowOpensEmpty) {
+    // A sample pile cut in half, a file with only the magic, a file that is not there.
+    const QString truncated = QDir(folder).filePath(QStringLiteral("ZK2.DUX"));
+    ASSERT_TRUE(QFile::resize(truncated, QFileInfo(truncated).size() / 2));
+    const QString magicOnly = tmp.filePath(QStringLiteral("bad.DUX"));
+    QFile f(magicOnly);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("VADUZI");
     f.close();
-    EXPECT_FALSE(app->InitInstance({bad}));
-    EXPECT_NE(app->ExitInstance(), 0);
-    ASSERT_EQ(sink.shown.size(), 2u);
-    EXPECT_EQ(sink.shown[1].caption, QStringLiteral("File Error"));
-    EXPECT_TRUE(app->RecentFiles().Files().isEmpty());
+    const QString missing = tmp.filePath(QStringLiteral("missing.DUX"));
+    for (const QString& path : {truncated, magicOnly, missing}) {
+        SCOPED_TRACE(path.toStdString());
+        sink.shown.clear();
+        auto app = makeApp();
+        ASSERT_TRUE(app->InitInstance({path}));
+        EXPECT_EQ(app->ExitInstance(), 0);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QFileInfo(path).fileName()))
+            << sink.shown[0].text.toStdString();
+        EXPECT_EQ(sink.shown[0].caption, QStringLiteral("File Error"));
+        ASSERT_NE(app->MainWindow(), nullptr);
+        EXPECT_TRUE(app->MainWindow()->isVisible());
+        EXPECT_FALSE(app->Document()->m_bFileOpen);
+        EXPECT_TRUE(app->RecentFiles().Files().isEmpty());
+    }
 }
 
 TEST_F(AppStart, BatchFlagsRunWithoutAWindowAndPrintEnd) {

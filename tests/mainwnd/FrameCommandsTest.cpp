@@ -141,6 +141,7 @@ TEST_F(CommandsFixture, RestoreChannelAsksFirst) {
     run(id::kRestoreChannel);
     EXPECT_FLOAT_EQ(ch(0).Source()[200], original[200]);
     EXPECT_EQ(frame.refreshes, (std::vector{RefreshTarget::PileChanged, RefreshTarget::AllWaveViews}));
+    EXPECT_EQ(frame.integrity, std::vector<bool>{true}); // the marks went with the channel
     EXPECT_TRUE(doc->IsModified());
 }
 

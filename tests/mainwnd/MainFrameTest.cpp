@@ -21,6 +21,7 @@
 #include "mainwnd/FormMain.h"
 #include "mainwnd/RefreshHub.h"
 #include "platform/MessageSink.h"
+#include "tests/mainwnd/FrameFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,6 +42,7 @@
 #include <set>
 
 using namespace pit;
+using namespace pit::test;
 
 namespace {
 
@@ -97,66 +99,6 @@ TEST(WindowTitle, StringsByteForByte) {
 }
 
 // ---- the frame on a copy of the sample project ----------------------------------------------
-
-// A menu choice: the rules applied as when the menu opens, then the action
-// triggered if it is enabled. False when it is not.
-bool Choose(CMainFrame& frame, int id) {
-    frame.Commands()->Update();
-    QAction* a = frame.Commands()->Action(id);
-    if (!a || !a->isEnabled())
-        return false;
-    a->trigger();
-    return true;
-}
-
-struct Frame : ::testing::Test {
-    QTemporaryDir tmp;
-    QString folder;
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    std::unique_ptr<CKEV_DUXDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
-
-    void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        folder = tmp.filePath(QStringLiteral("demo"));
-        QDir().mkpath(folder);
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
-        ctx.messages = &sink;
-        ui::setMessages(&sink);
-        doc = std::make_unique<CKEV_DUXDoc>(ctx,
-                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
-                                                               tmp.filePath(QStringLiteral("hist.ini"))});
-        doc->SetWriteSettingsOnClose(false);
-        frame = std::make_unique<CMainFrame>(doc.get(), false);
-        frame->resize(1100, 760);
-        frame->show();
-        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        frame.reset();
-        doc.reset();
-        ui::setMessages(nullptr);
-    }
-    QString pile(const char* name) const { return QDir(folder).filePath(QString::fromLatin1(name)); }
-    QAction* action(int id) const { return frame->Commands()->Action(id); }
-    bool choose(int id) const { return Choose(*frame, id); }
-    QTreeWidget* tree() const { return frame->FormMain()->Tree(); }
-    QTreeWidgetItem* item(const QString& name) const {
-        QTreeWidgetItem* root = tree()->topLevelItem(0);
-        for (int i = 0; i < root->childCount(); ++i)
-            if (QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName() == name)
-                return root->child(i);
-        return nullptr;
-    }
-    QByteArray bytes(const QString& path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
 
 TEST_F(Frame, StartsOnTheMainPairWithTheLowerPaneActive) {
     EXPECT_EQ(frame->VisibleClientPage(), frame->MainWaveView()->parentWidget());
@@ -288,7 +230,7 @@ TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
     EXPECT_EQ(root->text(0), doc->m_ProjectInfo.GetProjectPath());
     const CPileFileArray& files = doc->m_ProjectInfo.Files();
     ASSERT_EQ(root->childCount(), files.GetCount());
-    ASSERT_EQ(files.GetCount(), 10);
+    ASSERT_EQ(files.GetCount(), 8);
     int marked = 0;
     for (int i = 0; i < files.GetCount(); ++i) {
         const CPileFileItem& f = files.GetAt(i);
@@ -381,8 +323,10 @@ TEST_F(Frame, SwitchPromptSavesOnceOnYesNotOnNoAndStaysOnCancel) {
         EXPECT_EQ(sink.shown[0].caption, QStringLiteral("KEV-DUX(W)"));
         EXPECT_EQ(sink.shown[0].type & MB_TYPEMASK, unsigned(MB_YESNOCANCEL));
         EXPECT_EQ(doc->m_PileRecord.m_strPath, pile(c.switched ? "ZK2.DUX" : "ZK1.DUX")) << c.answer;
-        EXPECT_EQ(tree()->currentItem(),
-                  item(c.switched ? QStringLiteral("ZK2.DUX") : QStringLiteral("ZK1.DUX")));
+        QApplication::processEvents();
+        QTreeWidgetItem* shown = item(c.switched ? QStringLiteral("ZK2.DUX") : QStringLiteral("ZK1.DUX"));
+        EXPECT_EQ(tree()->currentItem(), shown);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{shown});
         EXPECT_EQ(bytes(pile("ZK1.DUX")), before) << c.answer;
     }
     // Yes: saved, then switched.
@@ -500,7 +444,9 @@ TEST_F(Frame, ACorruptPileIsReportedAndThePreviousPileStays) {
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
     EXPECT_EQ(doc->m_PileRecord.ChannelCountInList(), channels);
+    QApplication::processEvents();
     EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+    EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{item(QStringLiteral("ZK1.DUX"))});
 }
 
 TEST_F(Frame, SpeedConfirmedTwiceKeepsEveryChannelsTimeDifference) {
@@ -733,7 +679,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
 
     QTreeWidget* tree = frame->FormMain()->Tree();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
-    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 10);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 8);
     EXPECT_TRUE(sink.shown.empty());
 
     // The wave views hold drawn waves: many colours in their areas of the shot.
