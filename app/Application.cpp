@@ -113,12 +113,8 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         if (m_cmdInfo.m_bShowVersion)
             std::printf("KEV_DUX %s\n", qPrintable(QCoreApplication::applicationVersion()));
         else
-            std::printf(
-                "Usage: KEV_DUX [FILE.DUX]\n"
-                "       KEV_DUX -report|-projectreport LIST_FILE OUTPUT_FOLDER\n"
-                "Low-strain pile integrity analysis. A pile file named on the command line is opened;\n"
-                "with -report or -projectreport the Word reports of the pile files listed in\n"
-                "LIST_FILE are written into OUTPUT_FOLDER without a window.\n");
+            std::printf("Usage: KEV_DUX [FILE.DUX]\n"
+                        "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n");
         return false;
     }
 
@@ -140,9 +136,12 @@ bool CKEV_DUXApp::RunBatch() {
     m_ctx.interactive = false;
     m_ctx.messages = &m_stderr;
     ui::useAppContext(m_ctx);
-    GenerateBatchReports(m_cmdInfo.BatchKind(), m_cmdInfo.m_strListFile, m_cmdInfo.m_strOutputDir);
-    std::fputs("end", stdout);
-    std::fflush(stdout);
+    // The batch reports are not built yet: no report is written, and the
+    // caller is told so rather than handed a success.
+    std::fputs("KEV_DUX: the batch report mode (-report, -projectreport) is not available in this "
+               "version; no report was written.\n",
+               stderr);
+    m_exitCode = 2;
     return false;
 }
 
