@@ -302,15 +302,6 @@ bool CAnalysisView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     return CBaseView::OnKeyDown(key, modifiers);
 }
 
-void CAnalysisView::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_R && (e->modifiers() & Qt::ControlModifier)) {
-        OnSetDetailIndex();
-        e->accept();
-        return;
-    }
-    CBaseView::keyPressEvent(e);
-}
-
 bool CAnalysisView::OnMouseWheel(int, Qt::KeyboardModifiers) {
     return true;
 }
@@ -494,7 +485,7 @@ bool CAnalysisView::OnFilePrint() {
     m_builder->SetPageRange(info);
     info.fromPage = info.minPage;
     info.toPage = info.maxPage;
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = pit::SharedPrinter();
     bool printed = false;
     if (m_printUi->ChoosePrinter(printer, info, this))
         printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info) > 0;
@@ -512,7 +503,7 @@ void CAnalysisView::OnFilePrintPreview() {
     OnPreparePrinting();
     CPrintInfo range;
     m_builder->SetPageRange(range);
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = pit::SharedPrinter();
     m_printUi->Preview(
         printer,
         [this, range](QPrinter* p) {

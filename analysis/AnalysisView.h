@@ -93,9 +93,6 @@ public:
     bool OnMouseWheel(int delta, Qt::KeyboardModifiers modifiers) override;
     void RunAccelerator(int id) override;
 
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-
 private:
     // Wave area on top, curve area in the lower third of rect.
     void SetLayout(const gdi::Rect& rect);

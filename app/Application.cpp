@@ -103,6 +103,8 @@ void CKEV_DUXApp::CreateDocumentAndFrame() {
     m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_bEnglish, m_layout.get());
     QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),
                      [this](const QString& path) { m_recent->Add(path); });
+    m_frame->SetRecentFileSource(
+        {[this] { return m_recent->Files(); }, [this](const QString& path) { m_recent->Remove(path); }});
 }
 
 bool CKEV_DUXApp::InitInstance(const QStringList& args) {
@@ -113,8 +115,9 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         if (m_cmdInfo.m_bShowVersion)
             std::printf("KEV_DUX %s\n", qPrintable(QCoreApplication::applicationVersion()));
         else
-            std::printf("Usage: KEV_DUX [FILE.DUX]\n"
-                        "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n");
+            std::printf(
+                "Usage: KEV_DUX [FILE.DUX]\n"
+                "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n");
         return false;
     }
 

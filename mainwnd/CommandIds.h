@@ -7,7 +7,11 @@ namespace pit::cmd {
 
 enum : int {
     // File
+    kFileNew = 57600,
     kFileOpen = 57601,
+    kPrinterSetup = 57606,
+    kRecentFirst = 57616, // the four recent files, 57616..57619
+    kRecentLast = 57619,
     kFileSave = 32905,
     kConvertKev = 32804,
     kConvertDuxToPit = 32810,
@@ -68,6 +72,7 @@ enum : int {
     kToolBar = 59392,
     kReportModeFlag = 32888,
     kHelpManual = 32889,
+    kAppAbout = 57664,
     // Processing
     kWavelet = 32872,
     kIntegrate = 32873,

@@ -5,6 +5,7 @@
 #include "mainwnd/CommandIds.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFontMetrics>
 #include <QMenu>
 #include <QMenuBar>
@@ -84,6 +85,15 @@ bool CommandRegistry::Trigger(int id) {
 }
 
 void CommandRegistry::Update() {
+    if (m_recent) {
+        const QStringList files = m_recent();
+        for (int i = 0; i <= cmd::kRecentLast - cmd::kRecentFirst; ++i)
+            if (QAction* a = Action(cmd::kRecentFirst + i)) {
+                a->setVisible(i < files.size());
+                if (i < files.size())
+                    a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+            }
+    }
     if (!m_dispatcher)
         return;
     const UiState s = m_dispatcher->Snapshot();
@@ -200,6 +210,8 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     };
 
     QMenu* file = bar->addMenu(QStringLiteral("文件(&F)"));
+    add(file, kFileNew, u"新建(&N)\tCtrl+N", "Ctrl+N");
+    add(file, kFileOpen, u"打开(&O)...\tCtrl+O", "Ctrl+O");
     add(file, kFileSave, u"保存(&S)\tCtrl+S", "Ctrl+S");
     file->addSeparator();
     add(file, kConvertKev, u"KEV文件转换");
@@ -214,6 +226,12 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     add(file, kPrintPreview, u"打印预览(&V)");
     add(file, kPrint, u"打印(&P)");
     add(file, kCountInfo, u"生成信息统计");
+    add(file, kPrinterSetup, u"打印机设置(&R)...");
+    file->addSeparator();
+    for (int id = kRecentFirst; id <= kRecentLast; ++id) {
+        add(file, id, u"");
+        Action(id)->setVisible(false);
+    }
     file->addSeparator();
     add(file, kAppExit, u"退出(&X)");
 
@@ -292,12 +310,13 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     add(help, kHelpManual, u"帮助主题(&M)");
+    help->addSeparator();
+    add(help, kAppAbout, u"关于KEV_DUX(&A)...");
 
     // Commands without a menu item.
-    Make(kFileOpen, QStringLiteral("打开"));
     Make(kUndoDefect, QStringLiteral("撤消缺陷"));
     Make(kUndoAllDefects, QStringLiteral("撤消所有缺陷"));
-    Make(kSetDetailIndex, QStringLiteral("细化指数设置(CTrl+R)"));
+    Make(kSetDetailIndex, QStringLiteral("细化指数设置(CTrl+R)"), QStringLiteral("Ctrl+R"));
     Make(kRotateLocateKey, QString());
     Make(kPreviewClose, QString());
     for (int id = kSelectChannelFirst; id <= kSelectChannelLast; ++id)

@@ -8,6 +8,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <map>
 
 class QAction;
@@ -35,8 +37,11 @@ public:
     void SetDispatcher(CommandDispatcher* dispatcher) { m_dispatcher = dispatcher; }
     // Runs id through its row; false without a row or when its rule disables it.
     bool Trigger(int id);
-    // The rules of every action from one snapshot.
+    // The rules of every action from one snapshot; the recent-file items
+    // take the list's names.
     void Update();
+    // Where the File menu's recent files come from, newest first.
+    void SetRecentFiles(std::function<QStringList()> source) { m_recent = std::move(source); }
     // The idle evaluation (250 ms) starts with the first call.
     void StartIdleUpdates();
 
@@ -61,6 +66,7 @@ private:
     bool m_english;
     std::map<int, QAction*> m_actions;
     CommandDispatcher* m_dispatcher = nullptr;
+    std::function<QStringList()> m_recent;
     QTimer* m_idle = nullptr;
 };
 

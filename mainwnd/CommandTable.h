@@ -41,7 +41,9 @@ struct UiState {
     bool reportToolBarVisible = false;
     bool languageFilesExist = false;
     int checkedLanguageItem = 5050;
-    int copyCount = 0; // samples in the copy buffer
+    int copyCount = 0;         // samples in the copy buffer
+    int recentCount = 0;       // entries of the recent-file list
+    bool canSetDetail = false; // the analysis view shows a spectrum or phase to refine
 };
 
 struct CommandState {

@@ -115,11 +115,19 @@ std::vector<Row> BuildRows() {
     using C = FrameCommands;
 
     // File
+    add(id::kFileNew, Always, nullptr, [](C& c, int) { c.OnFileNew(); });
+    add(id::kFileOpen, Always, nullptr, [](C& c, int) { c.OnFileOpen(); });
     add(id::kFileSave, RuleL, nullptr, [](C& c, int) { c.OnFileSave(); });
+    for (int c = id::kRecentFirst; c <= id::kRecentLast; ++c)
+        add(
+            c, [](int i, const UiState& s) -> Maybe { return i - id::kRecentFirst < s.recentCount; }, nullptr,
+            [](C& cmds, int i) { cmds.OnRecentFile(i - id::kRecentFirst); });
+    add(id::kPrinterSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrinterSetup(); });
     add(id::kConvertKev, Always, nullptr, [](C& c, int) { c.OnConvertKevFiles(); });
     add(id::kConvertDuxToPit, Always, nullptr, [](C& c, int) { c.Host().RunZezConversion(); });
     add(id::kOptions, Always, nullptr, [](C& c, int) { c.Host().RunOptionsSheet(); });
-    add(id::kPrintSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrintSetup(); });
+    // The print settings sheet waits for its pages; an empty sheet helps nobody.
+    add(id::kPrintSetup, Never, nullptr, [](C& c, int) { c.Host().RunPrintSetup(); });
     // The current-state exports and the report-mode commands come with
     // report mode and the exports; until then they stay off.
     for (int c : {id::kExportStateExcel, id::kExportCurvePictures, id::kExportCurveDocument})
@@ -224,6 +232,7 @@ std::vector<Row> BuildRows() {
         [](int, const UiState& s) { return !InReport(s) && s.reportModeFlag; },
         [](C& c, int) { c.Doc().m_bReportMode = !c.Doc().m_bReportMode; });
     add(id::kHelpManual, Always, nullptr, [](C& c, int) { c.OnHelpManual(); });
+    add(id::kAppAbout, Always, nullptr, [](C& c, int) { c.Host().ShowAbout(); });
 
     // Processing
     add(id::kWavelet, Always, nullptr, [](C& c, int) { c.OnWavelet(); });
@@ -263,6 +272,13 @@ std::vector<Row> BuildRows() {
             c, [](int, const UiState& s) -> Maybe { return *RuleL(0, s) && s.canUndoDefect; }, nullptr,
             [](C& cmds, int i) { cmds.UndoDefect(i == id::kUndoAllDefects); });
     add(id::kPreviewClose, Always, nullptr, [](C& c, int) { c.Host().ClosePreview(); });
+    // The analysis view's detail index (Ctrl+R).
+    add(
+        id::kSetDetailIndex,
+        [](int, const UiState& s) -> Maybe {
+            return s.projectLoaded && !InReport(s) && s.activeView == ActiveView::Analysis && s.canSetDetail;
+        },
+        nullptr, [](C& c, int) { c.Host().SetDetailIndex(); });
     return rows;
 }
 
@@ -361,6 +377,8 @@ UiState FrameCommands::Snapshot() const {
         s.checkedLanguageItem = m_languages->CheckedItem();
     }
     s.copyCount = int(m_copy.size());
+    s.recentCount = int(m_host.RecentFiles().size());
+    s.canSetDetail = m_host.CanSetDetailIndex();
     return s;
 }
 
@@ -463,6 +481,32 @@ void FrameCommands::ComputeSpectrumMarks() {
     rec.m_analysisValues[0] = range;
     rec.m_analysisValues[1] = peak;
     m_frame.Refresh(RefreshTarget::PileChanged);
+}
+
+void FrameCommands::OnFileNew() {
+    m_host.CloseDocument();
+}
+
+void FrameCommands::OnFileOpen() {
+    const QString path = m_host.ChooseOpenFile(m_doc.m_strFolder);
+    if (!path.isEmpty())
+        m_host.OpenPile(path);
+}
+
+void FrameCommands::OnRecentFile(int index) {
+    const QStringList files = m_host.RecentFiles();
+    if (index < 0 || index >= files.size())
+        return;
+    const QString path = files[index];
+    // A file that is gone or damaged leaves the list (the document told why).
+    if (!QFileInfo::exists(path)) {
+        Tell(QStringLiteral("找不到文件：%1").arg(QDir::toNativeSeparators(path)),
+             QStringLiteral("The file cannot be found: %1").arg(QDir::toNativeSeparators(path)),
+             MB_OK | MB_ICONEXCLAMATION);
+        m_host.ForgetRecentFile(path);
+        return;
+    }
+    m_host.OpenPile(path);
 }
 
 void FrameCommands::OnConvertKevFiles() {

@@ -10,6 +10,7 @@
 #include "mainwnd/CommandTable.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -115,6 +116,27 @@ public:
     virtual void ClosePreview() {}
     // The main window closes (with its save prompt).
     virtual void CloseWindow() {}
+    // A pile file to open (the file dialog); empty on Cancel.
+    virtual QString ChooseOpenFile(const QString& folder) {
+        (void)folder;
+        return {};
+    }
+    // Opens a pile file after the save prompt; false on Cancel or when it
+    // could not be read (the document told the user).
+    virtual bool OpenPile(const QString& path) {
+        (void)path;
+        return false;
+    }
+    // After the save prompt the document lets go of its pile; false on Cancel.
+    virtual bool CloseDocument() { return false; }
+    // The recent-file list, newest first; an entry that could not be opened leaves it.
+    virtual QStringList RecentFiles() const { return {}; }
+    virtual void ForgetRecentFile(const QString& path) { (void)path; }
+    virtual void RunPrinterSetup() {}
+    virtual void ShowAbout() {}
+    // The analysis view's detail index (32902): available, and its dialog.
+    virtual bool CanSetDetailIndex() const { return false; }
+    virtual void SetDetailIndex() {}
 };
 
 // The languages offered and chosen in the View menu.
@@ -179,6 +201,10 @@ public:
     void OnReport(bool project);
     void OnExportSingleTraceBmp();
     void OnHelpManual();
+    // File New, File Open and the four recent files of the File menu.
+    void OnFileNew();
+    void OnFileOpen();
+    void OnRecentFile(int index);
     // The views' "撤消缺陷" (the last mark) and "撤消所有缺陷".
     void UndoDefect(bool all);
 

@@ -6,6 +6,7 @@
 #include "analysis/AverageWaveView.h"
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
+#include "analysis/PrintUi.h"
 #include "analysis/SingleWaveView.h"
 #include "analysis/WaveletDlg.h"
 #include "controls/MyPropertySheet.h"
@@ -14,6 +15,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
 #include "core/wave/WaveRecord.h"
+#include "mainwnd/AboutDlg.h"
 #include "mainwnd/CommandRegistry.h"
 #include "mainwnd/DisplaySetDlg.h"
 #include "mainwnd/DlgPileInfo.h"
@@ -25,7 +27,7 @@
 #include "mainwnd/SystemSetDlg.h"
 #include "platform/Canvas.h"
 
-#include <QFileDialog>
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
@@ -153,16 +155,78 @@ void FrameCommandsBinding::UpdatePanelControls() {
 }
 
 QString FrameCommandsBinding::ChooseFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(&m_frame, title);
+    return ui::fileChooser().folder(&m_frame, title, m_frame.GetDoc()->m_strFolder);
 }
 
 QString FrameCommandsBinding::ChooseSaveFile(const QString& defaultName) {
-    QFileDialog dlg(&m_frame, {}, defaultName, QStringLiteral("bmp (*.bmp)"));
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setDefaultSuffix(QStringLiteral("bmp"));
-    dlg.selectFile(defaultName);
-    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front()
-                                                                             : QString();
+    // Offered in the folder of the pile shown.
+    const QString folder = m_frame.GetDoc()->m_strFolder;
+    const QString path = folder.isEmpty() ? defaultName : QDir(folder).filePath(defaultName);
+    return ui::fileChooser().saveFile(&m_frame, {}, path, QStringLiteral("bmp (*.bmp)"),
+                                      QStringLiteral("bmp"));
+}
+
+QString FrameCommandsBinding::PileFileFilter(bool english) {
+    return (english ? QStringLiteral("KEV Low Strain Files") : QStringLiteral("低应变桩文件")) +
+           QStringLiteral(" (*.[Dd][Uu][Xx])");
+}
+
+QString FrameCommandsBinding::ChooseOpenFile(const QString& folder) {
+    const bool english = ui::english();
+    return ui::fileChooser().openFile(&m_frame, english ? QStringLiteral("Open") : QStringLiteral("打开"),
+                                      folder, PileFileFilter(english));
+}
+
+bool FrameCommandsBinding::OpenPile(const QString& path) {
+    CKEV_DUXDoc* doc = m_frame.GetDoc();
+    if (doc->m_bFileOpen && doc->IsModified()) {
+        if (!m_frame.PromptSaveChanges())
+            return false;
+        doc->SetModifiedFlag(false);
+    }
+    return doc->OnOpenDocument(path);
+}
+
+bool FrameCommandsBinding::CloseDocument() {
+    CKEV_DUXDoc* doc = m_frame.GetDoc();
+    if (doc->m_bFileOpen && doc->IsModified() && !m_frame.PromptSaveChanges())
+        return false;
+    doc->CloseFile();
+    m_frame.OnPileSelected();
+    if (CFormMain* form = m_frame.FormMain()) {
+        form->FillPileTree();
+        form->UpdateFormData(false);
+    }
+    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    return true;
+}
+
+QStringList FrameCommandsBinding::RecentFiles() const {
+    return m_frame.RecentFileList();
+}
+
+void FrameCommandsBinding::ForgetRecentFile(const QString& path) {
+    m_frame.ForgetRecentFile(path);
+}
+
+void FrameCommandsBinding::RunPrinterSetup() {
+    QtPrintUi dialogs;
+    dialogs.SetupPrinter(SharedPrinter(), &m_frame);
+}
+
+void FrameCommandsBinding::ShowAbout() {
+    CAboutDlg dlg(&m_frame);
+    dlg.exec();
+}
+
+bool FrameCommandsBinding::CanSetDetailIndex() const {
+    const CAnalysisView* view = m_frame.AnalysisView();
+    return m_frame.ActiveViewKind() == ActiveView::Analysis && view && (view->Spectrum() || view->Phase());
+}
+
+void FrameCommandsBinding::SetDetailIndex() {
+    if (CAnalysisView* view = m_frame.AnalysisView())
+        view->OnSetDetailIndex();
 }
 
 KevDiameterAsker FrameCommandsBinding::DiameterAsker() {
@@ -243,8 +307,10 @@ void FrameCommandsBinding::ShowAnalysisCurve(int curve, int channel) {
     if (!view)
         return;
     if (m_frame.ActiveViewKind() != ActiveView::Analysis) {
+        // Shown without the view switch of "分析视图": the spectrum command
+        // that follows keeps the view mode it came from to return to.
         view->SetCurrentWave(channel);
-        m_frame.OnViewAnalysis();
+        m_frame.SwitchToView(ActiveView::Analysis);
     }
     if (curve == 1)
         view->OnViewSpectrum();

@@ -54,6 +54,18 @@ public:
     void ToggleMainPanel() override;
     void ToggleToolBar() override;
     void CloseWindow() override;
+    QString ChooseOpenFile(const QString& folder) override;
+    bool OpenPile(const QString& path) override;
+    bool CloseDocument() override;
+    QStringList RecentFiles() const override;
+    void ForgetRecentFile(const QString& path) override;
+    void RunPrinterSetup() override;
+    void ShowAbout() override;
+    bool CanSetDetailIndex() const override;
+    void SetDetailIndex() override;
+
+    // The file filter of pile files, any case of ".DUX".
+    static QString PileFileFilter(bool english);
 
 private:
     CMainFrame& m_frame;

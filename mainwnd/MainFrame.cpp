@@ -5,6 +5,7 @@
 #include "analysis/AverageWaveView.h"
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
+#include "analysis/ReFineIndexDlg.h"
 #include "analysis/SingleWaveView.h"
 #include "controls/CtrlId.h"
 #include "controls/FixedSplitterWnd.h"
@@ -121,6 +122,14 @@ void CMainFrame::CreateClient() {
     m_client->insertWidget(kPageAnalysis, m_analysisView);
     m_client->insertWidget(kPageSingle, m_singleView);
     m_client->insertWidget(kPageReport, m_reportView);
+    m_analysisView->SetDetailIndexAsker([](int mode, int value, QWidget* parent) -> std::optional<int> {
+        CReFineIndexDlg dlg(parent);
+        dlg.m_nMode = mode;
+        dlg.m_nValue = value;
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dlg.m_nValue;
+    });
     for (CBaseView* v :
          std::initializer_list<CBaseView*>{m_averageView, m_mainView, m_analysisView, m_singleView}) {
         v->SetDocument(m_pDoc);
@@ -445,6 +454,17 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     }
     SaveLayout();
     e->accept();
+}
+
+void CMainFrame::SetRecentFileSource(RecentFileSource source) {
+    m_recent = std::move(source);
+    m_commands->SetRecentFiles(m_recent.list);
+    m_commands->Update();
+}
+
+void CMainFrame::ForgetRecentFile(const QString& path) {
+    if (m_recent.remove)
+        m_recent.remove(path);
 }
 
 void CMainFrame::SaveLayout() {

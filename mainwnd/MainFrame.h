@@ -10,6 +10,8 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class CAnalysisView;
@@ -126,6 +128,15 @@ public:
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
     void SetActivateUpper(bool on) { m_bActivateUpper = on; }
+    // The recent-file list the File menu shows (newest first), and how an
+    // entry is taken away; set by the application.
+    struct RecentFileSource {
+        std::function<QStringList()> list;
+        std::function<void(const QString&)> remove;
+    };
+    void SetRecentFileSource(RecentFileSource source);
+    QStringList RecentFileList() const { return m_recent.list ? m_recent.list() : QStringList(); }
+    void ForgetRecentFile(const QString& path);
     // Remembered for the next run.
     void SaveLayout();
     void RestoreLayout();
@@ -181,4 +192,5 @@ private:
     bool m_bReportProject = false;
     int m_nReportIndex = 0;
     bool m_bClosing = false;
+    RecentFileSource m_recent;
 };

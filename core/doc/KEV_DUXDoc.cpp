@@ -75,6 +75,15 @@ bool CKEV_DUXDoc::OnNewDocument() {
     return true;
 }
 
+void CKEV_DUXDoc::CloseFile() {
+    CPileRecord empty;
+    empty.TakeSettingsFrom(m_PileRecord);
+    m_PileRecord = std::move(empty);
+    m_bFileOpen = false;
+    OnNewDocument();
+    SetTitle(QString());
+}
+
 void CKEV_DUXDoc::ReportOpenFailure(const QString& path, const QString& exceptionText) {
     // One message that names the file and the problem.
     QString text = exceptionText;

@@ -44,6 +44,10 @@ public:
 
     // Empties path, title and modified flag.
     bool OnNewDocument();
+    // File New in the window: the pile shown is let go (the record emptied,
+    // no file open), path, title and modified flag emptied; the project's
+    // list stays, so its piles can still be chosen.
+    void CloseFile();
     // Reads the pile file, then the project index of its folder (read when
     // it exists, else built). A failure is reported and changes nothing.
     bool OnOpenDocument(const QString& path);
