@@ -16,7 +16,9 @@
 
 #include <QKeyEvent>
 #include <QPrinter>
+#include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -38,6 +40,39 @@ void CAnalysisView::OnInitialUpdate() {
         m_projectInfo = &m_doc->m_ProjectInfo;
         m_printSettings = &m_doc->m_PrintSettings;
     }
+    // Its own horizontal bar, 0..1000: where the printed window of the wave starts.
+    SetOwnHorizontalBar(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QScrollBar* bar = horizontalScrollBar();
+    {
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, kScrollRange);
+        bar->setSingleStep(1);
+        bar->setPageStep(kScrollRange / 10);
+    }
+    connect(bar, &QScrollBar::valueChanged, this, &CAnalysisView::OnHScroll, Qt::UniqueConnection);
+}
+
+void CAnalysisView::OnHScroll(int position) {
+    if (PileLoaded() && m_pile)
+        if (const CWaveRecord* w = CurrentWaveRecord())
+            StoreVisibleWindow(*w, position);
+    FollowScroll();
+    InvalidateView();
+}
+
+void CAnalysisView::StoreVisibleWindow(const CWaveRecord& w, int position) {
+    m_pile->m_nFirstVisible = w.XToIndexClamped(position, 0, false);
+    const float zoom = w.zoom >= 1.0f && std::isfinite(w.zoom) ? w.zoom : 1.0f;
+    m_pile->m_nVisibleCount = int(float(w.SampleCount()) / zoom);
+}
+
+void CAnalysisView::FollowScroll() {
+    // The curve area stays under the window while the wave area scrolls.
+    const int x = ScrollPosition().x();
+    const int width = m_curveRect.Width();
+    m_curveRect.left = x;
+    m_curveRect.right = x + width;
 }
 
 int CAnalysisView::DocRefine() const {
@@ -67,8 +102,10 @@ void CAnalysisView::OnDraw(gdi::Canvas& dc) {
         return;
     const QPoint s = ScrollPosition();
     const gdi::Rect client(s.x(), s.y(), s.x() + viewport()->width(), s.y() + viewport()->height());
+    // The wave is laid out on the window's own rectangle, so the bar moves it.
     if (!m_backgroundDrawn)
-        SetLayout(client);
+        SetLayout(gdi::Rect(0, 0, viewport()->width(), viewport()->height()));
+    FollowScroll();
     dc.FillSolidRect(client, 0xFFFFFF);
     dc.SelectPen(gdi::Pen::Create(gdi::PS_SOLID, 1, 0));
     DrawWaveArea(dc);
@@ -109,18 +146,8 @@ void CAnalysisView::DrawWaveArea(gdi::Canvas& dc) {
         w->DrawToBitmap(viewport());
     }
     w->Paint(dc, RotateMode());
-
     // The channel's read-out beside it, with the pile's Fmax mark.
-    CParaWave panel(w);
-    CParaWave::Format f;
-    f.decimals = m_doc ? m_doc->m_nDecimalPointNum : 2;
-    f.markerMode = m_pile->m_bFixedQuantity;
-    f.analysisView = true;
-    f.pilePeakFrequency = float(m_pile->m_analysisValues[1]);
-    panel.SetFormat(f);
-    panel.SetRect(w->readoutRect);
-    panel.DrawToBitmap(viewport(), w->IsOddChannel());
-    dc.DrawImage(w->readoutRect, panel.GetBitmap());
+    PaintReadout(dc, *w, true);
 }
 
 void CAnalysisView::DrawSpectrum(gdi::Canvas& dc) {

@@ -4,6 +4,7 @@
 #include "analysis/DefectDlg.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/draw/ParaWave.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/Canvas.h"
@@ -616,6 +617,21 @@ void CBaseView::InvalidateView() {
 
 void CBaseView::InvalidateContent(const QRect& content) {
     viewport()->update(content.translated(-ScrollPosition()));
+}
+
+void CBaseView::PaintReadout(gdi::Canvas& dc, CWaveRecord& w, bool analysisView) {
+    if (w.readoutRect.IsRectEmpty())
+        return;
+    CParaWave panel(&w);
+    CParaWave::Format f;
+    f.decimals = m_doc ? m_doc->m_nDecimalPointNum : 2;
+    f.markerMode = m_pile ? m_pile->m_bFixedQuantity : 0;
+    f.analysisView = analysisView;
+    f.pilePeakFrequency = m_pile ? float(m_pile->m_analysisValues[1]) : 0.0f;
+    panel.SetFormat(f);
+    panel.SetRect(w.readoutRect);
+    panel.DrawToBitmap(viewport(), w.IsOddChannel());
+    dc.DrawImage(w.readoutRect, panel.GetBitmap());
 }
 
 void CBaseView::MarkModified() {

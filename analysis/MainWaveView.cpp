@@ -92,8 +92,10 @@ void CKEV_DUXView::OnDraw(gdi::Canvas& dc) {
                      kGrey);
     const bool rotate = RotateMode();
     for (int i = 0; i < m_pile->ChannelCountInList() - 1; ++i)
-        if (TakesRow(i))
+        if (TakesRow(i)) {
             m_pile->Channel(i)->Paint(dc, rotate);
+            PaintReadout(dc, *m_pile->Channel(i), false);
+        }
     if (m_firstPaint) {
         m_firstPaint = false;
         OnUpdate();

@@ -96,11 +96,11 @@ enum : int {
     kUndoAllDefects = 32885,
     kSetDetailIndex = 32902,
     // Report tool bar
-    kReportFirst = 32817,
-    kReportSecond = 32818,
-    kReportThird = 32819,
-    kReportFourth = 32820,
-    kReportFifth = 32825,
+    kReportSave = 32817,
+    kReportExportDocument = 32818,
+    kReportExportExcel = 32819,
+    kReportProjectPictures = 32820,
+    kReportSinglePictures = 32825,
     kReportBack = 32827,
     // Print preview
     kPreviewClose = 58112,

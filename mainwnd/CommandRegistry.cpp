@@ -6,11 +6,9 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFontMetrics>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QTimer>
 #include <QToolBar>
 
@@ -32,11 +30,11 @@ const std::map<int, const char16_t*>& BuiltinCommandStrings() {
         {cmd::kUndoDefect, u"撤消当前波形的最后一个缺陷标记\n撤消缺陷"},
         {cmd::kUndoAllDefects, u"撤消当前波形的所有缺陷标记\n撤消所有缺陷"},
         {cmd::kSetDetailIndex, u"细化指数设置\n细化指数"},
-        {cmd::kReportFirst, u"\n第一页"},
-        {cmd::kReportSecond, u"\n上一页"},
-        {cmd::kReportThird, u"\n下一页"},
-        {cmd::kReportFourth, u"\n最后一页"},
-        {cmd::kReportFifth, u"\n导出文档"},
+        {cmd::kReportSave, u"\n保存"},
+        {cmd::kReportExportDocument, u"\n导出文档"},
+        {cmd::kReportExportExcel, u"\n导出EXCEL"},
+        {cmd::kReportProjectPictures, u"\n导出工程图片"},
+        {cmd::kReportSinglePictures, u"\n导出单桩图片"},
     };
     return table;
 }
@@ -53,21 +51,45 @@ QString PlainText(QString text) {
     return text.trimmed();
 }
 
-// A tool-bar picture: the first characters of the tip on a light tile.
-QIcon TextIcon(const QString& tip) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(230, 236, 245));
-    p.setPen(QColor(120, 130, 150));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
-    QFont f = p.font();
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.setPen(Qt::black);
-    p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, tip.left(2));
-    return QIcon(pm);
+// The drawing of each tool-bar command (res/icons).
+const std::map<int, const char*>& IconNames() {
+    using namespace cmd;
+    static const std::map<int, const char*> names = {
+        {kFileOpen, "open"},
+        {kFileSave, "save"},
+        {kWaveStretch, "wave-stretch"},
+        {kWaveCompress, "wave-compress"},
+        {kMoveUp, "wave-up"},
+        {kMoveDown, "wave-down"},
+        {kShiftLeft, "wave-left"},
+        {kShiftRight, "wave-right"},
+        {kWaveReverse, "wave-invert"},
+        {kRotate, "rotate"},
+        {kRotateLocate, "rotate-locate"},
+        {kRotateUp, "rotate-up"},
+        {kRotateDown, "rotate-down"},
+        {kRestoreChannel, "restore-channel"},
+        {kRestoreAllChannels, "restore-all"},
+        {kSpectrumView, "spectrum"},
+        {kPhaseView, "phase"},
+        {kUndoDefect, "undo-defect"},
+        {kUndoAllDefects, "undo-all-defects"},
+        {kSetDetailIndex, "refine"},
+        {kSingleReport, "single-report"},
+        {kProjectReport, "project-report"},
+        {kSetAverageWave, "set-average"},
+        {kReportSave, "report-save"},
+        {kReportExportDocument, "export-document"},
+        {kReportExportExcel, "export-excel"},
+        {kReportProjectPictures, "export-project-pictures"},
+        {kReportSinglePictures, "export-single-picture"},
+        {kPrintSetup, "print-setup"},
+        {kPrintPreview, "print-preview"},
+        {kPrint, "print"},
+        {kCountInfo, "statistics"},
+        {kReportBack, "report-exit"},
+    };
+    return names;
 }
 
 } // namespace
@@ -160,6 +182,13 @@ QAction* CommandRegistry::Make(int id, const QString& text, const QString& short
     return a;
 }
 
+QIcon CommandRegistry::CommandIcon(int id) {
+    const auto& names = IconNames();
+    const auto it = names.find(id);
+    return it == names.end() ? QIcon()
+                             : QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(it->second)));
+}
+
 const std::vector<int>& CommandRegistry::MainToolBarIds() {
     using namespace cmd;
     static const std::vector<int> ids = {kFileOpen,
@@ -197,9 +226,16 @@ const std::vector<int>& CommandRegistry::MainToolBarIds() {
 
 const std::vector<int>& CommandRegistry::ReportToolBarIds() {
     using namespace cmd;
-    static const std::vector<int> ids = {kReportFirst, kReportSecond, kReportThird,  kReportFourth,
-                                         kReportFifth, kPrintSetup,   kPrintPreview, kPrint,
-                                         kCountInfo,   kReportBack};
+    static const std::vector<int> ids = {kReportSave,
+                                         kReportExportDocument,
+                                         kReportExportExcel,
+                                         kReportProjectPictures,
+                                         kReportSinglePictures,
+                                         kPrintSetup,
+                                         kPrintPreview,
+                                         kPrint,
+                                         kCountInfo,
+                                         kReportBack};
     return ids;
 }
 
@@ -323,8 +359,9 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
         Make(id, QString(),
              id < kSelectChannelLast ? QStringLiteral("Alt+F%1").arg(id - kSelectChannelFirst + 1)
                                      : QStringLiteral("Alt+`"));
-    const int reportIds[] = {kReportFirst, kReportSecond, kReportThird, kReportFourth,
-                             kReportFifth, kReportBack,   kReportSpare};
+    const int reportIds[] = {
+        kReportSave,           kReportExportDocument, kReportExportExcel, kReportProjectPictures,
+        kReportSinglePictures, kReportBack,           kReportSpare};
     for (int id : reportIds)
         Make(id, PlainText(ToolTip(id)));
 
@@ -347,7 +384,7 @@ void CommandRegistry::FillToolBar(QToolBar* bar, bool report) {
         if (!a)
             a = Make(id, QString::number(id));
         if (a->icon().isNull())
-            a->setIcon(TextIcon(a->toolTip().isEmpty() ? PlainText(a->text()) : a->toolTip()));
+            a->setIcon(CommandIcon(id));
         bar->addAction(a);
     }
 }

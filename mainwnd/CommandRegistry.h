@@ -13,6 +13,7 @@
 #include <map>
 
 class QAction;
+class QIcon;
 class QMenu;
 class QMenuBar;
 class QToolBar;
@@ -54,6 +55,9 @@ public:
     // language files or the built-in table, split at the line feed.
     QString Prompt(int id) const;
     QString ToolTip(int id) const;
+
+    // The drawing of a tool-bar command; null for other ids.
+    static QIcon CommandIcon(int id);
 
     static const std::vector<int>& MainToolBarIds();
     static const std::vector<int>& ReportToolBarIds();

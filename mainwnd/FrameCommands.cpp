@@ -870,12 +870,18 @@ void FrameCommands::OnExportSingleTraceBmp() {
         return;
     const QString path =
         m_host.ChooseSaveFile(SingleTraceDefaultName(rec.m_strPileNo, ch) + QStringLiteral(".bmp"));
-    if (!path.isEmpty() && m_host.SaveTraceBitmap(ch, path)) {
-        m_frame.Refresh(RefreshTarget::AllWaveViews);
-        ui::desktop().open(QUrl::fromLocalFile(path));
+    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!m_host.SaveTraceBitmap(ch, path)) {
+        Tell(QStringLiteral("无法写入文件：%1").arg(shown),
+             QStringLiteral("The file cannot be written: %1").arg(shown), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    Tell(QStringLiteral("单道波形图片已保存到：%1").arg(shown),
+         QStringLiteral("The single-trace picture was saved to: %1").arg(shown), MB_OK | MB_ICONINFORMATION);
+    ui::desktop().open(QUrl::fromLocalFile(path));
 }
 
 void FrameCommands::OnHelpManual() {

@@ -293,13 +293,17 @@ bool FrameCommandsBinding::SaveTraceBitmap(int channel, const QString& path) {
         return false;
     QImage image(768, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
+    // The window the analysis view's bar chose, the whole channel without one.
+    const CPileRecord& r = doc->m_PileRecord;
+    const int first = std::clamp(r.m_nFirstVisible, 0, std::max(0, w->SampleCount() - 1));
+    const int count = r.m_nVisibleCount > 0 ? r.m_nVisibleCount : w->SampleCount();
     {
         QPainter painter(&image);
         gdi::Canvas dc(painter);
         const PrintDrawDoc drawDoc{&doc->m_PrintSettings, &doc->m_CurveStyle, doc};
-        w->DrawForPrintB(dc, 0, w->SampleCount(), gdi::Rect{0, 0, 768, 400}, true, nullptr, drawDoc);
+        w->DrawForPrintB(dc, first, count, gdi::Rect{0, 0, 768, 400}, true, nullptr, drawDoc);
     }
-    return image.save(path, "BMP");
+    return CAnalysisView::SaveBitmapToFile(image, path);
 }
 
 void FrameCommandsBinding::ShowAnalysisCurve(int curve, int channel) {

@@ -293,6 +293,14 @@ TEST_F(DrawersTest, PanelDrawsUnderlinedLinesOrOnlyItsBackground) {
         EXPECT_LE(texts[i].rect.bottom(), lines[i].points[0].y() + 1); // each line underlined
         EXPECT_GE(lines[i].points[0].x(), 500);                        // in place on a printer
     }
+    // The cursor off the wave leaves the first line empty: the others still get their rows.
+    panel.next = {QString(), QStringLiteral("V: out"), QStringLiteral("dL: out-3")};
+    Recorder off(96, true);
+    panel.Render(off.dc);
+    off.end();
+    const auto offLines = off.device.lines();
+    ASSERT_EQ(offLines.size(), 3u);
+    EXPECT_GT(offLines[1].points[0].y() - offLines[0].points[0].y(), 5);
 }
 
 TEST_F(DrawersTest, WavePanelShowsTheCursorReadout) {
