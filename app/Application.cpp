@@ -86,6 +86,7 @@ void CKEV_DUXApp::ChooseLanguage() {
 
 void CKEV_DUXApp::InstallServices() {
     StartWindowBuild();
+    InstallQtTranslations(m_bEnglish);
     InstallApplicationStyle();
     m_ctx.messages = m_sink ? m_sink : &m_boxes;
     ui::useAppContext(m_ctx);

@@ -26,6 +26,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     name->setFont(big);
     auto* version = new QLabel(VersionText(), this);
     pit::SetCtrlId(version, kVersion);
+    pit::MarkAsValue(version);
     auto* link = new CHyperLink(this);
     pit::SetCtrlId(link, kLink);
     link->setText(QStringLiteral("使用手册"));
@@ -42,8 +43,6 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     box->addWidget(link);
     box->addWidget(buttons);
     pit::TranslateDialog(this, kTemplateId);
-    // The version is no text of the language files.
-    version->setText(VersionText());
     setMinimumWidth(320);
 }
 

@@ -365,13 +365,17 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     for (int id : reportIds)
         Make(id, PlainText(ToolTip(id)));
 
+    ApplyPrompts();
+    for (QMenu* m : bar->findChildren<QMenu*>())
+        connect(m, &QMenu::aboutToShow, this, &CommandRegistry::Update);
+    return language;
+}
+
+void CommandRegistry::ApplyPrompts() {
     for (auto& [id, a] : m_actions) {
         a->setStatusTip(Prompt(id));
         a->setToolTip(ToolTip(id).isEmpty() ? PlainText(a->text()) : ToolTip(id));
     }
-    for (QMenu* m : bar->findChildren<QMenu*>())
-        connect(m, &QMenu::aboutToShow, this, &CommandRegistry::Update);
-    return language;
 }
 
 void CommandRegistry::FillToolBar(QToolBar* bar, bool report) {

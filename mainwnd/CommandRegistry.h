@@ -48,6 +48,9 @@ public:
 
     // The menu bar of menu resource 128; returns the "查看" menu's language submenu.
     QMenu* BuildMenuBar(QMenuBar* bar);
+    // Status prompts and tool tips of every action from its string or its
+    // (translated) text; again after the menus were translated.
+    void ApplyPrompts();
     // Tool bar 128 (main) and 180 (report); 0 in the list is a separator.
     void FillToolBar(QToolBar* bar, bool report);
 

@@ -3,6 +3,7 @@
 
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
+#include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
@@ -96,6 +97,7 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     m_star1 = label(QStringLiteral("*"), 1182);
     m_star2 = label(QStringLiteral("*"), 1183);
     m_sensLabel = label(QStringLiteral("灵敏度(mv/g):"), 1153);
+    MarkAsValue(m_sensLabel); // composed from the sensor kind
     m_fixButton = new QPushButton(QStringLiteral("固定参数"), this);
     SetCtrlId(m_fixButton, 1157);
     m_desc = new QPlainTextEdit(this);
@@ -169,6 +171,7 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
         }
     });
     connect(m_fixButton, &QPushButton::clicked, this, &CDlgPileInfo::OnBnClickedFixPara);
+    TranslateDialog(this, kTemplateId);
     SaveToRecord(false);
 }
 

@@ -510,8 +510,8 @@ void FrameCommands::OnRecentFile(int index) {
 }
 
 void FrameCommands::OnConvertKevFiles() {
+    // The diameter answered "for all" stays for the whole run.
     KevInputSettings& settings = KevInputSettings::shared();
-    settings.useForAll = false;
     const QString folder = m_host.ChooseFolder(QStringLiteral("请选择KEV文件所在的目录："));
     if (folder.isEmpty())
         return;
@@ -519,22 +519,34 @@ void FrameCommands::OnConvertKevFiles() {
     for (const QString& n : QDir(folder).entryList(QDir::Files, QDir::Name))
         if (n.endsWith(QStringLiteral(".kev"), Qt::CaseInsensitive))
             files << n;
-    bool ok = !files.isEmpty();
+    if (files.isEmpty()) {
+        const QString shown = QDir::toNativeSeparators(folder);
+        Tell(ConversionResultMessage(false, false) + QStringLiteral("：文件夹“%1”中没有KEV文件。").arg(shown),
+             ConversionResultMessage(false, true) +
+                 QStringLiteral(": the folder \"%1\" holds no KEV files.").arg(shown),
+             MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     const KevDiameterAsker asker = m_host.DiameterAsker();
     const KevDiameterAsker keepOwn = [](int&, KevInputSettings&, const QString&) { return false; };
     for (const QString& n : files) {
+        const QString path = QDir(folder).filePath(n);
+        QString zh, en;
         try {
-            if (!CPileRecord::ConvertKevFile(QDir(folder).filePath(n), m_doc.Context(), settings,
-                                             asker ? asker : keepOwn)) {
-                ok = false;
-                break;
-            }
-        } catch (const FileError&) {
-            ok = false;
-            break;
+            if (CPileRecord::ConvertKevFile(path, m_doc.Context(), settings, asker ? asker : keepOwn))
+                continue;
+            zh = QStringLiteral("文件“%1”未能转换。").arg(QDir::toNativeSeparators(path));
+            en = QStringLiteral("The file \"%1\" was not converted.").arg(QDir::toNativeSeparators(path));
+        } catch (const FileError& e) {
+            zh = e.message(false);
+            en = e.message(true);
         }
+        // The first failure stops the run; the files before it stay converted.
+        Tell(ConversionResultMessage(false, false) + QStringLiteral("：") + zh,
+             ConversionResultMessage(false, true) + QStringLiteral(": ") + en, MB_OK | MB_ICONEXCLAMATION);
+        return;
     }
-    Tell(ConversionResultMessage(ok, false), ConversionResultMessage(ok, true), MB_OK);
+    Tell(ConversionResultMessage(true, false), ConversionResultMessage(true, true), MB_OK);
 }
 
 // ---- channel edits ----------------------------------------------------------

@@ -234,7 +234,9 @@ KevDiameterAsker FrameCommandsBinding::DiameterAsker() {
 }
 
 void FrameCommandsBinding::RunZezConversion() {
-    CPITDataConvertDlg dlg(m_frame.GetDoc()->m_strPITDefaultDir);
+    // It starts in the folder of the project shown, else in the default folder.
+    const CKEV_DUXDoc* doc = m_frame.GetDoc();
+    CPITDataConvertDlg dlg(doc->m_strFolder.isEmpty() ? doc->m_strPITDefaultDir : doc->m_strFolder);
     dlg.exec();
 }
 

@@ -104,8 +104,13 @@ void CMainFrame::CreateCommands() {
     language->addAction(none);
     for (const LanguageMenuEntry& e : lang.MenuEntries())
         language->addAction(m_commands->Register(e.id, e.text));
-    if (checked != cmd::kLanguageFirst)
+    // The menus follow the language file in use (also when the language
+    // menu's choice and the file found differ, as under KEV_DUX_HOME).
+    (void)checked;
+    if (lang.HasActive()) {
         LoadTranslatedMenu(menuBar(), 128);
+        m_commands->ApplyPrompts();
+    }
 }
 
 void CMainFrame::CreateClient() {

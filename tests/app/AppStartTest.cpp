@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -160,6 +162,17 @@ TEST_F(AppStart, BatchFlagsSayTheBatchModeIsMissingAndFail) {
     EXPECT_FALSE(app->Context().interactive);
     EXPECT_EQ(app->CommandLine().BatchKind(), 2);
     EXPECT_NE(app->ExitInstance(), 0);
+}
+
+TEST(QtTranslations, StandardButtonsSpeakTheInterfaceLanguage) {
+    auto buttonText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text();
+    };
+    ASSERT_TRUE(InstallQtTranslations(false));
+    EXPECT_EQ(buttonText(), QStringLiteral("取消"));
+    ASSERT_TRUE(InstallQtTranslations(true));
+    EXPECT_EQ(buttonText(), QStringLiteral("Cancel"));
 }
 
 TEST(RecentFiles, FourNewestFirstAndThePreviewPages) {
