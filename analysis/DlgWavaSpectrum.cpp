@@ -128,9 +128,9 @@ void CDlgWavaSpectrum::BuildControls() {
         m_applyTo[size_t(i)] =
             withId(new QRadioButton(QString::fromUtf8(kChoices[i]), this), IDC_APPLY_ONE + i);
         group->addButton(m_applyTo[size_t(i)], i);
-        form->addWidget(m_applyTo[size_t(i)], row, i);
+        // One under the other: side by side they do not fit the panel in English.
+        form->addWidget(m_applyTo[size_t(i)], row++, 0, 1, 3);
     }
-    ++row;
     auto* apply = withId(new QPushButton(QStringLiteral("应用"), this), IDC_APPLY);
     apply->setAutoDefault(false);
     form->addWidget(apply, row++, 0, 1, 3);

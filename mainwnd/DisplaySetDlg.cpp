@@ -53,7 +53,7 @@ CDisplaySetDlg::CDisplaySetDlg(CKEV_DUXDoc* doc, pit::WaveContext* wave)
 }
 
 QString CDisplaySetDlg::TabText() const {
-    return pit::ui::english() ? QStringLiteral("Display") : QStringLiteral("显示设置");
+    return QStringLiteral("显示设置"); // the sheet names the page in the interface language
 }
 
 QWidget* CDisplaySetDlg::CreatePage(QWidget* parent) {

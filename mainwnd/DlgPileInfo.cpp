@@ -70,13 +70,9 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
         SetCtrlId(c, id);
         return c;
     };
-    auto addRow = [&](QLabel* l, QWidget* a, QWidget* star = nullptr, QWidget* b = nullptr) {
+    auto addRow = [&](QLabel* l, QWidget* a) {
         grid->addWidget(l, row, 0);
         grid->addWidget(a, row, 1);
-        if (star)
-            grid->addWidget(star, row, 2);
-        if (b)
-            grid->addWidget(b, row, 3);
         ++row;
     };
     m_pileNo = edit(1047);
@@ -96,6 +92,8 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     m_sensitivity = edit(1152);
     m_star1 = label(QStringLiteral("*"), 1182);
     m_star2 = label(QStringLiteral("*"), 1183);
+    for (QLabel* star : {m_star1, m_star2})
+        star->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_sensLabel = label(QStringLiteral("灵敏度(mv/g):"), 1153);
     MarkAsValue(m_sensLabel); // composed from the sensor kind
     m_fixButton = new QPushButton(QStringLiteral("固定参数"), this);
@@ -109,8 +107,12 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
 
     addRow(label(QStringLiteral("桩号:"), 1900), m_pileNo);
     addRow(label(QStringLiteral("桩型"), 1901), m_shape);
-    addRow(label(QStringLiteral("桩径(mm):"), 1902), m_diameter, m_star1, m_side2);
-    addRow(label(QStringLiteral("扩底(mm):"), 1903), m_enlarged, m_star2, m_enlarged2);
+    // A square pile's second sides on rows of their own ("*" in the label
+    // column): beside the first they would not fit the panel's width.
+    addRow(label(QStringLiteral("桩径(mm):"), 1902), m_diameter);
+    addRow(m_star1, m_side2);
+    addRow(label(QStringLiteral("扩底(mm):"), 1903), m_enlarged);
+    addRow(m_star2, m_enlarged2);
     addRow(label(QStringLiteral("波速(m/s):"), 1904), m_speed);
     addRow(label(QStringLiteral("桩长(m):"), 1905), m_length);
     addRow(label(QStringLiteral("点源距(mm):"), 1317), m_distance);

@@ -44,6 +44,7 @@ int g_nPrevViewMode = 0;
 namespace {
 
 constexpr int kPagePair = 0, kPageAnalysis = 1, kPageSingle = 2, kPageReport = 3;
+constexpr QSize kMinimumSize(1000, 640);
 
 void SetMode(int mode) {
     g_nPrevViewMode = g_nViewMode;
@@ -78,6 +79,8 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     statusBar()->showMessage(m_bEnglish ? QStringLiteral("Ready") : QStringLiteral("就绪"));
     resize(1024, 700);
+    // Below this the panel's pages and the wave rows stop being readable.
+    setMinimumSize(kMinimumSize);
     RestoreLayout();
     m_commands->Update();
     m_commands->StartIdleUpdates();
@@ -165,6 +168,7 @@ void CMainFrame::CreateBars() {
     m_wndReportBar = new CViewBar(this);
     m_wndReportBar->setObjectName(QStringLiteral("ReportPanelBar"));
     m_wndReportBar->Create(this, reportForm, QString(), 59649);
+    m_pFormMain->setMinimumWidth(250); // the pages' labels and fields side by side
     resizeDocks({m_wndPanelBar}, {300}, Qt::Horizontal);
 }
 
@@ -216,6 +220,14 @@ void CMainFrame::SwitchToView(ActiveView view) {
                      : view == ActiveView::SingleWave ? kPageSingle
                                                       : kPageReport;
     m_client->setCurrentIndex(page);
+    // The views share the channels' layout: a view shown again lays its
+    // channels out anew, at its own size.
+    if (pair) {
+        m_mainView->ClearBackground();
+        m_averageView->ClearBackground();
+    } else if (CBaseView* shown = qobject_cast<CBaseView*>(m_client->currentWidget())) {
+        shown->ClearBackground();
+    }
     QWidget* focus = nullptr;
     if (pair) {
         m_active = ActiveView::MainWave;

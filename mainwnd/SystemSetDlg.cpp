@@ -69,7 +69,7 @@ CSystemSetDlg::CSystemSetDlg(CKEV_DUXDoc* doc) : m_doc(doc) {
 }
 
 QString CSystemSetDlg::TabText() const {
-    return pit::ui::english() ? QStringLiteral("System") : QStringLiteral("系统设置");
+    return QStringLiteral("系统设置"); // the sheet names the page in the interface language
 }
 
 QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
@@ -84,6 +84,7 @@ QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
         grid->addWidget(pit::WithId(new QLabel(label, page), kLabelFirst + 2 * row), row, 0);
         auto* e = new QLineEdit(page);
         pit::SetCtrlId(e, id);
+        e->setMinimumWidth(80);
         grid->addWidget(e, row, 1);
         if (!unit.isEmpty())
             grid->addWidget(pit::WithId(new QLabel(unit, page), kLabelFirst + 2 * row + 1), row, 2);

@@ -202,6 +202,10 @@ TEST_F(DrawersTest, SpectrumCurveAxisAndFill) {
     // 3125 Hz shown, step 600: labels 0.60 .. 2.40 in kHz.
     const QStringList texts = r.device.textList();
     EXPECT_TRUE(texts.contains(QStringLiteral("kHz"))) << texts.join('|').toStdString();
+    // The unit ends inside the picture's plot, clear of the read-out panel beside it.
+    for (const RecordedItem& t : r.device.texts())
+        if (t.text == QStringLiteral("kHz"))
+            EXPECT_LE(t.rect.right(), 1 + 511 + 1) << t.rect.right();
     EXPECT_TRUE(texts.contains(QStringLiteral("0.60")));
     EXPECT_TRUE(texts.contains(QStringLiteral("2.40")));
     EXPECT_FALSE(texts.contains(QStringLiteral("0.00")));

@@ -544,6 +544,24 @@ TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
     EXPECT_TRUE(hasLabel(common, QStringLiteral("25."))) << common.join(u'|').toStdString();
     EXPECT_FALSE(hasLabel(common, QStringLiteral("30.")));
     // A curve shown at 300 % reaches the top tick at a third of its peak.
+    {
+        // Every label ends before the ticks of the axis.
+        Fixture fx;
+        gdi::RecordingDevice dev(1000, 200);
+        QPainter p(&dev);
+        gdi::Canvas dc(p);
+        fx.w.Draw(dc, 96);
+        p.end();
+        const int tickStart = fx.w.GetPlotRect().left - 5;
+        int numbers = 0;
+        for (const RecordedItem& t : dev.texts())
+            if (!t.text.isEmpty() && (t.text[0].isDigit() || t.text[0] == u'-') &&
+                t.rect.left() < tickStart) {
+                ++numbers;
+                EXPECT_LT(t.rect.right(), tickStart) << t.text.toStdString();
+            }
+        EXPECT_GE(numbers, 5);
+    }
     const QStringList magnified = labels(-1.0f, 3.0f);
     EXPECT_TRUE(hasLabel(magnified, QStringLiteral("20."))) << magnified.join(u'|').toStdString();
     EXPECT_TRUE(hasLabel(magnified, QStringLiteral("-10.")));

@@ -25,6 +25,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -178,6 +179,11 @@ TEST_F(EnglishInterface, EveryDialogPageAndFormIsEnglish) {
         EXPECT_FALSE(HasChinese(t)) << t.toStdString();
     for (QAbstractButton* b : sheet->findChildren<QAbstractButton*>())
         EXPECT_FALSE(HasChinese(b->text())) << b->text().toStdString();
+    for (QListWidget* list : sheet->findChildren<QListWidget*>())
+        for (int i = 0; i < list->count(); ++i) {
+            EXPECT_FALSE(HasChinese(list->item(i)->text())) << list->item(i)->text().toStdString();
+            EXPECT_NE(list->item(i)->text(), QStringLiteral("No Title"));
+        }
 }
 
 TEST_F(EnglishInterface, MenusToolBarsAndStatusBarAreEnglish) {

@@ -2,6 +2,7 @@
 // mouse and keys on the views, fields and tree, commands through their
 // actions, the dialogs answered on screen. The pile's work is never lost
 // without a prompt and the values saved are the values shown.
+#include "analysis/AnalysisView.h"
 #include "analysis/DefectDlg.h"
 #include "analysis/DlgWavaSpectrum.h"
 #include "analysis/MainWaveView.h"
@@ -405,6 +406,21 @@ TEST_F(UserEdits, RestoreAllUnderFixedParametersKeepsTheFixedValues) {
         doc->m_bFixedParams = false;
         doc->m_nFixSettings.fill(0);
     }
+}
+
+TEST_F(UserEdits, TheAveragedPaneComesBackFromTheAnalysisViewAtItsOwnSize) {
+    CPileRecord& r = rec();
+    const int average = r.ChannelCountInList() - 1;
+    r.m_nCurrentChannel = average;
+    ASSERT_TRUE(choose(cmd::kViewAnalysis));
+    settle();
+    frame->AnalysisView()->viewport()->repaint();
+    ASSERT_TRUE(choose(cmd::kViewMain));
+    CBaseView* upper = frame->UpperPaneView();
+    upper->viewport()->repaint();
+    const gdi::Rect f = r.Channel(average)->GetFrameRect();
+    EXPECT_EQ(f.Width(), upper->viewport()->width());
+    EXPECT_LE(f.Height(), upper->viewport()->height());
 }
 
 // ---- the integrity text -------------------------------------------------------------------------
