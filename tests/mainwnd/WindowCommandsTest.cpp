@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPrintDialog>
+#include <QToolBar>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -154,6 +155,33 @@ TEST_F(WindowCommands, OpenTakesAPileFileFromTheFileDialog) {
     ASSERT_TRUE(choose(cmd::kFileOpen));
     EXPECT_EQ(doc->GetPathName(), lower);
     EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(WindowCommands, EveryToolBarCommandHasADrawingOfItsOwn) {
+    // Drawn at 16 and 24 pixels and at twice the scale; an SVG that did not
+    // load (no icon engine) draws nothing and fails here.
+    std::vector<QImage> seen;
+    for (QToolBar* bar : {frame->MainToolBar(), frame->ReportToolBar()})
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator())
+                continue;
+            const int id = a->data().toInt();
+            for (int size : {16, 24, 48}) {
+                const QImage img = a->icon().pixmap(size, size).toImage();
+                ASSERT_FALSE(img.isNull()) << id;
+                int ink = 0;
+                for (int y = 0; y < img.height(); ++y)
+                    for (int x = 0; x < img.width(); ++x)
+                        ink += qAlpha(img.pixel(x, y)) > 128;
+                EXPECT_GT(ink, size * size / 20) << id << " at " << size;
+            }
+            const QImage mine = a->icon().pixmap(24, 24).toImage();
+            for (const QImage& other : seen)
+                EXPECT_NE(mine, other) << id << " draws like another command";
+            seen.push_back(mine);
+            EXPECT_FALSE(a->toolTip().isEmpty()) << id;
+        }
+    EXPECT_GE(seen.size(), 30u);
 }
 
 TEST_F(WindowCommands, PrinterSetupAndAboutOpenTheirDialogs) {
