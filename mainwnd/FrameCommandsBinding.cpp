@@ -50,14 +50,18 @@ public:
 } // namespace
 
 FrameCommandsBinding::FrameCommandsBinding(CMainFrame& frame)
-    : QObject(&frame), m_frame(frame), m_languages(std::make_unique<ProgramLanguages>()) {
+    : QObject(&frame), m_frame(frame), m_registry(frame.Commands()),
+      m_languages(std::make_unique<ProgramLanguages>()) {
     m_commands = std::make_unique<FrameCommands>(*frame.GetDoc(), frame, *this);
     m_commands->SetLanguageChoice(m_languages.get());
-    frame.Commands()->SetDispatcher(m_commands.get());
+    m_registry->SetDispatcher(m_commands.get());
 }
 
 FrameCommandsBinding::~FrameCommandsBinding() {
-    m_frame.Commands()->SetDispatcher(nullptr);
+    // The frame's children go in the order they were made: the registry
+    // before this binding, or after it.
+    if (m_registry)
+        m_registry->SetDispatcher(nullptr);
 }
 
 ActiveView FrameCommandsBinding::Active() const {

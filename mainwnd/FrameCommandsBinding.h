@@ -6,9 +6,14 @@
 #include "mainwnd/FrameCommands.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 class CMainFrame;
+
+namespace pit {
+class CommandRegistry;
+}
 
 namespace pit::frame {
 
@@ -69,6 +74,7 @@ public:
 
 private:
     CMainFrame& m_frame;
+    QPointer<CommandRegistry> m_registry;
     std::unique_ptr<FrameCommands> m_commands;
     std::unique_ptr<LanguageChoice> m_languages;
 };
