@@ -6,23 +6,30 @@
 //   reportshot project [--format A|B] [--rows R --cols C] --out FILE.pdf|.emf|.bmp|.docx PILE.DUX...
 //   reportshot stats [--type 0|1|2] --out FILE.docx PILE.DUX...
 //   reportshot curve --out FILE.docx PILE.DUX
+//   reportshot results --out FILE.xlsx [--lang en|zh] PILE.DUX...
+//   reportshot raw --out FILE.xlsx [--lang en|zh] PILE.DUX
 //
 // PDF: through the print hosts' page loop on a QPdfWriter at 600 dpi (a
 // single-pile page per pile; the project report's pages). EMF and BMP as the
 // picture exports write them: the page picture of the first pile, or every
-// project page as FILE_第N页.emf|.bmp. DOCX: the Word export of the report
-// (stats: the summary table of the piles; curve: the current-state curve
-// document of the first pile). Settings come from KEV_DUX_HOME
-// (DuxConfig.xml). Status 1 and a message on failure.
+// project page as FILE_第N页.emf|.bmp. Workbooks as the program writes them:
+// the result sheets of the piles (report mode's workbook) or the raw data of
+// the first pile (the state export). Documents (.docx) through the program's
+// Word export: the single-pile and project reports, the summary table of the
+// piles (stats), the current-state curve document of the first pile (curve).
+// Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on failure.
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "office/CurveDocument.h"
+#include "office/ExcelExporter.h"
 #include "office/OfficeWordExport.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
+#include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/PrintJob.h"
 #include "reports/RepCountInfo.h"
+#include "reports/RepExcel.h"
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 
@@ -83,10 +90,11 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders report pages without the window."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("report"), QStringLiteral("single, project, stats or curve"));
+    parser.addPositionalArgument(QStringLiteral("report"),
+                                 QStringLiteral("single, project, stats, curve, results or raw"));
     parser.addPositionalArgument(QStringLiteral("piles"), QStringLiteral("PILE.DUX ..."));
     const QCommandLineOption outOption(QStringLiteral("out"),
-                                       QStringLiteral("FILE.pdf, FILE.emf, FILE.bmp or FILE.docx"),
+                                       QStringLiteral("FILE.pdf, .emf, .bmp, .docx or .xlsx"),
                                        QStringLiteral("file"));
     const QCommandLineOption langOption(QStringLiteral("lang"), QStringLiteral("report language: en or zh"),
                                         QStringLiteral("language"));
@@ -107,23 +115,29 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    const QString kind = args.isEmpty() ? QString() : args[0];
+    const QString kind = args.value(0);
     const bool project = kind == QStringLiteral("project");
+    const bool workbook = kind == QStringLiteral("results") || kind == QStringLiteral("raw");
     const bool documentOnly = kind == QStringLiteral("stats") || kind == QStringLiteral("curve");
-    if (args.size() < 2 || (kind != QStringLiteral("single") && !project && !documentOnly))
-        return Fail(
-            QStringLiteral("usage: reportshot single|project|stats|curve [--format A|B] [--rows R --cols C] "
-                           "[--type 0|1|2] --out FILE.pdf|.emf|.bmp|.docx [--lang en|zh] PILE.DUX..."));
+    if (args.size() < 2 || (kind != QStringLiteral("single") && !project && !workbook && !documentOnly))
+        return Fail(QStringLiteral("usage: reportshot single|project [--format A|B] [--rows R --cols C] "
+                                   "--out FILE.pdf|.emf|.bmp|.docx [--lang en|zh] PILE.DUX..., "
+                                   "reportshot stats [--type 0|1|2] --out FILE.docx PILE.DUX..., "
+                                   "reportshot curve --out FILE.docx PILE.DUX, or "
+                                   "reportshot results|raw --out FILE.xlsx [--lang en|zh] PILE.DUX..."));
     const QString format = parser.value(formatOption).toUpper();
     if (!format.isEmpty() && format != QStringLiteral("A") && format != QStringLiteral("B"))
         return Fail(QStringLiteral("--format is A or B"));
     const QString out = parser.value(outOption);
     const QString suffix = QFileInfo(out).suffix().toLower();
     const bool docx = suffix == QStringLiteral("docx");
-    if (documentOnly && !docx)
-        return Fail(QStringLiteral("%1 writes a .docx file").arg(kind));
-    if (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
-                          suffix != QStringLiteral("bmp") && !docx))
+    if (workbook && (out.isEmpty() || suffix != QStringLiteral("xlsx")))
+        return Fail(QStringLiteral("--out needs a .xlsx file"));
+    if (documentOnly && (out.isEmpty() || !docx))
+        return Fail(QStringLiteral("--out needs a .docx file"));
+    if (!workbook && !documentOnly &&
+        (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
+                           suffix != QStringLiteral("bmp") && !docx)))
         return Fail(QStringLiteral("--out needs a .pdf, .emf, .bmp or .docx file"));
     const QString lang = parser.value(langOption);
     if (!lang.isEmpty() && lang != QStringLiteral("en") && lang != QStringLiteral("zh"))
@@ -155,11 +169,12 @@ int main(int argc, char** argv) {
         files.push_back(QFileInfo(p).absoluteFilePath());
         pileNos.push_back(QFileInfo(p).completeBaseName());
     }
+    QString why;
+    bool ok = false;
+    pit::OfficeExcelExport excel(ctx, &services);
     // The document writer: a given path is written without asking.
     pit::OfficeWordExport writer(&ctx, &services);
     env.word = &writer;
-    QString why;
-    bool ok = false;
     if (kind == QStringLiteral("curve")) {
         ok = pit::ExportCurveDocument(doc.m_PileRecord, doc.m_nDecimalPointNum, writer,
                                       QFileInfo(piles.first()).absolutePath(), out);
@@ -182,6 +197,15 @@ int main(int argc, char** argv) {
         doc.m_ProjectInfo.ScanFolder(QFileInfo(piles.first()).absolutePath());
         CRepCountInfo builder(env, &list, type);
         ok = builder.ExportWord(out);
+    } else if (kind == QStringLiteral("raw")) {
+        const pit::RawWorkbookInput in = pit::MakeRawWorkbookInput(doc.m_PileRecord, doc.m_ProjectInfo,
+                                                                   nullptr, lang == QStringLiteral("en"));
+        ok = excel.ExportRawData(in.info, in.flags, in.waves, {out});
+    } else if (kind == QStringLiteral("results")) {
+        env.excel = &excel;
+        CRepExcel builder(env, nullptr, 0);
+        builder.SetPileFiles(files, pileNos);
+        ok = builder.ExportExcel();
     } else if (project) {
         CPrintSettings& s = doc.m_PrintSettings;
         bool number = true;
