@@ -8,6 +8,7 @@
 #include "analysis/FrameServices.h"
 #include "core/doc/CommonInfo.h"
 #include "mainwnd/CommandRules.h"
+#include "mainwnd/ExportView.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -16,6 +17,7 @@
 class CAnalysisView;
 class CAverageView;
 class CBaseView;
+class CExportForm;
 class CFixedSplitterWnd;
 class CFormMain;
 class CKEV_DUXDoc;
@@ -37,7 +39,7 @@ class ReportFactory;
 extern int g_nViewMode;
 extern int g_nPrevViewMode;
 
-class CMainFrame : public QMainWindow, public pit::FrameServices {
+class CMainFrame : public QMainWindow, public pit::FrameServices, public pit::ReportModeHost {
     Q_OBJECT
 public:
     // layout: where docks and sizes are kept between runs (none: not kept).
@@ -79,6 +81,12 @@ public:
     bool ValidateStretchSteps() override;
     void ApplyDisplaySettings() override;
     void SetReportCurrentIndex(int index) override { m_nReportIndex = index; }
+
+    // ---- report mode's list view -------------------------------------------------
+    void RefreshFromReport(pit::RefreshTarget target, int sub) override { Refresh(target, sub); }
+    void ReportDatesChanged() override { OnFormDatesMessage(); }
+    bool PilesOrderedByTestTime() const override;
+    void LeaveReportMode() override;
 
     // ---- the frame's own operations ------------------------------------------
     // Shows the view (or the main pair) and activates it. The main pair
@@ -132,6 +140,8 @@ public:
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
     QWidget* ReportView() const { return m_reportView; }
+    CExportView* ExportView() const { return m_pExportView; }
+    CExportForm* ExportForm() const { return m_pExportForm; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
     void SetActivateUpper(bool on) { m_bActivateUpper = on; }
@@ -182,6 +192,8 @@ private:
     CSingleWaveView* m_singleView = nullptr;
     CAnalysisView* m_analysisView = nullptr;
     QWidget* m_reportView = nullptr;
+    CExportView* m_pExportView = nullptr;
+    CExportForm* m_pExportForm = nullptr;
     pit::ActiveView m_active = pit::ActiveView::None;
     int m_nAnalysisChannel = 0;
     int m_nAnalysisCurve = 1;
