@@ -17,6 +17,7 @@
 #include "core/wave/WaveRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
+#include "mainwnd/CurvePicture.h"
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/ExportForm.h"
@@ -24,6 +25,8 @@
 #include "mainwnd/RefreshHub.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
+#include "platform/Metrics.h"
+#include "reports/ExportServices.h"
 #include "reports/ReportFactory.h"
 
 #include <QApplication>
@@ -144,6 +147,7 @@ void CMainFrame::CreateClient() {
     m_analysisView = new CAnalysisView(m_client);
     if (m_pDoc) {
         m_exportServices = std::make_unique<pit::QtExportServices>(this);
+        m_services = m_exportServices.get();
         m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
                                                                CAnalysisView::kPrintDpi);
         m_analysisView->SetReportFactory(m_reportFactory.get());
@@ -367,6 +371,35 @@ void CMainFrame::EnterReportMode(bool bProject) {
     ShowReportBars(true);
     m_pExportView->SetCurrentIndex(channel);
     m_pExportView->ShowReportMode(!bProject);
+}
+
+void CMainFrame::SetExportServices(ExportServices* services) {
+    m_services = services;
+    m_pExportView->SetExportServices(services);
+}
+
+bool CMainFrame::OnExportCurvePictures() {
+    if (!m_pDoc || !m_pDoc->m_bFileOpen || !m_services)
+        return false;
+    const CPileRecord& pile = m_pDoc->m_PileRecord;
+    SaveFileAsk ask;
+    ask.defaultName =
+        report::PictureFileName(QStringLiteral("Pile_") + pile.m_strPileNo).value_or(QStringLiteral("Pile")) +
+        QStringLiteral(".emf");
+    ask.defaultSuffix = QStringLiteral("emf");
+    ask.filter = QStringLiteral("EMF Files (*.emf)");
+    ask.folder = QFileInfo(m_pDoc->GetPathName()).absolutePath();
+    const std::optional<QString> path = m_services->ChooseSaveFile(ask);
+    if (!path)
+        return false;
+    QString why;
+    if (!WriteCurvePicture(pile, *path, GetScreenScalePercent(), m_pDoc->m_nDecimalPointNum, &why,
+                           m_bEnglish)) {
+        ui::messages().show(why, FrameTitleWord(m_bEnglish), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_services->OpenWithDesktop(*path);
+    return true;
 }
 
 bool CMainFrame::PilesOrderedByTestTime() const {

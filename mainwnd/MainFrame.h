@@ -137,6 +137,12 @@ public:
     CAverageView* AverageView() const { return m_averageView; }
     CSingleWaveView* SingleWaveView() const { return m_singleView; }
     CAnalysisView* AnalysisView() const { return m_analysisView; }
+    // The open pile's waves as one metafile page (文件 / 导出文件 / 导出文件当前状态曲线图片);
+    // false when cancelled or not written.
+    bool OnExportCurvePictures();
+    // Where the frame and the report view ask for files and open them; tests
+    // install their own.
+    void SetExportServices(pit::ExportServices* services);
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
     QWidget* ReportView() const { return m_reportView; }
@@ -209,5 +215,6 @@ private:
     int m_nReportIndex = 0;
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
+    pit::ExportServices* m_services = nullptr;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
 };
