@@ -29,8 +29,11 @@ using namespace pit;
 
 namespace {
 
-QLabel* FormLabel(const QString& text, QWidget* parent) {
-    return new QLabel(text, parent);
+// The labels carry ids of their own (1820..) for the language file's section 182.
+QLabel* FormLabel(const QString& text, int id, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    SetCtrlId(l, id);
+    return l;
 }
 
 std::optional<float> ParseFloatField(const QLineEdit* e) {
@@ -81,7 +84,7 @@ void CExportForm::CreateControls() {
     for (int i = 0; i < 4; ++i) {
         m_projectCombos[size_t(i)] = combo(ids[i], true, limits[i]);
         QComboBox* c = m_projectCombos[size_t(i)];
-        form->addRow(FormLabel(QString::fromUtf16(labels[i]), this), c);
+        form->addRow(FormLabel(QString::fromUtf16(labels[i]), 1820 + i, this), c);
         connect(c, &QComboBox::currentIndexChanged, this, [this, i, c] {
             if (m_loading)
                 return;
@@ -114,24 +117,24 @@ void CExportForm::CreateControls() {
         d->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
         d->setCalendarPopup(true);
     }
-    form->addRow(FormLabel(QStringLiteral("测试日期:"), this), m_testDateEdit);
-    form->addRow(FormLabel(QStringLiteral("测试时间:"), this), m_testTimeEdit);
-    form->addRow(FormLabel(QStringLiteral("施工日期:"), this), m_constructionDateEdit);
+    form->addRow(FormLabel(QStringLiteral("测试日期:"), 1824, this), m_testDateEdit);
+    form->addRow(FormLabel(QStringLiteral("测试时间:"), 1825, this), m_testTimeEdit);
+    form->addRow(FormLabel(QStringLiteral("施工日期:"), 1826, this), m_constructionDateEdit);
 
     m_instrument = combo(kInstrument, false, 0);
     m_standard = combo(kStandard, false, 0);
-    form->addRow(FormLabel(QStringLiteral("仪器型号:"), this), m_instrument);
-    form->addRow(FormLabel(QStringLiteral("检测依据:"), this), m_standard);
+    form->addRow(FormLabel(QStringLiteral("仪器型号:"), 1827, this), m_instrument);
+    form->addRow(FormLabel(QStringLiteral("检测依据:"), 1828, this), m_standard);
 
     m_waveletEdit = edit(kWavelet, false);
     m_lowPassEdit = edit(kLowPass);
     m_highPassEdit = edit(kHighPass);
-    form->addRow(FormLabel(QStringLiteral("小波滤波(Hz):"), this), m_waveletEdit);
-    form->addRow(FormLabel(QStringLiteral("低通滤波(Hz):"), this), m_lowPassEdit);
-    form->addRow(FormLabel(QStringLiteral("高通滤波(Hz):"), this), m_highPassEdit);
+    form->addRow(FormLabel(QStringLiteral("小波滤波(Hz):"), 1829, this), m_waveletEdit);
+    form->addRow(FormLabel(QStringLiteral("低通滤波(Hz):"), 1830, this), m_lowPassEdit);
+    form->addRow(FormLabel(QStringLiteral("高通滤波(Hz):"), 1831, this), m_highPassEdit);
 
     m_shape = combo(kShape, false, 0);
-    form->addRow(FormLabel(QStringLiteral("桩型:"), this), m_shape);
+    form->addRow(FormLabel(QStringLiteral("桩型:"), 1832, this), m_shape);
     auto pair = [this](QLineEdit* a, QLabel* star, QLineEdit* b) {
         auto* w = new QWidget(this);
         auto* h = new QHBoxLayout(w);
@@ -149,24 +152,24 @@ void CExportForm::CreateControls() {
     SetCtrlId(m_star1, kStar1);
     m_star2 = new QLabel(QStringLiteral("*"), this);
     SetCtrlId(m_star2, kStar2);
-    form->addRow(FormLabel(QStringLiteral("桩径(mm):"), this), pair(m_diameter, m_star1, m_secondSide));
-    form->addRow(FormLabel(QStringLiteral("扩底(mm):"), this), pair(m_enlarged, m_star2, m_enlarged2));
+    form->addRow(FormLabel(QStringLiteral("桩径(mm):"), 1833, this), pair(m_diameter, m_star1, m_secondSide));
+    form->addRow(FormLabel(QStringLiteral("扩底(mm):"), 1834, this), pair(m_enlarged, m_star2, m_enlarged2));
     m_speed = edit(kSpeed, false);
     m_length = edit(kLength, false);
-    form->addRow(FormLabel(QStringLiteral("波速(m/s):"), this), m_speed);
-    form->addRow(FormLabel(QStringLiteral("桩长(m):"), this), m_length);
+    form->addRow(FormLabel(QStringLiteral("波速(m/s):"), 1835, this), m_speed);
+    form->addRow(FormLabel(QStringLiteral("桩长(m):"), 1836, this), m_length);
     m_class = combo(kClass, false, 0);
     m_grade = combo(kGrade, false, 0);
-    form->addRow(FormLabel(QStringLiteral("桩类别:"), this), m_class);
-    form->addRow(FormLabel(QStringLiteral("砼等级:"), this), m_grade);
+    form->addRow(FormLabel(QStringLiteral("桩类别:"), 1837, this), m_class);
+    form->addRow(FormLabel(QStringLiteral("砼等级:"), 1838, this), m_grade);
     m_description = new QPlainTextEdit(this);
     SetCtrlId(m_description, kDescription);
     m_description->setMaximumHeight(70);
-    form->addRow(FormLabel(QStringLiteral("描述:"), this), m_description);
+    form->addRow(FormLabel(QStringLiteral("描述:"), 1839, this), m_description);
     const char16_t* spectrumLabels[6] = {u"频率上限:", u"FMax:", u"F0:", u"dFL:", u"dFD1:", u"dFD2:"};
     for (size_t i = 0; i < 6; ++i) {
         m_spectrum[i] = edit(kSpectrumIds[i]);
-        form->addRow(FormLabel(QString::fromUtf16(spectrumLabels[i]), this), m_spectrum[i]);
+        form->addRow(FormLabel(QString::fromUtf16(spectrumLabels[i]), 1840 + int(i), this), m_spectrum[i]);
     }
 
     connect(m_testDateEdit, &QDateEdit::dateChanged, this, &CExportForm::OnTestDateChanged);

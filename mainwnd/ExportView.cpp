@@ -32,9 +32,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPolygon>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
 #include <cstring>
 #include <numeric>
 
@@ -85,6 +85,23 @@ QString ColumnHeading(int col, bool english) {
                                          u"Date",           u"Time",           u"Description",
                                          u"DsPileTop\n(m)", u"DsPileTip\n(m)", u"DtPileTop\n(m)"};
     return QString::fromUtf16(english ? en[col] : zh[col]);
+}
+
+// An order button's picture: an arrow up or down, with a bar at its tip for
+// the moves to the top and to the bottom.
+QIcon OrderIcon(bool up, bool toEnd) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(40, 70, 140));
+    const int tip = up ? 6 : 18, base = up ? 14 : 10;
+    p.drawPolygon(QPolygon({QPoint(12, tip), QPoint(5, base), QPoint(19, base)}));
+    p.drawRect(QRect(10, up ? base : 6, 4, 8));
+    if (toEnd)
+        p.drawRect(QRect(5, up ? 3 : 19, 14, 2));
+    return QIcon(pm);
 }
 
 QString ElevationCell(float v) {
@@ -177,22 +194,22 @@ void CExportView::CreateControls() {
     const struct {
         int id;
         const char16_t* text;
-        QStyle::StandardPixmap icon;
-    } buttons[] = {{kToTop, u"上移至顶端", QStyle::SP_ArrowUp},
-                   {kUp, u"上移", QStyle::SP_ArrowUp},
-                   {kDown, u"下移", QStyle::SP_ArrowDown},
-                   {kToBottom, u"下移至底端", QStyle::SP_ArrowDown}};
+        const char16_t* english;
+        bool up, toEnd;
+    } buttons[] = {{kToTop, u"上移至顶端", u"Move to top", true, true},
+                   {kUp, u"上移", u"Move up", true, false},
+                   {kDown, u"下移", u"Move down", false, false},
+                   {kToBottom, u"下移至底端", u"Move to bottom", false, true}};
     for (int i = 0; i < 4; ++i) {
         auto* b = new QPushButton(this);
         SetCtrlId(b, buttons[i].id);
-        b->setIcon(style()->standardIcon(buttons[i].icon));
-        b->setToolTip(QString::fromUtf16(buttons[i].text));
-        b->setAccessibleName(QString::fromUtf16(buttons[i].text));
+        b->setIcon(OrderIcon(buttons[i].up, buttons[i].toEnd));
+        b->setIconSize(QSize(24, 24));
+        const QString tip = QString::fromUtf16(ui::english() ? buttons[i].english : buttons[i].text);
+        b->setToolTip(tip);
+        b->setAccessibleName(tip);
         m_orderButtons[i] = b;
     }
-    // The two "to the end" buttons carry a bar to tell them from one step.
-    m_orderButtons[0]->setText(QStringLiteral("⤒"));
-    m_orderButtons[3]->setText(QStringLiteral("⤓"));
     connect(m_orderButtons[0], &QPushButton::clicked, this, &CExportView::OnMoveToTop);
     connect(m_orderButtons[1], &QPushButton::clicked, this, &CExportView::OnMoveUp);
     connect(m_orderButtons[2], &QPushButton::clicked, this, &CExportView::OnMoveDown);
