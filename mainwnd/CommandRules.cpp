@@ -27,6 +27,7 @@ CommandState EvaluateCommand(int id, const UiSnapshot& s) {
     using namespace cmd;
     switch (id) {
     case kFileSave:
+    case kExportStateExcel:
         return Plain(RuleL(s));
     case kAppExit:
         return Plain(true);

@@ -23,9 +23,11 @@
 #include "mainwnd/ExportForm.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/RefreshHub.h"
+#include "office/ExcelExporter.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "platform/Metrics.h"
+#include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/ReportFactory.h"
 
@@ -151,6 +153,8 @@ void CMainFrame::CreateClient() {
         m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
                                                                CAnalysisView::kPrintDpi);
         m_analysisView->SetReportFactory(m_reportFactory.get());
+        m_excelExport = std::make_unique<pit::OfficeExcelExport>(m_pDoc->Context(), m_exportServices.get());
+        SetExcelExport(m_excelExport.get());
     }
     m_singleView = new CSingleWaveView(m_client);
     m_pExportView = new CExportView(m_pDoc, this, m_client);
@@ -655,6 +659,9 @@ bool CMainFrame::RouteFrameCommand(int id) {
     case cmd::kFileSave:
         OnFileSave();
         return true;
+    case cmd::kExportStateExcel:
+        OnExportStateExcel();
+        return true;
     case cmd::kViewMain:
         OnViewMain();
         return true;
@@ -677,6 +684,26 @@ bool CMainFrame::RouteFrameCommand(int id) {
     default:
         return false;
     }
+}
+
+void CMainFrame::SetExcelExport(pit::ExcelExport* excel) {
+    m_pExcel = excel;
+    if (m_reportFactory)
+        m_reportFactory->SetExcelExport(excel);
+}
+
+void CMainFrame::OnExportStateExcel() {
+    if (!m_pDoc || !m_pExcel)
+        return;
+    const CPileRecord& pile = m_pDoc->m_PileRecord;
+    // While fixed-parameter analysis is active its parameter set gives the section.
+    const CPileParamSet* fixed = m_pDoc->m_bFixedParams ? &m_pDoc->m_FixParams : nullptr;
+    const pit::RawWorkbookInput in =
+        pit::MakeRawWorkbookInput(pile, m_pDoc->m_ProjectInfo, fixed, m_bEnglish);
+    pit::ExcelTarget target;
+    target.folder = QFileInfo(pile.m_strPath).absolutePath();
+    target.defaultName = pit::RawWorkbookDefaultName(pile.m_strPileNo, m_bEnglish);
+    m_pExcel->ExportRawData(in.info, in.flags, in.waves, target);
 }
 
 // ---- main panel and pile page services ---------------------------------------------------

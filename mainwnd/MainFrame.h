@@ -30,6 +30,8 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
+class ExcelExport;
+class OfficeExcelExport;
 class QtExportServices;
 class ReportFactory;
 } // namespace pit
@@ -145,6 +147,11 @@ public:
     void SetExportServices(pit::ExportServices* services);
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
+    // The workbook writer of the state export and the report builders (the
+    // program's own unless one is installed; tests install theirs).
+    void SetExcelExport(pit::ExcelExport* excel);
+    // 32806: the open pile's values and samples as a raw-data workbook.
+    void OnExportStateExcel();
     QWidget* ReportView() const { return m_reportView; }
     CExportView* ExportView() const { return m_pExportView; }
     CExportForm* ExportForm() const { return m_pExportForm; }
@@ -217,4 +224,6 @@ private:
     std::unique_ptr<pit::QtExportServices> m_exportServices;
     pit::ExportServices* m_services = nullptr;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
+    std::unique_ptr<pit::OfficeExcelExport> m_excelExport;
+    pit::ExcelExport* m_pExcel = nullptr;
 };
