@@ -28,7 +28,21 @@ CommandState EvaluateCommand(int id, const UiSnapshot& s) {
     switch (id) {
     case kFileSave:
     case kExportStateExcel:
+    case kExportCurvePictures:
         return Plain(RuleL(s));
+    // Report mode's commands; the document and workbook ones wait for their writers.
+    case kReportFirst:
+    case kReportFourth:
+    case kReportFifth:
+    case kReportBack:
+    case kPrintPreview:
+    case kPrint:
+        return Plain(Report(s));
+    case kReportSecond:
+    case kCountInfo:
+        return Plain(Report(s) && s.wordWriter);
+    case kReportThird:
+        return Plain(Report(s) && s.excelWriter);
     case kAppExit:
         return Plain(true);
     case kViewMain:

@@ -17,6 +17,8 @@ struct UiSnapshot {
     bool reportToolBarVisible = false;
     bool canUndoDefect = false; // the active view's current wave carries marks
     bool reportModeFlag = false;
+    bool wordWriter = false;  // a document writer is installed
+    bool excelWriter = false; // a workbook writer is installed
 };
 
 struct CommandState {

@@ -72,8 +72,6 @@ bool FrameCommandsBinding::LeftToFrame(int c) {
     case id::kExportStateExcel:
     case id::kExportCurvePictures:
     case id::kExportCurveDocument:
-    case id::kSingleReport:
-    case id::kProjectReport:
     case id::kReportSpare:
     case id::kPrintPreview:
     case id::kPrint:
@@ -104,6 +102,7 @@ FrameCommandsBinding::~FrameCommandsBinding() = default;
 
 void FrameCommandsBinding::ApplyRules() {
     const CMainFrame& f = m_frame;
+    m_commands->SetMarkedPiles(f.FormMain() ? f.FormMain()->MarkedCount() : 0);
     m_commands->SetPanelsVisible(!f.PanelBar()->isHidden(), !f.ReportBar()->isHidden(),
                                  !f.MainToolBar()->isHidden(), !f.ReportToolBar()->isHidden());
     const UiState s = m_commands->Snapshot();
@@ -129,6 +128,11 @@ int FrameCommandsBinding::ActiveWave() const {
         return m_frame.AnalysisView()->GetCurrentWave();
     const CBaseView* v = m_frame.ActiveBaseView();
     return v ? v->CurrentWave() : -1;
+}
+
+void FrameCommandsBinding::EnterReportMode(bool project) {
+    m_frame.RememberActiveView();
+    m_frame.EnterReportMode(project);
 }
 
 void FrameCommandsBinding::SetRotateMode(bool on) {

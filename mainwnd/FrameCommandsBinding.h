@@ -31,6 +31,7 @@ public:
     int ActiveWave() const override;
     void SetActiveWave(int channel) override;
     void SetRotateMode(bool on) override;
+    void EnterReportMode(bool project) override;
     bool CtrlHeld() const override;
     void ActivateUpper() override;
     QPaintDevice* DrawingDevice() override;

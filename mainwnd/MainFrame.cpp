@@ -642,6 +642,8 @@ UiSnapshot CMainFrame::Snapshot() const {
     const CBaseView* v = ActiveBaseView();
     s.canUndoDefect = v && v->CanUndoDefect();
     s.reportModeFlag = m_pDoc && m_pDoc->m_bReportMode;
+    s.wordWriter = m_reportFactory && m_reportFactory->Env().word;
+    s.excelWriter = m_pExcel != nullptr;
     return s;
 }
 
@@ -662,6 +664,9 @@ bool CMainFrame::RouteFrameCommand(int id) {
     case cmd::kExportStateExcel:
         OnExportStateExcel();
         return true;
+    case cmd::kExportCurvePictures:
+        OnExportCurvePictures();
+        return true;
     case cmd::kViewMain:
         OnViewMain();
         return true;
@@ -681,6 +686,41 @@ bool CMainFrame::RouteFrameCommand(int id) {
         bar->setVisible(bar->isHidden());
         return true;
     }
+    default:
+        return report && RouteReportCommand(id);
+    }
+}
+
+bool CMainFrame::RouteReportCommand(int id) {
+    CExportView* v = m_pExportView;
+    switch (id) {
+    case cmd::kReportFirst:
+        v->OnSave();
+        return true;
+    case cmd::kReportSecond:
+        v->OnExportDocument();
+        return true;
+    case cmd::kReportThird:
+        v->OnExportExcel();
+        return true;
+    case cmd::kReportFourth:
+        v->OnExportPictures();
+        return true;
+    case cmd::kReportFifth:
+        v->OnExportPilePictures();
+        return true;
+    case cmd::kReportBack:
+        v->OnBack();
+        return true;
+    case cmd::kPrintPreview:
+        v->OnPrintPreview();
+        return true;
+    case cmd::kPrint:
+        v->OnPrint();
+        return true;
+    case cmd::kCountInfo:
+        v->OnCountInfo();
+        return true;
     default:
         return false;
     }

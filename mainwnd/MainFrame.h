@@ -186,6 +186,8 @@ private:
     void CreateClient();
     void CreateBars();
     bool RouteFrameCommand(int id);
+    // The report-mode view's commands (report mode only).
+    bool RouteReportCommand(int id);
     void OnFocusChanged(QWidget* old, QWidget* now);
     void ComposeTitle();
 
