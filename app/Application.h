@@ -29,7 +29,7 @@ public:
     CKEV_DUXApp& operator=(const CKEV_DUXApp&) = delete;
 
     // Start-up; args without the program name. False: the program ends now
-    // (help, version, batch reports done, or a file that could not be opened).
+    // (help, version, batch reports done).
     bool InitInstance(const QStringList& args);
     // The exit code.
     int ExitInstance();

@@ -6,6 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,6 +50,26 @@ bool EnsureDisplay(int argc, char* argv[]) {
 
 void StartWindowBuild() {
     InstallDefaultPrinterProvider();
+}
+
+bool InstallQtTranslations(bool english) {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    auto* qt = new QTranslator(QCoreApplication::instance());
+    const QLocale locale = english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                   : QLocale(QLocale::Chinese, QLocale::China);
+    if (!qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    installed = qt;
+    return true;
 }
 
 QString EnsureTempFolder() {

@@ -12,6 +12,10 @@ bool EnsureDisplay(int argc, char* argv[]);
 // Services of the window build that code below the windows reaches through the platform layer.
 void StartWindowBuild();
 
+// Qt's own texts (file dialogs, standard buttons) in the interface language,
+// from Qt's translations; false when they are not installed.
+bool InstallQtTranslations(bool english);
+
 // "Temp" in the state folder and this run's own folder inside it, which
 // becomes tempDir() for the run. The result is that folder, empty when it
 // could not be made (the writers of temporary files then meet the failure).

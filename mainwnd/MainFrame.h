@@ -7,11 +7,13 @@
 
 #include "analysis/FrameServices.h"
 #include "core/doc/CommonInfo.h"
-#include "mainwnd/CommandRules.h"
+#include "mainwnd/CommandTable.h"
 #include "mainwnd/ExportView.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class CAnalysisView;
@@ -32,8 +34,12 @@ namespace pit {
 class CommandRegistry;
 class ExcelExport;
 class OfficeExcelExport;
+class OfficeWordExport;
 class QtExportServices;
 class ReportFactory;
+namespace frame {
+class FrameCommandsBinding;
+}
 } // namespace pit
 
 // The view mode of the main window and the one before it: 0 main view pair,
@@ -61,7 +67,8 @@ public:
     void OnViewMain() override;
     void OnViewAnalysis() override;
     void OnViewSingleWave() override;
-    void OnFileSave() override;
+    // The one save (the command table's "保存"); false when nothing could be written.
+    bool OnFileSave() override;
     void Refresh(pit::RefreshTarget target, int wParam = 0) override;
     CBaseView* UpperPaneView() override;
     CBaseView* LowerPaneView() override;
@@ -124,12 +131,9 @@ public:
     void OnPileSelected();
     // The window title for that open file (empty: none) through the one composer.
     void SetTitleFor(const QString& path);
-    // The snapshot the command rules read.
-    pit::UiSnapshot Snapshot() const;
-    // Runs a command id as a menu choice would.
-    bool RunCommand(int id);
-
     pit::CommandRegistry* Commands() const { return m_commands; }
+    // The command table and the host of its handlers.
+    pit::frame::FrameCommandsBinding* Binding() const { return m_binding; }
     CFormMain* FormMain() const { return m_pFormMain; }
     CViewBar* PanelBar() const { return m_wndPanelBar; }
     CViewBar* ReportBar() const { return m_wndReportBar; }
@@ -152,12 +156,25 @@ public:
     void SetExcelExport(pit::ExcelExport* excel);
     // 32806: the open pile's values and samples as a raw-data workbook.
     void OnExportStateExcel();
+    // The document writer of the report builders and the curve document.
+    pit::OfficeWordExport* WordExport() const { return m_wordExport.get(); }
+    // 32925: the open pile's curves as a document.
+    void OnExportCurveDocument();
     QWidget* ReportView() const { return m_reportView; }
     CExportView* ExportView() const { return m_pExportView; }
     CExportForm* ExportForm() const { return m_pExportForm; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
     void SetActivateUpper(bool on) { m_bActivateUpper = on; }
+    // The recent-file list the File menu shows (newest first), and how an
+    // entry is taken away; set by the application.
+    struct RecentFileSource {
+        std::function<QStringList()> list;
+        std::function<void(const QString&)> remove;
+    };
+    void SetRecentFileSource(RecentFileSource source);
+    QStringList RecentFileList() const { return m_recent.list ? m_recent.list() : QStringList(); }
+    void ForgetRecentFile(const QString& path);
     // Remembered for the next run.
     void SaveLayout();
     void RestoreLayout();
@@ -180,14 +197,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    // The save command; false when the pile file could not be written.
-    bool SavePile();
     void CreateCommands();
     void CreateClient();
     void CreateBars();
-    bool RouteFrameCommand(int id);
-    // The report-mode view's commands (report mode only).
-    bool RouteReportCommand(int id);
     void OnFocusChanged(QWidget* old, QWidget* now);
     void ComposeTitle();
 
@@ -195,6 +207,7 @@ private:
     bool m_bEnglish;
     QSettings* m_layout;
     pit::CommandRegistry* m_commands = nullptr;
+    pit::frame::FrameCommandsBinding* m_binding = nullptr;
     CViewBar* m_wndPanelBar = nullptr;
     CFormMain* m_pFormMain = nullptr;
     CViewBar* m_wndReportBar = nullptr;
@@ -225,7 +238,9 @@ private:
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
     pit::ExportServices* m_services = nullptr;
+    std::unique_ptr<pit::OfficeWordExport> m_wordExport;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
     std::unique_ptr<pit::OfficeExcelExport> m_excelExport;
     pit::ExcelExport* m_pExcel = nullptr;
+    RecentFileSource m_recent;
 };

@@ -253,6 +253,48 @@ const RuleCase kCases[] = {
          return s;
      },
      id::kProjectReport, kOn},
+    {"project report off in report mode",
+     [] {
+         auto s = Report();
+         s.markedPiles = 2;
+         return s;
+     },
+     id::kProjectReport, kOff},
+    {"report save only in report mode", Open, id::kReportSave, kOff},
+    {"report document needs a document writer", Report, id::kReportExportDocument, kOff},
+    {"report document with its writer",
+     [] {
+         auto s = Report();
+         s.wordWriter = true;
+         return s;
+     },
+     id::kReportExportDocument, kOn},
+    {"curve picture of the open pile", Open, id::kExportCurvePictures, kOn},
+    {"curve picture off in report mode", Report, id::kExportCurvePictures, kOff},
+    {"undo defect without marks", Open, id::kUndoDefect, kOff},
+    {"undo all defects with marks",
+     [] {
+         auto s = Open();
+         s.canUndoDefect = true;
+         return s;
+     },
+     id::kUndoAllDefects, kOn},
+    {"undo defect off in report mode",
+     [] {
+         auto s = Report();
+         s.canUndoDefect = true;
+         return s;
+     },
+     id::kUndoDefect, kOff},
+    {"exit always", [] { return UiState{}; }, id::kAppExit, kOn},
+    {"single-wave view checked",
+     [] {
+         auto s = Open();
+         s.activeView = ActiveView::SingleWave;
+         return s;
+     },
+     id::kViewSingleWave, kRadioOn},
+    {"an id without a row is off", Open, 4242, kOff},
     {"channel keys always", Report, 125, kOn},
 };
 

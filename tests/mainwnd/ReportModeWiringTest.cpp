@@ -6,7 +6,6 @@
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
 #include "mainwnd/ExportForm.h"
-#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/MainFrame.h"
 #include "tests/analysis/ReportPrintSupport.h"
 #include "tests/mainwnd/ReportModeFixture.h"
@@ -21,7 +20,6 @@ namespace {
 
 struct ReportModeWiring : ReportModeFixture {
     std::unique_ptr<CMainFrame> frame;
-    frame::FrameCommandsBinding* binding = nullptr;
     A4PdfPrintUi printUi;
 
     void SetUp() override {
@@ -50,7 +48,6 @@ struct ReportModeWiring : ReportModeFixture {
         frame->resize(1300, 850);
         frame->show();
         Open(folder + QStringLiteral("/W2.DUX"));
-        binding = frame::InstallFrameCommands(*frame);
         frame->SetExportServices(&services);
         frame->ExportView()->SetPrintUi(&printUi);
         printUi.path = tmp.filePath(QStringLiteral("wired.pdf"));
@@ -61,7 +58,6 @@ struct ReportModeWiring : ReportModeFixture {
     }
     QAction* Action(int id) {
         frame->Commands()->Update();
-        binding->ApplyRules();
         return frame->Commands()->Action(id);
     }
     // Triggers the command as the menu or tool bar would; false when it is off.
@@ -101,9 +97,10 @@ TEST_F(ReportModeWiring, EnterPrintSaveAndLeaveThroughTheActions) {
     // The form shows the pile the list selected (refresh code 15 reached it).
     const auto* speed = static_cast<QLineEdit*>(FindCtrl(frame->ExportForm(), CExportForm::kSpeed));
     EXPECT_EQ(speed->text(), QString::number(view->Record()->m_nWaveSpeed));
-    // Without a document writer its commands stay off.
-    EXPECT_FALSE(Action(cmd::kReportSecond)->isEnabled());
-    EXPECT_FALSE(Action(cmd::kCountInfo)->isEnabled());
+    // The document and workbook commands with their writers installed.
+    EXPECT_TRUE(Action(cmd::kReportExportDocument)->isEnabled());
+    EXPECT_TRUE(Action(cmd::kCountInfo)->isEnabled());
+    EXPECT_TRUE(Action(cmd::kReportExportExcel)->isEnabled());
 
     ASSERT_TRUE(Run(cmd::kPrint));
     const QString info = Tool(QStringLiteral("pdfinfo"), {printUi.path});
@@ -113,7 +110,7 @@ TEST_F(ReportModeWiring, EnterPrintSaveAndLeaveThroughTheActions) {
     const QString shown = view->Record()->m_strPath;
     static_cast<QPlainTextEdit*>(FindCtrl(frame->ExportForm(), CExportForm::kDescription))
         ->setPlainText(QStringLiteral("距桩顶约4.0m缩径。"));
-    ASSERT_TRUE(Run(cmd::kReportFirst));
+    ASSERT_TRUE(Run(cmd::kReportSave));
     EXPECT_EQ(report::ReadRowFile(shown).description, QStringLiteral("距桩顶约4.0m缩径。"));
 
     // Back: the view of before, the main bars, the pile as its file holds it.
