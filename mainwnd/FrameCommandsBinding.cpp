@@ -373,6 +373,9 @@ void FrameCommandsBinding::RunPrintSetup() {
     // OK or Cancel: the common values not in use come back as they were.
     RestoreUnusedCommonValues(doc->m_CommonInfo, m_frame.CommonSnapshot());
     if (kind == 1 || kind == 2) {
+        // The age controls follow whether the settings now print the age.
+        if (CExportView* view = m_frame.ExportView())
+            view->ShowAgeControls();
         m_frame.Refresh(RefreshTarget::ReportView, 0);
         if (doc->m_bAllPilesAge && doc->m_bUseCommonInfo)
             m_frame.OnFormDatesMessage();

@@ -210,6 +210,9 @@ TEST_F(PrintSetup, BeforeReportModeTheSnapshotIsEmptyAndASecondSideOfZeroTakesTh
 }
 
 TEST_F(PrintSetup, CommonAgeGoesToTheReportFormWhenBothFlagsAreSet) {
+    // The settings print the age, so report mode keeps its age flag.
+    doc->m_PrintSettings.m_bHeadInfo[13] = 1;
+    doc->m_PrintSettings.m_iPrintType = 1;
     frame->EnterReportMode(false);
     doc->m_iAllAge = 21;
     std::vector<std::pair<bool, int>> dates;
