@@ -649,7 +649,6 @@ bool CExportView::LoadSelectedPile(bool force) {
 }
 
 bool CExportView::SaveRecord() {
-    const bool english = ui::english();
     try {
         if (m_pRecord->m_nCurrentChannel == -1)
             m_pRecord->m_nCurrentChannel = 0;
@@ -665,7 +664,6 @@ bool CExportView::SaveRecord() {
             Tell(e.message(false), e.message(true), MB_OK | MB_ICONERROR);
         }
     }
-    (void)english;
     return true;
 }
 
