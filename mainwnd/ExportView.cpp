@@ -35,6 +35,7 @@
 #include <QPolygon>
 #include <QPrinter>
 #include <QPushButton>
+#include <algorithm>
 #include <cstring>
 #include <numeric>
 
@@ -131,13 +132,12 @@ void CExportView::ResetSortMemory() {
 }
 
 void CExportView::CreateControls() {
-    m_topBar = new QWidget(this);
-    auto* bar = new QHBoxLayout(m_topBar);
-    bar->setContentsMargins(0, 0, 0, 0);
-    m_checkAll = new CheckAllBox(QStringLiteral("全选/全不选"), m_topBar);
+    m_checkAll = new CheckAllBox(QStringLiteral("全选/全不选"), this);
     SetCtrlId(m_checkAll, kCheckAll);
     m_checkAll->setTristate(true);
-    bar->addWidget(m_checkAll);
+    m_topBar = new QWidget(this);
+    auto* bar = new QHBoxLayout(m_topBar);
+    bar->setContentsMargins(8, 0, 0, 0);
     const struct {
         int label, edit;
         const char16_t* text;
@@ -149,23 +149,27 @@ void CExportView::CreateControls() {
         auto* edit = new QLineEdit(m_topBar);
         SetCtrlId(edit, stats[i].edit);
         edit->setEnabled(false);
-        edit->setMaximumWidth(70);
+        // Wide enough for a speed with two decimals, never squeezed below it.
+        edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("00000.00")) + 10);
+        edit->setMaximumWidth(std::max(70, edit->minimumWidth()));
         bar->addWidget(label);
         bar->addWidget(edit);
         m_statsWidgets.push_back(label);
         m_statsWidgets.push_back(edit);
         m_statsEdits[i] = edit;
     }
-    bar->addSpacing(12);
-    m_ageCheck = new QCheckBox(QStringLiteral("龄期"), m_topBar);
+    m_sideBar = new QWidget(this);
+    bar = new QHBoxLayout(m_sideBar);
+    bar->setContentsMargins(12, 0, 0, 0);
+    m_ageCheck = new QCheckBox(QStringLiteral("龄期"), m_sideBar);
     SetCtrlId(m_ageCheck, kAgeCheck);
-    m_ageEdit = new QLineEdit(m_topBar);
+    m_ageEdit = new QLineEdit(m_sideBar);
     SetCtrlId(m_ageEdit, kAgeEdit);
     m_ageEdit->setMaximumWidth(60);
     bar->addWidget(m_ageCheck);
     bar->addWidget(m_ageEdit);
     bar->addStretch(1);
-    m_database = new QPushButton(QStringLiteral("导入数据库"), m_topBar);
+    m_database = new QPushButton(QStringLiteral("导入数据库"), m_sideBar);
     SetCtrlId(m_database, kDatabase);
     // The database upload installs its handler; until then the button stays off.
     m_database->setEnabled(false);
@@ -293,6 +297,8 @@ void CExportView::ShowReportMode(bool singlePile) {
     m_bSinglePile = singlePile;
     for (QWidget* w : m_statsWidgets)
         w->setVisible(!singlePile);
+    if (!size().isEmpty())
+        LayoutControls();
     if (changed || m_list->GetColumnCount() != (singlePile ? 9 : 6)) {
         m_list->ClearEditableCells();
         if (!singlePile) {
@@ -375,14 +381,24 @@ void CExportView::resizeEvent(QResizeEvent* e) {
 
 void CExportView::LayoutControls() {
     const int W = width(), H = height();
-    m_topBar->setGeometry(0, 0, W, 28);
+    // Select-all, the statistics, and the age with the database button share
+    // one row where they fit; in a narrow window the statistics take a second row.
+    const int checkWidth = m_checkAll->sizeHint().width();
+    const int statsWidth = m_topBar->minimumSizeHint().width(); // hidden statistics count nothing
+    const int sideWidth = m_sideBar->minimumSizeHint().width();
+    const bool oneRow = checkWidth + statsWidth + sideWidth <= W;
+    m_checkAll->setGeometry(0, 0, checkWidth, 28);
+    m_topBar->setGeometry(oneRow ? checkWidth : 0, oneRow ? 0 : 30, oneRow ? statsWidth : W, 28);
+    const int sideLeft = oneRow ? checkWidth + statsWidth : checkWidth;
+    m_sideBar->setGeometry(sideLeft, 0, std::max(0, W - sideLeft), 28);
+    const int top = oneRow ? 30 : 60;
     const int listRight = W * 14 / 15;
-    const int listBottom = H * 3 / 4;
-    m_list->setGeometry(0, 30, std::max(0, listRight), std::max(0, listBottom - 30));
+    const int listBottom = std::max(top, H * 3 / 4);
+    m_list->setGeometry(0, top, std::max(0, listRight), std::max(0, listBottom - top));
     m_picture->setGeometry(0, listBottom + 10, std::max(0, listRight),
                            std::max(0, H - 5 - (listBottom + 10)));
     for (int i = 0; i < 4; ++i)
-        m_orderButtons[i]->setGeometry(listRight + 5, 30 + 35 * i, 32, 32);
+        m_orderButtons[i]->setGeometry(listRight + 5, top + 35 * i, 32, 32);
     m_clientSize = size();
     SetColumnWidths();
 }

@@ -213,6 +213,7 @@ private:
     QPushButton* m_database = nullptr;
     std::vector<QWidget*> m_statsWidgets; // label and field of the six values
     QLineEdit* m_statsEdits[6] = {};
-    QWidget* m_topBar = nullptr;
+    QWidget* m_topBar = nullptr;  // select-all and the speed statistics
+    QWidget* m_sideBar = nullptr; // age and the database button
     QSize m_clientSize;
 };
