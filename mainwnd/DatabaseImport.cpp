@@ -1,9 +1,11 @@
 #include "mainwnd/DatabaseImport.h"
 
+#include "controls/SListCtrl.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "mainwnd/DatabaseConfig.h"
 #include "mainwnd/DatabasePicture.h"
+#include "mainwnd/ExportView.h"
 #include "mainwnd/LinkCodeInput.h"
 #include "mainwnd/ResultsUploader.h"
 #include "platform/MessageSink.h"
@@ -38,3 +40,18 @@ int ImportResultsToDatabase(QWidget* parent, CKEV_DUXDoc& doc, const ListRows& l
 }
 
 } // namespace pit
+
+int CExportView::ImportToDatabase() {
+    if (!m_pDoc)
+        return -1;
+    // No exception leaves the button's handler.
+    try {
+        return pit::ImportResultsToDatabase(this, *m_pDoc, m_list->rows());
+    } catch (const std::exception& e) {
+        const bool english = pit::ui::english();
+        pit::ui::messages().show(QString::fromLocal8Bit(e.what()),
+                                 english ? QStringLiteral("Error") : QStringLiteral("错误提示"),
+                                 pit::MB_OK | pit::MB_ICONERROR);
+        return -1;
+    }
+}

@@ -171,8 +171,6 @@ void CExportView::CreateControls() {
     bar->addStretch(1);
     m_database = new QPushButton(QStringLiteral("导入数据库"), m_sideBar);
     SetCtrlId(m_database, kDatabase);
-    // The database upload installs its handler; until then the button stays off.
-    m_database->setEnabled(false);
     bar->addWidget(m_database);
 
     m_list = new CSListCtrl(this);
@@ -221,6 +219,7 @@ void CExportView::CreateControls() {
     connect(m_checkAll, &QCheckBox::clicked, this, &CExportView::OnCheckAll);
     connect(m_ageCheck, &QCheckBox::clicked, this, &CExportView::OnAgeCheck);
     connect(m_ageEdit, &QLineEdit::returnPressed, this, &CExportView::OnAgeEntered);
+    connect(m_database, &QPushButton::clicked, this, &CExportView::ImportToDatabase);
     connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this, &CExportView::OnHeaderClick);
     connect(m_list, &CSListCtrl::cellEdited, this, &CExportView::OnCellEdited);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

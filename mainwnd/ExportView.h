@@ -128,6 +128,9 @@ public:
     void OnCellEdited();
     // Selecting another row (the list's selection or a test).
     void SelectRow(int row);
+    // 1125: the checked piles into the results database; 1 when written, -1
+    // when cancelled or refused (the user has been told why).
+    int ImportToDatabase();
 
     // ---- state ------------------------------------------------------------------------
     CSListCtrl* List() const { return m_list; }

@@ -1,0 +1,182 @@
+// A database of a test's own for the upload tests: an SQLite file, or a
+// schema on the PostgreSQL server that test.sh starts (KEV_TEST_PG_ODBC).
+#pragma once
+
+#include "mainwnd/Odbc.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+#include <unistd.h>
+#include <vector>
+
+namespace pit::test {
+
+// Before any ODBC call: the drivers of the build's own odbcinst.ini.
+inline const bool kOdbcConfigured = [] {
+    setenv("ODBCSYSINI", PIT_ODBC_SYSINI, 1);
+    return true;
+}();
+
+enum class Backend { SQLite, PostgreSQL };
+
+inline QString BackendName(Backend b) {
+    return b == Backend::SQLite ? QStringLiteral("SQLite") : QStringLiteral("PostgreSQL");
+}
+
+inline void PrintTo(Backend b, std::ostream* os) {
+    *os << BackendName(b).toStdString();
+}
+
+// A database of the test's own, reached by connectionString.
+struct TestDatabase {
+    Backend backend;
+    QTemporaryDir dir;
+    QString connectionString;
+    QString skipReason;
+    odbc::Environment env;
+
+    explicit TestDatabase(Backend b, const QString& tag) : backend(b) {
+        if (b == Backend::SQLite) {
+            connectionString =
+                QStringLiteral("Driver={SQLite3};Database=%1;").arg(dir.filePath("results.db"));
+            return;
+        }
+        const QString base = qEnvironmentVariable("KEV_TEST_PG_ODBC");
+        if (base.isEmpty()) {
+            skipReason = QStringLiteral("KEV_TEST_PG_ODBC is not set (./test.sh starts a server)");
+            return;
+        }
+        const QString schema = QStringLiteral("t_%1_%2").arg(qHash(tag), 0, 16).arg(getpid());
+        odbc::Connection c(env);
+        if (odbc::Result r = c.Open(base); !r) {
+            skipReason = r.message;
+            return;
+        }
+        odbc::Statement s(c);
+        s.ExecDirect(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(schema));
+        odbc::Statement t(c);
+        EXPECT_TRUE(t.ExecDirect(QStringLiteral("CREATE SCHEMA %1").arg(schema)));
+        // Every connection of the test works in its own schema, so tests may run side by side.
+        connectionString = base + QStringLiteral(";ConnSettings={SET search_path TO %1};").arg(schema);
+    }
+
+    QString Blob() const {
+        return backend == Backend::SQLite ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
+    }
+    QString Double() const {
+        return backend == Backend::SQLite ? QStringLiteral("DOUBLE") : QStringLiteral("DOUBLE PRECISION");
+    }
+
+    void Exec(const QString& sql) {
+        odbc::Connection c(env);
+        ASSERT_TRUE(c.Open(connectionString)) << sql.toStdString();
+        odbc::Statement s(c);
+        const odbc::Result r = s.ExecDirect(sql);
+        ASSERT_TRUE(r) << r.message.toStdString() << "\n" << sql.toStdString();
+    }
+
+    void CreateTables(const QString& dateType = QStringLiteral("TIMESTAMP")) {
+        Exec(QStringLiteral(
+            "CREATE TABLE ZDC_M (WTDBH VARCHAR(60) PRIMARY KEY, SYR1 VARCHAR(50), SYR2 VARCHAR(50), "
+            "SBMCBH1 VARCHAR(50), SBMCBH2 VARCHAR(50), JLYJY VARCHAR(500))"));
+        Exec(QStringLiteral(
+                 "CREATE TABLE ZDC_S (WTDBH VARCHAR(60), XH INTEGER, ZBH VARCHAR(50), SCZJ REAL, SYRQ %1, "
+                 "Defect0 REAL, Defect1 REAL, PileCA INTEGER, IntegrityClass VARCHAR(10), "
+                 "IntegrityInf VARCHAR(500), PileLen REAL, pic %2)")
+                 .arg(dateType, Blob()));
+    }
+
+    // A trigger that refuses the pile row with list number xh.
+    void RefusePileRow(int xh) {
+        if (backend == Backend::SQLite) {
+            Exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON ZDC_S WHEN NEW.XH = %1 "
+                                "BEGIN SELECT RAISE(ABORT, 'pile row refused'); END")
+                     .arg(xh));
+            return;
+        }
+        Exec(QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger AS $$ BEGIN IF NEW.XH = %1 THEN "
+                            "RAISE EXCEPTION 'pile row refused'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
+                 .arg(xh));
+        Exec(QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE INSERT ON ZDC_S FOR EACH ROW EXECUTE FUNCTION refuse()"));
+    }
+
+    int64_t Count(const QString& table) {
+        odbc::Connection c(env);
+        EXPECT_TRUE(c.Open(connectionString));
+        odbc::Statement s(c);
+        if (!s.ExecDirect(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)) || !s.Fetch())
+            return -1;
+        return s.GetInt(1).value_or(-1);
+    }
+
+    struct MasterRow {
+        QString values[6];
+    };
+    std::vector<MasterRow> Masters() {
+        std::vector<MasterRow> out;
+        odbc::Connection c(env);
+        EXPECT_TRUE(c.Open(connectionString));
+        odbc::Statement s(c);
+        EXPECT_TRUE(
+            s.ExecDirect(QStringLiteral("SELECT WTDBH, SYR1, SYR2, SBMCBH1, SBMCBH2, JLYJY FROM ZDC_M")));
+        while (s.Fetch()) {
+            MasterRow m;
+            for (int i = 0; i < 6; ++i)
+                m.values[i] = s.GetText(i + 1).value_or(QStringLiteral("<null>"));
+            out.push_back(m);
+        }
+        return out;
+    }
+
+    struct PileRow {
+        QString order;
+        int64_t xh = 0;
+        QString pileNo;
+        double diameter = 0;
+        std::optional<QDateTime> date;
+        std::optional<double> dateValue;
+        double defect0 = -1, defect1 = -1;
+        int64_t speed = 0;
+        QString integrityClass, integrityInfo;
+        double length = 0;
+        QByteArray pic;
+    };
+    std::vector<PileRow> Piles(bool dateAsNumber = false) {
+        std::vector<PileRow> out;
+        odbc::Connection c(env);
+        EXPECT_TRUE(c.Open(connectionString));
+        odbc::Statement s(c);
+        EXPECT_TRUE(s.ExecDirect(
+            QStringLiteral("SELECT WTDBH, XH, ZBH, SCZJ, SYRQ, Defect0, Defect1, PileCA, "
+                           "IntegrityClass, IntegrityInf, PileLen, pic FROM ZDC_S ORDER BY XH")));
+        while (s.Fetch()) {
+            PileRow p;
+            p.order = s.GetText(1).value_or(QString());
+            p.xh = s.GetInt(2).value_or(-1);
+            p.pileNo = s.GetText(3).value_or(QString());
+            p.diameter = s.GetDouble(4).value_or(-1);
+            if (dateAsNumber)
+                p.dateValue = s.GetDouble(5);
+            else
+                p.date = s.GetTimestamp(5);
+            p.defect0 = s.GetDouble(6).value_or(-1);
+            p.defect1 = s.GetDouble(7).value_or(-1);
+            p.speed = s.GetInt(8).value_or(-1);
+            p.integrityClass = s.GetText(9).value_or(QString());
+            p.integrityInfo = s.GetText(10).value_or(QString());
+            p.length = s.GetDouble(11).value_or(-1);
+            p.pic = s.GetBinary(12).value_or(QByteArray());
+            out.push_back(p);
+        }
+        return out;
+    }
+};
+
+} // namespace pit::test
