@@ -4,6 +4,7 @@
 #include "core/pile/PileRecord.h"
 
 #include "core/doc/OptionTables.h"
+#include "core/wave/WaveMath.h"
 #include "core/wave/WaveRecord.h"
 
 #include <cmath>
@@ -22,17 +23,15 @@ void CPileRecord::ComputeAverage(CWaveRecord& dest) {
         if (ch.isAverage)
             continue;
         ++count;
-        const float* src = ch.Source().data();
         const size_t have = std::min(n, size_t(std::max(ch.SampleCount(), 0)));
-        for (size_t j = 0; j < have; ++j)
-            sum[j] += src[j];
+        pit::wave::AddInto(sum.data(), ch.Source().data(), have);
     }
     if (count > 0)
-        for (float& v : sum)
-            v /= float(count);
-    dest.SetData(sum.data(), int(n));
+        pit::wave::DivideAll(sum.data(), sum.size(), float(count));
+    // SetData refreshes; a refused count keeps the samples, refreshed as they are.
+    if (!dest.SetData(sum.data(), int(n)))
+        dest.Update();
     dest.isAverage = 1;
-    dest.Update();
 }
 
 void CPileRecord::RecomputeAverage() {

@@ -284,16 +284,20 @@ bool CPileRecord::SetFileTimeToTestTime() {
     return ok;
 }
 
-void CPileRecord::FillLogTexts() {
-    QFileInfo fi(m_strPath);
-    const QString fmt = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+void CPileRecord::FillLogTexts(const FileTimes* times) {
+    FileTimes looked;
+    if (!times) {
+        const QFileInfo fi(m_strPath);
+        looked = {fi.birthTime(), fi.lastModified(), fi.lastRead()};
+        times = &looked;
+    }
     m_logTexts[0] = QStringLiteral("低应变");
     m_logTexts[1].clear();
     m_logTexts[2] = m_strProject;
     m_logTexts[3] = m_strPileNo;
     m_logTexts[4] = m_strPath;
     m_logTexts[5] = m_strPath;
-    m_logTexts[6] = fi.birthTime().toString(fmt) + u' ' + fi.lastModified().toString(fmt) + u' ' +
-                    fi.lastRead().toString(fmt);
+    m_logTexts[6] = LocalDateTimeText(times->birth) + u' ' + LocalDateTimeText(times->modified) + u' ' +
+                    LocalDateTimeText(times->read);
     m_nLogState = 0;
 }

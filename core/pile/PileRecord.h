@@ -190,7 +190,12 @@ private:
     void FillMissingBlows(int64_t from, int64_t to, int& slot);
     void ReadPileParams(pit::ByteReader& in, int32_t code);
     void FixTestTimeFromFile();
-    void FillLogTexts();
+    // The file's creation, modification and access times; from the open file
+    // when given, else looked up.
+    struct FileTimes {
+        QDateTime birth, modified, read;
+    };
+    void FillLogTexts(const FileTimes* times = nullptr);
     QByteArray BuildCopyImage();
     QByteArray BuildOriginalImage();
     std::unique_ptr<CWaveRecord> MakeAverageChannel();
