@@ -124,8 +124,10 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         return false;
     }
 
-    if (m_cmdInfo.IsBatch())
-        return RunBatch();
+    if (m_cmdInfo.IsBatch()) {
+        m_exitCode = 2;
+        return false;
+    }
 
     CreateDocumentAndFrame();
     if (m_cmdInfo.IsFileOpen() && !m_doc->OnOpenDocument(m_cmdInfo.m_strFileName)) {
@@ -136,21 +138,6 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
     m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
     m_frame->showMaximized();
     return true;
-}
-
-bool CKEV_DUXApp::RunBatch() {
-    m_bInteractive = false;
-    m_ctx.interactive = false;
-    m_ctx.messages = &m_stderr;
-    ui::useAppContext(m_ctx);
-    GenerateBatchReports(m_cmdInfo.BatchKind(), m_cmdInfo.m_strListFile, m_cmdInfo.m_strOutputDir);
-    std::fputs("end", stdout);
-    std::fflush(stdout);
-    return false;
-}
-
-void CKEV_DUXApp::GenerateBatchReports(int, const QString&, const QString&) {
-    // The report writers come with the batch report mode.
 }
 
 int CKEV_DUXApp::ExitInstance() {
