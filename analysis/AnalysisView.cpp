@@ -3,6 +3,7 @@
 #include "analysis/AnalysisView.h"
 
 #include "analysis/PrintUi.h"
+#include "controls/PrinterSupport.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/draw/ParaWave.h"
 #include "core/draw/PhaseDraw.h"
@@ -17,14 +18,6 @@
 #include <QKeyEvent>
 #include <QPrinter>
 #include <algorithm>
-
-namespace {
-
-bool InRect(const gdi::Rect& r, QPoint p) {
-    return r.PtInRect({p.x(), p.y()});
-}
-
-} // namespace
 
 CAnalysisView::CAnalysisView(QWidget* parent) : CBaseView(parent) {
     setObjectName(QStringLiteral("CAnalysisView"));
@@ -208,11 +201,11 @@ void CAnalysisView::UpdateSpectrumMarks(bool rebuilt) {
 // ---- input ---------------------------------------------------------------------------------------
 
 int CAnalysisView::WaveIndexFromPoint(QPoint p) {
-    return InRect(m_waveRect, p) ? m_currentWave : -1;
+    return pit::PtInRect(m_waveRect, p) ? m_currentWave : -1;
 }
 
 void CAnalysisView::OnLButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
-    if (m_mode == kSpectrum && m_spectrum && InRect(m_curveRect, p)) {
+    if (m_mode == kSpectrum && m_spectrum && pit::PtInRect(m_curveRect, p)) {
         m_cursorMoved = true;
         m_spectrum->SetCursorPos(p.x(), p.y());
         UpdateSpectrumMarks(false);
@@ -227,7 +220,7 @@ void CAnalysisView::OnLButtonUp(QPoint p, Qt::KeyboardModifiers modifiers) {
 }
 
 void CAnalysisView::OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
-    if (!InRect(m_curveRect, p)) {
+    if (!pit::PtInRect(m_curveRect, p)) {
         CBaseView::OnRButtonDown(p, modifiers);
         return;
     }
@@ -252,7 +245,7 @@ void CAnalysisView::OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
 
 void CAnalysisView::OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers) {
     const CWaveRecord* w = CurrentWaveRecord();
-    if (PileLoaded() && w && InRect(w->GetLabelRect(), p) && m_frame)
+    if (PileLoaded() && w && pit::PtInRect(w->GetLabelRect(), p) && m_frame)
         m_frame->OnViewMain();
 }
 
@@ -260,7 +253,7 @@ void CAnalysisView::OnMouseMove(QPoint p, Qt::KeyboardModifiers modifiers) {
     m_selection = false;
     if (PileLoaded()) {
         CWaveRecord* w = CurrentWaveRecord();
-        if (InRect(m_curveRect, p)) {
+        if (pit::PtInRect(m_curveRect, p)) {
             if (m_spectrum)
                 m_spectrum->SetCursorPoint(p.x(), p.y());
             if (m_mode == kPhase && m_phase)
@@ -270,7 +263,7 @@ void CAnalysisView::OnMouseMove(QPoint p, Qt::KeyboardModifiers modifiers) {
                 w->SetPickPoint(p.x(), m_waveRect.top + 100);
                 InvalidateRect(m_waveRect);
             }
-        } else if (InRect(m_waveRect, p)) {
+        } else if (pit::PtInRect(m_waveRect, p)) {
             if (w)
                 w->SetPickPoint(p.x(), p.y());
             if (m_mode == kPhase && m_phase)
@@ -491,6 +484,7 @@ bool CAnalysisView::OnFilePrint() {
     info.fromPage = info.minPage;
     info.toPage = info.maxPage;
     QPrinter printer(QPrinter::HighResolution);
+    pit::StartFromChosenPrinter(printer);
     bool printed = false;
     if (m_printUi->ChoosePrinter(printer, info, this))
         printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info) > 0;
@@ -509,6 +503,7 @@ void CAnalysisView::OnFilePrintPreview() {
     CPrintInfo range;
     m_builder->SetPageRange(range);
     QPrinter printer(QPrinter::HighResolution);
+    pit::StartFromChosenPrinter(printer);
     m_printUi->Preview(
         printer,
         [this, range](QPrinter* p) {

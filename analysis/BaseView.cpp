@@ -27,10 +27,6 @@ pit::QtDefectAsker& DefaultDefectAsker() {
     return asker;
 }
 
-bool InRect(const gdi::Rect& r, QPoint p) {
-    return r.PtInRect({p.x(), p.y()});
-}
-
 } // namespace
 
 CBaseView::CBaseView(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -281,9 +277,9 @@ bool CBaseView::OnMouseWheel(int, Qt::KeyboardModifiers) {
 int CBaseView::InfoBoxAt(const CWaveRecord& w, QPoint p) {
     gdi::Rect a, b;
     w.GetInfoRects(a, b);
-    if (InRect(a, p))
+    if (pit::PtInRect(a, p))
         return 1;
-    if (InRect(b, p))
+    if (pit::PtInRect(b, p))
         return 2;
     return 0;
 }
@@ -305,7 +301,7 @@ void CBaseView::OnLButtonDown(QPoint p, Qt::KeyboardModifiers) {
     CWaveRecord* w = CurrentWaveRecord();
     if (!w)
         return;
-    if (!InRect(w->GetPlotRect(), p) || InRect(w->GetLabelRect(), p))
+    if (!pit::PtInRect(w->GetPlotRect(), p) || pit::PtInRect(w->GetLabelRect(), p))
         return;
     if (const int box = InfoBoxAt(*w, p)) {
         if (m_frame)
@@ -394,7 +390,7 @@ void CBaseView::OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
     if (!PileLoaded() || !m_pile)
         return;
     CWaveRecord* w = CurrentWaveRecord();
-    if (!w || !InRect(w->GetPlotRect(), p))
+    if (!w || !pit::PtInRect(w->GetPlotRect(), p))
         return;
     if (const int box = InfoBoxAt(*w, p)) {
         if (m_frame)
@@ -447,7 +443,7 @@ void CBaseView::OnMouseMove(QPoint p, Qt::KeyboardModifiers) {
     if (!PileLoaded())
         return;
     CWaveRecord* w = CurrentWaveRecord();
-    if (!w || !InRect(w->GetFrameRect(), p))
+    if (!w || !pit::PtInRect(w->GetFrameRect(), p))
         return;
     MoveHandleOrPick(w, p);
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "analysis/FrameServices.h"
+#include "platform/GdiRect.h"
 
 #include <QAbstractScrollArea>
 #include <QPoint>
@@ -25,7 +26,12 @@ class Canvas;
 
 namespace pit {
 class DefectAsker;
+
+// Whether a widget point lies in a device rectangle (right and bottom exclusive).
+inline bool PtInRect(const gdi::Rect& r, QPoint p) {
+    return r.PtInRect({p.x(), p.y()});
 }
+} // namespace pit
 
 class CBaseView : public QAbstractScrollArea {
     Q_OBJECT

@@ -24,11 +24,6 @@
 
 namespace {
 
-template <class W> W* withId(W* w, int id) {
-    pit::SetCtrlId(w, id);
-    return w;
-}
-
 QString floatText(float v) {
     return QString::number(double(v), 'g', 7);
 }
@@ -47,8 +42,8 @@ CDlgFixPilePara::CDlgFixPilePara(CKEV_DUXDoc& doc, QWidget* parent) : CColDialog
     SetTitle(QStringLiteral("固定参数分析"));
     auto* box = new QVBoxLayout(this);
     auto* modes = new QHBoxLayout;
-    m_timeFixed = withId(new QRadioButton(QStringLiteral("固定时间差"), this), IDC_TIME_FIXED);
-    m_timeVarying = withId(new QRadioButton(QStringLiteral("变化时间差"), this), IDC_TIME_VARYING);
+    m_timeFixed = pit::WithCtrlId(new QRadioButton(QStringLiteral("固定时间差"), this), IDC_TIME_FIXED);
+    m_timeVarying = pit::WithCtrlId(new QRadioButton(QStringLiteral("变化时间差"), this), IDC_TIME_VARYING);
     modes->addWidget(m_timeFixed);
     modes->addWidget(m_timeVarying);
     box->addLayout(modes);
@@ -57,11 +52,11 @@ CDlgFixPilePara::CDlgFixPilePara(CKEV_DUXDoc& doc, QWidget* parent) : CColDialog
                                             "波速(m/s)", "砼等级",   "桩类别",  "桩型",   "测试日期"};
     for (int i = 1; i <= 9; ++i) {
         m_checks[size_t(i)] =
-            withId(new QCheckBox(QString::fromUtf8(kLabels[i]), this), IDC_FIX_DIAMETER + i - 1);
+            pit::WithCtrlId(new QCheckBox(QString::fromUtf8(kLabels[i]), this), IDC_FIX_DIAMETER + i - 1);
         connect(m_checks[size_t(i)], &QCheckBox::clicked, this,
                 [this, i](bool on) { OnCheckClicked(i, on); });
     }
-    auto edit = [this](int id) { return withId(new QLineEdit(this), id); };
+    auto edit = [this](int id) { return pit::WithCtrlId(new QLineEdit(this), id); };
     m_diameter = edit(IDC_DIAMETER);
     m_length = edit(IDC_LENGTH);
     m_scale = edit(IDC_SCALE);
@@ -69,12 +64,12 @@ CDlgFixPilePara::CDlgFixPilePara(CKEV_DUXDoc& doc, QWidget* parent) : CColDialog
     m_speed = edit(IDC_SPEED);
     m_side = edit(IDC_SIDE);
     m_enlargedSide = edit(IDC_ENLARGED_SIDE);
-    m_sideLabel = withId(new QLabel(QStringLiteral("*"), this), IDC_SIDE_LABEL);
-    m_enlargedSideLabel = withId(new QLabel(QStringLiteral("*"), this), IDC_ENLARGED_SIDE_LABEL);
-    m_grade = withId(new QComboBox(this), IDC_GRADE);
-    m_class = withId(new QComboBox(this), IDC_CLASS);
-    m_shape = withId(new QComboBox(this), IDC_SHAPE);
-    m_date = withId(new QDateEdit(this), IDC_DATE);
+    m_sideLabel = pit::WithCtrlId(new QLabel(QStringLiteral("*"), this), IDC_SIDE_LABEL);
+    m_enlargedSideLabel = pit::WithCtrlId(new QLabel(QStringLiteral("*"), this), IDC_ENLARGED_SIDE_LABEL);
+    m_grade = pit::WithCtrlId(new QComboBox(this), IDC_GRADE);
+    m_class = pit::WithCtrlId(new QComboBox(this), IDC_CLASS);
+    m_shape = pit::WithCtrlId(new QComboBox(this), IDC_SHAPE);
+    m_date = pit::WithCtrlId(new QDateEdit(this), IDC_DATE);
     m_date->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     m_date->setCalendarPopup(true);
 
@@ -103,9 +98,9 @@ CDlgFixPilePara::CDlgFixPilePara(CKEV_DUXDoc& doc, QWidget* parent) : CColDialog
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto* ok = withId(new QPushButton(QStringLiteral("确定"), this), 1);
+    auto* ok = pit::WithCtrlId(new QPushButton(QStringLiteral("确定"), this), 1);
     ok->setDefault(true);
-    auto* cancel = withId(new QPushButton(QStringLiteral("取消"), this), 2);
+    auto* cancel = pit::WithCtrlId(new QPushButton(QStringLiteral("取消"), this), 2);
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
     box->addLayout(buttons);

@@ -34,11 +34,6 @@ bool CDlgWavaSpectrum::s_bStartEditFocus = false;
 
 namespace {
 
-template <class W> W* withId(W* w, int id) {
-    pit::SetCtrlId(w, id);
-    return w;
-}
-
 void setSliderQuietly(QSlider* s, int low, int high, int value) {
     const QSignalBlocker block(s);
     s->setRange(low, std::max(low, high));
@@ -92,7 +87,7 @@ void CDlgWavaSpectrum::BuildControls() {
     auto* wave = new QGroupBox(QStringLiteral("波形信息"), this);
     auto* form = new QGridLayout(wave);
     auto edit = [this](int id) {
-        auto* e = withId(new QLineEdit(this), id);
+        auto* e = pit::WithCtrlId(new QLineEdit(this), id);
         e->installEventFilter(this);
         return e;
     };
@@ -104,8 +99,8 @@ void CDlgWavaSpectrum::BuildControls() {
     m_startEdit = edit(IDC_START_EDIT);
     m_expSpin = new UpDown(this, IDC_EXP_SPIN, [this](int d) { StepIndex(d); });
     m_startSpin = new UpDown(this, IDC_START_SPIN, [this](int d) { StepStart(d); });
-    m_expSlider = withId(new QSlider(Qt::Horizontal, this), IDC_EXP_SLIDER);
-    m_startSlider = withId(new QSlider(Qt::Horizontal, this), IDC_START_SLIDER);
+    m_expSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_EXP_SLIDER);
+    m_startSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_START_SLIDER);
     int row = 0;
     auto addRow = [&](const char* label, QWidget* field, QWidget* spin = nullptr) {
         form->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
@@ -126,12 +121,12 @@ void CDlgWavaSpectrum::BuildControls() {
     static const char* const kChoices[3] = {"单个记录", "单根桩体", "整个工程"};
     for (int i = 0; i < 3; ++i) {
         m_applyTo[size_t(i)] =
-            withId(new QRadioButton(QString::fromUtf8(kChoices[i]), this), IDC_APPLY_ONE + i);
+            pit::WithCtrlId(new QRadioButton(QString::fromUtf8(kChoices[i]), this), IDC_APPLY_ONE + i);
         group->addButton(m_applyTo[size_t(i)], i);
         form->addWidget(m_applyTo[size_t(i)], row, i);
     }
     ++row;
-    auto* apply = withId(new QPushButton(QStringLiteral("应用"), this), IDC_APPLY);
+    auto* apply = pit::WithCtrlId(new QPushButton(QStringLiteral("应用"), this), IDC_APPLY);
     apply->setAutoDefault(false);
     form->addWidget(apply, row++, 0, 1, 3);
     box->addWidget(wave);
@@ -140,7 +135,7 @@ void CDlgWavaSpectrum::BuildControls() {
     auto* sk = new QGridLayout(sketch);
     m_headEdit = edit(IDC_HEAD_EDIT);
     m_headSpin = new UpDown(this, IDC_HEAD_SPIN, [this](int d) { StepHead(d); });
-    m_headSlider = withId(new QSlider(Qt::Horizontal, this), IDC_HEAD_SLIDER);
+    m_headSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_HEAD_SLIDER);
     sk->addWidget(new QLabel(QStringLiteral("桩头位置:"), this), 0, 0);
     sk->addWidget(m_headEdit, 0, 1);
     sk->addWidget(m_headSpin, 0, 2);
@@ -152,7 +147,7 @@ void CDlgWavaSpectrum::BuildControls() {
     static const char* const kSpectrumLabels[6] = {
         "频率上限(Hz):", "Fmax(Hz):", "F0(Hz):", "dFL(Hz):", "dFD1(Hz):", "dFD2(Hz):"};
     for (int i = 0; i < 6; ++i) {
-        m_spectrum[size_t(i)] = withId(new CColorEdit(this), kSpectrumIds[size_t(i)]);
+        m_spectrum[size_t(i)] = pit::WithCtrlId(new CColorEdit(this), kSpectrumIds[size_t(i)]);
         m_spectrum[size_t(i)]->installEventFilter(this);
         sp->addRow(QString::fromUtf8(kSpectrumLabels[i]), m_spectrum[size_t(i)]);
     }

@@ -11,6 +11,12 @@ inline void SetCtrlId(QWidget* w, int id) {
     w->setProperty(kCtrlIdProperty, id);
 }
 
+// w with its id set, for building a dialog in one expression.
+template <class W> W* WithCtrlId(W* w, int id) {
+    SetCtrlId(w, id);
+    return w;
+}
+
 // The id of a widget, 0 when it has none.
 inline int CtrlId(const QWidget* w) {
     if (!w)

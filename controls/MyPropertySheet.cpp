@@ -217,6 +217,18 @@ void CMyPropertySheet::ShowPage(int index) {
     update();
 }
 
+void CMyPropertySheet::RequestRefresh(int code, int sub) {
+    Q_EMIT refreshRequested(code, sub);
+}
+
+void CMyPropertySheet::RequestRefreshFrom(QWidget* page, int code, int sub) {
+    for (QWidget* w = page; w; w = w->parentWidget())
+        if (auto* sheet = qobject_cast<CMyPropertySheet*>(w)) {
+            sheet->RequestRefresh(code, sub);
+            return;
+        }
+}
+
 void CMyPropertySheet::accept() {
     for (size_t i = 0; i < m_pages.size(); ++i) {
         if (m_windows[i] && !m_pages[i]->Validate()) {
@@ -224,16 +236,16 @@ void CMyPropertySheet::accept() {
             return; // nothing applied: Cancel still leaves every setting as it was
         }
     }
-    std::vector<int> codes;
+    std::vector<std::pair<int, int>> codes;
     for (size_t i = 0; i < m_pages.size(); ++i) {
         if (!m_windows[i])
             continue;
         m_pages[i]->Apply();
-        for (int code : m_pages[i]->RefreshCodes())
+        for (const auto& code : m_pages[i]->RefreshCodes())
             codes.push_back(code);
     }
-    for (int code : codes)
-        Q_EMIT refreshRequested(code);
+    for (const auto& [code, sub] : codes)
+        Q_EMIT refreshRequested(code, sub);
     QDialog::accept();
 }
 

@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <utility>
 #include <vector>
 
 class QListWidget;
@@ -23,8 +24,8 @@ public:
     // Checks the page's fields (a page that refuses tells the user itself).
     virtual bool Validate() { return true; }
     virtual void Apply() {}
-    // The refresh codes the main window gets after Apply, in order.
-    virtual std::vector<int> RefreshCodes() const { return {}; }
+    // The refresh codes (code, sub-code) the main window gets after Apply, in order.
+    virtual std::vector<std::pair<int, int>> RefreshCodes() const { return {}; }
     // Called each time the sheet shows the page (pages hide their own buttons here).
     virtual void OnShownInSheet(QWidget* page) {}
 };
@@ -50,14 +51,19 @@ public:
     // Shows page index as a click on its row does; out-of-range rows change nothing.
     void SelectPage(int index);
 
+    // A refresh a page asks for while it is open (a control changed).
+    void RequestRefresh(int code, int sub = 0);
+    // The same from a page's window: the sheet it sits in, nothing outside a sheet.
+    static void RequestRefreshFrom(QWidget* page, int code, int sub = 0);
+
     // The list text of a page: the tab text, or its English name.
     static QString PageListText(const QString& tabText, bool english);
     // Colour of pixel x of an underline from x0 to x1 in colour c (per channel).
     static int UnderlineChannel(int c, int x0, int x1, int x);
 
 Q_SIGNALS:
-    // One refresh code for the main window.
-    void refreshRequested(int code);
+    // One refresh code and its sub-code for the main window.
+    void refreshRequested(int code, int sub);
 
 public Q_SLOTS:
     // OK: every shown page is checked first; only when all pass are they

@@ -52,7 +52,7 @@ public:
     QWidget* CreatePage(QWidget* parent) override;
     void Apply() override;
     // The integrity text and every wave view.
-    std::vector<int> RefreshCodes() const override { return {11, 4}; }
+    std::vector<std::pair<int, int>> RefreshCodes() const override { return {{11, 0}, {4, 0}}; }
 
     const pit::DisplaySettings& Values() const { return m_values; }
 

@@ -24,13 +24,21 @@
 #include "mainwnd/PITDataConvertDlg.h"
 #include "mainwnd/SystemSetDlg.h"
 #include "platform/Canvas.h"
+#include "reports/ModifyGroupPage.h"
+#include "reports/PrintCurve.h"
+#include "reports/PrintSetDlg.h"
+#include "reports/PrintStyleDlg.h"
+#include "reports/ProRepSetPage.h"
+#include "reports/SglRepSetPage.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -198,15 +206,54 @@ void FrameCommandsBinding::RunOptionsSheet() {
     sheet.AddPage(&system);
     sheet.AddPage(&display);
     connect(&sheet, &CMyPropertySheet::refreshRequested, this,
-            [this](int code) { m_frame.Refresh(RefreshTarget(code)); });
+            [this](int code, int sub) { m_frame.Refresh(RefreshTarget(code), sub); });
     sheet.exec();
 }
 
 void FrameCommandsBinding::RunPrintSetup() {
-    // The pages of the printing chapter join this sheet when they exist.
+    CKEV_DUXDoc* doc = m_frame.GetDoc();
+    // 1 single-pile, 2 project reports on show; 0 outside report mode.
+    int kind = 0;
+    if (m_frame.ActiveViewKind() == ActiveView::Report) {
+        kind = m_frame.ReportProjectMode() ? 2 : 1;
+        if (QWidget* view = m_frame.ReportView())
+            view->setFocus();
+    }
+    PrepareCommonValues(doc->m_CommonInfo);
+    Q_EMIT m_frame.reportFormApplyCommonValues(false);
+    if (m_frame.ReportEntered())
+        m_frame.CommonSnapshot() = doc->m_CommonInfo;
+
     CMyPropertySheet sheet(ui::english() ? QStringLiteral("Print Set") : QStringLiteral("打印设置"),
                            &m_frame);
+    CPrintStyleDlg items(&doc->m_PrintSettings);
+    CPrintSetDlg pageSetup(&doc->m_PrintSettings);
+    CPrintCurve lineTypes(&doc->m_CurveStyle);
+    CModifyGroupPage common(&doc->m_CommonInfo, &doc->m_History, kind);
+    CSglRepSetPage single(doc, &doc->m_PrintSettings);
+    CProRepSetPage project(doc, &doc->m_PrintSettings);
+    std::vector<CSheetPage*> pages = {&items, &pageSetup, &lineTypes, &common};
+    if (kind == 1)
+        pages.push_back(&single);
+    else if (kind == 2)
+        pages.push_back(&project);
+    const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView);
+    for (CSheetPage* page : pages) {
+        sheet.AddPage(page);
+        sheet.AddIcon(icon);
+    }
+    sheet.SetMode(0);
+    connect(&sheet, &CMyPropertySheet::refreshRequested, this,
+            [this](int code, int sub) { m_frame.Refresh(RefreshTarget(code), sub); });
     sheet.exec();
+
+    // OK or Cancel: the common values not in use come back as they were.
+    RestoreUnusedCommonValues(doc->m_CommonInfo, m_frame.CommonSnapshot());
+    if (kind == 1 || kind == 2) {
+        m_frame.Refresh(RefreshTarget::ReportView, 0);
+        if (doc->m_bAllPilesAge && doc->m_bUseCommonInfo)
+            m_frame.OnFormDatesMessage();
+    }
 }
 
 bool FrameCommandsBinding::RunAverageDialog() {

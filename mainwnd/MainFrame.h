@@ -6,6 +6,7 @@
 #pragma once
 
 #include "analysis/FrameServices.h"
+#include "core/doc/CommonInfo.h"
 #include "mainwnd/CommandRules.h"
 
 #include <QMainWindow>
@@ -98,6 +99,11 @@ public:
     void RememberActiveView();
     int SavedView() const { return m_nSavedView; }
     bool ReportProjectMode() const { return m_bReportProject; }
+    // Whether report mode was entered since the start.
+    bool ReportEntered() const { return m_bReportEntered; }
+    // The common values as the print setup found them (empty before the
+    // first copy); the values not in use go back to it after the sheet.
+    CCommonInfo& CommonSnapshot() { return m_commonSnapshot; }
     // Asks to save the modified pile: Save, Don't save, Cancel. False on Cancel.
     bool PromptSaveChanges();
     // The report-mode view's request after a pile was loaded or the age changed.
@@ -139,6 +145,9 @@ Q_SIGNALS:
     void reportFormRefresh(int sub);
     // For the report-mode form: the document's age flag and common age (days).
     void reportFormDates(bool ageFlag, int commonAge);
+    // For the report-mode form: apply the common values (load) or, while the
+    // document does not use them yet, fill them from the form's sources.
+    void reportFormApplyCommonValues(bool load);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -180,6 +189,7 @@ private:
     bool m_bDragEditMode = false;
     bool m_bReportEntered = false;
     bool m_bReportProject = false;
+    CCommonInfo m_commonSnapshot;
     int m_nReportIndex = 0;
     bool m_bClosing = false;
 };

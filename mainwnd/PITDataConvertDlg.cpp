@@ -32,11 +32,6 @@ QString& lastFolder() {
     return folder;
 }
 
-template <class W> W* withId(W* w, int id) {
-    pit::SetCtrlId(w, id);
-    return w;
-}
-
 } // namespace
 
 CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* parent)
@@ -56,17 +51,17 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
 
     auto* top = new QVBoxLayout(this);
     auto* formats = new QGridLayout;
-    m_readFormat = withId(new QComboBox(this), IDC_READ_FORMAT);
+    m_readFormat = pit::WithCtrlId(new QComboBox(this), IDC_READ_FORMAT);
     m_readFormat->addItem(QStringLiteral("KEV_DUX(*.DUX)"));
-    m_writeFormat = withId(new QComboBox(this), IDC_WRITE_FORMAT);
+    m_writeFormat = pit::WithCtrlId(new QComboBox(this), IDC_WRITE_FORMAT);
     m_writeFormat->addItem(QStringLiteral("PIT_DOS(*.a)"));
-    m_path = withId(new QComboBox(this), IDC_PATH_COMBO);
+    m_path = pit::WithCtrlId(new QComboBox(this), IDC_PATH_COMBO);
     m_path->setEditable(true);
     auto* dirs = new QFileSystemModel(this);
     dirs->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     dirs->setRootPath(QString());
     m_path->setCompleter(new QCompleter(dirs, this));
-    auto* readPath = withId(new QPushButton(tr("读取路径", "Read Path"), this), IDC_READ_PATH);
+    auto* readPath = pit::WithCtrlId(new QPushButton(tr("读取路径", "Read Path"), this), IDC_READ_PATH);
     formats->addWidget(new QLabel(tr("读取格式:", "Read format:"), this), 0, 0);
     formats->addWidget(m_readFormat, 0, 1);
     formats->addWidget(new QLabel(tr("写入格式:", "Write format:"), this), 0, 2);
@@ -76,7 +71,7 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     formats->addWidget(readPath, 1, 3);
     top->addLayout(formats);
 
-    m_list = withId(new QListWidget(this), IDC_FILE_LIST);
+    m_list = pit::WithCtrlId(new QListWidget(this), IDC_FILE_LIST);
     top->addWidget(m_list, 1);
 
     auto radios = [&](const QString& title, std::initializer_list<std::pair<QString, int>> items,
@@ -86,7 +81,7 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
         auto* group = new QButtonGroup(box);
         int k = 0;
         for (const auto& [text, id] : items) {
-            auto* b = withId(new QRadioButton(text, box), id);
+            auto* b = pit::WithCtrlId(new QRadioButton(text, box), id);
             group->addButton(b, k);
             b->setChecked(k == checked);
             row->addWidget(b);
@@ -121,17 +116,17 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     top->addLayout(options);
 
     auto* actions = new QHBoxLayout;
-    m_selectAll = withId(new QCheckBox(tr("全选", "Select all"), this), IDC_SELECT_ALL);
+    m_selectAll = pit::WithCtrlId(new QCheckBox(tr("全选", "Select all"), this), IDC_SELECT_ALL);
     m_selectAll->setChecked(true);
-    auto* convert = withId(new QPushButton(tr("转换", "Convert"), this), IDC_CONVERT);
-    auto* close = withId(new QPushButton(tr("关闭", "Close"), this), ids::IDCANCEL);
+    auto* convert = pit::WithCtrlId(new QPushButton(tr("转换", "Convert"), this), IDC_CONVERT);
+    auto* close = pit::WithCtrlId(new QPushButton(tr("关闭", "Close"), this), ids::IDCANCEL);
     actions->addWidget(m_selectAll);
     actions->addStretch(1);
     actions->addWidget(convert);
     actions->addWidget(close);
     top->addLayout(actions);
 
-    m_status = withId(new QLabel(this), IDC_STATUS);
+    m_status = pit::WithCtrlId(new QLabel(this), IDC_STATUS);
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     top->addWidget(m_status);

@@ -10,8 +10,16 @@ PACKAGES=(
   qt6-base-dev
   # documents, workbooks, database
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
+  # Word documents read back by independent clients in the tests
+  libreoffice-writer-nogui python3-docx poppler-utils
+  # database tests: ODBC drivers for SQLite, PostgreSQL (with a server) and FreeTDS
+  libsqliteodbc odbc-postgresql postgresql tdsodbc
+  # reading our BMP pictures back in tests
+  python3-pil
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # independent readers of the written workbooks
+  libreoffice-calc-nogui python3-openpyxl
   # the pile-reader fuzz target (libFuzzer)
   clang-14 libclang-rt-14-dev
   # fonts: Chinese faces and the metric-compatible Arial

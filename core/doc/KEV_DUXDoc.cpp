@@ -44,6 +44,7 @@ CKEV_DUXDoc::CKEV_DUXDoc(const AppContext& ctx, Files files, QObject* parent)
         }
         m_PileRecord.m_bKeepZoom = m_bIsKeepState ? 1 : 0;
         m_bSettingsLoaded = true;
+        m_bFontRateSet = true;
     }
     FilePath.clear();
     FileName.clear();

@@ -132,6 +132,9 @@ public:
     QString m_strFolder; // folder of the last opened pile file
     bool m_bReplacePictures = false;
     bool m_bAllPilesAge = false;
+    // The project report's font size was read from the settings or chosen on
+    // the project report page; while clear the document export fits it.
+    bool m_bFontRateSet = false;
 
 Q_SIGNALS:
     void titleChanged(const QString& title);

@@ -422,11 +422,15 @@ void CWaveRecord::SetWaveSpeed(int c) {
 int CWaveRecord::SetLengthAndSpeed(float L, int c) {
     pileLength = L;
     speed = c;
-    if (c > 0 && HasInterval()) {
-        const double samples = (2.0 * double(L) / double(c)) * 1e6 / double(sampleInterval);
-        toeIndex = pit::wave::ClampToInt(double(headIndex) + std::trunc(samples), 0, sampleCount - 1);
-    }
+    toeIndex = ToeIndexFor(L, c);
     return toeIndex;
+}
+
+int CWaveRecord::ToeIndexFor(float L, int c) const {
+    if (c <= 0 || !HasInterval())
+        return toeIndex;
+    const double samples = (2.0 * double(L) / double(c)) * 1e6 / double(sampleInterval);
+    return pit::wave::ClampToInt(double(headIndex) + std::trunc(samples), 0, sampleCount - 1);
 }
 
 int CWaveRecord::SetWaveletFrequency(int hz) {

@@ -296,6 +296,8 @@ public:
     void SetWaveSpeed(int c);
     // Sets both; toeIndex := min(N - 1, headIndex + 2L/c x 10^6 / dt); returns it.
     int SetLengthAndSpeed(float L, int c);
+    // The toe index SetLengthAndSpeed would set, the record unchanged.
+    int ToeIndexFor(float L, int c) const;
     float GetDiameter() const { return diameter; }
     float GetSecondSide() const { return secondSide; }
     int GetExpGain() const { return expGain; }

@@ -1,6 +1,7 @@
 #include "controls/CtrlId.h"
 #include "core/doc/LanguageFiles.h"
 #include "mainwnd/KEVInputDlg.h"
+#include "mainwnd/LinkCodeInput.h"
 #include "mainwnd/PITDataConvertDlg.h"
 #include "res/StringTable.h"
 
@@ -47,6 +48,7 @@ TEST(EnglishLanguageFile, CarriesEveryControlTextOfTheDialogs) {
     const std::vector<std::function<std::unique_ptr<QWidget>()>> dialogs = {
         [] { return std::make_unique<CKEVInputDlg>(QStringLiteral("/x/A.KEV"), KevInputSettings{}); },
         [] { return std::make_unique<CPITDataConvertDlg>(); },
+        [] { return std::make_unique<CLinkCodeInput>(QString(), QString()); },
     };
     const IniFile lng = englishFile();
     for (const auto& make : dialogs) {

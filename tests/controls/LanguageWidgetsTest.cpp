@@ -1,4 +1,5 @@
 #include "controls/LanguageWidgets.h"
+#include "controls/CtrlId.h"
 #include "core/doc/LanguageFiles.h"
 
 #include <QDialog>
@@ -15,11 +16,6 @@
 using namespace pit;
 
 namespace {
-
-template <class W> W* withId(W* w, int id) {
-    w->setProperty("ctrlId", id);
-    return w;
-}
 
 // A language file with a dialog section and a menu section, made active.
 struct ActiveLanguage {
@@ -42,13 +38,13 @@ struct ActiveLanguage {
 TEST(LanguageWidgets, TranslatesADialogByControlIds) {
     ActiveLanguage lang;
     QDialog dlg;
-    withId(&dlg, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
-    auto* prompt = withId(new QLabel(QStringLiteral("请输入细化指数:"), &dlg), 1155);
-    auto* hint = withId(new QLabel(QStringLiteral("(请输入2的n次幂且小于50的数字)"), &dlg), 1144);
-    auto* ok = withId(new QPushButton(QStringLiteral("确定"), &dlg), 1);
-    auto* cancel = withId(new QPushButton(QStringLiteral("取消"), &dlg), 2);
-    auto* group = withId(new QGroupBox(QStringLiteral("选项"), &dlg), 1200);
-    auto* edit = withId(new QLineEdit(QStringLiteral("4"), group), 1300); // nested
+    pit::WithCtrlId(&dlg, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
+    auto* prompt = pit::WithCtrlId(new QLabel(QStringLiteral("请输入细化指数:"), &dlg), 1155);
+    auto* hint = pit::WithCtrlId(new QLabel(QStringLiteral("(请输入2的n次幂且小于50的数字)"), &dlg), 1144);
+    auto* ok = pit::WithCtrlId(new QPushButton(QStringLiteral("确定"), &dlg), 1);
+    auto* cancel = pit::WithCtrlId(new QPushButton(QStringLiteral("取消"), &dlg), 2);
+    auto* group = pit::WithCtrlId(new QGroupBox(QStringLiteral("选项"), &dlg), 1200);
+    auto* edit = pit::WithCtrlId(new QLineEdit(QStringLiteral("4"), group), 1300); // nested
     auto* plain = new QLabel(QStringLiteral("无编号"), &dlg);
 
     TranslateWidgetTree(&dlg, lang.files.Section(161));
@@ -88,8 +84,8 @@ TEST(LanguageWidgets, TranslatesMenusByCommandIdAndPopupPosition) {
 TEST(LanguageWidgets, TranslateDialogUsesTheSectionOfItsIdOnlyWithAnActiveFile) {
     ActiveLanguage lang;
     QDialog dlg;
-    withId(&dlg, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
-    auto* ok = withId(new QPushButton(QStringLiteral("确定"), &dlg), 1);
+    pit::WithCtrlId(&dlg, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
+    auto* ok = pit::WithCtrlId(new QPushButton(QStringLiteral("确定"), &dlg), 1);
     TranslateDialog(&dlg, 128, lang.files); // another section: no key of this dialog
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("设置细化指数"));
     TranslateDialog(&dlg, 161, lang.files);
@@ -97,7 +93,7 @@ TEST(LanguageWidgets, TranslateDialogUsesTheSectionOfItsIdOnlyWithAnActiveFile) 
     EXPECT_EQ(ok->text(), QStringLiteral("OK"));
 
     QDialog other;
-    withId(&other, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
+    pit::WithCtrlId(&other, 161)->setWindowTitle(QStringLiteral("设置细化指数"));
     lang.files.SetActivePath(QString());
     TranslateDialog(&other, 161, lang.files);
     EXPECT_EQ(other.windowTitle(), QStringLiteral("设置细化指数"));

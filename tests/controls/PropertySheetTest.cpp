@@ -13,7 +13,7 @@
 namespace {
 
 struct FakePage : CSheetPage {
-    FakePage(QString name, std::vector<int> codes, std::vector<QString>* log)
+    FakePage(QString name, std::vector<std::pair<int, int>> codes, std::vector<QString>* log)
         : name(name), codes(codes), log(log) {}
     QString TabText() const override { return name; }
     QWidget* CreatePage(QWidget* parent) override {
@@ -25,9 +25,9 @@ struct FakePage : CSheetPage {
         return valid;
     }
     void Apply() override { log->push_back("apply " + name); }
-    std::vector<int> RefreshCodes() const override { return codes; }
+    std::vector<std::pair<int, int>> RefreshCodes() const override { return codes; }
     QString name;
-    std::vector<int> codes;
+    std::vector<std::pair<int, int>> codes;
     std::vector<QString>* log;
     bool valid = true;
     int created = 0;
@@ -51,8 +51,8 @@ protected:
     }
 
     std::vector<QString> log;
-    FakePage system{"系统设置", {12}, &log};
-    FakePage display{"显示设置", {11, 4}, &log};
+    FakePage system{"系统设置", {{12, 0}}, &log};
+    FakePage display{"显示设置", {{11, 0}, {4, 0}}, &log};
     FakePage curve{"打印线型设置", {}, &log};
     std::unique_ptr<CMyPropertySheet> sheet;
 };
@@ -61,7 +61,7 @@ TEST_F(SheetFixture, OkAppliesOnlyShownPagesInOrderAndSendsTheirRefreshCodes) {
     build(0);
     EXPECT_EQ(system.created, 1);
     EXPECT_EQ(display.created, 0);
-    curve.codes = {6};
+    curve.codes = {{6, 1}};
     clickRow(2);
     EXPECT_EQ(sheet->currentPage(), 2);
     EXPECT_EQ(sheet->title(), "打印线型设置");
@@ -78,6 +78,7 @@ TEST_F(SheetFixture, OkAppliesOnlyShownPagesInOrderAndSendsTheirRefreshCodes) {
     ASSERT_EQ(spy.count(), 2);
     EXPECT_EQ(spy[0][0].toInt(), 12);
     EXPECT_EQ(spy[1][0].toInt(), 6);
+    EXPECT_EQ(spy[1][1].toInt(), 1);
 }
 
 TEST_F(SheetFixture, AFailingPageLeavesEveryPageUnappliedAndTheSheetOpen) {

@@ -3,6 +3,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/AppContext.h"
 #include "platform/FileError.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/KevBuilder.h"
 
 #include <QDir>
@@ -16,17 +17,6 @@ using namespace pit;
 using pit::test::KevBuilder;
 
 namespace {
-
-template <typename T> T at(const QByteArray& b, int off) {
-    T v;
-    std::memcpy(&v, b.constData() + off, sizeof v);
-    return v;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 void setMTime(const QString& path, const QDateTime& t) {
     QFile f(path);
@@ -111,35 +101,35 @@ TEST_F(KevConversion, WritesARecordTypeZeroPileFile) {
     ASSERT_TRUE(CPileRecord::ConvertKevFile(src, ctx, settings, never));
     EXPECT_EQ(asked, 0) << "the use-for-all flag never opens the dialog";
     const QString target = QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX"));
-    const QByteArray d = readAll(target);
+    const QByteArray d = pit::test::readFileBytes(target);
     ASSERT_EQ(d.size(), 509 + 3 * 1024 * 4);
 
     EXPECT_EQ(d.left(10), QByteArray("VADUZI\0\0\0\0", 10));
-    EXPECT_EQ(at<int32_t>(d, 10), 3);
-    EXPECT_EQ(at<int32_t>(d, 14), 50);
-    EXPECT_EQ(at<int32_t>(d, 18), 509);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 10), 3);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 14), 50);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 18), 509);
     EXPECT_EQ(d.mid(22, 28), QByteArray(28, '\0'));
     const int H = 50; // header image
     EXPECT_EQ(d.mid(H, 9), QByteArray("ZK-0001A\0", 9));
-    EXPECT_EQ(at<float>(d, H + 9), 12.5f);
-    EXPECT_EQ(at<int32_t>(d, H + 13), 650);
-    EXPECT_EQ(at<int32_t>(d, H + 17), 3800);
-    EXPECT_EQ(at<int32_t>(d, H + 21), 0);
-    EXPECT_EQ(at<int32_t>(d, H + 25), 2000);
-    EXPECT_EQ(at<int32_t>(d, H + 29), 1);
-    EXPECT_EQ(at<int32_t>(d, H + 33), 0);
-    EXPECT_EQ(at<int32_t>(d, H + 37), 3);
-    EXPECT_EQ(at<int32_t>(d, H + 41), 50);
-    EXPECT_EQ(at<int32_t>(d, H + 45), 500);
-    EXPECT_EQ(at<int32_t>(d, H + 49), 300);
-    EXPECT_EQ(at<int32_t>(d, H + 53), 1);
-    EXPECT_EQ(at<float>(d, H + 57), 25.0f);
-    EXPECT_EQ(at<float>(d, H + 61), 2.5f);
-    EXPECT_EQ(at<int32_t>(d, H + 65), 3);
-    EXPECT_EQ(at<int32_t>(d, H + 69), 1024);
+    EXPECT_EQ(pit::test::valueAt<float>(d, H + 9), 12.5f);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 13), 650);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 17), 3800);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 21), 0);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 25), 2000);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 29), 1);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 33), 0);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 37), 3);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 41), 50);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 45), 500);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 49), 300);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 53), 1);
+    EXPECT_EQ(pit::test::valueAt<float>(d, H + 57), 25.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, H + 61), 2.5f);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 65), 3);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 69), 1024);
     EXPECT_EQ(d.mid(H + 73, 9), QByteArray(9, '\0'));
-    EXPECT_EQ(at<int32_t>(d, H + 82), QDateTime(QDate(2024, 3, 15), QTime(0, 0)).toSecsSinceEpoch());
-    EXPECT_EQ(at<int32_t>(d, H + 86), 1);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 82), QDateTime(QDate(2024, 3, 15), QTime(0, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 86), 1);
     EXPECT_EQ(d.mid(H + 90, 459 - 90), QByteArray(459 - 90, '\0'));
     EXPECT_EQ(d.mid(509), k.build().mid(256)) << "samples copied unchanged";
     EXPECT_EQ(QFileInfo(target).lastModified(), kSourceTime);
@@ -173,8 +163,8 @@ TEST_F(KevConversion, TestTimeFallsBackToTheFileTime) {
         const QString src = source(k);
         sink.answers = {IDOK};
         ASSERT_TRUE(CPileRecord::ConvertKevFile(src, ctx, settings, never)) << c.date;
-        const QByteArray d = readAll(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX")));
-        EXPECT_EQ(at<int32_t>(d, 50 + 82), c.expected.toSecsSinceEpoch()) << c.date;
+        const QByteArray d = pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX")));
+        EXPECT_EQ(pit::test::valueAt<int32_t>(d, 50 + 82), c.expected.toSecsSinceEpoch()) << c.date;
     }
     // Before 1970 but not on the first of January: negative, so the current time.
     KevBuilder old;
@@ -182,7 +172,7 @@ TEST_F(KevConversion, TestTimeFallsBackToTheFileTime) {
     ctx.clock = [] { return QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)); };
     sink.answers = {IDOK};
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(old), ctx, settings, never));
-    EXPECT_EQ(at<int32_t>(readAll(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX"))), 50 + 82),
+    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX"))), 50 + 82),
               QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)).toSecsSinceEpoch());
 }
 
@@ -203,14 +193,14 @@ TEST_F(KevConversion, AsksForTheDiameterUnlessUsedForAll) {
     ASSERT_TRUE(CPileRecord::ConvertKevFile(src, ctx, settings, answer));
     EXPECT_EQ(offered, 1234) << "metres to whole millimetres, truncated";
     EXPECT_EQ(offeredTarget, QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX")));
-    EXPECT_EQ(at<int32_t>(readAll(offeredTarget), 50 + 13), 900);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(offeredTarget), 50 + 13), 900);
 
     // The flag now set, the next file is not asked about.
     KevBuilder k2;
     k2.diameterM = 0.5f;
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(k2, QStringLiteral("ZK2.kev")), ctx, settings, never));
     EXPECT_EQ(asked, 0);
-    EXPECT_EQ(at<int32_t>(readAll(QDir(tmp.path()).filePath(QStringLiteral("ZK2.DUX"))), 50 + 13), 900);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK2.DUX"))), 50 + 13), 900);
 
     // A cancelled dialog keeps the file's own diameter.
     KevInputSettings fresh;
@@ -218,7 +208,7 @@ TEST_F(KevConversion, AsksForTheDiameterUnlessUsedForAll) {
     k3.diameterM = 0.6f;
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(k3, QStringLiteral("ZK3.KEV")), ctx, fresh, never));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(at<int32_t>(readAll(QDir(tmp.path()).filePath(QStringLiteral("ZK3.DUX"))), 50 + 13), 600);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK3.DUX"))), 50 + 13), 600);
 }
 
 TEST_F(KevConversion, OverwriteOnlyWhenConfirmed) {
@@ -234,11 +224,11 @@ TEST_F(KevConversion, OverwriteOnlyWhenConfirmed) {
     EXPECT_FALSE(CPileRecord::ConvertKevFile(src, ctx, settings, never));
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, target + QStringLiteral("已存在，是否覆盖？"));
-    EXPECT_EQ(readAll(target), QByteArray("old"));
+    EXPECT_EQ(pit::test::readFileBytes(target), QByteArray("old"));
 
     sink.answers = {IDOK};
     EXPECT_TRUE(CPileRecord::ConvertKevFile(src, ctx, settings, never));
-    EXPECT_EQ(readAll(target).size(), 509 + 12288);
+    EXPECT_EQ(pit::test::readFileBytes(target).size(), 509 + 12288);
 }
 
 TEST_F(KevConversion, RefusesBadSourcesWithoutOutput) {

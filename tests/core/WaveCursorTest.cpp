@@ -12,12 +12,12 @@ namespace {
 
 // 1024 samples at 20 µs, a blow at 50, c = 4000 m/s, L = 10 m: the toe echo
 // comes 2L/c = 5000 µs = 250 samples after the head.
-struct Channel {
+struct CursorChannel {
     CWaveRecord w;
     pit::ScriptedMessageSink sink;
     pit::AppContext app;
 
-    Channel() {
+    CursorChannel() {
         std::vector<float> s(1024, 0.0f);
         s[50] = 0.8f;
         s[300] = -0.2f;
@@ -39,7 +39,7 @@ struct Channel {
 
 TEST(WaveMarkers, LengthAndSpeedFollowTheToeAsTravelTimeSays) {
     // L = c dt / 2 with dt = (toe - head) x 20 µs.
-    Channel c;
+    CursorChannel c;
     c.w.toeIndex = 100;
     ASSERT_TRUE(c.w.SetToeIndex(300, 0, c.app));
     EXPECT_NEAR(c.w.pileLength, 4000.0 * 250 * 20e-6 / 2.0, 1e-4);
@@ -52,7 +52,7 @@ TEST(WaveMarkers, LengthAndSpeedFollowTheToeAsTravelTimeSays) {
 }
 
 TEST(WaveMarkers, HeadMovesTheReferenceAndTheAmplificationStart) {
-    Channel c;
+    CursorChannel c;
     ASSERT_TRUE(c.w.SetHeadIndex(100, 0, c.app));
     EXPECT_EQ(c.w.headIndex, 100);
     EXPECT_EQ(c.w.refIndex, 100);
@@ -86,7 +86,7 @@ TEST(WaveMarkers, OrderErrorsAreToldAndChangeNothing) {
         {"head at N", true, 1024, 300, false, nullptr},
     };
     for (const Case& k : cases) {
-        Channel c;
+        CursorChannel c;
         c.app.english = k.english;
         c.w.toeIndex = k.toe;
         if (k.toe == 1)
@@ -111,7 +111,7 @@ TEST(WaveMarkers, OrderErrorsAreToldAndChangeNothing) {
 }
 
 TEST(WaveMarkers, PointSettersGoThroughTheSampleUnderThePoint) {
-    Channel c;
+    CursorChannel c;
     const int toeX = c.xOf(400), headX = c.xOf(60);
     ASSERT_TRUE(c.w.SetToeFromPoint(toeX, 50, 0, c.app));
     EXPECT_EQ(c.w.toeIndex, c.w.XToIndex(toeX));
@@ -122,7 +122,7 @@ TEST(WaveMarkers, PointSettersGoThroughTheSampleUnderThePoint) {
 }
 
 TEST(WaveReadout, OnTheHeadTheTimeIsZero) {
-    Channel c;
+    CursorChannel c;
     c.w.pickX = c.xOf(50);
     c.w.pickY = 50;
     c.w.FormatCursorInfo(2, 0);
@@ -137,7 +137,7 @@ TEST(WaveReadout, OnTheHeadTheTimeIsZero) {
 }
 
 TEST(WaveReadout, DepthBelowTheReferenceAndTheSpeedToThePoint) {
-    Channel c;
+    CursorChannel c;
     c.w.pickX = c.xOf(200);
     c.w.pickY = 50;
     c.w.FormatCursorInfo(3, 1);
@@ -150,7 +150,7 @@ TEST(WaveReadout, DepthBelowTheReferenceAndTheSpeedToThePoint) {
 
 TEST(WaveReadout, OffTheWaveOnEitherSide) {
     for (int dx : {-30, 1000}) {
-        Channel c;
+        CursorChannel c;
         c.w.pickX = c.w.GetPlotRect().left + dx;
         c.w.FormatCursorInfo(2, 0);
         const auto& l = c.w.cursorLines;
@@ -164,7 +164,7 @@ TEST(WaveReadout, OffTheWaveOnEitherSide) {
 }
 
 TEST(WaveReadout, MarksOnTheToeAndRulerTicks) {
-    Channel c;
+    CursorChannel c;
     // The toe line of the last picture reads the pile's own length.
     c.w.toeX = c.w.IndexToX(300);
     c.w.pickX = c.w.GetPlotRect().left + c.w.toeX;
@@ -182,7 +182,7 @@ TEST(WaveReadout, MarksOnTheToeAndRulerTicks) {
             << line.toStdString();
 
     // A grid line of the time ruler reads its time: 4 ms per label step.
-    Channel g;
+    CursorChannel g;
     g.w.rulerTickStep = 200.0f; // samples per major tick
     g.w.rulerValueStep = 4;
     g.w.pickX = g.xOf(50 + 2 * 200);

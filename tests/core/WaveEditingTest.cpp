@@ -19,7 +19,7 @@ std::vector<float> Pulse(int n, int rise, float amp = 1.0f) {
     return s;
 }
 
-CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f) {
+CWaveRecord EditChannel(const std::vector<float>& s, float dt = 20.0f) {
     CWaveRecord w;
     w.sampleInterval = dt;
     w.SetData(s);
@@ -31,7 +31,7 @@ CWaveRecord Channel(const std::vector<float>& s, float dt = 20.0f) {
 // ---- markers ---------------------------------------------------------------------------
 
 TEST(WaveMarkers, AutoToeFromLengthSpeedAndInterval) {
-    CWaveRecord w = Channel(Pulse(1024, 30)); // peak at 50
+    CWaveRecord w = EditChannel(Pulse(1024, 30)); // peak at 50
     w.pileLength = 10.0f;
     w.speed = 4000;
     w.speedAbove = 4000;
@@ -47,7 +47,7 @@ TEST(WaveMarkers, AutoToeFromLengthSpeedAndInterval) {
 }
 
 TEST(WaveMarkers, AutoMarkersWithSensorDistanceAndGainDepth) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.pileLength = 10.0f;
     w.speed = 4000;
     w.SetLength(600.0f); // speedAbove ~3800
@@ -77,7 +77,7 @@ class WaveAutoMarkersRange : public ::testing::TestWithParam<AutoCase> {};
 
 TEST_P(WaveAutoMarkersRange, MarkersStayInRange) {
     const AutoCase& c = GetParam();
-    CWaveRecord w = Channel(Pulse(1024, 30), c.dt);
+    CWaveRecord w = EditChannel(Pulse(1024, 30), c.dt);
     w.pileLength = c.length;
     w.speed = c.speed;
     w.ampStartDepth = c.depth;
@@ -101,7 +101,7 @@ TEST(WaveMarkers, RiseUsesTheLargestSignedValueWhenTheBlowIsNegative) {
     auto s = Pulse(1024, 30, -1.0f);
     for (int i = 0; i < 300; ++i)
         s[size_t(i)] -= 0.5f; // all of the first 300 negative
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.FindPeakAndRise();
     // The largest signed value is the least negative, at the first sample.
     EXPECT_EQ(w.peakIndex, 0);
@@ -113,7 +113,7 @@ TEST(WaveMarkers, ShortWavesStayInsideTheArray) {
         SCOPED_TRACE(n);
         auto s = Pulse(n, 0);
         s.back() = 0.6f; // the forward scan stops at the last sample
-        CWaveRecord w = Channel(s);
+        CWaveRecord w = EditChannel(s);
         w.pileLength = 10.0f;
         w.speed = 4000;
         w.AutoMarkers();
@@ -125,7 +125,7 @@ TEST(WaveMarkers, ShortWavesStayInsideTheArray) {
 }
 
 TEST(WaveMarkers, DepthWithTwoSpeeds) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.headIndex = 50;
     w.refIndex = 100;
     w.toeIndex = 400;
@@ -142,7 +142,7 @@ TEST(WaveMarkers, DepthWithTwoSpeeds) {
 }
 
 TEST(WaveMarkers, AlignCursorClipAndToeReflection) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.headIndex = 10;
     w.toeIndex = 260;
     w.AutoAlignHead(1);
@@ -178,7 +178,7 @@ TEST(WaveMarkers, AlignCursorClipAndToeReflection) {
 // ---- coordinates -----------------------------------------------------------------------
 
 TEST(WaveCoordinates, IndexAndPixelMapping) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(100, 0, 100 + 2046, 200); // 2 px per sample
     EXPECT_EQ(w.IndexToX(0), 0);
     EXPECT_EQ(w.IndexToX(10), 20);
@@ -203,7 +203,7 @@ TEST(WaveCoordinates, IndexAndPixelMapping) {
 }
 
 TEST(WaveCoordinates, EmptyPlotDividesByNothing) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(10, 0, 10, 0);
     EXPECT_EQ(w.IndexToX(100), 0);
     EXPECT_EQ(w.XToIndex(50), -1);
@@ -219,7 +219,7 @@ TEST(WaveCoordinates, EmptyPlotDividesByNothing) {
     EXPECT_EQ(w.SetAdjustStartFromPoint(10, 0), 1); // unset: takes the head
     EXPECT_EQ(w.SetAdjustStartFromPoint(10, 0), 0);
 
-    CWaveRecord one = Channel({1.0f});
+    CWaveRecord one = EditChannel({1.0f});
     one.plotRect = gdi::Rect(0, 0, 100, 100);
     EXPECT_EQ(one.IndexToX(0), 0);
     EXPECT_EQ(one.IndexToOffset(0), 0);
@@ -227,7 +227,7 @@ TEST(WaveCoordinates, EmptyPlotDividesByNothing) {
 }
 
 TEST(WaveCoordinates, GridLinesAndSubTicks) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(0, 0, 1023, 100); // 1 px per sample
     w.refIndex = 50;
     w.rulerTickStep = 100.0f;
@@ -247,7 +247,7 @@ TEST(WaveCoordinates, GridLinesAndSubTicks) {
 }
 
 TEST(WaveCoordinates, PickPointAndCursorSteps) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(100, 0, 100 + 2046, 200);
     EXPECT_EQ(w.SetPickPoint(50, 10), 1);
     EXPECT_EQ(w.pickX, 0); // outside: not stored
@@ -267,7 +267,7 @@ TEST(WaveCoordinates, PickPointAndCursorSteps) {
 // ---- zoom ------------------------------------------------------------------------------
 
 TEST(WaveZoom, StretchUpWithFourSteps) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     const float want[] = {1.25f, 1.6666666f, 2.5f, 4.0f, 4.0f, 4.0f};
     for (float z : want) {
@@ -278,7 +278,7 @@ TEST(WaveZoom, StretchUpWithFourSteps) {
 }
 
 TEST(WaveZoom, CompressStepsBackDown) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     for (int i = 0; i < 4; ++i)
         w.ZoomStep(true, 4);
@@ -297,7 +297,7 @@ TEST(WaveZoom, TableRowsAndLimits) {
     EXPECT_FLOAT_EQ(CWaveRecord::StretchFactor(6, 4), 2.5f);
     EXPECT_FLOAT_EQ(CWaveRecord::StretchFactor(6, 5), 4.0f);
 
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     EXPECT_EQ(w.SetZoom(0.5f), -1);
     EXPECT_EQ(w.SetZoom(9.0f), 4);
     EXPECT_FLOAT_EQ(w.zoom, 4.0f);
@@ -307,12 +307,12 @@ TEST(WaveZoom, TableRowsAndLimits) {
     EXPECT_FLOAT_EQ(w.GetZoom(), 1.0f);
     EXPECT_FLOAT_EQ(w.zoom, 1.0f);
 
-    CWaveRecord small = Channel(Pulse(256, 30));
+    CWaveRecord small = EditChannel(Pulse(256, 30));
     EXPECT_EQ(small.SetZoom(2.0f), 1);
     EXPECT_EQ(small.ZoomStep(true, 4), 1);
     EXPECT_FLOAT_EQ(small.zoom, 1.0f);
 
-    CWaveRecord n512 = Channel(Pulse(512, 30)); // the largest zoom is 2
+    CWaveRecord n512 = EditChannel(Pulse(512, 30)); // the largest zoom is 2
     n512.Layout(0, 0, 800, 200);
     n512.ZoomStep(true, 2);
     EXPECT_FLOAT_EQ(n512.zoom, 2.0f);
@@ -321,7 +321,7 @@ TEST(WaveZoom, TableRowsAndLimits) {
 }
 
 TEST(WaveZoom, StepZoomSnapsToTheNearestEntry) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.zoom = 1.7f;
     w.zoomStep = 0;
     w.StepZoom(4, true);
@@ -339,7 +339,7 @@ TEST(WaveZoom, StepZoomSnapsToTheNearestEntry) {
 }
 
 TEST(WaveZoom, StretchWidensTheFrame) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.Layout(0, 0, 800, 200);
     w.ZoomStep(true, 4);
     EXPECT_EQ(w.frameRect.right, 800 + 800 * 3);
@@ -353,7 +353,7 @@ TEST(WaveShift, LeftThenRightRestoresEverySample) {
     std::vector<float> s(1024);
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = float(std::sin(0.05 * double(i))) + 0.001f * float(i);
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.headIndex = 50;
     w.refIndex = 50;
     w.toeIndex = 300;
@@ -374,7 +374,7 @@ TEST(WaveShift, RandomSequencesOfPairsRestoreExactly) {
         std::vector<float> s(static_cast<size_t>(n));
         for (int i = 0; i < n; ++i)
             s[size_t(i)] = float(i) * 0.25f - 3.0f;
-        CWaveRecord w = Channel(s);
+        CWaveRecord w = EditChannel(s);
         std::vector<std::pair<int, int>> done;
         for (int round = 0; round < 40; ++round) {
             const int k = int(rng() % unsigned(n + 1));
@@ -394,7 +394,7 @@ TEST(WaveShift, PopsAtMostKAndRefusesBadArguments) {
     std::vector<float> s(64);
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = float(i);
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     ASSERT_EQ(w.Shift(3, 20), 1); // 20 values on the right stack
     ASSERT_EQ(w.Shift(1, 3), 1);  // gives back 3 of them only
     EXPECT_EQ(w.shiftedOutRight.size(), 17u);
@@ -410,7 +410,7 @@ TEST(WaveShift, PopsAtMostKAndRefusesBadArguments) {
 }
 
 TEST(WaveShift, HeadNeverGoesBelowOne) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.headIndex = 5;
     w.refIndex = 5;
     w.toeIndex = 255;
@@ -433,7 +433,7 @@ TEST(WaveShift, HeadNeverGoesBelowOne) {
 
 TEST(WaveEdit, OffsetInvertAndScale) {
     pit::WaveContext ctx;
-    CWaveRecord w = Channel({1.0f, -2.0f, 0.5f});
+    CWaveRecord w = EditChannel({1.0f, -2.0f, 0.5f});
     w.SetContext(&ctx);
     EXPECT_EQ(w.Offset(2, 0.1f), 1);
     EXPECT_FLOAT_EQ(w.Source()[0], 1.2f);
@@ -453,7 +453,7 @@ TEST(WaveEdit, RotateTailOnlyInRotationMode) {
     pit::WaveContext ctx;
     std::vector<float> s(100, 0.0f);
     s[10] = 5.0f;
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.SetContext(&ctx);
     w.headIndex = 10;
     EXPECT_EQ(w.RotateTail(true, false), 0);
@@ -470,7 +470,7 @@ TEST(WaveEdit, RotateTailOnlyInRotationMode) {
 }
 
 TEST(WaveEdit, AdjustStartFromPoint) {
-    CWaveRecord w = Channel(Pulse(1024, 30));
+    CWaveRecord w = EditChannel(Pulse(1024, 30));
     w.plotRect = gdi::Rect(0, 0, 512, 100);
     w.headIndex = 33;
     EXPECT_EQ(w.SetAdjustStartFromPoint(0, 0), 1);
@@ -484,7 +484,7 @@ TEST(WaveEdit, AdjustStartFromPoint) {
 
 TEST(WaveEdit, DragEditZeroesThePointAndFollows) {
     std::vector<float> s(1024, 1.0f);
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.plotRect = gdi::Rect(0, 0, 1024, 100); // one pixel per sample
     EXPECT_EQ(w.DragEditToPoint(101, 50, false), 0);
     ASSERT_EQ(w.DragEditToPoint(101, 50), 1);
@@ -508,7 +508,7 @@ TEST(WaveEdit, LocalAmplifyMirrorsThePulseAboutItsPeak) {
         s[size_t(i)] = float(std::sin(M_PI / 2 * (i - 30) / 20.0)); // rising quarter wave
     for (int i = 51; i < 80; ++i)
         s[size_t(i)] = -1.0f; // a tail that is not the pulse's mirror
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.riseIndex = 30;
     w.peakIndex = 50;
     w.toeIndex = 500;
@@ -536,7 +536,7 @@ TEST(WaveEdit, LocalAmplifyNearTheEndWritesOnlyInside) {
     std::vector<float> s(200, 0.0f);
     for (int i = 10; i <= 50; ++i)
         s[size_t(i)] = float(std::sin(M_PI * (i - 10) / 40.0));
-    CWaveRecord w = Channel(s);
+    CWaveRecord w = EditChannel(s);
     w.riseIndex = 10;
     w.peakIndex = 30;
     w.toeIndex = 199;

@@ -1,5 +1,6 @@
 #include "core/project/ZezConvert.h"
 #include "platform/TimeUtil.h"
+#include "tests/support/TestSupport.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QDir>
@@ -14,12 +15,6 @@ using namespace pit;
 using pit::test::DuxBuilder;
 
 namespace {
-
-template <typename T> T at(const QByteArray& b, int off) {
-    T v;
-    std::memcpy(&v, b.constData() + off, sizeof v);
-    return v;
-}
 
 // 2024-03-15 17:30:00 UTC: 2024-03-16 01:30:00 in China.
 constexpr int32_t kTestTime = 1710523800;
@@ -54,11 +49,6 @@ DuxBuilder pileFixture(int channels = 2) {
         .i32At(37, 3);   // exponential gain
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class ZezFolder : public ::testing::Test {
 protected:
     QTemporaryDir tmp;
@@ -83,7 +73,7 @@ protected:
 TEST_F(ZezFolder, RecordByteMap) {
     const ZezResult r = run({pile(QStringLiteral("12+3.DUX"))}, ZezMode::Separate);
     ASSERT_TRUE(r.written);
-    const QByteArray d = readAll(target());
+    const QByteArray d = pit::test::readFileBytes(target());
     ASSERT_EQ(d.size(), 2500) << "channel 2 holds no data";
 
     EXPECT_EQ(d.mid(0, 8), QByteArray("ABC.PIF "));
@@ -91,45 +81,45 @@ TEST_F(ZezFolder, RecordByteMap) {
     EXPECT_EQ(d.mid(16, 8), QByteArray("800     "));
     EXPECT_EQ(d.mid(24, 8), QByteArray(8, ' '));
     EXPECT_EQ(d.mid(32, 8), QByteArray("20240316")) << "China Standard Time, not local time plus 8 hours";
-    EXPECT_EQ(at<float>(d, 40), 12.5f);
-    EXPECT_EQ(at<float>(d, 44), 3.8f);
-    EXPECT_EQ(at<float>(d, 48), 40000.0f);
-    EXPECT_EQ(at<int16_t>(d, 2100), 1);
-    EXPECT_EQ(at<float>(d, 2102), 1.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 40), 12.5f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 44), 3.8f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 48), 40000.0f);
+    EXPECT_EQ(pit::test::valueAt<int16_t>(d, 2100), 1);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2102), 1.0f);
     EXPECT_EQ(d.mid(2106, 4), QByteArray("\x1F\x85\xEB\x38", 4));
-    EXPECT_EQ(at<int32_t>(d, 2110), 100) << "the rise of the ramp";
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 2110), 100) << "the rise of the ramp";
     EXPECT_EQ(d.mid(2114, 20), QByteArray(20, ' '));
     EXPECT_EQ(d.mid(2134, 20), QByteArray("ABC").leftJustified(20, ' '));
     EXPECT_EQ(d.mid(2154, 20), QByteArray("12").leftJustified(20, ' '));
     EXPECT_EQ(d.mid(2174, 20), QByteArray("800").leftJustified(20, ' '));
     EXPECT_EQ(d.mid(2194, 20), QByteArray(20, ' '));
     EXPECT_EQ(d.mid(2214, 8), QByteArray("01:30:00"));
-    EXPECT_EQ(at<int32_t>(d, 2222), 3) << "blow-count byte of channel 1";
-    EXPECT_FLOAT_EQ(at<float>(d, 2226), 400.0f);
-    EXPECT_EQ(at<float>(d, 2230), 1.0f);
-    EXPECT_EQ(at<float>(d, 2234), 1.0f);
-    EXPECT_EQ(at<float>(d, 2238), 3.0f);
-    EXPECT_EQ(at<float>(d, 2242), 1.5f);
-    EXPECT_EQ(at<float>(d, 2246), 20.0f); // 10^6 / (2000 x 25)
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 2222), 3) << "blow-count byte of channel 1";
+    EXPECT_FLOAT_EQ(pit::test::valueAt<float>(d, 2226), 400.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2230), 1.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2234), 1.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2238), 3.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2242), 1.5f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2246), 20.0f); // 10^6 / (2000 x 25)
     EXPECT_EQ(d.mid(2250, 2464 - 2250), QByteArray(2464 - 2250, '\0'));
-    EXPECT_EQ(at<float>(d, 2464), 125.0f);
-    EXPECT_EQ(at<float>(d, 2468), 38000.0f);
-    EXPECT_EQ(at<float>(d, 2472), 3.0f);
-    EXPECT_EQ(at<float>(d, 2476), 1.5f);
-    EXPECT_EQ(at<float>(d, 2480), 20.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2464), 125.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2468), 38000.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2472), 3.0f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2476), 1.5f);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2480), 20.0f);
     EXPECT_EQ(d.mid(2484, 8), QByteArray(8, '\0'));
-    EXPECT_EQ(at<uint16_t>(d, 2492), 32);
-    EXPECT_EQ(at<uint16_t>(d, 2494), 0);
-    EXPECT_EQ(at<float>(d, 2496), 1.0f);
+    EXPECT_EQ(pit::test::valueAt<uint16_t>(d, 2492), 32);
+    EXPECT_EQ(pit::test::valueAt<uint16_t>(d, 2494), 0);
+    EXPECT_EQ(pit::test::valueAt<float>(d, 2496), 1.0f);
 
     // Differentiated: 0.001 per 25 us is 40; x 2.5 x 32767 / 49033.25 gives 66.8.
     for (int i = 0; i < 1024; ++i) {
         const int expected = (i >= 100 && i < 110) ? 66 : 0;
-        ASSERT_EQ(at<int16_t>(d, 52 + 2 * i), expected) << "sample " << i;
+        ASSERT_EQ(pit::test::valueAt<int16_t>(d, 52 + 2 * i), expected) << "sample " << i;
     }
 
     ASSERT_TRUE(run({pile(QStringLiteral("12+3.DUX"))}, ZezMode::Separate, ZezStart::Peak).written);
-    EXPECT_EQ(at<int32_t>(readAll(target()), 2110), 110);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(target()), 2110), 110);
 }
 
 TEST_F(ZezFolder, NamesAndTimesFallBack) {
@@ -144,7 +134,7 @@ TEST_F(ZezFolder, NamesAndTimesFallBack) {
                                   QFileDevice::FileModificationTime));
     }
     ASSERT_TRUE(run({path}, ZezMode::Separate).written);
-    const QByteArray d = readAll(target());
+    const QByteArray d = pit::test::readFileBytes(target());
     EXPECT_EQ(d.mid(0, 8), QByteArray(8, ' '));
     EXPECT_EQ(d.mid(8, 8), QByteArray("X       ")) << "the reader's file title";
     EXPECT_EQ(d.mid(2134, 20), QByteArray("Folder").leftJustified(20, ' '));
@@ -165,18 +155,18 @@ TEST_F(ZezFolder, GroupsFilesOfOnePileByPlus) {
     ZezResult r = run(files, ZezMode::Separate);
     ASSERT_TRUE(r.written);
     EXPECT_EQ(r.converted, (QStringList{"ZK3+1.DUX", "ZK3+2.DUX", "ZK4.DUX"}));
-    QByteArray d = readAll(target());
+    QByteArray d = pit::test::readFileBytes(target());
     ASSERT_EQ(d.size(), 3 * 2500);
     for (int k = 0; k < 3; ++k)
-        EXPECT_EQ(at<int16_t>(d, 2500 * k + 2100), k + 1) << "numbers run over the whole file";
+        EXPECT_EQ(pit::test::valueAt<int16_t>(d, 2500 * k + 2100), k + 1) << "numbers run over the whole file";
 
     r = run(files, ZezMode::Averaged);
     ASSERT_TRUE(r.written);
-    d = readAll(target());
+    d = pit::test::readFileBytes(target());
     ASSERT_EQ(d.size(), 2 * 2500) << "one record per pile";
-    EXPECT_EQ(at<int16_t>(d, 2100), 1);
-    EXPECT_EQ(at<int16_t>(d, 2500 + 2100), 1);
-    EXPECT_EQ(at<int32_t>(d, 2222), 6) << "blow bytes 3 + 3 of the two files' first channels";
+    EXPECT_EQ(pit::test::valueAt<int16_t>(d, 2100), 1);
+    EXPECT_EQ(pit::test::valueAt<int16_t>(d, 2500 + 2100), 1);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, 2222), 6) << "blow bytes 3 + 3 of the two files' first channels";
 
     EXPECT_EQ(ZezGroupKey(QStringLiteral("12+3.DUX")), QStringLiteral("12"));
     EXPECT_EQ(ZezGroupKey(QStringLiteral("12.DUX")), QStringLiteral("12.DUX"));

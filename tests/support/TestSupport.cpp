@@ -7,6 +7,11 @@
 
 namespace pit::test {
 
+QByteArray readFileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 QString dataDir() {
     return QStringLiteral(PIT_TEST_DATA_DIR);
 }

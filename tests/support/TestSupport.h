@@ -1,8 +1,10 @@
 // Helpers shared by the tests.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <cstring>
 #include <vector>
 
 namespace pit::test {
@@ -17,5 +19,15 @@ struct Csv {
     std::vector<double> column(const QString& name) const;
 };
 Csv readCsv(const QString& path);
+
+// A whole file, empty when it cannot be read.
+QByteArray readFileBytes(const QString& path);
+
+// A little-endian value of type T at a byte offset (the caller keeps off in range).
+template <typename T> T valueAt(const QByteArray& b, int off) {
+    T v;
+    std::memcpy(&v, b.constData() + off, sizeof v);
+    return v;
+}
 
 } // namespace pit::test

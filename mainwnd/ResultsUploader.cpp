@@ -1,0 +1,269 @@
+#include "mainwnd/ResultsUploader.h"
+
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
+#include "mainwnd/DatabaseConfig.h"
+#include "mainwnd/Odbc.h"
+#include "platform/FileError.h"
+#include "platform/MessageSink.h"
+
+namespace pit {
+
+// ---- pile values -----------------------------------------------------------------
+
+ConstructionDateRule ConstructionDateRule::FromDocument(const CKEV_DUXDoc& doc) {
+    ConstructionDateRule r;
+    r.useAge = doc.m_bAllPilesAge;
+    r.ageDays = doc.m_iAllAge;
+    if (doc.m_bUseCommonInfo && doc.m_CommonInfo.Use(CCommonInfo::TestDate))
+        r.commonTestDate = doc.m_CommonInfo.m_testDate;
+    return r;
+}
+
+QDateTime ConstructionDateRule::Apply(const QDateTime& ownConstruction, const QDateTime& ownTest) const {
+    if (!useAge)
+        return ownConstruction;
+    return commonTestDate.value_or(ownTest).addDays(-ageDays);
+}
+
+std::optional<PileUploadValues> RecordValueSource::Values(const QString& path) {
+    // A fresh record per pile, so a failed read cannot leave the previous pile's values.
+    CPileRecord record;
+    try {
+        if (!record.ReadFile(path))
+            return std::nullopt;
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
+    const CWaveRecord* wave = record.m_nCurrentChannel < 0 ? nullptr : record.CurrentChannel();
+    if (!wave)
+        return std::nullopt;
+    PileUploadValues v;
+    v.pileNo = record.m_strPileNo;
+    v.diameter = record.m_fDiameter;
+    v.constructionDate = m_rule.Apply(record.m_constructionDate, record.m_testDate);
+    const std::vector<DefectMark>& marks = wave->GetDefectMarks();
+    if (marks.size() > 0)
+        v.defect0 = wave->IndexToDepth(marks[0].index);
+    if (marks.size() > 1)
+        v.defect1 = wave->IndexToDepth(marks[1].index);
+    v.waveSpeed = record.m_nWaveSpeed;
+    v.integrityClass = record.m_strClass;
+    v.integrityInfo = record.m_strConclusion;
+    v.pileLength = record.m_fPileLength;
+    return v;
+}
+
+double ToOleDate(const QDateTime& t) {
+    const qint64 days = QDate(1899, 12, 30).daysTo(t.date());
+    const double fraction = t.time().msecsSinceStartOfDay() / 86400000.0;
+    // Before the epoch the whole days count down while the time of day still counts up.
+    return days >= 0 ? double(days) + fraction : double(days) - fraction;
+}
+
+// ---- upload ------------------------------------------------------------------------
+
+namespace {
+
+const QString kMasterInsert = QStringLiteral(
+    "INSERT INTO ZDC_M (WTDBH, SYR1, SYR2, SBMCBH1, SBMCBH2, JLYJY) VALUES (?, ?, ?, ?, ?, ?)");
+const QString kPileInsert =
+    QStringLiteral("INSERT INTO ZDC_S (WTDBH, XH, ZBH, SCZJ, SYRQ, Defect0, Defect1, PileCA, IntegrityClass, "
+                   "IntegrityInf, PileLen, pic) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+
+UploadOutcome Fail(UploadOutcome::Status status, const QString& error, const QString& pile = {}) {
+    UploadOutcome o;
+    o.status = status;
+    o.error = error;
+    o.pile = pile;
+    return o;
+}
+
+} // namespace
+
+UploadOutcome ResultsUploader::Upload(const QString& connectionString, const UploadOrder& order,
+                                      const std::vector<UploadListRow>& rows) {
+    using Status = UploadOutcome::Status;
+    odbc::Environment env;
+    if (!env.status())
+        return Fail(Status::NoConnection, env.status().message);
+    odbc::Connection db(env);
+    if (odbc::Result r = db.Open(connectionString, loginTimeoutSeconds); !r)
+        return Fail(Status::NoConnection, r.message);
+
+    // How the table declares the date and the picture, learned before the
+    // transaction starts (a failed look-up must not spoil it); the driver's
+    // usual types when it cannot be described.
+    odbc::ColumnInfo dateColumn, picColumn;
+    {
+        odbc::Statement probe(db);
+        probe.SetQueryTimeout(queryTimeoutSeconds);
+        if (probe.ExecDirect(QStringLiteral("SELECT SYRQ, pic FROM ZDC_S WHERE 1=0"))) {
+            probe.Describe(1, dateColumn);
+            probe.Describe(2, picColumn);
+        }
+    }
+
+    // Everything below commits together or not at all; the connection rolls
+    // back whatever is left open when it closes.
+    if (odbc::Result r = db.SetAutoCommit(false); !r)
+        return Fail(Status::Failed, r.message);
+    auto failed = [&db](Status status, const QString& error, const QString& pile = {}) {
+        db.Rollback();
+        return Fail(status, error, pile);
+    };
+
+    {
+        odbc::Statement check(db);
+        check.SetQueryTimeout(queryTimeoutSeconds);
+        odbc::Result r = check.Prepare(QStringLiteral("SELECT COUNT(*) FROM ZDC_M WHERE WTDBH = ?"));
+        if (r) {
+            check.BindText(1, order.entrustNo);
+            r = check.Execute();
+        }
+        if (!r)
+            return failed(Status::Failed, r.message);
+        if (!check.Fetch())
+            return failed(Status::Failed, check.status().message);
+        if (check.GetInt(1).value_or(0) > 0)
+            return failed(Status::Duplicate, {});
+    }
+
+    {
+        odbc::Statement master(db);
+        master.SetQueryTimeout(queryTimeoutSeconds);
+        odbc::Result r = master.Prepare(kMasterInsert);
+        if (r) {
+            const QString* values[] = {&order.entrustNo, &order.tester1, &order.tester2,
+                                       &order.device1,   &order.device2, &order.conclusion};
+            for (int i = 0; i < 6; ++i)
+                master.BindText(i + 1, *values[i]);
+            r = master.Execute();
+        }
+        // Another upload may have taken the number since the check.
+        if (r.IsIntegrityViolation())
+            return failed(Status::Duplicate, {});
+        if (!r)
+            return failed(Status::Failed, r.message);
+    }
+
+    UploadOutcome outcome;
+    odbc::Statement pile(db);
+    pile.SetQueryTimeout(queryTimeoutSeconds);
+    if (odbc::Result r = pile.Prepare(kPileInsert); !r)
+        return failed(Status::Failed, r.message);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const UploadListRow& row = rows[i];
+        if (!row.checked)
+            continue;
+        const std::optional<PileUploadValues> v =
+            row.path.isEmpty() ? std::nullopt : m_values.Values(row.path);
+        if (!v) {
+            outcome.skipped << row.name;
+            continue;
+        }
+        const QByteArray picture = m_pictures.Picture(row.path);
+        if (picture.isEmpty())
+            return failed(Status::NoPicture, {}, row.name);
+        pile.BindText(1, order.entrustNo);
+        pile.BindInt(2, int32_t(i + 1));
+        pile.BindText(3, v->pileNo);
+        pile.BindFloat(4, v->diameter);
+        // A pile without a valid date gets none rather than a made-up one.
+        if (dateColumn.IsFloating() && !v->constructionDate.isValid())
+            pile.BindNull(5, dateColumn.sqlType);
+        else if (dateColumn.IsFloating())
+            pile.BindDouble(5, ToOleDate(v->constructionDate));
+        else if (dateColumn.IsDate())
+            pile.BindDate(5, v->constructionDate.date());
+        else
+            pile.BindTimestamp(5, v->constructionDate);
+        pile.BindFloat(6, v->defect0);
+        pile.BindFloat(7, v->defect1);
+        pile.BindInt(8, v->waveSpeed);
+        pile.BindText(9, v->integrityClass);
+        pile.BindText(10, v->integrityInfo);
+        pile.BindFloat(11, v->pileLength);
+        pile.BindBinary(12, picture, picColumn.IsBinary() ? picColumn.sqlType : 0);
+        if (odbc::Result r = pile.Execute(); !r)
+            return failed(Status::Failed, r.message, row.name);
+        ++outcome.pileRows;
+    }
+    if (odbc::Result r = db.Commit(); !r)
+        return failed(Status::Failed, r.message);
+    outcome.status = Status::Written;
+    return outcome;
+}
+
+// ---- messages and the button's routine ------------------------------------------------
+
+OutcomeMessage MessageFor(const UploadOutcome& o, bool english) {
+    using Status = UploadOutcome::Status;
+    const QString tips = english ? QStringLiteral("Tips") : QStringLiteral("提示");
+    switch (o.status) {
+    case Status::Written: {
+        QString text = english ? QStringLiteral("Import succeeded!\n%1 pile rows written.").arg(o.pileRows)
+                               : QStringLiteral("导入成功！\n已写入 %1 根桩的数据。").arg(o.pileRows);
+        if (!o.skipped.isEmpty())
+            text += english
+                        ? QStringLiteral("\nNot imported (file unreadable or without a current channel): ")
+                        : QStringLiteral("\n未导入（文件无法读取或没有当前通道）：");
+        text += o.skipped.join(QStringLiteral(", "));
+        return {text, tips, MB_OK | MB_ICONINFORMATION};
+    }
+    case Status::Duplicate:
+        return {english ? QStringLiteral("This order number already exists, please enter another one.")
+                        : QStringLiteral("该委托单编号已存在，请重新输入"),
+                tips, MB_OK | MB_ICONWARNING};
+    case Status::NoConnection:
+        return {(english ? QStringLiteral("Failed to initialise the data source!\n")
+                         : QStringLiteral("初始化数据源失败！\n")) +
+                    o.error,
+                tips, MB_OK | MB_ICONWARNING};
+    case Status::Failed: {
+        QString text = english ? QStringLiteral("Nothing was imported.\n")
+                               : QStringLiteral("导入失败，未写入任何数据。\n");
+        if (!o.pile.isEmpty())
+            text +=
+                (english ? QStringLiteral("Pile file: %1\n") : QStringLiteral("桩文件：%1\n")).arg(o.pile);
+        return {text + o.error, english ? QStringLiteral("Error") : QStringLiteral("错误提示"),
+                MB_OK | MB_ICONERROR};
+    }
+    case Status::NoPicture:
+        return {english
+                    ? QStringLiteral("Nothing was imported: the picture of %1 could not be made.").arg(o.pile)
+                    : QStringLiteral("导入失败，未写入任何数据：无法生成 %1 的图片。").arg(o.pile),
+                english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
+    }
+    return {};
+}
+
+int RunDatabaseImport(const ImportRequest& q) {
+    auto tell = [&q](const QString& text, const QString& caption, unsigned type) {
+        if (q.messages)
+            q.messages->show(text, caption, type);
+    };
+    for (;;) {
+        const std::optional<UploadOrder> order = q.ask ? q.ask() : std::nullopt;
+        if (!order)
+            return -1;
+        const QString connection = BuildSqlConnectionString(*q.config, order->ServerAddress());
+        if (connection.isEmpty()) {
+            tell(MissingServerMessage(*q.config, q.english),
+                 q.english ? QStringLiteral("Tips") : QStringLiteral("提示"), MB_OK | MB_ICONWARNING);
+            return -1;
+        }
+        if (q.busy)
+            q.busy(true);
+        const UploadOutcome outcome = q.uploader->Upload(connection, *order, q.rows);
+        if (q.busy)
+            q.busy(false);
+        const OutcomeMessage m = MessageFor(outcome, q.english);
+        tell(m.text, m.caption, m.type);
+        if (outcome.status != UploadOutcome::Status::Duplicate)
+            return outcome.status == UploadOutcome::Status::Written ? 1 : -1;
+    }
+}
+
+} // namespace pit

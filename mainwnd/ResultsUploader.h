@@ -1,0 +1,148 @@
+// The upload of report-mode results into the customer's database: one ZDC_M
+// row per order and one ZDC_S row per checked pile, written in one
+// transaction through ODBC with parameterised statements. No widgets: the
+// pile values and pictures come through two small interfaces, the project
+// information through a callback, and messages go to the message sink.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class CCommonInfo;
+class CKEV_DUXDoc;
+
+namespace pit {
+
+class MessageSink;
+struct DatabaseConfig;
+
+// What the project information dialog gives an upload.
+struct UploadOrder {
+    QString entrustNo; // the order number, never empty
+    QString tester1, tester2;
+    QString device1, device2;
+    QString conclusion;
+    int userType = -1; // 0 intranet, 1 extranet, -1 none chosen
+    uint32_t intranetIp = 0;
+    uint32_t extranetIp = 0;
+
+    // The intranet address for an intranet user, else the extranet one.
+    uint32_t ServerAddress() const { return userType == 0 ? intranetIp : extranetIp; }
+};
+
+// One row of the report-mode list, in list order (XH counts every row).
+struct UploadListRow {
+    bool checked = false;
+    QString name; // the file name shown
+    QString path; // the project's path for it; empty when it has none
+};
+
+// The values of one ZDC_S row taken from a pile file.
+struct PileUploadValues {
+    QString pileNo;
+    float diameter = 0; // mm
+    QDateTime constructionDate;
+    float defect0 = 0, defect1 = 0; // depths (m) of the first two defect marks, 0 when missing
+    int32_t waveSpeed = 0;
+    QString integrityClass;
+    QString integrityInfo;
+    float pileLength = 0; // m
+};
+
+class PileValueSource {
+public:
+    virtual ~PileValueSource() = default;
+    // Nothing when the file cannot be read or has no current channel: the pile is skipped.
+    virtual std::optional<PileUploadValues> Values(const QString& path) = 0;
+};
+
+class PilePictureSource {
+public:
+    virtual ~PilePictureSource() = default;
+    // The BMP file of the pile's report cell; empty when it cannot be made.
+    virtual QByteArray Picture(const QString& path) = 0;
+};
+
+// The construction date an upload gives a pile: with the age rule on, the
+// test date (the common one when the common test date is in use) minus the
+// common age; otherwise the pile's own.
+struct ConstructionDateRule {
+    bool useAge = false;
+    int ageDays = 14;
+    std::optional<QDateTime> commonTestDate;
+
+    static ConstructionDateRule FromDocument(const CKEV_DUXDoc& doc);
+    QDateTime Apply(const QDateTime& ownConstruction, const QDateTime& ownTest) const;
+};
+
+// Reads each pile file into a fresh record.
+class RecordValueSource : public PileValueSource {
+public:
+    explicit RecordValueSource(ConstructionDateRule rule) : m_rule(std::move(rule)) {}
+    std::optional<PileUploadValues> Values(const QString& path) override;
+
+private:
+    ConstructionDateRule m_rule;
+};
+
+// Days since 1899-12-30 with the time of day as fraction (the OLE date).
+double ToOleDate(const QDateTime& t);
+
+struct UploadOutcome {
+    enum class Status { Written, Duplicate, NoConnection, Failed, NoPicture };
+    Status status = Status::Failed;
+    int pileRows = 0;
+    QStringList skipped; // names of checked piles without a row
+    QString pile;        // the pile whose row failed
+    QString error;       // the driver's text
+};
+
+class ResultsUploader {
+public:
+    ResultsUploader(PileValueSource& values, PilePictureSource& pictures)
+        : m_values(values), m_pictures(pictures) {}
+
+    // Connects, checks the order number, writes the master row and a row per
+    // checked pile with values, commits; on any failure nothing stays written.
+    UploadOutcome Upload(const QString& connectionString, const UploadOrder& order,
+                         const std::vector<UploadListRow>& rows);
+
+    int loginTimeoutSeconds = 15;
+    int queryTimeoutSeconds = 60;
+
+private:
+    PileValueSource& m_values;
+    PilePictureSource& m_pictures;
+};
+
+// The message an outcome gives the user; for Duplicate the request to enter another number.
+struct OutcomeMessage {
+    QString text;
+    QString caption;
+    unsigned type = 0;
+};
+OutcomeMessage MessageFor(const UploadOutcome& outcome, bool english);
+
+// The upload button's routine: asks for the project information (nothing:
+// cancelled), builds the connection string from the configuration and the
+// chosen address, uploads and tells the outcome; a taken order number asks
+// again. busy(true/false) brackets the work with the database (the wait
+// cursor). 1 when the rows were written, -1 otherwise.
+struct ImportRequest {
+    std::function<std::optional<UploadOrder>()> ask;
+    const DatabaseConfig* config = nullptr;
+    std::vector<UploadListRow> rows;
+    ResultsUploader* uploader = nullptr;
+    MessageSink* messages = nullptr;
+    bool english = false;
+    std::function<void(bool)> busy;
+};
+int RunDatabaseImport(const ImportRequest& request);
+
+} // namespace pit

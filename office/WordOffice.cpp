@@ -1,0 +1,354 @@
+// CWordOffice: documents from templates, page setup, header and footer,
+// pictures, saving, and the current-state curve document's pile table.
+#include "office/WordOffice.h"
+
+#include "core/doc/PrintSettings.h"
+#include "platform/Paths.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+using pit::WordError;
+
+namespace {
+
+// Header and footer sizes in points, in the order of the size lists.
+constexpr std::array<double, 23> kHeaderFooterSizes = {8,  9,  10, 11, 12, 14, 16,   18,  20,  22,  24, 26,
+                                                       28, 36, 48, 72, 42, 15, 10.5, 7.5, 6.5, 5.5, 5};
+
+constexpr double kPointsPerMm = 72.0 / 25.4;
+
+int DefaultMeasure(const QString& text) {
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return QFontMetrics(QGuiApplication::font()).horizontalAdvance(text);
+    // Without a GUI application: wide characters count twice.
+    int n = 0;
+    for (QChar c : text)
+        n += c.unicode() > 0x2E80 ? 16 : 8;
+    return n;
+}
+
+} // namespace
+
+CWordOffice::CWordOffice() = default;
+
+CWordOffice::~CWordOffice() {
+    DetachAll();
+}
+
+CWordOffice& CWordOffice::GetInstance() {
+    static CWordOffice instance;
+    return instance;
+}
+
+bool CWordOffice::StartOffice() {
+    IsWord = 0;
+    Version = QStringLiteral("KEV_DUX OOXML");
+    return true;
+}
+
+bool CWordOffice::Init() {
+    return StartOffice();
+}
+
+QString CWordOffice::TemplateFile(const QString& name) const {
+    const QString dir = m_templateDir.isEmpty() ? pit::resourceDir() : m_templateDir;
+    return pit::joinPath(dir, name + QStringLiteral(".dotx"));
+}
+
+QString CWordOffice::ErrorText() const {
+    return ErrorText(m_english);
+}
+
+QString CWordOffice::ErrorText(bool english) const {
+    return m_error ? m_error->message(english) : QString();
+}
+
+void CWordOffice::SetError(const WordError& e) {
+    if (!m_error)
+        m_error = e;
+}
+
+bool CWordOffice::NeedDocument() {
+    if (m_doc)
+        return true;
+    SetError(WordError(QStringLiteral("没有打开的文档。"), QStringLiteral("No document is open.")));
+    return false;
+}
+
+bool CWordOffice::NewDocument(QString templatePath) {
+    CloseDocument();
+    ClearError();
+    try {
+        m_doc = pit::WordDocument::FromTemplate(templatePath);
+    } catch (const WordError& e) {
+        SetError(e);
+        return false;
+    }
+    TemplatePath = templatePath;
+    return ReadPageSetup(false);
+}
+
+bool CWordOffice::StartDocument(QString templatePath) {
+    if (!Init())
+        return false;
+    // An empty name is the normal page, as a word processor's blank document.
+    if (templatePath.trimmed().isEmpty())
+        templatePath = TemplateFile(QStringLiteral("Blank"));
+    return NewDocument(templatePath);
+}
+
+bool CWordOffice::ReadPageSetup(bool reserveFourLines) {
+    if (!NeedDocument())
+        return false;
+    try {
+        const pit::WordPageSetup ps = m_doc->PageSetup();
+        const int n = int(ps.LinesPage());
+        m_fPageWidth = float(ps.PageWidth() - ps.LeftMargin() - ps.RightMargin());
+        double h = ps.PageHeight() - ps.TopMargin() - ps.BottomMargin() - 10;
+        // Keep lines free at the bottom; a page of no more lines than that
+        // keeps its whole height rather than none.
+        const int reserved = reserveFourLines ? 4 : 1;
+        if (n > reserved)
+            h = h / n * (n - reserved);
+        m_fPageHeight = float(h);
+        m_fCharsLine = float(ps.CharsLine());
+        m_fLineSpacing = float(m_doc->Selection().Range().LineSpacing());
+        return true;
+    } catch (const WordError& e) {
+        SetError(e);
+        return false;
+    }
+}
+
+bool CWordOffice::ApplyPageSetup(CPrintSettings s) {
+    if (!NeedDocument())
+        return false;
+    m_doc->SetMargins(s.m_nmarginup * kPointsPerMm, s.m_nmargindown * kPointsPerMm,
+                      s.m_nmarginleft * kPointsPerMm, s.m_nmarginr * kPointsPerMm);
+    m_doc->SetHeaderFooterDistance(36.850395, 8.503937); // 13 mm and 3 mm
+    return ReadPageSetup(s.m_bHeadInfo[9] != 0);
+}
+
+double CWordOffice::HeaderFooterPoints(int index) {
+    if (index < 0 || index >= int(kHeaderFooterSizes.size()))
+        return 12.0;
+    return kHeaderFooterSizes[size_t(index)];
+}
+
+QString CWordOffice::FormatPageNo(int style, bool after, bool english) {
+    switch (style) {
+    case 1:
+        return QStringLiteral(".");
+    case 2:
+        return QStringLiteral("-");
+    case 3:
+    case 4:
+        if (english)
+            return after ? QString() : QStringLiteral("Page ");
+        return after ? QStringLiteral("页") : QStringLiteral("第");
+    default:
+        return QStringLiteral(" ");
+    }
+}
+
+bool CWordOffice::WritePageFooter(const CPrintSettings& s, int pageCount) {
+    if (!s.m_bpagehead && !s.m_bpagefoot && !s.m_bprpage)
+        return true;
+    if (!NeedDocument())
+        return false;
+    try {
+        const auto format = [](pit::WordRange r, const QString& face, int sizeIndex, int align) {
+            r.SetLineSpacingRule(pit::kLineSingle);
+            r.SetAlignment(align);
+            r.SetFontName(face);
+            r.SetFontSize(HeaderFooterPoints(sizeIndex));
+        };
+        if (s.m_bpagehead) {
+            pit::WordRange h = m_doc->PrimaryHeader();
+            format(h, s.m_strphfont, s.m_nphhei, s.m_nphloc);
+            h.SetText(s.m_strphcon);
+        }
+        if (s.m_bprpage) {
+            m_doc->SetPageNumberStart(s.m_nstpage);
+            pit::WordRange f = m_doc->PrimaryFooter();
+            format(f, s.m_strpffont, s.m_npfhei, s.m_npageloc);
+            pit::WordSelection sel(m_doc.get());
+            sel.Select(f);
+            sel.TypeText(FormatPageNo(s.m_npagefm, false, m_english));
+            sel.AddField(QStringLiteral("PAGE \\* Arabic"), QString::number(s.m_nstpage));
+            sel.TypeText(FormatPageNo(s.m_npagefm, true, m_english));
+            if (s.m_npagefm == 4) {
+                const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : pageCount + s.m_nstpage - 1;
+                sel.TypeText(m_english ? QStringLiteral(" Total %1").arg(total)
+                                       : QStringLiteral("共%1页").arg(total));
+            }
+            if (s.m_bpagefoot) {
+                sel.TypeParagraph();
+                pit::WordRange r = sel.Range();
+                format(r, s.m_strpffont, s.m_npfhei, s.m_npfloc);
+                r.SetText(s.m_strpfcon);
+            }
+        } else if (s.m_bpagefoot) {
+            pit::WordRange f = m_doc->PrimaryFooter();
+            format(f, s.m_strpffont, s.m_npfhei, s.m_npfloc);
+            f.SetText(s.m_strpfcon);
+        }
+        return true;
+    } catch (const WordError& e) {
+        SetError(e);
+        return false;
+    }
+}
+
+bool CWordOffice::InsertPicture(int row, int column, float width, float height, const QString& path) {
+    if (!NeedDocument())
+        return false;
+    try {
+        if (!m_table)
+            throw WordError(QStringLiteral("没有可插入图片的表格。"),
+                            QStringLiteral("There is no table for the picture."));
+        pit::WordRange r = m_table->Cell(row, column).Range();
+        r.SetLineSpacingRule(pit::kLineSingle); // a picture needs its own height
+        pit::WordInlineShape shape = m_doc->AddPicture(r, path);
+        shape.SetWidth(width);
+        shape.SetHeight(height);
+        return true;
+    } catch (const WordError& e) {
+        SetError(e);
+        return false;
+    }
+}
+
+bool CWordOffice::SaveDocumentAs(QString path) {
+    if (!NeedDocument())
+        return false;
+    try {
+        m_doc->SaveAs(path);
+        return true;
+    } catch (const WordError& e) {
+        SetError(e);
+        return false;
+    }
+}
+
+void CWordOffice::CloseDocument() {
+    m_table.reset();
+    m_doc.reset();
+}
+
+bool CWordOffice::ShowApplication() {
+    if (!NeedDocument())
+        return false;
+    if (!m_present) {
+        SetError(
+            WordError(QStringLiteral("无法显示文档。"), QStringLiteral("The document cannot be shown.")));
+        return false;
+    }
+    return m_present(*this, m_defaultName);
+}
+
+void CWordOffice::DetachAll() {
+    m_table.reset();
+}
+
+bool CWordOffice::EnsureDirectory(const QString& path) {
+    if (QFileInfo::exists(path))
+        return true;
+    return QDir().mkdir(path);
+}
+
+QString CWordOffice::GetProgramDir() {
+    return pit::programDir() + QLatin1Char('/');
+}
+
+bool CWordOffice::CreateReportFont(gdi::Font& font, float points) {
+    font = gdi::Font{QStringLiteral("宋体"), int(points * 4 / 3), 400};
+    return true;
+}
+
+void CWordOffice::MeasureColumnWidths(const QString texts[12], const int flags[12], float fractions[6],
+                                      int indices[12]) const {
+    std::fill(indices, indices + 12, -1);
+    int count = 0;
+    for (int i = 0; i < 12; ++i)
+        if (flags[i])
+            indices[count++] = i;
+    const int n = std::min(count, 6);
+    const Measurer& measure = m_measure ? m_measure : Measurer(DefaultMeasure);
+    double widths[6] = {};
+    double sum = 0;
+    for (int j = 0; j < n; ++j) {
+        widths[j] = measure(texts[indices[j]]);
+        if (indices[j + 6] != -1)
+            widths[j] = std::max(widths[j], double(measure(texts[indices[j + 6]])));
+        sum += widths[j];
+    }
+    for (int j = 0; j < 6; ++j)
+        fractions[j] = j < n ? float(sum > 0 ? widths[j] / sum : 1.0 / n) : 0.0f;
+}
+
+ProjectCellLayout CWordOffice::ComputeCurvePageLayout(const CPrintSettings* settings, int) const {
+    return pit::ComputeCurvePageLayout({m_fPageWidth, m_fPageHeight, m_fLineSpacing, m_fPileGap}, *settings);
+}
+
+ProjectCellLayout CWordOffice::ComputePageLayout(const CPrintSettings* settings, int) const {
+    return pit::ComputePageLayout({m_fPageWidth, m_fPageHeight, m_fLineSpacing, m_fPileGap}, *settings);
+}
+
+int CWordOffice::WriteCurvePileCaptions(int n, int columns, const QString& pileNo, int& width, int& height,
+                                        const QString& length, int speed, const QString& pileClass,
+                                        const QString& description) {
+    if (!NeedDocument())
+        return 0;
+    if (n < 1 || columns < 1) {
+        SetError(WordError(QStringLiteral("没有可放入文档的曲线。"),
+                           QStringLiteral("There is no curve to put in the document.")));
+        return 0;
+    }
+    if (!ReadPageSetup(false))
+        return 0;
+    try {
+        const double H = m_fPageHeight;
+        const double caption = std::ceil(n <= 5 ? H / (7 * n + 1) : H / (5 * n + 1));
+        pit::WordSelection& sel = m_doc->Selection();
+        if (pit::word::EnclosingTable(sel.Range().Start().para))
+            sel.EndKey(); // a further pile goes below the last table, not into it
+        pit::WordTable table = m_doc->AddTable(sel.Range(), n + 2, columns);
+        m_table = table;
+        table.SetBordersEnabled(true);
+        for (int r = 1; r <= 2; ++r) {
+            pit::WordRow row = table.Row(r);
+            row.Range().SetFontName(QStringLiteral("宋体"));
+            row.Range().SetFontSize(caption * 0.5);
+            row.SetHeight(caption, pit::kHeightExactly);
+        }
+        const double pictureRow = (H - 2 * table.Row(2).Height()) / n;
+        for (int r = 3; r <= n + 2; ++r)
+            table.Row(r).SetHeight(pictureRow, pit::kHeightExactly);
+        if (columns > 1)
+            table.Cell(1, 1).Merge(table.Cell(1, 2));
+        table.Cell(1, 1).SetVerticalAlignment(1);
+        table.Cell(1, 1).Split(1, 4);
+        if (columns > 1)
+            table.Cell(2, 1).Merge(table.Cell(2, 2));
+        table.Cell(2, 1).SetVerticalAlignment(1);
+        table.Cell(1, 1).Range().SetText(QStringLiteral("桩号:%1").arg(pileNo));
+        table.Cell(1, 2).Range().SetText(QStringLiteral("桩长:%1m").arg(length));
+        table.Cell(1, 3).Range().SetText(QStringLiteral("波速:%1m/s").arg(speed));
+        table.Cell(1, 4).Range().SetText(QStringLiteral("桩类别:") + pileClass);
+        table.Cell(2, 1).Range().SetText(QStringLiteral("描述:") + description);
+        const pit::WordCell cell = table.Cell(3, 1);
+        width = int(cell.Width() - 2);
+        height = int(cell.Height());
+        return 2;
+    } catch (const WordError& e) {
+        SetError(e);
+        return 0;
+    }
+}

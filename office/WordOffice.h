@@ -1,0 +1,119 @@
+// The program's one connection to word-processing documents: it opens new
+// documents from the report templates, reads and writes the page setup,
+// writes headers, footers and page numbers, inserts pictures and saves. The
+// documents are written in-process through our own model (no office program
+// runs); showing a document means saving it and opening it with the desktop.
+#pragma once
+
+#include "office/ProjectLayout.h"
+#include "office/WordDocument.h"
+#include "office/WordError.h"
+#include "platform/Canvas.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class CPrintSettings;
+
+class CWordOffice {
+public:
+    // Pixel width of a text as the screen's default font draws it.
+    using Measurer = std::function<int(const QString&)>;
+    // Where a word processor would show the document: asks where to save it
+    // (defaultName in the project folder), saves it and opens it with the
+    // desktop. Installed by the window build; returns the result.
+    using Presenter = std::function<bool(CWordOffice&, const QString& defaultName)>;
+
+    CWordOffice();
+    virtual ~CWordOffice();
+    CWordOffice(const CWordOffice&) = delete;
+    CWordOffice& operator=(const CWordOffice&) = delete;
+
+    static CWordOffice& GetInstance();
+
+    // The writer runs in-process, so starting always succeeds.
+    bool StartOffice();
+    bool Init();
+    bool NewDocument(QString templatePath);
+    bool StartDocument(QString templatePath);
+    bool ReadPageSetup(bool reserveFourLines);
+    bool ApplyPageSetup(CPrintSettings settings);
+    bool WritePageFooter(const CPrintSettings& settings, int pageCount);
+    static QString FormatPageNo(int style, bool after, bool english);
+    bool InsertPicture(int row, int column, float width, float height, const QString& path);
+    bool SaveDocumentAs(QString path);
+    void CloseDocument();
+    bool ShowApplication();
+    void DetachAll();
+    static bool EnsureDirectory(const QString& path);
+    // The program folder, with a trailing separator.
+    static QString GetProgramDir();
+    static bool CreateReportFont(gdi::Font& font, float points);
+    void MeasureColumnWidths(const QString texts[12], const int flags[12], float fractions[6],
+                             int indices[12]) const;
+
+    // The pile's table of the current-state curve document: two caption rows
+    // above n picture rows; width and height receive the usable size of one
+    // picture cell (points). Returns the caption row count (2), or 0 on failure.
+    int WriteCurvePileCaptions(int n, int columns, const QString& pileNo, int& width, int& height,
+                               const QString& length, int speed, const QString& pileClass,
+                               const QString& description);
+
+    // The project report's cell layout from the page just read and the pile
+    // row gap (mode 0 for the English and Chinese pages, 1 for the ZEZ page).
+    ProjectCellLayout ComputeCurvePageLayout(const CPrintSettings* settings, int mode) const;
+    ProjectCellLayout ComputePageLayout(const CPrintSettings* settings, int mode) const;
+
+    // ---- our additions
+
+    // Header and footer sizes: an index into the 23-entry point table; any
+    // other index is 12 points.
+    static double HeaderFooterPoints(int index);
+    // The packed template of that name ("Blank", "SingleBoltReport", ...).
+    QString TemplateFile(const QString& name) const;
+    void SetTemplateDir(const QString& dir) { m_templateDir = dir; }
+    void SetMeasurer(Measurer m) { m_measure = std::move(m); }
+    void SetPresenter(Presenter p) { m_present = std::move(p); }
+    void SetDefaultName(const QString& name) { m_defaultName = name; }
+    // Report language of messages and page numbers.
+    void SetEnglish(bool english) { m_english = english; }
+    bool English() const { return m_english; }
+
+    pit::WordDocument* Document() const { return m_doc.get(); }
+    // The table the writers work on (the last one added or fetched).
+    std::optional<pit::WordTable>& CurrentTable() { return m_table; }
+
+    // The first error since the document was opened; a writer that failed
+    // returns false and leaves this set.
+    bool Failed() const { return m_error.has_value(); }
+    QString ErrorText() const;
+    QString ErrorText(bool english) const;
+    void SetError(const pit::WordError& e);
+    void ClearError() { m_error.reset(); }
+
+    // ---- fields as the writers read them
+
+    QString Version;
+    int m_nPitPictureIndex = 0; // the ZEZ page's picture name, never advanced
+    float m_fPageWidth = 0;     // usable width, points
+    float m_fPageHeight = 0;    // usable height, points
+    float m_fLineSpacing = 0;
+    float m_fCharsLine = 0;
+    float m_fPileGap = 0; // pile row gap, points
+    QString TemplatePath;
+    unsigned char IsWord = 0; // the Word-only steps never run here
+
+private:
+    bool NeedDocument();
+
+    std::unique_ptr<pit::WordDocument> m_doc;
+    std::optional<pit::WordTable> m_table;
+    std::optional<pit::WordError> m_error;
+    QString m_templateDir;
+    QString m_defaultName;
+    Measurer m_measure;
+    Presenter m_present;
+    bool m_english = false;
+};
