@@ -10,8 +10,7 @@
 #include "core/draw/SpectrumDraw.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
-#include "platform/AtomicFile.h"
-#include "platform/ByteCursor.h"
+#include "platform/BmpWriter.h"
 #include "platform/Canvas.h"
 #include "reports/PrintJob.h"
 
@@ -485,9 +484,13 @@ bool CAnalysisView::OnFilePrint() {
     info.toPage = info.maxPage;
     QPrinter printer(QPrinter::HighResolution);
     pit::StartFromChosenPrinter(printer);
+    // Every page is laid out for 600 dpi, whatever printer is chosen.
+    printer.setResolution(kPrintDpi);
     bool printed = false;
-    if (m_printUi->ChoosePrinter(printer, info, this))
+    if (m_printUi->ChoosePrinter(printer, info, this)) {
+        printer.setResolution(kPrintDpi); // another printer chosen in the dialog keeps it too
         printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info) > 0;
+    }
     OnEndPrinting();
     return printed;
 }
@@ -504,6 +507,8 @@ void CAnalysisView::OnFilePrintPreview() {
     m_builder->SetPageRange(range);
     QPrinter printer(QPrinter::HighResolution);
     pit::StartFromChosenPrinter(printer);
+    // Every page is laid out for 600 dpi, whatever printer is chosen.
+    printer.setResolution(kPrintDpi);
     m_printUi->Preview(
         printer,
         [this, range](QPrinter* p) {
@@ -518,44 +523,5 @@ void CAnalysisView::OnFilePrintPreview() {
 }
 
 bool CAnalysisView::SaveBitmapToFile(const QImage& image, const QString& path) {
-    if (image.isNull())
-        return false;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const int w = rgb.width(), h = rgb.height();
-    const int stride = (w * 3 + 3) / 4 * 4;
-    const uint32_t imageBytes = uint32_t(stride) * uint32_t(h);
-    pit::ByteWriter out;
-    out.u8('B');
-    out.u8('M');
-    out.u32(54 + imageBytes);
-    out.u16(0);
-    out.u16(0);
-    out.u32(54);
-    out.u32(40);
-    out.i32(w);
-    out.i32(h); // bottom-up rows
-    out.u16(1);
-    out.u16(24);
-    out.u32(0);
-    out.u32(imageBytes);
-    out.i32(0);
-    out.i32(0);
-    out.u32(0);
-    out.u32(0);
-    for (int y = h - 1; y >= 0; --y) {
-        const uchar* row = rgb.constScanLine(y);
-        for (int x = 0; x < w; ++x) {
-            out.u8(row[3 * x + 2]);
-            out.u8(row[3 * x + 1]);
-            out.u8(row[3 * x]);
-        }
-        for (int pad = w * 3; pad < stride; ++pad)
-            out.u8(0);
-    }
-    try {
-        pit::writeFileAtomic(path, out.data());
-    } catch (...) {
-        return false;
-    }
-    return true;
+    return pit::SaveBmp(image, path);
 }

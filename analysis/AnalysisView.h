@@ -31,6 +31,8 @@ public:
     static constexpr int kCmdViewSpectrum = 32881;
     static constexpr int kCmdViewPhase = 32882;
     static constexpr int kCmdSetDetailIndex = 32902;
+    // The resolution of the print hosts' pages (printer, preview, PDF).
+    static constexpr int kPrintDpi = 600;
 
     // Asks for a detail index (the refinement dialog): mode 1 spectrum
     // refinement, 2 phase factor, 3 gap points; nothing on Cancel.

@@ -5,6 +5,7 @@
 #include "analysis/AverageWaveView.h"
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
+#include "analysis/QtExportServices.h"
 #include "analysis/SingleWaveView.h"
 #include "controls/CtrlId.h"
 #include "controls/FixedSplitterWnd.h"
@@ -22,6 +23,7 @@
 #include "mainwnd/RefreshHub.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
+#include "reports/ReportFactory.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,6 +141,12 @@ void CMainFrame::CreateClient() {
     m_wndSplitter->addWidget(m_averageView);
     m_wndSplitter->addWidget(m_mainView);
     m_analysisView = new CAnalysisView(m_client);
+    if (m_pDoc) {
+        m_exportServices = std::make_unique<pit::QtExportServices>(this);
+        m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
+                                                               CAnalysisView::kPrintDpi);
+        m_analysisView->SetReportFactory(m_reportFactory.get());
+    }
     m_singleView = new CSingleWaveView(m_client);
     m_reportView = new QWidget(m_client);
     m_client->insertWidget(kPagePair, m_wndSplitter);

@@ -28,7 +28,9 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
-}
+class QtExportServices;
+class ReportFactory;
+} // namespace pit
 
 // The view mode of the main window and the one before it: 0 main view pair,
 // 1 analysis view, 2 single-wave view, 4 report mode.
@@ -127,6 +129,8 @@ public:
     CAverageView* AverageView() const { return m_averageView; }
     CSingleWaveView* SingleWaveView() const { return m_singleView; }
     CAnalysisView* AnalysisView() const { return m_analysisView; }
+    // The report builders the print hosts use (the document writer is installed into it).
+    pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
@@ -192,4 +196,6 @@ private:
     CCommonInfo m_commonSnapshot;
     int m_nReportIndex = 0;
     bool m_bClosing = false;
+    std::unique_ptr<pit::QtExportServices> m_exportServices;
+    std::unique_ptr<pit::ReportFactory> m_reportFactory;
 };

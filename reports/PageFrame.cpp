@@ -97,6 +97,8 @@ unsigned HeaderFooterAlign(int location) {
 
 QString PageNumberText(const CPrintSettings& s, int currentPage, int lastPage) {
     const int n = s.m_nstpage + currentPage - 1;
+    // The words follow the report language.
+    const bool english = s.m_bLanguage == 1;
     switch (s.m_npagefm) {
     case 0:
         return QString::asprintf("%d", n);
@@ -105,9 +107,11 @@ QString PageNumberText(const CPrintSettings& s, int currentPage, int lastPage) {
     case 2:
         return QString::asprintf("-%d-", n);
     case 3:
-        return QStringLiteral("第%1页").arg(n);
+        return english ? QString::asprintf("Page %d", n) : QStringLiteral("第%1页").arg(n);
     case 4: {
         const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : s.m_nstpage + lastPage - 1;
+        if (english)
+            return QString::asprintf("Page %d Total %d", n, total);
         return QStringLiteral("第%1页 ").arg(n) + QStringLiteral("共%1页").arg(total);
     }
     default:

@@ -43,7 +43,8 @@ int HeaderFooterTenths(int sizeIndex);
 // Horizontal placement for a location setting 0 left, 1 centre, 2 right
 // (clamped to that range).
 unsigned HeaderFooterAlign(int location);
-// The page number text of page currentPage of a job whose last page is lastPage.
+// The page number text of page currentPage of a job whose last page is lastPage;
+// forms 3 and 4 in the report language ("第%d页" or "Page %d").
 QString PageNumberText(const CPrintSettings& s, int currentPage, int lastPage);
 // Em height in device pixels of the page number: 12.5 px at 96 dpi.
 int PageNumberEmHeight(int dpiY);

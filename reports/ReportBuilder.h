@@ -1,21 +1,30 @@
-// The common base of the report builders: what the print hosts and the
-// report runners call on a builder. The builders draw their pages on the
-// canvas; only the hosts know printers and dialogs.
+// The common base of the report builders: what the print hosts, the report
+// runners, the exports and the batch call on a builder. A builder is made
+// with its document, settings and services and never reaches a window; it
+// draws its pages on the canvas, and only the hosts know printers and dialogs.
 #pragma once
 
+#include "core/doc/CommonInfo.h"
 #include "platform/Canvas.h"
+#include "platform/EmfDevice.h"
 #include "platform/GdiRect.h"
 
 #include <QImage>
 #include <QString>
+#include <iterator>
 #include <memory>
+#include <vector>
 
-class CCommonInfo;
+class CKEV_DUXDoc;
 class CPileRecord;
+class CPrintSettings;
 
 namespace pit {
+struct AppContext;
+class ExportServices;
 class ListRows;
-}
+class WordExport;
+} // namespace pit
 
 // The state of one print job as the page loop and the builder share it.
 struct CPrintInfo {
@@ -42,32 +51,101 @@ struct CPrintInfo {
     int GetToPage() const { return toPage; }
 };
 
+namespace pit {
+
+// What a builder is made with.
+struct ReportEnv {
+    CKEV_DUXDoc* doc = nullptr;         // the report's document (the batch mode's own in batch)
+    CPrintSettings* settings = nullptr; // none: the document's print settings
+    const AppContext* app = nullptr;    // none: the document's context
+    ExportServices* services = nullptr; // file chooser, desktop, messages; none in batch
+    WordExport* word = nullptr;         // the document writer; none until one is installed
+    int printerDpi = 300;               // the hosts print at 600, the batch measures at 300
+};
+
+} // namespace pit
+
 class CReportBuilder {
 public:
-    virtual ~CReportBuilder() = default;
+    // A builder without a document draws nothing (test stubs).
+    CReportBuilder() = default;
+    // Copies the document's decimal places into the settings' (they are not stored).
+    explicit CReportBuilder(const pit::ReportEnv& env);
+    virtual ~CReportBuilder();
+    CReportBuilder(const CReportBuilder&) = delete;
+    CReportBuilder& operator=(const CReportBuilder&) = delete;
 
     // Before printing: the builder sets the job's page range.
     virtual void SetPageRange(CPrintInfo& info) { info.SetMaxPage(1); }
     // Lays out the current page's body (page rectangle in device units).
     virtual void LayoutPage(const gdi::Rect& page, gdi::Canvas& dc) {}
     // Draws the current page (info.currentPage) into the body it laid out.
+    // A printing canvas (print, preview, PDF) loads the page's pile; a
+    // picture canvas draws what the builder holds.
     virtual void PrintPage(gdi::Canvas& dc, CPrintInfo& info) {}
+    // Splits one cell (device units) into the builder's blocks.
+    virtual void DrawPage(int left, int top, int right, int bottom, gdi::Canvas& dc) {}
     // After creation: the builder reads the piles it reports on.
     virtual void UpdatePileList() {}
     // The report as a Word document; an empty name asks the user where.
     virtual bool ExportWord(const QString& outputName) { return false; }
-    // The report pages as metafiles.
-    virtual bool ExportEmf() { return false; }
     // The workbook of results.
     virtual bool ExportExcel() { return false; }
+    // The report pages as pictures: true when written, false when cancelled or failed.
+    virtual bool ExportBmp() { return true; }
+    virtual bool ExportEmf() { return true; }
     // The page picture for a rectangle of that size.
     virtual QImage RenderToBitmap(const gdi::Rect& rect) { return {}; }
-    // Picture mode: the builder draws for a bitmap instead of a page.
+    // Picture mode: the builder draws a bare picture instead of a page.
     virtual void SetPictureMode(bool on) {}
     // Whether the common report values replace each pile's own.
     virtual void SetCommonInfo(bool use, const CCommonInfo* values) {}
+    // The project report's font size in points.
+    virtual void SetFontRate(float rate) {}
     // Decimal places of printed values.
-    virtual void SetDecimalPlaces(int n) {}
+    virtual void SetDecimalPlaces(int n) { m_nDecimals = n; }
+
+    // Set around picture exports: the wave drawings draw for a picture.
+    void SetDrawToBitmap(bool on) { m_bToBitmap = on; }
+    int PrinterDpi() const { return m_nPrinterDpi; }
+    CPrintSettings* Settings() const { return m_pSettings; }
+
+    // Strokes two edges in one polyline with the selected pen: right and
+    // bottom (from the top right corner down and left), or left and top
+    // (from the bottom left corner up and right).
+    static void DrawFrame(gdi::Canvas& dc, int left, int top, int right, int bottom, bool rightAndBottom);
+
+    // The metafile of a page file: the description names the picture (the
+    // file name without folder and extension) and the program; the frame
+    // follows the drawing. Saving it replaces a file of that name whole.
+    static std::unique_ptr<pit::EmfDevice> CreateMetaFile(const pit::EmfReference& ref, const QString& path,
+                                                          QSize size);
+
+    // Element n - 1 of a list, or none when n lies outside 1..size.
+    template <typename List> static auto GetOneBasedItem(List& list, int n) -> decltype(&list[0]) {
+        if (n < 1 || size_t(n) > std::size(list))
+            return nullptr;
+        return &list[size_t(n - 1)];
+    }
+
+protected:
+    // The interface language of messages (the report language is the settings').
+    bool EnglishInterface() const;
+    // A bilingual message through the services (or the context's sink).
+    int Message(const QString& zh, const QString& en, unsigned type) const;
+
+    CKEV_DUXDoc* m_pDoc = nullptr;
+    CPrintSettings* m_pSettings = nullptr;
+    const pit::AppContext* m_pApp = nullptr;
+    pit::ExportServices* m_pServices = nullptr;
+    pit::WordExport* m_pWord = nullptr;
+    std::vector<gdi::Rect> m_arrCellRects;
+    bool m_bToBitmap = false;
+    bool m_bPictureMode = false;
+    int m_nPrinterDpi = 300;
+    bool m_bUseCommonInfo = false;
+    CCommonInfo m_CommonInfo;
+    int m_nDecimals = 2;
 };
 
 namespace pit {
@@ -78,7 +156,8 @@ class ReportBuilderFactory {
 public:
     virtual ~ReportBuilderFactory() = default;
     // A single-pile report. The builder keeps its own copy of what it needs
-    // of pile: printing never changes or reloads the record shown.
+    // of pile: printing never changes or reloads the record shown. Without a
+    // list the report is the one page of that pile.
     virtual std::unique_ptr<CReportBuilder> CreateSingle(const CPileRecord& pile, const ListRows* list) = 0;
     // The project report, style A or B.
     virtual std::unique_ptr<CReportBuilder> CreateProject(const ListRows& list, bool styleA) = 0;

@@ -18,6 +18,8 @@ PACKAGES=(
   python3-pil
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # independent readers of the report output: PDF text and boxes, EMF records and SVG
+  poppler-utils emf2svg printemf librsvg2-bin
   # independent readers of the written workbooks
   libreoffice-calc-nogui python3-openpyxl
   # the pile-reader fuzz target (libFuzzer)

@@ -3,6 +3,8 @@
 // a bounds-checked cursor into a scratch record that replaces this one on success.
 #include "core/pile/PileRecord.h"
 
+#include "core/pile/AnalysisBlock.h"
+
 #include "core/wave/WaveRecord.h"
 #include "platform/CodePage.h"
 #include "platform/FileError.h"
@@ -10,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <cmath>
 
 using namespace pit;
@@ -18,27 +19,6 @@ using namespace pit;
 namespace {
 
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-
-// A date with an optional time of day as the saved texts hold them
-// ("2024-03-15 09:30:00"; also "/" between the date parts, fields without
-// leading zeros, or no time).
-QDateTime parseDateTime(const QString& text) {
-    const QStringList parts = text.trimmed().split(u' ', Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return {};
-    const QStringList d = parts[0].split(QRegularExpression(QStringLiteral("[-/.]")));
-    if (d.size() != 3)
-        return {};
-    const QDate date(d[0].toInt(), d[1].toInt(), d[2].toInt());
-    QTime time(0, 0);
-    if (parts.size() > 1) {
-        const QStringList t = parts[1].split(u':');
-        time = QTime(t.value(0).toInt(), t.value(1).toInt(), t.value(2).toInt());
-        if (!time.isValid())
-            time = QTime(0, 0);
-    }
-    return date.isValid() ? QDateTime(date, time) : QDateTime();
-}
 
 } // namespace
 
@@ -86,29 +66,6 @@ void CPileRecord::ReadHeaderExtension(ByteReader& in) {
     m_nExtGrade = grade;
     const int gi = grade / 5 - 3;
     m_nGradeIndex = (gi >= 0 && gi <= 19) ? gi : 0;
-}
-
-void CPileRecord::ReadPileParams(ByteReader& in, int32_t code) {
-    const CodePage& cp = CodePage::system();
-    m_fPileLength = in.f32();
-    m_nWaveSpeed = in.i32();
-    m_strClass = in.archiveString(cp);
-    if (code == 1007)
-        m_strClass = QStringLiteral("I");
-    m_nGradeIndex = in.i32();
-    m_nSensorKind = in.i32();
-    in.read(m_spareValue.data(), 4);
-    m_fDiameter = in.f32();
-    m_fEnlarged = in.f32();
-    for (auto& v : m_pileValues)
-        in.read(v.data(), 4);
-    m_strRemark = in.archiveString(cp);
-    m_strConclusion = in.archiveString(cp);
-    m_strIdText2 = in.archiveString(cp);
-    m_strShape = in.archiveString(cp);
-    m_nSpareCounter = in.i32();
-    m_nSamples = in.i32();
-    m_nShape = (m_strShape == QStringLiteral("方桩") || m_strShape == QStringLiteral("Square pile")) ? 1 : 0;
 }
 
 void CPileRecord::FixTestTimeFromFile() {
@@ -401,43 +358,58 @@ bool CPileRecord::ReadInto(const QString& path) {
             // A file carrying a saved analysis.
             if (count == 0)
                 in.fail(QStringLiteral("no channels"));
-            const CodePage& cp = CodePage::system();
             in.seek(filehdr::kTrailOffset);
             const int32_t A = in.i32();
             if (A < 0 || size_t(A) > in.size() - 12)
                 in.fail(QStringLiteral("analysis block offset %1").arg(A));
             in.seek(size_t(A) + 12);
-            m_strPileNo = in.archiveString(cp);
-            m_constructionDate = parseDateTime(in.archiveString(cp));
-            m_bFixedParam = in.u8();
-            m_strProject = in.archiveString(cp);
-            m_testDate = parseDateTime(in.archiveString(cp));
+            AnalysisBlock f;
+            ReadAnalysisFields(in, code, f);
+            m_strPileNo = f.pileNo;
+            m_constructionDate = f.constructionDate;
+            m_bFixedParam = f.fixedParam;
+            m_strProject = f.project;
+            m_testDate = f.testDate;
             // An unreadable date falls back to the header's test time.
             if (!m_testDate.isValid())
                 m_testDate = utcSecondsToLocal(m_header.TestTime());
             if (!m_constructionDate.isValid())
                 m_constructionDate = m_testDate;
-            if (code != 1007) {
-                m_strText6 = in.archiveString(cp);
-                m_strText5 = in.archiveString(cp);
+            if (f.hasTexts65) {
+                m_strText6 = f.text6;
+                m_strText5 = f.text5;
             }
-            ReadPileParams(in, code);
-            for (auto& v : m_analysisValues)
-                v = in.i32();
-            m_nCurrentChannel = in.i32();
-            for (auto& f : m_blowFlags)
-                f = in.i32();
-            m_analysisState = in.u8();
-            if (code == 1036 || code == 1042) {
-                m_fSecondSide = in.f32();
-                m_fEnlarged2 = in.f32();
+            m_fPileLength = f.pileLength;
+            m_nWaveSpeed = f.waveSpeed;
+            // Code 1007 saved no class of its own.
+            m_strClass = code == 1007 ? QStringLiteral("I") : f.className;
+            m_nGradeIndex = f.gradeIndex;
+            m_nSensorKind = f.sensorKind;
+            m_spareValue = f.spareValue;
+            m_fDiameter = f.diameter;
+            m_fEnlarged = f.enlarged;
+            m_pileValues = f.pileValues;
+            m_strRemark = f.remark;
+            m_strConclusion = f.conclusion;
+            m_strIdText2 = f.idText2;
+            m_strShape = f.shapeText;
+            m_nSpareCounter = f.spareCounter;
+            m_nSamples = f.samples;
+            m_nShape = f.IsSquare() ? 1 : 0;
+            m_analysisValues = f.analysisValues;
+            m_nCurrentChannel = f.currentChannel;
+            m_blowFlags = f.blowFlags;
+            m_analysisState = f.analysisState;
+            if (f.hasSecondSides) {
+                m_fSecondSide = f.secondSide;
+                m_fEnlarged2 = f.enlarged2;
             } else {
                 m_strShape = ShapeText(0);
                 m_fSecondSide = m_fDiameter;
                 m_fEnlarged2 = m_fEnlarged;
             }
-            if (code == 1042)
-                m_nSensorDistance = in.i32();
+            if (f.hasSensorDistance)
+                m_nSensorDistance = f.sensorDistance;
             if (m_strPileNo.isEmpty())
                 m_strPileNo = FileTitle(path);
             m_nAge = m_testDate.isValid() && m_constructionDate.isValid()

@@ -24,10 +24,78 @@ CPileRecord::~CPileRecord() = default;
 CPileRecord::CPileRecord(CPileRecord&&) noexcept = default;
 CPileRecord& CPileRecord::operator=(CPileRecord&&) noexcept = default;
 
-CReportPileItem::CReportPileItem() : wave(std::make_unique<CWaveRecord>()) {}
-CReportPileItem::~CReportPileItem() = default;
-CReportPileItem::CReportPileItem(CReportPileItem&&) noexcept = default;
-CReportPileItem& CReportPileItem::operator=(CReportPileItem&&) noexcept = default;
+CPileRecord CPileRecord::Clone() const {
+    CPileRecord c;
+    c.m_fileTime = m_fileTime;
+    c.m_strSpare = m_strSpare;
+    c.m_header = m_header;
+    c.m_nSpare = m_nSpare;
+    c.m_strPileNo = m_strPileNo;
+    c.m_constructionDate = m_constructionDate;
+    c.m_bFixedParam = m_bFixedParam;
+    c.m_strProject = m_strProject;
+    c.m_testDate = m_testDate;
+    c.m_strText6 = m_strText6;
+    c.m_strText5 = m_strText5;
+    c.m_strText4 = m_strText4;
+    c.m_fPileLength = m_fPileLength;
+    c.m_nWaveSpeed = m_nWaveSpeed;
+    c.m_strClass = m_strClass;
+    c.m_nGradeIndex = m_nGradeIndex;
+    c.m_nSensorKind = m_nSensorKind;
+    c.m_spareValue = m_spareValue;
+    c.m_fDiameter = m_fDiameter;
+    c.m_fSecondSide = m_fSecondSide;
+    c.m_fEnlarged = m_fEnlarged;
+    c.m_fEnlarged2 = m_fEnlarged2;
+    c.m_nShape = m_nShape;
+    c.m_pileValues = m_pileValues;
+    c.m_strRemark = m_strRemark;
+    c.m_strConclusion = m_strConclusion;
+    c.m_strIdText2 = m_strIdText2;
+    c.m_strShape = m_strShape;
+    c.m_nAge = m_nAge;
+    c.m_nSpareCounter = m_nSpareCounter;
+    c.m_nSamples = m_nSamples;
+    c.m_nCurrentChannel = m_nCurrentChannel;
+    c.m_blowFlags = m_blowFlags;
+    c.m_analysisState = m_analysisState;
+    c.m_analysisValues = m_analysisValues;
+    c.m_bViewModesTaken = m_bViewModesTaken;
+    c.m_nAlignMode = m_nAlignMode;
+    c.m_nCalcMode = m_nCalcMode;
+    c.m_nViewMode = m_nViewMode;
+    c.m_fChannelZoom = m_fChannelZoom;
+    c.m_testTime = m_testTime;
+    c.m_fScale = m_fScale;
+    c.m_nRecordType = m_nRecordType;
+    c.m_nChannelCount = m_nChannelCount;
+    c.m_nLanguage = m_nLanguage;
+    c.m_nDecimals = m_nDecimals;
+    c.m_nSensorDistance = m_nSensorDistance;
+    c.m_bLegacy = m_bLegacy;
+    c.m_bBlowFile = m_bBlowFile;
+    c.m_fSampleInterval = m_fSampleInterval;
+    c.m_bKeepZoom = m_bKeepZoom;
+    c.m_recordedBlows = m_recordedBlows;
+    c.m_nRecordedCount = m_nRecordedCount;
+    c.m_nExtShape = m_nExtShape;
+    c.m_nExtSecondSide = m_nExtSecondSide;
+    c.m_nExtGrade = m_nExtGrade;
+    c.m_strPathReadLast = m_strPathReadLast;
+    c.m_strRememberedPath = m_strRememberedPath;
+    c.m_nReloadState = m_nReloadState;
+    c.m_logTexts = m_logTexts;
+    c.m_nLogState = m_nLogState;
+    c.m_strPath = m_strPath;
+    c.m_bPairFlag = m_bPairFlag;
+    c.m_bFixedQuantity = m_bFixedQuantity;
+    c.m_rawSamples = m_rawSamples;
+    for (const auto& ch : m_channels)
+        c.m_channels.push_back(ch->Clone());
+    // The copy tells nobody about its reads.
+    return c;
+}
 
 CWaveRecord* CPileRecord::Channel(int i) const {
     return (i >= 0 && i < int(m_channels.size())) ? m_channels[size_t(i)].get() : nullptr;

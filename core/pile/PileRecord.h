@@ -45,6 +45,9 @@ public:
     CPileRecord& operator=(const CPileRecord&) = delete;
 
     void Clear();
+    // A copy of the whole record and every channel (Clone), for reports that
+    // draw a pile without touching the one shown.
+    CPileRecord Clone() const;
 
     // Reader. True when the record now holds the file; false for a channel
     // count out of range; FileError for a file that cannot be read or is
@@ -188,7 +191,6 @@ private:
     void ReadRawBlocks(pit::ByteReader& in);
     // Channels from the sample block for the blows from..to-1 missing from the table.
     void FillMissingBlows(int64_t from, int64_t to, int& slot);
-    void ReadPileParams(pit::ByteReader& in, int32_t code);
     void FixTestTimeFromFile();
     // The file's creation, modification and access times; from the open file
     // when given, else looked up.
@@ -204,20 +206,4 @@ private:
 
     std::vector<float> m_rawSamples;
     std::vector<std::unique_ptr<CWaveRecord>> m_channels;
-};
-
-// One pile of the project reports; the report builders fill it.
-struct CReportPileItem {
-    CReportPileItem();
-    ~CReportPileItem();
-    CReportPileItem(CReportPileItem&&) noexcept;
-    CReportPileItem& operator=(CReportPileItem&&) noexcept;
-
-    std::array<QString, 10> texts;
-    int32_t number = 0;
-    QString text11;
-    QDateTime date;
-    QString text12;
-    std::unique_ptr<CWaveRecord> wave; // default-constructed
-    QString lastText;
 };

@@ -109,6 +109,9 @@ public:
     // Drawing state, zoom, data form, selection and the rest keep the defaults.
     CWaveRecord& operator=(const CWaveRecord& other);
     ~CWaveRecord();
+    // A copy of every field (unlike the partial operator=), for drawings
+    // that must not touch the channel shown; no read-out panel, no print sketch.
+    std::unique_ptr<CWaveRecord> Clone() const;
 
     // Every field of the Part's table that has a default back to it. The
     // samples become kDefaultCount zeros; labelOffsetX/Y, smallTest and

@@ -153,3 +153,34 @@ TEST_F(PileOps, CommonPeakAndModesReachEveryChannel) {
     rec.AutoAlignAll(2);
     EXPECT_EQ(rec.m_nAlignMode, 1); // 2 aligns nothing and is not stored
 }
+
+TEST_F(PileOps, CloneCopiesEveryChannelAndStaysApart) {
+    CWaveRecord& ch = *rec.CurrentChannel();
+    ch.SetZoom(2.0f);
+    ch.SetExpGain(7);
+    ch.DefectMarks().push_back(DefectMark{300, 2, 1, 0});
+    ch.SetFillMode(3);
+    ch.commonPeak = 42.0f;
+    rec.m_strPileNo = QStringLiteral("Z-9");
+    rec.m_pileValues[1] = {1, 2, 3, 4};
+
+    CPileRecord copy = rec.Clone();
+    ASSERT_EQ(copy.ChannelCountInList(), rec.ChannelCountInList());
+    EXPECT_EQ(copy.m_strPileNo, QStringLiteral("Z-9"));
+    EXPECT_EQ(copy.m_pileValues, rec.m_pileValues);
+    EXPECT_EQ(copy.RawSamples(), rec.RawSamples());
+    const CWaveRecord& c = *copy.CurrentChannel();
+    EXPECT_NE(&c, &ch);
+    // What the partial copy of operator= leaves out comes along.
+    EXPECT_FLOAT_EQ(c.zoom, 2.0f);
+    EXPECT_EQ(c.GetExpGain(), 7);
+    EXPECT_EQ(c.GetFillMode(), 3);
+    EXPECT_FLOAT_EQ(c.commonPeak, 42.0f);
+    EXPECT_EQ(c.GetDefectMarks(), ch.GetDefectMarks());
+    EXPECT_EQ(c.Display(), ch.Display());
+
+    copy.CurrentChannel()->SetExpGain(1);
+    copy.m_strPileNo = QStringLiteral("other");
+    EXPECT_EQ(ch.GetExpGain(), 7);
+    EXPECT_EQ(rec.m_strPileNo, QStringLiteral("Z-9"));
+}

@@ -6,6 +6,7 @@
 #include "analysis/AverageWaveView.h"
 #include "analysis/DlgWavaSpectrum.h"
 #include "analysis/MainWaveView.h"
+#include "analysis/PrintUi.h"
 #include "analysis/SingleWaveView.h"
 #include "app/Application.h"
 #include "controls/CtrlId.h"
@@ -30,6 +31,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -758,6 +761,27 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
         EXPECT_GT(dark, 50) << command;
     }
     EXPECT_EQ(frame->FormMain()->Tabs()->count(), 3);
+}
+
+// The analysis view prints through the report builders the frame installs.
+TEST_F(Frame, TheAnalysisViewPrintsTheSinglePilePage) {
+    struct PdfUi : PrintUi {
+        QString path;
+        bool ChoosePrinter(QPrinter& printer, CPrintInfo&, QWidget*) override {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            return true;
+        }
+        void Preview(QPrinter&, const std::function<void(QPrinter*)>&, QWidget*) override {}
+    } ui;
+    ui.path = tmp.filePath(QStringLiteral("single.pdf"));
+    ASSERT_NE(frame->ReportFactory(), nullptr);
+    frame->AnalysisView()->SetPrintUi(&ui);
+    frame->AnalysisView()->RunSingleReport(doc->m_PileRecord, CAnalysisView::kPrint);
+    ASSERT_NE(frame->AnalysisView()->Builder(), nullptr);
+    const QByteArray pdf = bytes(ui.path);
+    EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    frame->AnalysisView()->SetPrintUi(nullptr);
 }
 
 } // namespace

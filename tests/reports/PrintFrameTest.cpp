@@ -88,23 +88,29 @@ TEST_F(PrintFrameTest, PageNumberFormats) {
     CPrintSettings s;
     s.m_nstpage = 1;
     struct Case {
-        int format, maxPage, start;
+        int format, maxPage, start, language;
         QString text;
     } cases[] = {
-        {0, 0, 1, QStringLiteral("2")},
-        {1, 0, 1, QStringLiteral(".2.")},
-        {2, 0, 3, QStringLiteral("-4-")},
-        {3, 0, 1, QStringLiteral("第2页")},
-        {4, 0, 1, QStringLiteral("第2页 共5页")},
-        {4, 9, 1, QStringLiteral("第2页 共9页")},
-        {4, 0, 10, QStringLiteral("第11页 共14页")},
-        {5, 0, 1, QString()},
+        {0, 0, 1, 0, QStringLiteral("2")},
+        {1, 0, 1, 0, QStringLiteral(".2.")},
+        {2, 0, 3, 0, QStringLiteral("-4-")},
+        {3, 0, 1, 0, QStringLiteral("第2页")},
+        {4, 0, 1, 0, QStringLiteral("第2页 共5页")},
+        {4, 9, 1, 0, QStringLiteral("第2页 共9页")},
+        {4, 0, 10, 0, QStringLiteral("第11页 共14页")},
+        {5, 0, 1, 0, QString()},
+        // The words follow the report language.
+        {0, 0, 1, 1, QStringLiteral("2")},
+        {3, 0, 1, 1, QStringLiteral("Page 2")},
+        {4, 0, 1, 1, QStringLiteral("Page 2 Total 5")},
+        {4, 9, 3, 1, QStringLiteral("Page 4 Total 9")},
     };
     for (const Case& c : cases) {
         s.m_npagefm = c.format;
         s.m_nMaxPage = c.maxPage;
         s.m_nstpage = c.start;
-        EXPECT_EQ(PageNumberText(s, 2, 5), c.text) << c.format << " " << c.start;
+        s.m_bLanguage = c.language;
+        EXPECT_EQ(PageNumberText(s, 2, 5), c.text) << c.format << " " << c.start << " " << c.language;
     }
 }
 

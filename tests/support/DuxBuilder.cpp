@@ -294,6 +294,7 @@ QByteArray DuxBuilder::build() const {
     }
     if (m_analysis) {
         const DuxAnalysis& a = *m_analysis;
+        const size_t head = size_t(out.size());
         out.append(QByteArray(12, '\0'));
         appendString(out, a.pileNo);
         appendString(out, a.constructionDate);
@@ -312,14 +313,16 @@ QByteArray DuxBuilder::build() const {
         appendI32(out, 0);
         appendF32(out, a.diameter);
         appendF32(out, a.enlarged);
-        out.append(QByteArray(12, '\0'));
+        for (float v : a.pileValues)
+            appendF32(out, v);
         appendString(out, a.remark);
         appendString(out, a.conclusion);
         appendString(out, a.idText2);
         appendString(out, a.shapeText);
-        appendI32(out, 0);
+        appendI32(out, a.firstSample);
         appendI32(out, a.samples);
-        out.append(QByteArray(24, '\0'));
+        for (int32_t v : a.analysisValues)
+            appendI32(out, v);
         appendI32(out, a.current);
         for (int32_t f : a.blowFlags)
             appendI32(out, f);
@@ -330,8 +333,11 @@ QByteArray DuxBuilder::build() const {
         }
         if (m_code == 1042)
             appendI32(out, a.sensorDistance);
-        for (const auto& c : a.channels)
-            out.append(channelRecord(c));
+        for (size_t i = 0; i < a.channels.size(); ++i) {
+            if (int32_t(i) == a.current)
+                patchI32(out, head + 4, int32_t(out.size()));
+            out.append(channelRecord(a.channels[i]));
+        }
         for (const auto& c : a.averages)
             out.append(channelRecord(c));
         for (int32_t m : a.modes)

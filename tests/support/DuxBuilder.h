@@ -52,9 +52,12 @@ struct DuxAnalysis {
     QString className = QStringLiteral("II");
     int32_t gradeIndex = 3, sensorKind = 1;
     float diameter = 800, enlarged = 0;
+    std::array<float, 3> pileValues{}; // design top, design tip, measured top elevations
     QString remark, conclusion, idText2, shapeText = QStringLiteral("圆桩");
+    int32_t firstSample = 0; // the spare counter
     int32_t samples = 1024;
-    int32_t current = -1;
+    std::array<int32_t, 6> analysisValues{}; // spectrum range and marks
+    int32_t current = -1; // the head's second int32 points at this channel's record when it is one
     std::array<int32_t, 15> blowFlags{};
     uint8_t state = 1;
     float secondSide = 800, enlarged2 = 0;

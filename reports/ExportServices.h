@@ -1,0 +1,33 @@
+// What an interactive export asks of the desktop: where to save (a default
+// name, a filter, confirmation before overwriting), opening the file written
+// with the desktop's application, and messages. The window build answers with
+// the file dialog, the desktop and the program's message box; tests with fakes;
+// the batch mode has none and never asks.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace pit {
+
+struct SaveFileAsk {
+    QString defaultName;   // file name offered, without folder
+    QString defaultSuffix; // "bmp", "emf", ...
+    QString filter;        // "BMP Files (*.bmp)"
+    QString folder;        // where the chooser opens; empty: the last folder
+};
+
+class ExportServices {
+public:
+    virtual ~ExportServices() = default;
+    // The path chosen, the user having agreed to replace an existing file;
+    // none when cancelled.
+    virtual std::optional<QString> ChooseSaveFile(const SaveFileAsk& ask) = 0;
+    // Opens the file with the desktop's default application.
+    virtual bool OpenWithDesktop(const QString& path) = 0;
+    // A message (text and caption in the interface language, message box
+    // type bits); the result code of the button.
+    virtual int Message(const QString& text, const QString& caption, unsigned type) = 0;
+};
+
+} // namespace pit

@@ -1,0 +1,1112 @@
+// The project report: items, page layout, cell bands and contents, pictures
+// and the Word document.
+#include "reports/RepProjectA.h"
+
+#include "controls/ListRows.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/doc/OptionTables.h"
+#include "core/doc/SharedRoutines.h"
+#include "core/draw/SpectrumDraw.h"
+#include "core/pile/AnalysisBlock.h"
+#include "core/pile/PileRecord.h"
+#include "platform/AtomicFile.h"
+#include "platform/BmpWriter.h"
+#include "platform/CodePage.h"
+#include "platform/FileError.h"
+#include "platform/Metrics.h"
+#include "reports/ExportServices.h"
+#include "reports/ProjectReportWriter.h"
+#include "reports/WordExport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+using pit::RGB;
+
+namespace {
+
+constexpr unsigned kCellLine = gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX;
+constexpr double kGapMmPerInch = 25.40005111694336;
+
+// The head-information flag of each row item.
+constexpr int kItemFlag[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13};
+
+} // namespace
+
+namespace pit {
+
+ProjectRowItems BuildProjectRowItems(const CReportPileItem& it, const CPrintSettings& s, int decimals) {
+    const bool en = s.m_bLanguage == 1;
+    ProjectRowItems r;
+    auto L = [en](const char16_t* zh, const char* english) {
+        return en ? QString::fromLatin1(english) : QString::fromUtf16(zh);
+    };
+    r.labels = {L(u"桩号:", "ID:"),
+                L(u"桩长:", "LE:"),
+                L(u"波速:", "WS:"),
+                L(u"强度等级:", "Con-L:"),
+                L(u"桩类别:", "PileType:"),
+                L(u"桩径:", "D:"),
+                L(u"测试日期:", "TestDate:"),
+                L(u"低通:", "LP:"),
+                L(u" Exp:", "Exp:"),
+                L(u"仪器型号:", "InstrumentType:"),
+                L(u"备注:", "Remark:"),
+                s.m_iPrintType == 1 ? L(u"龄期:", "Age:") : L(u"施工日期:", "CommDate:")};
+    QString length;
+    FormatFloat(length, it.m_fLength, decimals, true);
+    int hp = 0, lp = 0;
+    it.m_wave.GetFilterCutoffs(hp, lp);
+    const QString date = it.m_dtTest.toString(QStringLiteral("yyyy-MM-dd"));
+    r.values = {it.m_strPileNo,
+                length + QStringLiteral("m"),
+                QString::asprintf("%dm/s", it.m_nSpeed),
+                options::Grade(std::clamp(it.m_nGrade, 0, 18)),
+                it.m_strPileType,
+                it.m_bSquare ? QString::asprintf("%.0fmm*%0.fmm", double(it.m_fDiameter), double(it.m_fSide))
+                             : QString::asprintf("%.0fmm", double(it.m_fDiameter)),
+                date,
+                QString::asprintf("%d", lp),
+                QString::asprintf("%d", it.m_wave.GetExpGain()),
+                it.m_strModel,
+                it.m_strRemark,
+                s.m_iPrintType == 1 ? QString::asprintf("%d", it.m_nAge)
+                                    : it.m_dtConstruct.toString(QStringLiteral("yyyy-MM-dd"))};
+    // With the test time, the date becomes the label and the time the value.
+    if (s.m_bHeadInfo[12]) {
+        r.labels[6] = date;
+        r.values[6] = it.m_dtTest.toString(QStringLiteral(" HH:mm:ss"));
+    }
+    for (int i = 0; i < 12; ++i)
+        r.shown[size_t(i)] = s.m_bHeadInfo[kItemFlag[i]] != 0;
+    return r;
+}
+
+QString ProjectPageFileName(const QString& chosen, int page, const QString& defaultSuffix) {
+    const QFileInfo fi(chosen);
+    const QString suffix = fi.suffix().isEmpty() ? defaultSuffix : fi.suffix();
+    const QString base = fi.suffix().isEmpty() ? fi.fileName() : fi.completeBaseName();
+    return QDir(fi.path()).filePath(base + QStringLiteral("_第%1页.").arg(page) + suffix);
+}
+
+QString SafeFileName(const QString& name) {
+    static const QRegularExpression kReserved(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    QString s = name.trimmed();
+    s.replace(kReserved, QStringLiteral("_"));
+    return s;
+}
+
+} // namespace pit
+
+CRepProjectA::CRepProjectA(const pit::ReportEnv& env, const pit::ListRows* list)
+    : CReportBuilder(env), m_pList(list) {}
+
+CRepProjectA::~CRepProjectA() = default;
+
+int CRepProjectA::Rows() const {
+    if (m_bSinglePile || !m_pSettings)
+        return 1;
+    return std::clamp(m_pSettings->m_nRow, 3, 10);
+}
+
+int CRepProjectA::Columns() const {
+    if (m_bSinglePile || !m_pSettings)
+        return 1;
+    return std::clamp(m_pSettings->m_nColumn, 1, 2);
+}
+
+bool CRepProjectA::SmoothCurves() const {
+    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
+}
+
+bool CRepProjectA::ReportEnglish() const {
+    return m_pSettings && m_pSettings->m_bLanguage == 1;
+}
+
+pit::PrintDrawDoc CRepProjectA::DrawDoc() const {
+    pit::PrintDrawDoc d;
+    d.print = m_pSettings;
+    if (m_pDoc) {
+        d.curve = &m_pDoc->m_CurveStyle;
+        d.doc = m_pDoc;
+    }
+    return d;
+}
+
+void CRepProjectA::SetCommonInfo(bool use, const CCommonInfo* values) {
+    m_bUseCommonInfo = use;
+    if (values)
+        m_CommonInfo = *values;
+}
+
+void CRepProjectA::SetFontRate(float rate) {
+    if (m_pSettings)
+        m_pSettings->m_fFontRate = rate;
+}
+
+// ---- items ---------------------------------------------------------------------------------------
+
+std::unique_ptr<CReportPileItem> CRepProjectA::NewItem() const {
+    auto item = std::make_unique<CReportPileItem>();
+    if (m_pDoc) {
+        item->m_strModel = pit::options::InstrumentModel(m_pDoc->m_nYiqiXinghao);
+        item->m_strStandard = pit::options::TestStandard(m_pDoc->m_nJianceYiju);
+        const auto& t = m_pDoc->m_ProjectInfo.m_texts;
+        item->m_strProject = t[0];
+        item->m_strProjectB = t[3];
+        item->m_strProjectC = t[2];
+        item->m_strProjectD = t[5];
+        item->m_strProjectE = t[4];
+    }
+    return item;
+}
+
+bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool allAge) const {
+    QByteArray file;
+    try {
+        file = pit::readWholeFile(path);
+    } catch (const pit::FileError&) {
+        return false;
+    }
+    pit::AnalysisBlock b;
+    const pit::AnalysisBlockRead read = pit::ReadAnalysisBlock(file, b, path);
+    const bool commonAge = allAge && m_pDoc && m_pDoc->m_bAllPilesAge;
+    std::array<int32_t, 15> blowFlags{};
+    int averageIndex = -1;
+    if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile) {
+        CPileRecord pile;
+        try {
+            if (!pile.ReadFile(path))
+                return false;
+        } catch (const pit::FileError&) {
+            return false;
+        }
+        const CWaveRecord* w = pile.CurrentChannel();
+        if (!w)
+            return false;
+        item.m_strFileInfo = pile.m_strProject;
+        item.m_dtTest = pile.m_testDate;
+        item.m_dtConstruct = pile.m_constructionDate;
+        item.m_fLength = pile.m_fPileLength;
+        item.m_nSpeed = pile.m_nWaveSpeed;
+        item.m_strPileType = pile.m_strClass;
+        item.m_nGrade = std::clamp(pile.m_nGradeIndex, 0, 18);
+        item.m_fDiameter = pile.m_fDiameter;
+        item.m_fSide = pile.m_fSecondSide;
+        item.m_fValueA = pile.m_fEnlarged;
+        item.m_fValueB = pile.m_fEnlarged2;
+        item.m_strIntegrity = pile.m_strConclusion;
+        item.m_strRemark = pile.m_strIdText2;
+        item.m_bSquare = pile.m_nShape == 1 ? 1 : 0;
+        item.m_nSpecRange = pile.m_analysisValues[0];
+        item.m_nFAMax = pile.m_analysisValues[1];
+        item.m_nF0 = pile.m_analysisValues[2];
+        item.m_nDFL = pile.m_analysisValues[3];
+        item.m_nDFD1 = pile.m_analysisValues[4];
+        item.m_nDFD2 = pile.m_analysisValues[5];
+        item.m_nChannel = pile.m_nCurrentChannel;
+        item.m_nFirstSample = 0;
+        item.m_nSampleCount = 1024;
+        item.m_wave = *w;
+        blowFlags = pile.m_blowFlags;
+        averageIndex = pile.ChannelCountInList() - 1;
+    } else if (read.kind == pit::AnalysisBlockRead::Kind::Fields) {
+        item.m_dtConstruct = b.constructionDate.isValid() ? b.constructionDate : b.testDate;
+        item.m_strFileInfo = b.project;
+        item.m_dtTest = b.testDate;
+        if (b.hasTexts65)
+            item.m_strProjectD = b.text5;
+        item.m_fLength = b.pileLength;
+        item.m_nSpeed = b.waveSpeed;
+        // Code 1007 keeps no class of its own: the first, as the pile reader takes it.
+        item.m_strPileType = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+        item.m_nGrade = std::clamp(b.gradeIndex, 0, 18);
+        item.m_fDiameter = b.diameter;
+        item.m_fValueA = b.enlarged;
+        item.m_strIntegrity = b.conclusion;
+        item.m_strRemark = b.idText2;
+        item.m_bSquare = b.IsSquare() ? 1 : 0;
+        item.m_nFirstSample = b.spareCounter;
+        item.m_nSampleCount = b.samples;
+        item.m_nSpecRange = b.analysisValues[0];
+        item.m_nFAMax = b.analysisValues[1];
+        item.m_nF0 = b.analysisValues[2];
+        item.m_nDFL = b.analysisValues[3];
+        item.m_nDFD1 = b.analysisValues[4];
+        item.m_nDFD2 = b.analysisValues[5];
+        item.m_nChannel = b.currentChannel;
+        if (b.hasSecondSides) {
+            item.m_fSide = b.secondSide;
+            item.m_fValueB = b.enlarged2;
+        } else {
+            // Without second sides the pile is round, each second value its first.
+            item.m_bSquare = 0;
+            item.m_fSide = item.m_fDiameter;
+            item.m_fValueB = item.m_fValueA;
+        }
+        if (!pit::ReadAnalysisChannel(file, b, std::clamp(b.currentChannel, 0, std::max(0, b.channelCount)),
+                                      item.m_wave))
+            return false;
+        blowFlags = b.blowFlags;
+        averageIndex = b.channelCount;
+    } else {
+        return false;
+    }
+    item.m_nAge = item.m_dtConstruct.isValid() && item.m_dtTest.isValid()
+                      ? int(item.m_dtConstruct.daysTo(item.m_dtTest))
+                      : 0;
+    if (commonAge) {
+        item.m_nAge = m_pDoc->m_iAllAge;
+        item.m_dtConstruct = item.m_dtTest.addDays(-item.m_nAge);
+    }
+    if (m_pDoc) {
+        item.m_wave.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+        item.m_wave.SetShowStyle(m_pDoc->m_nShowStyle);
+        item.m_wave.SetWaveWidth(m_pDoc->m_nWaveWidth);
+        item.m_nRefine = m_pDoc->m_nRefineIndex;
+    }
+    // The blows of the average, from this pile's own file.
+    item.m_strAvgBlows.clear();
+    if (item.m_nChannel == averageIndex) {
+        for (int i = 0; i < 15; ++i)
+            if (blowFlags[size_t(i)])
+                item.m_strAvgBlows += QStringLiteral("%1、").arg(i + 1);
+        item.m_strAvgBlows.chop(item.m_strAvgBlows.isEmpty() ? 0 : 1);
+    }
+    return true;
+}
+
+void CRepProjectA::ApplyCommonInfo(CReportPileItem& it) const {
+    const CCommonInfo& c = m_CommonInfo;
+    if (c.Use(CCommonInfo::Instrument))
+        it.m_strModel = c.m_strInstrument;
+    if (c.Use(CCommonInfo::ProjectName))
+        it.m_strProject = c.m_strProjectName;
+    if (c.Use(CCommonInfo::TestingUnit))
+        it.m_strProjectC = c.m_strTestingUnit;
+    if (c.Use(CCommonInfo::ConstructionUnit))
+        it.m_strProjectD = c.m_strConstructionUnit;
+    if (c.Use(CCommonInfo::Tester))
+        it.m_strProjectE = c.m_strTester;
+    if (c.Use(CCommonInfo::Standard))
+        it.m_strStandard = c.m_strStandard;
+    if (c.Use(CCommonInfo::Diameter)) {
+        it.m_fDiameter = c.m_fDiameter;
+        it.m_fSide = c.m_fSecondSide;
+    }
+    if (c.Use(CCommonInfo::EnlargedBase)) {
+        it.m_fValueA = c.m_fEnlarged;
+        it.m_fValueB = c.m_fEnlarged2;
+    }
+    if (c.Use(CCommonInfo::Grade))
+        it.m_nGrade = std::clamp(c.m_nGradeIndex, 0, 18);
+    if (c.Use(CCommonInfo::Shape))
+        it.m_bSquare = c.m_nShape == 1 ? 1 : 0;
+    if (c.Use(CCommonInfo::TestDate)) {
+        // The common test date to the second, as the saved texts keep it.
+        it.m_dtTest = pit::ParseSavedDateTime(c.m_testDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+        it.m_nAge = it.m_dtConstruct.isValid() ? int(it.m_dtConstruct.daysTo(it.m_dtTest)) : 0;
+        if (m_pDoc && m_pDoc->m_bAllPilesAge) {
+            it.m_nAge = m_pDoc->m_iAllAge;
+            it.m_dtConstruct = it.m_dtTest.addDays(-it.m_nAge);
+        }
+    }
+}
+
+void CRepProjectA::UpdatePileList() {
+    if (!m_pList || !m_pDoc)
+        return;
+    m_items.clear();
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        if (!m_pList->GetItemCheck(row))
+            continue;
+        auto item = NewItem();
+        item->m_strPileNo = m_pList->GetItemText(row, 2);
+        QString name = m_pList->GetItemText(row, 1);
+        name.chop(1);
+        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+        if (path.isEmpty() || !LoadPileItem(*item, path))
+            continue;
+        if (m_bUseCommonInfo)
+            ApplyCommonInfo(*item);
+        m_items.push_back(std::move(item));
+    }
+}
+
+void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString> pileNos) {
+    m_items.clear();
+    const size_t n = std::min(paths.size(), pileNos.size());
+    for (size_t i = 0; i < n; ++i) {
+        auto item = NewItem();
+        item->m_strPileNo = pileNos[i];
+        if (LoadPileItem(*item, paths[i]))
+            m_items.push_back(std::move(item));
+    }
+}
+
+// ---- pages ---------------------------------------------------------------------------------------
+
+int CRepProjectA::PagesOf(size_t items) const {
+    const size_t per = size_t(Rows() * Columns());
+    return int((items + per - 1) / per);
+}
+
+void CRepProjectA::SetPageRange(CPrintInfo& info) {
+    info.SetMaxPage(PagesOf(m_items.size()));
+    info.SetMinPage(1);
+}
+
+QString CRepProjectA::TitleText() const {
+    return QStringLiteral(" 工程名称:") +
+           (m_items.empty() ? QString() : m_items.front()->m_strProject.trimmed());
+}
+
+bool CRepProjectA::TitleTooWide(gdi::Canvas& dc, const QString& title, int width) {
+    const gdi::Font old = dc.SelectFont(CreateReportFont(8, dc, 0));
+    const int extent = dc.GetTextExtent(title).cx;
+    dc.SelectFont(old);
+    const qsizetype bytes = std::min<qsizetype>(pit::CodePage::system().fromUnicode(title).size(), 200);
+    return extent > width || bytes > 76;
+}
+
+std::vector<gdi::Rect> CRepProjectA::LayoutCells(const gdi::Rect& r, int rows, int columns, int hgap,
+                                                 int vgap) {
+    rows = std::max(1, rows);
+    columns = std::max(1, columns);
+    const int W = r.Width(), H = r.Height();
+    const int cellH = (H - vgap * rows) / rows;
+    const int cellW = (W - (columns - 1) * hgap) / columns;
+    std::vector<gdi::Rect> cells;
+    for (int row = 0; row < rows; ++row)
+        for (int c = 0; c < columns; ++c) {
+            const int left = (cellW + hgap) * c + r.left;
+            const int top = (cellH + vgap) * row + r.top;
+            cells.emplace_back(left, top, left + cellW, top + cellH);
+        }
+    return cells;
+}
+
+int CRepProjectA::GapPixels(double mm, int dpi, bool printing, int scalePercent) {
+    if (printing)
+        return int(dpi / 25.4 * mm);
+    return int(scalePercent / kGapMmPerInch * mm);
+}
+
+void CRepProjectA::LayoutPage(const gdi::Rect& page, gdi::Canvas& dc) {
+    const double titleH = dc.dpiY() * 15 * 1.0 / 72;
+    int W = page.Width(), H = page.Height();
+    int T = page.top;
+    if (m_pSettings && m_pSettings->m_bHeadInfo[9]) {
+        H = int(H - titleH);
+        T += int(titleH);
+        if (TitleTooWide(dc, TitleText(), W)) {
+            T += 2 * int(titleH);
+            H -= 2 * int(titleH);
+        }
+    }
+    const int S = pit::GetScreenScalePercent();
+    const int gap = m_pSettings ? m_pSettings->m_nWaveGas : 3;
+    // Printing devices take real millimetres; the pictures keep the Windows program's pixels.
+    const int hgap = GapPixels(3.0, dc.dpiX(), dc.isPrinting(), S);
+    const int vgap = GapPixels(gap, dc.dpiY(), dc.isPrinting(), S);
+    m_arrCellRects =
+        LayoutCells(gdi::Rect(page.left, T, page.left + W, T + H), Rows(), Columns(), hgap, vgap);
+}
+
+void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canvas& dc) {
+    if (!m_pSettings)
+        return;
+    const CPrintSettings& s = *m_pSettings;
+    const double scale = SmoothCurves() ? double(dc.dpiX() / 600) : dc.dpiX() / 96.0;
+    m_rcCell = gdi::Rect(left, top, right, bottom);
+    m_nInfoItems = 0;
+    for (int i = 0; i < 14; ++i)
+        if (i != 9 && i != 12 && s.m_bHeadInfo[i])
+            ++m_nInfoItems;
+    const bool spec = s.m_bSpectrum || s.m_bXiangwei;
+    const int lines =
+        InfoLineCount(m_nInfoItems) + (spec ? 6 : 4) + (spec ? 6 : 0) + (s.m_bQualityAssess ? 1 : 0);
+    const int H = bottom - top;
+    const int unit = std::max(1, int(H * 1.0 / lines));
+    m_rcHead = gdi::Rect(left, top, right, s.m_bTableHead ? top + InfoLineCount(m_nInfoItems) * unit : top);
+    m_rcQuality = s.m_bQualityAssess ? gdi::Rect(left, bottom - unit, right, bottom)
+                                     : gdi::Rect(left, bottom, right, bottom);
+    m_rcSpectrum = spec ? gdi::Rect(left, m_rcQuality.top - 6 * unit, right, m_rcQuality.top)
+                        : gdi::Rect(left, m_rcQuality.top, right, m_rcQuality.top);
+    m_rcCurve = gdi::Rect(left, int(m_rcHead.bottom + scale * 2.0) + 2, right, m_rcSpectrum.top);
+}
+
+void CRepProjectA::DrawCellLines(gdi::Canvas& dc) {
+    dc.Polyline({{m_rcCurve.left, m_rcCurve.bottom},
+                 {m_rcHead.left, m_rcHead.top},
+                 {m_rcHead.right, m_rcHead.top},
+                 {m_rcCurve.right, m_rcCurve.bottom}});
+    const gdi::Brush oldBrush = dc.SelectBrush(gdi::Brush::Null());
+    if (!m_rcSpectrum.IsRectEmpty())
+        dc.Polyline({{m_rcSpectrum.left, m_rcSpectrum.bottom},
+                     {m_rcSpectrum.left, m_rcSpectrum.top},
+                     {m_rcSpectrum.right, m_rcSpectrum.top},
+                     {m_rcSpectrum.right, m_rcSpectrum.bottom}});
+    if (!m_rcQuality.IsRectEmpty()) {
+        DrawFrame(dc, m_rcQuality.left, m_rcQuality.top, m_rcQuality.right, m_rcQuality.bottom, true);
+        DrawFrame(dc, m_rcQuality.left, m_rcQuality.top, m_rcQuality.right, m_rcQuality.bottom, false);
+    }
+    dc.SelectBrush(oldBrush);
+}
+
+void CRepProjectA::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
+    if (!m_pSettings)
+        return;
+    const int page = std::max(1, info.currentPage);
+    const int perPage = Rows() * Columns();
+    const bool smooth = SmoothCurves();
+    const gdi::Pen pen = gdi::Pen::Create(gdi::PS_SOLID, smooth ? dc.dpiX() / 600 : dc.dpiX() / 96, 0);
+    const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
+    const gdi::Pen oldPen = dc.GetPen();
+    m_bTitleDrawn = 0;
+    for (size_t i = 0; i < m_arrCellRects.size(); ++i) {
+        const size_t idx = size_t(page - 1) * size_t(perPage) + i;
+        if (idx >= m_items.size())
+            break;
+        const gdi::Rect& c = m_arrCellRects[i];
+        DrawPage(c.left, c.top, c.right, c.bottom, dc);
+        dc.SelectPen(pen);
+        m_nInfoItems = 0;
+        DrawPileRow(dc, int(idx), false);
+
+        CReportPileItem& item = *m_items[idx];
+        CWaveRecord& w = item.m_wave;
+        w.SetStyleFlag(m_bPictureMode);
+        if (m_pDoc)
+            w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+        w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
+        w.pictureMode = smooth ? 1 : 0; // the high-resolution pen
+        w.layoutMode = Columns() == 2 ? 1 : 0;
+        w.printLabelMode = 1;
+        const gdi::Font font = CreateReportFont(2, dc, 0);
+        w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font,
+                       DrawDoc());
+        w.pictureMode = 0;
+        w.layoutMode = 0;
+        w.printLabelMode = 0;
+
+        dc.SelectPen(pen);
+        DrawSpectrumMarks(dc, int(idx));
+        DrawIntegrity(dc, int(idx));
+        dc.SelectPen(pen);
+        DrawCellLines(dc);
+    }
+    dc.SelectPen(oldPen);
+    dc.SetBkMode(oldBk);
+}
+
+// ---- cell contents -------------------------------------------------------------------------------
+
+gdi::Font CRepProjectA::CreateReportFont(int kind, gdi::Canvas&, int height) {
+    int h = 0, weight = 400;
+    const int rowPt = m_anRowFontPt[Columns() - 1][Rows() - 1];
+    if (kind & 16)
+        h = rowPt;
+    switch (kind & ~16) {
+    case 1:
+        h = m_rcCurve.Height() / 7;
+        weight = 700;
+        break;
+    case 2:
+        h = m_nRowFontHeight != 0 ? m_nRowFontHeight : m_rcCurve.Height() / 9;
+        break;
+    case 4:
+        h = height;
+        break;
+    case 8:
+        h = m_nRowFontHeight;
+        break;
+    default:
+        break;
+    }
+    const QString face = EnglishInterface() ? QStringLiteral("Arial") : QStringLiteral("宋体");
+    return gdi::Font::Create(h, weight, face);
+}
+
+QString CRepProjectA::BuildRowText(const pit::ProjectRowItems& row) {
+    m_nInfoItems = 0;
+    QString text;
+    int used = 0;
+    for (int i = 0; i < 12; ++i) {
+        if (!row.shown[size_t(i)])
+            continue;
+        ++m_nInfoItems;
+        if (used++ < 6)
+            text += row.Text(i);
+    }
+    return text;
+}
+
+int CRepProjectA::ComputeRowColumns(const pit::ProjectRowItems& row, int idx[12], float frac[6],
+                                    const std::function<int(const QString&)>& measure) {
+    int count = 0;
+    for (int i = 0; i < 12; ++i)
+        idx[i] = -1;
+    for (int i = 0; i < 12; ++i)
+        if (row.shown[size_t(i)])
+            idx[count++] = i;
+    const int n = std::min(count, 6);
+    double sum = 0;
+    double weight[6] = {};
+    for (int k = 0; k < n; ++k) {
+        int w = measure(row.Text(idx[k]));
+        if (k + 6 < 12 && idx[k + 6] >= 0)
+            w = std::max(w, measure(row.Text(idx[k + 6])));
+        weight[k] = w;
+        sum += w;
+    }
+    for (int k = 0; k < 6; ++k)
+        frac[k] = k < n ? float(sum > 0 ? weight[k] / sum : 1.0 / n) : 0.0f;
+    return n;
+}
+
+void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& dc) {
+    const CPrintSettings& s = *m_pSettings;
+    const int lines = InfoLineCount(m_nInfoItems);
+    const int rowPt = m_anRowFontPt[Columns() - 1][Rows() - 1];
+    // No item shown, or nothing to measure: the row height of the table.
+    if (lines == 0 || text.isEmpty()) {
+        m_nRowFontHeight = rowPt;
+        return;
+    }
+    if (Columns() == 1 && Rows() > 5)
+        band.right = band.left + band.Width() / 2;
+    int h = m_rcHead.Height() / lines;
+    if (s.m_bSpectrum)
+        h = int(m_rcSpectrum.Height() / 6.0);
+    const int length = int(text.size());
+    int calcH = 0;
+    const gdi::Font old = dc.GetFont();
+    auto measure = [&](int height) {
+        dc.SelectFont(CreateReportFont(4, dc, std::max(1, height)));
+        gdi::Rect r = band;
+        dc.DrawText(text, r, gdi::DT_SINGLELINE | gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
+        calcH = r.Height();
+        return dc.GetTextMetrics();
+    };
+    for (int pass = 0; pass < 31; ++pass) {
+        const gdi::TextMetrics tm = measure(h);
+        h = tm.height;
+        const int d = (tm.aveCharWidth * length - band.Width()) / length;
+        if (d >= -10 && d <= 0)
+            break;
+        h = std::max(1, h - d);
+    }
+    const int hmax = int(rowPt * int(dc.dpiX() / 72.0));
+    if (h > hmax) {
+        h = hmax;
+        measure(h);
+    }
+    const float rate = m_pDoc ? m_pDoc->m_nFontRate : m_pSettings->m_fFontRate;
+    if (rate != 0 && !m_bPictureMode) {
+        h += int(dc.dpiX() / 96.0 * 2 * rate / 6.0);
+        measure(h);
+    }
+    if (m_bPictureRender) {
+        const int h1 = int(rate * 96.0 / 72.0);
+        const int h2 = (pit::GetScreenScalePercent() * h1) / 100;
+        h = int(h2 * dc.dpiX() / 96.0);
+        measure(h);
+    }
+    dc.SelectFont(old);
+    const bool smooth = SmoothCurves();
+    m_nRowFontHeight =
+        m_bPictureMode ? 4 - Columns() : h - (s.m_bSpectrum ? dc.dpiY() / (smooth ? 600 : 96) : 0);
+
+    m_rcHead.bottom = int(m_rcHead.top + calcH * 1.4 * lines);
+    m_rcCurve.top = smooth ? int(m_rcHead.bottom + dc.dpiX() / 600.0 * 2 * 3) + 2
+                           : int(m_rcHead.bottom + 2 * dc.dpiX() / 96.0) + 2;
+    if (s.m_bQualityAssess)
+        m_rcQuality.top = int(m_rcQuality.bottom - calcH * 1.4);
+    else
+        m_rcQuality.top = m_rcQuality.bottom;
+    if (s.m_bSpectrum) {
+        m_rcSpectrum = gdi::Rect(m_rcSpectrum.left, m_rcCurve.bottom, m_rcSpectrum.right, m_rcQuality.top);
+        if (Columns() == 2 && !m_bPictureMode) {
+            const double k = std::max(7.5 / Rows(), 1.2);
+            m_rcSpectrum.top = int(m_rcSpectrum.bottom - calcH * k * 6);
+        }
+    } else {
+        m_rcSpectrum = gdi::Rect(m_rcSpectrum.left, m_rcQuality.top, m_rcSpectrum.right, m_rcQuality.top);
+    }
+    m_rcCurve.bottom = m_rcSpectrum.top;
+}
+
+void CRepProjectA::DrawPileRow(gdi::Canvas& dc, int index, bool noFit) {
+    if (index < 0 || size_t(index) >= m_items.size() || !m_pSettings)
+        return;
+    const CPrintSettings& s = *m_pSettings;
+    if (!s.m_bTableHead) {
+        m_nRowFontHeight = m_anRowFontPt[Columns() - 1][Rows() - 1];
+        return;
+    }
+    const CReportPileItem& item = *m_items[size_t(index)];
+    const pit::COLORREF oldText = dc.SetTextColor(0);
+    const pit::ProjectRowItems row = pit::BuildProjectRowItems(item, s, m_nDecimals);
+    if (!noFit) {
+        const QString text = BuildRowText(row);
+        FitRowFont(m_rcHead, text, dc);
+    } else {
+        BuildRowText(row);
+    }
+    const double scale = SmoothCurves() ? dc.dpiX() / 600.0 : dc.dpiX() / 96.0;
+    const gdi::Font oldFont = dc.SelectFont(CreateReportFont(8, dc, 0));
+    const gdi::Pen oldPen = dc.SelectPen(gdi::Pen::Create(gdi::PS_SOLID, int(scale), 0));
+    const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
+
+    int idx[12];
+    float frac[6];
+    const int n =
+        ComputeRowColumns(row, idx, frac, [&dc](const QString& t) { return dc.GetTextExtent(t).cx; });
+    const int lines = InfoLineCount(m_nInfoItems);
+    gdi::Rect line1 = m_rcHead, line2;
+    if (lines == 2) {
+        line1.bottom = m_rcHead.top + m_rcHead.Height() / 2;
+        line2 = gdi::Rect(m_rcHead.left, line1.bottom, m_rcHead.right, m_rcHead.bottom);
+    }
+
+    // The project title above the first cell of a page.
+    if (!m_bTitleDrawn && s.m_bHeadInfo[9]) {
+        m_bTitleDrawn = 1;
+        const QString title = QStringLiteral(" 工程名称:") + item.m_strProject.trimmed();
+        const int avail = int(m_rcHead.Width() - 8 * scale);
+        const int left = int(m_rcHead.left + 3 * scale);
+        if (dc.GetTextExtent(title).cx > avail) {
+            QString head, rest;
+            pit::SplitTextAtWidth([&dc](const QString& t) { return dc.GetTextExtent(t).cx; }, title, rest,
+                                  head, avail);
+            gdi::Rect m(0, 0, avail, 0);
+            dc.DrawText(head, m, gdi::DT_SINGLELINE | gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
+            const int h = m.Height();
+            const int top = int(m_rcHead.top - 2 * h - 8 * scale);
+            gdi::Rect r1(left, top, m_rcHead.right, int(top + h + 4 * scale));
+            dc.DrawText(head, r1, kCellLine);
+            gdi::Rect r2(left, r1.bottom, m_rcHead.right, int(r1.bottom + h + 4 * scale));
+            dc.DrawText(rest, r2, kCellLine);
+        } else {
+            gdi::Rect m(0, 0, avail, 0);
+            dc.DrawText(title, m, gdi::DT_SINGLELINE | gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
+            const int h = m.Height();
+            gdi::Rect r(left, int(m_rcHead.top - h - 3 * scale), m_rcHead.right,
+                        int(m_rcHead.top - 3 * scale));
+            dc.DrawText(title, r, kCellLine);
+        }
+    }
+
+    const int width = m_rcHead.Width();
+    const int pad = int(2 * scale);
+    int x = m_rcHead.left;
+    double acc = 0;
+    for (int k = 0; k < n; ++k) {
+        acc += frac[k];
+        const int right = k == n - 1 ? m_rcHead.right : int(m_rcHead.left + width * acc);
+        gdi::Rect c1(x + pad, line1.top, right, line1.bottom);
+        dc.DrawText(row.Text(idx[k]), c1, kCellLine);
+        DrawFrame(dc, x, line1.top, right, line1.bottom, true);
+        if (lines == 2) {
+            if (idx[k + 6] >= 0) {
+                gdi::Rect c2(x + pad, line2.top, right, line2.bottom);
+                dc.DrawText(row.Text(idx[k + 6]), c2, kCellLine);
+            }
+            DrawFrame(dc, x, line2.top, right, line2.bottom, true);
+        }
+        x = right;
+    }
+    dc.SetBkMode(oldBk);
+    dc.SelectPen(oldPen);
+    dc.SelectFont(oldFont);
+    dc.SetTextColor(oldText);
+}
+
+void CRepProjectA::DrawSpectrumMarks(gdi::Canvas& dc, int index) {
+    if (!m_pSettings || !(m_pSettings->m_bSpectrum || m_pSettings->m_bXiangwei))
+        return;
+    if (index < 0 || size_t(index) >= m_items.size() || m_rcSpectrum.IsRectEmpty())
+        return;
+    const CReportPileItem& it = *m_items[size_t(index)];
+    const int off = dc.dpiX() / 96;
+    const int colW = m_rcSpectrum.Width() / 5;
+    m_rcSpectrumPlot =
+        gdi::Rect(m_rcSpectrum.left + colW, m_rcSpectrum.top, m_rcSpectrum.right, m_rcSpectrum.bottom);
+    const int slotH = m_rcSpectrum.Height() / 6;
+    gdi::Rect slot(m_rcSpectrum.left, m_rcSpectrum.top, m_rcSpectrum.left + colW, m_rcSpectrum.top + slotH);
+    const QString texts[6] = {
+        ReportEnglish() ? QString::asprintf(" SRange:0-%dHz", it.m_nSpecRange)
+                        : QStringLiteral(" 频谱范围:0-%1Hz").arg(it.m_nSpecRange),
+        QString::asprintf(" F0:%dHz", it.m_nF0),
+        QString::asprintf(" dFL:%dHz", it.m_nDFL),
+        QString::asprintf(" dFD1:%dHz", it.m_nDFD1),
+        QString::asprintf(" dFD2:%dHz", it.m_nDFD2),
+        QString::asprintf(" FAMax:%dHz", it.m_nFAMax),
+    };
+    const gdi::Font oldFont = dc.SelectFont(CreateReportFont(8, dc, 0));
+    const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
+    for (int k = 0; k < 5; ++k) {
+        gdi::Rect r = slot;
+        r.OffsetRect(off, 0);
+        dc.DrawText(texts[k], r, kCellLine);
+        DrawFrame(dc, slot.left, slot.top, slot.right, slot.bottom, true);
+        slot.OffsetRect(0, slotH);
+    }
+    dc.MoveTo(slot.right, slot.top);
+    dc.LineTo(slot.right, m_rcQuality.top);
+    gdi::Rect r = slot;
+    r.OffsetRect(off, 0);
+    dc.DrawText(texts[5], r, kCellLine);
+    dc.SetBkMode(oldBk);
+    dc.SelectFont(oldFont);
+    DrawSpectrum(dc, index);
+}
+
+void CRepProjectA::DrawSpectrum(gdi::Canvas& dc, int index) {
+    if (index < 0 || size_t(index) >= m_items.size())
+        return;
+    CReportPileItem& it = *m_items[size_t(index)];
+    m_pSpectrum = std::make_unique<CSpectrum>(&it.m_wave);
+    const int d = dc.dpiX() / 96;
+    gdi::Rect r = m_rcSpectrumPlot;
+    r.DeflateRect(d, d);
+    m_pSpectrum->SetRefine(m_pDoc ? m_pDoc->m_nRefineIndex : it.m_nRefine);
+    m_pSpectrum->SetFillMode(it.m_wave.GetFillMode());
+    m_pSpectrum->SetRect(r.left, r.top, r.right, r.bottom);
+    m_pSpectrum->DrawForPrint(dc, CreateReportFont(2, dc, 0));
+}
+
+void CRepProjectA::DrawIntegrity(gdi::Canvas& dc, int index) {
+    if (index < 0 || size_t(index) >= m_items.size() || !m_pSettings || m_rcQuality.IsRectEmpty())
+        return;
+    const CReportPileItem& it = *m_items[size_t(index)];
+    const gdi::Font oldFont = dc.SelectFont(CreateReportFont(8, dc, 0));
+    const gdi::Pen oldPen = dc.SelectPen(gdi::Pen::Create(gdi::PS_SOLID, 1, 0));
+    const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
+    const pit::COLORREF oldText = dc.SetTextColor(0);
+    gdi::Rect r = m_rcQuality;
+    r.DeflateRect(1, 1);
+    r.left += dc.GetTextExtent(QStringLiteral(" ")).cx;
+    QString text;
+    if (ReportEnglish())
+        text = it.m_strIntegrity.contains(QStringLiteral("Integrity"))
+                   ? it.m_strIntegrity
+                   : QStringLiteral("Test Results:") + it.m_strIntegrity;
+    else
+        text = QStringLiteral("完整性评价:") + it.m_strIntegrity;
+    dc.DrawText(text, r, kCellLine);
+    dc.SetTextColor(oldText);
+    dc.SetBkMode(oldBk);
+    dc.SelectPen(oldPen);
+    dc.SelectFont(oldFont);
+}
+
+void CRepProjectA::FixedCellBands(const gdi::Rect& c, int dpiX) {
+    const CPrintSettings& s = *m_pSettings;
+    const int eighth = c.Height() / 8;
+    m_rcCell = c;
+    m_rcHead = gdi::Rect(c.left, c.top, c.right, s.m_bTableHead ? c.top + eighth : c.top);
+    m_rcQuality = s.m_bQualityAssess ? gdi::Rect(c.left, c.bottom - eighth, c.right, c.bottom)
+                                     : gdi::Rect(c.left, c.bottom, c.right, c.bottom);
+    const int top = int(m_rcHead.bottom + dpiX / 96.0 * 2) + 2;
+    m_rcCurve = gdi::Rect(c.left, top, c.right, top + 6 * eighth);
+    m_rcSpectrum = gdi::Rect(c.left, m_rcQuality.top, c.right, m_rcQuality.top);
+}
+
+bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, int right, int bottom) {
+    UpdatePileList();
+    if (index < 0 || size_t(index) >= m_items.size() || !m_pSettings)
+        return true;
+    m_bToBitmap = true;
+    const gdi::Pen pen = gdi::Pen::Create(gdi::PS_SOLID, dc.dpiX() / 96, 0);
+    const gdi::Pen oldPen = dc.SelectPen(pen);
+    const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
+    FixedCellBands(gdi::Rect(left, top, right, bottom), dc.dpiX());
+    m_bTitleDrawn = 1;
+    DrawPileRow(dc, index, true);
+    CReportPileItem& item = *m_items[size_t(index)];
+    CWaveRecord& w = item.m_wave;
+    w.SetStyleFlag(m_bPictureMode);
+    if (m_pDoc)
+        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+    w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
+    w.layoutMode = Columns() == 2 ? 1 : 0;
+    w.printLabelMode = 1;
+    const gdi::Font font = CreateReportFont(2, dc, 0);
+    w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font, DrawDoc());
+    w.layoutMode = 0;
+    w.printLabelMode = 0;
+    dc.SelectPen(pen);
+    DrawSpectrumMarks(dc, index);
+    DrawIntegrity(dc, index);
+    dc.SelectPen(pen);
+    DrawCellLines(dc);
+    dc.SetBkMode(oldBk);
+    dc.SelectPen(oldPen);
+    m_bToBitmap = false;
+    return true;
+}
+
+// ---- pictures ------------------------------------------------------------------------------------
+
+bool CRepProjectA::AskPageFiles(const QString& suffix, const QString& filter, QString& chosen) {
+    if (!m_pServices)
+        return false;
+    pit::SaveFileAsk ask;
+    ask.defaultName =
+        pit::SafeFileName(QStringLiteral("Project_") +
+                          (m_items.empty() ? (m_pDoc ? m_pDoc->m_ProjectInfo.m_texts[0] : QString())
+                                           : m_items.front()->m_strProject)) +
+        QLatin1Char('.') + suffix;
+    ask.defaultSuffix = suffix;
+    ask.filter = filter;
+    if (m_pDoc && !m_pDoc->m_strFolder.isEmpty())
+        ask.folder = m_pDoc->m_strFolder;
+    const std::optional<QString> path = m_pServices->ChooseSaveFile(ask);
+    if (!path)
+        return false;
+    chosen = *path;
+    return true;
+}
+
+void CRepProjectA::ReportPageFailure(const QString& file, const QString& why) {
+    Message(QStringLiteral("图片“%1”没有保存，之前的页已保存。\n").arg(file) + why,
+            QStringLiteral("The picture \"%1\" was not saved; the pages before it were.\n").arg(file) + why,
+            pit::MB_OK | pit::MB_ICONWARNING);
+}
+
+bool CRepProjectA::ExportBmp() {
+    UpdatePileList();
+    QString chosen;
+    if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
+        return false;
+    m_bPictureRender = true;
+    m_bToBitmap = true;
+    const int S = pit::GetScreenScalePercent();
+    const gdi::Rect page(0, 0, 720 * S / 100, 870 * S / 100);
+    const int pages = PagesOf(m_items.size());
+    QString last;
+    bool ok = true;
+    for (int p = 1; p <= pages; ++p) {
+        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("bmp"));
+        QImage image(page.Width(), page.Height(), QImage::Format_RGB32);
+        if (image.isNull()) {
+            ReportPageFailure(file, EnglishInterface() ? QStringLiteral("No bitmap could be made.")
+                                                       : QStringLiteral("无法创建位图。"));
+            ok = false;
+            break;
+        }
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            gdi::Canvas dc(painter, 0, 0, false);
+            if (p == 1) {
+                gdi::Rect r = page;
+                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
+                LayoutPage(r, dc);
+            }
+            CPrintInfo info;
+            info.currentPage = p;
+            PrintPage(dc, info);
+        }
+        QString why;
+        if (!pit::SaveBitmapToFileAtPrinterDepth(image, file, &why, EnglishInterface())) {
+            ReportPageFailure(file, why);
+            ok = false;
+            break;
+        }
+        last = file;
+    }
+    m_bPictureRender = false;
+    m_bToBitmap = false;
+    if (!last.isEmpty() && m_pServices)
+        m_pServices->OpenWithDesktop(last);
+    return ok;
+}
+
+bool CRepProjectA::ExportEmf() {
+    UpdatePileList();
+    QString chosen;
+    if (!AskPageFiles(QStringLiteral("emf"), QStringLiteral("EMF Files (*.emf)"), chosen))
+        return false;
+    m_bPictureRender = true;
+    m_bToBitmap = true;
+    const pit::EmfReference ref = SmoothCurves() ? pit::EmfReference::Printer() : pit::EmfReference::Screen();
+    const int S = pit::GetScreenScalePercent();
+    const CPrintSettings& s = *m_pSettings;
+    const double w = 21.0 - s.m_nmarginleft / 10.0 - s.m_nmarginr / 10.0;
+    const double h = 29.7 - s.m_nmargindown / 10.0 - s.m_nmarginup / 10.0 - 0.9;
+    // The desktop-scaled pixels of the Windows program, on a reference of higher resolution in proportion.
+    const gdi::Rect page(0, 0, int(S * w / 2.54 * ref.dpiX / 96), int(S * h / 2.54 * ref.dpiY / 96));
+    const int pages = PagesOf(m_items.size());
+    QString last;
+    bool ok = true;
+    for (int p = 1; p <= pages; ++p) {
+        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("emf"));
+        auto emf = CreateMetaFile(ref, file, QSize(page.Width(), page.Height()));
+        {
+            QPainter painter(emf.get());
+            gdi::Canvas dc(painter, 0, 0, false);
+            dc.FillSolidRect(page, RGB(255, 255, 255));
+            if (p == 1) {
+                gdi::Rect r = page;
+                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
+                LayoutPage(r, dc);
+            }
+            CPrintInfo info;
+            info.currentPage = p;
+            PrintPage(dc, info);
+        }
+        QString why;
+        if (!emf->Save(file, &why, EnglishInterface())) {
+            ReportPageFailure(file, why);
+            ok = false;
+            break;
+        }
+        last = file;
+    }
+    m_bPictureRender = false;
+    m_bToBitmap = false;
+    if (!last.isEmpty() && m_pServices)
+        m_pServices->OpenWithDesktop(last);
+    return ok;
+}
+
+bool CRepProjectA::RenderPilePicture(QImage& bmp, const gdi::Rect& rc, int refDpi) {
+    const int dpi = refDpi > 0 ? refDpi : pit::EmfReference::Printer().dpiX;
+    bmp = QImage(rc.Width(), rc.Height(), QImage::Format_RGB32);
+    if (bmp.isNull())
+        return false;
+    bmp.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    bmp.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    bmp.fill(Qt::white);
+    QPainter painter(&bmp);
+    gdi::Canvas dc(painter, dpi, dpi, false);
+    gdi::Rect inner(2, 2, rc.Width() - 4, rc.Height() - 4);
+    if (m_pSettings && m_pSettings->m_bHeadInfo[9]) {
+        const int t = int(dc.dpiY() * 10 / 600.0);
+        inner.top += t;
+        if (TitleTooWide(dc, TitleText(), inner.Width()))
+            inner.top += 4 * t;
+    }
+    m_arrCellRects = LayoutCells(inner, Rows(), Columns(), 3, m_pSettings ? m_pSettings->m_nWaveGas : 3);
+    CPrintInfo info;
+    PrintPage(dc, info);
+    return true;
+}
+
+bool CRepProjectA::WritePilePictureEmf(const QString& path, const gdi::Rect& rc,
+                                       const pit::EmfReference* refIn) {
+    const pit::EmfReference ref =
+        refIn ? *refIn : (SmoothCurves() ? pit::EmfReference::Printer() : pit::EmfReference::Screen());
+    const int s = ref.dpiX / 96;
+    const gdi::Rect inner(2 * s, 2 * s, rc.Width() - 4 * s, rc.Height() - 4 * s);
+    const int gap = 3 * s;
+    auto emf = CreateMetaFile(ref, path, QSize(rc.Width(), rc.Height()));
+    {
+        QPainter painter(emf.get());
+        gdi::Canvas dc(painter, 0, 0, false);
+        dc.FillSolidRect(gdi::Rect(0, 0, rc.Width(), rc.Height()), RGB(255, 255, 255));
+        const int rows = Rows(), cols = Columns();
+        const int cellH = (inner.Height() - (rows - 1) * gap) / rows;
+        const int cellW = (inner.Width() - (cols - 1) * gap) / cols;
+        m_arrCellRects.clear();
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) {
+                const int left = inner.left + (cellW + gap) * c, top = inner.top + (cellH + gap) * r;
+                m_arrCellRects.emplace_back(left, top, left + cellW, top + cellH);
+            }
+        CPrintInfo info;
+        PrintPage(dc, info);
+    }
+    QString why;
+    if (!emf->Save(path, &why, EnglishInterface())) {
+        ReportPageFailure(path, why);
+        return false;
+    }
+    return true;
+}
+
+bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
+    if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
+        return false;
+    m_items.clear();
+    auto item = NewItem();
+    item->m_strPileNo = m_pList->GetItemText(row, 2);
+    QString name = m_pList->GetItemText(row, 1);
+    name.chop(1);
+    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
+    if (file.isEmpty() || !LoadPileItem(*item, file))
+        return false;
+    if (m_bUseCommonInfo)
+        ApplyCommonInfo(*item);
+    m_items.push_back(std::move(item));
+    m_bSinglePile = true;
+    const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
+    QImage image;
+    const bool made = RenderPilePicture(image, gdi::Rect(0, 0, w, w / 2));
+    m_bSinglePile = false;
+    QString why;
+    if (!made || !pit::SaveBitmapToFileAtPrinterDepth(image, path, &why, EnglishInterface())) {
+        ReportPageFailure(path, why);
+        return false;
+    }
+    if (!m_pDoc->m_bIsMultiplePictrue && m_pServices)
+        m_pServices->OpenWithDesktop(path);
+    return true;
+}
+
+bool CRepProjectA::ExportPilePictureEmf(const QString& path, int row) {
+    if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
+        return false;
+    m_items.clear();
+    auto item = NewItem();
+    item->m_strPileNo = m_pList->GetItemText(row, 2);
+    QString name = m_pList->GetItemText(row, 1);
+    name.chop(1);
+    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
+    if (file.isEmpty() || !LoadPileItem(*item, file))
+        return false;
+    if (m_bUseCommonInfo)
+        ApplyCommonInfo(*item);
+    m_items.push_back(std::move(item));
+    m_bSinglePile = true;
+    const double w =
+        SmoothCurves() ? 4119.68505859375 : pit::GetScreenScalePercent() / 100.0 * 659.1495971679688;
+    const bool ok = WritePilePictureEmf(path, gdi::Rect(0, 0, int(w), int(w / 2.0)));
+    m_bSinglePile = false;
+    if (ok && !m_pDoc->m_bIsMultiplePictrue && m_pServices)
+        m_pServices->OpenWithDesktop(path);
+    return ok;
+}
+
+// ---- the Word document ---------------------------------------------------------------------------
+
+bool CRepProjectA::ExportWord(const QString& outputName) {
+    if (!m_pSettings)
+        return false;
+    if (m_pDoc && !m_pDoc->m_bFontRateSet) {
+        CProjectReportWriter writer(m_pDoc);
+        writer.SetSettings(*m_pSettings);
+        m_pSettings->m_fFontRate = writer.FitFontRate(false);
+    }
+    if (!m_pWord) {
+        Message(QStringLiteral("没有可用的文档导出。"), QStringLiteral("No document export is available."),
+                pit::MB_OK | pit::MB_ICONWARNING);
+        return false;
+    }
+    if (m_pApp && m_pApp->interactive)
+        UpdatePileList();
+    pit::WordProjectReport report;
+    report.kind = WordKind();
+    report.settings = m_pSettings;
+    report.draw = DrawDoc();
+    for (const auto& item : m_items)
+        report.items.push_back(item.get());
+    return m_pWord->WriteProjectReport(report, outputName.trimmed());
+}

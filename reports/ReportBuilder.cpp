@@ -1,0 +1,56 @@
+// The builder frame: construction from the environment, the half frame and
+// the metafile of a page file.
+#include "reports/ReportBuilder.h"
+
+#include "core/doc/KEV_DUXDoc.h"
+#include "platform/AppContext.h"
+#include "platform/MessageSink.h"
+#include "reports/ExportServices.h"
+
+#include <QFileInfo>
+
+CReportBuilder::CReportBuilder(const pit::ReportEnv& env)
+    : m_pDoc(env.doc), m_pSettings(env.settings), m_pApp(env.app), m_pServices(env.services),
+      m_pWord(env.word), m_nPrinterDpi(env.printerDpi > 0 ? env.printerDpi : 300) {
+    if (m_pDoc) {
+        if (!m_pSettings)
+            m_pSettings = &m_pDoc->m_PrintSettings;
+        if (!m_pApp)
+            m_pApp = &m_pDoc->Context();
+        m_nDecimals = m_pDoc->m_nDecimalPointNum;
+    }
+    if (m_pSettings)
+        m_pSettings->m_nDecimalPointNum = m_nDecimals;
+}
+
+CReportBuilder::~CReportBuilder() = default;
+
+void CReportBuilder::DrawFrame(gdi::Canvas& dc, int left, int top, int right, int bottom,
+                               bool rightAndBottom) {
+    const std::vector<gdi::Point> pts =
+        rightAndBottom ? std::vector<gdi::Point>{{right, top}, {right, bottom}, {left, bottom}}
+                       : std::vector<gdi::Point>{{left, bottom}, {left, top}, {right, top}};
+    dc.Polyline(pts);
+}
+
+std::unique_ptr<pit::EmfDevice> CReportBuilder::CreateMetaFile(const pit::EmfReference& ref,
+                                                               const QString& path, QSize size) {
+    // An existing picture of that name is replaced whole when the new one is saved.
+    auto dev = std::make_unique<pit::EmfDevice>(size, ref);
+    dev->SetDescription(QFileInfo(path).completeBaseName(), QStringLiteral("KEV_DUX"));
+    return dev;
+}
+
+bool CReportBuilder::EnglishInterface() const {
+    return m_pApp && m_pApp->english;
+}
+
+int CReportBuilder::Message(const QString& zh, const QString& en, unsigned type) const {
+    const bool english = EnglishInterface();
+    const QString caption = english ? QStringLiteral("Tips") : QStringLiteral("提示");
+    if (m_pServices)
+        return m_pServices->Message(english ? en : zh, caption, type);
+    if (m_pApp)
+        return m_pApp->message(english ? en : zh, caption, type);
+    return pit::defaultResultForType(type);
+}

@@ -1,0 +1,27 @@
+// The report builders of the program, made on one document with the
+// services of the window build (or none in batch and tests).
+#pragma once
+
+#include "reports/ReportBuilder.h"
+
+namespace pit {
+
+class ReportFactory : public ReportBuilderFactory {
+public:
+    // printerDpi: the print hosts' resolution (600); the batch measures at 300.
+    ReportFactory(CKEV_DUXDoc* doc, ExportServices* services, WordExport* word, int printerDpi = 600);
+
+    std::unique_ptr<CReportBuilder> CreateSingle(const CPileRecord& pile, const ListRows* list) override;
+    std::unique_ptr<CReportBuilder> CreateProject(const ListRows& list, bool styleA) override;
+    std::unique_ptr<CReportBuilder> CreateCountInfo(const ListRows& list, int summaryType) override;
+    // The workbook builder comes with the office writers: none yet.
+    std::unique_ptr<CReportBuilder> CreateExcel(const ListRows& list, int option) override;
+
+    const ReportEnv& Env() const { return m_env; }
+    void SetWordExport(WordExport* word) { m_env.word = word; }
+
+private:
+    ReportEnv m_env;
+};
+
+} // namespace pit

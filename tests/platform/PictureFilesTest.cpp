@@ -1,0 +1,244 @@
+// The picture files: the BMP writer checked byte by byte and read back by
+// Qt's own reader; the EMF device read by two independent EMF readers
+// (printemf parses every record, emf2svg-conv renders to SVG).
+#include "platform/BmpWriter.h"
+#include "platform/ByteCursor.h"
+#include "platform/Canvas.h"
+#include "platform/EmfDevice.h"
+#include "platform/FontSetup.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace pit;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Runs a tool; its standard output, or a null array when it fails.
+QByteArray RunTool(const QString& program, const QStringList& args, int* status = nullptr) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000))
+        return {};
+    if (status)
+        *status = p.exitCode();
+    return p.readAllStandardOutput() + p.readAllStandardError();
+}
+
+// The test picture: lines, a Chinese text in "宋体", an Arial text, a cubic, an image.
+void DrawSample(QPaintDevice& dev) {
+    QPainter painter(&dev);
+    gdi::Canvas dc(painter);
+    const int u = dc.dpiX() / 96;
+    dc.FillSolidRect(gdi::Rect(0, 0, 400 * u, 300 * u), 0xFFFFFF);
+    dc.SelectPen(gdi::Pen::Create(gdi::PS_SOLID, 2 * u, RGB(255, 0, 0)));
+    dc.MoveTo(10 * u, 10 * u);
+    dc.LineTo(390 * u, 10 * u);
+    dc.SelectPen(gdi::Pen::Create(gdi::PS_DASH, 1, RGB(0, 0, 255)));
+    dc.Rectangle(gdi::Rect(20 * u, 20 * u, 120 * u, 80 * u));
+    dc.SelectFont(gdi::Font::Create(20 * u, 400, QStringLiteral("宋体")));
+    dc.SetBkMode(gdi::TRANSPARENT);
+    dc.TextOut(30 * u, 100 * u, QStringLiteral("工程名称"));
+    dc.SelectFont(gdi::Font::Create(-16 * u, 700, QStringLiteral("Arial")));
+    dc.TextOut(30 * u, 140 * u, QStringLiteral("Page 1"));
+    dc.DrawBeziers({QPointF(10 * u, 250 * u), QPointF(100 * u, 150 * u), QPointF(200 * u, 290 * u),
+                    QPointF(390 * u, 250 * u)},
+                   gdi::SmoothPen{RGB(0, 128, 0), 1.5 * u, 0});
+    QImage image(8, 4, QImage::Format_RGB32);
+    image.fill(Qt::yellow);
+    dc.DrawImage(gdi::Rect(300 * u, 200 * u, 380 * u, 240 * u), image);
+}
+
+struct EmfHeader {
+    uint32_t type = 0, size = 0;
+    gdi::Rect bounds, frame;
+    uint32_t signature = 0, bytes = 0, records = 0;
+    uint16_t handles = 0;
+    QSize device, millimetres;
+};
+
+EmfHeader ParseHeader(const QByteArray& data) {
+    ByteReader in(data);
+    EmfHeader h;
+    h.type = in.u32();
+    h.size = in.u32();
+    auto rect = [&in] {
+        const int l = in.i32(), t = in.i32(), r = in.i32(), b = in.i32();
+        return gdi::Rect(l, t, r, b);
+    };
+    h.bounds = rect();
+    h.frame = rect();
+    h.signature = in.u32();
+    in.u32();
+    h.bytes = in.u32();
+    h.records = in.u32();
+    h.handles = in.u16();
+    in.seek(72);
+    const int dx = in.i32(), dy = in.i32(), mx = in.i32(), my = in.i32();
+    h.device = QSize(dx, dy);
+    h.millimetres = QSize(mx, my);
+    return h;
+}
+
+// Walks the records by their sizes: types in order.
+std::vector<uint32_t> RecordTypes(const QByteArray& data) {
+    std::vector<uint32_t> types;
+    ByteReader in(data);
+    while (in.remaining() >= 8) {
+        const size_t at = in.pos();
+        const uint32_t type = in.u32(), size = in.u32();
+        types.push_back(type);
+        if (size < 8 || size % 4 || at + size > in.size())
+            return {};
+        in.seek(at + size);
+    }
+    return types;
+}
+
+class PictureFilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterFontSubstitutions();
+        ASSERT_TRUE(dir.isValid());
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(PictureFilesTest, BmpOfAPageHasTheWindowsHeadersAndReadsBack) {
+    QImage page(768, 1024, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    page.setPixelColor(0, 0, QColor(10, 20, 30));        // top left
+    page.setPixelColor(767, 1023, QColor(200, 100, 50)); // bottom right
+    const QString path = dir.filePath(QStringLiteral("page.bmp"));
+    ASSERT_TRUE(SaveBmp(page, path));
+    const QByteArray b = ReadAll(path);
+    ASSERT_EQ(b.size(), 2359350); // 54 + 2304 x 1024
+    ByteReader in(b);
+    EXPECT_EQ(in.u8(), 'B');
+    EXPECT_EQ(in.u8(), 'M');
+    EXPECT_EQ(in.u32(), 2359350u);
+    EXPECT_EQ(in.u32(), 0u); // reserved
+    EXPECT_EQ(in.u32(), 54u);
+    EXPECT_EQ(in.u32(), 40u);
+    EXPECT_EQ(in.i32(), 768);
+    EXPECT_EQ(in.i32(), 1024); // bottom-up
+    EXPECT_EQ(in.u16(), 1);
+    EXPECT_EQ(in.u16(), 24);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(in.u32(), 0u) << "field " << i; // compression, image size, resolutions, colours
+    // The first stored row is the bottom one, blue first.
+    EXPECT_EQ(uint8_t(b[54 + 767 * 3]), 50);
+    EXPECT_EQ(uint8_t(b[54 + 767 * 3 + 2]), 200);
+
+    QImageReader reader(path);
+    const QImage back = reader.read();
+    ASSERT_FALSE(back.isNull()) << reader.errorString().toStdString();
+    EXPECT_EQ(back.size(), QSize(768, 1024));
+    EXPECT_EQ(back.pixelColor(0, 0), QColor(10, 20, 30));
+    EXPECT_EQ(back.pixelColor(767, 1023), QColor(200, 100, 50));
+    EXPECT_EQ(back.pixelColor(300, 500), QColor(Qt::white));
+}
+
+TEST_F(PictureFilesTest, BmpRowsArePaddedAndFailuresNameTheFile) {
+    EXPECT_EQ(BmpRowBytes(1, 24), 4);
+    EXPECT_EQ(BmpRowBytes(5, 24), 16);
+    EXPECT_EQ(BmpRowBytes(768, 24), 2304);
+    QImage odd(5, 3, QImage::Format_RGB32);
+    odd.fill(Qt::black);
+    EXPECT_EQ(BmpFileImage(odd).size(), 54 + 16 * 3);
+    EXPECT_TRUE(BmpFileImage(QImage()).isEmpty());
+
+    QString why;
+    const QString bad = dir.filePath(QStringLiteral("no/such/folder/p.bmp"));
+    EXPECT_FALSE(SaveBmp(odd, bad, &why, true));
+    EXPECT_TRUE(why.contains(bad)) << why.toStdString();
+    EXPECT_FALSE(QFile::exists(bad));
+    EXPECT_TRUE(SaveBitmapToFileAtPrinterDepth(odd, dir.filePath(QStringLiteral("p.bmp"))));
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("p.bmp")))[28], char(24));
+}
+
+TEST_F(PictureFilesTest, MetafileFrameOfAPixelPicture) {
+    // 1920 px of the nominal screen are 508 mm; the scale divides.
+    struct Case {
+        double scale;
+        gdi::Rect frame;
+    };
+    const Case cases[] = {{100, {0, 0, 50800, 38100}},
+                          {125, {0, 0, 40640, 30480}},
+                          {0, {0, 0, 50800, 38100}},
+                          {-5, {0, 0, 50800, 38100}},
+                          {150, {0, 0, 33866, 25400}}};
+    for (const Case& c : cases)
+        EXPECT_EQ(MetafileFrameForPixels(1920, 1440, c.scale), c.frame) << c.scale;
+    auto dc = CreateMetafileDC(768, 400, 100);
+    EXPECT_EQ(dc->Frame(), gdi::Rect(0, 0, 20300, 10500)); // trunc(203.2) mm, trunc(105.8) mm
+    EXPECT_EQ(dc->logicalDpiX(), 96);
+    EXPECT_EQ(dc->width(), 768);
+}
+
+TEST_F(PictureFilesTest, MetafilesAreReadByIndependentReaders) {
+    const QString printemf = QStandardPaths::findExecutable(QStringLiteral("printemf"));
+    const QString emf2svg = QStandardPaths::findExecutable(QStringLiteral("emf2svg-conv"));
+    ASSERT_FALSE(printemf.isEmpty()) << "printemf (scripts/install-deps.sh)";
+    ASSERT_FALSE(emf2svg.isEmpty()) << "emf2svg-conv (scripts/install-deps.sh)";
+
+    for (const EmfReference& ref : {EmfReference::Screen(), EmfReference::Printer()}) {
+        SCOPED_TRACE(ref.dpiX);
+        const int u = ref.dpiX / 96;
+        EmfDevice emf(QSize(400 * u, 300 * u), ref);
+        emf.SetFrame(gdi::Rect(0, 0, 10583, 7937));
+        emf.SetDescription(QStringLiteral("KEV_DUX"), QStringLiteral("sample"));
+        DrawSample(emf);
+        const QString path = dir.filePath(QStringLiteral("sample%1.emf").arg(ref.dpiX));
+        ASSERT_TRUE(emf.Save(path));
+
+        const QByteArray data = ReadAll(path);
+        const EmfHeader h = ParseHeader(data);
+        EXPECT_EQ(h.type, 1u);
+        EXPECT_EQ(h.signature, 0x464D4520u);
+        EXPECT_EQ(h.bytes, uint32_t(data.size()));
+        EXPECT_EQ(h.frame, gdi::Rect(0, 0, 10583, 7937));
+        EXPECT_EQ(h.device, ref.pixels);
+        EXPECT_EQ(h.millimetres, ref.millimetres);
+        EXPECT_EQ(h.bounds, gdi::Rect(0, 0, 400 * u - 1, 300 * u - 1));
+        const std::vector<uint32_t> types = RecordTypes(data);
+        ASSERT_EQ(types.size(), h.records);
+        EXPECT_EQ(types.back(), 14u);                     // EOF
+        for (uint32_t t : {43u, 84u, 85u, 81u, 82u, 95u}) // rectangle, text, Bézier, image, font, wide pen
+            EXPECT_NE(std::find(types.begin(), types.end(), t), types.end()) << t;
+
+        // printemf knows no picture records; every other record it parses.
+        int status = -1;
+        const QString dump = QString::fromUtf8(RunTool(printemf, {path}, &status));
+        EXPECT_EQ(status, 0) << dump.toStdString();
+        EXPECT_TRUE(dump.contains(QStringLiteral("*EOF*"))) << dump.left(2000).toStdString();
+        EXPECT_EQ(dump.count(QStringLiteral("unknown record")), 1) << dump.toStdString();
+        EXPECT_TRUE(dump.contains(QStringLiteral("unknown record type 81 "))) << dump.toStdString();
+        EXPECT_TRUE(dump.contains(QStringLiteral("*EXTTEXTOUTW*")));
+        EXPECT_TRUE(dump.contains(QStringLiteral("*POLYBEZIER16*")));
+
+        const QString svgPath = dir.filePath(QStringLiteral("sample%1.svg").arg(ref.dpiX));
+        RunTool(emf2svg, {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath}, &status);
+        EXPECT_EQ(status, 0);
+        const QString svg = QString::fromUtf8(ReadAll(svgPath));
+        const qsizetype text = svg.indexOf(QStringLiteral("工程名称"));
+        ASSERT_GE(text, 0) << svg.left(3000).toStdString();
+        const qsizetype open = svg.lastIndexOf(QStringLiteral("<text"), text);
+        EXPECT_TRUE(svg.mid(open, text - open).contains(QStringLiteral("宋体")))
+            << svg.mid(open, 400).toStdString();
+        EXPECT_TRUE(svg.contains(QStringLiteral("Page 1")));
+        EXPECT_TRUE(svg.contains(QStringLiteral("<image"))) << "the picture record";
+    }
+}

@@ -1,0 +1,176 @@
+// reportshot: renders report pages without the window, through the same
+// builders, page frame and exports as the program, so pages can be looked at
+// (pdftoppm to PNG) and checked by independent readers.
+//
+//   reportshot single --out FILE.pdf|FILE.emf|FILE.bmp [--lang en|zh] PILE.DUX...
+//   reportshot project [--format A|B] [--rows R --cols C] --out FILE.pdf|.emf|.bmp PILE.DUX...
+//
+// PDF: through the print hosts' page loop on a QPdfWriter at 600 dpi (a
+// single-pile page per pile; the project report's pages). EMF and BMP as the
+// picture exports write them: the page picture of the first pile, or every
+// project page as FILE_第N页.emf|.bmp. Settings come from KEV_DUX_HOME
+// (DuxConfig.xml). Status 1 and a message on failure.
+#include "core/doc/KEV_DUXDoc.h"
+#include "platform/FontSetup.h"
+#include "platform/MessageSink.h"
+#include "reports/ExportServices.h"
+#include "reports/PrintJob.h"
+#include "reports/RepProjectB.h"
+#include "reports/RepSingle.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <clocale>
+#include <cstdio>
+
+namespace {
+
+constexpr int kPrintDpi = 600;
+
+// Answers every save question with the output file; opens nothing; tells on stderr.
+struct ToolServices : pit::ExportServices {
+    QString out;
+    QStringList messages;
+    std::optional<QString> ChooseSaveFile(const pit::SaveFileAsk&) override { return out; }
+    bool OpenWithDesktop(const QString&) override { return true; }
+    int Message(const QString& text, const QString&, unsigned type) override {
+        messages << text;
+        return pit::defaultResultForType(type);
+    }
+};
+
+int Fail(const QString& text) {
+    std::fprintf(stderr, "reportshot: %s\n", text.toLocal8Bit().constData());
+    return 1;
+}
+
+// The print hosts' page loop into a PDF file of A4 pages.
+bool WritePdf(const QString& path, CReportBuilder& builder, const CPrintSettings& settings, QString& why) {
+    QPdfWriter pdf(path);
+    pdf.setResolution(kPrintDpi);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+    CPrintInfo info;
+    builder.SetPageRange(info);
+    info.fromPage = info.minPage;
+    info.toPage = info.maxPage;
+    if (pit::PrintPages(pdf, builder, settings, info) < 1) {
+        why = QStringLiteral("no page was printed");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Renders report pages without the window."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("report"), QStringLiteral("single or project"));
+    parser.addPositionalArgument(QStringLiteral("piles"), QStringLiteral("PILE.DUX ..."));
+    const QCommandLineOption outOption(
+        QStringLiteral("out"), QStringLiteral("FILE.pdf, FILE.emf or FILE.bmp"), QStringLiteral("file"));
+    const QCommandLineOption langOption(QStringLiteral("lang"), QStringLiteral("report language: en or zh"),
+                                        QStringLiteral("language"));
+    const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("project report: A or B"),
+                                          QStringLiteral("format"));
+    const QCommandLineOption rowsOption(QStringLiteral("rows"), QStringLiteral("project report: rows a page"),
+                                        QStringLiteral("rows"));
+    const QCommandLineOption colsOption(
+        QStringLiteral("cols"), QStringLiteral("project report: columns a page"), QStringLiteral("cols"));
+    parser.addOption(outOption);
+    parser.addOption(langOption);
+    parser.addOption(formatOption);
+    parser.addOption(rowsOption);
+    parser.addOption(colsOption);
+    parser.process(app);
+
+    const QStringList args = parser.positionalArguments();
+    const bool project = !args.isEmpty() && args[0] == QStringLiteral("project");
+    if (args.size() < 2 || (args[0] != QStringLiteral("single") && !project))
+        return Fail(QStringLiteral("usage: reportshot single|project [--format A|B] [--rows R --cols C] "
+                                   "--out FILE.pdf|.emf|.bmp [--lang en|zh] PILE.DUX..."));
+    const QString format = parser.value(formatOption).toUpper();
+    if (!format.isEmpty() && format != QStringLiteral("A") && format != QStringLiteral("B"))
+        return Fail(QStringLiteral("--format is A or B"));
+    const QString out = parser.value(outOption);
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
+                          suffix != QStringLiteral("bmp")))
+        return Fail(QStringLiteral("--out needs a .pdf, .emf or .bmp file"));
+    const QString lang = parser.value(langOption);
+    if (!lang.isEmpty() && lang != QStringLiteral("en") && lang != QStringLiteral("zh"))
+        return Fail(QStringLiteral("--lang is en or zh"));
+
+    pit::RegisterFontSubstitutions();
+    pit::StderrMessageSink sink;
+    pit::AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    CKEV_DUXDoc doc(ctx);
+    doc.SetWriteSettingsOnClose(false);
+    const QStringList piles = args.mid(1);
+    if (!doc.OnOpenDocument(piles.first()))
+        return Fail(QStringLiteral("cannot read %1").arg(piles.first()));
+    if (!lang.isEmpty())
+        doc.m_PrintSettings.m_bLanguage = lang == QStringLiteral("en") ? 1 : 0;
+    doc.m_PrintSettings.m_nReportKind = 1;
+
+    ToolServices services;
+    services.out = out;
+    pit::ReportEnv env;
+    env.doc = &doc;
+    env.services = &services;
+    env.printerDpi = kPrintDpi;
+    std::vector<QString> files;
+    std::vector<QString> pileNos;
+    for (const QString& p : piles) {
+        files.push_back(QFileInfo(p).absoluteFilePath());
+        pileNos.push_back(QFileInfo(p).completeBaseName());
+    }
+    QString why;
+    bool ok = false;
+    if (project) {
+        CPrintSettings& s = doc.m_PrintSettings;
+        bool number = true;
+        if (parser.isSet(rowsOption))
+            s.m_nRow = parser.value(rowsOption).toInt(&number);
+        if (number && parser.isSet(colsOption))
+            s.m_nColumn = parser.value(colsOption).toInt(&number);
+        if (!number)
+            return Fail(QStringLiteral("--rows and --cols take numbers"));
+        std::unique_ptr<CRepProjectA> builder = format == QStringLiteral("B")
+                                                    ? std::make_unique<CRepProjectB>(env, nullptr)
+                                                    : std::make_unique<CRepProjectA>(env, nullptr);
+        builder->SetFontRate(doc.m_nFontRate);
+        builder->SetPileFiles(files, pileNos);
+        if (builder->Items().empty())
+            return Fail(QStringLiteral("none of the piles can be read"));
+        if (suffix == QStringLiteral("pdf"))
+            ok = WritePdf(out, *builder, s, why);
+        else
+            ok = suffix == QStringLiteral("bmp") ? builder->ExportBmp() : builder->ExportEmf();
+    } else {
+        CRepSingle builder(env, &doc.m_PileRecord, nullptr);
+        if (suffix == QStringLiteral("pdf")) {
+            builder.SetPileFiles(files);
+            ok = WritePdf(out, builder, doc.m_PrintSettings, why);
+        } else {
+            ok = suffix == QStringLiteral("bmp") ? builder.ExportBmp() : builder.ExportEmf();
+        }
+    }
+    if (why.isEmpty())
+        why = services.messages.join(QLatin1Char(' '));
+    if (!ok)
+        return Fail(why.isEmpty() ? QStringLiteral("%1 was not written").arg(out) : why);
+    return 0;
+}
