@@ -2,6 +2,7 @@
 
 #include "batch/BatchReportHelper.h"
 #include "batch/BatchReports.h"
+#include "batch/BuilderReportWriter.h"
 #include "core/doc/KEVCommandLineInfo.h"
 #include "core/doc/LanguageFiles.h"
 #include "platform/AppContext.h"
@@ -18,19 +19,6 @@
 #include <cstdlib>
 
 namespace pit {
-
-namespace {
-
-// Until the Word documents are built, every report says so and fails.
-class UnavailableReportWriter : public BatchReportWriter {
-public:
-    bool Write(CKEV_DUXDoc&, const Report&, QString& error) override {
-        error = QStringLiteral("Word documents are not built into this version");
-        return false;
-    }
-};
-
-} // namespace
 
 BatchStart ClassifyCommandLine(const CKEVCommandLineInfo& cmd, bool haveDisplay) {
     if (cmd.m_nMode == CKEVCommandLineInfo::kNoBatch || cmd.m_bShowHelp || cmd.m_bShowVersion)
@@ -120,7 +108,7 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
     ctx.interactive = false;
     ctx.messages = &sink;
 
-    UnavailableReportWriter writer;
+    BuilderReportWriter writer(nullptr);
     auto openFolder = [desktop](const QString& folder) {
         if (desktop)
             QProcess::startDetached(QStringLiteral("xdg-open"), {folder});

@@ -106,9 +106,14 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             } else {
                 outcome.failed = true;
                 const QString shown = QDir::toNativeSeparators(report.outputPath);
-                ctx.message(QStringLiteral("报告【%1】没有写成：%2").arg(shown, why),
-                            QStringLiteral("The report [%1] was not written: %2").arg(shown, why), QString(),
-                            QString(), MB_OK | MB_ICONERROR);
+                if (why.isEmpty()) // the writer has told why
+                    ctx.message(QStringLiteral("报告【%1】没有写成。").arg(shown),
+                                QStringLiteral("The report [%1] was not written.").arg(shown), QString(),
+                                QString(), MB_OK | MB_ICONERROR);
+                else
+                    ctx.message(QStringLiteral("报告【%1】没有写成：%2").arg(shown, why),
+                                QStringLiteral("The report [%1] was not written: %2").arg(shown, why),
+                                QString(), QString(), MB_OK | MB_ICONERROR);
             }
         }
         log.insert(log.end(), groupLog.begin(), groupLog.end());

@@ -25,7 +25,8 @@ public:
         QString outputPath;      // the .docx to write
     };
     // Writes the document from doc's settings (its current record is the
-    // group's last one read). False, with why in error, when nothing was written.
+    // group's last one read). False, with why in error (or nothing when the
+    // writer has told the user), when nothing was written.
     virtual bool Write(CKEV_DUXDoc& doc, const Report& report, QString& error) = 0;
 };
 
