@@ -16,7 +16,9 @@
 
 #include <QKeyEvent>
 #include <QPrinter>
+#include <QScrollBar>
 #include <algorithm>
+#include <cmath>
 
 CAnalysisView::CAnalysisView(QWidget* parent) : CBaseView(parent) {
     setObjectName(QStringLiteral("CAnalysisView"));
@@ -30,6 +32,39 @@ void CAnalysisView::OnInitialUpdate() {
         m_projectInfo = &m_doc->m_ProjectInfo;
         m_printSettings = &m_doc->m_PrintSettings;
     }
+    // Its own horizontal bar, 0..1000: where the printed window of the wave starts.
+    SetOwnHorizontalBar(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QScrollBar* bar = horizontalScrollBar();
+    {
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, kScrollRange);
+        bar->setSingleStep(1);
+        bar->setPageStep(kScrollRange / 10);
+    }
+    connect(bar, &QScrollBar::valueChanged, this, &CAnalysisView::OnHScroll, Qt::UniqueConnection);
+}
+
+void CAnalysisView::OnHScroll(int position) {
+    if (PileLoaded() && m_pile)
+        if (const CWaveRecord* w = CurrentWaveRecord())
+            StoreVisibleWindow(*w, position);
+    FollowScroll();
+    InvalidateView();
+}
+
+void CAnalysisView::StoreVisibleWindow(const CWaveRecord& w, int position) {
+    m_pile->m_nFirstVisible = w.XToIndexClamped(position, 0, false);
+    const float zoom = w.zoom >= 1.0f && std::isfinite(w.zoom) ? w.zoom : 1.0f;
+    m_pile->m_nVisibleCount = int(float(w.SampleCount()) / zoom);
+}
+
+void CAnalysisView::FollowScroll() {
+    // The curve area stays under the window while the wave area scrolls.
+    const int x = ScrollPosition().x();
+    const int width = m_curveRect.Width();
+    m_curveRect.left = x;
+    m_curveRect.right = x + width;
 }
 
 int CAnalysisView::DocRefine() const {
@@ -59,8 +94,10 @@ void CAnalysisView::OnDraw(gdi::Canvas& dc) {
         return;
     const QPoint s = ScrollPosition();
     const gdi::Rect client(s.x(), s.y(), s.x() + viewport()->width(), s.y() + viewport()->height());
+    // The wave is laid out on the window's own rectangle, so the bar moves it.
     if (!m_backgroundDrawn)
-        SetLayout(client);
+        SetLayout(gdi::Rect(0, 0, viewport()->width(), viewport()->height()));
+    FollowScroll();
     dc.FillSolidRect(client, 0xFFFFFF);
     dc.SelectPen(gdi::Pen::Create(gdi::PS_SOLID, 1, 0));
     DrawWaveArea(dc);
@@ -101,18 +138,8 @@ void CAnalysisView::DrawWaveArea(gdi::Canvas& dc) {
         w->DrawToBitmap(viewport());
     }
     w->Paint(dc, RotateMode());
-
     // The channel's read-out beside it, with the pile's Fmax mark.
-    CParaWave panel(w);
-    CParaWave::Format f;
-    f.decimals = m_doc ? m_doc->m_nDecimalPointNum : 2;
-    f.markerMode = m_pile->m_bFixedQuantity;
-    f.analysisView = true;
-    f.pilePeakFrequency = float(m_pile->m_analysisValues[1]);
-    panel.SetFormat(f);
-    panel.SetRect(w->readoutRect);
-    panel.DrawToBitmap(viewport(), w->IsOddChannel());
-    dc.DrawImage(w->readoutRect, panel.GetBitmap());
+    PaintReadout(dc, *w, true);
 }
 
 void CAnalysisView::DrawSpectrum(gdi::Canvas& dc) {
@@ -193,8 +220,11 @@ void CAnalysisView::UpdateSpectrumMarks(bool rebuilt) {
             break;
         }
     }
-    if (marks != before)
+    if (marks != before) {
+        if (!rebuilt) // a click marked a frequency; the paint only fills in a new pile's range
+            MarkModified();
         SendRefresh(pit::RefreshTarget::PileChanged);
+    }
 }
 
 // ---- input ---------------------------------------------------------------------------------------
@@ -236,6 +266,7 @@ void CAnalysisView::OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) {
         const int value = m_spectrum->GetCursorFrequency() - m_markBase;
         if (mark != value) {
             mark = value;
+            MarkModified();
             SendRefresh(pit::RefreshTarget::PileChanged);
         }
     }
@@ -288,15 +319,6 @@ bool CAnalysisView::OnKeyDown(int key, Qt::KeyboardModifiers modifiers) {
         return true;
     }
     return CBaseView::OnKeyDown(key, modifiers);
-}
-
-void CAnalysisView::keyPressEvent(QKeyEvent* e) {
-    if (e->key() == Qt::Key_R && (e->modifiers() & Qt::ControlModifier)) {
-        OnSetDetailIndex();
-        e->accept();
-        return;
-    }
-    CBaseView::keyPressEvent(e);
 }
 
 bool CAnalysisView::OnMouseWheel(int, Qt::KeyboardModifiers) {
@@ -482,7 +504,7 @@ bool CAnalysisView::OnFilePrint() {
     m_builder->SetPageRange(info);
     info.fromPage = info.minPage;
     info.toPage = info.maxPage;
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = pit::SharedPrinter();
     pit::StartFromChosenPrinter(printer);
     // Every page is laid out for 600 dpi, whatever printer is chosen.
     printer.setResolution(kPrintDpi);
@@ -505,7 +527,7 @@ void CAnalysisView::OnFilePrintPreview() {
     OnPreparePrinting();
     CPrintInfo range;
     m_builder->SetPageRange(range);
-    QPrinter printer(QPrinter::HighResolution);
+    QPrinter& printer = pit::SharedPrinter();
     pit::StartFromChosenPrinter(printer);
     // Every page is laid out for 600 dpi, whatever printer is chosen.
     printer.setResolution(kPrintDpi);

@@ -33,6 +33,8 @@ public:
     static constexpr int kCmdSetDetailIndex = 32902;
     // The resolution of the print hosts' pages (printer, preview, PDF).
     static constexpr int kPrintDpi = 600;
+    // The range of the view's own horizontal bar.
+    static constexpr int kScrollRange = 1000;
 
     // Asks for a detail index (the refinement dialog): mode 1 spectrum
     // refinement, 2 phase factor, 3 gap points; nothing on Cancel.
@@ -82,6 +84,10 @@ public:
     // cannot be written.
     static bool SaveBitmapToFile(const QImage& image, const QString& path);
 
+    // The horizontal bar moved to position: the wave area scrolls, and the
+    // pile keeps the window printed from it (first sample, samples shown).
+    void OnHScroll(int position);
+
     // ---- the framework's slots ------------------------------------------------------
     void OnInitialUpdate() override;
     void OnDraw(gdi::Canvas& dc) override;
@@ -95,9 +101,6 @@ public:
     bool OnMouseWheel(int delta, Qt::KeyboardModifiers modifiers) override;
     void RunAccelerator(int id) override;
 
-protected:
-    void keyPressEvent(QKeyEvent* e) override;
-
 private:
     // Wave area on top, curve area in the lower third of rect.
     void SetLayout(const gdi::Rect& rect);
@@ -108,6 +111,8 @@ private:
     // changed" only when a mark changed.
     void UpdateSpectrumMarks(bool rebuilt);
     void InvalidateRect(const gdi::Rect& r);
+    void StoreVisibleWindow(const CWaveRecord& w, int position);
+    void FollowScroll();
     void ReplaceBuilder(std::unique_ptr<CReportBuilder> builder);
     void RunOutput(int output);
     // Before and after a print job.

@@ -4,6 +4,7 @@
 #include "analysis/DefectDlg.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/draw/ParaWave.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/Canvas.h"
@@ -319,6 +320,7 @@ void CBaseView::OnLButtonDown(QPoint p, Qt::KeyboardModifiers) {
     }
     if (DragEditMode()) {
         w->DragEditToPoint(p.x(), p.y(), true);
+        MarkModified();
         m_backgroundDrawn = false;
         SendRefresh(pit::RefreshTarget::AllWaveViews);
         InvalidateView();
@@ -368,6 +370,7 @@ void CBaseView::OnLButtonUp(QPoint, Qt::KeyboardModifiers) {
         if (Message(QStringLiteral("确定放大效果吗?"), QStringLiteral("Apply this amplification?"),
                     pit::MB_OKCANCEL) == pit::IDOK) {
             w->ApplyLocalAmplify();
+            MarkModified();
         } else {
             w->SetLocalAmplifyMode(0);
             w->SetDraggingHandle(0);
@@ -413,6 +416,7 @@ void CBaseView::AskBottom(CWaveRecord& w, QPoint p, Qt::KeyboardModifiers modifi
     w.SetToeFromPoint(p.x(), p.y(), MarkerMode(), m_doc->Context());
     w.SetBottomShape(c.bottom);
     w.ClipDefectMarks();
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -480,6 +484,7 @@ void CBaseView::AddDefect(int type, int severity) {
         } else {
             marks.insert(it, DefectMark{s, type, severity, next});
         }
+        MarkModified();
         m_backgroundDrawn = false;
         if (m_frame)
             m_frame->BuildIntegrityText(true);
@@ -511,6 +516,7 @@ void CBaseView::OnUndoDefect() {
         return a.extra < b.extra;
     });
     marks.erase(newest);
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -521,7 +527,10 @@ void CBaseView::OnUndoAllDefects() {
     CWaveRecord* w = CurrentWaveRecord();
     if (!w)
         return;
+    if (w->DefectMarks().empty())
+        return;
     w->DefectMarks().clear();
+    MarkModified();
     if (m_frame)
         m_frame->BuildIntegrityText(true);
     m_backgroundDrawn = false;
@@ -545,6 +554,7 @@ void CBaseView::MarkHeadAtPoint() {
     if (!w || !m_doc)
         return;
     w->SetHeadFromPoint(m_lastPoint.x(), m_lastPoint.y(), MarkerMode(), m_doc->Context());
+    MarkModified();
     m_backgroundDrawn = false;
     w->ClipDefectMarks();
     if (m_frame)
@@ -603,6 +613,26 @@ void CBaseView::InvalidateView() {
 
 void CBaseView::InvalidateContent(const QRect& content) {
     viewport()->update(content.translated(-ScrollPosition()));
+}
+
+void CBaseView::PaintReadout(gdi::Canvas& dc, CWaveRecord& w, bool analysisView) {
+    if (w.readoutRect.IsRectEmpty())
+        return;
+    CParaWave panel(&w);
+    CParaWave::Format f;
+    f.decimals = m_doc ? m_doc->m_nDecimalPointNum : 2;
+    f.markerMode = m_pile ? m_pile->m_bFixedQuantity : 0;
+    f.analysisView = analysisView;
+    f.pilePeakFrequency = m_pile ? float(m_pile->m_analysisValues[1]) : 0.0f;
+    panel.SetFormat(f);
+    panel.SetRect(w.readoutRect);
+    panel.DrawToBitmap(viewport(), w.IsOddChannel());
+    dc.DrawImage(w.readoutRect, panel.GetBitmap());
+}
+
+void CBaseView::MarkModified() {
+    if (m_doc)
+        m_doc->SetModifiedFlag(true);
 }
 
 void CBaseView::SendRefresh(pit::RefreshTarget target) {

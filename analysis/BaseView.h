@@ -153,6 +153,17 @@ protected:
     // The current wave's cut-offs and gain to the main panel.
     void ShowPointInfo();
     // The refresh hub, when a frame is set.
+    // The pile or one of its waves changed: closing or switching piles asks to save.
+    void MarkModified();
+
+public:
+    // The read-out panel beside channel w: the cursor lines the channel
+    // computes at its pick point (time, depth, amplitude, speed), on the
+    // panel rectangle of its layout. The analysis view's read-out also
+    // carries the pile's Fmax mark.
+    void PaintReadout(gdi::Canvas& dc, CWaveRecord& w, bool analysisView);
+
+protected:
     void SendRefresh(pit::RefreshTarget target);
     // Shows a message through the UI services; returns the button's code.
     int Message(const QString& zh, const QString& en, unsigned type) const;

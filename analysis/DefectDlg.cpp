@@ -131,8 +131,9 @@ CDefectDlg::CDefectDlg(bool defectMode, QWidget* parent) : QDialog(parent), m_de
     setObjectName(QStringLiteral("CDefectDlg"));
     setStyleSheet(QStringLiteral("CDefectDlg { background-color: rgb(245,245,245); }"));
 
-    auto makeGroup = [this](const char16_t* zh, const char16_t* en, auto buttons, int columns) {
+    auto makeGroup = [this](int id, const char16_t* zh, const char16_t* en, auto buttons, int columns) {
         auto* box = new QGroupBox(Text(zh, en), this);
+        pit::SetCtrlId(box, id);
         auto* grid = new QGridLayout(box);
         int k = 0;
         for (const ButtonText& b : buttons) {
@@ -149,12 +150,13 @@ CDefectDlg::CDefectDlg(bool defectMode, QWidget* parent) : QDialog(parent), m_de
     };
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(makeGroup(u"请选择缺陷类型", u"Choose the defect type", kTypeButtons, 3));
-    layout->addWidget(makeGroup(u"请选择缺陷严重程度", u"Choose the severity", kSeverityButtons, 3));
+    layout->addWidget(makeGroup(kTypeGroup, u"请选择缺陷类型", u"Choose the defect type", kTypeButtons, 3));
+    layout->addWidget(
+        makeGroup(kSeverityGroup, u"请选择缺陷严重程度", u"Choose the severity", kSeverityButtons, 3));
     auto* row = new QHBoxLayout;
-    row->addWidget(
-        makeGroup(u"桩头", u"Pile head", std::array<ButtonText, 1>{{{kHead, u"桩头(&Z)", u"Head(&Z)"}}}, 1));
-    row->addWidget(makeGroup(u"桩底类型", u"Pile bottom", kBottomButtons, 3));
+    row->addWidget(makeGroup(kHeadGroup, u"桩头", u"Pile head",
+                             std::array<ButtonText, 1>{{{kHead, u"桩头(&Z)", u"Head(&Z)"}}}, 1));
+    row->addWidget(makeGroup(kBottomGroup, u"桩底类型", u"Pile bottom", kBottomButtons, 3));
     layout->addLayout(row);
     auto* cancel = new QPushButton(Text(u"取消", u"Cancel"), this);
     pit::SetCtrlId(cancel, kCancel);

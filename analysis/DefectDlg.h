@@ -54,6 +54,11 @@ public:
         kPointed = 1074,
         kEnlarged = 1075,
         kCancel = 1072,
+        // The four groups.
+        kTypeGroup = 1960,
+        kSeverityGroup = 1961,
+        kHeadGroup = 1962,
+        kBottomGroup = 1963,
     };
 
     CDefectDlg(bool defectMode, QWidget* parent = nullptr);

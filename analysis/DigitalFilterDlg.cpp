@@ -5,7 +5,10 @@
 #include "analysis/ProcessingDlgCommon.h"
 #include "controls/UiServices.h"
 
+#include "controls/CtrlId.h"
+
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -43,8 +46,8 @@ CDigitalFilterDlg::CDigitalFilterDlg(QWidget* parent) : CDialogExt(IDD, parent) 
     auto* form = new QFormLayout;
     m_highEdit = pit::MakeIdEdit(this, IDC_HIGHPASS);
     m_lowEdit = pit::MakeIdEdit(this, IDC_LOWPASS);
-    form->addRow(QStringLiteral("高通:"), m_highEdit);
-    form->addRow(QStringLiteral("低通:"), m_lowEdit);
+    form->addRow(pit::WithCtrlId(new QLabel(QStringLiteral("高通:"), this), IDC_HIGH_LABEL), m_highEdit);
+    form->addRow(pit::WithCtrlId(new QLabel(QStringLiteral("低通:"), this), IDC_LOW_LABEL), m_lowEdit);
     box->addLayout(form);
     pit::AddOkCancelRow(this, box, QStringLiteral("确定"), QStringLiteral("取消"));
 }

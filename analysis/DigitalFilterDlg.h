@@ -26,6 +26,9 @@ public:
     static constexpr int IDD = 163;
     static constexpr int IDC_HIGHPASS = 1038;
     static constexpr int IDC_LOWPASS = 1039;
+    // The labels of the two edits.
+    static constexpr int IDC_HIGH_LABEL = 1950;
+    static constexpr int IDC_LOW_LABEL = 1951;
 
     explicit CDigitalFilterDlg(QWidget* parent = nullptr);
 

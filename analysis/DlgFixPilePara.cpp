@@ -124,6 +124,7 @@ void CDlgFixPilePara::OnInitDialog() {
     m_savedSettings = m_doc.m_nFixSettings;
     m_savedValues = m_doc.m_FixParams;
     pit::TranslateDialog(this, IDD);
+    SetTitle(windowTitle()); // the banner reads as the caption
     CPileRecord& rec = m_doc.m_PileRecord;
     const bool english = pit::ui::english();
     for (int i = 0; i < 4; ++i)

@@ -84,7 +84,7 @@ CDlgWavaSpectrum::~CDlgWavaSpectrum() {
 void CDlgWavaSpectrum::BuildControls() {
     auto* box = new QVBoxLayout(this);
 
-    auto* wave = new QGroupBox(QStringLiteral("波形信息"), this);
+    auto* wave = pit::WithCtrlId(new QGroupBox(QStringLiteral("波形信息"), this), IDC_WAVE_GROUP);
     auto* form = new QGridLayout(wave);
     auto edit = [this](int id) {
         auto* e = pit::WithCtrlId(new QLineEdit(this), id);
@@ -102,54 +102,55 @@ void CDlgWavaSpectrum::BuildControls() {
     m_expSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_EXP_SLIDER);
     m_startSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_START_SLIDER);
     int row = 0;
-    auto addRow = [&](const char* label, QWidget* field, QWidget* spin = nullptr) {
-        form->addWidget(new QLabel(QString::fromUtf8(label), this), row, 0);
+    auto addRow = [&](const char* label, int labelId, QWidget* field, QWidget* spin = nullptr) {
+        form->addWidget(pit::WithCtrlId(new QLabel(QString::fromUtf8(label), this), labelId), row, 0);
         form->addWidget(field, row, 1);
         if (spin)
             form->addWidget(spin, row, 2);
         ++row;
     };
-    addRow("小波滤波(Hz):", m_waveletEdit);
-    addRow("低通滤波(Hz):", m_lowEdit);
-    addRow("高通滤波(Hz):", m_highEdit);
-    addRow("指数放大:", m_expEdit, m_expSpin);
+    addRow("小波滤波(Hz):", IDC_WAVELET_LABEL, m_waveletEdit);
+    addRow("低通滤波(Hz):", IDC_LOWPASS_LABEL, m_lowEdit);
+    addRow("高通滤波(Hz):", IDC_HIGHPASS_LABEL, m_highEdit);
+    addRow("指数放大:", IDC_EXP_LABEL, m_expEdit, m_expSpin);
     form->addWidget(m_expSlider, row++, 0, 1, 3);
-    addRow("起始位置:", m_startEdit, m_startSpin);
+    addRow("起始位置:", IDC_START_LABEL, m_startEdit, m_startSpin);
     form->addWidget(m_startSlider, row++, 0, 1, 3);
-    form->addWidget(new QLabel(QStringLiteral("应 用 于:"), this), row++, 0, 1, 3);
+    form->addWidget(pit::WithCtrlId(new QLabel(QStringLiteral("应 用 于:"), this), IDC_APPLY_LABEL), row++, 0, 1, 3);
     auto* group = new QButtonGroup(this);
     static const char* const kChoices[3] = {"单个记录", "单根桩体", "整个工程"};
     for (int i = 0; i < 3; ++i) {
         m_applyTo[size_t(i)] =
             pit::WithCtrlId(new QRadioButton(QString::fromUtf8(kChoices[i]), this), IDC_APPLY_ONE + i);
         group->addButton(m_applyTo[size_t(i)], i);
-        form->addWidget(m_applyTo[size_t(i)], row, i);
+        // One under the other: side by side they do not fit the panel in English.
+        form->addWidget(m_applyTo[size_t(i)], row++, 0, 1, 3);
     }
-    ++row;
     auto* apply = pit::WithCtrlId(new QPushButton(QStringLiteral("应用"), this), IDC_APPLY);
     apply->setAutoDefault(false);
     form->addWidget(apply, row++, 0, 1, 3);
     box->addWidget(wave);
 
-    auto* sketch = new QGroupBox(QStringLiteral("模拟桩信息"), this);
+    auto* sketch = pit::WithCtrlId(new QGroupBox(QStringLiteral("模拟桩信息"), this), IDC_SKETCH_GROUP);
     auto* sk = new QGridLayout(sketch);
     m_headEdit = edit(IDC_HEAD_EDIT);
     m_headSpin = new UpDown(this, IDC_HEAD_SPIN, [this](int d) { StepHead(d); });
     m_headSlider = pit::WithCtrlId(new QSlider(Qt::Horizontal, this), IDC_HEAD_SLIDER);
-    sk->addWidget(new QLabel(QStringLiteral("桩头位置:"), this), 0, 0);
+    sk->addWidget(pit::WithCtrlId(new QLabel(QStringLiteral("桩头位置:"), this), IDC_HEAD_LABEL), 0, 0);
     sk->addWidget(m_headEdit, 0, 1);
     sk->addWidget(m_headSpin, 0, 2);
     sk->addWidget(m_headSlider, 1, 0, 1, 3);
     box->addWidget(sketch);
 
-    auto* spectrum = new QGroupBox(QStringLiteral("频谱信息"), this);
+    auto* spectrum = pit::WithCtrlId(new QGroupBox(QStringLiteral("频谱信息"), this), IDC_SPECTRUM_GROUP);
     auto* sp = new QFormLayout(spectrum);
     static const char* const kSpectrumLabels[6] = {
         "频率上限(Hz):", "Fmax(Hz):", "F0(Hz):", "dFL(Hz):", "dFD1(Hz):", "dFD2(Hz):"};
     for (int i = 0; i < 6; ++i) {
         m_spectrum[size_t(i)] = pit::WithCtrlId(new CColorEdit(this), kSpectrumIds[size_t(i)]);
         m_spectrum[size_t(i)]->installEventFilter(this);
-        sp->addRow(QString::fromUtf8(kSpectrumLabels[i]), m_spectrum[size_t(i)]);
+        sp->addRow(pit::WithCtrlId(new QLabel(QString::fromUtf8(kSpectrumLabels[i]), this), IDC_SPECTRUM_LABEL1 + i),
+                   m_spectrum[size_t(i)]);
     }
     box->addWidget(spectrum);
     box->addStretch(1);
@@ -288,12 +289,7 @@ void CDlgWavaSpectrum::OnBnClickedApply() {
         return;
     switch (m_nApplyTo) {
     case 0:
-        if (CWaveRecord* w = m_record->CurrentChannel()) {
-            w->SetExpGain(m_nExpIndex, 0);
-            w->SetHighPass(m_nHighPass);
-            w->SetLowPass(m_nLowPass);
-            Redraw();
-        }
+        ApplyToCurrentWave();
         break;
     case 1:
         ApplyFilterToRecord();
@@ -303,6 +299,17 @@ void CDlgWavaSpectrum::OnBnClickedApply() {
         break;
     default:
         break;
+    }
+}
+
+void CDlgWavaSpectrum::ApplyToCurrentWave() {
+    if (!ProjectLoaded())
+        return;
+    if (CWaveRecord* w = m_record->CurrentChannel()) {
+        w->SetExpGain(m_nExpIndex, 0);
+        w->SetHighPass(m_nHighPass);
+        w->SetLowPass(m_nLowPass);
+        Redraw();
     }
 }
 
@@ -456,6 +463,8 @@ void CDlgWavaSpectrum::ClampHeadIndex() {
     if (m_nHeadIndex >= count)
         m_nHeadIndex = std::max(0, count - 1);
     UpdateData(false);
+    if (CKEV_DUXDoc* doc = Doc()) // the head marker moves with the index
+        doc->SetModifiedFlag(true);
     if (m_frame) {
         m_frame->ExchangeWaveParams(false, true);
         m_frame->Refresh(pit::RefreshTarget::AllWaveViews);

@@ -43,6 +43,18 @@ public:
         IDC_APPLY_PILE = 1132,
         IDC_APPLY_PROJECT = 1133,
         IDC_APPLY = 1135,
+        // The labels and groups, for the language files.
+        IDC_WAVE_GROUP = 1920,
+        IDC_SKETCH_GROUP = 1921,
+        IDC_SPECTRUM_GROUP = 1922,
+        IDC_WAVELET_LABEL = 1923,
+        IDC_LOWPASS_LABEL = 1924,
+        IDC_HIGHPASS_LABEL = 1925,
+        IDC_EXP_LABEL = 1926,
+        IDC_START_LABEL = 1927,
+        IDC_APPLY_LABEL = 1928,
+        IDC_HEAD_LABEL = 1929,
+        IDC_SPECTRUM_LABEL1 = 1930, // .. 1935
         IDC_HEAD_SPIN = 1331,
         IDC_HEAD_EDIT = 1334,
     };
@@ -82,6 +94,9 @@ public:
 
     // ---- operations ------------------------------------------------------------
     void OnBnClickedApply();
+    // The panel's index and cut-offs through the current channel's
+    // processing chain (the Apply button's "单个记录").
+    void ApplyToCurrentWave();
     void ApplyFilterToRecord();
     void ApplyExpAmplification();
     // Asks, then rewrites the project's saved piles (with a progress dialog

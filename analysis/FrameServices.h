@@ -73,9 +73,9 @@ public:
     virtual void OnViewAnalysis() = 0;
     virtual void OnViewSingleWave() = 0;
 
-    // Saves the analysis of the current pile into its file and refreshes the
-    // panels; the current record is written when it returns.
-    virtual void OnFileSave() = 0;
+    // Saves the analysis of the current pile into its file and the project
+    // index; false (and the user told) when either could not be written.
+    virtual bool OnFileSave() = 0;
 
     // The refresh hub: asks the target to redraw; bursts are coalesced and
     // every refresh ends by resetting the window title. wParam is the

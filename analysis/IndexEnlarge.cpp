@@ -5,7 +5,10 @@
 #include "analysis/ProcessingDlgCommon.h"
 #include "controls/UiServices.h"
 
+#include "controls/CtrlId.h"
+
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
 
@@ -32,7 +35,7 @@ CIndexEnlarge::CIndexEnlarge(QWidget* parent) : CDialogExt(IDD, parent) {
     auto* box = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     m_edit = pit::MakeIdEdit(this, IDC_INDEX);
-    form->addRow(QStringLiteral("指数放大系数："), m_edit);
+    form->addRow(pit::WithCtrlId(new QLabel(QStringLiteral("指数放大系数："), this), IDC_INDEX_LABEL), m_edit);
     box->addLayout(form);
     pit::AddOkCancelRow(this, box, QStringLiteral("确定"), QStringLiteral("取消"));
 }

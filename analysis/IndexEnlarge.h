@@ -18,6 +18,7 @@ class CIndexEnlarge : public CDialogExt {
 public:
     static constexpr int IDD = 164;
     static constexpr int IDC_INDEX = 1038;
+    static constexpr int IDC_INDEX_LABEL = 1950;
 
     explicit CIndexEnlarge(QWidget* parent = nullptr);
 

@@ -54,7 +54,7 @@ void CKEV_DUXView::LayOutRows() {
     const int count = m_pile->ChannelCountInList();
     // One vertical scale for all channels while the axis is locked.
     float peak = -1.0f;
-    if (m_doc->m_bViewFlagA) {
+    if (m_doc->m_bLockYAxis) {
         peak = 0.0f;
         for (int i = 0; i < count; ++i)
             peak = std::max(peak, m_pile->Channel(i)->GetMaxAbsDisplay());
@@ -92,8 +92,10 @@ void CKEV_DUXView::OnDraw(gdi::Canvas& dc) {
                      kGrey);
     const bool rotate = RotateMode();
     for (int i = 0; i < m_pile->ChannelCountInList() - 1; ++i)
-        if (TakesRow(i))
+        if (TakesRow(i)) {
             m_pile->Channel(i)->Paint(dc, rotate);
+            PaintReadout(dc, *m_pile->Channel(i), false);
+        }
     if (m_firstPaint) {
         m_firstPaint = false;
         OnUpdate();

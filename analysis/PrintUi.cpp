@@ -33,4 +33,16 @@ void QtPrintUi::Preview(QPrinter& printer, const std::function<void(QPrinter*)>&
     dialog.exec();
 }
 
+bool QtPrintUi::SetupPrinter(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QPrinter& SharedPrinter() {
+    // Never destroyed: its destructor would run after the application object is gone.
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
+}
+
 } // namespace pit

@@ -21,6 +21,12 @@ public:
     // printer it is given, as often as the preview asks.
     virtual void Preview(QPrinter& printer, const std::function<void(QPrinter*)>& render,
                          QWidget* parent) = 0;
+    // The printer choice of the print setup command; false when cancelled.
+    virtual bool SetupPrinter(QPrinter& printer, QWidget* parent) {
+        (void)printer;
+        (void)parent;
+        return false;
+    }
 };
 
 // QPrintDialog and QPrintPreviewDialog. Without an installed printer the
@@ -29,6 +35,11 @@ class QtPrintUi : public PrintUi {
 public:
     bool ChoosePrinter(QPrinter& printer, CPrintInfo& info, QWidget* parent) override;
     void Preview(QPrinter& printer, const std::function<void(QPrinter*)>& render, QWidget* parent) override;
+    bool SetupPrinter(QPrinter& printer, QWidget* parent) override;
 };
+
+// The printer the print hosts print on, which the print setup command
+// chooses; made at the first use (an application object must exist).
+QPrinter& SharedPrinter();
 
 } // namespace pit

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QUrl>
 
 namespace pit {
@@ -25,6 +26,13 @@ std::optional<QString> QtExportServices::ChooseSaveFile(const SaveFileAsk& ask) 
 
 bool QtExportServices::OpenWithDesktop(const QString& path) {
     return ui::desktop().open(QUrl::fromLocalFile(path));
+}
+
+void QtExportServices::SetBusy(bool busy) {
+    if (busy)
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QGuiApplication::restoreOverrideCursor();
 }
 
 int QtExportServices::Message(const QString& text, const QString& caption, unsigned type) {

@@ -15,6 +15,7 @@ public:
     std::optional<QString> ChooseSaveFile(const SaveFileAsk& ask) override;
     bool OpenWithDesktop(const QString& path) override;
     int Message(const QString& text, const QString& caption, unsigned type) override;
+    void SetBusy(bool busy) override;
 
 private:
     QWidget* m_parent;

@@ -29,6 +29,7 @@ void PaintSingleChannel(CBaseView& view, CWaveRecord& w, gdi::Canvas& dc, int bo
     // Every pixel is painted: the background first, the channel on top.
     dc.FillSolidRect(gdi::Rect(s.x(), s.y(), s.x() + client.Width(), s.y() + client.Height()), background);
     w.Paint(dc, view.Frame() && view.Frame()->IsRotateMode());
+    view.PaintReadout(dc, w, false);
 }
 
 CSingleWaveView::CSingleWaveView(QWidget* parent) : CBaseView(parent) {

@@ -5,7 +5,6 @@
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
-#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/MainFrame.h"
 #include "res/StringTable.h"
 
@@ -87,6 +86,7 @@ void CKEV_DUXApp::ChooseLanguage() {
 
 void CKEV_DUXApp::InstallServices() {
     StartWindowBuild();
+    InstallQtTranslations(m_bEnglish);
     InstallApplicationStyle();
     m_ctx.messages = m_sink ? m_sink : &m_boxes;
     ui::useAppContext(m_ctx);
@@ -102,9 +102,10 @@ void CKEV_DUXApp::CreateDocumentAndFrame() {
                                                QStringLiteral("澄笛科技"), QStringLiteral("KEV_DUX"));
     // The frame composes its own title; the document's title is not copied.
     m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_bEnglish, m_layout.get());
-    frame::InstallFrameCommands(*m_frame);
     QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),
                      [this](const QString& path) { m_recent->Add(path); });
+    m_frame->SetRecentFileSource(
+        {[this] { return m_recent->Files(); }, [this](const QString& path) { m_recent->Remove(path); }});
 }
 
 bool CKEV_DUXApp::InitInstance(const QStringList& args) {
@@ -117,10 +118,7 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         else
             std::printf(
                 "Usage: KEV_DUX [FILE.DUX]\n"
-                "       KEV_DUX -report|-projectreport LIST_FILE OUTPUT_FOLDER\n"
-                "Low-strain pile integrity analysis. A pile file named on the command line is opened;\n"
-                "with -report or -projectreport the Word reports of the pile files listed in\n"
-                "LIST_FILE are written into OUTPUT_FOLDER without a window.\n");
+                "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n");
         return false;
     }
 
@@ -130,10 +128,9 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
     }
 
     CreateDocumentAndFrame();
-    if (m_cmdInfo.IsFileOpen() && !m_doc->OnOpenDocument(m_cmdInfo.m_strFileName)) {
-        m_exitCode = 1;
-        return false;
-    }
+    // A file that cannot be opened was reported; the window opens empty.
+    if (m_cmdInfo.IsFileOpen())
+        m_doc->OnOpenDocument(m_cmdInfo.m_strFileName);
     m_frame->setAcceptDrops(true);
     m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
     m_frame->showMaximized();

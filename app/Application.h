@@ -29,8 +29,8 @@ public:
     CKEV_DUXApp& operator=(const CKEV_DUXApp&) = delete;
 
     // Start-up; args without the program name. False: the program ends now
-    // (help, version, a file that could not be opened, or a batch command
-    // line, which main runs before any window: status 2 here).
+    // (help, version, or a batch command line, which main runs before any
+    // window: status 2 here).
     bool InitInstance(const QStringList& args);
     // The exit code.
     int ExitInstance();

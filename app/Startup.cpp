@@ -3,6 +3,10 @@
 #include "controls/PrinterSupport.h"
 #include "platform/Paths.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +42,26 @@ bool EnsureDisplay(int argc, char* argv[]) {
 
 void StartWindowBuild() {
     InstallDefaultPrinterProvider();
+}
+
+bool InstallQtTranslations(bool english) {
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    auto* qt = new QTranslator(QCoreApplication::instance());
+    const QLocale locale = english ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                   : QLocale(QLocale::Chinese, QLocale::China);
+    if (!qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete qt;
+        return false;
+    }
+    QCoreApplication::installTranslator(qt);
+    installed = qt;
+    return true;
 }
 
 } // namespace pit

@@ -15,4 +15,8 @@ bool EnsureDisplay(int argc, char* argv[]);
 // Services of the window build that code below the windows reaches through the platform layer.
 void StartWindowBuild();
 
+// Qt's own texts (file dialogs, standard buttons) in the interface language,
+// from Qt's translations; false when they are not installed.
+bool InstallQtTranslations(bool english);
+
 } // namespace pit

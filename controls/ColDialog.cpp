@@ -64,11 +64,13 @@ void CColDialog::PaintCaptionBand(QPainter& p, const QRect& band, pit::COLORREF 
         QFont font(QStringLiteral("宋体"));
         font.setPixelSize(15); // 11 points on a 96 dpi screen
         m.setFont(font);
-        const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
+        // Centred in the band: the Chinese faces that stand in for 宋体 are
+        // taller than the band is from the top, and the title lost its foot.
+        const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine;
         m.setPen(Qt::black);
-        m.drawText(QRect(26, 5, band.width() - 26, band.height()), flags, title);
+        m.drawText(QRect(26, 1, band.width() - 26, band.height()), flags, title);
         m.setPen(Qt::white);
-        m.drawText(QRect(25, 4, band.width() - 25, band.height()), flags, title);
+        m.drawText(QRect(25, 0, band.width() - 25, band.height()), flags, title);
         if (!icon.isNull())
             icon.paint(&m, QRect(4, 3, 16, 16));
     }

@@ -11,7 +11,18 @@ inline void SetCtrlId(QWidget* w, int id) {
     w->setProperty(kCtrlIdProperty, id);
 }
 
-// w with its id set, for building a dialog in one expression.
+inline constexpr char kCtrlValueProperty[] = "ctrlValue";
+
+// The control shows a value (a file name, a version, a computed label), not
+// a text of the dialog: the language files leave it as it is.
+inline void MarkAsValue(QWidget* w) {
+    w->setProperty(kCtrlValueProperty, true);
+}
+inline bool IsValue(const QWidget* w) {
+    return w && w->property(kCtrlValueProperty).toBool();
+}
+
+// w carrying id, for building a dialog in one expression.
 template <class W> W* WithCtrlId(W* w, int id) {
     SetCtrlId(w, id);
     return w;

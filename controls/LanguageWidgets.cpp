@@ -1,5 +1,7 @@
 #include "controls/LanguageWidgets.h"
 
+#include "controls/CtrlId.h"
+
 #include "core/doc/LanguageFiles.h"
 
 #include <QAbstractButton>
@@ -17,7 +19,7 @@ bool TranslateControl(QWidget* w, const TextLookup& lookup) {
     if (!w)
         return false;
     const QVariant id = w->property("ctrlId");
-    if (!id.isValid())
+    if (!id.isValid() || IsValue(w))
         return false;
     const std::optional<QString> text = lookup(QString::number(id.toUInt()));
     if (!text)

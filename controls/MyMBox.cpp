@@ -181,17 +181,17 @@ CMyMBox::Layout CMyMBox::CalcLayout(const QString& text, const QString& caption,
     return l;
 }
 
-std::vector<QRect> CMyMBox::ButtonRects(int boxWidth, int boxHeight, int H, int count) {
+std::vector<QRect> CMyMBox::ButtonRects(int boxWidth, int boxHeight, int H, int count, int buttonWidth) {
     std::vector<QRect> rects;
     if (count <= 0)
         return rects;
     const int height = std::max(25, int(std::trunc(H * 1.5)));
-    const int gap = int(std::trunc(double(boxWidth - count * kButtonWidth) / (count + 1)));
+    const int gap = int(std::trunc(double(boxWidth - count * buttonWidth) / (count + 1)));
     const int bottom = boxHeight - H / 2;
     int left = gap;
     for (int i = 0; i < count; ++i) {
-        rects.emplace_back(left, bottom - height, kButtonWidth, height);
-        left += kButtonWidth + gap;
+        rects.emplace_back(left, bottom - height, buttonWidth, height);
+        left += buttonWidth + gap;
     }
     return rects;
 }
@@ -242,6 +242,17 @@ void CMyMBox::CalcLayout() {
                                 int(m_buttons.size()));
     m_boxWidth = l.width;
     m_boxHeight = l.height;
+    // The lines and the button labels as the box's font draws them: the box
+    // grows so that no line and no label is cut (English labels and text are wider).
+    const QFontMetrics fm(m_font);
+    int widest = 0;
+    for (const Line& line : SplitLines(m_text, m_charWidth))
+        widest = std::max(widest, fm.horizontalAdvance(line.text) + line.extraRight);
+    m_boxWidth = std::max(m_boxWidth, widest + 8 * m_aveCharWidth + (m_hasIcon ? kIconSize : 0));
+    m_buttonWidth = kButtonWidth;
+    for (const Button& b : m_buttons)
+        m_buttonWidth = std::max(m_buttonWidth, fm.horizontalAdvance(b.label) + 2 * m_aveCharWidth);
+    m_boxWidth = std::max(m_boxWidth, (int(m_buttons.size()) + 1) * m_buttonWidth);
     setFixedSize(m_boxWidth, m_boxHeight);
 
     QPoint at;
@@ -265,7 +276,8 @@ void CMyMBox::CalcLayout() {
 }
 
 void CMyMBox::CreateButtons() {
-    const auto rects = ButtonRects(m_boxWidth, m_boxHeight, m_fontHeight, int(m_buttons.size()));
+    const auto rects =
+        ButtonRects(m_boxWidth, m_boxHeight, m_fontHeight, int(m_buttons.size()), m_buttonWidth);
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         auto* b = new QPushButton(m_buttons[i].label, this);
         pit::SetCtrlId(b, ids::IDC_MBOX_BUTTON1 + int(i));

@@ -59,7 +59,8 @@ public:
     static Layout CalcLayout(const QString& text, const QString& caption, int fontHeight, int aveCharWidth,
                              int charWidth, bool hasIcon, int buttonCount);
     // Client rectangles of the buttons in a box of the given client size.
-    static std::vector<QRect> ButtonRects(int boxWidth, int boxHeight, int fontHeight, int count);
+    static std::vector<QRect> ButtonRects(int boxWidth, int boxHeight, int fontHeight, int count,
+                                          int buttonWidth = 60);
 
     // The message icon of the type's icon bits (null for none).
     static QIcon IconForType(unsigned type);
@@ -86,6 +87,7 @@ private:
     std::vector<Button> m_buttons;
     std::vector<QPushButton*> m_buttonWidgets;
     int m_boxWidth = 0;
+    int m_buttonWidth = 60;
     int m_boxHeight = 0;
     int m_fontHeight = -1;
     int m_charWidth = -1;

@@ -5,6 +5,8 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QUrl>
 
 namespace pit {
@@ -20,6 +22,25 @@ bool QtDesktopOpener::open(const QUrl& url) {
     return QDesktopServices::openUrl(url);
 }
 
+QString QtFileChooser::openFile(QWidget* parent, const QString& title, const QString& folder,
+                                const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QString QtFileChooser::saveFile(QWidget* parent, const QString& title, const QString& defaultPath,
+                                const QString& filter, const QString& suffix) {
+    QFileDialog dlg(parent, title, QFileInfo(defaultPath).absolutePath(), filter);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setDefaultSuffix(suffix);
+    dlg.selectFile(QFileInfo(defaultPath).fileName());
+    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front()
+                                                                             : QString();
+}
+
+QString QtFileChooser::folder(QWidget* parent, const QString& title, const QString& start) {
+    return QFileDialog::getExistingDirectory(parent, title, start);
+}
+
 namespace ui {
 namespace {
 
@@ -27,6 +48,7 @@ bool g_english = false;
 MessageSink* g_messages = nullptr;
 ColorChooser* g_colorChooser = nullptr;
 DesktopOpener* g_desktop = nullptr;
+FileChooser* g_fileChooser = nullptr;
 
 } // namespace
 
@@ -59,6 +81,14 @@ DesktopOpener& desktop() {
 }
 void setDesktop(DesktopOpener* opener) {
     g_desktop = opener;
+}
+
+FileChooser& fileChooser() {
+    static QtFileChooser dialogs;
+    return g_fileChooser ? *g_fileChooser : dialogs;
+}
+void setFileChooser(FileChooser* chooser) {
+    g_fileChooser = chooser;
 }
 
 void useAppContext(const AppContext& ctx) {

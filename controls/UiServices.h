@@ -5,6 +5,7 @@
 
 #include "platform/Color.h"
 
+#include <QString>
 #include <optional>
 
 class QUrl;
@@ -41,6 +42,29 @@ public:
     bool open(const QUrl& url) override;
 };
 
+// The file and folder choosers of the commands; empty results on Cancel.
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // A file to open; filter in the form "Text (*.a *.b)".
+    virtual QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                             const QString& filter) = 0;
+    // A file to write, offered under defaultPath; suffix is added when the name has none.
+    virtual QString saveFile(QWidget* parent, const QString& title, const QString& defaultPath,
+                             const QString& filter, const QString& suffix) = 0;
+    virtual QString folder(QWidget* parent, const QString& title, const QString& start) = 0;
+};
+
+// QFileDialog.
+class QtFileChooser : public FileChooser {
+public:
+    QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                     const QString& filter) override;
+    QString saveFile(QWidget* parent, const QString& title, const QString& defaultPath, const QString& filter,
+                     const QString& suffix) override;
+    QString folder(QWidget* parent, const QString& title, const QString& start) override;
+};
+
 namespace ui {
 
 bool english();
@@ -55,6 +79,9 @@ void setColorChooser(ColorChooser* chooser);
 
 DesktopOpener& desktop();
 void setDesktop(DesktopOpener* opener);
+
+FileChooser& fileChooser();
+void setFileChooser(FileChooser* chooser);
 
 // Takes the language flag and (when set) the message sink of the context.
 void useAppContext(const AppContext& ctx);

@@ -7,7 +7,11 @@ namespace pit::cmd {
 
 enum : int {
     // File
+    kFileNew = 57600,
     kFileOpen = 57601,
+    kPrinterSetup = 57606,
+    kRecentFirst = 57616, // the four recent files, 57616..57619
+    kRecentLast = 57619,
     kFileSave = 32905,
     kConvertKev = 32804,
     kConvertDuxToPit = 32810,
@@ -68,6 +72,7 @@ enum : int {
     kToolBar = 59392,
     kReportModeFlag = 32888,
     kHelpManual = 32889,
+    kAppAbout = 57664,
     // Processing
     kWavelet = 32872,
     kIntegrate = 32873,
@@ -91,11 +96,11 @@ enum : int {
     kUndoAllDefects = 32885,
     kSetDetailIndex = 32902,
     // Report tool bar
-    kReportFirst = 32817,
-    kReportSecond = 32818,
-    kReportThird = 32819,
-    kReportFourth = 32820,
-    kReportFifth = 32825,
+    kReportSave = 32817,
+    kReportExportDocument = 32818,
+    kReportExportExcel = 32819,
+    kReportProjectPictures = 32820,
+    kReportSinglePictures = 32825,
     kReportBack = 32827,
     // Print preview
     kPreviewClose = 58112,

@@ -5,11 +5,10 @@
 #include "mainwnd/CommandIds.h"
 
 #include <QAction>
-#include <QFontMetrics>
+#include <QDir>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QTimer>
 #include <QToolBar>
 
@@ -31,11 +30,11 @@ const std::map<int, const char16_t*>& BuiltinCommandStrings() {
         {cmd::kUndoDefect, u"撤消当前波形的最后一个缺陷标记\n撤消缺陷"},
         {cmd::kUndoAllDefects, u"撤消当前波形的所有缺陷标记\n撤消所有缺陷"},
         {cmd::kSetDetailIndex, u"细化指数设置\n细化指数"},
-        {cmd::kReportFirst, u"\n第一页"},
-        {cmd::kReportSecond, u"\n上一页"},
-        {cmd::kReportThird, u"\n下一页"},
-        {cmd::kReportFourth, u"\n最后一页"},
-        {cmd::kReportFifth, u"\n导出文档"},
+        {cmd::kReportSave, u"\n保存"},
+        {cmd::kReportExportDocument, u"\n导出文档"},
+        {cmd::kReportExportExcel, u"\n导出EXCEL"},
+        {cmd::kReportProjectPictures, u"\n导出工程图片"},
+        {cmd::kReportSinglePictures, u"\n导出单桩图片"},
     };
     return table;
 }
@@ -52,21 +51,45 @@ QString PlainText(QString text) {
     return text.trimmed();
 }
 
-// A tool-bar picture: the first characters of the tip on a light tile.
-QIcon TextIcon(const QString& tip) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setBrush(QColor(230, 236, 245));
-    p.setPen(QColor(120, 130, 150));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
-    QFont f = p.font();
-    f.setPixelSize(11);
-    p.setFont(f);
-    p.setPen(Qt::black);
-    p.drawText(QRect(0, 0, 24, 24), Qt::AlignCenter, tip.left(2));
-    return QIcon(pm);
+// The drawing of each tool-bar command (res/icons).
+const std::map<int, const char*>& IconNames() {
+    using namespace cmd;
+    static const std::map<int, const char*> names = {
+        {kFileOpen, "open"},
+        {kFileSave, "save"},
+        {kWaveStretch, "wave-stretch"},
+        {kWaveCompress, "wave-compress"},
+        {kMoveUp, "wave-up"},
+        {kMoveDown, "wave-down"},
+        {kShiftLeft, "wave-left"},
+        {kShiftRight, "wave-right"},
+        {kWaveReverse, "wave-invert"},
+        {kRotate, "rotate"},
+        {kRotateLocate, "rotate-locate"},
+        {kRotateUp, "rotate-up"},
+        {kRotateDown, "rotate-down"},
+        {kRestoreChannel, "restore-channel"},
+        {kRestoreAllChannels, "restore-all"},
+        {kSpectrumView, "spectrum"},
+        {kPhaseView, "phase"},
+        {kUndoDefect, "undo-defect"},
+        {kUndoAllDefects, "undo-all-defects"},
+        {kSetDetailIndex, "refine"},
+        {kSingleReport, "single-report"},
+        {kProjectReport, "project-report"},
+        {kSetAverageWave, "set-average"},
+        {kReportSave, "report-save"},
+        {kReportExportDocument, "export-document"},
+        {kReportExportExcel, "export-excel"},
+        {kReportProjectPictures, "export-project-pictures"},
+        {kReportSinglePictures, "export-single-picture"},
+        {kPrintSetup, "print-setup"},
+        {kPrintPreview, "print-preview"},
+        {kPrint, "print"},
+        {kCountInfo, "statistics"},
+        {kReportBack, "report-exit"},
+    };
+    return names;
 }
 
 } // namespace
@@ -79,27 +102,31 @@ QAction* CommandRegistry::Action(int id) const {
     return it == m_actions.end() ? nullptr : it->second;
 }
 
-void CommandRegistry::SetRoute(Route level, Handler handler) {
-    m_routes[size_t(level)] = std::move(handler);
-}
-
 bool CommandRegistry::Trigger(int id) {
-    for (const Handler& h : m_routes)
-        if (h && h(id))
-            return true;
-    return false;
+    return m_dispatcher && m_dispatcher->Run(id);
 }
 
 void CommandRegistry::Update() {
-    if (!m_source)
+    if (m_recent) {
+        const QStringList files = m_recent();
+        for (int i = 0; i <= cmd::kRecentLast - cmd::kRecentFirst; ++i)
+            if (QAction* a = Action(cmd::kRecentFirst + i)) {
+                a->setVisible(i < files.size());
+                if (i < files.size())
+                    a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+            }
+    }
+    if (!m_dispatcher)
         return;
-    const UiSnapshot s = m_source();
+    const UiState s = m_dispatcher->Snapshot();
     for (const auto& [id, action] : m_actions) {
-        const CommandState st = EvaluateCommand(id, s);
-        action->setEnabled(st.enabled);
-        action->setCheckable(st.checkable);
-        if (st.checkable)
-            action->setChecked(st.checked);
+        const std::optional<CommandState> st = EvaluateRule(id, s);
+        if (!st)
+            continue; // the rule leaves this item as it is
+        action->setEnabled(st->enabled);
+        action->setCheckable(st->checkable);
+        if (st->checkable)
+            action->setChecked(st->checked);
     }
 }
 
@@ -155,6 +182,13 @@ QAction* CommandRegistry::Make(int id, const QString& text, const QString& short
     return a;
 }
 
+QIcon CommandRegistry::CommandIcon(int id) {
+    const auto& names = IconNames();
+    const auto it = names.find(id);
+    return it == names.end() ? QIcon()
+                             : QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(it->second)));
+}
+
 const std::vector<int>& CommandRegistry::MainToolBarIds() {
     using namespace cmd;
     static const std::vector<int> ids = {kFileOpen,
@@ -192,9 +226,16 @@ const std::vector<int>& CommandRegistry::MainToolBarIds() {
 
 const std::vector<int>& CommandRegistry::ReportToolBarIds() {
     using namespace cmd;
-    static const std::vector<int> ids = {kReportFirst, kReportSecond, kReportThird,  kReportFourth,
-                                         kReportFifth, kPrintSetup,   kPrintPreview, kPrint,
-                                         kCountInfo,   kReportBack};
+    static const std::vector<int> ids = {kReportSave,
+                                         kReportExportDocument,
+                                         kReportExportExcel,
+                                         kReportProjectPictures,
+                                         kReportSinglePictures,
+                                         kPrintSetup,
+                                         kPrintPreview,
+                                         kPrint,
+                                         kCountInfo,
+                                         kReportBack};
     return ids;
 }
 
@@ -205,6 +246,8 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     };
 
     QMenu* file = bar->addMenu(QStringLiteral("文件(&F)"));
+    add(file, kFileNew, u"新建(&N)\tCtrl+N", "Ctrl+N");
+    add(file, kFileOpen, u"打开(&O)...\tCtrl+O", "Ctrl+O");
     add(file, kFileSave, u"保存(&S)\tCtrl+S", "Ctrl+S");
     file->addSeparator();
     add(file, kConvertKev, u"KEV文件转换");
@@ -219,6 +262,12 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     add(file, kPrintPreview, u"打印预览(&V)");
     add(file, kPrint, u"打印(&P)");
     add(file, kCountInfo, u"生成信息统计");
+    add(file, kPrinterSetup, u"打印机设置(&R)...");
+    file->addSeparator();
+    for (int id = kRecentFirst; id <= kRecentLast; ++id) {
+        add(file, id, u"");
+        Action(id)->setVisible(false);
+    }
     file->addSeparator();
     add(file, kAppExit, u"退出(&X)");
 
@@ -297,30 +346,36 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
 
     QMenu* help = bar->addMenu(QStringLiteral("帮助(&H)"));
     add(help, kHelpManual, u"帮助主题(&M)");
+    help->addSeparator();
+    add(help, kAppAbout, u"关于KEV_DUX(&A)...");
 
     // Commands without a menu item.
-    Make(kFileOpen, QStringLiteral("打开"));
     Make(kUndoDefect, QStringLiteral("撤消缺陷"));
     Make(kUndoAllDefects, QStringLiteral("撤消所有缺陷"));
-    Make(kSetDetailIndex, QStringLiteral("细化指数设置(CTrl+R)"));
+    Make(kSetDetailIndex, QStringLiteral("细化指数设置(CTrl+R)"), QStringLiteral("Ctrl+R"));
     Make(kRotateLocateKey, QString());
     Make(kPreviewClose, QString());
     for (int id = kSelectChannelFirst; id <= kSelectChannelLast; ++id)
         Make(id, QString(),
              id < kSelectChannelLast ? QStringLiteral("Alt+F%1").arg(id - kSelectChannelFirst + 1)
                                      : QStringLiteral("Alt+`"));
-    const int reportIds[] = {kReportFirst, kReportSecond, kReportThird, kReportFourth,
-                             kReportFifth, kReportBack,   kReportSpare};
+    const int reportIds[] = {
+        kReportSave,           kReportExportDocument, kReportExportExcel, kReportProjectPictures,
+        kReportSinglePictures, kReportBack,           kReportSpare};
     for (int id : reportIds)
         Make(id, PlainText(ToolTip(id)));
 
+    ApplyPrompts();
+    for (QMenu* m : bar->findChildren<QMenu*>())
+        connect(m, &QMenu::aboutToShow, this, &CommandRegistry::Update);
+    return language;
+}
+
+void CommandRegistry::ApplyPrompts() {
     for (auto& [id, a] : m_actions) {
         a->setStatusTip(Prompt(id));
         a->setToolTip(ToolTip(id).isEmpty() ? PlainText(a->text()) : ToolTip(id));
     }
-    for (QMenu* m : bar->findChildren<QMenu*>())
-        connect(m, &QMenu::aboutToShow, this, &CommandRegistry::Update);
-    return language;
 }
 
 void CommandRegistry::FillToolBar(QToolBar* bar, bool report) {
@@ -333,7 +388,7 @@ void CommandRegistry::FillToolBar(QToolBar* bar, bool report) {
         if (!a)
             a = Make(id, QString::number(id));
         if (a->icon().isNull())
-            a->setIcon(TextIcon(a->toolTip().isEmpty() ? PlainText(a->text()) : a->toolTip()));
+            a->setIcon(CommandIcon(id));
         bar->addAction(a);
     }
 }

@@ -53,7 +53,7 @@ CDisplaySetDlg::CDisplaySetDlg(CKEV_DUXDoc* doc, pit::WaveContext* wave)
 }
 
 QString CDisplaySetDlg::TabText() const {
-    return QStringLiteral("显示设置");
+    return QStringLiteral("显示设置"); // the sheet names the page in the interface language
 }
 
 QWidget* CDisplaySetDlg::CreatePage(QWidget* parent) {
@@ -90,9 +90,11 @@ QWidget* CDisplaySetDlg::CreatePage(QWidget* parent) {
     grid->addWidget(m_dashed, 1, 1);
     grid->addWidget(m_centrePicker, 1, 2);
 
-    auto* box = new QGroupBox(tr(u"桩长小数点设置", "Decimals of the pile length"), page);
+    auto* box = pit::WithCtrlId(new QGroupBox(tr(u"桩长小数点设置", "Decimals of the pile length"), page),
+                            kDecimalsGroup);
     auto* boxGrid = new QGridLayout(box);
-    boxGrid->addWidget(new QLabel(tr(u"小数点位数", "Decimal places"), box), 0, 0);
+    boxGrid->addWidget(pit::WithCtrlId(new QLabel(tr(u"小数点位数", "Decimal places"), box), kDecimalsLabel), 0,
+                       0);
     m_decimals = new QComboBox(box);
     pit::SetCtrlId(m_decimals, kDecimals);
     for (int n = 1; n <= 6; ++n)

@@ -44,6 +44,9 @@ public:
     static constexpr int kWaveColour = 1125;
     static constexpr int kCentreColour = 1047;
     static constexpr int kDecimals = 1313;
+    // The group of the decimals and its label.
+    static constexpr int kDecimalsGroup = 1980;
+    static constexpr int kDecimalsLabel = 1981;
 
     // wave: the context the channels draw with (the program's unless a test gives its own).
     CDisplaySetDlg(CKEV_DUXDoc* doc, pit::WaveContext* wave = nullptr);

@@ -3,10 +3,13 @@
 
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
+#include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
 #include "core/wave/WaveRecord.h"
+#include "platform/MessageSink.h"
+#include "platform/Numbers.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -17,19 +20,32 @@
 #include <QPushButton>
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <optional>
+#include <tuple>
 
 using namespace pit;
 
 namespace {
 
-double ParseNumber(const QString& s) {
-    bool ok = false;
-    const double v = s.trimmed().toDouble(&ok);
-    return ok ? v : 0.0;
+// A value typed into a number field: nothing for a text that is no number or
+// a number that the record's 32-bit float cannot hold.
+std::optional<float> ParseFloatField(const QString& text) {
+    const std::optional<double> v = pit::parseDouble(text);
+    if (!v || std::fabs(*v) > double(std::numeric_limits<float>::max()))
+        return std::nullopt;
+    return float(*v);
 }
 
 QString TwoDecimals(float v) {
     return QString::asprintf("%.2f", double(v));
+}
+
+// The record's values that the page edits, to see whether a store changed any.
+auto PageValues(const CPileRecord& r) {
+    return std::make_tuple(r.m_strPileNo, r.m_nShape, r.m_strShape, r.m_fDiameter, r.m_fSecondSide,
+                           r.m_fEnlarged, r.m_fEnlarged2, r.m_nWaveSpeed, r.m_fPileLength, r.m_strClass,
+                           r.m_nGradeIndex, r.m_fScale, r.m_strConclusion, r.m_strRemark);
 }
 
 } // namespace
@@ -54,13 +70,9 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
         SetCtrlId(c, id);
         return c;
     };
-    auto addRow = [&](QLabel* l, QWidget* a, QWidget* star = nullptr, QWidget* b = nullptr) {
+    auto addRow = [&](QLabel* l, QWidget* a) {
         grid->addWidget(l, row, 0);
         grid->addWidget(a, row, 1);
-        if (star)
-            grid->addWidget(star, row, 2);
-        if (b)
-            grid->addWidget(b, row, 3);
         ++row;
     };
     m_pileNo = edit(1047);
@@ -80,7 +92,10 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     m_sensitivity = edit(1152);
     m_star1 = label(QStringLiteral("*"), 1182);
     m_star2 = label(QStringLiteral("*"), 1183);
+    for (QLabel* star : {m_star1, m_star2})
+        star->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_sensLabel = label(QStringLiteral("灵敏度(mv/g):"), 1153);
+    MarkAsValue(m_sensLabel); // composed from the sensor kind
     m_fixButton = new QPushButton(QStringLiteral("固定参数"), this);
     SetCtrlId(m_fixButton, 1157);
     m_desc = new QPlainTextEdit(this);
@@ -92,8 +107,12 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
 
     addRow(label(QStringLiteral("桩号:"), 1900), m_pileNo);
     addRow(label(QStringLiteral("桩型"), 1901), m_shape);
-    addRow(label(QStringLiteral("桩径(mm):"), 1902), m_diameter, m_star1, m_side2);
-    addRow(label(QStringLiteral("扩底(mm):"), 1903), m_enlarged, m_star2, m_enlarged2);
+    // A square pile's second sides on rows of their own ("*" in the label
+    // column): beside the first they would not fit the panel's width.
+    addRow(label(QStringLiteral("桩径(mm):"), 1902), m_diameter);
+    addRow(m_star1, m_side2);
+    addRow(label(QStringLiteral("扩底(mm):"), 1903), m_enlarged);
+    addRow(m_star2, m_enlarged2);
     addRow(label(QStringLiteral("波速(m/s):"), 1904), m_speed);
     addRow(label(QStringLiteral("桩长(m):"), 1905), m_length);
     addRow(label(QStringLiteral("点源距(mm):"), 1317), m_distance);
@@ -114,9 +133,11 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     for (int i = 0; i < options::GradeCount(); ++i)
         m_grade->addItem(options::Grade(i));
 
+    // A value confirmed by leaving its field (Tab, a click elsewhere) or by a
+    // choice changes the pile: closing or switching piles asks to save it.
     auto store = [this] {
-        if (!m_loading)
-            SaveToRecord(true);
+        if (!m_loading && SaveToRecord(true))
+            MarkModified();
     };
     connect(m_class, &QComboBox::activated, this, [this, store] {
         store();
@@ -142,16 +163,17 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     connect(m_speed, &QLineEdit::editingFinished, this, [this] {
         if (!m_loading && m_speed->isModified()) {
             m_speed->setModified(false);
-            OnSetfocusSpeed();
+            ConfirmSpeed();
         }
     });
     connect(m_length, &QLineEdit::editingFinished, this, [this] {
         if (!m_loading && m_length->isModified()) {
             m_length->setModified(false);
-            OnSetfocusLength();
+            ConfirmLength();
         }
     });
     connect(m_fixButton, &QPushButton::clicked, this, &CDlgPileInfo::OnBnClickedFixPara);
+    TranslateDialog(this, kTemplateId);
     SaveToRecord(false);
 }
 
@@ -168,32 +190,77 @@ QString CDlgPileInfo::LengthText(float L) const {
     return QString::number(double(L), 'f', decimals);
 }
 
-void CDlgPileInfo::SaveToRecord(bool save) {
+bool CDlgPileInfo::Refuse(QLineEdit* edit, const QString& shown, bool integer) {
+    // The field shows the record's value again before the user is told.
+    const bool wasLoading = m_loading;
+    m_loading = true;
+    edit->setText(shown);
+    edit->setModified(false);
+    m_loading = wasLoading;
+    const bool english = ui::english();
+    const QString text =
+        integer ? (english ? QStringLiteral("Please enter an integer.") : QStringLiteral("请输入一个整数。"))
+                : (english ? QStringLiteral("Please enter a number.") : QStringLiteral("请输入一个数字。"));
+    ui::messages().show(text, english ? QStringLiteral("Tips") : QStringLiteral("提示"),
+                        MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool CDlgPileInfo::CheckNumber(QLineEdit* edit) {
     if (!m_doc)
-        return;
+        return false;
+    const CPileRecord& r = m_doc->m_PileRecord;
+    if (edit == m_speed)
+        return edit->text() == QString::number(r.m_nWaveSpeed) || pit::parseInt(edit->text()) ||
+               Refuse(edit, QString::number(r.m_nWaveSpeed), true);
+    if (edit == m_length)
+        return edit->text() == LengthText(r.m_fPileLength) || ParseFloatField(edit->text()) ||
+               Refuse(edit, LengthText(r.m_fPileLength), false);
+    return true;
+}
+
+bool CDlgPileInfo::SaveToRecord(bool save) {
+    if (!m_doc)
+        return false;
     CPileRecord& r = m_doc->m_PileRecord;
     if (save) {
+        const auto before = PageValues(r);
         r.m_strPileNo = m_pileNo->text();
         r.m_nShape = std::max(0, m_shape->currentIndex());
         r.m_strShape = m_shape->currentText();
         // A field still showing the record's value as formatted keeps the
-        // exact value: storing the page must not round the record.
-        auto take = [](const QLineEdit* e, float& field, const QString& shown) {
-            if (e->text() != shown)
-                field = float(ParseNumber(e->text()));
+        // exact value: storing the page must not round the record. A field
+        // that holds no number is refused and shows the record's value again.
+        bool told = false;
+        auto take = [&](QLineEdit* e, float& field, const QString& shown) {
+            if (e->text() == shown)
+                return;
+            if (const std::optional<float> v = ParseFloatField(e->text()))
+                field = *v;
+            else if (!told)
+                told = !Refuse(e, shown, false);
+            else
+                e->setText(shown);
         };
         take(m_diameter, r.m_fDiameter, TwoDecimals(r.m_fDiameter));
         take(m_side2, r.m_fSecondSide, TwoDecimals(r.m_fSecondSide));
         take(m_enlarged, r.m_fEnlarged, TwoDecimals(r.m_fEnlarged));
         take(m_enlarged2, r.m_fEnlarged2, TwoDecimals(r.m_fEnlarged2));
-        r.m_nWaveSpeed = int(ParseNumber(m_speed->text()));
+        if (m_speed->text() != QString::number(r.m_nWaveSpeed)) {
+            if (const std::optional<int> c = pit::parseInt(m_speed->text()))
+                r.m_nWaveSpeed = *c;
+            else if (!told)
+                told = !Refuse(m_speed, QString::number(r.m_nWaveSpeed), true);
+            else
+                m_speed->setText(QString::number(r.m_nWaveSpeed));
+        }
         take(m_length, r.m_fPileLength, LengthText(r.m_fPileLength));
         r.m_strClass = m_class->currentText();
         r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
         take(m_sensitivity, r.m_fScale, QString::number(double(r.m_fScale)));
         r.m_strConclusion = m_desc->toPlainText();
         r.m_strRemark = m_remark->toPlainText();
-        return;
+        return PageValues(r) != before;
     }
     m_loading = true;
     m_pileNo->setText(r.m_strPileNo);
@@ -221,6 +288,26 @@ void CDlgPileInfo::SaveToRecord(bool save) {
     m_length->setStyleSheet(r.m_bFixedQuantity == 0 ? QString() : on);
     EnableFields();
     m_loading = false;
+    return false;
+}
+
+void CDlgPileInfo::MarkModified() {
+    if (m_doc)
+        m_doc->SetModifiedFlag(true);
+}
+
+void CDlgPileInfo::ConfirmSpeed() {
+    if (!CheckNumber(m_speed) || !Loaded())
+        return;
+    OnSetfocusSpeed();
+    MarkModified();
+}
+
+void CDlgPileInfo::ConfirmLength() {
+    if (!CheckNumber(m_length) || !Loaded())
+        return;
+    OnSetfocusLength();
+    MarkModified();
 }
 
 void CDlgPileInfo::FormatValues() {
@@ -297,10 +384,12 @@ void CDlgPileInfo::AfterCoupling() {
         cur->SetWaveSpeed(r.m_nWaveSpeed);
         cur->SetPileLength(r.m_fPileLength);
     }
+    // The defect depths follow the speed; the page then shows the new text,
+    // so a later store cannot write the old one back.
+    r.BuildIntegrityText();
     SaveToRecord(false);
     if (m_frame)
         m_frame->ExchangeWaveParams(true, true);
-    r.BuildIntegrityText();
     if (m_frame)
         m_frame->Refresh(RefreshTarget::AllWaveViews);
 }
@@ -317,7 +406,7 @@ bool CDlgPileInfo::BeginCoupling(bool speed) {
 }
 
 void CDlgPileInfo::OnSetfocusSpeed() {
-    if (!BeginCoupling(true))
+    if (!CheckNumber(m_speed) || !BeginCoupling(true))
         return;
     CPileRecord& r = m_doc->m_PileRecord;
     const double d = r.m_nSensorDistance * 0.001;
@@ -335,7 +424,7 @@ void CDlgPileInfo::OnSetfocusSpeed() {
 }
 
 void CDlgPileInfo::OnSetfocusLength() {
-    if (!BeginCoupling(false))
+    if (!CheckNumber(m_length) || !BeginCoupling(false))
         return;
     CPileRecord& r = m_doc->m_PileRecord;
     const double d = r.m_nSensorDistance * 0.001;
@@ -344,8 +433,12 @@ void CDlgPileInfo::OnSetfocusLength() {
     SaveToRecord(true);
     r.m_nWaveSpeed = oldSpeed; // the speed follows the length, it is not typed here
     r.m_fPileLength = std::clamp(r.m_fPileLength, 0.1f, 1000.0f);
+    // Truncated as the program's float-to-int conversions are. The nudge of a
+    // few float steps keeps a speed that is whole for the decimal length typed
+    // (9.99 m where 10 m took 4000 m/s: 3996) from losing a metre per second
+    // to the length's binary form.
     if (!ReportMode() && dt > 0)
-        r.m_nWaveSpeed = std::max(1, int(std::lround(2.0 * double(r.m_fPileLength) / dt)));
+        r.m_nWaveSpeed = std::max(1, int(2.0 * double(r.m_fPileLength) / dt * (1.0 + 1e-6)));
     KeepChannelTimes(r, r.m_nWaveSpeed, d, ReportMode());
     AfterCoupling();
 }
@@ -357,10 +450,10 @@ void CDlgPileInfo::StoreAllPiles() {
         for (int i = 0; i < r.ChannelCountInList(); ++i)
             if (CWaveRecord* w = r.Channel(i))
                 w->SetLengthAndSpeed(r.m_fPileLength, r.m_nWaveSpeed);
+    r.BuildIntegrityText();
     SaveToRecord(false);
     if (m_frame)
         m_frame->ExchangeWaveParams(false, true);
-    r.BuildIntegrityText();
     if (m_frame)
         m_frame->Refresh(RefreshTarget::AllWaveViews);
 }
@@ -427,6 +520,7 @@ void CDlgPileInfo::OnBnClickedFixPara() {
                     OnSetfocusLength();
             }
             LoadFromRecord(r.m_bBlowFile == 0);
+            MarkModified();
         }
         if (m_doc->m_bFixedParams)
             m_fixButton->setText(cancelText);

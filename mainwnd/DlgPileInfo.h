@@ -25,8 +25,10 @@ public:
     static constexpr int kTemplateId = 174;
     CDlgPileInfo(CKEV_DUXDoc* doc, pit::FrameServices* frame, QWidget* parent = nullptr);
 
-    // save: controls -> record; else record -> controls.
-    void SaveToRecord(bool save);
+    // save: controls -> record; else record -> controls. A field holding no
+    // number is refused with the program's message and shows the record's
+    // value again. True when a save changed the record.
+    bool SaveToRecord(bool save);
     // Enables the value fields by the document's fixed markers.
     void LoadFromRecord(bool afterFixDialog);
     void FormatValues();
@@ -38,6 +40,10 @@ public:
     // moves the length, confirming the length moves the speed.
     void OnSetfocusSpeed();
     void OnSetfocusLength();
+    // The user confirmed the speed or the length (leaving the field, Alt+C,
+    // Alt+L): the coupling, and the pile is modified.
+    void ConfirmSpeed();
+    void ConfirmLength();
     // Varying time difference: every channel takes the record's L and c.
     void StoreAllPiles();
     void ApplyFixedParams();
@@ -57,6 +63,11 @@ protected:
 
 private:
     bool Loaded() const;
+    // The speed or length field holds a number (or the record's value); else refused.
+    bool CheckNumber(QLineEdit* edit);
+    // Puts shown back into edit and tells the user; false.
+    bool Refuse(QLineEdit* edit, const QString& shown, bool integer);
+    void MarkModified();
     bool ReportMode() const;
     // The start of either coupling: highlights the confirmed field; false when
     // nothing is loaded or every channel took the record's values instead.

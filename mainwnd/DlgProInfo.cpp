@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimeEdit>
+#include <tuple>
 
 using namespace pit;
 
@@ -36,8 +37,11 @@ CDlgProInfo::CDlgProInfo(CPileRecord* record, QString* projectTexts, QWidget* pa
         SetCtrlId(e, id);
         if (limit > 0)
             e->setMaxLength(limit);
-        // Leaving an edit stores the texts.
-        connect(e, &QLineEdit::editingFinished, this, [this] { SaveToRecord(true); });
+        // Leaving an edit stores the texts; a changed text changes the pile.
+        connect(e, &QLineEdit::editingFinished, this, [this] {
+            if (SaveToRecord(true))
+                Changed();
+        });
         connect(e, &QLineEdit::returnPressed, e, [e] { e->setToolTip(e->text()); });
         return e;
     };
@@ -105,10 +109,23 @@ QString CDlgProInfo::Combined(QDate d) const {
            m_testTimeEdit->time().toString(QStringLiteral("HH:mm:ss"));
 }
 
-void CDlgProInfo::SaveToRecord(bool save) {
+void CDlgProInfo::Changed() {
+    if (onChanged)
+        onChanged();
+}
+
+bool CDlgProInfo::SaveToRecord(bool save) {
     if (!m_record)
-        return;
+        return false;
     if (save) {
+        const auto before = std::make_tuple(m_record->m_strProject, m_record->m_strText4,
+                                            m_record->m_strText5, m_record->m_strText6);
+        // A project index without a name takes the pile's instead of blanking it.
+        if (m_texts && m_texts[0].isEmpty() && m_project->text().isEmpty() &&
+            !m_record->m_strProject.isEmpty()) {
+            m_texts[0] = m_record->m_strProject;
+            m_project->setText(m_texts[0]);
+        }
         if (m_texts) {
             m_texts[0] = m_project->text();
             m_texts[2] = m_testUnit->text();
@@ -123,7 +140,8 @@ void CDlgProInfo::SaveToRecord(bool save) {
         const int age = m_ageEdit->text().toInt(&ok);
         if (ok)
             m_age = age;
-        return;
+        return std::make_tuple(m_record->m_strProject, m_record->m_strText4, m_record->m_strText5,
+                               m_record->m_strText6) != before;
     }
     m_loading = true;
     m_testDate = m_record->m_testDate.date();
@@ -146,6 +164,7 @@ void CDlgProInfo::SaveToRecord(bool save) {
     m_ageEdit->setText(QString::number(m_age));
     m_testDateTimeText = Combined(m_testDateEdit->date());
     m_loading = false;
+    return false;
 }
 
 void CDlgProInfo::LoadDates() {
@@ -201,6 +220,7 @@ void CDlgProInfo::OnTestDateChanged(QDate d) {
     m_age = m_record->m_nAge;
     m_ageEdit->setText(QString::number(m_age));
     m_testDateTimeText = Combined(d);
+    Changed();
 }
 
 void CDlgProInfo::OnConstructionDateChanged(QDate d) {
@@ -225,11 +245,14 @@ void CDlgProInfo::OnConstructionDateChanged(QDate d) {
     m_record->m_nAge = int(d.daysTo(m_testDateEdit->date()));
     m_age = m_record->m_nAge;
     m_ageEdit->setText(QString::number(m_age));
+    Changed();
 }
 
 void CDlgProInfo::OnTestTimeChanged() {
-    if (!m_loading)
-        m_testDateTimeText = Combined(m_testDateEdit->date());
+    if (m_loading)
+        return;
+    m_testDateTimeText = Combined(m_testDateEdit->date());
+    Changed();
 }
 
 void CDlgProInfo::ApplyAge() {
@@ -251,6 +274,7 @@ void CDlgProInfo::ApplyAge() {
     m_loading = true;
     m_buildDateEdit->setDate(m_constructionDate);
     m_loading = false;
+    Changed();
 }
 
 void CDlgProInfo::keyPressEvent(QKeyEvent* e) {

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QWidget>
+#include <functional>
 
 class CPileRecord;
 class QDateEdit;
@@ -17,8 +18,9 @@ public:
     // projectTexts: 0 project name, 2 test unit, 4 tester, 5 construction unit.
     CDlgProInfo(CPileRecord* record, QString* projectTexts, QWidget* parent = nullptr);
 
-    // save: controls -> texts and record; else record -> controls.
-    void SaveToRecord(bool save);
+    // save: controls -> texts and record; else record -> controls. True when
+    // a save changed the record's texts.
+    bool SaveToRecord(bool save);
     // The pickers' dates into the record before a save.
     void LoadDates();
     // The pickers' test date and time into the record's test date-time text.
@@ -39,10 +41,14 @@ public:
 
     static bool IsLaterThanLimit(const QDateTime& t);
 
+    // Told when the user changed a text, a date or the age of the pile.
+    std::function<void()> onChanged;
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
 
 private:
+    void Changed();
     void OnTestDateChanged(QDate d);
     void OnConstructionDateChanged(QDate d);
     void OnTestTimeChanged();

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -113,6 +114,7 @@ void CFormMain::OnInitialUpdate() {
         };
         m_pProPanel = new CDlgProInfo(&m_pDoc->m_PileRecord, m_pDoc->m_ProjectInfo.m_texts.data());
         m_pProPanel->SetAgeSink(&m_pDoc->m_iAge);
+        m_pProPanel->onChanged = [this] { m_pDoc->SetModifiedFlag(true); };
         m_pPilePanel = new CDlgPileInfo(m_pDoc, m_frame);
         m_pPilePanel->runFixDialog = [this](bool& speedChanged, bool& lengthChanged) {
             CDlgFixPilePara dlg(*m_pDoc, this);
@@ -172,9 +174,21 @@ void CFormMain::FillPileTree() {
     m_tree->setFocus();
 }
 
-void CFormMain::ReselectSilently(QTreeWidgetItem* item) {
+void CFormMain::ReselectShownPile() {
+    const QString shown = m_pDoc && m_pDoc->m_bFileOpen ? m_pDoc->m_PileRecord.m_strPath : QString();
+    QTreeWidgetItem* root = m_tree->topLevelItem(0);
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; root && i < root->childCount() && !item; ++i)
+        if (!shown.isEmpty() && ItemPath(root->child(i)) == shown)
+            item = root->child(i);
     const QSignalBlocker block(m_tree);
-    m_tree->setCurrentItem(item);
+    if (item) {
+        m_tree->setCurrentItem(item);
+    } else {
+        m_tree->setCurrentItem(nullptr);
+        m_tree->clearSelection();
+    }
+    m_hSelItem = item;
 }
 
 void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
@@ -188,13 +202,13 @@ void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
         m_hSelItem = item;
         return;
     }
-    QTreeWidgetItem* previous = m_hSelItem;
     m_bSelecting = true;
     const bool ok = SelectPile(path);
     m_bSelecting = false;
     if (!ok) {
-        // The pile shown stays; so does its selection.
-        ReselectSilently(previous);
+        // The pile shown stays; so does its selection. After the click that
+        // chose the item has finished selecting it, or the view keeps it highlighted.
+        QTimer::singleShot(0, this, [this] { ReselectShownPile(); });
         return;
     }
     m_hSelItem = item;
@@ -229,6 +243,11 @@ bool CFormMain::SelectPile(const QString& path) {
         return false;
     }
     r.SetViewMode(m_pDoc->m_nShowStyle);
+    // A folder is one project: the index's texts go into every pile saved.
+    // An index without a name takes the pile's, so no save blanks it.
+    QString& projectName = m_pDoc->m_ProjectInfo.m_texts[0];
+    if (projectName.isEmpty())
+        projectName = r.m_strProject;
     m_pDoc->m_bFileOpen = true;
     m_pDoc->SetPathName(path);
     m_pDoc->CopyPileParams();
@@ -341,15 +360,18 @@ void CFormMain::ExchangeWaveParams(bool toPanel, bool apply) {
     p.m_nExpStart = keptStart;
     w->SetWaveSpeed(r.m_nWaveSpeed);
     w->SetPileLength(r.m_fPileLength);
-    w->expStart = p.m_nExpStart;
+    if (w->expStart != p.m_nExpStart) {
+        // The ramp moves with its start: the samples shown are the ones saved.
+        w->expStart = p.m_nExpStart;
+        w->SetExpGain(w->expGain, 0);
+    }
     if (r.m_nCalcMode == 1)
         w->SetCursor(p.m_nHeadIndex);
-    if (apply) {
-        w->expGain = p.m_nExpIndex; // applied by the panel's amplification step
-        w->highPassHz = p.m_nHighPass;
-        w->lowPassHz = p.m_nLowPass;
+    // The cut-offs and the index are the channel's only through its filters
+    // and amplification (the panel's Apply, Enter in its fields, the digital
+    // filter dialog): a value typed but not applied is never saved as if it were.
+    if (apply)
         w->waveletHz = p.m_nWaveletHz;
-    }
 }
 
 QString CFormMain::IntegrityText(const CWaveRecord& w, int decimals, bool english) {
@@ -456,14 +478,10 @@ void CFormMain::OnDigitalFilter() {
     if (askFilter(highPass, lowPass)) {
         p.m_nHighPass = highPass;
         p.m_nLowPass = lowPass;
-        if (p.m_nApplyTo == 0) {
-            if (CWaveRecord* w = m_pDoc->m_PileRecord.CurrentChannel()) {
-                w->highPassHz = highPass;
-                w->lowPassHz = lowPass;
-            }
-            if (m_frame)
-                m_frame->Refresh(RefreshTarget::AllWaveViews);
-        }
+        // The current wave is filtered now; for the pile or the project the
+        // panel holds the values until its "应用".
+        if (p.m_nApplyTo == 0)
+            p.ApplyToCurrentWave();
     }
     UpdateFormData(false);
 }

@@ -93,7 +93,8 @@ public:
 
 private:
     void OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem* previous);
-    void ReselectSilently(QTreeWidgetItem* item);
+    // The tree's selection back on the pile shown (none without one).
+    void ReselectShownPile();
     QString ItemPath(const QTreeWidgetItem* item) const;
 
     CKEV_DUXDoc* m_pDoc;

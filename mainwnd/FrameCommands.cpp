@@ -3,6 +3,8 @@
 
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/doc/OptionTables.h"
+#include "core/draw/SpectrumDraw.h"
 #include "core/project/KevConvert.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
@@ -28,13 +30,6 @@ constexpr FactorItem kFactors[] = {{id::kFactor20, 0.2f},  {id::kFactor50, 0.5f}
                                    {id::kFactor100, 1.0f}, {id::kFactor150, 1.5f}, {id::kFactor200, 2.0f},
                                    {id::kFactor300, 3.0f}};
 
-CommandState Enabled(bool on) {
-    return {on, false, false};
-}
-CommandState Radio(bool on, bool checked) {
-    return {on, true, checked};
-}
-
 } // namespace
 
 std::optional<float> WaveFactorOf(int commandId) {
@@ -59,119 +54,269 @@ int FillModeOf(int commandId) {
     }
 }
 
-std::optional<CommandState> EvaluateRule(int c, const UiState& s) {
-    const bool report = s.viewMode == int(ViewMode::Report);
-    const bool L = s.projectLoaded && !report;
-    const bool reportView = s.activeView == ActiveView::Report;
-    const bool hasTarget = !reportView && s.activeView != ActiveView::None && s.activeWave >= 0;
+// ---- the command table ----------------------------------------------------
 
-    if (const auto f = WaveFactorOf(c))
-        return Radio(L, hasTarget && std::fabs(s.targetFactor - *f) < 1e-6f && !s.targetCustom);
-    if (const int fill = FillModeOf(c); fill >= 0)
-        return Radio(L, s.fillMode == fill);
-    if (c >= id::kLanguageFirst && c <= id::kLanguageLast)
-        return Radio(s.languageFilesExist && !report, c == s.checkedLanguageItem);
-    if (c >= id::kSelectChannelFirst && c <= id::kSelectChannelLast)
-        return Enabled(true);
+namespace {
 
-    switch (c) {
-    case id::kFileSave:
-    case id::kExportStateExcel:
-    case id::kExportCurvePictures:
-    case id::kExportCurveDocument:
-    case id::kRestoreChannel:
-    case id::kRestoreAllChannels:
-    case id::kEditCopy:
-    case id::kShiftLeft:
-    case id::kShiftRight:
-    case id::kMoveUp:
-    case id::kMoveDown:
-    case id::kWaveReverse:
-    case id::kSetAverageWave:
-    case id::kIntegrate:
-    case id::kDifferentiate:
-    case id::kDigitalFilter:
-    case id::kExpAmplify:
-    case id::kSingleTraceBmp:
-        return Enabled(L);
-    case id::kEditPaste: // an empty buffer has nothing to paste
-        return Enabled(L && s.copyCount > 0);
-    case id::kConvertKev:
-    case id::kConvertDuxToPit:
-    case id::kOptions:
-    case id::kPrintSetup:
-    case id::kHelpManual:
-    case id::kWavelet:
-    case id::kRotateLocateKey:
-    case id::kPreviewClose:
-        return Enabled(true);
-    case id::kReportSpare:
-    case id::kPrintPreview:
-    case id::kPrint:
-    case id::kCountInfo:
-        return Enabled(report);
-    case id::kWaveStretch:
-    case id::kWaveCompress:
-        return Enabled(!s.pileFixed && L);
-    case id::kFactorCustom:
-        return Radio(L, hasTarget && s.targetCustom);
-    case id::kViewByTime:
-    case id::kViewByLength:
-        return Radio(L, hasTarget && s.targetAxisMode == (c == id::kViewByTime ? 1 : 2));
-    case id::kLockYAxis:
-        return CommandState{true, true, s.yLocked && !report};
-    case id::kHeadPeak:
-    case id::kHeadPeakSpare:
-    case id::kHeadStartKey:
-        return Radio(L && s.calcMode == 1, s.headPickMode == 1);
-    case id::kHeadStart:
-        return Radio(L && s.calcMode == 1, s.headPickMode == 0);
-    case id::kFixedTimeDiff:
-    case id::kVaryingTimeDiff:
-        return Radio(L, s.calcMode == (c == id::kFixedTimeDiff ? 0 : 1));
-    case id::kViewMain:
-        return Radio(!report, s.activeView == ActiveView::MainWave || s.activeView == ActiveView::Average);
-    case id::kViewSingleWave:
-        return Radio(!report, s.activeView == ActiveView::SingleWave);
-    case id::kViewAnalysis:
-        return Radio(!report, s.activeView == ActiveView::Analysis);
-    case id::kSpectrumView:
-        return Radio(L, s.activeView == ActiveView::Analysis);
-    case id::kPhaseView:
-        return Enabled(false);
-    case id::kMainPanel:
-        return CommandState{true, true, s.mainPanelVisible || s.reportPanelVisible};
-    case id::kToolBar:
-        return CommandState{true, true, s.mainToolBarVisible || s.reportToolBarVisible};
-    case id::kReportModeFlag:
-        return Radio(!report, !report && s.reportModeFlag);
-    case id::kRotate:
-    case id::kRotateLocate: {
-        const bool on = !report && s.projectLoaded && s.activeWave >= 0;
-        return Radio(on, on && (c == id::kRotate ? s.rotateMode : s.locateMode));
-    }
-    case id::kRotateUp:
-    case id::kRotateDown:
-        switch (s.activeView) {
-        case ActiveView::SingleWave:
-            return report ? std::optional(Enabled(false)) : std::nullopt;
-        case ActiveView::MainWave:
-        case ActiveView::Analysis:
-            return Enabled(!report && s.projectLoaded && s.activeWave >= 0 && s.locateMode);
-        case ActiveView::Average:
-            return Enabled(!report && s.projectLoaded && s.channelCount >= 1 && s.locateMode);
-        default:
-            return Enabled(false);
-        }
-    case id::kFixedParams:
-        return Radio(L, L && s.fixedAnalysis);
-    case id::kSingleReport:
-    case id::kProjectReport:
-        return Enabled(s.markedPiles != 0 && L);
+using Maybe = std::optional<bool>;
+using Row = CommandRow;
+
+bool InReport(const UiState& s) {
+    return s.viewMode == int(ViewMode::Report);
+}
+// Rule L: a project is loaded and the window is not in report mode.
+Maybe RuleL(int, const UiState& s) {
+    return s.projectLoaded && !InReport(s);
+}
+Maybe Always(int, const UiState&) {
+    return true;
+}
+Maybe Never(int, const UiState&) {
+    return false;
+}
+Maybe ReportOnly(int, const UiState& s) {
+    return InReport(s);
+}
+Maybe NotReport(int, const UiState& s) {
+    return !InReport(s);
+}
+bool HasTarget(const UiState& s) {
+    return s.activeView != ActiveView::Report && s.activeView != ActiveView::None && s.activeWave >= 0;
+}
+Maybe RotateRule(int, const UiState& s) {
+    return !InReport(s) && s.projectLoaded && s.activeWave >= 0;
+}
+Maybe RotateTailRule(int, const UiState& s) {
+    const bool on = !InReport(s) && s.projectLoaded && s.locateMode;
+    switch (s.activeView) {
+    case ActiveView::SingleWave: // the single-wave view leaves the item as it is
+        return InReport(s) ? Maybe(false) : std::nullopt;
+    case ActiveView::MainWave:
+    case ActiveView::Analysis:
+        return on && s.activeWave >= 0;
+    case ActiveView::Average:
+        return on && s.channelCount >= 1;
     default:
-        return std::nullopt;
+        return false;
     }
 }
+Maybe HeadPickRule(int, const UiState& s) {
+    return s.projectLoaded && !InReport(s) && s.calcMode == 1;
+}
+
+void Nothing(FrameCommands&, int) {}
+
+// Builds the rows once: one per command id.
+std::vector<Row> BuildRows() {
+    std::vector<Row> rows;
+    auto add = [&rows](int commandId, Row::EnableRule enabled, Row::CheckRule checked, Row::Handler run) {
+        rows.push_back(Row{commandId, enabled, checked, run});
+    };
+    using C = FrameCommands;
+
+    // File
+    add(id::kFileNew, Always, nullptr, [](C& c, int) { c.OnFileNew(); });
+    add(id::kFileOpen, Always, nullptr, [](C& c, int) { c.OnFileOpen(); });
+    add(id::kFileSave, RuleL, nullptr, [](C& c, int) { c.OnFileSave(); });
+    for (int c = id::kRecentFirst; c <= id::kRecentLast; ++c)
+        add(
+            c, [](int i, const UiState& s) -> Maybe { return i - id::kRecentFirst < s.recentCount; }, nullptr,
+            [](C& cmds, int i) { cmds.OnRecentFile(i - id::kRecentFirst); });
+    add(id::kPrinterSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrinterSetup(); });
+    add(id::kConvertKev, Always, nullptr, [](C& c, int) { c.OnConvertKevFiles(); });
+    add(id::kConvertDuxToPit, Always, nullptr, [](C& c, int) { c.Host().RunZezConversion(); });
+    add(id::kOptions, Always, nullptr, [](C& c, int) { c.Host().RunOptionsSheet(); });
+    add(id::kPrintSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrintSetup(); });
+    add(id::kExportStateExcel, RuleL, nullptr, [](C& c, int) { c.Host().ExportStateExcel(); });
+    // The curve picture and document of the open pile come with report mode
+    // and the documents; until then they stay off.
+    for (int c : {id::kExportCurvePictures, id::kExportCurveDocument})
+        add(c, Never, nullptr, Nothing);
+    for (int c : {id::kReportSpare, id::kPrintPreview, id::kPrint, id::kCountInfo})
+        add(c, ReportOnly, nullptr, Nothing);
+    add(id::kAppExit, Always, nullptr, [](C& c, int) { c.Host().CloseWindow(); });
+
+    // Edit
+    add(id::kRestoreChannel, RuleL, nullptr, [](C& c, int) { c.OnRestoreChannel(); });
+    add(id::kRestoreAllChannels, RuleL, nullptr, [](C& c, int) { c.OnRestoreAllChannels(); });
+    add(id::kEditCopy, RuleL, nullptr, [](C& c, int) { c.OnEditCopy(); });
+    add(
+        id::kEditPaste, [](int, const UiState& s) -> Maybe { return *RuleL(0, s) && s.copyCount > 0; },
+        nullptr, [](C& c, int) { c.OnEditPaste(); });
+    for (int c : {id::kShiftLeft, id::kShiftRight})
+        add(c, RuleL, nullptr, [](C& cmds, int i) { cmds.ShiftWave(i == id::kShiftRight); });
+    for (int c : {id::kMoveUp, id::kMoveDown})
+        add(c, RuleL, nullptr, [](C& cmds, int i) { cmds.OffsetWave(i == id::kMoveUp); });
+    add(id::kWaveReverse, RuleL, nullptr, [](C& c, int) { c.OnWaveReverse(); });
+
+    // Display
+    for (int c : {id::kWaveStretch, id::kWaveCompress})
+        add(
+            c, [](int, const UiState& s) -> Maybe { return !s.pileFixed && *RuleL(0, s); }, nullptr,
+            [](C& cmds, int i) { cmds.OnWaveStretch(i == id::kWaveStretch); });
+    for (const FactorItem& f : kFactors)
+        add(
+            f.id, RuleL,
+            [](int i, const UiState& s) {
+                return HasTarget(s) && std::fabs(s.targetFactor - *WaveFactorOf(i)) < 1e-6f &&
+                       !s.targetCustom;
+            },
+            [](C& c, int i) { c.SetWaveFactor(*WaveFactorOf(i), false); });
+    add(
+        id::kFactorCustom, RuleL, [](int, const UiState& s) { return HasTarget(s) && s.targetCustom; },
+        [](C& c, int) { c.SetWaveFactor(c.Doc().m_fZoomRateDefine / 100.0f, true); });
+    for (int c : {id::kFillPositive, id::kFillNegative, id::kFillBoth, id::kFillNone})
+        add(
+            c, RuleL, [](int i, const UiState& s) { return s.fillMode == FillModeOf(i); },
+            [](C& cmds, int i) { cmds.SetFillMode(FillModeOf(i)); });
+    for (int c : {id::kViewByTime, id::kViewByLength})
+        add(
+            c, RuleL,
+            [](int i, const UiState& s) {
+                return HasTarget(s) && s.targetAxisMode == (i == id::kViewByTime ? 1 : 2);
+            },
+            [](C& cmds, int i) { cmds.OnViewAxis(i == id::kViewByTime ? 1 : 2); });
+    add(id::kSetAverageWave, RuleL, nullptr, [](C& c, int) { c.OnSetAverageWave(); });
+    add(
+        id::kLockYAxis, Always, [](int, const UiState& s) { return s.yLocked && !InReport(s); },
+        [](C& c, int) { c.OnLockYAxis(); });
+    for (int c = id::kLanguageFirst; c <= id::kLanguageLast; ++c)
+        add(
+            c, [](int, const UiState& s) -> Maybe { return s.languageFilesExist && !InReport(s); },
+            [](int i, const UiState& s) { return i == s.checkedLanguageItem; },
+            [](C& cmds, int i) { cmds.OnLanguage(i); });
+    for (int c : {id::kHeadPeak, id::kHeadPeakSpare, id::kHeadStartKey})
+        add(
+            c, HeadPickRule, [](int, const UiState& s) { return s.headPickMode == 1; },
+            [](C& cmds, int i) { cmds.SetHeadPickMode(i == id::kHeadStartKey ? 0 : 1); });
+    add(
+        id::kHeadStart, HeadPickRule, [](int, const UiState& s) { return s.headPickMode == 0; },
+        [](C& c, int) { c.SetHeadPickMode(0); });
+    for (int c : {id::kFixedTimeDiff, id::kVaryingTimeDiff})
+        add(
+            c, RuleL, [](int i, const UiState& s) { return s.calcMode == (i == id::kFixedTimeDiff ? 0 : 1); },
+            [](C& cmds, int i) { cmds.SetCalcMode(i == id::kFixedTimeDiff ? 0 : 1); });
+
+    // View
+    add(
+        id::kViewMain, NotReport,
+        [](int, const UiState& s) {
+            return s.activeView == ActiveView::MainWave || s.activeView == ActiveView::Average;
+        },
+        [](C& c, int) { c.Frame().OnViewMain(); });
+    add(
+        id::kViewSingleWave, NotReport,
+        [](int, const UiState& s) { return s.activeView == ActiveView::SingleWave; },
+        [](C& c, int) {
+            if (c.Doc().m_bFileOpen)
+                c.Frame().OnViewSingleWave();
+        });
+    add(
+        id::kViewAnalysis, NotReport,
+        [](int, const UiState& s) { return s.activeView == ActiveView::Analysis; },
+        [](C& c, int) { c.Frame().OnViewAnalysis(); });
+    add(
+        id::kSpectrumView, RuleL, [](int, const UiState& s) { return s.activeView == ActiveView::Analysis; },
+        [](C& c, int) { c.OnAnalysisCurve(1); });
+    add(id::kPhaseView, Never, nullptr, [](C& c, int) { c.OnAnalysisCurve(2); });
+    add(
+        id::kMainPanel, Always,
+        [](int, const UiState& s) { return s.mainPanelVisible || s.reportPanelVisible; },
+        [](C& c, int) { c.Host().ToggleMainPanel(); });
+    add(
+        id::kToolBar, Always,
+        [](int, const UiState& s) { return s.mainToolBarVisible || s.reportToolBarVisible; },
+        [](C& c, int) { c.Host().ToggleToolBar(); });
+    add(
+        id::kReportModeFlag, NotReport,
+        [](int, const UiState& s) { return !InReport(s) && s.reportModeFlag; },
+        [](C& c, int) { c.Doc().m_bReportMode = !c.Doc().m_bReportMode; });
+    add(id::kHelpManual, Always, nullptr, [](C& c, int) { c.OnHelpManual(); });
+    add(id::kAppAbout, Always, nullptr, [](C& c, int) { c.Host().ShowAbout(); });
+
+    // Processing
+    add(id::kWavelet, Always, nullptr, [](C& c, int) { c.OnWavelet(); });
+    for (int c : {id::kIntegrate, id::kDifferentiate})
+        add(c, RuleL, nullptr, [](C& cmds, int i) { cmds.OnIntegrate(i == id::kIntegrate); });
+    add(id::kDigitalFilter, RuleL, nullptr, [](C& c, int) { c.Host().RunDigitalFilter(); });
+    add(id::kExpAmplify, RuleL, nullptr, [](C& c, int) { c.Host().RunExpAmplify(); });
+    add(
+        id::kRotate, RotateRule, [](int, const UiState& s) { return *RotateRule(0, s) && s.rotateMode; },
+        [](C& c, int) { c.OnRotate(); });
+    for (int c : {id::kRotateLocate, id::kRotateLocateKey})
+        add(c, c == id::kRotateLocate ? RotateRule : Always,
+            c == id::kRotateLocate
+                ? Row::CheckRule([](int, const UiState& s) { return *RotateRule(0, s) && s.locateMode; })
+                : nullptr,
+            [](C& cmds, int) { cmds.OnRotateLocate(); });
+    for (int c : {id::kRotateUp, id::kRotateDown})
+        add(c, RotateTailRule, nullptr, [](C& cmds, int i) { cmds.OnRotateTail(i == id::kRotateUp); });
+    add(
+        id::kFixedParams, RuleL, [](int, const UiState& s) { return *RuleL(0, s) && s.fixedAnalysis; },
+        [](C& c, int) {
+            if (c.Frame().HasPileInfoPage())
+                c.Host().RunFixedParams();
+        });
+
+    // Tools. The report commands need report mode's list view, which is
+    // not there yet: they stay off rather than leave the user in an empty view.
+    for (int c : {id::kSingleReport, id::kProjectReport})
+        add(c, Never, nullptr, [](C& cmds, int i) { cmds.OnReport(i == id::kProjectReport); });
+    add(id::kSingleTraceBmp, RuleL, nullptr, [](C& c, int) { c.OnExportSingleTraceBmp(); });
+    for (int c = id::kSelectChannelFirst; c <= id::kSelectChannelLast; ++c)
+        add(c, Always, nullptr, [](C& cmds, int i) { cmds.Host().SelectChannel(i); });
+
+    // The views' defect commands.
+    for (int c : {id::kUndoDefect, id::kUndoAllDefects})
+        add(
+            c, [](int, const UiState& s) -> Maybe { return *RuleL(0, s) && s.canUndoDefect; }, nullptr,
+            [](C& cmds, int i) { cmds.UndoDefect(i == id::kUndoAllDefects); });
+    add(id::kPreviewClose, Always, nullptr, [](C& c, int) { c.Host().ClosePreview(); });
+    // The analysis view's detail index (Ctrl+R).
+    add(
+        id::kSetDetailIndex,
+        [](int, const UiState& s) -> Maybe {
+            return s.projectLoaded && !InReport(s) && s.activeView == ActiveView::Analysis && s.canSetDetail;
+        },
+        nullptr, [](C& c, int) { c.Host().SetDetailIndex(); });
+    return rows;
+}
+
+const std::vector<Row>& Rows() {
+    static const std::vector<Row> rows = BuildRows();
+    return rows;
+}
+
+} // namespace
+
+} // namespace pit::frame
+
+namespace pit {
+
+const CommandRow* FindCommandRow(int commandId) {
+    for (const CommandRow& r : frame::Rows())
+        if (r.id == commandId)
+            return &r;
+    return nullptr;
+}
+
+std::optional<CommandState> EvaluateRule(int commandId, const UiState& s) {
+    const CommandRow* row = FindCommandRow(commandId);
+    if (!row)
+        return CommandState{};
+    const std::optional<bool> enabled = row->enabled ? row->enabled(commandId, s) : std::optional<bool>(true);
+    if (!enabled)
+        return std::nullopt;
+    CommandState st;
+    st.enabled = *enabled;
+    st.checkable = row->checked != nullptr;
+    st.checked = st.checkable && row->checked(commandId, s);
+    return st;
+}
+
+} // namespace pit
+
+namespace pit::frame {
 
 QString SingleTraceDefaultName(const QString& pileNo, int channel) {
     QString name = pileNo + QLatin1Char('_') + QString::number(channel + 1);
@@ -197,13 +342,6 @@ QString ConversionResultMessage(bool ok, bool english) {
 FrameCommands::FrameCommands(CKEV_DUXDoc& doc, FrameServices& frame, CommandHost& host)
     : m_doc(doc), m_frame(frame), m_host(host), m_manualDir(pit::resourceDir()) {}
 
-void FrameCommands::SetPanelsVisible(bool mainPanel, bool reportPanel, bool mainBar, bool reportBar) {
-    m_panels[0] = mainPanel;
-    m_panels[1] = reportPanel;
-    m_panels[2] = mainBar;
-    m_panels[3] = reportBar;
-}
-
 UiState FrameCommands::Snapshot() const {
     UiState s;
     const CPileRecord& rec = m_doc.m_PileRecord;
@@ -222,178 +360,36 @@ UiState FrameCommands::Snapshot() const {
             s.targetFactor = w->GetScale();
             s.targetCustom = w->GetScaleFlag() != 0;
         }
-    s.yLocked = m_bLockY;
+    s.canUndoDefect = m_host.CanUndoDefect();
+    s.yLocked = m_doc.m_bLockYAxis;
     s.rotateMode = m_bRotateMode;
     s.locateMode = m_bLocateMode;
-    s.fixedAnalysis = m_fixedAnalysis;
-    s.markedPiles = m_markedPiles;
+    s.fixedAnalysis = m_doc.m_bFixedParams;
+    s.markedPiles = m_host.MarkedPiles();
     s.reportModeFlag = m_doc.m_bReportMode;
-    s.mainPanelVisible = m_panels[0];
-    s.reportPanelVisible = m_panels[1];
-    s.mainToolBarVisible = m_panels[2];
-    s.reportToolBarVisible = m_panels[3];
+    const CommandHost::Bars bars = m_host.VisibleBars();
+    s.mainPanelVisible = bars.mainPanel;
+    s.reportPanelVisible = bars.reportPanel;
+    s.mainToolBarVisible = bars.mainToolBar;
+    s.reportToolBarVisible = bars.reportToolBar;
     if (m_languages) {
         s.languageFilesExist = m_languages->FilesExist();
         s.checkedLanguageItem = m_languages->CheckedItem();
     }
     s.copyCount = int(m_copy.size());
+    s.recentCount = int(m_host.RecentFiles().size());
+    s.canSetDetail = m_host.CanSetDetailIndex();
     return s;
 }
 
-bool FrameCommands::Execute(int c) {
-    if (const auto f = WaveFactorOf(c)) {
-        SetWaveFactor(*f, false);
-        return true;
-    }
-    if (const int fill = FillModeOf(c); fill >= 0) {
-        SetFillMode(fill);
-        return true;
-    }
-    if (c >= id::kLanguageFirst && c <= id::kLanguageLast) {
-        OnLanguage(c);
-        return true;
-    }
-    if (c >= id::kSelectChannelFirst && c <= id::kSelectChannelLast) {
-        m_host.SelectChannel(c);
-        return true;
-    }
-    switch (c) {
-    case id::kFileSave:
-        OnFileSave();
-        break;
-    case id::kConvertKev:
-        OnConvertKevFiles();
-        break;
-    case id::kConvertDuxToPit:
-        m_host.RunZezConversion();
-        break;
-    case id::kOptions:
-        m_host.RunOptionsSheet();
-        break;
-    case id::kPrintSetup:
-        m_host.RunPrintSetup();
-        break;
-    case id::kRestoreChannel:
-        OnRestoreChannel();
-        break;
-    case id::kRestoreAllChannels:
-        OnRestoreAllChannels();
-        break;
-    case id::kEditCopy:
-        OnEditCopy();
-        break;
-    case id::kEditPaste:
-        OnEditPaste();
-        break;
-    case id::kShiftLeft:
-    case id::kShiftRight:
-        ShiftWave(c == id::kShiftRight);
-        break;
-    case id::kMoveUp:
-    case id::kMoveDown:
-        OffsetWave(c == id::kMoveUp);
-        break;
-    case id::kWaveReverse:
-        OnWaveReverse();
-        break;
-    case id::kWaveStretch:
-    case id::kWaveCompress:
-        OnWaveStretch(c == id::kWaveStretch);
-        break;
-    case id::kFactorCustom:
-        SetWaveFactor(m_doc.m_fZoomRateDefine / 100.0f, true);
-        break;
-    case id::kViewByTime:
-    case id::kViewByLength:
-        OnViewAxis(c == id::kViewByTime ? 1 : 2);
-        break;
-    case id::kSetAverageWave:
-        OnSetAverageWave();
-        break;
-    case id::kLockYAxis:
-        OnLockYAxis();
-        break;
-    case id::kHeadPeak:
-    case id::kHeadPeakSpare:
-        SetHeadPickMode(1);
-        break;
-    case id::kHeadStart:
-    case id::kHeadStartKey:
-        SetHeadPickMode(0);
-        break;
-    case id::kFixedTimeDiff:
-    case id::kVaryingTimeDiff:
-        SetCalcMode(c == id::kFixedTimeDiff ? 0 : 1);
-        break;
-    case id::kViewMain:
-        m_frame.OnViewMain();
-        break;
-    case id::kViewSingleWave:
-        if (m_doc.m_bFileOpen)
-            m_frame.OnViewSingleWave();
-        break;
-    case id::kViewAnalysis:
-        m_frame.OnViewAnalysis();
-        break;
-    case id::kSpectrumView:
-        OnAnalysisCurve(1);
-        break;
-    case id::kPhaseView:
-        OnAnalysisCurve(2);
-        break;
-    case id::kMainPanel:
-        m_host.ToggleMainPanel();
-        break;
-    case id::kToolBar:
-        m_host.ToggleToolBar();
-        break;
-    case id::kReportModeFlag:
-        m_doc.m_bReportMode = !m_doc.m_bReportMode;
-        break;
-    case id::kHelpManual:
-        OnHelpManual();
-        break;
-    case id::kWavelet:
-        OnWavelet();
-        break;
-    case id::kIntegrate:
-    case id::kDifferentiate:
-        OnIntegrate(c == id::kIntegrate);
-        break;
-    case id::kDigitalFilter:
-        m_host.RunDigitalFilter();
-        break;
-    case id::kExpAmplify:
-        m_host.RunExpAmplify();
-        break;
-    case id::kRotate:
-        OnRotate();
-        break;
-    case id::kRotateLocate:
-    case id::kRotateLocateKey:
-        OnRotateLocate();
-        break;
-    case id::kRotateUp:
-    case id::kRotateDown:
-        OnRotateTail(c == id::kRotateUp);
-        break;
-    case id::kFixedParams:
-        if (m_frame.HasPileInfoPage())
-            m_host.RunFixedParams();
-        break;
-    case id::kSingleReport:
-    case id::kProjectReport:
-        OnReport(c == id::kProjectReport);
-        break;
-    case id::kSingleTraceBmp:
-        OnExportSingleTraceBmp();
-        break;
-    case id::kPreviewClose:
-        m_host.ClosePreview();
-        break;
-    default:
+bool FrameCommands::Run(int c) {
+    const CommandRow* row = FindCommandRow(c);
+    if (!row || !row->run)
         return false;
-    }
+    const std::optional<CommandState> st = EvaluateRule(c, Snapshot());
+    if (st && !st->enabled)
+        return false;
+    row->run(*this, c);
     return true;
 }
 
@@ -425,30 +421,28 @@ void FrameCommands::Tell(const QString& chinese, const QString& english, unsigne
 
 // ---- file -----------------------------------------------------------------
 
-void FrameCommands::OnFileSave() {
+bool FrameCommands::OnFileSave() {
     CPileRecord& rec = m_doc.m_PileRecord;
     const pit::AppContext& ctx = m_doc.Context();
+    auto tell = [&ctx](const FileError& e) {
+        ctx.message(e.message(ctx.english), ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")),
+                    MB_OK | MB_ICONEXCLAMATION);
+    };
+    bool ok = true;
     if (m_doc.m_bFileOpen) {
         if (rec.m_nCurrentChannel == -1)
             rec.m_nCurrentChannel = 0;
         const bool fixed = rec.m_bFixedParam != 0;
         m_host.ReloadProjectDates();
         m_frame.ExchangeWaveParams(false, true);
-        if (rec.m_analysisValues[0] == 0 && rec.m_analysisValues[1] == 0)
-            if (const auto marks = m_host.ComputeSpectrumMarks(rec.m_nCurrentChannel)) {
-                rec.m_analysisValues[0] = marks->first;
-                rec.m_analysisValues[1] = marks->second;
-                m_frame.Refresh(RefreshTarget::PileChanged);
-            }
-        bool saved = true;
+        ComputeSpectrumMarks();
         try {
             rec.SaveAnalysis();
         } catch (const FileError& e) {
-            saved = false; // the pile stays modified so closing asks again
-            ctx.message(e.message(ctx.english), ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")),
-                        MB_OK | MB_ICONEXCLAMATION);
+            ok = false; // the pile stays modified so closing asks again
+            tell(e);
         }
-        if (saved) {
+        if (ok) {
             if (!fixed)
                 m_host.MarkPileSaved(true);
             m_doc.SetModifiedFlag(false);
@@ -459,20 +453,65 @@ void FrameCommands::OnFileSave() {
         try {
             m_doc.m_ProjectInfo.SaveProjectFile();
         } catch (const FileError& e) {
-            ctx.message(e.message(ctx.english), ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")),
-                        MB_OK | MB_ICONEXCLAMATION);
+            if (ok) // one message per save: a pile that failed was told already
+                tell(e);
+            ok = false;
         }
     }
+    rec.m_strInstrument = options::InstrumentModel(m_doc.m_nYiqiXinghao);
     try {
         rec.ReloadIfNeeded();
     } catch (const FileError&) {
         // the record keeps what it holds
     }
+    return ok;
+}
+
+void FrameCommands::ComputeSpectrumMarks() {
+    CPileRecord& rec = m_doc.m_PileRecord;
+    if (rec.m_analysisValues[0] != 0 || rec.m_analysisValues[1] != 0)
+        return;
+    CWaveRecord* w = rec.CurrentChannel();
+    if (!w || w->SampleCount() < 2)
+        return;
+    CSpectrum spectrum(w);
+    spectrum.SetRefine(m_doc.m_nRefineIndex);
+    int range = 0, peak = 0;
+    spectrum.GetRangeAndPeak(range, peak);
+    rec.m_analysisValues[0] = range;
+    rec.m_analysisValues[1] = peak;
+    m_frame.Refresh(RefreshTarget::PileChanged);
+}
+
+void FrameCommands::OnFileNew() {
+    m_host.CloseDocument();
+}
+
+void FrameCommands::OnFileOpen() {
+    const QString path = m_host.ChooseOpenFile(m_doc.m_strFolder);
+    if (!path.isEmpty())
+        m_host.OpenPile(path);
+}
+
+void FrameCommands::OnRecentFile(int index) {
+    const QStringList files = m_host.RecentFiles();
+    if (index < 0 || index >= files.size())
+        return;
+    const QString path = files[index];
+    // A file that is gone or damaged leaves the list (the document told why).
+    if (!QFileInfo::exists(path)) {
+        Tell(QStringLiteral("找不到文件：%1").arg(QDir::toNativeSeparators(path)),
+             QStringLiteral("The file cannot be found: %1").arg(QDir::toNativeSeparators(path)),
+             MB_OK | MB_ICONEXCLAMATION);
+        m_host.ForgetRecentFile(path);
+        return;
+    }
+    m_host.OpenPile(path);
 }
 
 void FrameCommands::OnConvertKevFiles() {
+    // The diameter answered "for all" stays for the whole run.
     KevInputSettings& settings = KevInputSettings::shared();
-    settings.useForAll = false;
     const QString folder = m_host.ChooseFolder(QStringLiteral("请选择KEV文件所在的目录："));
     if (folder.isEmpty())
         return;
@@ -480,22 +519,34 @@ void FrameCommands::OnConvertKevFiles() {
     for (const QString& n : QDir(folder).entryList(QDir::Files, QDir::Name))
         if (n.endsWith(QStringLiteral(".kev"), Qt::CaseInsensitive))
             files << n;
-    bool ok = !files.isEmpty();
+    if (files.isEmpty()) {
+        const QString shown = QDir::toNativeSeparators(folder);
+        Tell(ConversionResultMessage(false, false) + QStringLiteral("：文件夹“%1”中没有KEV文件。").arg(shown),
+             ConversionResultMessage(false, true) +
+                 QStringLiteral(": the folder \"%1\" holds no KEV files.").arg(shown),
+             MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     const KevDiameterAsker asker = m_host.DiameterAsker();
     const KevDiameterAsker keepOwn = [](int&, KevInputSettings&, const QString&) { return false; };
     for (const QString& n : files) {
+        const QString path = QDir(folder).filePath(n);
+        QString zh, en;
         try {
-            if (!CPileRecord::ConvertKevFile(QDir(folder).filePath(n), m_doc.Context(), settings,
-                                             asker ? asker : keepOwn)) {
-                ok = false;
-                break;
-            }
-        } catch (const FileError&) {
-            ok = false;
-            break;
+            if (CPileRecord::ConvertKevFile(path, m_doc.Context(), settings, asker ? asker : keepOwn))
+                continue;
+            zh = QStringLiteral("文件“%1”未能转换。").arg(QDir::toNativeSeparators(path));
+            en = QStringLiteral("The file \"%1\" was not converted.").arg(QDir::toNativeSeparators(path));
+        } catch (const FileError& e) {
+            zh = e.message(false);
+            en = e.message(true);
         }
+        // The first failure stops the run; the files before it stay converted.
+        Tell(ConversionResultMessage(false, false) + QStringLiteral("：") + zh,
+             ConversionResultMessage(false, true) + QStringLiteral(": ") + en, MB_OK | MB_ICONEXCLAMATION);
+        return;
     }
-    Tell(ConversionResultMessage(ok, false), ConversionResultMessage(ok, true), MB_OK);
+    Tell(ConversionResultMessage(true, false), ConversionResultMessage(true, true), MB_OK);
 }
 
 // ---- channel edits ----------------------------------------------------------
@@ -513,7 +564,9 @@ void FrameCommands::OnRestoreChannel() {
     if (ch < 0)
         return;
     m_doc.m_PileRecord.RestoreChannel(ch);
-    m_frame.ExchangeWaveParams(true, true);
+    // The channel's marks are gone: the integrity text says so (this also
+    // hands the channel's values to the panels).
+    m_frame.BuildIntegrityText(true);
     m_frame.Refresh(RefreshTarget::PileChanged);
     m_frame.Refresh(RefreshTarget::AllWaveViews);
     Modified();
@@ -544,7 +597,7 @@ void FrameCommands::OnRestoreAllChannels() {
     texts[4] = rec.m_strText6; // tester
     m_doc.CopyPileParams();
     m_host.MarkPileSaved(false);
-    if (m_fixedAnalysis) {
+    if (m_doc.m_bFixedParams) {
         m_frame.ApplyFixedParams();
     } else {
         m_frame.Refresh(RefreshTarget::AllWaveViews);
@@ -653,6 +706,9 @@ void FrameCommands::OnViewAxis(int axisMode) {
     if (m_host.Active() == ActiveView::Report)
         return;
     if (m_host.ActiveWave() >= 0) {
+        // The axis of every channel is kept in the pile file.
+        if (m_doc.m_PileRecord.m_nViewMode != axisMode)
+            Modified();
         m_doc.m_PileRecord.SetViewMode(axisMode);
         if (axisMode == 1)
             m_host.RedrawActive();
@@ -665,18 +721,20 @@ void FrameCommands::OnSetAverageWave() {
     if (m_host.RunAverageDialog()) {
         m_doc.m_PileRecord.RecomputeAverage();
         m_frame.Refresh(RefreshTarget::AllWaveViews);
+        Modified();
     }
 }
 
 void FrameCommands::OnLockYAxis() {
-    m_bLockY = !m_bLockY;
+    // The document keeps the flag: the main wave view lays its rows out by it.
+    m_doc.m_bLockYAxis = !m_doc.m_bLockYAxis;
     CPileRecord& rec = m_doc.m_PileRecord;
     float peak = -1.0f;
-    if (m_bLockY)
+    if (m_doc.m_bLockYAxis)
         for (int i = 0; i < rec.ChannelCountInList(); ++i)
             peak = std::max(peak, rec.Channel(i)->GetDisplayMax(true));
     for (int i = 0; i < rec.ChannelCountInList(); ++i)
-        rec.Channel(i)->SetCommonPeak(m_bLockY ? peak : -1.0f);
+        rec.Channel(i)->SetCommonPeak(m_doc.m_bLockYAxis ? peak : -1.0f);
     m_frame.Refresh(RefreshTarget::AllWaveViews);
 }
 
@@ -690,12 +748,14 @@ void FrameCommands::OnLanguage(int itemId) {
 void FrameCommands::SetHeadPickMode(int mode) {
     m_doc.SetAlignMode(mode);
     m_frame.Refresh(RefreshTarget::AllWaveViews);
+    Modified(); // the head markers moved
 }
 
 void FrameCommands::SetCalcMode(int mode) {
     m_doc.m_PileRecord.SetCalcMode(mode);
     m_host.UpdatePanelControls();
     m_frame.Refresh(RefreshTarget::AllWaveViews);
+    Modified();
 }
 
 void FrameCommands::OnIntegrate(bool integrate) {
@@ -725,6 +785,13 @@ void FrameCommands::OnWavelet() {
     if (m_host.RunWaveletDialog(ch))
         Modified();
     m_host.RedrawActive();
+}
+
+void FrameCommands::UndoDefect(bool all) {
+    if (!m_host.CanUndoDefect())
+        return;
+    m_host.UndoDefect(all);
+    Modified();
 }
 
 // ---- rotation ---------------------------------------------------------------
@@ -815,12 +882,18 @@ void FrameCommands::OnExportSingleTraceBmp() {
         return;
     const QString path =
         m_host.ChooseSaveFile(SingleTraceDefaultName(rec.m_strPileNo, ch) + QStringLiteral(".bmp"));
-    if (!path.isEmpty() && m_host.SaveTraceBitmap(ch, path)) {
-        m_frame.Refresh(RefreshTarget::AllWaveViews);
-        ui::desktop().open(QUrl::fromLocalFile(path));
+    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    if (path.isEmpty())
+        return;
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!m_host.SaveTraceBitmap(ch, path)) {
+        Tell(QStringLiteral("无法写入文件：%1").arg(shown),
+             QStringLiteral("The file cannot be written: %1").arg(shown), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    Tell(QStringLiteral("单道波形图片已保存到：%1").arg(shown),
+         QStringLiteral("The single-trace picture was saved to: %1").arg(shown), MB_OK | MB_ICONINFORMATION);
+    ui::desktop().open(QUrl::fromLocalFile(path));
 }
 
 void FrameCommands::OnHelpManual() {

@@ -7,9 +7,10 @@
 #include "analysis/FrameServices.h"
 #include "core/project/KevConvert.h"
 #include "mainwnd/CommandIds.h"
-#include "mainwnd/CommandRules.h"
+#include "mainwnd/CommandTable.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -24,40 +25,8 @@ namespace id = ::pit::cmd;
 
 using ::pit::ActiveView;
 using ::pit::CommandState;
-
-// What the rules read of the window, taken when a menu opens or at idle time.
-struct UiState {
-    bool projectLoaded = false;
-    int viewMode = 0; // ViewMode: 0 main pair, 1 analysis, 2 single wave, 4 report
-    ActiveView activeView = ActiveView::None;
-    int activeWave = -1;    // the active view's current wave
-    int channelCount = 0;   // channels of the pile, the average included
-    bool pileFixed = false; // the current pile record is flagged as fixed
-    int calcMode = 0;       // 0 fixed time difference, 1 varying
-    int headPickMode = 0;   // 0 start point, 1 peak
-    int fillMode = 0;       // the project's
-    // The target channel (null values without one).
-    int targetAxisMode = 0;
-    float targetFactor = 0;
-    bool targetCustom = false;
-    bool yLocked = false;
-    bool rotateMode = false;
-    bool locateMode = false;
-    bool fixedAnalysis = false;
-    int markedPiles = 0;
-    bool reportModeFlag = false; // the document's "m_bReportMode"
-    bool mainPanelVisible = false;
-    bool reportPanelVisible = false;
-    bool mainToolBarVisible = false;
-    bool reportToolBarVisible = false;
-    bool languageFilesExist = false;
-    int checkedLanguageItem = 5050;
-    int copyCount = 0; // samples in the copy buffer
-};
-
-// The state of command id; nothing when the rule leaves the item as it is
-// (and for ids without a rule: they stay enabled).
-std::optional<CommandState> EvaluateRule(int commandId, const UiState& s);
+using ::pit::EvaluateRule;
+using ::pit::UiState;
 
 // The factor of a wave-factor item; nothing for other ids.
 std::optional<float> WaveFactorOf(int commandId);
@@ -90,16 +59,22 @@ public:
     // The active view's device and a full repaint of it.
     virtual QPaintDevice* DrawingDevice() { return nullptr; }
     virtual void RedrawActive() {}
+    // The defect marks of the active view's current wave: any to undo, and
+    // the last one (or all) taken away.
+    virtual bool CanUndoDefect() const { return false; }
+    virtual void UndoDefect(bool all) { (void)all; }
+    // Which of the two panels and two tool bars show.
+    struct Bars {
+        bool mainPanel = true, reportPanel = false, mainToolBar = true, reportToolBar = false;
+    };
+    virtual Bars VisibleBars() const { return {}; }
+    // The piles of the tree marked "*" (saved with an analysis).
+    virtual int MarkedPiles() const { return 0; }
     // The main panel: tree item of the current pile marked saved or not,
     // project dates reloaded, controls after a calculation-mode change.
     virtual void MarkPileSaved(bool saved) { (void)saved; }
     virtual void ReloadProjectDates() {}
     virtual void UpdatePanelControls() {}
-    // The spectrum marks (frequency range, peak) of a channel; nothing without an analysis view.
-    virtual std::optional<std::pair<int, int>> ComputeSpectrumMarks(int channel) {
-        (void)channel;
-        return std::nullopt;
-    }
     // Dialogs; empty or false when cancelled.
     virtual QString ChooseFolder(const QString& title) {
         (void)title;
@@ -114,6 +89,8 @@ public:
     virtual void RunZezConversion() {}
     virtual void RunOptionsSheet() {}
     virtual void RunPrintSetup() {}
+    // 32806: the open pile's values and samples as a raw-data workbook.
+    virtual void ExportStateExcel() {}
     virtual bool RunAverageDialog() { return false; }
     virtual bool RunWaveletDialog(int channel) {
         (void)channel;
@@ -139,6 +116,29 @@ public:
     virtual void SelectChannel(int commandId) { (void)commandId; }
     // The main frame hides itself when the print preview closes.
     virtual void ClosePreview() {}
+    // The main window closes (with its save prompt).
+    virtual void CloseWindow() {}
+    // A pile file to open (the file dialog); empty on Cancel.
+    virtual QString ChooseOpenFile(const QString& folder) {
+        (void)folder;
+        return {};
+    }
+    // Opens a pile file after the save prompt; false on Cancel or when it
+    // could not be read (the document told the user).
+    virtual bool OpenPile(const QString& path) {
+        (void)path;
+        return false;
+    }
+    // After the save prompt the document lets go of its pile; false on Cancel.
+    virtual bool CloseDocument() { return false; }
+    // The recent-file list, newest first; an entry that could not be opened leaves it.
+    virtual QStringList RecentFiles() const { return {}; }
+    virtual void ForgetRecentFile(const QString& path) { (void)path; }
+    virtual void RunPrinterSetup() {}
+    virtual void ShowAbout() {}
+    // The analysis view's detail index (32902): available, and its dialog.
+    virtual bool CanSetDetailIndex() const { return false; }
+    virtual void SetDetailIndex() {}
 };
 
 // The languages offered and chosen in the View menu.
@@ -151,34 +151,32 @@ public:
     virtual void Select(int itemId) = 0;
 };
 
-class FrameCommands {
+class FrameCommands : public CommandDispatcher {
 public:
     FrameCommands(CKEV_DUXDoc& doc, FrameServices& frame, CommandHost& host);
 
-    // Runs the command; false for an id that is not the frame's.
-    bool Execute(int commandId);
     // The snapshot of the window's state that the rules read.
-    UiState Snapshot() const;
+    UiState Snapshot() const override;
+    // Runs the command through its row: false for an id without one or one
+    // its rule disables now.
+    bool Run(int commandId) override;
 
     // The program's manual beside the program.
     static constexpr const char16_t* kManualName = u"KEV_JX使用手册.pdf";
     // Where the manual is; the program's resource folder unless set.
     void SetManualDir(const QString& dir) { m_manualDir = dir; }
     void SetLanguageChoice(LanguageChoice* languages) { m_languages = languages; }
-    // The marked pile count of the main panel (the report commands need one).
-    void SetMarkedPiles(int count) { m_markedPiles = count; }
-    void SetPanelsVisible(bool mainPanel, bool reportPanel, bool mainBar, bool reportBar);
-    void SetFixedAnalysis(bool active) { m_fixedAnalysis = active; }
 
     bool IsRotateMode() const { return m_bRotateMode; }
     bool IsLocateMode() const { return m_bLocateMode; }
-    bool IsYLocked() const { return m_bLockY; }
     const std::vector<float>& CopyBuffer() const { return m_copy; }
     int AnalysisCurve() const { return m_nAnalysisCurve; }
     int AnalysisChannel() const { return m_nAnalysisChannel; }
 
     // The handlers.
-    void OnFileSave();
+    // The analysis of the current pile into its file and the project index;
+    // false (and the user told) when either could not be written.
+    bool OnFileSave();
     void OnConvertKevFiles();
     void OnRestoreChannel();
     void OnRestoreAllChannels();
@@ -205,6 +203,16 @@ public:
     void OnReport(bool project);
     void OnExportSingleTraceBmp();
     void OnHelpManual();
+    // File New, File Open and the four recent files of the File menu.
+    void OnFileNew();
+    void OnFileOpen();
+    void OnRecentFile(int index);
+    // The views' "撤消缺陷" (the last mark) and "撤消所有缺陷".
+    void UndoDefect(bool all);
+
+    FrameServices& Frame() { return m_frame; }
+    CommandHost& Host() { return m_host; }
+    CKEV_DUXDoc& Doc() { return m_doc; }
 
 private:
     // The channel a command works on: none for the report view or without a
@@ -213,6 +221,9 @@ private:
     CWaveRecord* Target(bool withUpper, int* index = nullptr);
     void Modified();
     void Tell(const QString& chinese, const QString& english, unsigned type);
+    // The spectrum range and peak of the current channel into the record
+    // when both are still 0.
+    void ComputeSpectrumMarks();
 
     CKEV_DUXDoc& m_doc;
     FrameServices& m_frame;
@@ -222,12 +233,8 @@ private:
     std::vector<float> m_copy;
     bool m_bRotateMode = false;
     bool m_bLocateMode = false;
-    bool m_bLockY = false;
-    bool m_fixedAnalysis = false;
-    int m_markedPiles = 0;
     int m_nAnalysisCurve = 1;
     int m_nAnalysisChannel = 0;
-    bool m_panels[4] = {true, false, true, false};
 };
 
 } // namespace pit::frame

@@ -6,6 +6,7 @@
 #include "analysis/AverageWaveView.h"
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
+#include "analysis/PrintUi.h"
 #include "analysis/SingleWaveView.h"
 #include "analysis/WaveletDlg.h"
 #include "controls/MyPropertySheet.h"
@@ -14,6 +15,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
 #include "core/wave/WaveRecord.h"
+#include "mainwnd/AboutDlg.h"
 #include "mainwnd/CommandRegistry.h"
 #include "mainwnd/DisplaySetDlg.h"
 #include "mainwnd/DlgPileInfo.h"
@@ -21,6 +23,7 @@
 #include "mainwnd/FormMain.h"
 #include "mainwnd/KEVInputDlg.h"
 #include "mainwnd/MainFrame.h"
+#include "controls/PrinterSupport.h"
 #include "mainwnd/PITDataConvertDlg.h"
 #include "mainwnd/SystemSetDlg.h"
 #include "platform/Canvas.h"
@@ -32,9 +35,11 @@
 #include "reports/SglRepSetPage.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPrinter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
@@ -55,69 +60,19 @@ public:
 
 } // namespace
 
-bool FrameCommandsBinding::LeftToFrame(int c) {
-    switch (c) {
-    // The frame's own handlers and rules.
-    case id::kFileSave:
-    case id::kViewMain:
-    case id::kViewSingleWave:
-    case id::kViewAnalysis:
-    case id::kMainPanel:
-    case id::kToolBar:
-    case id::kUndoDefect:
-    case id::kUndoAllDefects:
-    case id::kAppExit:
-    case id::kFileOpen:
-    // Exports and report mode: other parts.
-    case id::kExportStateExcel:
-    case id::kExportCurvePictures:
-    case id::kExportCurveDocument:
-    case id::kSingleReport:
-    case id::kProjectReport:
-    case id::kReportSpare:
-    case id::kPrintPreview:
-    case id::kPrint:
-    case id::kCountInfo:
-    case id::kPreviewClose:
-        return true;
-    default:
-        return false;
-    }
-}
-
 FrameCommandsBinding::FrameCommandsBinding(CMainFrame& frame)
-    : QObject(&frame), m_frame(frame), m_languages(std::make_unique<ProgramLanguages>()) {
+    : QObject(&frame), m_frame(frame), m_registry(frame.Commands()),
+      m_languages(std::make_unique<ProgramLanguages>()) {
     m_commands = std::make_unique<FrameCommands>(*frame.GetDoc(), frame, *this);
     m_commands->SetLanguageChoice(m_languages.get());
-    CommandRegistry* registry = frame.Commands();
-    registry->SetRoute(CommandRegistry::Route::Document,
-                       [this](int c) { return !LeftToFrame(c) && m_commands->Execute(c); });
-    // The registry connected these first, so its rules run before ours.
-    for (QMenu* menu : frame.menuBar()->findChildren<QMenu*>())
-        connect(menu, &QMenu::aboutToShow, this, &FrameCommandsBinding::ApplyRules);
-    if (QTimer* idle = registry->findChild<QTimer*>())
-        connect(idle, &QTimer::timeout, this, &FrameCommandsBinding::ApplyRules);
-    ApplyRules();
+    m_registry->SetDispatcher(m_commands.get());
 }
 
-FrameCommandsBinding::~FrameCommandsBinding() = default;
-
-void FrameCommandsBinding::ApplyRules() {
-    const CMainFrame& f = m_frame;
-    m_commands->SetPanelsVisible(!f.PanelBar()->isHidden(), !f.ReportBar()->isHidden(),
-                                 !f.MainToolBar()->isHidden(), !f.ReportToolBar()->isHidden());
-    const UiState s = m_commands->Snapshot();
-    for (const auto& [c, action] : f.Commands()->Actions()) {
-        if (LeftToFrame(c))
-            continue;
-        const std::optional<CommandState> st = EvaluateRule(c, s);
-        if (!st)
-            continue;
-        action->setEnabled(st->enabled);
-        action->setCheckable(st->checkable);
-        if (st->checkable)
-            action->setChecked(st->checked);
-    }
+FrameCommandsBinding::~FrameCommandsBinding() {
+    // The frame's children go in the order they were made: the registry
+    // before this binding, or after it.
+    if (m_registry)
+        m_registry->SetDispatcher(nullptr);
 }
 
 ActiveView FrameCommandsBinding::Active() const {
@@ -160,6 +115,44 @@ void FrameCommandsBinding::RedrawActive() {
     }
 }
 
+bool FrameCommandsBinding::CanUndoDefect() const {
+    const CBaseView* v = m_frame.ActiveBaseView();
+    return v && v->CanUndoDefect();
+}
+
+void FrameCommandsBinding::UndoDefect(bool all) {
+    CBaseView* v = m_frame.ActiveBaseView();
+    if (!v)
+        return;
+    if (all)
+        v->OnUndoAllDefects();
+    else
+        v->OnUndoDefect();
+}
+
+CommandHost::Bars FrameCommandsBinding::VisibleBars() const {
+    return {!m_frame.PanelBar()->isHidden(), !m_frame.ReportBar()->isHidden(),
+            !m_frame.MainToolBar()->isHidden(), !m_frame.ReportToolBar()->isHidden()};
+}
+
+int FrameCommandsBinding::MarkedPiles() const {
+    return m_frame.FormMain() ? m_frame.FormMain()->MarkedCount() : 0;
+}
+
+void FrameCommandsBinding::ToggleMainPanel() {
+    QWidget* bar = g_nViewMode == 4 ? static_cast<QWidget*>(m_frame.ReportBar()) : m_frame.PanelBar();
+    bar->setVisible(bar->isHidden());
+}
+
+void FrameCommandsBinding::ToggleToolBar() {
+    QToolBar* bar = g_nViewMode == 4 ? m_frame.ReportToolBar() : m_frame.MainToolBar();
+    bar->setVisible(bar->isHidden());
+}
+
+void FrameCommandsBinding::CloseWindow() {
+    m_frame.close();
+}
+
 void FrameCommandsBinding::MarkPileSaved(bool saved) {
     if (CFormMain* form = m_frame.FormMain())
         form->MarkPileSaved(saved);
@@ -177,16 +170,85 @@ void FrameCommandsBinding::UpdatePanelControls() {
 }
 
 QString FrameCommandsBinding::ChooseFolder(const QString& title) {
-    return QFileDialog::getExistingDirectory(&m_frame, title);
+    return ui::fileChooser().folder(&m_frame, title, m_frame.GetDoc()->m_strFolder);
 }
 
 QString FrameCommandsBinding::ChooseSaveFile(const QString& defaultName) {
-    QFileDialog dlg(&m_frame, {}, defaultName, QStringLiteral("bmp (*.bmp)"));
-    dlg.setAcceptMode(QFileDialog::AcceptSave);
-    dlg.setDefaultSuffix(QStringLiteral("bmp"));
-    dlg.selectFile(defaultName);
-    return dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty() ? dlg.selectedFiles().front()
-                                                                             : QString();
+    // Offered in the folder of the pile shown.
+    const QString folder = m_frame.GetDoc()->m_strFolder;
+    const QString path = folder.isEmpty() ? defaultName : QDir(folder).filePath(defaultName);
+    return ui::fileChooser().saveFile(&m_frame, {}, path, QStringLiteral("bmp (*.bmp)"),
+                                      QStringLiteral("bmp"));
+}
+
+QString FrameCommandsBinding::PileFileFilter(bool english) {
+    return (english ? QStringLiteral("KEV Low Strain Files") : QStringLiteral("低应变桩文件")) +
+           QStringLiteral(" (*.[Dd][Uu][Xx])");
+}
+
+QString FrameCommandsBinding::ChooseOpenFile(const QString& folder) {
+    const bool english = ui::english();
+    return ui::fileChooser().openFile(&m_frame, english ? QStringLiteral("Open") : QStringLiteral("打开"),
+                                      folder, PileFileFilter(english));
+}
+
+bool FrameCommandsBinding::OpenPile(const QString& path) {
+    CKEV_DUXDoc* doc = m_frame.GetDoc();
+    if (doc->m_bFileOpen && doc->IsModified()) {
+        if (!m_frame.PromptSaveChanges())
+            return false;
+        doc->SetModifiedFlag(false);
+    }
+    return doc->OnOpenDocument(path);
+}
+
+bool FrameCommandsBinding::CloseDocument() {
+    CKEV_DUXDoc* doc = m_frame.GetDoc();
+    if (doc->m_bFileOpen && doc->IsModified() && !m_frame.PromptSaveChanges())
+        return false;
+    doc->CloseFile();
+    m_frame.OnPileSelected();
+    if (CFormMain* form = m_frame.FormMain()) {
+        form->FillPileTree();
+        form->UpdateFormData(false);
+    }
+    m_frame.Refresh(RefreshTarget::AllWaveViews);
+    return true;
+}
+
+QStringList FrameCommandsBinding::RecentFiles() const {
+    return m_frame.RecentFileList();
+}
+
+void FrameCommandsBinding::ForgetRecentFile(const QString& path) {
+    m_frame.ForgetRecentFile(path);
+}
+
+void FrameCommandsBinding::RunPrinterSetup() {
+    QtPrintUi dialogs;
+    QPrinter& printer = SharedPrinter();
+    // The page setup's printer button and this command choose the same printer.
+    if (dialogs.SetupPrinter(printer, &m_frame) && printer.outputFormat() == QPrinter::NativeFormat)
+        SetChosenPrinterName(printer.printerName());
+}
+
+void FrameCommandsBinding::ExportStateExcel() {
+    m_frame.OnExportStateExcel();
+}
+
+void FrameCommandsBinding::ShowAbout() {
+    CAboutDlg dlg(&m_frame);
+    dlg.exec();
+}
+
+bool FrameCommandsBinding::CanSetDetailIndex() const {
+    const CAnalysisView* view = m_frame.AnalysisView();
+    return m_frame.ActiveViewKind() == ActiveView::Analysis && view && (view->Spectrum() || view->Phase());
+}
+
+void FrameCommandsBinding::SetDetailIndex() {
+    if (CAnalysisView* view = m_frame.AnalysisView())
+        view->OnSetDetailIndex();
 }
 
 KevDiameterAsker FrameCommandsBinding::DiameterAsker() {
@@ -194,7 +256,9 @@ KevDiameterAsker FrameCommandsBinding::DiameterAsker() {
 }
 
 void FrameCommandsBinding::RunZezConversion() {
-    CPITDataConvertDlg dlg(m_frame.GetDoc()->m_strPITDefaultDir);
+    // It starts in the folder of the project shown, else in the default folder.
+    const CKEV_DUXDoc* doc = m_frame.GetDoc();
+    CPITDataConvertDlg dlg(doc->m_strFolder.isEmpty() ? doc->m_strPITDefaultDir : doc->m_strFolder);
     dlg.exec();
 }
 
@@ -292,13 +356,17 @@ bool FrameCommandsBinding::SaveTraceBitmap(int channel, const QString& path) {
         return false;
     QImage image(768, 400, QImage::Format_RGB32);
     image.fill(Qt::white);
+    // The window the analysis view's bar chose, the whole channel without one.
+    const CPileRecord& r = doc->m_PileRecord;
+    const int first = std::clamp(r.m_nFirstVisible, 0, std::max(0, w->SampleCount() - 1));
+    const int count = r.m_nVisibleCount > 0 ? r.m_nVisibleCount : w->SampleCount();
     {
         QPainter painter(&image);
         gdi::Canvas dc(painter);
         const PrintDrawDoc drawDoc{&doc->m_PrintSettings, &doc->m_CurveStyle, doc};
-        w->DrawForPrintB(dc, 0, w->SampleCount(), gdi::Rect{0, 0, 768, 400}, true, nullptr, drawDoc);
+        w->DrawForPrintB(dc, first, count, gdi::Rect{0, 0, 768, 400}, true, nullptr, drawDoc);
     }
-    return image.save(path, "BMP");
+    return CAnalysisView::SaveBitmapToFile(image, path);
 }
 
 void FrameCommandsBinding::ShowAnalysisCurve(int curve, int channel) {
@@ -306,8 +374,10 @@ void FrameCommandsBinding::ShowAnalysisCurve(int curve, int channel) {
     if (!view)
         return;
     if (m_frame.ActiveViewKind() != ActiveView::Analysis) {
+        // Shown without the view switch of "分析视图": the spectrum command
+        // that follows keeps the view mode it came from to return to.
         view->SetCurrentWave(channel);
-        m_frame.OnViewAnalysis();
+        m_frame.SwitchToView(ActiveView::Analysis);
     }
     if (curve == 1)
         view->OnViewSpectrum();
@@ -342,10 +412,6 @@ void FrameCommandsBinding::SelectChannel(int commandId) {
         w->SetSelected(true);
     m_frame.MainWaveView()->OnUpdate();
     m_frame.Refresh(RefreshTarget::AllWaveViews);
-}
-
-FrameCommandsBinding* InstallFrameCommands(CMainFrame& frame) {
-    return new FrameCommandsBinding(frame);
 }
 
 } // namespace pit::frame

@@ -1,15 +1,19 @@
 // Puts the frame commands into the main window: its views, panels and
-// dialogs serve as the commands' host, the handlers join the command routes
-// before the frame's own, and the rules are applied after the registry's
-// whenever it updates (a menu opens, the idle timer fires).
+// dialogs serve as the commands' host, and the command table behind every
+// action of the window's registry.
 #pragma once
 
 #include "mainwnd/FrameCommands.h"
 
 #include <QObject>
+#include <QPointer>
 #include <memory>
 
 class CMainFrame;
+
+namespace pit {
+class CommandRegistry;
+}
 
 namespace pit::frame {
 
@@ -21,10 +25,6 @@ public:
     ~FrameCommandsBinding() override;
 
     FrameCommands& Commands() { return *m_commands; }
-    // The commands' rules onto their actions (the frame's own commands keep theirs).
-    void ApplyRules();
-    // Ids whose handler and rule stay the frame's (or wait for a later part).
-    static bool LeftToFrame(int commandId);
 
     // ---- CommandHost ----
     ActiveView Active() const override;
@@ -35,6 +35,10 @@ public:
     void ActivateUpper() override;
     QPaintDevice* DrawingDevice() override;
     void RedrawActive() override;
+    bool CanUndoDefect() const override;
+    void UndoDefect(bool all) override;
+    Bars VisibleBars() const override;
+    int MarkedPiles() const override;
     void MarkPileSaved(bool saved) override;
     void ReloadProjectDates() override;
     void UpdatePanelControls() override;
@@ -52,14 +56,28 @@ public:
     bool SaveTraceBitmap(int channel, const QString& path) override;
     void ShowAnalysisCurve(int curve, int channel) override;
     void SelectChannel(int commandId) override;
+    void ToggleMainPanel() override;
+    void ToggleToolBar() override;
+    void CloseWindow() override;
+    QString ChooseOpenFile(const QString& folder) override;
+    bool OpenPile(const QString& path) override;
+    bool CloseDocument() override;
+    QStringList RecentFiles() const override;
+    void ForgetRecentFile(const QString& path) override;
+    void RunPrinterSetup() override;
+    void ExportStateExcel() override;
+    void ShowAbout() override;
+    bool CanSetDetailIndex() const override;
+    void SetDetailIndex() override;
+
+    // The file filter of pile files, any case of ".DUX".
+    static QString PileFileFilter(bool english);
 
 private:
     CMainFrame& m_frame;
+    QPointer<CommandRegistry> m_registry;
     std::unique_ptr<FrameCommands> m_commands;
     std::unique_ptr<LanguageChoice> m_languages;
 };
-
-// Makes the binding for frame (owned by it) and returns it.
-FrameCommandsBinding* InstallFrameCommands(CMainFrame& frame);
 
 } // namespace pit::frame

@@ -1,6 +1,7 @@
 #include "mainwnd/KEVInputDlg.h"
 
 #include "controls/CtrlId.h"
+#include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
 #include "res/ids.h"
 
@@ -26,20 +27,22 @@ CKEVInputDlg::CKEVInputDlg(const QString& fileName, const pit::KevInputSettings&
 
     auto* top = new QVBoxLayout(this);
     auto* fileRow = new QHBoxLayout;
-    fileRow->addWidget(new QLabel(tr("当前文件:", "Current file:"), this));
+    fileRow->addWidget(pit::WithCtrlId(new QLabel(tr("当前文件:", "Current file:"), this), IDC_FILE_LABEL));
     m_fileName = new QLabel(QFileInfo(fileName).fileName(), this);
     m_fileName->setToolTip(fileName);
     pit::SetCtrlId(m_fileName, IDC_FILE_NAME);
+    pit::MarkAsValue(m_fileName);
     fileRow->addWidget(m_fileName, 1);
     top->addLayout(fileRow);
 
-    auto* group = new QGroupBox(tr("参数输入", "Parameters"), this);
+    auto* group = pit::WithCtrlId(new QGroupBox(tr("参数输入", "Parameters"), this), IDC_PARAMETERS);
     auto* form = new QFormLayout(group);
     m_diameter = new QLineEdit(group);
     pit::SetCtrlId(m_diameter, IDC_DIAMETER);
     m_useForAll = new QCheckBox(tr("统一", "Use for all"), group);
     pit::SetCtrlId(m_useForAll, IDC_USE_FOR_ALL);
-    form->addRow(tr("桩径(mm):", "Diameter (mm):"), m_diameter);
+    form->addRow(pit::WithCtrlId(new QLabel(tr("桩径(mm):", "Diameter (mm):"), group), IDC_DIAMETER_LABEL),
+                 m_diameter);
     form->addRow(QString(), m_useForAll);
     top->addWidget(group);
 
@@ -51,6 +54,7 @@ CKEVInputDlg::CKEVInputDlg(const QString& fileName, const pit::KevInputSettings&
     connect(ok, &QPushButton::clicked, this, &CKEVInputDlg::accept);
     top->addWidget(buttons);
 
+    pit::TranslateDialog(this, kTemplateId);
     m_diameter->setText(QString::number(m_settings.diameterMm));
     m_useForAll->setChecked(m_settings.useForAll);
 }

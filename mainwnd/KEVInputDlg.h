@@ -16,6 +16,10 @@ public:
     static constexpr int IDC_FILE_NAME = 1128;
     static constexpr int IDC_DIAMETER = 1121;
     static constexpr int IDC_USE_FOR_ALL = 1044;
+    // The labels and the group, for the language files.
+    static constexpr int IDC_FILE_LABEL = 1990;
+    static constexpr int IDC_PARAMETERS = 1991;
+    static constexpr int IDC_DIAMETER_LABEL = 1992;
 
     // fileName: the file being converted; settings: the values shown (a copy is edited).
     CKEVInputDlg(const QString& fileName, const pit::KevInputSettings& settings, QWidget* parent = nullptr);

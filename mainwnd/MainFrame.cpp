@@ -6,6 +6,7 @@
 #include "analysis/BaseView.h"
 #include "analysis/MainWaveView.h"
 #include "analysis/QtExportServices.h"
+#include "analysis/ReFineIndexDlg.h"
 #include "analysis/SingleWaveView.h"
 #include "controls/CtrlId.h"
 #include "controls/FixedSplitterWnd.h"
@@ -20,9 +21,12 @@
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
+#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/RefreshHub.h"
+#include "office/ExcelExporter.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
+#include "reports/ExcelStateExport.h"
 #include "reports/ReportFactory.h"
 
 #include <QApplication>
@@ -44,6 +48,7 @@ int g_nPrevViewMode = 0;
 namespace {
 
 constexpr int kPagePair = 0, kPageAnalysis = 1, kPageSingle = 2, kPageReport = 3;
+constexpr QSize kMinimumSize(1000, 640);
 
 void SetMode(int mode) {
     g_nPrevViewMode = g_nViewMode;
@@ -65,19 +70,21 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
     ShowReportBars(false);
     SwitchToView(ActiveView::MainWave);
     m_pFormMain->OnInitialUpdate();
+    m_binding = new frame::FrameCommandsBinding(*this);
 
     if (m_pDoc) {
-        // The document's own save runs through the frame's.
-        m_pDoc->saveCurrentPile = [this] { return SavePile(); };
         connect(m_pDoc, &CKEV_DUXDoc::pileOpened, this, [this] {
             m_pFormMain->OnDocumentOpened();
             OnPileSelected();
+            m_commands->Update();
         });
         m_pDoc->SetFixedParamHook([this](bool enabled) { EnableFixButton(enabled); });
     }
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     statusBar()->showMessage(m_bEnglish ? QStringLiteral("Ready") : QStringLiteral("就绪"));
     resize(1024, 700);
+    // Below this the panel's pages and the wave rows stop being readable.
+    setMinimumSize(kMinimumSize);
     RestoreLayout();
     m_commands->Update();
     m_commands->StartIdleUpdates();
@@ -85,10 +92,8 @@ CMainFrame::CMainFrame(CKEV_DUXDoc* doc, bool english, QSettings* layout, QWidge
 
 CMainFrame::~CMainFrame() {
     disconnect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
-    if (m_pDoc) {
-        m_pDoc->saveCurrentPile = nullptr;
+    if (m_pDoc)
         m_pDoc->SetFixedParamHook({});
-    }
 }
 
 // ---- creation ----------------------------------------------------------------------
@@ -106,31 +111,13 @@ void CMainFrame::CreateCommands() {
     language->addAction(none);
     for (const LanguageMenuEntry& e : lang.MenuEntries())
         language->addAction(m_commands->Register(e.id, e.text));
-    if (checked != cmd::kLanguageFirst)
+    // The menus follow the language file in use (also when the language
+    // menu's choice and the file found differ, as under KEV_DUX_HOME).
+    (void)checked;
+    if (lang.HasActive()) {
         LoadTranslatedMenu(menuBar(), 128);
-    m_commands->SetSnapshotSource([this] { return Snapshot(); });
-    m_commands->SetRoute(CommandRegistry::Route::View, [this](int id) {
-        CBaseView* v = ActiveBaseView();
-        if (!v || g_nViewMode == 4)
-            return false;
-        if (id == cmd::kUndoDefect) {
-            v->OnUndoDefect();
-            return true;
-        }
-        if (id == cmd::kUndoAllDefects) {
-            v->OnUndoAllDefects();
-            return true;
-        }
-        return false;
-    });
-    m_commands->SetRoute(CommandRegistry::Route::Frame, [this](int id) { return RouteFrameCommand(id); });
-    m_commands->SetRoute(CommandRegistry::Route::Application, [this](int id) {
-        if (id == cmd::kAppExit) {
-            close();
-            return true;
-        }
-        return false;
-    });
+        m_commands->ApplyPrompts();
+    }
 }
 
 void CMainFrame::CreateClient() {
@@ -146,6 +133,8 @@ void CMainFrame::CreateClient() {
         m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
                                                                CAnalysisView::kPrintDpi);
         m_analysisView->SetReportFactory(m_reportFactory.get());
+        m_excelExport = std::make_unique<pit::OfficeExcelExport>(m_pDoc->Context(), m_exportServices.get());
+        SetExcelExport(m_excelExport.get());
     }
     m_singleView = new CSingleWaveView(m_client);
     m_reportView = new QWidget(m_client);
@@ -153,6 +142,14 @@ void CMainFrame::CreateClient() {
     m_client->insertWidget(kPageAnalysis, m_analysisView);
     m_client->insertWidget(kPageSingle, m_singleView);
     m_client->insertWidget(kPageReport, m_reportView);
+    m_analysisView->SetDetailIndexAsker([](int mode, int value, QWidget* parent) -> std::optional<int> {
+        CReFineIndexDlg dlg(parent);
+        dlg.m_nMode = mode;
+        dlg.m_nValue = value;
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dlg.m_nValue;
+    });
     for (CBaseView* v :
          std::initializer_list<CBaseView*>{m_averageView, m_mainView, m_analysisView, m_singleView}) {
         v->SetDocument(m_pDoc);
@@ -183,6 +180,7 @@ void CMainFrame::CreateBars() {
     m_wndReportBar = new CViewBar(this);
     m_wndReportBar->setObjectName(QStringLiteral("ReportPanelBar"));
     m_wndReportBar->Create(this, reportForm, QString(), 59649);
+    m_pFormMain->setMinimumWidth(250); // the pages' labels and fields side by side
     resizeDocks({m_wndPanelBar}, {300}, Qt::Horizontal);
 }
 
@@ -234,6 +232,14 @@ void CMainFrame::SwitchToView(ActiveView view) {
                      : view == ActiveView::SingleWave ? kPageSingle
                                                       : kPageReport;
     m_client->setCurrentIndex(page);
+    // The views share the channels' layout: a view shown again lays its
+    // channels out anew, at its own size.
+    if (pair) {
+        m_mainView->ClearBackground();
+        m_averageView->ClearBackground();
+    } else if (CBaseView* shown = qobject_cast<CBaseView*>(m_client->currentWidget())) {
+        shown->ClearBackground();
+    }
     QWidget* focus = nullptr;
     if (pair) {
         m_active = ActiveView::MainWave;
@@ -457,57 +463,14 @@ bool CMainFrame::PromptSaveChanges() {
                 if (CWaveRecord* w = r.Channel(i))
                     w->zoom = r.m_fChannelZoom;
         // A failed save was reported; the user stays to decide again.
-        if (!SavePile())
+        if (!OnFileSave())
             return false;
     }
     return true;
 }
 
-void CMainFrame::OnFileSave() {
-    SavePile();
-}
-
-bool CMainFrame::SavePile() {
-    if (!m_pDoc)
-        return false;
-    CPileRecord& r = m_pDoc->m_PileRecord;
-    const bool english = m_bEnglish;
-    if (m_pDoc->m_bFileOpen) {
-        if (r.m_nCurrentChannel == -1)
-            r.m_nCurrentChannel = 0;
-        const bool fixed = r.m_bFixedParam != 0;
-        if (CDlgProInfo* pro = m_pFormMain->ProjectPanel())
-            pro->LoadDates();
-        m_pFormMain->ExchangeWaveParams(false, true);
-        try {
-            r.SaveAnalysis();
-        } catch (const FileError& e) {
-            ui::messages().show(e.message(english),
-                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
-                                MB_OK | MB_ICONERROR);
-            return false;
-        }
-        if (!fixed)
-            m_pFormMain->MarkPileSaved(true);
-        m_pDoc->SetModifiedFlag(false);
-    }
-    if (!m_pDoc->m_ProjectInfo.GetProjectPath().isEmpty()) {
-        try {
-            m_pDoc->m_ProjectInfo.SaveProjectFile();
-        } catch (const FileError& e) {
-            ui::messages().show(e.message(english),
-                                english ? QStringLiteral("Error") : QStringLiteral("错误"),
-                                MB_OK | MB_ICONERROR);
-        }
-    }
-    if (m_pDoc->m_bFileOpen) {
-        try {
-            r.ReloadIfNeeded();
-        } catch (const FileError&) {
-            // The record stays as saved.
-        }
-    }
-    return true;
+bool CMainFrame::OnFileSave() {
+    return m_binding && m_binding->Commands().OnFileSave();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
@@ -520,6 +483,17 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     }
     SaveLayout();
     e->accept();
+}
+
+void CMainFrame::SetRecentFileSource(RecentFileSource source) {
+    m_recent = std::move(source);
+    m_commands->SetRecentFiles(m_recent.list);
+    m_commands->Update();
+}
+
+void CMainFrame::ForgetRecentFile(const QString& path) {
+    if (m_recent.remove)
+        m_recent.remove(path);
 }
 
 void CMainFrame::SaveLayout() {
@@ -544,57 +518,24 @@ void CMainFrame::RestoreLayout() {
 
 // ---- commands ------------------------------------------------------------------------
 
-UiSnapshot CMainFrame::Snapshot() const {
-    UiSnapshot s;
-    s.projectLoaded = m_pDoc && m_pDoc->m_bFileOpen;
-    s.viewMode = g_nViewMode;
-    s.activeView = m_active;
-    s.mainPanelVisible = !m_wndPanelBar->isHidden();
-    s.reportPanelVisible = !m_wndReportBar->isHidden();
-    s.mainToolBarVisible = !m_wndToolBar->isHidden();
-    s.reportToolBarVisible = !m_wndReportToolBar->isHidden();
-    const CBaseView* v = ActiveBaseView();
-    s.canUndoDefect = v && v->CanUndoDefect();
-    s.reportModeFlag = m_pDoc && m_pDoc->m_bReportMode;
-    return s;
+void CMainFrame::SetExcelExport(pit::ExcelExport* excel) {
+    m_pExcel = excel;
+    if (m_reportFactory)
+        m_reportFactory->SetExcelExport(excel);
 }
 
-bool CMainFrame::RunCommand(int id) {
-    m_commands->Update();
-    QAction* a = m_commands->Action(id);
-    if (!a || !a->isEnabled())
-        return false;
-    return m_commands->Trigger(id);
-}
-
-bool CMainFrame::RouteFrameCommand(int id) {
-    const bool report = g_nViewMode == 4;
-    switch (id) {
-    case cmd::kFileSave:
-        OnFileSave();
-        return true;
-    case cmd::kViewMain:
-        OnViewMain();
-        return true;
-    case cmd::kViewSingleWave:
-        OnViewSingleWave();
-        return true;
-    case cmd::kViewAnalysis:
-        OnViewAnalysis();
-        return true;
-    case cmd::kMainPanel: {
-        CViewBar* bar = report ? m_wndReportBar : m_wndPanelBar;
-        bar->setVisible(bar->isHidden());
-        return true;
-    }
-    case cmd::kToolBar: {
-        QToolBar* bar = report ? m_wndReportToolBar : m_wndToolBar;
-        bar->setVisible(bar->isHidden());
-        return true;
-    }
-    default:
-        return false;
-    }
+void CMainFrame::OnExportStateExcel() {
+    if (!m_pDoc || !m_pExcel)
+        return;
+    const CPileRecord& pile = m_pDoc->m_PileRecord;
+    // While fixed-parameter analysis is active its parameter set gives the section.
+    const CPileParamSet* fixed = m_pDoc->m_bFixedParams ? &m_pDoc->m_FixParams : nullptr;
+    const pit::RawWorkbookInput in =
+        pit::MakeRawWorkbookInput(pile, m_pDoc->m_ProjectInfo, fixed, m_bEnglish);
+    pit::ExcelTarget target;
+    target.folder = QFileInfo(pile.m_strPath).absolutePath();
+    target.defaultName = pit::RawWorkbookDefaultName(pile.m_strPileNo, m_bEnglish);
+    m_pExcel->ExportRawData(in.info, in.flags, in.waves, target);
 }
 
 // ---- main panel and pile page services ---------------------------------------------------
@@ -635,11 +576,11 @@ bool CMainFrame::HasPileInfoPage() const {
 }
 void CMainFrame::KeepTimeSetSpeed() {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())
-        p->OnSetfocusSpeed();
+        p->ConfirmSpeed();
 }
 void CMainFrame::KeepTimeSetLength() {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())
-        p->OnSetfocusLength();
+        p->ConfirmLength();
 }
 void CMainFrame::EnableFixButton(bool enabled) {
     if (CDlgPileInfo* p = m_pFormMain->PilePanel())

@@ -7,10 +7,12 @@
 
 #include "analysis/FrameServices.h"
 #include "core/doc/CommonInfo.h"
-#include "mainwnd/CommandRules.h"
+#include "mainwnd/CommandTable.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 class CAnalysisView;
@@ -28,8 +30,13 @@ class QToolBar;
 
 namespace pit {
 class CommandRegistry;
+class ExcelExport;
+class OfficeExcelExport;
 class QtExportServices;
 class ReportFactory;
+namespace frame {
+class FrameCommandsBinding;
+}
 } // namespace pit
 
 // The view mode of the main window and the one before it: 0 main view pair,
@@ -57,7 +64,8 @@ public:
     void OnViewMain() override;
     void OnViewAnalysis() override;
     void OnViewSingleWave() override;
-    void OnFileSave() override;
+    // The one save (the command table's "保存"); false when nothing could be written.
+    bool OnFileSave() override;
     void Refresh(pit::RefreshTarget target, int wParam = 0) override;
     CBaseView* UpperPaneView() override;
     CBaseView* LowerPaneView() override;
@@ -114,12 +122,9 @@ public:
     void OnPileSelected();
     // The window title for that open file (empty: none) through the one composer.
     void SetTitleFor(const QString& path);
-    // The snapshot the command rules read.
-    pit::UiSnapshot Snapshot() const;
-    // Runs a command id as a menu choice would.
-    bool RunCommand(int id);
-
     pit::CommandRegistry* Commands() const { return m_commands; }
+    // The command table and the host of its handlers.
+    pit::frame::FrameCommandsBinding* Binding() const { return m_binding; }
     CFormMain* FormMain() const { return m_pFormMain; }
     CViewBar* PanelBar() const { return m_wndPanelBar; }
     CViewBar* ReportBar() const { return m_wndReportBar; }
@@ -131,10 +136,24 @@ public:
     CAnalysisView* AnalysisView() const { return m_analysisView; }
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
+    // The workbook writer of the state export and the report builders (the
+    // program's own unless one is installed; tests install theirs).
+    void SetExcelExport(pit::ExcelExport* excel);
+    // 32806: the open pile's values and samples as a raw-data workbook.
+    void OnExportStateExcel();
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
     void SetActivateUpper(bool on) { m_bActivateUpper = on; }
+    // The recent-file list the File menu shows (newest first), and how an
+    // entry is taken away; set by the application.
+    struct RecentFileSource {
+        std::function<QStringList()> list;
+        std::function<void(const QString&)> remove;
+    };
+    void SetRecentFileSource(RecentFileSource source);
+    QStringList RecentFileList() const { return m_recent.list ? m_recent.list() : QStringList(); }
+    void ForgetRecentFile(const QString& path);
     // Remembered for the next run.
     void SaveLayout();
     void RestoreLayout();
@@ -157,12 +176,9 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    // The save command; false when the pile file could not be written.
-    bool SavePile();
     void CreateCommands();
     void CreateClient();
     void CreateBars();
-    bool RouteFrameCommand(int id);
     void OnFocusChanged(QWidget* old, QWidget* now);
     void ComposeTitle();
 
@@ -170,6 +186,7 @@ private:
     bool m_bEnglish;
     QSettings* m_layout;
     pit::CommandRegistry* m_commands = nullptr;
+    pit::frame::FrameCommandsBinding* m_binding = nullptr;
     CViewBar* m_wndPanelBar = nullptr;
     CFormMain* m_pFormMain = nullptr;
     CViewBar* m_wndReportBar = nullptr;
@@ -198,4 +215,7 @@ private:
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
+    std::unique_ptr<pit::OfficeExcelExport> m_excelExport;
+    pit::ExcelExport* m_pExcel = nullptr;
+    RecentFileSource m_recent;
 };

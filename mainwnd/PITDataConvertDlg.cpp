@@ -1,6 +1,7 @@
 #include "mainwnd/PITDataConvertDlg.h"
 
 #include "controls/CtrlId.h"
+#include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
 #include "platform/MessageSink.h"
 #include "res/ids.h"
@@ -62,11 +63,11 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     dirs->setRootPath(QString());
     m_path->setCompleter(new QCompleter(dirs, this));
     auto* readPath = pit::WithCtrlId(new QPushButton(tr("读取路径", "Read Path"), this), IDC_READ_PATH);
-    formats->addWidget(new QLabel(tr("读取格式:", "Read format:"), this), 0, 0);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取格式:", "Read format:"), this), IDC_READ_LABEL), 0, 0);
     formats->addWidget(m_readFormat, 0, 1);
-    formats->addWidget(new QLabel(tr("写入格式:", "Write format:"), this), 0, 2);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("写入格式:", "Write format:"), this), IDC_WRITE_LABEL), 0, 2);
     formats->addWidget(m_writeFormat, 0, 3);
-    formats->addWidget(new QLabel(tr("读取路径:", "Source folder:"), this), 1, 0);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取路径:", "Source folder:"), this), IDC_PATH_LABEL), 1, 0);
     formats->addWidget(m_path, 1, 1, 1, 2);
     formats->addWidget(readPath, 1, 3);
     top->addLayout(formats);
@@ -74,9 +75,9 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     m_list = pit::WithCtrlId(new QListWidget(this), IDC_FILE_LIST);
     top->addWidget(m_list, 1);
 
-    auto radios = [&](const QString& title, std::initializer_list<std::pair<QString, int>> items,
+    auto radios = [&](int boxId, const QString& title, std::initializer_list<std::pair<QString, int>> items,
                       int checked) {
-        auto* box = new QGroupBox(title, this);
+        auto* box = pit::WithCtrlId(new QGroupBox(title, this), boxId);
         auto* row = new QHBoxLayout(box);
         auto* group = new QButtonGroup(box);
         int k = 0;
@@ -90,13 +91,13 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
         return std::pair{box, group};
     };
     auto [modeBox, mode] = radios(
-        tr("转换方式", "Mode"),
+        IDC_MODE_GROUP, tr("转换方式", "Mode"),
         {{tr("平均转换", "Averaged"), IDC_MODE_AVERAGED}, {tr("分别转换", "Separately"), IDC_MODE_SEPARATE}},
         1);
     auto [t1Box, t1] =
-        radios(QStringLiteral("T1"),
+        radios(IDC_T1_GROUP, QStringLiteral("T1"),
                {{tr("T1:峰值", "T1: peak"), IDC_T1_PEAK}, {tr("T1:起始", "T1: rise"), IDC_T1_RISE}}, 1);
-    auto [selBox, sel] = radios(tr("选择", "Selection"),
+    auto [selBox, sel] = radios(IDC_SELECTION_GROUP, tr("选择", "Selection"),
                                 {{tr("任意选择", "Some"), IDC_SEL_ANY},
                                  {tr("全选", "All"), IDC_SEL_ALL},
                                  {tr("反选", "None"), IDC_SEL_NONE}},
@@ -127,6 +128,7 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     top->addLayout(actions);
 
     m_status = pit::WithCtrlId(new QLabel(this), IDC_STATUS);
+    pit::MarkAsValue(m_status);
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     top->addWidget(m_status);
@@ -139,7 +141,11 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     connect(m_path->lineEdit(), &QLineEdit::returnPressed, this,
             [this] { ScanSourceFiles(m_path->currentText()); });
 
-    const QString start = lastFolder().isEmpty() ? defaultFolder : lastFolder();
+    pit::TranslateDialog(this, kTemplateId);
+    // The folder the caller names (the project's) comes first, then the one
+    // chosen last in this run.
+    const QString start =
+        !defaultFolder.isEmpty() && QFileInfo(defaultFolder).isDir() ? defaultFolder : lastFolder();
     if (!start.isEmpty())
         ScanSourceFiles(start);
 }

@@ -36,10 +36,18 @@ public:
     static constexpr int IDC_SEL_ANY = 1186;
     static constexpr int IDC_SEL_ALL = 1187;
     static constexpr int IDC_SEL_NONE = 1188;
+    // The labels and groups, for the language files.
+    static constexpr int IDC_READ_LABEL = 1993;
+    static constexpr int IDC_WRITE_LABEL = 1994;
+    static constexpr int IDC_PATH_LABEL = 1995;
+    static constexpr int IDC_MODE_GROUP = 1996;
+    static constexpr int IDC_T1_GROUP = 1997;
+    static constexpr int IDC_SELECTION_GROUP = 1998;
 
     enum Selection { SelectAny = 0, SelectAll = 1, SelectNone = 2 };
 
-    // defaultFolder: used until a folder is chosen in this run.
+    // defaultFolder: where the dialog starts (the project's folder); without
+    // one, the folder chosen last in this run.
     explicit CPITDataConvertDlg(const QString& defaultFolder = {}, QWidget* parent = nullptr);
 
     // Choosers of the folder and the target file (system dialogs unless

@@ -45,6 +45,14 @@ ValidationFailure ValidateStretchSteps(int steps, bool english) {
                     : QStringLiteral("拉伸压缩的档位必须大于1且小于等于6！")};
 }
 
+ValidationFailure ValidateRefineSetting(int index, bool english) {
+    if (index >= 1 && index <= 32)
+        return {};
+    return {CSystemSetDlg::kRefineIndex, english
+                                             ? QStringLiteral("The refinement index must lie from 1 to 32!")
+                                             : QStringLiteral("细化指数必须在1到32之间！")};
+}
+
 } // namespace pit
 
 namespace {
@@ -61,7 +69,7 @@ CSystemSetDlg::CSystemSetDlg(CKEV_DUXDoc* doc) : m_doc(doc) {
 }
 
 QString CSystemSetDlg::TabText() const {
-    return QStringLiteral("系统设置");
+    return QStringLiteral("系统设置"); // the sheet names the page in the interface language
 }
 
 QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
@@ -71,13 +79,15 @@ QWidget* CSystemSetDlg::CreatePage(QWidget* parent) {
     auto tr = [en](const char16_t* zh, const char* english) {
         return en ? QString::fromLatin1(english) : QString::fromUtf16(zh);
     };
+    // Labels carry ids of their own (kLabelFirst + 2 row, units + 1) for the language files.
     auto edit = [&](int row, const QString& label, const QString& unit, int id) {
-        grid->addWidget(new QLabel(label, page), row, 0);
+        grid->addWidget(pit::WithCtrlId(new QLabel(label, page), kLabelFirst + 2 * row), row, 0);
         auto* e = new QLineEdit(page);
         pit::SetCtrlId(e, id);
+        e->setMinimumWidth(80);
         grid->addWidget(e, row, 1);
         if (!unit.isEmpty())
-            grid->addWidget(new QLabel(unit, page), row, 2);
+            grid->addWidget(pit::WithCtrlId(new QLabel(unit, page), kLabelFirst + 2 * row + 1), row, 2);
         return e;
     };
     m_zoomRate = edit(0, tr(u"自定义波形放大系数:", "Custom wave factor:"), QStringLiteral("%"), kZoomRate);
@@ -150,12 +160,17 @@ pit::ValidationFailure CSystemSetDlg::UpdateData() {
 }
 
 bool CSystemSetDlg::ValidateStretchSteps() {
-    const int oldSteps = m_values.stretchSteps;
+    const pit::SystemSettings old = m_values;
     pit::ValidationFailure failure = UpdateData();
     if (!failure.failed()) {
+        // The spectrum takes 1..32 (powers of two): a value outside is refused
+        // as the step is, and both are put back.
         failure = pit::ValidateStretchSteps(m_values.stretchSteps, pit::ui::english());
+        if (!failure.failed())
+            failure = pit::ValidateRefineSetting(m_values.refineIndex, pit::ui::english());
         if (failure.failed()) {
-            m_values.stretchSteps = oldSteps;
+            m_values.stretchSteps = old.stretchSteps;
+            m_values.refineIndex = old.refineIndex;
             FillControls();
         }
     }

@@ -27,6 +27,8 @@ struct SystemSettings {
 
 // The stretch step lies in 2..6; else the step edit and the message.
 ValidationFailure ValidateStretchSteps(int steps, bool english);
+// The spectrum refinement index lies in 1..32; else its edit and the message.
+ValidationFailure ValidateRefineSetting(int index, bool english);
 
 } // namespace pit
 
@@ -43,13 +45,16 @@ public:
     static constexpr int kStretchSteps = 1152;
     static constexpr int kEnableTestDate = 1314;
     static constexpr int kKeepState = 1121;
+    // The labels of the five fields and their units (1970, 1971, 1972, ...).
+    static constexpr int kLabelFirst = 1970;
 
     explicit CSystemSetDlg(CKEV_DUXDoc* doc);
 
     QString TabText() const override;
     QWidget* CreatePage(QWidget* parent) override;
-    // Reads the fields; a step outside 2..6 puts the old step back, tells the
-    // user and keeps the sheet open; so does a field that is no number.
+    // Reads the fields; a step outside 2..6 or a refinement index outside
+    // 1..32 puts the old values back, tells the user and keeps the sheet
+    // open; so does a field that is no number.
     bool Validate() override { return ValidateStretchSteps(); }
     bool ValidateStretchSteps();
     void Apply() override;

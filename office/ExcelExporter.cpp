@@ -1,32 +1,46 @@
 #include "office/ExcelExporter.h"
 
 #include "platform/AppContext.h"
+#include "reports/ExportServices.h"
 
 #include <algorithm>
 
 namespace pit {
 
 bool OfficeExcelExport::ExportResults(const std::vector<const CExcelPileInfo*>& piles, bool english,
-                                      int decimals, const QString& path) {
+                                      int decimals, const ExcelTarget& target) {
     if (std::none_of(piles.begin(), piles.end(), [](const CExcelPileInfo* p) { return p != nullptr; })) {
-        m_app.message(QStringLiteral("没有可导出的桩：请勾选至少一根能读取的桩。"),
-                      QStringLiteral("No pile to export: check at least one pile that can be read."),
-                      QStringLiteral("提示"), QStringLiteral("Note"), MB_OK | MB_ICONWARNING);
+        OfficeExcel(m_app, m_services)
+            .Tell(QStringLiteral("没有可导出的桩：请勾选至少一根能读取的桩。"),
+                  QStringLiteral("No pile to export: check at least one pile that can be read."),
+                  MB_OK | MB_ICONWARNING);
         return false;
     }
-    OfficeExcel excel(m_app, m_presenter);
+    // Asked first, so the user waits only for the writing.
+    OfficeExcel excel(m_app, m_services);
+    const std::optional<QString> path = excel.ChooseTarget(target);
+    if (!path)
+        return false;
+    if (m_services)
+        m_services->SetBusy(true);
     excel.CreateApplication();
     excel.ExportResultSheets(piles, english, decimals);
-    return excel.ShowAndRelease(path);
+    if (m_services)
+        m_services->SetBusy(false);
+    return excel.Save(*path, target.outputPath.isEmpty());
 }
 
 bool OfficeExcelExport::ExportRawData(const CExcelRawInfo& info, const AverageFlags& flags,
-                                      const std::vector<const CWaveRecord*>& waves, const QString& path) {
-    OfficeExcel excel(m_app, m_presenter);
+                                      const std::vector<const CWaveRecord*>& waves,
+                                      const ExcelTarget& target) {
+    OfficeExcel excel(m_app, m_services);
+    const std::optional<QString> path = excel.ChooseTarget(target);
+    if (!path)
+        return false;
     excel.CreateApplication();
     if (!excel.ExportRawDataWorkbook(info, flags, waves, QStringLiteral("sheet1")))
         return false;
-    return excel.ShowAndRelease(path);
+    return excel.Save(*path, target.outputPath.isEmpty());
 }
 
 } // namespace pit

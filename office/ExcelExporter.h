@@ -8,21 +8,23 @@
 namespace pit {
 
 struct AppContext;
+class ExportServices;
 
 class OfficeExcelExport : public ExcelExport {
 public:
-    // presenter: none in batch runs and tests (the path is written as given).
-    explicit OfficeExcelExport(const AppContext& app, WorkbookPresenter* presenter = nullptr)
-        : m_app(app), m_presenter(presenter) {}
+    // services: the file chooser, desktop and messages of the window build;
+    // none in batch runs and tests (the context's message sink tells).
+    explicit OfficeExcelExport(const AppContext& app, ExportServices* services = nullptr)
+        : m_app(app), m_services(services) {}
 
     bool ExportResults(const std::vector<const CExcelPileInfo*>& piles, bool english, int decimals,
-                       const QString& path) override;
+                       const ExcelTarget& target) override;
     bool ExportRawData(const CExcelRawInfo& info, const AverageFlags& flags,
-                       const std::vector<const CWaveRecord*>& waves, const QString& path) override;
+                       const std::vector<const CWaveRecord*>& waves, const ExcelTarget& target) override;
 
 private:
     const AppContext& m_app;
-    WorkbookPresenter* m_presenter;
+    ExportServices* m_services;
 };
 
 } // namespace pit

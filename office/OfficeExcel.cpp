@@ -2,6 +2,7 @@
 
 #include "platform/AppContext.h"
 #include "platform/Numbers.h"
+#include "reports/ExportServices.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,7 +16,7 @@ using pit::Worksheet;
 namespace {
 
 std::optional<QDate> ParseDate(const QString& text) {
-    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})([-/])(\\d{1,2})\\2(\\d{1,2})\\s*$"));
+    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{4})([-/.])(\\d{1,2})\\2(\\d{1,2})\\s*$"));
     const QRegularExpressionMatch m = re.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -45,8 +46,8 @@ HAlign AlignmentOf(int alignment) {
 
 } // namespace
 
-OfficeExcel::OfficeExcel(const pit::AppContext& app, pit::WorkbookPresenter* presenter)
-    : m_app(app), m_presenter(presenter) {}
+OfficeExcel::OfficeExcel(const pit::AppContext& app, pit::ExportServices* services)
+    : m_app(app), m_services(services) {}
 
 // Nothing to quit: an unsaved workbook is simply dropped.
 OfficeExcel::~OfficeExcel() = default;
@@ -203,39 +204,60 @@ void OfficeExcel::MergeAcross(const CellRange& r) {
         ws->Merge({row, r.firstCol, row, r.lastCol});
 }
 
-bool OfficeExcel::ShowAndRelease(const QString& path) {
-    QString target = path;
-    if (m_presenter) {
-        target = m_presenter->ChooseSavePath(path);
-        if (target.isEmpty())
-            return false;
-    }
-    const QFileInfo info(target);
+int OfficeExcel::Tell(const QString& zh, const QString& en, unsigned type) const {
     const QString caption = m_app.tr(QStringLiteral("提示"), QStringLiteral("Note"));
+    if (m_services)
+        return m_services->Message(m_app.tr(zh, en), caption, type);
+    return m_app.message(m_app.tr(zh, en), caption, type);
+}
+
+std::optional<QString> OfficeExcel::ChooseTarget(const pit::ExcelTarget& target) const {
+    if (!target.outputPath.isEmpty())
+        return target.outputPath;
+    if (!m_services) {
+        Tell(QStringLiteral("没有给出工作簿的文件名。"),
+             QStringLiteral("No file name was given for the workbook."), pit::MB_OK | pit::MB_ICONWARNING);
+        return std::nullopt;
+    }
+    const std::optional<QString> chosen = m_services->ChooseSaveFile(
+        {target.defaultName, QStringLiteral("xlsx"), QStringLiteral("Excel (*.xlsx)"), target.folder});
+    if (!chosen || chosen->isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
+bool OfficeExcel::Save(const QString& path, bool open) {
+    const QFileInfo info(path);
+    const QString shown = QDir::toNativeSeparators(info.absoluteFilePath());
     // An office program that has the file open keeps this lock beside it and
     // would later write its own copy over ours.
     if (QFileInfo::exists(info.absoluteDir().filePath(QStringLiteral(".~lock.") + info.fileName() + u'#'))) {
-        m_app.message(
-            m_app
-                .tr(QStringLiteral("文件 %1 正在被其他程序打开，请先关闭它再导出。"),
-                    QStringLiteral("The file %1 is open in another program. Close it, then export again."))
-                .arg(QDir::toNativeSeparators(target)),
-            caption, pit::MB_OK | pit::MB_ICONWARNING);
+        Tell(
+            QStringLiteral("文件 %1 正在被其他程序打开，请先关闭它再导出。").arg(shown),
+            QStringLiteral("The file %1 is open in another program. Close it, then export again.").arg(shown),
+            pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }
     QString error;
-    if (!m_book.Save(target, &error)) {
-        m_app.message(
-            m_app.tr(QStringLiteral("无法写入文件 %1：%2"), QStringLiteral("Cannot write the file %1: %2"))
-                .arg(QDir::toNativeSeparators(target), error),
-            caption, pit::MB_OK | pit::MB_ICONWARNING);
+    if (m_services)
+        m_services->SetBusy(true);
+    const bool saved = m_book.Save(path, &error);
+    if (m_services)
+        m_services->SetBusy(false);
+    if (!saved) {
+        Tell(QStringLiteral("无法写入文件 %1：%2").arg(shown, error),
+             QStringLiteral("Cannot write the file %1: %2").arg(shown, error),
+             pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }
-    if (m_presenter && !m_presenter->Open(target))
-        m_app.message(m_app
-                          .tr(QStringLiteral("已保存 %1，但没有程序能打开它。"),
-                              QStringLiteral("Saved %1, but no program opens it."))
-                          .arg(QDir::toNativeSeparators(target)),
-                      caption, pit::MB_OK | pit::MB_ICONINFORMATION);
+    if (open && m_services && !m_services->OpenWithDesktop(path))
+        Tell(QStringLiteral("已保存 %1，但没有程序能打开它。").arg(shown),
+             QStringLiteral("Saved %1, but no program opens it.").arg(shown),
+             pit::MB_OK | pit::MB_ICONINFORMATION);
     return true;
+}
+
+bool OfficeExcel::ShowAndRelease(const pit::ExcelTarget& target) {
+    const std::optional<QString> path = ChooseTarget(target);
+    return path && Save(*path, target.outputPath.isEmpty());
 }

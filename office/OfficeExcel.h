@@ -6,27 +6,15 @@
 #pragma once
 
 #include "office/Workbook.h"
-#include "reports/ExcelReportInfo.h"
+#include "reports/ExcelExport.h"
 
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace pit {
-
 struct AppContext;
-
-// Where a finished workbook goes in interactive use: the user picks the file
-// and the desktop opens it. Batch runs and tests have none and write to the
-// path they give.
-class WorkbookPresenter {
-public:
-    virtual ~WorkbookPresenter() = default;
-    // The file to write, proposing defaultPath; empty when the user cancels.
-    virtual QString ChooseSavePath(const QString& defaultPath) = 0;
-    // Opens the file with the desktop's application; false when nothing does.
-    virtual bool Open(const QString& path) = 0;
-};
-
+class ExportServices;
 } // namespace pit
 
 class OfficeExcel {
@@ -49,11 +37,12 @@ public:
     enum class Kind {
         Text,
         Number, // the whole text as a number, else text
-        Date,   // "yyyy-m-d" (or with "/") as a date, else text
+        Date,   // "yyyy-m-d" (or with "/" or ".") as a date, else text
         Time    // "h:mm[:ss]" as a time of day, else text
     };
 
-    explicit OfficeExcel(const pit::AppContext& app, pit::WorkbookPresenter* presenter = nullptr);
+    // services: the file chooser, desktop and messages of the window build; none in batch runs.
+    explicit OfficeExcel(const pit::AppContext& app, pit::ExportServices* services = nullptr);
     virtual ~OfficeExcel();
     OfficeExcel(const OfficeExcel&) = delete;
     OfficeExcel& operator=(const OfficeExcel&) = delete;
@@ -109,10 +98,16 @@ public:
     void WriteRawData(float interval, int samples, const std::vector<const CWaveRecord*>& waves,
                       bool english);
 
-    // Saves the workbook for the user: to path without a presenter, else to
-    // the file the user picks (path proposed), then opened. False after one
+    // Saves the workbook for the user: to the target's path when it has one,
+    // else to the file the user picks, which is then opened. False after one
     // message (none for a cancelled choice) when nothing was written.
-    bool ShowAndRelease(const QString& path);
+    bool ShowAndRelease(const pit::ExcelTarget& target);
+    // The two halves: the target's path, else the file the user picks (none
+    // when cancelled); then the workbook written there and, with open, opened.
+    std::optional<QString> ChooseTarget(const pit::ExcelTarget& target) const;
+    bool Save(const QString& path, bool open);
+    // A bilingual message through the services, else the context's sink.
+    int Tell(const QString& zh, const QString& en, unsigned type) const;
 
     pit::Workbook& Book() { return m_book; }
     const pit::Workbook& Book() const { return m_book; }
@@ -121,7 +116,7 @@ private:
     pit::Worksheet* Sheet();
 
     const pit::AppContext& m_app;
-    pit::WorkbookPresenter* m_presenter;
+    pit::ExportServices* m_services;
     pit::Workbook m_book;
     int m_sheet = -1;
 };

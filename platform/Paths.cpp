@@ -31,6 +31,10 @@ QString resourceDir() {
     const QString home = homeOverride();
     if (!home.isEmpty())
         return home;
+    return installedResourceDir();
+}
+
+QString installedResourceDir() {
     const QString exe = executableDir();
     const QString shared = QDir::cleanPath(exe + QStringLiteral("/../share/kev-dux"));
     // An installed program finds its resources in the shared data folder.

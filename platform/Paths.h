@@ -11,6 +11,9 @@ QString programDir();
 // Read-only resources: language files, templates, the manual. The program
 // folder when it holds them, else ../share/kev-dux beside it.
 QString resourceDir();
+// The resource folder of the program itself, KEV_DUX_HOME or not: where the
+// files installed with the program (the language files) are.
+QString installedResourceDir();
 // Settings, history, record log, language choice: the program folder when it
 // is writable, else the per-user configuration folder.
 QString stateDir();

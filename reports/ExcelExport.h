@@ -10,19 +10,27 @@
 
 namespace pit {
 
+// Where a workbook goes: a given path is written without asking (batch runs,
+// tools, tests); without one the user picks the file, the chooser opening in
+// folder with defaultName offered, and the file is opened afterwards.
+struct ExcelTarget {
+    QString outputPath;
+    QString folder;
+    QString defaultName;
+};
+
 class ExcelExport {
 public:
     virtual ~ExcelExport() = default;
 
     // The result workbook: one sheet per pile in the order given. english:
-    // the report language; decimals: of the pile length. path: where to write
-    // (interactive use proposes it and asks). False, after one message, when
-    // nothing was written.
+    // the report language; decimals: of the pile length. False, after one
+    // message (none when the user cancelled), when nothing was written.
     virtual bool ExportResults(const std::vector<const CExcelPileInfo*>& piles, bool english, int decimals,
-                               const QString& path) = 0;
+                               const ExcelTarget& target) = 0;
     // The raw-data workbook of one pile: its channels, then the averaged wave.
     virtual bool ExportRawData(const CExcelRawInfo& info, const AverageFlags& flags,
-                               const std::vector<const CWaveRecord*>& waves, const QString& path) = 0;
+                               const std::vector<const CWaveRecord*>& waves, const ExcelTarget& target) = 0;
 };
 
 } // namespace pit

@@ -3,8 +3,6 @@
 #include "core/pile/PileRecord.h"
 #include "core/project/ProjectInfo.h"
 
-#include <QDir>
-
 #include <algorithm>
 
 namespace pit {
@@ -55,14 +53,14 @@ QString FileNamePart(QString text) {
 
 } // namespace
 
-QString RawWorkbookDefaultPath(const QString& folder, const QString& pileNo, bool english) {
-    return QDir(folder).filePath(FileNamePart(pileNo) + (english ? QStringLiteral("_RawData.xlsx")
-                                                                 : QStringLiteral("_原始数据.xlsx")));
+QString RawWorkbookDefaultName(const QString& pileNo, bool english) {
+    return FileNamePart(pileNo) +
+           (english ? QStringLiteral("_RawData.xlsx") : QStringLiteral("_原始数据.xlsx"));
 }
 
-QString ResultWorkbookDefaultPath(const QString& folder, const QString& project, bool english) {
-    return QDir(folder).filePath(FileNamePart(project) + (english ? QStringLiteral("_ResultData.xlsx")
-                                                                  : QStringLiteral("_结果数据.xlsx")));
+QString ResultWorkbookDefaultName(const QString& project, bool english) {
+    return FileNamePart(project) +
+           (english ? QStringLiteral("_ResultData.xlsx") : QStringLiteral("_结果数据.xlsx"));
 }
 
 } // namespace pit

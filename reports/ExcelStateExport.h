@@ -25,9 +25,10 @@ struct RawWorkbookInput {
 RawWorkbookInput MakeRawWorkbookInput(const CPileRecord& pile, const CProjectInfo& project,
                                       const CPileParamSet* fixed, bool english);
 
-// "<pile>_原始数据.xlsx" / "<pile>_RawData.xlsx" and "<project>_结果数据.xlsx" /
-// "<project>_ResultData.xlsx" in folder; characters a file name cannot hold become "_".
-QString RawWorkbookDefaultPath(const QString& folder, const QString& pileNo, bool english);
-QString ResultWorkbookDefaultPath(const QString& folder, const QString& project, bool english);
+// The file names offered: "<pile>_原始数据.xlsx" / "<pile>_RawData.xlsx" and
+// "<project>_结果数据.xlsx" / "<project>_ResultData.xlsx"; characters a file
+// name cannot hold become "_".
+QString RawWorkbookDefaultName(const QString& pileNo, bool english);
+QString ResultWorkbookDefaultName(const QString& project, bool english);
 
 } // namespace pit

@@ -28,6 +28,8 @@ public:
     // A message (text and caption in the interface language, message box
     // type bits); the result code of the button.
     virtual int Message(const QString& text, const QString& caption, unsigned type) = 0;
+    // A wait cursor on (true) and off again around a long export.
+    virtual void SetBusy(bool busy) {}
 };
 
 } // namespace pit

@@ -21,6 +21,7 @@ class CPrintSettings;
 
 namespace pit {
 struct AppContext;
+class ExcelExport;
 class ExportServices;
 class ListRows;
 class WordExport;
@@ -60,6 +61,7 @@ struct ReportEnv {
     const AppContext* app = nullptr;    // none: the document's context
     ExportServices* services = nullptr; // file chooser, desktop, messages; none in batch
     WordExport* word = nullptr;         // the document writer; none until one is installed
+    ExcelExport* excel = nullptr;       // the workbook writer; none until one is installed
     int printerDpi = 300;               // the hosts print at 600, the batch measures at 300
 };
 

@@ -3,6 +3,7 @@
 
 #include "core/doc/KEV_DUXDoc.h"
 #include "reports/RepCountInfo.h"
+#include "reports/RepExcel.h"
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 
@@ -32,8 +33,8 @@ std::unique_ptr<CReportBuilder> ReportFactory::CreateCountInfo(const ListRows& l
     return std::make_unique<CRepCountInfo>(m_env, &list, summaryType);
 }
 
-std::unique_ptr<CReportBuilder> ReportFactory::CreateExcel(const ListRows&, int) {
-    return nullptr;
+std::unique_ptr<CReportBuilder> ReportFactory::CreateExcel(const ListRows& list, int option) {
+    return std::make_unique<CRepExcel>(m_env, &list, option);
 }
 
 } // namespace pit

@@ -14,11 +14,12 @@ public:
     std::unique_ptr<CReportBuilder> CreateSingle(const CPileRecord& pile, const ListRows* list) override;
     std::unique_ptr<CReportBuilder> CreateProject(const ListRows& list, bool styleA) override;
     std::unique_ptr<CReportBuilder> CreateCountInfo(const ListRows& list, int summaryType) override;
-    // The workbook builder comes with the office writers: none yet.
+    // The result workbook of the ticked piles.
     std::unique_ptr<CReportBuilder> CreateExcel(const ListRows& list, int option) override;
 
     const ReportEnv& Env() const { return m_env; }
     void SetWordExport(WordExport* word) { m_env.word = word; }
+    void SetExcelExport(ExcelExport* excel) { m_env.excel = excel; }
 
 private:
     ReportEnv m_env;

@@ -6,8 +6,9 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   cmake g++ ninja-build pkg-config
-  # Qt 6 (Core, Gui, Widgets, PrintSupport)
-  qt6-base-dev
+  # Qt 6 (Core, Gui, Widgets, PrintSupport); the SVG icon engine for the
+  # tool-bar and menu icons; Qt's own translations for its dialogs
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n
   # documents, workbooks, database
   libpugixml-dev libxlsxwriter-dev libzip-dev unixodbc-dev
   # Word documents read back by independent clients in the tests

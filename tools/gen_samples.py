@@ -1,6 +1,8 @@
 #!/usr/bin/python3
-"""Generates the sample project in samples/demo_project: synthetic but
-physically plausible low-strain pile tests.
+"""Generates the sample projects under samples/: synthetic but physically
+plausible low-strain pile tests. A folder is one project, so the Chinese
+bridge piles go into samples/demo_project and the English pier piles into
+samples/harbour_pier.
 
 Each pile's head velocity comes from a one-dimensional wave model of the pile
 (a chain of cells with their own impedance: necking, bulging, a fracture, an
@@ -9,7 +11,7 @@ little sensor noise. The files are written byte by byte in several instrument
 generations: old short headers, the parameter block, a blow table and files
 saved with an analysis block.
 
-Usage: /usr/bin/python3 tools/gen_samples.py [output folder]
+Usage: /usr/bin/python3 tools/gen_samples.py [output root]
 """
 import os
 import struct
@@ -239,10 +241,14 @@ PILES = [
 ]
 
 
+# The folder of each project; the instrument files without a project name
+# belong to the bridge.
+PROJECT_FOLDERS = {"滨江大桥桩基检测": "demo_project", "": "demo_project", "Harbour Pier Piling": "harbour_pier"}
+
+
 def main():
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "samples", "demo_project")
-    os.makedirs(out_dir, exist_ok=True)
+    out_root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "samples")
     rng = np.random.default_rng(SEED)
     for i, p in enumerate(PILES):
         p.setdefault("marks", [])
@@ -259,6 +265,8 @@ def main():
         for b in range(p["blows"]):
             amp = 25.0 * (1.0 + 0.08 * rng.standard_normal())
             waves.append(head_velocity(p["length"], p["speed"], profile, base, 0.06, 0.9 + 0.05 * b, amp, rng))
+        out_dir = os.path.join(out_root, PROJECT_FOLDERS[p["project"]])
+        os.makedirs(out_dir, exist_ok=True)
         with open(os.path.join(out_dir, p["pile"] + ".DUX"), "wb") as f:
             f.write(file_bytes(p, waves))
 

@@ -12,8 +12,6 @@ namespace {
 
 const QString kVersion = QStringLiteral("1.8.31008");
 const QString kFileErrorCaption = QStringLiteral("File Error");
-// Caption of the plain message boxes, the program's name.
-const QString kAppCaption = QStringLiteral("KEV_DUX");
 
 } // namespace
 
@@ -78,19 +76,31 @@ bool CKEV_DUXDoc::OnNewDocument() {
     return true;
 }
 
-void CKEV_DUXDoc::ReportOpenFailure(const QString& exceptionText) {
-    if (!exceptionText.isEmpty())
-        m_ctx.message(exceptionText, kAppCaption, MB_OK | MB_ICONEXCLAMATION);
-    m_ctx.message(m_ctx.tr(QStringLiteral("错误的文件格式或文件已损坏!"),
-                           QStringLiteral("Wrong File Format of File damaged!")),
-                  kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
+void CKEV_DUXDoc::CloseFile() {
+    CPileRecord empty;
+    empty.TakeSettingsFrom(m_PileRecord);
+    m_PileRecord = std::move(empty);
+    m_bFileOpen = false;
+    OnNewDocument();
+    SetTitle(QString());
+}
+
+void CKEV_DUXDoc::ReportOpenFailure(const QString& path, const QString& exceptionText) {
+    // One message that names the file and the problem.
+    QString text = exceptionText;
+    if (text.isEmpty())
+        text = m_ctx
+                   .tr(QStringLiteral("文件“%1”：错误的文件格式或文件已损坏!"),
+                       QStringLiteral("File \"%1\": Wrong File Format of File damaged!"))
+                   .arg(QDir::toNativeSeparators(path));
+    m_ctx.message(text, kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 bool CKEV_DUXDoc::ReadPile(const QString& path, CPileRecord& into) {
     into.TakeSettingsFrom(m_PileRecord);
     if (!into.ReadFile(path)) {
         // A channel count the reader refuses is as bad as a damaged file.
-        ReportOpenFailure(QString());
+        ReportOpenFailure(path, QString());
         return false;
     }
     return true;
@@ -128,7 +138,7 @@ bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
                 project.BuildDefault(folder);
         }
     } catch (const FileError& e) {
-        ReportOpenFailure(e.message(m_ctx.english));
+        ReportOpenFailure(path, e.message(m_ctx.english));
         return false;
     }
     m_PileRecord = std::move(next);
@@ -140,39 +150,13 @@ bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
     if (!m_ProjectInfo.GetProjectPath().isEmpty() && m_ProjectInfo.GetProjectPath() == indexPath)
         m_bProjectReloaded = false;
 
-    m_ProjectInfo.m_texts[0] = m_PileRecord.m_strProject; // the project name
+    // The project name; a pile without one leaves the index's.
+    if (!m_PileRecord.m_strProject.isEmpty())
+        m_ProjectInfo.m_texts[0] = m_PileRecord.m_strProject;
     CopyPileParams();
     m_bFileOpen = true;
     Q_EMIT pileOpened();
     SetTitle(OpenTitle(path, m_ctx.english));
-    return true;
-}
-
-bool CKEV_DUXDoc::SaveCurrentPile() {
-    try {
-        m_PileRecord.SaveAnalysis();
-    } catch (const FileError& e) {
-        m_ctx.message(e.message(m_ctx.english), kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-        return false;
-    }
-    return true;
-}
-
-bool CKEV_DUXDoc::OnSaveDocument(const QString& path) {
-    const bool pileSaved = saveCurrentPile ? saveCurrentPile() : SaveCurrentPile();
-    if (!pileSaved)
-        return false;
-    // A pile opened without an index (at a file system's root) has none to write.
-    if (!m_ProjectInfo.GetProjectPath().isEmpty()) {
-        try {
-            m_ProjectInfo.SaveProjectFile();
-        } catch (const FileError& e) {
-            m_ctx.message(e.message(m_ctx.english), kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
-            return false;
-        }
-    }
-    SetTitle(SaveTitle(path, m_ctx.english));
-    SetModifiedFlag(false);
     return true;
 }
 

@@ -44,16 +44,13 @@ public:
 
     // Empties path, title and modified flag.
     bool OnNewDocument();
+    // File New in the window: the pile shown is let go (the record emptied,
+    // no file open), path, title and modified flag emptied; the project's
+    // list stays, so its piles can still be chosen.
+    void CloseFile();
     // Reads the pile file, then the project index of its folder (read when
     // it exists, else built). A failure is reported and changes nothing.
     bool OnOpenDocument(const QString& path);
-    // Writes the current pile's analysis and the project index. False (and
-    // still modified) when either could not be written.
-    bool OnSaveDocument(const QString& path);
-    // The main frame's save of the current pile; the document's own by default.
-    std::function<bool()> saveCurrentPile;
-    // The analysis of the current record into its file; a failure is reported.
-    bool SaveCurrentPile();
 
     // Save copy: enabled once a file was opened.
     bool CanSaveCopy() const { return m_bFileOpen; }
@@ -114,7 +111,8 @@ public:
     CPileRecord m_PileRecord2;  // scratch record of the panels and reports
     CPrintSettings m_PrintSettings;
     bool m_bFileOpen = false;
-    bool m_bViewFlagA = false;
+    // The y-axis lock of command 32790: every channel drawn on the largest peak.
+    bool m_bLockYAxis = false;
     bool m_bViewFlagB = false;
     int m_nStretchSteps = 4; // 2..6
     bool m_bViewFlagC = false;
@@ -147,7 +145,7 @@ Q_SIGNALS:
 
 private:
     bool ReadPile(const QString& path, CPileRecord& into);
-    void ReportOpenFailure(const QString& exceptionText);
+    void ReportOpenFailure(const QString& path, const QString& exceptionText);
 
     pit::AppContext m_ctx;
     Files m_files;

@@ -96,11 +96,13 @@ std::optional<QString> ReadWholeTextFile(const QString& path) {
     return ParseArchiveString(f.readAll());
 }
 
-LanguageFiles::LanguageFiles(QString languageDir, QString programIni)
-    : m_languageDir(std::move(languageDir)), m_programIni(std::move(programIni)) {}
+LanguageFiles::LanguageFiles(QString languageDir, QString programIni, QString extraDir)
+    : m_languageDir(std::move(languageDir)), m_programIni(std::move(programIni)),
+      m_extraDir(std::move(extraDir)) {}
 
 LanguageFiles::LanguageFiles()
-    : LanguageFiles(resourceDir(), joinPath(stateDir(), QStringLiteral("KEV_DUX.ini"))) {}
+    : LanguageFiles(resourceDir(), joinPath(stateDir(), QStringLiteral("KEV_DUX.ini")),
+                    installedResourceDir()) {}
 
 LanguageFiles& LanguageFiles::instance() {
     static LanguageFiles files;
@@ -114,8 +116,15 @@ QString LanguageFiles::LanguageIdPath() const {
 }
 
 int LanguageFiles::ReadLanguageSetting() const {
-    const std::optional<QString> text = ReadWholeTextFile(LanguageIdPath());
-    return text ? atoiC(*text) : kChinese;
+    QFile f(LanguageIdPath());
+    if (!f.open(QIODevice::ReadOnly))
+        return kChinese;
+    const QByteArray bytes = f.readAll();
+    if (const std::optional<QString> text = ParseArchiveString(bytes))
+        return atoiC(*text);
+    // Written by hand: "1033" as plain text.
+    const std::optional<int> plain = parseInt(QString::fromLatin1(bytes).trimmed());
+    return plain ? *plain : kChinese;
 }
 
 int LanguageFiles::FileLanguage(const QString& path) {
@@ -127,11 +136,19 @@ int LanguageFiles::FileLanguage(const QString& path) {
 
 QStringList LanguageFiles::LanguageFilePaths() const {
     QStringList out;
-    const QFileInfoList files =
-        QDir(m_languageDir)
-            .entryInfoList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    for (const QFileInfo& fi : files)
-        out << fi.absoluteFilePath();
+    QStringList names;
+    for (const QString& dir : {m_languageDir, m_extraDir}) {
+        if (dir.isEmpty() || (dir != m_languageDir && QDir(dir) == QDir(m_languageDir)))
+            continue;
+        const QFileInfoList files =
+            QDir(dir).entryInfoList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+        for (const QFileInfo& fi : files) {
+            if (names.contains(fi.fileName(), Qt::CaseInsensitive))
+                continue;
+            names << fi.fileName();
+            out << fi.absoluteFilePath();
+        }
+    }
     return out;
 }
 

@@ -41,9 +41,11 @@ public:
     static constexpr int kDescriptionString = 5051;
 
     // languageDir: where the *.lng files are; programIni: the program's INI
-    // file, whose name with ".txt" is the language-id file.
-    LanguageFiles(QString languageDir, QString programIni);
-    // resourceDir() for the language files, stateDir()/KEV_DUX.ini.
+    // file, whose name with ".txt" is the language-id file. extraDir: a
+    // second folder of language files (a name found in both is taken from languageDir).
+    LanguageFiles(QString languageDir, QString programIni, QString extraDir = {});
+    // resourceDir() and the program's own resource folder (they differ under
+    // KEV_DUX_HOME) for the language files, stateDir()/KEV_DUX.ini.
     LanguageFiles();
 
     // The program-wide instance the windows translate themselves through.
@@ -53,7 +55,8 @@ public:
     const QString& ProgramIniPath() const { return m_programIni; }
     QString LanguageIdPath() const;
 
-    // The stored identifier; 2052 when the language-id file cannot be read.
+    // The stored identifier: the archived string the program writes, or the
+    // number as plain text; 2052 when the language-id file cannot be read.
     int ReadLanguageSetting() const;
     // Start-up: picks the first language file carrying the stored identifier,
     // stores the choice again and sets the English flag. Returns the
@@ -104,6 +107,7 @@ private:
 
     QString m_languageDir;
     QString m_programIni;
+    QString m_extraDir;
     QString m_activePath;
     IniFile m_active;
     bool m_english = false;

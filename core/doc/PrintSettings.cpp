@@ -55,10 +55,12 @@ template <class S, class V> void visitKeys(S& s, bool english, V&& v) {
     v.number("m_nColumn", s.m_nColumn, 1, 1, 2);
     v.number("m_nfra", s.m_nfra, 0, INT_MIN, INT_MAX);
     v.number("m_ngrid", s.m_ngrid, 0, INT_MIN, INT_MAX);
-    v.number("m_nmarginup", s.m_nmarginup, 20, 0, 50);
-    v.number("m_nmarginleft", s.m_nmarginleft, 20, 0, 50);
-    v.number("m_nmargindown", s.m_nmargindown, 15, 0, 50);
-    v.number("m_nmarginr", s.m_nmarginr, 15, 0, 50);
+    // The page's spin buttons step in 0..50, but a margin typed above that is
+    // kept; reading only keeps a usable A4 page (at most 100 mm a side).
+    v.number("m_nmarginup", s.m_nmarginup, 20, 0, 100);
+    v.number("m_nmarginleft", s.m_nmarginleft, 20, 0, 100);
+    v.number("m_nmargindown", s.m_nmargindown, 15, 0, 100);
+    v.number("m_nmarginr", s.m_nmarginr, 15, 0, 100);
     v.number("m_nbindl", s.m_nbindl, 0, INT_MIN, INT_MAX);
     v.number("m_nblloc", s.m_nblloc, 0, INT_MIN, INT_MAX);
     v.number("m_npstyle", s.m_npstyle, 1, INT_MIN, INT_MAX);

@@ -36,8 +36,13 @@ void CPara::Render(gdi::Canvas& dc) {
 
     const int height = std::min(16, r.Height() / int(lines.size()) * 2 / 3);
     const gdi::Font oldFont = dc.SelectFont(gdi::Font::Create(height, 400, QStringLiteral("Arial")));
+    // The first line gives the step; an empty first line (the cursor off the
+    // wave) is measured as one of text, or every line would land on the top.
     gdi::Rect measured(0, 0, 100, 100);
-    dc.DrawText(lines.front(), measured, gdi::DT_CALCRECT | gdi::DT_CENTER);
+    dc.DrawText(lines.front().isEmpty() ? QStringLiteral("0") : lines.front(), measured,
+                gdi::DT_CALCRECT | gdi::DT_CENTER);
+    if (lines.front().isEmpty())
+        measured.right = measured.left;
     const int step = measured.Height() * 3 / 2;
     gdi::Rect line = r;
     line.bottom = line.top + step;

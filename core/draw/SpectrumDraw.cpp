@@ -153,7 +153,10 @@ void CSpectrum::DrawAxes(gdi::Canvas& dc, const gdi::Rect& plot) {
 
     const double R = (1e6 / sampleInterval) / (2.0 * refine);
     double divisor = 1;
-    dc.TextOut(plot.right - 19, plot.bottom + 4, AxisUnit(R, divisor));
+    // The unit ends at the plot's right edge: the read-out panel beside it
+    // would cover a unit that runs past it.
+    const QString unit = AxisUnit(R, divisor);
+    dc.TextOut(std::min(plot.right - 19, plot.right - 2 - dc.GetTextExtent(unit).cx), plot.bottom + 4, unit);
     DrawFrequencyTicks(dc, plot.left, plot.bottom, plot.Width(), 5, 3, -6, plot.bottom + 5);
 
     dc.SetTextColor(oldText);

@@ -137,6 +137,7 @@ void CPileRecord::TakeSettingsFrom(const CPileRecord& o) {
     m_nAge = o.m_nAge;
     m_strRememberedPath = o.m_strRememberedPath;
     m_nReloadState = o.m_nReloadState;
+    m_strInstrument = o.m_strInstrument;
     onFixedParamState = o.onFixedParamState;
 }
 

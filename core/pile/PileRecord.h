@@ -178,6 +178,14 @@ public:
     QString m_strPath;
     uint8_t m_bPairFlag = 0;
     uint8_t m_bFixedQuantity = 0;
+    // The instrument model's name, set by the save from the document's
+    // choice; the report form and the record log read it. Not in the file.
+    QString m_strInstrument;
+    // The window of the channels that the print drawings and the single-trace
+    // picture draw, set by the analysis view's horizontal bar; a count of 0
+    // draws every sample. Not kept in the file.
+    int32_t m_nFirstVisible = 0;
+    int32_t m_nVisibleCount = 0;
 
     // The settings a read keeps (language, decimals, zoom and view modes,
     // reload state, the fixed-parameter callback).

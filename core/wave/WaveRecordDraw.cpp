@@ -123,6 +123,10 @@ float CWaveRecord::DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int ze
                                 bool compact) {
     const int s = std::max(1, dc.dpiX() / 96);
     float A = commonPeak != -1.0f ? commonPeak * 100.0f : float(displayMax100);
+    // The curve is drawn magnified by the channel's factor: the labels give
+    // the values at the ticks as drawn.
+    const float factor = scale > 0.0f && std::isfinite(scale) ? scale : 1.0f;
+    A /= factor;
     const int d = MathOperation::ChooseDecimalsAndRound(A);
     const int e = dc.GetTextExtent(MathOperation::FormatFloatDecimals(A, d)).cy;
     DrawTurnedUnit(dc, UnitText(dataForm), column.left, column.top, zeroY, bottomY, e, s);
@@ -133,11 +137,18 @@ float CWaveRecord::DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int ze
     else if (e < 10)
         labelX = column.left + e + 4 * s;
     const int axisX = column.right - 1;
+    // A label wider than the room up to the ticks ends before them, as far
+    // left as the unit allows, rather than running into the axis.
+    auto label = [&](int y, const QString& text) {
+        const int room = column.right - 6 * s;
+        const int x = std::max(std::min(labelX, room - dc.GetTextExtent(text).cx), column.left + e + 2 * s);
+        dc.TextOut(x, y - e / 4, text);
+    };
     dc.MoveTo(axisX, column.top);
     dc.LineTo(axisX, bottomY);
     dc.MoveTo(column.right - 5 * s, zeroY);
     dc.LineTo(axisX, zeroY);
-    dc.TextOut(labelX, zeroY - e / 4, QStringLiteral("0"));
+    label(zeroY, QStringLiteral("0"));
     const int q = (bottomY - column.top) / 4;
     for (int i = 1; i <= 2; ++i) {
         const int up = i == 2 ? column.top : zeroY - i * q;
@@ -146,10 +157,10 @@ float CWaveRecord::DrawUnitAxis(gdi::Canvas& dc, const gdi::Rect& column, int ze
         for (auto [y, value] : {std::pair{up, v}, std::pair{down, -v}}) {
             dc.MoveTo(column.right - 3 * s, y);
             dc.LineTo(axisX, y);
-            dc.TextOut(labelX, y - e / 4, MathOperation::FormatFloatDecimals(value, d));
+            label(y, MathOperation::FormatFloatDecimals(value, d));
         }
     }
-    return A / 100.0f;
+    return A * factor / 100.0f;
 }
 
 float CWaveRecord::DrawUnitLabel(gdi::Canvas& dc, int x, int top, int /*right*/, int bottom) {

@@ -185,7 +185,7 @@ TEST_F(AnalysisViewTest, DetailIndexForSpectrumAndPhase) {
         asked.push_back({mode, value});
         return answer;
     });
-    QTest::keyClick(&view, Qt::Key_R, Qt::ControlModifier);
+    view.OnSetDetailIndex(); // Ctrl+R is the main window's command 32902
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0], std::make_pair(1, 8));
     EXPECT_EQ(doc->m_nRefineIndex, 3);

@@ -202,6 +202,10 @@ TEST_F(DrawersTest, SpectrumCurveAxisAndFill) {
     // 3125 Hz shown, step 600: labels 0.60 .. 2.40 in kHz.
     const QStringList texts = r.device.textList();
     EXPECT_TRUE(texts.contains(QStringLiteral("kHz"))) << texts.join('|').toStdString();
+    // The unit ends inside the picture's plot, clear of the read-out panel beside it.
+    for (const RecordedItem& t : r.device.texts())
+        if (t.text == QStringLiteral("kHz"))
+            EXPECT_LE(t.rect.right(), 1 + 511 + 1) << t.rect.right();
     EXPECT_TRUE(texts.contains(QStringLiteral("0.60")));
     EXPECT_TRUE(texts.contains(QStringLiteral("2.40")));
     EXPECT_FALSE(texts.contains(QStringLiteral("0.00")));
@@ -293,6 +297,14 @@ TEST_F(DrawersTest, PanelDrawsUnderlinedLinesOrOnlyItsBackground) {
         EXPECT_LE(texts[i].rect.bottom(), lines[i].points[0].y() + 1); // each line underlined
         EXPECT_GE(lines[i].points[0].x(), 500);                        // in place on a printer
     }
+    // The cursor off the wave leaves the first line empty: the others still get their rows.
+    panel.next = {QString(), QStringLiteral("V: out"), QStringLiteral("dL: out-3")};
+    Recorder off(96, true);
+    panel.Render(off.dc);
+    off.end();
+    const auto offLines = off.device.lines();
+    ASSERT_EQ(offLines.size(), 3u);
+    EXPECT_GT(offLines[1].points[0].y() - offLines[0].points[0].y(), 5);
 }
 
 TEST_F(DrawersTest, WavePanelShowsTheCursorReadout) {

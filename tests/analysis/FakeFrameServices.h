@@ -21,7 +21,10 @@ public:
     void OnViewMain() override { switches.push_back(ViewMode::Main); }
     void OnViewAnalysis() override { switches.push_back(ViewMode::Analysis); }
     void OnViewSingleWave() override { switches.push_back(ViewMode::SingleWave); }
-    void OnFileSave() override { ++saves; }
+    bool OnFileSave() override {
+        ++saves;
+        return true;
+    }
     void Refresh(RefreshTarget target, int) override { refreshes.push_back(target); }
     CBaseView* UpperPaneView() override { return upper; }
     CBaseView* LowerPaneView() override { return lower; }

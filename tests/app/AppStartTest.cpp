@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -121,18 +123,31 @@ TEST_F(AppStart, ADroppedPileFileIsOpened) {
     EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV低应变分析程序 1.8.31008     ") + dropped);
 }
 
-TEST_F(AppStart, AFileThatCannotBeOpenedEndsTheProgramAfterTheMessages) {
-    auto app = makeApp();
-    const QString bad = tmp.filePath(QStringLiteral("bad.DUX"));
-    QFile f(bad);
+TEST_F(AppStart, AFileThatCannotBeOpenedIsToldOnceAndTheWindowOpensEmpty) {
+    // A sample pile cut in half, a file with only the magic, a file that is not there.
+    const QString truncated = QDir(folder).filePath(QStringLiteral("ZK2.DUX"));
+    ASSERT_TRUE(QFile::resize(truncated, QFileInfo(truncated).size() / 2));
+    const QString magicOnly = tmp.filePath(QStringLiteral("bad.DUX"));
+    QFile f(magicOnly);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("VADUZI");
     f.close();
-    EXPECT_FALSE(app->InitInstance({bad}));
-    EXPECT_NE(app->ExitInstance(), 0);
-    ASSERT_EQ(sink.shown.size(), 2u);
-    EXPECT_EQ(sink.shown[1].caption, QStringLiteral("File Error"));
-    EXPECT_TRUE(app->RecentFiles().Files().isEmpty());
+    const QString missing = tmp.filePath(QStringLiteral("missing.DUX"));
+    for (const QString& path : {truncated, magicOnly, missing}) {
+        SCOPED_TRACE(path.toStdString());
+        sink.shown.clear();
+        auto app = makeApp();
+        ASSERT_TRUE(app->InitInstance({path}));
+        EXPECT_EQ(app->ExitInstance(), 0);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QFileInfo(path).fileName()))
+            << sink.shown[0].text.toStdString();
+        EXPECT_EQ(sink.shown[0].caption, QStringLiteral("File Error"));
+        ASSERT_NE(app->MainWindow(), nullptr);
+        EXPECT_TRUE(app->MainWindow()->isVisible());
+        EXPECT_FALSE(app->Document()->m_bFileOpen);
+        EXPECT_TRUE(app->RecentFiles().Files().isEmpty());
+    }
 }
 
 TEST_F(AppStart, BatchCommandLinesNeverOpenTheWindow) {
@@ -143,6 +158,17 @@ TEST_F(AppStart, BatchCommandLinesNeverOpenTheWindow) {
     EXPECT_EQ(app->MainWindow(), nullptr);
     EXPECT_EQ(app->CommandLine().BatchKind(), 2);
     EXPECT_EQ(app->ExitInstance(), 2);
+}
+
+TEST(QtTranslations, StandardButtonsSpeakTheInterfaceLanguage) {
+    auto buttonText = [] {
+        QDialogButtonBox box(QDialogButtonBox::Cancel);
+        return box.button(QDialogButtonBox::Cancel)->text();
+    };
+    ASSERT_TRUE(InstallQtTranslations(false));
+    EXPECT_EQ(buttonText(), QStringLiteral("取消"));
+    ASSERT_TRUE(InstallQtTranslations(true));
+    EXPECT_EQ(buttonText(), QStringLiteral("Cancel"));
 }
 
 TEST(RecentFiles, FourNewestFirstAndThePreviewPages) {

@@ -183,6 +183,20 @@ TEST(MyMBox, EnglishTextAndPlacement) {
     pit::ui::setEnglish(false);
     EXPECT_EQ(pos, QPoint(100, 80));
     EXPECT_EQ(yes, "YES");
+    // Labels and lines wider than the Windows box's fixed sizes are not cut.
+    pit::ui::setEnglish(true);
+    CMyMBox wide("Are you sure to reset all waveforms to original data set?", "Warning", pit::MB_OKCANCEL);
+    runWith(wide, [&] {
+        for (int id : {ids::IDC_MBOX_BUTTON1, ids::IDC_MBOX_BUTTON2}) {
+            auto* b = qobject_cast<QPushButton*>(pit::FindCtrl(&wide, id));
+            ASSERT_NE(b, nullptr);
+            EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text())) << b->text().toStdString();
+            EXPECT_LE(b->geometry().right(), wide.width());
+        }
+        EXPECT_GT(wide.width(), wide.fontMetrics().horizontalAdvance(wide.text()));
+        wide.done(pit::IDOK);
+    });
+    pit::ui::setEnglish(false);
     EXPECT_EQ(box.windowTitle(), "Tips");
     EXPECT_EQ(box.text(), "Save?");
     ASSERT_TRUE(box.hasIcon());

@@ -99,6 +99,32 @@ TEST(LanguageFiles, StartUpChoosesTheFirstFileWithTheStoredLanguage) {
     }
 }
 
+TEST(LanguageFiles, PlainIdFileAndTheProgramsOwnLanguageFolder) {
+    // The state folder (KEV_DUX_HOME) holds no language file; the program's
+    // folder holds English.lng; the id file was written by hand.
+    LangFixture fx;
+    const QString programDir = fx.dir.filePath(QStringLiteral("program"));
+    QDir().mkpath(programDir);
+    writeText(QDir(programDir).filePath(QStringLiteral("English.lng")),
+              "[Language]\nLanguage=1033\nDescription=English\n[String]\n7=from the program\n");
+    LanguageFiles files(fx.langDir, QDir(fx.stateDir).filePath(QStringLiteral("KEV_DUX.ini")), programDir);
+    for (const QByteArray& plain : {QByteArray("1033"), QByteArray(" 1033\r\n")}) {
+        writeText(files.LanguageIdPath(), plain);
+        EXPECT_EQ(files.ReadLanguageSetting(), 1033) << plain.constData();
+    }
+    writeText(files.LanguageIdPath(), "English");
+    EXPECT_EQ(files.ReadLanguageSetting(), 2052); // no number: the default
+    writeText(files.LanguageIdPath(), "1033");
+    EXPECT_EQ(files.LoadLanguageSetting(), 1033);
+    EXPECT_TRUE(files.IsEnglish());
+    EXPECT_EQ(files.LoadLangString(7), QStringLiteral("from the program"));
+    // A file of the same name in the state folder comes first.
+    fx.addLanguage(QStringLiteral("English"), 1033, "[String]\n7=from the state folder\n");
+    EXPECT_EQ(files.LanguageFilePaths().size(), 1);
+    files.LoadLanguageSetting();
+    EXPECT_EQ(files.LoadLangString(7), QStringLiteral("from the state folder"));
+}
+
 TEST(LanguageFiles, LookupsUseOnlyNonEmptyTexts) {
     LangFixture fx;
     fx.addLanguage(QStringLiteral("English"), 1033,

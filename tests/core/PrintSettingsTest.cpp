@@ -197,7 +197,8 @@ TEST(PrintSettings, ValuesAreReadWithTheirRulesAndRanges) {
         {"m_nInfoType=3", &CPrintSettings::m_nInfoType, 2},
         {"m_nSingleRepType=2", &CPrintSettings::m_nSingleRepType, 1},
         {"m_nmarginup=-3", &CPrintSettings::m_nmarginup, 0},
-        {"m_nmarginr=80", &CPrintSettings::m_nmarginr, 50},
+        {"m_nmarginr=80", &CPrintSettings::m_nmarginr, 80}, // typed above the spin range, kept
+        {"m_nmarginleft=150", &CPrintSettings::m_nmarginleft, 100},
         {"m_nstpage=-2", &CPrintSettings::m_nstpage, 0},
         {"m_nWaveGas=1", &CPrintSettings::m_nWaveGas, 3},
         {"m_nWaveGas=70", &CPrintSettings::m_nWaveGas, 50},

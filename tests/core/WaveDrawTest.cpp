@@ -520,12 +520,13 @@ TEST_F(WaveDrawTest, ExportOnANarrowBoxEnds) {
 }
 
 TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
-    auto labels = [](float commonPeak) {
+    auto labels = [](float commonPeak, float factor = 1.0f) {
         Fixture fx;
         fx.w.SetData(std::vector<float>(1024, 0.0f));
         fx.w.SourceSpan()[40] = 0.6f;
         fx.w.Refresh();
         fx.w.commonPeak = commonPeak;
+        fx.w.SetScale(factor, nullptr, 0);
         gdi::RecordingDevice dev(1000, 200);
         QPainter p(&dev);
         gdi::Canvas dc(p);
@@ -542,6 +543,30 @@ TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
     const QStringList common = labels(0.5f);
     EXPECT_TRUE(hasLabel(common, QStringLiteral("25."))) << common.join(u'|').toStdString();
     EXPECT_FALSE(hasLabel(common, QStringLiteral("30.")));
+    // A curve shown at 300 % reaches the top tick at a third of its peak.
+    {
+        // Every label ends before the ticks of the axis.
+        Fixture fx;
+        gdi::RecordingDevice dev(1000, 200);
+        QPainter p(&dev);
+        gdi::Canvas dc(p);
+        fx.w.Draw(dc, 96);
+        p.end();
+        const int tickStart = fx.w.GetPlotRect().left - 5;
+        int numbers = 0;
+        for (const RecordedItem& t : dev.texts())
+            if (!t.text.isEmpty() && (t.text[0].isDigit() || t.text[0] == u'-') &&
+                t.rect.left() < tickStart) {
+                ++numbers;
+                EXPECT_LT(t.rect.right(), tickStart) << t.text.toStdString();
+            }
+        EXPECT_GE(numbers, 5);
+    }
+    const QStringList magnified = labels(-1.0f, 3.0f);
+    EXPECT_TRUE(hasLabel(magnified, QStringLiteral("20."))) << magnified.join(u'|').toStdString();
+    EXPECT_TRUE(hasLabel(magnified, QStringLiteral("-10.")));
+    EXPECT_FALSE(hasLabel(magnified, QStringLiteral("60.")));
+    EXPECT_FALSE(hasLabel(magnified, QStringLiteral("30.")));
 }
 
 TEST_F(WaveDrawTest, ScreenFillAndLocalAmplificationPreview) {

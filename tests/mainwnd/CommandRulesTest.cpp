@@ -246,13 +246,37 @@ const RuleCase kCases[] = {
      },
      id::kFixedParams, kRadioOn},
     {"single report needs marked piles", Open, id::kSingleReport, kOff},
-    {"project report with marked piles",
+    {"project report off until report mode has its list view",
      [] {
          auto s = Open();
          s.markedPiles = 2;
          return s;
      },
-     id::kProjectReport, kOn},
+     id::kProjectReport, kOff},
+    {"undo defect without marks", Open, id::kUndoDefect, kOff},
+    {"undo all defects with marks",
+     [] {
+         auto s = Open();
+         s.canUndoDefect = true;
+         return s;
+     },
+     id::kUndoAllDefects, kOn},
+    {"undo defect off in report mode",
+     [] {
+         auto s = Report();
+         s.canUndoDefect = true;
+         return s;
+     },
+     id::kUndoDefect, kOff},
+    {"exit always", [] { return UiState{}; }, id::kAppExit, kOn},
+    {"single-wave view checked",
+     [] {
+         auto s = Open();
+         s.activeView = ActiveView::SingleWave;
+         return s;
+     },
+     id::kViewSingleWave, kRadioOn},
+    {"an id without a row is off", Open, 4242, kOff},
     {"channel keys always", Report, 125, kOn},
 };
 

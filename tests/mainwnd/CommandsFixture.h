@@ -111,7 +111,8 @@ struct CommandsFixture : ::testing::Test {
         host.wave = i;
     }
     CWaveRecord& ch(int i) { return *rec().Channel(i); }
-    bool run(int id) { return cmds->Execute(id); }
+    // Runs the command through its row, as the window's actions do.
+    bool run(int id) { return cmds->Run(id); }
 };
 
 } // namespace pit::test

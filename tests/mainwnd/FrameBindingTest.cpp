@@ -52,7 +52,7 @@ struct BoundFrame : ::testing::Test {
         frame->show();
         ASSERT_TRUE(doc->OnOpenDocument(tmp.filePath(QStringLiteral("ZK1.DUX"))));
         QApplication::processEvents();
-        binding = InstallFrameCommands(*frame);
+        binding = frame->Binding();
     }
     void TearDown() override {
         frame.reset();
@@ -60,7 +60,7 @@ struct BoundFrame : ::testing::Test {
         ui::setMessages(nullptr);
     }
     QAction* action(int id) { return frame->Commands()->Action(id); }
-    // What the idle timer does: the registry's rules, then ours.
+    // What the idle timer does: the rules applied.
     void idle() {
         QTimer* timer = frame->Commands()->findChild<QTimer*>();
         ASSERT_NE(timer, nullptr);
@@ -77,10 +77,9 @@ TEST_F(BoundFrame, RulesHoldAfterTheRegistryUpdates) {
     EXPECT_FALSE(action(cmd::kEditPaste)->isEnabled());
     EXPECT_FALSE(action(cmd::kPhaseView)->isEnabled());
     EXPECT_TRUE(action(cmd::kFactor100)->isChecked());
-    // The frame keeps its own rules for its own commands.
     EXPECT_TRUE(action(cmd::kViewMain)->isChecked());
 
-    // Opening a menu runs the registry's rules, then ours.
+    // Opening a menu applies the rules too.
     for (QMenu* menu : frame->menuBar()->findChildren<QMenu*>())
         Q_EMIT menu->aboutToShow();
     EXPECT_TRUE(action(cmd::kWaveStretch)->isEnabled());

@@ -141,6 +141,7 @@ TEST_F(CommandsFixture, RestoreChannelAsksFirst) {
     run(id::kRestoreChannel);
     EXPECT_FLOAT_EQ(ch(0).Source()[200], original[200]);
     EXPECT_EQ(frame.refreshes, (std::vector{RefreshTarget::PileChanged, RefreshTarget::AllWaveViews}));
+    EXPECT_EQ(frame.integrity, std::vector<bool>{true}); // the marks went with the channel
     EXPECT_TRUE(doc->IsModified());
 }
 
@@ -269,8 +270,11 @@ TEST_F(CommandsFixture, SpectrumViewKeepsTheConclusionOfAnotherChannel) {
 
 TEST_F(CommandsFixture, ReportCommandsNeedAnAveragedFileInTheProject) {
     OpenSample(); // the sample project holds averaged files
-    run(id::kSingleReport);
-    run(id::kProjectReport);
+    // Off in the table until report mode has its list view.
+    EXPECT_FALSE(run(id::kSingleReport));
+    EXPECT_TRUE(host.reports.empty());
+    cmds->OnReport(false);
+    cmds->OnReport(true);
     EXPECT_EQ(host.reports, (std::vector{false, true}));
 
     auto& files = doc->m_ProjectInfo.Files();
@@ -282,7 +286,7 @@ TEST_F(CommandsFixture, ReportCommandsNeedAnAveragedFileInTheProject) {
         }
     }
     host.reports.clear();
-    run(id::kSingleReport);
+    cmds->OnReport(false);
     EXPECT_TRUE(host.reports.empty());
 }
 
@@ -330,9 +334,11 @@ TEST_F(CommandsFixture, KevFolderConversion) {
     EXPECT_TRUE(sink.shown.empty());
 
     host.folder = tmp.path();
-    run(id::kConvertKev); // no instrument file
+    run(id::kConvertKev); // no instrument file: said so
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_EQ(sink.shown[0].text, QStringLiteral("数据转换失败"));
+    EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("数据转换失败")));
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("没有KEV文件")))
+        << sink.shown[0].text.toStdString();
 
     pit::test::KevBuilder kev;
     kev.writeTo(tmp.path(), QStringLiteral("A1.KEV"));
@@ -342,6 +348,22 @@ TEST_F(CommandsFixture, KevFolderConversion) {
     EXPECT_EQ(sink.shown[1].text, QStringLiteral("数据转换成功"));
     EXPECT_TRUE(QFileInfo::exists(tmp.filePath(QStringLiteral("A1.DUX"))));
     EXPECT_EQ(QDir(tmp.path()).entryList({QStringLiteral("A2.*")}, QDir::Files).size(), 2);
+
+    // A file cut short names itself; the files before it stay converted.
+    const QString other = tmp.filePath(QStringLiteral("other"));
+    QDir().mkpath(other);
+    kev.writeTo(other, QStringLiteral("A0.KEV"));
+    QFile cut(QDir(other).filePath(QStringLiteral("B0.KEV")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write("KEV");
+    cut.close();
+    host.folder = other;
+    sink.shown.clear();
+    run(id::kConvertKev);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("数据转换失败")));
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("B0.KEV"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(QDir(other).filePath(QStringLiteral("A0.DUX"))));
 }
 
 TEST_F(CommandsFixture, CommandsOnAChannelDoNothingInTheReportView) {

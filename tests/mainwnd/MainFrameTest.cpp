@@ -13,15 +13,16 @@
 #include "controls/UiServices.h"
 #include "controls/ViewBar.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/project/ProjectInfo.h"
 #include "core/wave/WaveRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
-#include "mainwnd/CommandRules.h"
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/RefreshHub.h"
 #include "platform/MessageSink.h"
+#include "tests/mainwnd/FrameFixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,12 +38,14 @@
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 #include <set>
 
 using namespace pit;
+using namespace pit::test;
 
 namespace {
 
@@ -98,92 +101,7 @@ TEST(WindowTitle, StringsByteForByte) {
     EXPECT_EQ(FrameTitleWord(true), QStringLiteral("KEV-TIMBO"));
 }
 
-TEST(CommandRules, EnabledCommandsFollowProjectModeAndActiveView) {
-    UiSnapshot none;
-    UiSnapshot pile;
-    pile.projectLoaded = true;
-    pile.activeView = ActiveView::MainWave;
-    pile.mainPanelVisible = pile.mainToolBarVisible = true;
-    UiSnapshot report = pile;
-    report.viewMode = 4;
-    report.activeView = ActiveView::Report;
-    report.mainPanelVisible = report.mainToolBarVisible = false;
-    report.reportPanelVisible = true;
-    UiSnapshot single = pile;
-    single.viewMode = 2;
-    single.activeView = ActiveView::SingleWave;
-    UiSnapshot average = pile;
-    average.activeView = ActiveView::Average;
-    average.canUndoDefect = true;
-
-    using S = CommandState;
-    const struct {
-        int id;
-        const UiSnapshot& s;
-        S expected;
-    } cases[] = {
-        {cmd::kFileSave, none, {false, false, false}},     {cmd::kFileSave, pile, {true, false, false}},
-        {cmd::kFileSave, report, {false, false, false}},   {cmd::kViewMain, pile, {true, true, true}},
-        {cmd::kViewMain, average, {true, true, true}},     {cmd::kViewMain, single, {true, true, false}},
-        {cmd::kViewMain, report, {false, true, false}},    {cmd::kViewSingleWave, single, {true, true, true}},
-        {cmd::kViewSingleWave, none, {true, true, false}}, {cmd::kViewAnalysis, report, {false, true, false}},
-        {cmd::kMainPanel, report, {true, true, true}},     {cmd::kMainPanel, none, {true, true, false}},
-        {cmd::kToolBar, pile, {true, true, true}},         {cmd::kUndoDefect, pile, {false, false, false}},
-        {cmd::kUndoDefect, average, {true, false, false}}, {cmd::kPhaseView, pile, {false, false, false}},
-        {cmd::kAppExit, none, {true, false, false}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(EvaluateCommand(c.id, c.s), c.expected) << "command " << c.id;
-}
-
 // ---- the frame on a copy of the sample project ----------------------------------------------
-
-struct Frame : ::testing::Test {
-    QTemporaryDir tmp;
-    QString folder;
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    std::unique_ptr<CKEV_DUXDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
-
-    void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        folder = tmp.filePath(QStringLiteral("demo"));
-        QDir().mkpath(folder);
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
-        ctx.messages = &sink;
-        ui::setMessages(&sink);
-        doc = std::make_unique<CKEV_DUXDoc>(ctx,
-                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
-                                                               tmp.filePath(QStringLiteral("hist.ini"))});
-        doc->SetWriteSettingsOnClose(false);
-        frame = std::make_unique<CMainFrame>(doc.get(), false);
-        frame->resize(1100, 760);
-        frame->show();
-        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        frame.reset();
-        doc.reset();
-        ui::setMessages(nullptr);
-    }
-    QString pile(const char* name) const { return QDir(folder).filePath(QString::fromLatin1(name)); }
-    QTreeWidget* tree() const { return frame->FormMain()->Tree(); }
-    QTreeWidgetItem* item(const QString& name) const {
-        QTreeWidgetItem* root = tree()->topLevelItem(0);
-        for (int i = 0; i < root->childCount(); ++i)
-            if (QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName() == name)
-                return root->child(i);
-        return nullptr;
-    }
-    QByteArray bytes(const QString& path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-};
 
 TEST_F(Frame, StartsOnTheMainPairWithTheLowerPaneActive) {
     EXPECT_EQ(frame->VisibleClientPage(), frame->MainWaveView()->parentWidget());
@@ -223,7 +141,7 @@ TEST_F(Frame, ViewSwitchingTable) {
          [](CMainFrame& f) -> QWidget* { return f.AnalysisView(); }},
     };
     for (const auto& s : steps) {
-        ASSERT_TRUE(frame->RunCommand(s.command)) << s.command;
+        ASSERT_TRUE(choose(s.command)) << s.command;
         EXPECT_TRUE(frame->IsActiveView(s.active)) << s.command;
         EXPECT_EQ(g_nViewMode, s.mode) << s.command;
         EXPECT_EQ(g_nPrevViewMode, s.prev) << s.command;
@@ -241,12 +159,12 @@ TEST_F(Frame, ViewSwitchingTable) {
     EXPECT_TRUE(frame->IsActiveView(ActiveView::MainWave));
     // In report mode the view switches are refused by their rules.
     g_nViewMode = 4;
-    EXPECT_FALSE(frame->RunCommand(cmd::kViewSingleWave));
+    EXPECT_FALSE(choose(cmd::kViewSingleWave));
     g_nViewMode = 0;
 }
 
 TEST_F(Frame, ReportModeSwapsTheBarsAndComesBackToTheRememberedView) {
-    ASSERT_TRUE(frame->RunCommand(cmd::kViewSingleWave));
+    ASSERT_TRUE(choose(cmd::kViewSingleWave));
     frame->RememberActiveView();
     EXPECT_EQ(frame->SavedView(), 3);
     frame->EnterReportMode(true);
@@ -262,7 +180,7 @@ TEST_F(Frame, ReportModeSwapsTheBarsAndComesBackToTheRememberedView) {
     frame->Commands()->Update();
     EXPECT_FALSE(frame->Commands()->Action(cmd::kFileSave)->isEnabled());
     EXPECT_FALSE(frame->Commands()->Action(cmd::kViewMain)->isEnabled());
-    ASSERT_TRUE(frame->RunCommand(cmd::kMainPanel));
+    ASSERT_TRUE(choose(cmd::kMainPanel));
     EXPECT_TRUE(frame->ReportBar()->isHidden());
     EXPECT_TRUE(frame->PanelBar()->isHidden());
 
@@ -315,7 +233,7 @@ TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
     EXPECT_EQ(root->text(0), doc->m_ProjectInfo.GetProjectPath());
     const CPileFileArray& files = doc->m_ProjectInfo.Files();
     ASSERT_EQ(root->childCount(), files.GetCount());
-    ASSERT_EQ(files.GetCount(), 10);
+    ASSERT_EQ(files.GetCount(), 8);
     int marked = 0;
     for (int i = 0; i < files.GetCount(); ++i) {
         const CPileFileItem& f = files.GetAt(i);
@@ -408,8 +326,10 @@ TEST_F(Frame, SwitchPromptSavesOnceOnYesNotOnNoAndStaysOnCancel) {
         EXPECT_EQ(sink.shown[0].caption, QStringLiteral("KEV-DUX(W)"));
         EXPECT_EQ(sink.shown[0].type & MB_TYPEMASK, unsigned(MB_YESNOCANCEL));
         EXPECT_EQ(doc->m_PileRecord.m_strPath, pile(c.switched ? "ZK2.DUX" : "ZK1.DUX")) << c.answer;
-        EXPECT_EQ(tree()->currentItem(),
-                  item(c.switched ? QStringLiteral("ZK2.DUX") : QStringLiteral("ZK1.DUX")));
+        QApplication::processEvents();
+        QTreeWidgetItem* shown = item(c.switched ? QStringLiteral("ZK2.DUX") : QStringLiteral("ZK1.DUX"));
+        EXPECT_EQ(tree()->currentItem(), shown);
+        EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{shown});
         EXPECT_EQ(bytes(pile("ZK1.DUX")), before) << c.answer;
     }
     // Yes: saved, then switched.
@@ -454,15 +374,54 @@ TEST_F(Frame, AFailedSaveInTheClosePromptKeepsTheWindowOpen) {
     EXPECT_FALSE(frame->close());
     ASSERT_EQ(sink.shown.size(), 2u); // the prompt, then the error
     EXPECT_TRUE(doc->IsModified());
-    EXPECT_FALSE(doc->saveCurrentPile());
+    EXPECT_FALSE(frame->OnFileSave());
+}
+
+TEST_F(Frame, SaveWritesPileAndIndexAndFailsHonestly) {
+    const QString index = QDir(folder).filePath(QStringLiteral("demo.DUP"));
+    QFile::remove(index);
+    doc->SetModifiedFlag(true);
+    sink.shown.clear();
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(IsProjectFile(index));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(pile("ZK1.DUX")));
+    EXPECT_EQ(back.m_bFixedParam, 1); // the saved analysis
+
+    // The pile file went away: one message, still modified.
+    doc->SetModifiedFlag(true);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(doc->IsModified());
+}
+
+TEST_F(Frame, ARuleCheckedOnTriggerRefusesAStaleEnabledAction) {
+    ASSERT_TRUE(choose(cmd::kViewMain));
+    ASSERT_TRUE(action(cmd::kViewSingleWave)->isEnabled());
+    // Report mode begins between two idle updates: the action still shows
+    // enabled, but its rule is checked when it runs.
+    g_nViewMode = 4;
+    action(cmd::kViewSingleWave)->trigger();
+    EXPECT_FALSE(frame->IsActiveView(ActiveView::SingleWave));
+    g_nViewMode = 0;
+    action(cmd::kViewSingleWave)->trigger();
+    EXPECT_TRUE(frame->IsActiveView(ActiveView::SingleWave));
 }
 
 TEST_F(Frame, SavingTwiceMarksThePileOnce) {
     QTreeWidgetItem* zk1 = item(QStringLiteral("ZK1.DUX"));
     const bool markedBefore = zk1->text(0).endsWith(u'*');
     const int count = frame->FormMain()->MarkedCount();
-    frame->OnFileSave();
-    frame->OnFileSave();
+    ASSERT_FALSE(markedBefore);
+    frame->Commands()->Update();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier); // 保存 by its shortcut
+    EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX*"));
+    ASSERT_TRUE(choose(cmd::kFileSave));
     EXPECT_EQ(zk1->text(0), QStringLiteral("ZK1.DUX*"));
     EXPECT_EQ(frame->FormMain()->MarkedCount(), count + (markedBefore ? 0 : 1));
     frame->FormMain()->MarkPileSaved(false);
@@ -488,7 +447,9 @@ TEST_F(Frame, ACorruptPileIsReportedAndThePreviousPileStays) {
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
     EXPECT_EQ(doc->m_PileRecord.ChannelCountInList(), channels);
+    QApplication::processEvents();
     EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+    EXPECT_EQ(tree()->selectedItems(), QList<QTreeWidgetItem*>{item(QStringLiteral("ZK1.DUX"))});
 }
 
 TEST_F(Frame, SpeedConfirmedTwiceKeepsEveryChannelsTimeDifference) {
@@ -721,7 +682,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
 
     QTreeWidget* tree = frame->FormMain()->Tree();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
-    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 10);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 8);
     EXPECT_TRUE(sink.shown.empty());
 
     // The wave views hold drawn waves: many colours in their areas of the shot.
@@ -744,7 +705,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
     // The detail views and the analysis page paint too.
     frame->FormMain()->Tabs()->setCurrentIndex(CFormMain::kWaveTab);
     for (int command : {int(cmd::kViewAnalysis), int(cmd::kViewSingleWave)}) {
-        ASSERT_TRUE(frame->RunCommand(command));
+        ASSERT_TRUE(Choose(*frame, command));
         for (int i = 0; i < 3; ++i)
             QApplication::processEvents();
         const QImage detail = frame->grab().toImage();

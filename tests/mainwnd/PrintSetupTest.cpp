@@ -46,7 +46,6 @@ struct PrintSetup : ::testing::Test {
         frame = std::make_unique<CMainFrame>(doc.get(), false);
         frame->show();
         ASSERT_TRUE(doc->OnOpenDocument(tmp.filePath(QStringLiteral("ZK1.DUX"))));
-        InstallFrameCommands(*frame);
     }
     void TearDown() override {
         frame.reset();

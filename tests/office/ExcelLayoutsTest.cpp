@@ -68,7 +68,7 @@ XlsxBook WriteResults(const std::vector<const CExcelPileInfo*>& piles, bool engl
     excel.CreateApplication();
     excel.ExportResultSheets(piles, english, decimals);
     const QString path = dir.filePath("results.xlsx");
-    EXPECT_TRUE(excel.ShowAndRelease(path));
+    EXPECT_TRUE(excel.ShowAndRelease({path}));
     QString error;
     const auto book = readXlsx(path, &error);
     EXPECT_TRUE(book.has_value()) << error.toStdString();
@@ -347,7 +347,7 @@ TEST(RawLayout, FifteenChannelsAndTheAverage) {
         const QString path = dir.filePath("raw.xlsx");
         AppContext app;
         OfficeExcelExport exporter(app);
-        ASSERT_TRUE(exporter.ExportRawData(info, flags, list, path));
+        ASSERT_TRUE(exporter.ExportRawData(info, flags, list, {path}));
         QString error;
         const auto book = readXlsx(path, &error);
         ASSERT_TRUE(book) << error.toStdString();
@@ -421,7 +421,7 @@ TEST(RawLayout, TableRowsFollowTheLongestWaveAndNeverReadPastOne) {
     EXPECT_FALSE(excel.ExportRawDataWorkbook(info, {}, {&longWave, &shortWave}, "other"));
     ASSERT_TRUE(excel.ExportRawDataWorkbook(info, {}, {&longWave, &shortWave}, "SHEET1"));
     QTemporaryDir dir;
-    ASSERT_TRUE(excel.ShowAndRelease(dir.filePath("raw.xlsx")));
+    ASSERT_TRUE(excel.ShowAndRelease({dir.filePath("raw.xlsx")}));
     const auto book = readXlsx(dir.filePath("raw.xlsx"));
     ASSERT_TRUE(book);
     const XlsxSheet& s = book->sheets.at(0);
@@ -440,8 +440,8 @@ TEST(ExcelExport, NoPileSaysSoAndWritesNothing) {
     app.messages = &sink;
     OfficeExcelExport exporter(app);
     QTemporaryDir dir;
-    EXPECT_FALSE(exporter.ExportResults({}, false, 2, dir.filePath("none.xlsx")));
-    EXPECT_FALSE(exporter.ExportResults({nullptr}, false, 2, dir.filePath("none.xlsx")));
+    EXPECT_FALSE(exporter.ExportResults({}, false, 2, {dir.filePath("none.xlsx")}));
+    EXPECT_FALSE(exporter.ExportResults({nullptr}, false, 2, {dir.filePath("none.xlsx")}));
     EXPECT_FALSE(QFile::exists(dir.filePath("none.xlsx")));
     EXPECT_EQ(sink.shown.size(), 2u);
 }

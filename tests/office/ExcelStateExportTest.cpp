@@ -30,10 +30,10 @@ TEST(StateExport, SavedPileGivesItsRawWorkbook) {
               pile.m_testDate.toString("yyyy-MM-dd ") + pile.m_testTime.toString("HH:mm:ss"));
 
     QTemporaryDir dir;
-    const QString path = RawWorkbookDefaultPath(dir.path(), in.info.m_strPileNo, false);
+    const QString path = dir.filePath(RawWorkbookDefaultName(in.info.m_strPileNo, false));
     AppContext app;
     OfficeExcelExport exporter(app);
-    ASSERT_TRUE(exporter.ExportRawData(in.info, in.flags, in.waves, path));
+    ASSERT_TRUE(exporter.ExportRawData(in.info, in.flags, in.waves, {path}));
     QString error;
     const auto book = pit::test::readXlsx(path, &error);
     ASSERT_TRUE(book) << error.toStdString();
@@ -62,11 +62,11 @@ TEST(StateExport, SavedPileGivesItsRawWorkbook) {
     EXPECT_EQ(MakeRawWorkbookInput(pile, project, &fixed, true).info.m_bEnglish, 1);
 }
 
-TEST(StateExport, DefaultNamesInTheProjectFolder) {
-    EXPECT_EQ(RawWorkbookDefaultPath("/p", "ZK6", false), "/p/ZK6_原始数据.xlsx");
-    EXPECT_EQ(RawWorkbookDefaultPath("/p", "1/2:3", true), "/p/1_2_3_RawData.xlsx");
-    EXPECT_EQ(ResultWorkbookDefaultPath("/p", "桥梁", false), "/p/桥梁_结果数据.xlsx");
-    EXPECT_EQ(ResultWorkbookDefaultPath("/p", "Bridge", true), "/p/Bridge_ResultData.xlsx");
+TEST(StateExport, DefaultNames) {
+    EXPECT_EQ(RawWorkbookDefaultName("ZK6", false), "ZK6_原始数据.xlsx");
+    EXPECT_EQ(RawWorkbookDefaultName("1/2:3", true), "1_2_3_RawData.xlsx");
+    EXPECT_EQ(ResultWorkbookDefaultName("桥梁", false), "桥梁_结果数据.xlsx");
+    EXPECT_EQ(ResultWorkbookDefaultName("Bridge", true), "Bridge_ResultData.xlsx");
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST(WorkbookInLibreOffice, ResultSheetConvertsToCsvWithItsSamples) {
     AppContext app;
     OfficeExcelExport exporter(app);
     const QString xlsx = dir.filePath("result.xlsx");
-    ASSERT_TRUE(exporter.ExportResults({&pile}, false, 2, xlsx));
+    ASSERT_TRUE(exporter.ExportResults({&pile}, false, 2, {xlsx}));
 
     QProcess soffice;
     soffice.start(QStringLiteral("soffice"), {QStringLiteral("-env:UserInstallation=") +

@@ -4,6 +4,7 @@
 #include "office/OfficeExcel.h"
 #include "platform/AppContext.h"
 #include "tests/office/XlsxDump.h"
+#include "tests/reports/ReportFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,7 @@ TEST(OfficeExcel, CellsAreTypedByKindAndTextFormatKeepsText) {
         {"600.00 * 500.00", K::Number, "text", "600.00 * 500.00"},
         {"2024-03-15", K::Date, "datetime", "2024-03-15T00:00:00"},
         {"2024/3/5", K::Date, "datetime", "2024-03-05T00:00:00"},
+        {"2024.3.5", K::Date, "datetime", "2024-03-05T00:00:00"},
         {"1900-01-01", K::Date, "datetime", "1900-01-01T00:00:00"},
         {"2024-02-30", K::Date, "text", "2024-02-30"},
         {"15.03.2024", K::Date, "text", "15.03.2024"},
@@ -212,50 +214,51 @@ TEST(Workbook, SaveReplacesTheTargetAndAFailedSaveLeavesItAlone) {
     EXPECT_FALSE(book.Save(dir.filePath("missing/out.xlsx"), &error));
 }
 
-// Stands in for the file chooser and the desktop.
-struct FakePresenter : WorkbookPresenter {
-    QString answer;
-    bool opens = true;
-    QStringList opened;
-    QString ChooseSavePath(const QString&) override { return answer; }
-    bool Open(const QString& path) override {
-        opened << path;
-        return opens;
-    }
-};
-
 TEST(OfficeExcel, ShowAndReleaseSavesWhereTheUserChoosesAndOpensIt) {
     QTemporaryDir dir;
-    ScriptedMessageSink sink;
     AppContext app;
-    app.messages = &sink;
-    FakePresenter presenter;
-    OfficeExcel excel(app, &presenter);
+    test::FakeExportServices services;
+    OfficeExcel excel(app, &services);
     excel.CreateApplication();
+    const ExcelTarget ask{{}, dir.path(), "offered.xlsx"};
 
-    presenter.answer.clear(); // cancelled: nothing written, nothing said
-    EXPECT_FALSE(excel.ShowAndRelease(dir.filePath("proposed.xlsx")));
-    EXPECT_TRUE(sink.shown.empty());
+    // Cancelled: nothing written, nothing said.
+    EXPECT_FALSE(excel.ShowAndRelease(ask));
+    ASSERT_EQ(services.asks.size(), 1u);
+    EXPECT_EQ(services.asks[0].defaultName, "offered.xlsx");
+    EXPECT_EQ(services.asks[0].folder, dir.path());
+    EXPECT_EQ(services.asks[0].defaultSuffix, "xlsx");
+    EXPECT_TRUE(services.messages.empty());
 
-    presenter.answer = dir.filePath("chosen.xlsx");
-    EXPECT_TRUE(excel.ShowAndRelease(dir.filePath("proposed.xlsx")));
-    EXPECT_TRUE(QFile::exists(presenter.answer));
-    EXPECT_FALSE(QFile::exists(dir.filePath("proposed.xlsx")));
-    EXPECT_EQ(presenter.opened, QStringList{presenter.answer});
+    const QString chosen = dir.filePath("chosen.xlsx");
+    services.answers = {chosen};
+    EXPECT_TRUE(excel.ShowAndRelease(ask));
+    EXPECT_TRUE(QFile::exists(chosen));
+    EXPECT_EQ(services.opened, QStringList{chosen});
 
-    presenter.opens = false; // saved, but said that nothing opens it
-    EXPECT_TRUE(excel.ShowAndRelease({}));
-    ASSERT_EQ(sink.shown.size(), 1u);
+    // A given path is written without asking or opening.
+    EXPECT_TRUE(excel.ShowAndRelease({dir.filePath("given.xlsx")}));
+    EXPECT_TRUE(QFile::exists(dir.filePath("given.xlsx")));
+    EXPECT_EQ(services.asks.size(), 2u);
+    EXPECT_EQ(services.opened.size(), 1);
 
     // Open in an office program: refused before anything is written.
-    presenter.answer = dir.filePath("busy.xlsx");
     QFile lock(dir.filePath(".~lock.busy.xlsx#"));
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.close();
-    EXPECT_FALSE(excel.ShowAndRelease({}));
-    EXPECT_FALSE(QFile::exists(presenter.answer));
-    EXPECT_EQ(sink.shown.size(), 2u);
-    EXPECT_TRUE(sink.shown.back().text.contains("busy.xlsx"));
+    services.answers = {dir.filePath("busy.xlsx")};
+    EXPECT_FALSE(excel.ShowAndRelease(ask));
+    EXPECT_FALSE(QFile::exists(dir.filePath("busy.xlsx")));
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_TRUE(services.messages[0].contains("busy.xlsx"));
+
+    // Without services there is nobody to ask.
+    ScriptedMessageSink sink;
+    app.messages = &sink;
+    OfficeExcel batch(app);
+    batch.CreateApplication();
+    EXPECT_FALSE(batch.ShowAndRelease(ask));
+    EXPECT_EQ(sink.shown.size(), 1u);
 }
 
 } // namespace

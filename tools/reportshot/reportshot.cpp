@@ -4,17 +4,24 @@
 //
 //   reportshot single --out FILE.pdf|FILE.emf|FILE.bmp [--lang en|zh] PILE.DUX...
 //   reportshot project [--format A|B] [--rows R --cols C] --out FILE.pdf|.emf|.bmp PILE.DUX...
+//   reportshot results --out FILE.xlsx [--lang en|zh] PILE.DUX...
+//   reportshot raw --out FILE.xlsx [--lang en|zh] PILE.DUX
 //
 // PDF: through the print hosts' page loop on a QPdfWriter at 600 dpi (a
 // single-pile page per pile; the project report's pages). EMF and BMP as the
 // picture exports write them: the page picture of the first pile, or every
-// project page as FILE_第N页.emf|.bmp. Settings come from KEV_DUX_HOME
+// project page as FILE_第N页.emf|.bmp. Workbooks as the program writes them:
+// the result sheets of the piles (report mode's workbook) or the raw data of
+// the first pile (the state export). Settings come from KEV_DUX_HOME
 // (DuxConfig.xml). Status 1 and a message on failure.
 #include "core/doc/KEV_DUXDoc.h"
+#include "office/ExcelExporter.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
+#include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/PrintJob.h"
+#include "reports/RepExcel.h"
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 
@@ -95,17 +102,22 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    const bool project = !args.isEmpty() && args[0] == QStringLiteral("project");
-    if (args.size() < 2 || (args[0] != QStringLiteral("single") && !project))
+    const QString kind = args.value(0);
+    const bool project = kind == QStringLiteral("project");
+    const bool workbook = kind == QStringLiteral("results") || kind == QStringLiteral("raw");
+    if (args.size() < 2 || (kind != QStringLiteral("single") && !project && !workbook))
         return Fail(QStringLiteral("usage: reportshot single|project [--format A|B] [--rows R --cols C] "
-                                   "--out FILE.pdf|.emf|.bmp [--lang en|zh] PILE.DUX..."));
+                                   "--out FILE.pdf|.emf|.bmp [--lang en|zh] PILE.DUX..., or "
+                                   "reportshot results|raw --out FILE.xlsx [--lang en|zh] PILE.DUX..."));
     const QString format = parser.value(formatOption).toUpper();
     if (!format.isEmpty() && format != QStringLiteral("A") && format != QStringLiteral("B"))
         return Fail(QStringLiteral("--format is A or B"));
     const QString out = parser.value(outOption);
     const QString suffix = QFileInfo(out).suffix().toLower();
-    if (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
-                          suffix != QStringLiteral("bmp")))
+    if (workbook && (out.isEmpty() || suffix != QStringLiteral("xlsx")))
+        return Fail(QStringLiteral("--out needs a .xlsx file"));
+    if (!workbook && (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
+                                        suffix != QStringLiteral("bmp"))))
         return Fail(QStringLiteral("--out needs a .pdf, .emf or .bmp file"));
     const QString lang = parser.value(langOption);
     if (!lang.isEmpty() && lang != QStringLiteral("en") && lang != QStringLiteral("zh"))
@@ -139,7 +151,17 @@ int main(int argc, char** argv) {
     }
     QString why;
     bool ok = false;
-    if (project) {
+    pit::OfficeExcelExport excel(ctx, &services);
+    if (kind == QStringLiteral("raw")) {
+        const pit::RawWorkbookInput in = pit::MakeRawWorkbookInput(doc.m_PileRecord, doc.m_ProjectInfo,
+                                                                   nullptr, lang == QStringLiteral("en"));
+        ok = excel.ExportRawData(in.info, in.flags, in.waves, {out});
+    } else if (kind == QStringLiteral("results")) {
+        env.excel = &excel;
+        CRepExcel builder(env, nullptr, 0);
+        builder.SetPileFiles(files, pileNos);
+        ok = builder.ExportExcel();
+    } else if (project) {
         CPrintSettings& s = doc.m_PrintSettings;
         bool number = true;
         if (parser.isSet(rowsOption))

@@ -1,0 +1,260 @@
+// The Excel report builder.
+#include "reports/RepExcel.h"
+
+#include "controls/ListRows.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "core/doc/OptionTables.h"
+#include "core/doc/PrintSettings.h"
+#include "core/pile/AnalysisBlock.h"
+#include "core/pile/PileRecord.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
+#include "platform/MessageSink.h"
+#include "reports/ExcelExport.h"
+#include "reports/ExcelStateExport.h"
+#include "reports/ExportServices.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+// "1、2、3": the blows that take part in the average.
+QString AverageChannels(const std::array<int32_t, 15>& flags) {
+    QStringList numbers;
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (flags[i])
+            numbers << QString::number(i + 1);
+    return numbers.join(QStringLiteral("、"));
+}
+
+// A grade index outside the table reads as its first grade.
+int BoundedGrade(int index) {
+    return index >= 0 && index < pit::options::GradeCount() ? index : 0;
+}
+
+bool IsRoundName(const QString& shape) {
+    return shape == pit::options::PileShape(0, false) || shape == pit::options::PileShape(0, true);
+}
+
+} // namespace
+
+CRepExcel::CRepExcel(const pit::ReportEnv& env, const pit::ListRows* list, int option)
+    : CReportBuilder(env), m_pList(list), m_nOption(option), m_pExcel(env.excel) {}
+
+CRepExcel::~CRepExcel() = default;
+
+void CRepExcel::SetPileFiles(std::vector<QString> paths, std::vector<QString> pileNos) {
+    m_paths = std::move(paths);
+    m_pileNos = std::move(pileNos);
+    m_pileNos.resize(m_paths.size());
+    m_bFiles = true;
+    UpdatePileList();
+}
+
+void CRepExcel::FillFromDocument(CExcelPileInfo& rec) const {
+    if (!m_pDoc)
+        return;
+    const auto& texts = m_pDoc->m_ProjectInfo.m_texts;
+    rec.m_strInstrument = pit::options::InstrumentModel(m_pDoc->m_nYiqiXinghao);
+    rec.m_strProject = texts[0];
+    rec.m_strTestOrg = texts[2];
+    rec.m_strTester = texts[4];
+    rec.m_strBuilder = texts[5];
+    rec.m_strStandard = pit::options::TestStandard(m_pDoc->m_nJianceYiju);
+}
+
+void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
+    if (!m_pDoc || !m_pDoc->m_bUseCommonInfo)
+        return;
+    const CCommonInfo& c = m_pDoc->m_CommonInfo;
+    if (c.Use(CCommonInfo::ProjectName))
+        rec.m_strProject = c.m_strProjectName;
+    if (c.Use(CCommonInfo::TestingUnit))
+        rec.m_strTestOrg = c.m_strTestingUnit;
+    if (c.Use(CCommonInfo::ConstructionUnit))
+        rec.m_strBuilder = c.m_strConstructionUnit;
+    if (c.Use(CCommonInfo::Tester))
+        rec.m_strTester = c.m_strTester;
+    if (c.Use(CCommonInfo::TestDate)) {
+        // The common date with the pile's own time of day; midnight is dropped.
+        const qsizetype blank = rec.m_strDateTime.lastIndexOf(u' ');
+        QString time = blank < 0 ? QString() : rec.m_strDateTime.mid(blank + 1);
+        if (time == QLatin1String("00:00:00"))
+            time.clear();
+        rec.m_strDateTime = c.m_testDate.toString(QStringLiteral("yyyy-MM-dd ")) + time;
+    }
+    if (c.Use(CCommonInfo::Instrument))
+        rec.m_strInstrument = c.m_strInstrument;
+    if (c.Use(CCommonInfo::Standard))
+        rec.m_strStandard = c.m_strStandard;
+    if (c.Use(CCommonInfo::EnlargedBase)) {
+        rec.m_fEnlargedBase = c.m_fEnlarged;
+        rec.m_fEnlargedBase2 = c.m_fEnlarged2;
+    }
+    if (c.Use(CCommonInfo::Diameter)) {
+        rec.m_fDiameter = c.m_fDiameter;
+        rec.m_fDiameter2 = c.m_fSecondSide;
+    }
+    if (c.Use(CCommonInfo::Shape))
+        rec.m_nShape = c.m_nShape;
+    if (c.Use(CCommonInfo::Grade))
+        rec.m_nGrade = BoundedGrade(c.m_nGradeIndex);
+}
+
+void CRepExcel::UpdatePileList() {
+    m_items.clear();
+    auto add = [this](const QString& path, const QString& fileName, const QString& pileNo) {
+        auto rec = std::make_unique<CExcelPileInfo>();
+        FillFromDocument(*rec);
+        rec->m_strPileNo = pileNo;
+        rec->m_strFileName = fileName;
+        if (path.isEmpty() || !LoadPileInfo(*rec, path))
+            return;
+        ApplyCommonValues(*rec);
+        m_items.push_back(std::move(rec));
+    };
+    if (m_bFiles) {
+        for (size_t i = 0; i < m_paths.size(); ++i)
+            add(m_paths[i], QFileInfo(m_paths[i]).completeBaseName(), m_pileNos[i]);
+        return;
+    }
+    if (!m_pList || !m_pDoc)
+        return;
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        if (!m_pList->GetItemCheck(row))
+            continue;
+        QString name = m_pList->GetItemText(row, 1);
+        name.chop(1);
+        const qsizetype dot = name.lastIndexOf(u'.');
+        add(m_pDoc->m_ProjectInfo.GetPathByName(name), dot < 0 ? name : name.left(dot),
+            m_pList->GetItemText(row, 2));
+    }
+}
+
+void CRepExcel::PrepareWave(CWaveRecord& wave) const {
+    if (!m_pDoc)
+        return;
+    wave.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+    wave.SetShowStyle(m_pDoc->m_nShowStyle);
+    wave.SetWaveWidth(m_pDoc->m_nWaveWidth);
+    wave.AutoAlignHead(m_pDoc->GetAlignMode());
+}
+
+bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
+    QByteArray file;
+    try {
+        file = pit::readWholeFile(path);
+    } catch (const pit::FileError&) {
+        return false;
+    }
+    pit::AnalysisBlock b;
+    const pit::AnalysisBlockRead read = pit::ReadAnalysisBlock(file, b, path);
+    if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile)
+        return LoadFromPileRecord(rec, path);
+    if (read.kind != pit::AnalysisBlockRead::Kind::Fields)
+        return false;
+    if (!pit::ReadAnalysisChannel(file, b, b.currentChannel, rec.m_wave))
+        return false;
+    rec.m_strFileProject = b.project;
+    rec.m_strDateTime = b.testDateText;
+    rec.m_fLength = b.pileLength;
+    rec.m_nSpeed = b.waveSpeed;
+    // Code 1007 saved no class of its own: the first class, as the pile reader takes it.
+    rec.m_strClass = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+    rec.m_nGrade = BoundedGrade(b.gradeIndex);
+    rec.m_fDiameter = b.diameter;
+    rec.m_fEnlargedBase = b.enlarged;
+    // Files without second sides keep one size for both.
+    rec.m_fDiameter2 = b.hasSecondSides ? b.secondSide : b.diameter;
+    rec.m_fEnlargedBase2 = b.hasSecondSides ? b.enlarged2 : b.enlarged;
+    rec.m_strIntegrity = b.conclusion;
+    rec.m_nShape = IsRoundName(b.shapeText) ? 0 : 1;
+    rec.m_nSamples = b.samples;
+    rec.m_nFreqLimit = b.analysisValues[0];
+    rec.m_nFMax = b.analysisValues[1];
+    rec.m_nF0 = b.analysisValues[2];
+    rec.m_nDFL = b.analysisValues[3];
+    rec.m_nDFD1 = b.analysisValues[4];
+    rec.m_nDFD2 = b.analysisValues[5];
+    rec.m_nChannel = b.currentChannel;
+    PrepareWave(rec.m_wave);
+    // The average of this file: its index follows the blows, its channels are this file's flags.
+    rec.m_bAverage = b.currentChannel == b.channelCount;
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(b.blowFlags) : QString();
+    return true;
+}
+
+bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) const {
+    CPileRecord pile;
+    try {
+        if (!pile.ReadFile(path))
+            return false;
+    } catch (const pit::FileError&) {
+        return false;
+    }
+    const CWaveRecord* w = pile.CurrentChannel();
+    if (!w)
+        return false;
+    rec.m_strFileProject = pile.m_strProject;
+    rec.m_strPileNo = pile.m_strPileNo;
+    rec.m_fEnlargedBase = pile.m_fEnlarged;
+    rec.m_fEnlargedBase2 = pile.m_fEnlarged2;
+    rec.m_strDateTime = pile.m_testDate.toString(QStringLiteral("yyyy-MM-dd")) + u' ' +
+                        pile.m_testTime.toString(QStringLiteral("HH:mm:ss"));
+    rec.m_fLength = pile.m_fPileLength;
+    rec.m_fDiameter = pile.m_fDiameter;
+    rec.m_fDiameter2 = pile.m_fSecondSide;
+    rec.m_nSpeed = pile.m_nWaveSpeed;
+    rec.m_strClass = pile.m_strClass;
+    rec.m_nGrade = BoundedGrade(pile.m_nGradeIndex);
+    rec.m_nFreqLimit = pile.m_analysisValues[0];
+    rec.m_nFMax = pile.m_analysisValues[1];
+    rec.m_nF0 = pile.m_analysisValues[2];
+    rec.m_nDFL = pile.m_analysisValues[3];
+    rec.m_nDFD1 = pile.m_analysisValues[4];
+    rec.m_nDFD2 = pile.m_analysisValues[5];
+    rec.m_strIntegrity = pile.m_strConclusion;
+    rec.m_nShape = pile.m_nShape;
+    rec.m_nChannel = pile.m_nCurrentChannel;
+    rec.m_wave = *w;
+    // The copy leaves out what the workbook shows of the processing.
+    rec.m_wave.expStart = w->expStart;
+    rec.m_wave.waveletHz = w->waveletHz;
+    rec.m_wave.dataForm = w->dataForm;
+    // Every sample of the wave (the layout never reads past it).
+    rec.m_nSamples = rec.m_wave.SampleCount();
+    PrepareWave(rec.m_wave);
+    rec.m_bAverage = w->isAverage != 0;
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(pile.m_blowFlags) : QString();
+    return true;
+}
+
+bool CRepExcel::ExportExcel() {
+    if (m_items.empty()) {
+        Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),
+                QStringLiteral("No pile that can be read is checked: no workbook was written."),
+                pit::MB_OK | pit::MB_ICONWARNING);
+        return false;
+    }
+    if (!m_pExcel) {
+        Message(QStringLiteral("没有可用的工作簿导出。"), QStringLiteral("No workbook export is available."),
+                pit::MB_OK | pit::MB_ICONWARNING);
+        return false;
+    }
+    std::vector<const CExcelPileInfo*> piles;
+    for (const auto& rec : m_items)
+        piles.push_back(rec.get());
+    pit::ExcelTarget target;
+    if (m_pDoc) {
+        const QString index = m_pDoc->m_ProjectInfo.GetProjectPath();
+        target.folder = index.isEmpty() ? m_pDoc->m_strFolder : QFileInfo(index).absolutePath();
+        QString project = m_pDoc->m_ProjectInfo.m_texts[0].trimmed();
+        if (project.isEmpty())
+            project = QDir(target.folder).dirName();
+        target.defaultName = pit::ResultWorkbookDefaultName(project, EnglishInterface());
+    }
+    const bool english = m_pSettings && m_pSettings->m_bLanguage != 0;
+    return m_pExcel->ExportResults(piles, english, m_nDecimals, target);
+}

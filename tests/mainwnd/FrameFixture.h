@@ -1,0 +1,124 @@
+// The main window on a copy of the sample project, with a scripted message
+// sink, and the helpers that work it as a user does: menu choices through
+// the actions and answers to the modal dialogs that open.
+#pragma once
+
+#include "controls/CtrlId.h"
+#include "controls/UiServices.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "mainwnd/CommandRegistry.h"
+#include "mainwnd/FormMain.h"
+#include "mainwnd/MainFrame.h"
+#include "platform/MessageSink.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace pit::test {
+
+// A menu choice: the rules applied as when the menu opens, then the action
+// triggered if it is enabled. False when it is not.
+inline bool Choose(CMainFrame& frame, int id) {
+    frame.Commands()->Update();
+    QAction* a = frame.Commands()->Action(id);
+    if (!a || !a->isEnabled())
+        return false;
+    a->trigger();
+    return true;
+}
+
+// Runs answer on the next modal dialog once it shows (as a user would work
+// it); the dialog left open by answer is rejected. seen counts the dialogs.
+// It waits for the dialog a while, so it may be set up before the command.
+inline void WhenModal(std::function<void(QDialog&)> answer, int* seen = nullptr, int triesLeft = 500) {
+    QTimer::singleShot(10, [answer = std::move(answer), seen, triesLeft]() mutable {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dlg) {
+            if (triesLeft > 0)
+                WhenModal(std::move(answer), seen, triesLeft - 1);
+            return;
+        }
+        if (seen)
+            ++*seen;
+        answer(*dlg);
+        if (dlg->isVisible())
+            dlg->reject();
+    });
+}
+
+// The edit carrying id in a dialog, its text replaced.
+inline void Type(QWidget& root, int id, const QString& text) {
+    auto* e = qobject_cast<QLineEdit*>(FindCtrl(&root, id));
+    ASSERT_NE(e, nullptr) << id;
+    e->setText(text);
+}
+
+// The button carrying id clicked.
+inline void Click(QWidget& root, int id) {
+    auto* b = qobject_cast<QAbstractButton*>(FindCtrl(&root, id));
+    ASSERT_NE(b, nullptr) << id;
+    b->click();
+}
+
+struct Frame : ::testing::Test {
+    QTemporaryDir tmp;
+    QString folder;
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    std::unique_ptr<CKEV_DUXDoc> doc;
+    std::unique_ptr<CMainFrame> frame;
+
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        folder = tmp.filePath(QStringLiteral("demo"));
+        QDir().mkpath(folder);
+        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
+        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
+            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+        ctx.messages = &sink;
+        ui::setMessages(&sink);
+        doc = std::make_unique<CKEV_DUXDoc>(ctx,
+                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
+                                                               tmp.filePath(QStringLiteral("hist.ini"))});
+        doc->SetWriteSettingsOnClose(false);
+        frame = std::make_unique<CMainFrame>(doc.get(), false);
+        frame->resize(1100, 760);
+        frame->show();
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        frame.reset();
+        doc.reset();
+        ui::setMessages(nullptr);
+    }
+    QString pile(const char* name) const { return QDir(folder).filePath(QString::fromLatin1(name)); }
+    QAction* action(int id) const { return frame->Commands()->Action(id); }
+    bool choose(int id) const { return Choose(*frame, id); }
+    QTreeWidget* tree() const { return frame->FormMain()->Tree(); }
+    QTreeWidgetItem* item(const QString& name) const {
+        QTreeWidgetItem* root = tree()->topLevelItem(0);
+        for (int i = 0; i < root->childCount(); ++i)
+            if (QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName() == name)
+                return root->child(i);
+        return nullptr;
+    }
+    QByteArray bytes(const QString& path) const {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
+
+} // namespace pit::test
