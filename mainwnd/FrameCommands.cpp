@@ -128,10 +128,9 @@ std::vector<Row> BuildRows() {
     add(id::kOptions, Always, nullptr, [](C& c, int) { c.Host().RunOptionsSheet(); });
     add(id::kPrintSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrintSetup(); });
     add(id::kExportStateExcel, RuleL, nullptr, [](C& c, int) { c.Host().ExportStateExcel(); });
-    // The curve picture and document of the open pile come with report mode
-    // and the documents; until then they stay off.
-    for (int c : {id::kExportCurvePictures, id::kExportCurveDocument})
-        add(c, Never, nullptr, Nothing);
+    add(id::kExportCurveDocument, RuleL, nullptr, [](C& c, int) { c.Host().ExportCurveDocument(); });
+    // The curve picture of the open pile comes with report mode; until then it stays off.
+    add(id::kExportCurvePictures, Never, nullptr, Nothing);
     for (int c : {id::kReportSpare, id::kPrintPreview, id::kPrint, id::kCountInfo})
         add(c, ReportOnly, nullptr, Nothing);
     add(id::kAppExit, Always, nullptr, [](C& c, int) { c.Host().CloseWindow(); });

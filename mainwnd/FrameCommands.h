@@ -91,6 +91,8 @@ public:
     virtual void RunPrintSetup() {}
     // 32806: the open pile's values and samples as a raw-data workbook.
     virtual void ExportStateExcel() {}
+    // 32925: the open pile's curves as a document.
+    virtual void ExportCurveDocument() {}
     virtual bool RunAverageDialog() { return false; }
     virtual bool RunWaveletDialog(int channel) {
         (void)channel;

@@ -10,6 +10,7 @@
 #include "analysis/SingleWaveView.h"
 #include "analysis/WaveletDlg.h"
 #include "controls/MyPropertySheet.h"
+#include "controls/PrinterSupport.h"
 #include "controls/UiServices.h"
 #include "controls/ViewBar.h"
 #include "core/doc/KEV_DUXDoc.h"
@@ -23,7 +24,6 @@
 #include "mainwnd/FormMain.h"
 #include "mainwnd/KEVInputDlg.h"
 #include "mainwnd/MainFrame.h"
-#include "controls/PrinterSupport.h"
 #include "mainwnd/PITDataConvertDlg.h"
 #include "mainwnd/SystemSetDlg.h"
 #include "platform/Canvas.h"
@@ -39,10 +39,10 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPrinter>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinter>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
@@ -234,6 +234,10 @@ void FrameCommandsBinding::RunPrinterSetup() {
 
 void FrameCommandsBinding::ExportStateExcel() {
     m_frame.OnExportStateExcel();
+}
+
+void FrameCommandsBinding::ExportCurveDocument() {
+    m_frame.OnExportCurveDocument();
 }
 
 void FrameCommandsBinding::ShowAbout() {

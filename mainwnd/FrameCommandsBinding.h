@@ -66,6 +66,7 @@ public:
     void ForgetRecentFile(const QString& path) override;
     void RunPrinterSetup() override;
     void ExportStateExcel() override;
+    void ExportCurveDocument() override;
     void ShowAbout() override;
     bool CanSetDetailIndex() const override;
     void SetDetailIndex() override;

@@ -23,7 +23,9 @@
 #include "mainwnd/FormMain.h"
 #include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/RefreshHub.h"
+#include "office/CurveDocument.h"
 #include "office/ExcelExporter.h"
+#include "office/OfficeWordExport.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "reports/ExcelStateExport.h"
@@ -130,8 +132,9 @@ void CMainFrame::CreateClient() {
     m_analysisView = new CAnalysisView(m_client);
     if (m_pDoc) {
         m_exportServices = std::make_unique<pit::QtExportServices>(this);
-        m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(), nullptr,
-                                                               CAnalysisView::kPrintDpi);
+        m_wordExport = std::make_unique<pit::OfficeWordExport>(&m_pDoc->Context(), m_exportServices.get());
+        m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(),
+                                                               m_wordExport.get(), CAnalysisView::kPrintDpi);
         m_analysisView->SetReportFactory(m_reportFactory.get());
         m_excelExport = std::make_unique<pit::OfficeExcelExport>(m_pDoc->Context(), m_exportServices.get());
         SetExcelExport(m_excelExport.get());
@@ -522,6 +525,13 @@ void CMainFrame::SetExcelExport(pit::ExcelExport* excel) {
     m_pExcel = excel;
     if (m_reportFactory)
         m_reportFactory->SetExcelExport(excel);
+}
+
+void CMainFrame::OnExportCurveDocument() {
+    if (!m_pDoc || !m_wordExport)
+        return;
+    pit::ExportCurveDocument(m_pDoc->m_PileRecord, m_pDoc->m_nDecimalPointNum, *m_wordExport,
+                             m_pDoc->m_strFolder);
 }
 
 void CMainFrame::OnExportStateExcel() {

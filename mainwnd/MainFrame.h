@@ -32,6 +32,7 @@ namespace pit {
 class CommandRegistry;
 class ExcelExport;
 class OfficeExcelExport;
+class OfficeWordExport;
 class QtExportServices;
 class ReportFactory;
 namespace frame {
@@ -141,6 +142,10 @@ public:
     void SetExcelExport(pit::ExcelExport* excel);
     // 32806: the open pile's values and samples as a raw-data workbook.
     void OnExportStateExcel();
+    // The document writer of the report builders and the curve document.
+    pit::OfficeWordExport* WordExport() const { return m_wordExport.get(); }
+    // 32925: the open pile's curves as a document.
+    void OnExportCurveDocument();
     QWidget* ReportView() const { return m_reportView; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
@@ -214,6 +219,7 @@ private:
     int m_nReportIndex = 0;
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
+    std::unique_ptr<pit::OfficeWordExport> m_wordExport;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
     std::unique_ptr<pit::OfficeExcelExport> m_excelExport;
     pit::ExcelExport* m_pExcel = nullptr;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <algorithm>
@@ -23,9 +24,14 @@ constexpr std::array<double, 23> kHeaderFooterSizes = {8,  9,  10, 11, 12, 14, 1
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
+// The report font the document shows the fields in (its substitute on this
+// machine), so the columns share the width as the texts will need it.
 int DefaultMeasure(const QString& text) {
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        return QFontMetrics(QGuiApplication::font()).horizontalAdvance(text);
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        QFont font(QStringLiteral("宋体"));
+        font.setPixelSize(100); // an em of 100 pixels
+        return QFontMetrics(font).horizontalAdvance(text);
+    }
     // Without a GUI application: wide characters count twice.
     int n = 0;
     for (QChar c : text)
@@ -57,8 +63,20 @@ bool CWordOffice::Init() {
 }
 
 QString CWordOffice::TemplateFile(const QString& name) const {
-    const QString dir = m_templateDir.isEmpty() ? pit::resourceDir() : m_templateDir;
-    return pit::joinPath(dir, name + QStringLiteral(".dotx"));
+    const QString file = name + QStringLiteral(".dotx");
+    if (!m_templateDir.isEmpty())
+        return pit::joinPath(m_templateDir, file);
+    // The templates ship with the program: where the resources are, else
+    // beside the executable (KEV_DUX_HOME may point the resources elsewhere).
+    QStringList dirs{pit::resourceDir()};
+    if (QCoreApplication::instance()) {
+        const QString exe = QCoreApplication::applicationDirPath();
+        dirs << exe << QDir::cleanPath(exe + QStringLiteral("/../share/kev-dux"));
+    }
+    for (const QString& d : dirs)
+        if (QFileInfo::exists(pit::joinPath(d, file)))
+            return pit::joinPath(d, file);
+    return pit::joinPath(dirs.front(), file);
 }
 
 QString CWordOffice::ErrorText() const {
@@ -180,13 +198,15 @@ bool CWordOffice::WritePageFooter(const CPrintSettings& s, int pageCount) {
             format(f, s.m_strpffont, s.m_npfhei, s.m_npageloc);
             pit::WordSelection sel(m_doc.get());
             sel.Select(f);
-            sel.TypeText(FormatPageNo(s.m_npagefm, false, m_english));
+            // Page numbers follow the report language.
+            const bool english = s.m_bLanguage != 0;
+            sel.TypeText(FormatPageNo(s.m_npagefm, false, english));
             sel.AddField(QStringLiteral("PAGE \\* Arabic"), QString::number(s.m_nstpage));
-            sel.TypeText(FormatPageNo(s.m_npagefm, true, m_english));
+            sel.TypeText(FormatPageNo(s.m_npagefm, true, english));
             if (s.m_npagefm == 4) {
                 const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : pageCount + s.m_nstpage - 1;
-                sel.TypeText(m_english ? QStringLiteral(" Total %1").arg(total)
-                                       : QStringLiteral("共%1页").arg(total));
+                sel.TypeText(english ? QStringLiteral(" Total %1").arg(total)
+                                     : QStringLiteral("共%1页").arg(total));
             }
             if (s.m_bpagefoot) {
                 sel.TypeParagraph();
@@ -272,8 +292,12 @@ bool CWordOffice::CreateReportFont(gdi::Font& font, float points) {
     return true;
 }
 
+double CWordOffice::Measure(const QString& text) const {
+    return m_measure ? m_measure(text) : DefaultMeasure(text);
+}
+
 void CWordOffice::MeasureColumnWidths(const QString texts[12], const int flags[12], float fractions[6],
-                                      int indices[12]) const {
+                                      int indices[12], double* measured) const {
     std::fill(indices, indices + 12, -1);
     int count = 0;
     for (int i = 0; i < 12; ++i)
@@ -289,8 +313,11 @@ void CWordOffice::MeasureColumnWidths(const QString texts[12], const int flags[1
             widths[j] = std::max(widths[j], double(measure(texts[indices[j + 6]])));
         sum += widths[j];
     }
-    for (int j = 0; j < 6; ++j)
+    for (int j = 0; j < 6; ++j) {
         fractions[j] = j < n ? float(sum > 0 ? widths[j] / sum : 1.0 / n) : 0.0f;
+        if (measured)
+            measured[j] = widths[j];
+    }
 }
 
 ProjectCellLayout CWordOffice::ComputeCurvePageLayout(const CPrintSettings* settings, int) const {

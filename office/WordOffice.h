@@ -5,21 +5,26 @@
 // runs); showing a document means saving it and opening it with the desktop.
 #pragma once
 
+#include "core/wave/WaveRecord.h"
 #include "office/ProjectLayout.h"
 #include "office/WordDocument.h"
 #include "office/WordError.h"
 #include "platform/Canvas.h"
 
 #include <QString>
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class CPrintSettings;
+class CReportPileItem;
+class CSingleReportInfo;
 
 class CWordOffice {
 public:
-    // Pixel width of a text as the screen's default font draws it.
+    // Width of a text in the report font of 100 pixels.
     using Measurer = std::function<int(const QString&)>;
     // Where a word processor would show the document: asks where to save it
     // (defaultName in the project folder), saves it and opens it with the
@@ -51,8 +56,12 @@ public:
     // The program folder, with a trailing separator.
     static QString GetProgramDir();
     static bool CreateReportFont(gdi::Font& font, float points);
+    // widths (optional) receives each column's measured width: the measurer's
+    // units, a 100-pixel font by default.
     void MeasureColumnWidths(const QString texts[12], const int flags[12], float fractions[6],
-                             int indices[12]) const;
+                             int indices[12], double* widths = nullptr) const;
+    // One text by the measurer.
+    double Measure(const QString& text) const;
 
     // The pile's table of the current-state curve document: two caption rows
     // above n picture rows; width and height receive the usable size of one
@@ -66,6 +75,39 @@ public:
     ProjectCellLayout ComputeCurvePageLayout(const CPrintSettings* settings, int mode) const;
     ProjectCellLayout ComputePageLayout(const CPrintSettings* settings, int mode) const;
 
+    // The single-pile report: the template page once per pile (a next-page
+    // section each), then the page-number footer with the pages written.
+    bool WriteSingleReport(const std::vector<CSingleReportInfo>& pages, const CPrintSettings& s,
+                           const pit::PrintDrawDoc& draw, bool bitmapPictures);
+    bool WriteSinglePilePage(const CSingleReportInfo& info, int page, bool english, int reportType,
+                             int decimals, int printType, const pit::PrintDrawDoc& draw, bool bitmapPictures);
+    // The two result lines of the single-pile page.
+    static std::pair<QString, QString> SingleResultLines(const QString& result, bool english);
+
+    // The project report: R from the pile gap, the page setup, then the page
+    // loop of rows x columns piles a page (kind 0 the English or Chinese
+    // page by the report language, kind 1 the ZEZ-style page).
+    bool WriteProjectReport(const std::vector<const CReportPileItem*>& items, CPrintSettings settings,
+                            int kind, const pit::PrintDrawDoc& draw);
+    bool WriteProjectPages(const std::vector<const CReportPileItem*>& items, const CPrintSettings& s,
+                           int kind);
+    // One pile into the outer cell's range.
+    void WriteProjectPageEn(const CReportPileItem& item, const CPrintSettings& s, const pit::WordRange& cell);
+    void WriteProjectPageCn(const CReportPileItem& item, const CPrintSettings& s, const pit::WordRange& cell);
+    void WritePitPage(const CReportPileItem& item, const CPrintSettings& s, const pit::WordRange& cell);
+    // Field k (0..11) of the project page; measured: the Chinese class field
+    // as it is measured ("桩类别:等" + class).
+    static QString ProjectFieldText(const CReportPileItem& item, const CPrintSettings& s, int k, bool english,
+                                    bool measured = false);
+
+    // The statistics report from its rows of eleven texts (record columns
+    // 1..11 in the order of the builder's rows), in list order.
+    using CountInfoRows = std::vector<std::array<QString, 11>>;
+    bool WriteCountInfoReport(const CountInfoRows& rows, const QString& project, const CPrintSettings& s,
+                              int type);
+    bool WriteSummaryTableHeader(const CPrintSettings& s, int type);
+    bool WriteCountInfoTableU(const CountInfoRows& rows, const CPrintSettings& s, int type);
+
     // ---- our additions
 
     // Header and footer sizes: an index into the 23-entry point table; any
@@ -77,7 +119,7 @@ public:
     void SetMeasurer(Measurer m) { m_measure = std::move(m); }
     void SetPresenter(Presenter p) { m_present = std::move(p); }
     void SetDefaultName(const QString& name) { m_defaultName = name; }
-    // Report language of messages and page numbers.
+    // Interface language of the messages.
     void SetEnglish(bool english) { m_english = english; }
     bool English() const { return m_english; }
 
@@ -107,6 +149,8 @@ public:
 
 private:
     bool NeedDocument();
+    void WriteProjectPage(const CReportPileItem& item, const CPrintSettings& s, const pit::WordRange& cell,
+                          bool english);
 
     std::unique_ptr<pit::WordDocument> m_doc;
     std::optional<pit::WordTable> m_table;
@@ -116,4 +160,5 @@ private:
     Measurer m_measure;
     Presenter m_present;
     bool m_english = false;
+    pit::PrintDrawDoc m_draw; // what the project pages' pictures read of the document
 };

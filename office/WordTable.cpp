@@ -599,9 +599,10 @@ WordTable WordDocument::AddTable(const WordRange& at, int rows, int columns) {
 
     pugi::xml_node tbl = parent.insert_child_before("w:tbl", before);
     pugi::xml_node tblPr = tbl.append_child("w:tblPr");
+    // No preferred width of its own: the table is as wide as its cells.
     pugi::xml_node tblW = tblPr.append_child("w:tblW");
-    SetAttr(tblW, "w:w", std::lround(colTwips * columns));
-    SetAttr(tblW, "w:type", "dxa");
+    SetAttr(tblW, "w:w", "0");
+    SetAttr(tblW, "w:type", "auto");
     SetAttr(tblPr.append_child("w:tblLayout"), "w:type", "fixed");
     pugi::xml_node mar = tblPr.append_child("w:tblCellMar");
     for (const char* side : {"w:left", "w:right"}) {

@@ -303,10 +303,10 @@ pugi::xml_node FormatForNewText(pugi::xml_node p, pugi::xml_node before) {
 }
 
 // Runs for text, put in before node `before` of paragraph p; returns the number of characters.
-int InsertText(pugi::xml_node p, pugi::xml_node before, const QString& text) {
+int InsertText(pugi::xml_node p, pugi::xml_node before, const QString& text, pugi::xml_node format = {}) {
     if (text.isEmpty())
         return 0;
-    pugi::xml_node fmt = FormatForNewText(p, before);
+    pugi::xml_node fmt = format ? format : FormatForNewText(p, before);
     pugi::xml_node r = before ? p.insert_child_before("w:r", before) : p.append_child("w:r");
     if (fmt) {
         pugi::xml_node rPr = r.append_copy(fmt);
@@ -545,8 +545,23 @@ WordPos WordRange::SetText(const QString& text) {
         if (!std::strcmp(name, "w:tbl") || !std::strcmp(name, "w:tr"))
             throw WordError(QStringLiteral("不能给整个表格或表格行写入文字。"),
                             QStringLiteral("Text cannot replace a whole table or row."));
+        // Replacing text keeps the format of its first character; an empty
+        // container gives the paragraph mark's.
+        pugi::xml_document keep;
+        for (pugi::xml_node q : Paragraphs()) {
+            for (pugi::xml_node r : q.children("w:r"))
+                if (RunLength(r) > 0 && r.child("w:t")) {
+                    if (pugi::xml_node rPr = r.child("w:rPr"))
+                        keep.append_copy(rPr);
+                    else
+                        keep.append_child("w:rPr");
+                    break;
+                }
+            if (keep.first_child())
+                break;
+        }
         pugi::xml_node p = ClearToOneParagraph(m_whole);
-        const int n = InsertText(p, {}, text);
+        const int n = InsertText(p, {}, text, keep.first_child());
         return {p, n};
     }
     if (m_from.para != m_to.para)
@@ -555,17 +570,21 @@ WordPos WordRange::SetText(const QString& text) {
     pugi::xml_node p = m_from.para;
     const int a = std::min(m_from.offset, m_to.offset);
     const int b = std::max(m_from.offset, m_to.offset);
+    pugi::xml_document keep;
     if (b > a) {
         pugi::xml_node endNode = SplitAt(p, b);
         pugi::xml_node startNode = SplitAt(p, a);
         std::vector<pugi::xml_node> drop;
         for (pugi::xml_node c = startNode; c && c != endNode; c = c.next_sibling())
-            if (IsRun(c))
+            if (IsRun(c)) {
+                if (!keep.first_child() && RunLength(c) > 0)
+                    c.child("w:rPr") ? keep.append_copy(c.child("w:rPr")) : keep.append_child("w:rPr");
                 drop.push_back(c);
+            }
         for (auto c : drop)
             p.remove_child(c);
     }
-    const int n = InsertText(p, SplitAt(p, a), text);
+    const int n = InsertText(p, SplitAt(p, a), text, keep.first_child());
     return {p, a + n};
 }
 

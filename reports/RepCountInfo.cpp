@@ -181,6 +181,8 @@ bool CRepCountInfo::ExportWord(const QString&) {
     report.project = m_strProject;
     report.rows = FillCountInfo();
     report.settings = m_pSettings;
+    if (m_pDoc)
+        report.folder = m_pDoc->m_strFolder;
     // The statistics document is always shown for the user to save.
     return m_pWord->WriteCountInfoReport(report, QString());
 }

@@ -1106,6 +1106,8 @@ bool CRepProjectA::ExportWord(const QString& outputName) {
     report.kind = WordKind();
     report.settings = m_pSettings;
     report.draw = DrawDoc();
+    if (m_pDoc)
+        report.folder = m_pDoc->m_strFolder;
     for (const auto& item : m_items)
         report.items.push_back(item.get());
     return m_pWord->WriteProjectReport(report, outputName.trimmed());

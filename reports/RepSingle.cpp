@@ -832,6 +832,7 @@ void CRepSingle::FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out)
     }
     out.m_nChannel = pile.m_nCurrentChannel;
     out.m_fWaveSpeed = float(pile.m_nWaveSpeed);
+    out.m_fLength = pile.m_fPileLength;
     out.m_strClass = pile.m_strClass;
 }
 
@@ -846,6 +847,8 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         English() ? QStringLiteral("SingleBoltReportE.dot") : QStringLiteral("SingleBoltReport.dot");
     report.settings = m_pSettings;
     report.draw = DrawDoc();
+    if (m_pDoc)
+        report.folder = m_pDoc->m_strFolder;
     if (m_pApp && m_pApp->interactive)
         UpdatePileList();
     if (m_bOwnPage) {
@@ -857,11 +860,14 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         for (const QString& path : m_arrFiles) {
             CPileRecord pile;
             pile.SetLanguage(EnglishInterface() ? 1 : 0);
+            bool read = false;
             try {
-                if (!pile.ReadFile(path))
-                    continue;
+                read = pile.ReadFile(path);
             } catch (const pit::FileError&) {
-                continue; // an unreadable pile is left out, the others stay in order
+            }
+            if (!read) { // an unreadable pile is left out, the others stay in order
+                report.unreadable << path;
+                continue;
             }
             report.pages.emplace_back();
             FillReportInfo(pile, report.pages.back());

@@ -34,6 +34,7 @@ public:
     int m_nChannel = 0;  // the channel shown
     double m_dValue = 0; // the channel's largest value in that window
     float m_fWaveSpeed = 0;
+    float m_fLength = 0; // pile length, m
     QString m_strClass; // pile class text
     int m_nAge = 0;     // days
 };

@@ -8,6 +8,7 @@
 #include "reports/SingleReportInfo.h"
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct WordSingleReport {
     const CPrintSettings* settings = nullptr; // language, report type, decimals, print type, footer
     PrintDrawDoc draw;                        // what the curve pictures read of the document
     bool bitmapPictures = false;              // the document's picture-format flag
+    QString folder;                           // the project folder, where the save dialog opens
+    QStringList unreadable;                   // pile files left out as unreadable, for the message
 };
 
 // The statistics report: eleven text columns a row.
@@ -33,6 +36,7 @@ struct WordCountInfoReport {
     QString project;
     std::vector<std::array<QString, 11>> rows;
     const CPrintSettings* settings = nullptr; // language and the column switches
+    QString folder;
 };
 
 // The project report: the piles in report order, rows x columns a page.
@@ -43,6 +47,7 @@ struct WordProjectReport {
     const CPrintSettings* settings = nullptr; // rows, columns, language, items, font rate, gaps
     PrintDrawDoc draw;
     bool bitmapPictures = false;
+    QString folder;
 };
 
 class WordExport {

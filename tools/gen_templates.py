@@ -155,18 +155,21 @@ def common():
 
 
 # ---- the single-pile report: two tables per page (header and parameters).
-# Labels as on the printed page; value cells carry the value font in their marks.
+# Labels as on the printed page, but for the verifier: the writer puts the
+# verifier's name beside the date in the parameter table, and the header's
+# verifier cell, always left empty, is the box for the signature. Value cells
+# carry the value font in their marks.
 
 SINGLE_TEXTS = {
     "zh": dict(title="低应变反射波法单桩检测报告单", number="编号:         ",
-               labels=["工程名称", "检测单位", "测试日期", "检测依据", "桩号", "测试人", "审核人"],
-               params=["施工日期", "测试仪器", "桩型", "设计强度等级", "设计桩径\n(mm)",
+               labels=["工程名称", "检测单位", "测试日期", "检测依据", "桩号", "测试人", "审核人签字"],
+               params=["施工日期", "审核人", "桩型", "设计强度等级", "设计桩径\n(mm)",
                        "设计桩顶标高\n(m)", "设计桩端标高\n(m)", "实测桩顶标高\n(m)"],
                submit="提交报告时间:    年  月  日"),
     "en": dict(title="Low Strain Pile Integrity Testing Report", number="Num:         ",
                labels=["Project Name", "Test Department", "Test Date", "Technical code", "Pile ID",
-                       "Tested By", "Verified By"],
-               params=["Installation", "Instrument", "Type", "Material", "Size\n(mm)",
+                       "Tested By", "Signature"],
+               params=["Installation", "Verified By", "Type", "Material", "Size\n(mm)",
                        "DsPileTop\n(m)", "DsPileTip\n(m)", "DtPileTop\n(m)"],
                submit="Submit Date:    Year  Month  Day"),
 }

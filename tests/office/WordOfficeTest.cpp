@@ -167,9 +167,9 @@ TEST_F(WordOfficeTest, FooterAndHeaderAsTheSettingsSay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        office.SetEnglish(c.english);
         ASSERT_TRUE(office.StartDocument(QString()));
         CPrintSettings s;
+        s.m_bLanguage = c.english;
         s.m_bprpage = 1;
         s.m_npagefm = c.style;
         s.m_nstpage = c.start;

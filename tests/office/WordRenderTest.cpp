@@ -4,7 +4,12 @@
 #include "office/WordOffice.h"
 
 #include "core/doc/PrintSettings.h"
+#include "office/CurveDocument.h"
+#include "office/OfficeWordExport.h"
+#include "reports/RepProjectB.h"
+#include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
+#include "tests/reports/ReportFixture.h"
 
 using namespace pit;
 using namespace pit::test;
@@ -45,27 +50,112 @@ bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) 
     CPrintSettings s;
     s.m_bprpage = 1;
     s.m_npagefm = 4;
-    office.SetEnglish(english);
+    s.m_bLanguage = english;
     return office.WritePageFooter(s, 3) && office.SaveDocumentAs(path);
 }
 
-// 15 channels: 8 rows of 2 columns of pictures under the captions.
+// A pile of 14 blows and their average: 8 rows of 2 columns of curves.
 bool WriteCurveDocument(CWordOffice& office, const QString& dir, const QString& path) {
-    if (!office.StartDocument(QString()))
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK6"));
+    a.channels.assign(14, a.channels[0]);
+    for (int k = 0; k < 14; ++k)
+        a.channels[size_t(k)].samples = Pulse(1.0f + 0.05f * float(k));
+    a.current = 14;
+    const QString file = DuxBuilder::paramBlock("VADUZI", 1042)
+                             .channels(14, 1024)
+                             .analysis(a)
+                             .writeTo(dir, QStringLiteral("ZK6.DUX"));
+    CPileRecord pile;
+    if (!pile.ReadFile(file) || pile.ChannelCountInList() != 15)
         return false;
-    int w = 0, h = 0;
-    if (office.WriteCurvePileCaptions(8, 2, QStringLiteral("ZK6"), w, h, QStringLiteral("12.50"), 3800,
-                                      QStringLiteral("II"), QStringLiteral("桩身完整")) != 2)
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    return ExportCurveDocument(pile, 2, writer, dir, path);
+}
+
+// A summary table of 30 piles.
+bool WriteSummary(CWordOffice& office, const QString& path) {
+    if (!office.NewDocument(office.TemplateFile(QStringLiteral("CountInfoReportA"))))
         return false;
-    for (int k = 0; k < 15; ++k) {
-        const QString pic = dir + QStringLiteral("/PRO-%1.emf").arg(k);
-        // A wave picture of the cell's size; every other one a bitmap.
-        WriteFile(pic, k % 2 ? MakeImage(w * 4 / 3, h * 4 / 3, "BMP", Qt::darkGreen)
-                             : MakeEmf(int(w / 72.0 * 2540), int(h / 72.0 * 2540)));
-        if (!office.InsertPicture(3 + k % 8, 1 + k / 8, float(w - 10), float(h - 10), pic))
-            return false;
+    CWordOffice::CountInfoRows rows;
+    for (int i = 1; i <= 30; ++i)
+        rows.push_back({QString::number(i), QStringLiteral("ZK%1").arg(i), QStringLiteral("2024-01-02"),
+                        QStringLiteral("2023-12-01"), QStringLiteral("12.50"), QStringLiteral("600"),
+                        QStringLiteral("C30"), QStringLiteral("3800"), QStringLiteral("桩身完整"),
+                        i % 3 ? QStringLiteral("I") : QStringLiteral("II"), QString()});
+    CPrintSettings s;
+    return office.WriteCountInfoReport(rows, QStringLiteral("示例工程"), s, 0) && office.SaveDocumentAs(path);
+}
+
+// Three piles of a project through the single-pile builder, numbered "page k of 3".
+bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& path) {
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
+                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
+    doc.SetWriteSettingsOnClose(false);
+    const QString folder = dir + QStringLiteral("/Bridge");
+    QDir().mkpath(folder);
+    std::vector<QString> files;
+    for (int k = 1; k <= 3; ++k)
+        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
+                            .channels(2, 1024)
+                            .analysis(SavedPile(QStringLiteral("ZK%1").arg(k)))
+                            .writeTo(folder, QStringLiteral("ZK%1.DUX").arg(k)));
+    if (!doc.OnOpenDocument(files.front()))
+        return false;
+    doc.m_PrintSettings.m_bprpage = 1;
+    doc.m_PrintSettings.m_npagefm = 4;
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    ReportEnv env;
+    env.doc = &doc;
+    env.word = &writer;
+    CRepSingle builder(env, &doc.m_PileRecord, nullptr);
+    builder.SetPileFiles(files);
+    return builder.ExportWord(path);
+}
+
+// The project report of n piles through its builder (style A or B), the
+// settings given by arrange.
+bool WriteProject(CWordOffice& office, const QString& dir, const QString& path, int n, bool styleB,
+                  const std::function<void(CPrintSettings&)>& arrange) {
+    RegisterFontSubstitutions();
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    ctx.interactive = false;
+    ctx.messages = &sink;
+    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
+                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
+    doc.SetWriteSettingsOnClose(false);
+    const QString folder = dir + QStringLiteral("/Project");
+    QDir().mkpath(folder);
+    std::vector<QString> files, names;
+    for (int k = 1; k <= n; ++k) {
+        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
+                            .channels(2, 1024)
+                            .analysis(SavedPile(QStringLiteral("P%1").arg(k)))
+                            .writeTo(folder, QStringLiteral("P%1.DUX").arg(k)));
+        names.push_back(QStringLiteral("P%1").arg(k));
     }
-    return office.SaveDocumentAs(path);
+    if (!doc.OnOpenDocument(files.front()))
+        return false;
+    doc.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥");
+    arrange(doc.m_PrintSettings);
+    OfficeWordExport writer(&ctx, nullptr, &office);
+    ReportEnv env;
+    env.doc = &doc;
+    env.word = &writer;
+    std::unique_ptr<CRepProjectA> b =
+        styleB ? std::make_unique<CRepProjectB>(env, nullptr) : std::make_unique<CRepProjectA>(env, nullptr);
+    b->SetPileFiles(files, names);
+    return b->ExportWord(path);
 }
 
 class RenderEnvironment : public ::testing::Environment {
@@ -88,6 +178,35 @@ public:
              [&](const QString& p) { return WriteNumberedPages(office, true, p); });
         make(QStringLiteral("curve"),
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
+        make(QStringLiteral("single"),
+             [&](const QString& p) { return WriteSinglePiles(office, r.dir->path(), p); });
+        make(QStringLiteral("project23"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("a")), p, 23, false,
+                                [](CPrintSettings& s) {
+                                    s.m_nRow = 5;
+                                    s.m_nColumn = 2;
+                                    s.m_bHeadInfo[9] = 1;
+                                    s.m_bprpage = 1;
+                                    s.m_npagefm = 4;
+                                });
+        });
+        make(QStringLiteral("projectEn"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("b")), p, 7, false,
+                                [](CPrintSettings& s) {
+                                    s.m_bLanguage = 1;
+                                    s.m_nRow = 3;
+                                    s.m_nColumn = 2;
+                                    s.m_bSpectrum = 1;
+                                });
+        });
+        make(QStringLiteral("projectB"), [&](const QString& p) {
+            return WriteProject(office, r.dir->filePath(QStringLiteral("c")), p, 7, true,
+                                [](CPrintSettings& s) {
+                                    s.m_nRow = 4;
+                                    s.m_nColumn = 2;
+                                });
+        });
+        make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
             all << path;
@@ -128,6 +247,65 @@ TEST(WordRender, FifteenChannelsFitOnePage) {
     const PdfText& pdf = Docs().Pdf(QStringLiteral("curve"));
     EXPECT_EQ(pdf.pages, 1);
     EXPECT_TRUE(Squeezed(pdf.pageTexts.value(0)).contains(QStringLiteral("桩号:ZK6")));
+    EXPECT_TRUE(Squeezed(pdf.pageTexts.value(0)).contains(QStringLiteral("描述:桩身完整")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, SummaryTableWithClassCounts) {
+    ExpectWritten(QStringLiteral("summary"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("summary"));
+    ASSERT_GE(pdf.pages, 1);
+    const QString all = Squeezed(pdf.pageTexts.join(QString()));
+    EXPECT_TRUE(all.contains(QStringLiteral("工程名称：示例工程")));
+    EXPECT_TRUE(all.contains(QStringLiteral("ZK30")));
+    EXPECT_TRUE(all.contains(QStringLiteral("II类桩10根，占所测桩数的33.3%")));
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, SinglePileReportOnePagePerPile) {
+    ExpectWritten(QStringLiteral("single"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("single"));
+    ASSERT_EQ(pdf.pages, 3);
+    for (int k = 1; k <= 3; ++k) {
+        const QString text = Squeezed(pdf.pageTexts.value(k - 1));
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("ZK%1").arg(k))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("测试结果:桩身完整"))) << text.toStdString();
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(WordRender, ProjectReportPagesWithHeadingAndNumbers) {
+    ExpectWritten(QStringLiteral("project23"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("project23"));
+    ASSERT_EQ(pdf.pages, 3);
+    for (int k = 1; k <= 3; ++k) {
+        const QString text = Squeezed(pdf.pageTexts.value(k - 1));
+        EXPECT_TRUE(text.startsWith(QStringLiteral("工程名称：滨江大桥"))) << text.left(40).toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
+    }
+    EXPECT_TRUE(Squeezed(pdf.pageTexts.value(2)).contains(QStringLiteral("桩号:P23")));
+}
+
+// Without a window: 7 piles, 3 x 2 a page (English, with the spectrum) and
+// the ZEZ style at one pile a row, 4 a page.
+TEST(WordRender, ProjectReportPageCounts) {
+    for (const auto& [name, pages] : {std::pair{"projectEn", 2}, std::pair{"projectB", 2}}) {
+        SCOPED_TRACE(name);
+        ExpectWritten(QString::fromLatin1(name));
+        EXPECT_EQ(Docs().Pdf(QString::fromLatin1(name)).pages, pages);
+    }
+    EXPECT_TRUE(Squeezed(Docs().Pdf(QStringLiteral("projectEn")).pageTexts.value(0))
+                    .contains(QStringLiteral("ID:P1")));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // files of every kind, the common values by their flags, the Word export.
 #include "reports/RepCountInfo.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 namespace pit::test {
 namespace {
@@ -159,7 +160,7 @@ TEST_F(CountInfoTest, RowsFromEveryKindOfPileFile) {
     const CPileReportRow before = r;
     QByteArray absurd =
         DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).analysis(SavedPile("Z")).build();
-    const int32_t A = *reinterpret_cast<const int32_t*>(absurd.constData() + 22);
+    const int32_t A = pit::test::valueAt<int32_t>(absurd, 22);
     absurd.replace(A + 12, 4, QByteArray("\x00\x00\x00\x40", 4)); // a 1 GB pile number
     QFile f(folder + QStringLiteral("/absurd.DUX"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

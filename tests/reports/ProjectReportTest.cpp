@@ -6,6 +6,7 @@
 #include "reports/ProjectReportWriter.h"
 #include "reports/RepProjectB.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -329,7 +330,7 @@ TEST_F(ProjectReportTest, ItemsFromEveryKindOfFile) {
     // Refused files are skipped without a crash.
     QByteArray absurd =
         DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).analysis(SavedPile("Z")).build();
-    const int32_t A = *reinterpret_cast<const int32_t*>(absurd.constData() + 22);
+    const int32_t A = pit::test::valueAt<int32_t>(absurd, 22);
     absurd.replace(A + 12, 4, QByteArray("\xf0\xff\xff\x7f", 4));
     QFile f(folder + QStringLiteral("/absurd.DUX"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

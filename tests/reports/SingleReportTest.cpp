@@ -316,7 +316,8 @@ TEST_F(SingleReportTest, MetafilePageSizesFollowTheSmoothingFlag) {
         ASSERT_TRUE(b->ExportEmf());
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        ByteReader in(f.readAll());
+        const QByteArray bytes = f.readAll();
+        ByteReader in(bytes);
         in.seek(8);
         const int l = in.i32(), t = in.i32(), r = in.i32(), bt = in.i32();
         // The page is filled white first: the bounds are the page.

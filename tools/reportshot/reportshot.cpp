@@ -2,8 +2,10 @@
 // builders, page frame and exports as the program, so pages can be looked at
 // (pdftoppm to PNG) and checked by independent readers.
 //
-//   reportshot single --out FILE.pdf|FILE.emf|FILE.bmp [--lang en|zh] PILE.DUX...
-//   reportshot project [--format A|B] [--rows R --cols C] --out FILE.pdf|.emf|.bmp PILE.DUX...
+//   reportshot single --out FILE.pdf|FILE.emf|FILE.bmp|FILE.docx [--lang en|zh] PILE.DUX...
+//   reportshot project [--format A|B] [--rows R --cols C] --out FILE.pdf|.emf|.bmp|.docx PILE.DUX...
+//   reportshot stats [--type 0|1|2] --out FILE.docx PILE.DUX...
+//   reportshot curve --out FILE.docx PILE.DUX
 //   reportshot results --out FILE.xlsx [--lang en|zh] PILE.DUX...
 //   reportshot raw --out FILE.xlsx [--lang en|zh] PILE.DUX
 //
@@ -12,15 +14,21 @@
 // picture exports write them: the page picture of the first pile, or every
 // project page as FILE_第N页.emf|.bmp. Workbooks as the program writes them:
 // the result sheets of the piles (report mode's workbook) or the raw data of
-// the first pile (the state export). Settings come from KEV_DUX_HOME
-// (DuxConfig.xml). Status 1 and a message on failure.
+// the first pile (the state export). Documents (.docx) through the program's
+// Word export: the single-pile and project reports, the summary table of the
+// piles (stats), the current-state curve document of the first pile (curve).
+// Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on failure.
+#include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "office/CurveDocument.h"
 #include "office/ExcelExporter.h"
+#include "office/OfficeWordExport.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
 #include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/PrintJob.h"
+#include "reports/RepCountInfo.h"
 #include "reports/RepExcel.h"
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
@@ -82,10 +90,12 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Renders report pages without the window."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("report"), QStringLiteral("single or project"));
+    parser.addPositionalArgument(QStringLiteral("report"),
+                                 QStringLiteral("single, project, stats, curve, results or raw"));
     parser.addPositionalArgument(QStringLiteral("piles"), QStringLiteral("PILE.DUX ..."));
-    const QCommandLineOption outOption(
-        QStringLiteral("out"), QStringLiteral("FILE.pdf, FILE.emf or FILE.bmp"), QStringLiteral("file"));
+    const QCommandLineOption outOption(QStringLiteral("out"),
+                                       QStringLiteral("FILE.pdf, .emf, .bmp, .docx or .xlsx"),
+                                       QStringLiteral("file"));
     const QCommandLineOption langOption(QStringLiteral("lang"), QStringLiteral("report language: en or zh"),
                                         QStringLiteral("language"));
     const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("project report: A or B"),
@@ -94,7 +104,10 @@ int main(int argc, char** argv) {
                                         QStringLiteral("rows"));
     const QCommandLineOption colsOption(
         QStringLiteral("cols"), QStringLiteral("project report: columns a page"), QStringLiteral("cols"));
+    const QCommandLineOption typeOption(
+        QStringLiteral("type"), QStringLiteral("stats: summary type 0, 1 or 2"), QStringLiteral("type"));
     parser.addOption(outOption);
+    parser.addOption(typeOption);
     parser.addOption(langOption);
     parser.addOption(formatOption);
     parser.addOption(rowsOption);
@@ -105,20 +118,27 @@ int main(int argc, char** argv) {
     const QString kind = args.value(0);
     const bool project = kind == QStringLiteral("project");
     const bool workbook = kind == QStringLiteral("results") || kind == QStringLiteral("raw");
-    if (args.size() < 2 || (kind != QStringLiteral("single") && !project && !workbook))
+    const bool documentOnly = kind == QStringLiteral("stats") || kind == QStringLiteral("curve");
+    if (args.size() < 2 || (kind != QStringLiteral("single") && !project && !workbook && !documentOnly))
         return Fail(QStringLiteral("usage: reportshot single|project [--format A|B] [--rows R --cols C] "
-                                   "--out FILE.pdf|.emf|.bmp [--lang en|zh] PILE.DUX..., or "
+                                   "--out FILE.pdf|.emf|.bmp|.docx [--lang en|zh] PILE.DUX..., "
+                                   "reportshot stats [--type 0|1|2] --out FILE.docx PILE.DUX..., "
+                                   "reportshot curve --out FILE.docx PILE.DUX, or "
                                    "reportshot results|raw --out FILE.xlsx [--lang en|zh] PILE.DUX..."));
     const QString format = parser.value(formatOption).toUpper();
     if (!format.isEmpty() && format != QStringLiteral("A") && format != QStringLiteral("B"))
         return Fail(QStringLiteral("--format is A or B"));
     const QString out = parser.value(outOption);
     const QString suffix = QFileInfo(out).suffix().toLower();
+    const bool docx = suffix == QStringLiteral("docx");
     if (workbook && (out.isEmpty() || suffix != QStringLiteral("xlsx")))
         return Fail(QStringLiteral("--out needs a .xlsx file"));
-    if (!workbook && (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
-                                        suffix != QStringLiteral("bmp"))))
-        return Fail(QStringLiteral("--out needs a .pdf, .emf or .bmp file"));
+    if (documentOnly && (out.isEmpty() || !docx))
+        return Fail(QStringLiteral("--out needs a .docx file"));
+    if (!workbook && !documentOnly &&
+        (out.isEmpty() || (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("emf") &&
+                           suffix != QStringLiteral("bmp") && !docx)))
+        return Fail(QStringLiteral("--out needs a .pdf, .emf, .bmp or .docx file"));
     const QString lang = parser.value(langOption);
     if (!lang.isEmpty() && lang != QStringLiteral("en") && lang != QStringLiteral("zh"))
         return Fail(QStringLiteral("--lang is en or zh"));
@@ -152,7 +172,32 @@ int main(int argc, char** argv) {
     QString why;
     bool ok = false;
     pit::OfficeExcelExport excel(ctx, &services);
-    if (kind == QStringLiteral("raw")) {
+    // The document writer: a given path is written without asking.
+    pit::OfficeWordExport writer(&ctx, &services);
+    env.word = &writer;
+    if (kind == QStringLiteral("curve")) {
+        ok = pit::ExportCurveDocument(doc.m_PileRecord, doc.m_nDecimalPointNum, writer,
+                                      QFileInfo(piles.first()).absolutePath(), out);
+    } else if (kind == QStringLiteral("stats")) {
+        bool number = true;
+        const int type = parser.isSet(typeOption) ? parser.value(typeOption).toInt(&number) : 0;
+        if (!number || type < 0 || type > 2)
+            return Fail(QStringLiteral("--type is 0, 1 or 2"));
+        // The report list of the piles, all ticked (column 1: the file name and a mark).
+        pit::ListRows list;
+        list.InsertColumn(0, QStringLiteral("#"));
+        list.InsertColumn(1, QStringLiteral("file"));
+        for (int i = 0; i < piles.size(); ++i) {
+            list.InsertItem(i, QString::number(i + 1));
+            list.SetItemText(i, 1, QFileInfo(piles[i]).fileName() + QStringLiteral("*"));
+            list.SetItemCheck(i, true);
+        }
+        // The report finds the piles by name in the project, whose list the
+        // batch mode does not rebuild from the folder: the folder's piles are added.
+        doc.m_ProjectInfo.ScanFolder(QFileInfo(piles.first()).absolutePath());
+        CRepCountInfo builder(env, &list, type);
+        ok = builder.ExportWord(out);
+    } else if (kind == QStringLiteral("raw")) {
         const pit::RawWorkbookInput in = pit::MakeRawWorkbookInput(doc.m_PileRecord, doc.m_ProjectInfo,
                                                                    nullptr, lang == QStringLiteral("en"));
         ok = excel.ExportRawData(in.info, in.flags, in.waves, {out});
@@ -177,13 +222,18 @@ int main(int argc, char** argv) {
         builder->SetPileFiles(files, pileNos);
         if (builder->Items().empty())
             return Fail(QStringLiteral("none of the piles can be read"));
-        if (suffix == QStringLiteral("pdf"))
+        if (docx)
+            ok = builder->ExportWord(out);
+        else if (suffix == QStringLiteral("pdf"))
             ok = WritePdf(out, *builder, s, why);
         else
             ok = suffix == QStringLiteral("bmp") ? builder->ExportBmp() : builder->ExportEmf();
     } else {
         CRepSingle builder(env, &doc.m_PileRecord, nullptr);
-        if (suffix == QStringLiteral("pdf")) {
+        if (docx) {
+            builder.SetPileFiles(files);
+            ok = builder.ExportWord(out);
+        } else if (suffix == QStringLiteral("pdf")) {
             builder.SetPileFiles(files);
             ok = WritePdf(out, builder, doc.m_PrintSettings, why);
         } else {

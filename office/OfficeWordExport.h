@@ -1,0 +1,54 @@
+// The program's Word export: the builders' reports written by CWordOffice
+// into documents from our templates, then saved where the batch says, or
+// where the user chooses and opened with the desktop.
+#pragma once
+
+#include "reports/WordExport.h"
+
+#include <QString>
+
+class CWordOffice;
+
+namespace pit {
+
+struct AppContext;
+class ExportServices;
+
+// ".~lock.<name>#" beside a file: the mark an office program leaves while it
+// has the file open.
+QString OfficeLockFile(const QString& path);
+
+class OfficeWordExport : public WordExport {
+public:
+    // app: language and messages (the batch's go to stderr); services: the
+    // save dialog, the desktop and message boxes, none in the batch mode;
+    // office: the writer, the program's one when none is given.
+    OfficeWordExport(const AppContext* app, ExportServices* services, CWordOffice* office = nullptr);
+
+    bool WriteSingleReport(const WordSingleReport& report, const QString& outputPath) override;
+    bool WriteCountInfoReport(const WordCountInfoReport& report, const QString& outputPath) override;
+    bool WriteProjectReport(const WordProjectReport& report, const QString& outputPath) override;
+
+    // Saves the office's open document at outputPath, or (an empty path)
+    // where the user chooses, offering defaultName in folder, and opens it.
+    // Tells the user what went wrong; the document is closed either way.
+    bool SaveOrPresent(const QString& outputPath, const QString& defaultName, const QString& folder);
+    // A new document from the named template ("SingleBoltReport.dot" finds
+    // SingleBoltReport.dotx); tells the user when it cannot be made.
+    bool Open(const QString& templateName);
+    // Shows the office's first error and closes the document; false.
+    bool Fail();
+    // The file name offered for a report of that kind: "<project>_<kind>.docx".
+    QString DefaultName(const QString& project, const QString& zhKind, const QString& enKind) const;
+    int Tell(const QString& zh, const QString& en, unsigned type);
+    bool English() const;
+    CWordOffice& Office() { return m_office; }
+    void SetServices(ExportServices* services) { m_services = services; }
+
+private:
+    const AppContext* m_app;
+    ExportServices* m_services;
+    CWordOffice& m_office;
+};
+
+} // namespace pit

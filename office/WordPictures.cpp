@@ -1,0 +1,66 @@
+// Picture files for documents.
+#include "office/WordPictures.h"
+
+#include "platform/BmpWriter.h"
+#include "platform/EmfDevice.h"
+#include "platform/Metrics.h"
+#include "platform/Paths.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+
+namespace pit {
+
+QString DocumentPictureFile(const QString& stem, bool bitmap) {
+    return joinPath(tempDir(), stem + (bitmap ? QStringLiteral(".bmp") : QStringLiteral(".emf")));
+}
+
+int PointsToPixels(double points) {
+    const int px = int(std::lround(points * 96.0 / 72.0));
+    return px * GetScreenScalePercent() / 100;
+}
+
+bool WritePictureFile(const QString& path, QSize px, bool bitmap,
+                      const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, QString* why,
+                      bool english) {
+    px = px.expandedTo(QSize(1, 1));
+    const gdi::Rect box(0, 0, px.width(), px.height());
+    if (bitmap) {
+        QImage image(px, QImage::Format_RGB32);
+        if (image.isNull()) {
+            if (why)
+                *why = english ? QStringLiteral("No bitmap of %1 x %2 pixels could be made for \"%3\".")
+                                     .arg(px.width())
+                                     .arg(px.height())
+                                     .arg(path)
+                               : QStringLiteral("无法为“%3”创建 %1 x %2 像素的位图。")
+                                     .arg(px.width())
+                                     .arg(px.height())
+                                     .arg(path);
+            return false;
+        }
+        image.setDotsPerMeterX(int(std::lround(96 / 0.0254)));
+        image.setDotsPerMeterY(int(std::lround(96 / 0.0254)));
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            gdi::Canvas dc(painter, 96, 96, false);
+            dc.SetBkMode(gdi::TRANSPARENT);
+            draw(dc, box);
+        }
+        return SaveBitmapToFileAtPrinterDepth(image, path, why, english);
+    }
+    EmfDevice emf(px, EmfReference::Screen());
+    emf.SetDescription(QStringLiteral("KEV_DUX"), QFileInfo(path).completeBaseName());
+    {
+        QPainter painter(&emf);
+        gdi::Canvas dc(painter, 0, 0, false);
+        dc.FillSolidRect(box, 0xFFFFFF);
+        draw(dc, box);
+    }
+    return emf.Save(path, why, english);
+}
+
+} // namespace pit
