@@ -5,6 +5,7 @@
 #include "batch/BuilderReportWriter.h"
 #include "core/doc/KEVCommandLineInfo.h"
 #include "core/doc/LanguageFiles.h"
+#include "office/OfficeWordExport.h"
 #include "platform/AppContext.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
@@ -108,7 +109,8 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
     ctx.interactive = false;
     ctx.messages = &sink;
 
-    BuilderReportWriter writer(nullptr);
+    OfficeWordExport word(&ctx, nullptr);
+    BuilderReportWriter writer(&word);
     auto openFolder = [desktop](const QString& folder) {
         if (desktop)
             QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
