@@ -109,6 +109,29 @@ inline void AddInto(float* __restrict acc, const float* __restrict x, size_t n) 
         acc[i] += x[i];
 }
 
+// out[i] := (...((0 + rows[0][i]) + rows[1][i]) + ...) / d (d 0: no division), the rows
+// added in order as AddInto would, but each column once, in vector registers.
+inline void AverageColumns(float* __restrict out, const float* const* rows, size_t rowCount, size_t n,
+                           float d) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        float acc[8] = {};
+        for (size_t r = 0; r < rowCount; ++r) {
+            const float* __restrict x = rows[r] + i;
+            for (size_t j = 0; j < 8; ++j)
+                acc[j] += x[j];
+        }
+        for (size_t j = 0; j < 8; ++j)
+            out[i + j] = d != 0.0f ? acc[j] / d : acc[j];
+    }
+    for (; i < n; ++i) {
+        float acc = 0.0f;
+        for (size_t r = 0; r < rowCount; ++r)
+            acc += rows[r][i];
+        out[i] = d != 0.0f ? acc / d : acc;
+    }
+}
+
 // x[i] /= d, eight at a step.
 inline void DivideAll(float* __restrict x, size_t n, float d) {
     size_t i = 0;

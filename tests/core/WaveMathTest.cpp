@@ -1,6 +1,7 @@
 // The vectorised magnitude scans against the plain sequential loops they replace.
 #include "core/wave/WaveMath.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
 #include <vector>
@@ -78,4 +79,22 @@ TEST(WaveMath, SumsAndQuotientsAreExactlyThoseOfTheLoop) {
     AddInto(acc.data(), x.data(), x.size());
     DivideAll(acc.data(), acc.size(), 3.0f);
     EXPECT_EQ(acc, expected);
+
+    // Column sums of several rows: the rows added in order, as a loop over the rows would.
+    std::vector<std::vector<float>> rows(5, std::vector<float>(1027));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t i = 0; i < 1027; ++i)
+            rows[r][i] = float(std::sin(double(i * (r + 1)))) * 1e3f + 1.0f / float(i + r + 1);
+    for (size_t used : {0u, 1u, 5u}) {
+        std::vector<float> loop(1027, 0.0f), columns(1027, -1.0f);
+        std::vector<const float*> pointers;
+        for (size_t r = 0; r < used; ++r) {
+            AddInto(loop.data(), rows[r].data(), loop.size());
+            pointers.push_back(rows[r].data());
+        }
+        if (used)
+            DivideAll(loop.data(), loop.size(), float(used));
+        AverageColumns(columns.data(), pointers.data(), used, columns.size(), float(used));
+        EXPECT_EQ(columns, loop) << used;
+    }
 }
