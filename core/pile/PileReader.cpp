@@ -23,7 +23,7 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 } // namespace
 
 bool CPileRecord::ReadFile(const QString& path) {
-    CPileRecord scratch;
+    CPileRecord scratch(ReadTarget{}, *this);
     scratch.TakeSettingsFrom(*this);
     m_strPathReadLast = path;
     if (!scratch.ReadInto(path))

@@ -20,6 +20,17 @@ CPileRecord::CPileRecord() {
     m_strShape = ShapeText(0);
 }
 
+CPileRecord::CPileRecord(ReadTarget, const CPileRecord& target) {
+    // A read sets every date but the file time, which stays the target's as
+    // when the file is read into the target itself (and no clock is read).
+    m_testDate = target.m_testDate;
+    m_constructionDate = target.m_constructionDate;
+    m_testTime = target.m_testTime;
+    m_fileTime = target.m_fileTime;
+    ResetAnalysisFields();
+    m_strShape = ShapeText(0);
+}
+
 CPileRecord::~CPileRecord() = default;
 CPileRecord::CPileRecord(CPileRecord&&) noexcept = default;
 CPileRecord& CPileRecord::operator=(CPileRecord&&) noexcept = default;

@@ -193,6 +193,9 @@ public:
 
 private:
     friend struct PileReader;
+    // The scratch record a read fills before it replaces target.
+    struct ReadTarget {};
+    CPileRecord(ReadTarget, const CPileRecord& target);
     bool ReadInto(const QString& path);
     void ReadHeaderExtension(pit::ByteReader& in);
     // The blow table of a multi-blow file and the channels it names.

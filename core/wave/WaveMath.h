@@ -121,8 +121,11 @@ inline void AverageColumns(float* __restrict out, const float* const* rows, size
             for (size_t j = 0; j < 8; ++j)
                 acc[j] += x[j];
         }
+        if (d != 0.0f)
+            for (size_t j = 0; j < 8; ++j)
+                acc[j] /= d;
         for (size_t j = 0; j < 8; ++j)
-            out[i + j] = d != 0.0f ? acc[j] / d : acc[j];
+            out[i + j] = acc[j];
     }
     for (; i < n; ++i) {
         float acc = 0.0f;
