@@ -15,6 +15,16 @@ int ListRows::InsertColumn(int col, const QString& heading, int width) {
     return col;
 }
 
+bool ListRows::DeleteColumn(int col) {
+    if (col < 0 || col >= GetColumnCount())
+        return false;
+    m_columns.erase(m_columns.begin() + col);
+    for (Row& r : m_rows)
+        if (int(r.cells.size()) > col)
+            r.cells.erase(r.cells.begin() + col);
+    return true;
+}
+
 int ListRows::InsertItem(int row, const QString& text) {
     if (row < 0)
         return -1;

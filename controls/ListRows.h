@@ -18,6 +18,8 @@ public:
 
     // Insert at col (clamped to the end); the index, or -1.
     int InsertColumn(int col, const QString& heading, int width = 80);
+    // The column and its cells; false for a column that is not there.
+    bool DeleteColumn(int col);
     int GetColumnCount() const { return int(m_columns.size()); }
     const Column& column(int col) const { return m_columns[size_t(col)]; }
 

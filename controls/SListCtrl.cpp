@@ -30,6 +30,15 @@ int ListRowsModel::insertColumn(int col, const QString& heading, int width) {
     return r;
 }
 
+bool ListRowsModel::deleteColumn(int col) {
+    if (col < 0 || col >= m_rows.GetColumnCount())
+        return false;
+    beginRemoveColumns({}, col, col);
+    m_rows.DeleteColumn(col);
+    endRemoveColumns();
+    return true;
+}
+
 int ListRowsModel::insertItem(int row, const QString& text) {
     if (row < 0)
         return -1;
@@ -84,6 +93,8 @@ QVariant ListRowsModel::data(const QModelIndex& index, int role) const {
         return m_rows.GetItemText(index.row(), index.column());
     if (role == Qt::CheckStateRole && m_checkBoxes && index.column() == 0)
         return m_rows.GetItemCheck(index.row()) ? Qt::Checked : Qt::Unchecked;
+    if (m_style && role != Qt::CheckStateRole)
+        return m_style(index.row(), index.column(), role);
     return {};
 }
 

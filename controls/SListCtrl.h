@@ -9,6 +9,7 @@
 #include <QAbstractTableModel>
 #include <QTableView>
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -28,12 +29,17 @@ public:
     bool checkBoxes() const { return m_checkBoxes; }
 
     int insertColumn(int col, const QString& heading, int width);
+    bool deleteColumn(int col);
     int insertItem(int row, const QString& text);
     bool deleteItem(int row);
     void deleteAllItems();
     bool setItemText(int row, int col, const QString& text);
     bool setItemCheck(int row, bool checked);
     bool setItemData(int row, quintptr data) { return m_rows.SetItemData(row, data); }
+    // Colours and fonts of a cell by item role (background, foreground, ...);
+    // an invalid value leaves the view's own.
+    using CellStyle = std::function<QVariant(int row, int col, int role)>;
+    void setCellStyle(CellStyle style) { m_style = std::move(style); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -45,6 +51,7 @@ public:
 private:
     ListRows m_rows;
     bool m_checkBoxes = false;
+    CellStyle m_style;
 };
 
 } // namespace pit
@@ -57,6 +64,8 @@ public:
 
     // The list's own operations on its rows.
     int InsertColumn(int col, const QString& heading, int width = 80);
+    bool DeleteColumn(int col) { return m_model->deleteColumn(col); }
+    int GetColumnCount() const { return rows().GetColumnCount(); }
     int InsertItem(int row, const QString& text) { return m_model->insertItem(row, text); }
     bool DeleteItem(int row) { return m_model->deleteItem(row); }
     void DeleteAllItems() { m_model->deleteAllItems(); }
@@ -69,6 +78,8 @@ public:
     void SetItemCheck(int item, bool checked) { m_model->setItemCheck(item, checked); }
     // Check boxes in the first column.
     void SetCheckBoxes(bool on) { m_model->setCheckBoxes(on); }
+    // The cells' colours by role, asked whenever a cell is drawn.
+    void SetCellStyle(pit::ListRowsModel::CellStyle style) { m_model->setCellStyle(std::move(style)); }
 
     const pit::ListRows& rows() const { return m_model->rows(); }
     void SetRows(pit::ListRows rows) { m_model->setRows(std::move(rows)); }

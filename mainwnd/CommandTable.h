@@ -44,6 +44,8 @@ struct UiState {
     int copyCount = 0;         // samples in the copy buffer
     int recentCount = 0;       // entries of the recent-file list
     bool canSetDetail = false; // the analysis view shows a spectrum or phase to refine
+    bool wordWriter = false;   // a document writer is installed (report documents)
+    bool excelWriter = false;  // a workbook writer is installed (report workbooks)
 };
 
 struct CommandState {

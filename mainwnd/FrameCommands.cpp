@@ -129,10 +129,20 @@ std::vector<Row> BuildRows() {
     add(id::kPrintSetup, Always, nullptr, [](C& c, int) { c.Host().RunPrintSetup(); });
     add(id::kExportStateExcel, RuleL, nullptr, [](C& c, int) { c.Host().ExportStateExcel(); });
     add(id::kExportCurveDocument, RuleL, nullptr, [](C& c, int) { c.Host().ExportCurveDocument(); });
-    // The curve picture of the open pile comes with report mode; until then it stays off.
-    add(id::kExportCurvePictures, Never, nullptr, Nothing);
-    for (int c : {id::kReportSpare, id::kPrintPreview, id::kPrint, id::kCountInfo})
-        add(c, ReportOnly, nullptr, Nothing);
+    add(id::kExportCurvePictures, RuleL, nullptr, [](C& c, int) { c.Host().ExportCurvePictures(); });
+    add(id::kReportSpare, ReportOnly, nullptr, Nothing);
+    // Report mode's commands run on its list view; the document and workbook
+    // ones only once their writers are installed.
+    for (int c : {id::kPrintPreview, id::kPrint, id::kReportSave, id::kReportProjectPictures,
+                  id::kReportSinglePictures, id::kReportBack})
+        add(c, ReportOnly, nullptr, [](C& cmds, int i) { cmds.Host().RunReportCommand(i); });
+    for (int c : {id::kCountInfo, id::kReportExportDocument})
+        add(
+            c, [](int, const UiState& s) -> Maybe { return InReport(s) && s.wordWriter; }, nullptr,
+            [](C& cmds, int i) { cmds.Host().RunReportCommand(i); });
+    add(
+        id::kReportExportExcel, [](int, const UiState& s) -> Maybe { return InReport(s) && s.excelWriter; },
+        nullptr, [](C& c, int i) { c.Host().RunReportCommand(i); });
     add(id::kAppExit, Always, nullptr, [](C& c, int) { c.Host().CloseWindow(); });
 
     // Edit
@@ -257,10 +267,11 @@ std::vector<Row> BuildRows() {
                 c.Host().RunFixedParams();
         });
 
-    // Tools. The report commands need report mode's list view, which is
-    // not there yet: they stay off rather than leave the user in an empty view.
+    // Tools: report mode, once the tree marks a blow file.
     for (int c : {id::kSingleReport, id::kProjectReport})
-        add(c, Never, nullptr, [](C& cmds, int i) { cmds.OnReport(i == id::kProjectReport); });
+        add(
+            c, [](int, const UiState& s) -> Maybe { return s.markedPiles != 0 && *RuleL(0, s); }, nullptr,
+            [](C& cmds, int i) { cmds.OnReport(i == id::kProjectReport); });
     add(id::kSingleTraceBmp, RuleL, nullptr, [](C& c, int) { c.OnExportSingleTraceBmp(); });
     for (int c = id::kSelectChannelFirst; c <= id::kSelectChannelLast; ++c)
         add(c, Always, nullptr, [](C& cmds, int i) { cmds.Host().SelectChannel(i); });
@@ -378,6 +389,8 @@ UiState FrameCommands::Snapshot() const {
     s.copyCount = int(m_copy.size());
     s.recentCount = int(m_host.RecentFiles().size());
     s.canSetDetail = m_host.CanSetDetailIndex();
+    s.wordWriter = m_host.HasWordWriter();
+    s.excelWriter = m_host.HasExcelWriter();
     return s;
 }
 

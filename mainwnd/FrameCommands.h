@@ -93,6 +93,13 @@ public:
     virtual void ExportStateExcel() {}
     // 32925: the open pile's curves as a document.
     virtual void ExportCurveDocument() {}
+    // 32923: the open pile's curves as one metafile picture.
+    virtual void ExportCurvePictures() {}
+    // A command of report mode's list view (save, print, exports, back).
+    virtual void RunReportCommand(int commandId) { (void)commandId; }
+    // Which report writers the window build installed.
+    virtual bool HasWordWriter() const { return false; }
+    virtual bool HasExcelWriter() const { return false; }
     virtual bool RunAverageDialog() { return false; }
     virtual bool RunWaveletDialog(int channel) {
         (void)channel;

@@ -32,6 +32,7 @@
 #include "reports/PrintSetDlg.h"
 #include "reports/PrintStyleDlg.h"
 #include "reports/ProRepSetPage.h"
+#include "reports/ReportFactory.h"
 #include "reports/SglRepSetPage.h"
 
 #include <QApplication>
@@ -84,6 +85,11 @@ int FrameCommandsBinding::ActiveWave() const {
         return m_frame.AnalysisView()->GetCurrentWave();
     const CBaseView* v = m_frame.ActiveBaseView();
     return v ? v->CurrentWave() : -1;
+}
+
+void FrameCommandsBinding::EnterReportMode(bool project) {
+    m_frame.RememberActiveView();
+    m_frame.EnterReportMode(project);
 }
 
 void FrameCommandsBinding::SetRotateMode(bool on) {
@@ -240,6 +246,55 @@ void FrameCommandsBinding::ExportCurveDocument() {
     m_frame.OnExportCurveDocument();
 }
 
+void FrameCommandsBinding::ExportCurvePictures() {
+    m_frame.OnExportCurvePictures();
+}
+
+bool FrameCommandsBinding::HasWordWriter() const {
+    return m_frame.ReportFactory() && m_frame.ReportFactory()->Env().word;
+}
+
+bool FrameCommandsBinding::HasExcelWriter() const {
+    return m_frame.ReportFactory() && m_frame.ReportFactory()->Env().excel;
+}
+
+void FrameCommandsBinding::RunReportCommand(int c) {
+    CExportView* v = m_frame.ExportView();
+    if (!v || g_nViewMode != 4)
+        return;
+    switch (c) {
+    case id::kReportSave:
+        v->OnSave();
+        break;
+    case id::kReportExportDocument:
+        v->OnExportDocument();
+        break;
+    case id::kReportExportExcel:
+        v->OnExportExcel();
+        break;
+    case id::kReportProjectPictures:
+        v->OnExportPictures();
+        break;
+    case id::kReportSinglePictures:
+        v->OnExportPilePictures();
+        break;
+    case id::kReportBack:
+        v->OnBack();
+        break;
+    case id::kPrintPreview:
+        v->OnPrintPreview();
+        break;
+    case id::kPrint:
+        v->OnPrint();
+        break;
+    case id::kCountInfo:
+        v->OnCountInfo();
+        break;
+    default:
+        break;
+    }
+}
+
 void FrameCommandsBinding::ShowAbout() {
     CAboutDlg dlg(&m_frame);
     dlg.exec();
@@ -318,6 +373,9 @@ void FrameCommandsBinding::RunPrintSetup() {
     // OK or Cancel: the common values not in use come back as they were.
     RestoreUnusedCommonValues(doc->m_CommonInfo, m_frame.CommonSnapshot());
     if (kind == 1 || kind == 2) {
+        // The age controls follow whether the settings now print the age.
+        if (CExportView* view = m_frame.ExportView())
+            view->ShowAgeControls();
         m_frame.Refresh(RefreshTarget::ReportView, 0);
         if (doc->m_bAllPilesAge && doc->m_bUseCommonInfo)
             m_frame.OnFormDatesMessage();

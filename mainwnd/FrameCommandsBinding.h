@@ -31,6 +31,7 @@ public:
     int ActiveWave() const override;
     void SetActiveWave(int channel) override;
     void SetRotateMode(bool on) override;
+    void EnterReportMode(bool project) override;
     bool CtrlHeld() const override;
     void ActivateUpper() override;
     QPaintDevice* DrawingDevice() override;
@@ -67,6 +68,10 @@ public:
     void RunPrinterSetup() override;
     void ExportStateExcel() override;
     void ExportCurveDocument() override;
+    void ExportCurvePictures() override;
+    void RunReportCommand(int commandId) override;
+    bool HasWordWriter() const override;
+    bool HasExcelWriter() const override;
     void ShowAbout() override;
     bool CanSetDetailIndex() const override;
     void SetDetailIndex() override;

@@ -18,8 +18,10 @@
 #include "core/wave/WaveRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
+#include "mainwnd/CurvePicture.h"
 #include "mainwnd/DlgPileInfo.h"
 #include "mainwnd/DlgProInfo.h"
+#include "mainwnd/ExportForm.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/RefreshHub.h"
@@ -28,7 +30,9 @@
 #include "office/OfficeWordExport.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
+#include "platform/Metrics.h"
 #include "reports/ExcelStateExport.h"
+#include "reports/ExportServices.h"
 #include "reports/ReportFactory.h"
 
 #include <QApplication>
@@ -132,6 +136,7 @@ void CMainFrame::CreateClient() {
     m_analysisView = new CAnalysisView(m_client);
     if (m_pDoc) {
         m_exportServices = std::make_unique<pit::QtExportServices>(this);
+        m_services = m_exportServices.get();
         m_wordExport = std::make_unique<pit::OfficeWordExport>(&m_pDoc->Context(), m_exportServices.get());
         m_reportFactory = std::make_unique<pit::ReportFactory>(m_pDoc, m_exportServices.get(),
                                                                m_wordExport.get(), CAnalysisView::kPrintDpi);
@@ -140,7 +145,10 @@ void CMainFrame::CreateClient() {
         SetExcelExport(m_excelExport.get());
     }
     m_singleView = new CSingleWaveView(m_client);
-    m_reportView = new QWidget(m_client);
+    m_pExportView = new CExportView(m_pDoc, this, m_client);
+    m_pExportView->SetReportFactory(m_reportFactory.get());
+    m_pExportView->SetExportServices(m_exportServices.get());
+    m_reportView = m_pExportView;
     m_client->insertWidget(kPagePair, m_wndSplitter);
     m_client->insertWidget(kPageAnalysis, m_analysisView);
     m_client->insertWidget(kPageSingle, m_singleView);
@@ -159,6 +167,7 @@ void CMainFrame::CreateClient() {
         v->SetFrame(this);
         v->OnInitialUpdate();
     }
+    m_pExportView->OnInitialUpdate();
     setCentralWidget(m_client);
 }
 
@@ -179,10 +188,28 @@ void CMainFrame::CreateBars() {
     m_wndPanelBar = new CViewBar(this);
     m_wndPanelBar->setObjectName(QStringLiteral("MainPanelBar"));
     m_wndPanelBar->Create(this, m_pFormMain, QString(), 59648);
-    auto* reportForm = new QLabel(m_bEnglish ? QStringLiteral("Report") : QStringLiteral("报告"));
+    m_pExportForm = new CExportForm(m_pDoc);
     m_wndReportBar = new CViewBar(this);
     m_wndReportBar->setObjectName(QStringLiteral("ReportPanelBar"));
-    m_wndReportBar->Create(this, reportForm, QString(), 59649);
+    m_wndReportBar->Create(this, m_pExportForm, QString(), 59649);
+    m_pExportForm->OnInitialUpdate();
+    // The refresh hub's report codes and the dates message reach the view and the form.
+    connect(this, &CMainFrame::reportViewRefresh, this, [this](int sub) {
+        if (sub == 0)
+            m_pExportView->RefreshPicture();
+        else if (sub == 1)
+            m_pExportView->ApplyCommonDate();
+    });
+    connect(this, &CMainFrame::reportFormRefresh, this, [this](int sub) {
+        if (sub == 0)
+            m_pExportForm->RefreshFromRecord();
+        else if (sub == 1)
+            m_pExportForm->ExchangeWaveFields(true);
+        else if (sub == 2)
+            m_pExportForm->ApplyCommonValues(true);
+    });
+    connect(this, &CMainFrame::reportFormDates, m_pExportForm, &CExportForm::SetDates);
+    connect(this, &CMainFrame::reportFormApplyCommonValues, m_pExportForm, &CExportForm::ApplyCommonValues);
     m_pFormMain->setMinimumWidth(250); // the pages' labels and fields side by side
     resizeDocks({m_wndPanelBar}, {300}, Qt::Horizontal);
 }
@@ -339,6 +366,10 @@ void CMainFrame::RememberActiveView() {
 }
 
 void CMainFrame::EnterReportMode(bool bProject) {
+    // Report mode reads and writes the pile files: unsaved edits of the open
+    // pile are saved or dropped first, and Cancel stays where it is.
+    if (g_nViewMode != 4 && m_pDoc && m_pDoc->m_bFileOpen && m_pDoc->IsModified() && !PromptSaveChanges())
+        return;
     m_bReportEntered = true;
     const CBaseView* v = ActiveBaseView();
     const int channel = v ? v->CurrentWave() : m_nReportIndex;
@@ -347,6 +378,57 @@ void CMainFrame::EnterReportMode(bool bProject) {
     m_nReportIndex = channel;
     m_bReportProject = bProject;
     ShowReportBars(true);
+    m_pExportView->SetCurrentIndex(channel);
+    m_pExportView->ShowReportMode(!bProject);
+}
+
+void CMainFrame::SetExportServices(ExportServices* services) {
+    m_services = services;
+    m_pExportView->SetExportServices(services);
+}
+
+bool CMainFrame::OnExportCurvePictures() {
+    if (!m_pDoc || !m_pDoc->m_bFileOpen || !m_services)
+        return false;
+    const CPileRecord& pile = m_pDoc->m_PileRecord;
+    SaveFileAsk ask;
+    ask.defaultName =
+        report::PictureFileName(QStringLiteral("Pile_") + pile.m_strPileNo).value_or(QStringLiteral("Pile")) +
+        QStringLiteral(".emf");
+    ask.defaultSuffix = QStringLiteral("emf");
+    ask.filter = QStringLiteral("EMF Files (*.emf)");
+    ask.folder = QFileInfo(m_pDoc->GetPathName()).absolutePath();
+    const std::optional<QString> path = m_services->ChooseSaveFile(ask);
+    if (!path)
+        return false;
+    QString why;
+    if (!WriteCurvePicture(pile, *path, GetScreenScalePercent(), m_pDoc->m_nDecimalPointNum, &why,
+                           m_bEnglish)) {
+        ui::messages().show(why, FrameTitleWord(m_bEnglish), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    m_services->OpenWithDesktop(*path);
+    return true;
+}
+
+bool CMainFrame::PilesOrderedByTestTime() const {
+    return m_pFormMain && m_pFormMain->SortedByTestTime();
+}
+
+void CMainFrame::LeaveReportMode() {
+    if (m_pDoc && m_pDoc->m_bFileOpen) {
+        // The pile comes back as its file holds it (report mode may have saved it).
+        try {
+            m_pDoc->m_PileRecord.ReloadFile();
+        } catch (const FileError& e) {
+            ui::messages().show(e.message(m_bEnglish), FrameTitleWord(m_bEnglish), MB_OK | MB_ICONWARNING);
+        }
+        m_pDoc->SetModifiedFlag(false);
+        m_pFormMain->UpdateFormData(false);
+    }
+    RestoreViewMode();
+    if (m_pDoc && m_pDoc->m_bFileOpen)
+        OnPileSelected();
 }
 
 void CMainFrame::RestoreViewMode() {

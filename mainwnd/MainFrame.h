@@ -8,6 +8,7 @@
 #include "analysis/FrameServices.h"
 #include "core/doc/CommonInfo.h"
 #include "mainwnd/CommandTable.h"
+#include "mainwnd/ExportView.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,6 +19,7 @@
 class CAnalysisView;
 class CAverageView;
 class CBaseView;
+class CExportForm;
 class CFixedSplitterWnd;
 class CFormMain;
 class CKEV_DUXDoc;
@@ -45,7 +47,7 @@ class FrameCommandsBinding;
 extern int g_nViewMode;
 extern int g_nPrevViewMode;
 
-class CMainFrame : public QMainWindow, public pit::FrameServices {
+class CMainFrame : public QMainWindow, public pit::FrameServices, public pit::ReportModeHost {
     Q_OBJECT
 public:
     // layout: where docks and sizes are kept between runs (none: not kept).
@@ -88,6 +90,12 @@ public:
     bool ValidateStretchSteps() override;
     void ApplyDisplaySettings() override;
     void SetReportCurrentIndex(int index) override { m_nReportIndex = index; }
+
+    // ---- report mode's list view -------------------------------------------------
+    void RefreshFromReport(pit::RefreshTarget target, int sub) override { Refresh(target, sub); }
+    void ReportDatesChanged() override { OnFormDatesMessage(); }
+    bool PilesOrderedByTestTime() const override;
+    void LeaveReportMode() override;
 
     // ---- the frame's own operations ------------------------------------------
     // Shows the view (or the main pair) and activates it. The main pair
@@ -135,6 +143,12 @@ public:
     CAverageView* AverageView() const { return m_averageView; }
     CSingleWaveView* SingleWaveView() const { return m_singleView; }
     CAnalysisView* AnalysisView() const { return m_analysisView; }
+    // The open pile's waves as one metafile page (文件 / 导出文件 / 导出文件当前状态曲线图片);
+    // false when cancelled or not written.
+    bool OnExportCurvePictures();
+    // Where the frame and the report view ask for files and open them; tests
+    // install their own.
+    void SetExportServices(pit::ExportServices* services);
     // The report builders the print hosts use (the document writer is installed into it).
     pit::ReportFactory* ReportFactory() const { return m_reportFactory.get(); }
     // The workbook writer of the state export and the report builders (the
@@ -147,6 +161,8 @@ public:
     // 32925: the open pile's curves as a document.
     void OnExportCurveDocument();
     QWidget* ReportView() const { return m_reportView; }
+    CExportView* ExportView() const { return m_pExportView; }
+    CExportForm* ExportForm() const { return m_pExportForm; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }
     void SetActivateUpper(bool on) { m_bActivateUpper = on; }
@@ -204,6 +220,8 @@ private:
     CSingleWaveView* m_singleView = nullptr;
     CAnalysisView* m_analysisView = nullptr;
     QWidget* m_reportView = nullptr;
+    CExportView* m_pExportView = nullptr;
+    CExportForm* m_pExportForm = nullptr;
     pit::ActiveView m_active = pit::ActiveView::None;
     int m_nAnalysisChannel = 0;
     int m_nAnalysisCurve = 1;
@@ -219,6 +237,7 @@ private:
     int m_nReportIndex = 0;
     bool m_bClosing = false;
     std::unique_ptr<pit::QtExportServices> m_exportServices;
+    pit::ExportServices* m_services = nullptr;
     std::unique_ptr<pit::OfficeWordExport> m_wordExport;
     std::unique_ptr<pit::ReportFactory> m_reportFactory;
     std::unique_ptr<pit::OfficeExcelExport> m_excelExport;

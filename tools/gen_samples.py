@@ -195,6 +195,11 @@ def file_bytes(p, waves):
     trail = b""
     if fmt == "saved":
         code = 1042
+        # A blow file the program saved keeps its magic; its analysis block
+        # took the place of the blow table.
+        if p.get("blow_file"):
+            magic = b"A-RIRADAD"
+            head[0:len(magic)] = magic
         avg = np.mean(np.array(waves), axis=0).astype(np.float32)
         trail, cur, _ = analysis_block(p, waves, avg)
     elif fmt == "blows":
@@ -238,6 +243,17 @@ PILES = [
          project="", id2="S9"),
     dict(pile="ZK10", kind="intact", format="blows", length=9.0, speed=3900, diameter=800, blows=3,
          project="滨江大桥桩基检测", id2="南侧"),
+    # Blow files for report mode's list: two as the instrument wrote them,
+    # two saved by the program with their analysis.
+    dict(pile="ZK11", kind="intact", format="blows", length=10.5, speed=3750, diameter=800, blows=3,
+         project="滨江大桥桩基检测", id2="南侧"),
+    dict(pile="ZK12", kind="necking", format="blows", length=11.0, speed=4050, diameter=1000, blows=4,
+         project="滨江大桥桩基检测", id2="南侧"),
+    dict(pile="ZK13", kind="necking", format="saved", blow_file=True, length=12.0, speed=3820, diameter=1000,
+         blows=3, project="滨江大桥桩基检测", id2="西侧", class_="II",
+         conclusion="距桩顶约5.00m轻微缩径。", marks=[(5.0, 0, 0)]),
+    dict(pile="ZK14", kind="intact", format="saved", blow_file=True, length=9.5, speed=3950, diameter=800,
+         blows=3, project="滨江大桥桩基检测", id2="西侧", class_="I", conclusion="桩身完整"),
 ]
 
 

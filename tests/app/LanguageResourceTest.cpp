@@ -1,5 +1,7 @@
 #include "controls/CtrlId.h"
 #include "core/doc/LanguageFiles.h"
+#include "mainwnd/ExportForm.h"
+#include "mainwnd/ExportView.h"
 #include "mainwnd/KEVInputDlg.h"
 #include "mainwnd/LinkCodeInput.h"
 #include "mainwnd/PITDataConvertDlg.h"
@@ -49,6 +51,8 @@ TEST(EnglishLanguageFile, CarriesEveryControlTextOfTheDialogs) {
         [] { return std::make_unique<CKEVInputDlg>(QStringLiteral("/x/A.KEV"), KevInputSettings{}); },
         [] { return std::make_unique<CPITDataConvertDlg>(); },
         [] { return std::make_unique<CLinkCodeInput>(QString(), QString()); },
+        [] { return std::make_unique<CExportView>(nullptr, nullptr); },
+        [] { return std::make_unique<CExportForm>(nullptr); },
     };
     const IniFile lng = englishFile();
     for (const auto& make : dialogs) {

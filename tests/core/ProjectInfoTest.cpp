@@ -439,6 +439,7 @@ TEST(ProjectSample, ListsTheDemoProject) {
     AppContext ctx;
     CProjectInfo p(&ctx);
     p.BuildDefault(dir);
-    EXPECT_EQ(names(p.m_files), (QStringList{"ZK1.DUX", "ZK2.DUX", "ZK3.DUX", "ZK4.DUX", "ZK5.DUX", "ZK6.DUX",
-                                             "ZK9.DUX", "ZK10.DUX"}));
+    EXPECT_EQ(names(p.m_files),
+              (QStringList{"ZK1.DUX", "ZK2.DUX", "ZK3.DUX", "ZK4.DUX", "ZK5.DUX", "ZK6.DUX", "ZK9.DUX",
+                           "ZK10.DUX", "ZK11.DUX", "ZK12.DUX", "ZK13.DUX", "ZK14.DUX"}));
 }

@@ -246,13 +246,31 @@ const RuleCase kCases[] = {
      },
      id::kFixedParams, kRadioOn},
     {"single report needs marked piles", Open, id::kSingleReport, kOff},
-    {"project report off until report mode has its list view",
+    {"project report with marked piles",
      [] {
          auto s = Open();
          s.markedPiles = 2;
          return s;
      },
+     id::kProjectReport, kOn},
+    {"project report off in report mode",
+     [] {
+         auto s = Report();
+         s.markedPiles = 2;
+         return s;
+     },
      id::kProjectReport, kOff},
+    {"report save only in report mode", Open, id::kReportSave, kOff},
+    {"report document needs a document writer", Report, id::kReportExportDocument, kOff},
+    {"report document with its writer",
+     [] {
+         auto s = Report();
+         s.wordWriter = true;
+         return s;
+     },
+     id::kReportExportDocument, kOn},
+    {"curve picture of the open pile", Open, id::kExportCurvePictures, kOn},
+    {"curve picture off in report mode", Report, id::kExportCurvePictures, kOff},
     {"undo defect without marks", Open, id::kUndoDefect, kOff},
     {"undo all defects with marks",
      [] {

@@ -233,7 +233,7 @@ TEST_F(Frame, PileTreeListsTheProjectInOrderWithMarks) {
     EXPECT_EQ(root->text(0), doc->m_ProjectInfo.GetProjectPath());
     const CPileFileArray& files = doc->m_ProjectInfo.Files();
     ASSERT_EQ(root->childCount(), files.GetCount());
-    ASSERT_EQ(files.GetCount(), 8);
+    ASSERT_EQ(files.GetCount(), 12);
     int marked = 0;
     for (int i = 0; i < files.GetCount(); ++i) {
         const CPileFileItem& f = files.GetAt(i);
@@ -682,7 +682,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
 
     QTreeWidget* tree = frame->FormMain()->Tree();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
-    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 8);
+    EXPECT_EQ(tree->topLevelItem(0)->childCount(), 12);
     EXPECT_TRUE(sink.shown.empty());
 
     // The wave views hold drawn waves: many colours in their areas of the shot.

@@ -162,6 +162,8 @@ CCommonInfo values(const QString& tag, int n) {
 
 TEST_F(PrintSetup, ValuesNotInUseComeBackAfterOkAndAfterCancel) {
     frame->EnterReportMode(true); // report mode was entered: the sheet keeps a snapshot
+    // In use, the common values are left alone by the report form before the sheet.
+    doc->m_bUseCommonInfo = 1;
     std::vector<int> formCommon, viewRefresh;
     QObject::connect(frame.get(), &CMainFrame::reportFormApplyCommonValues,
                      [&](bool load) { formCommon.push_back(load ? 1 : 0); });
@@ -193,6 +195,7 @@ TEST_F(PrintSetup, BeforeReportModeTheSnapshotIsEmptyAndASecondSideOfZeroTakesTh
     std::vector<int> viewRefresh;
     QObject::connect(frame.get(), &CMainFrame::reportViewRefresh,
                      [&](int sub) { viewRefresh.push_back(sub); });
+    doc->m_bUseCommonInfo = 1; // the report form leaves values in use alone
     doc->m_CommonInfo = values(QStringLiteral("old"), 1);
     doc->m_CommonInfo.m_fDiameter = 630;
     doc->m_CommonInfo.m_fSecondSide = 0;
@@ -207,6 +210,9 @@ TEST_F(PrintSetup, BeforeReportModeTheSnapshotIsEmptyAndASecondSideOfZeroTakesTh
 }
 
 TEST_F(PrintSetup, CommonAgeGoesToTheReportFormWhenBothFlagsAreSet) {
+    // The settings print the age, so report mode keeps its age flag.
+    doc->m_PrintSettings.m_bHeadInfo[13] = 1;
+    doc->m_PrintSettings.m_iPrintType = 1;
     frame->EnterReportMode(false);
     doc->m_iAllAge = 21;
     std::vector<std::pair<bool, int>> dates;

@@ -95,7 +95,8 @@ TEST_F(WindowCommands, StatesAfterTheIdleUpdateInTheWindowsStates) {
         {cmd::kSetDetailIndex, {{false, false}, {false, false}, {true, false}, {false, false}}},
         {cmd::kWaveStretch, {{false, false}, {true, false}, {true, false}, {false, false}}},
         {cmd::kDigitalFilter, {{false, false}, {true, false}, {true, false}, {false, false}}},
-        {cmd::kSingleReport, {{false, false}, {false, false}, {false, false}, {false, false}}},
+        {cmd::kSingleReport, {{false, false}, {true, false}, {true, false}, {false, false}}},
+        {cmd::kReportSave, {{false, false}, {false, false}, {false, false}, {true, false}}},
         {cmd::kMainPanel, {{true, true}, {true, true}, {true, true}, {true, true}}},
     };
     recent = {pile("ZK1.DUX")};
