@@ -122,8 +122,10 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         return false;
     }
 
-    if (m_cmdInfo.IsBatch())
-        return RunBatch();
+    if (m_cmdInfo.IsBatch()) {
+        m_exitCode = 2;
+        return false;
+    }
 
     CreateDocumentAndFrame();
     // A file that cannot be opened was reported; the window opens empty.
@@ -133,24 +135,6 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
     m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
     m_frame->showMaximized();
     return true;
-}
-
-bool CKEV_DUXApp::RunBatch() {
-    m_bInteractive = false;
-    m_ctx.interactive = false;
-    m_ctx.messages = &m_stderr;
-    ui::useAppContext(m_ctx);
-    // The batch reports are not built yet: no report is written, and the
-    // caller is told so rather than handed a success.
-    std::fputs("KEV_DUX: the batch report mode (-report, -projectreport) is not available in this "
-               "version; no report was written.\n",
-               stderr);
-    m_exitCode = 2;
-    return false;
-}
-
-void CKEV_DUXApp::GenerateBatchReports(int, const QString&, const QString&) {
-    // The report writers come with the batch report mode.
 }
 
 int CKEV_DUXApp::ExitInstance() {

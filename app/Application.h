@@ -29,13 +29,11 @@ public:
     CKEV_DUXApp& operator=(const CKEV_DUXApp&) = delete;
 
     // Start-up; args without the program name. False: the program ends now
-    // (help, version, batch reports done).
+    // (help, version, or a batch command line, which main runs before any
+    // window: status 2 here).
     bool InitInstance(const QStringList& args);
     // The exit code.
     int ExitInstance();
-
-    // The batch report mode (kind 1 single-pile, 2 project reports).
-    void GenerateBatchReports(int kind, const QString& listFile, const QString& outputDir);
 
     // The caption of the main window before a file is open.
     static QString FrameTitle(bool english);
@@ -63,11 +61,9 @@ private:
     void ChooseLanguage();
     void InstallServices();
     void CreateDocumentAndFrame();
-    bool RunBatch();
 
     pit::AppContext m_ctx;
     pit::MBoxMessageSink m_boxes;
-    pit::StderrMessageSink m_stderr;
     pit::MessageSink* m_sink = nullptr;
     std::unique_ptr<pit::RecentFileList> m_recent;
     CKEVCommandLineInfo m_cmdInfo;

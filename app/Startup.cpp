@@ -4,8 +4,6 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -21,12 +19,6 @@ bool runsWithoutWindow(const char* a) {
     for (const char* flag : {"--version", "-v", "--help", "-h"})
         if (!std::strcmp(a, flag))
             return true;
-    // The batch reports never show a window.
-    for (const char* prefix : {"-", "--", "/"})
-        for (const char* name : {"report", "projectreport"})
-            if (std::strlen(a) == std::strlen(prefix) + std::strlen(name) &&
-                !std::strncmp(a, prefix, std::strlen(prefix)) && !std::strcmp(a + std::strlen(prefix), name))
-                return true;
     return false;
 }
 
@@ -70,31 +62,6 @@ bool InstallQtTranslations(bool english) {
     QCoreApplication::installTranslator(qt);
     installed = qt;
     return true;
-}
-
-QString EnsureTempFolder() {
-    const QString root = tempRootDir();
-    // One folder per running instance: an instance that ends removes only its own pictures.
-    const QString session = joinPath(root, QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()));
-    if (!QDir().mkpath(session))
-        return {};
-    setSessionTempDir(session);
-    return session;
-}
-
-void ClearTempFolder(const QString& sessionDir) {
-    if (!sessionDir.isEmpty()) {
-        QDir(sessionDir).removeRecursively();
-        setSessionTempDir(QString());
-    }
-    const QDir root(joinPath(stateDir(), QStringLiteral("Temp")));
-    if (!root.exists())
-        return;
-    for (const QFileInfo& fi : root.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString name = fi.fileName();
-        if (name.endsWith(QStringLiteral(".TMP")) || name.endsWith(QStringLiteral(".emf")))
-            QFile::remove(fi.absoluteFilePath());
-    }
 }
 
 } // namespace pit

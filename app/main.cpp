@@ -1,12 +1,16 @@
 // KEV_DUX: low-strain pile integrity analysis.
 #include "app/Application.h"
 #include "app/Startup.h"
+#include "batch/BatchMain.h"
 #include "platform/FontSetup.h"
 
 #include <QApplication>
 #include <clocale>
 
 int main(int argc, char* argv[]) {
+    // The batch reports run without a window, before any widget exists.
+    if (const std::optional<int> status = pit::BatchMain(argc, argv))
+        return *status;
     if (!pit::EnsureDisplay(argc, argv))
         return 2;
     QApplication app(argc, argv);

@@ -331,15 +331,8 @@ void CExportView::ShowReportMode(bool singlePile) {
 
     CPrintSettings& s = m_pDoc->m_PrintSettings;
     if (!singlePile) {
-        int format = std::clamp(s.m_nProType, 0, 3);
-        if (ui::english() && format < 2)
-            format += 2;
-        else if (!ui::english() && format >= 2)
-            format -= 2;
-        if (format >= 2)
-            s.m_bLanguage = 1;
-        s.m_nReportKind = format + 2;
-        s.SetProType(format);
+        // The batch picks its project report by the same rule.
+        s.EnterProjectReports(ui::english());
     } else {
         m_list->EnableEditing(true);
         for (int row = 0; row < m_list->GetItemCount(); ++row)

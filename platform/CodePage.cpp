@@ -1,6 +1,7 @@
 #include "platform/CodePage.h"
 
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 #include <memory>
 
@@ -16,8 +17,29 @@ struct IconvHandle {
             iconv_close(cd);
     }
     bool ok() const { return cd != reinterpret_cast<iconv_t>(-1); }
-    void reset() { iconv(cd, nullptr, nullptr, nullptr, nullptr); }
+    void reset() {
+        if (ok())
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
 };
+
+// Opening a conversion costs more than converting a short text, and every
+// pile file holds a dozen: each thread keeps the last one of each direction.
+IconvHandle& cachedHandle(const char* to, const char* from) {
+    struct Cached {
+        QByteArray to, from;
+        std::unique_ptr<IconvHandle> handle;
+    };
+    thread_local Cached cache[2];
+    Cached& c = cache[std::strcmp(to, "UTF-16LE") == 0 ? 0 : 1];
+    if (!c.handle || c.to != to || c.from != from) {
+        c.handle = std::make_unique<IconvHandle>(to, from);
+        c.to = to;
+        c.from = from;
+    }
+    c.handle->reset();
+    return *c.handle;
+}
 
 // Converts one UTF-16 code point sequence; returns false when the code page
 // cannot represent it.
@@ -53,7 +75,7 @@ QByteArray CodePage::fromUnicode(const QString& text) const {
 QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) const {
     QByteArray out;
     out.reserve(qMin<qsizetype>(text.size() * 2, qsizetype(qMin<size_t>(maxBytes, 1 << 20))));
-    IconvHandle h(m_name.constData(), "UTF-16LE");
+    IconvHandle& h = cachedHandle(m_name.constData(), "UTF-16LE");
     const char16_t* u = reinterpret_cast<const char16_t*>(text.utf16());
     const qsizetype n = text.size();
     QByteArray one;
@@ -75,7 +97,7 @@ QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) co
 }
 
 QString CodePage::toUnicode(const char* bytes, size_t n) const {
-    IconvHandle h("UTF-16LE", m_name.constData());
+    IconvHandle& h = cachedHandle("UTF-16LE", m_name.constData());
     if (!h.ok())
         return QString::fromLatin1(bytes, qsizetype(n));
     QString out;

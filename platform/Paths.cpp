@@ -76,6 +76,31 @@ void setSessionTempDir(const QString& dir) {
     g_sessionTemp = dir;
 }
 
+QString EnsureTempFolder() {
+    const QString root = tempRootDir();
+    // One folder per running instance: an instance that ends removes only its own pictures.
+    const QString session = joinPath(root, QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()));
+    if (!QDir().mkpath(session))
+        return {};
+    setSessionTempDir(session);
+    return session;
+}
+
+void ClearTempFolder(const QString& sessionDir) {
+    if (!sessionDir.isEmpty()) {
+        QDir(sessionDir).removeRecursively();
+        setSessionTempDir(QString());
+    }
+    const QDir root(joinPath(stateDir(), QStringLiteral("Temp")));
+    if (!root.exists())
+        return;
+    for (const QFileInfo& fi : root.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString name = fi.fileName();
+        if (name.endsWith(QStringLiteral(".TMP")) || name.endsWith(QStringLiteral(".emf")))
+            QFile::remove(fi.absoluteFilePath());
+    }
+}
+
 QString joinPath(const QString& dir, const QString& name) {
     return QDir(dir).filePath(name);
 }

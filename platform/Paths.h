@@ -24,6 +24,14 @@ QString tempRootDir();
 QString tempDir();
 void setSessionTempDir(const QString& dir);
 
+// "Temp" in the state folder and this run's own folder inside it, which
+// becomes tempDir() for the run. The result is that folder, empty when it
+// could not be made (the writers of temporary files then meet the failure).
+QString EnsureTempFolder();
+// Removes this run's folder with everything in it, then the ".TMP" and
+// ".emf" files (exact case) that older versions left in "Temp" itself.
+void ClearTempFolder(const QString& sessionDir);
+
 // a/b, built with QDir so that no separator is doubled.
 QString joinPath(const QString& dir, const QString& name);
 

@@ -1,6 +1,8 @@
 #include "platform/TimeUtil.h"
 
 #include <QTimeZone>
+#include <cstdio>
+#include <ctime>
 
 namespace pit {
 
@@ -23,6 +25,20 @@ bool IsValidTimeValue(QDateTime& out, int32_t value) {
         return false;
     out = t;
     return true;
+}
+
+QString LocalDateTimeText(const QDateTime& t) {
+    if (!t.isValid())
+        return {};
+    const qint64 ms = t.toMSecsSinceEpoch();
+    const time_t secs = time_t(ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000));
+    struct tm tm {};
+    if (!localtime_r(&secs, &tm))
+        return {};
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                  tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    return QString::fromLatin1(buf);
 }
 
 } // namespace pit

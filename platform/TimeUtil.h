@@ -13,4 +13,10 @@ int64_t localToUtcSeconds(const QDateTime& local);
 // (or has fields out of range); else the local time goes to out.
 bool IsValidTimeValue(QDateTime& out, int32_t value);
 
+// "yyyy-MM-dd HH:mm:ss" of the instant t in local time, whatever its time
+// spec; empty for an invalid t. The C library converts it with the zone it
+// loaded first, without the reload of the zone that every local QDateTime
+// costs (a file-system look-up each).
+QString LocalDateTimeText(const QDateTime& t);
+
 } // namespace pit

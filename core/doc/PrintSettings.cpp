@@ -212,6 +212,19 @@ void CPrintSettings::SetProType(int t) {
     ExchangeStyle(m_nProType == 1 ? static_cast<CPrintStyleInfo&>(m_PITStyle) : m_DUXStyle, false);
 }
 
+int CPrintSettings::EnterProjectReports(bool englishInterface) {
+    int format = std::clamp(m_nProType, 0, 3);
+    if (englishInterface && format < 2)
+        format += 2;
+    else if (!englishInterface && format >= 2)
+        format -= 2;
+    if (format >= 2)
+        m_bLanguage = 1;
+    m_nReportKind = format + 2;
+    SetProType(format);
+    return m_nReportKind;
+}
+
 bool CPrintSettings::operator==(const CPrintSettings& o) const {
     // The stored fields through the key list, as they are (not as written), then the others.
     struct Collect {

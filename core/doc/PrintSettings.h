@@ -60,6 +60,12 @@ public:
     void SetProType(int t);
     // toStyle true: live fields -> style; false: style -> live fields.
     void ExchangeStyle(CPrintStyleInfo& style, bool toStyle);
+    // Entering project reports (report mode and the batch): the project
+    // format follows the interface language (English 0, 1 -> 2, 3; Chinese
+    // 2, 3 -> 0, 1), an English format sets the report language, the report
+    // kind becomes format + 2 and the style fields switch to the format.
+    // Returns the report kind (5: the fixed-English report).
+    int EnterProjectReports(bool englishInterface);
 
     bool operator==(const CPrintSettings& o) const;
 

@@ -4,6 +4,7 @@
 #include "core/pile/PileRecord.h"
 
 #include "core/doc/OptionTables.h"
+#include "core/wave/WaveMath.h"
 #include "core/wave/WaveRecord.h"
 
 #include <cmath>
@@ -12,27 +13,35 @@ using namespace pit;
 
 void CPileRecord::ComputeAverage(CWaveRecord& dest) {
     const size_t n = size_t(std::max(m_header.Samples(), 0));
-    std::vector<float> sum(n, 0.0f);
-    int count = 0;
+    std::vector<const float*> rows;
+    bool whole = true; // every blow holds all n samples
     const int blows = std::min<int>({m_nChannelCount, kMaxBlows, int(m_channels.size())});
     for (int i = 0; i < blows; ++i) {
-        if (!m_blowFlags[size_t(i)])
-            continue;
         const CWaveRecord& ch = *m_channels[size_t(i)];
-        if (ch.isAverage)
+        if (!m_blowFlags[size_t(i)] || ch.isAverage)
             continue;
-        ++count;
-        const float* src = ch.Source().data();
-        const size_t have = std::min(n, size_t(std::max(ch.SampleCount(), 0)));
-        for (size_t j = 0; j < have; ++j)
-            sum[j] += src[j];
+        rows.push_back(ch.Source().data());
+        whole = whole && size_t(std::max(ch.SampleCount(), 0)) >= n;
     }
-    if (count > 0)
-        for (float& v : sum)
-            v /= float(count);
-    dest.SetData(sum.data(), int(n));
+    const float count = float(rows.size());
+    std::vector<float> sum(n, 0.0f);
+    if (whole) {
+        pit::wave::AverageColumns(sum.data(), rows.data(), rows.size(), n, count);
+    } else {
+        // A shorter blow adds to its own samples only.
+        for (int i = 0; i < blows; ++i) {
+            const CWaveRecord& ch = *m_channels[size_t(i)];
+            if (m_blowFlags[size_t(i)] && !ch.isAverage)
+                pit::wave::AddInto(sum.data(), ch.Source().data(),
+                                   std::min(n, size_t(std::max(ch.SampleCount(), 0))));
+        }
+        if (count > 0)
+            pit::wave::DivideAll(sum.data(), sum.size(), count);
+    }
+    // SetData refreshes; a refused count keeps the samples, refreshed as they are.
+    if (!dest.SetData(sum.data(), int(n)))
+        dest.Update();
     dest.isAverage = 1;
-    dest.Update();
 }
 
 void CPileRecord::RecomputeAverage() {

@@ -6,10 +6,11 @@
 #include "core/pile/AnalysisBlock.h"
 
 #include "core/wave/WaveRecord.h"
-#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
 #include "platform/TimeUtil.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <cmath>
 
@@ -22,7 +23,7 @@ constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
 } // namespace
 
 bool CPileRecord::ReadFile(const QString& path) {
-    CPileRecord scratch;
+    CPileRecord scratch(ReadTarget{}, *this);
     scratch.TakeSettingsFrom(*this);
     m_strPathReadLast = path;
     if (!scratch.ReadInto(path))
@@ -183,16 +184,28 @@ void CPileRecord::ReadRawBlocks(ByteReader& in) {
 bool CPileRecord::ReadInto(const QString& path) {
     m_nGradeIndex = 0;
     m_strPathReadLast = path;
-    const QFileInfo fi(path);
-    if (fi.exists() && fi.size() == 0)
+    // Opened first: its size comes with the open, without a second look-up of the path.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path))
+            throw FileError(FileCause::FileNotFound, path, -1);
+        throw FileError::fromDevice(file, FileCause::FileNotFound);
+    }
+    const qint64 size = file.size();
+    if (size == 0)
         throw FileError(FileCause::EndOfFile, path, -1, QStringLiteral("the file is empty"));
-    if (!fi.exists())
-        throw FileError(FileCause::FileNotFound, path, -1);
     // The largest pile file holds 15 blows of 65536 samples twice over (samples
     // and analysis): anything far beyond is not one, and is not read whole.
-    if (fi.size() > kMaxFileBytes)
-        throw FileError(FileCause::InvalidFile, path, 4, QStringLiteral("%1 bytes").arg(fi.size()));
-    const QByteArray data = readWholeFile(path);
+    if (size > kMaxFileBytes)
+        throw FileError(FileCause::InvalidFile, path, 4, QStringLiteral("%1 bytes").arg(size));
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError::fromDevice(file, FileCause::HardIO);
+    // The open file gives its times without a look-up of the path (the access time after the read).
+    const FileTimes times{file.fileTime(QFileDevice::FileBirthTime),
+                          file.fileTime(QFileDevice::FileModificationTime),
+                          file.fileTime(QFileDevice::FileAccessTime)};
+    file.close();
     ByteReader in(data, path);
     try {
         uint8_t magic[10];
@@ -490,6 +503,6 @@ bool CPileRecord::ReadInto(const QString& path) {
         onFixedParamState(m_bFixedParam == 0);
     if (m_nGradeIndex < 0 || m_nGradeIndex > 18)
         m_nGradeIndex = 0;
-    FillLogTexts();
+    FillLogTexts(&times);
     return true;
 }

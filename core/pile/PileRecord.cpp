@@ -20,6 +20,17 @@ CPileRecord::CPileRecord() {
     m_strShape = ShapeText(0);
 }
 
+CPileRecord::CPileRecord(ReadTarget, const CPileRecord& target) {
+    // A read sets every date but the file time, which stays the target's as
+    // when the file is read into the target itself (and no clock is read).
+    m_testDate = target.m_testDate;
+    m_constructionDate = target.m_constructionDate;
+    m_testTime = target.m_testTime;
+    m_fileTime = target.m_fileTime;
+    ResetAnalysisFields();
+    m_strShape = ShapeText(0);
+}
+
 CPileRecord::~CPileRecord() = default;
 CPileRecord::CPileRecord(CPileRecord&&) noexcept = default;
 CPileRecord& CPileRecord::operator=(CPileRecord&&) noexcept = default;
@@ -353,16 +364,20 @@ bool CPileRecord::SetFileTimeToTestTime() {
     return ok;
 }
 
-void CPileRecord::FillLogTexts() {
-    QFileInfo fi(m_strPath);
-    const QString fmt = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+void CPileRecord::FillLogTexts(const FileTimes* times) {
+    FileTimes looked;
+    if (!times) {
+        const QFileInfo fi(m_strPath);
+        looked = {fi.birthTime(), fi.lastModified(), fi.lastRead()};
+        times = &looked;
+    }
     m_logTexts[0] = QStringLiteral("低应变");
     m_logTexts[1].clear();
     m_logTexts[2] = m_strProject;
     m_logTexts[3] = m_strPileNo;
     m_logTexts[4] = m_strPath;
     m_logTexts[5] = m_strPath;
-    m_logTexts[6] = fi.birthTime().toString(fmt) + u' ' + fi.lastModified().toString(fmt) + u' ' +
-                    fi.lastRead().toString(fmt);
+    m_logTexts[6] = LocalDateTimeText(times->birth) + u' ' + LocalDateTimeText(times->modified) + u' ' +
+                    LocalDateTimeText(times->read);
     m_nLogState = 0;
 }

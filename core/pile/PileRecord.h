@@ -193,6 +193,9 @@ public:
 
 private:
     friend struct PileReader;
+    // The scratch record a read fills before it replaces target.
+    struct ReadTarget {};
+    CPileRecord(ReadTarget, const CPileRecord& target);
     bool ReadInto(const QString& path);
     void ReadHeaderExtension(pit::ByteReader& in);
     // The blow table of a multi-blow file and the channels it names.
@@ -200,7 +203,12 @@ private:
     // Channels from the sample block for the blows from..to-1 missing from the table.
     void FillMissingBlows(int64_t from, int64_t to, int& slot);
     void FixTestTimeFromFile();
-    void FillLogTexts();
+    // The file's creation, modification and access times; from the open file
+    // when given, else looked up.
+    struct FileTimes {
+        QDateTime birth, modified, read;
+    };
+    void FillLogTexts(const FileTimes* times = nullptr);
     QByteArray BuildCopyImage();
     QByteArray BuildOriginalImage();
     std::unique_ptr<CWaveRecord> MakeAverageChannel();

@@ -31,6 +31,9 @@ bool readFormatMark(QFile& f) {
 } // namespace
 
 bool IsProjectFile(const QString& path) {
+    // No last project: nothing to open (and no warning of Qt's on stderr).
+    if (path.isEmpty())
+        return false;
     QFile f(path);
     return f.open(QIODevice::ReadOnly) && readFormatMark(f);
 }

@@ -31,16 +31,7 @@ constexpr float kStretch[5][6] = {
 void CWaveRecord::AutoMarkers() {
     const int N = sampleCount;
     const int window = std::min(kPulseWindow, N);
-    float best = -1e6f;
-    int head = 0;
-    for (int i = 0; i < window; ++i) {
-        const float a = std::fabs(source[size_t(i)]);
-        if (a > best) {
-            best = a;
-            head = i;
-        }
-    }
-    headIndex = head;
+    headIndex = pit::wave::FirstIndexOfMax(source.data(), size_t(window), -1e6f, pit::wave::Magnitude{});
     sensorSamples = HasInterval() ? float(double(LengthToTime(true)) / double(sampleInterval)) : 0.0f;
     refIndex = std::min(headIndex, N - 1);
     expStart = headIndex;
@@ -65,16 +56,8 @@ void CWaveRecord::AutoMarkers() {
 void CWaveRecord::FindPeakAndRise() {
     const int N = sampleCount;
     const int window = std::min(kPulseWindow, N);
-    float best = -1e6f;
-    int peak = 0;
-    for (int i = 0; i < window; ++i) {
-        if (source[size_t(i)] > best) {
-            best = source[size_t(i)];
-            peak = i;
-        }
-    }
-    peakIndex = peak;
-    riseIndex = FindRiseIndex();
+    peakIndex = pit::wave::FirstIndexOfMax(source.data(), size_t(window), -1e6f, pit::wave::Value{});
+    riseIndex = FindRiseIndex(scannedPeak);
     pulseEnd = 2 * peakIndex - riseIndex;
     if (pulseEnd > N - 1)
         pulseEnd = N - 1;
@@ -83,9 +66,16 @@ void CWaveRecord::FindPeakAndRise() {
 }
 
 int CWaveRecord::FindRiseIndex() const {
+    float largest;
+    return FindRiseIndex(largest);
+}
+
+int CWaveRecord::FindRiseIndex(float& largest) const {
     const int N = sampleCount;
     const float* x = source.data();
-    const float A = std::fabs(GetValueAtMaxAbs());
+    // |the sample at the largest magnitude| (GetValueAtMaxAbs) without the search.
+    largest = pit::wave::MaxAbs(x, size_t(N), -1.0f);
+    const float A = largest > -1.0f ? largest : std::fabs(x[0]);
     int i = 0;
     for (; i < N; ++i) {
         const float v = std::fabs(x[i]);

@@ -3,6 +3,7 @@
 #include "core/wave/WaveRecord.h"
 
 #include "core/dsp/WaveFilters.h"
+#include "core/wave/WaveMath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,6 +12,16 @@ void CWaveRecord::Refresh() {
     display = source;
     ApplyExponentialGain(display.data(), sampleCount, expStart, toeIndex, expGain);
     displayMax100 = 100.0 * double(GetMaxAbsDisplay());
+}
+
+void CWaveRecord::RefreshAfterScan() {
+    if (expGain > 1) {
+        Refresh();
+        return;
+    }
+    display = source;
+    // The display is the source: its maximum from 0 up is the scan's.
+    displayMax100 = 100.0 * double(std::max(scannedPeak, 0.0f));
 }
 
 int CWaveRecord::SetExpGain(int K, int /*unused*/) {
@@ -129,33 +140,17 @@ void CWaveRecord::SetDataForm(float factor) {
 }
 
 float CWaveRecord::GetMaxAbsDisplay() const {
-    float m = 0.0f;
-    for (float v : display)
-        m = std::max(m, std::fabs(v));
-    return m;
+    return pit::wave::MaxAbs(display.data(), display.size(), 0.0f);
 }
 
 float CWaveRecord::GetDisplayMax(bool recompute) const {
     if (!recompute && commonPeak > 0.0f)
         return commonPeak;
-    float m = -100.0f;
-    for (float v : display)
-        if (std::fabs(v) > m)
-            m = std::fabs(v);
-    return m;
+    return pit::wave::MaxAbs(display.data(), display.size(), -100.0f);
 }
 
 int CWaveRecord::FindMaxAbsIndex() const {
-    int idx = 0;
-    float best = -1.0f;
-    for (int i = 0; i < sampleCount; ++i) {
-        const float a = std::fabs(source[size_t(i)]);
-        if (a > best) {
-            best = a;
-            idx = i;
-        }
-    }
-    return idx;
+    return pit::wave::FirstIndexOfMaxAbs(source.data(), size_t(sampleCount));
 }
 
 float CWaveRecord::GetValueAtMaxAbs() const {

@@ -70,7 +70,14 @@ CWaveRecord::CWaveRecord() {
     Reset();
 }
 
-CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_t> header) : CWaveRecord() {
+CWaveRecord::CWaveRecord(NoBuffers) {
+    ResetFields();
+}
+
+// The sample constructors fill the buffers once and refresh once (in SetExpGain);
+// a refused count leaves the default zeros, as Reset would.
+CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_t> header)
+    : CWaveRecord(NoBuffers{}) {
     speed = HeaderValue<int32_t>(header, kHdrSpeed);
     pileLength = HeaderValue<float>(header, kHdrLength);
     sensorDistance = float(HeaderValue<int32_t>(header, kHdrSensorDistance)) / 1000.0f;
@@ -82,14 +89,15 @@ CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_
     SetMode(HeaderValue<int32_t>(header, kHdrSensorKind),
             HeaderValue<int32_t>(header, kHdrSensorKind) == 0 &&
                 HeaderValue<int32_t>(header, kHdrFormFlag) == 1);
-    SetData(samples, count);
+    if (!StoreSamples(samples, count))
+        AllocBuffers();
     AutoMarkers();
-    SetExpGain(expGain);
+    RefreshAfterScan();
 }
 
 CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> samples,
                          std::span<const uint8_t> header)
-    : CWaveRecord() {
+    : CWaveRecord(NoBuffers{}) {
     speed = p.speed;
     pileLength = p.pileLength;
     sensorDistance = float(HeaderValue<int32_t>(header, kHdrSensorDistance)) / 1000.0f;
@@ -102,7 +110,8 @@ CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> s
     ampStartDepth = p.ampStartDepth;
     highPassHz = p.highPassHz;
     lowPassHz = p.lowPassHz;
-    SetData(samples);
+    if (!StoreSamples(samples.data(), int(samples.size())))
+        AllocBuffers();
     headIndex = p.headIndex;
     toeIndex = p.toeIndex;
     sensorSamples =
@@ -113,14 +122,16 @@ CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> s
         defects.push_back(DefectMark{p.defectIndex, 0, 0, 0});
 }
 
-CWaveRecord::CWaveRecord(const CWaveRecord& other) : CWaveRecord() {
+CWaveRecord::CWaveRecord(const CWaveRecord& other) : CWaveRecord(NoBuffers{}) {
     *this = other;
 }
 
 CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o) {
     if (this == &o)
         return *this;
-    Reset();
+    // Reset with the buffers taken from o below; one refresh at the end.
+    sampleCount = kDefaultCount;
+    ResetFields();
     context = o.context;
     speed = o.speed;
     pileLength = o.pileLength;
@@ -132,7 +143,8 @@ CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o) {
     SetMode(o.sensorKind, o.derivedForm != 0);
     highPassHz = o.highPassHz;
     lowPassHz = o.lowPassHz;
-    SetData(o.source.data(), o.sampleCount);
+    if (!StoreSamples(o.source.data(), o.sampleCount))
+        AllocBuffers();
     headIndex = o.headIndex;
     toeIndex = o.toeIndex;
     sensorSamples = o.sensorSamples;
@@ -242,6 +254,10 @@ std::unique_ptr<CWaveRecord> CWaveRecord::Clone() const {
 void CWaveRecord::Reset() {
     sampleCount = kDefaultCount;
     AllocBuffers();
+    ResetFields();
+}
+
+void CWaveRecord::ResetFields() {
     drawA = 1;
     drawB = 3;
     sampleInterval = 10.0f;
@@ -304,16 +320,34 @@ void CWaveRecord::AllocBuffers() {
     display.assign(size_t(sampleCount), 0.0f);
 }
 
-void CWaveRecord::SetData(const float* samples, int count) {
-    if (count < 1 || count > kMaxCount || !samples)
-        return;
-    // samples may point into our own source (self-paste); copy first.
-    std::vector<float> copy(samples, samples + count);
-    sampleCount = count;
-    source = std::move(copy);
-    display.assign(size_t(count), 0.0f);
-    sensorSamples = HasInterval() ? float(double(LengthToTime(true)) / double(sampleInterval)) : 0.0f;
+bool CWaveRecord::SetData(const float* samples, int count) {
+    if (!StoreSamples(samples, count))
+        return false;
     Refresh();
+    return true;
+}
+
+bool CWaveRecord::StoreSamples(const float* samples, int count) {
+    if (count < 1 || count > kMaxCount || !samples)
+        return false;
+    if (samples >= source.data() && samples < source.data() + source.size()) {
+        // A self-paste: copy before the source is overwritten.
+        return StoreSamples(std::vector<float>(samples, samples + count));
+    }
+    source.assign(samples, samples + count);
+    sampleCount = count;
+    sensorSamples = HasInterval() ? float(double(LengthToTime(true)) / double(sampleInterval)) : 0.0f;
+    return true;
+}
+
+bool CWaveRecord::StoreSamples(std::vector<float>&& samples) {
+    const size_t count = samples.size();
+    if (count < 1 || count > size_t(kMaxCount))
+        return false;
+    source = std::move(samples);
+    sampleCount = int32_t(count);
+    sensorSamples = HasInterval() ? float(double(LengthToTime(true)) / double(sampleInterval)) : 0.0f;
+    return true;
 }
 
 // ---- channel block ---------------------------------------------------------------
@@ -387,7 +421,8 @@ bool CWaveRecord::Read(pit::ByteReader& in) {
     expStart = inRange(gainStart);
     zoom = z;
     defects.insert(defects.end(), marks.begin(), marks.end());
-    SetData(samples.data(), n);
+    StoreSamples(std::move(samples));
+    Refresh();
     return true;
 }
 

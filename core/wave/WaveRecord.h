@@ -126,9 +126,9 @@ public:
     std::span<float> SourceSpan() { return source; }
 
     // Both arrays reallocated to count, source := samples, sensorSamples
-    // recomputed, Refresh. Nothing for count < 1 or count > kMaxCount.
-    void SetData(const float* samples, int count);
-    void SetData(std::span<const float> samples) { SetData(samples.data(), int(samples.size())); }
+    // recomputed, Refresh. Nothing (false) for count < 1 or count > kMaxCount.
+    bool SetData(const float* samples, int count);
+    bool SetData(std::span<const float> samples) { return SetData(samples.data(), int(samples.size())); }
     void PasteData(const float* samples, int count) { SetData(samples, count); }
     // Both arrays reallocated (zeroed) for the current count.
     void AllocBuffers();
@@ -439,6 +439,22 @@ public:
     pit::WaveContext* context = &pit::WaveContext::Default();
 
 private:
+    // The members without sample buffers, for the constructors that fill them.
+    struct NoBuffers {};
+    explicit CWaveRecord(NoBuffers);
+    // Reset without the buffers: every default but the samples.
+    void ResetFields();
+    // SetData without the refresh; for callers that refresh once at the end.
+    bool StoreSamples(const float* samples, int count);
+    bool StoreSamples(std::vector<float>&& samples);
+
+    // FindRiseIndex, also giving the source's largest magnitude (-1 for none).
+    int FindRiseIndex(float& largest) const;
+    // Refresh for a source whose largest magnitude FindPeakAndRise has just
+    // found: without amplification the display's maximum is known.
+    void RefreshAfterScan();
+    float scannedPeak = -1.0f; // the source's largest magnitude at the last FindPeakAndRise
+
     bool HasInterval() const;
     // zoom when it lies in 1..4, else 1 (GetZoom without the write-back).
     float EffectiveZoom() const;

@@ -278,3 +278,21 @@ TEST(PrintSettings, StyleRecordsAreNotStored) {
     EXPECT_EQ(t.m_PITStyle, CPITPrintStyleInfo()) << "after a restart the parked set is reset";
     EXPECT_EQ(t.m_bTestTime, 0) << "a saved key, not the missing-key default";
 }
+
+TEST(PrintSettings, EnteringProjectReportsFollowsTheInterfaceLanguage) {
+    struct Case {
+        bool english;
+        int stored, format, kind, language;
+    } cases[] = {
+        {false, 0, 0, 2, 0}, {false, 1, 1, 3, 0}, {false, 2, 0, 2, 0}, {false, 3, 1, 3, 0},
+        {true, 0, 2, 4, 1},  {true, 1, 3, 5, 1},  {true, 2, 2, 4, 1},  {true, 3, 3, 5, 1},
+    };
+    for (const Case& c : cases) {
+        CPrintSettings s(false);
+        s.m_nProType = c.stored;
+        EXPECT_EQ(s.EnterProjectReports(c.english), c.kind) << c.english << c.stored;
+        EXPECT_EQ(s.m_nReportKind, c.kind);
+        EXPECT_EQ(s.m_nProType, c.format);
+        EXPECT_EQ(s.m_bLanguage, c.language);
+    }
+}

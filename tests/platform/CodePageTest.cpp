@@ -49,3 +49,17 @@ TEST(CodePage, TrailByte5CStaysInsideItsCharacter) {
     EXPECT_NE(s[0], u'\\');
     EXPECT_EQ(cp.fromUnicode(s), pair);
 }
+
+TEST(CodePage, TwoCodePagesInTurnEachConvertWithTheirOwn) {
+    // Conversions are kept open between calls; a second code page must not reuse the first's.
+    const CodePage gbk, utf8("UTF-8");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(gbk.toUnicode(QByteArray::fromHex("d7aebac5")), QStringLiteral("桩号"));
+        EXPECT_EQ(utf8.toUnicode(QByteArray("\xe6\xa1\xa9")), QStringLiteral("桩"));
+        EXPECT_EQ(gbk.fromUnicode(QStringLiteral("桩")).toHex(), QByteArray("d7ae"));
+        EXPECT_EQ(utf8.fromUnicode(QStringLiteral("桩")), QByteArray("\xe6\xa1\xa9"));
+    }
+    // A sequence cut short leaves no state behind for the next text.
+    EXPECT_TRUE(gbk.toUnicode(QByteArray::fromHex("41d7")).startsWith(u'A'));
+    EXPECT_EQ(gbk.toUnicode(QByteArray::fromHex("bac5")), QStringLiteral("号"));
+}

@@ -56,6 +56,18 @@ TEST(TimeUtil, LocalTimeIsShanghaiAndValidityIsChecked) {
     EXPECT_EQ(out, t);
 }
 
+TEST(TimeUtil, LocalDateTimeTextIsTheLocalTimeOfTheInstant) {
+    const QString fmt = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+    for (const QDateTime& t :
+         {QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC), utcSecondsToLocal(1700000000),
+          QDateTime::fromMSecsSinceEpoch(-1500, Qt::UTC), QDateTime::fromSecsSinceEpoch(0)})
+        EXPECT_EQ(LocalDateTimeText(t), t.toLocalTime().toString(fmt))
+            << t.toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(LocalDateTimeText(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)),
+              QStringLiteral("2023-11-15 06:13:20"));
+    EXPECT_EQ(LocalDateTimeText(QDateTime()), QString());
+}
+
 TEST(Color, ColorRefHoldsRedInTheLowByte) {
     EXPECT_EQ(RGB(92, 132, 255), 0xFF845Cu);
     EXPECT_EQ(toQColor(0xFF845C), QColor(92, 132, 255));

@@ -1,5 +1,6 @@
 // The main of every test executable: pinned time zone, the program's state
-// folders in a temporary directory, and (for GUI tests) an offscreen QApplication.
+// folders in a temporary directory, and (for GUI tests) an offscreen
+// QApplication, or (for tests that draw without widgets) a QGuiApplication.
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdlib>
@@ -8,12 +9,14 @@
 
 #ifdef PIT_TEST_GUI
 #include <QApplication>
+#elif defined(PIT_TEST_GUIAPP)
+#include <QGuiApplication>
 #endif
 
 int main(int argc, char** argv) {
     setenv("TZ", "Asia/Shanghai", 1);
     tzset();
-#ifdef PIT_TEST_GUI
+#if defined(PIT_TEST_GUI) || defined(PIT_TEST_GUIAPP)
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 #endif
@@ -25,6 +28,8 @@ int main(int argc, char** argv) {
     setenv("HOME", path.constData(), 1);
 #ifdef PIT_TEST_GUI
     QApplication app(argc, argv);
+#elif defined(PIT_TEST_GUIAPP)
+    QGuiApplication app(argc, argv);
 #endif
     std::setlocale(LC_NUMERIC, "C");
     testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,186 @@
+#include "batch/AnalysisLog.h"
+
+#include "batch/BatchReportHelper.h"
+#include "core/pile/PileRecord.h"
+#include "platform/AppContext.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <pugixml.hpp>
+#include <sstream>
+
+using namespace pit;
+
+namespace {
+
+const char* const kRoot = "ArrayOfRecord";
+const char* const kRecord = "Record";
+
+std::string utf8(const QString& s) {
+    return s.toStdString();
+}
+
+} // namespace
+
+AnalysisLogEntry AnalysisLogEntry::FromRecord(const CPileRecord& r) {
+    AnalysisLogEntry e;
+    e.ProjectType = r.m_logTexts[0];
+    e.InstrumentNo = r.m_logTexts[1];
+    e.ProjectName = r.m_logTexts[2];
+    e.PileName = r.m_logTexts[3];
+    e.OriginalFile = r.m_logTexts[4];
+    e.AnalysisFile = r.m_logTexts[5];
+    e.AnalysisTime = r.m_logTexts[6];
+    e.FileType = r.m_nLogState;
+    return e;
+}
+
+struct AnalysisLog::Xml {
+    pugi::xml_document doc;
+    pugi::xml_node root;
+    pugi::xml_node record;
+};
+
+AnalysisLog::AnalysisLog() : m_xml(std::make_unique<Xml>()) {}
+AnalysisLog::~AnalysisLog() = default;
+
+bool AnalysisLog::Load(const QString& path) {
+    m_xml = std::make_unique<Xml>();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return false;
+    const pugi::xml_parse_result r = m_xml->doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+    const pugi::xml_node root = m_xml->doc.document_element();
+    if (!r || !root || std::string_view(root.name()) != kRoot) {
+        m_xml = std::make_unique<Xml>();
+        return false;
+    }
+    m_xml->root = root;
+    return true;
+}
+
+void AnalysisLog::Open() {
+    m_xml = std::make_unique<Xml>();
+    pugi::xml_node decl = m_xml->doc.append_child(pugi::node_declaration);
+    decl.append_attribute("version") = "1.0";
+    CreateRoot(QString::fromLatin1(kRoot));
+}
+
+void AnalysisLog::CreateRoot(const QString& name) {
+    m_xml->root = m_xml->doc.append_child(utf8(name).c_str());
+}
+
+void AnalysisLog::AddRecordElement(const QString& text, const QString& name) {
+    m_xml->record = m_xml->root.append_child(utf8(name).c_str());
+    if (!text.isEmpty())
+        m_xml->record.text().set(utf8(text).c_str());
+}
+
+void AnalysisLog::AddFieldElement(const QString& text, const QString& name) {
+    pugi::xml_node field = m_xml->record.append_child(utf8(name).c_str());
+    if (!text.isEmpty())
+        field.text().set(utf8(text).c_str());
+}
+
+void AnalysisLog::AddRecord(const std::vector<AnalysisLogEntry>& entries) {
+    if (!m_xml->root)
+        return;
+    for (const AnalysisLogEntry& e : entries) {
+        if (e.PileName.trimmed().isEmpty())
+            continue;
+        AddRecordElement(QString(), QString::fromLatin1(kRecord));
+        AddFieldElement(e.ProjectType, QStringLiteral("ProjectType"));
+        AddFieldElement(e.InstrumentNo, QStringLiteral("InstrumentNo"));
+        AddFieldElement(e.ProjectName, QStringLiteral("ProjectName"));
+        AddFieldElement(e.PileName.trimmed(), QStringLiteral("PileName"));
+        AddFieldElement(e.OriginalFile, QStringLiteral("OriginalFile"));
+        AddFieldElement(e.AnalysisFile, QStringLiteral("AnalysisFile"));
+        AddFieldElement(e.AnalysisTime, QStringLiteral("AnalysisTime"));
+        AddFieldElement(QString::asprintf("%d", e.FileType), QStringLiteral("FileType"));
+    }
+}
+
+QByteArray AnalysisLog::Text() const {
+    std::ostringstream out;
+    m_xml->doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
+    return QByteArray::fromStdString(out.str());
+}
+
+bool AnalysisLog::Save(const QString& path, QString* error, bool english) const {
+    try {
+        writeFileAtomic(path, Text());
+        return true;
+    } catch (const FileError& e) {
+        if (error)
+            *error = e.message(english);
+        return false;
+    }
+}
+
+int AnalysisLog::RecordCount() const {
+    int n = 0;
+    for (pugi::xml_node r = m_xml->root.child(kRecord); r; r = r.next_sibling(kRecord))
+        ++n;
+    return n;
+}
+
+bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
+                       const AppContext& ctx) {
+    const QString shown = QDir::toNativeSeparators(path);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(30000)) {
+        if (lock.error() != QLockFile::LockFailedError) {
+            ctx.message(QStringLiteral("记录文件【%1】无法写入：无法建立锁文件。").arg(shown),
+                        QStringLiteral("The record log [%1] cannot be written: its lock file cannot be made.")
+                            .arg(shown),
+                        QString(), QString(), MB_OK | MB_ICONERROR);
+            return false;
+        }
+        ctx.message(QStringLiteral("记录文件【%1】被另一个程序占用，本次记录未写入。").arg(shown),
+                    QStringLiteral("The record log [%1] is in use by another program; this run's records "
+                                   "were not written.")
+                        .arg(shown),
+                    QString(), QString(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    AnalysisLog log;
+    if (QFileInfo::exists(path) && !log.Load(path)) {
+        // Its earlier records stay in the set-aside copy.
+        const QString aside = path + QStringLiteral(".bad-") + CBatchReportHelper::GetTimeStamp(ctx);
+        QFile::remove(aside);
+        const bool kept = QFile::rename(path, aside);
+        const QString asideShown = QDir::toNativeSeparators(aside);
+        if (!kept) {
+            ctx.message(QStringLiteral("记录文件【%1】无法读取，也无法另存；本次记录未写入。").arg(shown),
+                        QStringLiteral("The record log [%1] cannot be read nor set aside; this run's records "
+                                       "were not written.")
+                            .arg(shown),
+                        QString(), QString(), MB_OK | MB_ICONERROR);
+            return false;
+        }
+        ctx.message(
+            QStringLiteral("记录文件【%1】无法读取，已另存为【%2】，并新建记录文件。").arg(shown, asideShown),
+            QStringLiteral("The record log [%1] cannot be read; it was kept as [%2] and a new log "
+                           "started.")
+                .arg(shown, asideShown),
+            QString(), QString(), MB_OK | MB_ICONWARNING);
+    }
+    if (!QFileInfo::exists(path))
+        log.Open();
+    log.AddRecord(entries);
+    QString why;
+    if (!log.Save(path, &why, ctx.english)) {
+        ctx.message(QStringLiteral("记录文件【%1】无法写入：%2").arg(shown, why),
+                    QStringLiteral("The record log [%1] cannot be written: %2").arg(shown, why), QString(),
+                    QString(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    return true;
+}

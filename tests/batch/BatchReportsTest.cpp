@@ -1,0 +1,227 @@
+// One document per project through a fake writer: which reports, with which
+// files and names, and what the record log says of each pile.
+#include "batch/BatchReports.h"
+#include "batch/AnalysisLog.h"
+#include "batch/BatchMain.h"
+#include "batch/BatchReportHelper.h"
+#include "core/doc/KEVCommandLineInfo.h"
+#include "core/doc/KEV_DUXDoc.h"
+#include "tests/batch/BatchFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+
+using namespace pit;
+using namespace pit::test;
+
+namespace {
+
+// Writes a small file for each report unless told to fail (or to claim success without one).
+struct FakeWriter : BatchReportWriter {
+    std::vector<Report> reports;
+    QStringList failFor;   // file names of reports that fail
+    QStringList claimOnly; // file names reported written but never made
+    bool Write(CKEV_DUXDoc& doc, const Report& r, QString& error) override {
+        reports.push_back(r);
+        const QString name = QFileInfo(r.outputPath).fileName();
+        if (failFor.contains(name)) {
+            error = QStringLiteral("disk full");
+            return false;
+        }
+        if (claimOnly.contains(name))
+            return true;
+        QFile f(r.outputPath);
+        return f.open(QIODevice::WriteOnly) && f.write("docx") == 4;
+    }
+};
+
+struct LoggedRecord {
+    QString project, pile, original, analysisFile, analysisTime, fileType, instrument;
+};
+
+std::vector<LoggedRecord> readLog(const QString& path) {
+    pugi::xml_document doc;
+    EXPECT_TRUE(doc.load_file(path.toStdString().c_str()));
+    std::vector<LoggedRecord> out;
+    for (pugi::xml_node r : doc.child("ArrayOfRecord").children("Record"))
+        out.push_back(
+            {QString::fromUtf8(r.child_value("ProjectName")), QString::fromUtf8(r.child_value("PileName")),
+             QString::fromUtf8(r.child_value("OriginalFile")),
+             QString::fromUtf8(r.child_value("AnalysisFile")),
+             QString::fromUtf8(r.child_value("AnalysisTime")), QString::fromUtf8(r.child_value("FileType")),
+             QString::fromUtf8(r.child_value("InstrumentNo"))});
+    return out;
+}
+
+struct BatchRun : ::testing::Test {
+    QTemporaryDir tmp;
+    ScriptedMessageSink sink;
+    AppContext ctx = batchContext(&sink);
+    FakeWriter writer;
+    QString out, logPath;
+    // Piles listed as: A1, B0 (not analysed), missing, A2, B1, C1 (project "a/b").
+    QString a1, b0, missing, a2, b1, c1;
+
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        const QString d = tmp.filePath(QStringLiteral("piles"));
+        QDir().mkpath(d);
+        a1 = writePile(d, "A1.DUX", "Pier", "A1", true);
+        b0 = writePile(d, "B0.DUX", "Bridge", "B0", false);
+        missing = d + QStringLiteral("/missing.DUX");
+        a2 = writePile(d, "A2.DUX", "Pier", "A2", true);
+        b1 = writePile(d, "B1.DUX", "Bridge", "B1", true);
+        c1 = writePile(d, "C1.DUX", "a/b", "C1", true);
+        out = tmp.filePath(QStringLiteral("out/reports"));
+        logPath = tmp.filePath(QStringLiteral("Record.xml"));
+    }
+    BatchOutcome run(int kind, QStringList paths = {}) {
+        CBatchReportHelper helper;
+        BatchJob job;
+        job.kind = kind;
+        job.paths = paths.isEmpty() ? QStringList{a1, b0, missing, a2, b1, c1} : paths;
+        job.outputDir = out;
+        job.logPath = logPath;
+        return GenerateBatchReports(ctx, helper, job, writer);
+    }
+    QString report(const char* name) const { return QDir(out).filePath(QString::fromUtf8(name)); }
+};
+
+} // namespace
+
+TEST_F(BatchRun, OneDocumentPerProjectAndEveryPileLoggedUnderItsOwn) {
+    for (int kind : {1, 2}) {
+        SCOPED_TRACE(kind);
+        writer.reports.clear();
+        sink.shown.clear();
+        QFile::remove(logPath);
+        const BatchOutcome outcome = run(kind);
+
+        // Bridge's last entry in its group (B0) is skipped: Bridge still gets its report.
+        const QString pier = report("Pier_20240315093000.docx");
+        const QString bridge = report("Bridge_20240315093000.docx");
+        const QString ab = report("a_b_20240315093000.docx");
+        ASSERT_EQ(writer.reports.size(), 3u);
+        EXPECT_EQ(writer.reports[0].outputPath, pier);
+        EXPECT_EQ(writer.reports[0].files, (QStringList{a2, a1}));
+        EXPECT_EQ(writer.reports[0].pileNumbers, (QStringList{"A2", "A1"}));
+        EXPECT_EQ(writer.reports[1].outputPath, bridge);
+        EXPECT_EQ(writer.reports[1].files, QStringList{b1});
+        EXPECT_EQ(writer.reports[2].outputPath, ab);
+        for (const auto& r : writer.reports) {
+            EXPECT_EQ(r.kind, kind);
+            EXPECT_FALSE(r.variantB);
+        }
+        EXPECT_EQ(outcome.written, (QStringList{pier, bridge, ab}));
+        EXPECT_TRUE(outcome.failed); // the missing file
+
+        // The missing file is named, the pile without analysis noted.
+        ASSERT_EQ(sink.shown.size(), 2u);
+        EXPECT_TRUE(sink.shown[0].text.contains(b0));
+        EXPECT_TRUE(sink.shown[1].text.contains(missing));
+
+        const auto log = readLog(logPath);
+        ASSERT_EQ(log.size(), 4u);
+        const QString when = CBatchReportHelper::GetFileTimes(pier);
+        EXPECT_EQ(log[0].pile, "A2");
+        EXPECT_EQ(log[0].analysisFile, pier);
+        EXPECT_EQ(log[0].analysisTime, when);
+        EXPECT_EQ(log[1].pile, "A1");
+        EXPECT_EQ(log[1].analysisFile, pier);
+        EXPECT_EQ(log[2].pile, "B1");
+        EXPECT_EQ(log[2].analysisFile, bridge);
+        EXPECT_EQ(log[3].project, "a/b"); // the log keeps the real name
+        EXPECT_EQ(log[3].analysisFile, ab);
+        EXPECT_EQ(log[3].original, c1);
+        for (const auto& r : log) {
+            EXPECT_EQ(r.fileType, QString::number(kind));
+            EXPECT_EQ(r.instrument, "KEV-DUX(W)");
+        }
+    }
+}
+
+TEST_F(BatchRun, AReportNotWrittenLeavesItsEntriesWithoutAReport) {
+    writer.failFor = {"Bridge_20240315093000.docx"};
+    writer.claimOnly = {"a_b_20240315093000.docx"};
+    const BatchOutcome outcome = run(1, {a1, b1, c1});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.written, QStringList{report("Pier_20240315093000.docx")});
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("disk full")));
+    EXPECT_TRUE(sink.shown[1].text.contains(QStringLiteral("a_b_20240315093000.docx")));
+
+    const auto log = readLog(logPath);
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].analysisFile, report("Pier_20240315093000.docx"));
+    for (size_t i : {1u, 2u}) {
+        EXPECT_EQ(log[i].analysisFile, QString()) << i;
+        EXPECT_EQ(log[i].analysisTime, QString()) << i;
+        EXPECT_EQ(log[i].fileType, "1") << i;
+    }
+}
+
+TEST_F(BatchRun, EveryReportWrittenIsSuccess) {
+    const BatchOutcome outcome = run(2, {a1, b1, b0});
+    EXPECT_FALSE(outcome.failed); // a pile without analysis is only noted
+    EXPECT_EQ(outcome.written.size(), 2);
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(readLog(logPath).size(), 2u);
+}
+
+TEST_F(BatchRun, TheProjectReportVariantFollowsTheStoredFormat) {
+    // The settings file the batch document reads: format 3, fixed English.
+    {
+        CKEV_DUXDoc doc(ctx);
+        doc.m_PrintSettings.m_nProType = 3;
+        ASSERT_TRUE(doc.SaveSettings());
+        doc.SetWriteSettingsOnClose(false);
+    }
+    run(2, {a1});
+    ASSERT_EQ(writer.reports.size(), 1u);
+    EXPECT_FALSE(writer.reports[0].variantB); // a Chinese interface turns it into format 1
+
+    writer.reports.clear();
+    ctx.english = true;
+    run(2, {a1});
+    ASSERT_EQ(writer.reports.size(), 1u);
+    EXPECT_TRUE(writer.reports[0].variantB);
+    QFile::remove(CKEV_DUXDoc::DefaultFiles().settings);
+}
+
+TEST_F(BatchRun, AFolderThatCannotBeMadeIsToldAndTheReportsStillTried) {
+    QFile plain(tmp.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    out = tmp.filePath(QStringLiteral("plain/out"));
+    const BatchOutcome outcome = run(1, {a1});
+    EXPECT_TRUE(outcome.failed);
+    ASSERT_EQ(writer.reports.size(), 1u);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("创建目录【")));
+    EXPECT_EQ(readLog(logPath).at(0).analysisFile, QString());
+}
+
+TEST_F(BatchRun, TheConsoleRunPrintsEndLastAndGivesTheStatus) {
+    QFile list(tmp.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write((a1 + QStringLiteral("\r\n") + b1 + QStringLiteral("\r\n")).toUtf8());
+    list.close();
+    struct Case {
+        QString listFile;
+        int status;
+    } cases[] = {{list.fileName(), 0}, {tmp.filePath(QStringLiteral("none.txt")), 1}};
+    for (const Case& c : cases) {
+        CKEVCommandLineInfo cmd;
+        cmd.Parse({QStringLiteral("-report"), c.listFile, out});
+        QString opened;
+        testing::internal::CaptureStdout();
+        const int status = RunBatchReports(cmd, ctx, writer, [&](const QString& f) { opened = f; });
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(opened, out);
+    }
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("none.txt")));
+}

@@ -1,0 +1,104 @@
+// The record log file: its text, appending, blank piles, a damaged log.
+#include "batch/AnalysisLog.h"
+#include "tests/batch/BatchFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace pit;
+using namespace pit::test;
+
+namespace {
+
+AnalysisLogEntry entry(const QString& pile,
+                       const QString& report = QStringLiteral("/out/桥_20240315093000.docx")) {
+    return {QStringLiteral("低应变"),
+            QStringLiteral("KEV-TIMBO"),
+            QStringLiteral("滨江大桥"),
+            pile,
+            QStringLiteral("/piles/") + pile + QStringLiteral(".DUX"),
+            report,
+            QStringLiteral("2024-03-15 09:30:00"),
+            2};
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct RecordLog : ::testing::Test {
+    QTemporaryDir tmp;
+    ScriptedMessageSink sink;
+    AppContext ctx = batchContext(&sink);
+    QString path() const { return tmp.filePath(QStringLiteral("Record.xml")); }
+};
+
+} // namespace
+
+TEST_F(RecordLog, AFreshLogHoldsOneRecordOfEightFieldsPerPile) {
+    ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx));
+    const QByteArray expected =
+        "<?xml version=\"1.0\"?>\n"
+        "<ArrayOfRecord>\n"
+        "  <Record>\n"
+        "    <ProjectType>\xE4\xBD\x8E\xE5\xBA\x94\xE5\x8F\x98</ProjectType>\n"
+        "    <InstrumentNo>KEV-TIMBO</InstrumentNo>\n"
+        "    <ProjectName>\xE6\xBB\xA8\xE6\xB1\x9F\xE5\xA4\xA7\xE6\xA1\xA5</ProjectName>\n"
+        "    <PileName>ZK1</PileName>\n"
+        "    <OriginalFile>/piles/ZK1.DUX</OriginalFile>\n"
+        "    <AnalysisFile>/out/\xE6\xA1\xA5_20240315093000.docx</AnalysisFile>\n"
+        "    <AnalysisTime>2024-03-15 09:30:00</AnalysisTime>\n"
+        "    <FileType>2</FileType>\n"
+        "  </Record>\n"
+        "</ArrayOfRecord>\n";
+    EXPECT_EQ(readAll(path()), expected);
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(QFileInfo::exists(path() + QStringLiteral(".lock")));
+}
+
+TEST_F(RecordLog, ASecondRunAppendsAndBlankPilesAreNotLogged) {
+    ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1")), entry(QStringLiteral("   "))}, ctx));
+    AnalysisLogEntry empty = entry(QString(), QString());
+    ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral(" ZK2 ")), empty}, ctx));
+    AnalysisLog log;
+    ASSERT_TRUE(log.Load(path()));
+    EXPECT_EQ(log.RecordCount(), 2);
+    const QByteArray text = readAll(path());
+    EXPECT_LT(text.indexOf("<PileName>ZK1</PileName>"), text.indexOf("<PileName>ZK2</PileName>"));
+    EXPECT_EQ(text.count("<?xml"), 1);
+}
+
+TEST_F(RecordLog, AnEmptyRunStillLeavesAnEmptyLog) {
+    ASSERT_TRUE(AppendToRecordLog(path(), {}, ctx));
+    AnalysisLog log;
+    ASSERT_TRUE(log.Load(path()));
+    EXPECT_EQ(log.RecordCount(), 0);
+}
+
+TEST_F(RecordLog, ALogThatDoesNotParseIsKeptAsideAndANewOneStarted) {
+    for (const QByteArray& broken : {QByteArray("<ArrayOfRecord><Record>"), QByteArray("<Other/>")}) {
+        QFile::remove(path() + QStringLiteral(".bad-20240315093000"));
+        sink.shown.clear();
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(broken);
+        f.close();
+        ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx));
+        EXPECT_EQ(readAll(path() + QStringLiteral(".bad-20240315093000")), broken);
+        AnalysisLog log;
+        ASSERT_TRUE(log.Load(path()));
+        EXPECT_EQ(log.RecordCount(), 1);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("Record.xml.bad-20240315093000")));
+    }
+}
+
+TEST_F(RecordLog, ALogThatCannotBeWrittenIsReported) {
+    EXPECT_FALSE(AppendToRecordLog(tmp.filePath(QStringLiteral("gone/Record.xml")),
+                                   {entry(QStringLiteral("ZK1"))}, ctx));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("gone/Record.xml")));
+}
