@@ -352,13 +352,13 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
             spectrumPath,
             QSize(std::max(1, pit::PointsToPixels(sw) - 3), std::max(1, pit::PointsToPixels(sh) - 3)), false,
             [&](gdi::Canvas& dc, const gdi::Rect& box) {
-                CSpectrum spec(wave.get());
-                spec.SetFillMode(wave->GetFillMode());
+                CSpectrum spectrumDrawer(wave.get());
+                spectrumDrawer.SetFillMode(wave->GetFillMode());
                 gdi::Rect r = box;
                 r.DeflateRect(1, 1);
-                spec.SetRect(r.left, r.top, r.right, r.bottom);
-                spec.SetRefine(item.m_nRefine);
-                spec.DrawForPrint(dc, font);
+                spectrumDrawer.SetRect(r.left, r.top, r.right, r.bottom);
+                spectrumDrawer.SetRefine(item.m_nRefine);
+                spectrumDrawer.DrawForPrint(dc, font);
             },
             m_english);
         if (lastColumn > 2)

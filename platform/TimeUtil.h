@@ -14,7 +14,7 @@ int64_t localToUtcSeconds(const QDateTime& local);
 bool IsValidTimeValue(QDateTime& out, int32_t value);
 
 // "yyyy-MM-dd HH:mm:ss" of the instant t in local time, whatever its time
-// spec; empty for an invalid t. The C library converts it with the zone it
+// zone setting; empty for an invalid t. The C library converts it with the zone it
 // loaded first, without the reload of the zone that every local QDateTime
 // costs (a file-system look-up each).
 QString LocalDateTimeText(const QDateTime& t);

@@ -427,16 +427,16 @@ void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canva
     for (int i = 0; i < 14; ++i)
         if (i != 9 && i != 12 && s.m_bHeadInfo[i])
             ++m_nInfoItems;
-    const bool spec = s.m_bSpectrum || s.m_bXiangwei;
-    const int lines =
-        InfoLineCount(m_nInfoItems) + (spec ? 6 : 4) + (spec ? 6 : 0) + (s.m_bQualityAssess ? 1 : 0);
+    const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
+    const int lines = InfoLineCount(m_nInfoItems) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
+                      (s.m_bQualityAssess ? 1 : 0);
     const int H = bottom - top;
     const int unit = std::max(1, int(H * 1.0 / lines));
     m_rcHead = gdi::Rect(left, top, right, s.m_bTableHead ? top + InfoLineCount(m_nInfoItems) * unit : top);
     m_rcQuality = s.m_bQualityAssess ? gdi::Rect(left, bottom - unit, right, bottom)
                                      : gdi::Rect(left, bottom, right, bottom);
-    m_rcSpectrum = spec ? gdi::Rect(left, m_rcQuality.top - 6 * unit, right, m_rcQuality.top)
-                        : gdi::Rect(left, m_rcQuality.top, right, m_rcQuality.top);
+    m_rcSpectrum = withSpectrum ? gdi::Rect(left, m_rcQuality.top - 6 * unit, right, m_rcQuality.top)
+                                : gdi::Rect(left, m_rcQuality.top, right, m_rcQuality.top);
     m_rcCurve = gdi::Rect(left, int(m_rcHead.bottom + scale * 2.0) + 2, right, m_rcSpectrum.top);
 }
 
