@@ -7,7 +7,6 @@
 #include "core/doc/SharedRoutines.h"
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
-#include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "reports/WordExport.h"
 
@@ -29,12 +28,8 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
     CPileReportRow r;
     if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile) {
         CPileRecord pile;
-        try {
-            if (!pile.ReadFile(path))
-                return false;
-        } catch (const pit::FileError&) {
+        if (!pile.TryReadFile(path))
             return false;
-        }
         r.m_strPileNo = pile.m_strPileNo;
         r.m_strResult = pile.m_strConclusion;
         r.m_dtTest = pile.m_testDate;

@@ -188,12 +188,8 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
 
 bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) const {
     CPileRecord pile;
-    try {
-        if (!pile.ReadFile(path))
-            return false;
-    } catch (const pit::FileError&) {
+    if (!pile.TryReadFile(path))
         return false;
-    }
     const CWaveRecord* w = pile.CurrentChannel();
     if (!w)
         return false;

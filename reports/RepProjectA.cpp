@@ -179,12 +179,8 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
     int averageIndex = -1;
     if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile) {
         CPileRecord pile;
-        try {
-            if (!pile.ReadFile(path))
-                return false;
-        } catch (const pit::FileError&) {
+        if (!pile.TryReadFile(path))
             return false;
-        }
         const CWaveRecord* w = pile.CurrentChannel();
         if (!w)
             return false;

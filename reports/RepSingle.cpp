@@ -7,7 +7,6 @@
 #include "core/doc/SharedRoutines.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/BmpWriter.h"
-#include "platform/FileError.h"
 #include "platform/Metrics.h"
 #include "reports/ExportServices.h"
 #include "reports/WordExport.h"
@@ -148,13 +147,7 @@ void CRepSingle::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
         // The page's pile goes into the builder's own record: the pile shown
         // and the list stay as they are.
         const QString& path = m_arrFiles[size_t(page - 1)];
-        bool read = false;
-        try {
-            read = m_pagePile.ReadFile(path);
-        } catch (const pit::FileError&) {
-            read = false;
-        }
-        if (!read) {
+        if (!m_pagePile.TryReadFile(path)) {
             m_strUnreadable = QFileInfo(path).fileName();
             if (!m_arrCellRects.empty()) {
                 const gdi::Rect& c = m_arrCellRects.front();
@@ -860,12 +853,7 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         for (const QString& path : m_arrFiles) {
             CPileRecord pile;
             pile.SetLanguage(EnglishInterface() ? 1 : 0);
-            bool read = false;
-            try {
-                read = pile.ReadFile(path);
-            } catch (const pit::FileError&) {
-            }
-            if (!read) { // an unreadable pile is left out, the others stay in order
+            if (!pile.TryReadFile(path)) { // an unreadable pile is left out, the others stay in order
                 report.unreadable << path;
                 continue;
             }

@@ -32,6 +32,14 @@ bool CPileRecord::ReadFile(const QString& path) {
     return true;
 }
 
+bool CPileRecord::TryReadFile(const QString& path) {
+    try {
+        return ReadFile(path);
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 bool CPileRecord::ReloadFile() {
     return ReadFile(m_strPath);
 }
