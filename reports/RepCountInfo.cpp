@@ -59,8 +59,7 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
         r.m_fSize2 = b.hasSecondSides ? b.secondSide : b.diameter;
         r.m_fEnlarged2 = b.hasSecondSides ? b.enlarged2 : b.enlarged;
         r.m_nSpeed = b.waveSpeed;
-        // Code 1007 saved no class of its own: the first class, as the pile reader takes it.
-        r.m_strClass = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+        r.m_strClass = b.PileClass();
         r.m_nGrade = b.gradeIndex >= 0 && b.gradeIndex <= 18 ? b.gradeIndex : 0;
         r.m_strRemark = b.idText2;
         r.m_nShape = b.IsSquare() ? 1 : 0;

@@ -161,8 +161,7 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     rec.m_strDateTime = b.testDateText;
     rec.m_fLength = b.pileLength;
     rec.m_nSpeed = b.waveSpeed;
-    // Code 1007 saved no class of its own: the first class, as the pile reader takes it.
-    rec.m_strClass = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+    rec.m_strClass = b.PileClass();
     rec.m_nGrade = BoundedGrade(b.gradeIndex);
     rec.m_fDiameter = b.diameter;
     rec.m_fEnlargedBase = b.enlarged;

@@ -218,8 +218,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
             item.m_strProjectD = b.text5;
         item.m_fLength = b.pileLength;
         item.m_nSpeed = b.waveSpeed;
-        // Code 1007 keeps no class of its own: the first, as the pile reader takes it.
-        item.m_strPileType = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+        item.m_strPileType = b.PileClass();
         item.m_nGrade = std::clamp(b.gradeIndex, 0, 18);
         item.m_fDiameter = b.diameter;
         item.m_fValueA = b.enlarged;

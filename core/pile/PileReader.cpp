@@ -389,8 +389,7 @@ bool CPileRecord::ReadInto(const QString& path) {
             }
             m_fPileLength = f.pileLength;
             m_nWaveSpeed = f.waveSpeed;
-            // Code 1007 saved no class of its own.
-            m_strClass = code == 1007 ? QStringLiteral("I") : f.className;
+            m_strClass = f.PileClass();
             m_nGradeIndex = f.gradeIndex;
             m_nSensorKind = f.sensorKind;
             m_spareValue = f.spareValue;
