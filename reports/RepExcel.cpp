@@ -5,6 +5,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
 #include "core/doc/PrintSettings.h"
+#include "core/doc/SharedRoutines.h"
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
 #include "platform/AtomicFile.h"
@@ -19,15 +20,6 @@
 #include <QStringList>
 
 namespace {
-
-// "1、2、3": the blows that take part in the average.
-QString AverageChannels(const std::array<int32_t, 15>& flags) {
-    QStringList numbers;
-    for (size_t i = 0; i < flags.size(); ++i)
-        if (flags[i])
-            numbers << QString::number(i + 1);
-    return numbers.join(QStringLiteral("、"));
-}
 
 // A grade index outside the table reads as its first grade.
 int BoundedGrade(int index) {
@@ -181,7 +173,7 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     PrepareWave(rec.m_wave);
     // The average of this file: its index follows the blows, its channels are this file's flags.
     rec.m_bAverage = b.currentChannel == b.channelCount;
-    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(b.blowFlags) : QString();
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageBlowsText(b.blowFlags) : QString();
     return true;
 }
 
@@ -222,7 +214,7 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
     rec.m_nSamples = rec.m_wave.SampleCount();
     PrepareWave(rec.m_wave);
     rec.m_bAverage = w->isAverage != 0;
-    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(pile.m_blowFlags) : QString();
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageBlowsText(pile.m_blowFlags) : QString();
     return true;
 }
 

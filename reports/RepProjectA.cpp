@@ -265,13 +265,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_nRefine = m_pDoc->m_nRefineIndex;
     }
     // The blows of the average, from this pile's own file.
-    item.m_strAvgBlows.clear();
-    if (item.m_nChannel == averageIndex) {
-        for (int i = 0; i < 15; ++i)
-            if (blowFlags[size_t(i)])
-                item.m_strAvgBlows += QStringLiteral("%1、").arg(i + 1);
-        item.m_strAvgBlows.chop(item.m_strAvgBlows.isEmpty() ? 0 : 1);
-    }
+    item.m_strAvgBlows = item.m_nChannel == averageIndex ? AverageBlowsText(blowFlags) : QString();
     return true;
 }
 
