@@ -94,20 +94,13 @@ void CRepCountInfo::UpdatePileList() {
         if (path.isEmpty() || !LoadCountRow(r, path))
             continue;
         // Each common value replaces the pile's own only while its flag is set.
-        if (common) {
-            if (c.Use(CCommonInfo::Diameter)) {
-                r.m_fSize1 = c.m_fDiameter;
-                r.m_fSize2 = c.m_fSecondSide;
-            }
-            if (c.Use(CCommonInfo::EnlargedBase)) {
-                r.m_fEnlarged1 = c.m_fEnlarged;
-                r.m_fEnlarged2 = c.m_fEnlarged2;
-            }
-            if (c.Use(CCommonInfo::Grade))
-                r.m_nGrade = c.m_nGradeIndex;
-            if (c.Use(CCommonInfo::Shape))
-                r.m_nShape = c.m_nShape;
-        }
+        if (common)
+            c.ApplyTo({.diameter = &r.m_fSize1,
+                       .secondSide = &r.m_fSize2,
+                       .enlarged = &r.m_fEnlarged1,
+                       .enlarged2 = &r.m_fEnlarged2,
+                       .grade = &r.m_nGrade,
+                       .shape = &r.m_nShape});
         m_arrRows.push_back(r);
     }
 }

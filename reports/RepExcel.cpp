@@ -61,14 +61,20 @@ void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
     if (!m_pDoc || !m_pDoc->m_bUseCommonInfo)
         return;
     const CCommonInfo& c = m_pDoc->m_CommonInfo;
-    if (c.Use(CCommonInfo::ProjectName))
-        rec.m_strProject = c.m_strProjectName;
-    if (c.Use(CCommonInfo::TestingUnit))
-        rec.m_strTestOrg = c.m_strTestingUnit;
-    if (c.Use(CCommonInfo::ConstructionUnit))
-        rec.m_strBuilder = c.m_strConstructionUnit;
-    if (c.Use(CCommonInfo::Tester))
-        rec.m_strTester = c.m_strTester;
+    c.ApplyTo({.projectName = &rec.m_strProject,
+               .testingUnit = &rec.m_strTestOrg,
+               .constructionUnit = &rec.m_strBuilder,
+               .tester = &rec.m_strTester,
+               .instrument = &rec.m_strInstrument,
+               .standard = &rec.m_strStandard,
+               .diameter = &rec.m_fDiameter,
+               .secondSide = &rec.m_fDiameter2,
+               .enlarged = &rec.m_fEnlargedBase,
+               .enlarged2 = &rec.m_fEnlargedBase2,
+               .grade = &rec.m_nGrade,
+               .shape = &rec.m_nShape});
+    // A grade outside the table reads as its first (the pile's own is bounded already).
+    rec.m_nGrade = BoundedGrade(rec.m_nGrade);
     if (c.Use(CCommonInfo::TestDate)) {
         // The common date with the pile's own time of day; midnight is dropped.
         const qsizetype blank = rec.m_strDateTime.lastIndexOf(u' ');
@@ -77,22 +83,6 @@ void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
             time.clear();
         rec.m_strDateTime = c.m_testDate.toString(QStringLiteral("yyyy-MM-dd ")) + time;
     }
-    if (c.Use(CCommonInfo::Instrument))
-        rec.m_strInstrument = c.m_strInstrument;
-    if (c.Use(CCommonInfo::Standard))
-        rec.m_strStandard = c.m_strStandard;
-    if (c.Use(CCommonInfo::EnlargedBase)) {
-        rec.m_fEnlargedBase = c.m_fEnlarged;
-        rec.m_fEnlargedBase2 = c.m_fEnlarged2;
-    }
-    if (c.Use(CCommonInfo::Diameter)) {
-        rec.m_fDiameter = c.m_fDiameter;
-        rec.m_fDiameter2 = c.m_fSecondSide;
-    }
-    if (c.Use(CCommonInfo::Shape))
-        rec.m_nShape = c.m_nShape;
-    if (c.Use(CCommonInfo::Grade))
-        rec.m_nGrade = BoundedGrade(c.m_nGradeIndex);
 }
 
 void CRepExcel::UpdatePileList() {

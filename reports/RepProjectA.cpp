@@ -271,30 +271,21 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
 
 void CRepProjectA::ApplyCommonInfo(CReportPileItem& it) const {
     const CCommonInfo& c = m_CommonInfo;
-    if (c.Use(CCommonInfo::Instrument))
-        it.m_strModel = c.m_strInstrument;
-    if (c.Use(CCommonInfo::ProjectName))
-        it.m_strProject = c.m_strProjectName;
-    if (c.Use(CCommonInfo::TestingUnit))
-        it.m_strProjectC = c.m_strTestingUnit;
-    if (c.Use(CCommonInfo::ConstructionUnit))
-        it.m_strProjectD = c.m_strConstructionUnit;
-    if (c.Use(CCommonInfo::Tester))
-        it.m_strProjectE = c.m_strTester;
-    if (c.Use(CCommonInfo::Standard))
-        it.m_strStandard = c.m_strStandard;
-    if (c.Use(CCommonInfo::Diameter)) {
-        it.m_fDiameter = c.m_fDiameter;
-        it.m_fSide = c.m_fSecondSide;
-    }
-    if (c.Use(CCommonInfo::EnlargedBase)) {
-        it.m_fValueA = c.m_fEnlarged;
-        it.m_fValueB = c.m_fEnlarged2;
-    }
-    if (c.Use(CCommonInfo::Grade))
-        it.m_nGrade = std::clamp(c.m_nGradeIndex, 0, 18);
-    if (c.Use(CCommonInfo::Shape))
-        it.m_bSquare = c.m_nShape == 1 ? 1 : 0;
+    c.ApplyTo({.projectName = &it.m_strProject,
+               .testingUnit = &it.m_strProjectC,
+               .constructionUnit = &it.m_strProjectD,
+               .tester = &it.m_strProjectE,
+               .instrument = &it.m_strModel,
+               .standard = &it.m_strStandard,
+               .diameter = &it.m_fDiameter,
+               .secondSide = &it.m_fSide,
+               .enlarged = &it.m_fValueA,
+               .enlarged2 = &it.m_fValueB,
+               .grade = &it.m_nGrade,
+               .shape = &it.m_bSquare});
+    // Bounded as the pile's own are when read.
+    it.m_nGrade = std::clamp(it.m_nGrade, 0, 18);
+    it.m_bSquare = it.m_bSquare == 1 ? 1 : 0;
     if (c.Use(CCommonInfo::TestDate)) {
         // The common test date to the second, as the saved texts keep it.
         it.m_dtTest = pit::ParseSavedDateTime(c.m_testDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));

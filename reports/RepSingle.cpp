@@ -282,16 +282,10 @@ void CRepSingle::DrawHeaderTable(gdi::Canvas& dc) {
         standard = pit::options::TestStandard(m_pDoc->m_nJianceYiju);
         if (m_pDoc->m_bUseCommonInfo) {
             const CCommonInfo& c = m_pDoc->m_CommonInfo;
-            if (c.Use(CCommonInfo::ProjectName))
-                project = c.m_strProjectName;
-            if (c.Use(CCommonInfo::TestingUnit))
-                unit = c.m_strTestingUnit;
+            c.ApplyTo(
+                {.projectName = &project, .testingUnit = &unit, .tester = &tester, .standard = &standard});
             if (c.Use(CCommonInfo::TestDate))
                 date = DateText(c.m_testDate);
-            if (c.Use(CCommonInfo::Standard))
-                standard = c.m_strStandard;
-            if (c.Use(CCommonInfo::Tester))
-                tester = c.m_strTester;
         }
     }
     const QString values[7] = {project.left(57), unit.left(57),   date,     standard,
@@ -398,12 +392,8 @@ void CRepSingle::DrawParamTable(gdi::Canvas& dc) {
     const bool square = IsSquareText(pile.m_strShape);
     int grade = pile.m_nGradeIndex;
     float d1 = pile.m_fDiameter, d2 = pile.m_fSecondSide;
-    if (common && ci->Use(CCommonInfo::Grade))
-        grade = ci->m_nGradeIndex;
-    if (common && ci->Use(CCommonInfo::Diameter)) {
-        d1 = ci->m_fDiameter;
-        d2 = ci->m_fSecondSide;
-    }
+    if (common)
+        ci->ApplyTo({.diameter = &d1, .secondSide = &d2, .grade = &grade});
     QString length;
     FormatFloat(length, pile.m_fPileLength, m_nDecimals, true);
     const QString values[11] = {
@@ -769,14 +759,13 @@ void CRepSingle::FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out)
     }
     if (out.m_strProject.isEmpty())
         out.m_strProject = pile.m_strProject;
-    if (common(CCommonInfo::ProjectName))
-        out.m_strProject = c->m_strProjectName;
-    if (common(CCommonInfo::TestingUnit))
-        out.m_strTestUnit = c->m_strTestingUnit;
-    if (common(CCommonInfo::Tester))
-        out.m_strTester = c->m_strTester;
-    if (common(CCommonInfo::Standard))
-        out.m_strStandard = c->m_strStandard;
+    int grade = pile.m_nGradeIndex;
+    if (useCommon)
+        c->ApplyTo({.projectName = &out.m_strProject,
+                    .testingUnit = &out.m_strTestUnit,
+                    .tester = &out.m_strTester,
+                    .standard = &out.m_strStandard,
+                    .grade = &grade});
     out.m_strTestDate = DateText(pile.m_testDate);
     out.m_strPileNo = pile.m_strPileNo;
 
@@ -795,9 +784,6 @@ void CRepSingle::FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out)
     out.m_strPileType = pile.m_strShape;
     if (common(CCommonInfo::Shape))
         out.m_strPileType = pit::options::PileShape(c->m_nShape == 1 ? 1 : 0, english);
-    int grade = pile.m_nGradeIndex;
-    if (common(CCommonInfo::Grade))
-        grade = c->m_nGradeIndex;
     out.m_strGrade = pit::options::Grade(grade >= 0 && grade <= 18 ? grade : 0);
     const bool square = IsSquareText(pile.m_strShape);
     if (common(CCommonInfo::Diameter))
