@@ -14,12 +14,6 @@ CRepCountInfo::CRepCountInfo(const pit::ReportEnv& env, const pit::ListRows* lis
     : CReportBuilder(env), m_pList(list),
       m_nCountType(summaryType >= 0 && summaryType <= 2 ? summaryType : 1) {}
 
-void CRepCountInfo::SetCommonInfo(bool use, const CCommonInfo* values) {
-    m_bUseCommonInfo = use;
-    if (values)
-        m_CommonInfo = *values;
-}
-
 bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const {
     const bool allAge = m_pDoc && m_pDoc->m_bAllPilesAge;
     const int age = m_pDoc ? m_pDoc->m_iAllAge : 0;

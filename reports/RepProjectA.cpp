@@ -119,28 +119,8 @@ int CRepProjectA::Columns() const {
     return std::clamp(m_pSettings->m_nColumn, 1, 2);
 }
 
-bool CRepProjectA::SmoothCurves() const {
-    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
-}
-
 bool CRepProjectA::ReportEnglish() const {
     return m_pSettings && m_pSettings->m_bLanguage == 1;
-}
-
-pit::PrintDrawDoc CRepProjectA::DrawDoc() const {
-    pit::PrintDrawDoc d;
-    d.print = m_pSettings;
-    if (m_pDoc) {
-        d.curve = &m_pDoc->m_CurveStyle;
-        d.doc = m_pDoc;
-    }
-    return d;
-}
-
-void CRepProjectA::SetCommonInfo(bool use, const CCommonInfo* values) {
-    m_bUseCommonInfo = use;
-    if (values)
-        m_CommonInfo = *values;
 }
 
 void CRepProjectA::SetFontRate(float rate) {

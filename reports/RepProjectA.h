@@ -56,7 +56,6 @@ public:
     bool ExportBmp() override;
     bool ExportEmf() override;
     void SetPictureMode(bool on) override { m_bPictureMode = on; }
-    void SetCommonInfo(bool use, const CCommonInfo* values) override;
     void SetFontRate(float rate) override;
     // Page 1 of the items into a bitmap of rc's size at the fixed printer
     // resolution (refDpi 0), or at refDpi; false when no bitmap can be made.
@@ -112,9 +111,7 @@ public:
     int Columns() const;
 
 protected:
-    bool SmoothCurves() const;
     bool ReportEnglish() const;
-    pit::PrintDrawDoc DrawDoc() const;
     QString TitleText() const;
     // Whether a pile or project title is too wide: its extent or its
     // multibyte length (at most 200 bytes) over 76.

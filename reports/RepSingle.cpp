@@ -221,20 +221,6 @@ bool CRepSingle::English() const {
     return m_pSettings && m_pSettings->m_bLanguage == 1;
 }
 
-bool CRepSingle::SmoothCurves() const {
-    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
-}
-
-pit::PrintDrawDoc CRepSingle::DrawDoc() const {
-    pit::PrintDrawDoc d;
-    d.print = m_pSettings;
-    if (m_pDoc) {
-        d.curve = &m_pDoc->m_CurveStyle;
-        d.doc = m_pDoc;
-    }
-    return d;
-}
-
 QStringList CRepSingle::WrapValue(const QString& text, int cellWidth,
                                   const std::function<int(const QString&)>& measure) {
     const int width = measure(text);
