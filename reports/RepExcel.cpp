@@ -26,6 +26,16 @@ int BoundedGrade(int index) {
     return index >= 0 && index < pit::options::GradeCount() ? index : 0;
 }
 
+// Spectrum range, Fmax, F0, dFL, dFD1 and dFD2 as the file keeps them.
+void SetExcelAnalysisValues(CExcelPileInfo& rec, const std::array<int32_t, 6>& v) {
+    rec.m_nFreqLimit = v[0];
+    rec.m_nFMax = v[1];
+    rec.m_nF0 = v[2];
+    rec.m_nDFL = v[3];
+    rec.m_nDFD1 = v[4];
+    rec.m_nDFD2 = v[5];
+}
+
 bool IsRoundName(const QString& shape) {
     return shape == pit::options::PileShape(0, false) || shape == pit::options::PileShape(0, true);
 }
@@ -153,12 +163,7 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     rec.m_strIntegrity = b.conclusion;
     rec.m_nShape = IsRoundName(b.shapeText) ? 0 : 1;
     rec.m_nSamples = b.samples;
-    rec.m_nFreqLimit = b.analysisValues[0];
-    rec.m_nFMax = b.analysisValues[1];
-    rec.m_nF0 = b.analysisValues[2];
-    rec.m_nDFL = b.analysisValues[3];
-    rec.m_nDFD1 = b.analysisValues[4];
-    rec.m_nDFD2 = b.analysisValues[5];
+    SetExcelAnalysisValues(rec, b.analysisValues);
     rec.m_nChannel = b.currentChannel;
     PrepareWave(rec.m_wave);
     // The average of this file: its index follows the blows, its channels are this file's flags.
@@ -186,12 +191,7 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
     rec.m_nSpeed = pile.m_nWaveSpeed;
     rec.m_strClass = pile.m_strClass;
     rec.m_nGrade = BoundedGrade(pile.m_nGradeIndex);
-    rec.m_nFreqLimit = pile.m_analysisValues[0];
-    rec.m_nFMax = pile.m_analysisValues[1];
-    rec.m_nF0 = pile.m_analysisValues[2];
-    rec.m_nDFL = pile.m_analysisValues[3];
-    rec.m_nDFD1 = pile.m_analysisValues[4];
-    rec.m_nDFD2 = pile.m_analysisValues[5];
+    SetExcelAnalysisValues(rec, pile.m_analysisValues);
     rec.m_strIntegrity = pile.m_strConclusion;
     rec.m_nShape = pile.m_nShape;
     rec.m_nChannel = pile.m_nCurrentChannel;

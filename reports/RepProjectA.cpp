@@ -35,6 +35,16 @@ constexpr double kGapMmPerInch = 25.40005111694336;
 // The head-information flag of each row item.
 constexpr int kItemFlag[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13};
 
+// Spectrum range, Fmax, F0, dFL, dFD1 and dFD2 as the file keeps them.
+void SetItemAnalysisValues(CReportPileItem& item, const std::array<int32_t, 6>& v) {
+    item.m_nSpecRange = v[0];
+    item.m_nFAMax = v[1];
+    item.m_nF0 = v[2];
+    item.m_nDFL = v[3];
+    item.m_nDFD1 = v[4];
+    item.m_nDFD2 = v[5];
+}
+
 } // namespace
 
 namespace pit {
@@ -178,12 +188,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_strIntegrity = pile.m_strConclusion;
         item.m_strRemark = pile.m_strIdText2;
         item.m_bSquare = pile.m_nShape == 1 ? 1 : 0;
-        item.m_nSpecRange = pile.m_analysisValues[0];
-        item.m_nFAMax = pile.m_analysisValues[1];
-        item.m_nF0 = pile.m_analysisValues[2];
-        item.m_nDFL = pile.m_analysisValues[3];
-        item.m_nDFD1 = pile.m_analysisValues[4];
-        item.m_nDFD2 = pile.m_analysisValues[5];
+        SetItemAnalysisValues(item, pile.m_analysisValues);
         item.m_nChannel = pile.m_nCurrentChannel;
         item.m_nFirstSample = 0;
         item.m_nSampleCount = 1024;
@@ -207,12 +212,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_bSquare = b.IsSquare() ? 1 : 0;
         item.m_nFirstSample = b.spareCounter;
         item.m_nSampleCount = b.samples;
-        item.m_nSpecRange = b.analysisValues[0];
-        item.m_nFAMax = b.analysisValues[1];
-        item.m_nF0 = b.analysisValues[2];
-        item.m_nDFL = b.analysisValues[3];
-        item.m_nDFD1 = b.analysisValues[4];
-        item.m_nDFD2 = b.analysisValues[5];
+        SetItemAnalysisValues(item, b.analysisValues);
         item.m_nChannel = b.currentChannel;
         if (b.hasSecondSides) {
             item.m_fSide = b.secondSide;
@@ -281,20 +281,23 @@ void CRepProjectA::UpdatePileList() {
     if (!m_pList || !m_pDoc)
         return;
     m_items.clear();
-    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
-        if (!m_pList->GetItemCheck(row))
-            continue;
-        auto item = NewItem();
-        item->m_strPileNo = m_pList->GetItemText(row, 2);
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
-        if (path.isEmpty() || !LoadPileItem(*item, path))
-            continue;
-        if (m_bUseCommonInfo)
-            ApplyCommonInfo(*item);
-        m_items.push_back(std::move(item));
-    }
+    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+        if (m_pList->GetItemCheck(row))
+            if (auto item = LoadListRow(row))
+                m_items.push_back(std::move(item));
+}
+
+std::unique_ptr<CReportPileItem> CRepProjectA::LoadListRow(int row) const {
+    auto item = NewItem();
+    item->m_strPileNo = m_pList->GetItemText(row, 2);
+    QString name = m_pList->GetItemText(row, 1);
+    name.chop(1);
+    const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+    if (path.isEmpty() || !LoadPileItem(*item, path))
+        return nullptr;
+    if (m_bUseCommonInfo)
+        ApplyCommonInfo(*item);
+    return item;
 }
 
 void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString> pileNos) {
@@ -400,6 +403,22 @@ void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canva
     m_rcCurve = gdi::Rect(left, int(m_rcHead.bottom + scale * 2.0) + 2, right, m_rcSpectrum.top);
 }
 
+void CRepProjectA::DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box,
+                                const gdi::Font& font, int pictureMode) {
+    CWaveRecord& w = item.m_wave;
+    w.SetStyleFlag(m_bPictureMode);
+    if (m_pDoc)
+        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+    w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
+    w.pictureMode = uint8_t(pictureMode);
+    w.layoutMode = Columns() == 2 ? 1 : 0;
+    w.printLabelMode = 1;
+    w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, box, m_bToBitmap, &font, DrawDoc());
+    w.pictureMode = 0;
+    w.layoutMode = 0;
+    w.printLabelMode = 0;
+}
+
 void CRepProjectA::DrawCellLines(gdi::Canvas& dc) {
     dc.Polyline({{m_rcCurve.left, m_rcCurve.bottom},
                  {m_rcHead.left, m_rcHead.top},
@@ -438,21 +457,7 @@ void CRepProjectA::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
         m_nInfoItems = 0;
         DrawPileRow(dc, int(idx), false);
 
-        CReportPileItem& item = *m_items[idx];
-        CWaveRecord& w = item.m_wave;
-        w.SetStyleFlag(m_bPictureMode);
-        if (m_pDoc)
-            w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
-        w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
-        w.pictureMode = smooth ? 1 : 0; // the high-resolution pen
-        w.layoutMode = Columns() == 2 ? 1 : 0;
-        w.printLabelMode = 1;
-        const gdi::Font font = CreateReportFont(2, dc, 0);
-        w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font,
-                       DrawDoc());
-        w.pictureMode = 0;
-        w.layoutMode = 0;
-        w.printLabelMode = 0;
+        DrawItemWave(dc, *m_items[idx], m_rcCurve, CreateReportFont(2, dc, 0), smooth ? 1 : 0);
 
         dc.SelectPen(pen);
         DrawSpectrumMarks(dc, int(idx));
@@ -789,18 +794,7 @@ bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, i
     FixedCellBands(gdi::Rect(left, top, right, bottom), dc.dpiX());
     m_bTitleDrawn = 1;
     DrawPileRow(dc, index, true);
-    CReportPileItem& item = *m_items[size_t(index)];
-    CWaveRecord& w = item.m_wave;
-    w.SetStyleFlag(m_bPictureMode);
-    if (m_pDoc)
-        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
-    w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
-    w.layoutMode = Columns() == 2 ? 1 : 0;
-    w.printLabelMode = 1;
-    const gdi::Font font = CreateReportFont(2, dc, 0);
-    w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font, DrawDoc());
-    w.layoutMode = 0;
-    w.printLabelMode = 0;
+    DrawItemWave(dc, *m_items[size_t(index)], m_rcCurve, CreateReportFont(2, dc, 0), 0);
     dc.SelectPen(pen);
     DrawSpectrumMarks(dc, index);
     DrawIntegrity(dc, index);
@@ -840,42 +834,17 @@ void CRepProjectA::ReportPageFailure(const QString& file, const QString& why) {
             pit::MB_OK | pit::MB_ICONWARNING);
 }
 
-bool CRepProjectA::ExportBmp() {
-    UpdatePileList();
-    QString chosen;
-    if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
-        return false;
+bool CRepProjectA::WritePages(const QString& chosen, const QString& suffix,
+                              const std::function<bool(int page, const QString& file, QString& why)>& write) {
     m_bPictureRender = true;
     m_bToBitmap = true;
-    const int S = pit::GetScreenScalePercent();
-    const gdi::Rect page(0, 0, 720 * S / 100, 870 * S / 100);
     const int pages = PagesOf(m_items.size());
     QString last;
     bool ok = true;
     for (int p = 1; p <= pages; ++p) {
-        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("bmp"));
-        QImage image(page.Width(), page.Height(), QImage::Format_RGB32);
-        if (image.isNull()) {
-            ReportPageFailure(file, EnglishInterface() ? QStringLiteral("No bitmap could be made.")
-                                                       : QStringLiteral("无法创建位图。"));
-            ok = false;
-            break;
-        }
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            gdi::Canvas dc(painter, 0, 0, false);
-            if (p == 1) {
-                gdi::Rect r = page;
-                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
-                LayoutPage(r, dc);
-            }
-            CPrintInfo info;
-            info.currentPage = p;
-            PrintPage(dc, info);
-        }
+        const QString file = pit::ProjectPageFileName(chosen, p, suffix);
         QString why;
-        if (!pit::SaveBitmapToFileAtPrinterDepth(image, file, &why, EnglishInterface())) {
+        if (!write(p, file, why)) {
             ReportPageFailure(file, why);
             ok = false;
             break;
@@ -889,13 +858,46 @@ bool CRepProjectA::ExportBmp() {
     return ok;
 }
 
+void CRepProjectA::DrawExportPage(gdi::Canvas& dc, const gdi::Rect& page, int p) {
+    if (p == 1) {
+        gdi::Rect r = page;
+        r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
+        LayoutPage(r, dc);
+    }
+    CPrintInfo info;
+    info.currentPage = p;
+    PrintPage(dc, info);
+}
+
+bool CRepProjectA::ExportBmp() {
+    UpdatePileList();
+    QString chosen;
+    if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
+        return false;
+    const int S = pit::GetScreenScalePercent();
+    const gdi::Rect page(0, 0, 720 * S / 100, 870 * S / 100);
+    return WritePages(chosen, QStringLiteral("bmp"), [&](int p, const QString& file, QString& why) {
+        QImage image(page.Width(), page.Height(), QImage::Format_RGB32);
+        if (image.isNull()) {
+            why = EnglishInterface() ? QStringLiteral("No bitmap could be made.")
+                                     : QStringLiteral("无法创建位图。");
+            return false;
+        }
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            gdi::Canvas dc(painter, 0, 0, false);
+            DrawExportPage(dc, page, p);
+        }
+        return pit::SaveBitmapToFileAtPrinterDepth(image, file, &why, EnglishInterface());
+    });
+}
+
 bool CRepProjectA::ExportEmf() {
     UpdatePileList();
     QString chosen;
     if (!AskPageFiles(QStringLiteral("emf"), QStringLiteral("EMF Files (*.emf)"), chosen))
         return false;
-    m_bPictureRender = true;
-    m_bToBitmap = true;
     const pit::EmfReference ref = SmoothCurves() ? pit::EmfReference::Printer() : pit::EmfReference::Screen();
     const int S = pit::GetScreenScalePercent();
     const CPrintSettings& s = *m_pSettings;
@@ -903,38 +905,16 @@ bool CRepProjectA::ExportEmf() {
     const double h = 29.7 - s.m_nmargindown / 10.0 - s.m_nmarginup / 10.0 - 0.9;
     // The desktop-scaled pixels of the Windows program, on a reference of higher resolution in proportion.
     const gdi::Rect page(0, 0, int(S * w / 2.54 * ref.dpiX / 96), int(S * h / 2.54 * ref.dpiY / 96));
-    const int pages = PagesOf(m_items.size());
-    QString last;
-    bool ok = true;
-    for (int p = 1; p <= pages; ++p) {
-        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("emf"));
+    return WritePages(chosen, QStringLiteral("emf"), [&](int p, const QString& file, QString& why) {
         auto emf = CreateMetaFile(ref, file, QSize(page.Width(), page.Height()));
         {
             QPainter painter(emf.get());
             gdi::Canvas dc(painter, 0, 0, false);
             dc.FillSolidRect(page, RGB(255, 255, 255));
-            if (p == 1) {
-                gdi::Rect r = page;
-                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
-                LayoutPage(r, dc);
-            }
-            CPrintInfo info;
-            info.currentPage = p;
-            PrintPage(dc, info);
+            DrawExportPage(dc, page, p);
         }
-        QString why;
-        if (!emf->Save(file, &why, EnglishInterface())) {
-            ReportPageFailure(file, why);
-            ok = false;
-            break;
-        }
-        last = file;
-    }
-    m_bPictureRender = false;
-    m_bToBitmap = false;
-    if (!last.isEmpty() && m_pServices)
-        m_pServices->OpenWithDesktop(last);
-    return ok;
+        return emf->Save(file, &why, EnglishInterface());
+    });
 }
 
 bool CRepProjectA::RenderPilePicture(QImage& bmp, const gdi::Rect& rc, int refDpi) {
@@ -996,15 +976,9 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
     if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
         return false;
     m_items.clear();
-    auto item = NewItem();
-    item->m_strPileNo = m_pList->GetItemText(row, 2);
-    QString name = m_pList->GetItemText(row, 1);
-    name.chop(1);
-    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
-    if (file.isEmpty() || !LoadPileItem(*item, file))
+    auto item = LoadListRow(row);
+    if (!item)
         return false;
-    if (m_bUseCommonInfo)
-        ApplyCommonInfo(*item);
     m_items.push_back(std::move(item));
     m_bSinglePile = true;
     const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
@@ -1025,15 +999,9 @@ bool CRepProjectA::ExportPilePictureEmf(const QString& path, int row) {
     if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
         return false;
     m_items.clear();
-    auto item = NewItem();
-    item->m_strPileNo = m_pList->GetItemText(row, 2);
-    QString name = m_pList->GetItemText(row, 1);
-    name.chop(1);
-    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
-    if (file.isEmpty() || !LoadPileItem(*item, file))
+    auto item = LoadListRow(row);
+    if (!item)
         return false;
-    if (m_bUseCommonInfo)
-        ApplyCommonInfo(*item);
     m_items.push_back(std::move(item));
     m_bSinglePile = true;
     const double w =

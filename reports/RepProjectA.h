@@ -120,9 +120,24 @@ protected:
     void FixedCellBands(const gdi::Rect& cell, int dpiX);
     std::unique_ptr<CReportPileItem> NewItem() const;
     void ApplyCommonInfo(CReportPileItem& item) const;
+    // The item of a list row with the common values in use; none when its
+    // file is not in the project or cannot be read.
+    std::unique_ptr<CReportPileItem> LoadListRow(int row) const;
+    // The curve of an item in box, with the fine pen of smooth curves when
+    // pictureMode is 1.
+    void DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box, const gdi::Font& font,
+                      int pictureMode);
     // The page files of a picture export; false when cancelled.
     bool AskPageFiles(const QString& suffix, const QString& filter, QString& chosen);
     void ReportPageFailure(const QString& file, const QString& why);
+    // Every page into its file through write, which says why it failed; the
+    // first failure is reported and ends the export, the last page written
+    // is opened. False when a page failed.
+    bool WritePages(const QString& chosen, const QString& suffix,
+                    const std::function<bool(int page, const QString& file, QString& why)>& write);
+    // Page p of the export on dc: the first page lays the cells out in the
+    // page less a margin of 5 pixels at 96 dpi.
+    void DrawExportPage(gdi::Canvas& dc, const gdi::Rect& page, int p);
     // The word-writer call of the report kind (0 here, 1 for variant B).
     virtual int WordKind() const { return 0; }
     int PagesOf(size_t items) const;
