@@ -96,6 +96,11 @@ ProjectRowItems BuildProjectRowItems(const CReportPileItem& it, const CPrintSett
     return r;
 }
 
+int ProjectFieldCount(const CPrintSettings& s) {
+    return int(std::count_if(std::begin(kItemFlag), std::end(kItemFlag),
+                             [&s](int flag) { return s.m_bHeadInfo[flag] != 0; }));
+}
+
 QString ProjectPageFileName(const QString& chosen, int page, const QString& defaultSuffix) {
     const QFileInfo fi(chosen);
     const QString suffix = fi.suffix().isEmpty() ? defaultSuffix : fi.suffix();
@@ -313,6 +318,12 @@ void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString>
 
 // ---- pages ---------------------------------------------------------------------------------------
 
+int CRepProjectA::CellLineUnits(const CPrintSettings& s) {
+    const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
+    return InfoLineCount(pit::ProjectFieldCount(s)) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
+           (s.m_bQualityAssess ? 1 : 0);
+}
+
 int CRepProjectA::PagesOf(size_t items) const {
     const size_t per = size_t(Rows() * Columns());
     return int((items + per - 1) / per);
@@ -386,13 +397,9 @@ void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canva
     const CPrintSettings& s = *m_pSettings;
     const double scale = SmoothCurves() ? double(dc.dpiX() / 600) : dc.dpiX() / 96.0;
     m_rcCell = gdi::Rect(left, top, right, bottom);
-    m_nInfoItems = 0;
-    for (int i = 0; i < 14; ++i)
-        if (i != 9 && i != 12 && s.m_bHeadInfo[i])
-            ++m_nInfoItems;
+    m_nInfoItems = pit::ProjectFieldCount(s);
     const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
-    const int lines = InfoLineCount(m_nInfoItems) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
-                      (s.m_bQualityAssess ? 1 : 0);
+    const int lines = CellLineUnits(s);
     const int H = bottom - top;
     const int unit = std::max(1, int(H * 1.0 / lines));
     m_rcHead = gdi::Rect(left, top, right, s.m_bTableHead ? top + InfoLineCount(m_nInfoItems) * unit : top);

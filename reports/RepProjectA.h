@@ -29,6 +29,9 @@ struct ProjectRowItems {
 
 // The row of a pile in the report language of the settings.
 ProjectRowItems BuildProjectRowItems(const CReportPileItem& item, const CPrintSettings& s, int decimals);
+// Shown text fields: head-line items 0..13 except 9 (the page heading) and
+// 12 (it only adds the time to item 6).
+int ProjectFieldCount(const CPrintSettings& s);
 
 // Page and pile picture files: folder + base name + "_第N页." + suffix (the
 // default suffix when the chosen name has none).
@@ -78,6 +81,9 @@ public:
     bool DrawPileCell(gdi::Canvas& dc, int index, int left, int top, int right, int bottom);
 
     static int InfoLineCount(int n) { return n <= 0 ? 0 : (n <= 6 ? 1 : 2); }
+    // The line units of a cell: its information lines, four for the curve
+    // (six with the spectrum), six for the spectrum and one for the quality line.
+    static int CellLineUnits(const CPrintSettings& s);
     // Cells row by row in rect.
     static std::vector<gdi::Rect> LayoutCells(const gdi::Rect& rect, int rows, int columns, int hgap,
                                               int vgap);
