@@ -81,9 +81,7 @@ void CRepCountInfo::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+        const QString path = ListRowPath(*m_pList, row);
         CPileReportRow r;
         if (path.isEmpty() || !LoadCountRow(r, path))
             continue;

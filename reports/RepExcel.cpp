@@ -117,11 +117,9 @@ void CRepExcel::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
+        const QString name = ListRowName(*m_pList, row);
         const qsizetype dot = name.lastIndexOf(u'.');
-        add(m_pDoc->m_ProjectInfo.GetPathByName(name), dot < 0 ? name : name.left(dot),
-            m_pList->GetItemText(row, 2));
+        add(ListRowPath(*m_pList, row), dot < 0 ? name : name.left(dot), m_pList->GetItemText(row, 2));
     }
 }
 

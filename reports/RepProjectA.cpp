@@ -295,9 +295,7 @@ void CRepProjectA::UpdatePileList() {
 std::unique_ptr<CReportPileItem> CRepProjectA::LoadListRow(int row) const {
     auto item = NewItem();
     item->m_strPileNo = m_pList->GetItemText(row, 2);
-    QString name = m_pList->GetItemText(row, 1);
-    name.chop(1);
-    const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+    const QString path = ListRowPath(*m_pList, row);
     if (path.isEmpty() || !LoadPileItem(*item, path))
         return nullptr;
     if (m_bUseCommonInfo)
@@ -979,7 +977,7 @@ bool CRepProjectA::WritePilePictureEmf(const QString& path, const gdi::Rect& rc,
     return true;
 }
 
-bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
+bool CRepProjectA::LoadSingleRow(int row) {
     if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
         return false;
     m_items.clear();
@@ -987,6 +985,12 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
     if (!item)
         return false;
     m_items.push_back(std::move(item));
+    return true;
+}
+
+bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
+    if (!LoadSingleRow(row))
+        return false;
     m_bSinglePile = true;
     const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
     QImage image;
@@ -1003,13 +1007,8 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
 }
 
 bool CRepProjectA::ExportPilePictureEmf(const QString& path, int row) {
-    if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
+    if (!LoadSingleRow(row))
         return false;
-    m_items.clear();
-    auto item = LoadListRow(row);
-    if (!item)
-        return false;
-    m_items.push_back(std::move(item));
     m_bSinglePile = true;
     const double w =
         SmoothCurves() ? 4119.68505859375 : pit::GetScreenScalePercent() / 100.0 * 659.1495971679688;

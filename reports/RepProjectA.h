@@ -129,6 +129,9 @@ protected:
     // The item of a list row with the common values in use; none when its
     // file is not in the project or cannot be read.
     std::unique_ptr<CReportPileItem> LoadListRow(int row) const;
+    // The items: the pile of one list row alone; false for a row outside the
+    // list or a pile that cannot be read.
+    bool LoadSingleRow(int row);
     // The curve of an item in box, with the fine pen of smooth curves when
     // pictureMode is 1.
     void DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box, const gdi::Font& font,

@@ -96,9 +96,7 @@ void CRepSingle::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1); // the list marks blow files with a trailing character
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+        const QString path = ListRowPath(*m_pList, row);
         // A name the project does not hold is no page.
         if (!path.isEmpty())
             m_arrFiles.push_back(path);

@@ -2,6 +2,7 @@
 // the metafile of a page file.
 #include "reports/ReportBuilder.h"
 
+#include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/AppContext.h"
@@ -46,6 +47,16 @@ void CReportBuilder::SetCommonInfo(bool use, const CCommonInfo* values) {
     m_bUseCommonInfo = use;
     if (values)
         m_CommonInfo = *values;
+}
+
+QString CReportBuilder::ListRowName(const pit::ListRows& list, int row) {
+    QString name = list.GetItemText(row, 1);
+    name.chop(1);
+    return name;
+}
+
+QString CReportBuilder::ListRowPath(const pit::ListRows& list, int row) const {
+    return m_pDoc ? m_pDoc->m_ProjectInfo.GetPathByName(ListRowName(list, row)) : QString();
 }
 
 bool CReportBuilder::SmoothCurves() const {

@@ -137,6 +137,11 @@ protected:
     bool EnglishInterface() const;
     // A bilingual message through the services (or the context's sink).
     int Message(const QString& zh, const QString& en, unsigned type) const;
+    // The file a row of a report list names: column 1 less the mark the list
+    // ends every name with.
+    static QString ListRowName(const pit::ListRows& list, int row);
+    // Its path in the document's project; empty when the project does not hold it.
+    QString ListRowPath(const pit::ListRows& list, int row) const;
     // The curve style asks for smooth (high-resolution) curves.
     bool SmoothCurves() const;
     // What the wave drawings read of the settings and the document.
