@@ -23,19 +23,9 @@ TEST_F(CurveDocument, TheActionWritesTheOpenPilesCurves) {
     ASSERT_NE(frame->WordExport(), nullptr);
     frame->WordExport()->SetServices(&services);
     frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
-
-    QAction* action = frame->Commands()->Action(cmd::kExportCurveDocument);
-    ASSERT_NE(action, nullptr);
-    frame->Commands()->Update();
-    EXPECT_FALSE(action->isEnabled()); // no pile yet
-
-    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK6.DUX")));
-    QApplication::processEvents();
-    frame->Commands()->Update();
-    ASSERT_TRUE(action->isEnabled());
     const QString out = tmp.filePath("curves.docx");
     services.answers = {out};
-    action->trigger();
+    ASSERT_NO_FATAL_FAILURE(TriggerOnPile(cmd::kExportCurveDocument, "ZK6.DUX"));
 
     ASSERT_EQ(services.asks.size(), 1u);
     EXPECT_EQ(services.asks[0].defaultName, "Pile_" + doc->m_PileRecord.m_strPileNo + ".docx");

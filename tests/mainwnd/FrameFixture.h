@@ -114,6 +114,19 @@ struct SampleFrame : ::testing::Test {
         return nullptr;
     }
     QByteArray bytes(const QString& path) const { return readFileBytes(path); }
+    // A command of the open pile: disabled while none is open, enabled once
+    // name is, then triggered.
+    void TriggerOnPile(int id, const char* name) {
+        QAction* a = action(id);
+        ASSERT_NE(a, nullptr);
+        frame->Commands()->Update();
+        EXPECT_FALSE(a->isEnabled()); // no pile yet
+        ASSERT_TRUE(doc->OnOpenDocument(pile(name)));
+        QApplication::processEvents();
+        frame->Commands()->Update();
+        ASSERT_TRUE(a->isEnabled());
+        a->trigger();
+    }
 };
 
 // The window with ZK1.DUX open.

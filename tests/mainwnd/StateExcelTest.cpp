@@ -17,19 +17,9 @@ TEST_F(StateExcel, TheActionWritesTheOpenPilesRawWorkbook) {
     test::FakeExportServices services;
     OfficeExcelExport excel(ctx, &services);
     frame->SetExcelExport(&excel);
-
-    QAction* action = frame->Commands()->Action(cmd::kExportStateExcel);
-    ASSERT_NE(action, nullptr);
-    frame->Commands()->Update();
-    EXPECT_FALSE(action->isEnabled()); // no pile yet
-
-    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK6.DUX")));
-    QApplication::processEvents();
-    frame->Commands()->Update();
-    ASSERT_TRUE(action->isEnabled());
     const QString out = tmp.filePath("chosen.xlsx");
     services.answers = {out};
-    action->trigger();
+    ASSERT_NO_FATAL_FAILURE(TriggerOnPile(cmd::kExportStateExcel, "ZK6.DUX"));
 
     ASSERT_EQ(services.asks.size(), 1u);
     EXPECT_EQ(services.asks[0].defaultName, doc->m_PileRecord.m_strPileNo + "_原始数据.xlsx");
