@@ -3,7 +3,6 @@
 #include "core/pile/PileRecord.h"
 #include "platform/AppContext.h"
 #include "platform/CodePage.h"
-#include "platform/FileError.h"
 #include "platform/TimeUtil.h"
 
 #include <QDir>
@@ -48,13 +47,10 @@ std::vector<CBatchReportEntry> CBatchReportHelper::BuildRecordGroups(const QStri
     for (const QString& path : paths) {
         CBatchReportEntry entry{0, QString(), path};
         {
+            // An unreadable file is read again, and reported, when the reports are made.
             CPileRecord scratch;
-            try {
-                if (scratch.ReadFile(path))
-                    entry.project = scratch.m_strProject.trimmed();
-            } catch (const FileError&) {
-                // Read again, and reported, when the reports are made.
-            }
+            if (scratch.TryReadFile(path))
+                entry.project = scratch.m_strProject.trimmed();
         }
         int candidate = 1;
         auto match = result.end();

@@ -4,6 +4,7 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <functional>
 #include <type_traits>
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide characters are UTF-16");
@@ -23,6 +24,38 @@ std::u16string Wide(const QString& s) {
 
 const SQLWCHAR* WidePtr(const std::u16string& s) {
     return reinterpret_cast<const SQLWCHAR*>(s.c_str());
+}
+
+Result ConnectionNotOpen() {
+    return Result::Failure(QStringLiteral("08003"), QStringLiteral("[08003] Connection not open"));
+}
+
+// A value of a fixed-length C type; none for SQL NULL or a failed read.
+template <typename T> std::optional<T> GetFixed(SQLHSTMT stmt, int column, SQLSMALLINT cType) {
+    T v{};
+    SQLLEN ind = 0;
+    if (!stmt || !Succeeded(SQLGetData(stmt, SQLUSMALLINT(column), cType, &v, sizeof v, &ind)) ||
+        ind == SQL_NULL_DATA)
+        return std::nullopt;
+    return v;
+}
+
+// A long value read in pieces into buffer (bytes of it usable per piece):
+// take gets the byte count of each. The driver says how much remains, or
+// SQL_NO_TOTAL. False for SQL NULL or a failed read.
+bool GetDataInPieces(SQLHSTMT stmt, int column, SQLSMALLINT cType, void* buffer, SQLLEN bufferBytes,
+                     SQLLEN usable, const std::function<void(qsizetype bytes)>& take) {
+    for (;;) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(stmt, SQLUSMALLINT(column), cType, buffer, bufferBytes, &ind);
+        if (rc == SQL_NO_DATA)
+            return true;
+        if (!Succeeded(rc) || ind == SQL_NULL_DATA)
+            return false;
+        take(qsizetype((ind == SQL_NO_TOTAL || ind > usable) ? usable : ind));
+        if (rc == SQL_SUCCESS)
+            return true;
+    }
 }
 
 } // namespace
@@ -123,7 +156,7 @@ void Connection::Close() {
 
 Result Connection::SetAutoCommit(bool on) {
     if (!m_open)
-        return Result::Failure(QStringLiteral("08003"), QStringLiteral("[08003] Connection not open"));
+        return ConnectionNotOpen();
     const auto value = reinterpret_cast<SQLPOINTER>(uintptr_t(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF));
     if (!Succeeded(SQLSetConnectAttrW(m_dbc, SQL_ATTR_AUTOCOMMIT, value, 0)))
         return Diagnose(SQL_HANDLE_DBC, m_dbc, "SQLSetConnectAttr");
@@ -131,20 +164,20 @@ Result Connection::SetAutoCommit(bool on) {
     return {};
 }
 
-Result Connection::Commit() {
+Result Connection::EndTransaction(short completion) {
     if (!m_open)
-        return Result::Failure(QStringLiteral("08003"), QStringLiteral("[08003] Connection not open"));
-    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_COMMIT)))
+        return ConnectionNotOpen();
+    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, m_dbc, completion)))
         return Diagnose(SQL_HANDLE_DBC, m_dbc, "SQLEndTran");
     return {};
 }
 
+Result Connection::Commit() {
+    return EndTransaction(SQL_COMMIT);
+}
+
 Result Connection::Rollback() {
-    if (!m_open)
-        return Result::Failure(QStringLiteral("08003"), QStringLiteral("[08003] Connection not open"));
-    if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK)))
-        return Diagnose(SQL_HANDLE_DBC, m_dbc, "SQLEndTran");
-    return {};
+    return EndTransaction(SQL_ROLLBACK);
 }
 
 QString Connection::DbmsName() const {
@@ -189,7 +222,7 @@ bool ColumnInfo::IsBinary() const {
 
 Statement::Statement(Connection& connection) : m_connection(connection) {
     if (!connection.IsOpen()) {
-        m_status = Result::Failure(QStringLiteral("08003"), QStringLiteral("[08003] Connection not open"));
+        m_status = ConnectionNotOpen();
         return;
     }
     SQLHSTMT stmt = SQL_NULL_HSTMT;
@@ -386,47 +419,26 @@ Result Statement::CloseCursor() {
 }
 
 std::optional<int64_t> Statement::GetInt(int column) {
-    SQLBIGINT v = 0;
-    SQLLEN ind = 0;
-    if (!m_stmt || !Succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_SBIGINT, &v, 0, &ind)) ||
-        ind == SQL_NULL_DATA)
-        return std::nullopt;
-    return int64_t(v);
+    if (const auto v = GetFixed<SQLBIGINT>(m_stmt, column, SQL_C_SBIGINT))
+        return int64_t(*v);
+    return std::nullopt;
 }
 
 std::optional<double> Statement::GetDouble(int column) {
-    double v = 0;
-    SQLLEN ind = 0;
-    if (!m_stmt || !Succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_DOUBLE, &v, 0, &ind)) ||
-        ind == SQL_NULL_DATA)
-        return std::nullopt;
-    return v;
+    return GetFixed<double>(m_stmt, column, SQL_C_DOUBLE);
 }
 
 std::optional<QString> Statement::GetText(int column) {
     if (!m_stmt)
         return std::nullopt;
-    // Read in pieces: the driver says how much remains, or SQL_NO_TOTAL.
     QString out;
     char16_t buffer[2048];
-    for (;;) {
-        SQLLEN ind = 0;
-        const SQLRETURN rc =
-            SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_WCHAR, buffer, sizeof buffer, &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!Succeeded(rc))
-            return std::nullopt;
-        if (ind == SQL_NULL_DATA)
-            return std::nullopt;
-        const qsizetype room = qsizetype(std::size(buffer)) - 1;
-        const qsizetype got = (ind == SQL_NO_TOTAL || ind / qsizetype(sizeof(char16_t)) > room)
-                                  ? room
-                                  : qsizetype(ind / qsizetype(sizeof(char16_t)));
-        out.append(QStringView(buffer, got));
-        if (rc == SQL_SUCCESS)
-            break;
-    }
+    // Each piece but the last ends in a terminator.
+    const auto usable = SQLLEN((std::size(buffer) - 1) * sizeof(char16_t));
+    if (!GetDataInPieces(m_stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, usable, [&](qsizetype bytes) {
+            out.append(QStringView(buffer, bytes / qsizetype(sizeof(char16_t))));
+        }))
+        return std::nullopt;
     return out;
 }
 
@@ -435,32 +447,17 @@ std::optional<QByteArray> Statement::GetBinary(int column) {
         return std::nullopt;
     QByteArray out;
     char buffer[8192];
-    for (;;) {
-        SQLLEN ind = 0;
-        const SQLRETURN rc =
-            SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_BINARY, buffer, sizeof buffer, &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!Succeeded(rc))
-            return std::nullopt;
-        if (ind == SQL_NULL_DATA)
-            return std::nullopt;
-        const qsizetype got =
-            (ind == SQL_NO_TOTAL || ind > SQLLEN(sizeof buffer)) ? qsizetype(sizeof buffer) : qsizetype(ind);
-        out.append(buffer, got);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
+    if (!GetDataInPieces(m_stmt, column, SQL_C_BINARY, buffer, sizeof buffer, sizeof buffer,
+                         [&](qsizetype bytes) { out.append(buffer, bytes); }))
+        return std::nullopt;
     return out;
 }
 
 std::optional<QDateTime> Statement::GetTimestamp(int column) {
-    SQL_TIMESTAMP_STRUCT t{};
-    SQLLEN ind = 0;
-    if (!m_stmt ||
-        !Succeeded(SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_TYPE_TIMESTAMP, &t, sizeof t, &ind)) ||
-        ind == SQL_NULL_DATA)
+    const auto stamp = GetFixed<SQL_TIMESTAMP_STRUCT>(m_stmt, column, SQL_C_TYPE_TIMESTAMP);
+    if (!stamp)
         return std::nullopt;
+    const SQL_TIMESTAMP_STRUCT& t = *stamp;
     return QDateTime(QDate(t.year, t.month, t.day),
                      QTime(t.hour, t.minute, t.second, int(t.fraction / 1000000)));
 }

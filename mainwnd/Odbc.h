@@ -67,6 +67,9 @@ public:
     void* handle() const { return m_dbc; }
 
 private:
+    // SQLEndTran with SQL_COMMIT or SQL_ROLLBACK.
+    Result EndTransaction(short completion);
+
     Environment& m_env;
     void* m_dbc = nullptr;
     bool m_open = false;

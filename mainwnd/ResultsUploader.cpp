@@ -6,7 +6,6 @@
 #include "core/wave/WaveRecord.h"
 #include "mainwnd/DatabaseConfig.h"
 #include "mainwnd/Odbc.h"
-#include "platform/FileError.h"
 #include "platform/MessageSink.h"
 
 namespace pit {
@@ -45,12 +44,8 @@ QDateTime ConstructionDateRule::Apply(const QDateTime& ownConstruction, const QD
 std::optional<PileUploadValues> RecordValueSource::Values(const QString& path) {
     // A fresh record per pile, so a failed read cannot leave the previous pile's values.
     CPileRecord record;
-    try {
-        if (!record.ReadFile(path))
-            return std::nullopt;
-    } catch (const FileError&) {
+    if (!record.TryReadFile(path))
         return std::nullopt;
-    }
     const CWaveRecord* wave = record.m_nCurrentChannel < 0 ? nullptr : record.CurrentChannel();
     if (!wave)
         return std::nullopt;

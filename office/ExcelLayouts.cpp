@@ -136,14 +136,6 @@ struct RawRow {
     QString (*value)(const CExcelRawInfo& r, const AverageFlags& flags);
 };
 
-QString AverageChannels(const AverageFlags& flags) {
-    QStringList numbers;
-    for (size_t i = 0; i < flags.size(); ++i)
-        if (flags[i])
-            numbers << Int(int(i) + 1);
-    return numbers.join(U("、"));
-}
-
 const RawRow kRawRows[] = {
     {3, "工程名称", "Project Name", Kind::Text, [](auto& r, auto&) { return r.m_strProject; }},
     {4, "检测单位", "Test Department", Kind::Text, [](auto& r, auto&) { return r.m_strTestOrg; }},
@@ -167,7 +159,7 @@ const RawRow kRawRows[] = {
     {21, "低通滤波", "Low Filter", Kind::Text, nullptr},
     {22, "桩头起始点序号", "Pile Head Start Pos", Kind::Text, nullptr},
     {23, "参与平均波形计算的通道号", "In the calculation of the number average waveform", Kind::Text,
-     [](auto&, auto& flags) { return AverageChannels(flags); }},
+     [](auto&, auto& flags) { return AverageBlowsText(flags); }},
 };
 
 // The per-channel rows of the raw sheet.

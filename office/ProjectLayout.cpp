@@ -2,6 +2,7 @@
 #include "office/ProjectLayout.h"
 
 #include "core/doc/PrintSettings.h"
+#include "reports/RepProjectA.h"
 
 #include <algorithm>
 
@@ -54,29 +55,12 @@ int OneColumnRow(int rows) {
     }
 }
 
+// The two-column table keeps one entry for every count above five.
 int TwoColumnRow(int rows) {
-    switch (rows) {
-    case 2:
-    case 3:
-        return 0;
-    case 4:
-        return 1;
-    case 5:
-        return 2;
-    default:
-        return 3;
-    }
+    return std::min(OneColumnRow(rows), 3);
 }
 
 } // namespace
-
-int ProjectFieldCount(const CPrintSettings& s) {
-    int n = 0;
-    for (int i = 0; i < 14; ++i)
-        if (i != 9 && i != 12 && s.m_bHeadInfo[i])
-            ++n;
-    return n;
-}
 
 ProjectCellLayout ComputeCurvePageLayout(const ProjectPageArea& a, const CPrintSettings& s) {
     ProjectCellLayout l;

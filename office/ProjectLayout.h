@@ -30,10 +30,6 @@ struct ProjectPageArea {
     float rowGap = 0;      // R: gap between pile rows
 };
 
-// Shown text fields: head-line items 0..13 except 9 (the page heading) and
-// 12 (it only adds the time to item 6).
-int ProjectFieldCount(const CPrintSettings& s);
-
 // The English and Chinese pages (mode 0).
 ProjectCellLayout ComputeCurvePageLayout(const ProjectPageArea& area, const CPrintSettings& s);
 // The ZEZ-style page (mode 1): one pile per page row.

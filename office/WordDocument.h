@@ -228,6 +228,13 @@ public:
     void AddField(const QString& code, const QString& placeholder);
 
 private:
+    // Throws WordError when nothing is selected.
+    void RequireRange() const;
+    // The selected cell, or the cell holding the selection; WordError when
+    // nothing is selected or the selection is not in a table.
+    pugi::xml_node SelectedCell() const;
+    // The story holding the selection (the body when nothing is selected).
+    pugi::xml_node SelectedStory() const;
     WordPos CollapsedPoint();
     WordDocument* m_doc;
     WordRange m_range;

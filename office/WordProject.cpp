@@ -10,6 +10,7 @@
 #include "core/draw/SpectrumDraw.h"
 #include "core/wave/WaveRecord.h"
 #include "office/WordPictures.h"
+#include "reports/RepProjectA.h"
 #include "reports/ReportPileItem.h"
 
 #include <algorithm>

@@ -703,9 +703,29 @@ void WordInlineShape::SetHeight(double points) {
 
 // ---- WordSelection
 
-WordPos WordSelection::CollapsedPoint() {
+void WordSelection::RequireRange() const {
     if (m_range.IsNull())
         throw WordError(QStringLiteral("没有选定位置。"), QStringLiteral("Nothing is selected."));
+}
+
+pugi::xml_node WordSelection::SelectedCell() const {
+    RequireRange();
+    pugi::xml_node tc = m_range.IsWhole() && !std::strcmp(m_range.Container().name(), "w:tc")
+                            ? m_range.Container()
+                            : EnclosingCell(m_range.Start().para);
+    if (!tc)
+        throw WordError(QStringLiteral("选定位置不在表格中。"),
+                        QStringLiteral("The selection is not in a table."));
+    return tc;
+}
+
+pugi::xml_node WordSelection::SelectedStory() const {
+    pugi::xml_node story = StoryOf(m_range.IsNull() ? m_doc->Body() : m_range.Start().para);
+    return story ? story : m_doc->Body();
+}
+
+WordPos WordSelection::CollapsedPoint() {
+    RequireRange();
     if (m_range.IsCollapsed())
         return m_range.Start();
     const WordPos after = m_range.SetText(QString());
@@ -714,8 +734,7 @@ WordPos WordSelection::CollapsedPoint() {
 }
 
 void WordSelection::TypeText(const QString& text) {
-    if (m_range.IsNull())
-        throw WordError(QStringLiteral("没有选定位置。"), QStringLiteral("Nothing is selected."));
+    RequireRange();
     const WordPos after = m_range.SetText(text);
     m_range = WordRange::Point(m_doc, after);
 }
@@ -741,20 +760,16 @@ void WordSelection::TypeParagraph() {
 }
 
 void WordSelection::WholeStory() {
-    pugi::xml_node story = StoryOf(m_range.IsNull() ? m_doc->Body() : m_range.Start().para);
-    m_range = WordRange::Whole(m_doc, story ? story : m_doc->Body());
+    m_range = WordRange::Whole(m_doc, SelectedStory());
 }
 
 void WordSelection::HomeKey() {
-    pugi::xml_node story = StoryOf(m_range.IsNull() ? m_doc->Body() : m_range.Start().para);
-    const auto ps = StoryParagraphs(story ? story : m_doc->Body());
+    const auto ps = StoryParagraphs(SelectedStory());
     m_range = WordRange::Point(m_doc, {ps.front(), 0});
 }
 
 void WordSelection::EndKey() {
-    pugi::xml_node story = StoryOf(m_range.IsNull() ? m_doc->Body() : m_range.Start().para);
-    if (!story)
-        story = m_doc->Body();
+    pugi::xml_node story = SelectedStory();
     // The story ends in its last paragraph (never inside a table: a story
     // always ends with a paragraph).
     pugi::xml_node last;
@@ -767,14 +782,7 @@ void WordSelection::EndKey() {
 }
 
 void WordSelection::MoveRightCell() {
-    if (m_range.IsNull())
-        throw WordError(QStringLiteral("没有选定位置。"), QStringLiteral("Nothing is selected."));
-    pugi::xml_node tc = m_range.IsWhole() && !std::strcmp(m_range.Container().name(), "w:tc")
-                            ? m_range.Container()
-                            : EnclosingCell(m_range.Start().para);
-    if (!tc)
-        throw WordError(QStringLiteral("选定位置不在表格中。"),
-                        QStringLiteral("The selection is not in a table."));
+    const pugi::xml_node tc = SelectedCell();
     const auto isContinuation = [](pugi::xml_node c) {
         pugi::xml_node vm = c.child("w:tcPr").child("w:vMerge");
         return vm && std::string(vm.attribute("w:val").as_string("continue")) != "restart";
@@ -815,15 +823,7 @@ void WordSelection::InsertSectionBreak() {
 }
 
 void WordSelection::InsertRowsBelow(int n) {
-    if (m_range.IsNull())
-        throw WordError(QStringLiteral("没有选定位置。"), QStringLiteral("Nothing is selected."));
-    pugi::xml_node tc = m_range.IsWhole() && !std::strcmp(m_range.Container().name(), "w:tc")
-                            ? m_range.Container()
-                            : EnclosingCell(m_range.Start().para);
-    if (!tc)
-        throw WordError(QStringLiteral("选定位置不在表格中。"),
-                        QStringLiteral("The selection is not in a table."));
-    pugi::xml_node tr = tc.parent();
+    pugi::xml_node tr = SelectedCell().parent();
     pugi::xml_node tbl = tr.parent();
     int r = 1;
     for (pugi::xml_node x = tbl.child("w:tr"); x && x != tr; x = x.next_sibling("w:tr"))

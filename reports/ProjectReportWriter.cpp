@@ -88,13 +88,7 @@ float CProjectReportWriter::FitFontRate(bool keep) {
     float& stored = m_doc ? m_doc->m_nFontRate : m_settings.m_fFontRate;
     if (!keep) {
         const CPrintSettings& s = m_settings;
-        int n = 0;
-        for (int i = 0; i < 14; ++i)
-            if (i != 9 && i != 12 && s.m_bHeadInfo[i])
-                ++n;
-        const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
-        const int units = CRepProjectA::InfoLineCount(n) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
-                          (s.m_bQualityAssess ? 1 : 0);
+        const int units = CRepProjectA::CellLineUnits(s);
         const QString text = FormatPileHeaderLines();
         const int rows = std::clamp(s.m_nRow, 3, 10);
         const double width = 210.0 - s.m_nmarginleft - s.m_nmarginr;

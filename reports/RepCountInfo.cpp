@@ -7,19 +7,12 @@
 #include "core/doc/SharedRoutines.h"
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
-#include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "reports/WordExport.h"
 
 CRepCountInfo::CRepCountInfo(const pit::ReportEnv& env, const pit::ListRows* list, int summaryType)
     : CReportBuilder(env), m_pList(list),
       m_nCountType(summaryType >= 0 && summaryType <= 2 ? summaryType : 1) {}
-
-void CRepCountInfo::SetCommonInfo(bool use, const CCommonInfo* values) {
-    m_bUseCommonInfo = use;
-    if (values)
-        m_CommonInfo = *values;
-}
 
 bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const {
     const bool allAge = m_pDoc && m_pDoc->m_bAllPilesAge;
@@ -29,12 +22,8 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
     CPileReportRow r;
     if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile) {
         CPileRecord pile;
-        try {
-            if (!pile.ReadFile(path))
-                return false;
-        } catch (const pit::FileError&) {
+        if (!pile.TryReadFile(path))
             return false;
-        }
         r.m_strPileNo = pile.m_strPileNo;
         r.m_strResult = pile.m_strConclusion;
         r.m_dtTest = pile.m_testDate;
@@ -64,8 +53,7 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
         r.m_fSize2 = b.hasSecondSides ? b.secondSide : b.diameter;
         r.m_fEnlarged2 = b.hasSecondSides ? b.enlarged2 : b.enlarged;
         r.m_nSpeed = b.waveSpeed;
-        // Code 1007 saved no class of its own: the first class, as the pile reader takes it.
-        r.m_strClass = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+        r.m_strClass = b.PileClass();
         r.m_nGrade = b.gradeIndex >= 0 && b.gradeIndex <= 18 ? b.gradeIndex : 0;
         r.m_strRemark = b.idText2;
         r.m_nShape = b.IsSquare() ? 1 : 0;
@@ -93,27 +81,18 @@ void CRepCountInfo::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+        const QString path = ListRowPath(*m_pList, row);
         CPileReportRow r;
         if (path.isEmpty() || !LoadCountRow(r, path))
             continue;
         // Each common value replaces the pile's own only while its flag is set.
-        if (common) {
-            if (c.Use(CCommonInfo::Diameter)) {
-                r.m_fSize1 = c.m_fDiameter;
-                r.m_fSize2 = c.m_fSecondSide;
-            }
-            if (c.Use(CCommonInfo::EnlargedBase)) {
-                r.m_fEnlarged1 = c.m_fEnlarged;
-                r.m_fEnlarged2 = c.m_fEnlarged2;
-            }
-            if (c.Use(CCommonInfo::Grade))
-                r.m_nGrade = c.m_nGradeIndex;
-            if (c.Use(CCommonInfo::Shape))
-                r.m_nShape = c.m_nShape;
-        }
+        if (common)
+            c.ApplyTo({.diameter = &r.m_fSize1,
+                       .secondSide = &r.m_fSize2,
+                       .enlarged = &r.m_fEnlarged1,
+                       .enlarged2 = &r.m_fEnlarged2,
+                       .grade = &r.m_nGrade,
+                       .shape = &r.m_nShape});
         m_arrRows.push_back(r);
     }
 }

@@ -16,7 +16,6 @@ public:
     // summaryType: 0 (template A), 1 (B) or 2 (U/UE); any other counts as 1.
     CRepCountInfo(const pit::ReportEnv& env, const pit::ListRows* list, int summaryType);
 
-    void SetCommonInfo(bool use, const CCommonInfo* values) override;
     void UpdatePileList() override;
     bool ExportWord(const QString& outputName) override;
 

@@ -5,6 +5,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
 #include "core/doc/PrintSettings.h"
+#include "core/doc/SharedRoutines.h"
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
 #include "platform/AtomicFile.h"
@@ -20,18 +21,19 @@
 
 namespace {
 
-// "1、2、3": the blows that take part in the average.
-QString AverageChannels(const std::array<int32_t, 15>& flags) {
-    QStringList numbers;
-    for (size_t i = 0; i < flags.size(); ++i)
-        if (flags[i])
-            numbers << QString::number(i + 1);
-    return numbers.join(QStringLiteral("、"));
-}
-
 // A grade index outside the table reads as its first grade.
 int BoundedGrade(int index) {
     return index >= 0 && index < pit::options::GradeCount() ? index : 0;
+}
+
+// Spectrum range, Fmax, F0, dFL, dFD1 and dFD2 as the file keeps them.
+void SetExcelAnalysisValues(CExcelPileInfo& rec, const std::array<int32_t, 6>& v) {
+    rec.m_nFreqLimit = v[0];
+    rec.m_nFMax = v[1];
+    rec.m_nF0 = v[2];
+    rec.m_nDFL = v[3];
+    rec.m_nDFD1 = v[4];
+    rec.m_nDFD2 = v[5];
 }
 
 bool IsRoundName(const QString& shape) {
@@ -69,14 +71,20 @@ void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
     if (!m_pDoc || !m_pDoc->m_bUseCommonInfo)
         return;
     const CCommonInfo& c = m_pDoc->m_CommonInfo;
-    if (c.Use(CCommonInfo::ProjectName))
-        rec.m_strProject = c.m_strProjectName;
-    if (c.Use(CCommonInfo::TestingUnit))
-        rec.m_strTestOrg = c.m_strTestingUnit;
-    if (c.Use(CCommonInfo::ConstructionUnit))
-        rec.m_strBuilder = c.m_strConstructionUnit;
-    if (c.Use(CCommonInfo::Tester))
-        rec.m_strTester = c.m_strTester;
+    c.ApplyTo({.projectName = &rec.m_strProject,
+               .testingUnit = &rec.m_strTestOrg,
+               .constructionUnit = &rec.m_strBuilder,
+               .tester = &rec.m_strTester,
+               .instrument = &rec.m_strInstrument,
+               .standard = &rec.m_strStandard,
+               .diameter = &rec.m_fDiameter,
+               .secondSide = &rec.m_fDiameter2,
+               .enlarged = &rec.m_fEnlargedBase,
+               .enlarged2 = &rec.m_fEnlargedBase2,
+               .grade = &rec.m_nGrade,
+               .shape = &rec.m_nShape});
+    // A grade outside the table reads as its first (the pile's own is bounded already).
+    rec.m_nGrade = BoundedGrade(rec.m_nGrade);
     if (c.Use(CCommonInfo::TestDate)) {
         // The common date with the pile's own time of day; midnight is dropped.
         const qsizetype blank = rec.m_strDateTime.lastIndexOf(u' ');
@@ -85,22 +93,6 @@ void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
             time.clear();
         rec.m_strDateTime = c.m_testDate.toString(QStringLiteral("yyyy-MM-dd ")) + time;
     }
-    if (c.Use(CCommonInfo::Instrument))
-        rec.m_strInstrument = c.m_strInstrument;
-    if (c.Use(CCommonInfo::Standard))
-        rec.m_strStandard = c.m_strStandard;
-    if (c.Use(CCommonInfo::EnlargedBase)) {
-        rec.m_fEnlargedBase = c.m_fEnlarged;
-        rec.m_fEnlargedBase2 = c.m_fEnlarged2;
-    }
-    if (c.Use(CCommonInfo::Diameter)) {
-        rec.m_fDiameter = c.m_fDiameter;
-        rec.m_fDiameter2 = c.m_fSecondSide;
-    }
-    if (c.Use(CCommonInfo::Shape))
-        rec.m_nShape = c.m_nShape;
-    if (c.Use(CCommonInfo::Grade))
-        rec.m_nGrade = BoundedGrade(c.m_nGradeIndex);
 }
 
 void CRepExcel::UpdatePileList() {
@@ -125,11 +117,9 @@ void CRepExcel::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
+        const QString name = ListRowName(*m_pList, row);
         const qsizetype dot = name.lastIndexOf(u'.');
-        add(m_pDoc->m_ProjectInfo.GetPathByName(name), dot < 0 ? name : name.left(dot),
-            m_pList->GetItemText(row, 2));
+        add(ListRowPath(*m_pList, row), dot < 0 ? name : name.left(dot), m_pList->GetItemText(row, 2));
     }
 }
 
@@ -161,8 +151,7 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     rec.m_strDateTime = b.testDateText;
     rec.m_fLength = b.pileLength;
     rec.m_nSpeed = b.waveSpeed;
-    // Code 1007 saved no class of its own: the first class, as the pile reader takes it.
-    rec.m_strClass = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+    rec.m_strClass = b.PileClass();
     rec.m_nGrade = BoundedGrade(b.gradeIndex);
     rec.m_fDiameter = b.diameter;
     rec.m_fEnlargedBase = b.enlarged;
@@ -172,28 +161,19 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     rec.m_strIntegrity = b.conclusion;
     rec.m_nShape = IsRoundName(b.shapeText) ? 0 : 1;
     rec.m_nSamples = b.samples;
-    rec.m_nFreqLimit = b.analysisValues[0];
-    rec.m_nFMax = b.analysisValues[1];
-    rec.m_nF0 = b.analysisValues[2];
-    rec.m_nDFL = b.analysisValues[3];
-    rec.m_nDFD1 = b.analysisValues[4];
-    rec.m_nDFD2 = b.analysisValues[5];
+    SetExcelAnalysisValues(rec, b.analysisValues);
     rec.m_nChannel = b.currentChannel;
     PrepareWave(rec.m_wave);
     // The average of this file: its index follows the blows, its channels are this file's flags.
     rec.m_bAverage = b.currentChannel == b.channelCount;
-    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(b.blowFlags) : QString();
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageBlowsText(b.blowFlags) : QString();
     return true;
 }
 
 bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) const {
     CPileRecord pile;
-    try {
-        if (!pile.ReadFile(path))
-            return false;
-    } catch (const pit::FileError&) {
+    if (!pile.TryReadFile(path))
         return false;
-    }
     const CWaveRecord* w = pile.CurrentChannel();
     if (!w)
         return false;
@@ -209,12 +189,7 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
     rec.m_nSpeed = pile.m_nWaveSpeed;
     rec.m_strClass = pile.m_strClass;
     rec.m_nGrade = BoundedGrade(pile.m_nGradeIndex);
-    rec.m_nFreqLimit = pile.m_analysisValues[0];
-    rec.m_nFMax = pile.m_analysisValues[1];
-    rec.m_nF0 = pile.m_analysisValues[2];
-    rec.m_nDFL = pile.m_analysisValues[3];
-    rec.m_nDFD1 = pile.m_analysisValues[4];
-    rec.m_nDFD2 = pile.m_analysisValues[5];
+    SetExcelAnalysisValues(rec, pile.m_analysisValues);
     rec.m_strIntegrity = pile.m_strConclusion;
     rec.m_nShape = pile.m_nShape;
     rec.m_nChannel = pile.m_nCurrentChannel;
@@ -227,7 +202,7 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
     rec.m_nSamples = rec.m_wave.SampleCount();
     PrepareWave(rec.m_wave);
     rec.m_bAverage = w->isAverage != 0;
-    rec.m_strAvgChannels = rec.m_bAverage ? AverageChannels(pile.m_blowFlags) : QString();
+    rec.m_strAvgChannels = rec.m_bAverage ? AverageBlowsText(pile.m_blowFlags) : QString();
     return true;
 }
 

@@ -35,6 +35,16 @@ constexpr double kGapMmPerInch = 25.40005111694336;
 // The head-information flag of each row item.
 constexpr int kItemFlag[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13};
 
+// Spectrum range, Fmax, F0, dFL, dFD1 and dFD2 as the file keeps them.
+void SetItemAnalysisValues(CReportPileItem& item, const std::array<int32_t, 6>& v) {
+    item.m_nSpecRange = v[0];
+    item.m_nFAMax = v[1];
+    item.m_nF0 = v[2];
+    item.m_nDFL = v[3];
+    item.m_nDFD1 = v[4];
+    item.m_nDFD2 = v[5];
+}
+
 } // namespace
 
 namespace pit {
@@ -86,6 +96,11 @@ ProjectRowItems BuildProjectRowItems(const CReportPileItem& it, const CPrintSett
     return r;
 }
 
+int ProjectFieldCount(const CPrintSettings& s) {
+    return int(std::count_if(std::begin(kItemFlag), std::end(kItemFlag),
+                             [&s](int flag) { return s.m_bHeadInfo[flag] != 0; }));
+}
+
 QString ProjectPageFileName(const QString& chosen, int page, const QString& defaultSuffix) {
     const QFileInfo fi(chosen);
     const QString suffix = fi.suffix().isEmpty() ? defaultSuffix : fi.suffix();
@@ -119,28 +134,8 @@ int CRepProjectA::Columns() const {
     return std::clamp(m_pSettings->m_nColumn, 1, 2);
 }
 
-bool CRepProjectA::SmoothCurves() const {
-    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
-}
-
 bool CRepProjectA::ReportEnglish() const {
     return m_pSettings && m_pSettings->m_bLanguage == 1;
-}
-
-pit::PrintDrawDoc CRepProjectA::DrawDoc() const {
-    pit::PrintDrawDoc d;
-    d.print = m_pSettings;
-    if (m_pDoc) {
-        d.curve = &m_pDoc->m_CurveStyle;
-        d.doc = m_pDoc;
-    }
-    return d;
-}
-
-void CRepProjectA::SetCommonInfo(bool use, const CCommonInfo* values) {
-    m_bUseCommonInfo = use;
-    if (values)
-        m_CommonInfo = *values;
 }
 
 void CRepProjectA::SetFontRate(float rate) {
@@ -179,12 +174,8 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
     int averageIndex = -1;
     if (read.kind == pit::AnalysisBlockRead::Kind::BlowFile) {
         CPileRecord pile;
-        try {
-            if (!pile.ReadFile(path))
-                return false;
-        } catch (const pit::FileError&) {
+        if (!pile.TryReadFile(path))
             return false;
-        }
         const CWaveRecord* w = pile.CurrentChannel();
         if (!w)
             return false;
@@ -202,12 +193,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_strIntegrity = pile.m_strConclusion;
         item.m_strRemark = pile.m_strIdText2;
         item.m_bSquare = pile.m_nShape == 1 ? 1 : 0;
-        item.m_nSpecRange = pile.m_analysisValues[0];
-        item.m_nFAMax = pile.m_analysisValues[1];
-        item.m_nF0 = pile.m_analysisValues[2];
-        item.m_nDFL = pile.m_analysisValues[3];
-        item.m_nDFD1 = pile.m_analysisValues[4];
-        item.m_nDFD2 = pile.m_analysisValues[5];
+        SetItemAnalysisValues(item, pile.m_analysisValues);
         item.m_nChannel = pile.m_nCurrentChannel;
         item.m_nFirstSample = 0;
         item.m_nSampleCount = 1024;
@@ -222,8 +208,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
             item.m_strProjectD = b.text5;
         item.m_fLength = b.pileLength;
         item.m_nSpeed = b.waveSpeed;
-        // Code 1007 keeps no class of its own: the first, as the pile reader takes it.
-        item.m_strPileType = b.formatCode == 1007 ? QStringLiteral("I") : b.className;
+        item.m_strPileType = b.PileClass();
         item.m_nGrade = std::clamp(b.gradeIndex, 0, 18);
         item.m_fDiameter = b.diameter;
         item.m_fValueA = b.enlarged;
@@ -232,12 +217,7 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_bSquare = b.IsSquare() ? 1 : 0;
         item.m_nFirstSample = b.spareCounter;
         item.m_nSampleCount = b.samples;
-        item.m_nSpecRange = b.analysisValues[0];
-        item.m_nFAMax = b.analysisValues[1];
-        item.m_nF0 = b.analysisValues[2];
-        item.m_nDFL = b.analysisValues[3];
-        item.m_nDFD1 = b.analysisValues[4];
-        item.m_nDFD2 = b.analysisValues[5];
+        SetItemAnalysisValues(item, b.analysisValues);
         item.m_nChannel = b.currentChannel;
         if (b.hasSecondSides) {
             item.m_fSide = b.secondSide;
@@ -270,42 +250,27 @@ bool CRepProjectA::LoadPileItem(CReportPileItem& item, const QString& path, bool
         item.m_nRefine = m_pDoc->m_nRefineIndex;
     }
     // The blows of the average, from this pile's own file.
-    item.m_strAvgBlows.clear();
-    if (item.m_nChannel == averageIndex) {
-        for (int i = 0; i < 15; ++i)
-            if (blowFlags[size_t(i)])
-                item.m_strAvgBlows += QStringLiteral("%1、").arg(i + 1);
-        item.m_strAvgBlows.chop(item.m_strAvgBlows.isEmpty() ? 0 : 1);
-    }
+    item.m_strAvgBlows = item.m_nChannel == averageIndex ? AverageBlowsText(blowFlags) : QString();
     return true;
 }
 
 void CRepProjectA::ApplyCommonInfo(CReportPileItem& it) const {
     const CCommonInfo& c = m_CommonInfo;
-    if (c.Use(CCommonInfo::Instrument))
-        it.m_strModel = c.m_strInstrument;
-    if (c.Use(CCommonInfo::ProjectName))
-        it.m_strProject = c.m_strProjectName;
-    if (c.Use(CCommonInfo::TestingUnit))
-        it.m_strProjectC = c.m_strTestingUnit;
-    if (c.Use(CCommonInfo::ConstructionUnit))
-        it.m_strProjectD = c.m_strConstructionUnit;
-    if (c.Use(CCommonInfo::Tester))
-        it.m_strProjectE = c.m_strTester;
-    if (c.Use(CCommonInfo::Standard))
-        it.m_strStandard = c.m_strStandard;
-    if (c.Use(CCommonInfo::Diameter)) {
-        it.m_fDiameter = c.m_fDiameter;
-        it.m_fSide = c.m_fSecondSide;
-    }
-    if (c.Use(CCommonInfo::EnlargedBase)) {
-        it.m_fValueA = c.m_fEnlarged;
-        it.m_fValueB = c.m_fEnlarged2;
-    }
-    if (c.Use(CCommonInfo::Grade))
-        it.m_nGrade = std::clamp(c.m_nGradeIndex, 0, 18);
-    if (c.Use(CCommonInfo::Shape))
-        it.m_bSquare = c.m_nShape == 1 ? 1 : 0;
+    c.ApplyTo({.projectName = &it.m_strProject,
+               .testingUnit = &it.m_strProjectC,
+               .constructionUnit = &it.m_strProjectD,
+               .tester = &it.m_strProjectE,
+               .instrument = &it.m_strModel,
+               .standard = &it.m_strStandard,
+               .diameter = &it.m_fDiameter,
+               .secondSide = &it.m_fSide,
+               .enlarged = &it.m_fValueA,
+               .enlarged2 = &it.m_fValueB,
+               .grade = &it.m_nGrade,
+               .shape = &it.m_bSquare});
+    // Bounded as the pile's own are when read.
+    it.m_nGrade = std::clamp(it.m_nGrade, 0, 18);
+    it.m_bSquare = it.m_bSquare == 1 ? 1 : 0;
     if (c.Use(CCommonInfo::TestDate)) {
         // The common test date to the second, as the saved texts keep it.
         it.m_dtTest = pit::ParseSavedDateTime(c.m_testDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
@@ -321,20 +286,21 @@ void CRepProjectA::UpdatePileList() {
     if (!m_pList || !m_pDoc)
         return;
     m_items.clear();
-    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
-        if (!m_pList->GetItemCheck(row))
-            continue;
-        auto item = NewItem();
-        item->m_strPileNo = m_pList->GetItemText(row, 2);
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1);
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
-        if (path.isEmpty() || !LoadPileItem(*item, path))
-            continue;
-        if (m_bUseCommonInfo)
-            ApplyCommonInfo(*item);
-        m_items.push_back(std::move(item));
-    }
+    for (int row = 0; row < m_pList->GetItemCount(); ++row)
+        if (m_pList->GetItemCheck(row))
+            if (auto item = LoadListRow(row))
+                m_items.push_back(std::move(item));
+}
+
+std::unique_ptr<CReportPileItem> CRepProjectA::LoadListRow(int row) const {
+    auto item = NewItem();
+    item->m_strPileNo = m_pList->GetItemText(row, 2);
+    const QString path = ListRowPath(*m_pList, row);
+    if (path.isEmpty() || !LoadPileItem(*item, path))
+        return nullptr;
+    if (m_bUseCommonInfo)
+        ApplyCommonInfo(*item);
+    return item;
 }
 
 void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString> pileNos) {
@@ -349,6 +315,12 @@ void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString>
 }
 
 // ---- pages ---------------------------------------------------------------------------------------
+
+int CRepProjectA::CellLineUnits(const CPrintSettings& s) {
+    const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
+    return InfoLineCount(pit::ProjectFieldCount(s)) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
+           (s.m_bQualityAssess ? 1 : 0);
+}
 
 int CRepProjectA::PagesOf(size_t items) const {
     const size_t per = size_t(Rows() * Columns());
@@ -423,13 +395,9 @@ void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canva
     const CPrintSettings& s = *m_pSettings;
     const double scale = SmoothCurves() ? double(dc.dpiX() / 600) : dc.dpiX() / 96.0;
     m_rcCell = gdi::Rect(left, top, right, bottom);
-    m_nInfoItems = 0;
-    for (int i = 0; i < 14; ++i)
-        if (i != 9 && i != 12 && s.m_bHeadInfo[i])
-            ++m_nInfoItems;
+    m_nInfoItems = pit::ProjectFieldCount(s);
     const bool withSpectrum = s.m_bSpectrum || s.m_bXiangwei;
-    const int lines = InfoLineCount(m_nInfoItems) + (withSpectrum ? 6 : 4) + (withSpectrum ? 6 : 0) +
-                      (s.m_bQualityAssess ? 1 : 0);
+    const int lines = CellLineUnits(s);
     const int H = bottom - top;
     const int unit = std::max(1, int(H * 1.0 / lines));
     m_rcHead = gdi::Rect(left, top, right, s.m_bTableHead ? top + InfoLineCount(m_nInfoItems) * unit : top);
@@ -438,6 +406,22 @@ void CRepProjectA::DrawPage(int left, int top, int right, int bottom, gdi::Canva
     m_rcSpectrum = withSpectrum ? gdi::Rect(left, m_rcQuality.top - 6 * unit, right, m_rcQuality.top)
                                 : gdi::Rect(left, m_rcQuality.top, right, m_rcQuality.top);
     m_rcCurve = gdi::Rect(left, int(m_rcHead.bottom + scale * 2.0) + 2, right, m_rcSpectrum.top);
+}
+
+void CRepProjectA::DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box,
+                                const gdi::Font& font, int pictureMode) {
+    CWaveRecord& w = item.m_wave;
+    w.SetStyleFlag(m_bPictureMode);
+    if (m_pDoc)
+        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
+    w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
+    w.pictureMode = uint8_t(pictureMode);
+    w.layoutMode = Columns() == 2 ? 1 : 0;
+    w.printLabelMode = 1;
+    w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, box, m_bToBitmap, &font, DrawDoc());
+    w.pictureMode = 0;
+    w.layoutMode = 0;
+    w.printLabelMode = 0;
 }
 
 void CRepProjectA::DrawCellLines(gdi::Canvas& dc) {
@@ -478,21 +462,7 @@ void CRepProjectA::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
         m_nInfoItems = 0;
         DrawPileRow(dc, int(idx), false);
 
-        CReportPileItem& item = *m_items[idx];
-        CWaveRecord& w = item.m_wave;
-        w.SetStyleFlag(m_bPictureMode);
-        if (m_pDoc)
-            w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
-        w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
-        w.pictureMode = smooth ? 1 : 0; // the high-resolution pen
-        w.layoutMode = Columns() == 2 ? 1 : 0;
-        w.printLabelMode = 1;
-        const gdi::Font font = CreateReportFont(2, dc, 0);
-        w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font,
-                       DrawDoc());
-        w.pictureMode = 0;
-        w.layoutMode = 0;
-        w.printLabelMode = 0;
+        DrawItemWave(dc, *m_items[idx], m_rcCurve, CreateReportFont(2, dc, 0), smooth ? 1 : 0);
 
         dc.SelectPen(pen);
         DrawSpectrumMarks(dc, int(idx));
@@ -829,18 +799,7 @@ bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, i
     FixedCellBands(gdi::Rect(left, top, right, bottom), dc.dpiX());
     m_bTitleDrawn = 1;
     DrawPileRow(dc, index, true);
-    CReportPileItem& item = *m_items[size_t(index)];
-    CWaveRecord& w = item.m_wave;
-    w.SetStyleFlag(m_bPictureMode);
-    if (m_pDoc)
-        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
-    w.SetDrawParams(item.m_fLength, item.m_fDiameter, item.m_fSide);
-    w.layoutMode = Columns() == 2 ? 1 : 0;
-    w.printLabelMode = 1;
-    const gdi::Font font = CreateReportFont(2, dc, 0);
-    w.DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, m_rcCurve, m_bToBitmap, &font, DrawDoc());
-    w.layoutMode = 0;
-    w.printLabelMode = 0;
+    DrawItemWave(dc, *m_items[size_t(index)], m_rcCurve, CreateReportFont(2, dc, 0), 0);
     dc.SelectPen(pen);
     DrawSpectrumMarks(dc, index);
     DrawIntegrity(dc, index);
@@ -880,42 +839,17 @@ void CRepProjectA::ReportPageFailure(const QString& file, const QString& why) {
             pit::MB_OK | pit::MB_ICONWARNING);
 }
 
-bool CRepProjectA::ExportBmp() {
-    UpdatePileList();
-    QString chosen;
-    if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
-        return false;
+bool CRepProjectA::WritePages(const QString& chosen, const QString& suffix,
+                              const std::function<bool(int page, const QString& file, QString& why)>& write) {
     m_bPictureRender = true;
     m_bToBitmap = true;
-    const int S = pit::GetScreenScalePercent();
-    const gdi::Rect page(0, 0, 720 * S / 100, 870 * S / 100);
     const int pages = PagesOf(m_items.size());
     QString last;
     bool ok = true;
     for (int p = 1; p <= pages; ++p) {
-        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("bmp"));
-        QImage image(page.Width(), page.Height(), QImage::Format_RGB32);
-        if (image.isNull()) {
-            ReportPageFailure(file, EnglishInterface() ? QStringLiteral("No bitmap could be made.")
-                                                       : QStringLiteral("无法创建位图。"));
-            ok = false;
-            break;
-        }
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            gdi::Canvas dc(painter, 0, 0, false);
-            if (p == 1) {
-                gdi::Rect r = page;
-                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
-                LayoutPage(r, dc);
-            }
-            CPrintInfo info;
-            info.currentPage = p;
-            PrintPage(dc, info);
-        }
+        const QString file = pit::ProjectPageFileName(chosen, p, suffix);
         QString why;
-        if (!pit::SaveBitmapToFileAtPrinterDepth(image, file, &why, EnglishInterface())) {
+        if (!write(p, file, why)) {
             ReportPageFailure(file, why);
             ok = false;
             break;
@@ -929,13 +863,46 @@ bool CRepProjectA::ExportBmp() {
     return ok;
 }
 
+void CRepProjectA::DrawExportPage(gdi::Canvas& dc, const gdi::Rect& page, int p) {
+    if (p == 1) {
+        gdi::Rect r = page;
+        r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
+        LayoutPage(r, dc);
+    }
+    CPrintInfo info;
+    info.currentPage = p;
+    PrintPage(dc, info);
+}
+
+bool CRepProjectA::ExportBmp() {
+    UpdatePileList();
+    QString chosen;
+    if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
+        return false;
+    const int S = pit::GetScreenScalePercent();
+    const gdi::Rect page(0, 0, 720 * S / 100, 870 * S / 100);
+    return WritePages(chosen, QStringLiteral("bmp"), [&](int p, const QString& file, QString& why) {
+        QImage image(page.Width(), page.Height(), QImage::Format_RGB32);
+        if (image.isNull()) {
+            why = EnglishInterface() ? QStringLiteral("No bitmap could be made.")
+                                     : QStringLiteral("无法创建位图。");
+            return false;
+        }
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            gdi::Canvas dc(painter, 0, 0, false);
+            DrawExportPage(dc, page, p);
+        }
+        return pit::SaveBitmapToFileAtPrinterDepth(image, file, &why, EnglishInterface());
+    });
+}
+
 bool CRepProjectA::ExportEmf() {
     UpdatePileList();
     QString chosen;
     if (!AskPageFiles(QStringLiteral("emf"), QStringLiteral("EMF Files (*.emf)"), chosen))
         return false;
-    m_bPictureRender = true;
-    m_bToBitmap = true;
     const pit::EmfReference ref = SmoothCurves() ? pit::EmfReference::Printer() : pit::EmfReference::Screen();
     const int S = pit::GetScreenScalePercent();
     const CPrintSettings& s = *m_pSettings;
@@ -943,38 +910,16 @@ bool CRepProjectA::ExportEmf() {
     const double h = 29.7 - s.m_nmargindown / 10.0 - s.m_nmarginup / 10.0 - 0.9;
     // The desktop-scaled pixels of the Windows program, on a reference of higher resolution in proportion.
     const gdi::Rect page(0, 0, int(S * w / 2.54 * ref.dpiX / 96), int(S * h / 2.54 * ref.dpiY / 96));
-    const int pages = PagesOf(m_items.size());
-    QString last;
-    bool ok = true;
-    for (int p = 1; p <= pages; ++p) {
-        const QString file = pit::ProjectPageFileName(chosen, p, QStringLiteral("emf"));
+    return WritePages(chosen, QStringLiteral("emf"), [&](int p, const QString& file, QString& why) {
         auto emf = CreateMetaFile(ref, file, QSize(page.Width(), page.Height()));
         {
             QPainter painter(emf.get());
             gdi::Canvas dc(painter, 0, 0, false);
             dc.FillSolidRect(page, RGB(255, 255, 255));
-            if (p == 1) {
-                gdi::Rect r = page;
-                r.DeflateRect(int(5 * dc.dpiX() / 96.0), int(5 * dc.dpiY() / 96.0));
-                LayoutPage(r, dc);
-            }
-            CPrintInfo info;
-            info.currentPage = p;
-            PrintPage(dc, info);
+            DrawExportPage(dc, page, p);
         }
-        QString why;
-        if (!emf->Save(file, &why, EnglishInterface())) {
-            ReportPageFailure(file, why);
-            ok = false;
-            break;
-        }
-        last = file;
-    }
-    m_bPictureRender = false;
-    m_bToBitmap = false;
-    if (!last.isEmpty() && m_pServices)
-        m_pServices->OpenWithDesktop(last);
-    return ok;
+        return emf->Save(file, &why, EnglishInterface());
+    });
 }
 
 bool CRepProjectA::RenderPilePicture(QImage& bmp, const gdi::Rect& rc, int refDpi) {
@@ -1032,20 +977,20 @@ bool CRepProjectA::WritePilePictureEmf(const QString& path, const gdi::Rect& rc,
     return true;
 }
 
-bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
+bool CRepProjectA::LoadSingleRow(int row) {
     if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
         return false;
     m_items.clear();
-    auto item = NewItem();
-    item->m_strPileNo = m_pList->GetItemText(row, 2);
-    QString name = m_pList->GetItemText(row, 1);
-    name.chop(1);
-    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
-    if (file.isEmpty() || !LoadPileItem(*item, file))
+    auto item = LoadListRow(row);
+    if (!item)
         return false;
-    if (m_bUseCommonInfo)
-        ApplyCommonInfo(*item);
     m_items.push_back(std::move(item));
+    return true;
+}
+
+bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
+    if (!LoadSingleRow(row))
+        return false;
     m_bSinglePile = true;
     const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
     QImage image;
@@ -1062,19 +1007,8 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
 }
 
 bool CRepProjectA::ExportPilePictureEmf(const QString& path, int row) {
-    if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
+    if (!LoadSingleRow(row))
         return false;
-    m_items.clear();
-    auto item = NewItem();
-    item->m_strPileNo = m_pList->GetItemText(row, 2);
-    QString name = m_pList->GetItemText(row, 1);
-    name.chop(1);
-    const QString file = m_pDoc->m_ProjectInfo.GetPathByName(name);
-    if (file.isEmpty() || !LoadPileItem(*item, file))
-        return false;
-    if (m_bUseCommonInfo)
-        ApplyCommonInfo(*item);
-    m_items.push_back(std::move(item));
     m_bSinglePile = true;
     const double w =
         SmoothCurves() ? 4119.68505859375 : pit::GetScreenScalePercent() / 100.0 * 659.1495971679688;

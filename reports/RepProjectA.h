@@ -29,6 +29,9 @@ struct ProjectRowItems {
 
 // The row of a pile in the report language of the settings.
 ProjectRowItems BuildProjectRowItems(const CReportPileItem& item, const CPrintSettings& s, int decimals);
+// Shown text fields: head-line items 0..13 except 9 (the page heading) and
+// 12 (it only adds the time to item 6).
+int ProjectFieldCount(const CPrintSettings& s);
 
 // Page and pile picture files: folder + base name + "_第N页." + suffix (the
 // default suffix when the chosen name has none).
@@ -56,7 +59,6 @@ public:
     bool ExportBmp() override;
     bool ExportEmf() override;
     void SetPictureMode(bool on) override { m_bPictureMode = on; }
-    void SetCommonInfo(bool use, const CCommonInfo* values) override;
     void SetFontRate(float rate) override;
     // Page 1 of the items into a bitmap of rc's size at the fixed printer
     // resolution (refDpi 0), or at refDpi; false when no bitmap can be made.
@@ -79,6 +81,9 @@ public:
     bool DrawPileCell(gdi::Canvas& dc, int index, int left, int top, int right, int bottom);
 
     static int InfoLineCount(int n) { return n <= 0 ? 0 : (n <= 6 ? 1 : 2); }
+    // The line units of a cell: its information lines, four for the curve
+    // (six with the spectrum), six for the spectrum and one for the quality line.
+    static int CellLineUnits(const CPrintSettings& s);
     // Cells row by row in rect.
     static std::vector<gdi::Rect> LayoutCells(const gdi::Rect& rect, int rows, int columns, int hgap,
                                               int vgap);
@@ -112,9 +117,7 @@ public:
     int Columns() const;
 
 protected:
-    bool SmoothCurves() const;
     bool ReportEnglish() const;
-    pit::PrintDrawDoc DrawDoc() const;
     QString TitleText() const;
     // Whether a pile or project title is too wide: its extent or its
     // multibyte length (at most 200 bytes) over 76.
@@ -123,9 +126,27 @@ protected:
     void FixedCellBands(const gdi::Rect& cell, int dpiX);
     std::unique_ptr<CReportPileItem> NewItem() const;
     void ApplyCommonInfo(CReportPileItem& item) const;
+    // The item of a list row with the common values in use; none when its
+    // file is not in the project or cannot be read.
+    std::unique_ptr<CReportPileItem> LoadListRow(int row) const;
+    // The items: the pile of one list row alone; false for a row outside the
+    // list or a pile that cannot be read.
+    bool LoadSingleRow(int row);
+    // The curve of an item in box, with the fine pen of smooth curves when
+    // pictureMode is 1.
+    void DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box, const gdi::Font& font,
+                      int pictureMode);
     // The page files of a picture export; false when cancelled.
     bool AskPageFiles(const QString& suffix, const QString& filter, QString& chosen);
     void ReportPageFailure(const QString& file, const QString& why);
+    // Every page into its file through write, which says why it failed; the
+    // first failure is reported and ends the export, the last page written
+    // is opened. False when a page failed.
+    bool WritePages(const QString& chosen, const QString& suffix,
+                    const std::function<bool(int page, const QString& file, QString& why)>& write);
+    // Page p of the export on dc: the first page lays the cells out in the
+    // page less a margin of 5 pixels at 96 dpi.
+    void DrawExportPage(gdi::Canvas& dc, const gdi::Rect& page, int p);
     // The word-writer call of the report kind (0 here, 1 for variant B).
     virtual int WordKind() const { return 0; }
     int PagesOf(size_t items) const;

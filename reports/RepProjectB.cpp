@@ -82,18 +82,7 @@ void CRepProjectB::DrawCurveB(gdi::Canvas& dc, int index) {
     CReportPileItem& it = *m_items[size_t(index)];
     const int off = dc.dpiX() / 96;
     m_rcPlotB.DeflateRect(off, off);
-    CWaveRecord& w = it.m_wave;
-    w.SetStyleFlag(m_bPictureMode);
-    if (m_pDoc)
-        w.SetFillMode(m_pDoc->m_ProjectInfo.m_nValue2);
-    w.SetDrawParams(it.m_fLength, it.m_fDiameter, it.m_fSide);
-    w.layoutMode = Columns() == 2 ? 1 : 0;
-    w.printLabelMode = 1;
-    const gdi::Font font = CreateCourierFont();
-    w.DrawForPrint(dc, it.m_nFirstSample, it.m_nSampleCount, m_rcPlotB, m_bToBitmap, &font, DrawDoc());
-    w.layoutMode = 0;
-    w.printLabelMode = 0;
-    w.pictureMode = 0;
+    DrawItemWave(dc, it, m_rcPlotB, CreateCourierFont(), 0);
     m_rcPlotB.InflateRect(off, off);
 }
 

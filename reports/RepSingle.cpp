@@ -7,7 +7,6 @@
 #include "core/doc/SharedRoutines.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/BmpWriter.h"
-#include "platform/FileError.h"
 #include "platform/Metrics.h"
 #include "reports/ExportServices.h"
 #include "reports/WordExport.h"
@@ -97,9 +96,7 @@ void CRepSingle::UpdatePileList() {
     for (int row = 0; row < m_pList->GetItemCount(); ++row) {
         if (!m_pList->GetItemCheck(row))
             continue;
-        QString name = m_pList->GetItemText(row, 1);
-        name.chop(1); // the list marks blow files with a trailing character
-        const QString path = m_pDoc->m_ProjectInfo.GetPathByName(name);
+        const QString path = ListRowPath(*m_pList, row);
         // A name the project does not hold is no page.
         if (!path.isEmpty())
             m_arrFiles.push_back(path);
@@ -148,13 +145,7 @@ void CRepSingle::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
         // The page's pile goes into the builder's own record: the pile shown
         // and the list stay as they are.
         const QString& path = m_arrFiles[size_t(page - 1)];
-        bool read = false;
-        try {
-            read = m_pagePile.ReadFile(path);
-        } catch (const pit::FileError&) {
-            read = false;
-        }
-        if (!read) {
+        if (!m_pagePile.TryReadFile(path)) {
             m_strUnreadable = QFileInfo(path).fileName();
             if (!m_arrCellRects.empty()) {
                 const gdi::Rect& c = m_arrCellRects.front();
@@ -228,20 +219,6 @@ bool CRepSingle::English() const {
     return m_pSettings && m_pSettings->m_bLanguage == 1;
 }
 
-bool CRepSingle::SmoothCurves() const {
-    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
-}
-
-pit::PrintDrawDoc CRepSingle::DrawDoc() const {
-    pit::PrintDrawDoc d;
-    d.print = m_pSettings;
-    if (m_pDoc) {
-        d.curve = &m_pDoc->m_CurveStyle;
-        d.doc = m_pDoc;
-    }
-    return d;
-}
-
 QStringList CRepSingle::WrapValue(const QString& text, int cellWidth,
                                   const std::function<int(const QString&)>& measure) {
     const int width = measure(text);
@@ -289,16 +266,10 @@ void CRepSingle::DrawHeaderTable(gdi::Canvas& dc) {
         standard = pit::options::TestStandard(m_pDoc->m_nJianceYiju);
         if (m_pDoc->m_bUseCommonInfo) {
             const CCommonInfo& c = m_pDoc->m_CommonInfo;
-            if (c.Use(CCommonInfo::ProjectName))
-                project = c.m_strProjectName;
-            if (c.Use(CCommonInfo::TestingUnit))
-                unit = c.m_strTestingUnit;
+            c.ApplyTo(
+                {.projectName = &project, .testingUnit = &unit, .tester = &tester, .standard = &standard});
             if (c.Use(CCommonInfo::TestDate))
                 date = DateText(c.m_testDate);
-            if (c.Use(CCommonInfo::Standard))
-                standard = c.m_strStandard;
-            if (c.Use(CCommonInfo::Tester))
-                tester = c.m_strTester;
         }
     }
     const QString values[7] = {project.left(57), unit.left(57),   date,     standard,
@@ -405,12 +376,8 @@ void CRepSingle::DrawParamTable(gdi::Canvas& dc) {
     const bool square = IsSquareText(pile.m_strShape);
     int grade = pile.m_nGradeIndex;
     float d1 = pile.m_fDiameter, d2 = pile.m_fSecondSide;
-    if (common && ci->Use(CCommonInfo::Grade))
-        grade = ci->m_nGradeIndex;
-    if (common && ci->Use(CCommonInfo::Diameter)) {
-        d1 = ci->m_fDiameter;
-        d2 = ci->m_fSecondSide;
-    }
+    if (common)
+        ci->ApplyTo({.diameter = &d1, .secondSide = &d2, .grade = &grade});
     QString length;
     FormatFloat(length, pile.m_fPileLength, m_nDecimals, true);
     const QString values[11] = {
@@ -776,14 +743,13 @@ void CRepSingle::FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out)
     }
     if (out.m_strProject.isEmpty())
         out.m_strProject = pile.m_strProject;
-    if (common(CCommonInfo::ProjectName))
-        out.m_strProject = c->m_strProjectName;
-    if (common(CCommonInfo::TestingUnit))
-        out.m_strTestUnit = c->m_strTestingUnit;
-    if (common(CCommonInfo::Tester))
-        out.m_strTester = c->m_strTester;
-    if (common(CCommonInfo::Standard))
-        out.m_strStandard = c->m_strStandard;
+    int grade = pile.m_nGradeIndex;
+    if (useCommon)
+        c->ApplyTo({.projectName = &out.m_strProject,
+                    .testingUnit = &out.m_strTestUnit,
+                    .tester = &out.m_strTester,
+                    .standard = &out.m_strStandard,
+                    .grade = &grade});
     out.m_strTestDate = DateText(pile.m_testDate);
     out.m_strPileNo = pile.m_strPileNo;
 
@@ -802,9 +768,6 @@ void CRepSingle::FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out)
     out.m_strPileType = pile.m_strShape;
     if (common(CCommonInfo::Shape))
         out.m_strPileType = pit::options::PileShape(c->m_nShape == 1 ? 1 : 0, english);
-    int grade = pile.m_nGradeIndex;
-    if (common(CCommonInfo::Grade))
-        grade = c->m_nGradeIndex;
     out.m_strGrade = pit::options::Grade(grade >= 0 && grade <= 18 ? grade : 0);
     const bool square = IsSquareText(pile.m_strShape);
     if (common(CCommonInfo::Diameter))
@@ -860,12 +823,7 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         for (const QString& path : m_arrFiles) {
             CPileRecord pile;
             pile.SetLanguage(EnglishInterface() ? 1 : 0);
-            bool read = false;
-            try {
-                read = pile.ReadFile(path);
-            } catch (const pit::FileError&) {
-            }
-            if (!read) { // an unreadable pile is left out, the others stay in order
+            if (!pile.TryReadFile(path)) { // an unreadable pile is left out, the others stay in order
                 report.unreadable << path;
                 continue;
             }

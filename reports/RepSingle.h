@@ -82,9 +82,7 @@ private:
     void DrawUnreadable(gdi::Canvas& dc);
     // The page picture's bands for a page of P with the inner rectangle I.
     void SetPictureBands(const gdi::Rect& P, const gdi::Rect& I);
-    bool SmoothCurves() const;
     bool English() const; // the report language
-    pit::PrintDrawDoc DrawDoc() const;
     QString PileTitle() const;
     // Asks for the picture file; none when cancelled or without services.
     std::optional<QString> AskPictureFile(const QString& suffix, const QString& filter);

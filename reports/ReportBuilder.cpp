@@ -2,7 +2,9 @@
 // the metafile of a page file.
 #include "reports/ReportBuilder.h"
 
+#include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/AppContext.h"
 #include "platform/MessageSink.h"
 #include "reports/ExportServices.h"
@@ -39,6 +41,36 @@ std::unique_ptr<pit::EmfDevice> CReportBuilder::CreateMetaFile(const pit::EmfRef
     auto dev = std::make_unique<pit::EmfDevice>(size, ref);
     dev->SetDescription(QFileInfo(path).completeBaseName(), QStringLiteral("KEV_DUX"));
     return dev;
+}
+
+void CReportBuilder::SetCommonInfo(bool use, const CCommonInfo* values) {
+    m_bUseCommonInfo = use;
+    if (values)
+        m_CommonInfo = *values;
+}
+
+QString CReportBuilder::ListRowName(const pit::ListRows& list, int row) {
+    QString name = list.GetItemText(row, 1);
+    name.chop(1);
+    return name;
+}
+
+QString CReportBuilder::ListRowPath(const pit::ListRows& list, int row) const {
+    return m_pDoc ? m_pDoc->m_ProjectInfo.GetPathByName(ListRowName(list, row)) : QString();
+}
+
+bool CReportBuilder::SmoothCurves() const {
+    return m_pDoc && m_pDoc->m_CurveStyle.IsSmooth != 0;
+}
+
+pit::PrintDrawDoc CReportBuilder::DrawDoc() const {
+    pit::PrintDrawDoc d;
+    d.print = m_pSettings;
+    if (m_pDoc) {
+        d.curve = &m_pDoc->m_CurveStyle;
+        d.doc = m_pDoc;
+    }
+    return d;
 }
 
 bool CReportBuilder::EnglishInterface() const {

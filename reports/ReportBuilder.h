@@ -21,6 +21,7 @@ class CPrintSettings;
 
 namespace pit {
 struct AppContext;
+struct PrintDrawDoc;
 class ExcelExport;
 class ExportServices;
 class ListRows;
@@ -100,8 +101,9 @@ public:
     virtual QImage RenderToBitmap(const gdi::Rect& rect) { return {}; }
     // Picture mode: the builder draws a bare picture instead of a page.
     virtual void SetPictureMode(bool on) {}
-    // Whether the common report values replace each pile's own.
-    virtual void SetCommonInfo(bool use, const CCommonInfo* values) {}
+    // Whether the common report values replace each pile's own: kept for the
+    // builders that read them (the others read the document's).
+    virtual void SetCommonInfo(bool use, const CCommonInfo* values);
     // The project report's font size in points.
     virtual void SetFontRate(float rate) {}
     // Decimal places of printed values.
@@ -135,6 +137,15 @@ protected:
     bool EnglishInterface() const;
     // A bilingual message through the services (or the context's sink).
     int Message(const QString& zh, const QString& en, unsigned type) const;
+    // The file a row of a report list names: column 1 less the mark the list
+    // ends every name with.
+    static QString ListRowName(const pit::ListRows& list, int row);
+    // Its path in the document's project; empty when the project does not hold it.
+    QString ListRowPath(const pit::ListRows& list, int row) const;
+    // The curve style asks for smooth (high-resolution) curves.
+    bool SmoothCurves() const;
+    // What the wave drawings read of the settings and the document.
+    pit::PrintDrawDoc DrawDoc() const;
 
     CKEV_DUXDoc* m_pDoc = nullptr;
     CPrintSettings* m_pSettings = nullptr;

@@ -35,6 +35,26 @@ public:
 
     bool operator==(const CCommonInfo&) const = default;
 
+    // Where a report keeps the values these can replace; null where it keeps
+    // none. The grade and the shape are copied as set: callers bound them.
+    struct Targets {
+        QString* projectName = nullptr;
+        QString* testingUnit = nullptr;
+        QString* constructionUnit = nullptr;
+        QString* tester = nullptr;
+        QString* instrument = nullptr;
+        QString* standard = nullptr;
+        float* diameter = nullptr; // with secondSide
+        float* secondSide = nullptr;
+        float* enlarged = nullptr; // with enlarged2
+        float* enlarged2 = nullptr;
+        int* grade = nullptr;
+        int* shape = nullptr;
+    };
+    // Each value in use replaces its target. The test date and the class are
+    // left to the callers: each report makes its own of them.
+    void ApplyTo(const Targets& t) const;
+
     float m_fDiameter = 0;
     float m_fEnlarged = 0;
     int m_nGradeIndex = 0;

@@ -5,6 +5,8 @@
 #include "platform/FileError.h"
 #include "platform/Numbers.h"
 
+#include <QStringList>
+
 bool FormatFloat(QString& text, float value, int decimals, bool plain) {
     if (decimals < 1 || decimals > 6)
         return false;
@@ -32,6 +34,14 @@ int PileClassFromText(const QString& text) {
         if (text == QLatin1String(kNames[i]))
             return i + 1;
     return 0;
+}
+
+QString AverageBlowsText(const std::array<int32_t, 15>& flags) {
+    QStringList numbers;
+    for (size_t i = 0; i < flags.size(); ++i)
+        if (flags[i])
+            numbers << QString::number(i + 1);
+    return numbers.join(QStringLiteral("、"));
 }
 
 void IntegrationStateText(QString& text, int state, bool english) {

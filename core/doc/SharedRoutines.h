@@ -20,6 +20,9 @@ int ParseNumberChecked(const QString& text, float& out, const pit::AppContext& c
 // "I" 1 .. "V" 5, anything else 0.
 int PileClassFromText(const QString& text);
 
+// The blows that take part in the average as the reports list them: "1、2、3".
+QString AverageBlowsText(const std::array<int32_t, 15>& flags);
+
 // -1 differentiated, 0 untouched, 1 integrated; other states leave text unchanged.
 void IntegrationStateText(QString& text, int state, bool english);
 

@@ -48,6 +48,10 @@ float AnalysisBlock::PileValue(int i) const {
     return v;
 }
 
+QString AnalysisBlock::PileClass() const {
+    return formatCode == 1007 ? QStringLiteral("I") : className;
+}
+
 bool AnalysisBlock::IsSquare() const {
     return shapeText == QStringLiteral("方桩") || shapeText == QStringLiteral("Square pile");
 }

@@ -67,6 +67,9 @@ struct AnalysisBlock {
     size_t channelsOffset = 0; // where the first channel block starts
 
     float PileValue(int i) const;
+    // The pile class as the pile reader takes it: code 1007 saved no class of
+    // its own, its piles are of the first.
+    QString PileClass() const;
     // The shape text names the square pile in Chinese or English.
     bool IsSquare() const;
 };

@@ -32,6 +32,14 @@ bool CPileRecord::ReadFile(const QString& path) {
     return true;
 }
 
+bool CPileRecord::TryReadFile(const QString& path) {
+    try {
+        return ReadFile(path);
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 bool CPileRecord::ReloadFile() {
     return ReadFile(m_strPath);
 }
@@ -381,8 +389,7 @@ bool CPileRecord::ReadInto(const QString& path) {
             }
             m_fPileLength = f.pileLength;
             m_nWaveSpeed = f.waveSpeed;
-            // Code 1007 saved no class of its own.
-            m_strClass = code == 1007 ? QStringLiteral("I") : f.className;
+            m_strClass = f.PileClass();
             m_nGradeIndex = f.gradeIndex;
             m_nSensorKind = f.sensorKind;
             m_spareValue = f.spareValue;

@@ -53,6 +53,9 @@ public:
     // count out of range; FileError for a file that cannot be read or is
     // damaged. On false or FileError the record is unchanged.
     bool ReadFile(const QString& path);
+    // ReadFile for callers that only ask whether the file reads: false also
+    // for a file that cannot be read or is damaged.
+    bool TryReadFile(const QString& path);
     bool ReloadFile();
     bool ReloadIfNeeded();
 

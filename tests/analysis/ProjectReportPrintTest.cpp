@@ -15,11 +15,6 @@
 namespace pit::test {
 namespace {
 
-// Pile numbers that read back whole from the PDF (see the single-pile test).
-const QStringList kPiles = {QStringLiteral("甲桩"), QStringLiteral("乙桩"), QStringLiteral("丙桩"),
-                            QStringLiteral("丁桩"), QStringLiteral("戊桩"), QStringLiteral("己桩"),
-                            QStringLiteral("庚桩")};
-
 struct ProjectReportPrintTest : ReportFixture {
     CAnalysisView view;
     A4PdfPrintUi printUi;
@@ -28,33 +23,12 @@ struct ProjectReportPrintTest : ReportFixture {
 
     void SetUp() override {
         ReportFixture::SetUp();
-        // Seven blow files, the odd ones saved with an analysis block.
-        QStringList names;
-        for (int i = 0; i < kPiles.size(); ++i) {
-            const QString name = QStringLiteral("B%1.DUX").arg(i + 1);
-            if (i % 2 == 0) {
-                DuxBlow b1, avg;
-                b1.samples = Pulse();
-                avg.blow = 0;
-                avg.samples = Pulse(0.8f);
-                DuxBuilder::paramBlock("A-RIRADAD")
-                    .project(QStringLiteral("滨江大桥"))
-                    .channels(1, 1024)
-                    .samples(Pulse())
-                    .blowTable({b1, avg})
-                    .writeTo(folder, name);
-            } else {
-                DuxBuilder::paramBlock("A-RIRADAD", 1042)
-                    .channels(2, 1024)
-                    .analysis(SavedPile(kPiles[i]))
-                    .writeTo(folder, name);
-            }
-            names << name;
-        }
+        // Seven blow files, the even-numbered ones saved with an analysis block.
+        const QStringList names = WriteProjectPiles(folder, "A-RIRADAD");
         Open(folder + QStringLiteral("/B2.DUX"));
         list = List(names);
-        for (int i = 0; i < kPiles.size(); ++i)
-            list->SetItemText(i, 2, kPiles[i]);
+        for (int i = 0; i < kPrintPiles.size(); ++i)
+            list->SetItemText(i, 2, kPrintPiles[i]);
         doc->m_PrintSettings.m_nRow = 5;
         doc->m_PrintSettings.m_nColumn = 1;
         doc->m_PrintSettings.m_bHeadInfo[9] = 1; // the project title above each page's first cell
@@ -65,11 +39,7 @@ struct ProjectReportPrintTest : ReportFixture {
         view.SetReportFactory(factory.get());
         view.SetPrintUi(&printUi);
     }
-    QString Text() const {
-        // Folded: poppler reads some ideographs of these faces as Kangxi radicals.
-        return Tool(QStringLiteral("pdftotext"), {printUi.path, QStringLiteral("-")})
-            .normalized(QString::NormalizationForm_KC);
-    }
+    QString Text() const { return PdfText(printUi.path); }
 };
 
 } // namespace
@@ -80,16 +50,14 @@ TEST_F(ProjectReportPrintTest, SevenPilesOnTwoPagesInListOrder) {
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     const QString text = Text();
     qsizetype at = -1;
-    for (const QString& pile : kPiles) {
+    for (const QString& pile : kPrintPiles) {
         const qsizetype next = text.indexOf(pile, at + 1);
         EXPECT_GT(next, at) << pile.toStdString() << "\n" << text.toStdString();
         at = next;
     }
 
     // The title line sits above the first cell's row on each page.
-    const QString boxes =
-        Tool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), printUi.path, QStringLiteral("-")})
-            .normalized(QString::NormalizationForm_KC);
+    const QString boxes = PdfText(printUi.path, {QStringLiteral("-bbox")});
     const QStringList pages = boxes.split(QStringLiteral("<page "), Qt::SkipEmptyParts).mid(1);
     ASSERT_EQ(pages.size(), 2);
     const QRegularExpression word(QStringLiteral("<word xMin=\"[0-9.]+\" yMin=\"([0-9.]+)\" xMax=\"[0-9.]+\" "

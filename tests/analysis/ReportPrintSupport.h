@@ -1,8 +1,10 @@
-// Printing report pages into A4 PDF files and reading them back with poppler.
+// Printing report pages into A4 PDF files and reading them back with poppler,
+// and the project the project-report prints are made of.
 #pragma once
 
 #include "analysis/PrintUi.h"
 #include "reports/ReportBuilder.h"
+#include "tests/reports/ReportFixture.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -38,6 +40,47 @@ inline QString Tool(const QString& name, const QStringList& args) {
     p.start(exe, args);
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The text of a PDF file (pdftotext with args before the file), folded:
+// poppler reads some ideographs of these faces as Kangxi radicals.
+inline QString PdfText(const QString& pdf, const QStringList& args = {}) {
+    return Tool(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")})
+        .normalized(QString::NormalizationForm_KC);
+}
+
+// Pile numbers that poppler reads back whole.
+inline const QStringList kPrintPiles = {
+    QStringLiteral("甲桩"), QStringLiteral("乙桩"), QStringLiteral("丙桩"), QStringLiteral("丁桩"),
+    QStringLiteral("戊桩"), QStringLiteral("己桩"), QStringLiteral("庚桩")};
+
+// Seven piles of one project in folder, B1.DUX to B7.DUX: B1, B3, B5 and B7
+// blow files of one blow and its average, the others saved by the program
+// (files of type savedType) and numbered from kPrintPiles. Their names.
+inline QStringList WriteProjectPiles(const QString& folder, const char* savedType) {
+    QStringList names;
+    for (int i = 0; i < kPrintPiles.size(); ++i) {
+        const QString name = QStringLiteral("B%1.DUX").arg(i + 1);
+        if (i % 2 == 0) {
+            DuxBlow b1, avg;
+            b1.samples = Pulse();
+            avg.blow = 0;
+            avg.samples = Pulse(0.8f);
+            DuxBuilder::paramBlock("A-RIRADAD")
+                .project(QStringLiteral("滨江大桥"))
+                .channels(1, 1024)
+                .samples(Pulse())
+                .blowTable({b1, avg})
+                .writeTo(folder, name);
+        } else {
+            DuxBuilder::paramBlock(savedType, 1042)
+                .channels(2, 1024)
+                .analysis(SavedPile(kPrintPiles[i]))
+                .writeTo(folder, name);
+        }
+        names << name;
+    }
+    return names;
 }
 
 } // namespace pit::test

@@ -4,6 +4,7 @@
 #include "core/doc/LanguageFiles.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -32,10 +33,7 @@ struct AppStart : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(tmp.isValid());
         folder = tmp.filePath(QStringLiteral("demo"));
-        QDir().mkpath(folder);
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+        ASSERT_TRUE(test::copyPileFiles(QStringLiteral(PIT_SAMPLES_DIR), folder));
     }
     std::unique_ptr<CKEV_DUXApp> makeApp() {
         auto app = std::make_unique<CKEV_DUXApp>();

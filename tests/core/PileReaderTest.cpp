@@ -121,6 +121,11 @@ TEST_F(PileRead, RefusedFilesRaiseFileErrorOrReturnFalse) {
         rec.ReadFile(write(DuxBuilder::shortHeader(90).channels(16, 1024), QStringLiteral("c16.dux"))));
     EXPECT_FALSE(rec.ReadFile(write(DuxBuilder::paramBlock().channels(16, 1024), QStringLiteral("b16.dux"))));
     EXPECT_FALSE(rec.ReadFile(write(DuxBuilder::paramBlock().channels(-1, 1024), QStringLiteral("bm.dux"))));
+
+    // The quiet read says false for both kinds of refusal.
+    EXPECT_FALSE(rec.TryReadFile(empty));
+    EXPECT_FALSE(rec.TryReadFile(dir.path() + QStringLiteral("/bm.dux")));
+    EXPECT_TRUE(rec.TryReadFile(write(DuxBuilder::paramBlock(), QStringLiteral("good.dux"))));
 }
 
 TEST_F(PileRead, EveryPrefixOfASavedFileIsReadOrRefusedCleanly) {

@@ -1,18 +1,14 @@
 // The curve document of the open pile through its action in the main window:
 // every channel's curve under the captions, offered in the pile's folder,
 // written and opened.
-#include "core/doc/KEV_DUXDoc.h"
 #include "core/pile/PileRecord.h"
 #include "mainwnd/CommandIds.h"
-#include "mainwnd/CommandRegistry.h"
-#include "mainwnd/MainFrame.h"
 #include "office/OfficeWordExport.h"
 #include "office/WordOffice.h"
+#include "tests/mainwnd/FrameFixture.h"
 #include "tests/reports/ReportFixture.h"
 #include "tests/support/OfficeCheck.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -20,50 +16,30 @@ using namespace pit;
 
 namespace {
 
-TEST(CurveDocument, TheActionWritesTheOpenPilesCurves) {
-    QTemporaryDir tmp;
-    const QString folder = tmp.filePath("demo");
-    QDir().mkpath(folder);
-    for (const char* name : {"ZK6.DUX", "ZK1.DUX"})
-        ASSERT_TRUE(QFile::copy(QDir(PIT_SAMPLES_DIR).filePath(name), QDir(folder).filePath(name)));
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    ctx.messages = &sink;
-    CKEV_DUXDoc doc(ctx, {tmp.filePath("DuxConfig.xml"), tmp.filePath("hist.ini")});
-    doc.SetWriteSettingsOnClose(false);
-    CMainFrame frame(&doc, false);
-    frame.show();
+struct CurveDocument : test::SampleFrame {};
+
+TEST_F(CurveDocument, TheActionWritesTheOpenPilesCurves) {
     test::FakeExportServices services;
-    ASSERT_NE(frame.WordExport(), nullptr);
-    frame.WordExport()->SetServices(&services);
-    frame.WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
-
-    QAction* action = frame.Commands()->Action(cmd::kExportCurveDocument);
-    ASSERT_NE(action, nullptr);
-    frame.Commands()->Update();
-    EXPECT_FALSE(action->isEnabled()); // no pile yet
-
-    ASSERT_TRUE(doc.OnOpenDocument(QDir(folder).filePath("ZK6.DUX")));
-    QApplication::processEvents();
-    frame.Commands()->Update();
-    ASSERT_TRUE(action->isEnabled());
+    ASSERT_NE(frame->WordExport(), nullptr);
+    frame->WordExport()->SetServices(&services);
+    frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
     const QString out = tmp.filePath("curves.docx");
     services.answers = {out};
-    action->trigger();
+    ASSERT_NO_FATAL_FAILURE(TriggerOnPile(cmd::kExportCurveDocument, "ZK6.DUX"));
 
     ASSERT_EQ(services.asks.size(), 1u);
-    EXPECT_EQ(services.asks[0].defaultName, "Pile_" + doc.m_PileRecord.m_strPileNo + ".docx");
+    EXPECT_EQ(services.asks[0].defaultName, "Pile_" + doc->m_PileRecord.m_strPileNo + ".docx");
     EXPECT_EQ(QFileInfo(services.asks[0].folder), QFileInfo(folder));
     EXPECT_EQ(services.opened, QStringList{out});
     EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'\n').toStdString();
     EXPECT_TRUE(test::DocxProblems(out).isEmpty());
     const QJsonObject read = test::ReadDocx(out);
-    const int channels = doc.m_PileRecord.ChannelCountInList();
+    const int channels = doc->m_PileRecord.ChannelCountInList();
     EXPECT_EQ(read["pictures"].toArray().size(), channels);
     const QJsonArray rows = read["tables"][0]["rows"].toArray();
     EXPECT_EQ(rows.size(), (channels < 8 ? channels : (channels + 1) / 2) + 2);
-    EXPECT_EQ(rows[0]["cells"][0]["text"].toString(), "桩号:" + doc.m_PileRecord.m_strPileNo);
-    frame.WordExport()->SetServices(nullptr);
+    EXPECT_EQ(rows[0]["cells"][0]["text"].toString(), "桩号:" + doc->m_PileRecord.m_strPileNo);
+    frame->WordExport()->SetServices(nullptr);
 }
 
 } // namespace

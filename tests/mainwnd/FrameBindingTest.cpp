@@ -5,61 +5,25 @@
 #include "analysis/MainWaveView.h"
 #include "analysis/SingleWaveView.h"
 #include "controls/MyPropertySheet.h"
-#include "controls/UiServices.h"
-#include "core/doc/KEV_DUXDoc.h"
 #include "core/wave/WaveRecord.h"
-#include "mainwnd/CommandRegistry.h"
-#include "mainwnd/MainFrame.h"
-#include "platform/MessageSink.h"
+#include "tests/mainwnd/FrameFixture.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <gtest/gtest.h>
 
 using namespace pit;
 using namespace pit::frame;
 
 namespace {
 
-struct BoundFrame : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    std::unique_ptr<CKEV_DUXDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
+struct BoundFrame : test::Frame {
     FrameCommandsBinding* binding = nullptr;
 
     void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), tmp.filePath(name)));
-        ctx.messages = &sink;
-        ui::setMessages(&sink);
-        doc = std::make_unique<CKEV_DUXDoc>(ctx,
-                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
-                                                               tmp.filePath(QStringLiteral("hist.ini"))});
-        doc->SetWriteSettingsOnClose(false);
-        frame = std::make_unique<CMainFrame>(doc.get(), false);
-        frame->resize(1000, 700);
-        frame->show();
-        ASSERT_TRUE(doc->OnOpenDocument(tmp.filePath(QStringLiteral("ZK1.DUX"))));
-        QApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(Frame::SetUp());
         binding = frame->Binding();
     }
-    void TearDown() override {
-        frame.reset();
-        doc.reset();
-        ui::setMessages(nullptr);
-    }
-    QAction* action(int id) { return frame->Commands()->Action(id); }
     // What the idle timer does: the rules applied.
     void idle() {
         QTimer* timer = frame->Commands()->findChild<QTimer*>();

@@ -1,6 +1,7 @@
 // The main window on a copy of the sample project, with a scripted message
 // sink, and the helpers that work it as a user does: menu choices through
-// the actions and answers to the modal dialogs that open.
+// the actions and answers to the modal dialogs that open. Used by the window
+// tests of several binaries (each defines PIT_SAMPLES_DIR).
 #pragma once
 
 #include "controls/CtrlId.h"
@@ -10,6 +11,7 @@
 #include "mainwnd/FormMain.h"
 #include "mainwnd/MainFrame.h"
 #include "platform/MessageSink.h"
+#include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -72,7 +74,8 @@ inline void Click(QWidget& root, int id) {
     b->click();
 }
 
-struct Frame : ::testing::Test {
+// The window shown with no pile open yet.
+struct SampleFrame : ::testing::Test {
     QTemporaryDir tmp;
     QString folder;
     ScriptedMessageSink sink;
@@ -83,10 +86,7 @@ struct Frame : ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(tmp.isValid());
         folder = tmp.filePath(QStringLiteral("demo"));
-        QDir().mkpath(folder);
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+        ASSERT_TRUE(copyPileFiles(QStringLiteral(PIT_SAMPLES_DIR), folder));
         ctx.messages = &sink;
         ui::setMessages(&sink);
         doc = std::make_unique<CKEV_DUXDoc>(ctx,
@@ -96,8 +96,6 @@ struct Frame : ::testing::Test {
         frame = std::make_unique<CMainFrame>(doc.get(), false);
         frame->resize(1100, 760);
         frame->show();
-        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
-        QApplication::processEvents();
     }
     void TearDown() override {
         frame.reset();
@@ -115,9 +113,28 @@ struct Frame : ::testing::Test {
                 return root->child(i);
         return nullptr;
     }
-    QByteArray bytes(const QString& path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    QByteArray bytes(const QString& path) const { return readFileBytes(path); }
+    // A command of the open pile: disabled while none is open, enabled once
+    // name is, then triggered.
+    void TriggerOnPile(int id, const char* name) {
+        QAction* a = action(id);
+        ASSERT_NE(a, nullptr);
+        frame->Commands()->Update();
+        EXPECT_FALSE(a->isEnabled()); // no pile yet
+        ASSERT_TRUE(doc->OnOpenDocument(pile(name)));
+        QApplication::processEvents();
+        frame->Commands()->Update();
+        ASSERT_TRUE(a->isEnabled());
+        a->trigger();
+    }
+};
+
+// The window with ZK1.DUX open.
+struct Frame : SampleFrame {
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(SampleFrame::SetUp());
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+        QApplication::processEvents();
     }
 };
 

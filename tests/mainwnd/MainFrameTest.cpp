@@ -660,10 +660,7 @@ TEST(ProgramStart, OffscreenStartOnTheSampleProjectShowsTreeAndWaves) {
     QTemporaryDir tmp;
     ASSERT_TRUE(tmp.isValid());
     const QString folder = tmp.filePath(QStringLiteral("demo"));
-    QDir().mkpath(folder);
-    const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-    for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-        ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
+    ASSERT_TRUE(test::copyPileFiles(QStringLiteral(PIT_SAMPLES_DIR), folder));
     ScriptedMessageSink sink;
     auto app = std::make_unique<CKEV_DUXApp>();
     app->SetRecentFileList(std::make_unique<RecentFileList>(tmp.filePath(QStringLiteral("registry.ini"))));

@@ -2,56 +2,17 @@
 // common values not in use put back after the sheet, the report-mode signals.
 #include "mainwnd/FrameCommandsBinding.h"
 
-#include "controls/CtrlId.h"
 #include "controls/MyPropertySheet.h"
-#include "controls/UiServices.h"
-#include "core/doc/KEV_DUXDoc.h"
-#include "mainwnd/CommandRegistry.h"
-#include "mainwnd/MainFrame.h"
-#include "platform/MessageSink.h"
+#include "tests/mainwnd/FrameFixture.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QListWidget>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <functional>
-#include <gtest/gtest.h>
 
 using namespace pit;
 using namespace pit::frame;
 
 namespace {
 
-struct PrintSetup : ::testing::Test {
-    QTemporaryDir tmp;
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    std::unique_ptr<CKEV_DUXDoc> doc;
-    std::unique_ptr<CMainFrame> frame;
-
-    void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-        for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-            ASSERT_TRUE(QFile::copy(samples.filePath(name), tmp.filePath(name)));
-        ctx.messages = &sink;
-        ui::setMessages(&sink);
-        doc = std::make_unique<CKEV_DUXDoc>(ctx,
-                                            CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
-                                                               tmp.filePath(QStringLiteral("hist.ini"))});
-        doc->SetWriteSettingsOnClose(false);
-        frame = std::make_unique<CMainFrame>(doc.get(), false);
-        frame->show();
-        ASSERT_TRUE(doc->OnOpenDocument(tmp.filePath(QStringLiteral("ZK1.DUX"))));
-    }
-    void TearDown() override {
-        frame.reset();
-        doc.reset();
-        ui::setMessages(nullptr);
-    }
+struct PrintSetup : test::Frame {
     // Triggers the command; inside runs on the open sheet, which is then
     // cancelled unless inside closed it.
     bool run(const std::function<void(CMyPropertySheet&)>& inside) {

@@ -8,6 +8,7 @@
 #include "mainwnd/ExportForm.h"
 #include "mainwnd/MainFrame.h"
 #include "tests/analysis/ReportPrintSupport.h"
+#include "tests/mainwnd/FrameFixture.h"
 #include "tests/mainwnd/ReportModeFixture.h"
 
 #include <QAction>
@@ -152,38 +153,21 @@ TEST_F(ReportModeWiring, SinglePileModeAndTheCurvePictureOfTheOpenPile) {
 
 namespace pit::test {
 
-TEST(ReportModeSample, TheSampleProjectListsItsBlowFiles) {
-    QTemporaryDir tmp;
-    const QString folder = tmp.filePath(QStringLiteral("demo_project"));
-    QDir().mkpath(folder);
-    const QDir samples(QStringLiteral(PIT_SAMPLES_DIR));
-    for (const QString& name : samples.entryList({QStringLiteral("*.DUX")}, QDir::Files))
-        ASSERT_TRUE(QFile::copy(samples.filePath(name), QDir(folder).filePath(name)));
-    ScriptedMessageSink sink;
-    ui::setMessages(&sink);
-    AppContext ctx;
-    ctx.messages = &sink;
-    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{tmp.filePath(QStringLiteral("DuxConfig.xml")),
-                                            tmp.filePath(QStringLiteral("hist.ini"))});
-    doc.SetWriteSettingsOnClose(false);
-    {
-        CMainFrame frame(&doc, false);
-        frame.show();
-        ASSERT_TRUE(doc.OnOpenDocument(QDir(folder).filePath(QStringLiteral("ZK1.DUX"))));
-        frame.Commands()->Update();
-        QAction* project = frame.Commands()->Action(cmd::kProjectReport);
-        ASSERT_TRUE(project->isEnabled());
-        project->trigger();
-        ASSERT_EQ(g_nViewMode, 4);
-        QStringList files;
-        for (int row = 0; row < frame.ExportView()->List()->GetItemCount(); ++row)
-            files << frame.ExportView()->List()->GetItemText(row, 1);
-        EXPECT_EQ(files,
-                  (QStringList{"ZK6.DUX*", "ZK10.DUX*", "ZK11.DUX*", "ZK12.DUX*", "ZK13.DUX*", "ZK14.DUX*"}));
-        EXPECT_TRUE(sink.shown.empty());
-        frame.ExportView()->OnBack();
-    }
-    ui::setMessages(nullptr);
+struct ReportModeSample : Frame {};
+
+TEST_F(ReportModeSample, TheSampleProjectListsItsBlowFiles) {
+    frame->Commands()->Update();
+    QAction* project = frame->Commands()->Action(cmd::kProjectReport);
+    ASSERT_TRUE(project->isEnabled());
+    project->trigger();
+    ASSERT_EQ(g_nViewMode, 4);
+    QStringList files;
+    for (int row = 0; row < frame->ExportView()->List()->GetItemCount(); ++row)
+        files << frame->ExportView()->List()->GetItemText(row, 1);
+    EXPECT_EQ(files,
+              (QStringList{"ZK6.DUX*", "ZK10.DUX*", "ZK11.DUX*", "ZK12.DUX*", "ZK13.DUX*", "ZK14.DUX*"}));
+    EXPECT_TRUE(sink.shown.empty());
+    frame->ExportView()->OnBack();
 }
 
 } // namespace pit::test

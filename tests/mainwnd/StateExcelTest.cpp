@@ -1,53 +1,28 @@
 // The state export of the open pile through its action in the main window:
 // the raw-data workbook offered in the pile's folder, written and opened.
-#include "core/doc/KEV_DUXDoc.h"
 #include "core/pile/PileRecord.h"
 #include "mainwnd/CommandIds.h"
-#include "mainwnd/CommandRegistry.h"
-#include "mainwnd/MainFrame.h"
 #include "office/ExcelExporter.h"
+#include "tests/mainwnd/FrameFixture.h"
 #include "tests/office/XlsxDump.h"
 #include "tests/reports/ReportFixture.h"
-
-#include <QAction>
-#include <QApplication>
 
 using namespace pit;
 
 namespace {
 
-TEST(StateExcel, TheActionWritesTheOpenPilesRawWorkbook) {
-    QTemporaryDir tmp;
-    const QString folder = tmp.filePath("demo");
-    QDir().mkpath(folder);
-    for (const char* name : {"ZK6.DUX", "ZK1.DUX"})
-        ASSERT_TRUE(QFile::copy(QDir(PIT_SAMPLES_DIR).filePath(name), QDir(folder).filePath(name)));
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    ctx.messages = &sink;
-    CKEV_DUXDoc doc(ctx, {tmp.filePath("DuxConfig.xml"), tmp.filePath("hist.ini")});
-    doc.SetWriteSettingsOnClose(false);
-    CMainFrame frame(&doc, false);
-    frame.show();
+struct StateExcel : test::SampleFrame {};
+
+TEST_F(StateExcel, TheActionWritesTheOpenPilesRawWorkbook) {
     test::FakeExportServices services;
     OfficeExcelExport excel(ctx, &services);
-    frame.SetExcelExport(&excel);
-
-    QAction* action = frame.Commands()->Action(cmd::kExportStateExcel);
-    ASSERT_NE(action, nullptr);
-    frame.Commands()->Update();
-    EXPECT_FALSE(action->isEnabled()); // no pile yet
-
-    ASSERT_TRUE(doc.OnOpenDocument(QDir(folder).filePath("ZK6.DUX")));
-    QApplication::processEvents();
-    frame.Commands()->Update();
-    ASSERT_TRUE(action->isEnabled());
+    frame->SetExcelExport(&excel);
     const QString out = tmp.filePath("chosen.xlsx");
     services.answers = {out};
-    action->trigger();
+    ASSERT_NO_FATAL_FAILURE(TriggerOnPile(cmd::kExportStateExcel, "ZK6.DUX"));
 
     ASSERT_EQ(services.asks.size(), 1u);
-    EXPECT_EQ(services.asks[0].defaultName, doc.m_PileRecord.m_strPileNo + "_原始数据.xlsx");
+    EXPECT_EQ(services.asks[0].defaultName, doc->m_PileRecord.m_strPileNo + "_原始数据.xlsx");
     EXPECT_EQ(QFileInfo(services.asks[0].folder), QFileInfo(folder));
     EXPECT_EQ(services.opened, QStringList{out});
     QString error;
@@ -55,11 +30,11 @@ TEST(StateExcel, TheActionWritesTheOpenPilesRawWorkbook) {
     ASSERT_TRUE(book) << error.toStdString();
     const auto& s = book->sheets.at(0);
     EXPECT_EQ(s.name, "原始数据数据格式");
-    EXPECT_EQ(s.at("B9").text(), doc.m_PileRecord.m_strPileNo);
-    const int n = doc.m_PileRecord.ChannelCountInList() - 1;
+    EXPECT_EQ(s.at("B9").text(), doc->m_PileRecord.m_strPileNo);
+    const int n = doc->m_PileRecord.ChannelCountInList() - 1;
     EXPECT_EQ(s.at("B10").number(), n);
     EXPECT_EQ(s.at(OfficeExcel::CellName(12, n + 3)).text(), "CHAVG");
-    EXPECT_NEAR(s.at("C26").number(), doc.m_PileRecord.Channel(0)->Source()[0], 5e-7);
+    EXPECT_NEAR(s.at("C26").number(), doc->m_PileRecord.Channel(0)->Source()[0], 5e-7);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "office/ProjectLayout.h"
 
 #include "core/doc/PrintSettings.h"
+#include "reports/RepProjectA.h"
 
 #include <gtest/gtest.h>
 

@@ -30,6 +30,47 @@ Rendered& Docs() {
     return r;
 }
 
+// The fonts and a context that asks nothing, for the writers below.
+struct QuietRun {
+    ScriptedMessageSink sink;
+    AppContext ctx;
+    QuietRun() {
+        RegisterFontSubstitutions();
+        ctx.interactive = false;
+        ctx.messages = &sink;
+    }
+};
+
+// A document on dir and n piles saved by the program in dir/sub, named
+// prefix1 to prefixn; the first one open.
+struct SavedProject : QuietRun {
+    CKEV_DUXDoc doc;
+    std::vector<QString> files, names;
+    bool opened = false;
+
+    SavedProject(const QString& dir, const QString& sub, const QString& prefix, int n)
+        : doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
+                                      dir + QStringLiteral("/VADUZI_PROINFO.ini")}) {
+        doc.SetWriteSettingsOnClose(false);
+        const QString folder = dir + u'/' + sub;
+        QDir().mkpath(folder);
+        for (int k = 1; k <= n; ++k) {
+            names.push_back(prefix + QString::number(k));
+            files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
+                                .channels(2, 1024)
+                                .analysis(SavedPile(names.back()))
+                                .writeTo(folder, names.back() + QStringLiteral(".DUX")));
+        }
+        opened = doc.OnOpenDocument(files.front());
+    }
+    ReportEnv Env(WordExport* writer) {
+        ReportEnv env;
+        env.doc = &doc;
+        env.word = writer;
+        return env;
+    }
+};
+
 // Three template pages after next-page section breaks, numbered "page k of 3".
 bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) {
     if (!office.NewDocument(office.TemplateFile(english ? QStringLiteral("SingleBoltReportE")
@@ -56,11 +97,7 @@ bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) 
 
 // A pile of 14 blows and their average: 8 rows of 2 columns of curves.
 bool WriteCurveDocument(CWordOffice& office, const QString& dir, const QString& path) {
-    RegisterFontSubstitutions();
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    ctx.interactive = false;
-    ctx.messages = &sink;
+    QuietRun run;
     DuxAnalysis a = SavedPile(QStringLiteral("ZK6"));
     a.channels.assign(14, a.channels[0]);
     for (int k = 0; k < 14; ++k)
@@ -73,7 +110,7 @@ bool WriteCurveDocument(CWordOffice& office, const QString& dir, const QString& 
     CPileRecord pile;
     if (!pile.ReadFile(file) || pile.ChannelCountInList() != 15)
         return false;
-    OfficeWordExport writer(&ctx, nullptr, &office);
+    OfficeWordExport writer(&run.ctx, nullptr, &office);
     return ExportCurveDocument(pile, 2, writer, dir, path);
 }
 
@@ -93,32 +130,14 @@ bool WriteSummary(CWordOffice& office, const QString& path) {
 
 // Three piles of a project through the single-pile builder, numbered "page k of 3".
 bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& path) {
-    RegisterFontSubstitutions();
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    ctx.interactive = false;
-    ctx.messages = &sink;
-    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
-                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
-    doc.SetWriteSettingsOnClose(false);
-    const QString folder = dir + QStringLiteral("/Bridge");
-    QDir().mkpath(folder);
-    std::vector<QString> files;
-    for (int k = 1; k <= 3; ++k)
-        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
-                            .channels(2, 1024)
-                            .analysis(SavedPile(QStringLiteral("ZK%1").arg(k)))
-                            .writeTo(folder, QStringLiteral("ZK%1.DUX").arg(k)));
-    if (!doc.OnOpenDocument(files.front()))
+    SavedProject p(dir, QStringLiteral("Bridge"), QStringLiteral("ZK"), 3);
+    if (!p.opened)
         return false;
-    doc.m_PrintSettings.m_bprpage = 1;
-    doc.m_PrintSettings.m_npagefm = 4;
-    OfficeWordExport writer(&ctx, nullptr, &office);
-    ReportEnv env;
-    env.doc = &doc;
-    env.word = &writer;
-    CRepSingle builder(env, &doc.m_PileRecord, nullptr);
-    builder.SetPileFiles(files);
+    p.doc.m_PrintSettings.m_bprpage = 1;
+    p.doc.m_PrintSettings.m_npagefm = 4;
+    OfficeWordExport writer(&p.ctx, nullptr, &office);
+    CRepSingle builder(p.Env(&writer), &p.doc.m_PileRecord, nullptr);
+    builder.SetPileFiles(p.files);
     return builder.ExportWord(path);
 }
 
@@ -126,35 +145,16 @@ bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& pa
 // settings given by arrange.
 bool WriteProject(CWordOffice& office, const QString& dir, const QString& path, int n, bool styleB,
                   const std::function<void(CPrintSettings&)>& arrange) {
-    RegisterFontSubstitutions();
-    ScriptedMessageSink sink;
-    AppContext ctx;
-    ctx.interactive = false;
-    ctx.messages = &sink;
-    CKEV_DUXDoc doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
-                                            dir + QStringLiteral("/VADUZI_PROINFO.ini")});
-    doc.SetWriteSettingsOnClose(false);
-    const QString folder = dir + QStringLiteral("/Project");
-    QDir().mkpath(folder);
-    std::vector<QString> files, names;
-    for (int k = 1; k <= n; ++k) {
-        files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
-                            .channels(2, 1024)
-                            .analysis(SavedPile(QStringLiteral("P%1").arg(k)))
-                            .writeTo(folder, QStringLiteral("P%1.DUX").arg(k)));
-        names.push_back(QStringLiteral("P%1").arg(k));
-    }
-    if (!doc.OnOpenDocument(files.front()))
+    SavedProject p(dir, QStringLiteral("Project"), QStringLiteral("P"), n);
+    if (!p.opened)
         return false;
-    doc.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥");
-    arrange(doc.m_PrintSettings);
-    OfficeWordExport writer(&ctx, nullptr, &office);
-    ReportEnv env;
-    env.doc = &doc;
-    env.word = &writer;
+    p.doc.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥");
+    arrange(p.doc.m_PrintSettings);
+    OfficeWordExport writer(&p.ctx, nullptr, &office);
+    const ReportEnv env = p.Env(&writer);
     std::unique_ptr<CRepProjectA> b =
         styleB ? std::make_unique<CRepProjectB>(env, nullptr) : std::make_unique<CRepProjectA>(env, nullptr);
-    b->SetPileFiles(files, names);
+    b->SetPileFiles(p.files, p.names);
     return b->ExportWord(path);
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Numbers.h"
 
+#include <QDir>
 #include <QFile>
 #include <stdexcept>
 
@@ -10,6 +11,16 @@ namespace pit::test {
 QByteArray readFileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool copyPileFiles(const QString& from, const QString& to) {
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir source(from);
+    for (const QString& name : source.entryList({QStringLiteral("*.DUX")}, QDir::Files))
+        if (!QFile::copy(source.filePath(name), QDir(to).filePath(name)))
+            return false;
+    return true;
 }
 
 QString dataDir() {

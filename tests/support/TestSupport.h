@@ -23,6 +23,10 @@ Csv readCsv(const QString& path);
 // A whole file, empty when it cannot be read.
 QByteArray readFileBytes(const QString& path);
 
+// Copies the pile files (*.DUX) of folder from into folder to, which is made
+// when missing. False when one cannot be copied.
+bool copyPileFiles(const QString& from, const QString& to);
+
 // A little-endian value of type T at a byte offset (the caller keeps off in range).
 template <typename T> T valueAt(const QByteArray& b, int off) {
     T v;
