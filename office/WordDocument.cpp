@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace pit {
 
@@ -194,8 +195,10 @@ void WordDocument::LoadParts() {
 
     // Headers and footers are kept as parsed parts.
     for (pugi::xml_node rel : m_rels.child("Relationships").children("Relationship")) {
-        const std::string type = rel.attribute("Type").as_string();
-        if (type == std::string(kRelBase) + "header" || type == std::string(kRelBase) + "footer") {
+        const std::string_view type = rel.attribute("Type").as_string();
+        const std::string_view base = kRelBase;
+        const std::string_view kind = type.starts_with(base) ? type.substr(base.size()) : std::string_view();
+        if (kind == "header" || kind == "footer") {
             const QString part =
                 QStringLiteral("word/") + QString::fromUtf8(rel.attribute("Target").as_string());
             auto d = std::make_unique<pugi::xml_document>();

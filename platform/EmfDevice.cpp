@@ -18,7 +18,8 @@
 
 namespace pit {
 
-namespace {
+// Record-building details, named so that a unity build can see them from EmfEngine.
+namespace emfrecords {
 
 // Record types.
 enum : uint32_t {
@@ -178,7 +179,9 @@ struct FontKey {
     friend bool operator==(const FontKey&, const FontKey&) = default;
 };
 
-} // namespace
+} // namespace emfrecords
+
+using namespace emfrecords;
 
 // ---- the engine -----------------------------------------------------------------------------
 
