@@ -11,6 +11,12 @@ class CKEV_DUXDoc;
 
 namespace pit {
 
+// The word message boxes of the frame and of report mode carry as caption:
+// "KEV-DUX(W)" or "KEV-TIMBO".
+inline QString FrameTitleWord(bool english) {
+    return english ? QStringLiteral("KEV-TIMBO") : QStringLiteral("KEV-DUX(W)");
+}
+
 // Codes of the refresh hub; the numbers are those the panels and the saved
 // habits of the program know.
 enum class RefreshTarget : int {

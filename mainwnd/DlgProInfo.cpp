@@ -5,6 +5,7 @@
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
 #include "core/pile/PileRecord.h"
+#include "platform/TimeUtil.h"
 #include "platform/MessageSink.h"
 
 #include <QDateEdit>
@@ -90,8 +91,7 @@ void CDlgProInfo::Tell(const QString& zh, const QString& en) {
 }
 
 bool CDlgProInfo::IsLaterThanLimit(const QDateTime& t) {
-    static const QDateTime limit(QDate(2038, 1, 18), QTime(19, 14, 7));
-    return t > limit;
+    return pit::IsLaterThanTimeLimit(t);
 }
 
 bool CDlgProInfo::CheckDates(const QString& dateTime) {

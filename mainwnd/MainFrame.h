@@ -8,7 +8,7 @@
 #include "analysis/FrameServices.h"
 #include "core/doc/CommonInfo.h"
 #include "mainwnd/CommandTable.h"
-#include "mainwnd/ExportView.h"
+#include "reportmode/ExportView.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -52,8 +52,4 @@ QString ComposeWindowTitle(bool english, const QString& openFilePath) {
     return TitlePrefix(english) + openFilePath;
 }
 
-QString FrameTitleWord(bool english) {
-    return english ? QStringLiteral("KEV-TIMBO") : QStringLiteral("KEV-DUX(W)");
-}
-
 } // namespace pit

@@ -29,7 +29,5 @@ QString TitlePrefix(bool english);
 // (nothing after the prefix while no file is open). Every place that sets
 // the title goes through here.
 QString ComposeWindowTitle(bool english, const QString& openFilePath);
-// The frame title word: "KEV-DUX(W)" or "KEV-TIMBO".
-QString FrameTitleWord(bool english);
 
 } // namespace pit

@@ -41,4 +41,9 @@ QString LocalDateTimeText(const QDateTime& t) {
     return QString::fromLatin1(buf);
 }
 
+bool IsLaterThanTimeLimit(const QDateTime& t) {
+    static const QDateTime limit(QDate(2038, 1, 18), QTime(19, 14, 7));
+    return t > limit;
+}
+
 } // namespace pit

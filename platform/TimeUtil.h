@@ -13,6 +13,10 @@ int64_t localToUtcSeconds(const QDateTime& local);
 // (or has fields out of range); else the local time goes to out.
 bool IsValidTimeValue(QDateTime& out, int32_t value);
 
+// Whether a test date lies past the last second a header time can hold
+// (2038-01-18 19:14:07 local time).
+bool IsLaterThanTimeLimit(const QDateTime& t);
+
 // "yyyy-MM-dd HH:mm:ss" of the instant t in local time, whatever its time
 // zone setting; empty for an invalid t. The C library converts it with the zone it
 // loaded first, without the reload of the zone that every local QDateTime

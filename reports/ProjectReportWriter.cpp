@@ -6,7 +6,7 @@
 #include "core/pile/PileHeader.h"
 #include "platform/Canvas.h"
 #include "platform/Metrics.h"
-#include "reports/RepProjectA.h"
+#include "reports/ProjectItems.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -54,11 +54,6 @@ QString CProjectReportWriter::FormatHeadInfoItems(const pit::ProjectRowItems& ro
 QString CProjectReportWriter::FormatPileHeaderLines() const {
     if (!m_doc)
         return {};
-    pit::ReportEnv env;
-    env.doc = m_doc;
-    CPrintSettings settings = m_settings;
-    env.settings = &settings;
-    CRepProjectA loader(env, nullptr);
     QString longest;
     for (CPileFileItem& file : m_doc->m_ProjectInfo.Files().GetVector()) {
         file.ReadFileSummary();
@@ -73,7 +68,7 @@ QString CProjectReportWriter::FormatPileHeaderLines() const {
         item.m_strProjectC = t[2];
         item.m_strProjectD = t[5];
         item.m_strProjectE = t[4];
-        if (!loader.LoadPileItem(item, file.m_strPath, false))
+        if (!pit::LoadProjectPileItem(m_doc, item, file.m_strPath, false))
             continue;
         item.m_strPileNo = file.m_strName;
         const QString line =
@@ -88,7 +83,7 @@ float CProjectReportWriter::FitFontRate(bool keep) {
     float& stored = m_doc ? m_doc->m_nFontRate : m_settings.m_fFontRate;
     if (!keep) {
         const CPrintSettings& s = m_settings;
-        const int units = CRepProjectA::CellLineUnits(s);
+        const int units = pit::ProjectCellLineUnits(s);
         const QString text = FormatPileHeaderLines();
         const int rows = std::clamp(s.m_nRow, 3, 10);
         const double width = 210.0 - s.m_nmarginleft - s.m_nmarginr;

@@ -6,6 +6,7 @@
 
 #include "platform/EmfDevice.h"
 #include "reports/ReportBuilder.h"
+#include "reports/ProjectItems.h"
 #include "reports/ReportPileItem.h"
 
 #include <QString>
@@ -17,21 +18,6 @@
 class CSpectrum;
 
 namespace pit {
-
-// The twelve items of a cell's information row: label, value and whether
-// the print settings show it.
-struct ProjectRowItems {
-    std::array<QString, 12> labels;
-    std::array<QString, 12> values;
-    std::array<bool, 12> shown{};
-    QString Text(int i) const { return labels[size_t(i)] + values[size_t(i)]; }
-};
-
-// The row of a pile in the report language of the settings.
-ProjectRowItems BuildProjectRowItems(const CReportPileItem& item, const CPrintSettings& s, int decimals);
-// Shown text fields: head-line items 0..13 except 9 (the page heading) and
-// 12 (it only adds the time to item 6).
-int ProjectFieldCount(const CPrintSettings& s);
 
 // Page and pile picture files: folder + base name + "_第N页." + suffix (the
 // default suffix when the chosen name has none).
@@ -80,10 +66,10 @@ public:
     // index outside the items.
     bool DrawPileCell(gdi::Canvas& dc, int index, int left, int top, int right, int bottom);
 
-    static int InfoLineCount(int n) { return n <= 0 ? 0 : (n <= 6 ? 1 : 2); }
+    static int InfoLineCount(int n) { return pit::ProjectInfoLineCount(n); }
     // The line units of a cell: its information lines, four for the curve
     // (six with the spectrum), six for the spectrum and one for the quality line.
-    static int CellLineUnits(const CPrintSettings& s);
+    static int CellLineUnits(const CPrintSettings& s) { return pit::ProjectCellLineUnits(s); }
     // Cells row by row in rect.
     static std::vector<gdi::Rect> LayoutCells(const gdi::Rect& rect, int rows, int columns, int hgap,
                                               int vgap);

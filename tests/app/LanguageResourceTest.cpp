@@ -1,9 +1,9 @@
 #include "controls/CtrlId.h"
 #include "core/doc/LanguageFiles.h"
-#include "mainwnd/ExportForm.h"
-#include "mainwnd/ExportView.h"
+#include "reportmode/ExportForm.h"
+#include "reportmode/ExportView.h"
 #include "mainwnd/KEVInputDlg.h"
-#include "mainwnd/LinkCodeInput.h"
+#include "reportmode/LinkCodeInput.h"
 #include "mainwnd/PITDataConvertDlg.h"
 #include "res/StringTable.h"
 

@@ -5,13 +5,13 @@
 #include "controls/SListCtrl.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
-#include "mainwnd/ExportView.h"
-#include "mainwnd/LinkCodeInput.h"
+#include "reportmode/ExportView.h"
+#include "reportmode/LinkCodeInput.h"
 #include "mainwnd/MainFrame.h"
 #include "platform/Paths.h"
 #include "res/ids.h"
-#include "tests/mainwnd/ReportModeFixture.h"
-#include "tests/mainwnd/TestDatabase.h"
+#include "tests/reportmode/ReportModeFixture.h"
+#include "tests/database/TestDatabase.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "analysis/AnalysisView.h"
 #include "reports/ReportFactory.h"
 #include "tests/analysis/ReportPrintSupport.h"
-#include "tests/mainwnd/ReportModeFixture.h"
+#include "tests/reportmode/ReportModeFixture.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>

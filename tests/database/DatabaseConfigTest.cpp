@@ -1,6 +1,6 @@
 // The database configuration and the connection string, without a database.
-#include "mainwnd/DatabaseConfig.h"
-#include "mainwnd/ResultsUploader.h"
+#include "database/DatabaseConfig.h"
+#include "database/ResultsUploader.h"
 #include "platform/MessageSink.h"
 
 #include <QFile>

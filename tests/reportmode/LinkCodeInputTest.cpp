@@ -1,5 +1,5 @@
 // The project information dialog of the database upload.
-#include "mainwnd/LinkCodeInput.h"
+#include "reportmode/LinkCodeInput.h"
 #include "controls/CtrlId.h"
 #include "platform/MessageSink.h"
 #include "res/ids.h"

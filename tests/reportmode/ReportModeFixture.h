@@ -5,7 +5,7 @@
 
 #include "controls/SListCtrl.h"
 #include "controls/UiServices.h"
-#include "mainwnd/ExportView.h"
+#include "reportmode/ExportView.h"
 #include "tests/reports/ReportFixture.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "mainwnd/DatabaseConfig.h"
+#include "database/DatabaseConfig.h"
 
 #include "platform/IniFile.h"
 #include "platform/Paths.h"

@@ -1,13 +1,13 @@
 // The database upload against real ODBC drivers: an SQLite file per test,
 // and a schema per test on the PostgreSQL server that test.sh starts
 // (KEV_TEST_PG_ODBC; those cases skip without it).
-#include "mainwnd/DatabaseConfig.h"
-#include "mainwnd/DatabasePicture.h"
-#include "mainwnd/Odbc.h"
-#include "mainwnd/ResultsUploader.h"
+#include "database/DatabaseConfig.h"
+#include "database/DatabasePicture.h"
+#include "database/Odbc.h"
+#include "database/ResultsUploader.h"
 #include "platform/BmpWriter.h"
 #include "platform/MessageSink.h"
-#include "tests/mainwnd/TestDatabase.h"
+#include "tests/database/TestDatabase.h"
 #include "tests/reports/ReportFixture.h"
 #include "tests/support/DuxBuilder.h"
 

@@ -1,5 +1,5 @@
 // Report mode's list arithmetic.
-#include "mainwnd/ExportViewRules.h"
+#include "reportmode/ExportViewRules.h"
 
 #include "core/doc/CommonInfo.h"
 #include "core/pile/AnalysisBlock.h"

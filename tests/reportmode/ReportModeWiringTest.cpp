@@ -5,11 +5,11 @@
 #include "controls/ViewBar.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
-#include "mainwnd/ExportForm.h"
+#include "reportmode/ExportForm.h"
 #include "mainwnd/MainFrame.h"
 #include "tests/analysis/ReportPrintSupport.h"
 #include "tests/mainwnd/FrameFixture.h"
-#include "tests/mainwnd/ReportModeFixture.h"
+#include "tests/reportmode/ReportModeFixture.h"
 
 #include <QAction>
 #include <QDir>

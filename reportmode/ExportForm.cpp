@@ -1,5 +1,5 @@
 // Report mode's form.
-#include "mainwnd/ExportForm.h"
+#include "reportmode/ExportForm.h"
 
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
@@ -12,8 +12,8 @@
 #include "core/project/ProInfoHistory.h"
 #include "core/project/ProjectInfo.h"
 #include "core/wave/WaveRecord.h"
-#include "mainwnd/DlgProInfo.h"
 #include "platform/MessageSink.h"
+#include "platform/TimeUtil.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -590,7 +590,7 @@ void CExportForm::OnTestDateChanged(QDate date) {
         return;
     }
     const QDateTime t(date, m_testTimeEdit->time());
-    if (CDlgProInfo::IsLaterThanLimit(t)) {
+    if (pit::IsLaterThanTimeLimit(t)) {
         Tell(QStringLiteral("检测日期不能大于2038年1月18日19时14分07秒！"),
              QStringLiteral("The test date must not be later than 2038-01-18 19:14:07!"));
         SetPicker(m_testDateEdit, m_testDate);

@@ -1,5 +1,5 @@
 // Report mode's list view.
-#include "mainwnd/ExportView.h"
+#include "reportmode/ExportView.h"
 
 #include "analysis/PrintUi.h"
 #include "controls/CtrlId.h"
@@ -12,7 +12,6 @@
 #include "core/project/PileFileArray.h"
 #include "core/project/ProjectInfo.h"
 #include "core/wave/WaveRecord.h"
-#include "mainwnd/RefreshHub.h"
 #include "platform/Canvas.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"

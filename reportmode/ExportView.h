@@ -7,7 +7,7 @@
 #pragma once
 
 #include "analysis/FrameServices.h"
-#include "mainwnd/ExportViewRules.h"
+#include "reportmode/ExportViewRules.h"
 #include "reports/ReportBuilder.h"
 
 #include <QWidget>

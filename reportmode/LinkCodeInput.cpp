@@ -1,9 +1,9 @@
-#include "mainwnd/LinkCodeInput.h"
+#include "reportmode/LinkCodeInput.h"
 
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
-#include "mainwnd/DatabaseConfig.h"
+#include "database/DatabaseConfig.h"
 #include "platform/MessageSink.h"
 #include "res/ids.h"
 

@@ -1,4 +1,4 @@
-#include "mainwnd/Odbc.h"
+#include "database/Odbc.h"
 
 #include <sql.h>
 #include <sqlext.h>

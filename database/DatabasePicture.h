@@ -3,7 +3,7 @@
 // and white and kept as a 1-bit BMP file.
 #pragma once
 
-#include "mainwnd/ResultsUploader.h"
+#include "database/ResultsUploader.h"
 #include "reports/ReportBuilder.h"
 
 #include <QByteArray>

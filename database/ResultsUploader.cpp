@@ -1,11 +1,11 @@
-#include "mainwnd/ResultsUploader.h"
+#include "database/ResultsUploader.h"
 
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
-#include "mainwnd/DatabaseConfig.h"
-#include "mainwnd/Odbc.h"
+#include "database/DatabaseConfig.h"
+#include "database/Odbc.h"
 #include "platform/MessageSink.h"
 
 namespace pit {

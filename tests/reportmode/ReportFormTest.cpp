@@ -3,7 +3,7 @@
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
 #include "core/pile/PileRecord.h"
-#include "mainwnd/ExportForm.h"
+#include "reportmode/ExportForm.h"
 #include "tests/reports/ReportFixture.h"
 
 #include <QComboBox>

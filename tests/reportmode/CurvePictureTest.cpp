@@ -1,6 +1,6 @@
 // The open pile's curve picture: an A4 metafile page of the screen's scale
 // with the captions and one cell per channel, read back by emf2svg-conv.
-#include "mainwnd/CurvePicture.h"
+#include "reportmode/CurvePicture.h"
 #include "core/pile/PileRecord.h"
 #include "platform/Canvas.h"
 #include "platform/RecordingDevice.h"

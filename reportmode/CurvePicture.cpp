@@ -1,10 +1,10 @@
 // The curve picture of the open pile.
-#include "mainwnd/CurvePicture.h"
+#include "reportmode/CurvePicture.h"
 
 #include "core/doc/SharedRoutines.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
-#include "mainwnd/ExportViewRules.h"
+#include "reportmode/ExportViewRules.h"
 #include "platform/Canvas.h"
 #include "platform/EmfDevice.h"
 

@@ -1,13 +1,13 @@
-#include "mainwnd/DatabaseImport.h"
+#include "reportmode/DatabaseImport.h"
 
 #include "controls/SListCtrl.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
-#include "mainwnd/DatabaseConfig.h"
-#include "mainwnd/DatabasePicture.h"
-#include "mainwnd/ExportView.h"
-#include "mainwnd/LinkCodeInput.h"
-#include "mainwnd/ResultsUploader.h"
+#include "database/DatabaseConfig.h"
+#include "database/DatabasePicture.h"
+#include "reportmode/ExportView.h"
+#include "reportmode/LinkCodeInput.h"
+#include "database/ResultsUploader.h"
 #include "platform/MessageSink.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 // statistics against the integer mean, ages, picture names and the curve
 // picture's grid.
 #include "core/doc/CommonInfo.h"
-#include "mainwnd/ExportViewRules.h"
+#include "reportmode/ExportViewRules.h"
 #include "tests/reports/ReportFixture.h"
 
 #include <QFile>

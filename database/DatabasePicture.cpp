@@ -1,4 +1,4 @@
-#include "mainwnd/DatabasePicture.h"
+#include "database/DatabasePicture.h"
 
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"

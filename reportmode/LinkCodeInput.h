@@ -4,7 +4,7 @@
 #pragma once
 
 #include "controls/DialogExt.h"
-#include "mainwnd/ResultsUploader.h"
+#include "database/ResultsUploader.h"
 
 class QButtonGroup;
 class QLineEdit;

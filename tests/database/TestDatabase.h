@@ -2,7 +2,7 @@
 // schema on the PostgreSQL server that test.sh starts (KEV_TEST_PG_ODBC).
 #pragma once
 
-#include "mainwnd/Odbc.h"
+#include "database/Odbc.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -5,7 +5,7 @@
 #include "analysis/PrintUi.h"
 #include "core/pile/PileRecord.h"
 #include "reports/ReportFactory.h"
-#include "tests/mainwnd/ReportModeFixture.h"
+#include "tests/reportmode/ReportModeFixture.h"
 
 #include <QFile>
 #include <QHeaderView>
