@@ -48,6 +48,8 @@ CKEV_DUXDoc::CKEV_DUXDoc(const AppContext& ctx, Files files, QObject* parent)
     FileName.clear();
     m_History.Init(m_files.history);
     m_PileRecord.SetLanguage(ctx.english ? 1 : 0);
+    // The conclusion sentence gives depths with the decimals the main panel uses.
+    m_PileRecord.SetDecimalCount(m_nDecimalPointNum);
 }
 
 CKEV_DUXDoc::~CKEV_DUXDoc() {

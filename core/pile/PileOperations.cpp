@@ -222,9 +222,8 @@ void CPileRecord::RestoreChannel(int index) {
             return; // a blow that was never stored as a run (blow-table files)
         fresh = MakeRawChannel(index);
     }
+    // The markers are the fresh channel's own: restoring re-aligns nothing.
     fresh->SetSelected(true);
-    if (m_nCalcMode == 1)
-        fresh->AutoAlignHead(m_nAlignMode);
     m_channels[size_t(index)] = std::move(fresh);
     m_nCurrentChannel = index;
     // Only the channel is rebuilt: what the engineer entered for the pile stays.

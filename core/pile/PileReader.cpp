@@ -480,8 +480,8 @@ bool CPileRecord::ReadInto(const QString& path) {
                 m_nViewMode = in.i32();
                 m_nAlignMode = in.i32();
                 m_nCalcMode = in.i32();
-                if (m_nViewMode != 0 && m_nViewMode != 1)
-                    m_nViewMode = 1;
+                // The view mode stays as stored (1 time ruler, 2 depth ruler,
+                // anything else none), so a save writes it back unchanged.
                 if (m_nAlignMode < 0 || m_nAlignMode > 2)
                     m_nAlignMode = 1;
                 if (m_nCalcMode != 0 && m_nCalcMode != 1)

@@ -353,8 +353,7 @@ bool CWaveRecord::StoreSamples(std::vector<float>&& samples) {
 // ---- channel block ---------------------------------------------------------------
 
 int CWaveRecord::BlockSize() const {
-    const int marks = std::min<int>(int(defects.size()), kMaxDefects);
-    return kBlockFixedBytes + 16 * marks + 4 * sampleCount;
+    return kBlockFixedBytes + 16 * int(defects.size()) + 4 * sampleCount;
 }
 
 bool CWaveRecord::Read(pit::ByteReader& in) {
@@ -385,9 +384,9 @@ bool CWaveRecord::Read(pit::ByteReader& in) {
     const int32_t m = in.i32();
 
     // The stored counts decide how much follows; refuse a block that does not
-    // hold them rather than read another block's bytes.
-    if (n < 1 || n > kMaxCount || m < 0 || m > kMaxDefects ||
-        in.remaining() < size_t(16) * size_t(m) + size_t(4) * size_t(n)) {
+    // hold them rather than read another block's bytes. Every stored mark is
+    // read: the four-mark limit belongs to marking, not to the file.
+    if (n < 1 || n > kMaxCount || m < 0 || in.remaining() < size_t(16) * size_t(m) + size_t(4) * size_t(n)) {
         in.seek(start);
         readOk = 0;
         return false;
@@ -446,10 +445,9 @@ void CWaveRecord::Write(pit::ByteWriter& out) const {
     out.f32(sampleInterval);
     out.i32(expStart);
     out.f32(zoom);
-    const int marks = std::min<int>(int(defects.size()), kMaxDefects);
-    out.i32(marks);
-    for (int i = 0; i < marks; ++i) {
-        const DefectMark& mk = defects[size_t(i)];
+    // Every mark goes back, so a file read with more than four loses none.
+    out.i32(int32_t(defects.size()));
+    for (const DefectMark& mk : defects) {
         out.i32(mk.index);
         out.i32(mk.type);
         out.i32(mk.severity);

@@ -88,7 +88,7 @@ class CWaveRecord {
 public:
     static constexpr int kDefaultCount = 1024;
     static constexpr int kMaxCount = 65536;     // largest N a channel block may hold
-    static constexpr int kMaxDefects = 4;       // largest mark count of a channel block
+    static constexpr int kMaxDefects = 4;       // most marks the views let the user set
     static constexpr int kBlockFixedBytes = 80; // channel block up to the marks
     static constexpr int kTiltUnset = 1000000;
 
@@ -135,11 +135,11 @@ public:
 
     // ---- channel block of the pile file -----------------------------------
     // Reads one channel block at the cursor. Honours the stored N (1..65536)
-    // and mark count M (0..4), bounded by the bytes left. True and readOk := 1
+    // and every stored mark (M >= 0), bounded by the bytes left. True and readOk := 1
     // on success (whatever N); on a refused or short block false, readOk := 0,
     // the cursor back where it was and nothing else changed.
     bool Read(pit::ByteReader& in);
-    // Writes the channel block; at most kMaxDefects marks.
+    // Writes the channel block with every mark of the list.
     void Write(pit::ByteWriter& out) const;
     // Bytes that Write puts out.
     int BlockSize() const;

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScrollBar>
 
 namespace pit::test {
 namespace {
@@ -176,6 +177,50 @@ TEST_F(AnalysisViewTest, ClicksInTheSpectrumMarkTheFieldEditedLast) {
     Click(view, InSpectrum(0.8), Qt::RightButton);
     Click(view, InSpectrum(0.9), Qt::RightButton);
     EXPECT_EQ(Marks(), before);
+}
+
+TEST_F(AnalysisViewTest, ScrollBarStoresTheFirstVisibleSampleAndTheCountAtZoom) {
+    CPileRecord& pile = doc->m_PileRecord;
+    CWaveRecord& w = *pile.Channel(0);
+    const gdi::Rect plot = w.GetPlotRect();
+    const int N = w.SampleCount();
+    ASSERT_EQ(N, 1024);
+    ASSERT_GT(plot.Width(), 100);
+    ASSERT_LT(plot.right + 50, CAnalysisView::kScrollRange);
+    QScrollBar* bar = view.horizontalScrollBar();
+    // The bar's position is a content x: the sample under it, truncated, is the first shown.
+    struct Case {
+        const char* name;
+        int position;
+        float zoom;
+        int first, count;
+    } cases[] = {
+        {"LeftOfThePlot", plot.left - 1, 1.0f, 0, 1024},
+        {"MiddleOfThePlot", plot.left + plot.Width() / 2, 2.5f,
+         int((N - 1) * double(plot.Width() / 2) / plot.Width()), 409},
+        {"QuarterAtZoomFour", plot.left + plot.Width() / 4, 4.0f,
+         int((N - 1) * double(plot.Width() / 4) / plot.Width()), 256},
+        {"PastThePlotsRightEdge", plot.right + 50, 3.0f, N - 1, 341},
+        {"ZoomNotAFactor", plot.left + 10, 0.0f, int((N - 1) * 10.0 / plot.Width()), 1024},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        w.zoom = c.zoom;
+        pile.m_nFirstVisible = pile.m_nVisibleCount = -1;
+        {
+            const QSignalBlocker quiet(bar);
+            bar->setValue(c.position == 0 ? 1 : 0);
+        }
+        bar->setValue(c.position);
+        EXPECT_EQ(pile.m_nFirstVisible, c.first);
+        EXPECT_EQ(pile.m_nVisibleCount, c.count);
+    }
+    // Without an open pile the bar only moves.
+    doc->m_bFileOpen = false;
+    pile.m_nFirstVisible = pile.m_nVisibleCount = -1;
+    bar->setValue(plot.left + 20);
+    EXPECT_EQ(pile.m_nFirstVisible, -1);
+    EXPECT_EQ(pile.m_nVisibleCount, -1);
 }
 
 TEST_F(AnalysisViewTest, DetailIndexForSpectrumAndPhase) {

@@ -2,8 +2,10 @@
 #include "app/Startup.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
+#include "core/wave/WaveRecord.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tests/support/DuxBuilder.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
@@ -15,6 +17,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -156,6 +159,53 @@ TEST_F(AppStart, BatchCommandLinesNeverOpenTheWindow) {
     EXPECT_EQ(app->MainWindow(), nullptr);
     EXPECT_EQ(app->CommandLine().BatchKind(), 2);
     EXPECT_EQ(app->ExitInstance(), 2);
+}
+
+TEST_F(AppStart, TheLastRunsDecimalsReachThePileAndTheVersionIsTheTitles) {
+    // The program itself, as a user asks it.
+    for (const char* flag : {"--version", "-v"}) {
+        QProcess p;
+        p.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), {QString::fromLatin1(flag)});
+        ASSERT_TRUE(p.waitForFinished(60000)) << flag;
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 0) << flag;
+        EXPECT_EQ(p.readAllStandardOutput(), QByteArray("KEV_DUX 1.8.31008\n")) << flag;
+    }
+    EXPECT_EQ(CKEV_DUXApp::FrameTitle(true), QStringLiteral("KEV-TIMBO 1.8.31008"));
+
+    // A blow with a defect mark 130 samples below the head: 5.2 m at 4000 m/s and 20 us.
+    pit::test::DuxBlow blow;
+    blow.defectIndex = 150;
+    const QString folder = tmp.filePath(QStringLiteral("marked"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = pit::test::DuxBuilder::paramBlock("A-RIRADAD")
+                             .channels(1, 1024)
+                             .pile(10, 800, 4000)
+                             .sampleInterval(20)
+                             .blowTable({blow})
+                             .writeTo(folder, QStringLiteral("B1.DUX"));
+    // The settings file of the last run chose three decimals.
+    const QString settings = joinPath(stateDir(), QStringLiteral("DuxConfig.xml"));
+    IniFile ini;
+    ini.writeString(QStringLiteral("DocInfo"), QStringLiteral("m_nDecimalPointNum"), QStringLiteral("3"));
+    ASSERT_TRUE(ini.trySave(settings));
+    {
+        auto app = makeApp();
+        ASSERT_TRUE(app->InitInstance({path}));
+        EXPECT_EQ(app->m_strSoftName, QStringLiteral("KEV-TIMBO 1.0"));
+        CKEV_DUXDoc& doc = *app->Document();
+        ASSERT_EQ(doc.m_nDecimalPointNum, 3);
+        CPileRecord& r = doc.m_PileRecord;
+        ASSERT_EQ(r.m_strPath, path);
+        ASSERT_EQ(r.CurrentChannel()->GetDefectMarks().size(), 1u);
+        EXPECT_TRUE(r.m_strConclusion.contains(QStringLiteral("5.200m"))) << r.m_strConclusion.toStdString();
+        // Built again by the record, it says what the main panel says.
+        r.m_strConclusion.clear();
+        r.BuildIntegrityText();
+        EXPECT_TRUE(r.m_strConclusion.contains(QStringLiteral("5.200m"))) << r.m_strConclusion.toStdString();
+    }
+    // The next tests of this process start from no settings file.
+    QFile::remove(settings);
 }
 
 TEST(QtTranslations, StandardButtonsSpeakTheInterfaceLanguage) {

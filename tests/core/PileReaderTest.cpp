@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 
 using namespace pit;
@@ -366,6 +367,101 @@ TEST_F(PileRead, AnalysisBlockRestoresTheSavedState) {
     EXPECT_EQ(rec.m_nViewMode, 0);
     EXPECT_EQ(rec.m_nAlignMode, 2);
     EXPECT_FLOAT_EQ(rec.AverageChannel()->Source()[3], 7.0f);
+}
+
+// The saved view mode and the stored defect marks come back as stored, and a
+// save in place writes them back unchanged; only a mark count that the rest of
+// the file cannot hold refuses the file.
+TEST_F(PileRead, ViewModeAndDefectMarksAsStored) {
+    auto marks = [](int count, int32_t first) {
+        std::vector<pit::test::DuxDefect> v;
+        for (int i = 0; i < count; ++i)
+            v.push_back({first + 20 * i, i % 6, i % 3, i + 1});
+        return v;
+    };
+    struct Case {
+        const char* name;
+        int32_t viewMode;
+        int blowMarks, averageMarks;
+        std::optional<int32_t> storedBlowMarks; // a count other than the marks that follow
+        std::optional<int32_t> secondViewMode;  // a second file read into the same record
+        bool reads;
+        int32_t expectedView;
+    } cases[] = {
+        {"TimeRuler", 1, 0, 0, {}, {}, true, 1},
+        {"DepthRulerKept", 2, 0, 0, {}, {}, true, 2},
+        {"NoRulerZero", 0, 0, 0, {}, {}, true, 0},
+        {"NoRulerOtherValue", 7, 0, 0, {}, {}, true, 7},
+        {"SecondFileKeepsTheFirstsDepthRuler", 2, 0, 0, {}, 1, true, 2},
+        {"FourMarksOnABlow", 1, 4, 0, {}, {}, true, 1},
+        {"SixMarksOnABlow", 2, 6, 0, {}, {}, true, 2},
+        {"FiveMarksOnTheAverage", 1, 1, 5, {}, {}, true, 1},
+        {"MarkCountBeyondTheFile", 1, 2, 0, 1000000, {}, false, 1},
+        {"MarkCountLargestInt", 1, 2, 0, INT32_MAX, {}, false, 1},
+        {"NegativeMarkCount", 1, 2, 0, -1, {}, false, 1},
+    };
+    auto file = [&](const Case& c, int32_t view) {
+        DuxAnalysis a;
+        a.channels = {DuxChannel{}, DuxChannel{}};
+        a.channels[0].defects = marks(c.blowMarks, 40);
+        a.channels[0].markCount = c.storedBlowMarks;
+        a.channels[1].samples.assign(1024, 0.25f);
+        a.averages = {DuxChannel{}};
+        a.averages[0].defects = marks(c.averageMarks, 30);
+        a.modes = {view, 1, 0};
+        return DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).samples(ramp(2, 1024)).analysis(a);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = write(file(c, c.viewMode), QString::fromLatin1(c.name) + u".dux"_qs);
+        CPileRecord rec;
+        if (!c.reads) {
+            // A refused read leaves the record with the pile it held.
+            const QString good = write(DuxBuilder::paramBlock(), QStringLiteral("good.dux"));
+            ASSERT_TRUE(rec.ReadFile(good));
+            try {
+                rec.ReadFile(path);
+                ADD_FAILURE() << "read succeeded";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+            }
+            EXPECT_EQ(rec.m_strPath, good);
+            continue;
+        }
+        ASSERT_TRUE(rec.ReadFile(path));
+        EXPECT_EQ(rec.m_nViewMode, c.expectedView);
+        const auto expectBlow = marks(c.blowMarks, 40);
+        const auto expectAverage = marks(c.averageMarks, 30);
+        auto check = [&](const CPileRecord& r) {
+            EXPECT_EQ(r.m_nViewMode, c.expectedView);
+            ASSERT_EQ(r.Channel(0)->defects.size(), expectBlow.size());
+            for (size_t i = 0; i < expectBlow.size(); ++i) {
+                const DefectMark& m = r.Channel(0)->defects[i];
+                EXPECT_EQ(m.index, expectBlow[i].index);
+                EXPECT_EQ(m.type, expectBlow[i].type);
+                EXPECT_EQ(m.severity, expectBlow[i].severity);
+                EXPECT_EQ(m.extra, expectBlow[i].extra);
+            }
+            ASSERT_EQ(r.AverageChannel()->defects.size(), expectAverage.size());
+            for (size_t i = 0; i < expectAverage.size(); ++i)
+                EXPECT_EQ(r.AverageChannel()->defects[i].index, expectAverage[i].index);
+            // The channels after the marks are read from their own bytes.
+            EXPECT_FLOAT_EQ(r.Channel(1)->Source()[0], 0.25f);
+        };
+        check(rec);
+        if (c.secondViewMode) {
+            const QString second =
+                write(file(c, *c.secondViewMode), QString::fromLatin1(c.name) + u"-2.dux"_qs);
+            ASSERT_TRUE(rec.ReadFile(second));
+            check(rec);
+            continue;
+        }
+        // Saved in place and read into a fresh record: nothing lost, nothing turned.
+        rec.SaveAnalysis();
+        CPileRecord back;
+        ASSERT_TRUE(back.ReadFile(path));
+        check(back);
+    }
 }
 
 TEST_F(PileRead, OlderAnalysisCodes) {

@@ -248,8 +248,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, WaveBlockRefuse,
     ::testing::Values(RefuseCase{"ShortBySample", 1024, 0, 1}, RefuseCase{"ShortHeader", 16, 0, 16 * 4 + 10},
                       RefuseCase{"ZeroSamples", 0, 0, 0}, RefuseCase{"NegativeSamples", -4, 0, 0},
-                      RefuseCase{"TooManySamples", 65537, 0, 0}, RefuseCase{"FiveMarks", 64, 5, 0},
-                      RefuseCase{"NegativeMarks", 64, -1, 0}, RefuseCase{"MarksBeyondBlock", 64, 4, 0}),
+                      RefuseCase{"TooManySamples", 65537, 0, 0},
+                      RefuseCase{"HugeMarkCount", 64, INT32_MAX, 0}, RefuseCase{"NegativeMarks", 64, -1, 0},
+                      RefuseCase{"MarksBeyondBlock", 64, 4, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WaveBlock, WriterPutsFieldsAtTheirOffsets) {
@@ -350,16 +351,28 @@ TEST(WaveBlock, RoundTripGivesIdenticalFieldsMarksAndSamples) {
     }
 }
 
-TEST(WaveBlock, WriterKeepsAtMostFourMarks) {
-    CWaveRecord w;
-    w.DefectMarks() = {{1, 0, 0, 0}, {2, 0, 0, 0}, {3, 0, 0, 0}, {4, 0, 0, 0}, {5, 0, 0, 0}};
-    pit::ByteWriter out;
-    w.Write(out);
-    EXPECT_EQ(I32At(out.data(), 76), 4);
+TEST(WaveBlock, MoreThanFourMarksAreReadAndWrittenBack) {
+    // Only marking stops at four; a block that holds more keeps them all.
+    BlockBuilder f;
+    f.n = 64;
+    for (int32_t i = 0; i < 6; ++i)
+        f.marks.push_back({10 + i, i % 6, i % 3, i});
+    const auto bytes = f.bytes();
     CWaveRecord r;
+    size_t end = 0;
+    ASSERT_TRUE(ReadBlock(r, bytes, &end));
+    EXPECT_EQ(end, bytes.size());
+    EXPECT_EQ(r.GetDefectMarks(), f.marks);
+    EXPECT_FLOAT_EQ(r.Source()[0], -7.0f); // the samples start after the sixth mark
+    pit::ByteWriter out;
+    r.Write(out);
+    EXPECT_EQ(I32At(out.data(), 76), 6);
+    EXPECT_EQ(r.BlockSize(), out.data().size());
+    EXPECT_EQ(I32At(out.data(), 80 + 5 * 16), 15);
+    CWaveRecord back;
     pit::ByteReader in(out.data());
-    ASSERT_TRUE(r.Read(in));
-    EXPECT_EQ(r.GetDefectMarks().size(), 4u);
+    ASSERT_TRUE(back.Read(in));
+    EXPECT_EQ(back.GetDefectMarks(), f.marks);
 }
 
 TEST(WaveBlock, ReadAppendsToExistingMarks) {

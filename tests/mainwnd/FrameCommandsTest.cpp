@@ -145,6 +145,30 @@ TEST_F(CommandsFixture, RestoreChannelAsksFirst) {
     EXPECT_TRUE(doc->IsModified());
 }
 
+TEST_F(CommandsFixture, RestoreChannelKeepsTheRebuiltMarkersInFixedTimeDifference) {
+    OpenSample();
+    for (int i : {0, rec().ChannelCountInList() - 1}) { // a blow and the average
+        SCOPED_TRACE(i);
+        select(i);
+        // Where a channel rebuilt from the samples as read puts its markers.
+        rec().m_nCalcMode = 0;
+        sink.answers = {IDOK};
+        ASSERT_TRUE(run(id::kRestoreChannel));
+        const int head = ch(i).headIndex, toe = ch(i).toeIndex;
+        // Aligning on the rise would move them: the case tells the two apart.
+        ASSERT_NE(ch(i).FindRiseIndex(), head);
+
+        rec().m_nCalcMode = 1; // fixed time difference
+        rec().m_nAlignMode = 0;
+        ch(i).SetCursor(head + 7);
+        sink.answers = {IDOK};
+        ASSERT_TRUE(run(id::kRestoreChannel));
+        EXPECT_EQ(ch(i).headIndex, head);
+        EXPECT_EQ(ch(i).toeIndex, toe);
+        EXPECT_EQ(rec().m_nCurrentChannel, i);
+    }
+}
+
 TEST_F(CommandsFixture, CopyAndPasteAChannel) {
     OpenSample();
     select(0);

@@ -239,7 +239,7 @@ QByteArray DuxBuilder::channelRecord(const DuxChannel& c) {
     appendF32(b, c.dt);
     appendI32(b, c.expStart);
     appendF32(b, c.zoom);
-    appendI32(b, int32_t(c.defects.size()));
+    appendI32(b, c.markCount.value_or(int32_t(c.defects.size())));
     for (const auto& d : c.defects)
         for (int32_t v : {d.index, d.type, d.severity, d.extra})
             appendI32(b, v);

@@ -27,7 +27,8 @@ struct DuxChannel {
     int32_t expStart = 20;
     float zoom = 1;
     std::vector<DuxDefect> defects;
-    std::vector<float> samples; // n values; empty: zeros
+    std::optional<int32_t> markCount; // stored mark count; unset: defects.size()
+    std::vector<float> samples;       // n values; empty: zeros
 };
 
 // One "AD" block of a blow file.
