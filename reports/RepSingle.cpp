@@ -831,5 +831,6 @@ bool CRepSingle::ExportWord(const QString& outputName) {
             FillReportInfo(pile, report.pages.back());
         }
     }
+    m_leftOut = report.unreadable;
     return m_pWord->WriteSingleReport(report, outputName.trimmed());
 }

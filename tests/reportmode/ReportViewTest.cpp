@@ -436,4 +436,29 @@ TEST_F(ReportView, PilePicturesOfABatchAskOnceAndStayInTheFolder) {
     EXPECT_EQ(sink.shown.back().text, QStringLiteral("所有单桩图片输出完成!"));
 }
 
+TEST_F(ReportView, PilesThatShareANumberEachKeepTheirPicture) {
+    Saved(QStringLiteral("A.DUX"), QStringLiteral("ZK1"), 3600);
+    Saved(QStringLiteral("B.DUX"), QStringLiteral("zk1"), 3700);
+    Saved(QStringLiteral("C.DUX"), QStringLiteral("ZK1"), 3800);
+    ReportFactory factory(doc.get(), &services, nullptr, 600);
+    Open(folder + QStringLiteral("/A.DUX"));
+    doc->m_bIsMultiplePictrue = true;
+    view = std::make_unique<CExportView>(doc.get(), &host);
+    view->SetReportFactory(&factory);
+    view->SetExportServices(&services);
+    view->resize(1100, 700);
+    view->OnInitialUpdate();
+    view->ShowReportMode(false);
+    sink.shown.clear();
+    view->OnExportPilePictures();
+    // The file system here tells case: still one name a pile, none replaced in the run.
+    QStringList pictures;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.emf")}, QDir::Files, QDir::Name))
+        pictures << name.toLower();
+    pictures.sort();
+    EXPECT_EQ(pictures, (QStringList{"zk1.emf", "zk1_2.emf", "zk1_3.emf"}));
+    ASSERT_FALSE(sink.shown.empty());
+    EXPECT_EQ(sink.shown.back().text, QStringLiteral("所有单桩图片输出完成!"));
+}
+
 } // namespace pit::test
