@@ -161,6 +161,18 @@ struct BatchEndToEnd : ::testing::Test {
             out << p.path;
         return out;
     }
+    // Every sample saved with its analysis; the files of the first one's project.
+    QStringList analyseFirstProject() const {
+        QStringList out;
+        for (const Pile& p : samples) {
+            CPileRecord r;
+            EXPECT_TRUE(r.ReadFile(p.path));
+            r.SaveAnalysis();
+            if (p.project == samples.front().project)
+                out << p.path;
+        }
+        return out;
+    }
     // The analysed piles by the file-name part of their project.
     std::map<QString, std::vector<Pile>> expectedDocuments() const {
         std::map<QString, std::vector<Pile>> out;
@@ -335,14 +347,7 @@ TEST_F(BatchEndToEnd, EachDocumentCarriesItsOwnProjectNotTheWindowsLast) {
 }
 
 TEST_F(BatchEndToEnd, TwoRunsStartedTogetherWriteTwoDocumentsBothLogged) {
-    QStringList analysed;
-    for (const Pile& p : samples) {
-        CPileRecord r;
-        ASSERT_TRUE(r.ReadFile(p.path));
-        r.SaveAnalysis();
-        if (p.project == samples.front().project)
-            analysed << p.path;
-    }
+    const QStringList analysed = analyseFirstProject();
     const QString list = writeList(analysed);
     const QString out = tmp.filePath(QStringLiteral("together"));
     QProcess first, second;
@@ -420,14 +425,7 @@ TEST_F(BatchEndToEnd, ControlCharactersInPileTextsLeaveEveryFileReadable) {
 }
 
 TEST_F(BatchEndToEnd, AProjectReportWithATruncatedPileNamesItAndFails) {
-    QStringList listed;
-    for (const Pile& p : samples) {
-        CPileRecord r;
-        ASSERT_TRUE(r.ReadFile(p.path));
-        r.SaveAnalysis();
-        if (readPile(p.path).project == samples.front().project)
-            listed << p.path;
-    }
+    const QStringList listed = analyseFirstProject();
     ASSERT_GE(listed.size(), 2);
     const QString cut = listed.back();
     const QString cutPile = readPile(cut).pileNo;
