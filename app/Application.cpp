@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/Startup.h"
+#include "batch/BatchMain.h"
 #include "controls/AppStyle.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
@@ -116,9 +117,7 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         if (m_cmdInfo.m_bShowVersion)
             std::printf("KEV_DUX %s\n", qPrintable(QCoreApplication::applicationVersion()));
         else
-            std::printf(
-                "Usage: KEV_DUX [FILE.DUX]\n"
-                "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n");
+            std::fputs(qPrintable(pit::HelpText()), stdout);
         return false;
     }
 

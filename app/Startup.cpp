@@ -1,6 +1,8 @@
 #include "app/Startup.h"
 
 #include "controls/PrinterSupport.h"
+#include "controls/UiServices.h"
+#include "platform/MessageSink.h"
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace pit {
 
@@ -38,6 +41,38 @@ bool EnsureDisplay(int argc, char* argv[]) {
                          "Start it from a desktop session, or under a virtual display (Debian package xvfb): "
                          "xvfb-run ./run.sh\n");
     return false;
+}
+
+bool KevApplication::notify(QObject* receiver, QEvent* event) {
+    return DeliverTellingOutOfMemory([&] { return QApplication::notify(receiver, event); });
+}
+
+bool DeliverTellingOutOfMemory(const std::function<bool()>& deliver) {
+    try {
+        return deliver();
+    } catch (const std::bad_alloc&) {
+        // The box runs its own event loop: a second failure while it shows goes to stderr.
+        static bool telling = false;
+        if (!telling) {
+            telling = true;
+            try {
+                const bool english = ui::english();
+                ui::messages().show(
+                    english ? QStringLiteral("Out of memory: the last command was not "
+                                             "completed. The files on disk are as they were; "
+                                             "save your work and restart the program.")
+                            : QStringLiteral("内存不足：刚才的操作没有完成。磁盘上的文件保持原样；"
+                                             "请保存工作并重新启动程序。"),
+                    QString::fromUtf16(ui::tipsCaption()), MB_OK | MB_ICONERROR);
+            } catch (const std::bad_alloc&) {
+                std::fputs("KEV_DUX: out of memory; the last command was not completed.\n", stderr);
+            }
+            telling = false;
+        } else {
+            std::fputs("KEV_DUX: out of memory; the last command was not completed.\n", stderr);
+        }
+        return false;
+    }
 }
 
 void StartWindowBuild() {

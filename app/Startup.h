@@ -3,9 +3,24 @@
 
 #include "platform/Paths.h" // EnsureTempFolder, ClearTempFolder
 
+#include <QApplication>
 #include <QString>
+#include <functional>
 
 namespace pit {
+
+// The window build's application object: memory that runs out inside a
+// command is told and the program goes on, its files as they were (every
+// file is replaced whole or not at all), so the user can save and close.
+class KevApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Runs deliver; when it throws std::bad_alloc, tells the user through the
+// program's messages (stderr when even that fails) and gives false.
+bool DeliverTellingOutOfMemory(const std::function<bool()>& deliver);
 
 // A window needs a display. Without one, --version and --help still run
 // (offscreen); anything else gets a plain message and false. (The batch

@@ -13,15 +13,23 @@ int main(int argc, char* argv[]) {
         return *status;
     if (!pit::EnsureDisplay(argc, argv))
         return 2;
-    QApplication app(argc, argv);
+    pit::KevApplication app(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     pit::RegisterFontSubstitutions();
     QApplication::setApplicationName(QStringLiteral("KEV_DUX"));
     QApplication::setApplicationVersion(QStringLiteral(KEV_DUX_VERSION));
 
-    CKEV_DUXApp kev;
-    if (!kev.InitInstance(QApplication::arguments().mid(1)))
-        return kev.ExitInstance();
-    const int result = QApplication::exec();
-    return result != 0 ? result : kev.ExitInstance();
+    int result = 1;
+    // Commands are guarded one by one (KevApplication::notify); start-up here.
+    pit::DeliverTellingOutOfMemory([&] {
+        CKEV_DUXApp kev;
+        if (!kev.InitInstance(QApplication::arguments().mid(1))) {
+            result = kev.ExitInstance();
+            return false;
+        }
+        result = QApplication::exec();
+        result = result != 0 ? result : kev.ExitInstance();
+        return true;
+    });
+    return result;
 }

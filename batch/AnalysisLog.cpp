@@ -2,6 +2,7 @@
 
 #include "batch/BatchReportHelper.h"
 #include "core/pile/PileRecord.h"
+#include "office/XmlClean.h"
 #include "platform/AppContext.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
@@ -108,6 +109,9 @@ void AnalysisLog::AddRecord(const std::vector<AnalysisLogEntry>& entries) {
 }
 
 QByteArray AnalysisLog::Text() const {
+    // Texts from pile files (and records of older runs) may hold control
+    // characters: a log with them would be refused by every XML reader.
+    DropNonXmlChars(m_xml->doc);
     std::ostringstream out;
     m_xml->doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     return QByteArray::fromStdString(out.str());

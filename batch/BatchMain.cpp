@@ -18,6 +18,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 namespace pit {
 
@@ -43,6 +44,43 @@ QString BatchUsage() {
                           "single-pile reports, -projectreport the project report.\n");
 }
 
+QString HelpText() {
+    return QStringLiteral(
+        "Usage: KEV_DUX [FILE.DUX]\n"
+        "       KEV_DUX -report|-projectreport LIST_FILE OUTPUT_FOLDER\n"
+        "Low-strain pile integrity analysis. A pile file named on the command line is opened.\n"
+        "\n"
+        "Batch reports, without a window (no display is needed):\n"
+        "  -report LIST_FILE OUTPUT_FOLDER         the single-pile reports\n"
+        "  -projectreport LIST_FILE OUTPUT_FOLDER  the project reports\n"
+        "LIST_FILE names one pile file a line (UTF-8 or GBK; relative paths from the current\n"
+        "folder). The piles saved with their analysis are reported, one Word document per\n"
+        "project: OUTPUT_FOLDER/<project>_<YYYYMMDDhhmmss>.docx (the folder is made when\n"
+        "missing). Each reported pile is logged in Record.xml in the state folder (beside\n"
+        "the program, or KEV_DUX_HOME). Messages go to stderr; \"end\" is printed last on stdout.\n"
+        "\n"
+        "Exit status of the batch reports:\n"
+        "  0  every report was written\n"
+        "  1  a report was not written, the list file or a listed pile could not be read (or a\n"
+        "     report left a damaged pile out), memory ran out, or the state folder is not writable\n"
+        "  2  usage error (a batch flag without both arguments and no display)\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help     this text\n"
+        "  -v, --version  the program's version\n");
+}
+
+void TellOutOfMemory(const AppContext& ctx) {
+    try {
+        ctx.message(QStringLiteral("内存不足，批量报告已中止；已写出的文档保留。"),
+                    QStringLiteral("Out of memory: the batch reports stopped; the documents already written "
+                                   "are kept."),
+                    QString(), QString(), MB_OK | MB_ICONERROR);
+    } catch (const std::bad_alloc&) {
+        std::fputs("KEV_DUX: out of memory; the batch reports stopped.\n", stderr);
+    }
+}
+
 int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& appCtx, BatchReportWriter& writer,
                     const std::function<void(const QString&)>& openFolder) {
     AppContext ctx = appCtx;
@@ -64,8 +102,14 @@ int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& appCtx, Ba
     job.kind = cmd.BatchKind();
     job.paths = paths;
     job.outputDir = cmd.m_strOutputDir;
-    const BatchOutcome outcome = GenerateBatchReports(ctx, helper, job, writer);
-    failed = failed || outcome.failed;
+    try {
+        const BatchOutcome outcome = GenerateBatchReports(ctx, helper, job, writer);
+        failed = failed || outcome.failed;
+    } catch (const std::bad_alloc&) {
+        // The documents written so far are logged already; the one being made is gone.
+        failed = true;
+        TellOutOfMemory(ctx);
+    }
 
     if (openFolder)
         openFolder(QFileInfo(cmd.m_strOutputDir).absoluteFilePath());
@@ -99,7 +143,11 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
     RegisterFontSubstitutions();
     QGuiApplication::setApplicationName(QStringLiteral("KEV_DUX"));
 
-    const QString session = EnsureTempFolder();
+    // The run's pictures go however the run ends.
+    struct TempFolder {
+        QString dir = EnsureTempFolder();
+        ~TempFolder() { ClearTempFolder(dir); }
+    } temp;
     LanguageFiles& lang = LanguageFiles::instance();
     lang.SetBuiltinStrings(res::BuiltinStrings());
     lang.LoadLanguageSetting();
@@ -108,16 +156,36 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
     ctx.english = lang.IsEnglish();
     ctx.interactive = false;
     ctx.messages = &sink;
+    if (temp.dir.isEmpty()) {
+        // Every report draws its pictures there: none could be written.
+        const QString state = QDir::toNativeSeparators(stateDir());
+        const QString folder = QDir::toNativeSeparators(joinPath(stateDir(), QStringLiteral("Temp")));
+        ctx.message(
+            QStringLiteral("临时文件夹【%1】无法建立：状态文件夹【%2】不能写入，报告无法生成。")
+                .arg(folder, state),
+            QStringLiteral("The temporary folder [%1] cannot be made: the state folder [%2] cannot be "
+                           "written, so no report can be made.")
+                .arg(folder, state),
+            QString(), QString(), MB_OK | MB_ICONERROR);
+        std::fputs("end", stdout);
+        std::fflush(stdout);
+        return 1;
+    }
 
-    OfficeWordExport word(&ctx, nullptr);
-    BuilderReportWriter writer(&word);
-    auto openFolder = [desktop](const QString& folder) {
-        if (desktop)
-            QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
-    };
-    const int status = RunBatchReports(cmd, ctx, writer, openFolder);
-    ClearTempFolder(session);
-    return status;
+    try {
+        OfficeWordExport word(&ctx, nullptr);
+        BuilderReportWriter writer(&word);
+        auto openFolder = [desktop](const QString& folder) {
+            if (desktop)
+                QProcess::startDetached(QStringLiteral("xdg-open"), {folder});
+        };
+        return RunBatchReports(cmd, ctx, writer, openFolder);
+    } catch (const std::bad_alloc&) {
+        TellOutOfMemory(ctx);
+        std::fputs("end", stdout);
+        std::fflush(stdout);
+        return 1;
+    }
 }
 
 } // namespace pit

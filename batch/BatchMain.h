@@ -25,11 +25,18 @@ bool HaveDisplay();
 
 // The usage text of a usage error (status 2).
 QString BatchUsage();
+// The text of --help: the window's command line, the batch reports and
+// their exit statuses.
+QString HelpText();
+// Says on the batch's sink that memory ran out and the run stopped (on
+// stderr directly when even that cannot be made).
+void TellOutOfMemory(const AppContext& ctx);
 
 // Runs the batch of cmd (a Run command line) with ctx's language and
 // messages: reads the list, writes the reports, logs them, opens the output
 // folder through openFolder (when given), prints "end" on stdout last.
-// Returns the exit status: 0 every report written, 1 anything failed.
+// Returns the exit status: 0 every report written, 1 anything failed
+// (running out of memory included: told, "end" still printed last).
 int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& ctx, BatchReportWriter& writer,
                     const std::function<void(const QString&)>& openFolder);
 

@@ -3,6 +3,7 @@
 #include "core/pile/PileRecord.h"
 #include "platform/AppContext.h"
 #include "platform/CodePage.h"
+#include "platform/SafeText.h"
 #include "platform/TimeUtil.h"
 
 #include <QDir>
@@ -112,21 +113,42 @@ QString CBatchReportHelper::GetTimeStamp(const AppContext& ctx) {
 }
 
 QString CBatchReportHelper::SanitizeFileNamePart(const QString& project) {
-    QString out = project;
-    for (QChar& c : out) {
-        if (c == u'/' || c == u'\\' || c == QChar(0) || c == u':' || c == u'*' || c == u'?' || c == u'"' ||
-            c == u'<' || c == u'>' || c == u'|')
-            c = u'_';
-    }
-    return out;
+    return FileNamePart(project);
 }
 
-QString CBatchReportHelper::ReportFileName(const QString& folder, const QString& project,
-                                           const QString& stamp) {
+QString CBatchReportHelper::ReserveReportFile(const QString& folder, const QString& project,
+                                              const QString& stamp, bool* reserved) {
     const QString base = SanitizeFileNamePart(project);
-    QString part = base;
-    for (int n = 2; m_usedNames.contains(part.toCaseFolded()); ++n)
-        part = base + QStringLiteral("_%1").arg(n);
-    m_usedNames.insert(part.toCaseFolded());
-    return QDir(folder).filePath(part + u'_' + stamp + QStringLiteral(".docx"));
+    const QDir dir(folder);
+    QString firstFree;
+    for (int n = 1; n < 100000; ++n) {
+        const QString part = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+        if (m_usedNames.contains(part.toCaseFolded()))
+            continue;
+        const QString path = dir.filePath(part + u'_' + stamp + QStringLiteral(".docx"));
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            m_usedNames.insert(part.toCaseFolded());
+            if (reserved)
+                *reserved = true;
+            return path;
+        }
+        if (QFileInfo::exists(path))
+            continue; // taken, by an earlier run or one running now
+        // Nothing can be made here: the writer meets the same and says why.
+        if (firstFree.isEmpty()) {
+            firstFree = path;
+            m_usedNames.insert(part.toCaseFolded());
+        }
+        break;
+    }
+    if (reserved)
+        *reserved = false;
+    return firstFree;
+}
+
+void CBatchReportHelper::ReleaseReportFile(const QString& path) {
+    const QFileInfo fi(path);
+    if (fi.isFile() && fi.size() == 0)
+        QFile::remove(path);
 }

@@ -45,14 +45,21 @@ public:
     // "yyyyMMddhhmmss" of the context's clock.
     static QString GetTimeStamp(const pit::AppContext& ctx);
 
-    // The project name as part of a file name: "/", "\", NUL and
-    // : * ? " < > | become "_".
+    // The project name as part of a file name: "/", "\", control
+    // characters and : * ? " < > | become "_" (FileNamePart).
     static QString SanitizeFileNamePart(const QString& project);
 
-    // "<folder>/<project>_<stamp>.docx" for a project; a file-name part
-    // already given out by this helper gets "_2", "_3", ... (compared
-    // without case, since the folder may be on a case-blind file system).
-    QString ReportFileName(const QString& folder, const QString& project, const QString& stamp);
+    // "<folder>/<project>_<stamp>.docx" for a project, made at once as an
+    // empty file that only this run can have made (exclusive creation), so
+    // that two runs at once never write one name. A name that is on disk
+    // already, or that this helper gave out (compared without case, since
+    // the folder may be on a case-blind file system), gets "_2", "_3", ...
+    // When no file can be made there (*reserved false), the first free name
+    // is still returned for the writer to try, and to tell why it fails.
+    QString ReserveReportFile(const QString& folder, const QString& project, const QString& stamp,
+                              bool* reserved = nullptr);
+    // Removes a reserved file that the writer did not replace (still empty).
+    static void ReleaseReportFile(const QString& path);
 
     void SetBatchDocument(CKEV_DUXDoc* doc) { m_pDoc = doc; }
     CKEV_DUXDoc* GetBatchDocument() const { return m_pDoc; }

@@ -4,16 +4,22 @@
 #include "batch/BatchReportHelper.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
+#include "core/project/ProjectInfo.h"
 #include "platform/AppContext.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace pit {
 
 namespace {
+
+QString absolute(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 // Reads one listed file into the document's record; false (told through ctx) when it cannot be read.
 bool readPile(const AppContext& ctx, CPileRecord& record, const QString& path) {
@@ -34,6 +40,62 @@ bool readPile(const AppContext& ctx, CPileRecord& record, const QString& path) {
     return false;
 }
 
+// The listed paths that are files to read. Anything else that exists (a
+// folder, a FIFO, a device) is named and left out: reading a FIFO would
+// wait for ever. A missing file stays, to be named when it is read.
+QStringList regularFiles(const AppContext& ctx, const QStringList& paths, bool& failed) {
+    QStringList out;
+    for (const QString& path : paths) {
+        const QFileInfo fi(path);
+        if (fi.exists() && !fi.isFile()) {
+            failed = true;
+            const QString shown = QDir::toNativeSeparators(path);
+            ctx.message(QStringLiteral("【%1】不是普通文件，已跳过。").arg(shown),
+                        QStringLiteral("[%1] is not a regular file; it was skipped.").arg(shown), QString(),
+                        QString(), MB_OK | MB_ICONERROR);
+            continue;
+        }
+        out << path;
+    }
+    return out;
+}
+
+// The project of the group whose first reported pile is pilePath: the texts
+// of its folder's index (read, never rebuilt), whatever project the document
+// held before. Without an index the project is the piles' own name.
+void takeGroupProject(const AppContext& ctx, CKEV_DUXDoc& doc, const QString& pilePath,
+                      const QString& project) {
+    const QString pile = absolute(pilePath);
+    CProjectInfo& info = doc.m_ProjectInfo;
+    info.Reset();
+    doc.m_strFolder = QFileInfo(pile).absolutePath();
+    const QString index = CKEV_DUXDoc::IndexPathFor(pile);
+    if (!index.isEmpty() && QFileInfo(index).isFile()) {
+        const QString shown = QDir::toNativeSeparators(index);
+        QString why;
+        if (!IsProjectFile(index)) {
+            why = ctx.tr(QStringLiteral("错误的文件格式或文件已损坏。"),
+                         QStringLiteral("wrong file format or damaged file."));
+        } else {
+            CProjectInfo read = info;
+            try {
+                if (read.OpenProjectFile(index))
+                    info = std::move(read);
+            } catch (const FileError& e) {
+                why = e.message(ctx.english);
+            }
+        }
+        if (!why.isEmpty())
+            ctx.message(QStringLiteral("工程文件【%1】无法读取，报告不带工程信息：%2").arg(shown, why),
+                        QStringLiteral("The project file [%1] cannot be read; the report has no project "
+                                       "texts: %2")
+                            .arg(shown, why),
+                        QString(), QString(), MB_OK | MB_ICONWARNING);
+    }
+    if (info.m_texts[0].trimmed().isEmpty())
+        info.m_texts[0] = project;
+}
+
 } // namespace
 
 BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& helper, const BatchJob& job,
@@ -41,9 +103,10 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
     BatchOutcome outcome;
     const QString logPath =
         job.logPath.isEmpty() ? joinPath(stateDir(), QStringLiteral("Record.xml")) : job.logPath;
-    const std::vector<CBatchReportEntry> entries = CBatchReportHelper::BuildRecordGroups(job.paths);
+    const QStringList paths = regularFiles(ctx, job.paths, outcome.failed);
+    const std::vector<CBatchReportEntry> entries = CBatchReportHelper::BuildRecordGroups(paths);
 
-    const QString outDir = QDir::cleanPath(QFileInfo(job.outputDir).absoluteFilePath());
+    const QString outDir = absolute(job.outputDir);
     // A folder that cannot be made is told; the reports are still tried and fail each.
     if (!QFileInfo(outDir).isDir())
         CBatchReportHelper::CreateDirectories(outDir, ctx);
@@ -59,8 +122,37 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
         doc.m_PrintSettings.m_nReportKind = 1;
     const QString instrument = options::InstrumentModel(doc.m_nYiqiXinghao);
 
-    std::vector<AnalysisLogEntry> log;
+    // Each group's entries are logged once its document is written (or not):
+    // a run that stops later leaves them in the log. After a failed write the
+    // log is tried once more at the end, not once per document.
+    std::vector<AnalysisLogEntry> pending;
+    bool logWritten = false, logRefused = false;
+    const auto writeLog = [&] {
+        if (AppendToRecordLog(logPath, pending, ctx)) {
+            pending.clear();
+            logWritten = true;
+            logRefused = false;
+        } else {
+            logRefused = true;
+            outcome.failed = true;
+        }
+    };
+
+    // However the run ends: the document being made, while still empty, goes
+    // away, and the helper lets go of the document.
+    struct RunEnd {
+        CBatchReportHelper& helper;
+        QString reserved;
+        ~RunEnd() {
+            if (!reserved.isEmpty())
+                CBatchReportHelper::ReleaseReportFile(reserved);
+            helper.SetBatchDocument(nullptr);
+        }
+    } runEnd{helper, {}};
+    QString& reservedPath = runEnd.reserved;
+
     std::vector<AnalysisLogEntry> groupLog;
+
     for (size_t i = 0; i < entries.size(); ++i) {
         const CBatchReportEntry& entry = entries[i];
         CPileRecord& record = doc.m_PileRecord;
@@ -76,6 +168,8 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             AnalysisLogEntry e = AnalysisLogEntry::FromRecord(record);
             e.FileType = job.kind;
             e.InstrumentNo = instrument;
+            // As the document's name is: whatever folder the run started in.
+            e.OriginalFile = absolute(entry.path);
             groupLog.push_back(std::move(e));
             report.files << entry.path;
             report.pileNumbers << record.m_strPileNo;
@@ -87,19 +181,35 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
         if (!lastOfGroup)
             continue;
         if (!report.files.isEmpty()) {
-            report.outputPath =
-                helper.ReportFileName(outDir, entry.project, CBatchReportHelper::GetTimeStamp(ctx));
+            takeGroupProject(ctx, doc, report.files.first(), entry.project);
+            reservedPath =
+                helper.ReserveReportFile(outDir, entry.project, CBatchReportHelper::GetTimeStamp(ctx));
+            report.outputPath = reservedPath;
             QString why;
-            bool written = writer.Write(doc, report, why);
-            if (written && !QFileInfo(report.outputPath).isFile()) {
+            QStringList leftOut;
+            bool written = writer.Write(doc, report, why, leftOut);
+            // The reserved file is empty until the writer replaces it.
+            if (written && QFileInfo(report.outputPath).size() <= 0) {
                 written = false;
                 why = ctx.tr(QStringLiteral("文件没有生成。"), QStringLiteral("the file was not made."));
             }
+            if (!written)
+                CBatchReportHelper::ReleaseReportFile(report.outputPath);
+            reservedPath.clear();
             const QString name = written ? report.outputPath : QString();
             const QString time = written ? CBatchReportHelper::GetFileTimes(name) : QString();
             for (AnalysisLogEntry& e : groupLog) {
                 e.AnalysisFile = name;
                 e.AnalysisTime = time;
+            }
+            if (!leftOut.isEmpty()) {
+                // Named by the writer; not in the document, so not logged with it.
+                outcome.failed = true;
+                QStringList gone;
+                for (const QString& f : leftOut)
+                    gone << absolute(f);
+                std::erase_if(groupLog,
+                              [&](const AnalysisLogEntry& e) { return gone.contains(e.OriginalFile); });
             }
             if (written) {
                 outcome.written << report.outputPath;
@@ -116,16 +226,17 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
                                 QString(), QString(), MB_OK | MB_ICONERROR);
             }
         }
-        log.insert(log.end(), groupLog.begin(), groupLog.end());
+        pending.insert(pending.end(), groupLog.begin(), groupLog.end());
         groupLog.clear();
         report.files.clear();
         report.pileNumbers.clear();
+        if (!pending.empty() && !logRefused)
+            writeLog();
     }
 
     // Written even without entries: a first run leaves an empty log, as the list promised.
-    if (!AppendToRecordLog(logPath, log, ctx))
-        outcome.failed = true;
-    helper.SetBatchDocument(nullptr);
+    if (!pending.empty() || !logWritten)
+        writeLog();
     return outcome;
 }
 

@@ -25,9 +25,11 @@ public:
         QString outputPath;      // the .docx to write
     };
     // Writes the document from doc's settings (its current record is the
-    // group's last one read). False, with why in error (or nothing when the
-    // writer has told the user), when nothing was written.
-    virtual bool Write(CKEV_DUXDoc& doc, const Report& report, QString& error) = 0;
+    // group's last one read, its project the group's). False, with why in
+    // error (or nothing when the writer has told the user), when nothing was
+    // written. leftOut: the files of the report that the document does not
+    // hold because they cannot be read (the writer has named them).
+    virtual bool Write(CKEV_DUXDoc& doc, const Report& report, QString& error, QStringList& leftOut) = 0;
 };
 
 struct BatchJob {
@@ -43,7 +45,12 @@ struct BatchOutcome {
 };
 
 // Runs the job: groups, reads, writes through writer, logs. Every message
-// goes through ctx (the batch's goes to stderr); nothing is asked.
+// goes through ctx (the batch's goes to stderr); nothing is asked. Each
+// group's report gets the texts of its own project (the index of its piles'
+// folder), and each document is logged as soon as it is written, so a run
+// that stops half-way leaves what it wrote logged. An exception (out of
+// memory) leaves the run's log entries written and removes the document
+// being made, then goes on to the caller.
 BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& helper, const BatchJob& job,
                                   BatchReportWriter& writer);
 

@@ -21,20 +21,28 @@ std::vector<QString> toVector(const QStringList& list) {
 
 } // namespace
 
-bool BuilderReportWriter::Write(CKEV_DUXDoc& doc, const Report& report, QString& error) {
+bool BuilderReportWriter::Write(CKEV_DUXDoc& doc, const Report& report, QString& error,
+                                QStringList& leftOut) {
     ReportFactory factory(&doc, nullptr, m_word, kBatchPrinterDpi);
-    // The builders tell why an export fails through the document's context.
+    // The builders tell why an export fails, and which piles they leave
+    // out, through the document's context.
     error.clear();
+    std::unique_ptr<CReportBuilder> builder;
+    bool written = false;
     if (report.kind == 1) {
-        const std::unique_ptr<CReportBuilder> builder = factory.CreateSingle(doc.m_PileRecord, nullptr);
+        builder = factory.CreateSingle(doc.m_PileRecord, nullptr);
         static_cast<CRepSingle&>(*builder).SetPileFiles(toVector(report.files));
-        return builder->ExportWord(report.outputPath);
+        written = builder->ExportWord(report.outputPath);
+    } else {
+        // No window: an empty list, the piles given by file.
+        const ListRows noRows;
+        builder = factory.CreateProject(noRows, !report.variantB);
+        static_cast<CRepProjectA&>(*builder).SetPileFiles(toVector(report.files),
+                                                          toVector(report.pileNumbers));
+        written = builder->ExportWord(report.outputPath);
     }
-    // No window: an empty list, the piles given by file.
-    const ListRows noRows;
-    const std::unique_ptr<CReportBuilder> builder = factory.CreateProject(noRows, !report.variantB);
-    static_cast<CRepProjectA&>(*builder).SetPileFiles(toVector(report.files), toVector(report.pileNumbers));
-    return builder->ExportWord(report.outputPath);
+    leftOut = builder->LeftOut();
+    return written;
 }
 
 } // namespace pit

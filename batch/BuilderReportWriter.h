@@ -15,7 +15,7 @@ public:
     // export fails with the builders' own message).
     explicit BuilderReportWriter(WordExport* word) : m_word(word) {}
 
-    bool Write(CKEV_DUXDoc& doc, const Report& report, QString& error) override;
+    bool Write(CKEV_DUXDoc& doc, const Report& report, QString& error, QStringList& leftOut) override;
 
 private:
     WordExport* m_word;

@@ -238,6 +238,12 @@ bool OfficeExcel::Save(const QString& path, bool open) {
             pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }
+    if (info.exists() && !info.isWritable()) {
+        Tell(QStringLiteral("文件 %1 是只读的，没有替换它。").arg(shown),
+             QStringLiteral("The file %1 is read-only; it was not replaced.").arg(shown),
+             pit::MB_OK | pit::MB_ICONWARNING);
+        return false;
+    }
     QString error;
     if (m_services)
         m_services->SetBusy(true);

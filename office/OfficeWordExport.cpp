@@ -99,60 +99,61 @@ bool OfficeWordExport::SaveOrPresent(const QString& outputPath, const QString& d
     return true;
 }
 
+bool OfficeWordExport::NothingToWrite(const QStringList& unreadable) {
+    if (unreadable.isEmpty())
+        Tell(QStringLiteral("没有选中的桩，没有写出文档。"),
+             QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
+    else
+        Tell(QStringLiteral("下列桩文件无法读取，没有写出文档：\n") + unreadable.join(u'\n'),
+             QStringLiteral("These pile files cannot be read; no document was written:\n") +
+                 unreadable.join(u'\n'),
+             MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+bool OfficeWordExport::Written(const QStringList& unreadable) {
+    if (!unreadable.isEmpty())
+        Tell(QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + unreadable.join(u'\n'),
+             QStringLiteral("These pile files cannot be read and are not in the report:\n") +
+                 unreadable.join(u'\n'),
+             MB_OK | MB_ICONWARNING);
+    return true;
+}
+
 bool OfficeWordExport::WriteSingleReport(const WordSingleReport& report, const QString& outputPath) {
     if (!report.settings)
         return false;
-    const QString unreadable = report.unreadable.join(u'\n');
-    if (report.pages.empty()) {
-        if (unreadable.isEmpty())
-            Tell(QStringLiteral("没有选中的桩，没有写出文档。"),
-                 QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
-        else
-            Tell(QStringLiteral("下列桩文件无法读取，没有写出文档：\n") + unreadable,
-                 QStringLiteral("These pile files cannot be read; no document was written:\n") + unreadable,
-                 MB_OK | MB_ICONWARNING);
-        return false;
-    }
+    if (report.pages.empty())
+        return NothingToWrite(report.unreadable);
     if (!Open(report.templateName))
         return false;
     if (!m_office.WriteSingleReport(report.pages, *report.settings, report.draw, report.bitmapPictures))
         return Fail();
     const QString name = DefaultName(report.pages.front().m_strProject, QStringLiteral("单桩报告"),
                                      QStringLiteral("SingleReport"));
-    if (!SaveOrPresent(outputPath, name, report.folder))
-        return false;
-    if (!unreadable.isEmpty())
-        Tell(QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + unreadable,
-             QStringLiteral("These pile files cannot be read and are not in the report:\n") + unreadable,
-             MB_OK | MB_ICONWARNING);
-    return true;
+    return SaveOrPresent(outputPath, name, report.folder) && Written(report.unreadable);
 }
 
 bool OfficeWordExport::WriteCountInfoReport(const WordCountInfoReport& report, const QString& outputPath) {
     if (!report.settings)
         return false;
-    if (report.rows.empty()) {
-        Tell(QStringLiteral("没有选中的桩，没有写出文档。"),
-             QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
-        return false;
-    }
+    if (report.rows.empty())
+        return NothingToWrite(report.unreadable);
     if (!Open(report.templateName))
         return false;
     if (!m_office.WriteCountInfoReport(report.rows, report.project, *report.settings, report.summaryType))
         return Fail();
     return SaveOrPresent(outputPath,
                          DefaultName(report.project, QStringLiteral("汇总表"), QStringLiteral("Summary")),
-                         report.folder);
+                         report.folder) &&
+           Written(report.unreadable);
 }
 
 bool OfficeWordExport::WriteProjectReport(const WordProjectReport& report, const QString& outputPath) {
     if (!report.settings)
         return false;
-    if (report.items.empty()) {
-        Tell(QStringLiteral("没有选中的桩，没有写出文档。"),
-             QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
-        return false;
-    }
+    if (report.items.empty())
+        return NothingToWrite(report.unreadable);
     if (!Open(report.templateName))
         return false;
     if (!m_office.WriteProjectReport(report.items, *report.settings, report.kind, report.draw))
@@ -160,7 +161,8 @@ bool OfficeWordExport::WriteProjectReport(const WordProjectReport& report, const
     return SaveOrPresent(outputPath,
                          DefaultName(report.items.front()->m_strProject, QStringLiteral("工程报告"),
                                      QStringLiteral("ProjectReport")),
-                         report.folder);
+                         report.folder) &&
+           Written(report.unreadable);
 }
 
 } // namespace pit

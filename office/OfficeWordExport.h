@@ -6,6 +6,7 @@
 #include "reports/WordExport.h"
 
 #include <QString>
+#include <QStringList>
 
 class CWordOffice;
 
@@ -38,6 +39,10 @@ public:
     bool Open(const QString& templateName);
     // Shows the office's first error and closes the document; false.
     bool Fail();
+    // No page to write: says so, naming the checked files that cannot be read; false.
+    bool NothingToWrite(const QStringList& unreadable);
+    // After a document was saved: names the checked files it leaves out; true.
+    bool Written(const QStringList& unreadable);
     // The file name offered for a report of that kind: "<project>_<kind>.docx".
     QString DefaultName(const QString& project, const QString& zhKind, const QString& enKind) const;
     int Tell(const QString& zh, const QString& en, unsigned type);

@@ -2,6 +2,7 @@
 #include "office/WordDocument.h"
 
 #include "office/WordError.h"
+#include "office/XmlClean.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 
@@ -52,7 +53,9 @@ struct ByteWriter : pugi::xml_writer {
     }
 };
 
-QByteArray Serialize(const pugi::xml_document& doc) {
+// Pile texts may carry control characters: a part is cleaned as it is written.
+QByteArray Serialize(pugi::xml_document& doc) {
+    DropNonXmlChars(doc);
     ByteWriter w;
     doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
     return w.bytes;

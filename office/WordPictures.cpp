@@ -6,6 +6,7 @@
 #include "platform/Metrics.h"
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -25,6 +26,20 @@ int PointsToPixels(double points) {
 bool WritePictureFile(const QString& path, QSize px, bool bitmap,
                       const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, QString* why,
                       bool english) {
+    // Pictures go to the run's temporary folder in the state folder; when
+    // that cannot be written, say so rather than "file not found".
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) {
+        if (why) {
+            const QString shown = QDir::toNativeSeparators(folder.absoluteFilePath());
+            *why = english
+                       ? QStringLiteral("The folder \"%1\" for the document's pictures cannot be written: "
+                                        "the state folder is not writable.")
+                             .arg(shown)
+                       : QStringLiteral("文档图片的文件夹“%1”无法写入：状态文件夹不可写。").arg(shown);
+        }
+        return false;
+    }
     px = px.expandedTo(QSize(1, 1));
     const gdi::Rect box(0, 0, px.width(), px.height());
     if (bitmap) {

@@ -1,5 +1,7 @@
 #include "office/Workbook.h"
 
+#include "platform/SafeText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,8 +39,10 @@ const Cell* Worksheet::Find(int row, int col) const {
     return it == m_cells.end() ? nullptr : &it->second;
 }
 
-void Worksheet::SetText(int row, int col, const QString& text) {
+void Worksheet::SetText(int row, int col, const QString& cellText) {
     if (Cell* c = At(row, col)) {
+        // What XML cannot hold would leave a workbook no reader opens.
+        const QString text = XmlSafeText(cellText);
         c->value = {CellValue::Type::Text, text.left(kMaxTextLength), 0};
         // Do not leave half a surrogate pair at the cut.
         if (text.size() > kMaxTextLength && c->value.text.back().isHighSurrogate())
@@ -162,7 +166,7 @@ QString Workbook::CleanSheetName(const QString& name) {
         const bool forbidden = ch.unicode() < 0x20 || QStringView(u"[]:*?/\\").contains(ch);
         out += forbidden ? QChar(u'_') : ch;
     }
-    out = CutTo(out, kMaxSheetName);
+    out = CutTo(XmlSafeText(out), kMaxSheetName);
     if (out.startsWith(u'\''))
         out[0] = u'_';
     if (out.endsWith(u'\''))
@@ -315,6 +319,9 @@ bool Workbook::Save(const QString& path, QString* error) const {
     const QDir dir = target.absoluteDir();
     if (!dir.exists())
         return Fail(error, QStringLiteral("the folder does not exist"));
+    // A file the user made read-only is kept, as the document writers keep theirs.
+    if (target.exists() && !target.isWritable())
+        return Fail(error, QStringLiteral("the file is read-only"));
     QString temp;
     do {
         temp = dir.filePath(QStringLiteral(".%1.%2.tmp")

@@ -34,6 +34,7 @@
 #include <QPolygon>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -1137,15 +1138,26 @@ void CExportView::OnExportPilePictures() {
         return;
     }
 
-    // One picture per checked row into the pile file's folder, named by its pile number.
+    // One picture per checked row into the pile file's folder, named by its
+    // pile number; a number that two checked piles share gets "_2", "_3" on
+    // the later ones, so no picture of this run replaces another.
     const QDir dir(folder);
-    auto target = [&](int row) -> std::optional<QString> {
+    const int n = m_list->GetItemCount();
+    std::vector<std::optional<QString>> targets(size_t(std::max(0, n)));
+    QSet<QString> taken;
+    for (int row = 0; row < n; ++row) {
+        if (!m_list->GetItemCheck(row))
+            continue;
         const std::optional<QString> name = report::PictureFileName(m_list->GetItemText(row, 2));
         if (!name)
-            return std::nullopt;
-        return dir.filePath(*name + QLatin1Char('.') + suffix);
-    };
-    const int n = m_list->GetItemCount();
+            continue;
+        QString file = *name;
+        for (int k = 2; taken.contains(file.toCaseFolded()); ++k)
+            file = *name + QStringLiteral("_%1").arg(k);
+        taken.insert(file.toCaseFolded());
+        targets[size_t(row)] = dir.filePath(file + QLatin1Char('.') + suffix);
+    }
+    auto target = [&](int row) { return targets[size_t(row)]; };
     for (int row = 0; row < n; ++row) {
         if (!m_list->GetItemCheck(row))
             continue;

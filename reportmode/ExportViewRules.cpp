@@ -5,6 +5,8 @@
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
 #include "platform/FileError.h"
+#include "platform/SafeText.h"
+#include "reports/ProjectItems.h"
 
 #include <cmath>
 #include <cstring>
@@ -16,18 +18,25 @@ RowFile ReadRowFile(const QString& path) {
     AnalysisBlock b;
     const AnalysisBlockRead read = ReadAnalysisBlockFile(path, b);
     switch (read.kind) {
-    case AnalysisBlockRead::Kind::Fields:
+    case AnalysisBlockRead::Kind::Fields: {
+        // Readable as the project report reads it: with its analysed wave,
+        // so that the statistics count exactly the piles the report holds.
+        if (!AnalysedWaveReads(path, b)) {
+            r.why = QStringLiteral("the analysed wave cannot be read");
+            return r;
+        }
         r.readable = true;
         r.speed = b.waveSpeed;
         r.description = b.conclusion;
         for (int i = 0; i < 3; ++i)
             r.elevations[size_t(i)] = b.PileValue(i);
         return r;
+    }
     case AnalysisBlockRead::Kind::BlowFile: {
         // An unsaved blow file keeps its speed in its header and blow table.
         CPileRecord pile;
         try {
-            if (pile.ReadFile(path)) {
+            if (pile.ReadFile(path) && pile.CurrentChannel()) {
                 r.readable = true;
                 r.speed = pile.m_nWaveSpeed;
                 r.description = pile.m_strConclusion;
@@ -109,10 +118,7 @@ std::optional<int> ParseAge(const QString& text) {
 }
 
 std::optional<QString> PictureFileName(const QString& pileNo) {
-    QString name = pileNo;
-    for (QChar& c : name)
-        if (c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F)
-            c = u'_';
+    const QString name = FileNamePart(pileNo);
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
         return std::nullopt;
     return name;

@@ -64,8 +64,9 @@ constexpr int kMinAge = 1, kMaxAge = 9999;
 // The age typed into the age edit; nothing when it is no whole number in range.
 std::optional<int> ParseAge(const QString& text);
 
-// A pile number as a plain file name: "/", "\" and control characters become
-// "_"; nothing for an empty name, "." or "..".
+// A pile number as a plain file name (FileNamePart: separators, characters
+// a Windows name cannot hold and control characters become "_"); nothing
+// for an empty name, "." or "..".
 std::optional<QString> PictureFileName(const QString& pileNo);
 
 // The cells of the curve picture for n channels (the average included):

@@ -2,6 +2,7 @@
 
 #include "core/pile/PileRecord.h"
 #include "core/project/ProjectInfo.h"
+#include "platform/SafeText.h"
 
 #include <algorithm>
 
@@ -42,24 +43,13 @@ RawWorkbookInput MakeRawWorkbookInput(const CPileRecord& pile, const CProjectInf
     return in;
 }
 
-namespace {
-
-QString FileNamePart(QString text) {
-    for (QChar& ch : text)
-        if (ch.unicode() < 0x20 || QStringView(u"/\\:*?\"<>|").contains(ch))
-            ch = u'_';
-    return text.trimmed();
-}
-
-} // namespace
-
 QString RawWorkbookDefaultName(const QString& pileNo, bool english) {
-    return FileNamePart(pileNo) +
+    return FileNamePart(pileNo).trimmed() +
            (english ? QStringLiteral("_RawData.xlsx") : QStringLiteral("_原始数据.xlsx"));
 }
 
 QString ResultWorkbookDefaultName(const QString& project, bool english) {
-    return FileNamePart(project) +
+    return FileNamePart(project).trimmed() +
            (english ? QStringLiteral("_ResultData.xlsx") : QStringLiteral("_结果数据.xlsx"));
 }
 

@@ -87,6 +87,20 @@ int ProjectCellLineUnits(const CPrintSettings& s) {
            (s.m_bQualityAssess ? 1 : 0);
 }
 
+bool AnalysedWaveReads(const QByteArray& file, const AnalysisBlock& b, CWaveRecord* wave) {
+    CWaveRecord scratch;
+    return ReadAnalysisChannel(file, b, std::clamp(b.currentChannel, 0, std::max(0, b.channelCount)),
+                               wave ? *wave : scratch);
+}
+
+bool AnalysedWaveReads(const QString& path, const AnalysisBlock& b) {
+    try {
+        return AnalysedWaveReads(readWholeFile(path), b);
+    } catch (const FileError&) {
+        return false;
+    }
+}
+
 bool LoadProjectPileItem(const CKEV_DUXDoc* doc, CReportPileItem& item, const QString& path, bool allAge) {
     QByteArray file;
     try {
@@ -155,8 +169,7 @@ bool LoadProjectPileItem(const CKEV_DUXDoc* doc, CReportPileItem& item, const QS
             item.m_fSide = item.m_fDiameter;
             item.m_fValueB = item.m_fValueA;
         }
-        if (!pit::ReadAnalysisChannel(file, b, std::clamp(b.currentChannel, 0, std::max(0, b.channelCount)),
-                                      item.m_wave))
+        if (!AnalysedWaveReads(file, b, &item.m_wave))
             return false;
         blowFlags = b.blowFlags;
         averageIndex = b.channelCount;

@@ -10,8 +10,11 @@
 #include <array>
 
 class CKEV_DUXDoc;
+class CWaveRecord;
 
 namespace pit {
+
+struct AnalysisBlock;
 
 // The twelve items of a cell's information row: label, value and whether
 // the print settings show it.
@@ -37,5 +40,12 @@ int ProjectCellLineUnits(const CPrintSettings& s);
 // One pile's item from its file; false for a file that cannot be read or is
 // no saved pile or blow file. allAge: the document's common age is applied.
 bool LoadProjectPileItem(const CKEV_DUXDoc* doc, CReportPileItem& item, const QString& path, bool allAge);
+
+// Whether the analysed wave of a file saved with its analysis (block read
+// from it) reads, as the project report reads it. A file cut short or
+// damaged past its fields fails here; every report, the workbook and the
+// wave-speed statistics leave such a pile out alike.
+bool AnalysedWaveReads(const QByteArray& file, const AnalysisBlock& b, CWaveRecord* wave = nullptr);
+bool AnalysedWaveReads(const QString& path, const AnalysisBlock& b);
 
 } // namespace pit

@@ -8,6 +8,7 @@
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
 #include "platform/MessageSink.h"
+#include "reports/ProjectItems.h"
 #include "reports/WordExport.h"
 
 CRepCountInfo::CRepCountInfo(const pit::ReportEnv& env, const pit::ListRows* list, int summaryType)
@@ -40,6 +41,9 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
         r.m_strRemark = pile.m_strIdText2;
         r.m_nShape = pile.m_nShape;
     } else if (read.kind == pit::AnalysisBlockRead::Kind::Fields) {
+        // A file cut short past its fields is left out here as from every other report.
+        if (!pit::AnalysedWaveReads(path, b))
+            return false;
         r.m_strPileNo = b.pileNo.isEmpty() ? CPileRecord::FileTitle(path) : b.pileNo;
         r.m_strResult = b.conclusion;
         r.m_dtTest = b.testDate;
@@ -70,6 +74,7 @@ bool CRepCountInfo::LoadCountRow(CPileReportRow& row, const QString& path) const
 
 void CRepCountInfo::UpdatePileList() {
     m_arrRows.clear();
+    m_leftOut.clear();
     const bool common = m_bUseCommonInfo;
     const CCommonInfo& c = m_CommonInfo;
     m_strProject = (common && c.Use(CCommonInfo::ProjectName)) ? c.m_strProjectName
@@ -83,8 +88,10 @@ void CRepCountInfo::UpdatePileList() {
             continue;
         const QString path = ListRowPath(*m_pList, row);
         CPileReportRow r;
-        if (path.isEmpty() || !LoadCountRow(r, path))
+        if (path.isEmpty() || !LoadCountRow(r, path)) {
+            m_leftOut << (path.isEmpty() ? ListRowName(*m_pList, row) : path);
             continue;
+        }
         // Each common value replaces the pile's own only while its flag is set.
         if (common)
             c.ApplyTo({.diameter = &r.m_fSize1,
@@ -160,6 +167,7 @@ bool CRepCountInfo::ExportWord(const QString&) {
     report.project = m_strProject;
     report.rows = FillCountInfo();
     report.settings = m_pSettings;
+    report.unreadable = m_leftOut;
     if (m_pDoc)
         report.folder = m_pDoc->m_strFolder;
     // The statistics document is always shown for the user to save.

@@ -97,13 +97,16 @@ void CRepExcel::ApplyCommonValues(CExcelPileInfo& rec) const {
 
 void CRepExcel::UpdatePileList() {
     m_items.clear();
+    m_leftOut.clear();
     auto add = [this](const QString& path, const QString& fileName, const QString& pileNo) {
         auto rec = std::make_unique<CExcelPileInfo>();
         FillFromDocument(*rec);
         rec->m_strPileNo = pileNo;
         rec->m_strFileName = fileName;
-        if (path.isEmpty() || !LoadPileInfo(*rec, path))
+        if (path.isEmpty() || !LoadPileInfo(*rec, path)) {
+            m_leftOut << (path.isEmpty() ? fileName : path);
             return;
+        }
         ApplyCommonValues(*rec);
         m_items.push_back(std::move(rec));
     };
@@ -207,10 +210,16 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
 }
 
 bool CRepExcel::ExportExcel() {
+    const QString leftOut = m_leftOut.join(u'\n');
     if (m_items.empty()) {
-        Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),
-                QStringLiteral("No pile that can be read is checked: no workbook was written."),
-                pit::MB_OK | pit::MB_ICONWARNING);
+        if (leftOut.isEmpty())
+            Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),
+                    QStringLiteral("No pile that can be read is checked: no workbook was written."),
+                    pit::MB_OK | pit::MB_ICONWARNING);
+        else
+            Message(QStringLiteral("下列桩文件无法读取，未生成工作簿：\n") + leftOut,
+                    QStringLiteral("These pile files cannot be read; no workbook was written:\n") + leftOut,
+                    pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }
     if (!m_pExcel) {
@@ -231,5 +240,11 @@ bool CRepExcel::ExportExcel() {
         target.defaultName = pit::ResultWorkbookDefaultName(project, EnglishInterface());
     }
     const bool english = m_pSettings && m_pSettings->m_bLanguage != 0;
-    return m_pExcel->ExportResults(piles, english, m_nDecimals, target);
+    if (!m_pExcel->ExportResults(piles, english, m_nDecimals, target))
+        return false;
+    if (!leftOut.isEmpty())
+        Message(QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") + leftOut,
+                QStringLiteral("These pile files cannot be read and are not in the workbook:\n") + leftOut,
+                pit::MB_OK | pit::MB_ICONWARNING);
+    return true;
 }

@@ -14,6 +14,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileError.h"
 #include "platform/Metrics.h"
+#include "platform/SafeText.h"
 #include "reports/ExportServices.h"
 #include "reports/ProjectReportWriter.h"
 #include "reports/WordExport.h"
@@ -21,7 +22,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -44,10 +44,7 @@ QString ProjectPageFileName(const QString& chosen, int page, const QString& defa
 }
 
 QString SafeFileName(const QString& name) {
-    static const QRegularExpression kReserved(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
-    QString s = name.trimmed();
-    s.replace(kReserved, QStringLiteral("_"));
-    return s;
+    return FileNamePart(name.trimmed());
 }
 
 } // namespace pit
@@ -131,10 +128,17 @@ void CRepProjectA::UpdatePileList() {
     if (!m_pList || !m_pDoc)
         return;
     m_items.clear();
-    for (int row = 0; row < m_pList->GetItemCount(); ++row)
-        if (m_pList->GetItemCheck(row))
-            if (auto item = LoadListRow(row))
-                m_items.push_back(std::move(item));
+    m_leftOut.clear();
+    for (int row = 0; row < m_pList->GetItemCount(); ++row) {
+        if (!m_pList->GetItemCheck(row))
+            continue;
+        if (auto item = LoadListRow(row)) {
+            m_items.push_back(std::move(item));
+        } else {
+            const QString path = ListRowPath(*m_pList, row);
+            m_leftOut << (path.isEmpty() ? ListRowName(*m_pList, row) : path);
+        }
+    }
 }
 
 std::unique_ptr<CReportPileItem> CRepProjectA::LoadListRow(int row) const {
@@ -150,12 +154,15 @@ std::unique_ptr<CReportPileItem> CRepProjectA::LoadListRow(int row) const {
 
 void CRepProjectA::SetPileFiles(std::vector<QString> paths, std::vector<QString> pileNos) {
     m_items.clear();
+    m_leftOut.clear();
     const size_t n = std::min(paths.size(), pileNos.size());
     for (size_t i = 0; i < n; ++i) {
         auto item = NewItem();
         item->m_strPileNo = pileNos[i];
         if (LoadPileItem(*item, paths[i]))
             m_items.push_back(std::move(item));
+        else
+            m_leftOut << paths[i];
     }
 }
 
@@ -883,5 +890,6 @@ bool CRepProjectA::ExportWord(const QString& outputName) {
         report.folder = m_pDoc->m_strFolder;
     for (const auto& item : m_items)
         report.items.push_back(item.get());
+    report.unreadable = m_leftOut;
     return m_pWord->WriteProjectReport(report, outputName.trimmed());
 }

@@ -8,6 +8,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/BmpWriter.h"
 #include "platform/Metrics.h"
+#include "platform/SafeText.h"
 #include "reports/ExportServices.h"
 #include "reports/WordExport.h"
 
@@ -597,7 +598,7 @@ std::optional<QString> CRepSingle::AskPictureFile(const QString& suffix, const Q
     if (!m_pServices)
         return std::nullopt;
     pit::SaveFileAsk ask;
-    ask.defaultName = PileTitle() + QLatin1Char('.') + suffix;
+    ask.defaultName = pit::FileNamePart(PileTitle()) + QLatin1Char('.') + suffix;
     ask.defaultSuffix = suffix;
     ask.filter = filter;
     if (m_pDoc && !m_pile.m_strPath.isEmpty())
@@ -831,5 +832,6 @@ bool CRepSingle::ExportWord(const QString& outputName) {
             FillReportInfo(pile, report.pages.back());
         }
     }
+    m_leftOut = report.unreadable;
     return m_pWord->WriteSingleReport(report, outputName.trimmed());
 }

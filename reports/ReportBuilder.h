@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <iterator>
 #include <memory>
 #include <vector>
@@ -109,6 +110,11 @@ public:
     // Decimal places of printed values.
     virtual void SetDecimalPlaces(int n) { m_nDecimals = n; }
 
+    // The checked piles the last reading or export left out because their
+    // files cannot be read (their paths, or list names when the project
+    // does not hold them). The exports name them.
+    const QStringList& LeftOut() const { return m_leftOut; }
+
     // Set around picture exports: the wave drawings draw for a picture.
     void SetDrawToBitmap(bool on) { m_bToBitmap = on; }
     int PrinterDpi() const { return m_nPrinterDpi; }
@@ -159,6 +165,7 @@ protected:
     bool m_bUseCommonInfo = false;
     CCommonInfo m_CommonInfo;
     int m_nDecimals = 2;
+    QStringList m_leftOut;
 };
 
 namespace pit {

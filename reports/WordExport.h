@@ -37,6 +37,7 @@ struct WordCountInfoReport {
     std::vector<std::array<QString, 11>> rows;
     const CPrintSettings* settings = nullptr; // language and the column switches
     QString folder;
+    QStringList unreadable; // checked pile files left out as unreadable, for the message
 };
 
 // The project report: the piles in report order, rows x columns a page.
@@ -48,6 +49,7 @@ struct WordProjectReport {
     PrintDrawDoc draw;
     bool bitmapPictures = false;
     QString folder;
+    QStringList unreadable; // checked pile files left out as unreadable, for the message
 };
 
 class WordExport {

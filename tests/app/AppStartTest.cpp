@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/Startup.h"
+#include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
 #include "core/wave/WaveRecord.h"
@@ -22,6 +23,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <new>
+#include <stdexcept>
 
 using namespace pit;
 
@@ -228,4 +231,19 @@ TEST(RecentFiles, FourNewestFirstAndThePreviewPages) {
     EXPECT_EQ(list.PreviewPages(), 1);
     list.SetPreviewPages(2);
     EXPECT_EQ(RecentFileList(tmp.filePath(QStringLiteral("r.ini"))).PreviewPages(), 2);
+}
+
+TEST(OutOfMemory, ACommandThatRunsOutIsToldAndTheProgramGoesOn) {
+    ScriptedMessageSink sink;
+    ui::setMessages(&sink);
+    EXPECT_TRUE(DeliverTellingOutOfMemory([] { return true; }));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(DeliverTellingOutOfMemory([]() -> bool { throw std::bad_alloc(); }));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("内存不足")))
+        << sink.shown[0].text.toStdString();
+    // Other errors are not ours to swallow.
+    EXPECT_THROW(DeliverTellingOutOfMemory([]() -> bool { throw std::runtime_error("x"); }),
+                 std::runtime_error);
+    ui::setMessages(nullptr);
 }

@@ -1,19 +1,26 @@
 // The built program run as a user runs it: no display, a home folder of its
 // own, a copy of the sample project; the documents read back by LibreOffice.
 #include "batch/AnalysisLog.h"
+#include "core/doc/KEV_DUXDoc.h"
 #include "core/pile/PileRecord.h"
+#include "core/project/ProjectInfo.h"
 #include "platform/FileError.h"
+#include "tests/batch/BatchFixtures.h"
 #include "tests/support/OfficeCheck.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
+#include <unistd.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -25,15 +32,15 @@ struct ProgramRun {
     QByteArray out, err;
 };
 
-// KEV_DUX with args, without DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM, KEV_DUX_HOME at home.
-ProgramRun runProgram(const QStringList& args, const QString& home) {
+QProcessEnvironment programEnvironment(const QString& home) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     env.insert(QStringLiteral("KEV_DUX_HOME"), home);
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), args);
+    return env;
+}
+
+ProgramRun finish(QProcess& p) {
     ProgramRun r;
     if (!p.waitForFinished(120000)) {
         p.kill();
@@ -44,6 +51,34 @@ ProgramRun runProgram(const QStringList& args, const QString& home) {
     r.out = p.readAllStandardOutput();
     r.err = p.readAllStandardError();
     return r;
+}
+
+// KEV_DUX with args, without DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM, KEV_DUX_HOME at home.
+ProgramRun runProgram(const QStringList& args, const QString& home) {
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(home));
+    p.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), args);
+    return finish(p);
+}
+
+// A program of the build run by a user whom file permissions bind: root
+// runs it as "nobody" (root itself writes any file).
+ProgramRun runAsUser(const QString& program, const QStringList& args, const QString& home) {
+    QProcess p;
+    QProcessEnvironment env = programEnvironment(home);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    if (::geteuid() == 0)
+        p.start(QStringLiteral("runuser"),
+                QStringList{"-u", "nobody", "--", QStringLiteral(PIT_BIN_DIR "/") + program} + args);
+    else
+        p.start(QStringLiteral(PIT_BIN_DIR "/") + program, args);
+    return finish(p);
+}
+
+// The whole text python-docx reads of a document: paragraphs and table cells.
+QString docxText(const QString& docx) {
+    return QString::fromUtf8(QJsonDocument(ReadDocx(docx)).toJson(QJsonDocument::Compact));
 }
 
 struct Pile {
@@ -124,6 +159,18 @@ struct BatchEndToEnd : ::testing::Test {
         QStringList out;
         for (const Pile& p : samples)
             out << p.path;
+        return out;
+    }
+    // Every sample saved with its analysis; the files of the first one's project.
+    QStringList analyseFirstProject() const {
+        QStringList out;
+        for (const Pile& p : samples) {
+            CPileRecord r;
+            EXPECT_TRUE(r.ReadFile(p.path));
+            r.SaveAnalysis();
+            if (p.project == samples.front().project)
+                out << p.path;
+        }
         return out;
     }
     // The analysed piles by the file-name part of their project.
@@ -224,4 +271,243 @@ TEST_F(BatchEndToEnd, AFlagWithoutItsOutputFolderIsAUsageErrorWithoutADisplay) {
         << r.err.data();
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(QDir(home).filePath(QStringLiteral("Record.xml"))));
+}
+
+TEST_F(BatchEndToEnd, HelpListsTheBatchModeAndItsExitStatuses) {
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(home));
+    p.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), {QStringLiteral("--help")});
+    const ProgramRun r = finish(p);
+    EXPECT_EQ(r.status, 0);
+    for (const char* part :
+         {"KEV_DUX [FILE.DUX]", "-report LIST_FILE OUTPUT_FOLDER", "-projectreport LIST_FILE OUTPUT_FOLDER",
+          "Record.xml", "Exit status", "  0  every report was written", "  2  usage error"})
+        EXPECT_TRUE(r.out.contains(part)) << part << "\n" << r.out.toStdString();
+}
+
+TEST_F(BatchEndToEnd, EachDocumentCarriesItsOwnProjectNotTheWindowsLast) {
+    // The window was last used on another project, its texts typed and saved.
+    const QString other = tmp.filePath(QStringLiteral("binjiang"));
+    QDir().mkpath(other);
+    const QString x1 = writePile(other, "X1.DUX", QStringLiteral("滨江大桥桩基检测"), "X1", true);
+    {
+        ScriptedMessageSink sink;
+        AppContext ctx;
+        ctx.messages = &sink;
+        CKEV_DUXDoc window(ctx, {QDir(home).filePath(QStringLiteral("DuxConfig.xml")),
+                                 QDir(home).filePath(QStringLiteral("VADUZI_PROINFO.ini"))});
+        ASSERT_TRUE(window.OnOpenDocument(x1));
+        window.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥桩基检测");
+        window.m_ProjectInfo.m_texts[2] = QStringLiteral("滨江检测中心");
+        window.m_ProjectInfo.m_texts[4] = QStringLiteral("王工程师");
+        window.m_ProjectInfo.SaveProjectFile();
+        window.m_PrintSettings.m_bHeadInfo[9] = 1; // the project report's heading names the project
+        window.SetWriteSettingsOnClose(false);
+        ASSERT_TRUE(window.SaveSettings());
+    }
+    // The harbour project, with its own texts in its index.
+    const QString harbour = tmp.filePath(QStringLiteral("harbour_pier"));
+    ASSERT_TRUE(copyPileFiles(QStringLiteral(PIT_SAMPLES_DIR "/../harbour_pier"), harbour));
+    QStringList piles;
+    for (const QFileInfo& fi :
+         QDir(harbour).entryInfoList({QStringLiteral("*.DUX")}, QDir::Files, QDir::Name)) {
+        QFile::setPermissions(fi.absoluteFilePath(), fi.permissions() | QFileDevice::WriteOwner);
+        CPileRecord r;
+        ASSERT_TRUE(r.ReadFile(fi.absoluteFilePath()));
+        r.SaveAnalysis();
+        piles << fi.absoluteFilePath();
+    }
+    const QString project = readPile(piles.first()).project;
+    {
+        CProjectInfo index;
+        index.BuildDefault(harbour);
+        index.m_texts[0] = project;
+        index.m_texts[2] = QStringLiteral("Harbour Testing Lab");
+        index.m_texts[4] = QStringLiteral("Li Ming");
+        index.SaveProjectFile();
+    }
+    for (const char* mode : {"-report", "-projectreport"}) {
+        SCOPED_TRACE(mode);
+        const QString out = tmp.filePath(QString::fromLatin1(mode).mid(1));
+        const ProgramRun r = runProgram({QString::fromLatin1(mode), writeList(piles), out}, home);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        const auto docs = documentsByProject(out);
+        ASSERT_EQ(docs.size(), 1u);
+        EXPECT_EQ(docs.begin()->first, namePart(project));
+        const QString text = docxText(docs.begin()->second);
+        EXPECT_TRUE(text.contains(project)) << text.toStdString();
+        if (QString::fromLatin1(mode) == QStringLiteral("-report")) {
+            // The single-pile page shows the testing unit and the tester.
+            EXPECT_TRUE(text.contains(QStringLiteral("Harbour Testing Lab"))) << text.toStdString();
+            EXPECT_TRUE(text.contains(QStringLiteral("Li Ming"))) << text.toStdString();
+        }
+        for (const QString& leak : {QStringLiteral("滨江"), QStringLiteral("王工程师")})
+            EXPECT_FALSE(text.contains(leak)) << leak.toStdString();
+    }
+}
+
+TEST_F(BatchEndToEnd, TwoRunsStartedTogetherWriteTwoDocumentsBothLogged) {
+    const QStringList analysed = analyseFirstProject();
+    const QString list = writeList(analysed);
+    const QString out = tmp.filePath(QStringLiteral("together"));
+    QProcess first, second;
+    for (QProcess* p : {&first, &second}) {
+        p->setProcessEnvironment(programEnvironment(home));
+        p->start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), {QStringLiteral("-projectreport"), list, out});
+    }
+    const ProgramRun a = finish(first), b = finish(second);
+    EXPECT_EQ(a.status, 0) << a.err.toStdString();
+    EXPECT_EQ(b.status, 0) << b.err.toStdString();
+
+    const QFileInfoList docs = QDir(out).entryInfoList({QStringLiteral("*.docx")}, QDir::Files, QDir::Name);
+    ASSERT_EQ(docs.size(), 2) << "one run's document replaced the other's";
+    for (const QFileInfo& d : docs) {
+        EXPECT_GT(d.size(), 0) << d.fileName().toStdString();
+        EXPECT_FALSE(ReadDocx(d.absoluteFilePath()).contains(QStringLiteral("error")))
+            << d.fileName().toStdString();
+    }
+    // Every pile logged twice, once under each document.
+    const auto log = readLog(QDir(home).filePath(QStringLiteral("Record.xml")));
+    ASSERT_EQ(log.size(), size_t(2 * analysed.size()));
+    std::map<QString, int> perDocument;
+    for (const LogRecord& r : log)
+        ++perDocument[r.report];
+    ASSERT_EQ(perDocument.size(), 2u);
+    for (const QFileInfo& d : docs)
+        EXPECT_EQ(perDocument[d.absoluteFilePath()], analysed.size()) << d.fileName().toStdString();
+}
+
+TEST_F(BatchEndToEnd, ControlCharactersInPileTextsLeaveEveryFileReadable) {
+    // Texts pasted from elsewhere: U+0001, ESC and a vertical tab.
+    const QString pasted = tmp.filePath(QStringLiteral("pasted"));
+    QDir().mkpath(pasted);
+    const QString project = QStringLiteral("滨江") + QChar(0x1B) + QStringLiteral("[1m大桥") + QChar(0x01);
+    const QString pile =
+        writePile(pasted, "Z7.DUX", project,
+                  QStringLiteral("ZK") + QChar(0x01) + QStringLiteral("7") + QChar(0x0B), true);
+    const QString out = tmp.filePath(QStringLiteral("pasted_out"));
+    QStringList written;
+    for (const char* mode : {"-report", "-projectreport"}) {
+        const ProgramRun r = runProgram({QString::fromLatin1(mode), writeList({pile}), out}, home);
+        EXPECT_EQ(r.status, 0) << mode << r.err.toStdString();
+    }
+    for (const QFileInfo& fi : QDir(out).entryInfoList({QStringLiteral("*.docx")}, QDir::Files, QDir::Name)) {
+        // No control character in the name either.
+        EXPECT_TRUE(fi.fileName().startsWith(QStringLiteral("滨江_[1m大桥__")))
+            << fi.fileName().toStdString();
+        const QJsonObject read = ReadDocx(fi.absoluteFilePath());
+        EXPECT_FALSE(read.contains(QStringLiteral("error")))
+            << read[QStringLiteral("error")].toString().toStdString();
+        const QString text = docxText(fi.absoluteFilePath());
+        EXPECT_TRUE(text.contains(QStringLiteral("ZK7"))) << text.toStdString();
+        // The single-pile page names the project (the project report only with its heading on).
+        if (written.isEmpty())
+            EXPECT_TRUE(text.contains(QStringLiteral("滨江[1m大桥"))) << text.toStdString();
+        written << fi.absoluteFilePath();
+    }
+    ASSERT_EQ(written.size(), 2);
+    auto pdfs = RenderToPdf(written);
+    for (const QString& doc : written) {
+        EXPECT_TRUE(pdfs[doc].error.isEmpty()) << pdfs[doc].error.toStdString();
+        EXPECT_GE(pdfs[doc].pages, 1);
+    }
+    // The record log through Python's own XML parser.
+    QProcess py;
+    py.start(QStringLiteral("/usr/bin/python3"),
+             {QStringLiteral("-c"),
+              QStringLiteral("import sys, xml.etree.ElementTree as E\n"
+                             "r = E.parse(sys.argv[1]).getroot()\n"
+                             "print(len(r.findall('Record')), r.find('Record/PileName').text)"),
+              QDir(home).filePath(QStringLiteral("Record.xml"))});
+    ASSERT_TRUE(py.waitForFinished(30000));
+    EXPECT_EQ(py.exitCode(), 0) << py.readAllStandardError().toStdString();
+    EXPECT_EQ(QString::fromUtf8(py.readAllStandardOutput()).trimmed(), QStringLiteral("2 ZK7"));
+}
+
+TEST_F(BatchEndToEnd, AProjectReportWithATruncatedPileNamesItAndFails) {
+    const QStringList listed = analyseFirstProject();
+    ASSERT_GE(listed.size(), 2);
+    const QString cut = listed.back();
+    const QString cutPile = readPile(cut).pileNo;
+    {
+        QFile f(cut);
+        ASSERT_TRUE(f.resize(f.size() - 2000)); // into its last wave
+    }
+    const QString out = tmp.filePath(QStringLiteral("cut"));
+    const ProgramRun r = runProgram({QStringLiteral("-projectreport"), writeList(listed), out}, home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "end");
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains(cut)) << r.err.toStdString();
+
+    const auto docs = documentsByProject(out);
+    ASSERT_EQ(docs.size(), 1u);
+    const QString text = docxText(docs.begin()->second);
+    EXPECT_FALSE(text.contains(cutPile)) << cutPile.toStdString();
+    const auto log = readLog(QDir(home).filePath(QStringLiteral("Record.xml")));
+    EXPECT_EQ(log.size(), size_t(listed.size() - 1));
+    for (const LogRecord& rec : log)
+        EXPECT_NE(rec.original, cut);
+}
+
+// File permissions that bind the user running the program.
+struct AsAnotherUser : BatchEndToEnd {
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(BatchEndToEnd::SetUp());
+        if (::geteuid() == 0 && QStandardPaths::findExecutable(QStringLiteral("runuser")).isEmpty())
+            GTEST_SKIP() << "root writes any file, and runuser is missing";
+        // The user may pass through the test's folder.
+        QFile::setPermissions(tmp.path(), QFile::permissions(tmp.path()) | QFileDevice::ExeOther |
+                                              QFileDevice::ReadOther);
+    }
+    static void openToAll(const QString& dir) {
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                       QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                                       QFileDevice::ExeGroup | QFileDevice::ReadOther |
+                                       QFileDevice::WriteOther | QFileDevice::ExeOther);
+    }
+};
+
+TEST_F(AsAnotherUser, AReadOnlyWorkbookIsKept) {
+    const QString state = tmp.filePath(QStringLiteral("state"));
+    const QString out = tmp.filePath(QStringLiteral("books"));
+    QDir().mkpath(state);
+    QDir().mkpath(out);
+    for (const QString& d : {state, out, piles})
+        openToAll(d);
+    const QString target = QDir(out).filePath(QStringLiteral("results.xlsx"));
+    {
+        QFile f(target);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("kept as it was");
+    }
+    ASSERT_TRUE(QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                  QFileDevice::ReadOther));
+    const auto analysed =
+        std::find_if(samples.begin(), samples.end(), [](const Pile& p) { return p.analysed; });
+    ASSERT_NE(analysed, samples.end());
+    const ProgramRun r =
+        runAsUser(QStringLiteral("reportshot"),
+                  {QStringLiteral("results"), QStringLiteral("--out"), target, analysed->path}, state);
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(r.err).contains(QStringLiteral("只读"))) << r.err.toStdString();
+    EXPECT_EQ(readFileBytes(target), "kept as it was");
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"results.xlsx"});
+}
+
+TEST_F(AsAnotherUser, AStateFolderThatCannotBeWrittenIsSaidSo) {
+    // home (templates, settings) belongs to another user and is not writable.
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    openToAll(out);
+    QFile::setPermissions(home, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                    QFileDevice::ReadOther | QFileDevice::ExeOther);
+    const QString list = writeList(samplePaths());
+    QFile::setPermissions(list, QFile::permissions(list) | QFileDevice::ReadOther);
+    const ProgramRun r = runAsUser(QStringLiteral("KEV_DUX"), {QStringLiteral("-report"), list, out}, home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "end");
+    const QString err = QString::fromUtf8(r.err);
+    EXPECT_TRUE(err.contains(QStringLiteral("状态文件夹【%1】不能写入").arg(home))) << r.err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("找不到文件"))) << r.err.toStdString();
+    EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
 }

@@ -4,6 +4,7 @@
 #include "core/doc/KEVCommandLineInfo.h"
 #include "platform/CodePage.h"
 #include "tests/batch/BatchFixtures.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,12 +93,42 @@ TEST_F(BatchHelper, ReportNamesAreSafeAndUniqueInARun) {
         {"a_b", "a_b_2_20240315093000.docx"}, // the same file name as the one before
         {"A/B", "A_B_3_20240315093000.docx"}, // and again, but for case
         {QString::fromUtf16(u"x\\y:z*?\"<>|\0w", 13), "x_y_z_______w_20240315093000.docx"},
+        {QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("[1m") + QChar(0x0B),
+         "ZK_[1m__20240315093000.docx"},
         {"", "_20240315093000.docx"},
         {"..", ".._20240315093000.docx"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(helper.ReportFileName(tmp.path(), c.project, stamp), tmp.filePath(c.file))
+        EXPECT_EQ(helper.ReserveReportFile(tmp.path(), c.project, stamp), tmp.filePath(c.file))
             << c.project.toStdString();
+}
+
+TEST_F(BatchHelper, ReportNamesSkipFilesOnDiskAndAreTakenAtOnce) {
+    const QString stamp = QStringLiteral("20240315093000");
+    // An earlier run (or one running now) wrote Pier's document of this second.
+    write(QStringLiteral("Pier_20240315093000.docx"), "first run");
+    CBatchReportHelper run1, run2;
+    bool reserved = false;
+    const QString a = run1.ReserveReportFile(tmp.path(), "Pier", stamp, &reserved);
+    EXPECT_TRUE(reserved);
+    EXPECT_EQ(a, tmp.filePath("Pier_2_20240315093000.docx"));
+    // Made at once, empty, so that another run skips it too.
+    EXPECT_TRUE(QFileInfo(a).isFile());
+    EXPECT_EQ(QFileInfo(a).size(), 0);
+    EXPECT_EQ(run2.ReserveReportFile(tmp.path(), "Pier", stamp), tmp.filePath("Pier_3_20240315093000.docx"));
+    EXPECT_EQ(readFileBytes(tmp.filePath("Pier_20240315093000.docx")), "first run");
+
+    // A reserved file the writer did not replace goes; a written one stays.
+    CBatchReportHelper::ReleaseReportFile(a);
+    EXPECT_FALSE(QFileInfo::exists(a));
+    CBatchReportHelper::ReleaseReportFile(tmp.filePath("Pier_20240315093000.docx"));
+    EXPECT_TRUE(QFileInfo::exists(tmp.filePath("Pier_20240315093000.docx")));
+
+    // No folder to make it in: the name is still given, for the writer to fail on and say why.
+    const QString none = tmp.filePath("none");
+    EXPECT_EQ(run1.ReserveReportFile(none, "Pier", stamp, &reserved),
+              QDir(none).filePath("Pier_20240315093000.docx"));
+    EXPECT_FALSE(reserved);
 }
 
 TEST_F(BatchHelper, FoldersAreMadeLevelByLevelAndAFailingLevelIsNamed) {

@@ -6,13 +6,17 @@
 #include "batch/BatchReportHelper.h"
 #include "core/doc/KEVCommandLineInfo.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "platform/Paths.h"
 #include "tests/batch/BatchFixtures.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
+#include <new>
 #include <pugixml.hpp>
+#include <sys/stat.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -22,10 +26,20 @@ namespace {
 // Writes a small file for each report unless told to fail (or to claim success without one).
 struct FakeWriter : BatchReportWriter {
     std::vector<Report> reports;
-    QStringList failFor;   // file names of reports that fail
-    QStringList claimOnly; // file names reported written but never made
-    bool Write(CKEV_DUXDoc& doc, const Report& r, QString& error) override {
+    std::vector<std::array<QString, 3>> projects; // project name, testing unit, tester of each report
+    QStringList failFor;                          // file names of reports that fail
+    QStringList claimOnly;                        // file names reported written but never made
+    QStringList leaveOut;                         // files the document leaves out as unreadable
+    int outOfMemoryAt = -1;                       // the report (0-based) that runs out of memory
+    bool Write(CKEV_DUXDoc& doc, const Report& r, QString& error, QStringList& leftOut) override {
+        if (int(reports.size()) == outOfMemoryAt)
+            throw std::bad_alloc();
         reports.push_back(r);
+        const auto& t = doc.m_ProjectInfo.m_texts;
+        projects.push_back({t[0], t[2], t[4]});
+        for (const QString& f : r.files)
+            if (leaveOut.contains(f))
+                leftOut << f;
         const QString name = QFileInfo(r.outputPath).fileName();
         if (failFor.contains(name)) {
             error = QStringLiteral("disk full");
@@ -98,6 +112,7 @@ TEST_F(BatchRun, OneDocumentPerProjectAndEveryPileLoggedUnderItsOwn) {
         writer.reports.clear();
         sink.shown.clear();
         QFile::remove(logPath);
+        QDir(out).removeRecursively(); // the names are free again
         const BatchOutcome outcome = run(kind);
 
         // Bridge's last entry in its group (B0) is skipped: Bridge still gets its report.
@@ -224,4 +239,111 @@ TEST_F(BatchRun, TheConsoleRunPrintsEndLastAndGivesTheStatus) {
         EXPECT_EQ(opened, out);
     }
     EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("none.txt")));
+}
+
+TEST_F(BatchRun, EachGroupTakesItsOwnProjectWhateverTheWindowUsedLast) {
+    // The window last worked on another project: its index holds that
+    // project's texts and the settings file names it.
+    const QString otherDir = tmp.filePath(QStringLiteral("binjiang"));
+    QDir().mkpath(otherDir);
+    const QString other = writePile(otherDir, "X1.DUX", "滨江大桥桩基检测", "X1", true);
+    {
+        CKEV_DUXDoc window(ctx);
+        ASSERT_TRUE(window.OnOpenDocument(other));
+        window.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥桩基检测");
+        window.m_ProjectInfo.m_texts[2] = QStringLiteral("滨江检测中心");
+        window.m_ProjectInfo.m_texts[4] = QStringLiteral("王工");
+        window.m_ProjectInfo.SaveProjectFile();
+        ASSERT_TRUE(window.SaveSettings());
+        window.SetWriteSettingsOnClose(false);
+    }
+    {
+        CKEV_DUXDoc next(ctx);
+        next.SetWriteSettingsOnClose(false);
+        ASSERT_EQ(next.m_ProjectInfo.m_texts[0], QStringLiteral("滨江大桥桩基检测"));
+    }
+
+    // Harbour's folder has its index; the bare folder none.
+    const QString harbourDir = tmp.filePath(QStringLiteral("harbour_pier"));
+    const QString bareDir = tmp.filePath(QStringLiteral("bare"));
+    QDir().mkpath(harbourDir);
+    QDir().mkpath(bareDir);
+    const QString h1 = writePile(harbourDir, "P8.DUX", "Harbour Pier Piling", "P8", true);
+    const QString n1 = writePile(bareDir, "N1.DUX", "Bare", "N1", true);
+    {
+        CProjectInfo harbour;
+        harbour.BuildDefault(harbourDir);
+        harbour.m_texts[0] = QStringLiteral("Harbour Pier Piling");
+        harbour.m_texts[2] = QStringLiteral("Harbour Lab");
+        harbour.m_texts[4] = QStringLiteral("Li");
+        harbour.SaveProjectFile();
+    }
+    for (int kind : {1, 2}) {
+        SCOPED_TRACE(kind);
+        writer.reports.clear();
+        writer.projects.clear();
+        const BatchOutcome outcome = run(kind, {h1, n1});
+        EXPECT_FALSE(outcome.failed);
+        ASSERT_EQ(writer.projects.size(), 2u);
+        EXPECT_EQ(writer.projects[0], (std::array<QString, 3>{"Harbour Pier Piling", "Harbour Lab", "Li"}));
+        EXPECT_EQ(writer.projects[1], (std::array<QString, 3>{"Bare", "", ""}));
+    }
+    EXPECT_TRUE(sink.shown.empty());
+    QFile::remove(CKEV_DUXDoc::DefaultFiles().settings);
+}
+
+TEST_F(BatchRun, OutOfMemoryStopsTheRunKeepingWhatWasWrittenLogged) {
+    QFile list(tmp.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write((QStringList{a1, b1, c1}.join(u'\n')).toUtf8());
+    list.close();
+    CKEVCommandLineInfo cmd;
+    cmd.Parse({QStringLiteral("-report"), list.fileName(), out});
+    // The console run logs where the program does.
+    logPath = joinPath(stateDir(), QStringLiteral("Record.xml"));
+    QFile::remove(logPath);
+    writer.outOfMemoryAt = 1; // Bridge's document
+    testing::internal::CaptureStdout();
+    const int status = RunBatchReports(cmd, ctx, writer, {});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
+    EXPECT_EQ(status, 1);
+    ASSERT_FALSE(sink.shown.empty());
+    EXPECT_TRUE(sink.shown.back().text.startsWith(QStringLiteral("内存不足")))
+        << sink.shown.back().text.toStdString();
+    // Pier's document stays, logged; Bridge's reserved name does not linger.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Pier_20240315093000.docx"});
+    const auto log = readLog(logPath);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].pile, "A1");
+    EXPECT_EQ(log[0].analysisFile, report("Pier_20240315093000.docx"));
+}
+
+TEST_F(BatchRun, OnlyRegularFilesAreReadAndEveryPathIsLoggedAbsolute) {
+    const QString fifo = tmp.filePath(QStringLiteral("pipe.DUX"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = tmp.filePath(QStringLiteral("folder.DUX"));
+    QDir().mkpath(folder);
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(tmp.path()));
+    const BatchOutcome outcome = run(1, {QStringLiteral("piles/../piles/A1.DUX"), fifo, folder});
+    QDir::setCurrent(before);
+    EXPECT_TRUE(outcome.failed);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("【%1】不是普通文件，已跳过。").arg(fifo));
+    EXPECT_EQ(sink.shown[1].text, QStringLiteral("【%1】不是普通文件，已跳过。").arg(folder));
+    const auto log = readLog(logPath);
+    ASSERT_EQ(log.size(), 1u);
+    // Like the document's name: absolute, whatever folder the run started in.
+    EXPECT_EQ(log[0].original, a1);
+    EXPECT_EQ(log[0].analysisFile, report("Pier_20240315093000.docx"));
+}
+
+TEST_F(BatchRun, PilesTheDocumentLeavesOutAreNotLoggedAndFailTheRun) {
+    writer.leaveOut = {a1};
+    const BatchOutcome outcome = run(2, {a1, a2});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.written, QStringList{report("Pier_20240315093000.docx")});
+    const auto log = readLog(logPath);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].pile, "A2");
 }

@@ -83,6 +83,7 @@ TEST_F(BuilderWriter, EachReportHoldsItsGroupsAnalysedPilesInOrder) {
         SCOPED_TRACE(c.kind);
         word.written.clear();
         ctx.english = c.english;
+        QDir(tmp.filePath(QStringLiteral("out"))).removeRecursively(); // the names are free again
         const BatchOutcome outcome = run(c.kind);
         EXPECT_FALSE(outcome.failed);
         ASSERT_EQ(word.written.size(), 2u);

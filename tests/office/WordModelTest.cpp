@@ -6,6 +6,7 @@
 
 #include <QJsonArray>
 #include <functional>
+#include <pugixml.hpp>
 
 using namespace pit;
 using namespace pit::test;
@@ -206,6 +207,26 @@ TEST_F(WordModelTest, TypingSplitsParagraphsAndKeepsBlanks) {
     ASSERT_EQ(ps.size(), 2);
     EXPECT_EQ(ps[0].toString(), QStringLiteral("> one  "));
     EXPECT_EQ(ps[1].toString(), QStringLiteral("two"));
+}
+
+TEST_F(WordModelTest, ControlCharactersNeverReachTheSavedXml) {
+    // Pile texts pasted from elsewhere: U+0001, ESC, a form feed, a non-character.
+    const QString pasted = QStringLiteral("ZK") + QChar(0x01) + QStringLiteral("7") + QChar(0x1B) +
+                           QStringLiteral("[0m") + QChar(0x0C) + QChar(0xFFFE) + QStringLiteral("号");
+    auto doc = Blank();
+    WordSelection& sel = doc->Selection();
+    sel.TypeText(pasted);
+    sel.TypeParagraph();
+    sel.AddField(QStringLiteral("PAGE"), pasted);
+    auto s = Save(*doc);
+    const QByteArray xml = s->pkg.Part(QStringLiteral("word/document.xml"));
+    EXPECT_FALSE(xml.contains("&#")) << xml.toStdString();
+    pugi::xml_document parsed;
+    EXPECT_TRUE(parsed.load_buffer(xml.constData(), size_t(xml.size())));
+    const QJsonObject read = ReadDocx(s->path);
+    ASSERT_FALSE(read.contains(QStringLiteral("error")))
+        << read[QStringLiteral("error")].toString().toStdString();
+    EXPECT_EQ(read[QStringLiteral("paragraphs")].toArray().at(0).toString(), QStringLiteral("ZK7[0m号"));
 }
 
 TEST_F(WordModelTest, BookmarksAreFilledAndAMissingOneIsNamed) {

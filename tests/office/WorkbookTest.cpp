@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace pit;
 using pit::test::readXlsx;
@@ -212,6 +213,40 @@ TEST(Workbook, SaveReplacesTheTargetAndAFailedSaveLeavesItAlone) {
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.xlsx"});
     EXPECT_FALSE(book.Save(dir.filePath("missing/out.xlsx"), &error));
+}
+
+TEST(Workbook, TextsAndSheetNamesHoldOnlyWhatXmlAllows) {
+    QTemporaryDir dir;
+    const QString esc = QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("1") + QChar(0x01);
+    Workbook book;
+    Worksheet& sheet = book.AddSheet(esc + QChar(0xFFFF));
+    sheet.SetText(1, 1, esc + QStringLiteral("\t桩") + QChar(0x0B));
+    const XlsxBook read = SaveAndRead(book, dir);
+    ASSERT_EQ(read.sheets.size(), 1u);
+    EXPECT_EQ(read.sheets[0].name, "ZK_1_");
+    EXPECT_EQ(read.sheets[0].at("A1").text(), QStringLiteral("ZK1\t桩"));
+}
+
+TEST(Workbook, AReadOnlyTargetIsKept) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes any file; the program run as another user is checked end to end";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kept.xlsx");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+    ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    Workbook book;
+    book.AddSheet("new");
+    QString error;
+    EXPECT_FALSE(book.Save(path, &error));
+    EXPECT_EQ(error, "the file is read-only");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xlsx"});
 }
 
 TEST(OfficeExcel, ShowAndReleaseSavesWhereTheUserChoosesAndOpensIt) {

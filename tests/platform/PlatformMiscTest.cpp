@@ -5,6 +5,7 @@
 #include "platform/Metrics.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
+#include "platform/SafeText.h"
 #include "platform/TimeUtil.h"
 
 #include <QDir>
@@ -147,4 +148,36 @@ TEST(Metrics, ScaleAndTextSplitting) {
         EXPECT_EQ(rest, QString(c.rest)) << c.text << " " << c.width;
     }
     EXPECT_EQ(GetDefaultPrinterDC(), nullptr);
+}
+
+TEST(SafeText, OnlyWhatXml10AllowsIsKeptAndFileNamesAreSafe) {
+    const QString lone = QString(QChar(0xD800));
+    const QString pair = QString::fromUtf16(u"\U0001F600");
+    struct Case {
+        QString text, xml, name;
+    } cases[] = {
+        {QStringLiteral("ZK-1 桩"), QStringLiteral("ZK-1 桩"), QStringLiteral("ZK-1 桩")},
+        {QStringLiteral("a") + QChar(0x01) + QStringLiteral("b") + QChar(0x1B) + QStringLiteral("[1mc") +
+             QChar(0x0B) + QStringLiteral("d"),
+         QStringLiteral("ab[1mcd"), QStringLiteral("a_b_[1mc_d")},
+        {QStringLiteral("tab\tlf\ncr\r"), QStringLiteral("tab\tlf\ncr\r"), QStringLiteral("tab_lf_cr_")},
+        {QStringLiteral("x") + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFFFD),
+         QStringLiteral("x") + QChar(0xFFFD), QStringLiteral("x__") + QChar(0xFFFD)},
+        {lone + pair + lone, pair, QStringLiteral("_") + pair + QStringLiteral("_")},
+        {QStringLiteral("a/b\\c:*?\"<>|\x7F"), QStringLiteral("a/b\\c:*?\"<>|\x7F"),
+         QStringLiteral("a_b_c________")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(XmlSafeText(c.text), c.xml);
+        EXPECT_EQ(FileNamePart(c.text), c.name);
+        // The UTF-8 form drops the same characters (lone surrogates never reach UTF-8).
+        std::string utf8 = c.text.toStdString();
+        const bool dropped = DropNonXmlChars(utf8);
+        if (!c.text.contains(lone)) {
+            EXPECT_EQ(QString::fromStdString(utf8), c.xml);
+            EXPECT_EQ(dropped, c.xml != c.text);
+            EXPECT_EQ(HasNonXmlChars(c.text.toStdString().c_str()), dropped);
+        }
+    }
 }

@@ -161,10 +161,17 @@ TEST_F(RowFileTest, SpeedAndDescriptionFromEveryLayoutAndNoThrowOnDamage) {
     EXPECT_EQ(s.description, QStringLiteral("桩身完整"));
     EXPECT_FLOAT_EQ(s.elevations[1], -10.25f);
 
-    // Cut short inside the analysis block: refused with a reason, nothing thrown.
+    // Cut short inside its waves: the fields read, but the project report
+    // could not hold the pile, so it is not counted either.
     QFile f(saved);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     const QByteArray bytes = f.readAll();
+    ASSERT_TRUE(f.resize(bytes.size() - 2000));
+    const RowFile wavesCut = ReadRowFile(saved);
+    EXPECT_FALSE(wavesCut.readable);
+    EXPECT_EQ(wavesCut.why, QStringLiteral("the analysed wave cannot be read"));
+
+    // Cut short inside the analysis block: refused with a reason, nothing thrown.
     const int32_t block = test::valueAt<int32_t>(bytes, 22);
     ASSERT_TRUE(f.resize(block + 20));
     f.close();

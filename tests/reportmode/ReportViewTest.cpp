@@ -16,7 +16,19 @@
 namespace pit::test {
 namespace {
 
-struct ReportView : ReportModeFixture {};
+struct ReportView : ReportModeFixture {
+    // Project mode on A.DUX's project, every checked pile's picture into its folder.
+    void EnterForPilePictures(ReportFactory& factory) {
+        Open(folder + QStringLiteral("/A.DUX"));
+        doc->m_bIsMultiplePictrue = true;
+        view = std::make_unique<CExportView>(doc.get(), &host);
+        view->SetReportFactory(&factory);
+        view->SetExportServices(&services);
+        view->resize(1100, 700);
+        view->OnInitialUpdate();
+        view->ShowReportMode(false);
+    }
+};
 
 // Cuts a saved file right after its test date text: the project still lists
 // it, but its speed and channels cannot be read.
@@ -402,14 +414,7 @@ TEST_F(ReportView, PilePicturesOfABatchAskOnceAndStayInTheFolder) {
         f.write("old picture");
     }
     ReportFactory factory(doc.get(), &services, nullptr, 600);
-    Open(folder + QStringLiteral("/A.DUX"));
-    doc->m_bIsMultiplePictrue = true;
-    view = std::make_unique<CExportView>(doc.get(), &host);
-    view->SetReportFactory(&factory);
-    view->SetExportServices(&services);
-    view->resize(1100, 700);
-    view->OnInitialUpdate();
-    view->ShowReportMode(false);
+    EnterForPilePictures(factory);
 
     auto asked = [&] {
         int n = 0;
@@ -433,6 +438,24 @@ TEST_F(ReportView, PilePicturesOfABatchAskOnceAndStayInTheFolder) {
     view->OnExportPilePictures();
     EXPECT_EQ(asked(), 1);
     EXPECT_EQ(readFileBytes(existing).mid(40, 4), QByteArray(" EMF")); // the metafile signature
+    EXPECT_EQ(sink.shown.back().text, QStringLiteral("所有单桩图片输出完成!"));
+}
+
+TEST_F(ReportView, PilesThatShareANumberEachKeepTheirPicture) {
+    Saved(QStringLiteral("A.DUX"), QStringLiteral("ZK1"), 3600);
+    Saved(QStringLiteral("B.DUX"), QStringLiteral("zk1"), 3700);
+    Saved(QStringLiteral("C.DUX"), QStringLiteral("ZK1"), 3800);
+    ReportFactory factory(doc.get(), &services, nullptr, 600);
+    EnterForPilePictures(factory);
+    sink.shown.clear();
+    view->OnExportPilePictures();
+    // The file system here tells case: still one name a pile, none replaced in the run.
+    QStringList pictures;
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*.emf")}, QDir::Files, QDir::Name))
+        pictures << name.toLower();
+    pictures.sort();
+    EXPECT_EQ(pictures, (QStringList{"zk1.emf", "zk1_2.emf", "zk1_3.emf"}));
+    ASSERT_FALSE(sink.shown.empty());
     EXPECT_EQ(sink.shown.back().text, QStringLiteral("所有单桩图片输出完成!"));
 }
 

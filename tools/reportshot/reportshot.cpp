@@ -17,7 +17,8 @@
 // the first pile (the state export). Documents (.docx) through the program's
 // Word export: the single-pile and project reports, the summary table of the
 // piles (stats), the current-state curve document of the first pile (curve).
-// Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on failure.
+// Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on
+// failure, and when a pile cannot be read and is left out (named on stderr).
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "office/CurveDocument.h"
@@ -171,6 +172,7 @@ int main(int argc, char** argv) {
     }
     QString why;
     bool ok = false;
+    QStringList leftOut; // piles the report leaves out because they cannot be read
     pit::OfficeExcelExport excel(ctx, &services);
     // The document writer: a given path is written without asking.
     pit::OfficeWordExport writer(&ctx, &services);
@@ -197,6 +199,7 @@ int main(int argc, char** argv) {
         doc.m_ProjectInfo.ScanFolder(QFileInfo(piles.first()).absolutePath());
         CRepCountInfo builder(env, &list, type);
         ok = builder.ExportWord(out);
+        leftOut = builder.LeftOut();
     } else if (kind == QStringLiteral("raw")) {
         const pit::RawWorkbookInput in = pit::MakeRawWorkbookInput(doc.m_PileRecord, doc.m_ProjectInfo,
                                                                    nullptr, lang == QStringLiteral("en"));
@@ -206,6 +209,7 @@ int main(int argc, char** argv) {
         CRepExcel builder(env, nullptr, 0);
         builder.SetPileFiles(files, pileNos);
         ok = builder.ExportExcel();
+        leftOut = builder.LeftOut();
     } else if (project) {
         CPrintSettings& s = doc.m_PrintSettings;
         bool number = true;
@@ -220,8 +224,10 @@ int main(int argc, char** argv) {
                                                     : std::make_unique<CRepProjectA>(env, nullptr);
         builder->SetFontRate(doc.m_nFontRate);
         builder->SetPileFiles(files, pileNos);
+        leftOut = builder->LeftOut();
         if (builder->Items().empty())
-            return Fail(QStringLiteral("none of the piles can be read"));
+            return Fail(
+                QStringLiteral("none of the piles can be read: %1").arg(leftOut.join(QStringLiteral(", "))));
         if (docx)
             ok = builder->ExportWord(out);
         else if (suffix == QStringLiteral("pdf"))
@@ -233,6 +239,7 @@ int main(int argc, char** argv) {
         if (docx) {
             builder.SetPileFiles(files);
             ok = builder.ExportWord(out);
+            leftOut = builder.LeftOut();
         } else if (suffix == QStringLiteral("pdf")) {
             builder.SetPileFiles(files);
             ok = WritePdf(out, builder, doc.m_PrintSettings, why);
@@ -244,5 +251,9 @@ int main(int argc, char** argv) {
         why = services.messages.join(QLatin1Char(' '));
     if (!ok)
         return Fail(why.isEmpty() ? QStringLiteral("%1 was not written").arg(out) : why);
+    // Written, but not whole: the piles it lacks are named and the run fails.
+    if (!leftOut.isEmpty())
+        return Fail(QStringLiteral("%1 was written without these piles, which cannot be read: %2")
+                        .arg(out, leftOut.join(QStringLiteral(", "))));
     return 0;
 }

@@ -1,0 +1,118 @@
+// Report mode in the main window on a project with a damaged pile: the
+// wave-speed statistics on screen, the project report, the summary table
+// and the workbook hold the same piles, and each export names the one it
+// leaves out.
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/MainFrame.h"
+#include "office/ExcelExporter.h"
+#include "office/OfficeWordExport.h"
+#include "office/WordOffice.h"
+#include "tests/mainwnd/FrameFixture.h"
+#include "tests/office/XlsxDump.h"
+#include "tests/reportmode/ReportModeFixture.h"
+#include "tests/support/OfficeCheck.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QLineEdit>
+
+namespace pit::test {
+namespace {
+
+// A project whose third pile is cut short inside its waves: its fields
+// still read, its analysed wave does not.
+struct DamagedPileInReportMode : ReportModeFixture {
+    std::unique_ptr<CMainFrame> frame;
+    QString damaged;
+
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
+        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
+        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000);
+        QFile f(damaged);
+        ASSERT_TRUE(f.resize(f.size() - 3000));
+        frame = std::make_unique<CMainFrame>(doc.get(), false);
+        frame->resize(1300, 850);
+        frame->show();
+        Open(folder + QStringLiteral("/P1.DUX"));
+        frame->SetExportServices(&services);
+        frame->WordExport()->SetServices(&services);
+        frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
+    }
+    void TearDown() override {
+        frame.reset();
+        ReportModeFixture::TearDown();
+    }
+    bool Run(int id) { return Choose(*frame, id); }
+    // A blow file saved by the program (report mode lists blow files).
+    QString Blow(const QString& name, const QString& pileNo, int speed) {
+        DuxAnalysis a = SavedPile(pileNo);
+        a.waveSpeed = speed;
+        return DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024).analysis(a).writeTo(folder, name);
+    }
+    QString Shown(int ctrl) const {
+        return static_cast<QLineEdit*>(FindCtrl(frame->ExportView(), ctrl))->text();
+    }
+};
+
+} // namespace
+
+TEST_F(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    ASSERT_EQ(g_nViewMode, 4);
+    CExportView* view = frame->ExportView();
+    ASSERT_EQ(view->List()->GetItemCount(), 3);
+    EXPECT_EQ(view->CheckedCount(), 3);
+    ASSERT_FALSE(sink.shown.empty());
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P3.DUX")))
+        << sink.shown.back().text.toStdString();
+    // On screen: the two piles every report holds.
+    EXPECT_EQ(Shown(CExportView::kCountEdit), QStringLiteral("2"));
+    EXPECT_EQ(Shown(CExportView::kMeanEdit), QStringLiteral("3900"));
+    EXPECT_EQ(Shown(CExportView::kMinEdit), QStringLiteral("3800"));
+
+    auto pilesIn = [](const QString& docx) {
+        const QString text = QString::fromUtf8(QJsonDocument(ReadDocx(docx)).toJson());
+        QStringList found;
+        for (const char* p : {"P-101", "P-102", "P-103"})
+            if (text.contains(QString::fromLatin1(p)))
+                found << QString::fromLatin1(p);
+        return found;
+    };
+    // The project report and the statistics (summary) document.
+    struct Export {
+        int command;
+        const char* file;
+    } exports[] = {{cmd::kReportExportDocument, "project.docx"}, {cmd::kCountInfo, "statistics.docx"}};
+    for (const Export& e : exports) {
+        SCOPED_TRACE(e.file);
+        const QString path = tmp.filePath(QString::fromLatin1(e.file));
+        services.answers = {path};
+        services.messages.clear();
+        ASSERT_TRUE(Run(e.command));
+        ASSERT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
+        EXPECT_EQ(pilesIn(path), (QStringList{"P-101", "P-102"}));
+        ASSERT_EQ(services.messages.size(), 1);
+        EXPECT_EQ(services.messages[0], QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") +
+                                            QFileInfo(damaged).absoluteFilePath());
+    }
+
+    // The workbook: a sheet a pile it holds.
+    OfficeExcelExport excel(ctx, &services);
+    frame->SetExcelExport(&excel);
+    const QString xlsx = tmp.filePath(QStringLiteral("results.xlsx"));
+    services.answers = {xlsx};
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kReportExportExcel));
+    QString error;
+    const auto book = readXlsx(xlsx, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    EXPECT_EQ(book->sheets.size(), 2u);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") +
+                                      QFileInfo(damaged).absoluteFilePath());
+    frame->SetExcelExport(nullptr);
+}
+
+} // namespace pit::test
