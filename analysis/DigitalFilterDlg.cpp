@@ -4,6 +4,8 @@
 #include "analysis/FrameServices.h"
 #include "analysis/ProcessingDlgCommon.h"
 #include "controls/UiServices.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
 
 #include "controls/CtrlId.h"
 
@@ -13,6 +15,15 @@
 #include <QVBoxLayout>
 
 namespace pit {
+
+double NyquistHz(float sampleIntervalMicros) {
+    return sampleIntervalMicros > 0 ? 1e6 / (2.0 * double(sampleIntervalMicros)) : 0.0;
+}
+
+float PileSampleInterval(const CPileRecord& pile) {
+    const CWaveRecord* w = pile.CurrentChannel() ? pile.CurrentChannel() : pile.Channel(0);
+    return w ? w->GetSampleInterval() : 0.0f;
+}
 
 ValidationFailure ValidateDigitalFilter(DigitalFilterParams& p, bool english) {
     constexpr int kMax = 50000;
@@ -26,6 +37,14 @@ ValidationFailure ValidateDigitalFilter(DigitalFilterParams& p, bool english) {
     if (p.highPass > kMax) {
         p.highPass = 1;
         return fail(CDigitalFilterDlg::IDC_HIGHPASS, "高通不可大于50000!", "High pass must less than 50000!");
+    }
+    if (p.nyquistHz > 0 && p.highPass >= p.nyquistHz) {
+        // The filter's formula needs a cut-off below half the sampling rate.
+        const QString limit = QString::number(p.nyquistHz, 'g', 7);
+        p.highPass = p.previousHighPass >= 0 && p.previousHighPass < p.nyquistHz ? p.previousHighPass : 0;
+        return {CDigitalFilterDlg::IDC_HIGHPASS,
+                english ? QStringLiteral("High pass must be less than %1 Hz (half the sampling rate)!").arg(limit)
+                        : QStringLiteral("高通必须小于%1 Hz（采样频率的一半）!").arg(limit)};
     }
     if (p.lowPass < 0) {
         p.lowPass = 0;
@@ -63,6 +82,7 @@ void CDigitalFilterDlg::OnInitDialog() {
     pit::TranslateDialog(this, IDD);
     m_highEdit->setText(QString::number(m_nHighPass));
     m_lowEdit->setText(QString::number(m_nLowPass));
+    m_nShownHighPass = m_nHighPass;
 }
 
 void CDigitalFilterDlg::ValidateInput(int* badId, QString* message) {
@@ -74,7 +94,7 @@ void CDigitalFilterDlg::ValidateInput(int* badId, QString* message) {
         *message = f.message;
         return;
     }
-    pit::DigitalFilterParams p{m_nHighPass, m_nLowPass};
+    pit::DigitalFilterParams p{m_nHighPass, m_nLowPass, pit::NyquistHz(m_fSampleInterval), m_nShownHighPass};
     f = pit::ValidateDigitalFilter(p, english);
     m_nHighPass = p.highPass;
     m_nLowPass = p.lowPass;

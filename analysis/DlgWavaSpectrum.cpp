@@ -1,6 +1,7 @@
 // The analysis panel.
 #include "analysis/DlgWavaSpectrum.h"
 
+#include "analysis/DigitalFilterDlg.h"
 #include "analysis/FrameServices.h"
 #include "controls/ColorEdit.h"
 #include "controls/CtrlId.h"
@@ -28,6 +29,7 @@
 #include <QSlider>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 bool CDlgWavaSpectrum::s_bExpEditFocus = false;
 bool CDlgWavaSpectrum::s_bStartEditFocus = false;
@@ -236,6 +238,8 @@ bool CDlgWavaSpectrum::UpdateData(bool save) {
             return false;
         }
     }
+    if (!AcceptCutOffs(values[1], values[2]))
+        return false;
     std::array<int, 6> spectrum{};
     for (int i = 0; i < 6; ++i) {
         bool ok = false;
@@ -259,6 +263,28 @@ bool CDlgWavaSpectrum::UpdateData(bool save) {
     m_nHeadIndex = values[5];
     m_nHeadIndex = m_headSlider->value();
     return true;
+}
+
+bool CDlgWavaSpectrum::AcceptCutOffs(int highPass, int lowPass) {
+    const double nyquist = m_record ? pit::NyquistHz(pit::PileSampleInterval(*m_record)) : 0.0;
+    const bool english = pit::ui::english();
+    pit::DigitalFilterParams p{highPass, lowPass, nyquist, m_nHighPass};
+    const pit::ValidationFailure f = pit::ValidateDigitalFilter(p, english);
+    if (!f.failed())
+        return true;
+    // A refused cut-off keeps the value it had (none when that one is refused too).
+    if (f.badId == IDC_HIGHPASS) {
+        if (m_nHighPass < 0 || m_nHighPass > 50000 || (nyquist > 0 && m_nHighPass >= nyquist))
+            m_nHighPass = 0;
+        m_highEdit->setText(QString::number(m_nHighPass));
+    } else {
+        m_nLowPass = std::clamp(m_nLowPass, 0, 50000);
+        m_lowEdit->setText(QString::number(m_nLowPass));
+    }
+    Sink().show(f.message, english ? QStringLiteral("Tips") : QStringLiteral("提示"),
+                pit::MB_OK | pit::MB_ICONEXCLAMATION);
+    (f.badId == IDC_HIGHPASS ? m_highEdit : m_lowEdit)->setFocus();
+    return false;
 }
 
 // ---- operations -----------------------------------------------------------------

@@ -89,7 +89,8 @@ public:
     // Head slider range 0..count.
     void SetHeadRange(int count);
     // Controls into the values (save) or the values into the controls. False
-    // when a field does not hold a whole number (the user is told).
+    // when a field does not hold a whole number or a cut-off is refused (the
+    // user is told).
     bool UpdateData(bool save);
 
     // ---- operations ------------------------------------------------------------
@@ -129,6 +130,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The cut-offs typed pass the digital filter's checks against the pile
+    // shown (the high-pass below half its sampling rate); a refused one is
+    // told and keeps its value, and false comes back.
+    bool AcceptCutOffs(int highPass, int lowPass);
     class UpDown;
     void BuildControls();
     void OnInitDialog();

@@ -5,6 +5,7 @@
 #include "platform/MessageSink.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QUrl>
@@ -24,8 +25,26 @@ std::optional<QString> QtExportServices::ChooseSaveFile(const SaveFileAsk& ask) 
     return dialog.selectedFiles().first();
 }
 
+QString PictureSavedMessage(const QString& path, bool opened, bool english) {
+    const QString shown = QDir::toNativeSeparators(path);
+    if (english)
+        return opened ? QStringLiteral("The picture was saved as \"%1\".").arg(shown)
+                      : QStringLiteral("The picture was saved as \"%1\", but no program opens it.").arg(shown);
+    return opened ? QStringLiteral("图片已保存为“%1”。").arg(shown)
+                  : QStringLiteral("图片已保存为“%1”，但没有可以打开它的程序。").arg(shown);
+}
+
 bool QtExportServices::OpenWithDesktop(const QString& path) {
-    return ui::desktop().open(QUrl::fromLocalFile(path));
+    const bool opened = ui::desktop().open(QUrl::fromLocalFile(path));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("emf") && suffix != QLatin1String("bmp"))
+        return opened; // documents and workbooks tell for themselves
+    // The picture exports write a file and say nothing else: confirm it here.
+    const bool english = ui::english();
+    ui::messages().show(PictureSavedMessage(path, opened, english),
+                        english ? QStringLiteral("Tips") : QStringLiteral("提示"),
+                        MB_OK | (opened ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return opened;
 }
 
 void QtExportServices::SetBusy(bool busy) {

@@ -1,5 +1,7 @@
 // The export services of the window build: the system's save dialog, the
-// desktop's default application and the program's message box.
+// desktop's default application and the program's message box. A picture
+// that an export opens (.emf, .bmp) is also confirmed, and a desktop that
+// cannot open it is named, as the document exports do.
 #pragma once
 
 #include "reports/ExportServices.h"
@@ -7,6 +9,9 @@
 class QWidget;
 
 namespace pit {
+
+// "图片已保存为“path”。", with "，但没有可以打开它的程序" when the desktop did not open it.
+QString PictureSavedMessage(const QString& path, bool opened, bool english);
 
 class QtExportServices : public ExportServices {
 public:

@@ -91,6 +91,10 @@ void CKEV_DUXApp::InstallServices() {
     InstallApplicationStyle();
     m_ctx.messages = m_sink ? m_sink : &m_boxes;
     ui::useAppContext(m_ctx);
+    // Qt's own remembered values (the file dialogs' last folders) go to the
+    // state folder too, not to the user's configuration elsewhere.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, stateDir());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, stateDir());
     if (!m_recent)
         m_recent = std::make_unique<RecentFileList>();
 }
@@ -99,8 +103,7 @@ void CKEV_DUXApp::CreateDocumentAndFrame() {
     m_doc = std::make_unique<CKEV_DUXDoc>(m_ctx);
     m_doc->OnNewDocument();
     if (!m_layout)
-        m_layout = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                               QStringLiteral("澄笛科技"), QStringLiteral("KEV_DUX"));
+        m_layout = std::make_unique<QSettings>(RecentFileList::DefaultPath(), QSettings::IniFormat);
     // The frame composes its own title; the document's title is not copied.
     m_frame = std::make_unique<CMainFrame>(m_doc.get(), m_bEnglish, m_layout.get());
     QObject::connect(m_doc.get(), &CKEV_DUXDoc::pathRegistered, m_frame.get(),

@@ -1,5 +1,7 @@
 #include "app/RecentFiles.h"
 
+#include "platform/Paths.h"
+
 namespace pit {
 
 namespace {
@@ -7,9 +9,11 @@ const QString kRecentGroup = QStringLiteral("Recent File List");
 const QString kPreviewPages = QStringLiteral("Settings/PreviewPages");
 } // namespace
 
-RecentFileList::RecentFileList()
-    : m_settings(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             QStringLiteral("澄笛科技"), QStringLiteral("KEV_DUX"))) {}
+QString RecentFileList::DefaultPath() {
+    return joinPath(stateDir(), QStringLiteral("Registry.ini"));
+}
+
+RecentFileList::RecentFileList() : RecentFileList(DefaultPath()) {}
 
 RecentFileList::RecentFileList(const QString& iniPath)
     : m_settings(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}

@@ -1,6 +1,6 @@
 // What the program keeps where a Windows program keeps its registry values:
 // the recent-file list (four entries, newest first) and the print preview's
-// page count.
+// page count, in an INI file of the state folder like the rest of its state.
 #pragma once
 
 #include <QSettings>
@@ -14,9 +14,10 @@ class RecentFileList {
 public:
     static constexpr int kSize = 4;
 
-    // The user's settings of the program.
+    // stateDir()/Registry.ini, which the main window's layout shares.
+    static QString DefaultPath();
+
     RecentFileList();
-    // An INI file instead (tests).
     explicit RecentFileList(const QString& iniPath);
 
     QStringList Files() const;

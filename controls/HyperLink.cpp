@@ -70,7 +70,10 @@ void CHyperLink::mouseReleaseEvent(QMouseEvent* e) {
     QLabel::mouseReleaseEvent(e);
     if (e->button() != Qt::LeftButton || !rect().contains(e->position().toPoint()))
         return;
-    pit::ui::desktop().open(QUrl::fromUserInput(m_address));
+    if (m_onClick)
+        m_onClick();
+    else
+        pit::ui::desktop().open(QUrl::fromUserInput(m_address));
     m_visited = true;
     ApplyLook();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLabel>
+#include <functional>
 
 class CHyperLink : public QLabel {
     Q_OBJECT
@@ -10,6 +11,9 @@ public:
     explicit CHyperLink(QWidget* parent = nullptr);
 
     void SetAddress(const QString& address);
+    // A click runs handler instead of opening the address (a link whose
+    // target needs a check first).
+    void SetClickHandler(std::function<void()> handler) { m_onClick = std::move(handler); }
     const QString& address() const { return m_address; }
     void SetUnderline(bool on);
     bool IsHovering() const { return m_hover; }
@@ -29,6 +33,7 @@ private:
     void ApplyLook();
 
     QString m_address;
+    std::function<void()> m_onClick;
     bool m_hover = false;
     bool m_visited = false;
     bool m_underline = true;

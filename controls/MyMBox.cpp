@@ -144,6 +144,35 @@ std::vector<CMyMBox::Line> CMyMBox::SplitLines(const QString& text, int charWidt
     return lines;
 }
 
+std::vector<CMyMBox::Line> CMyMBox::WrapLines(const std::vector<Line>& lines, const QFontMetrics& fm,
+                                               int maxWidth) {
+    std::vector<Line> out;
+    for (const Line& line : lines) {
+        QString rest = line.text;
+        while (fm.horizontalAdvance(rest) > maxWidth && rest.size() > 1) {
+            // The longest head that fits, at least one character.
+            qsizetype lo = 1, hi = rest.size() - 1;
+            while (lo < hi) {
+                const qsizetype mid = (lo + hi + 1) / 2;
+                if (fm.horizontalAdvance(rest.left(mid)) <= maxWidth)
+                    lo = mid;
+                else
+                    hi = mid - 1;
+            }
+            qsizetype cut = lo;
+            if (cut > 1 && rest.at(cut - 1).isHighSurrogate())
+                --cut;
+            const qsizetype blank = rest.left(cut).lastIndexOf(u' ');
+            if (blank > 0)
+                cut = blank + 1;
+            out.push_back({rest.left(cut), line.color, line.extraRight});
+            rest = rest.mid(cut);
+        }
+        out.push_back({rest, line.color, line.extraRight});
+    }
+    return out;
+}
+
 CMyMBox::Layout CMyMBox::CalcLayout(const QString& text, const QString& caption, int H, int A, int charWidth,
                                     bool hasIcon, int buttonCount) {
     Layout l;
@@ -253,14 +282,30 @@ void CMyMBox::CalcLayout() {
     for (const Button& b : m_buttons)
         m_buttonWidth = std::max(m_buttonWidth, fm.horizontalAdvance(b.label) + 2 * m_aveCharWidth);
     m_boxWidth = std::max(m_boxWidth, (int(m_buttons.size()) + 1) * m_buttonWidth);
+    m_lines = SplitLines(m_text, m_charWidth);
+
+    // No wider than the screen's free area: the lines wrap instead, and the
+    // box grows by the lines they became.
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    const QRect avail = screen ? screen->availableGeometry() : QRect();
+    const int frame = std::max(0, frameGeometry().width() - geometry().width());
+    if (avail.isValid() && m_boxWidth + frame > avail.width()) {
+        m_boxWidth = std::max(avail.width() - frame, (int(m_buttons.size()) + 1) * m_buttonWidth);
+        const int textWidth = m_boxWidth - 8 * m_aveCharWidth - (m_hasIcon ? kIconSize : 0);
+        std::vector<Line> wrapped = WrapLines(m_lines, fm, std::max(textWidth, 8 * m_aveCharWidth));
+        if (wrapped.size() > m_lines.size())
+            m_boxHeight += int(std::trunc((wrapped.size() - m_lines.size()) * (m_fontHeight * 3.0 / 2.0)));
+        m_lines = std::move(wrapped);
+    }
     setFixedSize(m_boxWidth, m_boxHeight);
 
     QPoint at;
     if (m_placed) {
         at = m_placement.topLeft();
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect g = screen->geometry();
-        at = QPoint(g.left() + (g.width() - m_boxWidth) / 2, g.top() + (g.height() - m_boxHeight) / 2);
+    } else if (avail.isValid()) {
+        // Centred in the free area, never beginning left of or above it.
+        at = QPoint(avail.left() + std::max(0, (avail.width() - m_boxWidth - frame) / 2),
+                    avail.top() + std::max(0, (avail.height() - m_boxHeight) / 2));
     }
     move(at);
 
@@ -318,7 +363,7 @@ void CMyMBox::paintEvent(QPaintEvent*) {
     const int right = r.right();
     p.setFont(m_font);
     const QColor systemText = palette().color(QPalette::ButtonText);
-    for (const Line& line : SplitLines(m_text, m_charWidth)) {
+    for (const Line& line : m_lines) {
         r.setRight(right + line.extraRight);
         p.setPen(line.color ? pit::toQColor(*line.color) : systemText);
         p.drawText(r, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line.text);

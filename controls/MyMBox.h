@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+class QFontMetrics;
 class QLabel;
 class QPushButton;
 
@@ -55,6 +56,10 @@ public:
     static pit::COLORREF ParseRgbText(QString& line);
     // The lines as painted, with their colours.
     static std::vector<Line> SplitLines(const QString& text, int charWidth);
+    // Lines wider than maxWidth pixels broken into several of that width at
+    // most: after a blank where there is one, else anywhere (a long path);
+    // a piece keeps its line's colour.
+    static std::vector<Line> WrapLines(const std::vector<Line>& lines, const QFontMetrics& fm, int maxWidth);
     // Client size from the text in font height H and average character width A.
     static Layout CalcLayout(const QString& text, const QString& caption, int fontHeight, int aveCharWidth,
                              int charWidth, bool hasIcon, int buttonCount);
@@ -66,6 +71,8 @@ public:
     static QIcon IconForType(unsigned type);
 
     const QString& text() const { return m_text; }
+    // The lines as painted, after the layout (wrapped to the screen).
+    const std::vector<Line>& lines() const { return m_lines; }
     const QSize boxSize() const { return {m_boxWidth, m_boxHeight}; }
     bool hasIcon() const { return m_hasIcon; }
 
@@ -100,6 +107,7 @@ private:
     QLabel* m_iconCtrl = nullptr;
     QString m_text;
     QString m_caption;
+    std::vector<Line> m_lines;
     bool m_initialised = false;
 };
 

@@ -54,6 +54,13 @@ DatabaseConfig LoadDatabaseConfig(const QString& path, const EnvLookup& env) {
     c.pwd = value(QStringLiteral("PWD"), {});
     c.dsn = value(QStringLiteral("DSN"), {});
     c.connectionString = value(QStringLiteral("ConnectionString"), {});
+    for (auto [key, seconds] : {std::pair{QStringLiteral("LoginTimeout"), &c.loginTimeout},
+                                std::pair{QStringLiteral("QueryTimeout"), &c.queryTimeout}}) {
+        bool ok = false;
+        const int v = value(key, QString::number(*seconds)).toInt(&ok);
+        if (ok && v > 0 && v <= 3600)
+            *seconds = v;
+    }
     return c;
 }
 
@@ -90,25 +97,31 @@ QString BraceQuote(const QString& value) {
     return QLatin1Char('{') + v + QLatin1Char('}');
 }
 
+QString QuoteIfNeeded(const QString& value) {
+    const bool special = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{')) ||
+                         value.contains(QLatin1Char('}'));
+    return special ? BraceQuote(value) : value;
+}
+
 QString BuildSqlConnectionString(const DatabaseConfig& config, uint32_t address) {
     if (!config.connectionString.isEmpty())
         return config.connectionString;
     QString login;
     if (!config.uid.isEmpty())
-        login += QStringLiteral("UID=") + BraceQuote(config.uid) + QLatin1Char(';');
+        login += QStringLiteral("UID=") + QuoteIfNeeded(config.uid) + QLatin1Char(';');
     if (!config.pwd.isEmpty())
-        login += QStringLiteral("PWD=") + BraceQuote(config.pwd) + QLatin1Char(';');
+        login += QStringLiteral("PWD=") + QuoteIfNeeded(config.pwd) + QLatin1Char(';');
     if (!config.dsn.isEmpty()) {
-        QString s = QStringLiteral("DSN=") + BraceQuote(config.dsn) + QLatin1Char(';');
+        QString s = QStringLiteral("DSN=") + QuoteIfNeeded(config.dsn) + QLatin1Char(';');
         if (config.databaseGiven)
-            s += QStringLiteral("Database=") + BraceQuote(config.database) + QLatin1Char(';');
+            s += QStringLiteral("Database=") + QuoteIfNeeded(config.database) + QLatin1Char(';');
         return s + login;
     }
     if (address == 0)
         return {};
     return QStringLiteral("Driver=") + BraceQuote(config.driver) + QStringLiteral(";Server=") +
            FormatIpAddress(address) + QLatin1Char(',') + QString::number(config.port) +
-           QStringLiteral(";Database=") + BraceQuote(config.database) + QLatin1Char(';') + login;
+           QStringLiteral(";Database=") + QuoteIfNeeded(config.database) + QLatin1Char(';') + login;
 }
 
 QString MissingServerMessage(const DatabaseConfig& config, bool english) {

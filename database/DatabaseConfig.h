@@ -23,6 +23,10 @@ struct DatabaseConfig {
     QString pwd;
     QString dsn;
     QString connectionString; // taken whole when set
+    // Seconds the upload waits for a connection and for each statement
+    // before it stops (keys LoginTimeout, QueryTimeout).
+    int loginTimeout = 15;
+    int queryTimeout = 60;
 
     // The file read (for messages).
     QString path;
@@ -47,10 +51,14 @@ std::optional<uint32_t> ParseIpAddress(const QString& text);
 
 // A value in braces, "}" doubled, so ";", "=" and braces in it are kept.
 QString BraceQuote(const QString& value);
+// The value as it is, or braced (BraceQuote) when it holds ";", "{" or "}":
+// drivers take a braced name literally ("DSN={x}" looks for "{x}").
+QString QuoteIfNeeded(const QString& value);
 
 // The ODBC connection string of an upload to the server at address (0: none):
 // the whole string when configured, else the DSN, else
-// "Driver={…};Server=a.b.c.d,port;Database={…};UID={…};PWD={…};".
+// "Driver={…};Server=a.b.c.d,port;Database=…;UID=…;PWD=…;" (values braced
+// only when they need it).
 // Empty when none of them can be built.
 QString BuildSqlConnectionString(const DatabaseConfig& config, uint32_t address);
 

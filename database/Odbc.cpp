@@ -257,6 +257,19 @@ Result Statement::SetQueryTimeout(int seconds) {
     return {};
 }
 
+Result CancelStatement(void* statementHandle) {
+    if (!statementHandle)
+        return Result::Failure(QStringLiteral("HY010"), QStringLiteral("[HY010] No statement"));
+    // Not diagnosed here: the records belong to the thread running the statement.
+    if (!Succeeded(SQLCancel(statementHandle)))
+        return Result::Failure(QStringLiteral("HY000"), QStringLiteral("[HY000] SQLCancel failed"));
+    return {};
+}
+
+Result Statement::Cancel() {
+    return m_stmt ? CancelStatement(m_stmt) : m_status;
+}
+
 Result Statement::Prepare(const QString& sql) {
     if (!m_stmt)
         return m_status;

@@ -26,6 +26,8 @@ struct Result {
     static Result Failure(const QString& state, const QString& text) { return {false, state, text}; }
     // A constraint the database refused (unique key, foreign key, check).
     bool IsIntegrityViolation() const { return !ok && sqlState.startsWith(QLatin1String("23")); }
+    // The driver gave up waiting (HYT00 timeout expired, HYT01 connection timeout).
+    bool IsTimeout() const { return !ok && (sqlState == QLatin1String("HYT00") || sqlState == QLatin1String("HYT01")); }
 };
 
 class Environment {
@@ -98,6 +100,10 @@ public:
 
     // Seconds before the driver cancels a statement; 0 waits for ever.
     Result SetQueryTimeout(int seconds);
+    // Asks the driver to stop the function running on this statement; the
+    // one call that may come from another thread while it runs.
+    Result Cancel();
+    void* handle() const { return m_stmt; }
 
     Result Prepare(const QString& sql);
     // Parameters by their 1-based position; they are bound when Execute runs,
@@ -163,5 +169,7 @@ private:
 
 // The diagnostic records of a handle (type SQL_HANDLE_*) as a failed result.
 Result Diagnose(short handleType, void* handle, const char* what);
+// SQLCancel on a statement handle (for a thread that holds only the handle).
+Result CancelStatement(void* statementHandle);
 
 } // namespace pit::odbc

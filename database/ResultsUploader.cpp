@@ -8,6 +8,8 @@
 #include "database/Odbc.h"
 #include "platform/MessageSink.h"
 
+#include <algorithm>
+
 namespace pit {
 
 std::vector<UploadListRow> UploadRowsFromList(const ListRows& list, const CProjectInfo& project) {
@@ -90,17 +92,76 @@ UploadOutcome Fail(UploadOutcome::Status status, const QString& error, const QSt
     return o;
 }
 
+// The control of a writing that nobody watches.
+struct Unwatched : UploadControl {
+    bool StopRequested() override { return false; }
+    void BeginCall(UploadPhase, void*, int) override {}
+    void EndCall() override {}
+    bool BeginCommit() override { return true; }
+    void Progress(int) override {}
+};
+
+// One call into the driver, announced to the control.
+template <typename F> odbc::Result Call(UploadControl& c, UploadPhase phase, void* stmt, int limit, F&& f) {
+    c.BeginCall(phase, stmt, limit);
+    odbc::Result r = f();
+    c.EndCall();
+    return r;
+}
+
 } // namespace
+
+std::optional<PreparedUpload> ResultsUploader::Prepare(const std::vector<UploadListRow>& rows,
+                                                       const std::function<bool(int, int)>& progress) {
+    PreparedUpload out;
+    const int total = int(std::count_if(rows.begin(), rows.end(), [](const UploadListRow& r) { return r.checked; }));
+    int done = 0;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const UploadListRow& row = rows[i];
+        if (!row.checked)
+            continue;
+        const std::optional<PileUploadValues> v = row.path.isEmpty() ? std::nullopt : m_values.Values(row.path);
+        if (!v) {
+            out.skipped << row.name;
+        } else {
+            QByteArray picture = m_pictures.Picture(row);
+            if (picture.isEmpty()) {
+                // Nothing is written without every picture.
+                out.missingPicture = row.name;
+                return out;
+            }
+            out.piles.push_back({int(i + 1), row.name, *v, std::move(picture)});
+        }
+        ++done;
+        if (progress && !progress(done, total))
+            return std::nullopt;
+    }
+    return out;
+}
 
 UploadOutcome ResultsUploader::Upload(const QString& connectionString, const UploadOrder& order,
                                       const std::vector<UploadListRow>& rows) {
+    return WriteUpload(connectionString, order, *Prepare(rows), Timeouts());
+}
+
+UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& order,
+                          const PreparedUpload& prepared, UploadTimeouts timeouts, UploadControl* control) {
     using Status = UploadOutcome::Status;
+    using Phase = UploadPhase;
+    if (!prepared.missingPicture.isEmpty())
+        return Fail(Status::NoPicture, {}, prepared.missingPicture);
+    Unwatched unwatched;
+    UploadControl& c = control ? *control : unwatched;
+    const int q = timeouts.querySeconds;
+
     odbc::Environment env;
     if (!env.status())
         return Fail(Status::NoConnection, env.status().message);
     odbc::Connection db(env);
-    if (odbc::Result r = db.Open(connectionString, loginTimeoutSeconds); !r)
-        return Fail(Status::NoConnection, r.message);
+    if (odbc::Result r = Call(c, Phase::Connecting, nullptr, timeouts.loginSeconds,
+                              [&] { return db.Open(connectionString, timeouts.loginSeconds); });
+        !r)
+        return Fail(r.IsTimeout() ? Status::TimedOut : Status::NoConnection, r.message);
 
     // How the table declares the date and the picture, learned before the
     // transaction starts (a failed look-up must not spoil it); the driver's
@@ -108,100 +169,110 @@ UploadOutcome ResultsUploader::Upload(const QString& connectionString, const Upl
     odbc::ColumnInfo dateColumn, picColumn;
     {
         odbc::Statement probe(db);
-        probe.SetQueryTimeout(queryTimeoutSeconds);
-        if (probe.ExecDirect(QStringLiteral("SELECT SYRQ, pic FROM ZDC_S WHERE 1=0"))) {
+        probe.SetQueryTimeout(q);
+        if (Call(c, Phase::Checking, probe.handle(), q,
+                 [&] { return probe.ExecDirect(QStringLiteral("SELECT SYRQ, pic FROM ZDC_S WHERE 1=0")); })) {
             probe.Describe(1, dateColumn);
             probe.Describe(2, picColumn);
         }
     }
+    if (c.StopRequested())
+        return Fail(Status::Cancelled, {});
 
     // Everything below commits together or not at all; the connection rolls
     // back whatever is left open when it closes.
-    if (odbc::Result r = db.SetAutoCommit(false); !r)
+    if (odbc::Result r = Call(c, Phase::Checking, nullptr, q, [&] { return db.SetAutoCommit(false); }); !r)
         return Fail(Status::Failed, r.message);
-    auto failed = [&db](Status status, const QString& error, const QString& pile = {}) {
+    auto failed = [&](Status status, const odbc::Result& r, const QString& pile = {}) {
         db.Rollback();
-        return Fail(status, error, pile);
+        if (c.StopRequested())
+            return Fail(Status::Cancelled, r.message, pile);
+        return Fail(r.IsTimeout() ? Status::TimedOut : status, r.message, pile);
+    };
+    auto stopped = [&] {
+        db.Rollback();
+        return Fail(Status::Cancelled, {});
     };
 
     {
         odbc::Statement check(db);
-        check.SetQueryTimeout(queryTimeoutSeconds);
+        check.SetQueryTimeout(q);
         odbc::Result r = check.Prepare(QStringLiteral("SELECT COUNT(*) FROM ZDC_M WHERE WTDBH = ?"));
         if (r) {
             check.BindText(1, order.entrustNo);
-            r = check.Execute();
+            r = Call(c, Phase::Checking, check.handle(), q, [&] { return check.Execute(); });
         }
         if (!r)
-            return failed(Status::Failed, r.message);
+            return failed(Status::Failed, r);
         if (!check.Fetch())
-            return failed(Status::Failed, check.status().message);
-        if (check.GetInt(1).value_or(0) > 0)
-            return failed(Status::Duplicate, {});
+            return failed(Status::Failed, check.status());
+        if (check.GetInt(1).value_or(0) > 0) {
+            db.Rollback();
+            return Fail(Status::Duplicate, {});
+        }
     }
+    if (c.StopRequested())
+        return stopped();
 
     {
         odbc::Statement master(db);
-        master.SetQueryTimeout(queryTimeoutSeconds);
+        master.SetQueryTimeout(q);
         odbc::Result r = master.Prepare(kMasterInsert);
         if (r) {
             const QString* values[] = {&order.entrustNo, &order.tester1, &order.tester2,
                                        &order.device1,   &order.device2, &order.conclusion};
             for (int i = 0; i < 6; ++i)
                 master.BindText(i + 1, *values[i]);
-            r = master.Execute();
+            r = Call(c, Phase::Writing, master.handle(), q, [&] { return master.Execute(); });
         }
         // Another upload may have taken the number since the check.
-        if (r.IsIntegrityViolation())
-            return failed(Status::Duplicate, {});
+        if (r.IsIntegrityViolation() && !c.StopRequested()) {
+            db.Rollback();
+            return Fail(Status::Duplicate, {});
+        }
         if (!r)
-            return failed(Status::Failed, r.message);
+            return failed(Status::Failed, r);
     }
 
     UploadOutcome outcome;
+    outcome.skipped = prepared.skipped;
     odbc::Statement pile(db);
-    pile.SetQueryTimeout(queryTimeoutSeconds);
+    pile.SetQueryTimeout(q);
     if (odbc::Result r = pile.Prepare(kPileInsert); !r)
-        return failed(Status::Failed, r.message);
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const UploadListRow& row = rows[i];
-        if (!row.checked)
-            continue;
-        const std::optional<PileUploadValues> v =
-            row.path.isEmpty() ? std::nullopt : m_values.Values(row.path);
-        if (!v) {
-            outcome.skipped << row.name;
-            continue;
-        }
-        const QByteArray picture = m_pictures.Picture(row);
-        if (picture.isEmpty())
-            return failed(Status::NoPicture, {}, row.name);
+        return failed(Status::Failed, r);
+    for (const PreparedPile& p : prepared.piles) {
+        if (c.StopRequested())
+            return stopped();
+        const PileUploadValues& v = p.values;
         pile.BindText(1, order.entrustNo);
-        pile.BindInt(2, int32_t(i + 1));
-        pile.BindText(3, v->pileNo);
-        pile.BindFloat(4, v->diameter);
+        pile.BindInt(2, int32_t(p.xh));
+        pile.BindText(3, v.pileNo);
+        pile.BindFloat(4, v.diameter);
         // A pile without a valid date gets none rather than a made-up one.
-        if (dateColumn.IsFloating() && !v->constructionDate.isValid())
+        if (dateColumn.IsFloating() && !v.constructionDate.isValid())
             pile.BindNull(5, dateColumn.sqlType);
         else if (dateColumn.IsFloating())
-            pile.BindDouble(5, ToOleDate(v->constructionDate));
+            pile.BindDouble(5, ToOleDate(v.constructionDate));
         else if (dateColumn.IsDate())
-            pile.BindDate(5, v->constructionDate.date());
+            pile.BindDate(5, v.constructionDate.date());
         else
-            pile.BindTimestamp(5, v->constructionDate);
-        pile.BindFloat(6, v->defect0);
-        pile.BindFloat(7, v->defect1);
-        pile.BindInt(8, v->waveSpeed);
-        pile.BindText(9, v->integrityClass);
-        pile.BindText(10, v->integrityInfo);
-        pile.BindFloat(11, v->pileLength);
-        pile.BindBinary(12, picture, picColumn.IsBinary() ? picColumn.sqlType : 0);
-        if (odbc::Result r = pile.Execute(); !r)
-            return failed(Status::Failed, r.message, row.name);
+            pile.BindTimestamp(5, v.constructionDate);
+        pile.BindFloat(6, v.defect0);
+        pile.BindFloat(7, v.defect1);
+        pile.BindInt(8, v.waveSpeed);
+        pile.BindText(9, v.integrityClass);
+        pile.BindText(10, v.integrityInfo);
+        pile.BindFloat(11, v.pileLength);
+        pile.BindBinary(12, p.picture, picColumn.IsBinary() ? picColumn.sqlType : 0);
+        if (odbc::Result r = Call(c, Phase::Writing, pile.handle(), q, [&] { return pile.Execute(); }); !r)
+            return failed(Status::Failed, r, p.name);
         ++outcome.pileRows;
+        c.Progress(outcome.pileRows);
     }
-    if (odbc::Result r = db.Commit(); !r)
-        return failed(Status::Failed, r.message);
+    if (!c.BeginCommit())
+        return stopped();
+    if (odbc::Result r = Call(c, Phase::Committing, nullptr, q, [&] { return db.Commit(); }); !r)
+        return failed(Status::Failed, r);
     outcome.status = Status::Written;
     return outcome;
 }
@@ -245,6 +316,27 @@ OutcomeMessage MessageFor(const UploadOutcome& o, bool english) {
                     ? QStringLiteral("Nothing was imported: the picture of %1 could not be made.").arg(o.pile)
                     : QStringLiteral("导入失败，未写入任何数据：无法生成 %1 的图片。").arg(o.pile),
                 english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
+    case Status::Cancelled:
+        return {english ? QStringLiteral("The upload was cancelled; nothing was written.")
+                        : QStringLiteral("上传已取消，未写入任何数据。"),
+                tips, MB_OK | MB_ICONINFORMATION};
+    case Status::TimedOut: {
+        QString text = english ? QStringLiteral("The database did not answer within %1 seconds; the upload was "
+                                                "stopped and nothing was written.")
+                                     .arg(o.timeoutSeconds)
+                               : QStringLiteral("数据库在 %1 秒内没有响应，上传已停止，未写入任何数据。")
+                                     .arg(o.timeoutSeconds);
+        if (!o.error.isEmpty())
+            text += QLatin1Char('\n') + o.error;
+        return {text, english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
+    }
+    case Status::Unknown:
+        return {english ? QStringLiteral("The database did not confirm the commit within %1 seconds; whether the "
+                                         "rows were written is not known. Please check the database.")
+                              .arg(o.timeoutSeconds)
+                        : QStringLiteral("数据库在 %1 秒内没有确认提交，无法确定数据是否已写入，请检查数据库。")
+                              .arg(o.timeoutSeconds),
+                english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
     }
     return {};
 }
@@ -254,6 +346,8 @@ int RunDatabaseImport(const ImportRequest& q) {
         if (q.messages)
             q.messages->show(text, caption, type);
     };
+    // The piles are read and drawn once, whatever number the user enters.
+    std::optional<PreparedUpload> prepared;
     for (;;) {
         const std::optional<UploadOrder> order = q.ask ? q.ask() : std::nullopt;
         if (!order)
@@ -265,26 +359,39 @@ int RunDatabaseImport(const ImportRequest& q) {
             return -1;
         }
         UploadOutcome outcome;
-        {
-            // The wait ends however the upload ends.
-            struct Busy {
-                const std::function<void(bool)>& f;
-                explicit Busy(const std::function<void(bool)>& f) : f(f) {
-                    if (f)
-                        f(true);
+        try {
+            if (!prepared) {
+                prepared = q.prepare ? q.prepare(q.rows)
+                                     : (q.uploader ? q.uploader->Prepare(q.rows) : std::optional(PreparedUpload{}));
+                if (!prepared) {
+                    outcome.status = UploadOutcome::Status::Cancelled;
+                    const OutcomeMessage m = MessageFor(outcome, q.english);
+                    tell(m.text, m.caption, m.type);
+                    return -1;
                 }
-                ~Busy() {
-                    if (f)
-                        f(false);
-                }
-            } busy(q.busy);
-            try {
-                outcome = q.uploader->Upload(connection, *order, q.rows);
-            } catch (const std::exception& e) {
-                // Nothing was committed: the connection rolled back as it closed.
-                outcome.status = UploadOutcome::Status::Failed;
-                outcome.error = QString::fromLocal8Bit(e.what());
             }
+            if (q.write) {
+                outcome = q.write(connection, *order, *prepared);
+            } else {
+                // The wait ends however the upload ends.
+                struct Busy {
+                    const std::function<void(bool)>& f;
+                    explicit Busy(const std::function<void(bool)>& f) : f(f) {
+                        if (f)
+                            f(true);
+                    }
+                    ~Busy() {
+                        if (f)
+                            f(false);
+                    }
+                } busy(q.busy);
+                outcome = WriteUpload(connection, *order, *prepared,
+                                      q.uploader ? q.uploader->Timeouts() : UploadTimeouts{});
+            }
+        } catch (const std::exception& e) {
+            // Nothing was committed: the connection rolled back as it closed.
+            outcome.status = UploadOutcome::Status::Failed;
+            outcome.error = QString::fromLocal8Bit(e.what());
         }
         const OutcomeMessage m = MessageFor(outcome, q.english);
         tell(m.text, m.caption, m.type);

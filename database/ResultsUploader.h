@@ -102,24 +102,78 @@ private:
 double ToOleDate(const QDateTime& t);
 
 struct UploadOutcome {
-    enum class Status { Written, Duplicate, NoConnection, Failed, NoPicture };
+    enum class Status { Written, Duplicate, NoConnection, Failed, NoPicture, Cancelled, TimedOut, Unknown };
     Status status = Status::Failed;
     int pileRows = 0;
     QStringList skipped; // names of checked piles without a row
     QString pile;        // the pile whose row failed
     QString error;       // the driver's text
+    int timeoutSeconds = 0; // TimedOut, Unknown: the limit that passed
 };
+
+// One pile row ready to be written: its list number, values and picture.
+struct PreparedPile {
+    int xh = 0; // the row's number in the list, 1-based
+    QString name;
+    PileUploadValues values;
+    QByteArray picture;
+};
+
+// What an upload writes, made from the piles and the report pictures before
+// the database is touched, so that writing needs nothing but the database.
+struct PreparedUpload {
+    std::vector<PreparedPile> piles;
+    QStringList skipped;    // checked rows without a readable pile
+    QString missingPicture; // a pile whose picture could not be made: nothing is written
+};
+
+// The steps of the writing, for a progress display.
+enum class UploadPhase { Connecting, Checking, Writing, Committing };
+
+// How a writing is watched from another thread: asked between the steps
+// whether to stop, and told around every call into the driver.
+class UploadControl {
+public:
+    virtual ~UploadControl() = default;
+    // True once the upload is to stop: what it did is rolled back.
+    virtual bool StopRequested() = 0;
+    // A call into the driver begins: on statement (null for the connection)
+    // with the limit the driver was given.
+    virtual void BeginCall(UploadPhase phase, void* statement, int limitSeconds) = 0;
+    virtual void EndCall() = 0;
+    // The commit is about to start; false when the upload is to stop instead.
+    virtual bool BeginCommit() = 0;
+    // Pile rows written so far.
+    virtual void Progress(int rowsWritten) = 0;
+};
+
+struct UploadTimeouts {
+    int loginSeconds = 15;
+    int querySeconds = 60;
+};
+
+// Connects, checks the order number, writes the master row and the pile rows
+// and commits, in one transaction: on any failure, or when control asks to
+// stop, nothing stays written. Blocks while the driver does.
+UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& order,
+                          const PreparedUpload& prepared, UploadTimeouts timeouts,
+                          UploadControl* control = nullptr);
 
 class ResultsUploader {
 public:
     ResultsUploader(PileValueSource& values, PilePictureSource& pictures)
         : m_values(values), m_pictures(pictures) {}
 
-    // Connects, checks the order number, writes the master row and a row per
-    // checked pile with values, commits; on any failure nothing stays written.
+    // The values and pictures of the checked rows. progress(done, total) is
+    // called after each pile; false from it stops the work (nothing then).
+    std::optional<PreparedUpload> Prepare(const std::vector<UploadListRow>& rows,
+                                          const std::function<bool(int done, int total)>& progress = {});
+
+    // Prepare, then WriteUpload here and now.
     UploadOutcome Upload(const QString& connectionString, const UploadOrder& order,
                          const std::vector<UploadListRow>& rows);
 
+    UploadTimeouts Timeouts() const { return {loginTimeoutSeconds, queryTimeoutSeconds}; }
     int loginTimeoutSeconds = 15;
     int queryTimeoutSeconds = 60;
 
@@ -138,9 +192,9 @@ OutcomeMessage MessageFor(const UploadOutcome& outcome, bool english);
 
 // The upload button's routine: asks for the project information (nothing:
 // cancelled), builds the connection string from the configuration and the
-// chosen address, uploads and tells the outcome; a taken order number asks
-// again. busy(true/false) brackets the work with the database (the wait
-// cursor). 1 when the rows were written, -1 otherwise.
+// chosen address, prepares the piles once, writes them and tells the
+// outcome; a taken order number asks again. 1 when the rows were written,
+// -1 otherwise.
 struct ImportRequest {
     std::function<std::optional<UploadOrder>()> ask;
     const DatabaseConfig* config = nullptr;
@@ -148,7 +202,14 @@ struct ImportRequest {
     ResultsUploader* uploader = nullptr;
     MessageSink* messages = nullptr;
     bool english = false;
+    // Brackets the default writing (the wait cursor).
     std::function<void(bool)> busy;
+    // The piles made ready (the window: with a progress dialog and Cancel);
+    // nothing when cancelled. By default uploader->Prepare.
+    std::function<std::optional<PreparedUpload>(const std::vector<UploadListRow>&)> prepare;
+    // The writing (the window: on a worker thread, with a progress dialog,
+    // Cancel and timeouts of its own). By default WriteUpload here and now.
+    std::function<UploadOutcome(const QString& connection, const UploadOrder&, const PreparedUpload&)> write;
 };
 int RunDatabaseImport(const ImportRequest& request);
 

@@ -5,6 +5,8 @@
 #include "controls/HyperLink.h"
 #include "controls/LanguageWidgets.h"
 #include "controls/UiServices.h"
+#include "mainwnd/FrameCommands.h"
+#include "platform/MessageSink.h"
 #include "platform/Paths.h"
 
 #include <QDialogButtonBox>
@@ -30,9 +32,16 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     auto* link = new CHyperLink(this);
     pit::SetCtrlId(link, kLink);
     link->setText(QStringLiteral("使用手册"));
-    link->SetAddress(
-        QUrl::fromLocalFile(QDir(pit::resourceDir()).filePath(QStringLiteral("KEV_JX使用手册.pdf")))
-            .toString());
+    link->SetAddress(QUrl::fromLocalFile(pit::frame::FindUserManual(pit::resourceDir())).toString());
+    // The link opens the manual the help command opens, or says what is wrong.
+    link->SetClickHandler([this] {
+        QString zh, en;
+        if (pit::frame::OpenUserManual(pit::resourceDir(), &zh, &en))
+            return;
+        const bool english = pit::ui::english();
+        pit::ui::messages().show(english ? en : zh, english ? QStringLiteral("Tips") : QStringLiteral("提示"),
+                                 pit::MB_OK | pit::MB_ICONEXCLAMATION);
+    });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
     ok->setText(QStringLiteral("确定"));

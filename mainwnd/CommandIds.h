@@ -13,6 +13,7 @@ enum : int {
     kRecentFirst = 57616, // the four recent files, 57616..57619
     kRecentLast = 57619,
     kFileSave = 32905,
+    kFileSaveCopyAs = 32782,
     kConvertKev = 32804,
     kConvertDuxToPit = 32810,
     kExportStateExcel = 32806,

@@ -21,6 +21,7 @@ namespace {
 const std::map<int, const char16_t*>& BuiltinCommandStrings() {
     static const std::map<int, const char16_t*> table = {
         {cmd::kFileSave, u"保存当前的打开的文件\n文件保存"},
+        {cmd::kFileSaveCopyAs, u"将当前桩文件另存为一个副本\n另存为"},
         {cmd::kWaveStretch, u"将当前波形按两倍比例拉伸\n波形拉伸"},
         {cmd::kWaveCompress, u"将当前波形按1/2倍比例压缩\n波形压缩"},
         {cmd::kSingleReport, u"\n输出单桩图片"},
@@ -249,6 +250,7 @@ QMenu* CommandRegistry::BuildMenuBar(QMenuBar* bar) {
     add(file, kFileNew, u"新建(&N)\tCtrl+N", "Ctrl+N");
     add(file, kFileOpen, u"打开(&O)...\tCtrl+O", "Ctrl+O");
     add(file, kFileSave, u"保存(&S)\tCtrl+S", "Ctrl+S");
+    add(file, kFileSaveCopyAs, u"另存为(&A)...");
     file->addSeparator();
     add(file, kConvertKev, u"KEV文件转换");
     add(file, kConvertDuxToPit, u"DUX文件转换成PIT");

@@ -81,6 +81,9 @@ CFormMain::CFormMain(CKEV_DUXDoc* doc, CMainFrame* frame, QWidget* parent)
         CDigitalFilterDlg dlg(this);
         dlg.m_nHighPass = highPass;
         dlg.m_nLowPass = lowPass;
+        // The high-pass stays below half the sampling rate of the pile shown.
+        if (m_pDoc)
+            dlg.m_fSampleInterval = pit::PileSampleInterval(m_pDoc->m_PileRecord);
         if (dlg.exec() != QDialog::Accepted)
             return false;
         highPass = dlg.m_nHighPass;

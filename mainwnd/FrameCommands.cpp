@@ -118,6 +118,10 @@ std::vector<Row> BuildRows() {
     add(id::kFileNew, Always, nullptr, [](C& c, int) { c.OnFileNew(); });
     add(id::kFileOpen, Always, nullptr, [](C& c, int) { c.OnFileOpen(); });
     add(id::kFileSave, RuleL, nullptr, [](C& c, int) { c.OnFileSave(); });
+    // Once a file was opened, in report mode too.
+    add(
+        id::kFileSaveCopyAs, [](int, const UiState& s) -> Maybe { return s.projectLoaded; }, nullptr,
+        [](C& c, int) { c.OnFileSaveCopyAs(); });
     for (int c = id::kRecentFirst; c <= id::kRecentLast; ++c)
         add(
             c, [](int i, const UiState& s) -> Maybe { return i - id::kRecentFirst < s.recentCount; }, nullptr,
@@ -440,6 +444,10 @@ bool FrameCommands::OnFileSave() {
         ctx.message(e.message(ctx.english), ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")),
                     MB_OK | MB_ICONEXCLAMATION);
     };
+    // A pile on read-only media cannot be saved: nothing is written and the
+    // pile stays modified.
+    if (m_doc.m_bFileOpen && !m_doc.CheckFolderWritable(rec.m_strPath, true))
+        return false;
     bool ok = true;
     if (m_doc.m_bFileOpen) {
         if (rec.m_nCurrentChannel == -1)
@@ -460,8 +468,9 @@ bool FrameCommands::OnFileSave() {
             m_doc.SetModifiedFlag(false);
         }
     }
-    // A pile opened without a project has no index to write.
-    if (!m_doc.m_ProjectInfo.GetProjectPath().isEmpty()) {
+    // A pile opened without a project has no index to write, a read-only
+    // project keeps the index it has.
+    if (!m_doc.m_ProjectInfo.GetProjectPath().isEmpty() && m_doc.m_ProjectInfo.IndexWritable()) {
         try {
             m_doc.m_ProjectInfo.SaveProjectFile();
         } catch (const FileError& e) {
@@ -477,6 +486,19 @@ bool FrameCommands::OnFileSave() {
         // the record keeps what it holds
     }
     return ok;
+}
+
+bool FrameCommands::OnFileSaveCopyAs() {
+    if (!m_doc.CanSaveCopy())
+        return false;
+    CPileRecord& rec = m_doc.m_PileRecord;
+    const QString folder = QFileInfo(rec.m_strPath).absolutePath();
+    const QString path = m_host.ChooseCopyFile(QDir(folder).filePath(m_doc.SaveCopyDefaultName()));
+    if (path.isEmpty())
+        return false;
+    // What Save takes from the panel goes into the copy as well.
+    m_frame.ExchangeWaveParams(false, true);
+    return m_doc.SaveCopyAs(path);
 }
 
 void FrameCommands::ComputeSpectrumMarks() {
@@ -903,18 +925,47 @@ void FrameCommands::OnExportSingleTraceBmp() {
              QStringLiteral("The file cannot be written: %1").arg(shown), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    Tell(QStringLiteral("单道波形图片已保存到：%1").arg(shown),
-         QStringLiteral("The single-trace picture was saved to: %1").arg(shown), MB_OK | MB_ICONINFORMATION);
-    ui::desktop().open(QUrl::fromLocalFile(path));
+    // Opened first, so the message can say when no program opens it.
+    const bool opened = ui::desktop().open(QUrl::fromLocalFile(path));
+    if (opened)
+        Tell(QStringLiteral("单道波形图片已保存到：%1").arg(shown),
+             QStringLiteral("The single-trace picture was saved to: %1").arg(shown), MB_OK | MB_ICONINFORMATION);
+    else
+        Tell(QStringLiteral("单道波形图片已保存到：%1，但没有可以打开它的程序。").arg(shown),
+             QStringLiteral("The single-trace picture was saved to: %1, but no program opens it.").arg(shown),
+             MB_OK | MB_ICONWARNING);
+}
+
+QString FindUserManual(const QString& dir) {
+    const QString name = QString::fromUtf16(FrameCommands::kManualName);
+    for (const QString& d : {dir, pit::installedResourceDir()}) {
+        const QString path = QDir(d).filePath(name);
+        if (!d.isEmpty() && QFileInfo::exists(path))
+            return path;
+    }
+    return QDir(dir).filePath(name);
+}
+
+bool OpenUserManual(const QString& dir, QString* zh, QString* en) {
+    const QString path = FindUserManual(dir);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (!QFileInfo::exists(path)) {
+        *zh = QStringLiteral("找不到使用手册：%1").arg(shown);
+        *en = QStringLiteral("The user manual is missing: %1").arg(shown);
+        return false;
+    }
+    if (!ui::desktop().open(QUrl::fromLocalFile(path))) {
+        *zh = QStringLiteral("使用手册“%1”无法打开：没有可以打开PDF文件的程序。").arg(shown);
+        *en = QStringLiteral("The user manual \"%1\" cannot be opened: no program opens PDF files.").arg(shown);
+        return false;
+    }
+    return true;
 }
 
 void FrameCommands::OnHelpManual() {
-    const QString path = QDir(m_manualDir).filePath(QString::fromUtf16(kManualName));
-    if (QFileInfo::exists(path) && ui::desktop().open(QUrl::fromLocalFile(path)))
-        return;
-    Tell(QStringLiteral("找不到使用手册：%1").arg(QDir::toNativeSeparators(path)),
-         QStringLiteral("The user manual cannot be opened: %1").arg(QDir::toNativeSeparators(path)),
-         MB_OK | MB_ICONEXCLAMATION);
+    QString zh, en;
+    if (!OpenUserManual(m_manualDir, &zh, &en))
+        Tell(zh, en, MB_OK | MB_ICONEXCLAMATION);
 }
 
 } // namespace pit::frame

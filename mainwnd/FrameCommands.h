@@ -40,6 +40,14 @@ QString LanguageRestartMessage(int itemId);
 // "数据转换成功" / "数据转换失败" (and their English forms).
 QString ConversionResultMessage(bool ok, bool english);
 
+// The user manual "KEV_JX使用手册.pdf": in dir, else beside the program (the
+// build puts it there; KEV_DUX_HOME may point dir elsewhere); the path in dir
+// when neither holds it.
+QString FindUserManual(const QString& dir);
+// Opens the manual with the desktop. False when it is missing or no program
+// opens it; zh and en then say which, naming the file.
+bool OpenUserManual(const QString& dir, QString* zh, QString* en);
+
 // The frame's windows as the handlers need them; the main frame implements
 // it, tests give a fake. Defaults do nothing.
 class CommandHost {
@@ -82,6 +90,12 @@ public:
     }
     virtual QString ChooseSaveFile(const QString& defaultName) {
         (void)defaultName;
+        return {};
+    }
+    // The file a copy of the pile goes to (a pile-file dialog that asks
+    // before replacing a file), offered as defaultPath.
+    virtual QString ChooseCopyFile(const QString& defaultPath) {
+        (void)defaultPath;
         return {};
     }
     // Asks the diameter of an instrument file; by default the file's own is kept.
@@ -186,6 +200,9 @@ public:
     // The analysis of the current pile into its file and the project index;
     // false (and the user told) when either could not be written.
     bool OnFileSave();
+    // 32782: the pile as it is now into another file; the open file stays the
+    // document's. False when cancelled or not written (the user told why).
+    bool OnFileSaveCopyAs();
     void OnConvertKevFiles();
     void OnRestoreChannel();
     void OnRestoreAllChannels();

@@ -187,6 +187,13 @@ QString FrameCommandsBinding::ChooseSaveFile(const QString& defaultName) {
                                       QStringLiteral("bmp"));
 }
 
+QString FrameCommandsBinding::ChooseCopyFile(const QString& defaultPath) {
+    const bool english = ui::english();
+    return ui::fileChooser().saveFile(&m_frame, english ? QStringLiteral("Save As") : QStringLiteral("另存为"),
+                                      defaultPath, QString::fromLatin1(CKEV_DUXDoc::kSaveCopyFilter),
+                                      QStringLiteral("DUX"));
+}
+
 QString FrameCommandsBinding::PileFileFilter(bool english) {
     return (english ? QStringLiteral("KEV Low Strain Files") : QStringLiteral("低应变桩文件")) +
            QStringLiteral(" (*.[Dd][Uu][Xx])");

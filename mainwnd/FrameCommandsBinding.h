@@ -45,6 +45,7 @@ public:
     void UpdatePanelControls() override;
     QString ChooseFolder(const QString& title) override;
     QString ChooseSaveFile(const QString& defaultName) override;
+    QString ChooseCopyFile(const QString& defaultPath) override;
     KevDiameterAsker DiameterAsker() override;
     void RunZezConversion() override;
     void RunOptionsSheet() override;

@@ -35,6 +35,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSet>
+#include <QTimer>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -575,6 +576,10 @@ void CExportView::OnSelectionChanged() {
         return;
     }
     SelectRow(index.row());
+    // A refused row: the list sets its current row before it selects the row
+    // clicked, so the shown row is selected again once the click is done.
+    if (m_nCurrentRow != index.row())
+        QTimer::singleShot(0, this, [this] { SetCurrentRowQuiet(m_nCurrentRow); });
 }
 
 void CExportView::SelectRow(int row) {
@@ -601,7 +606,7 @@ void CExportView::SelectRow(int row) {
         if (!oldPath.isEmpty() && oldPath == m_loadedPath && m_pRecord->m_strPath == m_loadedPath) {
             if (m_pRecord->m_testDate.isValid())
                 m_pRecord->m_constructionDate = m_pRecord->m_testDate.addDays(-m_pRecord->m_nAge);
-            if (SaveRecord())
+            if (SaveRecord(false))
                 m_list->SetItemText(old, 5, m_pRecord->m_strConclusion);
         }
     }
@@ -656,7 +661,15 @@ bool CExportView::LoadSelectedPile(bool force) {
     return true;
 }
 
-bool CExportView::SaveRecord() {
+bool CExportView::SaveRecord(bool userSave) {
+    // A project on read-only media keeps its files as they are: the save
+    // command says why, a row change passes quietly.
+    const QFileInfo folder(QFileInfo(m_pRecord->m_strPath).absolutePath());
+    if (folder.isDir() && !folder.isWritable()) {
+        if (userSave)
+            m_pDoc->CheckFolderWritable(m_pRecord->m_strPath, false);
+        return false;
+    }
     try {
         if (m_pRecord->m_nCurrentChannel == -1)
             m_pRecord->m_nCurrentChannel = 0;
@@ -665,7 +678,7 @@ bool CExportView::SaveRecord() {
         Tell(e.message(false), e.message(true), MB_OK | MB_ICONERROR);
         return false;
     }
-    if (!m_pProject->GetProjectPath().isEmpty()) {
+    if (!m_pProject->GetProjectPath().isEmpty() && m_pProject->IndexWritable()) {
         try {
             m_pProject->SaveProjectFile();
         } catch (const FileError& e) {
@@ -928,7 +941,7 @@ void CExportView::OnSave() {
         m_host->RefreshFromReport(RefreshTarget::ReportForm, 1);
     if (row >= 0 && !m_loadedPath.isEmpty() && m_pRecord->m_strPath == m_loadedPath &&
         RowPath(row) == m_loadedPath) {
-        if (SaveRecord())
+        if (SaveRecord(true))
             m_list->SetItemText(row, 5, m_pRecord->m_strConclusion);
     }
     m_list->setFocus();

@@ -166,7 +166,8 @@ private:
     // project does not list it.
     QString RowPath(int row) const;
     // The record into its file and the project index; false when not written.
-    bool SaveRecord();
+    // In a read-only folder nothing is written, and userSave tells why.
+    bool SaveRecord(bool userSave);
     // The unsaved elevation edits of the previous row back to the record's values.
     void RestoreElevations();
     void ConstructionDateFromAge();

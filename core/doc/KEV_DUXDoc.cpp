@@ -169,7 +169,36 @@ QString CKEV_DUXDoc::SaveCopyDefaultName() {
     return name.left(std::max<qsizetype>(0, name.size() - 4)) + QStringLiteral("_copy");
 }
 
+bool CKEV_DUXDoc::CheckFolderWritable(const QString& path, bool savingPile) const {
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir() || folder.isWritable())
+        return true;
+    const QString shown = QDir::toNativeSeparators(folder.absoluteFilePath());
+    QString zh = QStringLiteral("文件夹“%1”是只读的，无法保存。").arg(shown);
+    QString en = QStringLiteral("The folder \"%1\" is read-only; nothing was saved.").arg(shown);
+    if (savingPile) {
+        zh += QStringLiteral("\n可以用“文件 ▸ 另存为”把桩文件保存到其他文件夹。");
+        en += QStringLiteral("\nFile ▸ Save As saves the pile file in another folder.");
+    }
+    m_ctx.message(m_ctx.tr(zh, en), m_ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")),
+                  MB_OK | MB_ICONEXCLAMATION);
+    return false;
+}
+
 bool CKEV_DUXDoc::SaveCopyAs(const QString& path) {
+    const QString target = QFileInfo(path).absoluteFilePath();
+    if (!m_PileRecord.m_strPath.isEmpty() &&
+        QFileInfo(m_PileRecord.m_strPath).absoluteFilePath() == target) {
+        // The copy holds no analysis block: written over the open pile it
+        // would lose the pile's analysis.
+        m_ctx.message(m_ctx.tr(QStringLiteral("副本不能保存为正在打开的文件“%1”，请另选文件名。"),
+                               QStringLiteral("The copy cannot replace the open file \"%1\"; choose another name."))
+                          .arg(QDir::toNativeSeparators(target)),
+                      m_ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!CheckFolderWritable(path, false))
+        return false;
     if (!m_PileRecord.WriteFile(path)) {
         m_ctx.message(m_ctx.tr(QStringLiteral("无法写入文件：") + path,
                                QStringLiteral("Cannot write the file: ") + path),

@@ -58,8 +58,15 @@ public:
     // list (the pile is listed when it was not) less its last four characters, then "_copy".
     QString SaveCopyDefaultName();
     // Writes the current record to path and re-reads it when it asks for that.
+    // Refused (the user told) when path is the open pile itself, whose
+    // analysis the copy image would drop, or lies in a read-only folder.
     bool SaveCopyAs(const QString& path);
     static constexpr const char* kSaveCopyFilter = "KEV Low Strain Files (*.DUX)";
+
+    // False, and the user told, when the folder of path exists but cannot be
+    // written (read-only media or folder); savingPile adds the hint to save a
+    // copy elsewhere. A missing folder passes: the write itself reports it.
+    bool CheckFolderWritable(const QString& path, bool savingPile) const;
 
     // 2 (no alignment) while the record's time difference varies; else the record's mode.
     int GetAlignMode();

@@ -146,13 +146,20 @@ void CProjectInfo::SaveProjectFile() const {
     WriteProjectFile(m_strIndexPath);
 }
 
+bool CProjectInfo::IndexWritable() const {
+    // A project on read-only media is still read; only its index is not kept.
+    const QFileInfo folder(QFileInfo(m_strIndexPath).absolutePath());
+    return !m_strIndexPath.isEmpty() && (!folder.isDir() || folder.isWritable());
+}
+
 void CProjectInfo::Rebuild() {
     if (!ctx().interactive)
         return;
     m_files.RemoveAll();
     ScanFolder(QFileInfo(m_strIndexPath).absolutePath());
     m_files.Sort(CPileFileArray::ByName);
-    SaveProjectFile();
+    if (IndexWritable())
+        SaveProjectFile();
 }
 
 void CProjectInfo::BuildDefault(const QString& folder) {
@@ -162,7 +169,8 @@ void CProjectInfo::BuildDefault(const QString& folder) {
     m_files.RemoveAll();
     ScanFolder(folder);
     m_files.Sort(CPileFileArray::ByName);
-    SaveProjectFile();
+    if (IndexWritable())
+        SaveProjectFile();
 }
 
 void CProjectInfo::ScanFolder(const QString& folder) {

@@ -40,10 +40,15 @@ public:
     // FileError(BadPath) when no index path is stored.
     void SaveProjectFile() const;
     // A new index for the folder: reset, scan, sort by name, save (FileError
-    // when it cannot be written; the list is built all the same).
+    // when it cannot be written; the list is built all the same). A folder
+    // that cannot be written keeps no index; its project is listed all the same.
     void BuildDefault(const QString& folder);
-    // Rescans the folder of the index, sorts by name and saves (not in batch mode).
+    // Rescans the folder of the index, sorts by name and saves where the
+    // folder can be written (not in batch mode).
     void Rebuild();
+    // The folder of the index path can be written (a missing folder counts
+    // as writable: writing it reports the failure).
+    bool IndexWritable() const;
     // Appends every readable "*.dux" file (any case) of the folder not yet listed.
     void ScanFolder(const QString& folder);
     void Reset();

@@ -53,6 +53,38 @@ TEST(DigitalFilterCheck, FirstFailureNamesItsEditAndResets) {
     }
 }
 
+// Half the sampling rate limits the high-pass (the filter's formula breaks
+// down there); a refused value goes back to the one before, or to 0 when
+// that one is refused too. The low-pass is not limited by it.
+TEST(DigitalFilterCheck, HighPassStaysBelowHalfTheSamplingRate) {
+    EXPECT_DOUBLE_EQ(pit::NyquistHz(20.0f), 25000.0);
+    EXPECT_DOUBLE_EQ(pit::NyquistHz(0.0f), 0.0);
+    struct Case {
+        int high, low;
+        float interval;
+        int previous;
+        bool english;
+        const char* message;
+        int highAfter;
+    } cases[] = {
+        {24999, 50000, 20, 100, false, "", 24999},
+        {25000, 100, 20, 100, false, "高通必须小于25000 Hz（采样频率的一半）!", 100},
+        {30000, 100, 20, 100, true, "High pass must be less than 25000 Hz (half the sampling rate)!", 100},
+        {30000, 100, 20, 26000, false, "高通必须小于25000 Hz（采样频率的一半）!", 0},
+        {20000, 100, 30, 0, false, "高通必须小于16666.67 Hz（采样频率的一半）!", 0},
+        {30000, 100, 0, 100, false, "", 30000}, // no interval known: no limit
+        {100, 49000, 20, 0, false, "", 100},    // the low-pass is not limited by it
+    };
+    for (const Case& c : cases) {
+        pit::DigitalFilterParams p{c.high, c.low, pit::NyquistHz(c.interval), c.previous};
+        const pit::ValidationFailure f = pit::ValidateDigitalFilter(p, c.english);
+        EXPECT_EQ(f.message, QString::fromUtf8(c.message)) << c.high << " at " << c.interval;
+        EXPECT_EQ(f.badId, *c.message ? CDigitalFilterDlg::IDC_HIGHPASS : -1);
+        EXPECT_EQ(p.highPass, c.highAfter);
+        EXPECT_EQ(p.lowPass, c.low);
+    }
+}
+
 TEST(AmplificationCheck, IndexKeptInOneToHundred) {
     struct Case {
         int index;

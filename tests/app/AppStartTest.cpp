@@ -247,3 +247,45 @@ TEST(OutOfMemory, ACommandThatRunsOutIsToldAndTheProgramGoesOn) {
                  std::runtime_error);
     ui::setMessages(nullptr);
 }
+
+// The recent files belong to the state folder: another KEV_DUX_HOME starts
+// with a list of its own, and coming back brings the first one's back.
+TEST(RecentFiles, KeptInTheStateFolder) {
+    QTemporaryDir a, b;
+    const QByteArray home = qgetenv("KEV_DUX_HOME");
+    qputenv("KEV_DUX_HOME", QFile::encodeName(a.path()));
+    RecentFileList().Add(QStringLiteral("/project/ZK1.DUX"));
+    EXPECT_EQ(RecentFileList::DefaultPath(), a.filePath(QStringLiteral("Registry.ini")));
+    EXPECT_TRUE(QFileInfo::exists(a.filePath(QStringLiteral("Registry.ini"))));
+    qputenv("KEV_DUX_HOME", QFile::encodeName(b.path()));
+    EXPECT_TRUE(RecentFileList().Files().isEmpty());
+    qputenv("KEV_DUX_HOME", QFile::encodeName(a.path()));
+    EXPECT_EQ(RecentFileList().Files(), QStringList{QStringLiteral("/project/ZK1.DUX")});
+    qputenv("KEV_DUX_HOME", home);
+}
+
+// The user manual is built beside the program from its source: a PDF that
+// an independent reader opens, with the help the program points to.
+TEST(UserManual, ShippedBesideTheProgramAsAReadablePdf) {
+    const QString manual = QStringLiteral(PIT_BIN_DIR "/KEV_JX使用手册.pdf");
+    ASSERT_TRUE(QFileInfo::exists(manual));
+    EXPECT_TRUE(test::readFileBytes(manual).startsWith("%PDF-"));
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), manual,
+                                             QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    ASSERT_EQ(text.exitCode(), 0);
+    // Qt's PDF writer maps some ideographs back to their Kangxi-radical twins
+    // (one glyph in the font); compatibility normalisation reads them as written.
+    const QString content = QString::fromUtf8(text.readAllStandardOutput())
+                                .normalized(QString::NormalizationForm_KC)
+                                .remove(QLatin1Char(' '));
+    for (const char* part : {"KEV低应变分析程序使用手册", "另存为", "采样频率的一半", "Database.ini", "KEV_DUX_HOME",
+                             "帮助▸帮助主题"})
+        EXPECT_TRUE(content.contains(QString::fromUtf8(part))) << part;
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {manual});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QString pages = QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed();
+    EXPECT_GE(pages.section(QLatin1Char('\n'), 0, 0).trimmed().toInt(), 2);
+}

@@ -4,6 +4,7 @@
 #include "res/ids.h"
 
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -203,6 +204,61 @@ TEST(MyMBox, EnglishTextAndPlacement) {
     QWidget* icon = pit::FindCtrl(&box, ids::IDC_MBOX_ICON);
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->geometry().size(), QSize(32, 32));
+}
+
+// Pieces no wider than the width, nothing lost; a piece ends after a blank
+// where its line has one in reach, else anywhere (a path).
+TEST(MyMBox, WrapLinesBreaksAfterBlanksElseAnywhere) {
+    const QFont font(QStringLiteral("宋体"));
+    const QFontMetrics fm(font);
+    const int width = fm.horizontalAdvance(QStringLiteral("0123456789")) * 3;
+    const QString words = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu");
+    const QString path = QStringLiteral("/media/cdrom/工程/") + QString(60, u'x') + QStringLiteral("/ZK1.DUX");
+    for (const QString& text : {words, path, QStringLiteral("short")}) {
+        const std::vector<CMyMBox::Line> in = {{text, RGB(255, 0, 0), 0}};
+        const auto out = CMyMBox::WrapLines(in, fm, width);
+        QString joined;
+        for (const CMyMBox::Line& l : out) {
+            EXPECT_LE(fm.horizontalAdvance(l.text), width) << l.text.toStdString();
+            EXPECT_EQ(l.color, in[0].color);
+            joined += l.text;
+        }
+        EXPECT_EQ(joined, text);
+        if (text == words)
+            for (size_t i = 0; i + 1 < out.size(); ++i)
+                EXPECT_TRUE(out[i].text.endsWith(u' ')) << out[i].text.toStdString();
+        EXPECT_EQ(out.size() > 1, fm.horizontalAdvance(text) > width);
+    }
+}
+
+// A message naming a long path: the box keeps to the screen's free area,
+// inside it, and its lines wrap to fit it.
+TEST(MyMBox, LongPathKeepsTheBoxOnTheScreen) {
+    const QString path = QStringLiteral("/media/cdrom/") + QString(400, u'x') + QStringLiteral(".DUX");
+    CMyMBox box(QStringLiteral("无法写入文件：") + path, QStringLiteral("提示"), pit::MB_OK | pit::MB_ICONEXCLAMATION);
+    QRect avail, geometry;
+    std::vector<CMyMBox::Line> lines;
+    runWith(box, [&] {
+        avail = box.screen()->availableGeometry();
+        geometry = box.frameGeometry();
+        lines = box.lines();
+        box.done(pit::IDOK);
+    });
+    ASSERT_TRUE(avail.isValid());
+    EXPECT_LE(geometry.width(), avail.width());
+    EXPECT_GE(geometry.left(), avail.left());
+    EXPECT_LE(geometry.right(), avail.right());
+    EXPECT_GE(geometry.top(), avail.top());
+    ASSERT_GT(lines.size(), 2u);
+    QString joined;
+    const QFontMetrics fm(box.font());
+    for (const CMyMBox::Line& l : lines) {
+        EXPECT_LE(fm.horizontalAdvance(l.text), box.width()) << l.text.toStdString();
+        joined += l.text;
+    }
+    EXPECT_EQ(joined, QStringLiteral("无法写入文件：") + path);
+    // Every line has its row: the box grew by the lines the text became.
+    EXPECT_GE(box.height(), int(lines.size() * 16 * 1.5));
 }
 
 } // namespace

@@ -44,19 +44,21 @@ TEST(DatabaseConfig, ConnectionStrings) {
         uint32_t address;
         QString expected;
     } cases[] = {
-        {"defaults", Config({}), address, u"Driver={SQL Server};Server=10.1.200.7,1433;Database={BALOR};"_qs},
+        {"defaults", Config({}), address, u"Driver={SQL Server};Server=10.1.200.7,1433;Database=BALOR;"_qs},
         {"port and database", Config({{u"Port"_qs, u"14330"_qs}, {u"Database"_qs, u"QC"_qs}}), address,
-         u"Driver={SQL Server};Server=10.1.200.7,14330;Database={QC};"_qs},
+         u"Driver={SQL Server};Server=10.1.200.7,14330;Database=QC;"_qs},
         {"login", Config({{u"UID"_qs, u"dc"_qs}, {u"PWD"_qs, u"secret"_qs}}), address,
-         u"Driver={SQL Server};Server=10.1.200.7,1433;Database={BALOR};UID={dc};PWD={secret};"_qs},
+         u"Driver={SQL Server};Server=10.1.200.7,1433;Database=BALOR;UID=dc;PWD=secret;"_qs},
         {"password with ; and }", Config({{u"UID"_qs, u"a=b"_qs}, {u"PWD"_qs, u"p;w}d{"_qs}}), address,
-         u"Driver={SQL Server};Server=10.1.200.7,1433;Database={BALOR};UID={a=b};PWD={p;w}}d{};"_qs},
+         u"Driver={SQL Server};Server=10.1.200.7,1433;Database=BALOR;UID=a=b;PWD={p;w}}d{};"_qs},
         {"other driver", Config({{u"Driver"_qs, u"FreeTDS"_qs}}), 0xC0A80001,
-         u"Driver={FreeTDS};Server=192.168.0.1,1433;Database={BALOR};"_qs},
+         u"Driver={FreeTDS};Server=192.168.0.1,1433;Database=BALOR;"_qs},
         {"DSN keeps its database", Config({{u"DSN"_qs, u"results"_qs}, {u"UID"_qs, u"u"_qs}}), 0,
-         u"DSN={results};UID={u};"_qs},
+         u"DSN=results;UID=u;"_qs},
         {"DSN with a database", Config({{u"DSN"_qs, u"results"_qs}, {u"Database"_qs, u"QC"_qs}}), address,
-         u"DSN={results};Database={QC};"_qs},
+         u"DSN=results;Database=QC;"_qs},
+        // Drivers look a braced name up literally: braces only where the value needs them.
+        {"DSN with a brace", Config({{u"DSN"_qs, u"a{b}"_qs}}), 0, u"DSN={a{b}}};"_qs},
         {"whole string wins",
          Config({{u"ConnectionString"_qs, u"Driver=SQLite3;Database=/x.db"_qs}, {u"DSN"_qs, u"d"_qs}}),
          address, u"Driver=SQLite3;Database=/x.db"_qs},
@@ -112,11 +114,13 @@ TEST(DatabaseConfig, FileValuesAndEnvironmentOverrides) {
     EXPECT_FALSE(c.databaseGiven);
     EXPECT_TRUE(c.uid.isEmpty());
     EXPECT_EQ(c.path, path);
+    EXPECT_EQ(c.loginTimeout, 15);
+    EXPECT_EQ(c.queryTimeout, 60);
 
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[database]\r\nDriver=FreeTDS\r\nport=2433\r\nIntranetAddress=10.0.0.5\r\n"
-            "ExtranetAddress=203.0.113.9\r\nUID=dc\r\nPWD=from file\r\n");
+            "ExtranetAddress=203.0.113.9\r\nUID=dc\r\nPWD=from file\r\nLoginTimeout=5\r\nQueryTimeout=0\r\n");
     f.close();
     const std::map<QString, QString> env = {{u"KEV_DUX_DB_PWD"_qs, u"from env"_qs},
                                             {u"KEV_DUX_DB_DATABASE"_qs, u"QC"_qs},
@@ -133,6 +137,8 @@ TEST(DatabaseConfig, FileValuesAndEnvironmentOverrides) {
     EXPECT_EQ(c.database, u"QC"_qs);
     EXPECT_TRUE(c.databaseGiven);
     EXPECT_TRUE(c.uid.isEmpty()) << "a variable set empty clears the key";
+    EXPECT_EQ(c.loginTimeout, 5);
+    EXPECT_EQ(c.queryTimeout, 60) << "no timeout is not a timeout";
 }
 
 // Without a server the upload stops before any connection and says where to set one.

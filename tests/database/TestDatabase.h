@@ -39,6 +39,7 @@ struct TestDatabase {
     QTemporaryDir dir;
     QString connectionString;
     QString skipReason;
+    QString schema; // PostgreSQL: the test's own
     odbc::Environment env;
 
     explicit TestDatabase(Backend b, const QString& tag) : backend(b) {
@@ -52,7 +53,7 @@ struct TestDatabase {
             skipReason = QStringLiteral("KEV_TEST_PG_ODBC is not set (./test.sh starts a server)");
             return;
         }
-        const QString schema = QStringLiteral("t_%1_%2").arg(qHash(tag), 0, 16).arg(getpid());
+        schema = QStringLiteral("t_%1_%2").arg(qHash(tag), 0, 16).arg(getpid());
         odbc::Connection c(env);
         if (odbc::Result r = c.Open(base); !r) {
             skipReason = r.message;
@@ -64,6 +65,24 @@ struct TestDatabase {
         EXPECT_TRUE(t.ExecDirect(QStringLiteral("CREATE SCHEMA %1").arg(schema)));
         // Every connection of the test works in its own schema, so tests may run side by side.
         connectionString = base + QStringLiteral(";ConnSettings={SET search_path TO %1};").arg(schema);
+    }
+
+    // The keys of this database as a data source of odbc.ini named name.
+    QString DsnSection(const QString& name) const {
+        QString out = QStringLiteral("[%1]\n").arg(name);
+        if (backend == Backend::SQLite)
+            return out + QStringLiteral("Driver=SQLite3\nDatabase=%1\n").arg(dir.filePath("results.db"));
+        // The server's keys, from the connection string test.sh gives.
+        const QString names[][2] = {{u"Driver"_qs, u"Driver"_qs},     {u"Server"_qs, u"Servername"_qs},
+                                    {u"Port"_qs, u"Port"_qs},         {u"Database"_qs, u"Database"_qs},
+                                    {u"UID"_qs, u"Username"_qs},      {u"PWD"_qs, u"Password"_qs}};
+        for (const QString& part : qEnvironmentVariable("KEV_TEST_PG_ODBC").split(u';', Qt::SkipEmptyParts)) {
+            const QString key = part.section(u'=', 0, 0).trimmed();
+            for (const auto& n : names)
+                if (key.compare(n[0], Qt::CaseInsensitive) == 0)
+                    out += n[1] + u'=' + part.section(u'=', 1) + u'\n';
+        }
+        return out + QStringLiteral("ConnSettings=SET search_path TO %1\n").arg(schema);
     }
 
     QString Blob() const {

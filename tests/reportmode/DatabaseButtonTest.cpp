@@ -8,6 +8,8 @@
 #include "reportmode/ExportView.h"
 #include "reportmode/LinkCodeInput.h"
 #include "mainwnd/MainFrame.h"
+#include "database/UploadJob.h"
+#include "reportmode/DatabaseImport.h"
 #include "platform/Paths.h"
 #include "res/ids.h"
 #include "tests/reportmode/ReportModeFixture.h"
@@ -17,7 +19,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QElapsedTimer>
 #include <QTimer>
 #include <deque>
 #include <functional>
@@ -41,15 +45,17 @@ struct DatabaseButton : ReportModeFixture {
                 .writeTo(folder, QString::fromLatin1(pile) + QStringLiteral(".DUX"));
         db.CreateTables();
         iniPath = joinPath(stateDir(), QStringLiteral("Database.ini"));
-        QFile ini(iniPath);
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Database]\nConnectionString=" + db.connectionString.toUtf8() + "\n");
-        ini.close();
+        WriteIni("");
         frame = std::make_unique<CMainFrame>(doc.get(), false);
         frame->resize(1300, 850);
         frame->show();
         Open(folder + QStringLiteral("/A1.DUX"));
         frame->SetExportServices(&services);
+    }
+    void WriteIni(const QByteArray& more) {
+        QFile ini(iniPath);
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Database]\nConnectionString=" + db.connectionString.toUtf8() + "\n" + more);
     }
     void TearDown() override {
         frame.reset();
@@ -130,6 +136,81 @@ TEST_F(DatabaseButton, UploadsTheCheckedPilesAndRefusesATakenNumber) {
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("该委托单编号已存在，请重新输入"));
     EXPECT_EQ(db.Count(QStringLiteral("ZDC_M")), 1);
+}
+
+// Another program holds the database file locked. The upload runs behind a
+// progress box while the window keeps painting; it ends within its timeout
+// (Database.ini: 2 s) with a message, and nothing is written, then or later.
+// Cancel in the box ends it the same way.
+TEST_F(DatabaseButton, AHeldLockEndsInAMessageWhileTheWindowPaints) {
+    WriteIni("LoginTimeout=2\nQueryTimeout=2\n");
+    frame->Commands()->Update();
+    frame->Commands()->Action(cmd::kProjectReport)->trigger();
+    odbc::Connection holder(db.env);
+    ASSERT_TRUE(holder.Open(db.connectionString));
+    {
+        odbc::Statement lock(holder);
+        ASSERT_TRUE(lock.ExecDirect(QStringLiteral("BEGIN EXCLUSIVE")));
+    }
+
+    // Paints of the main window while the upload waits.
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            paints += e->type() == QEvent::Paint;
+            return false;
+        }
+    } counter;
+    QWidget* list = frame->ExportView()->List()->viewport();
+    list->installEventFilter(&counter);
+    QTimer repaint;
+    QObject::connect(&repaint, &QTimer::timeout, list, [list] { list->update(); });
+    repaint.start(100);
+
+    for (bool cancel : {false, true}) {
+        SCOPED_TRACE(cancel ? "Cancel" : "timeout");
+        sink.shown.clear();
+        counter.paints = 0;
+        bool progressSeen = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+            // The box of the writing (the pictures are made before it).
+            if (!box || progressSeen || !box->labelText().contains(QStringLiteral("连接数据库")))
+                return;
+            progressSeen = CtrlId(box) == kUploadProgressId;
+            if (cancel)
+                if (auto* button = box->findChild<QPushButton*>())
+                    button->click();
+        });
+        watch.start(50);
+        answers = {Enter(cancel ? QStringLiteral("WT-C") : QStringLiteral("WT-L"))};
+        QElapsedTimer clock;
+        clock.start();
+        ASSERT_EQ(ClickUpload(), 1);
+        const double took = clock.elapsed() / 1000.0;
+        watch.stop();
+        EXPECT_TRUE(progressSeen);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.startsWith(cancel ? QStringLiteral("上传已取消，未写入任何数据。")
+                                                         : QStringLiteral("数据库在 2 秒内没有响应")))
+            << sink.shown[0].text.toStdString();
+        EXPECT_LT(took, (cancel ? 0.5 : 3.0) + UploadJob::kGraceMilliseconds / 1000.0 + 1.5);
+        EXPECT_GE(counter.paints, cancel ? 3 : 10) << "the window painted while it waited";
+    }
+    list->removeEventFilter(&counter);
+    {
+        odbc::Statement release(holder);
+        ASSERT_TRUE(release.ExecDirect(QStringLiteral("ROLLBACK")));
+    }
+    holder.Close();
+    QElapsedTimer clock;
+    clock.start();
+    while (UploadJob::RunningWorkers() > 0 && clock.elapsed() < 60000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    EXPECT_EQ(UploadJob::RunningWorkers(), 0);
+    EXPECT_EQ(db.Count(QStringLiteral("ZDC_M")), 0);
+    EXPECT_EQ(db.Count(QStringLiteral("ZDC_S")), 0);
 }
 
 } // namespace pit::test

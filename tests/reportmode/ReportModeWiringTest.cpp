@@ -14,10 +14,12 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolBar>
+#include <QUrl>
 
 namespace pit::test {
 namespace {
@@ -147,6 +149,40 @@ TEST_F(ReportModeWiring, SinglePileModeAndTheCurvePictureOfTheOpenPile) {
     EXPECT_EQ(services.asks[0].defaultName, QStringLiteral("Pile_甲桩.emf"));
     EXPECT_EQ(services.opened, QStringList{path});
     EXPECT_EQ(readFileBytes(path).mid(40, 4), QByteArray(" EMF"));
+}
+
+// The pile pictures of report mode, metafile or (smoothed curves) bitmap,
+// confirm where they went as the single-trace bitmap does, and say when no
+// program opens them.
+TEST_F(ReportModeWiring, PilePicturesConfirmWhereTheyWent) {
+    struct Desktop : DesktopOpener {
+        bool works = true;
+        QStringList opened;
+        bool open(const QUrl& url) override {
+            opened << url.toLocalFile();
+            return works;
+        }
+    } desktop;
+    ui::setDesktop(&desktop);
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    for (int smooth : {0, 1})
+        for (bool opens : {true, false}) {
+            SCOPED_TRACE(smooth * 2 + opens);
+            doc->m_CurveStyle.IsSmooth = smooth;
+            desktop.works = opens;
+            const QString path =
+                tmp.filePath(QStringLiteral("pile_%1_%2.%3").arg(smooth).arg(opens).arg(smooth ? "bmp" : "emf"));
+            services.answers = {path};
+            sink.shown.clear();
+            ASSERT_TRUE(Run(cmd::kReportSinglePictures));
+            EXPECT_TRUE(QFileInfo::exists(path));
+            EXPECT_EQ(desktop.opened.back(), path);
+            ASSERT_EQ(sink.shown.size(), 1u);
+            const QString shown = QDir::toNativeSeparators(path);
+            EXPECT_EQ(sink.shown[0].text, opens ? QStringLiteral("图片已保存为“%1”。").arg(shown)
+                                                : QStringLiteral("图片已保存为“%1”，但没有可以打开它的程序。").arg(shown));
+        }
+    ui::setDesktop(nullptr);
 }
 
 } // namespace pit::test

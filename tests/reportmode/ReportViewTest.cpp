@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QTest>
 #include <algorithm>
 #include <map>
 #include <random>
@@ -352,6 +353,45 @@ TEST_F(ReportView, ElevationEditsNeedSaveAndAnUnreadableFileIsNeverWritten) {
     EXPECT_EQ(view->CurrentRow(), 0);
     EXPECT_EQ(readFileBytes(bad), badBytes);
     EXPECT_FLOAT_EQ(report::ReadRowFile(folder + QStringLiteral("/B.DUX")).elevations[0], 2.75f);
+}
+
+// Clicking a row whose file cannot be read: told, and the selection goes
+// back to the row shown, the only row highlighted.
+TEST_F(ReportView, AClickOnAnUnreadableRowReturnsTheSelectionToTheShownRow) {
+    for (const char* name : {"A", "B", "C"})
+        Saved(QString::fromLatin1(name) + QStringLiteral(".DUX"), QString::fromLatin1(name), 3600);
+    CutAfterTestDate(folder + QStringLiteral("/C.DUX"), QStringLiteral("2024-03-15 09:30:00"));
+    Enter(false, folder + QStringLiteral("/A.DUX"));
+    view->show();
+    QApplication::processEvents();
+    CSListCtrl* list = view->List();
+    auto click = [&](int row) {
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(row, 2)).center());
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    };
+    auto selected = [&] {
+        std::vector<int> rows;
+        for (const QModelIndex& i : list->selectionModel()->selectedRows())
+            rows.push_back(i.row());
+        return rows;
+    };
+    click(1);
+    ASSERT_EQ(view->CurrentRow(), 1);
+    EXPECT_EQ(view->Record()->m_strPileNo, QStringLiteral("B"));
+    sink.shown.clear();
+    click(2);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("C.DUX")));
+    EXPECT_EQ(view->CurrentRow(), 1);
+    EXPECT_EQ(view->Record()->m_strPileNo, QStringLiteral("B"));
+    EXPECT_EQ(selected(), std::vector<int>{1});
+    EXPECT_EQ(list->selectionModel()->currentIndex().row(), 1);
+    // The next click works as usual.
+    click(0);
+    EXPECT_EQ(view->CurrentRow(), 0);
+    EXPECT_EQ(selected(), std::vector<int>{0});
 }
 
 TEST_F(ReportView, EachCommandMakesTheBuilderOfItsModeAndKind) {

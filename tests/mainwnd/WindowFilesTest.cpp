@@ -1,0 +1,320 @@
+// The window's file commands and limits as the user meets them, through the
+// actions of the real main window: 另存为 writes a copy and keeps the open
+// file, a project on read-only media opens and refuses saves, a high-pass at
+// or above half the sampling rate is refused in the dialog and in the panel,
+// and the About box's link opens the manual or says that it is missing.
+#include "analysis/DigitalFilterDlg.h"
+#include "analysis/DlgWavaSpectrum.h"
+#include "controls/HyperLink.h"
+#include "controls/MessageTip.h"
+#include "core/pile/PileRecord.h"
+#include "core/wave/WaveRecord.h"
+#include "mainwnd/AboutDlg.h"
+#include "mainwnd/CommandIds.h"
+#include "platform/Paths.h"
+#include "tests/mainwnd/FrameFixture.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QUrl>
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using namespace pit;
+using namespace pit::test;
+
+namespace {
+
+struct CopyChooser : FileChooser {
+    QString answer, offered, filter, suffix;
+    QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
+    QString saveFile(QWidget*, const QString&, const QString& defaultPath, const QString& f,
+                     const QString& s) override {
+        offered = defaultPath;
+        filter = f;
+        suffix = s;
+        return answer;
+    }
+    QString folder(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+struct Opener : DesktopOpener {
+    std::vector<QString> opened;
+    bool works = true;
+    bool open(const QUrl& url) override {
+        opened.push_back(url.toLocalFile());
+        return works;
+    }
+};
+
+// A folder made read-only for this process as read-only media are: as root
+// (who writes through permission bits) a read-only bind mount in a mount
+// namespace of the test's own, otherwise the permission bits.
+struct ReadOnlyFolder {
+    QString folder;
+    bool mounted = false;
+    std::vector<std::pair<QString, QFile::Permissions>> kept;
+
+    bool Make(const QString& path) {
+        folder = path;
+        const QByteArray native = QFile::encodeName(path);
+        if (geteuid() == 0) {
+            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0)
+                return false;
+            mounted = true;
+            if (mount(nullptr, native.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+                return false;
+        } else {
+            for (const QFileInfo& fi : QDir(path).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotDot)) {
+                kept.push_back({fi.absoluteFilePath(), fi.permissions()});
+                QFile::setPermissions(fi.absoluteFilePath(),
+                                      fi.permissions() & ~(QFile::WriteOwner | QFile::WriteUser |
+                                                           QFile::WriteGroup | QFile::WriteOther));
+            }
+        }
+        // Read-only indeed: nothing can be made in it.
+        QFile probe(QDir(path).filePath(QStringLiteral("probe")));
+        return !probe.open(QIODevice::WriteOnly);
+    }
+    ~ReadOnlyFolder() {
+        if (mounted)
+            umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
+        for (auto it = kept.rbegin(); it != kept.rend(); ++it)
+            QFile::setPermissions(it->first, it->second);
+    }
+};
+
+struct WindowFiles : SampleFrame {
+    CopyChooser files;
+    Opener opener;
+    void SetUp() override {
+        SampleFrame::SetUp();
+        ui::setFileChooser(&files);
+        ui::setDesktop(&opener);
+    }
+    void TearDown() override {
+        ui::setFileChooser(nullptr);
+        ui::setDesktop(nullptr);
+        SampleFrame::TearDown();
+    }
+    void settle() {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    QStringList treeFiles() const {
+        QStringList names;
+        QTreeWidgetItem* root = tree()->topLevelItem(0);
+        for (int i = 0; root && i < root->childCount(); ++i)
+            names << QFileInfo(root->child(i)->data(0, CFormMain::kPathRole).toString()).fileName();
+        return names;
+    }
+    CWaveRecord* channel() const { return doc->m_PileRecord.CurrentChannel(); }
+};
+
+} // namespace
+
+// 文件 ▸ 另存为: offered as <name>_copy beside the pile, written as a pile
+// file that reads back, and the open file stays the document's.
+TEST_F(WindowFiles, SaveCopyWritesTheCopyAndKeepsTheOpenFile) {
+    QAction* saveAs = action(cmd::kFileSaveCopyAs);
+    ASSERT_NE(saveAs, nullptr);
+    const QList<QAction*> fileMenu = frame->menuBar()->actions().front()->menu()->actions();
+    EXPECT_TRUE(fileMenu.contains(saveAs));
+    EXPECT_EQ(saveAs->text(), QStringLiteral("另存为(&A)..."));
+
+    QTemporaryDir elsewhere;
+    files.answer = elsewhere.filePath(QStringLiteral("ZK1_copy.DUX"));
+    const QByteArray original = bytes(pile("ZK1.DUX"));
+    ASSERT_NO_FATAL_FAILURE(TriggerOnPile(cmd::kFileSaveCopyAs, "ZK1.DUX"));
+    settle();
+    EXPECT_EQ(files.offered, QDir(folder).filePath(QStringLiteral("ZK1_copy")));
+    EXPECT_EQ(files.filter, QStringLiteral("KEV Low Strain Files (*.DUX)"));
+    EXPECT_EQ(files.suffix, QStringLiteral("DUX"));
+    EXPECT_TRUE(sink.shown.empty());
+    CPileRecord copy;
+    ASSERT_TRUE(copy.ReadFile(files.answer));
+    ASSERT_EQ(copy.ChannelCountInList(), doc->m_PileRecord.ChannelCountInList());
+    EXPECT_EQ(copy.Channel(0)->Source(), doc->m_PileRecord.Channel(0)->Source());
+    // The open file is untouched and still the one shown and saved.
+    EXPECT_EQ(bytes(pile("ZK1.DUX")), original);
+    EXPECT_EQ(doc->GetPathName(), pile("ZK1.DUX"));
+    EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
+    EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("ZK1.DUX")));
+
+    // The open file itself is refused: its analysis would go.
+    files.answer = pile("ZK1.DUX");
+    ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("正在打开的文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_EQ(bytes(pile("ZK1.DUX")), original);
+}
+
+// A project on read-only media: opened through 文件 ▸ 打开 without any
+// message, every pile listed, no index written; Save refused with a clear
+// message and nothing written; 另存为 elsewhere still works.
+TEST_F(WindowFiles, ReadOnlyProjectOpensShowsItsPilesAndRefusesSaves) {
+    const QStringList piles = QDir(folder).entryList({QStringLiteral("*.DUX")}, QDir::Files, QDir::Name);
+    ASSERT_GT(piles.size(), 3);
+    ReadOnlyFolder readOnly;
+    if (!readOnly.Make(folder))
+        GTEST_SKIP() << "no way to make a read-only folder here";
+
+    files.answer = pile("ZK2.DUX");
+    ASSERT_TRUE(choose(cmd::kFileOpen));
+    settle();
+    EXPECT_TRUE(sink.shown.empty()) << sink.shown.front().text.toStdString();
+    ASSERT_TRUE(doc->m_bFileOpen);
+    EXPECT_EQ(doc->GetPathName(), pile("ZK2.DUX"));
+    QStringList listed = treeFiles();
+    listed.sort();
+    QStringList expected = piles;
+    expected.sort();
+    EXPECT_EQ(listed, expected);
+    EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.DUP")}, QDir::Files).isEmpty());
+    ASSERT_NE(channel(), nullptr);
+    EXPECT_GT(channel()->SampleCount(), 0);
+
+    // Another pile of the project from the tree.
+    tree()->setCurrentItem(item(QStringLiteral("ZK3.DUX")));
+    settle();
+    EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK3.DUX"));
+    EXPECT_TRUE(sink.shown.empty());
+
+    const QByteArray before = bytes(pile("ZK3.DUX"));
+    ASSERT_TRUE(choose(cmd::kWaveReverse));
+    ASSERT_TRUE(doc->IsModified());
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("是只读的，无法保存"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QDir::toNativeSeparators(folder)));
+    EXPECT_EQ(bytes(pile("ZK3.DUX")), before);
+    EXPECT_TRUE(doc->IsModified());
+
+    QTemporaryDir elsewhere;
+    files.answer = elsewhere.filePath(QStringLiteral("ZK3_copy.DUX"));
+    ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(QFileInfo::exists(files.answer));
+}
+
+// On a pile sampled every 20 µs the high-pass must stay below 25000 Hz:
+// 30000 is refused by 数字滤波 (the dialog stays open with the old value and
+// the message at the field) and by the panel's field (a message, the old
+// value back); the wave keeps its filter. The low-pass keeps 0..50000.
+TEST_F(WindowFiles, HighPassAtOrAboveHalfTheSamplingRateIsRefused) {
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+    settle();
+    ASSERT_NE(channel(), nullptr);
+    ASSERT_FLOAT_EQ(channel()->GetSampleInterval(), 20.0f);
+    CDlgWavaSpectrum* panel = frame->findChild<CDlgWavaSpectrum*>();
+    ASSERT_NE(panel, nullptr);
+    const int highBefore = panel->m_nHighPass;
+    const int waveHighBefore = channel()->highPassHz;
+
+    QString tip, shownValue;
+    bool stayedOpen = false;
+    int seen = 0;
+    WhenModal(
+        [&](QDialog& d) {
+            Type(d, CDigitalFilterDlg::IDC_HIGHPASS, QStringLiteral("30000"));
+            Type(d, CDigitalFilterDlg::IDC_LOWPASS, QStringLiteral("50000"));
+            FindCtrl(&d, CDigitalFilterDlg::IDC_HIGHPASS)->setFocus();
+            Click(d, 1);
+            stayedOpen = d.isVisible();
+            if (auto* dlg = qobject_cast<CDialogExt*>(&d); dlg && dlg->tip())
+                tip = dlg->tip()->text();
+            shownValue = qobject_cast<QLineEdit*>(FindCtrl(&d, CDigitalFilterDlg::IDC_HIGHPASS))->text();
+        },
+        &seen);
+    ASSERT_TRUE(choose(cmd::kDigitalFilter));
+    settle();
+    ASSERT_EQ(seen, 1);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_TRUE(tip.contains(QStringLiteral("25000"))) << tip.toStdString();
+    EXPECT_EQ(shownValue, QString::number(highBefore));
+    EXPECT_EQ(panel->m_nHighPass, highBefore);
+    EXPECT_EQ(channel()->highPassHz, waveHighBefore);
+
+    // Just below the limit is taken and filters the wave.
+    WhenModal([&](QDialog& d) {
+        Type(d, CDigitalFilterDlg::IDC_HIGHPASS, QStringLiteral("24999"));
+        Click(d, 1);
+    });
+    ASSERT_TRUE(choose(cmd::kDigitalFilter));
+    settle();
+    EXPECT_EQ(panel->m_nHighPass, 24999);
+    EXPECT_EQ(channel()->highPassHz, 24999);
+
+    // The panel's field: Enter with 30000.
+    auto* edit = qobject_cast<QLineEdit*>(FindCtrl(panel, CDlgWavaSpectrum::IDC_HIGHPASS));
+    ASSERT_NE(edit, nullptr);
+    sink.shown.clear();
+    edit->setText(QStringLiteral("30000"));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("高通必须小于25000 Hz（采样频率的一半）!"));
+    EXPECT_EQ(edit->text(), QStringLiteral("24999"));
+    EXPECT_EQ(panel->m_nHighPass, 24999);
+    EXPECT_EQ(channel()->highPassHz, 24999);
+
+    // The low-pass keeps the range 0..50000: 50000 passes, 50001 does not.
+    sink.shown.clear();
+    auto* low = qobject_cast<QLineEdit*>(FindCtrl(panel, CDlgWavaSpectrum::IDC_LOWPASS));
+    low->setText(QStringLiteral("50001"));
+    QTest::keyClick(low, Qt::Key_Return);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("低通不可大于50000!"));
+    low->setText(QStringLiteral("40000"));
+    QTest::keyClick(low, Qt::Key_Return);
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(panel->m_nLowPass, 40000);
+}
+
+// The About box's "使用手册": a click opens the manual the program ships, or
+// says that it is missing.
+TEST_F(WindowFiles, AboutLinkOpensTheManualOrSaysItIsMissing) {
+    const QString manual = QDir(resourceDir()).filePath(QStringLiteral("KEV_JX使用手册.pdf"));
+    QFile::remove(manual);
+    for (bool present : {false, true}) {
+        SCOPED_TRACE(present);
+        if (present) {
+            QFile f(manual);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write("%PDF-1.4\n");
+        }
+        sink.shown.clear();
+        opener.opened.clear();
+        int seen = 0;
+        WhenModal(
+            [&](QDialog& d) {
+                auto* link = qobject_cast<CHyperLink*>(FindCtrl(&d, CAboutDlg::kLink));
+                ASSERT_NE(link, nullptr);
+                QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+            },
+            &seen);
+        ASSERT_TRUE(choose(cmd::kAppAbout));
+        settle();
+        ASSERT_EQ(seen, 1);
+        if (present) {
+            EXPECT_EQ(opener.opened, std::vector<QString>{manual});
+            EXPECT_TRUE(sink.shown.empty());
+        } else {
+            EXPECT_TRUE(opener.opened.empty());
+            ASSERT_EQ(sink.shown.size(), 1u);
+            EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("找不到使用手册")));
+            EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("KEV_JX使用手册.pdf")));
+        }
+    }
+    // A manual that no program opens is named too.
+    opener.works = false;
+    sink.shown.clear();
+    ASSERT_TRUE(choose(cmd::kHelpManual));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("没有可以打开PDF文件的程序")));
+    QFile::remove(manual);
+}
