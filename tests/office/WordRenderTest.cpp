@@ -190,32 +190,48 @@ public:
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
         make(QStringLiteral("single"),
              [&](const QString& p) { return WriteSinglePiles(office, r.dir->path(), p); });
-        make(QStringLiteral("project23"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("a")), p, 23, false,
-                                [](CPrintSettings& s) {
-                                    s.m_nRow = 5;
-                                    s.m_nColumn = 2;
-                                    s.m_bHeadInfo[9] = 1;
-                                    s.m_bprpage = 1;
-                                    s.m_npagefm = 4;
-                                });
-        });
-        make(QStringLiteral("projectEn"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("b")), p, 7, false,
-                                [](CPrintSettings& s) {
-                                    s.m_bLanguage = 1;
-                                    s.m_nRow = 3;
-                                    s.m_nColumn = 2;
-                                    s.m_bSpectrum = 1;
-                                });
-        });
-        make(QStringLiteral("projectB"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("c")), p, 7, true,
-                                [](CPrintSettings& s) {
-                                    s.m_nRow = 4;
-                                    s.m_nColumn = 2;
-                                });
-        });
+        // The project reports: name, folder, piles, style B, settings.
+        struct ProjectDoc {
+            const char *name, *folder;
+            int piles;
+            bool styleB;
+            std::function<void(CPrintSettings&)> arrange;
+        };
+        const ProjectDoc projects[] = {
+            {"project23", "a", 23, false,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 5;
+                 s.m_nColumn = 2;
+                 s.m_bHeadInfo[9] = 1;
+                 s.m_bprpage = 1;
+                 s.m_npagefm = 4;
+             }},
+            {"project10x2", "d", 20, false,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 10;
+                 s.m_nColumn = 2;
+                 s.m_bSpectrum = 1;
+                 s.m_bQualityAssess = 1;
+                 s.m_fFontRate = 14;
+             }},
+            {"projectEn", "b", 7, false,
+             [](CPrintSettings& s) {
+                 s.m_bLanguage = 1;
+                 s.m_nRow = 3;
+                 s.m_nColumn = 2;
+                 s.m_bSpectrum = 1;
+             }},
+            {"projectB", "c", 7, true,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 4;
+                 s.m_nColumn = 2;
+             }},
+        };
+        for (const ProjectDoc& d : projects)
+            make(QString::fromLatin1(d.name), [&](const QString& p) {
+                return WriteProject(office, r.dir->filePath(QString::fromLatin1(d.folder)), p, d.piles,
+                                    d.styleB, d.arrange);
+            });
         make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
@@ -318,6 +334,18 @@ TEST(WordRender, ProjectReportPagesWithHeadingAndNumbers) {
         EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
     }
     EXPECT_TRUE(Squeezed(pdf.pageTexts.value(2)).contains(QStringLiteral("桩号:P23")));
+}
+
+// Twenty piles with their spectra at 10 x 2 keep to one page, each with its
+// fields, six read-outs and integrity line.
+TEST(WordRender, TwentyPilesWithSpectraOnOnePage) {
+    ExpectWritten(QStringLiteral("project10x2"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("project10x2"));
+    EXPECT_EQ(pdf.pages, 1);
+    const QString text = Squeezed(pdf.pageTexts.value(0));
+    EXPECT_EQ(text.count(QStringLiteral("FAMax:")), 20) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("完整性评价:")), 20);
+    EXPECT_TRUE(text.contains(QStringLiteral("桩号:P20")));
 }
 
 // Without a window: 7 piles, 3 x 2 a page (English, with the spectrum) and
