@@ -5,6 +5,7 @@
 #include "reports/RepProjectA.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pit {
 
@@ -97,6 +98,34 @@ ProjectCellLayout ComputeCurvePageLayout(const ProjectPageArea& a, const CPrintS
     const int units = l.tableRows - 1 - (spectrum ? 1 : 0) + l.curveLines + (spectrum ? l.spectrumLines : 0);
     l.lineHeight = l.cellHeight / float(units);
     return l;
+}
+
+ProjectRowHeights ComputeProjectRows(const ProjectCellLayout& l, bool spectrum) {
+    ProjectRowHeights r;
+    r.text = l.lineHeight;
+    r.curve = float(l.curveLines) * l.lineHeight;
+    if (!spectrum)
+        return r;
+    r.spectrum = float(l.spectrumLines) * l.lineHeight;
+    const float spare = std::max(0.0f, r.spectrum - float(l.spectrumLines) * kReadoutFloor);
+    const float move = std::clamp(kCurveFloorShare * l.cellHeight - r.curve, 0.0f, spare);
+    r.curve += move;
+    r.spectrum -= move;
+    return r;
+}
+
+FittedLine FitLine(float wanted, float rowHeight, float lineSpacing, double textWidth, double width) {
+    constexpr float kLine = 1.2f;    // a line's height by its size
+    constexpr float kBorders = 1.0f; // the row's top and bottom border
+    const float room = std::max(1.0f, rowHeight - kBorders);
+    double size = std::min<double>(wanted, room / kLine);
+    if (textWidth > 0 && width > 0)
+        size = std::min(size, width / textWidth * 100);
+    // Half points, as a word processor keeps font sizes; never below one.
+    FittedLine f;
+    f.size = std::max(1.0f, float(std::floor(size * 2) / 2));
+    f.spacing = std::clamp(lineSpacing, std::min(room, f.size * kLine), room);
+    return f;
 }
 
 ProjectCellLayout ComputePageLayout(const ProjectPageArea& a, const CPrintSettings& s) {

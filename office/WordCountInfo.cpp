@@ -5,6 +5,12 @@
 #include "core/doc/PrintSettings.h"
 #include "core/doc/SharedRoutines.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <algorithm>
+
 using pit::WordError;
 
 namespace {
@@ -13,7 +19,102 @@ namespace {
 // number, pile number, length, size, wave speed, class, result, remark.
 constexpr int kTableUColumns[8] = {1, 2, 5, 6, 8, 10, 9, 11};
 
+bool IsWide(QChar c) {
+    return c.unicode() >= 0x2E80;
+}
+
 } // namespace
+
+std::vector<double> CWordOffice::ShareColumnWidths(const std::vector<ColumnNeed>& needs, double total) {
+    const size_t n = needs.size();
+    std::vector<double> out(n, 0);
+    double wanted = 0, least = 0, fixedWanted = 0, flexLeast = 0, flexMore = 0, more = 0;
+    for (const ColumnNeed& c : needs) {
+        wanted += c.wanted;
+        least += c.least;
+        more += c.wanted - c.least;
+        if (c.sentences) {
+            flexLeast += c.least;
+            flexMore += c.wanted - c.least;
+        } else {
+            fixedWanted += c.wanted;
+        }
+    }
+    if (n == 0 || total <= 0)
+        return out;
+    if (wanted <= total) {
+        for (size_t i = 0; i < n; ++i)
+            out[i] = needs[i].wanted + (total - wanted) * (wanted > 0 ? needs[i].wanted / wanted : 1.0 / n);
+    } else if (flexLeast > 0 && fixedWanted + flexLeast <= total) {
+        const double rest = total - fixedWanted - flexLeast;
+        for (size_t i = 0; i < n; ++i) {
+            const ColumnNeed& c = needs[i];
+            out[i] = !c.sentences ? c.wanted
+                                  : c.least + rest * (flexMore > 0 ? (c.wanted - c.least) / flexMore : 0);
+        }
+    } else if (least <= total) {
+        for (size_t i = 0; i < n; ++i)
+            out[i] = needs[i].least +
+                     (total - least) * (more > 0 ? (needs[i].wanted - needs[i].least) / more : 1.0 / n);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            out[i] = needs[i].least * total / least;
+    }
+    return out;
+}
+
+void CWordOffice::FitSummaryColumns(pit::WordTable& table) {
+    constexpr double kSize = 10.5;  // the table's text, points
+    constexpr double kPadding = 12; // the cell's margins and borders, points
+    const int columns = int(table.Row(1).Node().select_nodes("w:tc").size());
+    std::vector<ColumnNeed> needs(size_t(std::max(0, columns)));
+    // The table's faces: Latin text in Times New Roman, Chinese in 宋体 (their
+    // substitutes here); a measurer set for the document comes first.
+    const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+    const auto width = [&](const QString& text, bool bold) {
+        double w = 0;
+        if (HasMeasurer() || !gui) {
+            w = Measure(text) * kSize / 100 * (bold ? 1.1 : 1.0);
+        } else {
+            QFont f;
+            f.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("宋体")});
+            f.setPixelSize(100);
+            f.setBold(bold);
+            w = QFontMetricsF(f).horizontalAdvance(text) * kSize / 100;
+        }
+        return w + kPadding;
+    };
+    for (int r = 1; r <= table.RowCount(); ++r)
+        for (int c = 1; c <= columns; ++c) {
+            ColumnNeed& need = needs[size_t(c - 1)];
+            const QStringList lines =
+                table.Cell(r, c).Range().Text().split(QRegularExpression(QStringLiteral("[\r\n]")));
+            for (const QString& line : lines) {
+                need.wanted = std::max(need.wanted, width(line, r == 1));
+                // Latin words and dates (their hyphens included) stay whole;
+                // Chinese text may break between any two characters.
+                for (const QString& word : line.split(u' ', Qt::SkipEmptyParts)) {
+                    QString piece, widest = word.left(2);
+                    for (QChar ch : word) {
+                        if (IsWide(ch)) {
+                            piece.clear();
+                            continue;
+                        }
+                        piece += ch;
+                        if (width(piece, r == 1) > width(widest, r == 1))
+                            widest = piece;
+                    }
+                    need.least = std::max(need.least, width(widest, r == 1));
+                }
+                if (r > 1 && line.size() > 6 && std::any_of(line.begin(), line.end(), IsWide))
+                    need.sentences = true;
+            }
+            need.least = std::min(need.least, need.wanted);
+        }
+    const std::vector<double> widths = ShareColumnWidths(needs, m_fPageWidth);
+    for (int c = 1; c <= columns; ++c)
+        table.SetColumnWidth(c, widths[size_t(c - 1)]);
+}
 
 bool CWordOffice::WriteCountInfoReport(const CountInfoRows& rows, const QString& project,
                                        const CPrintSettings& s, int type) {
@@ -60,6 +161,9 @@ bool CWordOffice::WriteCountInfoReport(const CountInfoRows& rows, const QString&
         if (!WriteSummaryTableHeader(s, type))
             return false;
         table.AutoFitWindow();
+        // Columns as wide as their texts need: a date with its time on one
+        // line, headings unbroken, the descriptions wrapping in what is left.
+        FitSummaryColumns(table);
 
         sel.EndKey();
         sel.TypeParagraph();
@@ -171,6 +275,7 @@ bool CWordOffice::WriteCountInfoTableU(const CountInfoRows& rows, const CPrintSe
             }
         }
         (void)type;
+        FitSummaryColumns(table);
         return true;
     } catch (const WordError& e) {
         SetError(e);

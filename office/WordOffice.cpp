@@ -39,6 +39,31 @@ int DefaultMeasure(const QString& text) {
     return n;
 }
 
+// The page total as the reader lays the document out (a page of the
+// writer's may take two of the reader's): the page count, or with numbers
+// starting elsewhere than 1 the number of the page where the body ends.
+QString PageTotalField(pit::WordDocument& doc, int firstNumber) {
+    if (firstNumber == 1)
+        return QStringLiteral("NUMPAGES \\* Arabic");
+    const char* const name = "_KevLastPage";
+    pugi::xml_node body = doc.Body();
+    pugi::xml_node last;
+    int id = 0;
+    for (pugi::xml_node p = body.child("w:p"); p; p = p.next_sibling("w:p"))
+        last = p;
+    for (pugi::xpath_node x : body.select_nodes("//w:bookmarkStart"))
+        id = std::max(id, x.node().attribute("w:id").as_int() + 1);
+    if (!last)
+        return QStringLiteral("NUMPAGES \\* Arabic");
+    if (!body.select_node("//w:bookmarkStart[@w:name='_KevLastPage']")) {
+        pugi::xml_node start = last.append_child("w:bookmarkStart");
+        start.append_attribute("w:id") = id;
+        start.append_attribute("w:name") = name;
+        last.append_child("w:bookmarkEnd").append_attribute("w:id") = id;
+    }
+    return QStringLiteral("PAGEREF %1 \\* Arabic").arg(QLatin1String(name));
+}
+
 } // namespace
 
 CWordOffice::CWordOffice() = default;
@@ -205,8 +230,13 @@ bool CWordOffice::WritePageFooter(const CPrintSettings& s, int pageCount) {
             sel.TypeText(FormatPageNo(s.m_npagefm, true, english));
             if (s.m_npagefm == 4) {
                 const int total = s.m_nMaxPage != 0 ? s.m_nMaxPage : pageCount + s.m_nstpage - 1;
-                sel.TypeText(english ? QStringLiteral(" Total %1").arg(total)
-                                     : QStringLiteral("共%1页").arg(total));
+                sel.TypeText(english ? QStringLiteral(" Total ") : QStringLiteral("共"));
+                if (s.m_nMaxPage != 0)
+                    sel.TypeText(QString::number(total)); // the total the user gave
+                else
+                    sel.AddField(PageTotalField(*m_doc, s.m_nstpage), QString::number(total));
+                if (!english)
+                    sel.TypeText(QStringLiteral("页"));
             }
             if (s.m_bpagefoot) {
                 sel.TypeParagraph();

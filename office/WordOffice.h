@@ -107,6 +107,18 @@ public:
                               int type);
     bool WriteSummaryTableHeader(const CPrintSettings& s, int type);
     bool WriteCountInfoTableU(const CountInfoRows& rows, const CPrintSettings& s, int type);
+    // What a column of the summary table needs (points): its longest
+    // unbreakable piece, its longest line, and whether it holds sentences
+    // that may wrap.
+    struct ColumnNeed {
+        double least = 0;
+        double wanted = 0;
+        bool sentences = false;
+    };
+    // Widths adding up to total: every column its whole lines when they fit;
+    // else the sentence columns wrap in what the others leave; else each
+    // column keeps its unbreakable pieces and shares the rest by what it wants more.
+    static std::vector<double> ShareColumnWidths(const std::vector<ColumnNeed>& needs, double total);
 
     // ---- our additions
 
@@ -117,6 +129,7 @@ public:
     QString TemplateFile(const QString& name) const;
     void SetTemplateDir(const QString& dir) { m_templateDir = dir; }
     void SetMeasurer(Measurer m) { m_measure = std::move(m); }
+    bool HasMeasurer() const { return bool(m_measure); }
     void SetPresenter(Presenter p) { m_present = std::move(p); }
     void SetDefaultName(const QString& name) { m_defaultName = name; }
     // Interface language of the messages.
@@ -149,6 +162,8 @@ public:
 
 private:
     bool NeedDocument();
+    // The summary table's columns by the texts they hold.
+    void FitSummaryColumns(pit::WordTable& table);
     void WriteProjectPage(const CReportPileItem& item, const CPrintSettings& s, const pit::WordRange& cell,
                           bool english);
 

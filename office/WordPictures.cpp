@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace pit {
@@ -21,6 +22,10 @@ QString DocumentPictureFile(const QString& stem, bool bitmap) {
 int PointsToPixels(double points) {
     const int px = int(std::lround(points * 96.0 / 72.0));
     return px * GetScreenScalePercent() / 100;
+}
+
+double PixelsToPoints(int px) {
+    return px * 72.0 / 96.0 * 100.0 / std::max(1, GetScreenScalePercent());
 }
 
 bool WritePictureFile(const QString& path, QSize px, bool bitmap,
@@ -67,7 +72,12 @@ bool WritePictureFile(const QString& path, QSize px, bool bitmap,
         }
         return SaveBitmapToFileAtPrinterDepth(image, path, why, english);
     }
-    EmfDevice emf(px, EmfReference::Screen());
+    const EmfReference screen = EmfReference::Screen();
+    EmfDevice emf(px, screen);
+    // The frame is the picture's box: a reader shows just that at the size
+    // asked, even where a drawing reaches a pixel past its box.
+    emf.SetFrame(gdi::Rect(0, 0, int(std::lround(px.width() * 2540.0 / screen.dpiX)),
+                           int(std::lround(px.height() * 2540.0 / screen.dpiY))));
     emf.SetDescription(QStringLiteral("KEV_DUX"), QFileInfo(path).completeBaseName());
     {
         QPainter painter(&emf);

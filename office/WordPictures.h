@@ -15,6 +15,8 @@ QString DocumentPictureFile(const QString& stem, bool bitmap);
 
 // Points to pixels of the 96-dpi screen (nearest), times the desktop scaling.
 int PointsToPixels(double points);
+// Back again: the size at which a picture of px pixels shows as drawn.
+double PixelsToPoints(int px);
 
 // A white picture of px pixels at 96 dpi, draw(dc, box) on it, written to
 // path. False with why (naming the file and the reason) when it cannot be.

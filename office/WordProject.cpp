@@ -4,6 +4,7 @@
 #include "office/WordOffice.h"
 
 #include "core/doc/CurveStyle.h"
+#include "core/doc/DocSettings.h"
 #include "core/doc/OptionTables.h"
 #include "core/doc/PrintSettings.h"
 #include "core/doc/SharedRoutines.h"
@@ -39,6 +40,12 @@ void WritePicture(const QString& path, QSize px, bool bitmap,
     QString why;
     if (!pit::WritePictureFile(path, px, bitmap, draw, &why, english))
         throw WordError(why, why);
+}
+
+// A picture shown at the size it was drawn (px at the screen's resolution).
+void ShowAsDrawn(pit::WordInlineShape shape, QSize px) {
+    shape.SetWidth(pit::PixelsToPoints(px.width()));
+    shape.SetHeight(pit::PixelsToPoints(px.height()));
 }
 
 } // namespace
@@ -212,6 +219,7 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
     const int columns = std::max(1, L.fieldColumns);
     const int infoRows = n == 0 ? 0 : infoLines;
     const int tableRows = n == 0 ? L.tableRows - 1 : L.tableRows;
+    const pit::ProjectRowHeights heights = pit::ComputeProjectRows(L, spectrum);
 
     pit::WordTable t = m_doc->AddTable(cell, tableRows, columns);
     t.SetBordersEnabled(true);
@@ -229,14 +237,29 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
     t.SetPaddings(1.0, 0.5);
 
     const int curveRow = infoRows + 1;
-    t.SetRowsHeight(L.lineHeight, pit::kHeightExactly);
-    t.Row(curveRow).SetHeight(L.curveLines * L.lineHeight, pit::kHeightExactly);
+    t.SetRowsHeight(heights.text, pit::kHeightExactly);
+    t.Row(curveRow).SetHeight(heights.curve, pit::kHeightExactly);
     if (spectrum)
-        t.Row(curveRow + 1).SetHeight(L.spectrumLines * L.lineHeight, pit::kHeightExactly);
+        t.Row(curveRow + 1).SetHeight(heights.spectrum, pit::kHeightExactly);
     if (!english && s.m_nColumn == 2 && spectrum && columns >= 2) {
         t.SetColumnWidth(1, L.cellWidth / columns * 4 / 3);
         t.SetColumnWidth(columns, L.cellWidth / columns * 2 / 3);
     }
+
+    // A text in its row: as large as asked, but inside the row's height and
+    // the width it has (with a sixth to spare: the reader may draw the Latin
+    // characters in a wider face than the one measured).
+    const auto fit = [&](double wanted, float rowHeight, double textWidth, double width) {
+        return pit::FitLine(float(wanted), rowHeight, L.lineSpacing, textWidth, (width - 2.5) * 5 / 6);
+    };
+    const auto put = [&](pit::WordRange r, const pit::FittedLine& f, const QString& text) {
+        r.SetFontSize(f.size);
+        r.SetLineSpacingRule(pit::kLineExactly);
+        r.SetLineSpacing(f.spacing);
+        r.SetText(text);
+    };
+    const double wanted = english || s.m_fFontRate <= 0 ? L.fontSize : s.m_fFontRate;
+    float textSize = fit(wanted, heights.text, 0, 0).size; // the fields' size as written
 
     // Info lines: the shown fields, the j-th and (j+6)-th sharing column j.
     if (n > 0) {
@@ -253,16 +276,14 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         double widths[6] = {};
         MeasureColumnWidths(measured, flags, fractions, indices, widths);
         const int used = std::min(n, 6);
-        // The fields in the size the page asks for, made smaller where their
-        // line would not fit the cell (an exact-height row cuts off what
-        // wraps). A sixth is kept to spare: the reader may draw the Latin
-        // characters in a wider face than the one measured.
-        double size = english ? L.fontSize : s.m_fFontRate;
+        // One size for all fields: the smallest any of them needs.
+        pit::FittedLine line = fit(wanted, heights.text, 0, 0);
         for (int j = 0; j < used; ++j) {
-            const double room = (fractions[j] * L.cellWidth - 2.5) * 5 / 6;
-            if (widths[j] > 0 && size * widths[j] / 100 > room)
-                size = std::max(1.0, std::floor(room / widths[j] * 100 * 2) / 2);
+            const pit::FittedLine f = fit(wanted, heights.text, widths[j], fractions[j] * L.cellWidth);
+            if (f.size < line.size)
+                line = f;
         }
+        textSize = line.size;
         if (n <= 6) {
             if (columns > 1)
                 t.Cell(1, 1).Merge(t.Cell(1, columns));
@@ -272,28 +293,27 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         for (int j = 0; j < used; ++j) {
             const double w = j + 1 < used ? fractions[j] * L.cellWidth : L.cellWidth - given;
             given += w;
-            for (int line = 0; line < infoLines; ++line) {
-                const int field = indices[j + 6 * line];
-                pit::WordCell c = t.Cell(1 + line, j + 1);
+            for (int l = 0; l < infoLines; ++l) {
+                const int field = indices[j + 6 * l];
+                pit::WordCell c = t.Cell(1 + l, j + 1);
                 c.SetWidth(w);
-                if (line == 1 && field == -1)
+                if (l == 1 && field == -1)
                     continue;
                 c.SetVerticalAlignment(1);
                 pit::WordRange r = c.Range();
                 r.SetRightIndent(-0.5);
-                r.SetFontSize(size);
-                r.SetText(texts[field]);
+                put(r, line, texts[field]);
             }
         }
     }
 
-    // The curve.
+    // The curve, drawn at the size of its row and shown at the size drawn.
     if (columns > 1)
         t.Cell(curveRow, 1).Merge(t.Cell(curveRow, columns));
     t.Cell(curveRow, 1).Range().SetLineSpacingRule(pit::kLineSingle);
     const int width = int(L.cellWidth - 2);
-    // The picture takes its row's height (the row is curveLines units high).
-    const int height = int(L.curveLines * L.lineHeight);
+    // The picture's line stays inside the row's borders.
+    const double height = heights.curve - 2;
     const bool smooth = m_draw.curve && m_draw.Curve().IsSmooth != 0;
     int& turn = english ? g_turnEn : g_turnCn;
     const QString curvePath = pit::DocumentPictureFile(QStringLiteral("PRO-001%1").arg(turn), smooth);
@@ -301,25 +321,27 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
     std::unique_ptr<CWaveRecord> wave = DrawWave(item, s.m_nColumn == 2);
     gdi::Font font;
     CreateReportFont(font, L.fontSize);
+    // The ruler's labels take the document's font rate: no larger than the
+    // fields beside the picture (or a sixth of its row), so that a short
+    // curve row keeps room for the wave.
+    pit::DocInfo info = m_draw.Doc();
+    info.m_nFontRate = std::min(info.m_nFontRate, std::max(textSize, heights.curve / 6));
+    pit::PrintDrawDoc draw = m_draw;
+    draw.doc = &info;
     WritePicture(
         curvePath, curvePx, smooth,
         [&](gdi::Canvas& dc, const gdi::Rect& box) {
             wave->printLabelMode = 2;
             wave->pictureMode = smooth ? 1 : 0;
             if (smooth)
-                wave->DrawForWordReport(dc, item.m_nFirstSample, item.m_nSampleCount, box, true, &font,
-                                        m_draw);
+                wave->DrawForWordReport(dc, item.m_nFirstSample, item.m_nSampleCount, box, true, &font, draw);
             else
-                wave->DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, box, true, &font, m_draw);
+                wave->DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, box, true, &font, draw);
             wave->printLabelMode = 0;
             wave->pictureMode = 0;
         },
         m_english);
-    pit::WordInlineShape curve = m_doc->AddPicture(t.Cell(curveRow, 1).Range(), curvePath);
-    if (!english) {
-        curve.SetWidth(width - 1);
-        curve.SetHeight(height - 15);
-    }
+    ShowAsDrawn(m_doc->AddPicture(t.Cell(curveRow, 1).Range(), curvePath), curvePx);
 
     int next = curveRow + 1;
     if (spectrum) {
@@ -332,26 +354,36 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         const int w1 = int(t.Cell(R, 1).Width());
         const int lastColumn = std::max(2, columns);
         t.Cell(R, 1).Split(6, 1);
+        // The English range in the short form of the printed page: the long
+        // one does not fit the read-out column.
         const QString readouts[6] = {
-            (english ? QStringLiteral(" Spectrum Range:") : QStringLiteral(" 频谱范围:")) +
-                QStringLiteral("0-%1Hz").arg(item.m_nSpecRange),
+            english ? QStringLiteral(" SRange:0-%1Hz").arg(item.m_nSpecRange)
+                    : QStringLiteral(" 频谱范围:0-%1Hz").arg(item.m_nSpecRange),
             QStringLiteral(" F0:%1Hz").arg(item.m_nF0),
             QStringLiteral(" dFL:%1Hz").arg(item.m_nDFL),
             QStringLiteral(" dFD1:%1Hz").arg(item.m_nDFD1),
             QStringLiteral(" dFD2:%1Hz").arg(item.m_nDFD2),
             QStringLiteral(" FAMax:%1Hz").arg(item.m_nFAMax),
         };
+        const float readoutRow = heights.spectrum / 6;
+        pit::FittedLine line = fit(L.fontSize, readoutRow, 0, 0);
+        for (const QString& text : readouts) {
+            const pit::FittedLine f = fit(L.fontSize, readoutRow, Measure(text), w1);
+            if (f.size < line.size)
+                line = f;
+        }
         for (int k = 0; k < 6; ++k) {
             pit::WordCell c = t.Cell(R + k, 1);
             c.SetVerticalAlignment(1);
-            c.Range().SetText(readouts[k]);
+            put(c.Range(), line, readouts[k]);
         }
         const int sw = int(L.cellWidth - w1 - (english ? 4 : 2));
-        const int sh = int(L.spectrumLines * L.lineHeight);
+        const int sh = int(heights.spectrum);
         const QString spectrumPath = pit::DocumentPictureFile(QStringLiteral("PRO-010%1").arg(turn), false);
+        const QSize spectrumPx(std::max(1, pit::PointsToPixels(sw) - 3),
+                               std::max(1, pit::PointsToPixels(sh) - 3));
         WritePicture(
-            spectrumPath,
-            QSize(std::max(1, pit::PointsToPixels(sw) - 3), std::max(1, pit::PointsToPixels(sh) - 3)), false,
+            spectrumPath, spectrumPx, false,
             [&](gdi::Canvas& dc, const gdi::Rect& box) {
                 CSpectrum spectrumDrawer(wave.get());
                 spectrumDrawer.SetFillMode(wave->GetFillMode());
@@ -365,7 +397,7 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         if (lastColumn > 2)
             t.Cell(R, 2).Merge(t.Cell(R, lastColumn));
         t.Cell(R, 2).Range().SetLineSpacingRule(pit::kLineSingle);
-        m_doc->AddPicture(t.Cell(R, 2).Range(), spectrumPath);
+        ShowAsDrawn(m_doc->AddPicture(t.Cell(R, 2).Range(), spectrumPath), spectrumPx);
         next = R + 6;
     }
     if (quality) {
@@ -373,21 +405,12 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         c.SetVerticalAlignment(1);
         if (columns > 1)
             c.Merge(t.Cell(next, columns));
-        pit::WordRange r = t.Cell(next, 1).Range();
         const QString text = english ? (item.m_strIntegrity.contains(QStringLiteral("Integrity"))
                                             ? QStringLiteral(" ")
                                             : QStringLiteral(" Test Results:")) +
                                            item.m_strIntegrity
                                      : QStringLiteral(" 完整性评价:") + item.m_strIntegrity;
-        // One line in its row, smaller where it would not fit (as the fields).
-        const double need = Measure(text);
-        const double room = (L.cellWidth - 2.5) * 5 / 6;
-        double size = english ? L.fontSize : s.m_fFontRate;
-        if (need > 0 && size * need / 100 > room)
-            size = std::max(1.0, std::floor(room / need * 100 * 2) / 2);
-        if (!english || size < L.fontSize)
-            r.SetFontSize(size);
-        r.SetText(text);
+        put(t.Cell(next, 1).Range(), fit(wanted, heights.text, Measure(text), L.cellWidth), text);
     }
     turn = (turn + 1) % 5;
 }
@@ -401,8 +424,11 @@ void CWordOffice::WritePitPage(const CReportPileItem& item, const CPrintSettings
     all.SetFontName(QStringLiteral("宋体"));
     all.SetFontSize(L.fontSize);
     all.SetBold(false);
+    // The table keeps inside the outer cell, whose paddings take 3.5 points
+    // of the page's width (a wider table has its right edge cut off).
+    const double tableWidth = L.cellWidth - 3.5;
     for (int k = 1; k <= L.fieldColumns; ++k)
-        t.SetColumnWidth(k, L.cellWidth / L.fieldColumns);
+        t.SetColumnWidth(k, tableWidth / L.fieldColumns);
     if (L.lineSpacingRule == 0.5f) {
         all.SetLineSpacingRule(pit::kLineSingle);
     } else {
@@ -455,8 +481,9 @@ void CWordOffice::WritePitPage(const CReportPileItem& item, const CPrintSettings
     const QString path =
         pit::DocumentPictureFile(QStringLiteral("PRO-001%1").arg(m_nPitPictureIndex), smooth);
     std::unique_ptr<CWaveRecord> wave = DrawWave(item, s.m_nColumn == 2);
+    const QSize px(1000, std::max(1, int(L.pictureAspect * 1000)));
     WritePicture(
-        path, QSize(1000, std::max(1, int(L.pictureAspect * 1000))), true,
+        path, px, true,
         [&](gdi::Canvas& dc, const gdi::Rect& box) {
             wave->DrawForPrint(dc, item.m_nFirstSample, item.m_nSampleCount, box, true, nullptr, m_draw);
         },
@@ -464,7 +491,12 @@ void CWordOffice::WritePitPage(const CReportPileItem& item, const CPrintSettings
     pit::WordCell pictureCell = t.Cell(3, 2);
     pictureCell.Range().SetAlignment(pit::kAlignCenter);
     pictureCell.Range().SetLineSpacingRule(pit::kLineSingle);
-    m_doc->AddPicture(pictureCell.Range(), path);
+    // A little narrower than its cell, at the aspect drawn: a picture as wide
+    // as the cell loses its right edge (the time unit) to the cell's border.
+    pit::WordInlineShape picture = m_doc->AddPicture(pictureCell.Range(), path);
+    const double shown = std::min(picture.Width(), pictureCell.Width() - 4);
+    picture.SetWidth(shown);
+    picture.SetHeight(shown * px.height() / px.width());
     t.Cell(3, 1).SetHeight(L.lineHeight, pit::kHeightExactly);
 
     // The last row (row 9 after the split): project text 3 and the version label.

@@ -8,6 +8,8 @@
 #include "office/WordPictures.h"
 #include "reports/SingleReportInfo.h"
 
+#include <algorithm>
+
 using pit::WordError;
 
 namespace {
@@ -15,6 +17,24 @@ namespace {
 // The three curve pictures, used in turn for as long as the program runs.
 const char* const kCurveNames[3] = {"SIN-08AE", "SIN-08BE", "SIN-08CE"};
 int g_curveName = 0;
+
+// Height the page header and footer take from the body beyond the page's
+// margins (points): a band starts at its distance from the paper's edge, and
+// what reaches past the margin pushes the body back.
+double BandOverflow(pit::WordDocument& doc, const CPrintSettings& s) {
+    constexpr double kBandLine = 1.5; // a single-spaced line by its size, with the tall CJK faces
+    const pit::WordPageSetup ps = doc.PageSetup();
+    double lost = 0;
+    if (s.m_bpagehead)
+        lost += std::max(0.0, ps.HeaderDistance() + kBandLine * CWordOffice::HeaderFooterPoints(s.m_nphhei) -
+                                  ps.TopMargin());
+    const int footerLines = (s.m_bprpage ? 1 : 0) + (s.m_bpagefoot ? 1 : 0);
+    if (footerLines > 0)
+        lost += std::max(0.0, ps.FooterDistance() +
+                                  footerLines * kBandLine * CWordOffice::HeaderFooterPoints(s.m_npfhei) -
+                                  ps.BottomMargin());
+    return lost;
+}
 
 } // namespace
 
@@ -42,6 +62,13 @@ bool CWordOffice::WriteSingleReport(const std::vector<CSingleReportInfo>& pages,
         int page = 0;
         for (const CSingleReportInfo& info : pages) {
             if (page == 0) {
+                // One page a pile with the header and footer: the curve's row
+                // gives up the height they take from the body.
+                if (const double lost = BandOverflow(*m_doc, s); lost > 0) {
+                    pit::WordRow curve = m_doc->Table(2).Row(4);
+                    curve.SetHeight(std::max(curve.Height() / 2, curve.Height() - lost - 2),
+                                    curve.HeightRule());
+                }
                 // The template page, copied inside the document (the clipboard stays the user's).
                 sel.WholeStory();
                 templatePage = sel.CopyStory();

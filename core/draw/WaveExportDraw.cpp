@@ -70,6 +70,11 @@ void CWaveRecord::DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first
 
     const gdi::Pen oldPen = dc.SelectPen(framePen);
     const gdi::Font oldFont = dc.SelectFont(font ? *font : exportFont);
+    // The top amplitude value stands left of the plot's top edge: the plot
+    // starts low enough for it to clear the channel's name above it.
+    const int e = dc.GetTextExtent(QStringLiteral("m")).cy;
+    plot.top =
+        std::min(std::max(plot.top, label.bottom + e / 4 + 1), std::max(plot.top, plot.bottom - 4 * u));
     dc.FillSolidRect(label, 0xFFFFFF);
     dc.MoveTo(plot.left, plot.bottom);
     dc.LineTo(plot.right, plot.bottom);
@@ -87,7 +92,6 @@ void CWaveRecord::DrawForExport(gdi::Canvas& dc, int n, gdi::Rect box, int first
     const pit::COLORREF oldText = dc.SetTextColor(colours[0]);
 
     // Amplitude scale left of the plot, labels right-aligned against the ticks.
-    const int e = dc.GetTextExtent(QStringLiteral("m")).cy;
     const int axisX = plot.left - 1;
     dc.MoveTo(axisX, plot.top);
     dc.LineTo(axisX, plot.bottom);

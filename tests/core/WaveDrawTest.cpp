@@ -519,6 +519,31 @@ TEST_F(WaveDrawTest, ExportOnANarrowBoxEnds) {
     EXPECT_FALSE(dc.GetClipRegion().has_value()) << "the box's clip is given back";
 }
 
+// The channel's name at the top left and the amplitude values left of the
+// plot never cover each other, on the curve document's picture sizes.
+TEST_F(WaveDrawTest, ExportNameClearsTheAmplitudeValues) {
+    for (QSize size : {QSize(874, 290), QSize(430, 120), QSize(874, 150), QSize(300, 60)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        for (bool average : {false, true}) {
+            Fixture fx;
+            fx.w.isAverage = average;
+            gdi::RecordingDevice dev(size.width(), size.height());
+            {
+                QPainter p(&dev);
+                gdi::Canvas dc(p);
+                fx.w.DrawForExport(dc, 15, gdi::Rect(0, 0, size.width(), size.height()), 0, true);
+            }
+            const std::vector<RecordedItem> texts = dev.texts();
+            const QString name = average ? QStringLiteral("AVG") : texts.back().text;
+            ASSERT_EQ(texts.back().text, name) << dev.textList().join(u'|').toStdString();
+            const QRectF nameRect = texts.back().rect;
+            for (size_t i = 0; i + 1 < texts.size(); ++i)
+                EXPECT_FALSE(texts[i].rect.intersects(nameRect))
+                    << texts[i].text.toStdString() << " under " << name.toStdString();
+        }
+    }
+}
+
 TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
     auto labels = [](float commonPeak, float factor = 1.0f) {
         Fixture fx;

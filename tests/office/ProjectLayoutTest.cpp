@@ -177,4 +177,63 @@ TEST(ProjectLayout, RowsFitTheirCell) {
                     }
 }
 
+// The rows the pages give: the spectrum row gives up height until the curve
+// reaches its floor, keeping its read-outs' least height; the cell's sum stays.
+TEST(ProjectLayout, CurveRowFloorFromTheSpectrumRow) {
+    for (int rows = 3; rows <= 10; ++rows)
+        for (int cols = 1; cols <= 2; ++cols)
+            for (bool s : {false, true}) {
+                SCOPED_TRACE(testing::Message() << rows << " rows, " << cols << " columns, s " << s);
+                const ProjectCellLayout l = ComputeCurvePageLayout({481.9f, 667.1f, 12, 8.5f},
+                                                                   Settings(rows, cols, s, true, k7Fields));
+                const ProjectRowHeights r = ComputeProjectRows(l, s);
+                EXPECT_FLOAT_EQ(r.text, l.lineHeight);
+                EXPECT_NEAR(r.curve + r.spectrum, l.lineHeight * (l.curveLines + (s ? l.spectrumLines : 0)),
+                            1e-3);
+                if (!s) {
+                    EXPECT_FLOAT_EQ(r.curve, l.curveLines * l.lineHeight);
+                    EXPECT_FLOAT_EQ(r.spectrum, 0);
+                    continue;
+                }
+                EXPECT_GE(r.curve, l.curveLines * l.lineHeight);
+                EXPECT_GE(r.spectrum / 6, std::min(kReadoutFloor, l.lineHeight) - 1e-4f);
+                if (r.spectrum / 6 > kReadoutFloor + 1e-4f)
+                    EXPECT_GE(r.curve, kCurveFloorShare * l.cellHeight - 1e-3f);
+            }
+    // Ten rows of two columns: the curve takes its floor, the read-outs stay above theirs.
+    const ProjectCellLayout l =
+        ComputeCurvePageLayout({481.9f, 667.1f, 12, 8.5f}, Settings(10, 2, true, true, k5Fields));
+    const ProjectRowHeights r = ComputeProjectRows(l, true);
+    EXPECT_LT(l.curveLines * l.lineHeight, kCurveFloorShare * l.cellHeight);
+    EXPECT_FLOAT_EQ(r.curve, kCurveFloorShare * l.cellHeight);
+    EXPECT_GT(r.spectrum / 6, kReadoutFloor);
+}
+
+TEST(ProjectLayout, LinesFitTheirRow) {
+    struct Case {
+        const char* name;
+        float wanted, row, spacing;
+        double textWidth, width;
+        float size, lineSpacing;
+    };
+    const Case cases[] = {
+        {"room for all", 9, 20, 12, 0, 0, 9, 12},
+        {"spacing raised to the size's line", 12, 20, 12, 0, 0, 12, 14.4f},
+        {"a short row", 12, 5, 6, 0, 0, 3, 4},
+        {"a narrow cell", 10, 30, 12, 500, 40, 8, 12},
+        {"half points down", 10, 30, 12, 500, 43, 8.5f, 12},
+        {"never below one", 9, 1, 6, 0, 0, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const FittedLine f = FitLine(c.wanted, c.row, c.spacing, c.textWidth, c.width);
+        EXPECT_FLOAT_EQ(f.size, c.size);
+        EXPECT_FLOAT_EQ(f.spacing, c.lineSpacing);
+        if (c.row > 2) {
+            EXPECT_LE(f.spacing, c.row - 1);
+            EXPECT_LE(f.size * 1.2f, f.spacing + 1e-4f);
+        }
+    }
+}
+
 } // namespace

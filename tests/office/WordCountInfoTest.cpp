@@ -155,6 +155,81 @@ TEST_F(WordCountInfoTest, EnglishHeadingsKeepBreaksAndBlanks) {
                            "Strength", "Velocity\n(m/s)", "Integrity ", "Type", "Remark"}));
 }
 
+TEST(SummaryColumns, WidthsShareThePage) {
+    using Need = CWordOffice::ColumnNeed;
+    struct Case {
+        const char* name;
+        std::vector<Need> needs;
+        double total;
+        std::vector<double> widths;
+    };
+    const Case cases[] = {
+        {"all whole, the rest by what they want", {{10, 20, false}, {10, 60, true}}, 160, {40, 120}},
+        {"sentences wrap in what the others leave",
+         {{10, 40, false}, {20, 200, true}, {10, 30, false}},
+         150,
+         {40, 80, 30}},
+        {"two sentence columns share by what they want more",
+         {{10, 20, false}, {10, 110, true}, {10, 40, true}},
+         100,
+         {20, 10 + 60 * 100 / 130.0, 10 + 60 * 30 / 130.0}},
+        {"unbreakable pieces kept, the rest by what is wanted more",
+         {{40, 50, false}, {10, 100, true}},
+         55,
+         {40 + 5 * 10 / 100.0, 10 + 5 * 90 / 100.0}},
+        {"too little room for the pieces: in proportion", {{60, 60, false}, {40, 90, false}}, 50, {30, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<double> w = CWordOffice::ShareColumnWidths(c.needs, c.total);
+        ASSERT_EQ(w.size(), c.widths.size());
+        for (size_t i = 0; i < w.size(); ++i)
+            EXPECT_NEAR(w[i], c.widths[i], 1e-9) << i;
+    }
+}
+
+// Ten columns with the test time: the date and time and the headings stay
+// on one line, and the Chinese integrity column is the widest.
+TEST_F(WordCountInfoTest, ColumnsAsWideAsTheirTexts) {
+    office.SetMeasurer([](const QString& t) {
+        int w = 0;
+        for (QChar c : t)
+            w += c.unicode() >= 0x2E80 ? 100 : 50;
+        return w;
+    });
+    std::array<QString, 11> row = Row(1, QStringLiteral("II"));
+    row[2] = QStringLiteral("2024-03-19 14-00-00");
+    row[8] = QStringLiteral("距桩顶约3.90m缩径，9.10m扩径，桩身其余部位完整。");
+    // One line of text at 10.5 points (headings bold) with the cell's margins.
+    const auto need = [](const QString& t, bool bold) {
+        return t.size() * 0.5 * 10.5 * (bold ? 1.1 : 1) + 11.5;
+    };
+    for (bool english : {false, true}) {
+        SCOPED_TRACE(english);
+        CPrintSettings s;
+        s.m_bLanguage = english;
+        s.m_bPrintCountType = 1;
+        s.m_bTestTime = 1;
+        const QJsonObject doc = Write("CountInfoReportA", {row, Row(2, QStringLiteral("I"))}, s, 0);
+        const QJsonArray heading =
+            doc[QStringLiteral("tables")][0][QStringLiteral("rows")][0][QStringLiteral("cells")].toArray();
+        ASSERT_EQ(heading.size(), 10);
+        const auto width = [&](int c) { return heading[c][QStringLiteral("width")].toDouble() / 20; };
+        double total = 0;
+        for (int c = 0; c < 10; ++c) {
+            total += width(c);
+            if (!english && c != 8)
+                EXPECT_LT(width(c), width(8)) << c;
+        }
+        EXPECT_NEAR(total, office.m_fPageWidth, 0.5);
+        EXPECT_GE(width(2), need(row[2], false));
+        if (english) {
+            EXPECT_GE(width(5), need(QStringLiteral("Diameter(mm)"), true));
+            EXPECT_GE(width(1), need(QStringLiteral("Pile Number"), true));
+        }
+    }
+}
+
 TEST_F(WordCountInfoTest, MissingTableOrBookmarkIsNamed) {
     CPrintSettings s;
     ASSERT_TRUE(office.StartDocument(QString())); // the blank page has neither

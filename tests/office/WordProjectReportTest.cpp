@@ -3,6 +3,7 @@
 // page, and the nested rows fitting their outer row.
 #include "core/doc/PrintSettings.h"
 #include "office/OfficeWordExport.h"
+#include "office/ProjectLayout.h"
 #include "office/WordOffice.h"
 #include "platform/Paths.h"
 #include "reports/RepProjectB.h"
@@ -11,7 +12,9 @@
 #include "tests/reports/ReportFixture.h"
 
 #include <QJsonArray>
+#include <QtEndian>
 #include <cmath>
+#include <cstring>
 
 using namespace pit;
 using namespace pit::test;
@@ -299,7 +302,7 @@ TEST_F(WordProjectReportTest, SpectrumIntegrityAndPictureNames) {
         ASSERT_EQ(rows.size(), info + 1 + 6 + 1);
         const QStringList spectrumTexts = {Texts(rows[info + 1]).value(0), Texts(rows[info + 2]).value(0),
                                            Texts(rows[info + 6]).value(0)};
-        EXPECT_TRUE(spectrumTexts[0].startsWith(english ? QStringLiteral(" Spectrum Range:0-")
+        EXPECT_TRUE(spectrumTexts[0].startsWith(english ? QStringLiteral(" SRange:0-")
                                                         : QStringLiteral(" 频谱范围:0-")));
         EXPECT_TRUE(spectrumTexts[1].startsWith(QStringLiteral(" F0:")));
         EXPECT_TRUE(spectrumTexts[2].startsWith(QStringLiteral(" FAMax:")));
@@ -364,6 +367,116 @@ TEST_F(WordProjectReportTest, NestedRowsFitTheOuterRow) {
                     sum += tr.child("w:trPr").child("w:trHeight").attribute("w:val").as_int();
                 EXPECT_LE(sum, outer);
                 EXPECT_GT(sum, outer * 8 / 10);
+            }
+}
+
+// Width / height of a picture as drawn: a BMP's pixels, an EMF's frame.
+double DrawnAspect(const QByteArray& b) {
+    const auto i32 = [&](int at) { return qFromLittleEndian<qint32>(b.constData() + at); };
+    if (b.startsWith("BM"))
+        return double(i32(18)) / std::abs(i32(22));
+    return double(i32(32) - i32(24)) / double(i32(36) - i32(28));
+}
+
+double Points(pugi::xml_node n, const char* attr, double per) {
+    return n.attribute(attr).as_double() / per;
+}
+
+// With the spectrum, for rows x columns in both languages and a font rate
+// fitted before the spectrum was ticked (14 points): every picture shows at
+// the aspect it was drawn, the curve keeps its floor, and no text's line is
+// taller than its row or its letters taller than their line.
+TEST_F(WordProjectReportTest, PicturesAsDrawnAndTextsInsideTheirRows) {
+    MakePiles(2);
+    S().m_fFontRate = 14;
+    S().m_bSpectrum = 1;
+    S().m_bQualityAssess = 1;
+    for (int& f : S().m_bHeadInfo)
+        f = 0;
+    for (int i : {0, 1, 2, 3, 5, 6})
+        S().m_bHeadInfo[i] = 1;
+    for (int rows : {5, 8, 10})
+        for (int cols : {1, 2})
+            for (bool english : {false, true}) {
+                SCOPED_TRACE(testing::Message() << rows << " x " << cols << (english ? " en" : " zh"));
+                S().m_nRow = rows;
+                S().m_nColumn = cols;
+                S().m_bLanguage = english;
+                const QString out = Out("fit.docx");
+                ASSERT_TRUE(Export(out));
+                const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
+                const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
+                const QByteArray relsXml = pkg.Part(QStringLiteral("word/_rels/document.xml.rels"));
+                pugi::xml_document x, rels;
+                x.load_buffer(xml.constData(), size_t(xml.size()));
+                rels.load_buffer(relsXml.constData(), size_t(relsXml.size()));
+                const auto media = [&](const char* id) {
+                    for (pugi::xml_node r : rels.child("Relationships").children("Relationship"))
+                        if (!std::strcmp(r.attribute("Id").as_string(), id))
+                            return pkg.Part(QStringLiteral("word/") +
+                                            QString::fromUtf8(r.attribute("Target").as_string()));
+                    return QByteArray();
+                };
+                const float cellHeight = office.ComputeCurvePageLayout(&S(), 0).cellHeight;
+                const pugi::xpath_node_set nested =
+                    x.select_nodes("/w:document/w:body/w:tbl/w:tr/w:tc/w:tbl");
+                ASSERT_EQ(nested.size(), 2u);
+                for (pugi::xpath_node t : nested) {
+                    int picture = 0;
+                    for (pugi::xpath_node d : t.node().select_nodes(".//wp:inline")) {
+                        pugi::xml_node extent = d.node().child("wp:extent");
+                        const double cx = Points(extent, "cx", 12700), cy = Points(extent, "cy", 12700);
+                        const QByteArray bytes =
+                            media(d.node().select_node(".//a:blip").node().attribute("r:embed").as_string());
+                        ASSERT_FALSE(bytes.isEmpty());
+                        EXPECT_NEAR(cx / cy, DrawnAspect(bytes), DrawnAspect(bytes) * 0.01)
+                            << "picture " << picture;
+                        if (picture++ == 0)
+                            EXPECT_GE(cy, kCurveFloorShare * cellHeight - 5) << "the curve";
+                    }
+                    EXPECT_EQ(picture, 2);
+                    for (pugi::xml_node tr : t.node().children("w:tr")) {
+                        pugi::xml_node h = tr.child("w:trPr").child("w:trHeight");
+                        ASSERT_STREQ(h.attribute("w:hRule").as_string(), "exact");
+                        const double row = Points(h, "w:val", 20);
+                        for (pugi::xpath_node p : tr.select_nodes("w:tc/w:p")) {
+                            double size = 0;
+                            bool text = false;
+                            for (pugi::xpath_node r : p.node().select_nodes("w:r[w:t]")) {
+                                text = true;
+                                size = std::max(
+                                    size, Points(r.node().select_node("w:rPr/w:sz").node(), "w:val", 2));
+                            }
+                            // A picture's cell may span the rows below it.
+                            double rows = row;
+                            if (!std::strcmp(p.parent()
+                                                 .child("w:tcPr")
+                                                 .child("w:vMerge")
+                                                 .attribute("w:val")
+                                                 .as_string(),
+                                             "restart"))
+                                for (pugi::xml_node below = tr.next_sibling("w:tr");
+                                     below && below.last_child().child("w:tcPr").child("w:vMerge") &&
+                                     !below.last_child().child("w:tcPr").child("w:vMerge").attribute("w:val");
+                                     below = below.next_sibling("w:tr"))
+                                    rows += Points(below.child("w:trPr").child("w:trHeight"), "w:val", 20);
+                            for (pugi::xpath_node d : p.node().select_nodes(".//wp:extent"))
+                                EXPECT_LE(Points(d.node(), "cy", 12700), rows)
+                                    << "a picture taller than its cell";
+                            if (!text)
+                                continue;
+                            ASSERT_GT(size, 0);
+                            pugi::xml_node spacing = p.node().child("w:pPr").child("w:spacing");
+                            const double line =
+                                !std::strcmp(spacing.attribute("w:lineRule").as_string(), "exact")
+                                    ? Points(spacing, "w:line", 20)
+                                    : size * 1.2;
+                            const std::string what = pit::word::ParagraphText(p.node()).toStdString();
+                            EXPECT_LE(line, row) << what;
+                            EXPECT_LE(size * 1.15, line) << what;
+                        }
+                    }
+                }
             }
 }
 

@@ -71,8 +71,9 @@ struct SavedProject : QuietRun {
     }
 };
 
-// Three template pages after next-page section breaks, numbered "page k of 3".
-bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) {
+// Three template pages after next-page section breaks, numbered "page k of 3"
+// (or from first on, "page k of first + 2").
+bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path, int first = 1) {
     if (!office.NewDocument(office.TemplateFile(english ? QStringLiteral("SingleBoltReportE")
                                                         : QStringLiteral("SingleBoltReport"))))
         return false;
@@ -92,6 +93,7 @@ bool WriteNumberedPages(CWordOffice& office, bool english, const QString& path) 
     s.m_bprpage = 1;
     s.m_npagefm = 4;
     s.m_bLanguage = english;
+    s.m_nstpage = first;
     return office.WritePageFooter(s, 3) && office.SaveDocumentAs(path);
 }
 
@@ -128,13 +130,19 @@ bool WriteSummary(CWordOffice& office, const QString& path) {
     return office.WriteCountInfoReport(rows, QStringLiteral("示例工程"), s, 0) && office.SaveDocumentAs(path);
 }
 
-// Three piles of a project through the single-pile builder, numbered "page k of 3".
+// Three piles of a project through the single-pile builder with a page
+// header, page numbers "page k of 3" and a footer line below them.
 bool WriteSinglePiles(CWordOffice& office, const QString& dir, const QString& path) {
     SavedProject p(dir, QStringLiteral("Bridge"), QStringLiteral("ZK"), 3);
     if (!p.opened)
         return false;
-    p.doc.m_PrintSettings.m_bprpage = 1;
-    p.doc.m_PrintSettings.m_npagefm = 4;
+    CPrintSettings& s = p.doc.m_PrintSettings;
+    s.m_bprpage = 1;
+    s.m_npagefm = 4;
+    s.m_bpagehead = 1;
+    s.m_strphcon = QStringLiteral("低应变检测报告");
+    s.m_bpagefoot = 1;
+    s.m_strpfcon = QStringLiteral("检测单位：示例公司");
     OfficeWordExport writer(&p.ctx, nullptr, &office);
     CRepSingle builder(p.Env(&writer), &p.doc.m_PileRecord, nullptr);
     builder.SetPileFiles(p.files);
@@ -176,36 +184,54 @@ public:
              [&](const QString& p) { return WriteNumberedPages(office, false, p); });
         make(QStringLiteral("pagesEn"),
              [&](const QString& p) { return WriteNumberedPages(office, true, p); });
+        make(QStringLiteral("pagesFrom5"),
+             [&](const QString& p) { return WriteNumberedPages(office, false, p, 5); });
         make(QStringLiteral("curve"),
              [&](const QString& p) { return WriteCurveDocument(office, r.dir->path(), p); });
         make(QStringLiteral("single"),
              [&](const QString& p) { return WriteSinglePiles(office, r.dir->path(), p); });
-        make(QStringLiteral("project23"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("a")), p, 23, false,
-                                [](CPrintSettings& s) {
-                                    s.m_nRow = 5;
-                                    s.m_nColumn = 2;
-                                    s.m_bHeadInfo[9] = 1;
-                                    s.m_bprpage = 1;
-                                    s.m_npagefm = 4;
-                                });
-        });
-        make(QStringLiteral("projectEn"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("b")), p, 7, false,
-                                [](CPrintSettings& s) {
-                                    s.m_bLanguage = 1;
-                                    s.m_nRow = 3;
-                                    s.m_nColumn = 2;
-                                    s.m_bSpectrum = 1;
-                                });
-        });
-        make(QStringLiteral("projectB"), [&](const QString& p) {
-            return WriteProject(office, r.dir->filePath(QStringLiteral("c")), p, 7, true,
-                                [](CPrintSettings& s) {
-                                    s.m_nRow = 4;
-                                    s.m_nColumn = 2;
-                                });
-        });
+        // The project reports: name, folder, piles, style B, settings.
+        struct ProjectDoc {
+            const char *name, *folder;
+            int piles;
+            bool styleB;
+            std::function<void(CPrintSettings&)> arrange;
+        };
+        const ProjectDoc projects[] = {
+            {"project23", "a", 23, false,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 5;
+                 s.m_nColumn = 2;
+                 s.m_bHeadInfo[9] = 1;
+                 s.m_bprpage = 1;
+                 s.m_npagefm = 4;
+             }},
+            {"project10x2", "d", 20, false,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 10;
+                 s.m_nColumn = 2;
+                 s.m_bSpectrum = 1;
+                 s.m_bQualityAssess = 1;
+                 s.m_fFontRate = 14;
+             }},
+            {"projectEn", "b", 7, false,
+             [](CPrintSettings& s) {
+                 s.m_bLanguage = 1;
+                 s.m_nRow = 3;
+                 s.m_nColumn = 2;
+                 s.m_bSpectrum = 1;
+             }},
+            {"projectB", "c", 7, true,
+             [](CPrintSettings& s) {
+                 s.m_nRow = 4;
+                 s.m_nColumn = 2;
+             }},
+        };
+        for (const ProjectDoc& d : projects)
+            make(QString::fromLatin1(d.name), [&](const QString& p) {
+                return WriteProject(office, r.dir->filePath(QString::fromLatin1(d.folder)), p, d.piles,
+                                    d.styleB, d.arrange);
+            });
         make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
         QStringList all;
         for (const auto& [name, path] : r.paths)
@@ -240,6 +266,16 @@ TEST(WordRender, SectionsArePagesNumberedOfTheTotal) {
             EXPECT_TRUE(text.contains(QStringLiteral("PILE-%1").arg(k))) << text.toStdString();
         }
     }
+}
+
+// Numbers from 5: the total is the number of the last page as laid out.
+TEST(WordRender, PageTotalFromAnotherFirstNumber) {
+    ExpectWritten(QStringLiteral("pagesFrom5"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("pagesFrom5"));
+    ASSERT_EQ(pdf.pageTexts.size(), 3);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(Squeezed(pdf.pageTexts[k]).contains(QStringLiteral("第%1页共7页").arg(5 + k)))
+            << pdf.pageTexts[k].toStdString();
 }
 
 TEST(WordRender, FifteenChannelsFitOnePage) {
@@ -277,6 +313,10 @@ TEST(WordRender, SinglePileReportOnePagePerPile) {
         EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("ZK%1").arg(k))) << text.toStdString();
         EXPECT_TRUE(text.contains(QStringLiteral("测试结果:桩身完整"))) << text.toStdString();
+        // The header and both footer lines on the pile's own page.
+        EXPECT_TRUE(text.contains(QStringLiteral("低应变检测报告"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("检测单位：示例公司"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("提交报告时间"))) << text.toStdString();
     }
 }
 
@@ -294,6 +334,18 @@ TEST(WordRender, ProjectReportPagesWithHeadingAndNumbers) {
         EXPECT_TRUE(text.contains(QStringLiteral("第%1页共3页").arg(k))) << text.toStdString();
     }
     EXPECT_TRUE(Squeezed(pdf.pageTexts.value(2)).contains(QStringLiteral("桩号:P23")));
+}
+
+// Twenty piles with their spectra at 10 x 2 keep to one page, each with its
+// fields, six read-outs and integrity line.
+TEST(WordRender, TwentyPilesWithSpectraOnOnePage) {
+    ExpectWritten(QStringLiteral("project10x2"));
+    const PdfText& pdf = Docs().Pdf(QStringLiteral("project10x2"));
+    EXPECT_EQ(pdf.pages, 1);
+    const QString text = Squeezed(pdf.pageTexts.value(0));
+    EXPECT_EQ(text.count(QStringLiteral("FAMax:")), 20) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("完整性评价:")), 20);
+    EXPECT_TRUE(text.contains(QStringLiteral("桩号:P20")));
 }
 
 // Without a window: 7 piles, 3 x 2 a page (English, with the spectrum) and
