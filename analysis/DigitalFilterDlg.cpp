@@ -43,8 +43,9 @@ ValidationFailure ValidateDigitalFilter(DigitalFilterParams& p, bool english) {
         const QString limit = QString::number(p.nyquistHz, 'g', 7);
         p.highPass = p.previousHighPass >= 0 && p.previousHighPass < p.nyquistHz ? p.previousHighPass : 0;
         return {CDigitalFilterDlg::IDC_HIGHPASS,
-                english ? QStringLiteral("High pass must be less than %1 Hz (half the sampling rate)!").arg(limit)
-                        : QStringLiteral("高通必须小于%1 Hz（采样频率的一半）!").arg(limit)};
+                english
+                    ? QStringLiteral("High pass must be less than %1 Hz (half the sampling rate)!").arg(limit)
+                    : QStringLiteral("高通必须小于%1 Hz（采样频率的一半）!").arg(limit)};
     }
     if (p.lowPass < 0) {
         p.lowPass = 0;

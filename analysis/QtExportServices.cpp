@@ -5,8 +5,8 @@
 #include "platform/MessageSink.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
 
@@ -28,8 +28,9 @@ std::optional<QString> QtExportServices::ChooseSaveFile(const SaveFileAsk& ask) 
 QString PictureSavedMessage(const QString& path, bool opened, bool english) {
     const QString shown = QDir::toNativeSeparators(path);
     if (english)
-        return opened ? QStringLiteral("The picture was saved as \"%1\".").arg(shown)
-                      : QStringLiteral("The picture was saved as \"%1\", but no program opens it.").arg(shown);
+        return opened
+                   ? QStringLiteral("The picture was saved as \"%1\".").arg(shown)
+                   : QStringLiteral("The picture was saved as \"%1\", but no program opens it.").arg(shown);
     return opened ? QStringLiteral("图片已保存为“%1”。").arg(shown)
                   : QStringLiteral("图片已保存为“%1”，但没有可以打开它的程序。").arg(shown);
 }

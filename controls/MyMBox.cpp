@@ -145,7 +145,7 @@ std::vector<CMyMBox::Line> CMyMBox::SplitLines(const QString& text, int charWidt
 }
 
 std::vector<CMyMBox::Line> CMyMBox::WrapLines(const std::vector<Line>& lines, const QFontMetrics& fm,
-                                               int maxWidth) {
+                                              int maxWidth) {
     std::vector<Line> out;
     for (const Line& line : lines) {
         QString rest = line.text;

@@ -27,7 +27,9 @@ struct Result {
     // A constraint the database refused (unique key, foreign key, check).
     bool IsIntegrityViolation() const { return !ok && sqlState.startsWith(QLatin1String("23")); }
     // The driver gave up waiting (HYT00 timeout expired, HYT01 connection timeout).
-    bool IsTimeout() const { return !ok && (sqlState == QLatin1String("HYT00") || sqlState == QLatin1String("HYT01")); }
+    bool IsTimeout() const {
+        return !ok && (sqlState == QLatin1String("HYT00") || sqlState == QLatin1String("HYT01"));
+    }
 };
 
 class Environment {

@@ -114,13 +114,15 @@ template <typename F> odbc::Result Call(UploadControl& c, UploadPhase phase, voi
 std::optional<PreparedUpload> ResultsUploader::Prepare(const std::vector<UploadListRow>& rows,
                                                        const std::function<bool(int, int)>& progress) {
     PreparedUpload out;
-    const int total = int(std::count_if(rows.begin(), rows.end(), [](const UploadListRow& r) { return r.checked; }));
+    const int total =
+        int(std::count_if(rows.begin(), rows.end(), [](const UploadListRow& r) { return r.checked; }));
     int done = 0;
     for (size_t i = 0; i < rows.size(); ++i) {
         const UploadListRow& row = rows[i];
         if (!row.checked)
             continue;
-        const std::optional<PileUploadValues> v = row.path.isEmpty() ? std::nullopt : m_values.Values(row.path);
+        const std::optional<PileUploadValues> v =
+            row.path.isEmpty() ? std::nullopt : m_values.Values(row.path);
         if (!v) {
             out.skipped << row.name;
         } else {
@@ -321,21 +323,23 @@ OutcomeMessage MessageFor(const UploadOutcome& o, bool english) {
                         : QStringLiteral("上传已取消，未写入任何数据。"),
                 tips, MB_OK | MB_ICONINFORMATION};
     case Status::TimedOut: {
-        QString text = english ? QStringLiteral("The database did not answer within %1 seconds; the upload was "
-                                                "stopped and nothing was written.")
-                                     .arg(o.timeoutSeconds)
-                               : QStringLiteral("数据库在 %1 秒内没有响应，上传已停止，未写入任何数据。")
-                                     .arg(o.timeoutSeconds);
+        QString text = english
+                           ? QStringLiteral("The database did not answer within %1 seconds; the upload was "
+                                            "stopped and nothing was written.")
+                                 .arg(o.timeoutSeconds)
+                           : QStringLiteral("数据库在 %1 秒内没有响应，上传已停止，未写入任何数据。")
+                                 .arg(o.timeoutSeconds);
         if (!o.error.isEmpty())
             text += QLatin1Char('\n') + o.error;
         return {text, english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
     }
     case Status::Unknown:
-        return {english ? QStringLiteral("The database did not confirm the commit within %1 seconds; whether the "
-                                         "rows were written is not known. Please check the database.")
-                              .arg(o.timeoutSeconds)
-                        : QStringLiteral("数据库在 %1 秒内没有确认提交，无法确定数据是否已写入，请检查数据库。")
-                              .arg(o.timeoutSeconds),
+        return {english
+                    ? QStringLiteral("The database did not confirm the commit within %1 seconds; whether the "
+                                     "rows were written is not known. Please check the database.")
+                          .arg(o.timeoutSeconds)
+                    : QStringLiteral("数据库在 %1 秒内没有确认提交，无法确定数据是否已写入，请检查数据库。")
+                          .arg(o.timeoutSeconds),
                 english ? QStringLiteral("Error") : QStringLiteral("错误提示"), MB_OK | MB_ICONERROR};
     }
     return {};
@@ -361,8 +365,9 @@ int RunDatabaseImport(const ImportRequest& q) {
         UploadOutcome outcome;
         try {
             if (!prepared) {
-                prepared = q.prepare ? q.prepare(q.rows)
-                                     : (q.uploader ? q.uploader->Prepare(q.rows) : std::optional(PreparedUpload{}));
+                prepared = q.prepare
+                               ? q.prepare(q.rows)
+                               : (q.uploader ? q.uploader->Prepare(q.rows) : std::optional(PreparedUpload{}));
                 if (!prepared) {
                     outcome.status = UploadOutcome::Status::Cancelled;
                     const OutcomeMessage m = MessageFor(outcome, q.english);

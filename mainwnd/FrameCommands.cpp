@@ -929,7 +929,8 @@ void FrameCommands::OnExportSingleTraceBmp() {
     const bool opened = ui::desktop().open(QUrl::fromLocalFile(path));
     if (opened)
         Tell(QStringLiteral("单道波形图片已保存到：%1").arg(shown),
-             QStringLiteral("The single-trace picture was saved to: %1").arg(shown), MB_OK | MB_ICONINFORMATION);
+             QStringLiteral("The single-trace picture was saved to: %1").arg(shown),
+             MB_OK | MB_ICONINFORMATION);
     else
         Tell(QStringLiteral("单道波形图片已保存到：%1，但没有可以打开它的程序。").arg(shown),
              QStringLiteral("The single-trace picture was saved to: %1, but no program opens it.").arg(shown),
@@ -956,7 +957,8 @@ bool OpenUserManual(const QString& dir, QString* zh, QString* en) {
     }
     if (!ui::desktop().open(QUrl::fromLocalFile(path))) {
         *zh = QStringLiteral("使用手册“%1”无法打开：没有可以打开PDF文件的程序。").arg(shown);
-        *en = QStringLiteral("The user manual \"%1\" cannot be opened: no program opens PDF files.").arg(shown);
+        *en =
+            QStringLiteral("The user manual \"%1\" cannot be opened: no program opens PDF files.").arg(shown);
         return false;
     }
     return true;

@@ -189,9 +189,9 @@ QString FrameCommandsBinding::ChooseSaveFile(const QString& defaultName) {
 
 QString FrameCommandsBinding::ChooseCopyFile(const QString& defaultPath) {
     const bool english = ui::english();
-    return ui::fileChooser().saveFile(&m_frame, english ? QStringLiteral("Save As") : QStringLiteral("另存为"),
-                                      defaultPath, QString::fromLatin1(CKEV_DUXDoc::kSaveCopyFilter),
-                                      QStringLiteral("DUX"));
+    return ui::fileChooser().saveFile(
+        &m_frame, english ? QStringLiteral("Save As") : QStringLiteral("另存为"), defaultPath,
+        QString::fromLatin1(CKEV_DUXDoc::kSaveCopyFilter), QStringLiteral("DUX"));
 }
 
 QString FrameCommandsBinding::PileFileFilter(bool english) {

@@ -25,7 +25,8 @@ namespace {
 // The upload's progress: the window stays usable for painting only, Cancel
 // (or Escape) asks the work to stop and the box stays until it has.
 std::unique_ptr<QProgressDialog> MakeProgress(QWidget* parent, bool english, int maximum) {
-    auto dlg = std::make_unique<QProgressDialog>(QString(), english ? QStringLiteral("Cancel") : QStringLiteral("取消"),
+    auto dlg = std::make_unique<QProgressDialog>(QString(),
+                                                 english ? QStringLiteral("Cancel") : QStringLiteral("取消"),
                                                  0, std::max(1, maximum), parent);
     SetCtrlId(dlg.get(), kUploadProgressId);
     dlg->setWindowTitle(english ? QStringLiteral("Import to Database") : QStringLiteral("导入数据库"));
@@ -39,12 +40,15 @@ std::unique_ptr<QProgressDialog> MakeProgress(QWidget* parent, bool english, int
 QString PhaseText(UploadPhase phase, int written, int total, bool english) {
     switch (phase) {
     case UploadPhase::Connecting:
-        return english ? QStringLiteral("Connecting to the database...") : QStringLiteral("正在连接数据库...");
+        return english ? QStringLiteral("Connecting to the database...")
+                       : QStringLiteral("正在连接数据库...");
     case UploadPhase::Checking:
-        return english ? QStringLiteral("Checking the order number...") : QStringLiteral("正在检查委托单编号...");
+        return english ? QStringLiteral("Checking the order number...")
+                       : QStringLiteral("正在检查委托单编号...");
     case UploadPhase::Writing:
-        return english ? QStringLiteral("Writing pile %1 of %2...").arg(std::min(written + 1, total)).arg(total)
-                       : QStringLiteral("正在写入第 %1/%2 根桩...").arg(std::min(written + 1, total)).arg(total);
+        return english
+                   ? QStringLiteral("Writing pile %1 of %2...").arg(std::min(written + 1, total)).arg(total)
+                   : QStringLiteral("正在写入第 %1/%2 根桩...").arg(std::min(written + 1, total)).arg(total);
     case UploadPhase::Committing:
         return english ? QStringLiteral("Committing...") : QStringLiteral("正在提交...");
     }
@@ -108,11 +112,13 @@ int ImportResultsToDatabase(QWidget* parent, CKEV_DUXDoc& doc, const ListRows& l
     // The piles' values and pictures come from the document: made here, on
     // the window's thread, with the window painting between piles.
     q.prepare = [&](const std::vector<UploadListRow>& rows) -> std::optional<PreparedUpload> {
-        const int checked = int(std::count_if(rows.begin(), rows.end(), [](const UploadListRow& r) { return r.checked; }));
+        const int checked =
+            int(std::count_if(rows.begin(), rows.end(), [](const UploadListRow& r) { return r.checked; }));
         auto dlg = MakeProgress(parent, english, checked);
         return uploader.Prepare(rows, [&](int done, int total) {
-            dlg->setLabelText(english ? QStringLiteral("Drawing the pictures of the piles (%1/%2)...").arg(done).arg(total)
-                                      : QStringLiteral("正在生成桩的图片（%1/%2）...").arg(done).arg(total));
+            dlg->setLabelText(
+                english ? QStringLiteral("Drawing the pictures of the piles (%1/%2)...").arg(done).arg(total)
+                        : QStringLiteral("正在生成桩的图片（%1/%2）...").arg(done).arg(total));
             dlg->setValue(done);
             QApplication::processEvents();
             return !dlg->wasCanceled();

@@ -187,14 +187,15 @@ bool CKEV_DUXDoc::CheckFolderWritable(const QString& path, bool savingPile) cons
 
 bool CKEV_DUXDoc::SaveCopyAs(const QString& path) {
     const QString target = QFileInfo(path).absoluteFilePath();
-    if (!m_PileRecord.m_strPath.isEmpty() &&
-        QFileInfo(m_PileRecord.m_strPath).absoluteFilePath() == target) {
+    if (!m_PileRecord.m_strPath.isEmpty() && QFileInfo(m_PileRecord.m_strPath).absoluteFilePath() == target) {
         // The copy holds no analysis block: written over the open pile it
         // would lose the pile's analysis.
-        m_ctx.message(m_ctx.tr(QStringLiteral("副本不能保存为正在打开的文件“%1”，请另选文件名。"),
-                               QStringLiteral("The copy cannot replace the open file \"%1\"; choose another name."))
-                          .arg(QDir::toNativeSeparators(target)),
-                      m_ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")), MB_OK | MB_ICONEXCLAMATION);
+        m_ctx.message(
+            m_ctx
+                .tr(QStringLiteral("副本不能保存为正在打开的文件“%1”，请另选文件名。"),
+                    QStringLiteral("The copy cannot replace the open file \"%1\"; choose another name."))
+                .arg(QDir::toNativeSeparators(target)),
+            m_ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")), MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     if (!CheckFolderWritable(path, false))

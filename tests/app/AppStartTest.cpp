@@ -271,8 +271,8 @@ TEST(UserManual, ShippedBesideTheProgramAsAReadablePdf) {
     ASSERT_TRUE(QFileInfo::exists(manual));
     EXPECT_TRUE(test::readFileBytes(manual).startsWith("%PDF-"));
     QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), manual,
-                                             QStringLiteral("-")});
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), manual, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(30000));
     ASSERT_EQ(text.exitCode(), 0);
     // Qt's PDF writer maps some ideographs back to their Kangxi-radical twins
@@ -280,12 +280,13 @@ TEST(UserManual, ShippedBesideTheProgramAsAReadablePdf) {
     const QString content = QString::fromUtf8(text.readAllStandardOutput())
                                 .normalized(QString::NormalizationForm_KC)
                                 .remove(QLatin1Char(' '));
-    for (const char* part : {"KEV低应变分析程序使用手册", "另存为", "采样频率的一半", "Database.ini", "KEV_DUX_HOME",
-                             "帮助▸帮助主题"})
+    for (const char* part : {"KEV低应变分析程序使用手册", "另存为", "采样频率的一半", "Database.ini",
+                             "KEV_DUX_HOME", "帮助▸帮助主题"})
         EXPECT_TRUE(content.contains(QString::fromUtf8(part))) << part;
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {manual});
     ASSERT_TRUE(info.waitForFinished(30000));
-    const QString pages = QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed();
+    const QString pages =
+        QString::fromUtf8(info.readAllStandardOutput()).section(QStringLiteral("Pages:"), 1).trimmed();
     EXPECT_GE(pages.section(QLatin1Char('\n'), 0, 0).trimmed().toInt(), 2);
 }

@@ -212,8 +212,10 @@ TEST(MyMBox, WrapLinesBreaksAfterBlanksElseAnywhere) {
     const QFont font(QStringLiteral("宋体"));
     const QFontMetrics fm(font);
     const int width = fm.horizontalAdvance(QStringLiteral("0123456789")) * 3;
-    const QString words = QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu");
-    const QString path = QStringLiteral("/media/cdrom/工程/") + QString(60, u'x') + QStringLiteral("/ZK1.DUX");
+    const QString words =
+        QStringLiteral("alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu");
+    const QString path =
+        QStringLiteral("/media/cdrom/工程/") + QString(60, u'x') + QStringLiteral("/ZK1.DUX");
     for (const QString& text : {words, path, QStringLiteral("short")}) {
         const std::vector<CMyMBox::Line> in = {{text, RGB(255, 0, 0), 0}};
         const auto out = CMyMBox::WrapLines(in, fm, width);
@@ -235,7 +237,8 @@ TEST(MyMBox, WrapLinesBreaksAfterBlanksElseAnywhere) {
 // inside it, and its lines wrap to fit it.
 TEST(MyMBox, LongPathKeepsTheBoxOnTheScreen) {
     const QString path = QStringLiteral("/media/cdrom/") + QString(400, u'x') + QStringLiteral(".DUX");
-    CMyMBox box(QStringLiteral("无法写入文件：") + path, QStringLiteral("提示"), pit::MB_OK | pit::MB_ICONEXCLAMATION);
+    CMyMBox box(QStringLiteral("无法写入文件：") + path, QStringLiteral("提示"),
+                pit::MB_OK | pit::MB_ICONEXCLAMATION);
     QRect avail, geometry;
     std::vector<CMyMBox::Line> lines;
     runWith(box, [&] {

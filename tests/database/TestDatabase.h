@@ -73,9 +73,9 @@ struct TestDatabase {
         if (backend == Backend::SQLite)
             return out + QStringLiteral("Driver=SQLite3\nDatabase=%1\n").arg(dir.filePath("results.db"));
         // The server's keys, from the connection string test.sh gives.
-        const QString names[][2] = {{u"Driver"_qs, u"Driver"_qs},     {u"Server"_qs, u"Servername"_qs},
-                                    {u"Port"_qs, u"Port"_qs},         {u"Database"_qs, u"Database"_qs},
-                                    {u"UID"_qs, u"Username"_qs},      {u"PWD"_qs, u"Password"_qs}};
+        const QString names[][2] = {{u"Driver"_qs, u"Driver"_qs}, {u"Server"_qs, u"Servername"_qs},
+                                    {u"Port"_qs, u"Port"_qs},     {u"Database"_qs, u"Database"_qs},
+                                    {u"UID"_qs, u"Username"_qs},  {u"PWD"_qs, u"Password"_qs}};
         for (const QString& part : qEnvironmentVariable("KEV_TEST_PG_ODBC").split(u';', Qt::SkipEmptyParts)) {
             const QString key = part.section(u'=', 0, 0).trimmed();
             for (const auto& n : names)

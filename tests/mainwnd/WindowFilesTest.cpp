@@ -61,7 +61,8 @@ struct ReadOnlyFolder {
         folder = path;
         const QByteArray native = QFile::encodeName(path);
         if (geteuid() == 0) {
-            if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            if (unshare(CLONE_NEWNS) != 0 ||
+                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
                 mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0)
                 return false;
             mounted = true;
@@ -148,7 +149,8 @@ TEST_F(WindowFiles, SaveCopyWritesTheCopyAndKeepsTheOpenFile) {
     files.answer = pile("ZK1.DUX");
     ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("正在打开的文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("正在打开的文件")))
+        << sink.shown[0].text.toStdString();
     EXPECT_EQ(bytes(pile("ZK1.DUX")), original);
 }
 
@@ -188,7 +190,8 @@ TEST_F(WindowFiles, ReadOnlyProjectOpensShowsItsPilesAndRefusesSaves) {
     ASSERT_TRUE(doc->IsModified());
     ASSERT_TRUE(choose(cmd::kFileSave));
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("是只读的，无法保存"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("是只读的，无法保存")))
+        << sink.shown[0].text.toStdString();
     EXPECT_TRUE(sink.shown[0].text.contains(QDir::toNativeSeparators(folder)));
     EXPECT_EQ(bytes(pile("ZK3.DUX")), before);
     EXPECT_TRUE(doc->IsModified());

@@ -170,8 +170,8 @@ TEST_F(ReportModeWiring, PilePicturesConfirmWhereTheyWent) {
             SCOPED_TRACE(smooth * 2 + opens);
             doc->m_CurveStyle.IsSmooth = smooth;
             desktop.works = opens;
-            const QString path =
-                tmp.filePath(QStringLiteral("pile_%1_%2.%3").arg(smooth).arg(opens).arg(smooth ? "bmp" : "emf"));
+            const QString path = tmp.filePath(
+                QStringLiteral("pile_%1_%2.%3").arg(smooth).arg(opens).arg(smooth ? "bmp" : "emf"));
             services.answers = {path};
             sink.shown.clear();
             ASSERT_TRUE(Run(cmd::kReportSinglePictures));
@@ -179,8 +179,9 @@ TEST_F(ReportModeWiring, PilePicturesConfirmWhereTheyWent) {
             EXPECT_EQ(desktop.opened.back(), path);
             ASSERT_EQ(sink.shown.size(), 1u);
             const QString shown = QDir::toNativeSeparators(path);
-            EXPECT_EQ(sink.shown[0].text, opens ? QStringLiteral("图片已保存为“%1”。").arg(shown)
-                                                : QStringLiteral("图片已保存为“%1”，但没有可以打开它的程序。").arg(shown));
+            EXPECT_EQ(sink.shown[0].text,
+                      opens ? QStringLiteral("图片已保存为“%1”。").arg(shown)
+                            : QStringLiteral("图片已保存为“%1”，但没有可以打开它的程序。").arg(shown));
         }
     ui::setDesktop(nullptr);
 }

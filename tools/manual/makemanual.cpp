@@ -3,6 +3,7 @@
 //   makemanual SOURCE.md OUTPUT.pdf
 #include "platform/FontSetup.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -12,7 +13,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
-#include <QAbstractTextDocumentLayout>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
@@ -32,8 +32,8 @@ int main(int argc, char* argv[]) {
 
     QPdfWriter writer(args[2]);
     writer.setResolution(300);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 18, 20, 14),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(20, 18, 20, 14), QPageLayout::Millimeter));
     writer.setTitle(QStringLiteral("KEV 低应变分析程序 使用手册"));
     writer.setCreator(QStringLiteral("KEV_DUX"));
 
