@@ -597,7 +597,17 @@ int Canvas::DrawText(const QString& textIn, Rect& rect, unsigned format) {
     const bool clip = !(format & DT_NOCLIP);
     if (clip) {
         m_painter.save();
-        m_painter.setClipRect(rect.toQRect(), Qt::IntersectClip);
+        // The text's clip replaces the painter's, made from the canvas's own:
+        // a recorded picture (the print preview) replays an intersection with
+        // a clip that was switched off as an intersection with the stale one.
+        QRegion region = logicalToDevice().map(QRegion(rect.toQRect()));
+        if (m_clip)
+            region &= *m_clip;
+        if (m_baseClip)
+            region &= *m_baseClip;
+        m_painter.setTransform(m_base);
+        m_painter.setClipRegion(region, Qt::ReplaceClip);
+        applyTransform();
     }
     for (const QString& line : lines) {
         if (!line.isEmpty()) {
