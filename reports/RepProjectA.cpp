@@ -465,8 +465,8 @@ void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& 
     const float rate = m_pDoc ? m_pDoc->m_nFontRate : m_pSettings->m_fFontRate;
     if (rate != 0 && !m_bPictureMode && !m_bPictureRender) {
         // The font rate enlarges the row as far as the band has room.
-        h = std::max(fitted, FitRowHeight(band, text, dc, h + int(dc.dpiX() / 96.0 * 2 * rate / 6.0), &calcH,
-                                          false));
+        h = std::max(fitted,
+                     FitRowHeight(band, text, dc, h + int(dc.dpiX() / 96.0 * 2 * rate / 6.0), &calcH, false));
     }
     if (m_bPictureRender) {
         // Pictures: the font rate's size, but never larger than the row fits.
@@ -510,8 +510,9 @@ void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& 
     m_rcHead = bands.head;
     m_rcCurve = bands.curve;
     m_rcSpectrum = bands.spectrum;
-    m_rcQuality = s.m_bQualityAssess ? bands.quality
-                                     : gdi::Rect(m_rcCell.left, m_rcCell.bottom, m_rcCell.right, m_rcCell.bottom);
+    m_rcQuality = s.m_bQualityAssess
+                      ? bands.quality
+                      : gdi::Rect(m_rcCell.left, m_rcCell.bottom, m_rcCell.right, m_rcCell.bottom);
 }
 
 void CRepProjectA::DrawPileRow(gdi::Canvas& dc, int index, bool noFit) {
@@ -715,7 +716,8 @@ bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, i
     FixedCellBands(gdi::Rect(left, top, right, bottom), dc.dpiX());
     m_bTitleDrawn = 1;
     // The row's font fitted to the picture's width and its row band.
-    const pit::ProjectRowItems row = pit::BuildProjectRowItems(*m_items[size_t(index)], *m_pSettings, m_nDecimals);
+    const pit::ProjectRowItems row =
+        pit::BuildProjectRowItems(*m_items[size_t(index)], *m_pSettings, m_nDecimals);
     const QString text = BuildRowText(row);
     const int lines = InfoLineCount(m_nInfoItems);
     if (lines > 0 && !text.isEmpty()) {

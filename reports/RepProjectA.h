@@ -5,8 +5,8 @@
 #pragma once
 
 #include "platform/EmfDevice.h"
-#include "reports/ReportBuilder.h"
 #include "reports/ProjectItems.h"
+#include "reports/ReportBuilder.h"
 #include "reports/ReportPileItem.h"
 
 #include <QString>
@@ -98,12 +98,12 @@ public:
     // cell has it; the spectrum takes what it asks for of the rest.
     struct CellBandInput {
         gdi::Rect cell;
-        int lines = 1;          // information lines (a row of height 0 without)
-        bool quality = true;    // the integrity line
-        bool spectrum = false;  // the spectrum band
-        int textHeight = 0;     // the row font's text height
-        double curveGap = 0;    // from the head's bottom to the curve's top, less 2
-        int spectrumTop = 0;    // the spectrum's top before the fit
+        int lines = 1;            // information lines (a row of height 0 without)
+        bool quality = true;      // the integrity line
+        bool spectrum = false;    // the spectrum band
+        int textHeight = 0;       // the row font's text height
+        double curveGap = 0;      // from the head's bottom to the curve's top, less 2
+        int spectrumTop = 0;      // the spectrum's top before the fit
         double spectrumLines = 0; // > 0: the spectrum asks 6 x this many text heights
         int curveFloor = 0;
     };

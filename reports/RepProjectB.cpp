@@ -49,13 +49,15 @@ void CRepProjectB::FitCourierFont(gdi::Canvas& dc, int index) {
                              QStringLiteral(" ") + it.m_strPileNo,
                              QStringLiteral(" ") + it.m_dtTest.toString(QStringLiteral("yyyy-MM-dd"))};
     for (int k = 0; k < 4; ++k)
-        fields.push_back({head[k], (k % 2 ? h.Width() - mid : mid) - 3 * off, k < 2 ? half : h.Height() - half});
+        fields.push_back(
+            {head[k], (k % 2 ? h.Width() - mid : mid) - 3 * off, k < 2 ? half : h.Height() - half});
     const int colW = m_rcCurve.Width() / 5, slotH = m_rcCurve.Height() / 6;
     for (const QString& line : SummaryLines(it))
         fields.push_back({line, colW - 2 * off, slotH});
     const int split = m_rcQuality.Width() * 3 / 4;
     fields.push_back({QStringLiteral(" ") + it.m_strProjectC, split - 2 * off, m_rcQuality.Height()});
-    fields.push_back({QStringLiteral(" ") + kProduct, m_rcQuality.Width() - split - 2 * off, m_rcQuality.Height()});
+    fields.push_back(
+        {QStringLiteral(" ") + kProduct, m_rcQuality.Width() - split - 2 * off, m_rcQuality.Height()});
 
     m_nCourierEm = 0;
     int em = -CreateCourierFont().height;

@@ -684,8 +684,10 @@ bool CRepSingle::ExportPilePictureBmp(const QString& path) {
         dc.SelectBrush(gdi::Brush::Null());
         w->pictureMode = 1;
         w->printLabelMode = -1;
-        w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, gdi::Rect(0, 0, 768, 400), true,
-                        nullptr, DrawDoc());
+        // The device's default size in the report's face, so the picture names its font.
+        const gdi::Font axis = MakeFont(0);
+        w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, gdi::Rect(0, 0, 768, 400), true, &axis,
+                        DrawDoc());
         w->pictureMode = 0;
         w->printLabelMode = 0;
     }
@@ -712,14 +714,16 @@ bool CRepSingle::ExportPilePictureEmf(const QString& path) {
         QPainter painter(emf.get());
         gdi::Canvas dc(painter, 0, 0, false);
         const gdi::Rect box(0, 0, size.width(), size.height());
+        // The device's default size in the report's face, so the picture names its font.
+        const gdi::Font axis = MakeFont(0);
         if (smooth) {
             dc.FillSolidRect(box, RGB(255, 255, 255));
             w->pictureMode = 1;
             w->printLabelMode = -1;
-            w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, nullptr, DrawDoc());
+            w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, &axis, DrawDoc());
         } else {
             w->pictureMode = 0;
-            w->DrawForPrintB(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, nullptr, DrawDoc());
+            w->DrawForPrintB(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, &axis, DrawDoc());
         }
         w->pictureMode = 0;
         w->printLabelMode = 0;

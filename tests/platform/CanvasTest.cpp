@@ -474,7 +474,7 @@ TEST_F(CanvasTest, TextAfterARemovedClipSurvivesAPictureReplay) {
     }
     EXPECT_GT(darkIn(direct, QRect(100, 100, 100, 30)), 50);
     EXPECT_EQ(darkIn(direct, QRect(150, 150, 50, 50)), 0) << "the canvas clip holds the second text";
-    for (const QRect& r : {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40),
-                           QRect(150, 150, 50, 50)})
+    for (const QRect& r :
+         {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40), QRect(150, 150, 50, 50)})
         EXPECT_EQ(darkIn(replayed, r), darkIn(direct, r)) << r.x() << "," << r.y();
 }

@@ -317,7 +317,9 @@ TEST_F(SingleReportTest, HeaderValuesKeepRoomFromTheirCellBorder) {
     const int valueLeft[2] = {B.left + leftW / 3, B.left + leftW + (B.Width() - leftW) / 2};
     int seen = 0;
     for (const gdi::RecordedItem& t : dev.texts()) {
-        const int cell = t.text == QStringLiteral("A1") ? 1 : t.text == QStringLiteral("JGJ 106-2014") ? 0 : -1;
+        const int cell = t.text == QStringLiteral("A1")             ? 1
+                         : t.text == QStringLiteral("JGJ 106-2014") ? 0
+                                                                    : -1;
         if (cell < 0)
             continue;
         ++seen;
