@@ -1,5 +1,7 @@
 #include "platform/Canvas.h"
 
+#include "platform/EmfDevice.h"
+
 #include <QMutex>
 #include <QPaintDevice>
 #include <QPainterPath>
@@ -193,9 +195,17 @@ QPen QtPen(const Pen& pen) {
         if (!pen.dashes.empty())
             q.setDashPattern(userPattern(pen.dashes, width));
     } else if (style >= PS_DASH && style <= PS_DASHDOTDOT) {
-        q.setDashPattern(widthPattern(style));
+        q.setDashPattern(pen.dashes.empty() ? widthPattern(style) : userPattern(pen.dashes, width));
     }
     return q;
+}
+
+int DashedStockStyle(const Pen& pen) {
+    const int style = pen.style & PS_STYLE_MASK;
+    if (style < PS_DASH || style > PS_DASHDOTDOT)
+        return 0;
+    // Cosmetic pens wider than one pixel draw solid.
+    return ((pen.style & PS_GEOMETRIC) || pen.width <= 1) ? style : 0;
 }
 
 QFont FontForCellHeight(const QString& face, int weight, int cellHeight) {
@@ -230,6 +240,7 @@ Canvas::Canvas(QPainter& painter, int dpiX, int dpiY, std::optional<bool> printi
     m_dpiX = dpiX > 0 ? dpiX : (dev ? dev->logicalDpiX() : 96);
     m_dpiY = dpiY > 0 ? dpiY : (dev ? dev->logicalDpiY() : 96);
     m_printing = printing.value_or(dev && dev->devType() == QInternal::Printer);
+    m_emf = dynamic_cast<pit::EmfDevice*>(painter.device());
     m_painter.save();
     m_base = m_painter.transform();
     if (m_painter.hasClipping())
@@ -387,6 +398,8 @@ void Canvas::applyPen() {
     m_penLive = true;
     // The background mode also fills the gaps of dashed lines.
     m_painter.setPen(m_qpen);
+    if (m_emf)
+        m_emf->SetPenStockStyle(m_qpen, DashedStockStyle(m_pen));
     m_painter.setBackgroundMode(m_bkMode == OPAQUE ? Qt::OpaqueMode : Qt::TransparentMode);
     m_painter.setBackground(QBrush(pit::toQColor(m_bkColor)));
 }
@@ -489,6 +502,9 @@ void Canvas::DrawBeziers(const std::vector<QPointF>& points, const SmoothPen& pe
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_penLive = false;
     m_painter.setPen(q);
+    if (m_emf)
+        m_emf->SetPenStockStyle(q, pen.dashStyle >= PS_DASH && pen.dashStyle <= PS_DASHDOTDOT ? pen.dashStyle
+                                                                                              : 0);
     m_painter.setBrush(Qt::NoBrush);
     m_painter.setBackgroundMode(Qt::TransparentMode); // GDI+ leaves dash gaps open
     m_painter.drawPath(path);
@@ -597,7 +613,17 @@ int Canvas::DrawText(const QString& textIn, Rect& rect, unsigned format) {
     const bool clip = !(format & DT_NOCLIP);
     if (clip) {
         m_painter.save();
-        m_painter.setClipRect(rect.toQRect(), Qt::IntersectClip);
+        // The text's clip replaces the painter's, made from the canvas's own:
+        // a recorded picture (the print preview) replays an intersection with
+        // a clip that was switched off as an intersection with the stale one.
+        QRegion region = logicalToDevice().map(QRegion(rect.toQRect()));
+        if (m_clip)
+            region &= *m_clip;
+        if (m_baseClip)
+            region &= *m_baseClip;
+        m_painter.setTransform(m_base);
+        m_painter.setClipRegion(region, Qt::ReplaceClip);
+        applyTransform();
     }
     for (const QString& line : lines) {
         if (!line.isEmpty()) {

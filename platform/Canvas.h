@@ -20,6 +20,10 @@
 #include <utility>
 #include <vector>
 
+namespace pit {
+class EmfDevice;
+}
+
 namespace gdi {
 
 using pit::COLORREF;
@@ -49,7 +53,10 @@ struct Pen {
     int style = PS_SOLID; // style | end cap | join | type, as CreatePen and ExtCreatePen take it
     int width = 1;        // device units; 0 draws one unit wide
     COLORREF color = 0;
-    std::vector<int> dashes; // PS_USERSTYLE: on, off, on, ... in device units
+    // PS_USERSTYLE: on, off, on, ... in device units. A geometric pen of a
+    // stock style (PS_DASH..PS_DASHDOTDOT) may carry the pattern it is drawn
+    // with on pixels; metafiles keep its stock style.
+    std::vector<int> dashes;
 
     static Pen Create(int style, int width, COLORREF color) { return Pen{style, width, color, {}}; }
     static Pen Ext(int style, int width, COLORREF color, std::vector<int> dashes = {}) {
@@ -125,6 +132,9 @@ struct SmoothPen {
 // The QPen a GDI pen draws with: cosmetic dash patterns only at width 1,
 // styled pens wider than 1 solid, user dashes and caps for geometric pens.
 QPen QtPen(const Pen& pen);
+// The stock style (PS_DASH..PS_DASHDOTDOT) a pen is drawn dashed with; 0 for
+// a solid line or a user pattern.
+int DashedStockStyle(const Pen& pen);
 
 // The QFont whose cell height (ascent + descent) is `cellHeight` device
 // units, as large as fits; pixel sizes, never point sizes.
@@ -247,7 +257,8 @@ private:
     QTransform m_world;
     std::optional<QRegion> m_clip;
     Point m_current;
-    bool m_penLive = false; // the painter holds the selected pen and background
+    bool m_penLive = false;          // the painter holds the selected pen and background
+    pit::EmfDevice* m_emf = nullptr; // the metafile painted on, told each pen's stock style
 };
 
 } // namespace gdi

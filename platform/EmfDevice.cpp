@@ -103,7 +103,8 @@ struct PenKey {
     friend bool operator==(const PenKey&, const PenKey&) = default;
 };
 
-PenKey PenKeyOf(const QPen& pen, double scale) {
+// stockStyle: the GDI stock style the pen's dashes come from (0: none).
+PenKey PenKeyOf(const QPen& pen, double scale, int stockStyle) {
     PenKey k;
     if (pen.style() == Qt::NoPen || pen.brush().style() == Qt::NoBrush)
         return k;
@@ -111,30 +112,40 @@ PenKey PenKeyOf(const QPen& pen, double scale) {
     k.color = toColorRef(pen.color());
     const double w = pen.widthF() * (pen.isCosmetic() ? 1.0 : scale);
     k.width = std::max<int32_t>(pen.isCosmetic() && pen.widthF() <= 1.0 ? 1 : 0, ToDevice(w));
-    switch (pen.style()) {
-    case Qt::DashLine:
-        k.style = 1;
-        break;
-    case Qt::DotLine:
-        k.style = 2;
-        break;
-    case Qt::DashDotLine:
-        k.style = 3;
-        break;
-    case Qt::DashDotDotLine:
-        k.style = 4;
-        break;
-    case Qt::CustomDashLine: {
-        k.style = 7; // user style
-        k.extended = true;
-        const double unit = std::max(1.0, w);
-        for (qreal d : pen.dashPattern())
-            k.dashes.push_back(uint32_t(std::max<long>(1, std::lround(d * unit))));
-        break;
-    }
-    default:
-        k.style = 0;
-        break;
+    if (stockStyle >= 1 && stockStyle <= 4 && pen.style() == Qt::CustomDashLine) {
+        // A pen of a stock style: a cosmetic pen of that style when one pixel
+        // wide, else a geometric one, without user entries.
+        k.style = uint32_t(stockStyle);
+        if (k.width <= 1) {
+            k.width = 1;
+            return k;
+        }
+    } else {
+        switch (pen.style()) {
+        case Qt::DashLine:
+            k.style = 1;
+            break;
+        case Qt::DotLine:
+            k.style = 2;
+            break;
+        case Qt::DashDotLine:
+            k.style = 3;
+            break;
+        case Qt::DashDotDotLine:
+            k.style = 4;
+            break;
+        case Qt::CustomDashLine: {
+            k.style = 7; // user style
+            k.extended = true;
+            const double unit = std::max(1.0, w);
+            for (qreal d : pen.dashPattern())
+                k.dashes.push_back(uint32_t(std::max<long>(1, std::lround(d * unit))));
+            break;
+        }
+        default:
+            k.style = 0;
+            break;
+        }
     }
     // Wide pens keep their ends and joins as Qt draws them.
     if (k.width > 1 || k.extended) {
@@ -214,6 +225,10 @@ public:
         return true;
     }
     Type type() const override { return Type(QPaintEngine::User + 21); }
+    void SetPenStockStyle(const QPen& pen, int style) {
+        m_stockPen = pen;
+        m_stockStyle = style;
+    }
 
     void updateState(const QPaintEngineState& state) override {
         const auto flags = state.state();
@@ -494,7 +509,7 @@ private:
     }
     void ApplyPenAndBrush(bool usePen, bool useBrush) {
         const double scale = std::sqrt(std::abs(m_transform.determinant()));
-        SelectPen(usePen ? PenKeyOf(m_pen, scale) : PenKey{});
+        SelectPen(usePen ? PenKeyOf(m_pen, scale, m_pen == m_stockPen ? m_stockStyle : 0) : PenKey{});
         BrushKey b;
         if (useBrush && m_brush.style() != Qt::NoBrush) {
             b.null = false;
@@ -574,6 +589,8 @@ private:
     std::vector<bool> m_slots;
     QTransform m_transform;
     QPen m_pen;
+    QPen m_stockPen; // the pen the canvas last said is of a stock style
+    int m_stockStyle = 0;
     QBrush m_brush;
     QFont m_font;
     uint32_t m_penHandle = 0, m_brushHandle = 0, m_fontHandle = 0;
@@ -718,6 +735,10 @@ EmfDevice::~EmfDevice() = default;
 
 QPaintEngine* EmfDevice::paintEngine() const {
     return m_engine.get();
+}
+
+void EmfDevice::SetPenStockStyle(const QPen& pen, int style) {
+    m_engine->SetPenStockStyle(pen, style);
 }
 
 void EmfDevice::SetFrame(const gdi::Rect& frame) {

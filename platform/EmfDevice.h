@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QPaintDevice>
+#include <QPen>
 #include <QSize>
 #include <QString>
 #include <memory>
@@ -56,6 +57,11 @@ public:
     gdi::Rect Bounds() const;
     // The frame the header carries.
     gdi::Rect Frame() const;
+
+    // The stock style (PS_DASH..PS_DASHDOTDOT) of the GDI pen that pen was
+    // made from, or 0: while pen is the one drawn with, it is written as that
+    // style (the word processors draw user dash patterns solid).
+    void SetPenStockStyle(const QPen& pen, int style);
 
     // The whole file: header, the records drawn so far, end of file.
     QByteArray Data() const;

@@ -385,6 +385,75 @@ int CRepProjectA::ComputeRowColumns(const pit::ProjectRowItems& row, int idx[12]
     return n;
 }
 
+int CRepProjectA::FitRowHeight(gdi::Rect band, const QString& text, gdi::Canvas& dc, int start, int* calcHOut,
+                               bool estimate) {
+    const int rowPt = m_anRowFontPt[Columns() - 1][Rows() - 1];
+    if (Columns() == 1 && Rows() > 5)
+        band.right = band.left + band.Width() / 2;
+    const int length = std::max<int>(1, int(text.size()));
+    int calcH = 0, calcW = 0;
+    const gdi::Font old = dc.GetFont();
+    auto measure = [&](int height) {
+        dc.SelectFont(CreateReportFont(4, dc, std::max(1, height)));
+        gdi::Rect r = band;
+        dc.DrawText(text, r, gdi::DT_SINGLELINE | gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
+        calcH = r.Height();
+        calcW = r.Width();
+        return dc.GetTextMetrics();
+    };
+    int h = std::max(1, start);
+    for (int pass = 0; estimate && pass < 31; ++pass) {
+        const gdi::TextMetrics tm = measure(h);
+        h = tm.height;
+        const int d = (tm.aveCharWidth * length - band.Width()) / length;
+        if (d >= -10 && d <= 0)
+            break;
+        h = std::max(1, h - d);
+    }
+    const int hmax = int(rowPt * int(dc.dpiX() / 72.0));
+    if (estimate && h > hmax)
+        h = hmax;
+    measure(h);
+    // The average width misjudges a row of ideographs and digits: the drawn
+    // row, with the padding of its columns, must fit the band.
+    const double scale = SmoothCurves() ? dc.dpiX() / 600.0 : dc.dpiX() / 96.0;
+    const int room = band.Width() - 6 * (int(2 * scale) + 1);
+    while (calcW > room && h > 1) {
+        h = std::max(1, std::min(h - 1, int(double(h) * room / std::max(1, calcW))));
+        measure(h);
+    }
+    dc.SelectFont(old);
+    if (calcHOut)
+        *calcHOut = calcH;
+    return h;
+}
+
+CRepProjectA::CellBands CRepProjectA::FitCellBands(const CellBandInput& in) {
+    const gdi::Rect& c = in.cell;
+    CellBands b;
+    const int headBottom =
+        std::clamp(int(c.top + in.textHeight * 1.4 * std::max(0, in.lines)), int(c.top), int(c.bottom));
+    const int qualityTop =
+        in.quality ? std::clamp(int(c.bottom - in.textHeight * 1.4), headBottom, int(c.bottom)) : c.bottom;
+    const int curveTop = std::min(int(headBottom + in.curveGap) + 2, qualityTop);
+    const int avail = qualityTop - curveTop;
+    int spectrum = 0;
+    if (in.spectrum) {
+        const int wanted = in.spectrumLines > 0 ? int(in.textHeight * in.spectrumLines * 6)
+                                                : qualityTop - std::max(in.spectrumTop, curveTop);
+        spectrum = std::clamp(std::min(wanted, avail - in.curveFloor), 0, avail);
+        if (spectrum < 6 * in.textHeight)
+            b.fits = false;
+    }
+    if (avail - spectrum < in.curveFloor)
+        b.fits = false;
+    b.head = gdi::Rect(c.left, c.top, c.right, headBottom);
+    b.curve = gdi::Rect(c.left, curveTop, c.right, qualityTop - spectrum);
+    b.spectrum = gdi::Rect(c.left, qualityTop - spectrum, c.right, qualityTop);
+    b.quality = gdi::Rect(c.left, qualityTop, c.right, c.bottom);
+    return b;
+}
+
 void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& dc) {
     const CPrintSettings& s = *m_pSettings;
     const int lines = InfoLineCount(m_nInfoItems);
@@ -394,67 +463,63 @@ void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& 
         m_nRowFontHeight = rowPt;
         return;
     }
-    if (Columns() == 1 && Rows() > 5)
-        band.right = band.left + band.Width() / 2;
     int h = m_rcHead.Height() / lines;
     if (s.m_bSpectrum)
         h = int(m_rcSpectrum.Height() / 6.0);
-    const int length = int(text.size());
     int calcH = 0;
+    h = FitRowHeight(band, text, dc, h, &calcH);
+    const int fitted = h;
+    const float rate = m_pDoc ? m_pDoc->m_nFontRate : m_pSettings->m_fFontRate;
+    if (rate != 0 && !m_bPictureMode && !m_bPictureRender) {
+        // The font rate enlarges the row as far as the band has room.
+        h = std::max(fitted,
+                     FitRowHeight(band, text, dc, h + int(dc.dpiX() / 96.0 * 2 * rate / 6.0), &calcH, false));
+    }
+    if (m_bPictureRender) {
+        // Pictures: the font rate's size, but never larger than the row fits.
+        const int h1 = int(rate * 96.0 / 72.0);
+        const int h2 = (pit::GetScreenScalePercent() * h1) / 100;
+        // (the fit to the width alone: the table's point cap counts points as
+        // pixels at the picture's 96 dpi)
+        if (h2 > 0)
+            h = FitRowHeight(band, text, dc, int(h2 * dc.dpiX() / 96.0), &calcH, false);
+    }
+
+    // The bands below the row: the curve keeps the share the cell's units
+    // give it; the spectrum gives way first, then the row font.
+    const bool smooth = SmoothCurves();
+    CellBandInput in;
+    in.cell = m_rcCell;
+    in.lines = lines;
+    in.quality = s.m_bQualityAssess != 0;
+    in.spectrum = s.m_bSpectrum != 0;
+    in.curveGap = smooth ? dc.dpiX() / 600.0 * 2 * 3 : 2 * dc.dpiX() / 96.0;
+    in.spectrumTop = m_rcSpectrum.top;
+    in.spectrumLines = Columns() == 2 && !m_bPictureMode ? std::max(7.5 / Rows(), 1.2) : 0;
+    in.curveFloor = std::max(0, m_rcCurve.Height());
+    const int hMin = std::max(1, dc.dpiY() * 4 / 72);
     const gdi::Font old = dc.GetFont();
-    auto measure = [&](int height) {
-        dc.SelectFont(CreateReportFont(4, dc, std::max(1, height)));
+    CellBands bands;
+    for (;;) {
+        dc.SelectFont(CreateReportFont(4, dc, std::max(1, h)));
         gdi::Rect r = band;
         dc.DrawText(text, r, gdi::DT_SINGLELINE | gdi::DT_CALCRECT | gdi::DT_NOPREFIX);
         calcH = r.Height();
-        return dc.GetTextMetrics();
-    };
-    for (int pass = 0; pass < 31; ++pass) {
-        const gdi::TextMetrics tm = measure(h);
-        h = tm.height;
-        const int d = (tm.aveCharWidth * length - band.Width()) / length;
-        if (d >= -10 && d <= 0)
+        in.textHeight = calcH;
+        bands = FitCellBands(in);
+        if (bands.fits || h <= hMin)
             break;
-        h = std::max(1, h - d);
-    }
-    const int hmax = int(rowPt * int(dc.dpiX() / 72.0));
-    if (h > hmax) {
-        h = hmax;
-        measure(h);
-    }
-    const float rate = m_pDoc ? m_pDoc->m_nFontRate : m_pSettings->m_fFontRate;
-    if (rate != 0 && !m_bPictureMode) {
-        h += int(dc.dpiX() / 96.0 * 2 * rate / 6.0);
-        measure(h);
-    }
-    if (m_bPictureRender) {
-        const int h1 = int(rate * 96.0 / 72.0);
-        const int h2 = (pit::GetScreenScalePercent() * h1) / 100;
-        h = int(h2 * dc.dpiX() / 96.0);
-        measure(h);
+        h = std::max(hMin, h - std::max(1, h / 16));
     }
     dc.SelectFont(old);
-    const bool smooth = SmoothCurves();
     m_nRowFontHeight =
         m_bPictureMode ? 4 - Columns() : h - (s.m_bSpectrum ? dc.dpiY() / (smooth ? 600 : 96) : 0);
-
-    m_rcHead.bottom = int(m_rcHead.top + calcH * 1.4 * lines);
-    m_rcCurve.top = smooth ? int(m_rcHead.bottom + dc.dpiX() / 600.0 * 2 * 3) + 2
-                           : int(m_rcHead.bottom + 2 * dc.dpiX() / 96.0) + 2;
-    if (s.m_bQualityAssess)
-        m_rcQuality.top = int(m_rcQuality.bottom - calcH * 1.4);
-    else
-        m_rcQuality.top = m_rcQuality.bottom;
-    if (s.m_bSpectrum) {
-        m_rcSpectrum = gdi::Rect(m_rcSpectrum.left, m_rcCurve.bottom, m_rcSpectrum.right, m_rcQuality.top);
-        if (Columns() == 2 && !m_bPictureMode) {
-            const double k = std::max(7.5 / Rows(), 1.2);
-            m_rcSpectrum.top = int(m_rcSpectrum.bottom - calcH * k * 6);
-        }
-    } else {
-        m_rcSpectrum = gdi::Rect(m_rcSpectrum.left, m_rcQuality.top, m_rcSpectrum.right, m_rcQuality.top);
-    }
-    m_rcCurve.bottom = m_rcSpectrum.top;
+    m_rcHead = bands.head;
+    m_rcCurve = bands.curve;
+    m_rcSpectrum = bands.spectrum;
+    m_rcQuality = s.m_bQualityAssess
+                      ? bands.quality
+                      : gdi::Rect(m_rcCell.left, m_rcCell.bottom, m_rcCell.right, m_rcCell.bottom);
 }
 
 void CRepProjectA::DrawPileRow(gdi::Canvas& dc, int index, bool noFit) {
@@ -564,7 +629,20 @@ void CRepProjectA::DrawSpectrumMarks(gdi::Canvas& dc, int index) {
         QString::asprintf(" dFD2:%dHz", it.m_nDFD2),
         QString::asprintf(" FAMax:%dHz", it.m_nFAMax),
     };
-    const gdi::Font oldFont = dc.SelectFont(CreateReportFont(8, dc, 0));
+    // The row font, but no taller than a slot and no wider than the column,
+    // so the six marks never run into each other.
+    int markH = std::min(m_nRowFontHeight > 0 ? m_nRowFontHeight : slotH, std::max(1, slotH));
+    const gdi::Font oldFont = dc.SelectFont(CreateReportFont(4, dc, markH));
+    const int room = colW - off - 1;
+    for (int pass = 0; pass < 8 && markH > 1; ++pass) {
+        int widest = 0;
+        for (const QString& t : texts)
+            widest = std::max(widest, dc.GetTextExtent(t).cx);
+        if (widest <= room)
+            break;
+        markH = std::max(1, std::min(markH - 1, int(double(markH) * room / widest)));
+        dc.SelectFont(CreateReportFont(4, dc, markH));
+    }
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
     for (int k = 0; k < 5; ++k) {
         gdi::Rect r = slot;
@@ -644,6 +722,19 @@ bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, i
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
     FixedCellBands(gdi::Rect(left, top, right, bottom), dc.dpiX());
     m_bTitleDrawn = 1;
+    // The row's font fitted to the picture's width and its row band.
+    const pit::ProjectRowItems row =
+        pit::BuildProjectRowItems(*m_items[size_t(index)], *m_pSettings, m_nDecimals);
+    const QString text = BuildRowText(row);
+    const int lines = InfoLineCount(m_nInfoItems);
+    if (lines > 0 && !text.isEmpty()) {
+        const int lineH = m_rcHead.Height() / lines;
+        int calcH = 0;
+        int h = FitRowHeight(m_rcHead, text, dc, int(lineH / 1.2), &calcH, false);
+        while (h > 1 && calcH * 1.2 > lineH)
+            h = FitRowHeight(m_rcHead, text, dc, h - 1, &calcH, false);
+        m_nRowFontHeight = h;
+    }
     DrawPileRow(dc, index, true);
     DrawItemWave(dc, *m_items[size_t(index)], m_rcCurve, CreateReportFont(2, dc, 0), 0);
     dc.SelectPen(pen);

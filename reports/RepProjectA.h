@@ -5,8 +5,8 @@
 #pragma once
 
 #include "platform/EmfDevice.h"
-#include "reports/ReportBuilder.h"
 #include "reports/ProjectItems.h"
+#include "reports/ReportBuilder.h"
 #include "reports/ReportPileItem.h"
 
 #include <QString>
@@ -85,6 +85,34 @@ public:
                                  const std::function<int(const QString&)>& measure);
     QString BuildRowText(const pit::ProjectRowItems& row);
     void FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& dc);
+    // The row font height fitted to band from the height start: with estimate,
+    // the estimate by the average character width, at most the table's size
+    // for the page; in any case never wider than the band. Reports the text
+    // height in calcH.
+    int FitRowHeight(gdi::Rect band, const QString& text, gdi::Canvas& dc, int start, int* calcH = nullptr,
+                     bool estimate = true);
+
+    // The bands of a cell under an information row whose text is textHeight
+    // tall: head, curve, spectrum and quality from top to bottom, never
+    // overlapping and inside the cell. The curve keeps curveFloor while the
+    // cell has it; the spectrum takes what it asks for of the rest.
+    struct CellBandInput {
+        gdi::Rect cell;
+        int lines = 1;            // information lines (a row of height 0 without)
+        bool quality = true;      // the integrity line
+        bool spectrum = false;    // the spectrum band
+        int textHeight = 0;       // the row font's text height
+        double curveGap = 0;      // from the head's bottom to the curve's top, less 2
+        int spectrumTop = 0;      // the spectrum's top before the fit
+        double spectrumLines = 0; // > 0: the spectrum asks 6 x this many text heights
+        int curveFloor = 0;
+    };
+    struct CellBands {
+        gdi::Rect head, curve, spectrum, quality;
+        // False when the curve's floor or the spectrum's six mark lines do not fit.
+        bool fits = true;
+    };
+    static CellBands FitCellBands(const CellBandInput& in);
     gdi::Font CreateReportFont(int kind, gdi::Canvas& dc, int height);
     void DrawSpectrumMarks(gdi::Canvas& dc, int index);
     void DrawSpectrum(gdi::Canvas& dc, int index);

@@ -3,6 +3,9 @@
 
 #include "core/doc/KEV_DUXDoc.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr unsigned kFieldLine = gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX;
@@ -21,6 +24,61 @@ void CRepProjectB::DrawPage(int left, int top, int right, int bottom, gdi::Canva
 gdi::Font CRepProjectB::CreateCourierFont() const {
     const int height = m_bPictureMode ? -5 : m_bToBitmap ? -13 : int(-13 * m_nPrinterDpi / 100.0);
     return gdi::Font::Create(height, 400, QStringLiteral("courier new"));
+}
+
+gdi::Font CRepProjectB::CellCourierFont() const {
+    gdi::Font f = CreateCourierFont();
+    if (m_nCourierEm > 0)
+        f.height = -std::min(-f.height, m_nCourierEm);
+    return f;
+}
+
+void CRepProjectB::FitCourierFont(gdi::Canvas& dc, int index) {
+    const CReportPileItem& it = *m_items[size_t(index)];
+    const int off = dc.dpiX() / 96;
+    // Each text with the room of its field: header fields from 3 x off,
+    // summary slots and the quality line's parts from 2 x off.
+    struct Field {
+        QString text;
+        int width, height;
+    };
+    std::vector<Field> fields;
+    const gdi::Rect& h = m_rcHead;
+    const int mid = h.Width() * 3 / 4, half = h.Height() / 2;
+    const QString head[4] = {QStringLiteral(" ") + it.m_strProject, QStringLiteral(" ") + it.m_strModel,
+                             QStringLiteral(" ") + it.m_strPileNo,
+                             QStringLiteral(" ") + it.m_dtTest.toString(QStringLiteral("yyyy-MM-dd"))};
+    for (int k = 0; k < 4; ++k)
+        fields.push_back(
+            {head[k], (k % 2 ? h.Width() - mid : mid) - 3 * off, k < 2 ? half : h.Height() - half});
+    const int colW = m_rcCurve.Width() / 5, slotH = m_rcCurve.Height() / 6;
+    for (const QString& line : SummaryLines(it))
+        fields.push_back({line, colW - 2 * off, slotH});
+    const int split = m_rcQuality.Width() * 3 / 4;
+    fields.push_back({QStringLiteral(" ") + it.m_strProjectC, split - 2 * off, m_rcQuality.Height()});
+    fields.push_back(
+        {QStringLiteral(" ") + kProduct, m_rcQuality.Width() - split - 2 * off, m_rcQuality.Height()});
+
+    m_nCourierEm = 0;
+    int em = -CreateCourierFont().height;
+    const gdi::Font old = dc.GetFont();
+    for (int pass = 0; pass < 12 && em > 1; ++pass) {
+        dc.SelectFont(gdi::Font::Create(-em, 400, CreateCourierFont().face));
+        // The fixed-pitch face scales in proportion: the largest size every field takes.
+        double fit = em;
+        for (const Field& f : fields) {
+            const gdi::Size ext = dc.GetTextExtent(f.text);
+            if (ext.cx > 0)
+                fit = std::min(fit, double(em) * std::max(1, f.width - 1) / ext.cx);
+            if (ext.cy > 0)
+                fit = std::min(fit, double(em) * std::max(1, f.height) / ext.cy);
+        }
+        if (int(fit) >= em)
+            break;
+        em = std::max(1, std::min(em - 1, int(fit)));
+    }
+    dc.SelectFont(old);
+    m_nCourierEm = em;
 }
 
 std::array<QString, 6> CRepProjectB::SummaryLines(const CReportPileItem& it) {
@@ -47,7 +105,7 @@ void CRepProjectB::DrawHeaderB(gdi::Canvas& dc, int index) {
     const QString texts[4] = {QStringLiteral(" ") + it.m_strProject, QStringLiteral(" ") + it.m_strModel,
                               QStringLiteral(" ") + it.m_strPileNo,
                               QStringLiteral(" ") + it.m_dtTest.toString(QStringLiteral("yyyy-MM-dd"))};
-    const gdi::Font old = dc.SelectFont(CreateCourierFont());
+    const gdi::Font old = dc.SelectFont(CellCourierFont());
     for (int k = 0; k < 4; ++k) {
         const gdi::Rect& f = fields[k];
         DrawFrame(dc, f.left, f.top, f.right, f.bottom, true);
@@ -65,7 +123,7 @@ void CRepProjectB::WritePileSummary(gdi::Canvas& dc, int index) {
     const int slotH = m_rcCurve.Height() / 6;
     gdi::Rect slot(m_rcCurve.left, m_rcCurve.top, m_rcCurve.left + colW, m_rcCurve.top + slotH);
     const std::array<QString, 6> lines = SummaryLines(it);
-    const gdi::Font old = dc.SelectFont(CreateCourierFont());
+    const gdi::Font old = dc.SelectFont(CellCourierFont());
     for (int k = 0; k < 6; ++k) {
         if (k == 5)
             slot.bottom = m_rcCurve.bottom;
@@ -82,7 +140,7 @@ void CRepProjectB::DrawCurveB(gdi::Canvas& dc, int index) {
     CReportPileItem& it = *m_items[size_t(index)];
     const int off = dc.dpiX() / 96;
     m_rcPlotB.DeflateRect(off, off);
-    DrawItemWave(dc, it, m_rcPlotB, CreateCourierFont(), 0);
+    DrawItemWave(dc, it, m_rcPlotB, CellCourierFont(), 0);
     m_rcPlotB.InflateRect(off, off);
 }
 
@@ -90,7 +148,7 @@ void CRepProjectB::DrawQualityB(gdi::Canvas& dc, int index) {
     const CReportPileItem& it = *m_items[size_t(index)];
     const int off = dc.dpiX() / 96;
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
-    const gdi::Font old = dc.SelectFont(CreateCourierFont());
+    const gdi::Font old = dc.SelectFont(CellCourierFont());
     const gdi::Rect& q = m_rcQuality;
     const int split = q.left + q.Width() * 3 / 4;
     dc.MoveTo(split, q.top);
@@ -116,6 +174,7 @@ void CRepProjectB::PrintPage(gdi::Canvas& dc, CPrintInfo& info) {
             break;
         const gdi::Rect& c = m_arrCellRects[i];
         DrawPage(c.left, c.top, c.right, c.bottom, dc);
+        FitCourierFont(dc, int(idx));
         dc.SelectPen(pen);
         DrawHeaderB(dc, int(idx));
         WritePileSummary(dc, int(idx));

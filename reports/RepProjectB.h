@@ -15,6 +15,10 @@ public:
     // "courier new": -5 in picture mode, -13 into bitmaps, else
     // trunc(-13 x the printer resolution / 100).
     gdi::Font CreateCourierFont() const;
+    // The cell's font: the one above, lowered until every field's text fits
+    // its field (FitCourierFont fits it to a cell after DrawPage).
+    gdi::Font CellCourierFont() const;
+    void FitCourierFont(gdi::Canvas& dc, int index);
     void DrawHeaderB(gdi::Canvas& dc, int index);
     void WritePileSummary(gdi::Canvas& dc, int index);
     void DrawCurveB(gdi::Canvas& dc, int index);
@@ -29,4 +33,5 @@ protected:
 
 private:
     gdi::Rect m_rcPlotB;
+    int m_nCourierEm = 0; // the fitted character height of the cell; 0 before a fit
 };

@@ -291,12 +291,14 @@ void CRepSingle::DrawHeaderTable(gdi::Canvas& dc) {
     const int leftRows[4] = {3 * H / 8, 3 * H / 8, H / 8, H / 8};
     const int rightRows[3] = {3 * H / 8, 4 * H / 8, H / 8};
     auto measure = [&dc](const QString& s) { return dc.GetTextExtent(s).cx; };
+    // Values keep a little room from their cell's left border.
+    const int pad = 4 * u;
 
     auto cellRow = [&](int x0, int x1, int labelW, int top, int height, int item) {
         const gdi::Rect label(x0, top, x0 + labelW, top + height);
-        const gdi::Rect value(x0 + labelW, top, x1, top + height);
+        const gdi::Rect value(x0 + labelW + pad, top, x1, top + height);
         DrawFrame(dc, label.left, label.top, label.right, label.bottom, false);
-        DrawFrame(dc, value.left, value.top, value.right, value.bottom, false);
+        DrawFrame(dc, value.left - pad, value.top, value.right, value.bottom, false);
         gdi::Rect l = label;
         dc.DrawText(labels[item], l, gdi::DT_CENTER | kSingleLine);
         const bool tall = item == 0 || item == 1 || item == 5;
@@ -451,9 +453,14 @@ void CRepSingle::DrawCurveCaption(gdi::Canvas& dc) {
     gdi::Rect B = m_rcCurve;
     if (m_pSettings->m_nSingleRepType == 1)
         B.OffsetRect(0, m_nExtraRows);
-    dc.MoveTo(B.left, B.bottom);
-    dc.LineTo(B.left, B.top);
-    DrawFrame(dc, B.left, B.top, B.right, B.bottom, true);
+    // The frame goes on after the curve, whose white box would cover its edges.
+    const gdi::Pen framePen = dc.GetPen();
+    auto frame = [&] {
+        dc.SelectPen(framePen);
+        dc.MoveTo(B.left, B.bottom);
+        dc.LineTo(B.left, B.top);
+        DrawFrame(dc, B.left, B.top, B.right, B.bottom, true);
+    };
     FontScope f(dc, MakeFont(2));
     gdi::Rect caption(B.left + g, B.top, B.right, B.top + 2 * g);
     dc.DrawText(English() ? QStringLiteral("TIMBO Test Curve:") : QStringLiteral("原始测试曲线:"), caption,
@@ -461,8 +468,10 @@ void CRepSingle::DrawCurveCaption(gdi::Canvas& dc) {
 
     // A pile without channels has no curve.
     CWaveRecord* w = m_pPile->Channel(std::max(0, m_pPile->m_nCurrentChannel));
-    if (!w)
+    if (!w) {
+        frame();
         return;
+    }
     const gdi::Rect area(B.left, B.top + 2 * g, B.right, B.bottom);
     if (m_pDoc) {
         w->SetWaveWidth(m_pDoc->m_nWaveWidth);
@@ -480,6 +489,7 @@ void CRepSingle::DrawCurveCaption(gdi::Canvas& dc) {
     w->pictureMode = 0;
     w->layoutMode = 0;
     w->printLabelMode = 0;
+    frame();
 }
 
 std::pair<QString, QString> CRepSingle::ResultTexts(const QString& R, bool english) {
@@ -675,8 +685,10 @@ bool CRepSingle::ExportPilePictureBmp(const QString& path) {
         dc.SelectBrush(gdi::Brush::Null());
         w->pictureMode = 1;
         w->printLabelMode = -1;
-        w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, gdi::Rect(0, 0, 768, 400), true,
-                        nullptr, DrawDoc());
+        // The device's default size in the report's face, so the picture names its font.
+        const gdi::Font axis = MakeFont(0);
+        w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, gdi::Rect(0, 0, 768, 400), true, &axis,
+                        DrawDoc());
         w->pictureMode = 0;
         w->printLabelMode = 0;
     }
@@ -703,14 +715,16 @@ bool CRepSingle::ExportPilePictureEmf(const QString& path) {
         QPainter painter(emf.get());
         gdi::Canvas dc(painter, 0, 0, false);
         const gdi::Rect box(0, 0, size.width(), size.height());
+        // The device's default size in the report's face, so the picture names its font.
+        const gdi::Font axis = MakeFont(0);
         if (smooth) {
             dc.FillSolidRect(box, RGB(255, 255, 255));
             w->pictureMode = 1;
             w->printLabelMode = -1;
-            w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, nullptr, DrawDoc());
+            w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, &axis, DrawDoc());
         } else {
             w->pictureMode = 0;
-            w->DrawForPrintB(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, nullptr, DrawDoc());
+            w->DrawForPrintB(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, box, true, &axis, DrawDoc());
         }
         w->pictureMode = 0;
         w->printLabelMode = 0;

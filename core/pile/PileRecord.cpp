@@ -134,6 +134,8 @@ void CPileRecord::Clear() {
     m_strShape = ShapeText(0);
     m_nShape = 0;
     m_strPileNo.clear();
+    // Dates derive from the pile read next, never from the pile read before.
+    m_nAge = kNewRecordAge;
 }
 
 void CPileRecord::TakeSettingsFrom(const CPileRecord& o) {

@@ -149,7 +149,9 @@ public:
     QString m_strRemark, m_strConclusion;
     QString m_strIdText2;
     QString m_strShape;
-    int32_t m_nAge = 14;
+    // Days; a new record's age, which a file without dates of its own takes.
+    static constexpr int32_t kNewRecordAge = 14;
+    int32_t m_nAge = kNewRecordAge;
     int32_t m_nSpareCounter = 0;
     int32_t m_nSamples = 0;
     int32_t m_nCurrentChannel = 0;

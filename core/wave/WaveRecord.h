@@ -182,8 +182,9 @@ public:
     // rectangle. moniPile: room for the pile sketch.
     pit::PrintLayout DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc, int mode, bool withScale,
                                   const pit::PrintDrawDoc& doc, bool moniPile);
-    // Style 0: solid of width x unit; else a geometric flat-ended pen with the
-    // dash pattern of StylePenPattern.
+    // Style 0: solid of width x unit; else a geometric flat-ended pen of that
+    // stock style (4 and above dash-dot-dot) drawn with the dash pattern of
+    // StylePenPattern.
     static gdi::Pen CreateStylePen(int style, int width, pit::COLORREF colour, int unit);
     // One channel of the curve export into box: n channels in the export,
     // first only for the marker range test, printFlag widens the wave pen.

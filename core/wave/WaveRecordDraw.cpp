@@ -55,7 +55,8 @@ int CWaveRecord::DeviceDpiX(const QPaintDevice* dc) {
 gdi::Pen CWaveRecord::CreateStylePen(int style, int width, pit::COLORREF colour, int unit) {
     if (style == 0)
         return gdi::Pen::Create(gdi::PS_SOLID, width * unit, colour);
-    return gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_USERSTYLE, width * unit, colour,
+    // The curve style's stock style, drawn on pixels with its own pattern.
+    return gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | std::clamp(style, 1, 4), width * unit, colour,
                          StylePenPattern(style, unit));
 }
 

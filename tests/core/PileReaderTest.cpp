@@ -201,6 +201,31 @@ TEST_F(PileRead, ShortHeaderNeverKeepsThePreviousPilesBytes) {
     EXPECT_TRUE(rec.m_strProject.isEmpty());
 }
 
+TEST_F(PileRead, AFileWithoutDatesTakesTheNewRecordsAgeNotThePreviousPiles) {
+    DuxAnalysis saved;
+    saved.constructionDate = QStringLiteral("2024-02-14"); // 30 days before the test
+    saved.channels = {DuxChannel{}};
+    saved.averages = {DuxChannel{}};
+    const QString savedPath = write(DuxBuilder::paramBlock("VADUZI", 1042).channels(1, 1024).analysis(saved),
+                                    QStringLiteral("saved.dux"));
+    const QString plainPath = write(DuxBuilder::shortHeader(90), QStringLiteral("plain.dux"));
+    CPileRecord alone;
+    ASSERT_TRUE(alone.ReadFile(plainPath));
+    EXPECT_EQ(alone.m_nAge, CPileRecord::kNewRecordAge);
+    EXPECT_EQ(alone.m_constructionDate, alone.m_testDate.addDays(-CPileRecord::kNewRecordAge));
+
+    CPileRecord rec;
+    ASSERT_TRUE(rec.ReadFile(savedPath));
+    EXPECT_EQ(rec.m_nAge, 30);
+    ASSERT_TRUE(rec.ReadFile(plainPath));
+    EXPECT_EQ(rec.m_nAge, alone.m_nAge);
+    EXPECT_EQ(rec.m_constructionDate, alone.m_constructionDate);
+    // An age set on the record (a form edit) is no date of the next file either.
+    rec.m_nAge = 99;
+    ASSERT_TRUE(rec.ReadFile(plainPath));
+    EXPECT_EQ(rec.m_constructionDate, alone.m_constructionDate);
+}
+
 TEST_F(PileRead, ParameterBlockTextsAndExtension) {
     const QString longName = QString(25, QChar(u'桩')); // 50 bytes in GBK
     CPileRecord rec;

@@ -4,6 +4,7 @@
 
 #include <QFontInfo>
 #include <QImage>
+#include <QPicture>
 #include <gtest/gtest.h>
 
 using namespace gdi;
@@ -430,4 +431,50 @@ TEST_F(CanvasTest, BeziersAreAntialiasedPathsWithScaledDashes) {
     EXPECT_EQ(items[0].path.elementAt(0), QPointF(10, 20));
     EXPECT_EQ(items[0].path.currentPosition(), QPointF(40, 20));
     EXPECT_FALSE(items[1].antialiased) << "device-context lines stay aliased";
+}
+
+// The print preview records pages into a picture and replays them: text drawn
+// after a clip was removed must show as it does on the page itself.
+TEST_F(CanvasTest, TextAfterARemovedClipSurvivesAPictureReplay) {
+    auto draw = [](QPainter& p) {
+        Canvas dc(p);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SelectFont(Font::Create(20, 700, QStringLiteral("Arial")));
+        dc.SelectClipRect(Rect(0, 0, 40, 40));
+        dc.FillRect(Rect(0, 0, 200, 200), Brush::Solid(0));
+        dc.RemoveClip();
+        Rect r(100, 100, 200, 130);
+        dc.DrawText(QStringLiteral("HHH"), r, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
+        dc.SetViewportOrg(50, 0);
+        dc.IntersectClipRect(Rect(0, 150, 100, 200));
+        Rect inside(0, 150, 300, 180);
+        dc.DrawText(QStringLiteral("HHHHHHHHHHHH"), inside, DT_LEFT | DT_SINGLELINE);
+    };
+    auto darkIn = [](const QImage& img, const QRect& r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                n += dark(img, x, y);
+        return n;
+    };
+    QImage direct = whiteImage(200, 200);
+    {
+        QPainter p(&direct);
+        draw(p);
+    }
+    QPicture picture;
+    {
+        QPainter p(&picture);
+        draw(p);
+    }
+    QImage replayed = whiteImage(200, 200);
+    {
+        QPainter p(&replayed);
+        picture.play(&p);
+    }
+    EXPECT_GT(darkIn(direct, QRect(100, 100, 100, 30)), 50);
+    EXPECT_EQ(darkIn(direct, QRect(150, 150, 50, 50)), 0) << "the canvas clip holds the second text";
+    for (const QRect& r :
+         {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40), QRect(150, 150, 50, 50)})
+        EXPECT_EQ(darkIn(replayed, r), darkIn(direct, r)) << r.x() << "," << r.y();
 }

@@ -321,3 +321,88 @@ TEST_F(PictureFilesTest, MetafilesAreReadByIndependentReaders) {
         EXPECT_TRUE(svg.contains(QStringLiteral("<image"))) << "the picture record";
     }
 }
+
+// Dashed pens made from a GDI style leave as that stock style, which the word
+// processors and emf2svg draw dashed; a real custom pattern stays a user style.
+TEST_F(PictureFilesTest, DashedPensKeepTheirStockStyle) {
+    const QString emf2svg = QStandardPaths::findExecutable(QStringLiteral("emf2svg-conv"));
+    ASSERT_FALSE(emf2svg.isEmpty()) << "emf2svg-conv (scripts/install-deps.sh)";
+    struct Case {
+        gdi::Pen pen;
+        uint32_t type, style, width, entries; // the pen record read back
+        bool dashed;                          // drawn dashed by emf2svg
+    };
+    constexpr uint32_t geoFlat = 0x10000 | 0x200 | 0x2000; // geometric, flat ends, mitred joins
+    const Case cases[] = {
+        {gdi::Pen::Create(gdi::PS_DOT, 1, RGB(255, 0, 0)), 38, 2, 1, 0, true},
+        {gdi::Pen::Create(gdi::PS_DASHDOT, 1, RGB(0, 255, 0)), 38, 3, 1, 0, true},
+        {gdi::Pen::Create(gdi::PS_DASHDOTDOT, 0, RGB(0, 0, 255)), 38, 4, 1, 0, true},
+        // A curve style's pen: geometric, drawn on pixels with its own pattern.
+        {gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_DASH, 3, RGB(1, 2, 3), {9, 6}), 95,
+         geoFlat | 1, 3, 0, true},
+        {gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_USERSTYLE, 2, RGB(4, 5, 6), {2, 2, 8, 8}),
+         95, geoFlat | 7, 2, 4, false},
+        // A styled cosmetic pen wider than one pixel draws solid.
+        {gdi::Pen::Create(gdi::PS_DASH, 3, RGB(7, 8, 9)), 95, 0x10000 | 0x100 | 0x2000, 3, 0, false},
+    };
+    EmfDevice emf(QSize(400, 300));
+    {
+        QPainter painter(&emf);
+        gdi::Canvas dc(painter);
+        dc.SetBkMode(gdi::TRANSPARENT); // no background lines in the dashes' gaps
+        int y = 20;
+        for (const Case& c : cases) {
+            dc.SelectPen(c.pen);
+            dc.MoveTo(10, y);
+            dc.LineTo(390, y);
+            y += 40;
+        }
+    }
+    const QString path = dir.filePath(QStringLiteral("pens.emf"));
+    ASSERT_TRUE(emf.Save(path));
+
+    // The pen records in the order they were made.
+    struct PenRecord {
+        uint32_t type, style, width, entries;
+    };
+    std::vector<PenRecord> pens;
+    const QByteArray data = ReadAll(path);
+    ByteReader in(data);
+    while (in.remaining() >= 8) {
+        const size_t at = in.pos();
+        const uint32_t type = in.u32(), size = in.u32();
+        if (type == 38) {
+            in.u32();
+            const uint32_t style = in.u32(), width = in.u32();
+            pens.push_back({type, style, width, 0});
+        } else if (type == 95) {
+            in.skip(5 * 4);
+            const uint32_t style = in.u32(), width = in.u32();
+            in.skip(3 * 4);
+            pens.push_back({type, style, width, in.u32()});
+        }
+        in.seek(at + size);
+    }
+    QString dump;
+    for (const PenRecord& p : pens)
+        dump += QStringLiteral("%1 %2 %3 %4; ").arg(p.type).arg(p.style, 0, 16).arg(p.width).arg(p.entries);
+    ASSERT_EQ(pens.size(), std::size(cases)) << dump.toStdString();
+    for (size_t i = 0; i < pens.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(pens[i].type, cases[i].type);
+        EXPECT_EQ(pens[i].style, cases[i].style);
+        EXPECT_EQ(pens[i].width, cases[i].width);
+        EXPECT_EQ(pens[i].entries, cases[i].entries);
+    }
+
+    // emf2svg draws the stock styles dashed, one line each.
+    const QString svgPath = dir.filePath(QStringLiteral("pens.svg"));
+    int status = -1;
+    RunTool(emf2svg, {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath}, &status);
+    ASSERT_EQ(status, 0);
+    const QString svg = QString::fromUtf8(ReadAll(svgPath));
+    int dashed = 0;
+    for (const Case& c : cases)
+        dashed += c.dashed;
+    EXPECT_EQ(svg.count(QStringLiteral("stroke-dasharray")), dashed) << svg.toStdString();
+}

@@ -301,6 +301,69 @@ TEST_F(SingleReportTest, BitmapPageWithItsBands) {
     EXPECT_GT(inked(gdi::Rect(51, 990, 717, 1024)), 0); // the page number
     EXPECT_EQ(inked(gdi::Rect(0, 0, 51, 1024)), 0);     // nothing in the margin
     EXPECT_GT(inked(b->CurrentBlocks().curve), 500);    // the curve
+    // The curve block's frame is drawn over the curve's white box: its left
+    // edges run the whole block (the right one on the right coordinate, as GDI strokes it).
+    const gdi::Rect c = b->CurrentBlocks().curve;
+    EXPECT_EQ(inked(gdi::Rect(c.left, c.top, c.left + 1, c.bottom)), c.Height());
+    EXPECT_EQ(inked(gdi::Rect(c.right, c.top, c.right + 1, c.bottom)), c.Height());
+}
+
+TEST_F(SingleReportTest, HeaderValuesKeepRoomFromTheirCellBorder) {
+    auto b = Make();
+    gdi::RecordingDevice dev(800, 1100);
+    Draw(*b, dev);
+    const gdi::Rect& B = b->CurrentBlocks().head;
+    const int leftW = 2 * B.Width() / 3;
+    const int valueLeft[2] = {B.left + leftW / 3, B.left + leftW + (B.Width() - leftW) / 2};
+    int seen = 0;
+    for (const gdi::RecordedItem& t : dev.texts()) {
+        const int cell = t.text == QStringLiteral("A1")             ? 1
+                         : t.text == QStringLiteral("JGJ 106-2014") ? 0
+                                                                    : -1;
+        if (cell < 0)
+            continue;
+        ++seen;
+        EXPECT_GE(t.rect.left(), valueLeft[cell] + 3) << t.text.toStdString();
+    }
+    EXPECT_EQ(seen, 2) << Joined(dev).toStdString();
+}
+
+TEST_F(SingleReportTest, APileWithoutDatesPrintsAsItDoesAlone) {
+    // A saved pile 30 days old, then a blow file whose construction date
+    // comes from the age: its page reads the same after the other as alone.
+    DuxAnalysis old = SavedPile(QStringLiteral("OLD"));
+    old.constructionDate = QStringLiteral("2024-02-14");
+    WritePile(QStringLiteral("OLD.DUX"), old);
+    DuxBuilder::shortHeader(90).channels(1, 1024).samples(Pulse()).writeTo(folder, QStringLiteral("NEW.DUX"));
+    doc->m_ProjectInfo.ScanFolder(folder);
+    auto pageTexts = [&](const QStringList& names) {
+        auto list = List(names);
+        auto b = Make(list.get());
+        b->UpdatePileList();
+        gdi::RecordingDevice dev(4960, 7016, 600, 600);
+        PageMetrics m;
+        m.dpiX = m.dpiY = 600;
+        m.horzRes = 4960;
+        m.vertRes = 7016;
+        ReportPages pages(*b, doc->m_PrintSettings, m);
+        CPrintInfo info;
+        b->SetPageRange(info);
+        info.fromPage = 1;
+        info.toPage = info.maxPage;
+        QPainter painter(&dev);
+        EXPECT_EQ(PrintPages(painter, pages, info, [] { return true; }), int(names.size()));
+        painter.end();
+        // The last page: from its title on.
+        const QStringList all = dev.textList();
+        return all.mid(all.lastIndexOf(QStringLiteral("低应变反射波法单桩检测报告单")));
+    };
+    const QStringList alone = pageTexts({QStringLiteral("NEW.DUX")});
+    const QStringList after = pageTexts({QStringLiteral("OLD.DUX"), QStringLiteral("NEW.DUX")});
+    EXPECT_EQ(after, alone);
+    CPileRecord own;
+    ASSERT_TRUE(own.ReadFile(folder + QStringLiteral("/NEW.DUX")));
+    EXPECT_TRUE(alone.contains(own.m_testDate.addDays(-14).toString(QStringLiteral("yyyy-MM-dd"))))
+        << alone.join(u'|').toStdString();
 }
 
 TEST_F(SingleReportTest, MetafilePageSizesFollowTheSmoothingFlag) {
