@@ -48,7 +48,8 @@ bool ExportCurveDocument(const CPileRecord& pile, int decimals, OfficeWordExport
     if (office.WriteCurvePileCaptions(grid.rows, grid.columns, pile.m_strPileNo, width, height, length,
                                       pile.m_nWaveSpeed, pile.m_strClass, pile.m_strConclusion) != 2)
         return writer.Fail();
-    const QSize px(PointsToPixels(width), PointsToPixels(height));
+    // Drawn at the size shown, a little inside its cell.
+    const QSize px(PointsToPixels(width - 10), PointsToPixels(height - 10));
     for (int cell = 0; cell < grid.rows * grid.columns; ++cell) {
         CWaveRecord* wave = pile.Channel(grid.channelOf[size_t(cell)]);
         if (!wave)
@@ -65,8 +66,9 @@ bool ExportCurveDocument(const CPileRecord& pile, int decimals, OfficeWordExport
             office.SetError(WordError(why, why));
             return writer.Fail();
         }
-        if (!office.InsertPicture(3 + cell % grid.rows, 1 + cell / grid.rows, float(width - 10),
-                                  float(height - 10), path))
+        if (!office.InsertPicture(3 + cell % grid.rows, 1 + cell / grid.rows,
+                                  float(PixelsToPoints(px.width())), float(PixelsToPoints(px.height())),
+                                  path))
             return writer.Fail();
     }
     return writer.SaveOrPresent(

@@ -36,6 +36,8 @@ TEST_F(CurveDocument, TheActionWritesTheOpenPilesCurves) {
     const QJsonObject read = test::ReadDocx(out);
     const int channels = doc->m_PileRecord.ChannelCountInList();
     EXPECT_EQ(read["pictures"].toArray().size(), channels);
+    for (const test::PictureAspect& a : test::PictureAspects(out))
+        EXPECT_NEAR(a.shown, a.drawn, a.drawn * 0.01) << "a curve shown at the aspect drawn";
     const QJsonArray rows = read["tables"][0]["rows"].toArray();
     EXPECT_EQ(rows.size(), (channels < 8 ? channels : (channels + 1) / 2) + 2);
     EXPECT_EQ(rows[0]["cells"][0]["text"].toString(), "桩号:" + doc->m_PileRecord.m_strPileNo);

@@ -157,6 +157,8 @@ TEST_F(WordSingleReportTest, FourPilesFourPagesThreePictureNames) {
         if (part.startsWith(QLatin1String("word/media/")))
             media.insert(pkg.Part(part));
     EXPECT_EQ(media.size(), 4); // the fourth page's curve is its own
+    for (const PictureAspect& a : PictureAspects(out))
+        EXPECT_NEAR(a.shown, a.drawn, a.drawn * 0.01) << "a curve shown at the aspect drawn";
 }
 
 TEST_F(WordSingleReportTest, AskedWhereThenOpened) {

@@ -12,6 +12,8 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QtEndian>
+#include <algorithm>
 #include <cstring>
 #include <pugixml.hpp>
 #include <set>
@@ -147,6 +149,33 @@ QStringList DocxProblems(const QString& docx) {
             if (!ids.count(id))
                 out << part + QStringLiteral(": relationship %1 missing").arg(QString::fromUtf8(id));
         }
+    }
+    return out;
+}
+
+std::vector<PictureAspect> PictureAspects(const QString& docx) {
+    const OoxmlPackage pkg = OoxmlPackage::FromFile(docx);
+    pugi::xml_document main, rels;
+    Load(main, pkg.Part(QStringLiteral("word/document.xml")));
+    Load(rels, pkg.Part(QStringLiteral("word/_rels/document.xml.rels")));
+    std::vector<PictureAspect> out;
+    for (pugi::xpath_node x : main.select_nodes("//wp:inline")) {
+        PictureAspect a;
+        pugi::xml_node extent = x.node().child("wp:extent");
+        a.shown = extent.attribute("cx").as_double() / std::max(1.0, extent.attribute("cy").as_double());
+        const char* id = x.node().select_node(".//a:blip").node().attribute("r:embed").as_string();
+        QByteArray b;
+        for (pugi::xml_node r : rels.child("Relationships").children("Relationship"))
+            if (!std::strcmp(r.attribute("Id").as_string(), id))
+                b = pkg.Part(QStringLiteral("word/") + QString::fromUtf8(r.attribute("Target").as_string()));
+        const auto i32 = [&](int at) {
+            return b.size() >= at + 4 ? qFromLittleEndian<qint32>(b.constData() + at) : 0;
+        };
+        if (b.startsWith("BM"))
+            a.drawn = double(i32(18)) / std::max(1, std::abs(i32(22)));
+        else if (b.size() >= 40)
+            a.drawn = double(i32(32) - i32(24)) / std::max(1, i32(36) - i32(28));
+        out.push_back(a);
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <map>
+#include <vector>
 
 namespace pit::test {
 
@@ -15,6 +16,14 @@ namespace pit::test {
 // vertically merged cell has its top above it, drawing and bookmark ids are
 // unique, every relationship points at a part and every part has a content type.
 QStringList DocxProblems(const QString& docx);
+
+// Each picture of the main story in document order: the width / height it
+// is shown at (its extent) and as drawn (a BMP's pixels, an EMF's frame).
+struct PictureAspect {
+    double shown = 0;
+    double drawn = 0;
+};
+std::vector<PictureAspect> PictureAspects(const QString& docx);
 
 // The document as python-docx reads it (tests/support/read_docx.py); an
 // object with "error" when it cannot be read.
