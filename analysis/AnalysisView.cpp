@@ -511,7 +511,8 @@ bool CAnalysisView::OnFilePrint() {
     bool printed = false;
     if (m_printUi->ChoosePrinter(printer, info, this)) {
         printer.setResolution(kPrintDpi); // another printer chosen in the dialog keeps it too
-        printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info) > 0;
+        printed =
+            pit::PrintPages(printer, *m_builder, *m_printSettings, info, pit::PdfOutputFile(printer)) > 0;
     }
     OnEndPrinting();
     return printed;
@@ -538,7 +539,7 @@ void CAnalysisView::OnFilePrintPreview() {
             info.preview = true;
             info.fromPage = info.minPage;
             info.toPage = info.maxPage;
-            pit::PrintPages(*p, *m_builder, *m_printSettings, info);
+            pit::PrintPages(*p, *m_builder, *m_printSettings, info, pit::PdfOutputFile(*p));
         },
         this);
     OnEndPrinting();

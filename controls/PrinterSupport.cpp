@@ -74,4 +74,8 @@ void setPrinterChooser(PrinterChooser* chooser) {
 
 } // namespace ui
 
+QString PdfOutputFile(const QPrinter& printer) {
+    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+}
+
 } // namespace pit

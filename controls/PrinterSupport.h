@@ -23,6 +23,8 @@ void SetChosenPrinterName(const QString& name);
 QString CurrentPrinterName();
 // A print host's printer starts from the chosen one (nothing to do without a choice).
 void StartFromChosenPrinter(QPrinter& printer);
+// The PDF file the printer writes, empty when it prints on paper.
+QString PdfOutputFile(const QPrinter& printer);
 
 // The dialog that picks a printer.
 class PrinterChooser {

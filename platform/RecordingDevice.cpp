@@ -1,6 +1,7 @@
 #include "platform/RecordingDevice.h"
 
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPaintEngine>
 #include <QTransform>
 
@@ -103,7 +104,22 @@ public:
         const QFontMetrics fm(ti.font(), m_device);
         item.rect = m_transform.mapRect(
             QRectF(p.x(), p.y() - fm.ascent(), fm.horizontalAdvance(ti.text()), fm.height()));
+        // One text drawn in several fonts (Latin letters and ideographs) comes
+        // in runs, each where the one before ended: they are one text.
+        const QPointF end = m_transform.map(p + QPointF(ti.width(), 0));
+        auto& items = m_device->m_items;
+        if (m_textEnd && !items.empty()) {
+            RecordedItem& last = items.back();
+            if (last.kind == RecordedItem::Kind::Text && last.font == item.font && last.pen == item.pen &&
+                last.clip == item.clip && QLineF(*m_textEnd, item.baseline).length() < 0.5) {
+                last.text += item.text;
+                last.rect = last.rect.united(item.rect);
+                m_textEnd = end;
+                return;
+            }
+        }
         push(std::move(item));
+        m_textEnd = end;
     }
 
 private:
@@ -132,7 +148,10 @@ private:
             item.clip = m_clip;
         return item;
     }
-    void push(RecordedItem&& item) { m_device->m_items.push_back(std::move(item)); }
+    void push(RecordedItem&& item) {
+        m_device->m_items.push_back(std::move(item));
+        m_textEnd.reset();
+    }
 
     RecordingDevice* m_device;
     QTransform m_transform;
@@ -142,6 +161,7 @@ private:
     bool m_antialiased = false;
     std::optional<QRegion> m_clip;
     bool m_clipEnabled = false;
+    std::optional<QPointF> m_textEnd; // where the last item, a text, ended
 };
 
 RecordingDevice::RecordingDevice(int width, int height, int dpiX, int dpiY)

@@ -1068,7 +1068,7 @@ void CExportView::PreviewPages() {
             info.preview = true;
             info.fromPage = info.minPage;
             info.toPage = info.maxPage;
-            PrintPages(*p, *builder, *s, info);
+            PrintPages(*p, *builder, *s, info, PdfOutputFile(*p));
         },
         this);
 }
@@ -1085,7 +1085,7 @@ bool CExportView::PrintBuilderPages() {
     if (!m_printUi->ChoosePrinter(printer, info, this))
         return false;
     printer.setResolution(kPrintDpi); // another printer chosen in the dialog keeps it too
-    return PrintPages(printer, *m_builder, m_pDoc->m_PrintSettings, info) > 0;
+    return PrintPages(printer, *m_builder, m_pDoc->m_PrintSettings, info, PdfOutputFile(printer)) > 0;
 }
 
 // ---- pile pictures --------------------------------------------------------------------------

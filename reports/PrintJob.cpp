@@ -1,6 +1,10 @@
 // Page loop of a print job.
 #include "reports/PrintJob.h"
 
+#include "platform/PdfTextLayer.h"
+
+#include <QDateTime>
+#include <QFileInfo>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
@@ -50,13 +54,18 @@ int PrintPages(QPainter& painter, ReportPages& pages, CPrintInfo& info,
 }
 
 int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSettings& settings,
-               CPrintInfo& info) {
+               CPrintInfo& info, const QString& pdfFile) {
     ReportPages pages(builder, settings, MetricsOf(dev));
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
     QPainter painter;
     if (!painter.begin(&dev))
         return 0;
     const int n = PrintPages(painter, pages, info, [&dev] { return dev.newPage(); });
     painter.end();
+    // Only a file this job wrote (a preview paints into no file).
+    const QFileInfo written(pdfFile);
+    if (n > 0 && !pdfFile.isEmpty() && written.exists() && written.lastModified() >= started)
+        RepairPdfTextLayerFile(pdfFile);
     return n;
 }
 

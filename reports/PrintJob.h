@@ -7,6 +7,7 @@
 #include "reports/PageFrame.h"
 #include "reports/ReportBuilder.h"
 
+#include <QString>
 #include <functional>
 
 class CPrintSettings;
@@ -38,8 +39,9 @@ private:
 // Pages fromPage..toPage of info, kept inside minPage..maxPage; newPage is
 // called between pages. Returns the number of pages printed.
 int PrintPages(QPainter& painter, ReportPages& pages, CPrintInfo& info, const std::function<bool()>& newPage);
-// The same on a printer or PDF writer with its own metrics.
+// The same on a printer or PDF writer with its own metrics. pdfFile: the file
+// the device writes, whose text layer is repaired when the job has written it.
 int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSettings& settings,
-               CPrintInfo& info);
+               CPrintInfo& info, const QString& pdfFile = QString());
 
 } // namespace pit

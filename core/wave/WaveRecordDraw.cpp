@@ -56,8 +56,8 @@ gdi::Pen CWaveRecord::CreateStylePen(int style, int width, pit::COLORREF colour,
     if (style == 0)
         return gdi::Pen::Create(gdi::PS_SOLID, width * unit, colour);
     // The curve style's stock style, drawn on pixels with its own pattern.
-    return gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | std::clamp(style, 1, 4), width * unit, colour,
-                         StylePenPattern(style, unit));
+    return gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | std::clamp(style, 1, 4), width * unit,
+                         colour, StylePenPattern(style, unit));
 }
 
 pit::PileSketchWave CWaveRecord::SketchWave() const {

@@ -71,6 +71,7 @@ TEST_F(ProjectReportPrintTest, SevenPilesOnTwoPagesInListOrder) {
                 firstRowTop = m.captured(1).toDouble();
         }
         ASSERT_GT(titleBottom, 0) << page.left(800).toStdString();
+        EXPECT_TRUE(page.contains(QStringLiteral("工程名称:滨江大桥")));
         ASSERT_GT(firstRowTop, 0);
         EXPECT_LE(titleBottom, firstRowTop + 0.5);
     }

@@ -42,17 +42,17 @@ inline QString Tool(const QString& name, const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// The text of a PDF file (pdftotext with args before the file), folded:
-// poppler reads some ideographs of these faces as Kangxi radicals.
+// The text of a PDF file as poppler reads it (pdftotext with args before
+// the file): what a PDF viewer's search finds.
 inline QString PdfText(const QString& pdf, const QStringList& args = {}) {
-    return Tool(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")})
-        .normalized(QString::NormalizationForm_KC);
+    return Tool(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")});
 }
 
-// Pile numbers that poppler reads back whole.
+// Pile numbers as the engineers write them: letters and digits, and one of
+// ideographs that share their glyph with a radical (大, 工).
 inline const QStringList kPrintPiles = {
-    QStringLiteral("甲桩"), QStringLiteral("乙桩"), QStringLiteral("丙桩"), QStringLiteral("丁桩"),
-    QStringLiteral("戊桩"), QStringLiteral("己桩"), QStringLiteral("庚桩")};
+    QStringLiteral("ZK6"),   QStringLiteral("C40-2"), QStringLiteral("SZ13"),   QStringLiteral("P7"),
+    QStringLiteral("大工8"), QStringLiteral("J105"),  QStringLiteral("K2-2014")};
 
 // Seven piles of one project in folder, B1.DUX to B7.DUX: B1, B3, B5 and B7
 // blow files of one blow and its average, the others saved by the program

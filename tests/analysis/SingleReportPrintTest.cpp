@@ -46,10 +46,10 @@ TEST_F(SingleReportPrintTest, OnePageOfTheShownPileIntoAPdf) {
     CWaveRecord* shown = pile.CurrentChannel();
     shown->SetExpGain(6); // an unsaved edit the page leaves alone
     const QString path = pile.m_strPath;
-    // Qt's PDF output of the Noto CJK faces loses the text of digits that follow
-    // Latin letters (the page shows them): names and numbers that read back.
-    pile.m_strPileNo = QStringLiteral("东桥甲");
-    s.m_strpffont = QStringLiteral("Arial");
+    // A pile number of letters and digits, a project name of ideographs that
+    // share their glyph with radicals: both read back as shown.
+    pile.m_strPileNo = QStringLiteral("ZK6");
+    doc->m_ProjectInfo.m_texts[0] = QStringLiteral("大工桥基工程");
 
     for (int language : {0, 1}) {
         SCOPED_TRACE(language);
@@ -65,7 +65,9 @@ TEST_F(SingleReportPrintTest, OnePageOfTheShownPileIntoAPdf) {
                                        : QStringLiteral("低应变反射波法单桩检测报告单");
         EXPECT_TRUE(text.contains(title)) << text.toStdString();
         EXPECT_TRUE(text.contains(language ? QStringLiteral("Project Name") : QStringLiteral("工程名称")));
-        EXPECT_TRUE(text.contains(QStringLiteral("东桥甲"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("ZK6"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("大工桥基工程")));
+        EXPECT_TRUE(text.contains(QStringLiteral("JGJ 106-2014")));
         EXPECT_TRUE(text.contains(language ? QStringLiteral("Page 1") : QStringLiteral("第1")))
             << text.toStdString();
 

@@ -33,6 +33,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QStackedWidget>
@@ -739,6 +740,13 @@ TEST_F(Frame, TheAnalysisViewPrintsTheSinglePilePage) {
     ASSERT_NE(frame->AnalysisView()->Builder(), nullptr);
     const QByteArray pdf = bytes(ui.path);
     EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))), 1);
+    // What the page shows, a PDF viewer's search finds.
+    QProcess pdftotext;
+    pdftotext.start(QStringLiteral("pdftotext"), {ui.path, QStringLiteral("-")});
+    pdftotext.waitForFinished(30000);
+    const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    EXPECT_TRUE(text.contains(doc->m_PileRecord.m_strPileNo)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("JGJ 106-2014"))) << text.toStdString();
     frame->AnalysisView()->SetPrintUi(nullptr);
 }
 

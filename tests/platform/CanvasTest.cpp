@@ -2,9 +2,11 @@
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QImage>
 #include <QPicture>
+#include <QRawFont>
 #include <gtest/gtest.h>
 
 using namespace gdi;
@@ -392,10 +394,17 @@ TEST_F(CanvasTest, FontsAreSizedByCellHeightInPixels) {
 
 TEST_F(CanvasTest, WindowsFacesResolveToTheInstalledFonts) {
     EXPECT_EQ(QFontInfo(QFont(QStringLiteral("Arial"))).family(), QStringLiteral("Liberation Sans"));
-    EXPECT_TRUE(
-        QFontInfo(QFont(QStringLiteral("宋体"))).family().startsWith(QStringLiteral("Noto Serif CJK")));
-    EXPECT_TRUE(
-        QFontInfo(QFont(QStringLiteral("黑体"))).family().startsWith(QStringLiteral("Noto Sans CJK")));
+    // The Chinese faces: Latin letters and digits from a Latin face, the
+    // ideographs from the CJK face of their kind.
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("宋体"))).family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(QFontInfo(QFont(QStringLiteral("黑体"))).family(), QStringLiteral("Liberation Sans"));
+    EXPECT_EQ(pit::FontSubstitutesFor(QStringLiteral("宋体")).value(1), QStringLiteral("Noto Serif CJK SC"));
+    EXPECT_EQ(pit::FontSubstitutesFor(QStringLiteral("黑体")).value(1), QStringLiteral("Noto Sans CJK SC"));
+    for (const char* face : {"宋体", "黑体"}) {
+        const QRawFont ideographs =
+            QRawFont::fromFont(QFont(QString::fromUtf8(face)), QFontDatabase::SimplifiedChinese);
+        EXPECT_TRUE(ideographs.familyName().startsWith(QStringLiteral("Noto"))) << face;
+    }
     EXPECT_EQ(pit::FontSubstitutesFor(QStringLiteral("arial")).value(0), QStringLiteral("Liberation Sans"));
     EXPECT_TRUE(pit::FontSubstitutesFor(QStringLiteral("Liberation Sans")).isEmpty());
 }

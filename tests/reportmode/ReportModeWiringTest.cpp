@@ -5,8 +5,8 @@
 #include "controls/ViewBar.h"
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/CommandRegistry.h"
-#include "reportmode/ExportForm.h"
 #include "mainwnd/MainFrame.h"
+#include "reportmode/ExportForm.h"
 #include "tests/analysis/ReportPrintSupport.h"
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/reportmode/ReportModeFixture.h"
@@ -36,7 +36,7 @@ struct ReportModeWiring : ReportModeFixture {
             if (i == 1) {
                 DuxBuilder::paramBlock("A-RIRADAD", 1042)
                     .channels(2, 1024)
-                    .analysis(SavedPile(QStringLiteral("甲桩")))
+                    .analysis(SavedPile(QStringLiteral("ZK2")))
                     .writeTo(folder, name);
                 continue;
             }
@@ -111,6 +111,8 @@ TEST_F(ReportModeWiring, EnterPrintSaveAndLeaveThroughTheActions) {
     ASSERT_TRUE(Run(cmd::kPrint));
     const QString info = Tool(QStringLiteral("pdfinfo"), {printUi.path});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
+    const QString text = PdfText(printUi.path);
+    EXPECT_TRUE(text.contains(QStringLiteral("桩号:ZK2"))) << text.toStdString();
 
     // Save takes the form's fields into the record and writes it into its file.
     const QString shown = view->Record()->m_strPath;
@@ -146,7 +148,7 @@ TEST_F(ReportModeWiring, SinglePileModeAndTheCurvePictureOfTheOpenPile) {
     services.answers = {path};
     ASSERT_TRUE(Run(cmd::kExportCurvePictures));
     ASSERT_EQ(services.asks.size(), 1u);
-    EXPECT_EQ(services.asks[0].defaultName, QStringLiteral("Pile_甲桩.emf"));
+    EXPECT_EQ(services.asks[0].defaultName, QStringLiteral("Pile_ZK2.emf"));
     EXPECT_EQ(services.opened, QStringList{path});
     EXPECT_EQ(readFileBytes(path).mid(40, 4), QByteArray(" EMF"));
 }

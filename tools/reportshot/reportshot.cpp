@@ -73,7 +73,7 @@ bool WritePdf(const QString& path, CReportBuilder& builder, const CPrintSettings
     builder.SetPageRange(info);
     info.fromPage = info.minPage;
     info.toPage = info.maxPage;
-    if (pit::PrintPages(pdf, builder, settings, info) < 1) {
+    if (pit::PrintPages(pdf, builder, settings, info, path) < 1) {
         why = QStringLiteral("no page was printed");
         return false;
     }

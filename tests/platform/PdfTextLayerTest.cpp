@@ -1,0 +1,135 @@
+// The text layer of the PDF files Qt writes, repaired and read back by
+// poppler (pdftotext, pdfinfo) as a PDF viewer's search reads it.
+#include "platform/PdfTextLayer.h"
+#include "platform/FontSetup.h"
+
+#include <QFile>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace pit;
+
+namespace {
+
+QString Poppler(const QString& tool, const QStringList& args, QString* errors = nullptr) {
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty())
+        return QStringLiteral("<%1 missing: scripts/install-deps.sh>").arg(tool);
+    QProcess p;
+    p.start(exe, args);
+    p.waitForFinished(30000);
+    if (errors)
+        *errors = QString::fromUtf8(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Lines of text in the program's faces into an A4 PDF file, then repaired.
+QString WritePdf(const QString& path, const QStringList& lines) {
+    {
+        QPdfWriter pdf(path);
+        pdf.setResolution(600);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        QPainter painter(&pdf);
+        int y = 400;
+        for (const QString& line : lines) {
+            for (const char* face : {"宋体", "黑体", "Arial"}) {
+                QFont f(QString::fromUtf8(face));
+                f.setPixelSize(100);
+                painter.setFont(f);
+                painter.drawText(200, y, line);
+                y += 200;
+            }
+        }
+    }
+    EXPECT_TRUE(RepairPdfTextLayerFile(path));
+    return Poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+}
+
+} // namespace
+
+TEST(PdfTextLayer, RadicalsMapToTheirIdeographs) {
+    EXPECT_EQ(IdeographOfRadical(0x2F2F), char32_t(U'工'));
+    EXPECT_EQ(IdeographOfRadical(0x2F24), char32_t(U'大'));
+    EXPECT_EQ(IdeographOfRadical(0x2F54), char32_t(U'水'));
+    EXPECT_EQ(IdeographOfRadical(0x2EDD), char32_t(U'食')) << "a supplement radical, by its glyph";
+    EXPECT_EQ(IdeographOfRadical(U'工'), char32_t(U'工'));
+    EXPECT_EQ(IdeographOfRadical(U'Z'), char32_t(U'Z'));
+}
+
+TEST(PdfTextLayer, EveryTextShownIsReadBack) {
+    RegisterFontSubstitutions();
+    QTemporaryDir dir;
+    // Pile numbers, grades and standards after Latin letters; ideographs
+    // that share their glyph with a radical, two of them in a row of
+    // consecutive radicals (水火), which the subset maps as one range.
+    const QStringList lines = {QStringLiteral("桩号:ZK6 强度等级:C40 JGJ 106-2014 JTG/T 3512—2020"),
+                               QStringLiteral("工程名称:滨江大桥 人口 水火 食"),
+                               QStringLiteral("完整性评价:Ⅰ类 0123456789")};
+    const QString path = dir.filePath(QStringLiteral("text.pdf"));
+    const QString text = WritePdf(path, lines);
+    for (const QString& line : lines)
+        EXPECT_EQ(text.count(line), 3) << line.toStdString() << "\n" << text.toStdString();
+    for (QChar c : text)
+        EXPECT_FALSE(c.unicode() >= 0x2E80 && c.unicode() <= 0x2FDF) << text.toStdString();
+
+    // The repaired file is whole: poppler reads it without complaint, and a
+    // second repair changes nothing.
+    QString errors;
+    const QString info = Poppler(QStringLiteral("pdfinfo"), {path}, &errors);
+    EXPECT_TRUE(info.contains(QStringLiteral("Pages:"))) << info.toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+    Poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, &errors);
+    EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray once = f.readAll();
+    EXPECT_EQ(RepairPdfTextLayer(once), once);
+}
+
+TEST(PdfTextLayer, OtherBytesComeBackUnchanged) {
+    for (const QByteArray& bytes : {QByteArray(), QByteArray("not a pdf"),
+                                    QByteArray("%PDF-1.4\n1 0 obj\n<< /Length 5 >>\nstream\nbegincmap\n")})
+        EXPECT_EQ(RepairPdfTextLayer(bytes), bytes);
+}
+
+// A range of consecutive radicals grows into an array of ideographs: the
+// stream's length and every offset behind it follow.
+TEST(PdfTextLayer, AGrowingRangeKeepsTheCrossReferences) {
+    const QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                            "2 beginbfrange\n<0001> <0002> <0041>\n<0003> <0004> <2F54>\nendbfrange\n"
+                            "1 beginbfchar\n<0005> <2F2F>\nendbfchar\nendcmap\nend\nend\n";
+    const QList<QByteArray> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [] /Count 0 >>",
+        "<< /Length " + QByteArray::number(cmap.size()) + " >>\nstream\n" + cmap + "\nendstream",
+        "<< /Producer (test) >>",
+    };
+    auto build = [](const QList<QByteArray>& objs) {
+        QByteArray pdf = "%PDF-1.4\n";
+        QList<qsizetype> offsets;
+        for (int i = 0; i < objs.size(); ++i) {
+            offsets << pdf.size();
+            pdf += QByteArray::number(i + 1) + " 0 obj\n" + objs[i] + "\nendobj\n";
+        }
+        const qsizetype xref = pdf.size();
+        pdf += "xref\n0 " + QByteArray::number(objs.size() + 1) + "\n0000000000 65535 f \n";
+        for (qsizetype o : offsets)
+            pdf += QByteArray::number(o).rightJustified(10, '0') + " 00000 n \n";
+        pdf += "trailer\n<< /Size " + QByteArray::number(objs.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+               QByteArray::number(xref) + "\n%%EOF\n";
+        return pdf;
+    };
+    const QByteArray fixed = RepairPdfTextLayer(build(objects));
+    const QByteArray fixedCmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                                 "2 beginbfrange\n<0001> <0002> <0041>\n<0003> <0004> [<6C34> <706B> ]\n"
+                                 "endbfrange\n1 beginbfchar\n<0005> <5DE5>\nendbfchar\nendcmap\nend\nend\n";
+    QList<QByteArray> want = objects;
+    want[2] =
+        "<< /Length " + QByteArray::number(fixedCmap.size()) + " >>\nstream\n" + fixedCmap + "\nendstream";
+    EXPECT_EQ(fixed, build(want)) << fixed.toStdString();
+}
