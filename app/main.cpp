@@ -3,11 +3,13 @@
 #include "app/Startup.h"
 #include "batch/BatchMain.h"
 #include "platform/FontSetup.h"
+#include "platform/TimeUtil.h"
 
 #include <QApplication>
 #include <clocale>
 
 int main(int argc, char* argv[]) {
+    pit::PinLocalTimeZone();
     // The batch reports run without a window, before any widget exists.
     if (const std::optional<int> status = pit::BatchMain(argc, argv))
         return *status;

@@ -32,14 +32,6 @@ using namespace pit;
 
 namespace {
 
-// Tree images: a folder for the root, a page for a pile.
-QIcon RootIcon(QTreeWidget* tree) {
-    return tree->style()->standardIcon(QStyle::SP_DirIcon);
-}
-QIcon PileIcon(QTreeWidget* tree) {
-    return tree->style()->standardIcon(QStyle::SP_FileIcon);
-}
-
 QString WithoutMark(QString text) {
     if (text.endsWith(QLatin1Char('*')))
         text.chop(1);
@@ -63,6 +55,9 @@ CFormMain::CFormMain(CKEV_DUXDoc* doc, CMainFrame* frame, QWidget* parent)
     SetCtrlId(m_tree, 1001);
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
+    // Tree images: a folder for the root, a page for a pile.
+    m_rootIcon = m_tree->style()->standardIcon(QStyle::SP_DirIcon);
+    m_pileIcon = m_tree->style()->standardIcon(QStyle::SP_FileIcon);
     groupLayout->addWidget(m_comboSort);
     groupLayout->addWidget(m_tree);
     layout->addWidget(group, 2);
@@ -100,7 +95,7 @@ CFormMain::CFormMain(CKEV_DUXDoc* doc, CMainFrame* frame, QWidget* parent)
     };
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &CFormMain::OnTreeSelection);
     connect(m_tree, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* i) { i->setIcon(0, RootIcon(m_tree)); });
+            [this](QTreeWidgetItem* i) { i->setIcon(0, m_rootIcon); });
     connect(m_tab, &QTabWidget::currentChanged, this, [this](int) { UpdatePanelControls(); });
 }
 
@@ -155,7 +150,7 @@ void CFormMain::FillPileTree() {
     m_tree->clear();
     m_hSelItem = nullptr;
     auto* root = new QTreeWidgetItem(m_tree, QStringList{m_pDoc->m_ProjectInfo.GetProjectPath()});
-    root->setIcon(0, RootIcon(m_tree));
+    root->setIcon(0, m_rootIcon);
     const CPileFileArray& files = m_pDoc->m_ProjectInfo.Files();
     const QString current = m_pDoc->m_bFileOpen ? m_pDoc->m_PileRecord.m_strPath : QString();
     for (int i = 0; i < files.GetCount(); ++i) {
@@ -167,7 +162,7 @@ void CFormMain::FillPileTree() {
         }
         auto* item = new QTreeWidgetItem(root, QStringList{text});
         item->setData(0, kPathRole, f.m_strPath);
-        item->setIcon(0, PileIcon(m_tree));
+        item->setIcon(0, m_pileIcon);
         if (!current.isEmpty() && f.m_strPath == current) {
             m_tree->setCurrentItem(item);
             m_hSelItem = item;

@@ -6,6 +6,7 @@
 
 #include "controls/FormViewExt.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <functional>
 
@@ -103,6 +104,9 @@ private:
     CDlgPileInfo* m_pPilePanel = nullptr;
     CDlgWavaSpectrum* m_pWavePanel = nullptr;
     QTreeWidget* m_tree = nullptr;
+    // The tree's two images, loaded once and shared by every item: loading
+    // them for each item was most of the time a large project took to show.
+    QIcon m_rootIcon, m_pileIcon;
     QTreeWidgetItem* m_hSelItem = nullptr;
     QComboBox* m_comboSort = nullptr;
     QTabWidget* m_tab = nullptr;

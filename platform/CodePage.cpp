@@ -1,5 +1,6 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -73,6 +74,10 @@ QByteArray CodePage::fromUnicode(const QString& text) const {
 }
 
 QByteArray CodePage::fromUnicodeLimited(const QString& text, size_t maxBytes) const {
+    // Plain ASCII goes through unchanged (as in the loop below), at once.
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.utf16());
+    if (std::all_of(units, units + text.size(), [](char16_t c) { return c < 0x80; }))
+        return text.left(qsizetype(qMin<size_t>(maxBytes, size_t(text.size())))).toLatin1();
     QByteArray out;
     out.reserve(qMin<qsizetype>(text.size() * 2, qsizetype(qMin<size_t>(maxBytes, 1 << 20))));
     IconvHandle& h = cachedHandle(m_name.constData(), "UTF-16LE");

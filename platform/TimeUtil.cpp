@@ -6,6 +6,14 @@
 
 namespace pit {
 
+void PinLocalTimeZone() {
+    if (qEnvironmentVariableIsSet("TZ"))
+        return;
+    // The C library's and Qt's name for the system's own zone.
+    qputenv("TZ", ":/etc/localtime");
+    tzset();
+}
+
 QDateTime utcSecondsToLocal(int64_t seconds) {
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::LocalTime);
 }

@@ -6,6 +6,12 @@
 
 namespace pit {
 
+// Local times follow /etc/localtime. While TZ is unset the C library looks
+// that file up again at every local conversion (a file-system call each);
+// naming the same zone in TZ keeps it and spares the look-ups. A TZ that is
+// set stays. For the start of main, before any thread runs.
+void PinLocalTimeZone();
+
 QDateTime utcSecondsToLocal(int64_t seconds);
 int64_t localToUtcSeconds(const QDateTime& local);
 

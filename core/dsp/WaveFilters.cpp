@@ -94,7 +94,7 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
 }
 
 void ApplyExponentialGain(float* x, int n, int start, int end, int K) {
-    if (K <= 1 || end <= start || start < 0)
+    if (!ExponentialGainChanges(start, end, K))
         return;
     const float c = float(std::log(double(K)) / double(end - start + 1));
     const int rampEnd = end < n ? end : n;

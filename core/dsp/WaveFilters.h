@@ -18,6 +18,10 @@ void ButterworthHighPass(const float* in, float* out, int n, float dtMicros, flo
 // Ramp x[s..e-1] by exp((i - s + 1) ln K / (e - s + 1)) and multiply x[e..n-1]
 // by K; nothing unless K > 1, e > s and s >= 0. Both stop at n.
 void ApplyExponentialGain(float* x, int n, int start, int end, int K);
+// Whether ApplyExponentialGain may change samples (false: it does nothing).
+inline bool ExponentialGainChanges(int start, int end, int K) {
+    return K > 1 && end > start && start >= 0;
+}
 
 // Moves the samples by d = to - from (the sample at to goes to from); the
 // vacated end repeats the old end sample. Nothing when |d| > 200.

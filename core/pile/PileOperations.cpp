@@ -24,22 +24,24 @@ void CPileRecord::ComputeAverage(CWaveRecord& dest) {
         whole = whole && size_t(std::max(ch.SampleCount(), 0)) >= n;
     }
     const float count = float(rows.size());
-    std::vector<float> sum(n, 0.0f);
+    // Every sample is written when every blow is whole: no zeros first.
+    pit::SampleBuffer sum = whole ? pit::SampleBuffer::Uninitialized(n) : pit::SampleBuffer(n, 0.0f);
+    float* out = sum.Writable().data();
     if (whole) {
-        pit::wave::AverageColumns(sum.data(), rows.data(), rows.size(), n, count);
+        pit::wave::AverageColumns(out, rows.data(), rows.size(), n, count);
     } else {
         // A shorter blow adds to its own samples only.
         for (int i = 0; i < blows; ++i) {
             const CWaveRecord& ch = *m_channels[size_t(i)];
             if (m_blowFlags[size_t(i)] && !ch.isAverage)
-                pit::wave::AddInto(sum.data(), ch.Source().data(),
+                pit::wave::AddInto(out, ch.Source().data(),
                                    std::min(n, size_t(std::max(ch.SampleCount(), 0))));
         }
         if (count > 0)
-            pit::wave::DivideAll(sum.data(), sum.size(), count);
+            pit::wave::DivideAll(out, n, count);
     }
-    // SetData refreshes; a refused count keeps the samples, refreshed as they are.
-    if (!dest.SetData(sum.data(), int(n)))
+    // SetSamples refreshes; a refused count keeps the samples, refreshed as they are.
+    if (!dest.SetSamples(std::move(sum)))
         dest.Update();
     dest.isAverage = 1;
 }

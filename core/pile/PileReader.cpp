@@ -13,12 +13,40 @@
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
+#include <memory>
 
 using namespace pit;
 
 namespace {
 
 constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
+
+// The file's bytes go into a buffer that each thread keeps for its next read:
+// copied into memory in use, a read costs about half of one into fresh memory.
+// A buffer grown for an unusually large file is let go after the read.
+class ReadBuffer {
+public:
+    uint8_t* Reserve(size_t n) {
+        if (n > m_capacity) {
+            m_bytes.reset(new uint8_t[n]);
+            m_capacity = n;
+        }
+        return m_bytes.get();
+    }
+    void Trim() {
+        if (m_capacity > kKeepBytes) {
+            m_bytes.reset();
+            m_capacity = 0;
+        }
+    }
+
+private:
+    static constexpr size_t kKeepBytes = 1024 * 1024;
+    std::unique_ptr<uint8_t[]> m_bytes;
+    size_t m_capacity = 0;
+};
+
+thread_local ReadBuffer t_readBuffer;
 
 } // namespace
 
@@ -89,7 +117,8 @@ void CPileRecord::FixTestTimeFromFile() {
 
 std::unique_ptr<CWaveRecord> CPileRecord::MakeRawChannel(int slot) {
     const size_t n = size_t(m_header.Samples());
-    auto ch = std::make_unique<CWaveRecord>(m_rawSamples.data() + size_t(slot) * n, int(n), headerSpan());
+    // The channel shares its run of the sample block until it is processed.
+    auto ch = std::make_unique<CWaveRecord>(m_rawSamples.Run(size_t(slot) * n, n), headerSpan());
     ch->drawA = slot + 1;
     ch->drawB = m_nChannelCount;
     ch->sampleInterval = m_fSampleInterval;
@@ -101,10 +130,8 @@ std::unique_ptr<CWaveRecord> CPileRecord::MakeRawChannel(int slot) {
 std::unique_ptr<CWaveRecord> CPileRecord::MakeAverageChannel() {
     const int n = m_header.Samples();
     auto avg = std::make_unique<CWaveRecord>();
-    if (n != avg->SampleCount()) {
-        std::vector<float> zeros(size_t(n), 0.0f);
-        avg->SetData(zeros.data(), n);
-    }
+    if (n != avg->SampleCount())
+        avg->SetSamples(SampleBuffer(size_t(std::max(n, 0)), 0.0f));
     avg->sampleInterval = m_fSampleInterval;
     avg->SetFilterCutoffs(m_header.HighPass(), m_header.LowPass());
     avg->SetZoom(m_fChannelZoom > 0 ? m_fChannelZoom : 1.0f);
@@ -206,7 +233,18 @@ bool CPileRecord::ReadInto(const QString& path) {
     // and analysis): anything far beyond is not one, and is not read whole.
     if (size > kMaxFileBytes)
         throw FileError(FileCause::InvalidFile, path, 4, QStringLiteral("%1 bytes").arg(size));
-    const QByteArray data = file.readAll();
+    uint8_t* const data = t_readBuffer.Reserve(size_t(size));
+    struct TrimAfterRead {
+        ~TrimAfterRead() { t_readBuffer.Trim(); }
+    } trim;
+    // Read to the size found at the open (a file that shrank since is short).
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 r = file.read(reinterpret_cast<char*>(data) + got, size - got);
+        if (r <= 0)
+            break;
+        got += r;
+    }
     if (file.error() != QFileDevice::NoError)
         throw FileError::fromDevice(file, FileCause::HardIO);
     // The open file gives its times without a look-up of the path (the access time after the read).
@@ -214,7 +252,7 @@ bool CPileRecord::ReadInto(const QString& path) {
                           file.fileTime(QFileDevice::FileModificationTime),
                           file.fileTime(QFileDevice::FileAccessTime)};
     file.close();
-    ByteReader in(data, path);
+    ByteReader in(std::span<const uint8_t>(data, size_t(got)), path);
     try {
         uint8_t magic[10];
         in.read(magic, 10);
@@ -305,9 +343,9 @@ bool CPileRecord::ReadInto(const QString& path) {
         const size_t sampleBytes = size_t(count) * size_t(n) * 4;
         if (W < 0 || size_t(W) > in.size() || in.size() - size_t(W) < sampleBytes)
             in.fail(QStringLiteral("sample block at %1 outside the file").arg(W));
-        m_rawSamples.resize(size_t(count) * size_t(n));
+        m_rawSamples = SampleBuffer::Uninitialized(size_t(count) * size_t(n));
         in.seek(size_t(W));
-        in.read(m_rawSamples.data(), sampleBytes);
+        in.read(m_rawSamples.Writable().data(), sampleBytes);
 
         const int32_t sd = m_header.SensorDistance();
         if (sd < 0 || double(sd) > double(m_header.Diameter()) * 3.1415 / 2)

@@ -117,8 +117,7 @@ QString CPileRecord::ShapeText(int index) const {
 }
 
 void CPileRecord::Clear() {
-    m_rawSamples.clear();
-    m_rawSamples.shrink_to_fit();
+    m_rawSamples = {};
     m_channels.clear();
     m_header.zero(hdr::kPileNoShort, hdr::kShortText);
     m_header.zero(hdr::kPileNo, hdr::kLongText);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/pile/PileHeader.h"
+#include "core/wave/SampleBuffer.h"
 
 #include <QDateTime>
 #include <QString>
@@ -115,7 +116,8 @@ public:
     CWaveRecord* Channel(int i) const;
     CWaveRecord* CurrentChannel() const { return Channel(m_nCurrentChannel); }
     CWaveRecord* AverageChannel() const { return m_channels.empty() ? nullptr : m_channels.back().get(); }
-    const std::vector<float>& RawSamples() const { return m_rawSamples; }
+    // Shared by the channels made from them (copied when one is written).
+    const pit::SampleBuffer& RawSamples() const { return m_rawSamples; }
     QString ShapeText(int index) const;
     // The file name of a path without its extension.
     static QString FileTitle(const QString& path);
@@ -220,6 +222,6 @@ private:
     std::unique_ptr<CWaveRecord> MakeRawChannel(int slot);
     std::span<const uint8_t> headerSpan() const { return {m_header.bytes.data(), m_header.bytes.size()}; }
 
-    std::vector<float> m_rawSamples;
+    pit::SampleBuffer m_rawSamples;
     std::vector<std::unique_ptr<CWaveRecord>> m_channels;
 };

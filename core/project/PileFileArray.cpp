@@ -4,6 +4,8 @@
 #include "core/project/NaturalOrder.h"
 #include "platform/ByteCursor.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
+#include "platform/RangeFile.h"
 #include "platform/TimeUtil.h"
 
 #include <QFile>
@@ -17,6 +19,9 @@ namespace {
 
 // No pile file comes near this; anything larger is not read for a summary.
 constexpr qint64 kMaxSummaryBytes = 64 * 1024 * 1024;
+// The bytes read at a time for a summary: the head with the parameter block,
+// or the first strings of an analysis block.
+constexpr qint64 kSummaryPart = 4096;
 
 const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
@@ -52,73 +57,108 @@ QDateTime parseDateKey(const QString& text, bool withTime) {
 bool CPileFileItem::ReadFileSummary() {
     if (m_strPath.isEmpty())
         return false;
-    QFile f(m_strPath);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxSummaryBytes)
+    const RangeFile f(m_strPath);
+    if (!f.IsOpen() || f.Size() > kMaxSummaryBytes)
         return false;
-    const QByteArray data = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return false;
-    m_bCompleteDate = 1;
-    const CodePage& cp = CodePage::system();
-    ByteReader in(data, m_strPath);
-    try {
-        uint8_t magic[10];
-        in.read(magic, 10);
-        const int32_t code = in.i32();
-        if (IsBaseTypeCode(code)) {
-            in.seek(filehdr::kParamOffset);
-            const int32_t P = in.i32();
-            const int32_t W = in.i32();
-            const int type = DetectRecordType(magic, code, int64_t(W) - int64_t(P));
-            // A header cut short by the end of the file leaves its time zero.
-            int32_t time = 0;
-            const size_t timeAt = type <= 4 ? hdr::kTestTime : blk::kTestTime;
-            const size_t limit = type <= 4 ? hdr::kShortMax : blk::kSize;
-            const int64_t L = int64_t(W) - int64_t(P);
-            const size_t len = type <= 4 ? ((L < 0 || L > int64_t(limit)) ? limit : size_t(L)) : limit;
-            if (P >= 0 && timeAt + 4 <= len && size_t(P) + timeAt + 4 <= in.size()) {
-                in.seek(size_t(P) + timeAt);
-                time = in.i32();
-            }
-            QDateTime local;
-            if (!IsValidTimeValue(local, time))
-                local = QFileInfo(m_strPath).lastModified().toLocalTime();
-            m_strTestDate = local.toString(kDateFormat);
-            m_strTestDateTime = local.toString(kDateTimeFormat);
-            m_strPileNo =
-                nameLessExtension(m_strName.isEmpty() ? QFileInfo(m_strPath).fileName() : m_strName);
-            m_bFlag = MagicText(magic) == "A-RIRADAD" ? 1 : 0;
-            m_bSummaryRead = 1;
-            return true;
-        }
-        if (IsExtTypeCode(code)) {
-            in.seek(filehdr::kTrailOffset);
-            const int32_t A = in.i32();
-            if (A < 0)
+    // Only the parts a summary takes are read: the head and, in a saved
+    // analysis, the start of its block, kSummaryPart bytes each. A field
+    // beyond them (a refused read that a longer part could change) reads the
+    // parts again to the end of the file, so the summary is the whole file's.
+    for (const qint64 part : {kSummaryPart, f.Size()}) {
+        bool cut = false, failed = false;
+        const auto at = [&](qint64 offset) {
+            const qint64 n = std::clamp<qint64>(f.Size() - offset, 0, part);
+            QByteArray bytes;
+            if (!f.Read(offset, n, bytes) || bytes.size() != n)
+                failed = true;
+            cut = cut || offset + n < f.Size();
+            return bytes;
+        };
+        const QByteArray head = at(0);
+        if (failed)
+            return false;
+        try {
+            return Summarize(head, at, f.Size());
+        } catch (const FileError&) {
+            if (failed)
                 return false;
-            in.seek(size_t(A) + 12);
-            const QString pileNo = in.archiveString(cp);
-            in.archiveString(cp); // construction date
-            const uint8_t fixed = in.u8();
-            in.archiveString(cp); // project
-            const QString testDate = in.archiveString(cp);
-            m_strPileNo = pileNo.isEmpty() ? nameLessExtension(QFileInfo(m_strPath).fileName()) : pileNo;
-            m_bFlag = fixed;
-            const qsizetype blank = testDate.indexOf(u' ');
-            if (blank < 0) {
-                m_bCompleteDate = 0;
-                m_strTestDate = testDate;
-                m_strTestDateTime = testDate + QStringLiteral(" 00:00:00");
-            } else {
-                m_strTestDate = testDate.left(blank);
-                m_strTestDateTime = testDate;
+            if (!cut) {
+                // A damaged file is not listed.
+                m_bCompleteDate = 1;
+                return false;
             }
-            m_bSummaryRead = 1;
-            return true;
         }
-    } catch (const FileError&) {
-        // A damaged file is not listed.
     }
+    return false;
+}
+
+bool CPileFileItem::Summarize(const QByteArray& head, const std::function<QByteArray(qint64)>& at,
+                              qint64 size) {
+    const CodePage& cp = CodePage::system();
+    ByteReader in(head, m_strPath);
+    uint8_t magic[10];
+    in.read(magic, 10);
+    const int32_t code = in.i32();
+    if (IsBaseTypeCode(code)) {
+        in.seek(filehdr::kParamOffset);
+        const int32_t P = in.i32();
+        const int32_t W = in.i32();
+        const int type = DetectRecordType(magic, code, int64_t(W) - int64_t(P));
+        // A header cut short by the end of the file leaves its time zero.
+        int32_t time = 0;
+        const size_t timeAt = type <= 4 ? hdr::kTestTime : blk::kTestTime;
+        const size_t limit = type <= 4 ? hdr::kShortMax : blk::kSize;
+        const int64_t L = int64_t(W) - int64_t(P);
+        const size_t len = type <= 4 ? ((L < 0 || L > int64_t(limit)) ? limit : size_t(L)) : limit;
+        if (P >= 0 && timeAt + 4 <= len && size_t(P) + timeAt + 4 <= size_t(size)) {
+            const QByteArray field = at(qint64(P) + qint64(timeAt));
+            time = ByteReader(field, m_strPath).i32();
+        }
+        m_bCompleteDate = 1;
+        QDateTime local;
+        if (!IsValidTimeValue(local, time))
+            local = QFileInfo(m_strPath).lastModified().toLocalTime();
+        m_strTestDate = local.toString(kDateFormat);
+        m_strTestDateTime = local.toString(kDateTimeFormat);
+        m_strPileNo = nameLessExtension(m_strName.isEmpty() ? QFileInfo(m_strPath).fileName() : m_strName);
+        m_bFlag = MagicText(magic) == "A-RIRADAD" ? 1 : 0;
+        m_bSummaryRead = 1;
+        return true;
+    }
+    if (IsExtTypeCode(code)) {
+        in.seek(filehdr::kTrailOffset);
+        const int32_t A = in.i32();
+        if (A < 0) {
+            m_bCompleteDate = 1;
+            return false;
+        }
+        // The block's head of 12 bytes, then its first fields.
+        const qint64 from = qint64(A) + 12;
+        if (from > size)
+            throw FileError(FileCause::BadSeek, m_strPath, 0);
+        const QByteArray block = at(from);
+        ByteReader b(block, m_strPath);
+        const QString pileNo = b.archiveString(cp);
+        b.archiveString(cp); // construction date
+        const uint8_t fixed = b.u8();
+        b.archiveString(cp); // project
+        const QString testDate = b.archiveString(cp);
+        m_bCompleteDate = 1;
+        m_strPileNo = pileNo.isEmpty() ? nameLessExtension(QFileInfo(m_strPath).fileName()) : pileNo;
+        m_bFlag = fixed;
+        const qsizetype blank = testDate.indexOf(u' ');
+        if (blank < 0) {
+            m_bCompleteDate = 0;
+            m_strTestDate = testDate;
+            m_strTestDateTime = testDate + QStringLiteral(" 00:00:00");
+        } else {
+            m_strTestDate = testDate.left(blank);
+            m_strTestDateTime = testDate;
+        }
+        m_bSummaryRead = 1;
+        return true;
+    }
+    m_bCompleteDate = 1;
     return false;
 }
 

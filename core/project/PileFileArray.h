@@ -2,8 +2,10 @@
 // one short summary per file (name, pile number, test date) and the sort orders.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CPileFileItem {
@@ -24,6 +26,11 @@ public:
     uint8_t m_bSummaryRead = 1;
     // 0 when a saved test date carries no time of day.
     uint8_t m_bCompleteDate = 0;
+
+private:
+    // ReadFileSummary from the file's head and its bytes from an offset (at);
+    // FileError when a field lies beyond the bytes given.
+    bool Summarize(const QByteArray& head, const std::function<QByteArray(qint64)>& at, qint64 size);
 };
 
 class CPileFileArray {

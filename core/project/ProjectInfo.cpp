@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <cstring>
 
 using namespace pit;
@@ -178,6 +179,12 @@ void CProjectInfo::ScanFolder(const QString& folder) {
     const QDir dir(folder);
     const QFileInfoList entries =
         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    // The paths listed already, looked up by hash: a large folder is not
+    // compared with itself pile by pile.
+    QSet<QString> listed;
+    listed.reserve(m_files.GetCount() + entries.size());
+    for (const CPileFileItem& i : m_files.GetVector())
+        listed.insert(i.m_strPath);
     for (const QFileInfo& fi : entries) {
         const QString name = fi.fileName();
         if (name.size() < 4 || name.right(4).toUpper() != QStringLiteral(".DUX"))
@@ -186,8 +193,10 @@ void CProjectInfo::ScanFolder(const QString& folder) {
         item.m_strName = name;
         item.m_strPath = dir.absoluteFilePath(name);
         item.m_bSummaryRead = 1;
-        if (item.ReadFileSummary() && !m_files.Contains(item.m_strPath))
+        if (item.ReadFileSummary() && !listed.contains(item.m_strPath)) {
+            listed.insert(item.m_strPath);
             m_files.Add(item);
+        }
     }
 }
 

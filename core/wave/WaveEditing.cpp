@@ -57,7 +57,7 @@ void CWaveRecord::FindPeakAndRise() {
     const int N = sampleCount;
     const int window = std::min(kPulseWindow, N);
     peakIndex = pit::wave::FirstIndexOfMax(source.data(), size_t(window), -1e6f, pit::wave::Value{});
-    riseIndex = FindRiseIndex(scannedPeak);
+    riseIndex = FindRiseIndex();
     pulseEnd = 2 * peakIndex - riseIndex;
     if (pulseEnd > N - 1)
         pulseEnd = N - 1;
@@ -66,16 +66,12 @@ void CWaveRecord::FindPeakAndRise() {
 }
 
 int CWaveRecord::FindRiseIndex() const {
-    float largest;
-    return FindRiseIndex(largest);
-}
-
-int CWaveRecord::FindRiseIndex(float& largest) const {
     const int N = sampleCount;
     const float* x = source.data();
-    // |the sample at the largest magnitude| (GetValueAtMaxAbs) without the search.
-    largest = pit::wave::MaxAbs(x, size_t(N), -1.0f);
-    const float A = largest > -1.0f ? largest : std::fabs(x[0]);
+    // |the sample at the largest magnitude| (GetValueAtMaxAbs) without the search,
+    // scanned once with the samples. Samples all NaN give 0 where |x[0]| would
+    // be NaN: no sample lies between A/2 and A/1.5 either way.
+    const float A = source.MaxAbs();
     int i = 0;
     for (; i < N; ++i) {
         const float v = std::fabs(x[i]);
@@ -362,7 +358,7 @@ int CWaveRecord::Shift(int mode, int k, QPaintDevice* dc) {
     const int N = sampleCount;
     if ((mode != 1 && mode != 3) || k < 0 || k > N)
         return 0;
-    float* x = source.data();
+    float* x = source.Writable().data();
     if (mode == 1) {
         for (int i = 0; i < k; ++i)
             shiftedOutLeft.push_back(x[i]);
@@ -424,7 +420,7 @@ int CWaveRecord::Offset(int mode, float fraction, QPaintDevice* dc) {
     if (mode != 2 && mode != 4)
         return 0;
     const double delta = double(GetGlobalMaxAbs()) * double(fraction) * (mode == 2 ? 1.0 : -1.0);
-    for (float& v : source)
+    for (float& v : source.Writable())
         v = float(double(v) + delta);
     Refresh();
     DrawToBitmap(dc);
@@ -432,7 +428,7 @@ int CWaveRecord::Offset(int mode, float fraction, QPaintDevice* dc) {
 }
 
 int CWaveRecord::Invert(QPaintDevice* dc) {
-    for (float& v : source)
+    for (float& v : source.Writable())
         v = -v;
     Refresh();
     DrawToBitmap(dc);
@@ -471,9 +467,10 @@ int CWaveRecord::RotateTail(bool up, bool rotateMode, float /*unused*/) {
     if (tiltStart >= N || tiltStart < 0)
         return 0;
     const float step = (GetGlobalMaxAbs() * 0.01f) / float(N - tiltStart);
+    const std::span<float> x = source.Writable();
     for (int i = tiltStart; i < N; ++i) {
         const float d = float(i - tiltStart) * step;
-        source[size_t(i)] += up ? d : -d;
+        x[size_t(i)] += up ? d : -d;
     }
     Refresh();
     return 1;
@@ -493,7 +490,7 @@ int CWaveRecord::DragEditToPoint(int x, int y, bool dragEditMode) {
         return 0;
     if (i < lastDragIndex)
         lastDragIndex = 0;
-    float* s = source.data();
+    float* s = source.Writable().data();
     const float v = s[i];
     const double slope = double(v) / double(i - lastDragIndex);
     for (int j = lastDragIndex; j <= i; ++j)
@@ -536,7 +533,7 @@ int CWaveRecord::ApplyLocalAmplify() {
         return 0;
 
     const double g = localGain;
-    float* x = source.data();
+    float* x = source.Writable().data();
     for (int j = 0; j < P; ++j) {
         const int q = toeIndex + j - M;
         if (q < 0)

@@ -9,19 +9,16 @@
 #include <cmath>
 
 void CWaveRecord::Refresh() {
-    display = source;
-    ApplyExponentialGain(display.data(), sampleCount, expStart, toeIndex, expGain);
-    displayMax100 = 100.0 * double(GetMaxAbsDisplay());
-}
-
-void CWaveRecord::RefreshAfterScan() {
-    if (expGain > 1) {
-        Refresh();
-        return;
+    if (ExponentialGainChanges(expStart, toeIndex, expGain)) {
+        display = source;
+        ApplyExponentialGain(display.Writable().data(), sampleCount, expStart, toeIndex, expGain);
+    } else {
+        // The display is the source: it shares the samples and their maximum,
+        // scanned once for both.
+        source.MaxAbs();
+        display = source;
     }
-    display = source;
-    // The display is the source: its maximum from 0 up is the scan's.
-    displayMax100 = 100.0 * double(std::max(scannedPeak, 0.0f));
+    displayMax100 = 100.0 * double(GetMaxAbsDisplay());
 }
 
 int CWaveRecord::SetExpGain(int K, int /*unused*/) {
@@ -59,7 +56,7 @@ bool CWaveRecord::ApplyFilter(bool lowPass) {
     if (!lowPass &&
         (highPassHz < 0 || highPassHz > 50000 || double(highPassHz) * 2.0 * double(sampleInterval) >= 1e6))
         return false;
-    float* x = source.data();
+    float* x = source.Writable().data();
 
     // 1. The first-quarter peak, to be put back where it was.
     const int W = int(int64_t(N) * 255 / 1024);
@@ -117,11 +114,12 @@ int CWaveRecord::IntegrateStep(bool integrate) {
     if (!HasInterval())
         return 0;
     const double hSec = double(sampleInterval) / 1e6;
-    std::vector<float> out(source.size());
+    pit::SampleBuffer out = pit::SampleBuffer::Uninitialized(source.size());
+    float* y = out.Writable().data();
     if (integrate)
-        IntegrateTrapezoid(source.data(), out.data(), sampleCount, hSec);
+        IntegrateTrapezoid(source.data(), y, sampleCount, hSec);
     else
-        Differentiate(source.data(), sampleCount, out.data(), hSec);
+        Differentiate(source.data(), sampleCount, y, hSec);
     source = std::move(out);
     dataForm += integrate ? 1 : -1;
     Refresh();
@@ -134,13 +132,13 @@ void CWaveRecord::SetDataForm(float factor) {
     // and the first sample.
     if (factor == 0.0f)
         return;
-    for (float& v : source)
+    for (float& v : source.Writable())
         v = float(double(v) * double(factor));
     Refresh();
 }
 
 float CWaveRecord::GetMaxAbsDisplay() const {
-    return pit::wave::MaxAbs(display.data(), display.size(), 0.0f);
+    return display.MaxAbs();
 }
 
 float CWaveRecord::GetDisplayMax(bool recompute) const {

@@ -74,9 +74,14 @@ CWaveRecord::CWaveRecord(NoBuffers) {
     ResetFields();
 }
 
-// The sample constructors fill the buffers once and refresh once (in SetExpGain);
+// The sample constructors take the samples once and refresh once (in SetExpGain);
 // a refused count leaves the default zeros, as Reset would.
 CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_t> header)
+    : CWaveRecord(count >= 1 && count <= kMaxCount && samples ? pit::SampleBuffer(samples, size_t(count))
+                                                              : pit::SampleBuffer(),
+                  header) {}
+
+CWaveRecord::CWaveRecord(pit::SampleBuffer samples, std::span<const uint8_t> header)
     : CWaveRecord(NoBuffers{}) {
     speed = HeaderValue<int32_t>(header, kHdrSpeed);
     pileLength = HeaderValue<float>(header, kHdrLength);
@@ -89,10 +94,10 @@ CWaveRecord::CWaveRecord(const float* samples, int count, std::span<const uint8_
     SetMode(HeaderValue<int32_t>(header, kHdrSensorKind),
             HeaderValue<int32_t>(header, kHdrSensorKind) == 0 &&
                 HeaderValue<int32_t>(header, kHdrFormFlag) == 1);
-    if (!StoreSamples(samples, count))
+    if (!StoreSamples(std::move(samples)))
         AllocBuffers();
     AutoMarkers();
-    RefreshAfterScan();
+    Refresh();
 }
 
 CWaveRecord::CWaveRecord(const pit::AdChannelParams& p, std::span<const float> samples,
@@ -143,7 +148,10 @@ CWaveRecord& CWaveRecord::operator=(const CWaveRecord& o) {
     SetMode(o.sensorKind, o.derivedForm != 0);
     highPassHz = o.highPassHz;
     lowPassHz = o.lowPassHz;
-    if (!StoreSamples(o.source.data(), o.sampleCount))
+    // The copy shares o's samples until either is written.
+    pit::SampleBuffer samples = o.source;
+    samples.Compact();
+    if (!StoreSamples(std::move(samples)))
         AllocBuffers();
     headIndex = o.headIndex;
     toeIndex = o.toeIndex;
@@ -161,8 +169,11 @@ std::unique_ptr<CWaveRecord> CWaveRecord::Clone() const {
     CWaveRecord& w = *c;
     w.context = context;
     w.readOk = readOk;
-    w.display = display;
+    // Shared until written; a run of a pile's sample block gets its own copy.
     w.source = source;
+    w.source.Compact();
+    w.display = display.SharesWith(source) ? w.source : display;
+    w.display.Compact();
     w.sampleCount = sampleCount;
     w.drawA = drawA;
     w.drawB = drawB;
@@ -316,8 +327,10 @@ void CWaveRecord::ResetFields() {
 // ---- samples --------------------------------------------------------------------
 
 void CWaveRecord::AllocBuffers() {
-    source.assign(size_t(sampleCount), 0.0f);
-    display.assign(size_t(sampleCount), 0.0f);
+    // Every default channel starts from the same zeros; a write copies them.
+    static const pit::SampleBuffer zeros(size_t(kDefaultCount), 0.0f);
+    source = sampleCount == kDefaultCount ? zeros : pit::SampleBuffer(size_t(std::max(sampleCount, 0)), 0.0f);
+    display = source;
 }
 
 bool CWaveRecord::SetData(const float* samples, int count) {
@@ -327,20 +340,21 @@ bool CWaveRecord::SetData(const float* samples, int count) {
     return true;
 }
 
-bool CWaveRecord::StoreSamples(const float* samples, int count) {
-    if (count < 1 || count > kMaxCount || !samples)
+bool CWaveRecord::SetSamples(pit::SampleBuffer samples) {
+    if (!StoreSamples(std::move(samples)))
         return false;
-    if (samples >= source.data() && samples < source.data() + source.size()) {
-        // A self-paste: copy before the source is overwritten.
-        return StoreSamples(std::vector<float>(samples, samples + count));
-    }
-    source.assign(samples, samples + count);
-    sampleCount = count;
-    sensorSamples = HasInterval() ? float(double(LengthToTime(true)) / double(sampleInterval)) : 0.0f;
+    Refresh();
     return true;
 }
 
-bool CWaveRecord::StoreSamples(std::vector<float>&& samples) {
+bool CWaveRecord::StoreSamples(const float* samples, int count) {
+    if (count < 1 || count > kMaxCount || !samples)
+        return false;
+    // A copy first: samples may lie in the source (a self-paste).
+    return StoreSamples(pit::SampleBuffer(samples, size_t(count)));
+}
+
+bool CWaveRecord::StoreSamples(pit::SampleBuffer samples) {
     const size_t count = samples.size();
     if (count < 1 || count > size_t(kMaxCount))
         return false;
@@ -398,8 +412,8 @@ bool CWaveRecord::Read(pit::ByteReader& in) {
         mk.severity = in.i32();
         mk.extra = in.i32();
     }
-    std::vector<float> samples(static_cast<size_t>(n));
-    in.read(samples.data(), samples.size() * sizeof(float));
+    pit::SampleBuffer samples = pit::SampleBuffer::Uninitialized(size_t(n));
+    in.read(samples.Writable().data(), size_t(n) * sizeof(float));
 
     readOk = 1;
     highPassHz = hp;

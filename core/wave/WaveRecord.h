@@ -5,6 +5,7 @@
 
 #include "core/draw/MoniPileDraw.h"
 #include "core/draw/WaveDrawGeometry.h"
+#include "core/wave/SampleBuffer.h"
 #include "core/wave/WaveContext.h"
 #include "platform/ByteCursor.h"
 #include "platform/Canvas.h"
@@ -97,6 +98,8 @@ public:
     // From a channel's samples and the pile's header image (byte offsets of
     // PileHeaderRaw); markers placed automatically.
     CWaveRecord(const float* samples, int count, std::span<const uint8_t> header);
+    // The same, sharing the samples (a run of the pile's sample block).
+    CWaveRecord(pit::SampleBuffer samples, std::span<const uint8_t> header);
     // From an "AD" block of a multi-blow file: its parameters, its samples and
     // the pile's header image.
     CWaveRecord(const pit::AdChannelParams& params, std::span<const float> samples,
@@ -120,16 +123,18 @@ public:
 
     // ---- samples --------------------------------------------------------
     int SampleCount() const { return sampleCount; }
-    const std::vector<float>& Source() const { return source; }
-    const std::vector<float>& Display() const { return display; }
+    const pit::SampleBuffer& Source() const { return source; }
+    const pit::SampleBuffer& Display() const { return display; }
     // Write access to the source samples; the size is fixed. Call Refresh after.
-    std::span<float> SourceSpan() { return source; }
+    std::span<float> SourceSpan() { return source.Writable(); }
 
     // Both arrays reallocated to count, source := samples, sensorSamples
     // recomputed, Refresh. Nothing (false) for count < 1 or count > kMaxCount.
     bool SetData(const float* samples, int count);
     bool SetData(std::span<const float> samples) { return SetData(samples.data(), int(samples.size())); }
     void PasteData(const float* samples, int count) { SetData(samples, count); }
+    // SetData with samples made for the channel, taken without a copy.
+    bool SetSamples(pit::SampleBuffer samples);
     // Both arrays reallocated (zeroed) for the current count.
     void AllocBuffers();
 
@@ -362,8 +367,8 @@ public:
     uint8_t readOk = 0;
 
 private:
-    std::vector<float> display; // source after the exponential gain
-    std::vector<float> source;  // samples as processed so far
+    pit::SampleBuffer display; // source after the exponential gain (shares it while equal)
+    pit::SampleBuffer source;  // samples as processed so far
     int32_t sampleCount = kDefaultCount;
 
 public:
@@ -447,14 +452,7 @@ private:
     void ResetFields();
     // SetData without the refresh; for callers that refresh once at the end.
     bool StoreSamples(const float* samples, int count);
-    bool StoreSamples(std::vector<float>&& samples);
-
-    // FindRiseIndex, also giving the source's largest magnitude (-1 for none).
-    int FindRiseIndex(float& largest) const;
-    // Refresh for a source whose largest magnitude FindPeakAndRise has just
-    // found: without amplification the display's maximum is known.
-    void RefreshAfterScan();
-    float scannedPeak = -1.0f; // the source's largest magnitude at the last FindPeakAndRise
+    bool StoreSamples(pit::SampleBuffer samples);
 
     bool HasInterval() const;
     // zoom when it lies in 1..4, else 1 (GetZoom without the write-back).

@@ -4,6 +4,7 @@
 #include "tests/support/DuxBuilder.h"
 
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace pit;
@@ -183,4 +184,52 @@ TEST_F(PileOps, CloneCopiesEveryChannelAndStaysApart) {
     copy.m_strPileNo = QStringLiteral("other");
     EXPECT_EQ(ch.GetExpGain(), 7);
     EXPECT_EQ(rec.m_strPileNo, QStringLiteral("Z-9"));
+}
+
+// The channels of a read share the file's sample block, and a channel's shown
+// samples share its own while no gain changes them: every change still reaches
+// only the samples it is made to.
+TEST_F(PileOps, ChannelsShareTheSampleBlockUntilOneIsChanged) {
+    const std::vector<float> block = rec.RawSamples();
+    struct Case {
+        const char* what;
+        std::function<void(CWaveRecord&)> change;
+    } cases[] = {
+        {"inverted", [](CWaveRecord& w) { w.Invert(); }},
+        {"written",
+         [](CWaveRecord& w) {
+             w.SourceSpan()[7] = 99.0f;
+             w.Refresh();
+         }},
+        {"filtered", [](CWaveRecord& w) { ASSERT_EQ(w.SetLowPass(2000), 1); }},
+        {"scaled", [](CWaveRecord& w) { w.SetDataForm(3.0f); }},
+        {"amplified", [](CWaveRecord& w) { w.SetExpGain(5); }},
+    };
+    for (const Case& c : cases) {
+        rec.RestoreChannel(1);
+        CWaveRecord& w = *rec.Channel(1);
+        const std::vector<float> before = w.Source();
+        const std::unique_ptr<CWaveRecord> copy = w.Clone();
+        c.change(w);
+        EXPECT_EQ(rec.RawSamples(), block) << c.what;
+        EXPECT_EQ(copy->Source(), before) << c.what;
+        for (int other : {0, 2})
+            EXPECT_EQ(rec.Channel(other)->Source(),
+                      std::vector<float>(block.begin() + other * 1024, block.begin() + (other + 1) * 1024))
+                << c.what;
+        // The display follows the source at each refresh, with the gain.
+        CWaveRecord expected;
+        expected.SetData(w.Source().data(), w.SampleCount());
+        expected.expStart = w.expStart;
+        expected.toeIndex = w.toeIndex;
+        expected.SetExpGain(w.GetExpGain());
+        EXPECT_EQ(w.Display(), expected.Display()) << c.what;
+        EXPECT_EQ(w.GetMaxAbsDisplay(), expected.GetMaxAbsDisplay()) << c.what;
+    }
+    // A source written without a refresh leaves the display as it was.
+    CWaveRecord& w = *rec.Channel(3);
+    const std::vector<float> shown = w.Display();
+    w.SourceSpan()[0] = 1e6f;
+    EXPECT_EQ(w.Display(), shown);
+    EXPECT_EQ(w.Source()[0], 1e6f);
 }

@@ -430,6 +430,51 @@ TEST_F(ProjectFolder, SavedDatesWithoutTimeClearTheCompleteFlag) {
     EXPECT_EQ(b.m_bFlag, 0);
 }
 
+// A summary reads the file's head and the start of a saved analysis only;
+// fields lying further in are read all the same, and a damaged block is refused.
+TEST_F(ProjectFolder, SummariesReachFieldsFarIntoTheFile) {
+    QByteArray far = DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing).build();
+    far.insert(50, QByteArray(6000, '\0')); // the header 6,000 bytes further in
+    for (int at : {14, 18, 22}) {
+        int32_t v;
+        std::memcpy(&v, far.constData() + at, 4);
+        v += 6000;
+        std::memcpy(far.data() + at, &v, 4);
+    }
+    DuxAnalysis a;
+    a.pileNo = QString(3000, QChar(u'桩')); // 6,000 bytes of GBK
+    a.project = QString(2500, QChar(u'x'));
+    a.testDate = QStringLiteral("2024-03-15 09:30:00");
+    a.fixedParam = 1;
+    a.channels.resize(1);
+    a.averages.resize(1);
+    const QByteArray saved = DuxBuilder::paramBlock("VADUZI", 1042).channels(1, 1024).analysis(a).build();
+    int32_t A;
+    std::memcpy(&A, saved.constData() + 22, 4);
+
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        bool read;
+        const char* dateTime;
+        QString pileNo;
+    } cases[] = {
+        {"far.DUX", far, true, "2024-03-16 01:30:00", QStringLiteral("far")},
+        {"long.DUX", saved, true, "2024-03-15 09:30:00", a.pileNo},
+        // Cut inside the pile number: its count runs past the end.
+        {"cut.DUX", saved.left(A + 12 + 5000), false, "", {}},
+    };
+    for (const Case& c : cases) {
+        CPileFileItem i;
+        i.m_strName = QString::fromLatin1(c.name);
+        i.m_strPath = writeBytes(QDir(dir).filePath(i.m_strName), c.bytes);
+        EXPECT_EQ(i.ReadFileSummary(), c.read) << c.name;
+        EXPECT_EQ(i.m_strTestDateTime, QString::fromLatin1(c.dateTime)) << c.name;
+        EXPECT_EQ(i.m_strPileNo, c.pileNo) << c.name;
+        EXPECT_EQ(i.m_bCompleteDate, 1) << c.name;
+    }
+}
+
 TEST(ProjectSample, ListsTheDemoProject) {
     QTemporaryDir tmp;
     const QString dir = tmp.filePath(QStringLiteral("demo"));

@@ -1,0 +1,57 @@
+#include "platform/RangeFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pit {
+
+RangeFile::RangeFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty())
+        return;
+    int fd;
+    do
+        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = qint64(st.st_size);
+}
+
+RangeFile::~RangeFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool RangeFile::Read(qint64 offset, qint64 n, QByteArray& out) const {
+    out.clear();
+    if (m_fd < 0 || offset < 0 || n < 0)
+        return false;
+    out.resize(n);
+    qint64 got = 0;
+    while (got < n) {
+        const ssize_t r = ::pread(m_fd, out.data() + got, size_t(n - got), off_t(offset + got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            out.clear();
+            return false;
+        }
+        if (r == 0)
+            break;
+        got += r;
+    }
+    out.resize(got);
+    return true;
+}
+
+} // namespace pit
