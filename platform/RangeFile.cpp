@@ -8,6 +8,19 @@
 
 namespace pit {
 
+bool StampFile(const QString& path, FileStamp& out) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st;
+    if (name.isEmpty() || ::stat(name.constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    out.dev = quint64(st.st_dev);
+    out.ino = quint64(st.st_ino);
+    out.size = qint64(st.st_size);
+    out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    out.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return true;
+}
+
 RangeFile::RangeFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())

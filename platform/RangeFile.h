@@ -8,6 +8,17 @@
 
 namespace pit {
 
+// What tells one version of a file from another: device, inode, size, and the
+// last write and status-change times to the nanosecond.
+struct FileStamp {
+    quint64 dev = 0, ino = 0;
+    qint64 size = 0, mtimeNs = 0, ctimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of path's file; false for a missing file or a folder.
+bool StampFile(const QString& path, FileStamp& out);
+
 class RangeFile {
 public:
     // Opens path for reading; a folder is not opened.

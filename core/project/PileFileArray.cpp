@@ -10,8 +10,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 #include <algorithm>
+#include <ctime>
 
 using namespace pit;
 
@@ -52,11 +55,84 @@ QDateTime parseDateKey(const QString& text, bool withTime) {
     return QDateTime(date, time);
 }
 
+// The summaries of files read before, so that opening a large project again,
+// or sorting it, reads only the piles that changed. A summary is kept only
+// for a file whose last write and status change lie some seconds in the past:
+// any later change then gives the file a later time, even on file systems
+// that keep times to two seconds, so a kept summary is never stale.
+class SummaryCache {
+public:
+    static SummaryCache& instance() {
+        static SummaryCache cache;
+        return cache;
+    }
+
+    bool find(const QString& path, const QString& name, const FileStamp& stamp, CPileFileItem& item) {
+        const QMutexLocker lock(&m_mutex);
+        const auto it = m_kept.constFind(path);
+        if (it == m_kept.cend() || !(it->stamp == stamp) || it->name != name)
+            return false;
+        item.m_strPileNo = it->pileNo;
+        item.m_strTestDate = it->testDate;
+        item.m_strTestDateTime = it->testDateTime;
+        item.m_bFlag = it->flag;
+        item.m_bCompleteDate = it->completeDate;
+        item.m_bSummaryRead = 1;
+        return true;
+    }
+
+    void keep(const FileStamp& stamp, const CPileFileItem& item) {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        const qint64 settled = (qint64(now.tv_sec) - kSettleSeconds) * 1000000000 + now.tv_nsec;
+        if (stamp.mtimeNs > settled || stamp.ctimeNs > settled)
+            return;
+        const QMutexLocker lock(&m_mutex);
+        if (m_kept.size() >= kMaxKept)
+            m_kept.clear();
+        m_kept.insert(item.m_strPath, Kept{stamp, item.m_strName, item.m_strPileNo, item.m_strTestDate,
+                                           item.m_strTestDateTime, item.m_bFlag, item.m_bCompleteDate});
+    }
+
+    void forget() {
+        const QMutexLocker lock(&m_mutex);
+        m_kept.clear();
+    }
+
+private:
+    static constexpr qint64 kSettleSeconds = 3;
+    static constexpr qsizetype kMaxKept = 100000;
+    struct Kept {
+        FileStamp stamp;
+        QString name, pileNo, testDate, testDateTime;
+        uint8_t flag = 0, completeDate = 0;
+    };
+    QMutex m_mutex;
+    QHash<QString, Kept> m_kept;
+};
+
 } // namespace
+
+void CPileFileItem::ForgetSummaries() {
+    SummaryCache::instance().forget();
+}
 
 bool CPileFileItem::ReadFileSummary() {
     if (m_strPath.isEmpty())
         return false;
+    FileStamp stamp;
+    const bool stamped = StampFile(m_strPath, stamp);
+    if (stamped && SummaryCache::instance().find(m_strPath, m_strName, stamp, *this))
+        return true;
+    // The stamp is taken before the read: a change during the read makes the
+    // next stamp differ from the kept one.
+    const bool read = ReadSummaryFromFile();
+    if (read && stamped)
+        SummaryCache::instance().keep(stamp, *this);
+    return read;
+}
+
+bool CPileFileItem::ReadSummaryFromFile() {
     const RangeFile f(m_strPath);
     if (!f.IsOpen() || f.Size() > kMaxSummaryBytes)
         return false;

@@ -15,6 +15,9 @@ public:
     // Reads the file's summary. False when the path is empty, the file cannot
     // be read or is not a pile file of a known format code.
     bool ReadFileSummary();
+    // Summaries are kept for the files they came from while those stay as they
+    // were (same inode, size and times); this forgets them all.
+    static void ForgetSummaries();
 
     QString m_strName;         // file name with extension
     QString m_strPath;         // full path
@@ -28,6 +31,7 @@ public:
     uint8_t m_bCompleteDate = 0;
 
 private:
+    bool ReadSummaryFromFile();
     // ReadFileSummary from the file's head and its bytes from an offset (at);
     // FileError when a field lies beyond the bytes given.
     bool Summarize(const QByteArray& head, const std::function<QByteArray(qint64)>& at, qint64 size);

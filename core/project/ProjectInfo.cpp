@@ -29,6 +29,17 @@ bool readFormatMark(QFile& f) {
     return v == CProjectInfo::kFormatMark;
 }
 
+// Writes the index unless the file already holds exactly these bytes: opening
+// a project whose piles did not change leaves its index untouched.
+void saveIndexIfChanged(const CProjectInfo& info, const QString& path) {
+    const QByteArray bytes = info.ToBytes();
+    QFile old(path);
+    if (old.open(QIODevice::ReadOnly) && old.size() == bytes.size() && old.readAll() == bytes)
+        return;
+    old.close();
+    info.SaveProjectFile();
+}
+
 } // namespace
 
 bool IsProjectFile(const QString& path) {
@@ -160,7 +171,7 @@ void CProjectInfo::Rebuild() {
     ScanFolder(QFileInfo(m_strIndexPath).absolutePath());
     m_files.Sort(CPileFileArray::ByName);
     if (IndexWritable())
-        SaveProjectFile();
+        saveIndexIfChanged(*this, m_strIndexPath);
 }
 
 void CProjectInfo::BuildDefault(const QString& folder) {
@@ -171,7 +182,7 @@ void CProjectInfo::BuildDefault(const QString& folder) {
     ScanFolder(folder);
     m_files.Sort(CPileFileArray::ByName);
     if (IndexWritable())
-        SaveProjectFile();
+        saveIndexIfChanged(*this, m_strIndexPath);
 }
 
 void CProjectInfo::ScanFolder(const QString& folder) {

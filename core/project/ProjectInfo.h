@@ -44,7 +44,8 @@ public:
     // that cannot be written keeps no index; its project is listed all the same.
     void BuildDefault(const QString& folder);
     // Rescans the folder of the index, sorts by name and saves where the
-    // folder can be written (not in batch mode).
+    // folder can be written (not in batch mode); an index file that already
+    // holds the rebuilt list is left as it is.
     void Rebuild();
     // The folder of the index path can be written (a missing folder counts
     // as writable: writing it reports the failure).

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -268,6 +269,73 @@ TEST_F(ProjectFolder, BuildsAndReopensTheIndex) {
     r.OpenProjectFile(index);
     EXPECT_EQ(r.m_texts[0], QStringLiteral("工程"));
     EXPECT_EQ(r.m_files.GetCount(), 0);
+}
+
+// Summaries are kept between reads of a file that did not change; a file
+// changed afterwards is read again, however little its stamp shows it: the same
+// size with its write time put back, or another file renamed over it.
+TEST_F(ProjectFolder, KeptSummariesFollowChangedFiles) {
+    const QDateTime old(QDate(2023, 7, 8), QTime(10, 0, 0));
+    const auto age = [&](const QString& path) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    };
+    const auto summaryOf = [&](const QString& path) {
+        CPileFileItem i;
+        i.m_strPath = path;
+        i.m_strName = QFileInfo(path).fileName();
+        EXPECT_TRUE(i.ReadFileSummary());
+        return i.m_strTestDateTime.toStdString();
+    };
+    const QString inPlace = pile(QStringLiteral("A.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
+    const QString renamed = pile(QStringLiteral("B.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
+    age(inPlace);
+    age(renamed);
+    // Only files whose last change lies some seconds back are kept.
+    QThread::msleep(3300);
+    CPileFileItem::ForgetSummaries();
+    for (const QString& p : {inPlace, renamed})
+        ASSERT_EQ(summaryOf(p), "2024-03-16 01:30:00");
+
+    const QByteArray later = DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing + 86400).build();
+    ASSERT_EQ(later.size(), QFileInfo(inPlace).size());
+    {
+        QFile f(inPlace);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_EQ(f.write(later), later.size());
+    }
+    age(inPlace);
+    const QString other = pile(QStringLiteral("other.tmp"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing + 86400));
+    age(other);
+    ASSERT_TRUE(QFile::remove(renamed));
+    ASSERT_TRUE(QFile::rename(other, renamed));
+    for (const QString& p : {inPlace, renamed})
+        EXPECT_EQ(summaryOf(p), "2024-03-17 01:30:00") << qPrintable(p);
+}
+
+// Opening a project whose piles did not change leaves its index file as it
+// is; a new pile writes it again.
+TEST_F(ProjectFolder, AnUnchangedIndexIsNotWrittenAgain) {
+    pile(QStringLiteral("P1.DUX"));
+    CProjectInfo p(&ctx);
+    p.BuildDefault(dir);
+    const QString index = p.GetProjectPath();
+    const QDateTime old(QDate(2023, 7, 8), QTime(10, 0, 0));
+    {
+        QFile f(index);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(old, QFileDevice::FileModificationTime));
+    }
+    CProjectInfo q(&ctx);
+    ASSERT_TRUE(q.OpenProjectFile(index));
+    EXPECT_EQ(QFileInfo(index).lastModified(), old);
+    pile(QStringLiteral("P2.DUX"));
+    ASSERT_TRUE(q.OpenProjectFile(index));
+    EXPECT_NE(QFileInfo(index).lastModified(), old);
+    CProjectInfo r(&ctx);
+    ASSERT_TRUE(r.OpenProjectFile(index));
+    EXPECT_EQ(r.m_files.GetCount(), 2);
 }
 
 TEST_F(ProjectFolder, RefusesForeignAndDamagedIndexes) {
