@@ -10,9 +10,9 @@
 
 namespace pit {
 
-QByteArray RenderWaveBitmapForDatabase(const ReportEnv& env, const UploadListRow& row, QImage* picture) {
+bool DrawDatabaseCell(const ReportEnv& env, const UploadListRow& row, QPainter& painter) {
     if (!env.doc)
-        return {};
+        return false;
     // A list of this one pile, so the builder draws the row's own file
     // whatever the other rows hold.
     ListRows one;
@@ -24,7 +24,16 @@ QByteArray RenderWaveBitmapForDatabase(const ReportEnv& env, const UploadListRow
     one.SetItemCheck(0, true);
     CRepProjectA builder(env, &one);
     builder.SetFontRate(env.doc->m_nFontRate);
+    gdi::Canvas dc(painter, 96, 96, false);
+    // The picture ends up black and white: no grey edges to be rounded away.
+    dc.painter().setRenderHint(QPainter::TextAntialiasing, false);
+    builder.DrawPileCell(dc, 0, 5, 5, kDatabasePictureWidth - 5, kDatabasePictureHeight - 5);
+    return builder.Items().size() == 1;
+}
 
+QByteArray RenderWaveBitmapForDatabase(const ReportEnv& env, const UploadListRow& row, QImage* picture) {
+    if (!env.doc)
+        return {};
     QImage image(kDatabasePictureWidth, kDatabasePictureHeight, QImage::Format_RGB32);
     if (image.isNull())
         return {};
@@ -32,14 +41,12 @@ QByteArray RenderWaveBitmapForDatabase(const ReportEnv& env, const UploadListRow
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     image.fill(Qt::white);
+    bool drawn = false;
     {
         QPainter painter(&image);
-        gdi::Canvas dc(painter, 96, 96, false);
-        // The picture ends up black and white: no grey edges to be rounded away.
-        dc.painter().setRenderHint(QPainter::TextAntialiasing, false);
-        builder.DrawPileCell(dc, 0, 5, 5, kDatabasePictureWidth - 5, kDatabasePictureHeight - 5);
+        drawn = DrawDatabaseCell(env, row, painter);
     }
-    if (builder.Items().size() != 1)
+    if (!drawn)
         return {};
     if (picture)
         *picture = image;

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QImage>
 
+class QPainter;
+
 namespace pit {
 
 constexpr int kDatabasePictureWidth = 350;
@@ -20,6 +22,9 @@ constexpr int kDatabasePictureHeight = 270;
 // given) receives the drawing before it is made black and white.
 QByteArray RenderWaveBitmapForDatabase(const ReportEnv& env, const UploadListRow& row,
                                        QImage* picture = nullptr);
+// The same cell on any painter of a 96-dpi device of the picture's size;
+// false when the pile cannot be drawn.
+bool DrawDatabaseCell(const ReportEnv& env, const UploadListRow& row, QPainter& painter);
 
 // The pictures of an upload from the report builders of the document.
 class ReportCellPictures : public PilePictureSource {

@@ -4,6 +4,7 @@
 
 #include <QMutex>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QTextBoundaryFinder>
 #include <cmath>
@@ -241,6 +242,8 @@ Canvas::Canvas(QPainter& painter, int dpiX, int dpiY, std::optional<bool> printi
     m_dpiY = dpiY > 0 ? dpiY : (dev ? dev->logicalDpiY() : 96);
     m_printing = printing.value_or(dev && dev->devType() == QInternal::Printer);
     m_emf = dynamic_cast<pit::EmfDevice*>(painter.device());
+    // QPicture, and the print preview's engine that records each page into one.
+    m_textAsOutlines = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Picture;
     m_painter.save();
     m_base = m_painter.transform();
     if (m_painter.hasClipping())
@@ -523,10 +526,24 @@ void Canvas::drawRun(int x, int top, const QString& run, int lineHeight) {
     const QFontMetrics& fm = metrics();
     if (m_bkMode == OPAQUE)
         m_painter.fillRect(QRect(x, top, fm.horizontalAdvance(run), lineHeight), pit::toQColor(m_bkColor));
+    const QPoint baseline(x, top + fm.ascent());
+    if (m_textAsOutlines) {
+        // A picture keeps a text as a string and lays it out again when it
+        // is played, with the line ascent of every face the run falls back
+        // to: a Chinese run on a face whose Latin letters come first lands
+        // lower than printed. Its outlines play back where they were drawn.
+        QPainterPath outline;
+        outline.addText(baseline, qfont(), run);
+        const bool aa = m_painter.testRenderHint(QPainter::Antialiasing);
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
+        m_painter.fillPath(outline, pit::toQColor(m_textColor));
+        m_painter.setRenderHint(QPainter::Antialiasing, aa);
+        return;
+    }
     m_painter.setFont(qfont());
     m_painter.setBackgroundMode(Qt::TransparentMode);
     applyTextPen();
-    m_painter.drawText(QPoint(x, top + fm.ascent()), run);
+    m_painter.drawText(baseline, run);
 }
 
 void Canvas::TextOut(int x, int y, const QString& text) {

@@ -259,6 +259,7 @@ private:
     Point m_current;
     bool m_penLive = false;          // the painter holds the selected pen and background
     pit::EmfDevice* m_emf = nullptr; // the metafile painted on, told each pen's stock style
+    bool m_textAsOutlines = false;   // a recorded picture (the print preview): texts drawn as shapes
 };
 
 } // namespace gdi

@@ -385,8 +385,18 @@ int CRepProjectA::ComputeRowColumns(const pit::ProjectRowItems& row, int idx[12]
     return n;
 }
 
-int CRepProjectA::FitRowHeight(gdi::Rect band, const QString& text, gdi::Canvas& dc, int start, int* calcHOut,
-                               bool estimate) {
+std::vector<int> CRepProjectA::RowColumnEdges(int left, int right, int n, const float frac[6]) {
+    std::vector<int> edges{left};
+    double acc = 0;
+    for (int k = 0; k < n; ++k) {
+        acc += frac[k];
+        edges.push_back(k == n - 1 ? right : int(left + (right - left) * acc));
+    }
+    return edges;
+}
+
+int CRepProjectA::FitRowHeight(gdi::Rect band, const pit::ProjectRowItems& row, const QString& text,
+                               gdi::Canvas& dc, int start, int* calcHOut, bool estimate) {
     const int rowPt = m_anRowFontPt[Columns() - 1][Rows() - 1];
     if (Columns() == 1 && Rows() > 5)
         band.right = band.left + band.Width() / 2;
@@ -414,12 +424,29 @@ int CRepProjectA::FitRowHeight(gdi::Rect band, const QString& text, gdi::Canvas&
     if (estimate && h > hmax)
         h = hmax;
     measure(h);
-    // The average width misjudges a row of ideographs and digits: the drawn
-    // row, with the padding of its columns, must fit the band.
+    // The average width misjudges a row of ideographs and digits, and the
+    // first line alone misjudges two: each column's texts, after the padding
+    // the row leaves before them, must fit the column the row gives them.
     const double scale = SmoothCurves() ? dc.dpiX() / 600.0 : dc.dpiX() / 96.0;
-    const int room = band.Width() - 6 * (int(2 * scale) + 1);
-    while (calcW > room && h > 1) {
-        h = std::max(1, std::min(h - 1, int(double(h) * room / std::max(1, calcW))));
+    const int pad = int(2 * scale);
+    const auto extent = [&dc](const QString& t) { return dc.GetTextExtent(t).cx; };
+    const auto crowding = [&]() { // the largest share of its column a column's text needs
+        int idx[12];
+        float frac[6];
+        const int n = ComputeRowColumns(row, idx, frac, extent);
+        const std::vector<int> edges = RowColumnEdges(band.left, band.right, n, frac);
+        double worst = 0;
+        for (int k = 0; k < n; ++k) {
+            int need = extent(row.Text(idx[k]));
+            if (idx[k + 6] >= 0)
+                need = std::max(need, extent(row.Text(idx[k + 6])));
+            worst =
+                std::max(worst, double(need + pad) / std::max(1, edges[size_t(k) + 1] - edges[size_t(k)]));
+        }
+        return worst;
+    };
+    for (double c = crowding(); c > 1.0 && h > 1; c = crowding()) {
+        h = std::max(1, std::min(h - 1, int(h / c)));
         measure(h);
     }
     dc.SelectFont(old);
@@ -454,7 +481,8 @@ CRepProjectA::CellBands CRepProjectA::FitCellBands(const CellBandInput& in) {
     return b;
 }
 
-void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& dc) {
+void CRepProjectA::FitRowFont(gdi::Rect band, const pit::ProjectRowItems& row, const QString& text,
+                              gdi::Canvas& dc) {
     const CPrintSettings& s = *m_pSettings;
     const int lines = InfoLineCount(m_nInfoItems);
     const int rowPt = m_anRowFontPt[Columns() - 1][Rows() - 1];
@@ -467,13 +495,13 @@ void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& 
     if (s.m_bSpectrum)
         h = int(m_rcSpectrum.Height() / 6.0);
     int calcH = 0;
-    h = FitRowHeight(band, text, dc, h, &calcH);
+    h = FitRowHeight(band, row, text, dc, h, &calcH);
     const int fitted = h;
     const float rate = m_pDoc ? m_pDoc->m_nFontRate : m_pSettings->m_fFontRate;
     if (rate != 0 && !m_bPictureMode && !m_bPictureRender) {
         // The font rate enlarges the row as far as the band has room.
-        h = std::max(fitted,
-                     FitRowHeight(band, text, dc, h + int(dc.dpiX() / 96.0 * 2 * rate / 6.0), &calcH, false));
+        h = std::max(fitted, FitRowHeight(band, row, text, dc, h + int(dc.dpiX() / 96.0 * 2 * rate / 6.0),
+                                          &calcH, false));
     }
     if (m_bPictureRender) {
         // Pictures: the font rate's size, but never larger than the row fits.
@@ -482,7 +510,7 @@ void CRepProjectA::FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& 
         // (the fit to the width alone: the table's point cap counts points as
         // pixels at the picture's 96 dpi)
         if (h2 > 0)
-            h = FitRowHeight(band, text, dc, int(h2 * dc.dpiX() / 96.0), &calcH, false);
+            h = FitRowHeight(band, row, text, dc, int(h2 * dc.dpiX() / 96.0), &calcH, false);
     }
 
     // The bands below the row: the curve keeps the share the cell's units
@@ -535,7 +563,7 @@ void CRepProjectA::DrawPileRow(gdi::Canvas& dc, int index, bool noFit) {
     const pit::ProjectRowItems row = pit::BuildProjectRowItems(item, s, m_nDecimals);
     if (!noFit) {
         const QString text = BuildRowText(row);
-        FitRowFont(m_rcHead, text, dc);
+        FitRowFont(m_rcHead, row, text, dc);
     } else {
         BuildRowText(row);
     }
@@ -583,13 +611,11 @@ void CRepProjectA::DrawPileRow(gdi::Canvas& dc, int index, bool noFit) {
         }
     }
 
-    const int width = m_rcHead.Width();
     const int pad = int(2 * scale);
+    const std::vector<int> edges = RowColumnEdges(m_rcHead.left, m_rcHead.right, n, frac);
     int x = m_rcHead.left;
-    double acc = 0;
     for (int k = 0; k < n; ++k) {
-        acc += frac[k];
-        const int right = k == n - 1 ? m_rcHead.right : int(m_rcHead.left + width * acc);
+        const int right = edges[size_t(k) + 1];
         gdi::Rect c1(x + pad, line1.top, right, line1.bottom);
         dc.DrawText(row.Text(idx[k]), c1, kCellLine);
         DrawFrame(dc, x, line1.top, right, line1.bottom, true);
@@ -730,9 +756,9 @@ bool CRepProjectA::DrawPileCell(gdi::Canvas& dc, int index, int left, int top, i
     if (lines > 0 && !text.isEmpty()) {
         const int lineH = m_rcHead.Height() / lines;
         int calcH = 0;
-        int h = FitRowHeight(m_rcHead, text, dc, int(lineH / 1.2), &calcH, false);
+        int h = FitRowHeight(m_rcHead, row, text, dc, int(lineH / 1.2), &calcH, false);
         while (h > 1 && calcH * 1.2 > lineH)
-            h = FitRowHeight(m_rcHead, text, dc, h - 1, &calcH, false);
+            h = FitRowHeight(m_rcHead, row, text, dc, h - 1, &calcH, false);
         m_nRowFontHeight = h;
     }
     DrawPileRow(dc, index, true);

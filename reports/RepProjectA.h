@@ -83,14 +83,17 @@ public:
     // shares into frac; the number of columns (at most six).
     static int ComputeRowColumns(const pit::ProjectRowItems& row, int idx[12], float frac[6],
                                  const std::function<int(const QString&)>& measure);
+    // The column edges of a row of n columns with the width shares frac
+    // between left and right: n + 1 of them, the last one right.
+    static std::vector<int> RowColumnEdges(int left, int right, int n, const float frac[6]);
     QString BuildRowText(const pit::ProjectRowItems& row);
-    void FitRowFont(gdi::Rect band, const QString& text, gdi::Canvas& dc);
+    void FitRowFont(gdi::Rect band, const pit::ProjectRowItems& row, const QString& text, gdi::Canvas& dc);
     // The row font height fitted to band from the height start: with estimate,
-    // the estimate by the average character width, at most the table's size
-    // for the page; in any case never wider than the band. Reports the text
-    // height in calcH.
-    int FitRowHeight(gdi::Rect band, const QString& text, gdi::Canvas& dc, int start, int* calcH = nullptr,
-                     bool estimate = true);
+    // the estimate by text's average character width, at most the table's
+    // size for the page; in any case every column's texts of row (both lines)
+    // inside their column. Reports the height of text in calcH.
+    int FitRowHeight(gdi::Rect band, const pit::ProjectRowItems& row, const QString& text, gdi::Canvas& dc,
+                     int start, int* calcH = nullptr, bool estimate = true);
 
     // The bands of a cell under an information row whose text is textHeight
     // tall: head, curve, spectrum and quality from top to bottom, never

@@ -495,6 +495,44 @@ TEST_F(DatabasePictureTest, EachUploadedPictureIsItsRowsOwn) {
     EXPECT_EQ(piles[1].pic, RenderWaveBitmapForDatabase(Env(), Row(u"A1.DUX"_qs)));
 }
 
+// The information row of the picture: every label and value whole inside
+// its column and line, with six fields on one line or all on two, in either language.
+TEST_F(DatabasePictureTest, TheInformationRowFitsItsRow) {
+    DuxAnalysis a = pit::test::SavedPile(u"大工8-2014-K2"_qs);
+    a.pileLength = 12.25f;
+    WritePile(u"大工8-2014-K2.DUX"_qs, a); // the list's pile number: the file's name
+    doc->m_ProjectInfo.ScanFolder(folder);
+    CPrintSettings& s = doc->m_PrintSettings;
+    struct Case {
+        bool allFields;
+        int language;
+    };
+    for (const Case& c : {Case{false, 0}, Case{true, 0}, Case{false, 1}, Case{true, 1}}) {
+        SCOPED_TRACE(c.allFields * 10 + c.language);
+        for (int flag : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13})
+            s.m_bHeadInfo[flag] = c.allFields || (flag < 7 && flag != 4);
+        s.m_bLanguage = c.language;
+        gdi::RecordingDevice dev(kDatabasePictureWidth, kDatabasePictureHeight, 96, 96);
+        {
+            QPainter painter(&dev);
+            ASSERT_TRUE(DrawDatabaseCell(Env(), Row(u"大工8-2014-K2.DUX"_qs), painter));
+        }
+        QString row;
+        for (const gdi::RecordedItem& t : dev.texts()) {
+            if (!t.text.contains(u':'))
+                continue;
+            row += t.text;
+            EXPECT_TRUE(pit::test::ShownWhole(t));
+        }
+        EXPECT_TRUE(row.contains(c.language ? u"ID:大工8-2014-K2"_qs : u"桩号:大工8-2014-K2"_qs))
+            << row.toStdString();
+        EXPECT_TRUE(row.contains(u"12.25m"_qs)) << row.toStdString();
+        if (c.allFields)
+            EXPECT_TRUE(row.contains(c.language ? u"InstrumentType:"_qs : u"仪器型号:"_qs))
+                << row.toStdString();
+    }
+}
+
 // ---- pile values -----------------------------------------------------------------
 
 TEST(ConstructionDate, AgeRuleUsesTheCommonOrOwnTestDate) {

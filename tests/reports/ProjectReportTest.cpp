@@ -18,6 +18,8 @@ namespace {
 // The builder with items pushed straight in.
 template <typename Base> struct Exposed : Base {
     using Base::Base;
+    using Base::DrawExportPage;
+    using Base::m_bPictureRender;
     using Base::m_items;
     void AddItems(int n, const QString& integrity = QStringLiteral("桩身完整")) {
         for (int i = 0; i < n; ++i) {
@@ -169,6 +171,127 @@ TEST_F(ProjectReportTest, BandsOfACell) {
     doc->m_PrintSettings.m_bSpectrum = 1;
     b.DrawPage(5, 5, 715, 166, dc);
     EXPECT_EQ(b.SpectrumBand().Height(), 6 * (161 / 14)); // 1 + 6 + 6 + 1 lines
+}
+
+// Every page size of cells, with and without the spectrum, with one line of
+// fields or two, printed and as a page picture: the bands of a cell follow
+// one another inside it, the curve keeps its floor with a wave drawn across
+// it, and every text lies whole inside its field and band.
+TEST_F(ProjectReportTest, BandsOfEveryPageLayout) {
+    struct Case {
+        int rows, columns, spectrum;
+        bool picture, allFields;
+    };
+    std::vector<Case> cases;
+    for (const bool allFields : {false, true})
+        for (const bool picture : {false, true})
+            for (const int spectrum : {0, 1})
+                for (const int columns : {1, 2})
+                    for (const int rows : {3, 5, 8, 10})
+                        cases.push_back({rows, columns, spectrum, picture, allFields});
+    CPrintSettings& s = doc->m_PrintSettings;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2, spectrum %3, %4, %5 fields")
+                         .arg(c.rows)
+                         .arg(c.columns)
+                         .arg(c.spectrum)
+                         .arg(c.picture ? "picture" : "print")
+                         .arg(c.allFields ? 12 : 6)
+                         .toStdString());
+        // Six fields on one line, or all twelve on two.
+        for (int flag : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13})
+            s.m_bHeadInfo[flag] = c.allFields || (flag < 7 && flag != 4);
+        s.m_nRow = c.rows;
+        s.m_nColumn = c.columns;
+        s.m_bSpectrum = c.spectrum;
+        OpenA b(Env(), nullptr);
+        b.AddItems(c.rows * c.columns);
+        // The printer's A4 body at 600 dpi, or the page picture's 720 x 870
+        // pixels as the picture exports draw them.
+        const int dpi = c.picture ? 96 : 600;
+        const gdi::Rect page = c.picture ? gdi::Rect(0, 0, 720, 870) : gdi::Rect(0, 0, 4724, 6614);
+        gdi::RecordingDevice dev(page.Width(), page.Height(), dpi, dpi);
+        {
+            QPainter painter(&dev);
+            gdi::Canvas dc(painter, 0, 0, !c.picture);
+            if (c.picture) {
+                b.m_bPictureRender = true;
+                b.SetDrawToBitmap(true);
+                b.DrawExportPage(dc, page, 1);
+            } else {
+                b.LayoutPage(page, dc);
+                CPrintInfo info;
+                b.PrintPage(dc, info);
+            }
+        }
+        // The bands of the last cell drawn.
+        const gdi::Rect cell = b.Cells().back();
+        const gdi::Rect head = b.HeadBand(), curve = b.CurveBand(), marks = b.SpectrumBand(),
+                        quality = b.QualityBand();
+        EXPECT_EQ(head.top, cell.top);
+        EXPECT_GT(head.Height(), 0);
+        EXPECT_LE(head.bottom, curve.top);
+        EXPECT_LE(curve.bottom, marks.top);
+        EXPECT_LE(marks.bottom, quality.top);
+        EXPECT_GT(quality.Height(), 0);
+        EXPECT_EQ(quality.bottom, cell.bottom);
+        EXPECT_EQ(marks.Height() > 0, c.spectrum == 1);
+        // The curve's floor: the share the cell's line units give it, which
+        // the fit of the row font and the spectrum never takes.
+        {
+            gdi::RecordingDevice scratch(page.Width(), page.Height(), dpi, dpi);
+            QPainter painter(&scratch);
+            gdi::Canvas dc(painter, 0, 0, !c.picture);
+            b.DrawPage(cell.left, cell.top, cell.right, cell.bottom, dc);
+            EXPECT_GE(curve.Height(), b.CurveBand().Height());
+            EXPECT_GT(b.CurveBand().Height(), cell.Height() / 3);
+        }
+
+        const auto inside = [](const QRectF& r, const gdi::Rect& band) {
+            return r.top() >= band.top - 1 && r.bottom() <= band.bottom + 1;
+        };
+        const QRectF cellF(cell.left, cell.top, cell.Width(), cell.Height());
+        // The wave across its band, and the spectrum in its own.
+        int waves = 0, spectra = 0;
+        for (const gdi::RecordedItem& it : dev.itemsOf(gdi::RecordedItem::Kind::Polyline)) {
+            if (it.points.size() < 100)
+                continue;
+            const QRectF r = QPolygonF(QList<QPointF>(it.points.begin(), it.points.end())).boundingRect();
+            if (!cellF.adjusted(-1, -1, 1, 1).contains(r))
+                continue;
+            if (inside(r, curve) && r.height() >= curve.Height() / 8.0)
+                ++waves;
+            else if (c.spectrum && inside(r, marks))
+                ++spectra;
+            else
+                ADD_FAILURE() << "a curve of " << it.points.size() << " points over " << r.top() << ".."
+                              << r.bottom();
+        }
+        EXPECT_EQ(waves, 1);
+        EXPECT_EQ(spectra, c.spectrum);
+        // The information row in the head, the six marks beside the spectrum,
+        // the integrity line in its own.
+        int rowTexts = 0, markTexts = 0, integrity = 0;
+        for (const gdi::RecordedItem& t : dev.texts()) {
+            if (!cellF.contains(t.rect.center()) || !t.text.contains(u':'))
+                continue;
+            if (t.text.startsWith(QStringLiteral("完整性评价"))) {
+                ++integrity;
+                EXPECT_TRUE(inside(t.rect, quality));
+            } else if (t.text.contains(QStringLiteral("Hz"))) {
+                ++markTexts;
+                EXPECT_TRUE(inside(t.rect, marks)) << t.text.toStdString();
+                EXPECT_TRUE(ShownWhole(t));
+            } else {
+                ++rowTexts;
+                EXPECT_TRUE(inside(t.rect, head)) << t.text.toStdString();
+                EXPECT_TRUE(ShownWhole(t));
+            }
+        }
+        EXPECT_EQ(rowTexts, c.allFields ? 12 : 6);
+        EXPECT_EQ(integrity, 1);
+        EXPECT_EQ(markTexts, 6 * c.spectrum);
+    }
 }
 
 TEST_F(ProjectReportTest, RowTextsInBothLanguages) {
@@ -471,6 +594,44 @@ TEST_F(ProjectReportTest, VariantBCell) {
     EXPECT_EQ(b.CreateCourierFont().height, -5);
     OpenB batch(Env(300), nullptr);
     EXPECT_EQ(batch.CreateCourierFont().height, -39);
+}
+
+// Variant B's fixed-pitch fields on the printed page: at every grid the
+// values are whole inside their fields, and the font only shrinks where the
+// cell is small.
+TEST_F(ProjectReportTest, VariantBFieldsHoldTheirValues) {
+    struct Case {
+        int rows, columns;
+        bool fullSize; // the 9.4-pt face as it is
+    };
+    for (const Case& c :
+         {Case{3, 1, true}, Case{8, 1, false}, Case{3, 2, false}, Case{8, 2, false}, Case{10, 2, false}}) {
+        SCOPED_TRACE(QStringLiteral("%1 x %2").arg(c.rows).arg(c.columns).toStdString());
+        doc->m_PrintSettings.m_nRow = c.rows;
+        doc->m_PrintSettings.m_nColumn = c.columns;
+        OpenB b(Env(), nullptr);
+        b.AddItems(c.rows * c.columns);
+        b.m_items.back()->m_strProject = QStringLiteral("Harbour Pier Extension Phase 2");
+        gdi::RecordingDevice dev(4724, 6614, 600, 600);
+        {
+            QPainter painter(&dev);
+            gdi::Canvas dc(painter, 0, 0, true);
+            b.LayoutPage(gdi::Rect(0, 0, 4724, 6614), dc);
+            CPrintInfo info;
+            b.PrintPage(dc, info);
+        }
+        EXPECT_EQ(b.CellCourierFont().height == b.CreateCourierFont().height, c.fullSize);
+        int fields = 0;
+        for (const gdi::RecordedItem& t : dev.texts()) {
+            if (!t.font.family().contains(QStringLiteral("Courier"), Qt::CaseInsensitive) &&
+                !t.font.family().contains(QStringLiteral("Mono"), Qt::CaseInsensitive))
+                continue;
+            ++fields;
+            EXPECT_TRUE(ShownWhole(t));
+        }
+        // Four header fields, six summary lines and two quality fields a cell.
+        EXPECT_GE(fields, 12 * c.rows * c.columns);
+    }
 }
 
 TEST_F(ProjectReportTest, PageFileNames) {

@@ -6,6 +6,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
+#include "platform/RecordingDevice.h"
 #include "reports/ExportServices.h"
 #include "reports/ReportBuilder.h"
 #include "reports/WordExport.h"
@@ -63,6 +64,22 @@ struct FakeWordExport : WordExport {
     }
     bool WriteProjectReport(const WordProjectReport& r, const QString& path) override;
 };
+
+// A text drawn in a field of a report table (its clip) shows whole: its
+// cell lies inside the field, but for the fraction of a pixel of its advance
+// and a pixel of the line's rounding.
+inline ::testing::AssertionResult ShownWhole(const gdi::RecordedItem& t) {
+    if (!t.clip)
+        return ::testing::AssertionFailure() << t.text.toStdString() << " is drawn without a field";
+    const QRect f = t.clip->boundingRect();
+    if (t.rect.right() <= f.left() + f.width() + 0.5 && t.rect.top() >= f.top() - 1.0 &&
+        t.rect.bottom() <= f.top() + f.height() + 1.0)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << t.text.toStdString() << " at " << t.rect.left() << "," << t.rect.top() << ".." << t.rect.right()
+           << "," << t.rect.bottom() << " outside its field " << f.left() << "," << f.top() << ".."
+           << f.left() + f.width() << "," << f.top() + f.height();
+}
 
 // A blow with a first pulse at 60 and a toe echo at 400.
 inline std::vector<float> Pulse(float gain = 1.0f) {

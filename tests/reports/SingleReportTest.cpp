@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QtEndian>
 
 namespace pit::test {
 namespace {
@@ -427,6 +428,38 @@ TEST_F(SingleReportTest, PilePicturesOfTheCurveAlone) {
     EXPECT_EQ(w->printLabelMode, 0);
     ASSERT_TRUE(b->ExportPilePictureEmf(tmp.filePath(QStringLiteral("curve.emf"))));
     EXPECT_EQ(services.opened.size(), 2);
+}
+
+// The metafile of the curve names the face of every font it makes (a word
+// processor picks some face of its own for a nameless one), with either curve style.
+TEST_F(SingleReportTest, CurvePictureMetafileNamesItsFonts) {
+    for (const int smooth : {0, 1}) {
+        SCOPED_TRACE(smooth);
+        doc->m_CurveStyle.IsSmooth = smooth;
+        auto b = Make();
+        const QString path = tmp.filePath(QStringLiteral("curve%1.emf").arg(smooth));
+        ASSERT_TRUE(b->ExportPilePictureEmf(path));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray emf = f.readAll();
+        const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
+        QStringList faces;
+        int texts = 0;
+        for (qsizetype at = 0; at + 8 <= emf.size();) {
+            const quint32 type = u32(at), size = u32(at + 4);
+            ASSERT_GE(size, 8u);
+            ASSERT_LE(at + qsizetype(size), emf.size());
+            if (type == 82) // EMR_EXTCREATEFONTINDIRECTW: ihFont, then LOGFONTW's face after 28 bytes
+                faces << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + 40), 32)
+                             .section(QChar(0), 0, 0);
+            texts += type == 84; // EMR_EXTTEXTOUTW
+            at += size;
+        }
+        EXPECT_GT(texts, 5) << "the axis numbers";
+        ASSERT_FALSE(faces.isEmpty());
+        for (const QString& face : faces)
+            EXPECT_EQ(face, QStringLiteral("新宋体")) << faces.join(u',').toStdString();
+    }
 }
 
 TEST_F(SingleReportTest, WordExportGathersOnePagePerReadablePile) {
