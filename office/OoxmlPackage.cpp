@@ -77,6 +77,8 @@ OoxmlPackage OoxmlPackage::FromBytes(const QByteArray& zipBytes, const QString& 
         zip_fclose(f);
         if (got < 0 || zip_uint64_t(got) != st.size)
             throw NotAPackage(name);
+        if (!pkg.m_index.contains(partName)) // a repeated name: the first entry is the part
+            pkg.m_index.insert(partName, pkg.m_parts.size());
         pkg.m_parts.emplace_back(partName, std::move(data));
     }
     if (!pkg.Has(QStringLiteral("[Content_Types].xml")))
@@ -85,26 +87,24 @@ OoxmlPackage OoxmlPackage::FromBytes(const QByteArray& zipBytes, const QString& 
 }
 
 bool OoxmlPackage::Has(const QString& part) const {
-    for (const auto& p : m_parts)
-        if (p.first == part)
-            return true;
-    return false;
+    return m_index.contains(part);
 }
 
 const QByteArray& OoxmlPackage::Part(const QString& part) const {
-    for (const auto& p : m_parts)
-        if (p.first == part)
-            return p.second;
+    const auto it = m_index.constFind(part);
+    if (it != m_index.constEnd())
+        return m_parts[*it].second;
     throw WordError(QStringLiteral("文件 %1 缺少部件 %2。").arg(m_name, part),
                     QStringLiteral("The file %1 has no part %2.").arg(m_name, part));
 }
 
 void OoxmlPackage::SetPart(const QString& part, QByteArray bytes) {
-    for (auto& p : m_parts)
-        if (p.first == part) {
-            p.second = std::move(bytes);
-            return;
-        }
+    const auto it = m_index.constFind(part);
+    if (it != m_index.constEnd()) {
+        m_parts[*it].second = std::move(bytes);
+        return;
+    }
+    m_index.insert(part, m_parts.size());
     m_parts.emplace_back(part, std::move(bytes));
 }
 

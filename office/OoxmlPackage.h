@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -29,7 +30,8 @@ public:
 
 private:
     QString m_name;
-    std::vector<std::pair<QString, QByteArray>> m_parts;
+    std::vector<std::pair<QString, QByteArray>> m_parts; // in the order they are written
+    QHash<QString, size_t> m_index;                      // a part's place in m_parts (its first entry)
 };
 
 } // namespace pit

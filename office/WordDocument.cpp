@@ -249,7 +249,11 @@ WordRange WordDocument::Bookmark(const QString& name) {
 
 pugi::xml_node WordDocument::LastSection() const {
     pugi::xml_node body = Body();
-    pugi::xml_node s = body.child("w:sectPr");
+    // The body's own section properties are its last element: looked for
+    // from the end, as the body grows page by page.
+    pugi::xml_node s = body.last_child();
+    while (s && std::strcmp(s.name(), "w:sectPr"))
+        s = s.previous_sibling();
     if (!s) {
         // A4 portrait with the usual margins when the template names none.
         s = body.append_child("w:sectPr");
@@ -418,13 +422,16 @@ double WordDocument::TextWidthOf(pugi::xml_node node) {
 
 QString WordDocument::AddRelationship(const QString& type, const QString& target) {
     pugi::xml_node rels = m_rels.child("Relationships");
-    int maxId = 0;
-    for (pugi::xml_node r : rels.children("Relationship")) {
-        const QString id = QString::fromUtf8(r.attribute("Id").as_string());
-        if (id.startsWith(QLatin1String("rId")))
-            maxId = std::max(maxId, id.mid(3).toInt());
+    if (m_lastRelId < 0) {
+        // The template's relationships are read once; ours follow them in turn.
+        m_lastRelId = 0;
+        for (pugi::xml_node r : rels.children("Relationship")) {
+            const QString id = QString::fromUtf8(r.attribute("Id").as_string());
+            if (id.startsWith(QLatin1String("rId")))
+                m_lastRelId = std::max(m_lastRelId, id.mid(3).toInt());
+        }
     }
-    const QString id = QStringLiteral("rId%1").arg(maxId + 1);
+    const QString id = QStringLiteral("rId%1").arg(++m_lastRelId);
     pugi::xml_node r = rels.append_child("Relationship");
     r.append_attribute("Id") = id.toUtf8().constData();
     r.append_attribute("Type") = (QString::fromLatin1(kRelBase) + type).toUtf8().constData();

@@ -289,6 +289,13 @@ public:
     double TextWidthOf(pugi::xml_node para);
     pugi::xml_node LastSection() const;
     pugi::xml_node FirstSection() const;
+    // The list of top-level tables is kept rather than counted on every look
+    // up (a document of many pages asks for its last tables page by page).
+    // A table just put in: the list takes it when no table follows it in the
+    // body, else it is counted again when next needed.
+    void TableAdded(pugi::xml_node tbl);
+    // Top-level tables went or moved: they are counted again when next needed.
+    void TablesChanged() { m_tablesKnown = false; }
 
 private:
     WordDocument() : m_selection(this) {}
@@ -297,6 +304,7 @@ private:
     QString AddRelationship(const QString& type, const QString& target);
     void EnsureDefault(const QString& ext, const QString& contentType);
     void SetOverride(const QString& partName, const QString& contentType);
+    const std::vector<pugi::xml_node>& Tables() const;
 
     OoxmlPackage m_pkg;
     QString m_name;
@@ -305,6 +313,9 @@ private:
     WordSelection m_selection;
     int m_lastDrawingId = 0;
     int m_imageCount = 0;
+    int m_lastRelId = -1; // the highest "rIdN" of the relationships; -1 until first needed
+    mutable std::vector<pugi::xml_node> m_tables; // the body's tables, while m_tablesKnown
+    mutable bool m_tablesKnown = false;
 };
 
 // Helpers shared by the model's source files.

@@ -5,6 +5,7 @@
 #include "office/WordError.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
 
@@ -611,6 +612,7 @@ WordTable WordDocument::AddTable(const WordRange& at, int rows, int columns) {
         SetAttr(s, "w:type", "dxa");
     }
     tbl.append_child("w:tblGrid");
+    TableAdded(tbl);
     WordTable table(this, tbl);
     table.SetBordersEnabled(true);
     pugi::xml_node pPr = before.child("w:pPr");
@@ -643,18 +645,45 @@ WordTable WordDocument::AddTable(const WordRange& at, int rows, int columns) {
     return table;
 }
 
+const std::vector<pugi::xml_node>& WordDocument::Tables() const {
+#ifndef NDEBUG
+    // Every change of the body's tables must have reached the list.
+    if (m_tablesKnown) {
+        std::vector<pugi::xml_node> now;
+        for (pugi::xml_node c = Body().child("w:tbl"); c; c = c.next_sibling("w:tbl"))
+            now.push_back(c);
+        assert(now == m_tables);
+    }
+#endif
+    if (!m_tablesKnown) {
+        m_tables.clear();
+        for (pugi::xml_node c = Body().child("w:tbl"); c; c = c.next_sibling("w:tbl"))
+            m_tables.push_back(c);
+        m_tablesKnown = true;
+    }
+    return m_tables;
+}
+
+void WordDocument::TableAdded(pugi::xml_node tbl) {
+    if (!m_tablesKnown || tbl.parent() != Body())
+        return;
+    // Tables go in at the end of the body as pages are added: the walk is short.
+    for (pugi::xml_node c = tbl.next_sibling(); c; c = c.next_sibling())
+        if (!std::strcmp(c.name(), "w:tbl")) {
+            TablesChanged();
+            return;
+        }
+    m_tables.push_back(tbl);
+}
+
 int WordDocument::TableCount() const {
-    int n = 0;
-    for (pugi::xml_node c = Body().child("w:tbl"); c; c = c.next_sibling("w:tbl"))
-        ++n;
-    return n;
+    return int(Tables().size());
 }
 
 WordTable WordDocument::Table(int index) {
-    int i = 1;
-    for (pugi::xml_node c = Body().child("w:tbl"); c; c = c.next_sibling("w:tbl"), ++i)
-        if (i == index)
-            return WordTable(this, c);
+    const std::vector<pugi::xml_node>& tables = Tables();
+    if (index >= 1 && size_t(index) <= tables.size())
+        return WordTable(this, tables[size_t(index - 1)]);
     throw NoSuch(QStringLiteral("文档中没有第 %1 个表格。").arg(index),
                  QStringLiteral("The document has no table %1.").arg(index));
 }

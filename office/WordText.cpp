@@ -561,6 +561,8 @@ WordPos WordRange::SetText(const QString& text) {
                 break;
         }
         pugi::xml_node p = ClearToOneParagraph(m_whole);
+        if (m_whole == m_doc->Body())
+            m_doc->TablesChanged();
         const int n = InsertText(p, {}, text, keep.first_child());
         return {p, n};
     }
@@ -771,11 +773,10 @@ void WordSelection::HomeKey() {
 void WordSelection::EndKey() {
     pugi::xml_node story = SelectedStory();
     // The story ends in its last paragraph (never inside a table: a story
-    // always ends with a paragraph).
-    pugi::xml_node last;
-    for (pugi::xml_node c : story.children())
-        if (!std::strcmp(c.name(), "w:p"))
-            last = c;
+    // always ends with a paragraph), found from the end.
+    pugi::xml_node last = story.last_child();
+    while (last && std::strcmp(last.name(), "w:p"))
+        last = last.previous_sibling();
     if (!last)
         last = story.insert_child_before("w:p", story.child("w:sectPr"));
     m_range = WordRange::Point(m_doc, {last, ParagraphLength(last)});
@@ -859,6 +860,8 @@ void WordSelection::Paste(const WordBodyCopy& copy) {
         last = anchor ? parent.insert_copy_before(c, anchor) : parent.append_copy(c);
         for (pugi::xpath_node d : last.select_nodes(".//wp:docPr"))
             d.node().attribute("id").set_value(m_doc->NextDrawingId());
+        if (!std::strcmp(last.name(), "w:tbl"))
+            m_doc->TableAdded(last);
     }
     if (!last)
         return;

@@ -275,6 +275,76 @@ TEST_F(WordModelTest, SectionBreaksAndBodyCopies) {
               QStringLiteral("last page"));
 }
 
+// The document keeps its list of tables from look-up to look-up: after each
+// change of the body the list is the body's tables, in order, counted afresh here.
+TEST_F(WordModelTest, TablesAreFoundAfterEveryChangeOfTheBody) {
+    struct Case {
+        const char* name;
+        std::function<void(WordDocument&, const WordBodyCopy&)> edit;
+        int tables;
+    };
+    const auto atStart = [](WordDocument& d) {
+        d.Selection().WholeStory();
+        d.Selection().HomeKey();
+        return d.Selection().Range();
+    };
+    const auto atEnd = [](WordDocument& d) {
+        d.Selection().WholeStory();
+        d.Selection().EndKey();
+        return d.Selection().Range();
+    };
+    const Case cases[] = {
+        {"a table before the others",
+         [&](WordDocument& d, const WordBodyCopy&) { d.AddTable(atStart(d), 1, 1); }, 3},
+        {"a table after the others",
+         [&](WordDocument& d, const WordBodyCopy&) { d.AddTable(atEnd(d), 1, 1); }, 3},
+        {"a table nested in a cell",
+         [](WordDocument& d, const WordBodyCopy&) { d.AddTable(d.Table(2).Cell(1, 1).Range(), 2, 2); }, 2},
+        {"a page pasted before the others",
+         [&](WordDocument& d, const WordBodyCopy& page) {
+             d.Selection().Select(atStart(d));
+             d.Selection().Paste(page);
+         },
+         4},
+        {"pages pasted after next-page breaks",
+         [&](WordDocument& d, const WordBodyCopy& page) {
+             for (int k = 0; k < 2; ++k) {
+                 d.Selection().Select(atEnd(d));
+                 d.Selection().InsertSectionBreak();
+                 d.Selection().EndKey();
+                 d.Selection().Paste(page);
+             }
+         },
+         6},
+        {"cells merged and split",
+         [](WordDocument& d, const WordBodyCopy&) {
+             d.Table(1).Cell(1, 1).Merge(d.Table(1).Cell(1, 2));
+             d.Table(2).Cell(1, 1).Split(2, 1);
+             d.Table(2).Cell(3, 2).Split(1, 3);
+         },
+         2},
+        {"the body's text replaced",
+         [](WordDocument& d, const WordBodyCopy&) { d.Content().SetText(QStringLiteral("x")); }, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto doc = WordDocument::FromTemplate(TemplateFile(QStringLiteral("SingleBoltReport")));
+        doc->Selection().WholeStory();
+        const WordBodyCopy page = doc->Selection().CopyStory();
+        ASSERT_EQ(doc->TableCount(), 2); // the list is made before the change
+        c.edit(*doc, page);
+        std::vector<pugi::xml_node> body;
+        for (pugi::xml_node n : doc->Body().children("w:tbl"))
+            body.push_back(n);
+        ASSERT_EQ(int(body.size()), c.tables);
+        EXPECT_EQ(doc->TableCount(), c.tables);
+        for (int i = 1; i <= c.tables; ++i)
+            EXPECT_EQ(doc->Table(i).Node(), body[size_t(i - 1)]) << i;
+        EXPECT_THROW(doc->Table(c.tables + 1), WordError);
+        Save(*doc);
+    }
+}
+
 TEST_F(WordModelTest, FooterWithPageFieldAndHeader) {
     auto doc = Blank();
     WordRange h = doc->PrimaryHeader();
