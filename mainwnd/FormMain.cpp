@@ -149,10 +149,15 @@ void CFormMain::FillPileTree() {
     m_nMarkedCount = 0;
     m_tree->clear();
     m_hSelItem = nullptr;
-    auto* root = new QTreeWidgetItem(m_tree, QStringList{m_pDoc->m_ProjectInfo.GetProjectPath()});
+    // The items are made apart from the tree and put in at once: a large
+    // project is not inserted into the view pile by pile.
+    auto* root = new QTreeWidgetItem(QStringList{m_pDoc->m_ProjectInfo.GetProjectPath()});
     root->setIcon(0, m_rootIcon);
     const CPileFileArray& files = m_pDoc->m_ProjectInfo.Files();
     const QString current = m_pDoc->m_bFileOpen ? m_pDoc->m_PileRecord.m_strPath : QString();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(files.GetCount());
+    QTreeWidgetItem* selected = nullptr;
     for (int i = 0; i < files.GetCount(); ++i) {
         const CPileFileItem& f = files.GetAt(i);
         QString text = f.m_strName;
@@ -160,13 +165,18 @@ void CFormMain::FillPileTree() {
             text += QLatin1Char('*');
             ++m_nMarkedCount;
         }
-        auto* item = new QTreeWidgetItem(root, QStringList{text});
+        auto* item = new QTreeWidgetItem(QStringList{text});
         item->setData(0, kPathRole, f.m_strPath);
         item->setIcon(0, m_pileIcon);
-        if (!current.isEmpty() && f.m_strPath == current) {
-            m_tree->setCurrentItem(item);
-            m_hSelItem = item;
-        }
+        if (!current.isEmpty() && f.m_strPath == current)
+            selected = item;
+        items.append(item);
+    }
+    root->addChildren(items);
+    m_tree->addTopLevelItem(root);
+    if (selected) {
+        m_tree->setCurrentItem(selected);
+        m_hSelItem = selected;
     }
     root->setExpanded(true);
     m_tree->setFocus();
