@@ -70,7 +70,7 @@ public:
     bool find(const QString& path, const QString& name, const FileStamp& stamp, CPileFileItem& item) {
         const QMutexLocker lock(&m_mutex);
         const auto it = m_kept.constFind(path);
-        if (it == m_kept.cend() || !(it->stamp == stamp) || it->name != name)
+        if (it == m_kept.cend() || it->stamp != stamp || it->name != name)
             return false;
         item.m_strPileNo = it->pileNo;
         item.m_strTestDate = it->testDate;

@@ -29,9 +29,10 @@ bool readFormatMark(QFile& f) {
     return v == CProjectInfo::kFormatMark;
 }
 
-// Writes the index unless the file already holds exactly these bytes: opening
+// Writes the index unless its file already holds exactly these bytes: opening
 // a project whose piles did not change leaves its index untouched.
-void saveIndexIfChanged(const CProjectInfo& info, const QString& path) {
+void saveIndexIfChanged(const CProjectInfo& info) {
+    const QString path = info.GetProjectPath();
     const QByteArray bytes = info.ToBytes();
     QFile old(path);
     if (old.open(QIODevice::ReadOnly) && old.size() == bytes.size() && old.readAll() == bytes)
@@ -171,7 +172,7 @@ void CProjectInfo::Rebuild() {
     ScanFolder(QFileInfo(m_strIndexPath).absolutePath());
     m_files.Sort(CPileFileArray::ByName);
     if (IndexWritable())
-        saveIndexIfChanged(*this, m_strIndexPath);
+        saveIndexIfChanged(*this);
 }
 
 void CProjectInfo::BuildDefault(const QString& folder) {
@@ -182,7 +183,7 @@ void CProjectInfo::BuildDefault(const QString& folder) {
     ScanFolder(folder);
     m_files.Sort(CPileFileArray::ByName);
     if (IndexWritable())
-        saveIndexIfChanged(*this, m_strIndexPath);
+        saveIndexIfChanged(*this);
 }
 
 void CProjectInfo::ScanFolder(const QString& folder) {
