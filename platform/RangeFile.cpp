@@ -1,6 +1,8 @@
 #include "platform/RangeFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +21,32 @@ bool StampFile(const QString& path, FileStamp& out) {
     out.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     out.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
     return true;
+}
+
+namespace {
+
+// The path with every link resolved; for a name that does not exist yet, its
+// folder's resolved path and the name.
+QString resolvedPath(const QString& path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    const QString folder = info.absoluteDir().canonicalPath();
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : QDir(folder).filePath(info.fileName());
+}
+
+} // namespace
+
+bool SameFile(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (resolvedPath(a) == resolvedPath(b))
+        return true;
+    struct stat sa, sb;
+    const QByteArray na = QFile::encodeName(a), nb = QFile::encodeName(b);
+    return ::stat(na.constData(), &sa) == 0 && ::stat(nb.constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 RangeFile::RangeFile(const QString& path) {

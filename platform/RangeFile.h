@@ -19,6 +19,11 @@ struct FileStamp {
 // The stamp of path's file; false for a missing file or a folder.
 bool StampFile(const QString& path, FileStamp& out);
 
+// Whether a and b name one file: the same path once links and ".." are
+// resolved (a missing file by its resolved folder), or, when both exist, the
+// same device and inode (hard links, bind mounts).
+bool SameFile(const QString& a, const QString& b);
+
 class RangeFile {
 public:
     // Opens path for reading; a folder is not opened.

@@ -2,6 +2,7 @@
 
 #include "platform/FileError.h"
 #include "platform/Paths.h"
+#include "platform/RangeFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -187,9 +188,9 @@ bool CKEV_DUXDoc::CheckFolderWritable(const QString& path, bool savingPile) cons
 
 bool CKEV_DUXDoc::SaveCopyAs(const QString& path) {
     const QString target = QFileInfo(path).absoluteFilePath();
-    if (!m_PileRecord.m_strPath.isEmpty() && QFileInfo(m_PileRecord.m_strPath).absoluteFilePath() == target) {
-        // The copy holds no analysis block: written over the open pile it
-        // would lose the pile's analysis.
+    if (pit::SameFile(m_PileRecord.m_strPath, target)) {
+        // The copy holds no analysis block: written over the open pile, under
+        // any of its names, it would lose the pile's analysis.
         m_ctx.message(
             m_ctx
                 .tr(QStringLiteral("副本不能保存为正在打开的文件“%1”，请另选文件名。"),

@@ -145,13 +145,46 @@ TEST_F(WindowFiles, SaveCopyWritesTheCopyAndKeepsTheOpenFile) {
     EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
     EXPECT_TRUE(frame->windowTitle().contains(QStringLiteral("ZK1.DUX")));
 
-    // The open file itself is refused: its analysis would go.
-    files.answer = pile("ZK1.DUX");
+    // The open file itself is refused under any of its names: its analysis
+    // would go.
+    QTemporaryDir links;
+    const QString linkedFolder = links.filePath(QStringLiteral("link"));
+    const QString linkedFile = links.filePath(QStringLiteral("ZK1_link.DUX"));
+    const QString hardLink = QDir(folder).filePath(QStringLiteral("ZK1_hard.DUX"));
+    ASSERT_TRUE(QFile::link(folder, linkedFolder));
+    ASSERT_TRUE(QFile::link(pile("ZK1.DUX"), linkedFile));
+    ASSERT_EQ(::link(QFile::encodeName(pile("ZK1.DUX")).constData(), QFile::encodeName(hardLink).constData()), 0);
+    const struct {
+        const char* what;
+        QString path;
+    } sameFile[] = {
+        {"the same path", pile("ZK1.DUX")},
+        {"the same path with ..", QDir(folder).filePath(QStringLiteral("../%1/ZK1.DUX").arg(QDir(folder).dirName()))},
+        {"through a linked folder", linkedFolder + QStringLiteral("/ZK1.DUX")},
+        {"a link to the file", linkedFile},
+        {"a hard link", hardLink},
+    };
+    for (const auto& c : sameFile) {
+        SCOPED_TRACE(c.what);
+        sink.shown.clear();
+        files.answer = c.path;
+        ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("正在打开的文件")))
+            << sink.shown[0].text.toStdString();
+        EXPECT_EQ(bytes(pile("ZK1.DUX")), original);
+        EXPECT_FALSE(doc->IsModified());
+    }
+    QFile::remove(hardLink);
+
+    // A new name inside the linked folder is another file and is written.
+    sink.shown.clear();
+    files.answer = linkedFolder + QStringLiteral("/ZK1_other.DUX");
     ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
-    ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("正在打开的文件")))
-        << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("ZK1_other.DUX"))));
     EXPECT_EQ(bytes(pile("ZK1.DUX")), original);
+    QFile::remove(QDir(folder).filePath(QStringLiteral("ZK1_other.DUX")));
 }
 
 // A project on read-only media: opened through 文件 ▸ 打开 without any
