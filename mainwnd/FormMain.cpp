@@ -251,11 +251,7 @@ bool CFormMain::SelectPile(const QString& path) {
         return false;
     }
     r.SetViewMode(m_pDoc->m_nShowStyle);
-    // A folder is one project: the index's texts go into every pile saved.
-    // An index without a name takes the pile's, so no save blanks it.
-    QString& projectName = m_pDoc->m_ProjectInfo.m_texts[0];
-    if (projectName.isEmpty())
-        projectName = r.m_strProject;
+    TakeMissingProjectTexts();
     m_pDoc->m_bFileOpen = true;
     m_pDoc->SetPathName(path);
     m_pDoc->CopyPileParams();
@@ -526,7 +522,22 @@ void CFormMain::UpdatePanelControls() {
         m_pWavePanel->EnablePileHeadControls();
 }
 
+void CFormMain::TakeMissingProjectTexts() {
+    if (!m_pDoc)
+        return;
+    // A folder is one project: the index's texts go into every pile saved.
+    // An index without them (one built for the folder) takes the pile's.
+    const CPileRecord& r = m_pDoc->m_PileRecord;
+    auto& t = m_pDoc->m_ProjectInfo.m_texts;
+    const std::pair<size_t, const QString*> texts[] = {
+        {0, &r.m_strProject}, {2, &r.m_strText4}, {4, &r.m_strText6}, {5, &r.m_strText5}};
+    for (const auto& [index, pileText] : texts)
+        if (t[index].isEmpty())
+            t[index] = *pileText;
+}
+
 void CFormMain::OnDocumentOpened() {
+    TakeMissingProjectTexts();
     FillPileTree();
     ExchangeWaveParams(true, true);
     UpdateFormData(false);
