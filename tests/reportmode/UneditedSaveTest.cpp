@@ -21,7 +21,7 @@ namespace {
 
 // Awkward values: more decimals than shown, a class the class list lacks,
 // an English shape text under the Chinese interface, texts with CRLF.
-DuxAnalysis AwkwardPile(const QString& pileNo) {
+DuxAnalysis AwkwardPile(const QString& pileNo, int calcMode) {
     DuxAnalysis a = SavedPile(pileNo);
     a.pileLength = 9.272f; // toe picked at 3800 m/s
     a.waveSpeed = 3800;
@@ -44,11 +44,16 @@ DuxAnalysis AwkwardPile(const QString& pileNo) {
     a.analysisValues = {1200, 800, 650, 300, 410, 520};
     a.sensorDistance = 150;
     a.current = 1; // a blow: the block's head points at its record
+    a.modes[2] = calcMode;
     a.scale = 1.2345678f;
     return a;
 }
 
-enum class SavePath { FileSave, ReportSave, SinglePileSave, ReportRowChange };
+enum class SavePath { FileSave, FileSaveVaryingTime, ReportSave, SinglePileSave, ReportRowChange };
+
+bool InMainWindow(SavePath p) {
+    return p == SavePath::FileSave || p == SavePath::FileSaveVaryingTime;
+}
 
 // The main window on two such piles, the first one open.
 struct AwkwardPilesWindow : ReportModeFixture {
@@ -61,7 +66,7 @@ struct AwkwardPilesWindow : ReportModeFixture {
         for (const char* pileNo : {"ZK7", "ZK8"})
             DuxBuilder::paramBlock("A-RIRADAD", 1042)
                 .channels(2, 1024)
-                .analysis(AwkwardPile(QString::fromLatin1(pileNo)))
+                .analysis(AwkwardPile(QString::fromLatin1(pileNo), CalcMode()))
                 .writeTo(folder, QString::fromLatin1(pileNo) + QStringLiteral(".DUX"));
         first = QDir(folder).filePath(QStringLiteral("ZK7.DUX"));
         frame = std::make_unique<CMainFrame>(doc.get(), false);
@@ -74,6 +79,8 @@ struct AwkwardPilesWindow : ReportModeFixture {
         frame.reset();
         ReportModeFixture::TearDown();
     }
+    // The piles' time difference: 0 fixed, 1 varying.
+    virtual int CalcMode() const { return 0; }
     // A command as the menu or the tool bar gives it.
     bool Run(int id) {
         frame->Commands()->Update();
@@ -100,6 +107,7 @@ struct AwkwardPilesWindow : ReportModeFixture {
     void Save(SavePath path) {
         switch (path) {
         case SavePath::FileSave:
+        case SavePath::FileSaveVaryingTime:
             ASSERT_TRUE(Run(cmd::kFileSave));
             break;
         case SavePath::ReportSave:
@@ -115,11 +123,12 @@ struct AwkwardPilesWindow : ReportModeFixture {
 };
 
 struct UneditedSave : AwkwardPilesWindow, ::testing::WithParamInterface<SavePath> {
+    int CalcMode() const override { return GetParam() == SavePath::FileSaveVaryingTime ? 1 : 0; }
     // The field of the pile page (main window) or of the report form.
     QLineEdit* Field(SavePath path, int pilePageId, int formId) const {
-        QWidget* root = path == SavePath::FileSave ? static_cast<QWidget*>(frame->FormMain()->PilePanel())
-                                                   : static_cast<QWidget*>(frame->ExportForm());
-        return qobject_cast<QLineEdit*>(FindCtrl(root, path == SavePath::FileSave ? pilePageId : formId));
+        QWidget* root = InMainWindow(path) ? static_cast<QWidget*>(frame->FormMain()->PilePanel())
+                                           : static_cast<QWidget*>(frame->ExportForm());
+        return qobject_cast<QLineEdit*>(FindCtrl(root, InMainWindow(path) ? pilePageId : formId));
     }
 };
 
@@ -188,12 +197,14 @@ TEST_P(UneditedSave, KeepsEveryStoredValueAndTakesOnlyTheEditedField) {
 }
 
 std::string SavePathName(const ::testing::TestParamInfo<SavePath>& info) {
-    static const char* const names[] = {"FileSave", "ReportSave", "SinglePileSave", "ReportRowChange"};
+    static const char* const names[] = {"FileSave", "FileSaveVaryingTime", "ReportSave", "SinglePileSave",
+                                        "ReportRowChange"};
     return names[int(info.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(EachSave, UneditedSave,
-                         ::testing::Values(SavePath::FileSave, SavePath::ReportSave, SavePath::SinglePileSave,
+                         ::testing::Values(SavePath::FileSave, SavePath::FileSaveVaryingTime,
+                                           SavePath::ReportSave, SavePath::SinglePileSave,
                                            SavePath::ReportRowChange),
                          SavePathName);
 
