@@ -128,7 +128,8 @@ bool CDlgProInfo::SaveToRecord(bool save) {
             ShowValue(m_project, m_texts[0]);
         }
         // A text the user left as it was keeps its value whole (the field
-        // may have cut it to its length limit).
+        // may have cut it to its length limit); one the project lacks stays
+        // the pile's own.
         const std::pair<QLineEdit*, QString*> fields[] = {{m_project, &m_record->m_strProject},
                                                           {m_testUnit, &m_record->m_strText4},
                                                           {m_tester, &m_record->m_strText6},
@@ -141,7 +142,7 @@ bool CDlgProInfo::SaveToRecord(bool save) {
                 if (projectText)
                     *projectText = edit->text();
                 *recordText = edit->text();
-            } else if (projectText) {
+            } else if (projectText && !projectText->isEmpty()) {
                 *recordText = *projectText;
             }
         }
@@ -157,10 +158,14 @@ bool CDlgProInfo::SaveToRecord(bool save) {
     m_constructionDate = m_record->m_constructionDate.date();
     m_age = m_record->m_nAge;
     if (m_texts) {
-        ShowValue(m_project, m_texts[0]);
-        ShowValue(m_testUnit, m_texts[2]);
-        ShowValue(m_tester, m_texts[4]);
-        ShowValue(m_buildUnit, m_texts[5]);
+        // The project's texts; where it has none, the pile's own.
+        auto text = [](const QString& project, const QString& pile) {
+            return project.isEmpty() ? pile : project;
+        };
+        ShowValue(m_project, text(m_texts[0], m_record->m_strProject));
+        ShowValue(m_testUnit, text(m_texts[2], m_record->m_strText4));
+        ShowValue(m_tester, text(m_texts[4], m_record->m_strText6));
+        ShowValue(m_buildUnit, text(m_texts[5], m_record->m_strText5));
     }
     if (m_testDate.isValid())
         m_testDateEdit->setDate(m_testDate);

@@ -251,7 +251,11 @@ bool CFormMain::SelectPile(const QString& path) {
         return false;
     }
     r.SetViewMode(m_pDoc->m_nShowStyle);
-    TakeMissingProjectTexts();
+    // A folder is one project: the index's texts go into every pile saved.
+    // An index without a name takes the pile's, so no save blanks it.
+    QString& projectName = m_pDoc->m_ProjectInfo.m_texts[0];
+    if (projectName.isEmpty())
+        projectName = r.m_strProject;
     m_pDoc->m_bFileOpen = true;
     m_pDoc->SetPathName(path);
     m_pDoc->CopyPileParams();
@@ -314,12 +318,15 @@ void CFormMain::UpdatePanelData(bool save) {
 void CFormMain::UpdateFormData(bool save) {
     UpdatePanelData(save);
     if (save && m_pDoc) {
+        // The project's texts; a text the project lacks (an index made for
+        // the folder has none) leaves the pile's own, as the project page shows it.
         CPileRecord& r = m_pDoc->m_PileRecord;
         const auto& t = m_pDoc->m_ProjectInfo.m_texts;
-        r.m_strProject = t[0];
-        r.m_strText4 = t[2];
-        r.m_strText5 = t[5];
-        r.m_strText6 = t[4];
+        const std::pair<const QString*, QString*> texts[] = {
+            {&t[0], &r.m_strProject}, {&t[2], &r.m_strText4}, {&t[5], &r.m_strText5}, {&t[4], &r.m_strText6}};
+        for (const auto& [projectText, pileText] : texts)
+            if (!projectText->isEmpty())
+                *pileText = *projectText;
     }
 }
 
@@ -522,22 +529,7 @@ void CFormMain::UpdatePanelControls() {
         m_pWavePanel->EnablePileHeadControls();
 }
 
-void CFormMain::TakeMissingProjectTexts() {
-    if (!m_pDoc)
-        return;
-    // A folder is one project: the index's texts go into every pile saved.
-    // An index without them (one built for the folder) takes the pile's.
-    const CPileRecord& r = m_pDoc->m_PileRecord;
-    auto& t = m_pDoc->m_ProjectInfo.m_texts;
-    const std::pair<size_t, const QString*> texts[] = {
-        {0, &r.m_strProject}, {2, &r.m_strText4}, {4, &r.m_strText6}, {5, &r.m_strText5}};
-    for (const auto& [index, pileText] : texts)
-        if (t[index].isEmpty())
-            t[index] = *pileText;
-}
-
 void CFormMain::OnDocumentOpened() {
-    TakeMissingProjectTexts();
     FillPileTree();
     ExchangeWaveParams(true, true);
     UpdateFormData(false);

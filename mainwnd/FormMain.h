@@ -93,9 +93,6 @@ public:
     static constexpr int kPathRole = Qt::UserRole + 1;
 
 private:
-    // The project texts the index lacks are the pile's: the project page
-    // shows them and a save writes them back instead of blanking the pile's.
-    void TakeMissingProjectTexts();
     void OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem* previous);
     // The tree's selection back on the pile shown (none without one).
     void ReselectShownPile();
