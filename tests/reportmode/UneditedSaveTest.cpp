@@ -103,7 +103,7 @@ struct AwkwardPilesWindow : ReportModeFixture {
             list->model()->index(row, 1), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         QApplication::processEvents();
     }
-    // The save of the path: false when its command is off.
+    // The save of the path, through its command (a failure when the command is off).
     void Save(SavePath path) {
         switch (path) {
         case SavePath::FileSave:
