@@ -4,6 +4,7 @@
 #include "analysis/FrameServices.h"
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
+#include "controls/ShownValue.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
@@ -39,6 +40,11 @@ std::optional<float> ParseFloatField(const QString& text) {
 
 QString TwoDecimals(float v) {
     return QString::asprintf("%.2f", double(v));
+}
+
+// A value put into a field as if typed: in full, so reading it back gives it exactly.
+QString ExactText(float v) {
+    return QString::number(double(v), 'g', 9);
 }
 
 // The record's values that the page edits, to see whether a store changed any.
@@ -194,7 +200,7 @@ bool CDlgPileInfo::Refuse(QLineEdit* edit, const QString& shown, bool integer) {
     // The field shows the record's value again before the user is told.
     const bool wasLoading = m_loading;
     m_loading = true;
-    edit->setText(shown);
+    ShowValue(edit, shown);
     edit->setModified(false);
     m_loading = wasLoading;
     const bool english = ui::english();
@@ -210,12 +216,12 @@ bool CDlgPileInfo::CheckNumber(QLineEdit* edit) {
     if (!m_doc)
         return false;
     const CPileRecord& r = m_doc->m_PileRecord;
+    if (!ChangedSinceShown(edit))
+        return true;
     if (edit == m_speed)
-        return edit->text() == QString::number(r.m_nWaveSpeed) || pit::parseInt(edit->text()) ||
-               Refuse(edit, QString::number(r.m_nWaveSpeed), true);
+        return pit::parseInt(edit->text()) || Refuse(edit, QString::number(r.m_nWaveSpeed), true);
     if (edit == m_length)
-        return edit->text() == LengthText(r.m_fPileLength) || ParseFloatField(edit->text()) ||
-               Refuse(edit, LengthText(r.m_fPileLength), false);
+        return ParseFloatField(edit->text()) || Refuse(edit, LengthText(r.m_fPileLength), false);
     return true;
 }
 
@@ -225,61 +231,68 @@ bool CDlgPileInfo::SaveToRecord(bool save) {
     CPileRecord& r = m_doc->m_PileRecord;
     if (save) {
         const auto before = PageValues(r);
-        r.m_strPileNo = m_pileNo->text();
-        r.m_nShape = std::max(0, m_shape->currentIndex());
-        r.m_strShape = m_shape->currentText();
-        // A field still showing the record's value as formatted keeps the
-        // exact value: storing the page must not round the record. A field
-        // that holds no number is refused and shows the record's value again.
+        // Only what the user changed is read back: a field still showing what
+        // was put there keeps the record's value exact (the page rounds
+        // lengths and sizes, and its lists hold only the usual class, shape
+        // and grade names). A field that holds no number is refused and
+        // shows the record's value again.
+        if (ChangedSinceShown(m_pileNo))
+            r.m_strPileNo = m_pileNo->text();
+        if (ChangedSinceShown(m_shape)) {
+            r.m_nShape = std::max(0, m_shape->currentIndex());
+            r.m_strShape = m_shape->currentText();
+        }
         bool told = false;
         auto take = [&](QLineEdit* e, float& field, const QString& shown) {
-            if (e->text() == shown)
+            if (!ChangedSinceShown(e))
                 return;
             if (const std::optional<float> v = ParseFloatField(e->text()))
                 field = *v;
             else if (!told)
                 told = !Refuse(e, shown, false);
             else
-                e->setText(shown);
+                ShowValue(e, shown);
         };
         take(m_diameter, r.m_fDiameter, TwoDecimals(r.m_fDiameter));
         take(m_side2, r.m_fSecondSide, TwoDecimals(r.m_fSecondSide));
         take(m_enlarged, r.m_fEnlarged, TwoDecimals(r.m_fEnlarged));
         take(m_enlarged2, r.m_fEnlarged2, TwoDecimals(r.m_fEnlarged2));
-        if (m_speed->text() != QString::number(r.m_nWaveSpeed)) {
+        if (ChangedSinceShown(m_speed)) {
             if (const std::optional<int> c = pit::parseInt(m_speed->text()))
                 r.m_nWaveSpeed = *c;
             else if (!told)
                 told = !Refuse(m_speed, QString::number(r.m_nWaveSpeed), true);
             else
-                m_speed->setText(QString::number(r.m_nWaveSpeed));
+                ShowValue(m_speed, QString::number(r.m_nWaveSpeed));
         }
         take(m_length, r.m_fPileLength, LengthText(r.m_fPileLength));
-        r.m_strClass = m_class->currentText();
-        r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
+        if (ChangedSinceShown(m_class))
+            r.m_strClass = m_class->currentText();
+        if (ChangedSinceShown(m_grade))
+            r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
         take(m_sensitivity, r.m_fScale, QString::number(double(r.m_fScale)));
-        r.m_strConclusion = m_desc->toPlainText();
-        r.m_strRemark = m_remark->toPlainText();
+        if (ChangedSinceShown(m_desc))
+            r.m_strConclusion = m_desc->toPlainText();
+        if (ChangedSinceShown(m_remark))
+            r.m_strRemark = m_remark->toPlainText();
         return PageValues(r) != before;
     }
     m_loading = true;
-    m_pileNo->setText(r.m_strPileNo);
-    m_speed->setText(QString::number(r.m_nWaveSpeed));
-    m_length->setText(LengthText(r.m_fPileLength));
-    m_diameter->setText(TwoDecimals(r.m_fDiameter));
-    m_enlarged->setText(TwoDecimals(r.m_fEnlarged));
-    m_side2->setText(TwoDecimals(r.m_fSecondSide));
-    m_enlarged2->setText(TwoDecimals(r.m_fEnlarged2));
+    ShowValue(m_pileNo, r.m_strPileNo);
+    ShowValue(m_speed, QString::number(r.m_nWaveSpeed));
+    ShowValue(m_length, LengthText(r.m_fPileLength));
+    ShowValue(m_diameter, TwoDecimals(r.m_fDiameter));
+    ShowValue(m_enlarged, TwoDecimals(r.m_fEnlarged));
+    ShowValue(m_side2, TwoDecimals(r.m_fSecondSide));
+    ShowValue(m_enlarged2, TwoDecimals(r.m_fEnlarged2));
     m_distance->setText(QString::number(r.m_nSensorDistance));
     m_interval->setText(QString::number(double(r.m_fSampleInterval)));
-    m_sensitivity->setText(QString::number(double(r.m_fScale)));
+    ShowValue(m_sensitivity, QString::number(double(r.m_fScale)));
     const int cls = m_class->findText(r.m_strClass);
-    m_class->setCurrentIndex(cls >= 0 ? cls : 0);
-    m_grade->setCurrentIndex(std::clamp(r.m_nGradeIndex, 0, m_grade->count() - 1));
-    if (m_desc->toPlainText() != r.m_strConclusion)
-        m_desc->setPlainText(r.m_strConclusion);
-    if (m_remark->toPlainText() != r.m_strRemark)
-        m_remark->setPlainText(r.m_strRemark);
+    ShowValue(m_class, cls >= 0 ? cls : 0);
+    ShowValue(m_grade, std::clamp(r.m_nGradeIndex, 0, m_grade->count() - 1));
+    ShowValue(m_desc, r.m_strConclusion);
+    ShowValue(m_remark, r.m_strRemark);
     m_speed->setModified(false);
     m_length->setModified(false);
     // The value the user confirmed last is the highlighted one.
@@ -322,7 +335,7 @@ void CDlgPileInfo::EnableFields() {
     const int shape = std::clamp(m_doc->m_PileRecord.m_nShape, 0, 1);
     const bool wasLoading = m_loading;
     m_loading = true;
-    m_shape->setCurrentIndex(shape);
+    ShowValue(m_shape, shape);
     m_loading = wasLoading;
     const bool square = shape == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{m_side2, m_enlarged2, m_star1, m_star2})
@@ -476,9 +489,9 @@ void CDlgPileInfo::ApplyFixedParams() {
     r.m_nWaveSpeed = c;
     m_loading = true;
     if (speedFixed)
-        m_speed->setText(QString::number(fixedSpeed));
+        TypeValue(m_speed, QString::number(fixedSpeed));
     else
-        m_length->setText(LengthText(fixedLength));
+        TypeValue(m_length, ExactText(fixedLength));
     m_loading = false;
     if (speedFixed)
         OnSetfocusSpeed();
@@ -501,6 +514,8 @@ void CDlgPileInfo::OnBnClickedFixPara() {
         bool speedChanged = false, lengthChanged = false;
         if (runFixDialog && runFixDialog(speedChanged, lengthChanged)) {
             FormatValues();
+            const float newLength = r.m_fPileLength;
+            const int newSpeed = r.m_nWaveSpeed;
             r.m_fPileLength = L;
             r.m_nWaveSpeed = c;
             const int mode = m_doc->m_nFixSettings[0];
@@ -514,6 +529,10 @@ void CDlgPileInfo::OnBnClickedFixPara() {
             } else {
                 if (mode != r.m_nCalcMode)
                     r.SetCalcMode(mode);
+                m_loading = true;
+                TypeValue(m_length, ExactText(newLength));
+                TypeValue(m_speed, QString::number(newSpeed));
+                m_loading = false;
                 if (r.m_bFixedQuantity == 0)
                     OnSetfocusSpeed();
                 else

@@ -3,6 +3,7 @@
 
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
+#include "controls/ShownValue.h"
 #include "controls/UiServices.h"
 #include "core/pile/PileRecord.h"
 #include "platform/TimeUtil.h"
@@ -124,18 +125,27 @@ bool CDlgProInfo::SaveToRecord(bool save) {
         if (m_texts && m_texts[0].isEmpty() && m_project->text().isEmpty() &&
             !m_record->m_strProject.isEmpty()) {
             m_texts[0] = m_record->m_strProject;
-            m_project->setText(m_texts[0]);
+            ShowValue(m_project, m_texts[0]);
         }
-        if (m_texts) {
-            m_texts[0] = m_project->text();
-            m_texts[2] = m_testUnit->text();
-            m_texts[4] = m_tester->text();
-            m_texts[5] = m_buildUnit->text();
+        // A text the user left as it was keeps its value whole (the field
+        // may have cut it to its length limit); one the project lacks stays
+        // the pile's own.
+        const std::pair<QLineEdit*, QString*> fields[] = {{m_project, &m_record->m_strProject},
+                                                          {m_testUnit, &m_record->m_strText4},
+                                                          {m_tester, &m_record->m_strText6},
+                                                          {m_buildUnit, &m_record->m_strText5}};
+        const int textIndex[] = {0, 2, 4, 5};
+        for (size_t i = 0; i < std::size(fields); ++i) {
+            auto [edit, recordText] = fields[i];
+            QString* projectText = m_texts ? &m_texts[textIndex[i]] : nullptr;
+            if (ChangedSinceShown(edit)) {
+                if (projectText)
+                    *projectText = edit->text();
+                *recordText = edit->text();
+            } else if (projectText && !projectText->isEmpty()) {
+                *recordText = *projectText;
+            }
         }
-        m_record->m_strProject = m_project->text();
-        m_record->m_strText4 = m_testUnit->text();
-        m_record->m_strText5 = m_buildUnit->text();
-        m_record->m_strText6 = m_tester->text();
         bool ok = false;
         const int age = m_ageEdit->text().toInt(&ok);
         if (ok)
@@ -148,10 +158,14 @@ bool CDlgProInfo::SaveToRecord(bool save) {
     m_constructionDate = m_record->m_constructionDate.date();
     m_age = m_record->m_nAge;
     if (m_texts) {
-        m_project->setText(m_texts[0]);
-        m_testUnit->setText(m_texts[2]);
-        m_tester->setText(m_texts[4]);
-        m_buildUnit->setText(m_texts[5]);
+        // The project's texts; where it has none, the pile's own.
+        auto text = [](const QString& project, const QString& pile) {
+            return project.isEmpty() ? pile : project;
+        };
+        ShowValue(m_project, text(m_texts[0], m_record->m_strProject));
+        ShowValue(m_testUnit, text(m_texts[2], m_record->m_strText4));
+        ShowValue(m_tester, text(m_texts[4], m_record->m_strText6));
+        ShowValue(m_buildUnit, text(m_texts[5], m_record->m_strText5));
     }
     if (m_testDate.isValid())
         m_testDateEdit->setDate(m_testDate);
@@ -161,6 +175,11 @@ bool CDlgProInfo::SaveToRecord(bool save) {
         m_testTimeEdit->setTime(m_record->m_testDate.time());
     if (m_constructionDate.isValid())
         m_buildDateEdit->setDate(m_constructionDate);
+    // A date the record lacks is not taken from what the picker held before.
+    for (QDateTimeEdit* picker :
+         {static_cast<QDateTimeEdit*>(m_testDateEdit), static_cast<QDateTimeEdit*>(m_testTimeEdit),
+          static_cast<QDateTimeEdit*>(m_buildDateEdit)})
+        RememberShown(picker);
     m_ageEdit->setText(QString::number(m_age));
     m_testDateTimeText = Combined(m_testDateEdit->date());
     m_loading = false;
@@ -170,8 +189,14 @@ bool CDlgProInfo::SaveToRecord(bool save) {
 void CDlgProInfo::LoadDates() {
     if (!m_record)
         return;
-    m_record->m_constructionDate = QDateTime(m_buildDateEdit->date(), m_record->m_constructionDate.time());
+    // Only a date or time the user changed: the pickers show no seconds'
+    // fractions and nothing for a date the record lacks.
+    if (ChangedSinceShown(m_buildDateEdit))
+        m_record->m_constructionDate =
+            QDateTime(m_buildDateEdit->date(), m_record->m_constructionDate.time());
     m_testDateTimeText = Combined(m_testDateEdit->date());
+    if (!ChangedSinceShown(m_testDateEdit) && !ChangedSinceShown(m_testTimeEdit))
+        return;
     const QDateTime t = QDateTime::fromString(m_testDateTimeText, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (t.isValid()) {
         m_record->m_testDate = t;
@@ -189,6 +214,7 @@ void CDlgProInfo::EnableTestDate(bool enable) {
     if (enable && m_record && m_record->m_testDate.isValid()) {
         m_loading = true;
         m_testDateEdit->setDate(m_record->m_testDate.date());
+        RememberShown(m_testDateEdit);
         m_loading = false;
     }
 }
@@ -273,6 +299,7 @@ void CDlgProInfo::ApplyAge() {
     m_constructionDate = m_record->m_constructionDate.date();
     m_loading = true;
     m_buildDateEdit->setDate(m_constructionDate);
+    RememberShown(m_buildDateEdit); // the record holds it already
     m_loading = false;
     Changed();
 }

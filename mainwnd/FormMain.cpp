@@ -318,12 +318,15 @@ void CFormMain::UpdatePanelData(bool save) {
 void CFormMain::UpdateFormData(bool save) {
     UpdatePanelData(save);
     if (save && m_pDoc) {
+        // The project's texts; a text the project lacks (an index made for
+        // the folder has none) leaves the pile's own, as the project page shows it.
         CPileRecord& r = m_pDoc->m_PileRecord;
         const auto& t = m_pDoc->m_ProjectInfo.m_texts;
-        r.m_strProject = t[0];
-        r.m_strText4 = t[2];
-        r.m_strText5 = t[5];
-        r.m_strText6 = t[4];
+        const std::pair<const QString*, QString*> texts[] = {
+            {&t[0], &r.m_strProject}, {&t[2], &r.m_strText4}, {&t[5], &r.m_strText5}, {&t[4], &r.m_strText6}};
+        for (const auto& [projectText, pileText] : texts)
+            if (!projectText->isEmpty())
+                *pileText = *projectText;
     }
 }
 

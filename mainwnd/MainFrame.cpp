@@ -380,6 +380,7 @@ void CMainFrame::EnterReportMode(bool bProject) {
     ShowReportBars(true);
     m_pExportView->SetCurrentIndex(channel);
     m_pExportView->ShowReportMode(!bProject);
+    m_pExportForm->ShowProjectTexts();
 }
 
 void CMainFrame::SetExportServices(ExportServices* services) {

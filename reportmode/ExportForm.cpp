@@ -3,6 +3,7 @@
 
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
+#include "controls/ShownValue.h"
 #include "controls/UiServices.h"
 #include "core/doc/CommonInfo.h"
 #include "core/doc/KEV_DUXDoc.h"
@@ -221,14 +222,15 @@ void CExportForm::OnInitialUpdate() {
         m_standard->setCurrentIndex(m_pDoc->m_nJianceYiju);
         for (int i = 0; i < options::GradeCount(); ++i)
             m_grade->addItem(options::Grade(i));
-        m_grade->setCurrentIndex(std::clamp(m_pRecord->m_nGradeIndex, 0, options::GradeCount() - 1));
+        ShowValue(m_grade, std::clamp(m_pRecord->m_nGradeIndex, 0, options::GradeCount() - 1));
         for (int i = 0; i < 4; ++i)
             m_class->addItem(options::ClassName(i));
         SelectText(m_class, m_pRecord->m_strClass);
+        RememberClass();
         const bool english = ui::english();
         for (int i = 0; i < 2; ++i)
             m_shape->addItem(options::PileShape(i, english));
-        m_shape->setCurrentIndex(std::clamp(m_pRecord->m_nShape, 0, 1));
+        ShowValue(m_shape, std::clamp(m_pRecord->m_nShape, 0, 1));
         m_loading = false;
         ShowShapeFields();
         m_bFirstUpdate = false;
@@ -242,6 +244,12 @@ bool CExportForm::UsesCommon() const {
 
 bool CExportForm::CommonFlag(int flag) const {
     return m_pCommon && m_pCommon->Use(CCommonInfo::Flag(flag));
+}
+
+void CExportForm::RememberClass() {
+    // The class list holds the usual classes only: what it shows for another
+    // class counts as shown, so the pile keeps its own.
+    ShowValue(m_class, m_class->currentIndex());
 }
 
 void CExportForm::SelectText(QComboBox* combo, const QString& text) {
@@ -325,7 +333,7 @@ void CExportForm::ShowShapeFields() {
     if (!CommonFlag(CCommonInfo::Shape) && m_pRecord) {
         const bool was = m_loading;
         m_loading = true;
-        m_shape->setCurrentIndex(std::clamp(m_pRecord->m_nShape, 0, 1));
+        ShowValue(m_shape, std::clamp(m_pRecord->m_nShape, 0, 1));
         m_loading = was;
     }
     const bool square = m_shape->currentIndex() == 1;
@@ -344,30 +352,36 @@ bool CExportForm::UpdateData(bool save) {
         if (!common)
             for (size_t i = 0; i < 4; ++i)
                 m_projectCombos[i]->setEditText(m_comboTexts[i]);
-        if (!CommonFlag(CCommonInfo::TestDate))
+        if (!CommonFlag(CCommonInfo::TestDate)) {
             m_testDateEdit->setDate(r.m_testDate.date());
+            RememberShown(m_testDateEdit);
+        }
         m_testTimeEdit->setTime(r.m_testDate.time());
+        RememberShown(m_testTimeEdit);
         if (r.m_constructionDate.isValid())
             m_constructionDateEdit->setDate(r.m_constructionDate.date());
+        // A date the record lacks is not taken from what the picker held before.
+        RememberShown(m_constructionDateEdit);
         m_waveletEdit->setText(QString::number(m_nWavelet));
         m_lowPassEdit->setText(QString::number(m_nLowPass));
         m_highPassEdit->setText(QString::number(m_nHighPass));
         if (!common)
-            m_shape->setCurrentIndex(std::clamp(r.m_nShape, 0, 1));
+            ShowValue(m_shape, std::clamp(r.m_nShape, 0, 1));
         if (!CommonFlag(CCommonInfo::Diameter)) {
-            m_diameter->setText(FloatText(r.m_fDiameter));
-            m_secondSide->setText(FloatText(r.m_fSecondSide));
+            ShowValue(m_diameter, FloatText(r.m_fDiameter));
+            ShowValue(m_secondSide, FloatText(r.m_fSecondSide));
         }
         if (!CommonFlag(CCommonInfo::EnlargedBase)) {
-            m_enlarged->setText(FloatText(r.m_fEnlarged));
-            m_enlarged2->setText(FloatText(r.m_fEnlarged2));
+            ShowValue(m_enlarged, FloatText(r.m_fEnlarged));
+            ShowValue(m_enlarged2, FloatText(r.m_fEnlarged2));
         }
         m_speed->setText(QString::number(r.m_nWaveSpeed));
-        m_length->setText(m_strLength);
+        ShowValue(m_length, m_strLength);
         SelectText(m_class, r.m_strClass);
+        RememberClass();
         if (!common)
-            m_grade->setCurrentIndex(std::clamp(r.m_nGradeIndex, 0, options::GradeCount() - 1));
-        m_description->setPlainText(r.m_strConclusion);
+            ShowValue(m_grade, std::clamp(r.m_nGradeIndex, 0, options::GradeCount() - 1));
+        ShowValue(m_description, r.m_strConclusion);
         for (size_t i = 0; i < 6; ++i)
             m_spectrum[i]->setText(QString::number(r.m_analysisValues[i]));
         m_loading = was;
@@ -410,33 +424,46 @@ bool CExportForm::UpdateData(bool save) {
     if (!common)
         for (size_t i = 0; i < 4; ++i)
             m_comboTexts[i] = m_projectCombos[i]->currentText();
-    if (!CommonFlag(CCommonInfo::TestDate))
+    // Only what differs from what the form showed is taken: the fields show
+    // sizes, the length and the dates rounded, and their lists hold only the
+    // usual class and shape names. The derived construction date of the age
+    // setting counts as entered.
+    if (!CommonFlag(CCommonInfo::TestDate) &&
+        (ChangedSinceShown(m_testDateEdit) || ChangedSinceShown(m_testTimeEdit)))
         r.m_testDate = QDateTime(m_testDateEdit->date(), m_testTimeEdit->time());
-    r.m_constructionDate = QDateTime(m_constructionDateEdit->date(), QTime(0, 0));
-    // The age follows the dates, so a later row change that derives the
-    // construction date from the age keeps the date entered here.
-    if (r.m_testDate.isValid())
-        r.m_nAge = int(r.m_constructionDate.date().daysTo(r.m_testDate.date()));
+    if (ChangedSinceShown(m_constructionDateEdit)) {
+        r.m_constructionDate = QDateTime(m_constructionDateEdit->date(), QTime(0, 0));
+        // The age follows the dates, so a later row change that derives the
+        // construction date from the age keeps the date entered here.
+        if (r.m_testDate.isValid())
+            r.m_nAge = int(r.m_constructionDate.date().daysTo(r.m_testDate.date()));
+    }
     m_nLowPass = *ParseIntField(m_lowPassEdit);
     m_nHighPass = *ParseIntField(m_highPassEdit);
-    if (!common && m_shape->currentIndex() >= 0) {
+    if (!common && m_shape->currentIndex() >= 0 && ChangedSinceShown(m_shape)) {
         r.m_nShape = m_shape->currentIndex();
         r.m_strShape = r.ShapeText(r.m_nShape);
     }
+    auto take = [](QLineEdit* e, float& field) {
+        if (ChangedSinceShown(e))
+            field = *ParseFloatField(e);
+    };
     if (!CommonFlag(CCommonInfo::Diameter)) {
-        r.m_fDiameter = *ParseFloatField(m_diameter);
-        r.m_fSecondSide = *ParseFloatField(m_secondSide);
+        take(m_diameter, r.m_fDiameter);
+        take(m_secondSide, r.m_fSecondSide);
     }
     if (!CommonFlag(CCommonInfo::EnlargedBase)) {
-        r.m_fEnlarged = *ParseFloatField(m_enlarged);
-        r.m_fEnlarged2 = *ParseFloatField(m_enlarged2);
+        take(m_enlarged, r.m_fEnlarged);
+        take(m_enlarged2, r.m_fEnlarged2);
     }
-    m_strLength = m_length->text();
-    if (m_class->currentIndex() >= 0)
+    if (ChangedSinceShown(m_length))
+        m_strLength = m_length->text();
+    if (m_class->currentIndex() >= 0 && ChangedSinceShown(m_class))
         r.m_strClass = m_class->currentText();
-    if (!common && m_grade->currentIndex() >= 0)
+    if (!common && m_grade->currentIndex() >= 0 && ChangedSinceShown(m_grade))
         r.m_nGradeIndex = m_grade->currentIndex();
-    r.m_strConclusion = m_description->toPlainText();
+    if (ChangedSinceShown(m_description))
+        r.m_strConclusion = m_description->toPlainText();
     for (size_t i = 0; i < 6; ++i)
         r.m_analysisValues[i] = *ParseIntField(m_spectrum[i]);
     return true;
@@ -463,10 +490,14 @@ bool CExportForm::ExchangeWaveFields(bool save) {
     // Stored as the cut-offs of record; the wave is not filtered again here.
     w->highPassHz = m_nHighPass;
     w->lowPassHz = m_nLowPass;
-    bool ok = false;
-    const float length = m_strLength.trimmed().toFloat(&ok);
-    if (ok)
-        m_pRecord->m_fPileLength = length;
+    // The length field shows the record's length rounded: it is taken only
+    // when its text was changed.
+    if (ChangedSinceShown(m_length)) {
+        bool ok = false;
+        const float length = m_strLength.trimmed().toFloat(&ok);
+        if (ok)
+            m_pRecord->m_fPileLength = length;
+    }
     return true;
 }
 
@@ -486,12 +517,25 @@ void CExportForm::RefreshFromRecord() {
         SelectText(m_standard, m_pCommon->m_strStandard);
     else
         m_standard->setCurrentIndex(m_pDoc->m_nJianceYiju);
-    m_grade->setCurrentIndex(
-        std::clamp(CommonFlag(CCommonInfo::Grade) ? m_pCommon->m_nGradeIndex : m_pRecord->m_nGradeIndex, 0,
-                   options::GradeCount() - 1));
+    if (CommonFlag(CCommonInfo::Grade))
+        m_grade->setCurrentIndex(std::clamp(m_pCommon->m_nGradeIndex, 0, options::GradeCount() - 1));
+    else
+        ShowValue(m_grade, std::clamp(m_pRecord->m_nGradeIndex, 0, options::GradeCount() - 1));
     m_loading = false;
     FillHistoryCombos();
     ShowShapeFields();
+}
+
+void CExportForm::ShowProjectTexts() {
+    if (!m_pProject)
+        return;
+    // The history lists hold them by now (report mode adds them at entry).
+    const auto& t = m_pProject->m_texts;
+    const std::array<QString, 4> texts = {t[0], t[2], t[5], t[4]};
+    for (size_t i = 0; i < texts.size(); ++i)
+        if (!texts[i].isEmpty())
+            m_comboTexts[i] = texts[i];
+    FillHistoryCombos();
 }
 
 void CExportForm::ApplyCommonValues(bool load) {
@@ -519,8 +563,11 @@ void CExportForm::ApplyCommonValues(bool load) {
         return;
     }
     m_loading = true;
+    // A common value shown in place of the pile's own is taken by the next save.
     SelectText(m_class, CommonFlag(CCommonInfo::PileClass) ? c.m_strClass : r.m_strClass);
-    m_shape->setCurrentIndex(std::clamp(r.m_nShape, 0, 1));
+    if (!CommonFlag(CCommonInfo::PileClass))
+        RememberClass();
+    ShowValue(m_shape, std::clamp(r.m_nShape, 0, 1));
     if (CommonFlag(CCommonInfo::Instrument))
         SelectText(m_instrument, c.m_strInstrument);
     if (CommonFlag(CCommonInfo::Standard))
@@ -532,16 +579,17 @@ void CExportForm::ApplyCommonValues(bool load) {
     m_loading = false;
     m_pDoc->m_bUseCommonInfo = 1;
     ShowShapeFields();
+    // Fields of common values are disabled and never read back.
     const bool diameter = CommonFlag(CCommonInfo::Diameter);
-    m_diameter->setText(diameter ? QString::asprintf("%.0f", double(c.m_fDiameter))
-                                 : FloatText(r.m_fDiameter));
-    m_secondSide->setText(diameter ? QString::asprintf("%.0f", double(c.m_fSecondSide))
-                                   : FloatText(r.m_fSecondSide));
+    ShowValue(m_diameter,
+              diameter ? QString::asprintf("%.0f", double(c.m_fDiameter)) : FloatText(r.m_fDiameter));
+    ShowValue(m_secondSide,
+              diameter ? QString::asprintf("%.0f", double(c.m_fSecondSide)) : FloatText(r.m_fSecondSide));
     const bool enlarged = CommonFlag(CCommonInfo::EnlargedBase);
-    m_enlarged->setText(enlarged ? QString::asprintf("%.0f", double(c.m_fEnlarged))
-                                 : FloatText(r.m_fEnlarged));
-    m_enlarged2->setText(enlarged ? QString::asprintf("%.0f", double(c.m_fEnlarged2))
-                                  : FloatText(r.m_fEnlarged2));
+    ShowValue(m_enlarged,
+              enlarged ? QString::asprintf("%.0f", double(c.m_fEnlarged)) : FloatText(r.m_fEnlarged));
+    ShowValue(m_enlarged2,
+              enlarged ? QString::asprintf("%.0f", double(c.m_fEnlarged2)) : FloatText(r.m_fEnlarged2));
     SetPicker(m_testDateEdit, CommonFlag(CCommonInfo::TestDate) ? c.m_testDate.date() : r.m_testDate.date());
     FillHistoryCombos();
     EnableFields(false);

@@ -60,6 +60,9 @@ public:
     void OnInitialUpdate();
     // Refresh code 15, sub-code 0: the fields from the record.
     void RefreshFromRecord();
+    // Report mode entered: the four project fields show the project's texts
+    // (a text the project lacks leaves its field as it was).
+    void ShowProjectTexts();
     // save: the fields into the record (false when a value is no number:
     // the user is told and the record keeps its values); else the record's
     // wave fields into the controls.
@@ -93,6 +96,8 @@ private:
     void EnableFields(bool stars);
     void ShowShapeFields();
     void SelectText(QComboBox* combo, const QString& text);
+    // What the class list shows now counts as shown (the record's class).
+    void RememberClass();
     void SetPicker(QDateEdit* picker, const QDate& date);
     void Tell(const QString& zh, const QString& en);
     bool UsesCommon() const;

@@ -319,12 +319,21 @@ void CExportView::ShowReportMode(bool singlePile) {
         }
         history.SetIndex(6, m_pRecord->m_nGradeIndex);
     }
-    if (!m_unreadable.isEmpty())
-        Tell(QStringLiteral("以下桩文件读不出波速，不计入波速统计：\n") + m_unreadable.join(u'\n'),
-             QStringLiteral("The wave speed of these pile files cannot be read; they are left out of the "
-                            "statistics:\n") +
-                 m_unreadable.join(u'\n'),
-             MB_OK | MB_ICONWARNING);
+    if (!m_unreadable.isEmpty()) {
+        // Single-pile mode shows no statistics: there the piles are left out of the report.
+        const QString files = m_unreadable.join(u'\n');
+        if (singlePile)
+            Tell(QStringLiteral("以下桩文件无法读取，不计入报告：\n") + files,
+                 QStringLiteral("These pile files cannot be read; they are left out of the report:\n") +
+                     files,
+                 MB_OK | MB_ICONWARNING);
+        else
+            Tell(QStringLiteral("以下桩文件读不出波速，不计入波速统计：\n") + files,
+                 QStringLiteral("The wave speed of these pile files cannot be read; they are left out of the "
+                                "statistics:\n") +
+                     files,
+                 MB_OK | MB_ICONWARNING);
+    }
     UpdateStatistics();
     if (m_nCurrentRow < 0 && m_list->GetItemCount() > 0)
         SetCurrentRowQuiet(0);

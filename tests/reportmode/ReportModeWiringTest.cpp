@@ -12,6 +12,7 @@
 #include "tests/reportmode/ReportModeFixture.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -133,6 +134,18 @@ TEST_F(ReportModeWiring, EnterPrintSaveAndLeaveThroughTheActions) {
     EXPECT_FALSE(doc->m_CommonInfo.Use(CCommonInfo::Grade));
     EXPECT_FALSE(doc->IsModified());
     EXPECT_FALSE(Action(cmd::kPrint)->isEnabled());
+}
+
+TEST_F(ReportModeWiring, FormShowsTheProjectFromTheFirstEntry) {
+    auto* project = qobject_cast<QComboBox*>(FindCtrl(frame->ExportForm(), CExportForm::kProjectName));
+    ASSERT_NE(project, nullptr);
+    ASSERT_EQ(doc->m_ProjectInfo.m_texts[0], QStringLiteral("滨江大桥"));
+    for (int entry = 1; entry <= 2; ++entry) {
+        SCOPED_TRACE(entry);
+        ASSERT_TRUE(Run(entry == 1 ? cmd::kProjectReport : cmd::kSingleReport));
+        EXPECT_EQ(project->currentText(), QStringLiteral("滨江大桥"));
+        ASSERT_TRUE(Run(cmd::kReportBack));
+    }
 }
 
 TEST_F(ReportModeWiring, SinglePileModeAndTheCurvePictureOfTheOpenPile) {

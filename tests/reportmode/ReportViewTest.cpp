@@ -267,6 +267,36 @@ TEST_F(ReportView, StatisticsCountTheCheckedRowsAndNameAnUnreadablePile) {
     EXPECT_EQ(Field(CExportView::kMeanEdit), QStringLiteral("3800"));
 }
 
+// An unreadable pile is left out of what the mode shows: the statistics of
+// project mode, the report of single-pile mode (which shows no statistics).
+TEST_F(ReportView, AnUnreadablePileIsNamedAsLeftOutOfWhatTheModeShows) {
+    Saved(QStringLiteral("A.DUX"), QStringLiteral("A"), 3600);
+    CutAfterTestDate(Saved(QStringLiteral("D.DUX"), QStringLiteral("D"), 9000),
+                     QStringLiteral("2024-03-15 09:30:00"));
+    const struct {
+        bool single, english;
+        const char16_t* says;
+    } cases[] = {{false, false, u"不计入波速统计"},
+                 {true, false, u"无法读取，不计入报告"},
+                 {false, true, u"left out of the statistics"},
+                 {true, true, u"cannot be read; they are left out of the report"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.single * 2 + c.english);
+        ui::setEnglish(c.english);
+        sink.shown.clear();
+        view.reset();
+        Enter(c.single, folder + QStringLiteral("/A.DUX"));
+        ui::setEnglish(false);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("D.DUX")));
+        EXPECT_TRUE(sink.shown[0].text.contains(QString::fromUtf16(c.says)))
+            << sink.shown[0].text.toStdString();
+        EXPECT_EQ(sink.shown[0].text.contains(QStringLiteral("统计")) ||
+                      sink.shown[0].text.contains(QStringLiteral("statistics")),
+                  !c.single);
+    }
+}
+
 TEST_F(ReportView, AgeFromOneTo9999DerivesTheConstructionDate) {
     doc->m_PrintSettings.m_bHeadInfo[13] = 1; // the age is printed
     doc->m_PrintSettings.m_iPrintType = 1;

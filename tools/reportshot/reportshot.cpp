@@ -18,7 +18,8 @@
 // Word export: the single-pile and project reports, the summary table of the
 // piles (stats), the current-state curve document of the first pile (curve).
 // Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on
-// failure, and when a pile cannot be read and is left out (named on stderr).
+// failure, and when a pile is left out (named on stderr with why: it has no
+// saved analysis, or it cannot be read).
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "office/CurveDocument.h"
@@ -78,6 +79,24 @@ bool WritePdf(const QString& path, CReportBuilder& builder, const CPrintSettings
         return false;
     }
     return true;
+}
+
+// The piles a report left out, by why, as the batch tells them: a pile that
+// reads but was never saved with its analysis has none to report.
+QString LeftOutReasons(const QStringList& leftOut) {
+    QStringList noAnalysis, unreadable;
+    for (const QString& path : leftOut) {
+        CPileRecord pile;
+        (pile.TryReadFile(path) && !pile.m_bFixedParam ? noAnalysis : unreadable) << path;
+    }
+    const QString sep = QStringLiteral(", ");
+    QStringList parts;
+    if (!noAnalysis.isEmpty())
+        parts << noAnalysis.join(sep) + (noAnalysis.size() == 1 ? QStringLiteral(" has no saved analysis")
+                                                                : QStringLiteral(" have no saved analysis"));
+    if (!unreadable.isEmpty())
+        parts << unreadable.join(sep) + QStringLiteral(" cannot be read");
+    return parts.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -172,7 +191,7 @@ int main(int argc, char** argv) {
     }
     QString why;
     bool ok = false;
-    QStringList leftOut; // piles the report leaves out because they cannot be read
+    QStringList leftOut; // piles the report leaves out
     pit::OfficeExcelExport excel(ctx, &services);
     // The document writer: a given path is written without asking.
     pit::OfficeWordExport writer(&ctx, &services);
@@ -226,8 +245,7 @@ int main(int argc, char** argv) {
         builder->SetPileFiles(files, pileNos);
         leftOut = builder->LeftOut();
         if (builder->Items().empty())
-            return Fail(
-                QStringLiteral("none of the piles can be read: %1").arg(leftOut.join(QStringLiteral(", "))));
+            return Fail(QStringLiteral("none of the piles can be reported: %1").arg(LeftOutReasons(leftOut)));
         if (docx)
             ok = builder->ExportWord(out);
         else if (suffix == QStringLiteral("pdf"))
@@ -253,7 +271,7 @@ int main(int argc, char** argv) {
         return Fail(why.isEmpty() ? QStringLiteral("%1 was not written").arg(out) : why);
     // Written, but not whole: the piles it lacks are named and the run fails.
     if (!leftOut.isEmpty())
-        return Fail(QStringLiteral("%1 was written without these piles, which cannot be read: %2")
-                        .arg(out, leftOut.join(QStringLiteral(", "))));
+        return Fail(
+            QStringLiteral("%1 was written without these piles: %2").arg(out, LeftOutReasons(leftOut)));
     return 0;
 }
