@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPicture>
 #include <QRawFont>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gdi;
@@ -488,4 +489,145 @@ TEST_F(CanvasTest, TextAfterARemovedClipSurvivesAPictureReplay) {
     for (const QRect& r :
          {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40), QRect(150, 150, 50, 50)})
         EXPECT_NEAR(darkIn(replayed, r), darkIn(direct, r), darkIn(direct, r) / 5) << r.x() << "," << r.y();
+}
+
+// The print preview records pages at the printer's resolution and plays them
+// back at a fraction of it: every stroke must still show in its own colour,
+// at least a pixel wide, and keep its width and dashes where the zoom allows.
+TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
+    constexpr int kPage = 2400; // device units of a 600 dpi page, 4 inches
+    const COLORREF red = pit::RGB(200, 30, 30), blue = pit::RGB(50, 50, 200), green = pit::RGB(0, 140, 0);
+    const int geoDash = PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE;
+    struct Case {
+        const char* name;
+        COLORREF colour;
+        int width; // device units
+        int gap;   // the shortest gap of a dashed pen, device units; 0 solid
+        std::function<void(Canvas&)> draw;
+        std::vector<QPointF> centre; // ends of the stroke's centre line, in device units
+    } cases[] = {
+        {"one-pixel line", red, 1, 0,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Create(PS_SOLID, 1, red));
+             dc.MoveTo(200, 300);
+             dc.LineTo(2200, 2100);
+         },
+         {{200, 300}, {2200, 2100}}},
+        {"curve six units wide", blue, 6, 0,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Create(PS_SOLID, 6, blue));
+             dc.Polyline({{100, 1200}, {1200, 1200}, {1700, 400}, {2300, 2000}});
+         },
+         {{100, 1200}, {1200, 1200}, {1700, 400}, {2300, 2000}}},
+        {"dash-dot marker of user dashes", 0, 6, 6,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Ext(geoDash, 6, 0, {6, 6, 24, 24}));
+             dc.MoveTo(1000, 2200);
+             dc.LineTo(1000, 200);
+         },
+         {{1000, 2200}, {1000, 200}}},
+        {"dotted defect line", 0, 1, 3,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Create(PS_DOT, 1, 0));
+             dc.MoveTo(1500, 2200);
+             dc.LineTo(1500, 200);
+         },
+         {{1500, 2200}, {1500, 200}}},
+        {"rectangle frame", green, 1, 0,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Create(PS_SOLID, 1, green));
+             dc.SelectBrush(Brush::Null());
+             dc.Rectangle(300, 300, 2101, 2101);
+         },
+         {{300, 300}, {2100, 300}, {2100, 2100}, {300, 2100}, {300, 300}}},
+        {"polygon outline", red, 1, 0,
+         [&](Canvas& dc) {
+             dc.SelectPen(Pen::Create(PS_SOLID, 1, red));
+             dc.SelectBrush(Brush::Null());
+             dc.Polygon({{400, 2000}, {1200, 400}, {2000, 2000}});
+         },
+         {{400, 2000}, {1200, 400}, {2000, 2000}, {400, 2000}}},
+        {"smooth curve", blue, 12, 0,
+         [&](Canvas& dc) {
+             dc.DrawBeziers({{200, 1800}, {900, 1800}, {1500, 1800}, {2200, 1800}}, SmoothPen{blue, 12.0, 0});
+         },
+         {{200, 1800}, {2200, 1800}}},
+    };
+    auto near = [](QRgb px, COLORREF c) {
+        const QColor want = pit::toQColor(c);
+        return std::abs(qRed(px) - want.red()) <= 16 && std::abs(qGreen(px) - want.green()) <= 16 &&
+               std::abs(qBlue(px) - want.blue()) <= 16;
+    };
+    // Share of points along the centre line (every 4 device units) with a
+    // pixel of the stroke's colour within one pixel.
+    auto coverage = [&](const QImage& img, const Case& c, double scale) {
+        int hit = 0, all = 0;
+        for (size_t k = 1; k < c.centre.size(); ++k) {
+            const QLineF edge(c.centre[k - 1], c.centre[k]);
+            // The ends are left out: GDI lines stop before their last point.
+            for (double d = 8; d < edge.length() - 8; d += 4) {
+                const QPointF p = edge.pointAt(d / edge.length()) * scale;
+                bool found = false;
+                for (int dy = -1; dy <= 1 && !found; ++dy)
+                    for (int dx = -1; dx <= 1 && !found; ++dx) {
+                        const int x = int(std::lround(p.x())) + dx, y = int(std::lround(p.y())) + dy;
+                        found = img.rect().contains(x, y) && near(img.pixel(x, y), c.colour);
+                    }
+                hit += found;
+                ++all;
+            }
+        }
+        return double(hit) / all;
+    };
+    auto play = [](QPicture& picture, double scale) {
+        const int side = int(std::ceil(kPage * scale));
+        QImage img = whiteImage(side, side);
+        QPainter p(&img);
+        p.scale(scale, scale);
+        picture.play(&p);
+        return img;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPicture picture;
+        {
+            QPainter p(&picture);
+            Canvas dc(p, 600, 600, true);
+            c.draw(dc);
+        }
+        // 0.1: the preview's fit-page zoom of an A4 page; 0.16: its 100 %; 1: zoomed far in.
+        for (double scale : {0.1, 0.16, 1.0}) {
+            SCOPED_TRACE(scale);
+            const QImage img = play(picture, scale);
+            const double share = coverage(img, c, scale);
+            if (c.gap == 0) {
+                EXPECT_GT(share, 0.95);
+            } else {
+                EXPECT_GT(share, 0.3) << "the dashes in their colour";
+                if (c.gap * scale >= 4)
+                    EXPECT_LT(share, 0.9) << "the gaps stay open";
+            }
+        }
+        if (c.width < 6 || c.gap > 0)
+            continue;
+        // Zoomed in, a wide pen is as wide as printed, not one pixel (both
+        // wide cases start with a level stretch).
+        const QImage big = play(picture, 1.0);
+        const QPoint mid = QLineF(c.centre[0], c.centre[1]).pointAt(0.5).toPoint();
+        int across = 0;
+        for (int dy = -3 * c.width; dy <= 3 * c.width; ++dy)
+            across += near(big.pixel(mid.x(), mid.y() + dy), c.colour);
+        EXPECT_GE(across, c.width - 1);
+    }
+
+    // A page painted straight onto its device (print, PDF, pictures) gets no trace:
+    // its hairline stays as thin as the device draws it.
+    QImage direct = whiteImage(kPage / 10, kPage / 10);
+    {
+        QPainter p(&direct);
+        p.scale(0.1, 0.1);
+        Canvas dc(p, 600, 600, true);
+        cases[0].draw(dc);
+    }
+    EXPECT_LT(coverage(direct, cases[0], 0.1), 0.05);
 }
