@@ -110,8 +110,8 @@ TEST_F(PrintPreview, ReportModePreviewDrawsTheCurvesInTheirColoursAtTheWholePage
         const QRect paper = Paper(shot.view);
         ASSERT_GT(paper.width(), 100);
         ASSERT_LT(paper.height(), shot.view.height()) << "the whole page in view";
-        // The curves span most of the paper's width (a project page: two
-        // cells side by side); washed out, not a column shows their colour.
+        // The curves span most of the paper's width; washed out to a pale
+        // tint, not one column shows their colour.
         EXPECT_GT(ColumnsIn(shot.view, paper, c.curve), paper.width() / 2);
         ASSERT_TRUE(choose(cmd::kReportBack));
         QApplication::processEvents();

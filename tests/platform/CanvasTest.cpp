@@ -498,60 +498,71 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
     constexpr int kPage = 2400; // device units of a 600 dpi page, 4 inches
     const COLORREF red = pit::RGB(200, 30, 30), blue = pit::RGB(50, 50, 200), green = pit::RGB(0, 140, 0);
     const int geoDash = PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE;
+    enum Shape { kLine, kPolyline, kPolygon, kRectangle, kBezier };
     struct Case {
         const char* name;
-        COLORREF colour;
-        int width; // device units
-        int gap;   // the shortest gap of a dashed pen, device units; 0 solid
-        std::function<void(Canvas&)> draw;
-        std::vector<QPointF> centre; // ends of the stroke's centre line, in device units
+        Shape shape;
+        Pen pen;                   // a smooth curve takes its colour and width
+        int gap;                   // the shortest gap of a dashed pen, device units; 0 solid
+        std::vector<Point> points; // device units; a rectangle's corners, clockwise
     } cases[] = {
-        {"one-pixel line", red, 1, 0,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Create(PS_SOLID, 1, red));
-             dc.MoveTo(200, 300);
-             dc.LineTo(2200, 2100);
-         },
-         {{200, 300}, {2200, 2100}}},
-        {"curve six units wide", blue, 6, 0,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Create(PS_SOLID, 6, blue));
-             dc.Polyline({{100, 1200}, {1200, 1200}, {1700, 400}, {2300, 2000}});
-         },
+        {"one-pixel line", kLine, Pen::Create(PS_SOLID, 1, red), 0, {{200, 300}, {2200, 2100}}},
+        {"curve six units wide",
+         kPolyline,
+         Pen::Create(PS_SOLID, 6, blue),
+         0,
          {{100, 1200}, {1200, 1200}, {1700, 400}, {2300, 2000}}},
-        {"dash-dot marker of user dashes", 0, 6, 6,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Ext(geoDash, 6, 0, {6, 6, 24, 24}));
-             dc.MoveTo(1000, 2200);
-             dc.LineTo(1000, 200);
-         },
+        {"dash-dot marker of user dashes",
+         kLine,
+         Pen::Ext(geoDash, 6, 0, {6, 6, 24, 24}),
+         6,
          {{1000, 2200}, {1000, 200}}},
-        {"dotted defect line", 0, 1, 3,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Create(PS_DOT, 1, 0));
-             dc.MoveTo(1500, 2200);
-             dc.LineTo(1500, 200);
-         },
-         {{1500, 2200}, {1500, 200}}},
-        {"rectangle frame", green, 1, 0,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Create(PS_SOLID, 1, green));
-             dc.SelectBrush(Brush::Null());
-             dc.Rectangle(300, 300, 2101, 2101);
-         },
-         {{300, 300}, {2100, 300}, {2100, 2100}, {300, 2100}, {300, 300}}},
-        {"polygon outline", red, 1, 0,
-         [&](Canvas& dc) {
-             dc.SelectPen(Pen::Create(PS_SOLID, 1, red));
-             dc.SelectBrush(Brush::Null());
-             dc.Polygon({{400, 2000}, {1200, 400}, {2000, 2000}});
-         },
-         {{400, 2000}, {1200, 400}, {2000, 2000}, {400, 2000}}},
-        {"smooth curve", blue, 12, 0,
-         [&](Canvas& dc) {
-             dc.DrawBeziers({{200, 1800}, {900, 1800}, {1500, 1800}, {2200, 1800}}, SmoothPen{blue, 12.0, 0});
-         },
-         {{200, 1800}, {2200, 1800}}},
+        {"dotted defect line", kLine, Pen::Create(PS_DOT, 1, 0), 3, {{1500, 2200}, {1500, 200}}},
+        {"rectangle frame",
+         kRectangle,
+         Pen::Create(PS_SOLID, 1, green),
+         0,
+         {{300, 300}, {2100, 300}, {2100, 2100}, {300, 2100}}},
+        {"polygon outline",
+         kPolygon,
+         Pen::Create(PS_SOLID, 1, red),
+         0,
+         {{400, 2000}, {1200, 400}, {2000, 2000}}},
+        {"smooth curve", kBezier, Pen::Create(PS_SOLID, 12, blue), 0, {{200, 1800}, {2200, 1800}}},
+    };
+    auto draw = [](Canvas& dc, const Case& c) {
+        dc.SelectPen(c.pen);
+        dc.SelectBrush(Brush::Null());
+        const std::vector<Point>& p = c.points;
+        switch (c.shape) {
+        case kLine:
+            dc.MoveTo(p[0]);
+            dc.LineTo(p[1]);
+            break;
+        case kPolyline:
+            dc.Polyline(p);
+            break;
+        case kPolygon:
+            dc.Polygon(p);
+            break;
+        case kRectangle:
+            dc.Rectangle(p[0].x, p[0].y, p[2].x + 1, p[2].y + 1);
+            break;
+        case kBezier:
+            dc.DrawBeziers({QPointF(p[0].x, p[0].y), QPointF(900, p[0].y), QPointF(1500, p[1].y),
+                            QPointF(p[1].x, p[1].y)},
+                           SmoothPen{c.pen.color, double(c.pen.width), 0});
+            break;
+        }
+    };
+    // The centre line, closed for the outlines.
+    auto centre = [](const Case& c) {
+        std::vector<QPointF> line;
+        for (const Point& p : c.points)
+            line.emplace_back(p.x, p.y);
+        if (c.shape == kPolygon || c.shape == kRectangle)
+            line.push_back(line.front());
+        return line;
     };
     auto near = [](QRgb px, COLORREF c) {
         const QColor want = pit::toQColor(c);
@@ -562,8 +573,9 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
     // pixel of the stroke's colour within one pixel.
     auto coverage = [&](const QImage& img, const Case& c, double scale) {
         int hit = 0, all = 0;
-        for (size_t k = 1; k < c.centre.size(); ++k) {
-            const QLineF edge(c.centre[k - 1], c.centre[k]);
+        const std::vector<QPointF> line = centre(c);
+        for (size_t k = 1; k < line.size(); ++k) {
+            const QLineF edge(line[k - 1], line[k]);
             // The ends are left out: GDI lines stop before their last point.
             for (double d = 8; d < edge.length() - 8; d += 4) {
                 const QPointF p = edge.pointAt(d / edge.length()) * scale;
@@ -571,7 +583,7 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
                 for (int dy = -1; dy <= 1 && !found; ++dy)
                     for (int dx = -1; dx <= 1 && !found; ++dx) {
                         const int x = int(std::lround(p.x())) + dx, y = int(std::lround(p.y())) + dy;
-                        found = img.rect().contains(x, y) && near(img.pixel(x, y), c.colour);
+                        found = img.rect().contains(x, y) && near(img.pixel(x, y), c.pen.color);
                     }
                 hit += found;
                 ++all;
@@ -593,7 +605,7 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
         {
             QPainter p(&picture);
             Canvas dc(p, 600, 600, true);
-            c.draw(dc);
+            draw(dc, c);
         }
         // 0.1: the preview's fit-page zoom of an A4 page; 0.16: its 100 %; 1: zoomed far in.
         for (double scale : {0.1, 0.16, 1.0}) {
@@ -608,16 +620,16 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
                     EXPECT_LT(share, 0.9) << "the gaps stay open";
             }
         }
-        if (c.width < 6 || c.gap > 0)
+        if (c.pen.width < 6 || c.gap > 0)
             continue;
         // Zoomed in, a wide pen is as wide as printed, not one pixel (both
         // wide cases start with a level stretch).
         const QImage big = play(picture, 1.0);
-        const QPoint mid = QLineF(c.centre[0], c.centre[1]).pointAt(0.5).toPoint();
+        const QPoint mid = QLineF(centre(c)[0], centre(c)[1]).pointAt(0.5).toPoint();
         int across = 0;
-        for (int dy = -3 * c.width; dy <= 3 * c.width; ++dy)
-            across += near(big.pixel(mid.x(), mid.y() + dy), c.colour);
-        EXPECT_GE(across, c.width - 1);
+        for (int dy = -3 * c.pen.width; dy <= 3 * c.pen.width; ++dy)
+            across += near(big.pixel(mid.x(), mid.y() + dy), c.pen.color);
+        EXPECT_GE(across, c.pen.width - 1);
     }
 
     // A page painted straight onto its device (print, PDF, pictures) gets no trace:
@@ -627,7 +639,7 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
         QPainter p(&direct);
         p.scale(0.1, 0.1);
         Canvas dc(p, 600, 600, true);
-        cases[0].draw(dc);
+        draw(dc, cases[0]);
     }
     EXPECT_LT(coverage(direct, cases[0], 0.1), 0.05);
 }
