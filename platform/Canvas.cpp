@@ -61,6 +61,45 @@ QVector<qreal> userPattern(const std::vector<int>& dashes, int width) {
     return pattern;
 }
 
+// The centre lines of the dashes that pen strokes along path, in the
+// path's units; the pattern starts again with each subpath, as Qt's does.
+QPainterPath dashCentres(const QPainterPath& path, const QPen& pen) {
+    const QVector<qreal> pattern = pen.dashPattern();
+    const qreal unit = std::max<qreal>(1.0, pen.widthF());
+    qreal period = 0;
+    for (qreal d : pattern)
+        period += d;
+    if (pattern.isEmpty() || period <= 0)
+        return path;
+    QPainterPath out;
+    for (const QPolygonF& poly : path.toSubpathPolygons()) {
+        qsizetype i = 0;
+        qreal left = pattern[0] * unit;
+        bool open = false; // a dash is being drawn
+        for (qsizetype k = 1; k < poly.size(); ++k) {
+            const QLineF edge(poly[k - 1], poly[k]);
+            const qreal len = edge.length();
+            for (qreal pos = 0; pos < len;) {
+                const qreal step = std::min(left, len - pos);
+                if (i % 2 == 0 && step > 0) {
+                    if (!open)
+                        out.moveTo(edge.pointAt(pos / len));
+                    out.lineTo(edge.pointAt((pos + step) / len));
+                    open = true;
+                }
+                pos += step;
+                left -= step;
+                if (left <= 0) {
+                    i = (i + 1) % pattern.size();
+                    left = pattern[i] * unit;
+                    open = false;
+                }
+            }
+        }
+    }
+    return out;
+}
+
 QString stripPrefixes(const QString& text) {
     QString out;
     out.reserve(text.size());
@@ -244,6 +283,9 @@ Canvas::Canvas(QPainter& painter, int dpiX, int dpiY, std::optional<bool> printi
     m_emf = dynamic_cast<pit::EmfDevice*>(painter.device());
     // QPicture, and the print preview's engine that records each page into one.
     m_textAsOutlines = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Picture;
+    // The preview plays its pictures back far below the printer's resolution,
+    // where a stroke a few printer pixels wide fades to a pale grey.
+    m_hairlines = m_textAsOutlines;
     m_painter.save();
     m_base = m_painter.transform();
     if (m_painter.hasClipping())
@@ -412,6 +454,22 @@ void Canvas::applyTextPen() {
     m_painter.setPen(QPen(pit::toQColor(m_textColor)));
 }
 
+// A trace of the stroke just drawn, one device pixel wide at any scale it is
+// played back at and in the pen's own colour; the stroke itself stays as the
+// printer draws it, so it covers the trace once it is wider.
+void Canvas::hairline(const QPainterPath& path, const QPen& pen) {
+    if (!m_hairlines || pen.style() == Qt::NoPen)
+        return;
+    QPen trace(pen.color(), 1);
+    trace.setCosmetic(true);
+    // Flat ends keep the dashes and gaps in the printed proportions.
+    trace.setCapStyle(Qt::FlatCap);
+    const bool aa = m_painter.testRenderHint(QPainter::Antialiasing);
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.strokePath(pen.style() == Qt::SolidLine ? path : dashCentres(path, pen), trace);
+    m_painter.setRenderHint(QPainter::Antialiasing, aa);
+}
+
 void Canvas::MoveTo(int x, int y) {
     m_current = {x, y};
 }
@@ -419,6 +477,11 @@ void Canvas::MoveTo(int x, int y) {
 void Canvas::LineTo(int x, int y) {
     applyPen();
     m_painter.drawLine(QPoint(m_current.x, m_current.y), QPoint(x, y));
+    if (m_hairlines) {
+        QPainterPath path(QPointF(m_current.x, m_current.y));
+        path.lineTo(x, y);
+        hairline(path, m_qpen);
+    }
     m_current = {x, y};
 }
 
@@ -430,6 +493,11 @@ void Canvas::Polyline(const Point* points, int count) {
         poly[i] = QPoint(points[i].x, points[i].y);
     applyPen();
     m_painter.drawPolyline(poly);
+    if (m_hairlines) {
+        QPainterPath path;
+        path.addPolygon(QPolygonF(poly));
+        hairline(path, m_qpen);
+    }
 }
 
 void Canvas::Polygon(const Point* points, int count) {
@@ -440,6 +508,12 @@ void Canvas::Polygon(const Point* points, int count) {
         poly[i] = QPoint(points[i].x, points[i].y);
     applyPen();
     m_painter.drawPolygon(poly, m_fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    if (m_hairlines) {
+        QPainterPath path;
+        path.addPolygon(QPolygonF(poly));
+        path.closeSubpath();
+        hairline(path, m_qpen);
+    }
 }
 
 void Canvas::FillPolygon(const std::vector<Point>& points, const Brush& brush, int fillMode) {
@@ -461,7 +535,13 @@ void Canvas::Rectangle(const Rect& r) {
         return;
     applyPen();
     // Qt strokes a QRect one pixel wider than its size; GDI's outline stays inside.
-    m_painter.drawRect(QRect(n.left, n.top, n.Width() - 1, n.Height() - 1));
+    const QRect outline(n.left, n.top, n.Width() - 1, n.Height() - 1);
+    m_painter.drawRect(outline);
+    if (m_hairlines) {
+        QPainterPath path;
+        path.addRect(QRectF(outline));
+        hairline(path, m_qpen);
+    }
 }
 
 void Canvas::Ellipse(const Rect& r) {
@@ -470,7 +550,13 @@ void Canvas::Ellipse(const Rect& r) {
     if (n.IsRectEmpty())
         return;
     applyPen();
-    m_painter.drawEllipse(QRectF(n.left + 0.5, n.top + 0.5, n.Width() - 1, n.Height() - 1));
+    const QRectF outline(n.left + 0.5, n.top + 0.5, n.Width() - 1, n.Height() - 1);
+    m_painter.drawEllipse(outline);
+    if (m_hairlines) {
+        QPainterPath path;
+        path.addEllipse(outline);
+        hairline(path, m_qpen);
+    }
 }
 
 void Canvas::FillRect(const Rect& r, const Brush& brush) {
@@ -511,6 +597,7 @@ void Canvas::DrawBeziers(const std::vector<QPointF>& points, const SmoothPen& pe
     m_painter.setBrush(Qt::NoBrush);
     m_painter.setBackgroundMode(Qt::TransparentMode); // GDI+ leaves dash gaps open
     m_painter.drawPath(path);
+    hairline(path, q);
     m_painter.setRenderHint(QPainter::Antialiasing, aa);
     SelectBrush(m_brush);
     applyPen();

@@ -20,6 +20,8 @@
 #include <utility>
 #include <vector>
 
+class QPainterPath;
+
 namespace pit {
 class EmfDevice;
 }
@@ -233,6 +235,7 @@ private:
     void applyTextPen();
     const QFontMetrics& metrics();
     void drawRun(int x, int top, const QString& run, int lineHeight);
+    void hairline(const QPainterPath& path, const QPen& pen);
     QTransform logicalToDevice() const;
 
     QPainter& m_painter;
@@ -260,6 +263,7 @@ private:
     bool m_penLive = false;          // the painter holds the selected pen and background
     pit::EmfDevice* m_emf = nullptr; // the metafile painted on, told each pen's stock style
     bool m_textAsOutlines = false;   // a recorded picture (the print preview): texts drawn as shapes
+    bool m_hairlines = false;        // a recorded picture: every stroke traced one screen pixel wide too
 };
 
 } // namespace gdi

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPicture>
 #include <QRawFont>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace gdi;
@@ -488,4 +489,157 @@ TEST_F(CanvasTest, TextAfterARemovedClipSurvivesAPictureReplay) {
     for (const QRect& r :
          {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40), QRect(150, 150, 50, 50)})
         EXPECT_NEAR(darkIn(replayed, r), darkIn(direct, r), darkIn(direct, r) / 5) << r.x() << "," << r.y();
+}
+
+// The print preview records pages at the printer's resolution and plays them
+// back at a fraction of it: every stroke must still show in its own colour,
+// at least a pixel wide, and keep its width and dashes where the zoom allows.
+TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
+    constexpr int kPage = 2400; // device units of a 600 dpi page, 4 inches
+    const COLORREF red = pit::RGB(200, 30, 30), blue = pit::RGB(50, 50, 200), green = pit::RGB(0, 140, 0);
+    const int geoDash = PS_GEOMETRIC | PS_ENDCAP_FLAT | PS_USERSTYLE;
+    enum Shape { kLine, kPolyline, kPolygon, kRectangle, kBezier };
+    struct Case {
+        const char* name;
+        Shape shape;
+        Pen pen;                   // a smooth curve takes its colour and width
+        int gap;                   // the shortest gap of a dashed pen, device units; 0 solid
+        std::vector<Point> points; // device units; a rectangle's corners, clockwise
+    } cases[] = {
+        {"one-pixel line", kLine, Pen::Create(PS_SOLID, 1, red), 0, {{200, 300}, {2200, 2100}}},
+        {"curve six units wide",
+         kPolyline,
+         Pen::Create(PS_SOLID, 6, blue),
+         0,
+         {{100, 1200}, {1200, 1200}, {1700, 400}, {2300, 2000}}},
+        {"dash-dot marker of user dashes",
+         kLine,
+         Pen::Ext(geoDash, 6, 0, {6, 6, 24, 24}),
+         6,
+         {{1000, 2200}, {1000, 200}}},
+        {"dotted defect line", kLine, Pen::Create(PS_DOT, 1, 0), 3, {{1500, 2200}, {1500, 200}}},
+        {"rectangle frame",
+         kRectangle,
+         Pen::Create(PS_SOLID, 1, green),
+         0,
+         {{300, 300}, {2100, 300}, {2100, 2100}, {300, 2100}}},
+        {"polygon outline",
+         kPolygon,
+         Pen::Create(PS_SOLID, 1, red),
+         0,
+         {{400, 2000}, {1200, 400}, {2000, 2000}}},
+        {"smooth curve", kBezier, Pen::Create(PS_SOLID, 12, blue), 0, {{200, 1800}, {2200, 1800}}},
+    };
+    auto draw = [](Canvas& dc, const Case& c) {
+        dc.SelectPen(c.pen);
+        dc.SelectBrush(Brush::Null());
+        const std::vector<Point>& p = c.points;
+        switch (c.shape) {
+        case kLine:
+            dc.MoveTo(p[0]);
+            dc.LineTo(p[1]);
+            break;
+        case kPolyline:
+            dc.Polyline(p);
+            break;
+        case kPolygon:
+            dc.Polygon(p);
+            break;
+        case kRectangle:
+            dc.Rectangle(p[0].x, p[0].y, p[2].x + 1, p[2].y + 1);
+            break;
+        case kBezier:
+            dc.DrawBeziers({QPointF(p[0].x, p[0].y), QPointF(900, p[0].y), QPointF(1500, p[1].y),
+                            QPointF(p[1].x, p[1].y)},
+                           SmoothPen{c.pen.color, double(c.pen.width), 0});
+            break;
+        }
+    };
+    // The centre line, closed for the outlines.
+    auto centre = [](const Case& c) {
+        std::vector<QPointF> line;
+        for (const Point& p : c.points)
+            line.emplace_back(p.x, p.y);
+        if (c.shape == kPolygon || c.shape == kRectangle)
+            line.push_back(line.front());
+        return line;
+    };
+    auto near = [](QRgb px, COLORREF c) {
+        const QColor want = pit::toQColor(c);
+        return std::abs(qRed(px) - want.red()) <= 16 && std::abs(qGreen(px) - want.green()) <= 16 &&
+               std::abs(qBlue(px) - want.blue()) <= 16;
+    };
+    // Share of points along the centre line (every 4 device units) with a
+    // pixel of the stroke's colour within one pixel.
+    auto coverage = [&](const QImage& img, const Case& c, double scale) {
+        int hit = 0, all = 0;
+        const std::vector<QPointF> line = centre(c);
+        for (size_t k = 1; k < line.size(); ++k) {
+            const QLineF edge(line[k - 1], line[k]);
+            // The ends are left out: GDI lines stop before their last point.
+            for (double d = 8; d < edge.length() - 8; d += 4) {
+                const QPointF p = edge.pointAt(d / edge.length()) * scale;
+                bool found = false;
+                for (int dy = -1; dy <= 1 && !found; ++dy)
+                    for (int dx = -1; dx <= 1 && !found; ++dx) {
+                        const int x = int(std::lround(p.x())) + dx, y = int(std::lround(p.y())) + dy;
+                        found = img.rect().contains(x, y) && near(img.pixel(x, y), c.pen.color);
+                    }
+                hit += found;
+                ++all;
+            }
+        }
+        return double(hit) / all;
+    };
+    auto play = [](QPicture& picture, double scale) {
+        const int side = int(std::ceil(kPage * scale));
+        QImage img = whiteImage(side, side);
+        QPainter p(&img);
+        p.scale(scale, scale);
+        picture.play(&p);
+        return img;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QPicture picture;
+        {
+            QPainter p(&picture);
+            Canvas dc(p, 600, 600, true);
+            draw(dc, c);
+        }
+        // 0.1: the preview's fit-page zoom of an A4 page; 0.16: its 100 %; 1: zoomed far in.
+        for (double scale : {0.1, 0.16, 1.0}) {
+            SCOPED_TRACE(scale);
+            const QImage img = play(picture, scale);
+            const double share = coverage(img, c, scale);
+            if (c.gap == 0) {
+                EXPECT_GT(share, 0.95);
+            } else {
+                EXPECT_GT(share, 0.3) << "the dashes in their colour";
+                if (c.gap * scale >= 4)
+                    EXPECT_LT(share, 0.9) << "the gaps stay open";
+            }
+        }
+        if (c.pen.width < 6 || c.gap > 0)
+            continue;
+        // Zoomed in, a wide pen is as wide as printed, not one pixel (both
+        // wide cases start with a level stretch).
+        const QImage big = play(picture, 1.0);
+        const QPoint mid = QLineF(centre(c)[0], centre(c)[1]).pointAt(0.5).toPoint();
+        int across = 0;
+        for (int dy = -3 * c.pen.width; dy <= 3 * c.pen.width; ++dy)
+            across += near(big.pixel(mid.x(), mid.y() + dy), c.pen.color);
+        EXPECT_GE(across, c.pen.width - 1);
+    }
+
+    // A page painted straight onto its device (print, PDF, pictures) gets no trace:
+    // its hairline stays as thin as the device draws it.
+    QImage direct = whiteImage(kPage / 10, kPage / 10);
+    {
+        QPainter p(&direct);
+        p.scale(0.1, 0.1);
+        Canvas dc(p, 600, 600, true);
+        draw(dc, cases[0]);
+    }
+    EXPECT_LT(coverage(direct, cases[0], 0.1), 0.05);
 }
