@@ -489,3 +489,49 @@ TEST_F(CanvasTest, TextAfterARemovedClipSurvivesAPictureReplay) {
          {QRect(0, 0, 40, 40), QRect(100, 100, 100, 30), QRect(50, 150, 100, 40), QRect(150, 150, 50, 50)})
         EXPECT_NEAR(darkIn(replayed, r), darkIn(direct, r), darkIn(direct, r) / 5) << r.x() << "," << r.y();
 }
+
+// Control characters reach no device: the painter gets the text the
+// documents show (their breaks as breaks in lines, one space on a single
+// line), and images, pictures included, get the same pixels as from it.
+TEST_F(CanvasTest, ControlCharactersDrawAsTheDocumentsShowThem) {
+    const QString raw = QStringLiteral("A") + QChar(0x01) + QStringLiteral("&B") + QChar(0x0B) +
+                        QStringLiteral("C") + QChar(0x7F) + QChar(0x1B) + QStringLiteral("\r\nD");
+    const QString single = QStringLiteral("A&B C D"), lines = QStringLiteral("A&B\nC\nD");
+    auto draw = [](QPainter& p, const QString& one, const QString& many) {
+        Canvas dc(p);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SelectFont(Font::Create(20, 400, QStringLiteral("Arial")));
+        dc.TextOut(5, 5, one);
+        Rect r1(5, 40, 300, 70);
+        dc.DrawText(one, r1, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        Rect r2(5, 80, 300, 200);
+        dc.DrawText(many, r2, DT_WORDBREAK | DT_NOPREFIX);
+        return dc.GetTextExtent(one).cx;
+    };
+    RecordingDevice dev(320, 200);
+    {
+        QPainter p(&dev);
+        EXPECT_EQ(draw(p, raw, raw), draw(p, single, lines)) << "measured as drawn";
+    }
+    EXPECT_EQ(dev.textList().mid(0, 5), QStringList({"A&B C D", "A&B C D", "A&B", "C", "D"}));
+
+    auto image = [&](const QString& one, const QString& many, bool viaPicture) {
+        QImage img = whiteImage(320, 200);
+        QPainter p(&img);
+        if (!viaPicture) {
+            draw(p, one, many);
+            return img;
+        }
+        QPicture picture;
+        {
+            QPainter pp(&picture);
+            draw(pp, one, many);
+        }
+        picture.play(&p);
+        return img;
+    };
+    for (bool viaPicture : {false, true}) {
+        SCOPED_TRACE(viaPicture);
+        EXPECT_EQ(image(raw, raw, viaPicture), image(single, lines, viaPicture));
+    }
+}
