@@ -541,7 +541,15 @@ void Canvas::drawRun(int x, int top, const QString& run, int lineHeight) {
         m_painter.setRenderHint(QPainter::Antialiasing, aa);
         return;
     }
-    m_painter.setFont(qfont());
+    if (m_painter.testRenderHint(QPainter::TextAntialiasing)) {
+        m_painter.setFont(qfont());
+    } else {
+        // Glyphs of whole pixels, for a picture of one bit a pixel: the
+        // raster engine keeps grey edges for the hint alone.
+        QFont whole = qfont();
+        whole.setStyleStrategy(QFont::StyleStrategy(whole.styleStrategy() | QFont::NoAntialias));
+        m_painter.setFont(whole);
+    }
     m_painter.setBackgroundMode(Qt::TransparentMode);
     applyTextPen();
     m_painter.drawText(baseline, run);

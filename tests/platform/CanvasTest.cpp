@@ -1,4 +1,5 @@
 #include "platform/Canvas.h"
+#include "platform/BmpWriter.h"
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 
@@ -8,6 +9,7 @@
 #include <QPicture>
 #include <QRawFont>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace gdi;
 using Kind = RecordedItem::Kind;
@@ -533,5 +535,61 @@ TEST_F(CanvasTest, ControlCharactersDrawAsTheDocumentsShowThem) {
     for (bool viaPicture : {false, true}) {
         SCOPED_TRACE(viaPicture);
         EXPECT_EQ(image(raw, raw, viaPicture), image(single, lines, viaPicture));
+    }
+}
+
+// A painter told to draw text without antialiasing (a picture kept at one
+// bit a pixel) gets glyphs of whole pixels: thresholding loses no stroke,
+// and the numbers differ where their digits do.
+TEST_F(CanvasTest, TextWithoutAntialiasingKeepsItsStrokesAtOneBit) {
+    auto render = [](const QString& text) {
+        QImage img = whiteImage(40, 16);
+        QPainter p(&img);
+        Canvas dc(p, 96, 96, false);
+        dc.painter().setRenderHint(QPainter::TextAntialiasing, false);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SelectFont(Font::Create(12, 400, QStringLiteral("宋体")));
+        dc.TextOut(1, 1, text);
+        return img;
+    };
+    auto oneBit = [](const QImage& img) {
+        return QImage::fromData(pit::BmpFileImage(img, pit::BmpDepth::Mono1));
+    };
+    // Columns where a and b differ.
+    auto differ = [](const QImage& a, const QImage& b) {
+        std::set<int> xs;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (dark(a, x, y) != dark(b, x, y))
+                    xs.insert(x);
+        return xs;
+    };
+    struct Case {
+        QString a, b;
+        int digit; // the differing digit's index
+    } cases[] = {{QStringLiteral("8.0"), QStringLiteral("5.0"), 0},
+                 {QStringLiteral("16.0"), QStringLiteral("15.0"), 1}};
+    QImage probe = whiteImage(1, 1);
+    QPainter pp(&probe);
+    Canvas measure(pp, 96, 96, false);
+    measure.SelectFont(Font::Create(12, 400, QStringLiteral("宋体")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.a.toStdString());
+        const QImage a = render(c.a), b = render(c.b);
+        for (const QImage& drawn : {a, b}) {
+            int grey = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    grey += drawn.pixel(x, y) != qRgb(0, 0, 0) && drawn.pixel(x, y) != qRgb(255, 255, 255);
+            EXPECT_EQ(grey, 0) << "no edge for the threshold to drop";
+        }
+        const QImage ma = oneBit(a), mb = oneBit(b);
+        EXPECT_TRUE(differ(ma, a).empty()) << "the one-bit picture is the drawn one";
+        const std::set<int> xs = differ(ma, mb);
+        ASSERT_GE(xs.size(), 2u);
+        const int from = 1 + measure.GetTextExtent(c.a.left(c.digit)).cx;
+        const int to = 1 + measure.GetTextExtent(c.a.left(c.digit + 1)).cx;
+        EXPECT_GE(*xs.begin(), from - 1);
+        EXPECT_LE(*xs.rbegin(), to);
     }
 }
