@@ -201,6 +201,23 @@ TEST_F(WordSingleReportTest, CurvePictureNamesThePrintedPagesFace) {
     }
 }
 
+// Control characters in pile texts: the document shows what the printed
+// page shows (a vertical tab a break, the others and DEL nothing).
+TEST_F(WordSingleReportTest, ControlCharactersAsThePageShowsThem) {
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("7&8") + QChar(0x7F));
+    a.conclusion = QStringLiteral("1.2m") + QChar(0x07) + QStringLiteral("处") + QChar(0x0B) +
+                   QStringLiteral("缩径&") + QChar(0x7F);
+    const QString pile = WritePile(QStringLiteral("ZK8.DUX"), a);
+    doc->m_ProjectInfo.m_texts[0] =
+        QStringLiteral("桥A&B") + QChar(0x01) + QStringLiteral("工程") + QChar(0x7F);
+    const QString out = tmp.filePath(QStringLiteral("control.docx"));
+    ASSERT_TRUE(Export({pile}, out));
+    const QJsonObject d = Read(out);
+    EXPECT_EQ(CellText(d, 0, 0, 1), QStringLiteral("桥A&B工程"));
+    EXPECT_EQ(CellText(d, 0, 0, 3), QStringLiteral("ZK7&8"));
+    EXPECT_EQ(CellText(d, 1, 4, 0), QStringLiteral("测试结果:\r缺陷描述: 1.2m处\n缩径&"));
+}
+
 // The printed page cuts a long conclusion at its results block; the
 // document keeps all of it.
 TEST_F(WordSingleReportTest, LongConclusionWhole) {
