@@ -6,6 +6,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/RecordingDevice.h"
 #include "reports/PrintJob.h"
+#include "reports/RepProjectA.h"
 #include "reports/RepSingle.h"
 #include "tests/reports/ReportFixture.h"
 
@@ -201,6 +202,30 @@ TEST_F(DeviceTextTest, RecordingDeviceAndPrintedPdf) {
     }
     const QString text = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     ExpectFound(text, "PDF");
+}
+
+// The project report's cells and title line, from the pile's own file.
+TEST_F(DeviceTextTest, ProjectCellsOnTheRecordingDevice) {
+    DuxAnalysis a = SavedPile(QStringLiteral("T1"));
+    a.conclusion = kTyped.conclusion;
+    WritePile(QStringLiteral("T1.DUX"), a);
+    doc->m_ProjectInfo.ScanFolder(folder);
+    Make(kTyped);                            // the header, footer and project name
+    doc->m_PrintSettings.m_bHeadInfo[9] = 1; // the title line
+    auto list = List({QStringLiteral("T1.DUX")});
+    CRepProjectA b(Env(kTextDpi), list.get());
+    b.UpdatePileList();
+    ASSERT_EQ(b.Items().size(), 1u);
+    gdi::RecordingDevice dev(1240, 1754, kTextDpi, kTextDpi);
+    {
+        QPainter p(&dev);
+        PrintFirstPage(b, p);
+    }
+    const QString joined = dev.textList().join(QString());
+    EXPECT_EQ(Strays(joined), QString()) << joined.toStdString();
+    for (const QString& s : {QStringLiteral("Header A & B"), QStringLiteral("Foot note && more"),
+                             QStringLiteral("桥A&B工程"), QStringLiteral("1.2m处 缩径&")})
+        EXPECT_TRUE(joined.contains(s)) << s.toStdString() << " in " << joined.toStdString();
 }
 
 TEST_F(DeviceTextTest, PageMetafileReadByItsRecordsAndByEmf2svg) {
