@@ -174,7 +174,7 @@ static void BM_WordSinglePages(benchmark::State& state) {
         CWordOffice office;
         office.SetTemplateDir(project.dir.path());
         if (!office.NewDocument(office.TemplateFile(QStringLiteral("SingleBoltReport"))) ||
-            !office.WriteSingleReport(infos, doc.m_PrintSettings, draw, false) ||
+            !office.WriteSingleReport(infos, doc.m_PrintSettings, draw, builder.PictureFont(), false) ||
             !office.SaveDocumentAs(out)) {
             state.SkipWithError(office.ErrorText(true).toStdString().c_str());
             break;

@@ -127,7 +127,8 @@ bool OfficeWordExport::WriteSingleReport(const WordSingleReport& report, const Q
         return NothingToWrite(report.unreadable);
     if (!Open(report.templateName))
         return false;
-    if (!m_office.WriteSingleReport(report.pages, *report.settings, report.draw, report.bitmapPictures))
+    if (!m_office.WriteSingleReport(report.pages, *report.settings, report.draw, report.curveFont,
+                                    report.bitmapPictures))
         return Fail();
     const QString name = DefaultName(report.pages.front().m_strProject, QStringLiteral("单桩报告"),
                                      QStringLiteral("SingleReport"));

@@ -77,10 +77,12 @@ public:
 
     // The single-pile report: the template page once per pile (a next-page
     // section each), then the page-number footer with the pages written.
+    // curveFont: the texts of the curve pictures, in the printed page's face.
     bool WriteSingleReport(const std::vector<CSingleReportInfo>& pages, const CPrintSettings& s,
-                           const pit::PrintDrawDoc& draw, bool bitmapPictures);
+                           const pit::PrintDrawDoc& draw, const gdi::Font& curveFont, bool bitmapPictures);
     bool WriteSinglePilePage(const CSingleReportInfo& info, int page, bool english, int reportType,
-                             int decimals, int printType, const pit::PrintDrawDoc& draw, bool bitmapPictures);
+                             int decimals, int printType, const pit::PrintDrawDoc& draw,
+                             const gdi::Font& curveFont, bool bitmapPictures);
     // The two result lines of the single-pile page.
     static std::pair<QString, QString> SingleResultLines(const QString& result, bool english);
 

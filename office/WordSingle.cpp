@@ -53,7 +53,8 @@ std::pair<QString, QString> CWordOffice::SingleResultLines(const QString& result
 }
 
 bool CWordOffice::WriteSingleReport(const std::vector<CSingleReportInfo>& pages, const CPrintSettings& s,
-                                    const pit::PrintDrawDoc& draw, bool bitmapPictures) {
+                                    const pit::PrintDrawDoc& draw, const gdi::Font& curveFont,
+                                    bool bitmapPictures) {
     if (!NeedDocument())
         return false;
     try {
@@ -81,7 +82,7 @@ bool CWordOffice::WriteSingleReport(const std::vector<CSingleReportInfo>& pages,
             }
             ++page;
             if (!WriteSinglePilePage(info, page, s.m_bLanguage != 0, s.m_nSingleRepType, s.m_nDecimalPointNum,
-                                     s.m_iPrintType, draw, bitmapPictures))
+                                     s.m_iPrintType, draw, curveFont, bitmapPictures))
                 return false;
         }
         return WritePageFooter(s, std::max(1, page));
@@ -93,7 +94,7 @@ bool CWordOffice::WriteSingleReport(const std::vector<CSingleReportInfo>& pages,
 
 bool CWordOffice::WriteSinglePilePage(const CSingleReportInfo& info, int page, bool english, int reportType,
                                       int decimals, int printType, const pit::PrintDrawDoc& draw,
-                                      bool bitmap) {
+                                      const gdi::Font& curveFont, bool bitmap) {
     if (!NeedDocument())
         return false;
     try {
@@ -167,11 +168,11 @@ bool CWordOffice::WriteSinglePilePage(const CSingleReportInfo& info, int page, b
                     wave.pictureMode = 1;
                     wave.printLabelMode = -1;
                     if (bitmap)
-                        wave.DrawForPrint(dc, info.m_nFirstSample, info.m_nSampleCount, box, true, nullptr,
+                        wave.DrawForPrint(dc, info.m_nFirstSample, info.m_nSampleCount, box, true, &curveFont,
                                           draw);
                     else
-                        wave.DrawForPrintB(dc, info.m_nFirstSample, info.m_nSampleCount, box, true, nullptr,
-                                           draw);
+                        wave.DrawForPrintB(dc, info.m_nFirstSample, info.m_nSampleCount, box, true,
+                                           &curveFont, draw);
                     wave.pictureMode = 0;
                     wave.printLabelMode = 0;
                 },

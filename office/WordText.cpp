@@ -326,6 +326,8 @@ int InsertText(pugi::xml_node p, pugi::xml_node before, const QString& text, pug
         const QChar ch = text[i];
         if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
             continue; // one break for CR LF
+        if (ch == QChar(0x7F))
+            continue; // DEL shows nothing, as on the printed page
         if (ch == u'\n' || ch == u'\r' || ch == QChar(0x0B)) {
             flush();
             r.append_child("w:br");

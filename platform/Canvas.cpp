@@ -1,6 +1,7 @@
 #include "platform/Canvas.h"
 
 #include "platform/EmfDevice.h"
+#include "platform/SafeText.h"
 
 #include <QMutex>
 #include <QPaintDevice>
@@ -627,13 +628,22 @@ void Canvas::drawRun(int x, int top, const QString& run, int lineHeight) {
         m_painter.setRenderHint(QPainter::Antialiasing, aa);
         return;
     }
-    m_painter.setFont(qfont());
+    if (m_painter.testRenderHint(QPainter::TextAntialiasing)) {
+        m_painter.setFont(qfont());
+    } else {
+        // Glyphs of whole pixels, for a picture of one bit a pixel: the
+        // raster engine keeps grey edges for the hint alone.
+        QFont whole = qfont();
+        whole.setStyleStrategy(QFont::StyleStrategy(whole.styleStrategy() | QFont::NoAntialias));
+        m_painter.setFont(whole);
+    }
     m_painter.setBackgroundMode(Qt::TransparentMode);
     applyTextPen();
     m_painter.drawText(baseline, run);
 }
 
-void Canvas::TextOut(int x, int y, const QString& text) {
+void Canvas::TextOut(int x, int y, const QString& textIn) {
+    const QString text = pit::DrawnText(textIn, true);
     if (text.isEmpty())
         return;
     drawRun(x, y, text, metrics().height());
@@ -642,7 +652,7 @@ void Canvas::TextOut(int x, int y, const QString& text) {
 
 Size Canvas::GetTextExtent(const QString& text) {
     const QFontMetrics& fm = metrics();
-    return {fm.horizontalAdvance(text), fm.height()};
+    return {fm.horizontalAdvance(pit::DrawnText(text, true)), fm.height()};
 }
 
 TextMetrics Canvas::GetTextMetrics() {
@@ -660,7 +670,10 @@ TextMetrics Canvas::GetTextMetrics() {
 
 int Canvas::DrawText(const QString& textIn, Rect& rect, unsigned format) {
     const QFontMetrics& fm = metrics();
-    QString text = (format & DT_NOPREFIX) ? textIn : stripPrefixes(textIn);
+    // Every device shows the characters the documents show.
+    QString text = pit::DrawnText(textIn, format & DT_SINGLELINE);
+    if (!(format & DT_NOPREFIX))
+        text = stripPrefixes(text);
     if (format & DT_EXPANDTABS)
         text = expandTabs(text);
     const int lineHeight = fm.height() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
@@ -674,8 +687,6 @@ int Canvas::DrawText(const QString& textIn, Rect& rect, unsigned format) {
 
     QStringList lines;
     if (format & DT_SINGLELINE) {
-        text.remove(u'\r');
-        text.remove(u'\n');
         if (format & DT_END_ELLIPSIS)
             text = endEllipsis(text, fm, rect.Width());
         lines << text;

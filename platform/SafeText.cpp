@@ -1,6 +1,7 @@
 #include "platform/SafeText.h"
 
 #include <QStringView>
+#include <algorithm>
 
 namespace pit {
 
@@ -73,6 +74,31 @@ bool DropNonXmlChars(std::string& utf8) {
     }
     utf8.swap(out);
     return true;
+}
+
+QString DrawnText(const QString& text, bool singleLine) {
+    // Most texts hold none of it: the same string back, no copy.
+    const bool clean = std::none_of(text.begin(), text.end(), [singleLine](QChar ch) {
+        const char16_t c = ch.unicode();
+        if (c < 0x20)
+            return c != 0x9 && (singleLine || (c != 0xA && c != 0xD));
+        return c == 0x7F || (c >= 0xD800 && c <= 0xDFFF) || c >= 0xFFFE;
+    });
+    if (clean)
+        return text;
+    QString out;
+    out.reserve(text.size());
+    forEachCodePoint(text, [&](char32_t c, qsizetype at, int len) {
+        if (c == 0xA || c == 0xD || c == 0xB) {
+            if (!singleLine)
+                out += c == 0xB ? u'\n' : QChar(char16_t(c));
+            else if (!(c == 0xA && at > 0 && text[at - 1] == u'\r')) // CR LF is one break
+                out += u' ';
+        } else if (c != 0x7F && IsXmlChar(c)) {
+            out += QStringView(text).mid(at, len);
+        }
+    });
+    return out;
 }
 
 QString FileNamePart(const QString& text) {

@@ -23,6 +23,13 @@ bool DropNonXmlChars(std::string& utf8);
 // Whether DropNonXmlChars would change the text (a quick scan, no copy).
 bool HasNonXmlChars(const char* utf8);
 
+// Text as a page draws it, with the characters the documents show: what
+// XML 1.0 does not allow and DEL are dropped, so no device draws a gap for
+// a glyph that no font has. The documents' line breaks (CR LF, CR, LF, VT)
+// stay breaks (VT as LF) in text laid out in lines; a single line shows
+// each as one space, so the words on either side stay apart.
+QString DrawnText(const QString& text, bool singleLine);
+
 // Text as part of a file name: \ / : * ? " < > |, control characters and
 // what XML does not allow become "_", so the name is the same on every
 // system and can be written into a document.

@@ -128,7 +128,8 @@ void DrawPageHeaderFooter(gdi::Canvas& dc, const CPrintSettings& s, const PageFr
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);
     const pit::COLORREF oldText = dc.GetTextColor();
     const gdi::Font oldFont = dc.GetFont();
-    constexpr unsigned kBand = gdi::DT_SINGLELINE | gdi::DT_VCENTER;
+    // The user's texts as typed: no '&' prefixes.
+    constexpr unsigned kBand = gdi::DT_SINGLELINE | gdi::DT_VCENTER | gdi::DT_NOPREFIX;
 
     if (f.headerOn) {
         dc.SelectFont(PointFont(HeaderFooterTenths(s.m_nphhei), dc.dpiY(), s.m_strphfont, s.m_bHIsBold,

@@ -51,6 +51,28 @@ void DrawCentred(gdi::Canvas& dc, const QString& text, const gdi::Rect& cell) {
     dc.DrawText(text, r, gdi::DT_CENTER | gdi::DT_WORDBREAK | gdi::DT_NOPREFIX);
 }
 
+// The text as far as its lines fit height in width, cut with "..." where
+// they do not; the whole text when it fits.
+QString FitLines(gdi::Canvas& dc, const QString& text, int width, int height, unsigned format) {
+    const auto heightOf = [&](const QString& t) {
+        gdi::Rect m(0, 0, width, 0);
+        dc.DrawText(t, m, format | gdi::DT_CALCRECT);
+        return m.Height();
+    };
+    if (heightOf(text) <= height)
+        return text;
+    const QString dots = QStringLiteral("...");
+    const auto cut = [&](qsizetype n) { return text.left(n).trimmed() + dots; };
+    if (heightOf(dots) > height)
+        return {};
+    qsizetype fits = 0, over = text.size();
+    while (over - fits > 1) {
+        const qsizetype mid = (fits + over) / 2;
+        (heightOf(cut(mid)) <= height ? fits : over) = mid;
+    }
+    return cut(fits);
+}
+
 } // namespace
 
 CRepSingle::CRepSingle(const pit::ReportEnv& env, const CPileRecord* pile, const pit::ListRows* list)
@@ -528,6 +550,13 @@ void CRepSingle::DrawResults(gdi::Canvas& dc) {
     DrawFrame(dc, B.left, B.top, B.right, B.bottom, true);
 
     const auto [heading, second] = ResultTexts(m_pPile->m_strConclusion, English());
+    const QString submit = English() ? QStringLiteral("Submit Date:    Year  Month  Day")
+                                     : QStringLiteral("提交报告时间:    年  月  日");
+    gdi::Size submitExt;
+    {
+        FontScope f(dc, MakeFont(3));
+        submitExt = dc.GetTextExtent(submit);
+    }
     {
         FontScope f(dc, MakeFont(2));
         gdi::Rect r(B.left + g, B.top, B.right, B.top + 2 * g);
@@ -539,14 +568,13 @@ void CRepSingle::DrawResults(gdi::Canvas& dc) {
         r.OffsetRect(0, int(10 * s));
         dc.DrawText(heading, r, kWrap);
         r.OffsetRect(0, int(1.5 * h));
-        gdi::Rect r2(r.left, r.top, B.right, std::max(r.bottom, B.bottom));
-        dc.DrawText(second, r2, kWrap);
+        // The description keeps above the submit line: a long one is cut
+        // here (the document holds all of it).
+        gdi::Rect r2(r.left, r.top, B.right, std::max(r.top, B.bottom - submitExt.cy));
+        dc.DrawText(FitLines(dc, second, r2.Width(), r2.Height(), kWrap), r2, kWrap);
     }
     FontScope f(dc, MakeFont(3));
-    const QString submit = English() ? QStringLiteral("Submit Date:    Year  Month  Day")
-                                     : QStringLiteral("提交报告时间:    年  月  日");
-    const gdi::Size ext = dc.GetTextExtent(submit);
-    gdi::Rect r(B.right - ext.cx, B.bottom - ext.cy, B.right, B.bottom);
+    gdi::Rect r(B.right - submitExt.cx, B.bottom - submitExt.cy, B.right, B.bottom);
     dc.DrawText(submit, r, gdi::DT_RIGHT | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX);
 }
 
@@ -685,8 +713,7 @@ bool CRepSingle::ExportPilePictureBmp(const QString& path) {
         dc.SelectBrush(gdi::Brush::Null());
         w->pictureMode = 1;
         w->printLabelMode = -1;
-        // The device's default size in the report's face, so the picture names its font.
-        const gdi::Font axis = MakeFont(0);
+        const gdi::Font axis = PictureFont();
         w->DrawForPrint(dc, m_pile.m_nSpareCounter, m_pile.m_nSamples, gdi::Rect(0, 0, 768, 400), true, &axis,
                         DrawDoc());
         w->pictureMode = 0;
@@ -715,8 +742,7 @@ bool CRepSingle::ExportPilePictureEmf(const QString& path) {
         QPainter painter(emf.get());
         gdi::Canvas dc(painter, 0, 0, false);
         const gdi::Rect box(0, 0, size.width(), size.height());
-        // The device's default size in the report's face, so the picture names its font.
-        const gdi::Font axis = MakeFont(0);
+        const gdi::Font axis = PictureFont();
         if (smooth) {
             dc.FillSolidRect(box, RGB(255, 255, 255));
             w->pictureMode = 1;
@@ -825,6 +851,7 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         English() ? QStringLiteral("SingleBoltReportE.dot") : QStringLiteral("SingleBoltReport.dot");
     report.settings = m_pSettings;
     report.draw = DrawDoc();
+    report.curveFont = PictureFont();
     if (m_pDoc)
         report.folder = m_pDoc->m_strFolder;
     if (m_pApp && m_pApp->interactive)

@@ -51,6 +51,9 @@ public:
     bool ExportPilePictureBmp(const QString& path);
     bool ExportPilePictureEmf(const QString& path);
     void FillReportInfo(const CPileRecord& pile, CSingleReportInfo& out) const;
+    // The texts of the curve pictures: the page's face at the device's
+    // default size, so each picture names its font.
+    gdi::Font PictureFont() const { return MakeFont(0); }
 
     // The blocks of a cell: design pixels (1/96 inch) scaled by dpiX / 96.
     static Blocks SplitPage(const gdi::Rect& cell, int dpiX, int topBand, int gap, int bottom);

@@ -23,6 +23,7 @@ struct WordSingleReport {
     std::vector<CSingleReportInfo> pages;
     const CPrintSettings* settings = nullptr; // language, report type, decimals, print type, footer
     PrintDrawDoc draw;                        // what the curve pictures read of the document
+    gdi::Font curveFont;                      // the curve pictures' texts: the printed page's face
     bool bitmapPictures = false;              // the document's picture-format flag
     QString folder;                           // the project folder, where the save dialog opens
     QStringList unreadable;                   // pile files left out as unreadable, for the message

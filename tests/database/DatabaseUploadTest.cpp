@@ -577,3 +577,28 @@ TEST(RecordValues, UnreadableFilesAreSkipped) {
 }
 
 } // namespace
+
+// The picture is made black and white: its texts are drawn without grey
+// edges for the threshold to drop, so "8.0" keeps the strokes that tell it
+// from "5.0". Every pixel is white, black or the wave's own colour, and the
+// stored picture shows each as it was drawn.
+TEST_F(DatabasePictureTest, TextsKeepEveryStrokeAtOneBit) {
+    TwoPiles();
+    QImage drawn;
+    const QByteArray bmp = RenderWaveBitmapForDatabase(Env(), Row(u"B7.DUX"_qs), &drawn);
+    const QImage mono = QImage::fromData(bmp);
+    ASSERT_EQ(mono.size(), drawn.size());
+    std::map<QRgb, int> colours;
+    int changed = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const QRgb c = drawn.pixel(x, y) & 0xFFFFFF;
+            ++colours[c];
+            changed += (qGray(mono.pixel(x, y)) < 128) != (c != 0xFFFFFF);
+        }
+    EXPECT_EQ(changed, 0) << "pixels the threshold turned";
+    EXPECT_GT(colours[0], 1000) << "frames and texts in black";
+    colours.erase(0);
+    colours.erase(0xFFFFFF);
+    EXPECT_LE(colours.size(), 1u) << "the wave's colour alone, no grey edges";
+}

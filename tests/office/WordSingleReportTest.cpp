@@ -38,9 +38,10 @@ struct WordSingleReportTest : ReportFixture {
         Open(piles[0]);
     }
     // The builder's Word export of the given piles into out.
-    bool Export(const QStringList& files, const QString& out) {
+    bool Export(const QStringList& files, const QString& out, const AppContext* app = nullptr) {
         ReportEnv env = Env();
         env.word = writer.get();
+        env.app = app;
         CRepSingle builder(env, &doc->m_PileRecord, nullptr);
         builder.SetPileFiles(std::vector<QString>(files.begin(), files.end()));
         return builder.ExportWord(out);
@@ -159,6 +160,76 @@ TEST_F(WordSingleReportTest, FourPilesFourPagesThreePictureNames) {
     EXPECT_EQ(media.size(), 4); // the fourth page's curve is its own
     for (const PictureAspect& a : PictureAspects(out))
         EXPECT_NEAR(a.shown, a.drawn, a.drawn * 0.01) << "a curve shown at the aspect drawn";
+}
+
+// The curve picture's texts in the printed page's face ("新宋体", or "Arial"
+// with the English interface), named in the metafile, so a reader draws the
+// axis numbers as the page prints them.
+TEST_F(WordSingleReportTest, CurvePictureNamesThePrintedPagesFace) {
+    for (const bool english : {false, true}) {
+        SCOPED_TRACE(english);
+        AppContext app = doc->Context();
+        app.english = english;
+        const QString out = tmp.filePath(QStringLiteral("face%1.docx").arg(english));
+        ASSERT_TRUE(Export({piles[0]}, out, &app));
+        const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
+        QStringList faces;
+        int texts = 0;
+        for (const QString& part : pkg.PartNames()) {
+            if (!part.startsWith(QLatin1String("word/media/")))
+                continue;
+            const QByteArray emf = pkg.Part(part);
+            const auto u32 = [&emf](qsizetype at) {
+                return qFromLittleEndian<quint32>(emf.constData() + at);
+            };
+            for (qsizetype at = 0; at + 8 <= emf.size();) {
+                const quint32 type = u32(at), size = u32(at + 4);
+                ASSERT_GE(size, 8u);
+                if (type == 82) // EMR_EXTCREATEFONTINDIRECTW: the face 28 bytes into its LOGFONTW
+                    faces << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + 40),
+                                                32)
+                                 .section(QChar(0), 0, 0);
+                texts += type == 84; // EMR_EXTTEXTOUTW
+                at += size;
+            }
+        }
+        EXPECT_GT(texts, 5) << "the axis numbers";
+        ASSERT_FALSE(faces.isEmpty());
+        for (const QString& face : faces)
+            EXPECT_EQ(face, english ? QStringLiteral("Arial") : QStringLiteral("新宋体"))
+                << faces.join(u',').toStdString();
+    }
+}
+
+// Control characters in pile texts: the document shows what the printed
+// page shows (a vertical tab a break, the others and DEL nothing).
+TEST_F(WordSingleReportTest, ControlCharactersAsThePageShowsThem) {
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("7&8") + QChar(0x7F));
+    a.conclusion = QStringLiteral("1.2m") + QChar(0x07) + QStringLiteral("处") + QChar(0x0B) +
+                   QStringLiteral("缩径&") + QChar(0x7F);
+    const QString pile = WritePile(QStringLiteral("ZK8.DUX"), a);
+    doc->m_ProjectInfo.m_texts[0] =
+        QStringLiteral("桥A&B") + QChar(0x01) + QStringLiteral("工程") + QChar(0x7F);
+    const QString out = tmp.filePath(QStringLiteral("control.docx"));
+    ASSERT_TRUE(Export({pile}, out));
+    const QJsonObject d = Read(out);
+    EXPECT_EQ(CellText(d, 0, 0, 1), QStringLiteral("桥A&B工程"));
+    EXPECT_EQ(CellText(d, 0, 0, 3), QStringLiteral("ZK7&8"));
+    EXPECT_EQ(CellText(d, 1, 4, 0), QStringLiteral("测试结果:\r缺陷描述: 1.2m处\n缩径&"));
+}
+
+// The printed page cuts a long conclusion at its results block; the
+// document keeps all of it.
+TEST_F(WordSingleReportTest, LongConclusionWhole) {
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK9"));
+    a.conclusion.clear();
+    while (a.conclusion.size() < 3000)
+        a.conclusion += QStringLiteral("1.2m处轻微缩径，2.5m处离析；");
+    a.conclusion.truncate(3000);
+    const QString pile = WritePile(QStringLiteral("ZK9.DUX"), a);
+    const QString out = tmp.filePath(QStringLiteral("long.docx"));
+    ASSERT_TRUE(Export({pile}, out));
+    EXPECT_EQ(CellText(Read(out), 1, 4, 0), QStringLiteral("测试结果:\r缺陷描述: ") + a.conclusion);
 }
 
 TEST_F(WordSingleReportTest, AskedWhereThenOpened) {

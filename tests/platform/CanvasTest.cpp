@@ -1,4 +1,5 @@
 #include "platform/Canvas.h"
+#include "platform/BmpWriter.h"
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 
@@ -9,6 +10,7 @@
 #include <QRawFont>
 #include <functional>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace gdi;
 using Kind = RecordedItem::Kind;
@@ -642,4 +644,106 @@ TEST_F(CanvasTest, PictureStrokesKeepTheirColourAtEveryPlaybackScale) {
         draw(dc, cases[0]);
     }
     EXPECT_LT(coverage(direct, cases[0], 0.1), 0.05);
+}
+
+// Control characters reach no device: the painter gets the text the
+// documents show (their breaks as breaks in lines, one space on a single
+// line), and images, pictures included, get the same pixels as from it.
+TEST_F(CanvasTest, ControlCharactersDrawAsTheDocumentsShowThem) {
+    const QString raw = QStringLiteral("A") + QChar(0x01) + QStringLiteral("&B") + QChar(0x0B) +
+                        QStringLiteral("C") + QChar(0x7F) + QChar(0x1B) + QStringLiteral("\r\nD");
+    const QString single = QStringLiteral("A&B C D"), lines = QStringLiteral("A&B\nC\nD");
+    auto draw = [](QPainter& p, const QString& one, const QString& many) {
+        Canvas dc(p);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SelectFont(Font::Create(20, 400, QStringLiteral("Arial")));
+        dc.TextOut(5, 5, one);
+        Rect r1(5, 40, 300, 70);
+        dc.DrawText(one, r1, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        Rect r2(5, 80, 300, 200);
+        dc.DrawText(many, r2, DT_WORDBREAK | DT_NOPREFIX);
+        return dc.GetTextExtent(one).cx;
+    };
+    RecordingDevice dev(320, 200);
+    {
+        QPainter p(&dev);
+        EXPECT_EQ(draw(p, raw, raw), draw(p, single, lines)) << "measured as drawn";
+    }
+    EXPECT_EQ(dev.textList().mid(0, 5), QStringList({"A&B C D", "A&B C D", "A&B", "C", "D"}));
+
+    auto image = [&](const QString& one, const QString& many, bool viaPicture) {
+        QImage img = whiteImage(320, 200);
+        QPainter p(&img);
+        if (!viaPicture) {
+            draw(p, one, many);
+            return img;
+        }
+        QPicture picture;
+        {
+            QPainter pp(&picture);
+            draw(pp, one, many);
+        }
+        picture.play(&p);
+        return img;
+    };
+    for (bool viaPicture : {false, true}) {
+        SCOPED_TRACE(viaPicture);
+        EXPECT_EQ(image(raw, raw, viaPicture), image(single, lines, viaPicture));
+    }
+}
+
+// A painter told to draw text without antialiasing (a picture kept at one
+// bit a pixel) gets glyphs of whole pixels: thresholding loses no stroke,
+// and the numbers differ where their digits do.
+TEST_F(CanvasTest, TextWithoutAntialiasingKeepsItsStrokesAtOneBit) {
+    auto render = [](const QString& text) {
+        QImage img = whiteImage(40, 16);
+        QPainter p(&img);
+        Canvas dc(p, 96, 96, false);
+        dc.painter().setRenderHint(QPainter::TextAntialiasing, false);
+        dc.SetBkMode(TRANSPARENT);
+        dc.SelectFont(Font::Create(12, 400, QStringLiteral("宋体")));
+        dc.TextOut(1, 1, text);
+        return img;
+    };
+    auto oneBit = [](const QImage& img) {
+        return QImage::fromData(pit::BmpFileImage(img, pit::BmpDepth::Mono1));
+    };
+    // Columns where a and b differ.
+    auto differ = [](const QImage& a, const QImage& b) {
+        std::set<int> xs;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (dark(a, x, y) != dark(b, x, y))
+                    xs.insert(x);
+        return xs;
+    };
+    struct Case {
+        QString a, b;
+        int digit; // the differing digit's index
+    } cases[] = {{QStringLiteral("8.0"), QStringLiteral("5.0"), 0},
+                 {QStringLiteral("16.0"), QStringLiteral("15.0"), 1}};
+    QImage probe = whiteImage(1, 1);
+    QPainter pp(&probe);
+    Canvas measure(pp, 96, 96, false);
+    measure.SelectFont(Font::Create(12, 400, QStringLiteral("宋体")));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.a.toStdString());
+        const QImage a = render(c.a), b = render(c.b);
+        for (const QImage& drawn : {a, b}) {
+            int grey = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
+                    grey += drawn.pixel(x, y) != qRgb(0, 0, 0) && drawn.pixel(x, y) != qRgb(255, 255, 255);
+            EXPECT_EQ(grey, 0) << "no edge for the threshold to drop";
+        }
+        const QImage ma = oneBit(a), mb = oneBit(b);
+        EXPECT_TRUE(differ(ma, a).empty()) << "the one-bit picture is the drawn one";
+        const std::set<int> xs = differ(ma, mb);
+        ASSERT_GE(xs.size(), 2u);
+        const int from = 1 + measure.GetTextExtent(c.a.left(c.digit)).cx;
+        const int to = 1 + measure.GetTextExtent(c.a.left(c.digit + 1)).cx;
+        EXPECT_GE(*xs.begin(), from - 1);
+        EXPECT_LE(*xs.rbegin(), to);
+    }
 }

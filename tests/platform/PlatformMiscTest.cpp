@@ -181,3 +181,28 @@ TEST(SafeText, OnlyWhatXml10AllowsIsKeptAndFileNamesAreSafe) {
         }
     }
 }
+
+// Drawn text shows what the documents show: their breaks stay breaks in
+// lines, one space each on a single line; every other control character,
+// DEL and what XML refuses are gone.
+TEST(SafeText, DrawnTextKeepsWhatTheDocumentsShow) {
+    const QString pair = QString::fromUtf16(u"\U0001F600");
+    struct Case {
+        QString text, lines, single;
+    } cases[] = {
+        {QStringLiteral("ZK-1 桩 & A"), QStringLiteral("ZK-1 桩 & A"), QStringLiteral("ZK-1 桩 & A")},
+        {QStringLiteral("a") + QChar(0x01) + QStringLiteral("b") + QChar(0x1B) + QStringLiteral("c") +
+             QChar(0x7F) + QChar(0x1F) + QChar(0x00) + QStringLiteral("d"),
+         QStringLiteral("abcd"), QStringLiteral("abcd")},
+        {QStringLiteral("one\r\ntwo\rthree\nfour") + QChar(0x0B) + QStringLiteral("five"),
+         QStringLiteral("one\r\ntwo\rthree\nfour\nfive"), QStringLiteral("one two three four five")},
+        {QStringLiteral("\ttab\t"), QStringLiteral("\ttab\t"), QStringLiteral("\ttab\t")},
+        {QStringLiteral("x") + QChar(0xFFFE) + QChar(0xD800) + pair + QChar(0x0C), QStringLiteral("x") + pair,
+         QStringLiteral("x") + pair},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(DrawnText(c.text, false), c.lines);
+        EXPECT_EQ(DrawnText(c.text, true), c.single);
+    }
+}

@@ -83,6 +83,8 @@ TEST_F(ReportPrint, ProjectReportOfSevenPilesOnTwoNumberedPages) {
     s.m_npagefm = 4;
     s.m_nMaxPage = 0;
     s.m_nstpage = 1;
+    s.m_bpagehead = 1;
+    s.m_strphcon = QStringLiteral("Header A & B"); // printed as typed
     const auto before = Files();
     Start(false, folder + QStringLiteral("/B2.DUX"));
     ASSERT_EQ(view->List()->GetItemCount(), 7);
@@ -92,6 +94,7 @@ TEST_F(ReportPrint, ProjectReportOfSevenPilesOnTwoNumberedPages) {
         << Pages().toStdString();
     const QString text = Text();
     EXPECT_TRUE(text.contains(QRegularExpression(QStringLiteral("第2页\\s*共2页")))) << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("Header A & B")), 2) << text.toStdString();
     // The saved piles' numbers (the blow files go by their file names).
     for (int i = 1; i < kPrintPiles.size(); i += 2)
         EXPECT_TRUE(text.contains(QStringLiteral("桩号:") + kPrintPiles[i])) << kPrintPiles[i].toStdString();

@@ -117,13 +117,13 @@ TEST_F(PrintFrameTest, PageNumberFormats) {
 TEST_F(PrintFrameTest, HeaderFooterAndNumberOnTheRecordingDevice) {
     CPrintSettings s;
     s.m_bpagehead = 1;
-    s.m_strphcon = QStringLiteral("Project X");
-    s.m_nphhei = 70; // outside the table: 12 pt
+    s.m_strphcon = QStringLiteral("Header A & B"); // the user's texts as typed: no '&' prefixes
+    s.m_nphhei = 70;                               // outside the table: 12 pt
     s.m_nphloc = 1;
     s.m_bHIsBold = 1;
     s.m_colorHead = 0x0000FF;
     s.m_bpagefoot = 1;
-    s.m_strpfcon = QStringLiteral("Footer");
+    s.m_strpfcon = QStringLiteral("Foot && note");
     s.m_npfloc = 0;
     s.m_bprpage = 1;
     s.m_npageloc = 2;
@@ -142,7 +142,7 @@ TEST_F(PrintFrameTest, HeaderFooterAndNumberOnTheRecordingDevice) {
     const auto texts = dev.texts();
     ASSERT_EQ(texts.size(), 3u) << dev.textList().join('|').toStdString();
     const RecordedItem& head = texts[0];
-    EXPECT_EQ(head.text, QStringLiteral("Project X"));
+    EXPECT_EQ(head.text, QStringLiteral("Header A & B"));
     EXPECT_EQ(head.font.pixelSize() > 0 ? head.font.pixelSize() : 0, 100); // 12 pt at 600 dpi
     EXPECT_EQ(head.font.weight(), QFont::Bold);
     EXPECT_EQ(head.pen.color(), QColor(255, 0, 0));
@@ -150,7 +150,7 @@ TEST_F(PrintFrameTest, HeaderFooterAndNumberOnTheRecordingDevice) {
     EXPECT_NEAR(head.rect.center().y(), (f.header.top + f.header.bottom) / 2.0, 2);
 
     const RecordedItem& foot = texts[1];
-    EXPECT_EQ(foot.text, QStringLiteral("Footer"));
+    EXPECT_EQ(foot.text, QStringLiteral("Foot && note"));
     EXPECT_EQ(foot.rect.left(), f.footer.left);
     EXPECT_NEAR(foot.rect.center().y(), (f.footer.top + f.footer.bottom) / 2.0, 2);
 

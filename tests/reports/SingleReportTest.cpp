@@ -186,6 +186,45 @@ TEST_F(SingleReportTest, BlocksOnTheRecordingDevice) {
     EXPECT_TRUE(Draw(*b, none).empty());
 }
 
+// A conclusion of 3,000 characters keeps inside the results block, above the
+// submit line: as many lines as fit, the last cut with "...".
+TEST_F(SingleReportTest, LongConclusionKeepsAboveTheSubmitLine) {
+    QString conclusion;
+    while (conclusion.size() < 3000)
+        conclusion += QStringLiteral("1.2m处轻微缩径，2.5m处离析；");
+    conclusion.truncate(3000);
+    doc->m_PileRecord.m_strConclusion = conclusion;
+    for (const int type : {0, 1}) { // type 1 moves the block's top down
+        SCOPED_TRACE(type);
+        doc->m_PrintSettings.m_nSingleRepType = type;
+        auto b = Make();
+        gdi::RecordingDevice dev(768, 1024);
+        Draw(*b, dev);
+        gdi::Rect block = b->CurrentBlocks().result;
+        block.top += b->ExtraRows();
+        const auto texts = dev.texts();
+        const auto submit = std::find_if(texts.begin(), texts.end(), [](const gdi::RecordedItem& t) {
+            return t.text.startsWith(QStringLiteral("提交报告时间"));
+        });
+        ASSERT_NE(submit, texts.end());
+        EXPECT_LE(submit->rect.bottom(), block.bottom + 1);
+        QString shown;
+        int lines = 0;
+        for (const gdi::RecordedItem& t : texts) {
+            if (t.rect.top() < block.top || &t == &*submit || t.text.startsWith(QStringLiteral("测试结果")))
+                continue;
+            EXPECT_LE(t.rect.bottom(), submit->rect.top() + 1) << t.text.toStdString();
+            shown += t.text;
+            ++lines;
+        }
+        EXPECT_GT(lines, 3);
+        ASSERT_TRUE(shown.endsWith(QStringLiteral("..."))) << shown.toStdString();
+        shown.chop(3);
+        EXPECT_TRUE((QStringLiteral("缺陷描述: ") + conclusion).startsWith(shown)) << shown.toStdString();
+        EXPECT_GT(shown.size(), 100);
+    }
+}
+
 TEST_F(SingleReportTest, CommonValuesReplaceOnlyTheFlaggedHeaderValues) {
     doc->m_bUseCommonInfo = 1;
     doc->m_CommonInfo.m_strProjectName = QStringLiteral("Common project");
