@@ -110,6 +110,8 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
     // A folder that cannot be made is told; the reports are still tried and fail each.
     if (!QFileInfo(outDir).isDir())
         CBatchReportHelper::CreateDirectories(outDir, ctx);
+    else
+        CBatchReportHelper::ClearGoneRunsDocuments(outDir);
 
     CKEV_DUXDoc doc(ctx);
     doc.SetWriteSettingsOnClose(false);
@@ -138,18 +140,22 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
         }
     };
 
-    // However the run ends: the document being made, while still empty, goes
-    // away, and the helper lets go of the document.
+    // However the run ends: the document being made goes away, and the
+    // helper lets go of the document (a destructor that threw, memory having
+    // run out, would end the program).
     struct RunEnd {
         CBatchReportHelper& helper;
-        QString reserved;
+        QString temporary;
         ~RunEnd() {
-            if (!reserved.isEmpty())
-                CBatchReportHelper::ReleaseReportFile(reserved);
             helper.SetBatchDocument(nullptr);
+            try {
+                if (!temporary.isEmpty())
+                    QFile::remove(temporary);
+            } catch (...) {
+            }
         }
     } runEnd{helper, {}};
-    QString& reservedPath = runEnd.reserved;
+    QString& temporaryPath = runEnd.temporary;
 
     std::vector<AnalysisLogEntry> groupLog;
 
@@ -182,21 +188,27 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             continue;
         if (!report.files.isEmpty()) {
             takeGroupProject(ctx, doc, report.files.first(), entry.project);
-            reservedPath =
-                helper.ReserveReportFile(outDir, entry.project, CBatchReportHelper::GetTimeStamp(ctx));
-            report.outputPath = reservedPath;
+            const QString stamp = CBatchReportHelper::GetTimeStamp(ctx);
+            report.documentName = helper.DocumentName(outDir, entry.project, stamp);
+            temporaryPath = CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName);
+            QFile::remove(temporaryPath);
+            report.outputPath = temporaryPath;
             QString why;
             QStringList leftOut;
             bool written = writer.Write(doc, report, why, leftOut);
-            // The reserved file is empty until the writer replaces it.
-            if (written && QFileInfo(report.outputPath).size() <= 0) {
+            if (written && QFileInfo(temporaryPath).size() <= 0) {
                 written = false;
                 why = ctx.tr(QStringLiteral("文件没有生成。"), QStringLiteral("the file was not made."));
             }
-            if (!written)
-                CBatchReportHelper::ReleaseReportFile(report.outputPath);
-            reservedPath.clear();
-            const QString name = written ? report.outputPath : QString();
+            // Whole: it takes its name now.
+            QString published;
+            if (written && !helper.PublishDocument(temporaryPath, outDir, entry.project, stamp, published, why))
+                written = false;
+            QFile::remove(temporaryPath);
+            temporaryPath.clear();
+            if (written)
+                report.documentName = published;
+            const QString name = written ? published : QString();
             const QString time = written ? CBatchReportHelper::GetFileTimes(name) : QString();
             for (AnalysisLogEntry& e : groupLog) {
                 e.AnalysisFile = name;
@@ -212,10 +224,10 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
                               [&](const AnalysisLogEntry& e) { return gone.contains(e.OriginalFile); });
             }
             if (written) {
-                outcome.written << report.outputPath;
+                outcome.written << published;
             } else {
                 outcome.failed = true;
-                const QString shown = QDir::toNativeSeparators(report.outputPath);
+                const QString shown = QDir::toNativeSeparators(report.documentName);
                 if (why.isEmpty()) // the writer has told why
                     ctx.message(QStringLiteral("报告【%1】没有写成。").arg(shown),
                                 QStringLiteral("The report [%1] was not written.").arg(shown), QString(),

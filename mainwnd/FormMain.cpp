@@ -226,12 +226,14 @@ void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
 bool CFormMain::SelectPile(const QString& path) {
     if (!m_pDoc || !m_pProPanel || !m_pPilePanel || !m_pWavePanel)
         return false;
+    bool discard = false;
     if (m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
         if (m_frame && !m_frame->PromptSaveChanges())
             return false;
-        m_pDoc->SetModifiedFlag(false);
+        discard = true;
     }
     CPileRecord& r = m_pDoc->m_PileRecord;
+    const int32_t age = r.m_nAge;
     r.m_nAge = m_pDoc->m_iAge;
     bool ok = false;
     QString error;
@@ -242,6 +244,8 @@ bool CFormMain::SelectPile(const QString& path) {
         error = e.message(ui::english());
     }
     if (!ok) {
+        // The pile shown stays as it was, its changes still to be saved.
+        r.m_nAge = age;
         const bool english = ui::english();
         if (error.isEmpty())
             error = english ? QStringLiteral("The file cannot be read: ") + path
@@ -250,6 +254,8 @@ bool CFormMain::SelectPile(const QString& path) {
                             MB_OK | MB_ICONERROR);
         return false;
     }
+    if (discard)
+        m_pDoc->SetModifiedFlag(false);
     r.SetViewMode(m_pDoc->m_nShowStyle);
     // A folder is one project: the index's texts go into every pile saved.
     // An index without a name takes the pile's, so no save blanks it.

@@ -1,6 +1,7 @@
 // The enhanced-metafile paint device and its engine.
 #include "platform/EmfDevice.h"
 
+#include "platform/AllocationProbe.h"
 #include "platform/AtomicFile.h"
 #include "platform/ByteCursor.h"
 #include "platform/Color.h"
@@ -362,6 +363,8 @@ public:
 
     // ---- the file ----
     QByteArray Body() const { return m_body.data(); }
+    // Every record begun was finished: none was cut short by memory running out.
+    bool Whole() const { return m_begun == m_finished; }
     uint32_t Records() const { return m_records; }
     uint16_t Handles() const { return uint16_t(std::max<size_t>(1, m_slots.size() + 1)); }
     std::optional<gdi::Rect> Bounds() const { return m_bounds; }
@@ -369,6 +372,8 @@ public:
 private:
     // Starts a record; returns its offset for the size patch.
     size_t Begin(uint32_t type) {
+        ProbeAllocation(AllocSite::MetafileRecord);
+        ++m_begun;
         const size_t at = m_body.size();
         m_body.u32(type);
         m_body.u32(0);
@@ -379,6 +384,7 @@ private:
             m_body.u8(0);
         m_body.patchI32(at + 4, int32_t(m_body.size() - at));
         ++m_records;
+        ++m_finished;
     }
     void simple(uint32_t type, uint32_t value) {
         const size_t at = Begin(type);
@@ -558,13 +564,14 @@ private:
             clip = p->transform().map(p->clipRegion());
         if (clip == m_clip && m_clipKnown)
             return;
-        m_clipKnown = true;
-        m_clip = clip;
+        // Taken as written only once the record is whole: memory may run out on the way.
         const size_t at = Begin(EMR_EXTSELECTCLIPRGN);
         if (!clip) {
             m_body.u32(0); // the default clip again
             m_body.u32(kRgnCopy);
             Finish(at);
+            m_clipKnown = true;
+            m_clip = clip;
             return;
         }
         const QRect bound = clip->boundingRect();
@@ -579,11 +586,14 @@ private:
         for (const QRect& r : *clip)
             PutRect(m_body, gdi::Rect::fromQRect(r));
         Finish(at);
+        m_clipKnown = true;
+        m_clip = std::move(clip);
     }
 
     EmfDevice* m_device;
     ByteWriter m_body;
     uint32_t m_records = 0;
+    uint64_t m_begun = 0, m_finished = 0;
     bool m_started = false;
     std::optional<gdi::Rect> m_bounds;
     std::vector<bool> m_slots;
@@ -764,6 +774,10 @@ gdi::Rect EmfDevice::Frame() const {
 }
 
 QByteArray EmfDevice::Data() const {
+    // A record cut short (a drawing that ran out of memory, its painter then
+    // ended) would spoil every reader of the file: there is no whole file.
+    if (!m_engine->Whole())
+        ThrowBadAlloc();
     ByteWriter h;
     QString description = m_description;
     const uint32_t descChars = uint32_t(description.size());

@@ -40,7 +40,7 @@ struct FakeWriter : BatchReportWriter {
         for (const QString& f : r.files)
             if (leaveOut.contains(f))
                 leftOut << f;
-        const QString name = QFileInfo(r.outputPath).fileName();
+        const QString name = QFileInfo(r.documentName).fileName();
         if (failFor.contains(name)) {
             error = QStringLiteral("disk full");
             return false;
@@ -120,17 +120,21 @@ TEST_F(BatchRun, OneDocumentPerProjectAndEveryPileLoggedUnderItsOwn) {
         const QString bridge = report("Bridge_20240315093000.docx");
         const QString ab = report("a_b_20240315093000.docx");
         ASSERT_EQ(writer.reports.size(), 3u);
-        EXPECT_EQ(writer.reports[0].outputPath, pier);
+        // Written under a hidden name beside it, named when whole.
+        EXPECT_EQ(writer.reports[0].documentName, pier);
+        EXPECT_EQ(writer.reports[0].outputPath, CBatchReportHelper::TemporaryDocumentPath(out, pier));
         EXPECT_EQ(writer.reports[0].files, (QStringList{a2, a1}));
         EXPECT_EQ(writer.reports[0].pileNumbers, (QStringList{"A2", "A1"}));
-        EXPECT_EQ(writer.reports[1].outputPath, bridge);
+        EXPECT_EQ(writer.reports[1].documentName, bridge);
         EXPECT_EQ(writer.reports[1].files, QStringList{b1});
-        EXPECT_EQ(writer.reports[2].outputPath, ab);
+        EXPECT_EQ(writer.reports[2].documentName, ab);
         for (const auto& r : writer.reports) {
             EXPECT_EQ(r.kind, kind);
             EXPECT_FALSE(r.variantB);
         }
         EXPECT_EQ(outcome.written, (QStringList{pier, bridge, ab}));
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                  (QStringList{"Bridge_20240315093000.docx", "Pier_20240315093000.docx", "a_b_20240315093000.docx"}));
         EXPECT_TRUE(outcome.failed); // the missing file
 
         // The missing file is named, the pile without analysis noted.
@@ -310,8 +314,8 @@ TEST_F(BatchRun, OutOfMemoryStopsTheRunKeepingWhatWasWrittenLogged) {
     ASSERT_FALSE(sink.shown.empty());
     EXPECT_TRUE(sink.shown.back().text.startsWith(QStringLiteral("内存不足")))
         << sink.shown.back().text.toStdString();
-    // Pier's document stays, logged; Bridge's reserved name does not linger.
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Pier_20240315093000.docx"});
+    // Pier's document stays, logged; nothing of Bridge's lingers.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"Pier_20240315093000.docx"});
     const auto log = readLog(logPath);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].pile, "A1");
