@@ -10,7 +10,7 @@ namespace {
 
 struct Probe {
     std::atomic<long> seen{0};
-    std::atomic<long> failAt{-1};
+    std::atomic<long> failFrom{-1};
 };
 std::array<Probe, size_t(AllocSite::Count)> g_probes;
 
@@ -19,7 +19,8 @@ std::array<Probe, size_t(AllocSite::Count)> g_probes;
 void ProbeAllocation(AllocSite site) {
     Probe& p = g_probes[size_t(site)];
     const long n = p.seen.fetch_add(1, std::memory_order_relaxed);
-    if (n == p.failAt.load(std::memory_order_relaxed))
+    const long from = p.failFrom.load(std::memory_order_relaxed);
+    if (from >= 0 && n >= from)
         ThrowBadAlloc();
 }
 
@@ -27,11 +28,11 @@ void ThrowBadAlloc() {
     throw std::bad_alloc();
 }
 
-void FailAllocationAt(AllocSite site, long nth) {
+void FailAllocationsFrom(AllocSite site, long nth) {
     Probe& p = g_probes[size_t(site)];
-    p.failAt.store(-1);
+    p.failFrom.store(-1);
     p.seen.store(0);
-    p.failAt.store(nth);
+    p.failFrom.store(nth);
 }
 
 long AllocationsAt(AllocSite site) {

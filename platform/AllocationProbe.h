@@ -14,9 +14,10 @@ enum class AllocSite : int { Points, Clip, MetafileRecord, Count };
 void ProbeAllocation(AllocSite site);
 [[noreturn]] void ThrowBadAlloc();
 
-// Tests: the allocations at site are counted from now on, and the one
-// (0-based) among them that is to fail (-1: none). Re-arming restarts the count.
-void FailAllocationAt(AllocSite site, long nth);
+// Tests: the allocations at site are counted from now on, and from the n-th
+// (0-based) on every one fails, as when memory has run out (-1: none).
+// Arming again restarts the count.
+void FailAllocationsFrom(AllocSite site, long nth);
 long AllocationsAt(AllocSite site);
 
 // Room for count items in a Qt list, checked: a QList sized at once (as
