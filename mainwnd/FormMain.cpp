@@ -226,11 +226,12 @@ void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
 bool CFormMain::SelectPile(const QString& path) {
     if (!m_pDoc || !m_pProPanel || !m_pPilePanel || !m_pWavePanel)
         return false;
-    bool discard = false;
+    bool discarded = false;
     if (m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
         if (m_frame && !m_frame->PromptSaveChanges())
             return false;
-        discard = true;
+        discarded = m_pDoc->IsModified(); // not saved
+        m_pDoc->SetModifiedFlag(false);
     }
     CPileRecord& r = m_pDoc->m_PileRecord;
     const int32_t age = r.m_nAge;
@@ -246,6 +247,8 @@ bool CFormMain::SelectPile(const QString& path) {
     if (!ok) {
         // The pile shown stays as it was, its changes still to be saved.
         r.m_nAge = age;
+        if (discarded)
+            m_pDoc->SetModifiedFlag(true);
         const bool english = ui::english();
         if (error.isEmpty())
             error = english ? QStringLiteral("The file cannot be read: ") + path
@@ -254,8 +257,6 @@ bool CFormMain::SelectPile(const QString& path) {
                             MB_OK | MB_ICONERROR);
         return false;
     }
-    if (discard)
-        m_pDoc->SetModifiedFlag(false);
     r.SetViewMode(m_pDoc->m_nShowStyle);
     // A folder is one project: the index's texts go into every pile saved.
     // An index without a name takes the pile's, so no save blanks it.
