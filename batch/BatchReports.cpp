@@ -41,11 +41,21 @@ bool readPile(const AppContext& ctx, CPileRecord& record, const QString& path) {
 }
 
 // The listed paths that are files to read. Anything else that exists (a
-// folder, a FIFO, a device) is named and left out: reading a FIFO would
-// wait for ever. A missing file stays, to be named when it is read.
+// folder, a FIFO, a device), and a line that cannot name a file, is named
+// and left out: reading a FIFO would wait for ever. A missing file stays,
+// to be named when it is read.
 QStringList regularFiles(const AppContext& ctx, const QStringList& paths, bool& failed) {
     QStringList out;
     for (const QString& path : paths) {
+        // No file has a NUL in its name (the line is shown whole, the NUL as "\0").
+        if (path.contains(QChar(u'\0'))) {
+            failed = true;
+            const QString shown = QDir::toNativeSeparators(path);
+            ctx.message(QStringLiteral("【%1】含有空字符，不是文件名，已跳过。").arg(shown),
+                        QStringLiteral("[%1] holds a NUL character and is no file name; it was skipped.").arg(shown),
+                        QString(), QString(), MB_OK | MB_ICONERROR);
+            continue;
+        }
         const QFileInfo fi(path);
         if (fi.exists() && !fi.isFile()) {
             failed = true;

@@ -342,6 +342,31 @@ TEST_F(BatchRun, OnlyRegularFilesAreReadAndEveryPathIsLoggedAbsolute) {
     EXPECT_EQ(log[0].analysisFile, report("Pier_20240315093000.docx"));
 }
 
+// A list line holding a NUL byte is named whole on the console, the NUL
+// shown as "\0", and left out; the other lines are reported.
+TEST_F(BatchRun, AListLineWithANulIsShownWholeAndLeftOut) {
+    const QByteArray line = QFile::encodeName(tmp.filePath(QStringLiteral("piles/A1"))) + QByteArray("\0x.DUX", 6);
+    QFile list(tmp.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(line + "\r\n" + QFile::encodeName(a1) + "\r\n");
+    list.close();
+    CKEVCommandLineInfo cmd;
+    cmd.Parse({QStringLiteral("-report"), list.fileName(), out});
+    StderrMessageSink console;
+    ctx.messages = &console;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunBatchReports(cmd, ctx, writer, {});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
+    EXPECT_EQ(status, 1);
+    const std::string shown = (tmp.filePath(QStringLiteral("piles/A1")) + QStringLiteral("\\0x.DUX】含有空字符")).toStdString();
+    EXPECT_NE(err.find(shown), std::string::npos) << err;
+    EXPECT_EQ(err.find("Broken filename"), std::string::npos) << err;
+    ASSERT_EQ(writer.reports.size(), 1u);
+    EXPECT_EQ(writer.reports[0].files, QStringList{a1});
+}
+
 TEST_F(BatchRun, PilesTheDocumentLeavesOutAreNotLoggedAndFailTheRun) {
     writer.leaveOut = {a1};
     const BatchOutcome outcome = run(2, {a1, a2});
