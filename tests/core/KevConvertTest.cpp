@@ -248,6 +248,19 @@ TEST_F(KevConversion, RefusesBadSourcesWithoutOutput) {
         }
         EXPECT_FALSE(QFileInfo::exists(target)) << "cut at " << cut;
     }
+    // An interval no reader takes makes no pile file.
+    for (int16_t dt : {0, -25}) {
+        KevBuilder k;
+        k.sampleInterval = dt;
+        try {
+            CPileRecord::ConvertKevFile(source(k), ctx, settings, never);
+            ADD_FAILURE() << "interval " << dt;
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+            EXPECT_TRUE(e.message(false).contains(QStringLiteral("采样间隔 %1 µs").arg(dt)));
+        }
+        EXPECT_FALSE(QFileInfo::exists(target)) << "interval " << dt;
+    }
 }
 
 TEST_F(KevConversion, ConvertsAReadOnlySource) {
