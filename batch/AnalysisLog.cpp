@@ -145,14 +145,16 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
         const QString lockShown = QDir::toNativeSeparators(lockPath);
         if (lockInfo.isDir())
             ctx.message(
-                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】是一个文件夹，请删除它。").arg(shown, lockShown),
+                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】是一个文件夹，请删除它。")
+                    .arg(shown, lockShown),
                 QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is a folder; "
                                "remove it.")
                     .arg(shown, lockShown),
                 QString(), QString(), MB_OK | MB_ICONERROR);
         else
             ctx.message(
-                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】不是普通文件，请删除它。").arg(shown, lockShown),
+                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】不是普通文件，请删除它。")
+                    .arg(shown, lockShown),
                 QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is not a regular "
                                "file; remove it.")
                     .arg(shown, lockShown),

@@ -154,7 +154,8 @@ QString CBatchReportHelper::DocumentName(const QString& folder, const QString& p
 }
 
 QString CBatchReportHelper::TemporaryDocumentPath(const QString& folder, const QString& name) {
-    return QDir(folder).filePath(u'.' + QFileInfo(name).fileName() + u'.' + RunTag() + QStringLiteral(".part"));
+    return QDir(folder).filePath(u'.' + QFileInfo(name).fileName() + u'.' + RunTag() +
+                                 QStringLiteral(".part"));
 }
 
 bool CBatchReportHelper::PublishDocument(const QString& temp, const QString& folder, const QString& project,

@@ -51,9 +51,10 @@ QStringList regularFiles(const AppContext& ctx, const QStringList& paths, bool& 
         if (path.contains(QChar(u'\0'))) {
             failed = true;
             const QString shown = QDir::toNativeSeparators(path);
-            ctx.message(QStringLiteral("【%1】含有空字符，不是文件名，已跳过。").arg(shown),
-                        QStringLiteral("[%1] holds a NUL character and is no file name; it was skipped.").arg(shown),
-                        QString(), QString(), MB_OK | MB_ICONERROR);
+            ctx.message(
+                QStringLiteral("【%1】含有空字符，不是文件名，已跳过。").arg(shown),
+                QStringLiteral("[%1] holds a NUL character and is no file name; it was skipped.").arg(shown),
+                QString(), QString(), MB_OK | MB_ICONERROR);
             continue;
         }
         const QFileInfo fi(path);
@@ -212,7 +213,8 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             }
             // Whole: it takes its name now.
             QString published;
-            if (written && !helper.PublishDocument(temporaryPath, outDir, entry.project, stamp, published, why))
+            if (written &&
+                !helper.PublishDocument(temporaryPath, outDir, entry.project, stamp, published, why))
                 written = false;
             QFile::remove(temporaryPath);
             temporaryPath.clear();

@@ -107,8 +107,8 @@ void clearGoneRuns(const QString& root) {
         const QRegularExpressionMatch m = name.match(fi.fileName());
         if (!m.hasMatch())
             continue;
-        const QString tag = m.captured(2).isEmpty() ? m.captured(1) + u'@' + hostName()
-                                                    : m.captured(1) + m.captured(2);
+        const QString tag =
+            m.captured(2).isEmpty() ? m.captured(1) + u'@' + hostName() : m.captured(1) + m.captured(2);
         if (tag != own && RunIsGone(tag))
             QDir(fi.absoluteFilePath()).removeRecursively();
     }

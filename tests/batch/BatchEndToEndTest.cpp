@@ -508,8 +508,8 @@ TEST_F(BatchEndToEnd, AKilledRunLeavesNoDocumentCutShortAndTheNextRunClearsWhatI
     // Killed once the first project's document has its name.
     QElapsedTimer waited;
     waited.start();
-    while (QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).isEmpty() && waited.elapsed() < 60000 &&
-           run.state() == QProcess::Running)
+    while (QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).isEmpty() &&
+           waited.elapsed() < 60000 && run.state() == QProcess::Running)
         QThread::msleep(10);
     ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it could be killed";
     ::kill(pid_t(killed), SIGKILL);

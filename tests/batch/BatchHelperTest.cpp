@@ -106,7 +106,8 @@ TEST_F(BatchHelper, ReportNamesAreSafeAndUniqueInARun) {
         EXPECT_EQ(name, tmp.filePath(c.file));
         const QString temp = write(CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name), "docx");
         QString published, why;
-        ASSERT_TRUE(helper.PublishDocument(temp, tmp.path(), c.project, stamp, published, why)) << why.toStdString();
+        ASSERT_TRUE(helper.PublishDocument(temp, tmp.path(), c.project, stamp, published, why))
+            << why.toStdString();
         EXPECT_EQ(published, name);
     }
 }

@@ -123,7 +123,8 @@ TEST_F(BatchOutOfMemory, DrawingThatRunsOutOfMemoryEndsTheRunWithItsMessageKeepi
         const QString pierDoc = QDir(out).filePath(files[0]);
         EXPECT_TRUE(readFileBytes(pierDoc).startsWith("PK"));
         pugi::xml_document log;
-        ASSERT_TRUE(log.load_file(QFile::encodeName(joinPath(stateDir(), QStringLiteral("Record.xml"))).constData()));
+        ASSERT_TRUE(
+            log.load_file(QFile::encodeName(joinPath(stateDir(), QStringLiteral("Record.xml"))).constData()));
         const pugi::xml_node record = log.child("ArrayOfRecord").child("Record");
         EXPECT_STREQ(record.child_value("PileName"), "A1");
         EXPECT_EQ(QString::fromUtf8(record.child_value("AnalysisFile")), pierDoc);

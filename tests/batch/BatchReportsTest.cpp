@@ -134,7 +134,8 @@ TEST_F(BatchRun, OneDocumentPerProjectAndEveryPileLoggedUnderItsOwn) {
         }
         EXPECT_EQ(outcome.written, (QStringList{pier, bridge, ab}));
         EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                  (QStringList{"Bridge_20240315093000.docx", "Pier_20240315093000.docx", "a_b_20240315093000.docx"}));
+                  (QStringList{"Bridge_20240315093000.docx", "Pier_20240315093000.docx",
+                               "a_b_20240315093000.docx"}));
         EXPECT_TRUE(outcome.failed); // the missing file
 
         // The missing file is named, the pile without analysis noted.
@@ -345,7 +346,8 @@ TEST_F(BatchRun, OnlyRegularFilesAreReadAndEveryPathIsLoggedAbsolute) {
 // A list line holding a NUL byte is named whole on the console, the NUL
 // shown as "\0", and left out; the other lines are reported.
 TEST_F(BatchRun, AListLineWithANulIsShownWholeAndLeftOut) {
-    const QByteArray line = QFile::encodeName(tmp.filePath(QStringLiteral("piles/A1"))) + QByteArray("\0x.DUX", 6);
+    const QByteArray line =
+        QFile::encodeName(tmp.filePath(QStringLiteral("piles/A1"))) + QByteArray("\0x.DUX", 6);
     QFile list(tmp.filePath(QStringLiteral("list.txt")));
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write(line + "\r\n" + QFile::encodeName(a1) + "\r\n");
@@ -360,7 +362,8 @@ TEST_F(BatchRun, AListLineWithANulIsShownWholeAndLeftOut) {
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
     EXPECT_EQ(status, 1);
-    const std::string shown = (tmp.filePath(QStringLiteral("piles/A1")) + QStringLiteral("\\0x.DUX】含有空字符")).toStdString();
+    const std::string shown =
+        (tmp.filePath(QStringLiteral("piles/A1")) + QStringLiteral("\\0x.DUX】含有空字符")).toStdString();
     EXPECT_NE(err.find(shown), std::string::npos) << err;
     EXPECT_EQ(err.find("Broken filename"), std::string::npos) << err;
     ASSERT_EQ(writer.reports.size(), 1u);

@@ -130,7 +130,8 @@ TEST_F(RecordLog, ALockThatIsNotAFileIsToldAtOnce) {
         EXPECT_FALSE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK2"))}, ctx));
         EXPECT_LT(took.elapsed(), 5000);
         ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("Record.xml.lock】") + QString::fromUtf8(c.says)))
+        EXPECT_TRUE(
+            sink.shown[0].text.contains(QStringLiteral("Record.xml.lock】") + QString::fromUtf8(c.says)))
             << sink.shown[0].text.toStdString();
         EXPECT_EQ(readAll(path()), before);
         QDir().rmdir(lock);

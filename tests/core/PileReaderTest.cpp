@@ -147,8 +147,14 @@ TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
         {"blow table", DuxBuilder::paramBlock("A-RIRADAD").blowTable({DuxBlow{}})},
         {"saved analysis", DuxBuilder::paramBlock("VADUZI", 1042).analysis(saved)},
     };
-    const float bad[] = {0.0f, -20.0f, std::numeric_limits<float>::quiet_NaN(),
-                         std::numeric_limits<float>::infinity(), 1e-30f, 1e30f, 0.99f, 32768.0f};
+    const float bad[] = {0.0f,
+                         -20.0f,
+                         std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(),
+                         1e-30f,
+                         1e30f,
+                         0.99f,
+                         32768.0f};
     const QString good = write(DuxBuilder::paramBlock().pileNo(u"G1"_qs), QStringLiteral("good.dux"));
     CPileRecord rec;
     for (const auto& kind : kinds) {

@@ -119,12 +119,9 @@ TEST(Paths, TemporaryFoldersOfRunsGoneAreClearedAtStart) {
         QString name;
         bool stays;
     } cases[] = {
-        {"run-" + gone + u'@' + host, false},
-        {"run-" + gone, false},
-        {"run-" + live + u'@' + host, true},
-        {"run-" + live, true},
-        {"run-" + gone + "@other-host", true},
-        {"keep-" + gone, true},
+        {"run-" + gone + u'@' + host, false},  {"run-" + gone, false},
+        {"run-" + live + u'@' + host, true},   {"run-" + live, true},
+        {"run-" + gone + "@other-host", true}, {"keep-" + gone, true},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(QDir().mkpath(joinPath(root, c.name + "/pictures")));
