@@ -138,7 +138,30 @@ int AnalysisLog::RecordCount() const {
 bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
                        const AppContext& ctx) {
     const QString shown = QDir::toNativeSeparators(path);
-    QLockFile lock(path + QStringLiteral(".lock"));
+    const QString lockPath = path + QStringLiteral(".lock");
+    // A folder (or a pipe, a device) under the lock file's name is no run's
+    // lock and never goes away: waiting for it would be in vain.
+    if (const QFileInfo lockInfo(lockPath); lockInfo.exists() && !lockInfo.isFile()) {
+        const QString lockShown = QDir::toNativeSeparators(lockPath);
+        if (lockInfo.isDir())
+            ctx.message(
+                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】是一个文件夹，请删除它。")
+                    .arg(shown, lockShown),
+                QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is a folder; "
+                               "remove it.")
+                    .arg(shown, lockShown),
+                QString(), QString(), MB_OK | MB_ICONERROR);
+        else
+            ctx.message(
+                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】不是普通文件，请删除它。")
+                    .arg(shown, lockShown),
+                QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is not a regular "
+                               "file; remove it.")
+                    .arg(shown, lockShown),
+                QString(), QString(), MB_OK | MB_ICONERROR);
+        return false;
+    }
+    QLockFile lock(lockPath);
     if (!lock.tryLock(30000)) {
         if (lock.error() != QLockFile::LockFailedError) {
             ctx.message(QStringLiteral("记录文件【%1】无法写入：无法建立锁文件。").arg(shown),

@@ -143,10 +143,16 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
     RegisterFontSubstitutions();
     QGuiApplication::setApplicationName(QStringLiteral("KEV_DUX"));
 
-    // The run's pictures go however the run ends.
+    // The run's pictures go however the run ends (a destructor that threw,
+    // memory having run out, would end the program without "end").
     struct TempFolder {
         QString dir = EnsureTempFolder();
-        ~TempFolder() { ClearTempFolder(dir); }
+        ~TempFolder() {
+            try {
+                ClearTempFolder(dir);
+            } catch (...) {
+            }
+        }
     } temp;
     LanguageFiles& lang = LanguageFiles::instance();
     lang.SetBuiltinStrings(res::BuiltinStrings());

@@ -2,13 +2,16 @@
 
 #include "core/pile/PileRecord.h"
 #include "platform/AppContext.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "platform/SafeText.h"
 #include "platform/TimeUtil.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 using namespace pit;
@@ -116,39 +119,73 @@ QString CBatchReportHelper::SanitizeFileNamePart(const QString& project) {
     return FileNamePart(project);
 }
 
-QString CBatchReportHelper::ReserveReportFile(const QString& folder, const QString& project,
-                                              const QString& stamp, bool* reserved) {
-    const QString base = SanitizeFileNamePart(project);
-    const QDir dir(folder);
-    QString firstFree;
-    for (int n = 1; n < 100000; ++n) {
-        const QString part = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
-        if (m_usedNames.contains(part.toCaseFolded()))
-            continue;
-        const QString path = dir.filePath(part + u'_' + stamp + QStringLiteral(".docx"));
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_usedNames.insert(part.toCaseFolded());
-            if (reserved)
-                *reserved = true;
-            return path;
-        }
-        if (QFileInfo::exists(path))
-            continue; // taken, by an earlier run or one running now
-        // Nothing can be made here: the writer meets the same and says why.
-        if (firstFree.isEmpty()) {
-            firstFree = path;
-            m_usedNames.insert(part.toCaseFolded());
-        }
-        break;
-    }
-    if (reserved)
-        *reserved = false;
-    return firstFree;
+namespace {
+
+QString documentFileName(const QString& part, const QString& stamp) {
+    return part + u'_' + stamp + QStringLiteral(".docx");
 }
 
-void CBatchReportHelper::ReleaseReportFile(const QString& path) {
-    const QFileInfo fi(path);
-    if (fi.isFile() && fi.size() == 0)
-        QFile::remove(path);
+// The name part of the n-th name of a project: the project, then "_2", "_3", ...
+QString namePart(const QString& base, int n) {
+    return n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+}
+
+constexpr int kMaxNames = 100000;
+
+const QRegularExpression& temporaryName() {
+    // ".<name>.<pid>@<host>.part", and the copy a save makes beside it.
+    static const QRegularExpression re(QStringLiteral("^\\..+\\.(\\d+@[^@/]+)\\.part(\\.[A-Za-z0-9]+)?$"));
+    return re;
+}
+
+} // namespace
+
+QString CBatchReportHelper::DocumentName(const QString& folder, const QString& project,
+                                         const QString& stamp) const {
+    const QString base = SanitizeFileNamePart(project);
+    const QDir dir(folder);
+    for (int n = 1; n < kMaxNames; ++n) {
+        const QString part = namePart(base, n);
+        const QString path = dir.filePath(documentFileName(part, stamp));
+        if (!m_usedNames.contains(part.toCaseFolded()) && !QFileInfo::exists(path))
+            return path;
+    }
+    return dir.filePath(documentFileName(base, stamp));
+}
+
+QString CBatchReportHelper::TemporaryDocumentPath(const QString& folder, const QString& name) {
+    return QDir(folder).filePath(u'.' + QFileInfo(name).fileName() + u'.' + RunTag() +
+                                 QStringLiteral(".part"));
+}
+
+bool CBatchReportHelper::PublishDocument(const QString& temp, const QString& folder, const QString& project,
+                                         const QString& stamp, QString& published, QString& why) {
+    const QString base = SanitizeFileNamePart(project);
+    const QDir dir(folder);
+    for (int n = 1; n < kMaxNames; ++n) {
+        const QString part = namePart(base, n);
+        if (m_usedNames.contains(part.toCaseFolded()))
+            continue;
+        const QString path = dir.filePath(documentFileName(part, stamp));
+        switch (renameExclusive(temp, path, &why)) {
+        case RenameResult::Done:
+            m_usedNames.insert(part.toCaseFolded());
+            published = path;
+            return true;
+        case RenameResult::Taken:
+            continue; // by an earlier run, or one running now
+        case RenameResult::Failed:
+            return false;
+        }
+    }
+    why = QStringLiteral("no free name");
+    return false;
+}
+
+void CBatchReportHelper::ClearGoneRunsDocuments(const QString& folder) {
+    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = temporaryName().match(fi.fileName());
+        if (m.hasMatch() && RunIsGone(m.captured(1)))
+            QFile::remove(fi.absoluteFilePath());
+    }
 }

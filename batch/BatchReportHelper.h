@@ -49,17 +49,23 @@ public:
     // characters and : * ? " < > | become "_" (FileNamePart).
     static QString SanitizeFileNamePart(const QString& project);
 
-    // "<folder>/<project>_<stamp>.docx" for a project, made at once as an
-    // empty file that only this run can have made (exclusive creation), so
-    // that two runs at once never write one name. A name that is on disk
-    // already, or that this helper gave out (compared without case, since
-    // the folder may be on a case-blind file system), gets "_2", "_3", ...
-    // When no file can be made there (*reserved false), the first free name
-    // is still returned for the writer to try, and to tell why it fails.
-    QString ReserveReportFile(const QString& folder, const QString& project, const QString& stamp,
-                              bool* reserved = nullptr);
-    // Removes a reserved file that the writer did not replace (still empty).
-    static void ReleaseReportFile(const QString& path);
+    // The name of a project's document: "<folder>/<project>_<stamp>.docx",
+    // or with "_2", "_3", ... when that name is on disk already or was given
+    // out in this run (compared without case: the folder may be on a
+    // case-blind file system). Nothing is made.
+    QString DocumentName(const QString& folder, const QString& project, const QString& stamp) const;
+    // Where a document is written until it is whole: a hidden name in the
+    // folder, ".<name>.<run tag>.part", of this run alone.
+    static QString TemporaryDocumentPath(const QString& folder, const QString& name);
+    // Gives the whole document at temp the project's name in the folder:
+    // the first of the names above that nothing on disk has, taken so that
+    // two runs at once never take one name. False, with why, when it cannot
+    // be given (temp is then left for the caller to remove).
+    bool PublishDocument(const QString& temp, const QString& folder, const QString& project,
+                         const QString& stamp, QString& published, QString& why);
+    // Removes the temporary documents that runs now gone (killed) left in
+    // the folder; those of live runs stay.
+    static void ClearGoneRunsDocuments(const QString& folder);
 
     void SetBatchDocument(CKEV_DUXDoc* doc) { m_pDoc = doc; }
     CKEV_DUXDoc* GetBatchDocument() const { return m_pDoc; }

@@ -41,11 +41,22 @@ bool readPile(const AppContext& ctx, CPileRecord& record, const QString& path) {
 }
 
 // The listed paths that are files to read. Anything else that exists (a
-// folder, a FIFO, a device) is named and left out: reading a FIFO would
-// wait for ever. A missing file stays, to be named when it is read.
+// folder, a FIFO, a device), and a line that cannot name a file, is named
+// and left out: reading a FIFO would wait for ever. A missing file stays,
+// to be named when it is read.
 QStringList regularFiles(const AppContext& ctx, const QStringList& paths, bool& failed) {
     QStringList out;
     for (const QString& path : paths) {
+        // No file has a NUL in its name (the line is shown whole, the NUL as "\0").
+        if (path.contains(QChar(u'\0'))) {
+            failed = true;
+            const QString shown = QDir::toNativeSeparators(path);
+            ctx.message(
+                QStringLiteral("【%1】含有空字符，不是文件名，已跳过。").arg(shown),
+                QStringLiteral("[%1] holds a NUL character and is no file name; it was skipped.").arg(shown),
+                QString(), QString(), MB_OK | MB_ICONERROR);
+            continue;
+        }
         const QFileInfo fi(path);
         if (fi.exists() && !fi.isFile()) {
             failed = true;
@@ -110,6 +121,8 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
     // A folder that cannot be made is told; the reports are still tried and fail each.
     if (!QFileInfo(outDir).isDir())
         CBatchReportHelper::CreateDirectories(outDir, ctx);
+    else
+        CBatchReportHelper::ClearGoneRunsDocuments(outDir);
 
     CKEV_DUXDoc doc(ctx);
     doc.SetWriteSettingsOnClose(false);
@@ -138,18 +151,22 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
         }
     };
 
-    // However the run ends: the document being made, while still empty, goes
-    // away, and the helper lets go of the document.
+    // However the run ends: the document being made goes away, and the
+    // helper lets go of the document (a destructor that threw, memory having
+    // run out, would end the program).
     struct RunEnd {
         CBatchReportHelper& helper;
-        QString reserved;
+        QString temporary;
         ~RunEnd() {
-            if (!reserved.isEmpty())
-                CBatchReportHelper::ReleaseReportFile(reserved);
             helper.SetBatchDocument(nullptr);
+            try {
+                if (!temporary.isEmpty())
+                    QFile::remove(temporary);
+            } catch (...) {
+            }
         }
     } runEnd{helper, {}};
-    QString& reservedPath = runEnd.reserved;
+    QString& temporaryPath = runEnd.temporary;
 
     std::vector<AnalysisLogEntry> groupLog;
 
@@ -182,21 +199,28 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             continue;
         if (!report.files.isEmpty()) {
             takeGroupProject(ctx, doc, report.files.first(), entry.project);
-            reservedPath =
-                helper.ReserveReportFile(outDir, entry.project, CBatchReportHelper::GetTimeStamp(ctx));
-            report.outputPath = reservedPath;
+            const QString stamp = CBatchReportHelper::GetTimeStamp(ctx);
+            report.documentName = helper.DocumentName(outDir, entry.project, stamp);
+            temporaryPath = CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName);
+            QFile::remove(temporaryPath);
+            report.outputPath = temporaryPath;
             QString why;
             QStringList leftOut;
             bool written = writer.Write(doc, report, why, leftOut);
-            // The reserved file is empty until the writer replaces it.
-            if (written && QFileInfo(report.outputPath).size() <= 0) {
+            if (written && QFileInfo(temporaryPath).size() <= 0) {
                 written = false;
                 why = ctx.tr(QStringLiteral("文件没有生成。"), QStringLiteral("the file was not made."));
             }
-            if (!written)
-                CBatchReportHelper::ReleaseReportFile(report.outputPath);
-            reservedPath.clear();
-            const QString name = written ? report.outputPath : QString();
+            // Whole: it takes its name now.
+            QString published;
+            if (written &&
+                !helper.PublishDocument(temporaryPath, outDir, entry.project, stamp, published, why))
+                written = false;
+            QFile::remove(temporaryPath);
+            temporaryPath.clear();
+            if (written)
+                report.documentName = published;
+            const QString name = written ? published : QString();
             const QString time = written ? CBatchReportHelper::GetFileTimes(name) : QString();
             for (AnalysisLogEntry& e : groupLog) {
                 e.AnalysisFile = name;
@@ -212,10 +236,10 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
                               [&](const AnalysisLogEntry& e) { return gone.contains(e.OriginalFile); });
             }
             if (written) {
-                outcome.written << report.outputPath;
+                outcome.written << published;
             } else {
                 outcome.failed = true;
-                const QString shown = QDir::toNativeSeparators(report.outputPath);
+                const QString shown = QDir::toNativeSeparators(report.documentName);
                 if (why.isEmpty()) // the writer has told why
                     ctx.message(QStringLiteral("报告【%1】没有写成。").arg(shown),
                                 QStringLiteral("The report [%1] was not written.").arg(shown), QString(),

@@ -22,7 +22,8 @@ public:
         bool variantB = false;   // kind 2: the fixed-English project report (report kind 5)
         QStringList files;       // the group's analysed pile files, in report order
         QStringList pileNumbers; // their pile numbers
-        QString outputPath;      // the .docx to write
+        QString outputPath;      // where to write the .docx: a hidden name until it is whole
+        QString documentName;    // the name it is to have (for what the writer tells)
     };
     // Writes the document from doc's settings (its current record is the
     // group's last one read, its project the group's). False, with why in
@@ -48,9 +49,12 @@ struct BatchOutcome {
 // goes through ctx (the batch's goes to stderr); nothing is asked. Each
 // group's report gets the texts of its own project (the index of its piles'
 // folder), and each document is logged as soon as it is written, so a run
-// that stops half-way leaves what it wrote logged. An exception (out of
-// memory) leaves the run's log entries written and removes the document
-// being made, then goes on to the caller.
+// that stops half-way leaves what it wrote logged. Each document is written
+// under a hidden temporary name and takes its own name only when whole, so
+// a run stopped half-way (killed) leaves no document cut short; temporary
+// documents of runs gone are cleared from the output folder. An exception
+// (out of memory) leaves the run's log entries written and removes the
+// document being made, then goes on to the caller.
 BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& helper, const BatchJob& job,
                                   BatchReportWriter& writer);
 

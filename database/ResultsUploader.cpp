@@ -9,6 +9,7 @@
 #include "platform/MessageSink.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace pit {
 
@@ -76,6 +77,11 @@ double ToOleDate(const QDateTime& t) {
 
 // ---- upload ------------------------------------------------------------------------
 
+int WaitedSeconds(std::chrono::steady_clock::duration waited) {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(waited).count();
+    return int(std::max<long long>(1, std::llround(double(ms) / 1000.0)));
+}
+
 namespace {
 
 const QString kMasterInsert = QStringLiteral(
@@ -101,12 +107,29 @@ struct Unwatched : UploadControl {
     void Progress(int) override {}
 };
 
-// One call into the driver, announced to the control.
-template <typename F> odbc::Result Call(UploadControl& c, UploadPhase phase, void* stmt, int limit, F&& f) {
-    c.BeginCall(phase, stmt, limit);
-    odbc::Result r = f();
-    c.EndCall();
-    return r;
+// The calls into the driver, each announced to the control; how long the
+// last one took, for a timeout's message to give the time waited.
+struct Calls {
+    UploadControl& c;
+    std::chrono::steady_clock::time_point started;
+
+    template <typename F> odbc::Result operator()(UploadPhase phase, void* stmt, int limit, F&& f) {
+        started = std::chrono::steady_clock::now();
+        c.BeginCall(phase, stmt, limit);
+        odbc::Result r = f();
+        c.EndCall();
+        return r;
+    }
+    int SecondsWaited() const { return WaitedSeconds(std::chrono::steady_clock::now() - started); }
+};
+
+// A failure; a timeout says how long the call was waited for.
+UploadOutcome Fail(UploadOutcome::Status status, const QString& error, const Calls& calls,
+                   const QString& pile = {}) {
+    UploadOutcome o = Fail(status, error, pile);
+    if (status == UploadOutcome::Status::TimedOut)
+        o.timeoutSeconds = calls.SecondsWaited();
+    return o;
 }
 
 } // namespace
@@ -154,16 +177,17 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
         return Fail(Status::NoPicture, {}, prepared.missingPicture);
     Unwatched unwatched;
     UploadControl& c = control ? *control : unwatched;
+    Calls call{c, {}};
     const int q = timeouts.querySeconds;
 
     odbc::Environment env;
     if (!env.status())
         return Fail(Status::NoConnection, env.status().message);
     odbc::Connection db(env);
-    if (odbc::Result r = Call(c, Phase::Connecting, nullptr, timeouts.loginSeconds,
+    if (odbc::Result r = call(Phase::Connecting, nullptr, timeouts.loginSeconds,
                               [&] { return db.Open(connectionString, timeouts.loginSeconds); });
         !r)
-        return Fail(r.IsTimeout() ? Status::TimedOut : Status::NoConnection, r.message);
+        return Fail(r.IsTimeout() ? Status::TimedOut : Status::NoConnection, r.message, call);
 
     // How the table declares the date and the picture, learned before the
     // transaction starts (a failed look-up must not spoil it); the driver's
@@ -172,7 +196,7 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
     {
         odbc::Statement probe(db);
         probe.SetQueryTimeout(q);
-        if (Call(c, Phase::Checking, probe.handle(), q,
+        if (call(Phase::Checking, probe.handle(), q,
                  [&] { return probe.ExecDirect(QStringLiteral("SELECT SYRQ, pic FROM ZDC_S WHERE 1=0")); })) {
             probe.Describe(1, dateColumn);
             probe.Describe(2, picColumn);
@@ -183,13 +207,13 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
 
     // Everything below commits together or not at all; the connection rolls
     // back whatever is left open when it closes.
-    if (odbc::Result r = Call(c, Phase::Checking, nullptr, q, [&] { return db.SetAutoCommit(false); }); !r)
+    if (odbc::Result r = call(Phase::Checking, nullptr, q, [&] { return db.SetAutoCommit(false); }); !r)
         return Fail(Status::Failed, r.message);
     auto failed = [&](Status status, const odbc::Result& r, const QString& pile = {}) {
         db.Rollback();
         if (c.StopRequested())
             return Fail(Status::Cancelled, r.message, pile);
-        return Fail(r.IsTimeout() ? Status::TimedOut : status, r.message, pile);
+        return Fail(r.IsTimeout() ? Status::TimedOut : status, r.message, call, pile);
     };
     auto stopped = [&] {
         db.Rollback();
@@ -202,7 +226,7 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
         odbc::Result r = check.Prepare(QStringLiteral("SELECT COUNT(*) FROM ZDC_M WHERE WTDBH = ?"));
         if (r) {
             check.BindText(1, order.entrustNo);
-            r = Call(c, Phase::Checking, check.handle(), q, [&] { return check.Execute(); });
+            r = call(Phase::Checking, check.handle(), q, [&] { return check.Execute(); });
         }
         if (!r)
             return failed(Status::Failed, r);
@@ -225,7 +249,7 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
                                        &order.device1,   &order.device2, &order.conclusion};
             for (int i = 0; i < 6; ++i)
                 master.BindText(i + 1, *values[i]);
-            r = Call(c, Phase::Writing, master.handle(), q, [&] { return master.Execute(); });
+            r = call(Phase::Writing, master.handle(), q, [&] { return master.Execute(); });
         }
         // Another upload may have taken the number since the check.
         if (r.IsIntegrityViolation() && !c.StopRequested()) {
@@ -266,14 +290,14 @@ UploadOutcome WriteUpload(const QString& connectionString, const UploadOrder& or
         pile.BindText(10, v.integrityInfo);
         pile.BindFloat(11, v.pileLength);
         pile.BindBinary(12, p.picture, picColumn.IsBinary() ? picColumn.sqlType : 0);
-        if (odbc::Result r = Call(c, Phase::Writing, pile.handle(), q, [&] { return pile.Execute(); }); !r)
+        if (odbc::Result r = call(Phase::Writing, pile.handle(), q, [&] { return pile.Execute(); }); !r)
             return failed(Status::Failed, r, p.name);
         ++outcome.pileRows;
         c.Progress(outcome.pileRows);
     }
     if (!c.BeginCommit())
         return stopped();
-    if (odbc::Result r = Call(c, Phase::Committing, nullptr, q, [&] { return db.Commit(); }); !r)
+    if (odbc::Result r = call(Phase::Committing, nullptr, q, [&] { return db.Commit(); }); !r)
         return failed(Status::Failed, r);
     outcome.status = Status::Written;
     return outcome;

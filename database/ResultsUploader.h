@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -105,10 +106,10 @@ struct UploadOutcome {
     enum class Status { Written, Duplicate, NoConnection, Failed, NoPicture, Cancelled, TimedOut, Unknown };
     Status status = Status::Failed;
     int pileRows = 0;
-    QStringList skipped; // names of checked piles without a row
-    QString pile;        // the pile whose row failed
-    QString error;       // the driver's text
-    int timeoutSeconds = 0; // TimedOut, Unknown: the limit that passed
+    QStringList skipped;    // names of checked piles without a row
+    QString pile;           // the pile whose row failed
+    QString error;          // the driver's text
+    int timeoutSeconds = 0; // TimedOut, Unknown: the seconds waited before giving up
 };
 
 // One pile row ready to be written: its list number, values and picture.
@@ -146,6 +147,9 @@ public:
     // Pile rows written so far.
     virtual void Progress(int rowsWritten) = 0;
 };
+
+// Seconds waited, as a timeout's message gives them: rounded, at least 1.
+int WaitedSeconds(std::chrono::steady_clock::duration waited);
 
 struct UploadTimeouts {
     int loginSeconds = 15;

@@ -37,6 +37,7 @@ struct UploadJob::Shared : UploadControl {
     Status stopAs = Status::Cancelled; // Cancelled, or TimedOut
     int stopLimit = 0;
     Clock::time_point stopAt;
+    Clock::time_point stoppedCallStart; // of the call that ran out of time
     // The call into the driver that runs now.
     bool inCall = false;
     void* statement = nullptr;
@@ -87,6 +88,7 @@ struct UploadJob::Shared : UploadControl {
         stopAs = as;
         stopLimit = seconds;
         stopAt = Clock::now();
+        stoppedCallStart = inCall ? callStart : stopAt;
         if (state == State::Running)
             state = State::Stopping;
         if (inCall && statement)
@@ -151,6 +153,8 @@ bool UploadJob::Poll() {
         m_done = true;
         return true;
     };
+    // A timeout's message gives the time waited for the call, not its limit.
+    const auto waited = [&](Clock::time_point since) { return WaitedSeconds(now - since); };
     if (s.state == Shared::State::Finished) {
         UploadOutcome o = s.outcome;
         if (o.status == Status::TimedOut && o.timeoutSeconds == 0)
@@ -159,13 +163,25 @@ bool UploadJob::Poll() {
         // driver said about the call it was stopped in.
         if (s.stopRequested && o.status != Status::Written && o.status != Status::Duplicate) {
             o.status = s.stopAs;
-            o.timeoutSeconds = s.stopLimit;
+            o.timeoutSeconds = s.stopAs == Status::TimedOut ? waited(s.stoppedCallStart) : 0;
         }
         return finish(std::move(o));
     }
     const auto elapsed = [&](Clock::time_point since) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(now - since).count();
     };
+    // Logging in has no statement to cancel and writes nothing: the login
+    // timeout is kept to the second, the driver left to give up by itself
+    // (FreeTDS takes seconds beyond the timeout it was given).
+    if (s.state == Shared::State::Running && s.inCall && s.limit > 0 && s.phase == UploadPhase::Connecting &&
+        elapsed(s.callStart) >= s.limit * 1000LL + kLoginSlackMilliseconds) {
+        s.RequestStop(m_shared, Status::TimedOut, s.limit);
+        s.state = Shared::State::LeftBehind;
+        UploadOutcome o;
+        o.status = Status::TimedOut;
+        o.timeoutSeconds = waited(s.callStart);
+        return finish(std::move(o));
+    }
     // A driver that ignores its timeout is stopped by ours.
     if (s.state == Shared::State::Running && s.inCall && s.limit > 0 &&
         elapsed(s.callStart) >= s.limit * 1000LL + kSlackMilliseconds)
@@ -174,7 +190,7 @@ bool UploadJob::Poll() {
         s.state = Shared::State::LeftBehind;
         UploadOutcome o;
         o.status = s.stopAs;
-        o.timeoutSeconds = s.stopLimit;
+        o.timeoutSeconds = s.stopAs == Status::TimedOut ? waited(s.stoppedCallStart) : 0;
         return finish(std::move(o));
     }
     if (s.state == Shared::State::Committing && s.inCall && s.limit > 0 &&
@@ -182,7 +198,7 @@ bool UploadJob::Poll() {
         s.state = Shared::State::LeftBehind;
         UploadOutcome o;
         o.status = Status::Unknown;
-        o.timeoutSeconds = s.limit;
+        o.timeoutSeconds = waited(s.callStart);
         return finish(std::move(o));
     }
     return false;

@@ -17,6 +17,9 @@ public:
     // A driver call gets its own timeout and this much more before the job
     // stops it (a driver that keeps its timeouts reports first) ...
     static constexpr int kSlackMilliseconds = 1000;
+    // ... the login, with nothing to cancel or wait for, this much: the
+    // message comes at the login timeout, to the second.
+    static constexpr int kLoginSlackMilliseconds = 400;
     // ... and, once stopped, this long to return before it is left behind.
     static constexpr int kGraceMilliseconds = 2000;
 

@@ -226,12 +226,15 @@ void CFormMain::OnTreeSelection(QTreeWidgetItem* item, QTreeWidgetItem*) {
 bool CFormMain::SelectPile(const QString& path) {
     if (!m_pDoc || !m_pProPanel || !m_pPilePanel || !m_pWavePanel)
         return false;
+    bool discarded = false;
     if (m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
         if (m_frame && !m_frame->PromptSaveChanges())
             return false;
+        discarded = m_pDoc->IsModified(); // not saved
         m_pDoc->SetModifiedFlag(false);
     }
     CPileRecord& r = m_pDoc->m_PileRecord;
+    const int32_t age = r.m_nAge;
     r.m_nAge = m_pDoc->m_iAge;
     bool ok = false;
     QString error;
@@ -242,6 +245,10 @@ bool CFormMain::SelectPile(const QString& path) {
         error = e.message(ui::english());
     }
     if (!ok) {
+        // The pile shown stays as it was, its changes still to be saved.
+        r.m_nAge = age;
+        if (discarded)
+            m_pDoc->SetModifiedFlag(true);
         const bool english = ui::english();
         if (error.isEmpty())
             error = english ? QStringLiteral("The file cannot be read: ") + path

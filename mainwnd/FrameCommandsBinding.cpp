@@ -207,12 +207,20 @@ QString FrameCommandsBinding::ChooseOpenFile(const QString& folder) {
 
 bool FrameCommandsBinding::OpenPile(const QString& path) {
     CKEV_DUXDoc* doc = m_frame.GetDoc();
+    bool discarded = false;
     if (doc->m_bFileOpen && doc->IsModified()) {
         if (!m_frame.PromptSaveChanges())
             return false;
+        discarded = doc->IsModified(); // not saved
         doc->SetModifiedFlag(false);
     }
-    return doc->OnOpenDocument(path);
+    if (doc->OnOpenDocument(path))
+        return true;
+    // A file that cannot be read leaves the pile shown as it was, its
+    // changes still to be saved.
+    if (discarded)
+        doc->SetModifiedFlag(true);
+    return false;
 }
 
 bool FrameCommandsBinding::CloseDocument() {

@@ -1,5 +1,6 @@
 #include "platform/Canvas.h"
 
+#include "platform/AllocationProbe.h"
 #include "platform/EmfDevice.h"
 #include "platform/SafeText.h"
 
@@ -300,7 +301,12 @@ Canvas::Canvas(QPainter& painter, int dpiX, int dpiY, std::optional<bool> printi
 }
 
 Canvas::~Canvas() {
-    m_painter.restore();
+    // Restoring may record a clip, which can run out of memory; a destructor
+    // that threw would end the program (a drawing cut short is thrown away).
+    try {
+        m_painter.restore();
+    } catch (...) {
+    }
 }
 
 Pen Canvas::SelectPen(const Pen& pen) {
@@ -398,6 +404,7 @@ void Canvas::SetWorldTransform(const QTransform& xform) {
 }
 
 void Canvas::applyClip() {
+    pit::ProbeAllocation(pit::AllocSite::Clip);
     // The clip is kept in device units: set it with the logical mapping off,
     // so later origin changes do not move it.
     m_painter.setTransform(m_base);
@@ -486,12 +493,23 @@ void Canvas::LineTo(int x, int y) {
     m_current = {x, y};
 }
 
+namespace {
+
+// The points as a QPolygon; throws std::bad_alloc when there is no room.
+QPolygon toPolygon(const Point* points, int count) {
+    QPolygon poly;
+    pit::ReserveChecked(poly, count, pit::AllocSite::Points);
+    for (int i = 0; i < count; ++i)
+        poly.append(QPoint(points[i].x, points[i].y));
+    return poly;
+}
+
+} // namespace
+
 void Canvas::Polyline(const Point* points, int count) {
     if (count < 2)
         return;
-    QPolygon poly(count);
-    for (int i = 0; i < count; ++i)
-        poly[i] = QPoint(points[i].x, points[i].y);
+    const QPolygon poly = toPolygon(points, count);
     applyPen();
     m_painter.drawPolyline(poly);
     if (m_hairlines) {
@@ -504,9 +522,7 @@ void Canvas::Polyline(const Point* points, int count) {
 void Canvas::Polygon(const Point* points, int count) {
     if (count < 2)
         return;
-    QPolygon poly(count);
-    for (int i = 0; i < count; ++i)
-        poly[i] = QPoint(points[i].x, points[i].y);
+    const QPolygon poly = toPolygon(points, count);
     applyPen();
     m_painter.drawPolygon(poly, m_fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     if (m_hairlines) {
@@ -520,9 +536,7 @@ void Canvas::Polygon(const Point* points, int count) {
 void Canvas::FillPolygon(const std::vector<Point>& points, const Brush& brush, int fillMode) {
     if (points.size() < 3 || brush.null)
         return;
-    QPolygon poly(int(points.size()));
-    for (size_t i = 0; i < points.size(); ++i)
-        poly[int(i)] = QPoint(points[i].x, points[i].y);
+    const QPolygon poly = toPolygon(points.data(), int(points.size()));
     QPainterPath path;
     path.addPolygon(poly);
     path.setFillRule(fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);

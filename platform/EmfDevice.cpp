@@ -1,6 +1,7 @@
 // The enhanced-metafile paint device and its engine.
 #include "platform/EmfDevice.h"
 
+#include "platform/AllocationProbe.h"
 #include "platform/AtomicFile.h"
 #include "platform/ByteCursor.h"
 #include "platform/Color.h"
@@ -14,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <new>
 #include <vector>
 
 namespace pit {
@@ -204,7 +206,45 @@ public:
                          QPaintEngine::ConicalGradientFill | QPaintEngine::PorterDuff)),
           m_device(device) {}
 
+    // What QPainter asks of the engine. Memory running out must not throw
+    // through the painter, whose code does not pass exceptions on: the
+    // picture is marked broken instead, and saving it says memory ran out.
     bool begin(QPaintDevice*) override {
+        return Recording([&] { RecordBegin(); });
+    }
+    bool end() override {
+        return Recording([&] { RecordEnd(); });
+    }
+    void updateState(const QPaintEngineState& state) override {
+        Recording([&] { RecordState(state); });
+    }
+    void drawLines(const QLineF* lines, int count) override {
+        Recording([&] { RecordLines(lines, count); });
+    }
+    void drawRects(const QRectF* rects, int count) override {
+        Recording([&] { RecordRects(rects, count); });
+    }
+    void drawEllipse(const QRectF& r) override {
+        Recording([&] { RecordEllipse(r); });
+    }
+    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+        Recording([&] { RecordPolygon(points, count, mode); });
+    }
+    void drawPath(const QPainterPath& path) override {
+        Recording([&] { RecordPath(path); });
+    }
+    void drawPoints(const QPointF* points, int count) override {
+        Recording([&] { RecordPoints(points, count); });
+    }
+    void drawImage(const QRectF& r, const QImage& image, const QRectF& sr,
+                   Qt::ImageConversionFlags) override {
+        Recording([&] { RecordImage(r, image, sr); });
+    }
+    void drawTextItem(const QPointF& p, const QTextItem& ti) override {
+        Recording([&] { RecordText(p, ti); });
+    }
+
+    void RecordBegin() {
         if (!m_started) {
             m_started = true;
             // Text is placed by its baseline and never fills its background:
@@ -216,13 +256,11 @@ public:
         m_transform = QTransform();
         m_pen = QPen();
         m_brush = QBrush();
-        return true;
     }
-    bool end() override {
+    void RecordEnd() {
         // The next painter starts from the defaults again.
         SelectPen(PenKey{});
         SelectBrush(BrushKey{});
-        return true;
     }
     Type type() const override { return Type(QPaintEngine::User + 21); }
     void SetPenStockStyle(const QPen& pen, int style) {
@@ -230,7 +268,7 @@ public:
         m_stockStyle = style;
     }
 
-    void updateState(const QPaintEngineState& state) override {
+    void RecordState(const QPaintEngineState& state) {
         const auto flags = state.state();
         if (flags & DirtyTransform)
             m_transform = state.transform();
@@ -244,7 +282,7 @@ public:
             UpdateClip();
     }
 
-    void drawLines(const QLineF* lines, int count) override {
+    void RecordLines(const QLineF* lines, int count) {
         for (int i = 0; i < count; ++i)
             Poly(EMR_POLYLINE16, EMR_POLYLINE,
                  {Map(m_transform, lines[i].p1()), Map(m_transform, lines[i].p2())}, true, false);
@@ -255,7 +293,7 @@ public:
             drawLines(&l, 1);
         }
     }
-    void drawRects(const QRectF* rects, int count) override {
+    void RecordRects(const QRectF* rects, int count) {
         for (int i = 0; i < count; ++i) {
             const QRectF d = m_transform.mapRect(rects[i]);
             // GDI leaves the right and bottom edge out; Qt covers them.
@@ -270,13 +308,13 @@ public:
             drawRects(&r, 1);
         }
     }
-    void drawEllipse(const QRectF& r) override {
+    void RecordEllipse(const QRectF& r) {
         const QRectF d = m_transform.mapRect(r);
         const int l = int(std::floor(d.left())), t = int(std::floor(d.top()));
         Box(EMR_ELLIPSE, gdi::Rect(l, t, l + ToDevice(d.width()) + 1, t + ToDevice(d.height()) + 1));
     }
     void drawEllipse(const QRect& r) override { drawEllipse(QRectF(r)); }
-    void drawPolygon(const QPointF* points, int count, PolygonDrawMode mode) override {
+    void RecordPolygon(const QPointF* points, int count, PolygonDrawMode mode) {
         if (count < 2)
             return;
         std::vector<gdi::Point> pts;
@@ -296,7 +334,7 @@ public:
             poly << QPointF(points[i]);
         drawPolygon(poly.constData(), count, mode);
     }
-    void drawPath(const QPainterPath& path) override {
+    void RecordPath(const QPainterPath& path) {
         const QPainterPath d = m_transform.map(path);
         if (m_brush.style() != Qt::NoBrush) {
             SetFillMode(path.fillRule() == Qt::WindingFill ? 2 : 1);
@@ -348,7 +386,7 @@ public:
             i = j;
         }
     }
-    void drawPoints(const QPointF* points, int count) override {
+    void RecordPoints(const QPointF* points, int count) {
         for (int i = 0; i < count; ++i) {
             const gdi::Point p = Map(m_transform, points[i]);
             Poly(EMR_POLYLINE16, EMR_POLYLINE, {p, {p.x + 1, p.y}}, true, false);
@@ -357,18 +395,32 @@ public:
     void drawPixmap(const QRectF& r, const QPixmap& pm, const QRectF& sr) override {
         drawImage(r, pm.toImage(), sr, Qt::AutoColor);
     }
-    void drawImage(const QRectF& r, const QImage& image, const QRectF& sr, Qt::ImageConversionFlags) override;
-    void drawTextItem(const QPointF& p, const QTextItem& ti) override;
+    void RecordImage(const QRectF& r, const QImage& image, const QRectF& sr);
+    void RecordText(const QPointF& p, const QTextItem& ti);
 
     // ---- the file ----
     QByteArray Body() const { return m_body.data(); }
+    // Nothing was lost for want of memory.
+    bool Whole() const { return !m_broken; }
     uint32_t Records() const { return m_records; }
     uint16_t Handles() const { return uint16_t(std::max<size_t>(1, m_slots.size() + 1)); }
     std::optional<gdi::Rect> Bounds() const { return m_bounds; }
 
 private:
+    template <typename F> bool Recording(F&& record) noexcept {
+        if (m_broken)
+            return true;
+        try {
+            record();
+        } catch (const std::bad_alloc&) {
+            m_broken = true;
+        }
+        return true;
+    }
+
     // Starts a record; returns its offset for the size patch.
     size_t Begin(uint32_t type) {
+        ProbeAllocation(AllocSite::MetafileRecord);
         const size_t at = m_body.size();
         m_body.u32(type);
         m_body.u32(0);
@@ -558,13 +610,14 @@ private:
             clip = p->transform().map(p->clipRegion());
         if (clip == m_clip && m_clipKnown)
             return;
-        m_clipKnown = true;
-        m_clip = clip;
+        // Taken as written only once the record is whole: memory may run out on the way.
         const size_t at = Begin(EMR_EXTSELECTCLIPRGN);
         if (!clip) {
             m_body.u32(0); // the default clip again
             m_body.u32(kRgnCopy);
             Finish(at);
+            m_clipKnown = true;
+            m_clip = clip;
             return;
         }
         const QRect bound = clip->boundingRect();
@@ -579,11 +632,14 @@ private:
         for (const QRect& r : *clip)
             PutRect(m_body, gdi::Rect::fromQRect(r));
         Finish(at);
+        m_clipKnown = true;
+        m_clip = std::move(clip);
     }
 
     EmfDevice* m_device;
     ByteWriter m_body;
     uint32_t m_records = 0;
+    bool m_broken = false;
     bool m_started = false;
     std::optional<gdi::Rect> m_bounds;
     std::vector<bool> m_slots;
@@ -604,7 +660,7 @@ private:
     bool m_clipKnown = false;
 };
 
-void EmfEngine::drawImage(const QRectF& r, const QImage& image, const QRectF& sr, Qt::ImageConversionFlags) {
+void EmfEngine::RecordImage(const QRectF& r, const QImage& image, const QRectF& sr) {
     const QRect src = sr.toAlignedRect().intersected(image.rect());
     if (src.isEmpty())
         return;
@@ -651,7 +707,7 @@ void EmfEngine::drawImage(const QRectF& r, const QImage& image, const QRectF& sr
     Grow(bounds);
 }
 
-void EmfEngine::drawTextItem(const QPointF& p, const QTextItem& ti) {
+void EmfEngine::RecordText(const QPointF& p, const QTextItem& ti) {
     const QString text = ti.text();
     if (text.isEmpty())
         return;
@@ -764,6 +820,9 @@ gdi::Rect EmfDevice::Frame() const {
 }
 
 QByteArray EmfDevice::Data() const {
+    // Records lost, or one cut short, for want of memory: there is no whole file.
+    if (!m_engine->Whole())
+        ThrowBadAlloc();
     ByteWriter h;
     QString description = m_description;
     const uint32_t descChars = uint32_t(description.size());

@@ -63,7 +63,8 @@ public:
     // style (the word processors draw user dash patterns solid).
     void SetPenStockStyle(const QPen& pen, int style);
 
-    // The whole file: header, the records drawn so far, end of file.
+    // The whole file: header, the records drawn so far, end of file. Throws
+    // std::bad_alloc when memory ran out in the middle of a record.
     QByteArray Data() const;
     // Writes Data() atomically; false with a message naming the file and the reason.
     bool Save(const QString& path, QString* why = nullptr, bool english = false) const;

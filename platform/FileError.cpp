@@ -40,11 +40,17 @@ FileError::FileError(FileCause cause, QString path, int osError, QString detail)
     m_what = message(true).toStdString();
 }
 
+FileError::FileError(FileCause cause, QString path, int osError, QString detail, QString detailZh)
+    : FileError(cause, std::move(path), osError, std::move(detail)) {
+    m_detailZh = std::move(detailZh);
+}
+
 QString FileError::message(bool english) const {
     QString text = english ? QStringLiteral("File \"%1\": %2") : QStringLiteral("文件“%1”：%2");
     text = text.arg(m_path, causeText(m_cause, english));
-    if (!m_detail.isEmpty())
-        text += english ? QStringLiteral(" (%1)").arg(m_detail) : QStringLiteral("（%1）").arg(m_detail);
+    const QString& detail = english || m_detailZh.isEmpty() ? m_detail : m_detailZh;
+    if (!detail.isEmpty())
+        text += english ? QStringLiteral(" (%1)").arg(detail) : QStringLiteral("（%1）").arg(detail);
     return text;
 }
 

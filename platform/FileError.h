@@ -26,6 +26,8 @@ enum class FileCause : int {
 class FileError : public std::exception {
 public:
     FileError(FileCause cause, QString path = {}, int osError = 0, QString detail = {});
+    // A detail in both languages: detail in English, detailZh in Chinese.
+    FileError(FileCause cause, QString path, int osError, QString detail, QString detailZh);
 
     FileCause cause() const noexcept { return m_cause; }
     int osError() const noexcept { return m_osError; }
@@ -44,6 +46,7 @@ private:
     QString m_path;
     int m_osError;
     QString m_detail;
+    QString m_detailZh;
     std::string m_what;
 };
 

@@ -49,6 +49,10 @@ public:
     virtual void beep() {}
 };
 
+// The text with its control characters (C0, DEL, C1) but line feed and tab
+// written as escapes ("\0", "\x1b"), so that a console shows all of it.
+QString VisibleControls(const QString& text);
+
 // Batch mode: writes the message to stderr and answers with the default button.
 class StderrMessageSink : public MessageSink {
 public:

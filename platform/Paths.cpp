@@ -3,7 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSysInfo>
+#include <cerrno>
+#include <limits>
+#include <signal.h>
 
 namespace pit {
 
@@ -76,10 +81,59 @@ void setSessionTempDir(const QString& dir) {
     g_sessionTemp = dir;
 }
 
+namespace {
+
+QString hostName() {
+    QString host = QSysInfo::machineHostName();
+    for (QChar& c : host)
+        if (!(c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_') || c.unicode() > 0x7F)
+            c = u'_';
+    return host.isEmpty() ? QStringLiteral("localhost") : host;
+}
+
+bool processGone(qint64 pid) {
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // EPERM: it exists, under another user.
+    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+}
+
+// Removes the folders "run-<tag>" in root whose runs are gone. Folders of
+// older versions are named "run-<pid>" and were of this machine.
+void clearGoneRuns(const QString& root) {
+    static const QRegularExpression name(QStringLiteral("^run-(\\d+)(@.+)?$"));
+    const QString own = RunTag();
+    for (const QFileInfo& fi : QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+        const QRegularExpressionMatch m = name.match(fi.fileName());
+        if (!m.hasMatch())
+            continue;
+        const QString tag =
+            m.captured(2).isEmpty() ? m.captured(1) + u'@' + hostName() : m.captured(1) + m.captured(2);
+        if (tag != own && RunIsGone(tag))
+            QDir(fi.absoluteFilePath()).removeRecursively();
+    }
+}
+
+} // namespace
+
+QString RunTag() {
+    return QStringLiteral("%1@%2").arg(QCoreApplication::applicationPid()).arg(hostName());
+}
+
+bool RunIsGone(const QString& tag) {
+    const qsizetype at = tag.indexOf(u'@');
+    if (at <= 0 || tag.mid(at + 1) != hostName())
+        return false;
+    bool ok = false;
+    const qint64 pid = tag.left(at).toLongLong(&ok);
+    return ok && pid != QCoreApplication::applicationPid() && processGone(pid);
+}
+
 QString EnsureTempFolder() {
     const QString root = tempRootDir();
+    clearGoneRuns(root);
     // One folder per running instance: an instance that ends removes only its own pictures.
-    const QString session = joinPath(root, QStringLiteral("run-%1").arg(QCoreApplication::applicationPid()));
+    const QString session = joinPath(root, QStringLiteral("run-") + RunTag());
     if (!QDir().mkpath(session))
         return {};
     setSessionTempDir(session);

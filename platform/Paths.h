@@ -24,9 +24,19 @@ QString tempRootDir();
 QString tempDir();
 void setSessionTempDir(const QString& dir);
 
-// "Temp" in the state folder and this run's own folder inside it, which
-// becomes tempDir() for the run. The result is that folder, empty when it
-// could not be made (the writers of temporary files then meet the failure).
+// This running program as "<pid>@<host>": the names of its temporary files
+// and folders carry it, so that a later run knows whose they are.
+QString RunTag();
+// Whether the run of a tag is known to be gone: one of this machine whose
+// process no longer exists. A run of another machine (a shared folder) is
+// never taken for gone.
+bool RunIsGone(const QString& tag);
+
+// "Temp" in the state folder and this run's own folder "run-<tag>" inside
+// it, which becomes tempDir() for the run. The folders of runs that are gone
+// (killed, or crashed) are removed first; those of live runs stay. The result
+// is this run's folder, empty when it could not be made (the writers of
+// temporary files then meet the failure).
 QString EnsureTempFolder();
 // Removes this run's folder with everything in it, then the ".TMP" and
 // ".emf" files (exact case) that older versions left in "Temp" itself.

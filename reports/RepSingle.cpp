@@ -38,7 +38,13 @@ struct FontScope {
     gdi::Canvas& dc;
     gdi::Font old;
     FontScope(gdi::Canvas& d, const gdi::Font& f) : dc(d), old(d.SelectFont(f)) {}
-    ~FontScope() { dc.SelectFont(old); }
+    // A destructor that threw (memory running out) would end the program.
+    ~FontScope() {
+        try {
+            dc.SelectFont(old);
+        } catch (...) {
+        }
+    }
 };
 
 // Text centred in a cell, word-broken, the lines kept together in the middle.

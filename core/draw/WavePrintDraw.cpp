@@ -26,7 +26,9 @@ int PrintUnit(const gdi::Canvas& dc, bool pictureMode) {
 }
 
 // Saves what a print drawing borrows of the record and the device, and
-// gives it back however the drawing ends.
+// gives it back however the drawing ends: by restore() at its end, where
+// running out of memory (a clip region recorded) goes to the caller, or,
+// when the drawing ends by an exception, as far as memory allows.
 struct PrintScope {
     gdi::Canvas& dc;
     std::array<pit::COLORREF, 8>& colours;
@@ -40,21 +42,34 @@ struct PrintScope {
     PrintScope(gdi::Canvas& d, std::array<pit::COLORREF, 8>& c, const gdi::Font* f, const gdi::Rect& box)
         : dc(d), colours(c), c0(c[0]), c1(c[1]), pen(d.GetPen()), font(d.GetFont()), org(d.GetViewportOrg()),
           clip(d.GetClipRegion()) {
+        // The clip first: when it finds no memory, nothing else has changed.
+        dc.IntersectClipRect(box);
         if (f)
             dc.SelectFont(*f);
         colours[0] = 0;
-        dc.IntersectClipRect(box);
     }
-    ~PrintScope() {
+    bool restored = false;
+
+    void restore() {
+        if (restored)
+            return;
+        restored = true;
+        colours[0] = c0;
+        colours[1] = c1;
+        dc.SetViewportOrg(org.x, org.y);
+        dc.SelectPen(pen);
+        dc.SelectFont(font);
         if (clip)
             dc.SelectClipRegion(*clip);
         else
             dc.RemoveClip();
-        dc.SetViewportOrg(org.x, org.y);
-        dc.SelectPen(pen);
-        dc.SelectFont(font);
-        colours[0] = c0;
-        colours[1] = c1;
+    }
+    // A destructor that threw would end the program.
+    ~PrintScope() {
+        try {
+            restore();
+        } catch (...) {
+        }
     }
     void origin(int x, int y) { dc.SetViewportOrg(org.x + x, org.y + y); }
 };
@@ -258,6 +273,7 @@ int CWaveRecord::DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect b
                        {wave.color, double((wave.width + 1) * u), wave.style});
         scope.origin(0, 0);
     }
+    scope.restore();
     return 1;
 }
 
@@ -376,5 +392,6 @@ int CWaveRecord::PrintPlain(gdi::Canvas& dc, int first, int count, gdi::Rect box
         dc.DrawBeziers(pit::BezierPoints(clip.smooth), {wave.color, double(u), wave.style});
         scope.origin(0, 0);
     }
+    scope.restore();
     return 1;
 }

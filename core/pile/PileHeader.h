@@ -207,5 +207,10 @@ constexpr int32_t kAnalysisCode = 1042;
 constexpr int32_t kCopyCode = 1048;
 constexpr int kMaxBlows = 15;
 constexpr int kMaxSamples = 65536;
+// Sample intervals (µs) a pile file may hold. The KEV instruments store
+// whole microseconds in 16 bits, so 1 to 32767; the samples' time, up to
+// 65536 x 32767 µs, then still fits a 32-bit count of microseconds.
+constexpr float kMinSampleInterval = 1.0f;
+constexpr float kMaxSampleInterval = 32767.0f;
 
 } // namespace pit

@@ -148,6 +148,19 @@ bool CPileRecord::ConvertKevFile(const QString& kevPath, const AppContext& ctx, 
         throw FileError(FileCause::EndOfFile, kevPath, -1,
                         QStringLiteral("%1 bytes, the samples need %2").arg(kevBytes.size()).arg(kev::kSize));
 
+    // A pile file that no reader takes is not made: an interval of 0 or less.
+    const int16_t dt = at<int16_t>(kevBytes, kev::kSampleInterval);
+    if (dt < kMinSampleInterval)
+        throw FileError(FileCause::InvalidFile, kevPath, 4,
+                        QStringLiteral("sample interval %1 µs, not within %2 to %3 µs")
+                            .arg(dt)
+                            .arg(double(kMinSampleInterval))
+                            .arg(double(kMaxSampleInterval)),
+                        QStringLiteral("采样间隔 %1 µs，不在 %2 至 %3 µs 之间")
+                            .arg(dt)
+                            .arg(double(kMinSampleInterval))
+                            .arg(double(kMaxSampleInterval)));
+
     const QByteArray dateBytes = kevBytes.mid(qsizetype(kev::kDateText), 9);
     const QString dateText =
         QString::fromLatin1(dateBytes.left(dateBytes.indexOf('\0') < 0 ? 9 : dateBytes.indexOf('\0')));

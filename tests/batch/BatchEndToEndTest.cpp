@@ -5,11 +5,13 @@
 #include "core/pile/PileRecord.h"
 #include "core/project/ProjectInfo.h"
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "tests/batch/BatchFixtures.h"
 #include "tests/support/OfficeCheck.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QProcess>
@@ -17,9 +19,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
+#include <signal.h>
 #include <unistd.h>
 
 using namespace pit;
@@ -447,6 +451,100 @@ TEST_F(BatchEndToEnd, AProjectReportWithATruncatedPileNamesItAndFails) {
     EXPECT_EQ(log.size(), size_t(listed.size() - 1));
     for (const LogRecord& rec : log)
         EXPECT_NE(rec.original, cut);
+}
+
+// A listed pile whose sample interval no instrument records: named with
+// the interval, not reported, the run's status 1; the others reported.
+TEST_F(BatchEndToEnd, APileWithAnImpossibleSampleIntervalIsNamedAndNotReported) {
+    const QString dir = tmp.filePath(QStringLiteral("intervals"));
+    QDir().mkpath(dir);
+    const QString good = writePile(dir, "A1.DUX", QStringLiteral("Pier"), "A1", true);
+    DuxAnalysis a;
+    a.project = QStringLiteral("Bridge");
+    a.pileNo = QStringLiteral("B1");
+    a.channels = {DuxChannel{}};
+    a.averages = {DuxChannel{}};
+    const QString bad = DuxBuilder::paramBlock("VADUZI", 1042)
+                            .channels(1, 1024)
+                            .sampleInterval(-20)
+                            .analysis(a)
+                            .writeTo(dir, QStringLiteral("B1.DUX"));
+    const QString out = tmp.filePath(QStringLiteral("intervals_out"));
+    const ProgramRun r = runProgram({QStringLiteral("-report"), writeList({good, bad}), out}, home);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "end");
+    const QString err = QString::fromUtf8(r.err);
+    EXPECT_TRUE(err.contains(bad)) << r.err.toStdString();
+    EXPECT_TRUE(err.contains(QStringLiteral("采样间隔 -20 µs"))) << r.err.toStdString();
+    const auto docs = documentsByProject(out);
+    ASSERT_EQ(docs.size(), 1u);
+    EXPECT_EQ(docs.begin()->first, QStringLiteral("Pier"));
+    const auto log = readLog(QDir(home).filePath(QStringLiteral("Record.xml")));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].original, good);
+}
+
+// A run killed (SIGKILL) in the middle of its second project leaves no
+// document cut short under a document's name; the next run clears the
+// folder and the temporary documents of the killed run (not those of a run
+// still going) and writes its own.
+TEST_F(BatchEndToEnd, AKilledRunLeavesNoDocumentCutShortAndTheNextRunClearsWhatItLeft) {
+    const QStringList first = analyseFirstProject();
+    QStringList second;
+    for (const Pile& p : samples)
+        if (p.project != samples.front().project)
+            second << p.path;
+    ASSERT_FALSE(second.isEmpty());
+    QStringList listed = first;
+    for (int i = 0; i < 150; ++i)
+        listed << second; // long enough to be killed in
+    const QString out = tmp.filePath(QStringLiteral("killed"));
+
+    QProcess run;
+    run.setProcessEnvironment(programEnvironment(home));
+    run.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), {QStringLiteral("-report"), writeList(listed), out});
+    ASSERT_TRUE(run.waitForStarted());
+    const qint64 killed = run.processId();
+    // Killed once the first project's document has its name.
+    QElapsedTimer waited;
+    waited.start();
+    while (QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).isEmpty() &&
+           waited.elapsed() < 60000 && run.state() == QProcess::Running)
+        QThread::msleep(10);
+    ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it could be killed";
+    ::kill(pid_t(killed), SIGKILL);
+    ASSERT_TRUE(run.waitForFinished());
+    const QString host = RunTag().section(u'@', 1);
+    const QString killedTag = QString::number(killed) + u'@' + host;
+
+    // Only the first document, whole; no name taken by the document cut short.
+    const QFileInfoList docs = QDir(out).entryInfoList({QStringLiteral("*.docx")}, QDir::Files);
+    ASSERT_EQ(docs.size(), 1);
+    EXPECT_TRUE(ReadDocx(docs[0].absoluteFilePath())[QStringLiteral("error")].toString().isEmpty());
+    const QString temp = QDir(home).filePath(QStringLiteral("Temp"));
+    EXPECT_TRUE(QFileInfo(QDir(temp).filePath(u"run-"_qs + killedTag)).isDir());
+    // What a run killed while saving leaves beside the documents, and the
+    // folders and documents of a run still going (this test's process).
+    const QString liveTag = RunTag();
+    const QString hiddenKilled = QDir(out).filePath(u".X_20240315093000.docx."_qs + killedTag + u".part"_qs);
+    const QString hiddenLive = QDir(out).filePath(u".X_20240315093000.docx."_qs + liveTag + u".part"_qs);
+    const QString liveFolder = QDir(temp).filePath(u"run-"_qs + liveTag);
+    for (const QString& f : {hiddenKilled, hiddenLive}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("PK cut short");
+    }
+    ASSERT_TRUE(QDir().mkpath(liveFolder));
+
+    const ProgramRun next = runProgram({QStringLiteral("-report"), writeList(first), out}, home);
+    EXPECT_EQ(next.status, 0) << next.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(QDir(temp).filePath(u"run-"_qs + killedTag)));
+    EXPECT_FALSE(QFileInfo::exists(hiddenKilled));
+    EXPECT_TRUE(QFileInfo::exists(hiddenLive));
+    EXPECT_TRUE(QFileInfo(liveFolder).isDir());
+    EXPECT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{u"run-"_qs + liveTag});
+    EXPECT_EQ(QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).size(), 2);
+    QDir(liveFolder).removeRecursively();
 }
 
 // File permissions that bind the user running the program.

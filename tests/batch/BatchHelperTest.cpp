@@ -3,6 +3,7 @@
 #include "batch/BatchReportHelper.h"
 #include "core/doc/KEVCommandLineInfo.h"
 #include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "tests/batch/BatchFixtures.h"
 #include "tests/support/TestSupport.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -19,7 +21,7 @@ namespace {
 struct BatchHelper : ::testing::Test {
     QTemporaryDir tmp;
     QString write(const QString& name, const QByteArray& bytes) {
-        QFile f(tmp.filePath(name));
+        QFile f(QFileInfo(name).isAbsolute() ? name : tmp.filePath(name));
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
         return f.fileName();
@@ -98,37 +100,79 @@ TEST_F(BatchHelper, ReportNamesAreSafeAndUniqueInARun) {
         {"", "_20240315093000.docx"},
         {"..", ".._20240315093000.docx"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(helper.ReserveReportFile(tmp.path(), c.project, stamp), tmp.filePath(c.file))
-            << c.project.toStdString();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.project.toStdString());
+        const QString name = helper.DocumentName(tmp.path(), c.project, stamp);
+        EXPECT_EQ(name, tmp.filePath(c.file));
+        const QString temp = write(CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name), "docx");
+        QString published, why;
+        ASSERT_TRUE(helper.PublishDocument(temp, tmp.path(), c.project, stamp, published, why))
+            << why.toStdString();
+        EXPECT_EQ(published, name);
+    }
 }
 
-TEST_F(BatchHelper, ReportNamesSkipFilesOnDiskAndAreTakenAtOnce) {
+// A document takes its name only when whole, the first that nothing on disk
+// has; two runs at once (each its own helper) never take one name.
+TEST_F(BatchHelper, DocumentsTakeTheirNameWhenWholeAndNeverAnotherRunsName) {
     const QString stamp = QStringLiteral("20240315093000");
-    // An earlier run (or one running now) wrote Pier's document of this second.
     write(QStringLiteral("Pier_20240315093000.docx"), "first run");
     CBatchReportHelper run1, run2;
-    bool reserved = false;
-    const QString a = run1.ReserveReportFile(tmp.path(), "Pier", stamp, &reserved);
-    EXPECT_TRUE(reserved);
-    EXPECT_EQ(a, tmp.filePath("Pier_2_20240315093000.docx"));
-    // Made at once, empty, so that another run skips it too.
-    EXPECT_TRUE(QFileInfo(a).isFile());
-    EXPECT_EQ(QFileInfo(a).size(), 0);
-    EXPECT_EQ(run2.ReserveReportFile(tmp.path(), "Pier", stamp), tmp.filePath("Pier_3_20240315093000.docx"));
+    const QString name = run1.DocumentName(tmp.path(), "Pier", stamp);
+    EXPECT_EQ(name, tmp.filePath("Pier_2_20240315093000.docx"));
+    EXPECT_FALSE(QFileInfo::exists(name)); // nothing made before the document is whole
+    EXPECT_EQ(run2.DocumentName(tmp.path(), "Pier", stamp), name);
+
+    // Hidden, beside the documents, of this run alone.
+    const QString temp1 = CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name);
+    EXPECT_EQ(QFileInfo(temp1).absolutePath(), QFileInfo(tmp.path()).absoluteFilePath());
+    EXPECT_TRUE(QFileInfo(temp1).fileName().startsWith(u".Pier_2_20240315093000.docx."_qs));
+    EXPECT_TRUE(temp1.endsWith(u'.' + RunTag() + QStringLiteral(".part")));
+
+    write(QFileInfo(temp1).fileName(), "run 1");
+    const QString temp2 = write(QStringLiteral(".other-run.part"), "run 2");
+    QString published1, published2, why;
+    ASSERT_TRUE(run1.PublishDocument(temp1, tmp.path(), "Pier", stamp, published1, why));
+    ASSERT_TRUE(run2.PublishDocument(temp2, tmp.path(), "Pier", stamp, published2, why));
+    EXPECT_EQ(published1, name);
+    EXPECT_EQ(published2, tmp.filePath("Pier_3_20240315093000.docx"));
+    EXPECT_EQ(readFileBytes(published1), "run 1");
+    EXPECT_EQ(readFileBytes(published2), "run 2");
     EXPECT_EQ(readFileBytes(tmp.filePath("Pier_20240315093000.docx")), "first run");
+    EXPECT_FALSE(QFileInfo::exists(temp1));
+    EXPECT_FALSE(QFileInfo::exists(temp2));
 
-    // A reserved file the writer did not replace goes; a written one stays.
-    CBatchReportHelper::ReleaseReportFile(a);
-    EXPECT_FALSE(QFileInfo::exists(a));
-    CBatchReportHelper::ReleaseReportFile(tmp.filePath("Pier_20240315093000.docx"));
-    EXPECT_TRUE(QFileInfo::exists(tmp.filePath("Pier_20240315093000.docx")));
+    // No folder to put it in: not published, and why.
+    const QString temp3 = write(QStringLiteral(".third.part"), "run 3");
+    EXPECT_FALSE(run1.PublishDocument(temp3, tmp.filePath("none"), "Pier", stamp, published1, why));
+    EXPECT_FALSE(why.isEmpty());
+    EXPECT_TRUE(QFileInfo::exists(temp3));
+}
 
-    // No folder to make it in: the name is still given, for the writer to fail on and say why.
-    const QString none = tmp.filePath("none");
-    EXPECT_EQ(run1.ReserveReportFile(none, "Pier", stamp, &reserved),
-              QDir(none).filePath("Pier_20240315093000.docx"));
-    EXPECT_FALSE(reserved);
+// What killed runs of this machine left is cleared; a live run's, another
+// machine's (a shared folder) and every other file stay.
+TEST_F(BatchHelper, TemporaryDocumentsOfRunsGoneAreCleared) {
+    const QString host = RunTag().section(u'@', 1);
+    const qint64 gone = GonePid();
+    ASSERT_GT(gone, 0);
+    const QString live = QString::number(::getppid());
+    struct Case {
+        QString name;
+        bool stays;
+    } cases[] = {
+        {".P_20240315093000.docx." + QString::number(gone) + u'@' + host + ".part", false},
+        {".P_20240315093000.docx." + QString::number(gone) + u'@' + host + ".part.a1B2c3", false},
+        {".P_2_20240315093000.docx." + live + u'@' + host + ".part", true},
+        {".P_20240315093000.docx." + RunTag() + ".part", true},
+        {".P_20240315093000.docx." + QString::number(gone) + "@other-host.part", true},
+        {"P_20240315093000.docx", true},
+        {".P_20240315093000.docx.part", true},
+    };
+    for (const Case& c : cases)
+        write(c.name, "x");
+    CBatchReportHelper::ClearGoneRunsDocuments(tmp.path());
+    for (const Case& c : cases)
+        EXPECT_EQ(QFileInfo::exists(tmp.filePath(c.name)), c.stays) << c.name.toStdString();
 }
 
 TEST_F(BatchHelper, FoldersAreMadeLevelByLevelAndAFailingLevelIsNamed) {

@@ -40,7 +40,7 @@ struct FakeWriter : BatchReportWriter {
         for (const QString& f : r.files)
             if (leaveOut.contains(f))
                 leftOut << f;
-        const QString name = QFileInfo(r.outputPath).fileName();
+        const QString name = QFileInfo(r.documentName).fileName();
         if (failFor.contains(name)) {
             error = QStringLiteral("disk full");
             return false;
@@ -120,17 +120,22 @@ TEST_F(BatchRun, OneDocumentPerProjectAndEveryPileLoggedUnderItsOwn) {
         const QString bridge = report("Bridge_20240315093000.docx");
         const QString ab = report("a_b_20240315093000.docx");
         ASSERT_EQ(writer.reports.size(), 3u);
-        EXPECT_EQ(writer.reports[0].outputPath, pier);
+        // Written under a hidden name beside it, named when whole.
+        EXPECT_EQ(writer.reports[0].documentName, pier);
+        EXPECT_EQ(writer.reports[0].outputPath, CBatchReportHelper::TemporaryDocumentPath(out, pier));
         EXPECT_EQ(writer.reports[0].files, (QStringList{a2, a1}));
         EXPECT_EQ(writer.reports[0].pileNumbers, (QStringList{"A2", "A1"}));
-        EXPECT_EQ(writer.reports[1].outputPath, bridge);
+        EXPECT_EQ(writer.reports[1].documentName, bridge);
         EXPECT_EQ(writer.reports[1].files, QStringList{b1});
-        EXPECT_EQ(writer.reports[2].outputPath, ab);
+        EXPECT_EQ(writer.reports[2].documentName, ab);
         for (const auto& r : writer.reports) {
             EXPECT_EQ(r.kind, kind);
             EXPECT_FALSE(r.variantB);
         }
         EXPECT_EQ(outcome.written, (QStringList{pier, bridge, ab}));
+        EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+                  (QStringList{"Bridge_20240315093000.docx", "Pier_20240315093000.docx",
+                               "a_b_20240315093000.docx"}));
         EXPECT_TRUE(outcome.failed); // the missing file
 
         // The missing file is named, the pile without analysis noted.
@@ -310,8 +315,8 @@ TEST_F(BatchRun, OutOfMemoryStopsTheRunKeepingWhatWasWrittenLogged) {
     ASSERT_FALSE(sink.shown.empty());
     EXPECT_TRUE(sink.shown.back().text.startsWith(QStringLiteral("内存不足")))
         << sink.shown.back().text.toStdString();
-    // Pier's document stays, logged; Bridge's reserved name does not linger.
-    EXPECT_EQ(QDir(out).entryList(QDir::Files), QStringList{"Pier_20240315093000.docx"});
+    // Pier's document stays, logged; nothing of Bridge's lingers.
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"Pier_20240315093000.docx"});
     const auto log = readLog(logPath);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].pile, "A1");
@@ -336,6 +341,33 @@ TEST_F(BatchRun, OnlyRegularFilesAreReadAndEveryPathIsLoggedAbsolute) {
     // Like the document's name: absolute, whatever folder the run started in.
     EXPECT_EQ(log[0].original, a1);
     EXPECT_EQ(log[0].analysisFile, report("Pier_20240315093000.docx"));
+}
+
+// A list line holding a NUL byte is named whole on the console, the NUL
+// shown as "\0", and left out; the other lines are reported.
+TEST_F(BatchRun, AListLineWithANulIsShownWholeAndLeftOut) {
+    const QByteArray line =
+        QFile::encodeName(tmp.filePath(QStringLiteral("piles/A1"))) + QByteArray("\0x.DUX", 6);
+    QFile list(tmp.filePath(QStringLiteral("list.txt")));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(line + "\r\n" + QFile::encodeName(a1) + "\r\n");
+    list.close();
+    CKEVCommandLineInfo cmd;
+    cmd.Parse({QStringLiteral("-report"), list.fileName(), out});
+    StderrMessageSink console;
+    ctx.messages = &console;
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunBatchReports(cmd, ctx, writer, {});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "end");
+    EXPECT_EQ(status, 1);
+    const std::string shown =
+        (tmp.filePath(QStringLiteral("piles/A1")) + QStringLiteral("\\0x.DUX】含有空字符")).toStdString();
+    EXPECT_NE(err.find(shown), std::string::npos) << err;
+    EXPECT_EQ(err.find("Broken filename"), std::string::npos) << err;
+    ASSERT_EQ(writer.reports.size(), 1u);
+    EXPECT_EQ(writer.reports[0].files, QStringList{a1});
 }
 
 TEST_F(BatchRun, PilesTheDocumentLeavesOutAreNotLoggedAndFailTheRun) {

@@ -87,8 +87,12 @@ TEST_F(BuilderWriter, EachReportHoldsItsGroupsAnalysedPilesInOrder) {
         const BatchOutcome outcome = run(c.kind);
         EXPECT_FALSE(outcome.failed);
         ASSERT_EQ(word.written.size(), 2u);
+        // Written under its hidden name, then named.
+        const QString pier = QDir(tmp.filePath(QStringLiteral("out"))).filePath("Pier_20240315093000.docx");
         EXPECT_EQ(word.written[0].path,
-                  QDir(tmp.filePath(QStringLiteral("out"))).filePath("Pier_20240315093000.docx"));
+                  CBatchReportHelper::TemporaryDocumentPath(tmp.filePath(QStringLiteral("out")), pier));
+        ASSERT_EQ(outcome.written.size(), 2);
+        EXPECT_EQ(outcome.written[0], pier);
         EXPECT_EQ(word.written[0].piles, (QStringList{"A2", "A1"}));
         EXPECT_EQ(word.written[0].projectKind, c.projectKind);
         EXPECT_EQ(word.written[1].piles, QStringList{"B1"});

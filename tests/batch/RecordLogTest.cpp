@@ -3,9 +3,12 @@
 #include "tests/batch/BatchFixtures.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -101,4 +104,37 @@ TEST_F(RecordLog, ALogThatCannotBeWrittenIsReported) {
                                    {entry(QStringLiteral("ZK1"))}, ctx));
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("gone/Record.xml")));
+}
+
+// Something under the lock file's name that no run made (a folder, a pipe)
+// is said at once for what it is, without waiting for it to go; the log is
+// left as it was.
+TEST_F(RecordLog, ALockThatIsNotAFileIsToldAtOnce) {
+    ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx));
+    const QByteArray before = readAll(path());
+    const QString lock = path() + QStringLiteral(".lock");
+    const struct {
+        const char* what;
+        std::function<bool()> make;
+        const char* says;
+    } cases[] = {
+        {"a folder", [&] { return QDir().mkdir(lock); }, "是一个文件夹"},
+        {"a pipe", [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0600) == 0; }, "不是普通文件"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.make());
+        sink.shown.clear();
+        QElapsedTimer took;
+        took.start();
+        EXPECT_FALSE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK2"))}, ctx));
+        EXPECT_LT(took.elapsed(), 5000);
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(
+            sink.shown[0].text.contains(QStringLiteral("Record.xml.lock】") + QString::fromUtf8(c.says)))
+            << sink.shown[0].text.toStdString();
+        EXPECT_EQ(readAll(path()), before);
+        QDir().rmdir(lock);
+        QFile::remove(lock);
+    }
 }

@@ -3,8 +3,8 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/AppContext.h"
 #include "platform/FileError.h"
-#include "tests/support/TestSupport.h"
 #include "tests/support/KevBuilder.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,7 +128,8 @@ TEST_F(KevConversion, WritesARecordTypeZeroPileFile) {
     EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 65), 3);
     EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 69), 1024);
     EXPECT_EQ(d.mid(H + 73, 9), QByteArray(9, '\0'));
-    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 82), QDateTime(QDate(2024, 3, 15), QTime(0, 0)).toSecsSinceEpoch());
+    EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 82),
+              QDateTime(QDate(2024, 3, 15), QTime(0, 0)).toSecsSinceEpoch());
     EXPECT_EQ(pit::test::valueAt<int32_t>(d, H + 86), 1);
     EXPECT_EQ(d.mid(H + 90, 459 - 90), QByteArray(459 - 90, '\0'));
     EXPECT_EQ(d.mid(509), k.build().mid(256)) << "samples copied unchanged";
@@ -172,7 +173,8 @@ TEST_F(KevConversion, TestTimeFallsBackToTheFileTime) {
     ctx.clock = [] { return QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)); };
     sink.answers = {IDOK};
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(old), ctx, settings, never));
-    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX"))), 50 + 82),
+    EXPECT_EQ(pit::test::valueAt<int32_t>(
+                  pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK1.DUX"))), 50 + 82),
               QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)).toSecsSinceEpoch());
 }
 
@@ -200,7 +202,9 @@ TEST_F(KevConversion, AsksForTheDiameterUnlessUsedForAll) {
     k2.diameterM = 0.5f;
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(k2, QStringLiteral("ZK2.kev")), ctx, settings, never));
     EXPECT_EQ(asked, 0);
-    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK2.DUX"))), 50 + 13), 900);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(
+                  pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK2.DUX"))), 50 + 13),
+              900);
 
     // A cancelled dialog keeps the file's own diameter.
     KevInputSettings fresh;
@@ -208,7 +212,9 @@ TEST_F(KevConversion, AsksForTheDiameterUnlessUsedForAll) {
     k3.diameterM = 0.6f;
     ASSERT_TRUE(CPileRecord::ConvertKevFile(source(k3, QStringLiteral("ZK3.KEV")), ctx, fresh, never));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(pit::test::valueAt<int32_t>(pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK3.DUX"))), 50 + 13), 600);
+    EXPECT_EQ(pit::test::valueAt<int32_t>(
+                  pit::test::readFileBytes(QDir(tmp.path()).filePath(QStringLiteral("ZK3.DUX"))), 50 + 13),
+              600);
 }
 
 TEST_F(KevConversion, OverwriteOnlyWhenConfirmed) {
@@ -247,6 +253,19 @@ TEST_F(KevConversion, RefusesBadSourcesWithoutOutput) {
             EXPECT_EQ(e.cause(), FileCause::EndOfFile);
         }
         EXPECT_FALSE(QFileInfo::exists(target)) << "cut at " << cut;
+    }
+    // An interval no reader takes makes no pile file.
+    for (int16_t dt : {0, -25}) {
+        KevBuilder k;
+        k.sampleInterval = dt;
+        try {
+            CPileRecord::ConvertKevFile(source(k), ctx, settings, never);
+            ADD_FAILURE() << "interval " << dt;
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+            EXPECT_TRUE(e.message(false).contains(QStringLiteral("采样间隔 %1 µs").arg(dt)));
+        }
+        EXPECT_FALSE(QFileInfo::exists(target)) << "interval " << dt;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
 #include <optional>
 #include <set>
 
@@ -127,6 +128,64 @@ TEST_F(PileRead, RefusedFilesRaiseFileErrorOrReturnFalse) {
     EXPECT_FALSE(rec.TryReadFile(empty));
     EXPECT_FALSE(rec.TryReadFile(dir.path() + QStringLiteral("/bm.dux")));
     EXPECT_TRUE(rec.TryReadFile(write(DuxBuilder::paramBlock(), QStringLiteral("good.dux"))));
+}
+
+// A sample interval no instrument records is a damaged file, in every
+// generation: refused with a message naming the file and the interval, the
+// record keeping the pile it held. 1 and 32767 µs, the ends of what the
+// instruments store, are read.
+TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
+    DuxAnalysis saved;
+    saved.channels = {DuxChannel{}};
+    saved.averages = {DuxChannel{}};
+    const struct {
+        const char* what;
+        DuxBuilder file;
+    } kinds[] = {
+        {"short header", DuxBuilder::shortHeader(90)},
+        {"parameter block", DuxBuilder::paramBlock()},
+        {"blow table", DuxBuilder::paramBlock("A-RIRADAD").blowTable({DuxBlow{}})},
+        {"saved analysis", DuxBuilder::paramBlock("VADUZI", 1042).analysis(saved)},
+    };
+    const float bad[] = {0.0f,
+                         -20.0f,
+                         std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(),
+                         1e-30f,
+                         1e30f,
+                         0.99f,
+                         32768.0f};
+    const QString good = write(DuxBuilder::paramBlock().pileNo(u"G1"_qs), QStringLiteral("good.dux"));
+    CPileRecord rec;
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        for (float dt : bad) {
+            SCOPED_TRACE(dt);
+            ASSERT_TRUE(rec.ReadFile(good));
+            DuxBuilder file = kind.file;
+            const QString path = write(file.sampleInterval(dt), QStringLiteral("bad_dt.dux"));
+            try {
+                rec.ReadFile(path);
+                ADD_FAILURE() << "read";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+                for (bool english : {true, false}) {
+                    EXPECT_TRUE(e.message(english).contains(path));
+                    EXPECT_TRUE(e.message(english).contains(english ? u"sample interval"_qs : u"采样间隔"_qs))
+                        << e.message(english).toStdString();
+                }
+            }
+            EXPECT_EQ(rec.m_strPath, good);
+            EXPECT_EQ(rec.m_strPileNo, u"G1"_qs);
+            EXPECT_FALSE(rec.TryReadFile(path));
+        }
+        for (float dt : {1.0f, 32767.0f}) {
+            DuxBuilder file = kind.file;
+            ASSERT_TRUE(rec.ReadFile(write(file.sampleInterval(dt), QStringLiteral("edge_dt.dux")))) << dt;
+            EXPECT_EQ(rec.m_fSampleInterval, dt);
+            EXPECT_EQ(rec.CurrentChannel()->GetSampleInterval(), dt);
+        }
+    }
 }
 
 TEST_F(PileRead, EveryPrefixOfASavedFileIsReadOrRefusedCleanly) {

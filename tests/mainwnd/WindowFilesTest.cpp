@@ -13,6 +13,7 @@
 #include "mainwnd/CommandIds.h"
 #include "platform/Paths.h"
 #include "tests/mainwnd/FrameFixture.h"
+#include "tests/support/DuxBuilder.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -234,6 +235,52 @@ TEST_F(WindowFiles, ReadOnlyProjectOpensShowsItsPilesAndRefusesSaves) {
     ASSERT_TRUE(choose(cmd::kFileSaveCopyAs));
     EXPECT_EQ(sink.shown.size(), 1u);
     EXPECT_TRUE(QFileInfo::exists(files.answer));
+}
+
+// A pile whose sample interval no instrument records (0 µs) is refused by
+// 文件 ▸ 打开 and by the pile tree alike, with a message naming it and the
+// interval; the pile shown stays as it was, its changes still to be saved.
+TEST_F(WindowFiles, APileWithAnImpossibleSampleIntervalIsRefusedAndThePileShownStays) {
+    const QString bad = DuxBuilder::paramBlock().sampleInterval(0).writeTo(folder, QStringLiteral("DT0.DUX"));
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+    settle();
+    ASSERT_TRUE(choose(cmd::kWaveReverse));
+    ASSERT_TRUE(doc->IsModified());
+    const std::vector<float> shown(channel()->Source().begin(), channel()->Source().end());
+    const QByteArray zk1 = bytes(pile("ZK1.DUX")), dt0 = bytes(bad);
+
+    auto refused = [&] {
+        // The save question answered No, then the file's own message.
+        ASSERT_EQ(sink.shown.size(), 2u);
+        EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("是否将改动保存到ZK1.DUX")));
+        const QString& text = sink.shown[1].text;
+        EXPECT_TRUE(text.contains(QDir::toNativeSeparators(bad))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("采样间隔 0 µs"))) << text.toStdString();
+        EXPECT_EQ(doc->m_PileRecord.m_strPath, pile("ZK1.DUX"));
+        EXPECT_EQ(std::vector<float>(channel()->Source().begin(), channel()->Source().end()), shown);
+        EXPECT_TRUE(doc->IsModified());
+        EXPECT_EQ(bytes(pile("ZK1.DUX")), zk1);
+        EXPECT_EQ(bytes(bad), dt0);
+    };
+    {
+        SCOPED_TRACE("文件 ▸ 打开");
+        files.answer = bad;
+        sink.shown.clear();
+        sink.answers = {IDNO};
+        ASSERT_TRUE(choose(cmd::kFileOpen));
+        settle();
+        refused();
+    }
+    {
+        SCOPED_TRACE("the pile tree");
+        ASSERT_NE(item(QStringLiteral("DT0.DUX")), nullptr);
+        sink.shown.clear();
+        sink.answers = {IDNO};
+        tree()->setCurrentItem(item(QStringLiteral("DT0.DUX")));
+        settle();
+        refused();
+        EXPECT_EQ(tree()->currentItem(), item(QStringLiteral("ZK1.DUX")));
+    }
 }
 
 // On a pile sampled every 20 µs the high-pass must stay below 25000 Hz:

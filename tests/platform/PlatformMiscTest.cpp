@@ -2,17 +2,20 @@
 #include "platform/AtomicFile.h"
 #include "platform/Color.h"
 #include "platform/FileError.h"
+#include "platform/MessageSink.h"
 #include "platform/Metrics.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/SafeText.h"
 #include "platform/TimeUtil.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace pit;
 
@@ -102,6 +105,47 @@ TEST(Paths, AllFoldersFollowTheHomeOverride) {
     EXPECT_EQ(tempDir(), home + QStringLiteral("/Temp"));
     EXPECT_TRUE(QDir(tempDir()).exists());
     EXPECT_EQ(joinPath(home + "/", "x.ini"), home + "/x.ini");
+}
+
+// At start a run clears the temporary folders of runs of this machine that
+// are gone (a killed run's; an older version's "run-<pid>"), never a live
+// run's nor one of another machine sharing the folder.
+TEST(Paths, TemporaryFoldersOfRunsGoneAreClearedAtStart) {
+    const QString root = tempRootDir();
+    const QString host = RunTag().section(u'@', 1);
+    const QString gone = QString::number(test::GonePid());
+    const QString live = QString::number(::getppid());
+    const struct {
+        QString name;
+        bool stays;
+    } cases[] = {
+        {"run-" + gone + u'@' + host, false},  {"run-" + gone, false},
+        {"run-" + live + u'@' + host, true},   {"run-" + live, true},
+        {"run-" + gone + "@other-host", true}, {"keep-" + gone, true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(QDir().mkpath(joinPath(root, c.name + "/pictures")));
+        QFile f(joinPath(root, c.name + "/pictures/a.emf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString own = EnsureTempFolder();
+    EXPECT_EQ(own, joinPath(root, "run-" + RunTag()));
+    EXPECT_TRUE(QFileInfo(own).isDir());
+    for (const auto& c : cases) {
+        EXPECT_EQ(QFileInfo::exists(joinPath(root, c.name)), c.stays) << c.name.toStdString();
+        QDir(joinPath(root, c.name)).removeRecursively();
+    }
+    ClearTempFolder(own);
+    EXPECT_FALSE(QFileInfo::exists(own));
+    EXPECT_FALSE(RunIsGone(RunTag()));
+}
+
+// The console shows every character of a message: control characters
+// (a NUL in a listed path) as escapes.
+TEST(MessageSink, ControlCharactersAreShownAsEscapes) {
+    const QString text = QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0x1B) +
+                         QStringLiteral("[1m\tc\nd") + QChar(0x7F) + QChar(0x85) + QStringLiteral("e桩");
+    EXPECT_EQ(VisibleControls(text), QStringLiteral("a\\0b\\x1b[1m\tc\nd\\x7f\\x85e桩"));
 }
 
 TEST(MessageSink, DefaultButtonsAndScriptedAnswers) {

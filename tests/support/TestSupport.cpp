@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace pit::test {
 
@@ -21,6 +23,15 @@ bool copyPileFiles(const QString& from, const QString& to) {
         if (!QFile::copy(source.filePath(name), QDir(to).filePath(name)))
             return false;
     return true;
+}
+
+qint64 GonePid() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    if (child < 0 || ::waitpid(child, nullptr, 0) != child)
+        return -1;
+    return child;
 }
 
 QString dataDir() {

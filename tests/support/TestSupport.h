@@ -27,6 +27,9 @@ QByteArray readFileBytes(const QString& path);
 // when missing. False when one cannot be copied.
 bool copyPileFiles(const QString& from, const QString& to);
 
+// The id of a process that has ended (its folders and files belong to a run gone).
+qint64 GonePid();
+
 // A little-endian value of type T at a byte offset (the caller keeps off in range).
 template <typename T> T valueAt(const QByteArray& b, int off) {
     T v;

@@ -1,0 +1,32 @@
+// The allocations of the drawing whose failure must end a batch run as "out
+// of memory" rather than as a crash: the canvas's point lists and clip
+// regions and the metafile's records. Each asks here first, so that a test
+// can make the n-th of them fail as it fails when memory runs out.
+#pragma once
+
+#include <QtGlobal>
+
+namespace pit {
+
+enum class AllocSite : int { Points, Clip, MetafileRecord, Count };
+
+// Throws std::bad_alloc when a test armed this allocation to fail.
+void ProbeAllocation(AllocSite site);
+[[noreturn]] void ThrowBadAlloc();
+
+// Tests: the allocations at site are counted from now on, and from the n-th
+// (0-based) on every one fails, as when memory has run out (-1: none).
+// Arming again restarts the count.
+void FailAllocationsFrom(AllocSite site, long nth);
+long AllocationsAt(AllocSite site);
+
+// Room for count items in a Qt list, checked: a QList sized at once (as
+// QPolygon(n)) writes through a failed allocation instead of throwing.
+template <typename List> void ReserveChecked(List& list, qsizetype count, AllocSite site) {
+    ProbeAllocation(site);
+    list.reserve(count);
+    if (list.capacity() < count)
+        ThrowBadAlloc();
+}
+
+} // namespace pit

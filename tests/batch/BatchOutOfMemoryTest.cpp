@@ -1,0 +1,137 @@
+// The console batch with the real report writer, in this process, while the
+// drawing runs out of memory: from a chosen allocation of the second
+// project's document on, every allocation of a kind fails, as when memory
+// is gone (restoring a drawing's clip and pen on the way out included).
+#include "batch/BatchMain.h"
+#include "platform/AllocationProbe.h"
+#include "platform/Paths.h"
+#include "tests/batch/BatchFixtures.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <vector>
+
+using namespace pit;
+using namespace pit::test;
+
+namespace {
+
+struct ConsoleRun {
+    int status = -1;
+    std::string out, err;
+};
+
+struct BatchOutOfMemory : ::testing::Test {
+    QTemporaryDir tmp;
+    QString piles, out, a1, b1, b2, c1;
+
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        // The templates the writer opens: from the state folder, as KEV_DUX_HOME gives it.
+        const QDir bin(QStringLiteral(PIT_BIN_DIR));
+        for (const QString& t : bin.entryList({QStringLiteral("*.dotx")}, QDir::Files)) {
+            QFile::remove(joinPath(stateDir(), t));
+            ASSERT_TRUE(QFile::copy(bin.filePath(t), joinPath(stateDir(), t)));
+        }
+        piles = tmp.filePath(QStringLiteral("piles"));
+        QDir().mkpath(piles);
+        a1 = writePile(piles, "A1.DUX", "Pier", "A1", true);
+        b1 = writePile(piles, "B1.DUX", "Bridge", "B1", true);
+        b2 = writePile(piles, "B2.DUX", "Bridge", "B2", true);
+        c1 = writePile(piles, "C1.DUX", "Quay", "C1", true);
+        out = tmp.filePath(QStringLiteral("out"));
+    }
+    void TearDown() override {
+        for (int s = 0; s < int(AllocSite::Count); ++s)
+            FailAllocationsFrom(AllocSite(s), -1);
+    }
+    QString list(const QStringList& paths) const {
+        const QString path = tmp.filePath(QStringLiteral("list.txt"));
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(paths.join(QStringLiteral("\n")).toUtf8());
+        return path;
+    }
+    // KEV_DUX -report LIST OUT, as main runs it.
+    ConsoleRun run(const QStringList& paths) {
+        QFile::remove(joinPath(stateDir(), QStringLiteral("Record.xml")));
+        QDir(out).removeRecursively();
+        const QByteArray listFile = QFile::encodeName(list(paths)), outDir = QFile::encodeName(out);
+        char program[] = "KEV_DUX", flag[] = "-report";
+        char* argv[] = {program, flag, const_cast<char*>(listFile.constData()),
+                        const_cast<char*>(outDir.constData()), nullptr};
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        ConsoleRun r;
+        r.status = BatchMain(4, argv).value_or(-1);
+        r.out = testing::internal::GetCapturedStdout();
+        r.err = testing::internal::GetCapturedStderr();
+        return r;
+    }
+    QStringList outFiles() const { return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+};
+
+} // namespace
+
+TEST_F(BatchOutOfMemory, DrawingThatRunsOutOfMemoryEndsTheRunWithItsMessageKeepingWhatWasWritten) {
+    // How many allocations of each kind Pier's document makes: the second
+    // document (Bridge's) starts there.
+    long pier[int(AllocSite::Count)];
+    for (int s = 0; s < int(AllocSite::Count); ++s)
+        FailAllocationsFrom(AllocSite(s), -1);
+    const ConsoleRun first = run({a1});
+    ASSERT_EQ(first.status, 0) << first.err;
+    for (int s = 0; s < int(AllocSite::Count); ++s) {
+        pier[s] = AllocationsAt(AllocSite(s));
+        ASSERT_GT(pier[s], 0) << s;
+    }
+
+    // Each picture sets its clip and gives the old one back at its end.
+    struct Failing {
+        AllocSite site;
+        long into; // the allocations of Bridge's document before the first that fails
+    };
+    const struct {
+        const char* what;
+        std::vector<Failing> failing;
+    } cases[] = {
+        {"setting the clip of the first picture", {{AllocSite::Clip, 0}}},
+        {"giving the clip back at the picture's end", {{AllocSite::Clip, 1}}},
+        {"the curve's points, and the clip on the way out", {{AllocSite::Points, 0}, {AllocSite::Clip, 1}}},
+        {"a metafile record, and every one after", {{AllocSite::MetafileRecord, 60}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const Failing& f : c.failing)
+            FailAllocationsFrom(f.site, pier[int(f.site)] + f.into);
+        const ConsoleRun r = run({a1, b1, b2, c1});
+        for (const Failing& f : c.failing)
+            FailAllocationsFrom(f.site, -1);
+
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "end");
+        EXPECT_NE(r.err.find("内存不足，批量报告已中止"), std::string::npos) << r.err;
+        // Pier's document stays, whole and logged; the run stopped at Bridge's:
+        // none of it, nor of Quay's, nor anything hidden, is left.
+        const QStringList files = outFiles();
+        ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
+        EXPECT_TRUE(files[0].startsWith(u"Pier_"_qs)) << files[0].toStdString();
+        const QString pierDoc = QDir(out).filePath(files[0]);
+        EXPECT_TRUE(readFileBytes(pierDoc).startsWith("PK"));
+        pugi::xml_document log;
+        ASSERT_TRUE(
+            log.load_file(QFile::encodeName(joinPath(stateDir(), QStringLiteral("Record.xml"))).constData()));
+        const pugi::xml_node record = log.child("ArrayOfRecord").child("Record");
+        EXPECT_STREQ(record.child_value("PileName"), "A1");
+        EXPECT_EQ(QString::fromUtf8(record.child_value("AnalysisFile")), pierDoc);
+        EXPECT_FALSE(record.next_sibling("Record"));
+        // The run's temporary folder went with it.
+        EXPECT_TRUE(QDir(joinPath(stateDir(), QStringLiteral("Temp")))
+                        .entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden)
+                        .isEmpty());
+    }
+}
