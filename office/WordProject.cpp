@@ -48,10 +48,14 @@ std::unique_ptr<CWaveRecord> DrawWave(const CReportPileItem& item, bool twoColum
     return w;
 }
 
+// Metafiles are drawn at four times the screen's resolution: at the few
+// pixels of a small picture's numbers their letters would run together.
+constexpr int kPictureScale = 4;
+
 void WritePicture(const QString& path, QSize px, bool bitmap,
                   const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, bool english) {
     QString why;
-    if (!pit::WritePictureFile(path, px, bitmap, draw, &why, english))
+    if (!pit::WritePictureFile(path, px, bitmap, draw, &why, english, kPictureScale))
         throw WordError(why, why);
 }
 
@@ -402,8 +406,8 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         WritePicture(
             spectrumPath, spectrumPx, false,
             [&](gdi::Canvas& dc, const gdi::Rect& box) {
-                gdi::Font labels;
-                CreateReportFont(labels, labelPt);
+                gdi::Font labels; // at the picture's resolution
+                CreateReportFont(labels, labelPt * kPictureScale);
                 CSpectrum spectrumDrawer(wave.get());
                 spectrumDrawer.SetFillMode(wave->GetFillMode());
                 gdi::Rect r = box;
