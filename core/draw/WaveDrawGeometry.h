@@ -74,8 +74,8 @@ struct PrintLayoutInput {
     int labelHeight = 0;      // L: 1.4 x the height of "100"
     int rulerLabelBottom = 0; // where the ruler's labels end below the plot
     int printLabelMode = 0;   // above 1: a picture of the project report's document
-    bool moniPile = true; // room for the pile sketch
-    bool compact = false; // compact channel style
+    bool moniPile = true;     // room for the pile sketch
+    bool compact = false;     // compact channel style
     int compactLabelMargin = 5;
     int rows = 5; // rows per page of the print settings
     int marginTop = 2, marginRight = 2, marginBottom = 2;

@@ -114,7 +114,8 @@ pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc
     in.fontHeight = fontHeight;
     in.labelHeight = L;
     in.rulerLabelBottom =
-        pit::RulerLabelOffset(pit::DeviceOf(dc), majorTick, pit::kRulerLabelGap, pictureMode != 0) + r.Height();
+        pit::RulerLabelOffset(pit::DeviceOf(dc), majorTick, pit::kRulerLabelGap, pictureMode != 0) +
+        r.Height();
     in.printLabelMode = printLabelMode;
     in.moniPile = moniPile;
     in.compact = compact != 0;

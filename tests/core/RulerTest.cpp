@@ -203,9 +203,12 @@ TEST(TimeRuler, PrinterLiftsTheLabelsUpToTheTicks) {
         int major;
         int labelTop;
     } cases[] = {
-        {{96, 96, false}, false, 4, 100 + 4 + 1},       {{96, 96, false}, false, 3, 100 + 5 - 1},
-        {{600, 600, true}, false, 2, 100 + 5 * 6 - 12}, {{600, 600, true}, false, 4, 100 + 4 * 6 + 1},
-        {{600, 600, true}, true, 4, 100 + 5 * 6 - 1},   {{300, 300, true}, false, 2, 100 + 5 * 3 - 6},
+        {{96, 96, false}, false, 4, 100 + 4 + 1},
+        {{96, 96, false}, false, 3, 100 + 5 - 1},
+        {{600, 600, true}, false, 2, 100 + 5 * 6 - 12},
+        {{600, 600, true}, false, 4, 100 + 4 * 6 + 1},
+        {{600, 600, true}, true, 4, 100 + 5 * 6 - 1},
+        {{300, 300, true}, false, 2, 100 + 5 * 3 - 6},
         {{300, 300, true}, false, 3, 100 + 3 * 3 + 1},
         {{72, 72, false}, false, 3, 100 + 5 - 1}, // lengths stay at least one unit
     };
@@ -215,7 +218,8 @@ TEST(TimeRuler, PrinterLiftsTheLabelsUpToTheTicks) {
         ruler.SetTickSizes(c.major, c.major - 1);
         const RulerLayout l = ruler.Layout(c.device, fakeMeasure);
         ASSERT_FALSE(l.labels.empty());
-        EXPECT_EQ(l.labels[0].rect.top, c.labelTop) << c.device.dpiY << " fine " << c.fine << " tick " << c.major;
+        EXPECT_EQ(l.labels[0].rect.top, c.labelTop)
+            << c.device.dpiY << " fine " << c.fine << " tick " << c.major;
         EXPECT_EQ(RulerLabelOffset(c.device, c.major, kRulerLabelGap, c.fine), c.labelTop - 100);
         ASSERT_FALSE(l.ticks.empty());
         EXPECT_EQ(l.ticks[0].y1 - l.ticks[0].y0, c.major * std::max(1, c.device.dpiY / 96));

@@ -187,8 +187,8 @@ TEST_F(WaveDrawTest, DocumentPictureRulerClearOfTheSketch) {
     for (Form form : {Form::Full, Form::Word})
         for (int height : {36, 47, 88})
             for (float rate : {4.5f, 9.0f}) {
-                SCOPED_TRACE(testing::Message() << (form == Form::Full ? "full " : "word ") << height << " px, rate "
-                                                << rate);
+                SCOPED_TRACE(testing::Message()
+                             << (form == Form::Full ? "full " : "word ") << height << " px, rate " << rate);
                 Fixture fx;
                 fx.w.SetExpGain(3);
                 fx.print.m_nRow = 10;

@@ -497,8 +497,8 @@ TEST_F(WordProjectReportTest, PictureNumbersClearAndTheWaveAreaKept) {
                         for (const EmfSegment& l : e.segments)
                             EXPECT_FALSE(Crosses(l, t))
                                 << (k ? "spectrum" : "curve") << ": (" << l.x0 << "," << l.y0 << ")-(" << l.x1
-                                << "," << l.y1 << ") through \"" << t.text.toStdString() << "\" " << t.left << ","
-                                << t.top << "-" << t.right << "," << t.bottom;
+                                << "," << l.y1 << ") through \"" << t.text.toStdString() << "\" " << t.left
+                                << "," << t.top << "-" << t.right << "," << t.bottom;
                 }
                 // The wave area: the longest vertical lines are the marks.
                 const EmfShapes curve = ReadEmfShapes(pictures[0].bytes);

@@ -399,7 +399,8 @@ TEST_F(ProjectReportTest, NoLineThroughTheNumbersOfCurveAndSpectrum) {
     for (const bool picture : {false, true})
         for (const int columns : {1, 2})
             for (const int rows : {5, 8, 10}) {
-                SCOPED_TRACE(testing::Message() << rows << " x " << columns << (picture ? " picture" : " print"));
+                SCOPED_TRACE(testing::Message()
+                             << rows << " x " << columns << (picture ? " picture" : " print"));
                 s.m_nRow = rows;
                 s.m_nColumn = columns;
                 OpenA b(Env(), nullptr);
@@ -421,10 +422,12 @@ TEST_F(ProjectReportTest, NoLineThroughTheNumbersOfCurveAndSpectrum) {
                     }
                 }
                 const gdi::Rect curve = b.CurveBand(), band = b.SpectrumBand();
-                const QRectF plot(band.left + band.Width() / 5, band.top, band.Width() * 4 / 5, band.Height());
+                const QRectF plot(band.left + band.Width() / 5, band.top, band.Width() * 4 / 5,
+                                  band.Height());
                 std::vector<QLineF> lines;
                 for (const gdi::RecordedItem& it : dev.items())
-                    if (it.kind == gdi::RecordedItem::Kind::Line || it.kind == gdi::RecordedItem::Kind::Polyline)
+                    if (it.kind == gdi::RecordedItem::Kind::Line ||
+                        it.kind == gdi::RecordedItem::Kind::Polyline)
                         for (size_t k = 1; k < it.points.size(); ++k)
                             lines.emplace_back(it.points[k - 1], it.points[k]);
                 int numbers = 0;
