@@ -39,7 +39,7 @@ struct ProjectRowHeights {
 
 // Below this share of the cell the curve's wave and its ruler run into each
 // other; the spectrum row gives up height for it first.
-constexpr float kCurveFloorShare = 0.4f;
+constexpr float kCurveFloorShare = 0.45f;
 // A spectrum read-out row keeps at least this height (points).
 constexpr float kReadoutFloor = 4.0f;
 

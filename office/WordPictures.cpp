@@ -30,7 +30,7 @@ double PixelsToPoints(int px) {
 
 bool WritePictureFile(const QString& path, QSize px, bool bitmap,
                       const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, QString* why,
-                      bool english) {
+                      bool english, int scale) {
     // Pictures go to the run's temporary folder in the state folder; when
     // that cannot be written, say so rather than "file not found".
     const QFileInfo folder(QFileInfo(path).absolutePath());
@@ -73,7 +73,12 @@ bool WritePictureFile(const QString& path, QSize px, bool bitmap,
         return SaveBitmapToFileAtPrinterDepth(image, path, why, english);
     }
     const EmfReference screen = EmfReference::Screen();
-    EmfDevice emf(px, screen);
+    scale = std::max(1, scale);
+    EmfReference ref = screen;
+    ref.dpiX *= scale;
+    ref.dpiY *= scale;
+    ref.pixels *= scale;
+    EmfDevice emf(px * scale, ref);
     // The frame is the picture's box: a reader shows just that at the size
     // asked, even where a drawing reaches a pixel past its box.
     emf.SetFrame(gdi::Rect(0, 0, int(std::lround(px.width() * 2540.0 / screen.dpiX)),
@@ -82,8 +87,9 @@ bool WritePictureFile(const QString& path, QSize px, bool bitmap,
     {
         QPainter painter(&emf);
         gdi::Canvas dc(painter, 0, 0, false);
-        dc.FillSolidRect(box, 0xFFFFFF);
-        draw(dc, box);
+        const gdi::Rect drawn(0, 0, px.width() * scale, px.height() * scale);
+        dc.FillSolidRect(drawn, 0xFFFFFF);
+        draw(dc, drawn);
     }
     return emf.Save(path, why, english);
 }

@@ -20,8 +20,11 @@ double PixelsToPoints(int px);
 
 // A white picture of px pixels at 96 dpi, draw(dc, box) on it, written to
 // path. False with why (naming the file and the reason) when it cannot be.
+// A metafile may be drawn at scale times the resolution (box and device
+// resolution scale times larger), at the same size: small texts keep their
+// letters' places (a decimal point between two digits of a 4-pixel font).
 bool WritePictureFile(const QString& path, QSize px, bool bitmap,
                       const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, QString* why,
-                      bool english);
+                      bool english, int scale = 1);
 
 } // namespace pit

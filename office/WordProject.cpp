@@ -11,6 +11,7 @@
 #include "core/draw/SpectrumDraw.h"
 #include "core/wave/WaveRecord.h"
 #include "office/WordPictures.h"
+#include "platform/Metrics.h"
 #include "reports/RepProjectA.h"
 #include "reports/ReportPileItem.h"
 
@@ -27,6 +28,18 @@ int g_turnCn = 0;
 
 constexpr const char* kVersionLabel = "KEV-TIMBO 1.0";
 
+// The curve picture below its row's height (points): the row's borders.
+constexpr double kPictureInset = 1.0;
+// The ruler labels of the curve picture: at most this share of its height,
+// and no smaller than this (points).
+constexpr float kRulerShare = 0.14f;
+constexpr float kRulerFloor = 3.0f;
+
+// Whole pixels of a picture height, never taller than the points it is shown in.
+int PicturePixels(double points) {
+    return int(points * 96.0 / 72.0 * pit::GetScreenScalePercent() / 100.0);
+}
+
 // The draw copy of an item's wave with the report's drawing parameters.
 std::unique_ptr<CWaveRecord> DrawWave(const CReportPileItem& item, bool twoColumns) {
     std::unique_ptr<CWaveRecord> w = item.m_wave.Clone();
@@ -35,10 +48,14 @@ std::unique_ptr<CWaveRecord> DrawWave(const CReportPileItem& item, bool twoColum
     return w;
 }
 
+// Metafiles are drawn at four times the screen's resolution: at the few
+// pixels of a small picture's numbers their letters would run together.
+constexpr int kPictureScale = 4;
+
 void WritePicture(const QString& path, QSize px, bool bitmap,
                   const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, bool english) {
     QString why;
-    if (!pit::WritePictureFile(path, px, bitmap, draw, &why, english))
+    if (!pit::WritePictureFile(path, px, bitmap, draw, &why, english, kPictureScale))
         throw WordError(why, why);
 }
 
@@ -312,20 +329,22 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         t.Cell(curveRow, 1).Merge(t.Cell(curveRow, columns));
     t.Cell(curveRow, 1).Range().SetLineSpacingRule(pit::kLineSingle);
     const int width = int(L.cellWidth - 2);
-    // The picture's line stays inside the row's borders.
-    const double height = heights.curve - 2;
+    const double height = heights.curve - kPictureInset;
     const bool smooth = m_draw.curve && m_draw.Curve().IsSmooth != 0;
     int& turn = english ? g_turnEn : g_turnCn;
     const QString curvePath = pit::DocumentPictureFile(QStringLiteral("PRO-001%1").arg(turn), smooth);
-    const QSize curvePx(pit::PointsToPixels(width), std::max(1, pit::PointsToPixels(height) - 3));
+    const QSize curvePx(pit::PointsToPixels(width), std::max(1, PicturePixels(height)));
     std::unique_ptr<CWaveRecord> wave = DrawWave(item, s.m_nColumn == 2);
     gdi::Font font;
     CreateReportFont(font, L.fontSize);
-    // The ruler's labels take the document's font rate: no larger than the
-    // fields beside the picture (or a sixth of its row), so that a short
-    // curve row keeps room for the wave.
+    // The ruler's labels, as in a printed cell: the size of the fields beside
+    // the picture, but small enough for the picture's height that the wave
+    // keeps the larger share; the spectrum's numbers alike. The drawing sizes
+    // them a point below the document's font rate.
+    const float labelPt = std::clamp(std::min(textSize, float(height) * kRulerShare), kRulerFloor,
+                                     std::max(kRulerFloor, L.fontSize));
     pit::DocInfo info = m_draw.Doc();
-    info.m_nFontRate = std::min(info.m_nFontRate, std::max(textSize, heights.curve / 6));
+    info.m_nFontRate = labelPt + 1;
     pit::PrintDrawDoc draw = m_draw;
     draw.doc = &info;
     WritePicture(
@@ -342,6 +361,8 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         },
         m_english);
     ShowAsDrawn(m_doc->AddPicture(t.Cell(curveRow, 1).Range(), curvePath), curvePx);
+    // A tiny font in the picture's paragraph: its line is the picture and no more.
+    t.Cell(curveRow, 1).Range().SetFontSize(1);
 
     int next = curveRow + 1;
     if (spectrum) {
@@ -385,13 +406,15 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         WritePicture(
             spectrumPath, spectrumPx, false,
             [&](gdi::Canvas& dc, const gdi::Rect& box) {
+                gdi::Font labels; // at the picture's resolution
+                CreateReportFont(labels, labelPt * kPictureScale);
                 CSpectrum spectrumDrawer(wave.get());
                 spectrumDrawer.SetFillMode(wave->GetFillMode());
                 gdi::Rect r = box;
                 r.DeflateRect(1, 1);
                 spectrumDrawer.SetRect(r.left, r.top, r.right, r.bottom);
                 spectrumDrawer.SetRefine(item.m_nRefine);
-                spectrumDrawer.DrawForPrint(dc, font);
+                spectrumDrawer.DrawForPrint(dc, labels);
             },
             m_english);
         if (lastColumn > 2)

@@ -41,7 +41,7 @@ private:
     float m_fSamplesPerTickBack = 0;
     bool m_bDecimals = false;
     int m_nLabelStepBack = 1;
-    int m_nLabelGap = 5;
+    int m_nLabelGap = pit::kRulerLabelGap;
     bool m_bFineLine = false;
     bool m_bLayoutFlag = false;
 };

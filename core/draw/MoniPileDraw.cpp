@@ -1,6 +1,7 @@
 #include "core/draw/MoniPileDraw.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace pit {
@@ -112,6 +113,12 @@ PileSketchGeometry ComputePileSketch(const PileSketchWave& wave, const gdi::Rect
         stroke(SketchPen::Main, {{x0, yt - 3 * s}, {x0, yt}});
         stroke(SketchPen::Main, {{R, T}, {R, yt}});
     }
+    // The notches, the enlarged bottom and the amplification start reach
+    // above the body, but not out of the top of a short strip (into the
+    // ruler's labels above it).
+    for (SketchStroke& st : g.strokes)
+        for (gdi::Point& p : st.points)
+            p.y = std::max(p.y, int(rect.top));
     g.factorAt = {xt + 10, rect.top + h / 4};
     return g;
 }

@@ -77,14 +77,19 @@ RulerPlacer::RulerPlacer(const Params& params, const RulerDevice& device, const 
     m_valid = m_p.sampleCount >= 2 && m_p.rect.Width() > 0;
     // Lengths in 1/96 inch; at least one unit on coarse devices.
     m_scale = std::max(1, device.dpiY / 96);
+    m_labelTop = m_p.rect.top + RulerLabelOffset(device, m_p.majorLength, m_p.labelGap, m_p.fineLine);
+    m_unitLeft = m_p.rect.right;
+}
+
+int RulerLabelOffset(const RulerDevice& device, int majorLength, int labelGap, bool fineLine) {
     double lift = 1;
     if (device.printing) {
         lift = device.dpiY * 4 / 200;
-        if (m_p.fineLine)
+        if (fineLine)
             lift /= 6.25;
     }
-    m_labelTop = m_p.rect.top + m_p.labelGap * m_scale - int(lift);
-    m_unitLeft = m_p.rect.right;
+    const int scale = std::max(1, device.dpiY / 96);
+    return std::max(labelGap * scale - int(lift), majorLength * scale + 1);
 }
 
 int RulerPlacer::xOf(int index) const {
@@ -159,7 +164,11 @@ gdi::Rect RulerPlacer::centredAt(int index, const QString& text) const {
 }
 
 void RulerPlacer::originLabel(int index, const QString& text) {
-    const gdi::Rect r = centredAt(index, text);
+    gdi::Rect r = centredAt(index, text);
+    // An origin at the ruler's left end keeps its label inside the ruler
+    // (not across the frame at its edge).
+    if (r.left < m_p.rect.left)
+        r.OffsetRect(m_p.rect.left - r.left, 0);
     m_out.labels.push_back({text, r, gdi::DT_SINGLELINE | gdi::DT_CENTER});
     m_lastRight = r.right;
     m_lastLeft = r.left;

@@ -70,6 +70,16 @@ struct RulerDevice {
     bool printing = false;
 };
 
+// Distance of the labels below the axis and the major tick's length, in
+// 1/96 inch, as both rulers keep them unless told otherwise.
+constexpr int kRulerLabelGap = 5;
+constexpr int kRulerMajorTick = 4;
+// Where the label line starts below the axis, device units: the label gap
+// less the line lift (larger on a printer, smaller again for fine lines),
+// but a unit below the end of the major ticks, so no tick runs into a label.
+int RulerLabelOffset(const RulerDevice& device, int majorLength = kRulerMajorTick,
+                     int labelGap = kRulerLabelGap, bool fineLine = false);
+
 // Size of a text as DrawText with DT_CALCRECT | DT_SINGLELINE gives it.
 using TextMeasure = std::function<gdi::Size(const QString&)>;
 
@@ -81,7 +91,7 @@ public:
         gdi::Rect rect;
         int firstSample = 0;
         int sampleCount = 0;
-        int majorLength = 4; // 1/96 inch
+        int majorLength = kRulerMajorTick; // 1/96 inch
         int minorLength = 3;
         int labelGap = 5;
         int subdivisions = 5;
@@ -106,7 +116,8 @@ public:
     // before it (forward) or after it (backward), the unit or the left edge.
     bool forwardLabel(int index, const QString& text);
     bool backwardLabel(int index, const QString& text);
-    // A label that is written with no neighbour test (the origin's "0").
+    // A label that is written with no neighbour test (the origin's "0"),
+    // moved right to start no further left than the ruler.
     void originLabel(int index, const QString& text);
     // Major ticks at origin + k * samplesPerTick, k = 1 .. maxTicks, up to the
     // ruler's end, each with its minors after the one before and the label
@@ -162,7 +173,7 @@ protected:
     explicit RulerTicks(float samplesPerTick) : m_fSamplesPerTick(samplesPerTick) {}
 
     int m_nTickSpacing = 40;
-    int m_nMajorLength = 4;
+    int m_nMajorLength = kRulerMajorTick;
     int m_nMinorLength = 3;
     float m_fSamplesPerTick;
     int m_nLabelStep = 1;

@@ -119,7 +119,7 @@ QString CSpectrum::AxisUnit(double rangeHz, double& divisor) {
 }
 
 void CSpectrum::DrawFrequencyTicks(gdi::Canvas& dc, int x0, int y, int width, int major, int minor,
-                                   int labelDx, int labelY) {
+                                   int labelDx, int labelY, bool centred, int labelsEnd) {
     const double R = (1e6 / sampleInterval) / (2.0 * refine);
     const double S = AxisStep(R);
     if (!(S > 0))
@@ -129,6 +129,7 @@ void CSpectrum::DrawFrequencyTicks(gdi::Canvas& dc, int x0, int y, int width, in
     const int n = int(R / S);
     const int spacing = int(width * S / R / 5.0);
     const char* format = (n - 1) * S / divisor <= 5.0 ? "%.2f" : "%.0f";
+    int lastRight = x0;
     for (int t = 0; t < n; ++t) {
         const int xt = int(width * S * t / R);
         dc.MoveTo(x0 + xt, y);
@@ -137,8 +138,19 @@ void CSpectrum::DrawFrequencyTicks(gdi::Canvas& dc, int x0, int y, int width, in
             dc.MoveTo(x0 + xt + m * spacing, y);
             dc.LineTo(x0 + xt + m * spacing, y + minor);
         }
-        if (t > 0)
-            dc.TextOut(x0 + labelDx + xt, labelY, QString::asprintf(format, t * S / divisor));
+        if (t == 0)
+            continue;
+        const QString label = QString::asprintf(format, t * S / divisor);
+        if (!centred) {
+            dc.TextOut(x0 + labelDx + xt, labelY, label);
+            continue;
+        }
+        const int w = dc.GetTextExtent(label).cx;
+        const int left = x0 + xt - w / 2;
+        if (left <= lastRight || left + w >= labelsEnd)
+            continue;
+        dc.TextOut(left, labelY, label);
+        lastRight = left + w;
     }
 }
 
@@ -251,7 +263,11 @@ void CSpectrum::DrawForPrint(gdi::Canvas& dc, const gdi::Font& font) {
 
     gdi::Rect m(0, 0, 0, 0);
     dc.DrawText(QStringLiteral("100"), m, gdi::DT_CALCRECT | gdi::DT_SINGLELINE | gdi::DT_CENTER);
-    const int b = int(outer.bottom - (m.Height() + 2 * u));
+    // The labels' line lies below the longest tick, so no tick runs through
+    // a number, and ends at the picture's bottom.
+    const int major = std::max(1, int(5 * u)), minor = std::max(1, int(3 * u));
+    const int labelTop = outer.bottom - m.Height();
+    const int b = labelTop - std::max(1, int(u)) - major;
     dc.MoveTo(outer.left, b);
     dc.LineTo(outer.right, b);
 
@@ -260,8 +276,9 @@ void CSpectrum::DrawForPrint(gdi::Canvas& dc, const gdi::Font& font) {
     const QString unit = AxisUnit(R, divisor);
     gdi::Rect um(0, 0, 0, 0);
     dc.DrawText(unit, um, gdi::DT_CALCRECT | gdi::DT_SINGLELINE | gdi::DT_CENTER);
-    dc.TextOut(outer.right - um.Width(), int(b - 0.01 * um.Height() + 3 * u), unit);
-    DrawFrequencyTicks(dc, outer.left, b, outer.Width(), int(5 * u), int(3 * u), int(-7 * u), int(b + 3 * u));
+    const int unitLeft = outer.right - um.Width();
+    dc.TextOut(unitLeft, labelTop, unit);
+    DrawFrequencyTicks(dc, outer.left, b, outer.Width(), major, minor, 0, labelTop, true, unitLeft);
 
     const int half = spectrum.shownBins();
     if (half > 0) {

@@ -69,9 +69,12 @@ public:
 
 private:
     void Compute();
-    // Ticks and labels of the frequency axis along baseline y from x0 over width.
+    // Ticks and labels of the frequency axis along baseline y from x0 over
+    // width; a label's top at labelY, its left labelDx from its tick. Centred
+    // (the report picture), a label is centred on its tick instead, and left
+    // out where it would touch the one before it or reach labelsEnd.
     void DrawFrequencyTicks(gdi::Canvas& dc, int x0, int y, int width, int major, int minor, int labelDx,
-                            int labelY);
+                            int labelY, bool centred = false, int labelsEnd = 0);
 
     std::vector<float> savedSamples;
     pit::dsp::AmplitudeSpectrum spectrum;

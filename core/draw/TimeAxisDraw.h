@@ -35,5 +35,5 @@ private:
     int m_nSubdivisions = 5;
     int m_nMultiplier = 1;
     bool m_bOneDecimal = false;
-    int m_nLabelGap = 5;
+    int m_nLabelGap = pit::kRulerLabelGap;
 };

@@ -134,19 +134,27 @@ PrintLayout ComputePrintLayout(const PrintLayoutInput& in) {
     out.plot.top = top;
     out.plot.right = box.right - in.marginRight * s;
     const int L = in.labelHeight;
+    // The ruler's labels need their line below the axis and their height; a
+    // small font leaves L short of that.
+    const int room = std::max(L, in.rulerLabelBottom);
     out.plot.bottom =
         in.printLabelMode < 1 ? TruncToInt(top + usable * 0.75) : TruncToInt(top + (usable - L) * 0.75);
     if (!in.moniPile) {
-        out.plot.bottom = box.bottom - in.marginBottom * s - L;
+        out.plot.bottom = box.bottom - in.marginBottom * s - room;
         return out;
     }
+    const bool picture = in.printLabelMode > 1;
     gdi::Rect& sk = out.sketch;
     sk.left = out.plot.left;
     sk.right = out.plot.right;
-    sk.bottom = box.bottom - in.marginBottom * s;
+    // The sketch draws its body above its own bottom edge: a short picture
+    // needs no margin under it.
+    sk.bottom = picture ? box.bottom : box.bottom - in.marginBottom * s;
     // L is already in device pixels; only the compact margin is in 1/96 inch.
-    sk.top = out.plot.bottom + (in.compact ? s * in.compactLabelMargin : L);
-    const int g = (27 - in.rows) * s;
+    sk.top = out.plot.bottom + (in.compact ? s * in.compactLabelMargin : room);
+    int g = (27 - in.rows) * s;
+    if (picture)
+        g = std::clamp(box.Height() / 7, std::min(5 * s, g), g);
     if (in.compact) {
         if (sk.Height() > 30 * s) {
             sk.top = sk.bottom - 30 * s;
@@ -154,7 +162,7 @@ PrintLayout ComputePrintLayout(const PrintLayoutInput& in) {
         }
     } else if (sk.Height() > g) {
         sk.top = sk.bottom - g;
-        out.plot.bottom = sk.top - L;
+        out.plot.bottom = sk.top - room;
     }
     return out;
 }

@@ -72,9 +72,10 @@ struct PrintLayoutInput {
     double displayMax100 = 0; // 100 x the channel's largest displayed value
     int fontHeight = 0;       // tmHeight of the current font
     int labelHeight = 0;      // L: 1.4 x the height of "100"
-    int printLabelMode = 0;
-    bool moniPile = true; // room for the pile sketch
-    bool compact = false; // compact channel style
+    int rulerLabelBottom = 0; // where the ruler's labels end below the plot
+    int printLabelMode = 0;   // above 1: a picture of the project report's document
+    bool moniPile = true;     // room for the pile sketch
+    bool compact = false;     // compact channel style
     int compactLabelMargin = 5;
     int rows = 5; // rows per page of the print settings
     int marginTop = 2, marginRight = 2, marginBottom = 2;
@@ -84,6 +85,11 @@ struct PrintLayout {
     gdi::Rect plot;
     gdi::Rect sketch; // empty without the pile sketch
 };
+// The sketch starts below the ruler's labels (at least L below the plot).
+// The document's picture (print label mode above 1) is a short one: its
+// sketch is no taller than a seventh of it (or 5 units) nor than the page's
+// sketch, and reaches down to its bottom edge, so the wave keeps the larger
+// share.
 PrintLayout ComputePrintLayout(const PrintLayoutInput& in);
 
 // The first layout of the curve export (before the label font is fitted).

@@ -102,20 +102,23 @@ int DrawBaseAndCentreLines(gdi::Canvas& dc, const gdi::Rect& P, const gdi::Pen& 
 } // namespace
 
 pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc, int /*mode*/,
-                                           bool withScale, const pit::PrintDrawDoc& doc, bool moniPile) {
+                                           bool withScale, const pit::PrintDrawDoc& doc, bool moniPile,
+                                           int majorTick) {
     const int s = std::max(1, dc.dpiX() / 96);
     const int fontHeight = dc.GetTextMetrics().height;
-    gdi::Font old = dc.GetFont();
+    // The document's picture labels its ruler in a font of its own, which
+    // stays selected for the drawing: the room measured here is the room
+    // the labels take. (Regular weight: a light one is drawn as a hairline
+    // face by word processors that have one.)
     if (printLabelMode > 1) {
         const double h = (double(doc.Doc().m_nFontRate) - 1.0) * 96.0 / 72.0 * pit::GetScreenScalePercent() /
                              100.0 * dc.dpiX() / 96.0 +
                          0.45;
-        dc.SelectFont(gdi::Font::Create(TruncToInt(h), 100, QStringLiteral("宋体")));
+        dc.SelectFont(gdi::Font::Create(std::max(1, TruncToInt(h)), 400, QStringLiteral("宋体")));
     }
     gdi::Rect r(0, 0, 0, 0);
     dc.DrawText(QStringLiteral("100"), r, gdi::DT_CALCRECT | gdi::DT_SINGLELINE | gdi::DT_CENTER);
     const int L = TruncToInt(1.4 * r.Height());
-    dc.SelectFont(old);
 
     pit::PrintLayoutInput in;
     in.box = box;
@@ -125,6 +128,9 @@ pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc
     in.displayMax100 = displayMax100;
     in.fontHeight = fontHeight;
     in.labelHeight = L;
+    in.rulerLabelBottom =
+        pit::RulerLabelOffset(pit::DeviceOf(dc), majorTick, pit::kRulerLabelGap, pictureMode != 0) +
+        r.Height();
     in.printLabelMode = printLabelMode;
     in.moniPile = moniPile;
     in.compact = compact != 0;
@@ -153,8 +159,9 @@ int CWaveRecord::DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect b
     printSketch = std::make_unique<CMoniPileDraw>(pileSketch);
     printSketch->SetBottomType(bottomShape);
     printSketch->SetPrintFlag(printFlag);
+    const int major = ps.m_nRow < 6 ? 4 : 3, minor = ps.m_nRow < 6 ? 3 : 2;
     const pit::PrintLayout layout =
-        DrawScaleBar(box, dc, layoutMode ? 2 : 1, info[4] != 0, doc, ps.m_bMoniPile != 0);
+        DrawScaleBar(box, dc, layoutMode ? 2 : 1, info[4] != 0, doc, ps.m_bMoniPile != 0, major);
     const gdi::Rect P = layout.plot;
 
     dc.FillSolidRect(box, 0xFFFFFF);
@@ -173,7 +180,6 @@ int CWaveRecord::DrawForPrint(gdi::Canvas& dc, int first, int count, gdi::Rect b
 
     const double w = win.drawable() ? double(P.Width()) / double(win.count - 1) : 0.0;
     if (double(sampleCount) * double(sampleInterval) > 2000.0) {
-        const int major = ps.m_nRow < 6 ? 4 : 3, minor = ps.m_nRow < 6 ? 3 : 2;
         const int spacing = printFlag ? 20 : 20 / std::max(1, ps.m_nColumn);
         if (axisMode == 1) {
             CTimeAxisDraw ruler(headIndex, headIndex, toeIndex, sampleInterval, P.left, P.bottom, P.right,
@@ -309,12 +315,6 @@ int CWaveRecord::PrintPlain(gdi::Canvas& dc, int first, int count, gdi::Rect box
         gdi::Pen::Create(gdi::PS_SOLID, (waveWidth - 1) * u * (pictureMode ? 2 : 1), colours[1]);
     const gdi::Pen centrePen =
         gdi::Pen::Create(disp.centreStyle == 1 ? gdi::PS_DOT : disp.centreStyle, 1, disp.centreColour);
-    if (wordReport && printLabelMode > 1) {
-        const double h = double(doc.Doc().m_nFontRate) * 96.0 / 72.0 * pit::GetScreenScalePercent() / 100.0 *
-                             dc.dpiX() / 96.0 +
-                         0.45;
-        dc.SelectFont(gdi::Font::Create(int(std::lround(h)), 100, QStringLiteral("宋体")));
-    }
 
     const int m = DrawBaseAndCentreLines(dc, P, framePen, centrePen);
     const int oldBk = dc.SetBkMode(gdi::TRANSPARENT);

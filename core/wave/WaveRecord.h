@@ -184,9 +184,10 @@ public:
     // even 10 is too wide.
     static int FitLabelFont(const QString& text, const gdi::Rect& box);
     // The print layout of box; sets printPlotRect and the print sketch's
-    // rectangle. moniPile: room for the pile sketch.
+    // rectangle. moniPile: room for the pile sketch; majorTick: the length
+    // of the ruler's major ticks (1/96 inch), whose labels the sketch clears.
     pit::PrintLayout DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc, int mode, bool withScale,
-                                  const pit::PrintDrawDoc& doc, bool moniPile);
+                                  const pit::PrintDrawDoc& doc, bool moniPile, int majorTick = 4);
     // Style 0: solid of width x unit; else a geometric flat-ended pen of that
     // stock style (4 and above dash-dot-dot) drawn with the dash pattern of
     // StylePenPattern.

@@ -161,3 +161,19 @@ TEST(PileSketch, AmplificationCurveJoinsTheStartToTheToe) {
     EXPECT_EQ(strokesOf(ComputePileSketch(w, kStrip, 0, s), SketchPen::Main).size(), 1u)
         << "gain 1: no curve";
 }
+
+// In a strip a few pixels high the marks that reach above the body (the
+// amplification start, the enlarged bottom, a bulge) stop at its top.
+TEST(PileSketch, ShortStripKeepsEveryMarkInside) {
+    const gdi::Rect strip(0, 100, 1024, 105);
+    PileSketchWave w = wave(100, 900);
+    w.expGain = 3;
+    w.expStart = 100;
+    w.defects = {{500, 5}};
+    const PileSketchGeometry g = ComputePileSketch(w, strip, 2, 2);
+    ASSERT_TRUE(g.valid);
+    EXPECT_EQ(strokesOf(g, SketchPen::Main)[2].points, (Pts{{100, 100}, {100, 102}})) << "the start's mark";
+    for (const SketchStroke& st : g.strokes)
+        for (const gdi::Point& p : st.points)
+            EXPECT_GE(p.y, strip.top);
+}

@@ -113,10 +113,11 @@ TEST(TimeRuler, ExampleOf1024SamplesAt20usOn800Pixels) {
     }
     EXPECT_EQ(majors, (std::vector<int>{0, 200 * 800 / 1023, 400 * 800 / 1023, 600 * 800 / 1023,
                                         800 * 800 / 1023, 1000 * 800 / 1023}));
-    // Labels hang centred under their ticks at the gap less one unit of lift.
+    // Labels hang centred under their ticks, a unit below the major ticks'
+    // end (the gap less one unit of lift would touch it).
     const RulerLabel& four = l.labels[2];
-    EXPECT_EQ(four.rect, gdi::Rect(156 - 3, 104, 156 + 3, 114));
-    EXPECT_EQ(l.labels[0].rect, gdi::Rect(800 - 12, 104, 800, 114)) << "the unit at the right end";
+    EXPECT_EQ(four.rect, gdi::Rect(156 - 3, 105, 156 + 3, 115));
+    EXPECT_EQ(l.labels[0].rect, gdi::Rect(800 - 12, 105, 800, 115)) << "the unit at the right end";
 }
 
 TEST(TimeRuler, LabelsThatWouldOverlapAreLeftOutButTheirTicksStay) {
@@ -193,24 +194,35 @@ TEST(TimeRuler, DegenerateInputsDrawNothingAndEnd) {
     }
 }
 
-TEST(TimeRuler, PrinterLiftsTheLabels) {
+// The label line: the gap less the lift (more of it on a printer, less
+// again for fine lines), but never up to the end of the major ticks.
+TEST(TimeRuler, PrinterLiftsTheLabelsUpToTheTicks) {
     struct Case {
         RulerDevice device;
         bool fine;
+        int major;
         int labelTop;
     } cases[] = {
-        {{96, 96, false}, false, 100 + 5 - 1},     {{600, 600, true}, false, 100 + 5 * 6 - 12},
-        {{600, 600, true}, true, 100 + 5 * 6 - 1}, {{300, 300, true}, false, 100 + 5 * 3 - 6},
-        {{72, 72, false}, false, 100 + 5 - 1}, // lengths stay at least one unit
+        {{96, 96, false}, false, 4, 100 + 4 + 1},
+        {{96, 96, false}, false, 3, 100 + 5 - 1},
+        {{600, 600, true}, false, 2, 100 + 5 * 6 - 12},
+        {{600, 600, true}, false, 4, 100 + 4 * 6 + 1},
+        {{600, 600, true}, true, 4, 100 + 5 * 6 - 1},
+        {{300, 300, true}, false, 2, 100 + 5 * 3 - 6},
+        {{300, 300, true}, false, 3, 100 + 3 * 3 + 1},
+        {{72, 72, false}, false, 3, 100 + 5 - 1}, // lengths stay at least one unit
     };
     for (const Case& c : cases) {
         CTimeAxisDraw ruler(0, 0, 0, 20.0f, 0, 100, 800, 130, 0, 1024);
         ruler.SetFineLine(c.fine);
+        ruler.SetTickSizes(c.major, c.major - 1);
         const RulerLayout l = ruler.Layout(c.device, fakeMeasure);
         ASSERT_FALSE(l.labels.empty());
-        EXPECT_EQ(l.labels[0].rect.top, c.labelTop) << c.device.dpiY << " fine " << c.fine;
+        EXPECT_EQ(l.labels[0].rect.top, c.labelTop)
+            << c.device.dpiY << " fine " << c.fine << " tick " << c.major;
+        EXPECT_EQ(RulerLabelOffset(c.device, c.major, kRulerLabelGap, c.fine), c.labelTop - 100);
         ASSERT_FALSE(l.ticks.empty());
-        EXPECT_EQ(l.ticks[0].y1 - l.ticks[0].y0, 4 * std::max(1, c.device.dpiY / 96));
+        EXPECT_EQ(l.ticks[0].y1 - l.ticks[0].y0, c.major * std::max(1, c.device.dpiY / 96));
     }
 }
 

@@ -161,6 +161,19 @@ TEST(WaveDrawGeometry, PrintLayoutNumbers) {
     in.rows = 5;
     in.box = Rect(0, 0, 800, 400);
 
+    // Labels that need more than L (their line below the ticks and their
+    // height): the sketch starts below them, the plot keeps its place.
+    in.rulerLabelBottom = 26;
+    l = pit::ComputePrintLayout(in);
+    EXPECT_EQ(l.sketch.top, 398 - 22);
+    EXPECT_EQ(l.plot.bottom, 398 - 22 - 26);
+    in.box = Rect(0, 0, 800, 100); // a sketch short of its cap
+    l = pit::ComputePrintLayout(in);
+    EXPECT_EQ(l.plot.bottom, 2 + 98 * 3 / 4);
+    EXPECT_EQ(l.sketch.top, l.plot.bottom + 26);
+    in.box = Rect(0, 0, 800, 400);
+    in.rulerLabelBottom = 0;
+
     // Without the sketch the plot runs down to the label line.
     in.moniPile = false;
     l = pit::ComputePrintLayout(in);
@@ -183,6 +196,36 @@ TEST(WaveDrawGeometry, PrintLayoutNumbers) {
     in.groupPeak = 0.0; // the channel's own peak
     in.displayMax100 = 0.5;
     EXPECT_EQ(pit::ComputePrintLayout(in).scale.right, 5 * 16);
+}
+
+// The document's picture (print label mode 2): the sketch no taller than a
+// seventh of the picture (or 5 units) nor the page's, down to the picture's
+// edge; the wave takes the rest above the ruler.
+TEST(WaveDrawGeometry, PrintLayoutOfTheDocumentPicture) {
+    struct Case {
+        int height, s, rows;
+        int sketch;
+    } cases[] = {
+        {36, 1, 10, 5},   // 5 units
+        {88, 1, 5, 12},   // a seventh
+        {300, 1, 10, 17}, // the page's (27 - rows)
+        {600, 6, 10, 85}, // a seventh on a 600-dpi device
+    };
+    for (const Case& c : cases) {
+        pit::PrintLayoutInput in;
+        in.box = Rect(0, 0, 600, c.height);
+        in.s = c.s;
+        in.rows = c.rows;
+        in.printLabelMode = 2;
+        in.labelHeight = 7 * c.s;
+        in.rulerLabelBottom = 9 * c.s;
+        const pit::PrintLayout l = pit::ComputePrintLayout(in);
+        EXPECT_EQ(l.sketch.bottom, c.height) << c.height;
+        EXPECT_EQ(l.sketch.Height(), c.sketch) << c.height;
+        EXPECT_EQ(l.plot.top, 2 * c.s) << c.height;
+        EXPECT_EQ(l.plot.bottom, l.sketch.top - 9 * c.s) << c.height;
+        EXPECT_GT(l.plot.Height(), c.height / 2) << c.height;
+    }
 }
 
 TEST(WaveDrawGeometry, PeakDigitsForLargeAndTinyPeaks) {

@@ -178,6 +178,57 @@ TEST_F(WaveDrawTest, PrintTickSizesFollowTheRowsAndSpacingTheColumns) {
     EXPECT_LT(stepWith(false), stepWith(true));
 }
 
+// The document's picture (print label mode 2) in both its forms, at the
+// heights its rows give: the ruler's labels take the font the layout
+// measured, so no line of the ruler or of the sketch (its amplification
+// curve rises to its top) runs through a text; with labels of the fields'
+// size the wave keeps the larger share.
+TEST_F(WaveDrawTest, DocumentPictureRulerClearOfTheSketch) {
+    for (Form form : {Form::Full, Form::Word})
+        for (int height : {36, 47, 88})
+            for (float rate : {4.5f, 9.0f}) {
+                SCOPED_TRACE(testing::Message()
+                             << (form == Form::Full ? "full " : "word ") << height << " px, rate " << rate);
+                Fixture fx;
+                fx.w.SetExpGain(3);
+                fx.print.m_nRow = 10;
+                fx.doc.m_nFontRate = rate;
+                fx.w.printLabelMode = 2;
+                gdi::RecordingDevice dev(600, height);
+                {
+                    QPainter p(&dev);
+                    gdi::Canvas dc(p, 0, 0, false);
+                    const gdi::Rect box(0, 0, 600, height);
+                    if (form == Form::Full)
+                        fx.w.DrawForPrint(dc, 0, 1024, box, true, nullptr, fx.docs());
+                    else
+                        fx.w.DrawForWordReport(dc, 0, 1024, box, true, nullptr, fx.docs());
+                }
+                std::vector<QLineF> lines;
+                for (const RecordedItem& it : dev.items()) {
+                    if (it.kind == Kind::Line || it.kind == Kind::Polyline)
+                        for (size_t k = 1; k < it.points.size(); ++k)
+                            lines.emplace_back(it.points[k - 1], it.points[k]);
+                    else if (it.kind == Kind::Path)
+                        for (int k = 1; k < it.path.elementCount(); ++k)
+                            if (it.path.elementAt(k).isLineTo())
+                                lines.emplace_back(it.path.elementAt(k - 1), it.path.elementAt(k));
+                }
+                const auto texts = dev.texts();
+                ASSERT_GE(texts.size(), 4u);
+                for (const RecordedItem& t : texts)
+                    for (const QLineF& l : lines) {
+                        const QRectF b = QRectF(l.p1(), l.p2()).normalized();
+                        EXPECT_FALSE(b.right() > t.rect.left() && b.left() < t.rect.right() &&
+                                     b.bottom() > t.rect.top() && b.top() < t.rect.bottom())
+                            << l.x1() << "," << l.y1() << " - " << l.x2() << "," << l.y2() << " through \""
+                            << t.text.toStdString() << "\"";
+                    }
+                if (rate < 5)
+                    EXPECT_GT(fx.w.printPlotRect.Height(), height / 2);
+            }
+}
+
 TEST_F(WaveDrawTest, PrintCurveStaysInsideItsBand) {
     for (Form form : {Form::Full, Form::Plain}) {
         Fixture fx;

@@ -200,9 +200,10 @@ TEST(ProjectLayout, CurveRowFloorFromTheSpectrumRow) {
                 if (r.spectrum / 6 > kReadoutFloor + 1e-4f)
                     EXPECT_GE(r.curve, kCurveFloorShare * l.cellHeight - 1e-3f);
             }
-    // Ten rows of two columns: the curve takes its floor, the read-outs stay above theirs.
+    // Ten rows of two columns on the A4 body: the curve takes its floor, the
+    // read-outs stay above theirs.
     const ProjectCellLayout l =
-        ComputeCurvePageLayout({481.9f, 667.1f, 12, 8.5f}, Settings(10, 2, true, true, k5Fields));
+        ComputeCurvePageLayout({481.9f, 717.1f, 12, 8.5f}, Settings(10, 2, true, true, k5Fields));
     const ProjectRowHeights r = ComputeProjectRows(l, true);
     EXPECT_LT(l.curveLines * l.lineHeight, kCurveFloorShare * l.cellHeight);
     EXPECT_FLOAT_EQ(r.curve, kCurveFloorShare * l.cellHeight);

@@ -30,8 +30,9 @@ struct WordProjectReportTest : ReportFixture {
         office.SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
         writer = std::make_unique<OfficeWordExport>(&doc->Context(), &services, &office);
     }
-    // n piles of the project, each with an echo of its own.
-    void MakePiles(int n) {
+    // n piles of the project, each with an echo of its own; shape changes
+    // the reported wave.
+    void MakePiles(int n, const std::function<void(DuxChannel&)>& shape = {}) {
         files.clear();
         names.clear();
         for (int k = 1; k <= n; ++k) {
@@ -40,6 +41,8 @@ struct WordProjectReportTest : ReportFixture {
                 const double b = (i - 250 - 10 * k) / 6.0;
                 a.channels[0].samples[size_t(i)] += float(4.0 * std::exp(-b * b));
             }
+            if (shape)
+                shape(a.channels[0]);
             a.averages = {a.channels[0]};
             a.conclusion = k % 2 ? QStringLiteral("桩身完整") : QStringLiteral("Pile Integrity");
             files.push_back(WritePile(QStringLiteral("ZK%1.DUX").arg(k), a));
@@ -458,6 +461,57 @@ TEST_F(WordProjectReportTest, PicturesAsDrawnAndTextsInsideTheirRows) {
                         }
                     }
                 }
+            }
+}
+
+// With the spectrum, for rows x columns in both languages and a pile with
+// an amplified wave and a fracture, read back from the written metafiles:
+// no line runs through a text of the curve picture (the ruler's numbers, the
+// sketch's factor) or of the spectrum picture (its axis numbers), and the
+// wave area between the head and toe marks is shown at least 5 mm tall,
+// the larger share of its picture.
+TEST_F(WordProjectReportTest, PictureNumbersClearAndTheWaveAreaKept) {
+    MakePiles(1, [](DuxChannel& c) {
+        c.expGain = 3;
+        c.expStart = 80;
+        c.defects = {{250, 2}};
+    });
+    S().m_bSpectrum = 1;
+    S().m_bQualityAssess = 1;
+    for (int rows : {5, 8, 10})
+        for (int cols : {1, 2})
+            for (bool english : {false, true}) {
+                SCOPED_TRACE(testing::Message() << rows << " x " << cols << (english ? " en" : " zh"));
+                S().m_nRow = rows;
+                S().m_nColumn = cols;
+                S().m_bLanguage = english;
+                const QString out = Out("clear.docx");
+                ASSERT_TRUE(Export(out));
+                const std::vector<DocxPicture> pictures = DocxPictures(out);
+                ASSERT_EQ(pictures.size(), 2u); // the curve, then the spectrum
+                for (size_t k = 0; k < pictures.size(); ++k) {
+                    const EmfShapes e = ReadEmfShapes(pictures[k].bytes);
+                    ASSERT_TRUE(e.valid);
+                    EXPECT_GE(e.texts.size(), 3u);
+                    for (const EmfText& t : e.texts)
+                        for (const EmfSegment& l : e.segments)
+                            EXPECT_FALSE(Crosses(l, t))
+                                << (k ? "spectrum" : "curve") << ": (" << l.x0 << "," << l.y0 << ")-(" << l.x1
+                                << "," << l.y1 << ") through \"" << t.text.toStdString() << "\" " << t.left
+                                << "," << t.top << "-" << t.right << "," << t.bottom;
+                }
+                // The wave area: the longest vertical lines are the marks.
+                const EmfShapes curve = ReadEmfShapes(pictures[0].bytes);
+                int extent = 0, marks = 0;
+                for (const EmfSegment& l : curve.segments) {
+                    const int h = l.x0 == l.x1 ? std::abs(l.y1 - l.y0) : 0;
+                    if (h > extent)
+                        extent = h, marks = 0;
+                    marks += h == extent;
+                }
+                EXPECT_GE(marks, 2);
+                EXPECT_GT(extent, curve.heightPx / 2);
+                EXPECT_GE(extent / curve.heightPx * pictures[0].shownHeight * 25.4 / 72, 5.0);
             }
 }
 

@@ -389,6 +389,71 @@ TEST_F(ProjectReportTest, SpectrumMarksAndIntegrityLine) {
     }
 }
 
+// With the spectrum, printed and as a page picture, for rows x columns: no
+// line runs through a text of the curve band (the ruler's numbers above the
+// sketch) or of the spectrum plot (its axis numbers, below their ticks),
+// and the spectrum's numbers keep apart.
+TEST_F(ProjectReportTest, NoLineThroughTheNumbersOfCurveAndSpectrum) {
+    CPrintSettings& s = doc->m_PrintSettings;
+    s.m_bSpectrum = 1;
+    for (const bool picture : {false, true})
+        for (const int columns : {1, 2})
+            for (const int rows : {5, 8, 10}) {
+                SCOPED_TRACE(testing::Message()
+                             << rows << " x " << columns << (picture ? " picture" : " print"));
+                s.m_nRow = rows;
+                s.m_nColumn = columns;
+                OpenA b(Env(), nullptr);
+                b.AddItems(1);
+                const int dpi = picture ? 96 : 600;
+                const gdi::Rect page = picture ? gdi::Rect(0, 0, 720, 870) : gdi::Rect(0, 0, 4724, 6614);
+                gdi::RecordingDevice dev(page.Width(), page.Height(), dpi, dpi);
+                {
+                    QPainter painter(&dev);
+                    gdi::Canvas dc(painter, 0, 0, !picture);
+                    if (picture) {
+                        b.m_bPictureRender = true;
+                        b.SetDrawToBitmap(true);
+                        b.DrawExportPage(dc, page, 1);
+                    } else {
+                        b.LayoutPage(page, dc);
+                        CPrintInfo info;
+                        b.PrintPage(dc, info);
+                    }
+                }
+                const gdi::Rect curve = b.CurveBand(), band = b.SpectrumBand();
+                const QRectF plot(band.left + band.Width() / 5, band.top, band.Width() * 4 / 5,
+                                  band.Height());
+                std::vector<QLineF> lines;
+                for (const gdi::RecordedItem& it : dev.items())
+                    if (it.kind == gdi::RecordedItem::Kind::Line ||
+                        it.kind == gdi::RecordedItem::Kind::Polyline)
+                        for (size_t k = 1; k < it.points.size(); ++k)
+                            lines.emplace_back(it.points[k - 1], it.points[k]);
+                int numbers = 0;
+                double lastRight = -1;
+                for (const gdi::RecordedItem& t : dev.texts()) {
+                    const QPointF c = t.rect.center();
+                    const bool inPlot = plot.contains(c);
+                    if (!inPlot && !QRectF(curve.left, curve.top, curve.Width(), curve.Height()).contains(c))
+                        continue;
+                    ++numbers;
+                    if (inPlot && t.text != QStringLiteral("kHz")) {
+                        EXPECT_GT(t.rect.left(), lastRight) << t.text.toStdString();
+                        lastRight = t.rect.right();
+                    }
+                    for (const QLineF& l : lines) {
+                        const QRectF r = QRectF(l.p1(), l.p2()).normalized();
+                        EXPECT_FALSE(r.right() > t.rect.left() && r.left() < t.rect.right() &&
+                                     r.bottom() > t.rect.top() && r.top() < t.rect.bottom())
+                            << l.x1() << "," << l.y1() << " - " << l.x2() << "," << l.y2() << " through \""
+                            << t.text.toStdString() << "\"";
+                    }
+                }
+                EXPECT_GE(numbers, 6);
+            }
+}
+
 TEST_F(ProjectReportTest, ItemsFromEveryKindOfFile) {
     struct Case {
         const char* name;

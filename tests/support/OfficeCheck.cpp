@@ -153,24 +153,36 @@ QStringList DocxProblems(const QString& docx) {
     return out;
 }
 
-std::vector<PictureAspect> PictureAspects(const QString& docx) {
+std::vector<DocxPicture> DocxPictures(const QString& docx) {
     const OoxmlPackage pkg = OoxmlPackage::FromFile(docx);
     pugi::xml_document main, rels;
     Load(main, pkg.Part(QStringLiteral("word/document.xml")));
     Load(rels, pkg.Part(QStringLiteral("word/_rels/document.xml.rels")));
-    std::vector<PictureAspect> out;
+    std::vector<DocxPicture> out;
     for (pugi::xpath_node x : main.select_nodes("//wp:inline")) {
-        PictureAspect a;
+        DocxPicture p;
         pugi::xml_node extent = x.node().child("wp:extent");
-        a.shown = extent.attribute("cx").as_double() / std::max(1.0, extent.attribute("cy").as_double());
+        p.shownWidth = extent.attribute("cx").as_double() / 12700;
+        p.shownHeight = extent.attribute("cy").as_double() / 12700;
         const char* id = x.node().select_node(".//a:blip").node().attribute("r:embed").as_string();
-        QByteArray b;
         for (pugi::xml_node r : rels.child("Relationships").children("Relationship"))
             if (!std::strcmp(r.attribute("Id").as_string(), id))
-                b = pkg.Part(QStringLiteral("word/") + QString::fromUtf8(r.attribute("Target").as_string()));
+                p.bytes =
+                    pkg.Part(QStringLiteral("word/") + QString::fromUtf8(r.attribute("Target").as_string()));
+        out.push_back(p);
+    }
+    return out;
+}
+
+std::vector<PictureAspect> PictureAspects(const QString& docx) {
+    std::vector<PictureAspect> out;
+    for (const DocxPicture& p : DocxPictures(docx)) {
+        const QByteArray& b = p.bytes;
         const auto i32 = [&](int at) {
             return b.size() >= at + 4 ? qFromLittleEndian<qint32>(b.constData() + at) : 0;
         };
+        PictureAspect a;
+        a.shown = p.shownWidth / std::max(1e-9, p.shownHeight);
         if (b.startsWith("BM"))
             a.drawn = double(i32(18)) / std::max(1, std::abs(i32(22)));
         else if (b.size() >= 40)
@@ -178,6 +190,59 @@ std::vector<PictureAspect> PictureAspects(const QString& docx) {
         out.push_back(a);
     }
     return out;
+}
+
+EmfShapes ReadEmfShapes(const QByteArray& b) {
+    EmfShapes out;
+    const auto u32 = [&](qsizetype at) { return qFromLittleEndian<quint32>(b.constData() + at); };
+    const auto i32 = [&](qsizetype at) { return qFromLittleEndian<qint32>(b.constData() + at); };
+    const auto i16 = [&](qsizetype at) { return qFromLittleEndian<qint16>(b.constData() + at); };
+    if (b.size() < 88 || u32(0) != 1 || u32(40) != 0x464D4520)
+        return out;
+    // The frame (0.01 mm) in device units of the reference the header names.
+    const double frameMm = (i32(36) - i32(28)) / 100.0;
+    const double pxPerMm = double(i32(76)) / std::max(1, i32(84));
+    out.heightPx = frameMm * pxPerMm;
+    for (qsizetype at = 0; at + 8 <= b.size();) {
+        const quint32 type = u32(at), size = u32(at + 4);
+        if (size < 8 || at + size > b.size())
+            return out;
+        if (type == 4 || type == 87) { // EMR_POLYLINE, EMR_POLYLINE16: bounds, count, points
+            const bool small = type == 87;
+            const quint32 n = u32(at + 24);
+            const qsizetype step = small ? 4 : 8;
+            if (28 + qsizetype(n) * step > qsizetype(size))
+                return out;
+            for (quint32 k = 1; k < n; ++k) {
+                const qsizetype p = at + 28 + qsizetype(k - 1) * step, q = p + step;
+                out.segments.push_back(small ? EmfSegment{i16(p), i16(p + 2), i16(q), i16(q + 2)}
+                                             : EmfSegment{i32(p), i32(p + 4), i32(q), i32(q + 4)});
+            }
+        } else if (type == 84) { // EMR_EXTTEXTOUTW: bounds, mode, scales, then the EMRTEXT
+            const quint32 chars = u32(at + 44), offString = u32(at + 48);
+            if (offString + qsizetype(chars) * 2 > size)
+                return out;
+            EmfText t;
+            for (quint32 k = 0; k < chars; ++k)
+                t.text += QChar(qFromLittleEndian<quint16>(b.constData() + at + offString + 2 * k));
+            t.left = i32(at + 8);
+            t.top = i32(at + 12);
+            t.right = i32(at + 16);
+            t.bottom = i32(at + 20);
+            out.texts.push_back(t);
+        } else if (type == 14) { // EMR_EOF
+            out.valid = true;
+            return out;
+        }
+        at += size;
+    }
+    return out;
+}
+
+bool Crosses(const EmfSegment& s, const EmfText& t) {
+    const int xl = std::min(s.x0, s.x1), xr = std::max(s.x0, s.x1);
+    const int yt = std::min(s.y0, s.y1), yb = std::max(s.y0, s.y1);
+    return xr > t.left && xl < t.right && yb > t.top && yt < t.bottom;
 }
 
 QJsonObject ReadDocx(const QString& docx) {

@@ -25,6 +25,36 @@ struct PictureAspect {
 };
 std::vector<PictureAspect> PictureAspects(const QString& docx);
 
+// Each picture of the main story in document order: the size it is shown
+// at (points) and the bytes of its part.
+struct DocxPicture {
+    double shownWidth = 0;
+    double shownHeight = 0;
+    QByteArray bytes;
+};
+std::vector<DocxPicture> DocxPictures(const QString& docx);
+
+// What an enhanced metafile draws, read from its records by the format:
+// every segment of its polylines and the texts with their bounds (device
+// units), and its height in device units by its frame and reference.
+struct EmfSegment {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+struct EmfText {
+    QString text;
+    int left = 0, top = 0, right = 0, bottom = 0; // the glyphs' band, inclusive
+};
+struct EmfShapes {
+    bool valid = false;
+    double heightPx = 0; // the frame's height in device units
+    std::vector<EmfSegment> segments;
+    std::vector<EmfText> texts;
+};
+EmfShapes ReadEmfShapes(const QByteArray& emf);
+// Whether a segment runs through a text's band: it enters the band's
+// inside (touching an edge does not count).
+bool Crosses(const EmfSegment& s, const EmfText& t);
+
 // The document as python-docx reads it (tests/support/read_docx.py); an
 // object with "error" when it cannot be read.
 QJsonObject ReadDocx(const QString& docx);
