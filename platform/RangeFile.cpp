@@ -33,7 +33,8 @@ QString resolvedPath(const QString& path) {
     if (!canonical.isEmpty())
         return canonical;
     const QString folder = info.absoluteDir().canonicalPath();
-    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath()) : QDir(folder).filePath(info.fileName());
+    return folder.isEmpty() ? QDir::cleanPath(info.absoluteFilePath())
+                            : QDir(folder).filePath(info.fileName());
 }
 
 } // namespace

@@ -46,7 +46,7 @@ struct ProjectReportPrintTest : ReportFixture {
 
 TEST_F(ProjectReportPrintTest, SevenPilesOnTwoPagesInListOrder) {
     view.RunProjectReport(*list, CAnalysisView::kPrint, false, nullptr, true);
-    const QString info = Tool(QStringLiteral("pdfinfo"), {printUi.path});
+    const QString info = pit::test::toolOutput(QStringLiteral("pdfinfo"), {printUi.path});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n")))) << info.toStdString();
     const QString text = Text();
     qsizetype at = -1;

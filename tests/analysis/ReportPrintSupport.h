@@ -5,6 +5,7 @@
 #include "analysis/PrintUi.h"
 #include "reports/ReportBuilder.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -32,20 +33,10 @@ struct A4PdfPrintUi : PrintUi {
     }
 };
 
-inline QString Tool(const QString& name, const QStringList& args) {
-    const QString exe = QStandardPaths::findExecutable(name);
-    if (exe.isEmpty())
-        return QStringLiteral("<%1 missing: scripts/install-deps.sh>").arg(name);
-    QProcess p;
-    p.start(exe, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
 // The text of a PDF file as poppler reads it (pdftotext with args before
 // the file): what a PDF viewer's search finds.
 inline QString PdfText(const QString& pdf, const QStringList& args = {}) {
-    return Tool(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")});
+    return pit::test::toolOutput(QStringLiteral("pdftotext"), args + QStringList{pdf, QStringLiteral("-")});
 }
 
 // Pile numbers as the engineers write them: letters and digits, and one of

@@ -56,7 +56,7 @@ TEST_F(SingleReportPrintTest, OnePageOfTheShownPileIntoAPdf) {
         s.m_bLanguage = language;
         view.RunSingleReport(pile, CAnalysisView::kPrint);
         EXPECT_EQ(printUi.resolution, 600);
-        const QString info = Tool(QStringLiteral("pdfinfo"), {printUi.path});
+        const QString info = pit::test::toolOutput(QStringLiteral("pdfinfo"), {printUi.path});
         EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))))
             << info.toStdString();
         EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
@@ -72,8 +72,8 @@ TEST_F(SingleReportPrintTest, OnePageOfTheShownPileIntoAPdf) {
             << text.toStdString();
 
         // The title is centred on the page body: (20 mm + (210 - 15) mm) / 2 from the left.
-        const QString boxes =
-            Tool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), printUi.path, QStringLiteral("-")});
+        const QString boxes = pit::test::toolOutput(
+            QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), printUi.path, QStringLiteral("-")});
         const QString firstWord = title.section(u' ', 0, 0), lastWord = title.section(u' ', -1);
         auto box = [&boxes](const QString& word, int group) {
             const QRegularExpression re(

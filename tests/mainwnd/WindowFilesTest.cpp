@@ -154,13 +154,15 @@ TEST_F(WindowFiles, SaveCopyWritesTheCopyAndKeepsTheOpenFile) {
     const QString hardLink = QDir(folder).filePath(QStringLiteral("ZK1_hard.DUX"));
     ASSERT_TRUE(QFile::link(folder, linkedFolder));
     ASSERT_TRUE(QFile::link(pile("ZK1.DUX"), linkedFile));
-    ASSERT_EQ(::link(QFile::encodeName(pile("ZK1.DUX")).constData(), QFile::encodeName(hardLink).constData()), 0);
+    ASSERT_EQ(::link(QFile::encodeName(pile("ZK1.DUX")).constData(), QFile::encodeName(hardLink).constData()),
+              0);
     const struct {
         const char* what;
         QString path;
     } sameFile[] = {
         {"the same path", pile("ZK1.DUX")},
-        {"the same path with ..", QDir(folder).filePath(QStringLiteral("../%1/ZK1.DUX").arg(QDir(folder).dirName()))},
+        {"the same path with ..",
+         QDir(folder).filePath(QStringLiteral("../%1/ZK1.DUX").arg(QDir(folder).dirName()))},
         {"through a linked folder", linkedFolder + QStringLiteral("/ZK1.DUX")},
         {"a link to the file", linkedFile},
         {"a hard link", hardLink},

@@ -53,6 +53,18 @@ struct WordProjectReportTest : ReportFixture {
         doc->m_PrintSettings.m_fFontRate = 9;
     }
     CPrintSettings& S() { return doc->m_PrintSettings; }
+    // Runs check at 5, 8 and 10 rows of 1 and 2 columns, Chinese and English.
+    void ForEachLayout(const std::function<void()>& check) {
+        for (int rows : {5, 8, 10})
+            for (int cols : {1, 2})
+                for (bool english : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << rows << " x " << cols << (english ? " en" : " zh"));
+                    S().m_nRow = rows;
+                    S().m_nColumn = cols;
+                    S().m_bLanguage = english;
+                    check();
+                }
+    }
     // The report of the piles through the builder's Word export into out.
     bool Export(const QString& out, bool styleB = false) {
         ReportEnv env = Env();
@@ -391,77 +403,64 @@ TEST_F(WordProjectReportTest, PicturesAsDrawnAndTextsInsideTheirRows) {
         f = 0;
     for (int i : {0, 1, 2, 3, 5, 6})
         S().m_bHeadInfo[i] = 1;
-    for (int rows : {5, 8, 10})
-        for (int cols : {1, 2})
-            for (bool english : {false, true}) {
-                SCOPED_TRACE(testing::Message() << rows << " x " << cols << (english ? " en" : " zh"));
-                S().m_nRow = rows;
-                S().m_nColumn = cols;
-                S().m_bLanguage = english;
-                const QString out = Out("fit.docx");
-                ASSERT_TRUE(Export(out));
-                const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
-                const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
-                pugi::xml_document x;
-                x.load_buffer(xml.constData(), size_t(xml.size()));
-                const std::vector<PictureAspect> aspects = PictureAspects(out);
-                ASSERT_EQ(aspects.size(), 4u);
-                for (const PictureAspect& a : aspects)
-                    EXPECT_NEAR(a.shown, a.drawn, a.drawn * 0.01);
-                const float cellHeight = office.ComputeCurvePageLayout(&S(), 0).cellHeight;
-                const pugi::xpath_node_set nested =
-                    x.select_nodes("/w:document/w:body/w:tbl/w:tr/w:tc/w:tbl");
-                ASSERT_EQ(nested.size(), 2u);
-                for (pugi::xpath_node t : nested) {
-                    int picture = 0;
-                    for (pugi::xpath_node d : t.node().select_nodes(".//wp:extent"))
-                        if (picture++ == 0)
-                            EXPECT_GE(Points(d.node(), "cy", 12700), kCurveFloorShare * cellHeight - 5)
-                                << "the curve";
-                    EXPECT_EQ(picture, 2);
-                    for (pugi::xml_node tr : t.node().children("w:tr")) {
-                        pugi::xml_node h = tr.child("w:trPr").child("w:trHeight");
-                        ASSERT_STREQ(h.attribute("w:hRule").as_string(), "exact");
-                        const double row = Points(h, "w:val", 20);
-                        for (pugi::xpath_node p : tr.select_nodes("w:tc/w:p")) {
-                            double size = 0;
-                            bool text = false;
-                            for (pugi::xpath_node r : p.node().select_nodes("w:r[w:t]")) {
-                                text = true;
-                                size = std::max(
-                                    size, Points(r.node().select_node("w:rPr/w:sz").node(), "w:val", 2));
-                            }
-                            // A picture's cell may span the rows below it.
-                            double rows = row;
-                            if (!std::strcmp(p.parent()
-                                                 .child("w:tcPr")
-                                                 .child("w:vMerge")
-                                                 .attribute("w:val")
-                                                 .as_string(),
-                                             "restart"))
-                                for (pugi::xml_node below = tr.next_sibling("w:tr");
-                                     below && below.last_child().child("w:tcPr").child("w:vMerge") &&
-                                     !below.last_child().child("w:tcPr").child("w:vMerge").attribute("w:val");
-                                     below = below.next_sibling("w:tr"))
-                                    rows += Points(below.child("w:trPr").child("w:trHeight"), "w:val", 20);
-                            for (pugi::xpath_node d : p.node().select_nodes(".//wp:extent"))
-                                EXPECT_LE(Points(d.node(), "cy", 12700), rows)
-                                    << "a picture taller than its cell";
-                            if (!text)
-                                continue;
-                            ASSERT_GT(size, 0);
-                            pugi::xml_node spacing = p.node().child("w:pPr").child("w:spacing");
-                            const double line =
-                                !std::strcmp(spacing.attribute("w:lineRule").as_string(), "exact")
-                                    ? Points(spacing, "w:line", 20)
-                                    : size * 1.2;
-                            const std::string what = pit::word::ParagraphText(p.node()).toStdString();
-                            EXPECT_LE(line, row) << what;
-                            EXPECT_LE(size * 1.15, line) << what;
-                        }
+    ForEachLayout([&] {
+        const QString out = Out("fit.docx");
+        ASSERT_TRUE(Export(out));
+        const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
+        const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
+        pugi::xml_document x;
+        x.load_buffer(xml.constData(), size_t(xml.size()));
+        const std::vector<PictureAspect> aspects = PictureAspects(out);
+        ASSERT_EQ(aspects.size(), 4u);
+        for (const PictureAspect& a : aspects)
+            EXPECT_NEAR(a.shown, a.drawn, a.drawn * 0.01);
+        const float cellHeight = office.ComputeCurvePageLayout(&S(), 0).cellHeight;
+        const pugi::xpath_node_set nested = x.select_nodes("/w:document/w:body/w:tbl/w:tr/w:tc/w:tbl");
+        ASSERT_EQ(nested.size(), 2u);
+        for (pugi::xpath_node t : nested) {
+            int picture = 0;
+            for (pugi::xpath_node d : t.node().select_nodes(".//wp:extent"))
+                if (picture++ == 0)
+                    EXPECT_GE(Points(d.node(), "cy", 12700), kCurveFloorShare * cellHeight - 5)
+                        << "the curve";
+            EXPECT_EQ(picture, 2);
+            for (pugi::xml_node tr : t.node().children("w:tr")) {
+                pugi::xml_node h = tr.child("w:trPr").child("w:trHeight");
+                ASSERT_STREQ(h.attribute("w:hRule").as_string(), "exact");
+                const double row = Points(h, "w:val", 20);
+                for (pugi::xpath_node p : tr.select_nodes("w:tc/w:p")) {
+                    double size = 0;
+                    bool text = false;
+                    for (pugi::xpath_node r : p.node().select_nodes("w:r[w:t]")) {
+                        text = true;
+                        size = std::max(size, Points(r.node().select_node("w:rPr/w:sz").node(), "w:val", 2));
                     }
+                    // A picture's cell may span the rows below it.
+                    double rows = row;
+                    if (!std::strcmp(
+                            p.parent().child("w:tcPr").child("w:vMerge").attribute("w:val").as_string(),
+                            "restart"))
+                        for (pugi::xml_node below = tr.next_sibling("w:tr");
+                             below && below.last_child().child("w:tcPr").child("w:vMerge") &&
+                             !below.last_child().child("w:tcPr").child("w:vMerge").attribute("w:val");
+                             below = below.next_sibling("w:tr"))
+                            rows += Points(below.child("w:trPr").child("w:trHeight"), "w:val", 20);
+                    for (pugi::xpath_node d : p.node().select_nodes(".//wp:extent"))
+                        EXPECT_LE(Points(d.node(), "cy", 12700), rows) << "a picture taller than its cell";
+                    if (!text)
+                        continue;
+                    ASSERT_GT(size, 0);
+                    pugi::xml_node spacing = p.node().child("w:pPr").child("w:spacing");
+                    const double line = !std::strcmp(spacing.attribute("w:lineRule").as_string(), "exact")
+                                            ? Points(spacing, "w:line", 20)
+                                            : size * 1.2;
+                    const std::string what = pit::word::ParagraphText(p.node()).toStdString();
+                    EXPECT_LE(line, row) << what;
+                    EXPECT_LE(size * 1.15, line) << what;
                 }
             }
+        }
+    });
 }
 
 // With the spectrum, for rows x columns in both languages and a pile with
@@ -478,41 +477,35 @@ TEST_F(WordProjectReportTest, PictureNumbersClearAndTheWaveAreaKept) {
     });
     S().m_bSpectrum = 1;
     S().m_bQualityAssess = 1;
-    for (int rows : {5, 8, 10})
-        for (int cols : {1, 2})
-            for (bool english : {false, true}) {
-                SCOPED_TRACE(testing::Message() << rows << " x " << cols << (english ? " en" : " zh"));
-                S().m_nRow = rows;
-                S().m_nColumn = cols;
-                S().m_bLanguage = english;
-                const QString out = Out("clear.docx");
-                ASSERT_TRUE(Export(out));
-                const std::vector<DocxPicture> pictures = DocxPictures(out);
-                ASSERT_EQ(pictures.size(), 2u); // the curve, then the spectrum
-                for (size_t k = 0; k < pictures.size(); ++k) {
-                    const EmfShapes e = ReadEmfShapes(pictures[k].bytes);
-                    ASSERT_TRUE(e.valid);
-                    EXPECT_GE(e.texts.size(), 3u);
-                    for (const EmfText& t : e.texts)
-                        for (const EmfSegment& l : e.segments)
-                            EXPECT_FALSE(Crosses(l, t))
-                                << (k ? "spectrum" : "curve") << ": (" << l.x0 << "," << l.y0 << ")-(" << l.x1
-                                << "," << l.y1 << ") through \"" << t.text.toStdString() << "\" " << t.left
-                                << "," << t.top << "-" << t.right << "," << t.bottom;
-                }
-                // The wave area: the longest vertical lines are the marks.
-                const EmfShapes curve = ReadEmfShapes(pictures[0].bytes);
-                int extent = 0, marks = 0;
-                for (const EmfSegment& l : curve.segments) {
-                    const int h = l.x0 == l.x1 ? std::abs(l.y1 - l.y0) : 0;
-                    if (h > extent)
-                        extent = h, marks = 0;
-                    marks += h == extent;
-                }
-                EXPECT_GE(marks, 2);
-                EXPECT_GT(extent, curve.heightPx / 2);
-                EXPECT_GE(extent / curve.heightPx * pictures[0].shownHeight * 25.4 / 72, 5.0);
-            }
+    ForEachLayout([&] {
+        const QString out = Out("clear.docx");
+        ASSERT_TRUE(Export(out));
+        const std::vector<DocxPicture> pictures = DocxPictures(out);
+        ASSERT_EQ(pictures.size(), 2u); // the curve, then the spectrum
+        for (size_t k = 0; k < pictures.size(); ++k) {
+            const EmfShapes e = ReadEmfShapes(pictures[k].bytes);
+            ASSERT_TRUE(e.valid);
+            EXPECT_GE(e.texts.size(), 3u);
+            for (const EmfText& t : e.texts)
+                for (const EmfSegment& l : e.segments)
+                    EXPECT_FALSE(Crosses(l, t))
+                        << (k ? "spectrum" : "curve") << ": (" << l.x0 << "," << l.y0 << ")-(" << l.x1 << ","
+                        << l.y1 << ") through \"" << t.text.toStdString() << "\" " << t.left << "," << t.top
+                        << "-" << t.right << "," << t.bottom;
+        }
+        // The wave area: the longest vertical lines are the marks.
+        const EmfShapes curve = ReadEmfShapes(pictures[0].bytes);
+        int extent = 0, marks = 0;
+        for (const EmfSegment& l : curve.segments) {
+            const int h = l.x0 == l.x1 ? std::abs(l.y1 - l.y0) : 0;
+            if (h > extent)
+                extent = h, marks = 0;
+            marks += h == extent;
+        }
+        EXPECT_GE(marks, 2);
+        EXPECT_GT(extent, curve.heightPx / 2);
+        EXPECT_GE(extent / curve.heightPx * pictures[0].shownHeight * 25.4 / 72, 5.0);
+    });
 }
 
 TEST_F(WordProjectReportTest, NoPileIsToldAndNothingWritten) {

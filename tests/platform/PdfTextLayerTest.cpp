@@ -2,6 +2,7 @@
 // poppler (pdftotext, pdfinfo) as a PDF viewer's search reads it.
 #include "platform/PdfTextLayer.h"
 #include "platform/FontSetup.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QPageSize>
@@ -15,18 +16,6 @@
 using namespace pit;
 
 namespace {
-
-QString Poppler(const QString& tool, const QStringList& args, QString* errors = nullptr) {
-    const QString exe = QStandardPaths::findExecutable(tool);
-    if (exe.isEmpty())
-        return QStringLiteral("<%1 missing: scripts/install-deps.sh>").arg(tool);
-    QProcess p;
-    p.start(exe, args);
-    p.waitForFinished(30000);
-    if (errors)
-        *errors = QString::fromUtf8(p.readAllStandardError());
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // Lines of text in the program's faces into an A4 PDF file, then repaired.
 QString WritePdf(const QString& path, const QStringList& lines) {
@@ -47,7 +36,7 @@ QString WritePdf(const QString& path, const QStringList& lines) {
         }
     }
     EXPECT_TRUE(RepairPdfTextLayerFile(path));
-    return Poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    return pit::test::toolOutput(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
 }
 
 } // namespace
@@ -80,10 +69,10 @@ TEST(PdfTextLayer, EveryTextShownIsReadBack) {
     // The repaired file is whole: poppler reads it without complaint, and a
     // second repair changes nothing.
     QString errors;
-    const QString info = Poppler(QStringLiteral("pdfinfo"), {path}, &errors);
+    const QString info = pit::test::toolOutput(QStringLiteral("pdfinfo"), {path}, &errors);
     EXPECT_TRUE(info.contains(QStringLiteral("Pages:"))) << info.toStdString();
     EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
-    Poppler(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, &errors);
+    pit::test::toolOutput(QStringLiteral("pdftotext"), {path, QStringLiteral("-")}, &errors);
     EXPECT_TRUE(errors.isEmpty()) << errors.toStdString();
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

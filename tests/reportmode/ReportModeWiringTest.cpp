@@ -110,7 +110,7 @@ TEST_F(ReportModeWiring, EnterPrintSaveAndLeaveThroughTheActions) {
     EXPECT_TRUE(Action(cmd::kReportExportExcel)->isEnabled());
 
     ASSERT_TRUE(Run(cmd::kPrint));
-    const QString info = Tool(QStringLiteral("pdfinfo"), {printUi.path});
+    const QString info = pit::test::toolOutput(QStringLiteral("pdfinfo"), {printUi.path});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
     const QString text = PdfText(printUi.path);
     EXPECT_TRUE(text.contains(QStringLiteral("桩号:ZK2"))) << text.toStdString();

@@ -39,7 +39,7 @@ struct ReportPrint : ReportModeFixture {
         view->ShowReportMode(singlePile);
     }
     QString Text() const { return PdfText(printUi.path); }
-    QString Pages() const { return Tool(QStringLiteral("pdfinfo"), {printUi.path}); }
+    QString Pages() const { return pit::test::toolOutput(QStringLiteral("pdfinfo"), {printUi.path}); }
 };
 
 } // namespace

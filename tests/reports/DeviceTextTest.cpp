@@ -9,6 +9,7 @@
 #include "reports/RepProjectA.h"
 #include "reports/RepSingle.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -25,21 +26,6 @@ namespace pit::test {
 namespace {
 
 constexpr int kTextDpi = 150;
-
-QString Tool(const QString& name, const QStringList& args) {
-    const QString exe = QStandardPaths::findExecutable(name);
-    if (exe.isEmpty())
-        return QStringLiteral("<%1 missing: scripts/install-deps.sh>").arg(name);
-    QProcess p;
-    p.start(exe, args);
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Control characters (but the breaks of a text file: tab, line feed, form
 // feed), DEL, and what stands for a character no font has.
@@ -200,7 +186,7 @@ TEST_F(DeviceTextTest, RecordingDeviceAndPrintedPdf) {
         b->SetPageRange(info);
         EXPECT_EQ(PrintPages(writer, *b, doc->m_PrintSettings, info, pdf), 1);
     }
-    const QString text = Tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    const QString text = pit::test::toolOutput(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     ExpectFound(text, "PDF");
 }
 
@@ -232,13 +218,14 @@ TEST_F(DeviceTextTest, PageMetafileReadByItsRecordsAndByEmf2svg) {
     const QString path = tmp.filePath(QStringLiteral("page.emf"));
     services.answers.push_back(path);
     ASSERT_TRUE(Make(kTyped)->ExportEmf());
-    const QStringList texts = MetafileTexts(ReadAll(path));
+    const QStringList texts = MetafileTexts(pit::test::readFileBytes(path));
     ExpectFound(texts.join(QString()), "metafile records");
 
     const QString svgPath = tmp.filePath(QStringLiteral("page.svg"));
-    Tool(QStringLiteral("emf2svg-conv"), {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath});
+    pit::test::toolOutput(QStringLiteral("emf2svg-conv"),
+                          {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath});
     QString error;
-    const QString svg = SvgText(ReadAll(svgPath), &error);
+    const QString svg = SvgText(pit::test::readFileBytes(svgPath), &error);
     EXPECT_EQ(error, QString()) << "emf2svg-conv's SVG is well-formed XML";
     ExpectFound(svg, "emf2svg-conv");
 }

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +15,18 @@ namespace pit::test {
 QByteArray readFileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString toolOutput(const QString& name, const QStringList& args, QString* errors) {
+    const QString exe = QStandardPaths::findExecutable(name);
+    if (exe.isEmpty())
+        return QStringLiteral("<%1 missing: scripts/install-deps.sh>").arg(name);
+    QProcess p;
+    p.start(exe, args);
+    p.waitForFinished(30000);
+    if (errors)
+        *errors = QString::fromUtf8(p.readAllStandardError());
+    return QString::fromUtf8(p.readAllStandardOutput());
 }
 
 bool copyPileFiles(const QString& from, const QString& to) {

@@ -23,6 +23,10 @@ Csv readCsv(const QString& path);
 // A whole file, empty when it cannot be read.
 QByteArray readFileBytes(const QString& path);
 
+// What a command-line tool (found on PATH) writes to stdout, and in errors
+// what it writes to stderr; a note naming the tool when it is not installed.
+QString toolOutput(const QString& name, const QStringList& args, QString* errors = nullptr);
+
 // Copies the pile files (*.DUX) of folder from into folder to, which is made
 // when missing. False when one cannot be copied.
 bool copyPileFiles(const QString& from, const QString& to);
