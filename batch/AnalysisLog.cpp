@@ -143,22 +143,15 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
     // lock and never goes away: waiting for it would be in vain.
     if (const QFileInfo lockInfo(lockPath); lockInfo.exists() && !lockInfo.isFile()) {
         const QString lockShown = QDir::toNativeSeparators(lockPath);
-        if (lockInfo.isDir())
-            ctx.message(
-                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】是一个文件夹，请删除它。")
-                    .arg(shown, lockShown),
-                QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is a folder; "
-                               "remove it.")
-                    .arg(shown, lockShown),
-                QString(), QString(), MB_OK | MB_ICONERROR);
-        else
-            ctx.message(
-                QStringLiteral("记录文件【%1】无法写入：锁文件【%2】不是普通文件，请删除它。")
-                    .arg(shown, lockShown),
-                QStringLiteral("The record log [%1] cannot be written: its lock file [%2] is not a regular "
-                               "file; remove it.")
-                    .arg(shown, lockShown),
-                QString(), QString(), MB_OK | MB_ICONERROR);
+        const bool folder = lockInfo.isDir();
+        ctx.message(
+            QStringLiteral("记录文件【%1】无法写入：锁文件【%2】%3，请删除它。")
+                .arg(shown, lockShown,
+                     folder ? QStringLiteral("是一个文件夹") : QStringLiteral("不是普通文件")),
+            QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
+                .arg(shown, lockShown,
+                     folder ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file")),
+            QString(), QString(), MB_OK | MB_ICONERROR);
         return false;
     }
     QLockFile lock(lockPath);

@@ -369,15 +369,10 @@ TEST(UploadConnection, ServerThatCannotBeReachedIsReportedWithTheDriversText) {
 
 // A port on 127.0.0.1 that nothing listens on.
 int ClosedPort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = 0;
+    const int s = pit::test::LoopbackSocket(port, 0);
     close(s);
-    return ntohs(a.sin_port);
+    return port;
 }
 
 // The "SQL Server" entry (FreeTDS) with the string the program builds.
@@ -396,21 +391,16 @@ TEST(UploadConnection, FreeTdsRefusedPortFailsWithAConnectionState) {
 // The port of the built string reaches FreeTDS: it knocks at a listening
 // socket, which hangs up at once.
 TEST(UploadConnection, FreeTdsConnectsToThePortOfTheString) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(listen(s, 4), 0);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = 0;
+    const int s = pit::test::LoopbackSocket(port, 4);
+    ASSERT_GE(s, 0);
     std::atomic<int> knocks = 0;
     std::thread door([&] {
         for (int c; (c = accept(s, nullptr, nullptr)) >= 0; close(c))
             ++knocks;
     });
     DatabaseConfig config;
-    config.port = ntohs(a.sin_port);
+    config.port = port;
     {
         odbc::Environment env;
         odbc::Connection c(env);

@@ -8,10 +8,13 @@
 #include <QDateTime>
 #include <QString>
 #include <QTemporaryDir>
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <optional>
 #include <ostream>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
@@ -22,6 +25,25 @@ inline const bool kOdbcConfigured = [] {
     setenv("ODBCSYSINI", PIT_ODBC_SYSINI, 1);
     return true;
 }();
+
+// A TCP socket on a free port of 127.0.0.1, listening when backlog > 0;
+// port receives its port. -1 when it cannot be had.
+inline int LoopbackSocket(int& port, int backlog) {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    if (s < 0 || bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        (backlog > 0 && listen(s, backlog) != 0) ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
+        if (s >= 0)
+            close(s);
+        return -1;
+    }
+    port = ntohs(a.sin_port);
+    return s;
+}
 
 enum class Backend { SQLite, PostgreSQL };
 

@@ -182,15 +182,7 @@ class StallingRelay {
 public:
     StallingRelay(int serverPort, QByteArray stallOn)
         : m_serverPort(serverPort), m_stallOn(std::move(stallOn)) {
-        m_listen = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(m_listen, 8);
-        getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
-        m_port = ntohs(a.sin_port);
+        m_listen = pit::test::LoopbackSocket(m_port, 8);
         m_accept = std::thread([this] { Accept(); });
     }
     ~StallingRelay() {
@@ -321,14 +313,9 @@ TEST(WorkerTimeouts, AStalledOrStoppedPostgreSQLServerEndsWithinTheTimeout) {
 // gives up at its login timeout and says so, with the seconds it waited.
 TEST(WorkerTimeouts, ALoginNeverAnsweredEndsAtTheLoginTimeout) {
     setenv("ODBCSYSINI", PIT_ODBC_SYSINI, 1);
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ASSERT_EQ(bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    ASSERT_EQ(listen(s, 4), 0);
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    int port = 0;
+    const int s = pit::test::LoopbackSocket(port, 4);
+    ASSERT_GE(s, 0);
     std::mutex m;
     std::vector<int> held; // taken, never answered
     std::thread door([&] {
@@ -338,7 +325,7 @@ TEST(WorkerTimeouts, ALoginNeverAnsweredEndsAtTheLoginTimeout) {
         }
     });
     DatabaseConfig config; // the "SQL Server" entry: FreeTDS
-    config.port = ntohs(a.sin_port);
+    config.port = port;
     UploadJob job(BuildSqlConnectionString(config, 0x7F000001), JobOrder(u"WT-F"_qs), TwoPiles(), {2, 60});
     const double took = RunToEnd(job);
     EXPECT_EQ(job.Outcome().status, Status::TimedOut) << job.Outcome().error.toStdString();
