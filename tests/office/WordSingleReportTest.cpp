@@ -7,6 +7,7 @@
 #include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QJsonArray>
 
@@ -178,20 +179,10 @@ TEST_F(WordSingleReportTest, CurvePictureNamesThePrintedPagesFace) {
         for (const QString& part : pkg.PartNames()) {
             if (!part.startsWith(QLatin1String("word/media/")))
                 continue;
-            const QByteArray emf = pkg.Part(part);
-            const auto u32 = [&emf](qsizetype at) {
-                return qFromLittleEndian<quint32>(emf.constData() + at);
-            };
-            for (qsizetype at = 0; at + 8 <= emf.size();) {
-                const quint32 type = u32(at), size = u32(at + 4);
-                ASSERT_GE(size, 8u);
-                if (type == 82) // EMR_EXTCREATEFONTINDIRECTW: the face 28 bytes into its LOGFONTW
-                    faces << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + 40),
-                                                32)
-                                 .section(QChar(0), 0, 0);
-                texts += type == 84; // EMR_EXTTEXTOUTW
-                at += size;
-            }
+            const pit::test::MetafileText emf = pit::test::readMetafileText(pkg.Part(part));
+            ASSERT_TRUE(emf.ok) << part.toStdString() << ": record at " << emf.brokenAt;
+            faces << emf.faces;
+            texts += int(emf.texts.size());
         }
         EXPECT_GT(texts, 5) << "the axis numbers";
         ASSERT_FALSE(faces.isEmpty());

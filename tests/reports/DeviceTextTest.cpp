@@ -20,7 +20,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QXmlStreamReader>
-#include <QtEndian>
 
 namespace pit::test {
 namespace {
@@ -40,19 +39,10 @@ QString Strays(const QString& text) {
 
 // The strings of the metafile's EMR_EXTTEXTOUTW records, walked by their sizes.
 QStringList MetafileTexts(const QByteArray& emf) {
-    const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
-    QStringList texts;
-    for (qsizetype at = 0; at + 8 <= emf.size();) {
-        const quint32 type = u32(at), size = u32(at + 4);
-        if (size < 8 || at + qsizetype(size) > emf.size())
-            return texts << QStringLiteral("<broken record at %1>").arg(at);
-        if (type == 84) {
-            const quint32 chars = u32(at + 44), offset = u32(at + 48);
-            texts << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + offset),
-                                        qsizetype(chars));
-        }
-        at += size;
-    }
+    const pit::test::MetafileText m = pit::test::readMetafileText(emf);
+    QStringList texts = m.texts;
+    if (!m.ok)
+        texts << QStringLiteral("<broken record at %1>").arg(m.brokenAt);
     return texts;
 }
 

@@ -50,6 +50,30 @@ template <typename Base> struct Exposed : Base {
 using OpenA = Exposed<CRepProjectA>;
 using OpenB = Exposed<CRepProjectB>;
 
+// The printer's A4 body at 600 dpi, or the page picture's 720 x 870 pixels
+// as the picture exports draw them.
+gdi::Rect PageRect(bool picture) {
+    return picture ? gdi::Rect(0, 0, 720, 870) : gdi::Rect(0, 0, 4724, 6614);
+}
+int PageDpi(bool picture) {
+    return picture ? 96 : 600;
+}
+
+// Page 1 of b on dev, as the print host or the picture export draws it.
+void DrawFirstPage(OpenA& b, gdi::RecordingDevice& dev, bool picture) {
+    QPainter painter(&dev);
+    gdi::Canvas dc(painter, 0, 0, !picture);
+    if (picture) {
+        b.m_bPictureRender = true;
+        b.SetDrawToBitmap(true);
+        b.DrawExportPage(dc, PageRect(true), 1);
+    } else {
+        b.LayoutPage(PageRect(false), dc);
+        CPrintInfo info;
+        b.PrintPage(dc, info);
+    }
+}
+
 struct ProjectReportTest : ReportFixture {
     void SetUp() override {
         ReportFixture::SetUp();
@@ -206,24 +230,10 @@ TEST_F(ProjectReportTest, BandsOfEveryPageLayout) {
         s.m_bSpectrum = c.spectrum;
         OpenA b(Env(), nullptr);
         b.AddItems(c.rows * c.columns);
-        // The printer's A4 body at 600 dpi, or the page picture's 720 x 870
-        // pixels as the picture exports draw them.
-        const int dpi = c.picture ? 96 : 600;
-        const gdi::Rect page = c.picture ? gdi::Rect(0, 0, 720, 870) : gdi::Rect(0, 0, 4724, 6614);
+        const int dpi = PageDpi(c.picture);
+        const gdi::Rect page = PageRect(c.picture);
         gdi::RecordingDevice dev(page.Width(), page.Height(), dpi, dpi);
-        {
-            QPainter painter(&dev);
-            gdi::Canvas dc(painter, 0, 0, !c.picture);
-            if (c.picture) {
-                b.m_bPictureRender = true;
-                b.SetDrawToBitmap(true);
-                b.DrawExportPage(dc, page, 1);
-            } else {
-                b.LayoutPage(page, dc);
-                CPrintInfo info;
-                b.PrintPage(dc, info);
-            }
-        }
+        DrawFirstPage(b, dev, c.picture);
         // The bands of the last cell drawn.
         const gdi::Rect cell = b.Cells().back();
         const gdi::Rect head = b.HeadBand(), curve = b.CurveBand(), marks = b.SpectrumBand(),
@@ -405,22 +415,10 @@ TEST_F(ProjectReportTest, NoLineThroughTheNumbersOfCurveAndSpectrum) {
                 s.m_nColumn = columns;
                 OpenA b(Env(), nullptr);
                 b.AddItems(1);
-                const int dpi = picture ? 96 : 600;
-                const gdi::Rect page = picture ? gdi::Rect(0, 0, 720, 870) : gdi::Rect(0, 0, 4724, 6614);
+                const int dpi = PageDpi(picture);
+                const gdi::Rect page = PageRect(picture);
                 gdi::RecordingDevice dev(page.Width(), page.Height(), dpi, dpi);
-                {
-                    QPainter painter(&dev);
-                    gdi::Canvas dc(painter, 0, 0, !picture);
-                    if (picture) {
-                        b.m_bPictureRender = true;
-                        b.SetDrawToBitmap(true);
-                        b.DrawExportPage(dc, page, 1);
-                    } else {
-                        b.LayoutPage(page, dc);
-                        CPrintInfo info;
-                        b.PrintPage(dc, info);
-                    }
-                }
+                DrawFirstPage(b, dev, picture);
                 const gdi::Rect curve = b.CurveBand(), band = b.SpectrumBand();
                 const QRectF plot(band.left + band.Width() / 5, band.top, band.Width() * 4 / 5,
                                   band.Height());

@@ -6,12 +6,12 @@
 #include "reports/PrintJob.h"
 #include "reports/RepSingle.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QRegularExpression>
-#include <QtEndian>
 
 namespace pit::test {
 namespace {
@@ -478,22 +478,10 @@ TEST_F(SingleReportTest, CurvePictureMetafileNamesItsFonts) {
         auto b = Make();
         const QString path = tmp.filePath(QStringLiteral("curve%1.emf").arg(smooth));
         ASSERT_TRUE(b->ExportPilePictureEmf(path));
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray emf = f.readAll();
-        const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
-        QStringList faces;
-        int texts = 0;
-        for (qsizetype at = 0; at + 8 <= emf.size();) {
-            const quint32 type = u32(at), size = u32(at + 4);
-            ASSERT_GE(size, 8u);
-            ASSERT_LE(at + qsizetype(size), emf.size());
-            if (type == 82) // EMR_EXTCREATEFONTINDIRECTW: ihFont, then LOGFONTW's face after 28 bytes
-                faces << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + 40), 32)
-                             .section(QChar(0), 0, 0);
-            texts += type == 84; // EMR_EXTTEXTOUTW
-            at += size;
-        }
+        const pit::test::MetafileText emf = pit::test::readMetafileText(pit::test::readFileBytes(path));
+        ASSERT_TRUE(emf.ok) << "record at " << emf.brokenAt;
+        const QStringList& faces = emf.faces;
+        const qsizetype texts = emf.texts.size();
         EXPECT_GT(texts, 5) << "the axis numbers";
         ASSERT_FALSE(faces.isEmpty());
         for (const QString& face : faces)

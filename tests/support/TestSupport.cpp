@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QtEndian>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,6 +28,30 @@ QString toolOutput(const QString& name, const QStringList& args, QString* errors
     if (errors)
         *errors = QString::fromUtf8(p.readAllStandardError());
     return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+MetafileText readMetafileText(const QByteArray& emf) {
+    const auto u32 = [&emf](qsizetype at) { return qFromLittleEndian<quint32>(emf.constData() + at); };
+    MetafileText out;
+    for (qsizetype at = 0; at + 8 <= emf.size();) {
+        const quint32 type = u32(at), size = u32(at + 4);
+        if (size < 8 || at + qsizetype(size) > emf.size()) {
+            out.ok = false;
+            out.brokenAt = at;
+            break;
+        }
+        if (type == 82) // EMR_EXTCREATEFONTINDIRECTW: ihFont, then LOGFONTW's face after 28 bytes
+            out.faces << QString::fromUtf16(reinterpret_cast<const char16_t*>(emf.constData() + at + 40), 32)
+                             .section(QChar(0), 0, 0);
+        if (type == 84) { // EMR_EXTTEXTOUTW: the string's length and offset in its EMRTEXT
+            const quint32 chars = u32(at + 44), offset = u32(at + 48);
+            if (offset < size && chars <= (size - offset) / 2)
+                out.texts << QString::fromUtf16(
+                    reinterpret_cast<const char16_t*>(emf.constData() + at + offset), qsizetype(chars));
+        }
+        at += size;
+    }
+    return out;
 }
 
 bool copyPileFiles(const QString& from, const QString& to) {

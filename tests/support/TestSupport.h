@@ -27,6 +27,16 @@ QByteArray readFileBytes(const QString& path);
 // what it writes to stderr; a note naming the tool when it is not installed.
 QString toolOutput(const QString& name, const QStringList& args, QString* errors = nullptr);
 
+// The texts a metafile draws (EMR_EXTTEXTOUTW) and the faces its fonts name
+// (EMR_EXTCREATEFONTINDIRECTW), in record order; ok is false, and the walk
+// ends, at a record whose size is below 8 bytes or runs past the file.
+struct MetafileText {
+    bool ok = true;
+    QStringList texts, faces;
+    qsizetype brokenAt = -1;
+};
+MetafileText readMetafileText(const QByteArray& emf);
+
 // Copies the pile files (*.DUX) of folder from into folder to, which is made
 // when missing. False when one cannot be copied.
 bool copyPileFiles(const QString& from, const QString& to);
