@@ -227,6 +227,7 @@ void CPileRecord::RestoreChannel(int index) {
     // The markers are the fresh channel's own: restoring re-aligns nothing.
     fresh->SetSelected(true);
     m_channels[size_t(index)] = std::move(fresh);
+    m_channelStamp = NextChannelStamp();
     m_nCurrentChannel = index;
     // Only the channel is rebuilt: what the engineer entered for the pile stays.
     UpdateCommonMax();

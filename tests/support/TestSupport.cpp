@@ -64,6 +64,15 @@ bool copyPileFiles(const QString& from, const QString& to) {
     return true;
 }
 
+int countPixels(const QImage& image, const QRect& area, QRgb colour) {
+    const QRect r = area.intersected(image.rect());
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
 qint64 GonePid() {
     const pid_t child = ::fork();
     if (child == 0)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstring>
@@ -40,6 +42,9 @@ MetafileText readMetafileText(const QByteArray& emf);
 // Copies the pile files (*.DUX) of folder from into folder to, which is made
 // when missing. False when one cannot be copied.
 bool copyPileFiles(const QString& from, const QString& to);
+
+// The pixels of exactly colour inside area (the part of it in the image).
+int countPixels(const QImage& image, const QRect& area, QRgb colour);
 
 // The id of a process that has ended (its folders and files belong to a run gone).
 qint64 GonePid();
