@@ -1,6 +1,7 @@
 // Written documents as LibreOffice lays them out: pages, page numbers, the
-// curve document on one page. All documents of this binary are written first
-// and converted by one LibreOffice run.
+// curve document on one page, typed texts beside the printed pages. All
+// documents of this binary are written first and converted by one
+// LibreOffice run.
 #include "office/WordOffice.h"
 
 #include "core/doc/PrintSettings.h"
