@@ -73,6 +73,16 @@ qint64 GonePid() {
     return child;
 }
 
+qint64 ProcessStartTicks(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QString text = QString::fromLatin1(f.readAll());
+    // The fields after the command name (which may hold blanks) start with the third.
+    const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+    return fields.size() > 19 ? fields[19].toLongLong() : -1;
+}
+
 QString dataDir() {
     return QStringLiteral(PIT_TEST_DATA_DIR);
 }

@@ -43,6 +43,9 @@ bool copyPileFiles(const QString& from, const QString& to);
 
 // The id of a process that has ended (its folders and files belong to a run gone).
 qint64 GonePid();
+// When a live process started, in clock ticks after the boot, as ps shows it
+// (the 22nd field of /proc/<pid>/stat); -1 when it cannot be read.
+qint64 ProcessStartTicks(qint64 pid);
 
 // A little-endian value of type T at a byte offset (the caller keeps off in range).
 template <typename T> T valueAt(const QByteArray& b, int off) {

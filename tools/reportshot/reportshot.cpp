@@ -27,6 +27,7 @@
 #include "office/OfficeWordExport.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
+#include "platform/Paths.h"
 #include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/PrintJob.h"
@@ -164,6 +165,8 @@ int main(int argc, char** argv) {
         return Fail(QStringLiteral("--lang is en or zh"));
 
     pit::RegisterFontSubstitutions();
+    // Pictures for documents go to a folder of this run, removed at its end.
+    const pit::RunTempFolder temp;
     pit::StderrMessageSink sink;
     pit::AppContext ctx;
     ctx.interactive = false;
