@@ -340,16 +340,7 @@ bool CPileRecord::ReadInto(const QString& path) {
         const int32_t n = m_header.Samples();
         if (n < 1 || n > kMaxSamples)
             in.fail(QStringLiteral("%1 samples per channel").arg(n));
-        // Every time, depth, filter and ruler is drawn from it: an interval no
-        // instrument records (0, negative, NaN, infinite) is a damaged file.
-        const float dt = m_header.SampleInterval();
-        if (!(dt >= kMinSampleInterval && dt <= kMaxSampleInterval)) {
-            const QString v = QString::number(double(dt)), lo = QString::number(double(kMinSampleInterval)),
-                          hi = QString::number(double(kMaxSampleInterval));
-            throw FileError(FileCause::InvalidFile, path, 4,
-                            QStringLiteral("sample interval %1 µs, not within %2 to %3 µs").arg(v, lo, hi),
-                            QStringLiteral("采样间隔 %1 µs，不在 %2 至 %3 µs 之间").arg(v, lo, hi));
-        }
+        CheckSampleInterval(m_header.SampleInterval(), path);
         const size_t sampleBytes = size_t(count) * size_t(n) * 4;
         if (W < 0 || size_t(W) > in.size() || in.size() - size_t(W) < sampleBytes)
             in.fail(QStringLiteral("sample block at %1 outside the file").arg(W));

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <limits>
 #include <optional>
 #include <set>
 
@@ -147,19 +146,11 @@ TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
         {"blow table", DuxBuilder::paramBlock("A-RIRADAD").blowTable({DuxBlow{}})},
         {"saved analysis", DuxBuilder::paramBlock("VADUZI", 1042).analysis(saved)},
     };
-    const float bad[] = {0.0f,
-                         -20.0f,
-                         std::numeric_limits<float>::quiet_NaN(),
-                         std::numeric_limits<float>::infinity(),
-                         1e-30f,
-                         1e30f,
-                         0.99f,
-                         32768.0f};
     const QString good = write(DuxBuilder::paramBlock().pileNo(u"G1"_qs), QStringLiteral("good.dux"));
     CPileRecord rec;
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.what);
-        for (float dt : bad) {
+        for (float dt : pit::test::kRefusedSampleIntervals) {
             SCOPED_TRACE(dt);
             ASSERT_TRUE(rec.ReadFile(good));
             DuxBuilder file = kind.file;
@@ -179,7 +170,7 @@ TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
             EXPECT_EQ(rec.m_strPileNo, u"G1"_qs);
             EXPECT_FALSE(rec.TryReadFile(path));
         }
-        for (float dt : {1.0f, 32767.0f}) {
+        for (float dt : pit::test::kEdgeSampleIntervals) {
             DuxBuilder file = kind.file;
             ASSERT_TRUE(rec.ReadFile(write(file.sampleInterval(dt), QStringLiteral("edge_dt.dux")))) << dt;
             EXPECT_EQ(rec.m_fSampleInterval, dt);

@@ -1,7 +1,8 @@
 // Report mode in the main window on a project with a damaged pile: the
 // wave-speed statistics on screen, the project report, the summary table
 // and the workbook hold the same piles, and each export names the one it
-// leaves out.
+// leaves out; damaged as cut short, or holding a sample interval no
+// instrument records in its header or its channel records.
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/MainFrame.h"
 #include "office/ExcelExporter.h"
@@ -15,13 +16,18 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <limits>
 
 namespace pit::test {
 namespace {
 
-// A project whose third pile is cut short inside its waves: its fields
-// still read, its analysed wave does not.
-struct DamagedPileInReportMode : ReportModeFixture {
+// How the third pile of the project is damaged. Cut short inside its waves:
+// its fields still read, its analysed wave does not. A sample interval of
+// NaN in its header, or of 0 in its channel records: the pile reader, or
+// the records the reports draw, refuse it.
+enum class Damage { CutShort, HeaderInterval, RecordInterval };
+
+struct DamagedPileInReportMode : ReportModeFixture, ::testing::WithParamInterface<Damage> {
     std::unique_ptr<CMainFrame> frame;
     QString damaged;
 
@@ -29,9 +35,11 @@ struct DamagedPileInReportMode : ReportModeFixture {
         ReportModeFixture::SetUp();
         Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
         Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
-        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000);
-        QFile f(damaged);
-        ASSERT_TRUE(f.resize(f.size() - 3000));
+        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000, GetParam());
+        if (GetParam() == Damage::CutShort) {
+            QFile f(damaged);
+            ASSERT_TRUE(f.resize(f.size() - 3000));
+        }
         frame = std::make_unique<CMainFrame>(doc.get(), false);
         frame->resize(1300, 850);
         frame->show();
@@ -46,10 +54,17 @@ struct DamagedPileInReportMode : ReportModeFixture {
     }
     bool Run(int id) { return Choose(*frame, id); }
     // A blow file saved by the program (report mode lists blow files).
-    QString Blow(const QString& name, const QString& pileNo, int speed) {
+    QString Blow(const QString& name, const QString& pileNo, int speed, Damage damage = Damage::CutShort) {
         DuxAnalysis a = SavedPile(pileNo);
         a.waveSpeed = speed;
-        return DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024).analysis(a).writeTo(folder, name);
+        if (damage == Damage::RecordInterval)
+            for (auto* list : {&a.channels, &a.averages})
+                for (DuxChannel& c : *list)
+                    c.dt = 0;
+        DuxBuilder file = DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024);
+        if (damage == Damage::HeaderInterval)
+            file.sampleInterval(std::numeric_limits<float>::quiet_NaN());
+        return file.analysis(a).writeTo(folder, name);
     }
     QString Shown(int ctrl) const {
         return static_cast<QLineEdit*>(FindCtrl(frame->ExportView(), ctrl))->text();
@@ -58,7 +73,7 @@ struct DamagedPileInReportMode : ReportModeFixture {
 
 } // namespace
 
-TEST_F(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
+TEST_P(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
     ASSERT_TRUE(Run(cmd::kProjectReport));
     ASSERT_EQ(g_nViewMode, 4);
     CExportView* view = frame->ExportView();
@@ -114,5 +129,14 @@ TEST_F(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
                                       QFileInfo(damaged).absoluteFilePath());
     frame->SetExcelExport(nullptr);
 }
+
+std::string DamageName(const ::testing::TestParamInfo<Damage>& info) {
+    constexpr const char* kNames[] = {"CutShort", "HeaderInterval", "RecordInterval"};
+    return kNames[int(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamagedPileInReportMode,
+                         ::testing::Values(Damage::CutShort, Damage::HeaderInterval, Damage::RecordInterval),
+                         DamageName);
 
 } // namespace pit::test
