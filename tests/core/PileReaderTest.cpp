@@ -383,6 +383,14 @@ TEST_F(PileRead, BlowTableBuildsChannelsFromTheBlocks) {
     ASSERT_EQ(rec.ChannelCountInList(), 4);
     EXPECT_TRUE(rec.AverageChannel()->isAverage);
     EXPECT_EQ(rec.m_nCurrentChannel, 2);
+
+    // A stored toe outside the samples marks the last sample.
+    b1.toe = INT32_MIN;
+    b3.toe = INT32_MAX;
+    ASSERT_TRUE(
+        rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, b3}))));
+    EXPECT_EQ(rec.Channel(0)->toeIndex, 1023);
+    EXPECT_EQ(rec.Channel(2)->toeIndex, 1023);
 }
 
 TEST_F(PileRead, AnalysisBlockRestoresTheSavedState) {
