@@ -132,12 +132,23 @@ AnalysisBlockRead ReadAnalysisBlock(const QByteArray& file, AnalysisBlock& out, 
         in.seek(filehdr::kParamOffset);
         const int32_t P = in.i32();
         const int32_t W = in.i32();
-        const int type = DetectRecordType(magic, code, int64_t(W) - int64_t(P));
-        const size_t countAt = size_t(P) + (type <= 4 ? hdr::kChannelCount : blk::kChannelCount);
+        const int64_t L = int64_t(W) - int64_t(P);
+        const bool shortHeader = DetectRecordType(magic, code, L) <= 4;
+        const size_t countAt = size_t(P) + (shortHeader ? hdr::kChannelCount : blk::kChannelCount);
         if (P < 0 || countAt + 4 > in.size())
             in.fail(QStringLiteral("parameter offset %1").arg(P));
         in.seek(countAt);
         block.channelCount = in.i32();
+        // The header's sample interval as the pile reader takes it (a short
+        // header that ends before the field has none): a pile it refuses is
+        // refused here too.
+        const size_t shortLength = L < 0 || L > int64_t(hdr::kShortMax) ? hdr::kShortMax : size_t(L);
+        float dt = 0;
+        if (!shortHeader || shortLength >= hdr::kSampleInterval + 4) {
+            in.seek(size_t(P) + (shortHeader ? hdr::kSampleInterval : blk::kSampleInterval));
+            dt = in.f32();
+        }
+        CheckSampleInterval(dt, path);
         block.blockOffset = A;
         in.seek(size_t(A));
         in.skip(4);
@@ -174,12 +185,14 @@ AnalysisBlockRead ReadAnalysisBlockFile(const QString& path, AnalysisBlock& out)
 
 bool ReadAnalysisChannel(const QByteArray& file, const AnalysisBlock& b, int index, CWaveRecord& out) {
     ByteReader in(file);
+    // The reports draw times, depths and rulers from the record's own interval.
+    const auto usable = [&out] { return IsSampleIntervalValid(out.GetSampleInterval()); };
     try {
         if (index == b.currentChannel && b.currentRecordOffset >= int32_t(b.channelsOffset) &&
             size_t(b.currentRecordOffset) < in.size()) {
             in.seek(size_t(b.currentRecordOffset));
             if (out.Read(in))
-                return true;
+                return usable();
         }
         in.seek(b.channelsOffset);
         for (int i = 0; i < std::max(0, index); ++i) {
@@ -187,7 +200,7 @@ bool ReadAnalysisChannel(const QByteArray& file, const AnalysisBlock& b, int ind
             if (!skip.Read(in))
                 return false;
         }
-        return out.Read(in);
+        return out.Read(in) && usable();
     } catch (const FileError&) {
         return false;
     }

@@ -84,7 +84,8 @@ struct AnalysisBlockRead {
     enum class Kind {
         Fields,   // an analysis code: `out` holds the block's fields
         BlowFile, // "A-RIRADAD" with a base code: read through the pile reader
-        Refused,  // anything else, or a damaged file (`why` says what)
+        Refused,  // anything else, a damaged file, or a sample interval the
+                  // pile reader refuses (`why` says what)
     };
     Kind kind = Kind::Refused;
     QString why;
@@ -96,7 +97,8 @@ AnalysisBlockRead ReadAnalysisBlockFile(const QString& path, AnalysisBlock& out)
 
 // Channel `index` of the block (0-based; the averaged wave follows the blows):
 // the record the head points at when that is the current channel, else the
-// index-th record after the fields. False when it cannot be read.
+// index-th record after the fields. False when it cannot be read or its
+// sample interval is none the instruments record.
 bool ReadAnalysisChannel(const QByteArray& file, const AnalysisBlock& b, int index, CWaveRecord& out);
 
 } // namespace pit

@@ -61,6 +61,16 @@ void AdRecord::Read(ByteReader& in, AdRecord& out) {
     in.read(out.samples.data(), out.samples.size() * 4);
 }
 
+void CheckSampleInterval(float dt, const QString& path) {
+    if (IsSampleIntervalValid(dt))
+        return;
+    const QString v = QString::number(double(dt)), lo = QString::number(double(kMinSampleInterval)),
+                  hi = QString::number(double(kMaxSampleInterval));
+    throw FileError(FileCause::InvalidFile, path, 4,
+                    QStringLiteral("sample interval %1 µs, not within %2 to %3 µs").arg(v, lo, hi),
+                    QStringLiteral("采样间隔 %1 µs，不在 %2 至 %3 µs 之间").arg(v, lo, hi));
+}
+
 bool IsBaseTypeCode(int32_t code) {
     return code == 1 || code == 3 || code == 4 || code == 100 || code == 1048;
 }

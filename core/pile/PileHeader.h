@@ -213,4 +213,14 @@ constexpr int kMaxSamples = 65536;
 constexpr float kMinSampleInterval = 1.0f;
 constexpr float kMaxSampleInterval = 32767.0f;
 
+// Whether a stored interval is one of those (NaN is not). Every time, depth,
+// filter and ruler is drawn from it, so every reader of a pile, its header or
+// a saved channel record, refuses the pile for any other.
+inline bool IsSampleIntervalValid(float dt) {
+    return dt >= kMinSampleInterval && dt <= kMaxSampleInterval;
+}
+// FileError(InvalidFile) naming the file and the interval, in both languages,
+// when dt is not one of them.
+void CheckSampleInterval(float dt, const QString& path);
+
 } // namespace pit

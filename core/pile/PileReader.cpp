@@ -48,6 +48,110 @@ private:
 
 thread_local ReadBuffer t_readBuffer;
 
+// A pile file read into the thread's buffer in parts, so that its sample
+// block, the bulk of the file, goes straight from the file into the record's
+// buffer: one copy, by the read itself, whatever the placement of the two
+// buffers (a copy out of the read buffer took up to ten times as long for
+// some placements). The image then lacks those samples (a hole) until
+// FillHole copies them in, for the rare file whose other blocks point back
+// into them.
+class PileFileImage {
+public:
+    PileFileImage(QFile& file, size_t size)
+        : m_file(file), m_size(size), m_data(t_readBuffer.Reserve(size)) {}
+
+    // At least the bytes before the sample block when the header lies there,
+    // as in every file the instruments and this program write (one read
+    // holds them); else the whole file.
+    void ReadHead() {
+        constexpr size_t kFirstRead = 1024;
+        constexpr size_t kFields = filehdr::kGuard + 4;
+        constexpr int64_t kHeader = int64_t(blk::kSize + filehdr::kExtensionSize);
+        ReadTo(std::min(m_size, kFirstRead));
+        if (m_got >= kFields) {
+            int32_t P, W;
+            std::memcpy(&P, m_data + filehdr::kParamOffset, 4);
+            std::memcpy(&W, m_data + filehdr::kSampleOffset, 4);
+            if (P >= 0 && W >= int64_t(kFields) && int64_t(P) + kHeader <= W && size_t(W) <= m_size) {
+                ReadTo(size_t(W));
+                return;
+            }
+        }
+        ReadTo(m_size);
+    }
+
+    // The file's length as far as it is known: the size found at the open, or
+    // where a file that shrank since ended.
+    size_t Size() const { return m_size; }
+    // The bytes read so far, from the start.
+    std::span<const uint8_t> Bytes() const { return {m_data, m_got}; }
+
+    // The n sample bytes at `at` into out, then the rest of the file. False
+    // when the file ends before them.
+    bool ReadSamples(size_t at, void* out, size_t n) {
+        auto* to = static_cast<uint8_t*>(out);
+        if (n > 0 && at <= m_got && n > m_got - at && m_got < m_size) {
+            // What the head read of them is copied; the rest is read into place.
+            const size_t have = m_got - at;
+            std::memcpy(to, m_data + at, have);
+            const size_t got = Read(to + have, n - have);
+            m_hole = {m_got, got, to + have};
+            m_got += got;
+            if (got < n - have) {
+                m_size = m_got;
+                return false;
+            }
+        } else {
+            ReadTo(m_size);
+            if (at > m_got || m_got - at < n)
+                return false;
+            if (n > 0) // no channels: nothing to place
+                std::memcpy(to, m_data + at, n);
+        }
+        ReadTo(m_size);
+        return true;
+    }
+
+    // End of the samples left out of the image; 0 when none are.
+    size_t HoleEnd() const { return m_hole.size ? m_hole.at + m_hole.size : 0; }
+    void FillHole() {
+        if (m_hole.size)
+            std::memcpy(m_data + m_hole.at, m_hole.from, m_hole.size);
+        m_hole = {};
+    }
+
+private:
+    // Up to n bytes at the file's position; fewer at its end.
+    size_t Read(uint8_t* to, size_t n) {
+        size_t got = 0;
+        while (got < n) {
+            const qint64 r = m_file.read(reinterpret_cast<char*>(to) + got, qint64(n - got));
+            if (r < 0)
+                throw FileError::fromDevice(m_file, FileCause::HardIO);
+            if (r == 0)
+                break;
+            got += size_t(r);
+        }
+        return got;
+    }
+    void ReadTo(size_t end) {
+        if (end <= m_got)
+            return;
+        m_got += Read(m_data + m_got, end - m_got);
+        if (m_got < end)
+            m_size = m_got;
+    }
+
+    QFile& m_file;
+    size_t m_size;
+    uint8_t* m_data;
+    size_t m_got = 0;
+    struct {
+        size_t at = 0, size = 0;
+        const uint8_t* from = nullptr;
+    } m_hole;
+};
+
 } // namespace
 
 bool CPileRecord::ReadFile(const QString& path) {
@@ -221,7 +325,7 @@ bool CPileRecord::ReadInto(const QString& path) {
     m_strPathReadLast = path;
     // Opened first: its size comes with the open, without a second look-up of the path.
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         if (!QFileInfo::exists(path))
             throw FileError(FileCause::FileNotFound, path, -1);
         throw FileError::fromDevice(file, FileCause::FileNotFound);
@@ -233,26 +337,14 @@ bool CPileRecord::ReadInto(const QString& path) {
     // and analysis): anything far beyond is not one, and is not read whole.
     if (size > kMaxFileBytes)
         throw FileError(FileCause::InvalidFile, path, 4, QStringLiteral("%1 bytes").arg(size));
-    uint8_t* const data = t_readBuffer.Reserve(size_t(size));
     struct TrimAfterRead {
         ~TrimAfterRead() { t_readBuffer.Trim(); }
     } trim;
     // Read to the size found at the open (a file that shrank since is short).
-    qint64 got = 0;
-    while (got < size) {
-        const qint64 r = file.read(reinterpret_cast<char*>(data) + got, size - got);
-        if (r <= 0)
-            break;
-        got += r;
-    }
-    if (file.error() != QFileDevice::NoError)
-        throw FileError::fromDevice(file, FileCause::HardIO);
-    // The open file gives its times without a look-up of the path (the access time after the read).
-    const FileTimes times{file.fileTime(QFileDevice::FileBirthTime),
-                          file.fileTime(QFileDevice::FileModificationTime),
-                          file.fileTime(QFileDevice::FileAccessTime)};
-    file.close();
-    ByteReader in(std::span<const uint8_t>(data, size_t(got)), path);
+    PileFileImage image(file, size_t(size));
+    image.ReadHead();
+    ByteReader in(image.Bytes(), path);
+    FileTimes times;
     try {
         uint8_t magic[10];
         in.read(magic, 10);
@@ -340,22 +432,20 @@ bool CPileRecord::ReadInto(const QString& path) {
         const int32_t n = m_header.Samples();
         if (n < 1 || n > kMaxSamples)
             in.fail(QStringLiteral("%1 samples per channel").arg(n));
-        // Every time, depth, filter and ruler is drawn from it: an interval no
-        // instrument records (0, negative, NaN, infinite) is a damaged file.
-        const float dt = m_header.SampleInterval();
-        if (!(dt >= kMinSampleInterval && dt <= kMaxSampleInterval)) {
-            const QString v = QString::number(double(dt)), lo = QString::number(double(kMinSampleInterval)),
-                          hi = QString::number(double(kMaxSampleInterval));
-            throw FileError(FileCause::InvalidFile, path, 4,
-                            QStringLiteral("sample interval %1 µs, not within %2 to %3 µs").arg(v, lo, hi),
-                            QStringLiteral("采样间隔 %1 µs，不在 %2 至 %3 µs 之间").arg(v, lo, hi));
-        }
+        CheckSampleInterval(m_header.SampleInterval(), path);
         const size_t sampleBytes = size_t(count) * size_t(n) * 4;
-        if (W < 0 || size_t(W) > in.size() || in.size() - size_t(W) < sampleBytes)
-            in.fail(QStringLiteral("sample block at %1 outside the file").arg(W));
+        const QString outside = QStringLiteral("sample block at %1 outside the file").arg(W);
+        if (W < 0 || size_t(W) > image.Size() || image.Size() - size_t(W) < sampleBytes)
+            in.fail(outside);
         m_rawSamples = SampleBuffer::Uninitialized(size_t(count) * size_t(n));
-        in.seek(size_t(W));
-        in.read(m_rawSamples.Writable().data(), sampleBytes);
+        if (!image.ReadSamples(size_t(W), m_rawSamples.Writable().data(), sampleBytes))
+            in.fail(outside);
+        in = ByteReader(image.Bytes(), path);
+        in.seek(size_t(W) + sampleBytes);
+        // The open file gives its times without a look-up of the path (the access time after the read).
+        times = {file.fileTime(QFileDevice::FileBirthTime), file.fileTime(QFileDevice::FileModificationTime),
+                 file.fileTime(QFileDevice::FileAccessTime)};
+        file.close();
 
         const int32_t sd = m_header.SensorDistance();
         if (sd < 0 || double(sd) > double(m_header.Diameter()) * 3.1415 / 2)
@@ -406,6 +496,8 @@ bool CPileRecord::ReadInto(const QString& path) {
                 m_fEnlarged2 = m_header.Enlarged2();
             }
         } else if (IsBaseTypeCode(code)) {
+            // The blow records may point anywhere, into the samples too.
+            image.FillHole();
             m_bBlowFile = 1;
             InitDates(true);
             ReadRawBlocks(in);
@@ -418,6 +510,11 @@ bool CPileRecord::ReadInto(const QString& path) {
             const int32_t A = in.i32();
             if (A < 0 || size_t(A) > in.size() - 12)
                 in.fail(QStringLiteral("analysis block offset %1").arg(A));
+            // Block and tail follow the samples in every file the program
+            // writes; a file that points back into them has them in the image.
+            const size_t tailAt = in.size() > filehdr::kTailSize ? in.size() - filehdr::kTailSize : 0;
+            if (std::min(size_t(A), tailAt) < image.HoleEnd())
+                image.FillHole();
             in.seek(size_t(A) + 12);
             AnalysisBlock f;
             ReadAnalysisFields(in, code, f);

@@ -30,6 +30,11 @@ constexpr size_t kHdrAmpDepth = 90;
 constexpr size_t kHdrSensorDistance = 119;
 constexpr size_t kHdrGrade = 133;
 
+// A stored toe index outside the n samples marks the last one.
+int32_t StoredToeIndex(int32_t toe, int n) {
+    return toe < 0 || toe > n - 1 ? n - 1 : toe;
+}
+
 } // namespace
 
 namespace pit {
@@ -429,7 +434,7 @@ bool CWaveRecord::Read(pit::ByteReader& in) {
     auto inRange = [n](int32_t v) { return std::clamp<int32_t>(v, 0, n - 1); };
     headIndex = inRange(head);
     refIndex = inRange(ref);
-    toeIndex = (toe < 0 || toe > n - 1) ? n - 1 : toe;
+    toeIndex = StoredToeIndex(toe, n);
     sampleInterval = dt;
     expStart = inRange(gainStart);
     zoom = z;
@@ -639,6 +644,9 @@ float CWaveRecord::GetToeDepth() const {
 
 void CWaveRecord::RecomputeRefAndGainStart() {
     const int n = sampleCount;
+    // A blow record's toe is taken as stored: bounded as a channel record's
+    // is, before the amplification start is kept below it.
+    toeIndex = StoredToeIndex(toeIndex, n);
     refIndex = std::min(headIndex, n - 1);
     expStart = headIndex;
     if (ampStartDepth >= 0.0f && speed != 0 && HasInterval()) {

@@ -1,6 +1,8 @@
 // The analysis-block reader on files assembled byte by byte: the fields of
-// each format code, the kinds of file, and damaged blocks refused.
+// each format code, the kinds of file, damaged blocks and sample intervals
+// no instrument records refused.
 #include "core/pile/AnalysisBlock.h"
+#include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
 #include "tests/support/DuxBuilder.h"
 
@@ -144,4 +146,58 @@ TEST(AnalysisBlockTest, KindsOfFileAndDamagedBlocks) {
                              .analysis(SquarePile())
                              .writeTo(dir.path(), QStringLiteral("p.dux"));
     EXPECT_EQ(ReadAnalysisBlockFile(path, b).kind, Kind::Fields);
+}
+
+// A sample interval no instrument records refuses the pile here as the pile
+// reader refuses it: in the header, the block is refused saying why; in the
+// channel records, the fields read but the record a report draws does not,
+// whether found through the head or counted.
+TEST(AnalysisBlockTest, SampleIntervalsNoInstrumentRecordsAreRefused) {
+    QTemporaryDir dir;
+    const struct {
+        const char* what;
+        DuxBuilder file;
+    } headers[] = {
+        {"short header", DuxBuilder::shortHeader(219, "VADUZI", 1042).channels(2, 1024)},
+        {"parameter block", DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024)},
+    };
+    auto recordsAt = [](float dt) {
+        DuxAnalysis a = SquarePile();
+        for (auto* list : {&a.channels, &a.averages})
+            for (DuxChannel& c : *list)
+                c.dt = dt;
+        return a;
+    };
+    for (const auto& h : headers) {
+        SCOPED_TRACE(h.what);
+        for (float dt : pit::test::kRefusedSampleIntervals) {
+            SCOPED_TRACE(dt);
+            DuxBuilder header = h.file;
+            const QString path =
+                header.sampleInterval(dt).analysis(SquarePile()).writeTo(dir.path(), QStringLiteral("h.dux"));
+            AnalysisBlock b;
+            const AnalysisBlockRead r = ReadAnalysisBlockFile(path, b);
+            EXPECT_EQ(r.kind, Kind::Refused);
+            EXPECT_TRUE(r.why.contains(QStringLiteral("sample interval"))) << r.why.toStdString();
+            EXPECT_FALSE(CPileRecord().TryReadFile(path));
+
+            DuxBuilder records = h.file;
+            const QByteArray file = records.analysis(recordsAt(dt)).build();
+            ASSERT_EQ(ReadAnalysisBlock(file, b).kind, Kind::Fields);
+            ASSERT_EQ(b.currentChannel, 1);
+            for (int index : {1, 0, 2}) {
+                CWaveRecord wave;
+                EXPECT_FALSE(ReadAnalysisChannel(file, b, index, wave)) << index;
+            }
+        }
+        for (float dt : pit::test::kEdgeSampleIntervals) {
+            DuxBuilder both = h.file;
+            const QByteArray file = both.sampleInterval(dt).analysis(recordsAt(dt)).build();
+            AnalysisBlock b;
+            ASSERT_EQ(ReadAnalysisBlock(file, b).kind, Kind::Fields) << dt;
+            CWaveRecord wave;
+            ASSERT_TRUE(ReadAnalysisChannel(file, b, b.currentChannel, wave)) << dt;
+            EXPECT_EQ(wave.GetSampleInterval(), dt);
+        }
+    }
 }

@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <limits>
 #include <optional>
 #include <set>
 
@@ -147,19 +146,11 @@ TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
         {"blow table", DuxBuilder::paramBlock("A-RIRADAD").blowTable({DuxBlow{}})},
         {"saved analysis", DuxBuilder::paramBlock("VADUZI", 1042).analysis(saved)},
     };
-    const float bad[] = {0.0f,
-                         -20.0f,
-                         std::numeric_limits<float>::quiet_NaN(),
-                         std::numeric_limits<float>::infinity(),
-                         1e-30f,
-                         1e30f,
-                         0.99f,
-                         32768.0f};
     const QString good = write(DuxBuilder::paramBlock().pileNo(u"G1"_qs), QStringLiteral("good.dux"));
     CPileRecord rec;
     for (const auto& kind : kinds) {
         SCOPED_TRACE(kind.what);
-        for (float dt : bad) {
+        for (float dt : pit::test::kRefusedSampleIntervals) {
             SCOPED_TRACE(dt);
             ASSERT_TRUE(rec.ReadFile(good));
             DuxBuilder file = kind.file;
@@ -179,7 +170,7 @@ TEST_F(PileRead, SampleIntervalsOutsideWhatInstrumentsRecordAreRefused) {
             EXPECT_EQ(rec.m_strPileNo, u"G1"_qs);
             EXPECT_FALSE(rec.TryReadFile(path));
         }
-        for (float dt : {1.0f, 32767.0f}) {
+        for (float dt : pit::test::kEdgeSampleIntervals) {
             DuxBuilder file = kind.file;
             ASSERT_TRUE(rec.ReadFile(write(file.sampleInterval(dt), QStringLiteral("edge_dt.dux")))) << dt;
             EXPECT_EQ(rec.m_fSampleInterval, dt);
@@ -392,6 +383,14 @@ TEST_F(PileRead, BlowTableBuildsChannelsFromTheBlocks) {
     ASSERT_EQ(rec.ChannelCountInList(), 4);
     EXPECT_TRUE(rec.AverageChannel()->isAverage);
     EXPECT_EQ(rec.m_nCurrentChannel, 2);
+
+    // A stored toe outside the samples marks the last sample.
+    b1.toe = INT32_MIN;
+    b3.toe = INT32_MAX;
+    ASSERT_TRUE(
+        rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, b3}))));
+    EXPECT_EQ(rec.Channel(0)->toeIndex, 1023);
+    EXPECT_EQ(rec.Channel(2)->toeIndex, 1023);
 }
 
 TEST_F(PileRead, AnalysisBlockRestoresTheSavedState) {
@@ -456,6 +455,48 @@ TEST_F(PileRead, AnalysisBlockRestoresTheSavedState) {
 // The saved view mode and the stored defect marks come back as stored, and a
 // save in place writes them back unchanged; only a mark count that the rest of
 // the file cannot hold refuses the file.
+// The sample block goes from the file straight into the record; blocks that
+// point back into it still read its bytes, not those of a pile read before.
+TEST_F(PileRead, BlocksThatPointIntoTheSampleBlockReadItsBytes) {
+    auto i32At = [](const QByteArray& b, qsizetype at) {
+        int32_t v;
+        std::memcpy(&v, b.constData() + at, 4);
+        return v;
+    };
+    auto setI32 = [](QByteArray& b, qsizetype at, int32_t v) {
+        b.replace(at, 4, reinterpret_cast<const char*>(&v), 4);
+    };
+    CPileRecord rec;
+    const std::vector<float> sevens(3 * 1024, 7.0f);
+
+    // Blow records whose samples are those of the sample block.
+    DuxBlow b1, b2;
+    b2.blow = 2;
+    const DuxBuilder blows = DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, b2});
+    QByteArray shared = DuxBuilder(blows).samples(ramp(3, 1024)).build();
+    const int32_t W = i32At(shared, 18), table = i32At(shared, 22);
+    for (int k = 0; k < 2; ++k)
+        setI32(shared, i32At(shared, table + 6 + 4 * k) + 21, W + 4096 * (k + 1));
+    ASSERT_TRUE(rec.ReadFile(write(DuxBuilder(blows).samples(sevens), QStringLiteral("sevens.dux"))));
+    ASSERT_TRUE(rec.ReadFile(writeBytes(shared, QStringLiteral("shared.dux"))));
+    EXPECT_FLOAT_EQ(rec.Channel(0)->Source()[10], ramp(3, 1024)[1024 + 10]);
+    EXPECT_FLOAT_EQ(rec.Channel(1)->Source()[10], ramp(3, 1024)[2048 + 10]);
+
+    // A saved analysis inside the span the header gives the samples.
+    DuxAnalysis a;
+    a.channels = {DuxChannel{}};
+    a.channels[0].samples.assign(1024, 0.25f);
+    a.averages = {DuxChannel{}};
+    a.pileNo = QStringLiteral("inside");
+    QByteArray inside = DuxBuilder::paramBlock("RIRADAD", 1042).channels(1, 1024).analysis(a).build();
+    a.pileNo = QStringLiteral("before");
+    ASSERT_TRUE(rec.ReadFile(write(DuxBuilder::paramBlock("RIRADAD", 1042).channels(1, 1024).analysis(a))));
+    setI32(inside, 18, i32At(inside, 22) - 64);
+    ASSERT_TRUE(rec.ReadFile(writeBytes(inside, QStringLiteral("inside.dux"))));
+    EXPECT_EQ(rec.m_strPileNo, QStringLiteral("inside"));
+    EXPECT_FLOAT_EQ(rec.Channel(0)->Source()[10], 0.25f);
+}
+
 TEST_F(PileRead, ViewModeAndDefectMarksAsStored) {
     auto marks = [](int count, int32_t first) {
         std::vector<pit::test::DuxDefect> v;

@@ -146,19 +146,37 @@ TEST(WaveRecord, AdConstructor) {
     EXPECT_FLOAT_EQ(w.Display()[500], 2.0f * w.Source()[500]);
 }
 
-TEST(WaveRecord, AdConstructorStartAtOrBeyondToe) {
+namespace {
+
+// A blow record of a 10 m pile at 4000 m/s, its head at 40, without a defect.
+pit::AdChannelParams BlowRecord(float ampStartDepth, int32_t toe) {
     pit::AdChannelParams p;
     p.pileLength = 10.0f;
     p.speed = 4000;
     p.expGain = 1;
-    p.ampStartDepth = 12.0f;
+    p.ampStartDepth = ampStartDepth;
     p.headIndex = 40;
-    p.toeIndex = 290;
+    p.toeIndex = toe;
     p.defectIndex = 0;
-    const auto s = Blow();
-    CWaveRecord w(p, s, StandardHeader());
+    return p;
+}
+
+} // namespace
+
+TEST(WaveRecord, AdConstructorStartAtOrBeyondToe) {
+    CWaveRecord w(BlowRecord(12.0f, 290), Blow(), StandardHeader());
     EXPECT_EQ(w.expStart, 289);
     EXPECT_TRUE(w.GetDefectMarks().empty());
+}
+
+// A blow record's toe outside the samples marks the last sample, as in a
+// channel record, and the amplification start stays below it.
+TEST(WaveRecord, AdConstructorBoundsTheStoredToe) {
+    for (int32_t toe : {INT32_MIN, -5, 1024, INT32_MAX}) {
+        CWaveRecord w(BlowRecord(2.0f, toe), Blow(), StandardHeader());
+        EXPECT_EQ(w.toeIndex, 1023) << toe;
+        EXPECT_EQ(w.expStart, 90) << toe;
+    }
 }
 
 TEST(WaveRecord, AdParamsFromBytes) {

@@ -1,7 +1,8 @@
 // Report mode in the main window on a project with a damaged pile: the
 // wave-speed statistics on screen, the project report, the summary table
 // and the workbook hold the same piles, and each export names the one it
-// leaves out.
+// leaves out; damaged as cut short, or holding a sample interval no
+// instrument records in its header or its channel records.
 #include "mainwnd/CommandIds.h"
 #include "mainwnd/MainFrame.h"
 #include "office/ExcelExporter.h"
@@ -16,9 +17,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <limits>
 
 namespace pit::test {
 namespace {
+
+// How a pile of the project is damaged. Cut short inside its waves: its
+// fields still read, its analysed wave does not. A sample interval of NaN
+// in its header, or of 0 in its channel records: the pile reader, or the
+// records the reports draw, refuse it.
+enum class Damage { None, CutShort, HeaderInterval, RecordInterval };
 
 // The main window on the project of the piles written first, its exports
 // answered by the fake services.
@@ -40,12 +48,25 @@ struct ReportModeWindow : ReportModeFixture {
     }
     bool Run(int id) { return Choose(*frame, id); }
     // A blow file saved by the program (report mode lists blow files).
-    QString Blow(const QString& name, const QString& pileNo, int speed, const QString& conclusion = {}) {
+    QString Blow(const QString& name, const QString& pileNo, int speed, const QString& conclusion = {},
+                 Damage damage = Damage::None) {
         DuxAnalysis a = SavedPile(pileNo);
         a.waveSpeed = speed;
         if (!conclusion.isEmpty())
             a.conclusion = conclusion;
-        return DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024).analysis(a).writeTo(folder, name);
+        if (damage == Damage::RecordInterval)
+            for (auto* list : {&a.channels, &a.averages})
+                for (DuxChannel& c : *list)
+                    c.dt = 0;
+        DuxBuilder file = DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024);
+        if (damage == Damage::HeaderInterval)
+            file.sampleInterval(std::numeric_limits<float>::quiet_NaN());
+        const QString path = file.analysis(a).writeTo(folder, name);
+        if (damage == Damage::CutShort) {
+            QFile f(path);
+            EXPECT_TRUE(f.resize(f.size() - 3000));
+        }
+        return path;
     }
     // An export through its command into tmp/file, read back.
     QJsonObject Exported(int command, const char* file) {
@@ -58,18 +79,15 @@ struct ReportModeWindow : ReportModeFixture {
     }
 };
 
-// A project whose third pile is cut short inside its waves: its fields
-// still read, its analysed wave does not.
-struct DamagedPileInReportMode : ReportModeWindow {
+// A project whose third pile is damaged.
+struct DamagedPileInReportMode : ReportModeWindow, ::testing::WithParamInterface<Damage> {
     QString damaged;
 
     void SetUp() override {
         ReportModeFixture::SetUp();
         Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
         Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
-        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000);
-        QFile f(damaged);
-        ASSERT_TRUE(f.resize(f.size() - 3000));
+        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000, {}, GetParam());
         Start();
     }
     QString Shown(int ctrl) const {
@@ -79,7 +97,7 @@ struct DamagedPileInReportMode : ReportModeWindow {
 
 } // namespace
 
-TEST_F(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
+TEST_P(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
     ASSERT_TRUE(Run(cmd::kProjectReport));
     ASSERT_EQ(g_nViewMode, 4);
     CExportView* view = frame->ExportView();
@@ -184,5 +202,14 @@ TEST_F(TypedTextsInReportMode, EveryDocumentShowsThemAsPrinted) {
     EXPECT_TRUE(single.contains(QStringLiteral("测试结果:\r缺陷描述: 距桩顶约3.90m缩径\n第二行")))
         << single.join(u'|').toStdString();
 }
+
+std::string DamageName(const ::testing::TestParamInfo<Damage>& info) {
+    constexpr const char* kNames[] = {"None", "CutShort", "HeaderInterval", "RecordInterval"};
+    return kNames[int(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Damages, DamagedPileInReportMode,
+                         ::testing::Values(Damage::CutShort, Damage::HeaderInterval, Damage::RecordInterval),
+                         DamageName);
 
 } // namespace pit::test

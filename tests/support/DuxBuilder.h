@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,18 @@ namespace pit::test {
 struct DuxDefect {
     int32_t index = 0, type = 0, severity = 0, extra = 0;
 };
+
+// Sample intervals (µs) no instrument records: every reader refuses a pile
+// that holds one. 1 and 32767, the ends of what they store, are read.
+inline constexpr std::array<float, 8> kRefusedSampleIntervals{0.0f,
+                                                              -20.0f,
+                                                              std::numeric_limits<float>::quiet_NaN(),
+                                                              std::numeric_limits<float>::infinity(),
+                                                              1e-30f,
+                                                              1e30f,
+                                                              0.99f,
+                                                              32768.0f};
+inline constexpr std::array<float, 2> kEdgeSampleIntervals{1.0f, 32767.0f};
 
 // One channel record of an analysis block.
 struct DuxChannel {

@@ -100,6 +100,11 @@ QString LeftOutReasons(const QStringList& leftOut) {
     return parts.join(QStringLiteral("; "));
 }
 
+// Nothing written: every pile was left out, each named with why.
+int NoneReported(const QStringList& leftOut) {
+    return Fail(QStringLiteral("none of the piles can be reported: %1").arg(LeftOutReasons(leftOut)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -222,6 +227,8 @@ int main(int argc, char** argv) {
         CRepCountInfo builder(env, &list, type);
         ok = builder.ExportWord(out);
         leftOut = builder.LeftOut();
+        if (!ok && builder.Rows().empty() && !leftOut.isEmpty())
+            return NoneReported(leftOut);
     } else if (kind == QStringLiteral("raw")) {
         const pit::RawWorkbookInput in = pit::MakeRawWorkbookInput(doc.m_PileRecord, doc.m_ProjectInfo,
                                                                    nullptr, lang == QStringLiteral("en"));
@@ -230,8 +237,10 @@ int main(int argc, char** argv) {
         env.excel = &excel;
         CRepExcel builder(env, nullptr, 0);
         builder.SetPileFiles(files, pileNos);
-        ok = builder.ExportExcel();
         leftOut = builder.LeftOut();
+        if (builder.Items().empty())
+            return NoneReported(leftOut);
+        ok = builder.ExportExcel();
     } else if (project) {
         CPrintSettings& s = doc.m_PrintSettings;
         bool number = true;
@@ -248,7 +257,7 @@ int main(int argc, char** argv) {
         builder->SetPileFiles(files, pileNos);
         leftOut = builder->LeftOut();
         if (builder->Items().empty())
-            return Fail(QStringLiteral("none of the piles can be reported: %1").arg(LeftOutReasons(leftOut)));
+            return NoneReported(leftOut);
         if (docx)
             ok = builder->ExportWord(out);
         else if (suffix == QStringLiteral("pdf"))
