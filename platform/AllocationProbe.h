@@ -1,14 +1,22 @@
-// The allocations of the drawing whose failure must end a batch run as "out
-// of memory" rather than as a crash: the canvas's point lists and clip
-// regions and the metafile's records. Each asks here first, so that a test
-// can make the n-th of them fail as it fails when memory runs out.
+// The allocations whose failure must end a run as "out of memory" rather
+// than as a crash or a wrong document: the canvas's point lists and clip
+// regions, the metafile's records, the Word model's XML and the cells of the
+// workbook writer. Each asks here first, so that a test can make the n-th of
+// them fail as it fails when memory runs out.
 #pragma once
 
 #include <QtGlobal>
 
 namespace pit {
 
-enum class AllocSite : int { Points, Clip, MetafileRecord, Count };
+enum class AllocSite : int {
+    Points,
+    Clip,
+    MetafileRecord,
+    Xml,      // a block of an XML tree (the Word model's parts, the record log)
+    Workbook, // a cell handed to the workbook library (in its writing process)
+    Count
+};
 
 // Throws std::bad_alloc when a test armed this allocation to fail.
 void ProbeAllocation(AllocSite site);
