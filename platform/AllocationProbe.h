@@ -28,6 +28,13 @@ void ProbeAllocation(AllocSite site);
 void FailAllocationsFrom(AllocSite site, long nth);
 long AllocationsAt(AllocSite site);
 
+// For a process of its own that a test armed to run out (it may die of it):
+// from now on memory is gone for every allocation of the process, those of
+// the libraries included, as no more address space is allowed than is
+// mapped and what is free is taken. Under AddressSanitizer, whose allocator
+// keeps a reserve of its own, it throws std::bad_alloc instead.
+void RunOutOfMemory();
+
 // Room for count items in a Qt list, checked: a QList sized at once (as
 // QPolygon(n)) writes through a failed allocation instead of throwing.
 template <typename List> void ReserveChecked(List& list, qsizetype count, AllocSite site) {
