@@ -112,31 +112,49 @@ void CAnalysisView::OnDraw(gdi::Canvas& dc) {
     m_curveRect.top -= 1;
 }
 
-void CAnalysisView::DrawWaveArea(gdi::Canvas& dc) {
+CWaveRecord* CAnalysisView::TakeCurrentChannel() {
     if (m_pile->m_nCurrentChannel < 0)
         m_pile->m_nCurrentChannel = 0;
     m_currentWave = m_pile->m_nCurrentChannel;
-    CWaveRecord* w = CurrentWaveRecord();
+    return CurrentWaveRecord();
+}
+
+void CAnalysisView::LayOutWave(CWaveRecord& w) {
+    if (m_markingStarted && m_selection) {
+        w.SetSelectionRange(w.XToIndexClamped(m_lastPoint.x(), m_lastPoint.y(), false),
+                            w.XToIndexClamped(m_point1.x(), m_point1.y(), false));
+        w.SetFlagA(m_markingDone ? 0 : 1);
+    }
+    gdi::Rect r = m_waveRect;
+    r.InflateRect(1, 1);
+    w.Layout(r.left, r.top, r.right, r.bottom);
+    m_waveRect = w.GetFrameRect();
+    m_waveRect.DeflateRect(1, 1);
+    if (m_mode != kSpectrum)
+        m_curveRect.right = m_waveRect.right;
+    if (m_projectInfo)
+        w.SetFillMode(m_projectInfo->m_nValue2);
+    w.DrawToBitmap(viewport());
+}
+
+void CAnalysisView::OnChannelsReplaced() {
+    // The curves were drawn from the channel read before.
+    m_spectrum.reset();
+    m_phase.reset();
+    // The wave's frame at once, for a click before the next paint, which
+    // lays out again and draws the curves anew (the background stays cleared).
+    SetLayout(gdi::Rect(0, 0, viewport()->width(), viewport()->height()));
+    if (CWaveRecord* w = TakeCurrentChannel())
+        LayOutWave(*w);
+}
+
+void CAnalysisView::DrawWaveArea(gdi::Canvas& dc) {
+    CWaveRecord* w = TakeCurrentChannel();
     if (!w)
         return;
     SetScrollSizes(viewport()->size());
-    if (!m_backgroundDrawn) {
-        if (m_markingStarted && m_selection) {
-            w->SetSelectionRange(w->XToIndexClamped(m_lastPoint.x(), m_lastPoint.y(), false),
-                                 w->XToIndexClamped(m_point1.x(), m_point1.y(), false));
-            w->SetFlagA(m_markingDone ? 0 : 1);
-        }
-        gdi::Rect r = m_waveRect;
-        r.InflateRect(1, 1);
-        w->Layout(r.left, r.top, r.right, r.bottom);
-        m_waveRect = w->GetFrameRect();
-        m_waveRect.DeflateRect(1, 1);
-        if (m_mode != kSpectrum)
-            m_curveRect.right = m_waveRect.right;
-        if (m_projectInfo)
-            w->SetFillMode(m_projectInfo->m_nValue2);
-        w->DrawToBitmap(viewport());
-    }
+    if (!m_backgroundDrawn)
+        LayOutWave(*w);
     w->Paint(dc, RotateMode());
     // The channel's read-out beside it, with the pile's Fmax mark.
     PaintReadout(dc, *w, true);

@@ -100,10 +100,15 @@ public:
     bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     bool OnMouseWheel(int delta, Qt::KeyboardModifiers modifiers) override;
     void RunAccelerator(int id) override;
+    void OnChannelsReplaced() override;
 
 private:
     // Wave area on top, curve area in the lower third of rect.
     void SetLayout(const gdi::Rect& rect);
+    // The pile's current channel becomes the view's (0 when none is current).
+    CWaveRecord* TakeCurrentChannel();
+    // The wave laid out in the wave area, its picture drawn.
+    void LayOutWave(CWaveRecord& w);
     void DrawWaveArea(gdi::Canvas& dc);
     void DrawSpectrum(gdi::Canvas& dc);
     void DrawPhase(gdi::Canvas& dc);

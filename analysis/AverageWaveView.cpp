@@ -41,6 +41,13 @@ void CAverageView::OnDraw(gdi::Canvas& dc) {
                        m_backgroundDrawn, m_layoutSize, kWhite);
 }
 
+void CAverageView::OnChannelsReplaced() {
+    if (!TakeAverage())
+        return;
+    m_backgroundDrawn = true;
+    LayOutSingleChannel(*this, *CurrentWaveRecord(), BottomSpare(m_pile->m_nChannelCount), m_layoutSize);
+}
+
 void CAverageView::DeselectLowerPane(bool unlessSameIndex) {
     CBaseView* lower = m_frame ? m_frame->LowerPaneView() : nullptr;
     if (!lower)

@@ -21,6 +21,7 @@ public:
     void OnRButtonDown(QPoint p, Qt::KeyboardModifiers modifiers) override;
     // On the average's label box: to the detail view left last.
     void OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers modifiers) override;
+    void OnChannelsReplaced() override;
 
     // The bottom rows left empty: 15 pixels with more than three blows.
     static int BottomSpare(int blows) { return blows > 3 ? 15 : 0; }

@@ -104,6 +104,22 @@ int CBaseView::WaveIndexFromPoint(QPoint) {
     return m_currentWave;
 }
 
+bool CBaseView::FollowChannels() {
+    if (!m_pile || m_pile->ChannelStamp() == m_channelStamp)
+        return false;
+    m_backgroundDrawn = false;
+    // The views share the channels: a hidden view lays out nothing under the
+    // one shown, and follows when it is shown itself.
+    if (!isVisible())
+        return true;
+    m_channelStamp = m_pile->ChannelStamp();
+    if (PileLoaded())
+        OnChannelsReplaced();
+    return true;
+}
+
+void CBaseView::OnChannelsReplaced() {}
+
 void CBaseView::OnSize() {
     if (PileLoaded())
         m_backgroundDrawn = false;
@@ -122,6 +138,7 @@ void CBaseView::paintEvent(QPaintEvent*) {
         painter.fillRect(viewport()->rect(), palette().color(QPalette::Base));
         return;
     }
+    FollowChannels();
     OnDraw(dc);
 }
 
@@ -131,6 +148,7 @@ void CBaseView::resizeEvent(QResizeEvent* e) {
 }
 
 void CBaseView::mousePressEvent(QMouseEvent* e) {
+    FollowChannels();
     const QPoint p = e->position().toPoint() + ScrollPosition();
     if (e->button() == Qt::LeftButton)
         OnLButtonDown(p, e->modifiers());
@@ -145,23 +163,27 @@ void CBaseView::mousePressEvent(QMouseEvent* e) {
 }
 
 void CBaseView::mouseReleaseEvent(QMouseEvent* e) {
+    FollowChannels();
     if (e->button() == Qt::LeftButton)
         OnLButtonUp(e->position().toPoint() + ScrollPosition(), e->modifiers());
     e->accept();
 }
 
 void CBaseView::mouseDoubleClickEvent(QMouseEvent* e) {
+    FollowChannels();
     if (e->button() == Qt::LeftButton)
         OnLButtonDblClk(e->position().toPoint() + ScrollPosition(), e->modifiers());
     e->accept();
 }
 
 void CBaseView::mouseMoveEvent(QMouseEvent* e) {
+    FollowChannels();
     OnMouseMove(e->position().toPoint() + ScrollPosition(), e->modifiers());
     e->accept();
 }
 
 void CBaseView::keyPressEvent(QKeyEvent* e) {
+    FollowChannels();
     if (const int id = AcceleratorFromKey(e->key(), e->modifiers())) {
         RunAccelerator(id);
         e->accept();
@@ -175,12 +197,14 @@ void CBaseView::keyPressEvent(QKeyEvent* e) {
 }
 
 void CBaseView::wheelEvent(QWheelEvent* e) {
+    FollowChannels();
     // One step per wheel event: the view's own, never also the scroll area's.
     OnMouseWheel(e->angleDelta().y(), e->modifiers());
     e->accept();
 }
 
 void CBaseView::contextMenuEvent(QContextMenuEvent* e) {
+    FollowChannels();
     // A plain right press is the toe click; the menu comes with Ctrl or the menu key.
     if (e->reason() == QContextMenuEvent::Mouse && !(e->modifiers() & Qt::ControlModifier))
         return;

@@ -69,6 +69,11 @@ public:
     CWaveRecord* CurrentWaveRecord() const;
     // The next paint lays the channels out again and rebuilds their pictures.
     void ClearBackground() { m_backgroundDrawn = false; }
+    // A pile read again (a save, a reload) holds channels the view never laid
+    // out: they are laid out and drawn at once, so that no paint or click
+    // meets a channel without its frame. True when the channels were
+    // replaced. Every paint and input event checks first.
+    bool FollowChannels();
     bool BackgroundDrawn() const { return m_backgroundDrawn; }
     // Repaint the whole viewport, or a content rectangle of it.
     void InvalidateView();
@@ -136,6 +141,10 @@ public:
     virtual void OnSize();
     // One accelerator command; the analysis view maps 107 to MarkHeadAtPoint.
     virtual void RunAccelerator(int id);
+    // The pile's channels were replaced (the background is cleared): lay out
+    // and draw the ones the view shows, as a paint does, and drop what the
+    // view keeps of the old ones. The base shows none.
+    virtual void OnChannelsReplaced();
 
 protected:
     // ---- operations shared by the derived views ------------------------------
@@ -213,6 +222,7 @@ private:
     int MarkerMode() const;
 
     pit::DefectAsker* m_defectAsker = nullptr;
+    uint64_t m_channelStamp = 0; // the pile's channels the view laid out
     QSize m_totalSize{100, 100};
     QSize m_pageSize, m_lineSize;
     bool m_ownHorizontal = false;

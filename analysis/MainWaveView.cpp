@@ -51,6 +51,7 @@ int CKEV_DUXView::BlowAt(QPoint p) const {
 }
 
 void CKEV_DUXView::LayOutRows() {
+    m_backgroundDrawn = true;
     const int count = m_pile->ChannelCountInList();
     // One vertical scale for all channels while the axis is locked.
     float peak = -1.0f;
@@ -77,15 +78,17 @@ void CKEV_DUXView::LayOutRows() {
     }
 }
 
+void CKEV_DUXView::OnChannelsReplaced() {
+    LayOutRows();
+}
+
 // ---- paint --------------------------------------------------------------------------------------
 
 void CKEV_DUXView::OnDraw(gdi::Canvas& dc) {
     if (!m_doc || !m_pile || !PileLoaded())
         return;
-    if (!m_backgroundDrawn) {
-        m_backgroundDrawn = true;
+    if (!m_backgroundDrawn)
         LayOutRows();
-    }
     // Grey where no row lies (below a pile of fewer than three rows).
     const QPoint s = ScrollPosition();
     dc.FillSolidRect(gdi::Rect(s.x(), s.y(), s.x() + viewport()->width(), s.y() + viewport()->height()),
@@ -194,6 +197,7 @@ void CKEV_DUXView::SelectChannel(int index) {
 }
 
 void CKEV_DUXView::ScrollToCurrent() {
+    FollowChannels();
     const CWaveRecord* w = CurrentWaveRecord();
     if (!w)
         return;

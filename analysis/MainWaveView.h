@@ -37,9 +37,11 @@ public:
     bool OnKeyDown(int key, Qt::KeyboardModifiers modifiers) override;
     bool OnMouseWheel(int delta, Qt::KeyboardModifiers modifiers) override;
     void OnSize() override;
+    void OnChannelsReplaced() override;
 
 private:
     void SelectByPoint(QPoint p);
+    // Lays every row out and draws its picture; the background is then drawn.
     void LayOutRows();
     // The blow index (average excluded) whose frame holds p, -1 for none.
     int BlowAt(QPoint p) const;

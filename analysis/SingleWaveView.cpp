@@ -10,6 +10,18 @@
 #include <QApplication>
 #include <QPalette>
 
+void LayOutSingleChannel(CBaseView& view, CWaveRecord& w, int bottomSpare, QSize& laidOut) {
+    QWidget* vp = view.viewport();
+    gdi::Rect r(0, 0, vp->width(), vp->height());
+    laidOut = QSize(r.Width(), r.Height());
+    r.bottom -= bottomSpare;
+    view.SetScrollSizes(laidOut);
+    w.Layout(r.left, r.top, r.right, r.bottom);
+    if (CKEV_DUXDoc* doc = view.GetDocument())
+        w.SetFillMode(doc->m_ProjectInfo.m_nValue2);
+    w.DrawToBitmap(vp);
+}
+
 void PaintSingleChannel(CBaseView& view, CWaveRecord& w, gdi::Canvas& dc, int bottomSpare,
                         bool& backgroundDrawn, QSize& laidOut, pit::COLORREF background) {
     QWidget* vp = view.viewport();
@@ -17,14 +29,7 @@ void PaintSingleChannel(CBaseView& view, CWaveRecord& w, gdi::Canvas& dc, int bo
     const gdi::Rect client(0, 0, vp->width(), vp->height());
     if (!backgroundDrawn) {
         backgroundDrawn = true;
-        gdi::Rect r = client;
-        r.bottom -= bottomSpare;
-        laidOut = QSize(client.Width(), client.Height());
-        view.SetScrollSizes(laidOut);
-        w.Layout(r.left, r.top, r.right, r.bottom);
-        if (CKEV_DUXDoc* doc = view.GetDocument())
-            w.SetFillMode(doc->m_ProjectInfo.m_nValue2);
-        w.DrawToBitmap(vp);
+        LayOutSingleChannel(view, w, bottomSpare, laidOut);
     }
     // Every pixel is painted: the background first, the channel on top.
     dc.FillSolidRect(gdi::Rect(s.x(), s.y(), s.x() + client.Width(), s.y() + client.Height()), background);
@@ -62,6 +67,14 @@ void CSingleWaveView::OnDraw(gdi::Canvas& dc) {
     const QColor window = QApplication::palette().color(QPalette::Window);
     PaintSingleChannel(*this, *w, dc, 0, m_backgroundDrawn, m_layoutSize,
                        pit::RGB(window.red(), window.green(), window.blue()));
+}
+
+void CSingleWaveView::OnChannelsReplaced() {
+    FollowPile();
+    if (CWaveRecord* w = CurrentWaveRecord()) {
+        m_backgroundDrawn = true;
+        LayOutSingleChannel(*this, *w, 0, m_layoutSize);
+    }
 }
 
 void CSingleWaveView::OnLButtonDblClk(QPoint p, Qt::KeyboardModifiers) {

@@ -135,56 +135,103 @@ int AnalysisLog::RecordCount() const {
     return n;
 }
 
+namespace {
+
+// Sets the unreadable log aside as "<path>.bad-<stamp>", "..._2", ...: the
+// first name nothing has, so that no earlier copy is replaced (two in one
+// second, or a clock put back). The name given, empty when none could be.
+QString setAside(const QString& path, const AppContext& ctx) {
+    const QString base = path + QStringLiteral(".bad-") + CBatchReportHelper::GetTimeStamp(ctx);
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+        switch (renameExclusive(path, aside)) {
+        case RenameResult::Done:
+            return aside;
+        case RenameResult::Taken:
+            continue;
+        case RenameResult::Failed:
+            return {};
+        }
+    }
+    return {};
+}
+
+// Who holds the lock, as its file says.
+QString lockHolder(const QLockFile& lock, bool english) {
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock.getLockInfo(&pid, &host, &app))
+        return english ? QStringLiteral("its content names no program")
+                       : QStringLiteral("其内容不是程序的锁信息");
+    return english ? QStringLiteral("held by process %1 of \"%2\" on %3").arg(pid).arg(app, host)
+                   : QStringLiteral("由主机 %3 上“%2”的进程 %1 持有").arg(pid).arg(app, host);
+}
+
+} // namespace
+
 bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
-                       const AppContext& ctx) {
+                       const AppContext& ctx, bool* blocked) {
+    if (blocked)
+        *blocked = false;
     const QString shown = QDir::toNativeSeparators(path);
     const QString lockPath = path + QStringLiteral(".lock");
+    const QString lockShown = QDir::toNativeSeparators(lockPath);
+    const auto refuse = [&](const QString& zh, const QString& en) {
+        ctx.message(zh, en, QString(), QString(), MB_OK | MB_ICONERROR);
+        return false;
+    };
     // A folder (or a pipe, a device) under the lock file's name is no run's
     // lock and never goes away: waiting for it would be in vain.
     if (const QFileInfo lockInfo(lockPath); lockInfo.exists() && !lockInfo.isFile()) {
-        const QString lockShown = QDir::toNativeSeparators(lockPath);
         const bool folder = lockInfo.isDir();
-        ctx.message(
+        if (blocked)
+            *blocked = true;
+        return refuse(
             QStringLiteral("记录文件【%1】无法写入：锁文件【%2】%3，请删除它。")
                 .arg(shown, lockShown,
                      folder ? QStringLiteral("是一个文件夹") : QStringLiteral("不是普通文件")),
             QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
                 .arg(shown, lockShown,
-                     folder ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file")),
-            QString(), QString(), MB_OK | MB_ICONERROR);
-        return false;
+                     folder ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file")));
     }
+    constexpr int kWaitSeconds = 30;
     QLockFile lock(lockPath);
-    if (!lock.tryLock(30000)) {
-        if (lock.error() != QLockFile::LockFailedError) {
-            ctx.message(QStringLiteral("记录文件【%1】无法写入：无法建立锁文件。").arg(shown),
-                        QStringLiteral("The record log [%1] cannot be written: its lock file cannot be made.")
-                            .arg(shown),
-                        QString(), QString(), MB_OK | MB_ICONERROR);
-            return false;
-        }
-        ctx.message(QStringLiteral("记录文件【%1】被另一个程序占用，本次记录未写入。").arg(shown),
-                    QStringLiteral("The record log [%1] is in use by another program; this run's records "
-                                   "were not written.")
-                        .arg(shown),
-                    QString(), QString(), MB_OK | MB_ICONERROR);
-        return false;
+    bool locked = lock.tryLock(0);
+    if (!locked && lock.error() == QLockFile::LockFailedError) {
+        // Another run writes the log, or a file no run made stands there: say which, then wait.
+        ctx.message(QStringLiteral("记录文件【%1】的锁文件【%2】已被占用（%3），最多等待 %4 秒。")
+                        .arg(shown, lockShown, lockHolder(lock, false))
+                        .arg(kWaitSeconds),
+                    QStringLiteral("The lock file [%2] of the record log [%1] is taken (%3); waiting up to "
+                                   "%4 s for it.")
+                        .arg(shown, lockShown, lockHolder(lock, true))
+                        .arg(kWaitSeconds),
+                    QString(), QString(), MB_OK | MB_ICONINFORMATION);
+        locked = lock.tryLock(kWaitSeconds * 1000);
     }
+    if (!locked && lock.error() != QLockFile::LockFailedError)
+        return refuse(
+            QStringLiteral("记录文件【%1】无法写入：无法建立锁文件【%2】。").arg(shown, lockShown),
+            QStringLiteral("The record log [%1] cannot be written: its lock file [%2] cannot be made.")
+                .arg(shown, lockShown));
+    if (!locked)
+        return refuse(QStringLiteral("记录文件【%1】的锁文件【%2】等待 %3 秒后仍被占用，本次记录未写入。")
+                          .arg(shown, lockShown)
+                          .arg(kWaitSeconds),
+                      QStringLiteral("The lock file [%2] of the record log [%1] was still taken after %3 s; "
+                                     "this run's records were not written.")
+                          .arg(shown, lockShown)
+                          .arg(kWaitSeconds));
     AnalysisLog log;
     if (QFileInfo::exists(path) && !log.Load(path)) {
         // Its earlier records stay in the set-aside copy.
-        const QString aside = path + QStringLiteral(".bad-") + CBatchReportHelper::GetTimeStamp(ctx);
-        QFile::remove(aside);
-        const bool kept = QFile::rename(path, aside);
+        const QString aside = setAside(path, ctx);
+        if (aside.isEmpty())
+            return refuse(QStringLiteral("记录文件【%1】无法读取，也无法另存；本次记录未写入。").arg(shown),
+                          QStringLiteral("The record log [%1] cannot be read nor set aside; this run's "
+                                         "records were not written.")
+                              .arg(shown));
         const QString asideShown = QDir::toNativeSeparators(aside);
-        if (!kept) {
-            ctx.message(QStringLiteral("记录文件【%1】无法读取，也无法另存；本次记录未写入。").arg(shown),
-                        QStringLiteral("The record log [%1] cannot be read nor set aside; this run's records "
-                                       "were not written.")
-                            .arg(shown),
-                        QString(), QString(), MB_OK | MB_ICONERROR);
-            return false;
-        }
         ctx.message(
             QStringLiteral("记录文件【%1】无法读取，已另存为【%2】，并新建记录文件。").arg(shown, asideShown),
             QStringLiteral("The record log [%1] cannot be read; it was kept as [%2] and a new log "
@@ -196,11 +243,8 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
         log.Open();
     log.AddRecord(entries);
     QString why;
-    if (!log.Save(path, &why, ctx.english)) {
-        ctx.message(QStringLiteral("记录文件【%1】无法写入：%2").arg(shown, why),
-                    QStringLiteral("The record log [%1] cannot be written: %2").arg(shown, why), QString(),
-                    QString(), MB_OK | MB_ICONERROR);
-        return false;
-    }
+    if (!log.Save(path, &why, ctx.english))
+        return refuse(QStringLiteral("记录文件【%1】无法写入：%2").arg(shown, why),
+                      QStringLiteral("The record log [%1] cannot be written: %2").arg(shown, why));
     return true;
 }

@@ -57,8 +57,12 @@ private:
 };
 
 // Appends the entries to the log at path under a lock file beside it, so
-// that two runs at once lose nothing. A log that does not parse is kept as
-// "<name>.bad-<stamp>" and a new one started (said through ctx). False, with
-// the reason told through ctx, when the log could not be written.
+// that two runs at once lose nothing; a wait for the lock is said first. A
+// log that does not parse is kept as "<name>.bad-<stamp>" ("_2", "_3" after
+// the stamp when that is taken: no copy set aside is replaced) and a new one
+// started (said through ctx). False, with the reason told through ctx, when
+// the log could not be written; *blocked then says whether something that
+// is no lock stands under the lock's name (no later try in the run can do
+// better).
 bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
-                       const pit::AppContext& ctx);
+                       const pit::AppContext& ctx, bool* blocked = nullptr);

@@ -7,6 +7,7 @@
 #include "core/doc/LanguageFiles.h"
 #include "office/OfficeWordExport.h"
 #include "platform/AppContext.h"
+#include "platform/FileError.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
 #include "platform/Paths.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QProcess>
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -62,7 +64,8 @@ QString HelpText() {
         "Exit status of the batch reports:\n"
         "  0  every report was written\n"
         "  1  a report was not written, the list file or a listed pile could not be read (or a\n"
-        "     report left a damaged pile out), memory ran out, or the state folder is not writable\n"
+        "     report left a damaged pile out), memory ran out, or the run's temporary folder\n"
+        "     cannot be made in the state folder\n"
         "  2  usage error (a batch flag without both arguments and no display)\n"
         "\n"
         "Options:\n"
@@ -118,67 +121,88 @@ int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& appCtx, Ba
     return failed ? 1 : 0;
 }
 
-std::optional<int> BatchMain(int argc, char* argv[]) {
-    QStringList args;
-    for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
-    CKEVCommandLineInfo cmd;
-    cmd.Parse(args);
-    const bool desktop = HaveDisplay();
-    switch (ClassifyCommandLine(cmd, desktop)) {
-    case BatchStart::NotBatch:
-        return std::nullopt;
-    case BatchStart::UsageError:
-        std::fputs(qPrintable(BatchUsage()), stderr);
-        return 2;
-    case BatchStart::Run:
-        break;
+namespace {
+
+// Why the run's temporary folder could not be made: what is in the way.
+QString tempFolderCause(const TempFolderProblem& problem, bool english) {
+    const QString parent = QFileInfo(problem.path).absolutePath();
+    const QString shownParent = QDir::toNativeSeparators(parent);
+    switch (problem.error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        if (parent == QFileInfo(stateDir()).absoluteFilePath())
+            return english ? QStringLiteral("the state folder [%1] cannot be written").arg(shownParent)
+                           : QStringLiteral("状态文件夹【%1】不能写入").arg(shownParent);
+        return english ? QStringLiteral("the folder [%1] cannot be written").arg(shownParent)
+                       : QStringLiteral("文件夹【%1】不能写入").arg(shownParent);
+    case ENOTDIR:
+        return english ? QStringLiteral("something that is no folder has its name")
+                       : QStringLiteral("它的名称已被一个不是文件夹的东西占用");
+    case EEXIST:
+        return english
+                   ? QStringLiteral("its name and every other name for it are taken by things this run did "
+                                    "not make")
+                   : QStringLiteral("它的名称及所有备用名称都已被不是本次运行建立的东西占用");
+    default:
+        return ErrnoText(problem.error, english);
     }
+}
 
-    // Reports are drawn with fonts and pictures, which need the GUI part of
-    // Qt, but never a window: the offscreen platform whatever the session.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    RegisterFontSubstitutions();
-    QGuiApplication::setApplicationName(QStringLiteral("KEV_DUX"));
+} // namespace
 
-    // The run's pictures go however the run ends (a destructor that threw,
-    // memory having run out, would end the program without "end").
-    struct TempFolder {
-        QString dir = EnsureTempFolder();
-        ~TempFolder() {
-            try {
-                ClearTempFolder(dir);
-            } catch (...) {
-            }
-        }
-    } temp;
-    LanguageFiles& lang = LanguageFiles::instance();
-    lang.SetBuiltinStrings(res::BuiltinStrings());
-    lang.LoadLanguageSetting();
+std::optional<int> BatchMain(int argc, char* argv[]) {
     StderrMessageSink sink;
     AppContext ctx;
-    ctx.english = lang.IsEnglish();
     ctx.interactive = false;
     ctx.messages = &sink;
-    if (temp.dir.isEmpty()) {
-        // Every report draws its pictures there: none could be written.
-        const QString state = QDir::toNativeSeparators(stateDir());
-        const QString folder = QDir::toNativeSeparators(joinPath(stateDir(), QStringLiteral("Temp")));
-        ctx.message(
-            QStringLiteral("临时文件夹【%1】无法建立：状态文件夹【%2】不能写入，报告无法生成。")
-                .arg(folder, state),
-            QStringLiteral("The temporary folder [%1] cannot be made: the state folder [%2] cannot be "
-                           "written, so no report can be made.")
-                .arg(folder, state),
-            QString(), QString(), MB_OK | MB_ICONERROR);
-        std::fputs("end", stdout);
-        std::fflush(stdout);
-        return 1;
-    }
-
+    bool desktop = false, batch = false;
     try {
+        QStringList args;
+        for (int i = 1; i < argc; ++i)
+            args << QString::fromLocal8Bit(argv[i]);
+        CKEVCommandLineInfo cmd;
+        cmd.Parse(args);
+        desktop = HaveDisplay();
+        switch (ClassifyCommandLine(cmd, desktop)) {
+        case BatchStart::NotBatch:
+            return std::nullopt;
+        case BatchStart::UsageError:
+            std::fputs(qPrintable(BatchUsage()), stderr);
+            return 2;
+        case BatchStart::Run:
+            break;
+        }
+        batch = true;
+
+        // Reports are drawn with fonts and pictures, which need the GUI part
+        // of Qt, but never a window: the offscreen platform whatever the session.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QGuiApplication app(argc, argv);
+        std::setlocale(LC_NUMERIC, "C");
+        RegisterFontSubstitutions();
+        QGuiApplication::setApplicationName(QStringLiteral("KEV_DUX"));
+
+        LanguageFiles& lang = LanguageFiles::instance();
+        lang.SetBuiltinStrings(res::BuiltinStrings());
+        lang.LoadLanguageSetting();
+        ctx.english = lang.IsEnglish();
+        // The run's pictures go however the run ends.
+        const RunTempFolder temp;
+        if (temp.dir().isEmpty()) {
+            // Every report draws its pictures there: none could be written.
+            const QString folder = QDir::toNativeSeparators(temp.problem().path);
+            ctx.message(
+                QStringLiteral("临时文件夹【%1】无法建立：%2，报告无法生成。")
+                    .arg(folder, tempFolderCause(temp.problem(), false)),
+                QStringLiteral("The temporary folder [%1] cannot be made: %2, so no report can be made.")
+                    .arg(folder, tempFolderCause(temp.problem(), true)),
+                QString(), QString(), MB_OK | MB_ICONERROR);
+            std::fputs("end", stdout);
+            std::fflush(stdout);
+            return 1;
+        }
+
         OfficeWordExport word(&ctx, nullptr);
         BuilderReportWriter writer(&word);
         auto openFolder = [desktop](const QString& folder) {
@@ -187,6 +211,12 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
         };
         return RunBatchReports(cmd, ctx, writer, openFolder);
     } catch (const std::bad_alloc&) {
+        if (!batch) {
+            std::fputs("KEV_DUX: out of memory.\n", stderr);
+            return 1;
+        }
+        // While the run starts (the application, the language, the temporary
+        // folder) as while it writes: told, "end" last.
         TellOutOfMemory(ctx);
         std::fputs("end", stdout);
         std::fflush(stdout);

@@ -4,15 +4,22 @@
 #include "platform/AppContext.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
 #include "platform/Paths.h"
 #include "platform/SafeText.h"
 #include "platform/TimeUtil.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace pit;
 
@@ -116,7 +123,13 @@ QString CBatchReportHelper::GetTimeStamp(const AppContext& ctx) {
 }
 
 QString CBatchReportHelper::SanitizeFileNamePart(const QString& project) {
-    return FileNamePart(project);
+    QString part = FileNamePart(project);
+    for (QChar& c : part) {
+        if (c != u'.')
+            break;
+        c = u'_';
+    }
+    return part;
 }
 
 namespace {
@@ -131,10 +144,36 @@ QString namePart(const QString& base, int n) {
 }
 
 constexpr int kMaxNames = 100000;
+constexpr int kMaxTemporaryVariants = 100;
 
+// The longest file name the folder takes, in bytes.
+qsizetype nameMax(const QString& folder) {
+    const long max = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return max > 0 ? qsizetype(max) : 255;
+}
+
+QString digest(const QString& name) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+}
+
+// The start of text that takes at most bytes bytes in a file name, whole characters.
+QString leadingBytes(const QString& text, qsizetype bytes) {
+    qsizetype i = 0, used = 0;
+    while (i < text.size()) {
+        const qsizetype step = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        used += QFile::encodeName(text.mid(i, step)).size();
+        if (used > bytes)
+            break;
+        i += step;
+    }
+    return text.left(i);
+}
+
+// ".<document, or its start and "~<digest>">.<tag>[~n].part".
 const QRegularExpression& temporaryName() {
-    // ".<name>.<pid>@<host>.part", and the copy a save makes beside it.
-    static const QRegularExpression re(QStringLiteral("^\\..+\\.(\\d+@[^@/]+)\\.part(\\.[A-Za-z0-9]+)?$"));
+    static const QRegularExpression re(
+        QStringLiteral("^\\.(.+(?:\\.docx|~[0-9a-f]{8}))\\.(%1)(?:~\\d+)?\\.part$").arg(RunTagPattern()));
     return re;
 }
 
@@ -153,13 +192,31 @@ QString CBatchReportHelper::DocumentName(const QString& folder, const QString& p
     return dir.filePath(documentFileName(base, stamp));
 }
 
-QString CBatchReportHelper::TemporaryDocumentPath(const QString& folder, const QString& name) {
-    return QDir(folder).filePath(u'.' + QFileInfo(name).fileName() + u'.' + RunTag() +
-                                 QStringLiteral(".part"));
+QString CBatchReportHelper::TemporaryDocumentPath(const QString& folder, const QString& name, int variant) {
+    const QString file = QFileInfo(name).fileName();
+    const QString tail = u'.' + RunTag() + (variant > 1 ? QStringLiteral("~%1").arg(variant) : QString()) +
+                         QStringLiteral(".part");
+    const QString hidden = u'.' + file + tail;
+    const qsizetype limit = nameMax(folder);
+    if (QFile::encodeName(hidden).size() <= limit)
+        return QDir(folder).filePath(hidden);
+    const QString mark = u'~' + digest(file);
+    const qsizetype room = limit - QFile::encodeName(u'.' + mark + tail).size();
+    return QDir(folder).filePath(u'.' + leadingBytes(file, std::max<qsizetype>(room, 0)) + mark + tail);
 }
 
-bool CBatchReportHelper::PublishDocument(const QString& temp, const QString& folder, const QString& project,
-                                         const QString& stamp, QString& published, QString& why) {
+int CBatchReportHelper::CreateTemporaryDocument(const QString& folder, const QString& name,
+                                                ExclusiveFile& file) {
+    int err = EEXIST;
+    // Anything already under the name, a link included, is not this run's: the next variant.
+    for (int variant = 1; variant <= kMaxTemporaryVariants && err == EEXIST; ++variant)
+        err = file.Create(folder, QFileInfo(TemporaryDocumentPath(folder, name, variant)).fileName());
+    return err;
+}
+
+bool CBatchReportHelper::PublishDocument(ExclusiveFile& temp, const QString& folder, const QString& project,
+                                         const QString& stamp, QString& published, QString& why,
+                                         bool english) {
     const QString base = SanitizeFileNamePart(project);
     const QDir dir(folder);
     for (int n = 1; n < kMaxNames; ++n) {
@@ -167,7 +224,8 @@ bool CBatchReportHelper::PublishDocument(const QString& temp, const QString& fol
         if (m_usedNames.contains(part.toCaseFolded()))
             continue;
         const QString path = dir.filePath(documentFileName(part, stamp));
-        switch (renameExclusive(temp, path, &why)) {
+        int err = 0;
+        switch (temp.Publish(path, &err)) {
         case RenameResult::Done:
             m_usedNames.insert(part.toCaseFolded());
             published = path;
@@ -175,17 +233,51 @@ bool CBatchReportHelper::PublishDocument(const QString& temp, const QString& fol
         case RenameResult::Taken:
             continue; // by an earlier run, or one running now
         case RenameResult::Failed:
+            why = ErrnoText(err, english);
             return false;
         }
     }
-    why = QStringLiteral("no free name");
+    why = ErrnoText(EEXIST, english);
     return false;
 }
 
 void CBatchReportHelper::ClearGoneRunsDocuments(const QString& folder) {
-    for (const QFileInfo& fi : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QRegularExpressionMatch m = temporaryName().match(fi.fileName());
-        if (m.hasMatch() && RunIsGone(m.captured(1)))
-            QFile::remove(fi.absoluteFilePath());
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return;
+    const QStringList names =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    // A regular file of this user (a link is never one), empty when asked;
+    // when it was last changed in *changed.
+    const auto ours = [dir](const QString& name, bool empty, qint64* changed = nullptr) {
+        struct stat st {};
+        if (::fstatat(dir, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || (empty && st.st_size != 0))
+            return false;
+        if (changed)
+            *changed = qint64(st.st_mtime);
+        return true;
+    };
+    static const QRegularExpression digested(QStringLiteral("^(.*)~([0-9a-f]{8})$"));
+    for (const QString& name : names) {
+        const QRegularExpressionMatch m = temporaryName().match(name);
+        qint64 changed = -1;
+        if (!m.hasMatch() || !ours(name, false, &changed) || !RunIsGone(m.captured(2), changed))
+            continue;
+        // A run killed between taking the document's name and giving it to
+        // the document (where the file system can do neither in one step)
+        // left the name empty.
+        const QString document = m.captured(1);
+        const QRegularExpressionMatch cut = digested.match(document);
+        for (const QString& other : names) {
+            const bool named = cut.hasMatch() ? other.startsWith(cut.captured(1)) &&
+                                                    other.endsWith(QStringLiteral(".docx")) &&
+                                                    digest(other) == cut.captured(2)
+                                              : other == document;
+            if (named && ours(other, true))
+                ::unlinkat(dir, QFile::encodeName(other).constData(), 0);
+        }
+        ::unlinkat(dir, QFile::encodeName(name).constData(), 0);
     }
+    ::close(dir);
 }

@@ -11,7 +11,8 @@ class CKEV_DUXDoc;
 
 namespace pit {
 struct AppContext;
-}
+class ExclusiveFile;
+} // namespace pit
 
 // One listed pile file and the project it belongs to.
 struct CBatchReportEntry {
@@ -46,7 +47,8 @@ public:
     static QString GetTimeStamp(const pit::AppContext& ctx);
 
     // The project name as part of a file name: "/", "\", control
-    // characters and : * ? " < > | become "_" (FileNamePart).
+    // characters and : * ? " < > | become "_" (FileNamePart), and so do
+    // leading dots, which would hide the document.
     static QString SanitizeFileNamePart(const QString& project);
 
     // The name of a project's document: "<folder>/<project>_<stamp>.docx",
@@ -55,16 +57,24 @@ public:
     // case-blind file system). Nothing is made.
     QString DocumentName(const QString& folder, const QString& project, const QString& stamp) const;
     // Where a document is written until it is whole: a hidden name in the
-    // folder, ".<name>.<run tag>.part", of this run alone.
-    static QString TemporaryDocumentPath(const QString& folder, const QString& name);
-    // Gives the whole document at temp the project's name in the folder:
-    // the first of the names above that nothing on disk has, taken so that
-    // two runs at once never take one name. False, with why, when it cannot
-    // be given (temp is then left for the caller to remove).
-    bool PublishDocument(const QString& temp, const QString& folder, const QString& project,
-                         const QString& stamp, QString& published, QString& why);
-    // Removes the temporary documents that runs now gone (killed) left in
-    // the folder; those of live runs stay.
+    // folder, ".<name>.<run tag>.part" (variant n from 2 on: "<run tag>~n"),
+    // of this run alone. A name too long for the folder keeps the start of
+    // the document's name and a digest of all of it ("~<8 hex digits>"), so
+    // that it fits whenever the document's name fits.
+    static QString TemporaryDocumentPath(const QString& folder, const QString& name, int variant = 1);
+    // Creates the hidden document of name in the folder, the first variant
+    // that nothing has (never through a link); 0 or the errno.
+    static int CreateTemporaryDocument(const QString& folder, const QString& name, pit::ExclusiveFile& file);
+    // Gives the whole document temp the project's name in the folder: the
+    // first of the names above that nothing on disk has, taken so that two
+    // runs at once never take one name. False, with why in the language,
+    // when it cannot be given (temp is then left for the caller to remove).
+    bool PublishDocument(pit::ExclusiveFile& temp, const QString& folder, const QString& project,
+                         const QString& stamp, QString& published, QString& why, bool english);
+    // Removes the temporary documents that runs certainly gone (killed) left
+    // in the folder, regular files of this user only, with the empty
+    // document a run killed while naming it may leave under its name. Those
+    // of live runs and of runs that cannot be judged stay.
     static void ClearGoneRunsDocuments(const QString& folder);
 
     void SetBatchDocument(CKEV_DUXDoc* doc) { m_pDoc = doc; }

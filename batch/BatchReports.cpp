@@ -6,6 +6,7 @@
 #include "core/doc/OptionTables.h"
 #include "core/project/ProjectInfo.h"
 #include "platform/AppContext.h"
+#include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 #include "platform/Paths.h"
 
@@ -137,11 +138,14 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
 
     // Each group's entries are logged once its document is written (or not):
     // a run that stops later leaves them in the log. After a failed write the
-    // log is tried once more at the end, not once per document.
+    // log is tried once more at the end, not once per document; not at all
+    // after something that is no lock stood in the lock's place (told once).
     std::vector<AnalysisLogEntry> pending;
-    bool logWritten = false, logRefused = false;
+    bool logWritten = false, logRefused = false, logBlocked = false;
     const auto writeLog = [&] {
-        if (AppendToRecordLog(logPath, pending, ctx)) {
+        if (logBlocked)
+            return;
+        if (AppendToRecordLog(logPath, pending, ctx, &logBlocked)) {
             pending.clear();
             logWritten = true;
             logRefused = false;
@@ -151,22 +155,13 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
         }
     };
 
-    // However the run ends: the document being made goes away, and the
-    // helper lets go of the document (a destructor that threw, memory having
-    // run out, would end the program).
+    // However the run ends the helper lets go of the document (a destructor
+    // that threw, memory having run out, would end the program); the
+    // document being made goes with its ExclusiveFile.
     struct RunEnd {
         CBatchReportHelper& helper;
-        QString temporary;
-        ~RunEnd() {
-            helper.SetBatchDocument(nullptr);
-            try {
-                if (!temporary.isEmpty())
-                    QFile::remove(temporary);
-            } catch (...) {
-            }
-        }
-    } runEnd{helper, {}};
-    QString& temporaryPath = runEnd.temporary;
+        ~RunEnd() { helper.SetBatchDocument(nullptr); }
+    } runEnd{helper};
 
     std::vector<AnalysisLogEntry> groupLog;
 
@@ -201,23 +196,38 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             takeGroupProject(ctx, doc, report.files.first(), entry.project);
             const QString stamp = CBatchReportHelper::GetTimeStamp(ctx);
             report.documentName = helper.DocumentName(outDir, entry.project, stamp);
-            temporaryPath = CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName);
-            QFile::remove(temporaryPath);
-            report.outputPath = temporaryPath;
-            QString why;
+            // Made by this run alone, written through what was made, and
+            // named only while it still is what was made.
+            ExclusiveFile temporary;
+            QString why, published;
             QStringList leftOut;
-            bool written = writer.Write(doc, report, why, leftOut);
-            if (written && QFileInfo(temporaryPath).size() <= 0) {
+            const int made =
+                CBatchReportHelper::CreateTemporaryDocument(outDir, report.documentName, temporary);
+            bool written = made == 0;
+            if (!written)
+                why = ErrnoText(made, ctx.english);
+            if (written) {
+                temporary.SetShownName(report.documentName);
+                report.outputPath = temporary.Path();
+                written = writer.Write(doc, report, why, leftOut);
+            }
+            if (written && temporary.Size() <= 0) {
                 written = false;
                 why = ctx.tr(QStringLiteral("文件没有生成。"), QStringLiteral("the file was not made."));
             }
-            // Whole: it takes its name now.
-            QString published;
-            if (written &&
-                !helper.PublishDocument(temporaryPath, outDir, entry.project, stamp, published, why))
+            if (written && !temporary.StillOurs()) {
                 written = false;
-            QFile::remove(temporaryPath);
-            temporaryPath.clear();
+                const QString shown = QDir::toNativeSeparators(temporary.Path());
+                why = ctx.tr(QStringLiteral("临时文档【%1】已被别的东西替换，未使用。").arg(shown),
+                             QStringLiteral("its temporary document [%1] was replaced by something else and "
+                                            "was not used.")
+                                 .arg(shown));
+            }
+            // Whole: it takes its name now.
+            if (written &&
+                !helper.PublishDocument(temporary, outDir, entry.project, stamp, published, why, ctx.english))
+                written = false;
+            temporary.Remove();
             if (written)
                 report.documentName = published;
             const QString name = written ? published : QString();

@@ -22,7 +22,7 @@ public:
         bool variantB = false;   // kind 2: the fixed-English project report (report kind 5)
         QStringList files;       // the group's analysed pile files, in report order
         QStringList pileNumbers; // their pile numbers
-        QString outputPath;      // where to write the .docx: a hidden name until it is whole
+        QString outputPath;      // where to write the .docx (writeFileAtomic): the hidden file the run made
         QString documentName;    // the name it is to have (for what the writer tells)
     };
     // Writes the document from doc's settings (its current record is the

@@ -66,14 +66,17 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
         SetCtrlId(l, id);
         return l;
     };
+    // Every field follows the user's edits before its handlers are connected.
     auto edit = [&](int id) {
         auto* e = new QLineEdit(this);
         SetCtrlId(e, id);
+        TrackUserEdits(e);
         return e;
     };
     auto combo = [&](int id) {
         auto* c = new QComboBox(this);
         SetCtrlId(c, id);
+        TrackUserEdits(c);
         return c;
     };
     auto addRow = [&](QLabel* l, QWidget* a) {
@@ -108,8 +111,11 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
     SetCtrlId(m_desc, 1057);
     m_remark = new QPlainTextEdit(this);
     SetCtrlId(m_remark, 1061);
-    for (QPlainTextEdit* t : {m_desc, m_remark})
+    for (QPlainTextEdit* t : {m_desc, m_remark}) {
         t->setMaximumHeight(60);
+        t->setTabChangesFocus(true); // Tab moves on, as in every other field
+        TrackUserEdits(t);
+    }
 
     addRow(label(QStringLiteral("桩号:"), 1900), m_pileNo);
     addRow(label(QStringLiteral("桩型"), 1901), m_shape);
@@ -155,10 +161,8 @@ CDlgPileInfo::CDlgPileInfo(CKEV_DUXDoc* doc, FrameServices* frame, QWidget* pare
         if (m_frame)
             m_frame->Refresh(RefreshTarget::AnalysisView);
     });
-    connect(m_shape, &QComboBox::activated, this, [this, store](int index) {
+    connect(m_shape, &QComboBox::activated, this, [this, store] {
         store();
-        if (Loaded())
-            m_doc->m_PileRecord.m_nShape = index;
         EnableFields();
     });
     for (QLineEdit* e : {m_diameter, m_enlarged, m_side2, m_enlarged2, m_pileNo, m_sensitivity})
@@ -231,50 +235,65 @@ bool CDlgPileInfo::SaveToRecord(bool save) {
     CPileRecord& r = m_doc->m_PileRecord;
     if (save) {
         const auto before = PageValues(r);
-        // Only what the user changed is read back: a field still showing what
-        // was put there keeps the record's value exact (the page rounds
-        // lengths and sizes, and its lists hold only the usual class, shape
-        // and grade names). A field that holds no number is refused and
-        // shows the record's value again.
-        if (ChangedSinceShown(m_pileNo))
+        // Only what the user touched is read back, as it stands: a field
+        // still showing what was put there keeps the record's value exact
+        // (the page rounds lengths and sizes). A field that holds no number
+        // is refused and shows the record's value again.
+        if (ChangedSinceShown(m_pileNo)) {
             r.m_strPileNo = m_pileNo->text();
+            MarkTaken(m_pileNo);
+        }
         if (ChangedSinceShown(m_shape)) {
-            r.m_nShape = std::max(0, m_shape->currentIndex());
+            // The shape's own item is the text the record held, back as it was.
+            r.m_nShape =
+                ShowsOwnItem(m_shape) ? OwnItemValue(m_shape).toInt() : std::max(0, m_shape->currentIndex());
             r.m_strShape = m_shape->currentText();
+            MarkTaken(m_shape);
         }
         bool told = false;
         auto take = [&](QLineEdit* e, float& field, const QString& shown) {
             if (!ChangedSinceShown(e))
                 return;
-            if (const std::optional<float> v = ParseFloatField(e->text()))
+            if (const std::optional<float> v = ParseFloatField(e->text())) {
                 field = *v;
-            else if (!told)
+                MarkTaken(e);
+            } else if (!told) {
                 told = !Refuse(e, shown, false);
-            else
+            } else {
                 ShowValue(e, shown);
+            }
         };
         take(m_diameter, r.m_fDiameter, TwoDecimals(r.m_fDiameter));
         take(m_side2, r.m_fSecondSide, TwoDecimals(r.m_fSecondSide));
         take(m_enlarged, r.m_fEnlarged, TwoDecimals(r.m_fEnlarged));
         take(m_enlarged2, r.m_fEnlarged2, TwoDecimals(r.m_fEnlarged2));
         if (ChangedSinceShown(m_speed)) {
-            if (const std::optional<int> c = pit::parseInt(m_speed->text()))
+            if (const std::optional<int> c = pit::parseInt(m_speed->text())) {
                 r.m_nWaveSpeed = *c;
-            else if (!told)
+                MarkTaken(m_speed);
+            } else if (!told) {
                 told = !Refuse(m_speed, QString::number(r.m_nWaveSpeed), true);
-            else
+            } else {
                 ShowValue(m_speed, QString::number(r.m_nWaveSpeed));
+            }
         }
         take(m_length, r.m_fPileLength, LengthText(r.m_fPileLength));
-        if (ChangedSinceShown(m_class))
+        if (ChangedSinceShown(m_class)) {
             r.m_strClass = m_class->currentText();
-        if (ChangedSinceShown(m_grade))
+            MarkTaken(m_class);
+        }
+        if (ChangedSinceShown(m_grade)) {
             r.m_nGradeIndex = std::max(0, m_grade->currentIndex());
+            MarkTaken(m_grade);
+        }
         take(m_sensitivity, r.m_fScale, QString::number(double(r.m_fScale)));
-        if (ChangedSinceShown(m_desc))
-            r.m_strConclusion = m_desc->toPlainText();
-        if (ChangedSinceShown(m_remark))
-            r.m_strRemark = m_remark->toPlainText();
+        const std::pair<QPlainTextEdit*, QString*> texts[] = {{m_desc, &r.m_strConclusion},
+                                                              {m_remark, &r.m_strRemark}};
+        for (auto [edit, text] : texts)
+            if (ChangedSinceShown(edit)) {
+                *text = TextOf(edit);
+                MarkTaken(edit);
+            }
         return PageValues(r) != before;
     }
     m_loading = true;
@@ -288,9 +307,8 @@ bool CDlgPileInfo::SaveToRecord(bool save) {
     m_distance->setText(QString::number(r.m_nSensorDistance));
     m_interval->setText(QString::number(double(r.m_fSampleInterval)));
     ShowValue(m_sensitivity, QString::number(double(r.m_fScale)));
-    const int cls = m_class->findText(r.m_strClass);
-    ShowValue(m_class, cls >= 0 ? cls : 0);
-    ShowValue(m_grade, std::clamp(r.m_nGradeIndex, 0, m_grade->count() - 1));
+    ShowText(m_class, r.m_strClass);
+    ShowValue(m_grade, ShownGrade(r.m_nGradeIndex));
     ShowValue(m_desc, r.m_strConclusion);
     ShowValue(m_remark, r.m_strRemark);
     m_speed->setModified(false);
@@ -332,12 +350,11 @@ void CDlgPileInfo::FormatValues() {
 void CDlgPileInfo::EnableFields() {
     if (!m_doc)
         return;
-    const int shape = std::clamp(m_doc->m_PileRecord.m_nShape, 0, 1);
     const bool wasLoading = m_loading;
     m_loading = true;
-    ShowValue(m_shape, shape);
+    ShowShape(m_shape, m_doc->m_PileRecord.m_strShape, m_doc->m_PileRecord.m_nShape);
     m_loading = wasLoading;
-    const bool square = shape == 1;
+    const bool square = m_shape->currentIndex() == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{m_side2, m_enlarged2, m_star1, m_star2})
         w->setVisible(square);
 }

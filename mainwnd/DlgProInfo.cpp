@@ -6,8 +6,8 @@
 #include "controls/ShownValue.h"
 #include "controls/UiServices.h"
 #include "core/pile/PileRecord.h"
-#include "platform/TimeUtil.h"
 #include "platform/MessageSink.h"
+#include "platform/TimeUtil.h"
 
 #include <QDateEdit>
 #include <QFormLayout>
@@ -39,6 +39,7 @@ CDlgProInfo::CDlgProInfo(CPileRecord* record, QString* projectTexts, QWidget* pa
         SetCtrlId(e, id);
         if (limit > 0)
             e->setMaxLength(limit);
+        TrackUserEdits(e);
         // Leaving an edit stores the texts; a changed text changes the pile.
         connect(e, &QLineEdit::editingFinished, this, [this] {
             if (SaveToRecord(true))
@@ -127,9 +128,10 @@ bool CDlgProInfo::SaveToRecord(bool save) {
             m_texts[0] = m_record->m_strProject;
             ShowValue(m_project, m_texts[0]);
         }
-        // A text the user left as it was keeps its value whole (the field
+        // A text the user left untouched keeps its value whole (the field
         // may have cut it to its length limit); one the project lacks stays
-        // the pile's own.
+        // the pile's own. A text taken counts as shown from then on, so
+        // typing the first one back is a change again.
         const std::pair<QLineEdit*, QString*> fields[] = {{m_project, &m_record->m_strProject},
                                                           {m_testUnit, &m_record->m_strText4},
                                                           {m_tester, &m_record->m_strText6},
@@ -142,6 +144,7 @@ bool CDlgProInfo::SaveToRecord(bool save) {
                 if (projectText)
                     *projectText = edit->text();
                 *recordText = edit->text();
+                MarkTaken(edit);
             } else if (projectText && !projectText->isEmpty()) {
                 *recordText = *projectText;
             }

@@ -412,6 +412,13 @@ bool CMainFrame::OnExportCurvePictures() {
     return true;
 }
 
+bool CMainFrame::StoreReportForm() {
+    // Refresh code 15, sub-code 1, with the form's answer.
+    const bool stored = m_pExportForm->ExchangeWaveFields(true);
+    ComposeTitle();
+    return stored;
+}
+
 bool CMainFrame::PilesOrderedByTestTime() const {
     return m_pFormMain && m_pFormMain->SortedByTestTime();
 }

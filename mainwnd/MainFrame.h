@@ -94,6 +94,7 @@ public:
     // ---- report mode's list view -------------------------------------------------
     void RefreshFromReport(pit::RefreshTarget target, int sub) override { Refresh(target, sub); }
     void ReportDatesChanged() override { OnFormDatesMessage(); }
+    bool StoreReportForm() override;
     bool PilesOrderedByTestTime() const override;
     void LeaveReportMode() override;
 

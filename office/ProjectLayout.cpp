@@ -114,13 +114,14 @@ ProjectRowHeights ComputeProjectRows(const ProjectCellLayout& l, bool spectrum) 
     return r;
 }
 
-FittedLine FitLine(float wanted, float rowHeight, float lineSpacing, double textWidth, double width) {
+FittedLine FitLine(float wanted, float rowHeight, float lineSpacing, double textWidth, double width,
+                   float least) {
     constexpr float kLine = 1.2f;    // a line's height by its size
     constexpr float kBorders = 1.0f; // the row's top and bottom border
     const float room = std::max(1.0f, rowHeight - kBorders);
     double size = std::min<double>(wanted, room / kLine);
     if (textWidth > 0 && width > 0)
-        size = std::min(size, width / textWidth * 100);
+        size = std::min(size, std::max(width / textWidth * 100, std::min<double>(size, least)));
     // Half points, as a word processor keeps font sizes; never below one.
     FittedLine f;
     f.size = std::max(1.0f, float(std::floor(size * 2) / 2));

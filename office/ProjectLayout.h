@@ -55,9 +55,11 @@ struct FittedLine {
 // The text's size: wanted, made smaller (in half points) so that its line
 // stays inside the row (a line takes 1.2 x the size) and, when textWidth
 // (the measured width of the text at 100 points) is given, so that it
-// fits width (points). The spacing is lineSpacing where the row has room
-// for it, else the row's height less its borders.
-FittedLine FitLine(float wanted, float rowHeight, float lineSpacing, double textWidth = 0, double width = 0);
+// fits width (points), but for the width no smaller than least (a text
+// wider at that size is for the caller to cut). The spacing is lineSpacing
+// where the row has room for it, else the row's height less its borders.
+FittedLine FitLine(float wanted, float rowHeight, float lineSpacing, double textWidth = 0, double width = 0,
+                   float least = 0);
 
 // The English and Chinese pages (mode 0).
 ProjectCellLayout ComputeCurvePageLayout(const ProjectPageArea& area, const CPrintSettings& s);

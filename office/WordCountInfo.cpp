@@ -4,6 +4,7 @@
 
 #include "core/doc/PrintSettings.h"
 #include "core/doc/SharedRoutines.h"
+#include "platform/SafeText.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -134,7 +135,8 @@ bool CWordOffice::WriteCountInfoReport(const CountInfoRows& rows, const QString&
             return WriteCountInfoTableU(rows, s, type);
 
         m_doc->Bookmark(QStringLiteral("ProjectName"))
-            .SetText((english ? QStringLiteral("Project Name:") : QStringLiteral("工程名称：")) + project);
+            .SetText((english ? QStringLiteral("Project Name:") : QStringLiteral("工程名称：")) +
+                     pit::DrawnText(project, true));
         pit::WordSelection& sel = m_doc->Selection();
         sel.Range().SetAlignment(pit::kAlignCenter);
         pit::WordTable table = m_doc->Table(1);
@@ -148,7 +150,8 @@ bool CWordOffice::WriteCountInfoReport(const CountInfoRows& rows, const QString&
             const int r = int(i) + 2;
             for (int c = 1; c <= 11; ++c) {
                 pit::WordCell cell = table.Cell(r, c);
-                cell.Range().SetText(rows[i][size_t(c - 1)]);
+                // A pile's field on one line, as the printed pages show it.
+                cell.Range().SetText(pit::DrawnText(rows[i][size_t(c - 1)], true));
                 if (c == 10) {
                     const int cls = PileClassFromText(rows[i][9]);
                     if (cls >= 1 && cls <= 5)
@@ -270,7 +273,7 @@ bool CWordOffice::WriteCountInfoTableU(const CountInfoRows& rows, const CPrintSe
             const int r = int(i) + 2;
             for (int c = 1; c <= 8; ++c) {
                 pit::WordCell cell = table.Cell(r, c);
-                cell.Range().SetText(rows[i][size_t(kTableUColumns[c - 1] - 1)]);
+                cell.Range().SetText(pit::DrawnText(rows[i][size_t(kTableUColumns[c - 1] - 1)], true));
                 sel.Select(cell.Range());
             }
         }

@@ -4,6 +4,7 @@
 
 #include "core/doc/PrintSettings.h"
 #include "platform/Paths.h"
+#include "platform/SafeText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -326,6 +327,30 @@ double CWordOffice::Measure(const QString& text) const {
     return m_measure ? m_measure(text) : DefaultMeasure(text);
 }
 
+QString CWordOffice::CutToWidth(const QString& text, double size, double width) const {
+    // A hundredth of a point to spare: a width made of shares of a cell loses that much.
+    const auto fits = [&](const QString& t) { return Measure(t) * size / 100 <= width + 0.01; };
+    if (fits(text))
+        return text;
+    const QString dots = QStringLiteral("...");
+    // The longest start that fits with the dots, found by halving: a
+    // conclusion may run to thousands of characters.
+    qsizetype fitting = 0, over = text.size();
+    const auto head = [&](qsizetype n) {
+        if (n > 0 && text[n - 1].isHighSurrogate())
+            --n; // a character is never cut in two
+        QString h = text.left(n);
+        while (!h.isEmpty() && h.back().isSpace())
+            h.chop(1);
+        return h + dots;
+    };
+    while (over - fitting > 1) {
+        const qsizetype mid = (fitting + over) / 2;
+        (fits(head(mid)) ? fitting : over) = mid;
+    }
+    return fitting > 0 || fits(dots) ? head(fitting) : QString();
+}
+
 void CWordOffice::MeasureColumnWidths(const QString texts[12], const int flags[12], float fractions[6],
                                       int indices[12], double* measured) const {
     std::fill(indices, indices + 12, -1);
@@ -395,11 +420,15 @@ int CWordOffice::WriteCurvePileCaptions(int n, int columns, const QString& pileN
         if (columns > 1)
             table.Cell(2, 1).Merge(table.Cell(2, 2));
         table.Cell(2, 1).SetVerticalAlignment(1);
-        table.Cell(1, 1).Range().SetText(QStringLiteral("桩号:%1").arg(pileNo));
-        table.Cell(1, 2).Range().SetText(QStringLiteral("桩长:%1m").arg(length));
-        table.Cell(1, 3).Range().SetText(QStringLiteral("波速:%1m/s").arg(speed));
-        table.Cell(1, 4).Range().SetText(QStringLiteral("桩类别:") + pileClass);
-        table.Cell(2, 1).Range().SetText(QStringLiteral("描述:") + description);
+        // Each caption one line in its row of exact height: a break is a space.
+        const auto put = [&](int r, int c, const QString& text) {
+            table.Cell(r, c).Range().SetText(pit::DrawnText(text, true));
+        };
+        put(1, 1, QStringLiteral("桩号:") + pileNo);
+        put(1, 2, QStringLiteral("桩长:%1m").arg(length));
+        put(1, 3, QStringLiteral("波速:%1m/s").arg(speed));
+        put(1, 4, QStringLiteral("桩类别:") + pileClass);
+        put(2, 1, QStringLiteral("描述:") + description);
         const pit::WordCell cell = table.Cell(3, 1);
         width = int(cell.Width() - 2);
         height = int(cell.Height());

@@ -62,6 +62,9 @@ public:
                              int indices[12], double* widths = nullptr) const;
     // One text by the measurer.
     double Measure(const QString& text) const;
+    // The text as far as it fits width (points) at size, cut with "..." as
+    // the printed page cuts what its box cannot hold; the whole text when it fits.
+    QString CutToWidth(const QString& text, double size, double width) const;
 
     // The pile's table of the current-state curve document: two caption rows
     // above n picture rows; width and height receive the usable size of one

@@ -12,6 +12,7 @@
 #include "core/wave/WaveRecord.h"
 #include "office/WordPictures.h"
 #include "platform/Metrics.h"
+#include "platform/SafeText.h"
 #include "reports/RepProjectA.h"
 #include "reports/ReportPileItem.h"
 
@@ -107,9 +108,10 @@ bool CWordOffice::WriteProjectPages(const std::vector<const CReportPileItem*>& i
                 }
                 // The heading, written on every page.
                 if (s.m_bHeadInfo[9]) {
-                    const QString heading =
+                    const QString heading = pit::DrawnText(
                         (s.m_bLanguage ? QStringLiteral("ProjectName:") : QStringLiteral("工程名称：")) +
-                        items.front()->m_strProject.trimmed();
+                            items.front()->m_strProject.trimmed(),
+                        true);
                     const pit::WordPos from = sel.Range().Start();
                     const pit::WordPos to = pit::WordRange::Point(m_doc.get(), from).SetText(heading);
                     if (kind == 0)
@@ -265,15 +267,17 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
 
     // A text in its row: as large as asked, but inside the row's height and
     // the width it has (with a sixth to spare: the reader may draw the Latin
-    // characters in a wider face than the one measured).
-    const auto fit = [&](double wanted, float rowHeight, double textWidth, double width) {
-        return pit::FitLine(float(wanted), rowHeight, L.lineSpacing, textWidth, (width - 2.5) * 5 / 6);
+    // characters in a wider face than the one measured), down to least; what
+    // is wider there is cut, as the printed cell cuts it.
+    const auto room = [](double width) { return (width - 2.5) * 5 / 6; };
+    const auto fit = [&](double wanted, float rowHeight, double textWidth, double width, float least = 0) {
+        return pit::FitLine(float(wanted), rowHeight, L.lineSpacing, textWidth, room(width), least);
     };
-    const auto put = [&](pit::WordRange r, const pit::FittedLine& f, const QString& text) {
+    const auto put = [&](pit::WordRange r, const pit::FittedLine& f, const QString& text, double width) {
         r.SetFontSize(f.size);
         r.SetLineSpacingRule(pit::kLineExactly);
         r.SetLineSpacing(f.spacing);
-        r.SetText(text);
+        r.SetText(CutToWidth(text, f.size, room(width)));
     };
     const double wanted = english || s.m_fFontRate <= 0 ? L.fontSize : s.m_fFontRate;
     float textSize = fit(wanted, heights.text, 0, 0).size; // the fields' size as written
@@ -285,8 +289,9 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         static const int kItemOf[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 13};
         for (int k = 0; k < 12; ++k) {
             flags[k] = s.m_bHeadInfo[kItemOf[k]] ? 1 : 0;
-            texts[k] = ProjectFieldText(item, s, k, english, false);
-            measured[k] = ProjectFieldText(item, s, k, english, true);
+            // Each field one line in its row of exact height, as the printed cell shows it.
+            texts[k] = pit::DrawnText(ProjectFieldText(item, s, k, english, false), true);
+            measured[k] = pit::DrawnText(ProjectFieldText(item, s, k, english, true), true);
         }
         float fractions[6];
         int indices[12];
@@ -319,7 +324,7 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
                 c.SetVerticalAlignment(1);
                 pit::WordRange r = c.Range();
                 r.SetRightIndent(-0.5);
-                put(r, line, texts[field]);
+                put(r, line, texts[field], w);
             }
         }
     }
@@ -396,7 +401,7 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         for (int k = 0; k < 6; ++k) {
             pit::WordCell c = t.Cell(R + k, 1);
             c.SetVerticalAlignment(1);
-            put(c.Range(), line, readouts[k]);
+            put(c.Range(), line, readouts[k], w1);
         }
         const int sw = int(L.cellWidth - w1 - (english ? 4 : 2));
         const int sh = int(heights.spectrum);
@@ -428,12 +433,17 @@ void CWordOffice::WriteProjectPage(const CReportPileItem& item, const CPrintSett
         c.SetVerticalAlignment(1);
         if (columns > 1)
             c.Merge(t.Cell(next, columns));
-        const QString text = english ? (item.m_strIntegrity.contains(QStringLiteral("Integrity"))
-                                            ? QStringLiteral(" ")
-                                            : QStringLiteral(" Test Results:")) +
-                                           item.m_strIntegrity
-                                     : QStringLiteral(" 完整性评价:") + item.m_strIntegrity;
-        put(t.Cell(next, 1).Range(), fit(wanted, heights.text, Measure(text), L.cellWidth), text);
+        const QString text =
+            pit::DrawnText(english ? (item.m_strIntegrity.contains(QStringLiteral("Integrity"))
+                                          ? QStringLiteral(" ")
+                                          : QStringLiteral(" Test Results:")) +
+                                         item.m_strIntegrity
+                                   : QStringLiteral(" 完整性评价:") + item.m_strIntegrity,
+                           true);
+        // The printed cell draws it in its fields' font: a long one is not
+        // set smaller than the fields, and is cut.
+        put(t.Cell(next, 1).Range(), fit(wanted, heights.text, Measure(text), L.cellWidth, textSize), text,
+            L.cellWidth);
     }
     turn = (turn + 1) % 5;
 }
@@ -463,7 +473,7 @@ void CWordOffice::WritePitPage(const CReportPileItem& item, const CPrintSettings
     t.SetRowsHeight(L.lineHeight, pit::kHeightExactly);
     t.Row(3).SetHeight(6 * L.lineHeight, pit::kHeightExactly);
 
-    // A row of two merged parts: cells 1-4 and 5-6.
+    // A row of two merged parts: cells 1-4 and 5-6, each text on one line.
     const auto textRow = [&](int row, const QString& left, const QString& right) {
         t.Cell(row, 1).Merge(t.Cell(row, 4));
         t.Cell(row, 2).Merge(t.Cell(row, 3));
@@ -471,7 +481,7 @@ void CWordOffice::WritePitPage(const CReportPileItem& item, const CPrintSettings
             t.Cell(row, c).SetVerticalAlignment(1);
             pit::WordRange r = t.Cell(row, c).Range();
             r.SetRightIndent(-0.5);
-            r.SetText(c == 1 ? left : right);
+            r.SetText(pit::DrawnText(c == 1 ? left : right, true));
         }
     };
     textRow(1, QStringLiteral(" ") + item.m_strProject.trimmed(), QStringLiteral(" ") + item.m_strModel);

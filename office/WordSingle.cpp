@@ -6,6 +6,7 @@
 #include "core/doc/SharedRoutines.h"
 #include "core/wave/WaveRecord.h"
 #include "office/WordPictures.h"
+#include "platform/SafeText.h"
 #include "reports/SingleReportInfo.h"
 
 #include <algorithm>
@@ -104,18 +105,23 @@ bool CWordOffice::WriteSinglePilePage(const CSingleReportInfo& info, int page, b
         const auto put = [](pit::WordTable& t, int r, int c, const QString& text) {
             t.Cell(r, c).Range().SetText(text);
         };
-        put(upper, 1, 2, info.m_strProject.trimmed());
-        put(upper, 1, 4, info.m_strPileNo);
-        put(upper, 2, 2, info.m_strTestUnit.trimmed());
-        put(upper, 2, 4, info.m_strTester.trimmed());
-        put(upper, 3, 2, info.m_strTestDate);
-        put(upper, 4, 2, info.m_strStandard);
-        put(upper, 4, 4, info.m_strEmpty);
+        // The fields the printed page shows on one line: a break there is a
+        // space. The parameter boxes wrap their values, and keep breaks.
+        const auto line = [&put](pit::WordTable& t, int r, int c, const QString& text) {
+            put(t, r, c, pit::DrawnText(text, true));
+        };
+        line(upper, 1, 2, info.m_strProject.trimmed());
+        line(upper, 1, 4, info.m_strPileNo);
+        line(upper, 2, 2, info.m_strTestUnit.trimmed());
+        line(upper, 2, 4, info.m_strTester.trimmed());
+        line(upper, 3, 2, info.m_strTestDate);
+        line(upper, 4, 2, info.m_strStandard);
+        line(upper, 4, 4, info.m_strEmpty);
 
         if (printType == 1)
             put(lower, 1, 1, english ? QStringLiteral("Age") : QStringLiteral("龄期"));
-        put(lower, 1, 2, printType == 1 ? QString::number(info.m_nAge) : info.m_strConstructDate);
-        put(lower, 1, 4, info.m_strVerifier);
+        line(lower, 1, 2, printType == 1 ? QString::number(info.m_nAge) : info.m_strConstructDate);
+        line(lower, 1, 4, info.m_strVerifier);
         put(lower, 2, 2, info.m_strPileType);
         put(lower, 2, 4, info.m_strGrade);
         put(lower, 2, 6, info.m_strSize);

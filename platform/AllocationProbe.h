@@ -1,7 +1,7 @@
 // The allocations whose failure must end a run as "out of memory" rather
 // than as a crash or a wrong document: the canvas's point lists and clip
-// regions, the metafile's records, the Word model's XML and the cells of the
-// workbook writer. Each asks here first, so that a test can make the n-th of
+// regions, the metafile's records, the start's temporary folder, the Word
+// model's XML and the cells of the workbook writer. Each asks here first, so that a test can make the n-th of
 // them fail as it fails when memory runs out.
 #pragma once
 
@@ -13,6 +13,7 @@ enum class AllocSite : int {
     Points,
     Clip,
     MetafileRecord,
+    TempFolder,
     Xml,      // a block of an XML tree (the Word model's parts, the record log)
     Workbook, // a cell handed to the workbook library (in its writing process)
     Count

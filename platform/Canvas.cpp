@@ -339,11 +339,12 @@ const QFont& Canvas::qfont() {
         int height = m_font.height;
         if (height == 0)
             height = -(12 * m_dpiY / 72);
+        const QString face = m_font.face.isEmpty() ? DefaultFace() : m_font.face;
         QFont f;
         if (height > 0) {
-            f = FontForCellHeight(m_font.face, m_font.weight, height);
+            f = FontForCellHeight(face, m_font.weight, height);
         } else {
-            f = QFont(m_font.face);
+            f = QFont(face);
             f.setWeight(QFont::Weight(m_font.weight <= 0 ? 400 : std::clamp(m_font.weight, 100, 900)));
             f.setPixelSize(std::max(1, -height));
         }

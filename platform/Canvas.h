@@ -77,11 +77,18 @@ struct Brush {
     friend bool operator==(const Brush&, const Brush&) = default;
 };
 
+// The face of a font that names none, as a device's default font has one:
+// the sans face of the font substitutions. Left to Qt, an empty face takes
+// the first installed family, which may be a symbol face.
+inline QString DefaultFace() {
+    return QStringLiteral("Arial");
+}
+
 // A font as CreateFont describes it. height > 0 is the cell height in device
 // units (ascent + descent), height < 0 the character height (the em size),
-// 0 the device's default of 12 points.
+// 0 the device's default of 12 points. An empty face is the default face.
 struct Font {
-    QString face;
+    QString face = DefaultFace();
     int height = 0;
     int weight = 0; // 100..900; 0 is normal (400)
     bool italic = false;

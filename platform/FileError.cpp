@@ -2,6 +2,7 @@
 
 #include <QFileDevice>
 #include <cerrno>
+#include <cstring>
 
 namespace pit {
 
@@ -33,7 +34,42 @@ QString causeText(FileCause cause, bool english) {
     return english ? QStringLiteral("file error") : QStringLiteral("文件错误");
 }
 
+struct ErrnoWords {
+    int err;
+    const char* en;
+    const char16_t* zh;
+};
+
+constexpr ErrnoWords kErrnoWords[] = {
+    {ENOSPC, "no space left on the disk", u"磁盘空间不足"},
+    {EDQUOT, "the disk quota is used up", u"磁盘配额已用完"},
+    {EACCES, "permission denied", u"没有权限"},
+    {EPERM, "operation not permitted", u"不允许的操作"},
+    {EROFS, "read-only file system", u"只读文件系统"},
+    {ENAMETOOLONG, "file name too long", u"文件名过长"},
+    {ENOENT, "no such file or folder", u"文件或文件夹不存在"},
+    {ENOTDIR, "a part of the path is not a folder", u"路径中有一部分不是文件夹"},
+    {EISDIR, "is a folder", u"是一个文件夹"},
+    {EEXIST, "the name is taken", u"该名称已被占用"},
+    {ELOOP, "the name is a symbolic link", u"该名称是一个符号链接"},
+    {EIO, "input/output error", u"读写错误"},
+    {EFBIG, "file too large", u"文件过大"},
+    {EMFILE, "too many open files", u"打开的文件过多"},
+    {ENFILE, "too many open files in the system", u"系统中打开的文件过多"},
+    {ENOMEM, "out of memory", u"内存不足"},
+    {EBUSY, "the file or folder is busy", u"文件或文件夹正被占用"},
+    {EXDEV, "not on the same file system", u"不在同一个文件系统上"},
+};
+
 } // namespace
+
+QString ErrnoText(int err, bool english) {
+    for (const ErrnoWords& w : kErrnoWords)
+        if (w.err == err)
+            return english ? QString::fromLatin1(w.en) : QString::fromUtf16(w.zh);
+    const QString system = QString::fromLocal8Bit(std::strerror(err));
+    return english ? system : QStringLiteral("系统错误 %1（%2）").arg(err).arg(system);
+}
 
 FileError::FileError(FileCause cause, QString path, int osError, QString detail)
     : m_cause(cause), m_path(std::move(path)), m_osError(osError), m_detail(std::move(detail)) {
@@ -83,6 +119,15 @@ FileError FileError::fromDevice(const QFileDevice& file, FileCause fallback) {
         break;
     }
     return FileError(cause, file.fileName(), os, file.errorString());
+}
+
+FileError FileError::fromErrno(int err, QString path, FileCause fallback) {
+    const FileCause cause = (err == ENOSPC || err == EDQUOT)                  ? FileCause::DiskFull
+                            : (err == EACCES || err == EPERM || err == EROFS) ? FileCause::AccessDenied
+                            : (err == ENOENT)                                 ? FileCause::FileNotFound
+                            : (err == ENOTDIR || err == ENAMETOOLONG || err == ELOOP) ? FileCause::BadPath
+                                                                                      : fallback;
+    return FileError(cause, std::move(path), err, ErrnoText(err, true), ErrnoText(err, false));
 }
 
 } // namespace pit

@@ -40,6 +40,9 @@ public:
 
     // The cause of a failed QFile/QSaveFile operation.
     static FileError fromDevice(const QFileDevice& file, FileCause fallback = FileCause::Generic);
+    // A failed system call on the file named path (shown in messages): the
+    // cause from errno, its text in both languages.
+    static FileError fromErrno(int err, QString path, FileCause fallback = FileCause::HardIO);
 
 private:
     FileCause m_cause;
@@ -49,5 +52,9 @@ private:
     QString m_detailZh;
     std::string m_what;
 };
+
+// What errno says, in the language: the common causes in both languages,
+// the system's own text for the rest.
+QString ErrnoText(int err, bool english);
 
 } // namespace pit

@@ -1,14 +1,19 @@
 #include "platform/Paths.h"
 
+#include "platform/AllocationProbe.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QSysInfo>
 #include <cerrno>
-#include <limits>
-#include <signal.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace pit {
 
@@ -71,87 +76,335 @@ QString tempRootDir() {
 }
 
 QString tempDir() {
-    if (g_sessionTemp.isEmpty())
-        return tempRootDir();
-    QDir().mkpath(g_sessionTemp);
-    return g_sessionTemp;
+    // The run's folder is never made again here: what stands under its name
+    // once it is gone is not the run's.
+    return g_sessionTemp.isEmpty() ? tempRootDir() : g_sessionTemp;
 }
 
 void setSessionTempDir(const QString& dir) {
     g_sessionTemp = dir;
 }
 
+// ---- who a run is
+
 namespace {
 
-QString hostName() {
-    QString host = QSysInfo::machineHostName();
-    for (QChar& c : host)
-        if (!(c.isLetterOrNumber() || c == u'-' || c == u'.' || c == u'_') || c.unicode() > 0x7F)
-            c = u'_';
-    return host.isEmpty() ? QStringLiteral("localhost") : host;
+// The first bytes of a small system file; empty when it cannot be read.
+QByteArray readSmallFile(const char* path) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    char buf[1024];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    ::close(fd);
+    return n > 0 ? QByteArray(buf, n) : QByteArray();
 }
 
-bool processGone(qint64 pid) {
-    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-        return false;
-    // EPERM: it exists, under another user.
-    return ::kill(pid_t(pid), 0) != 0 && errno == ESRCH;
+// 12 hex digits of an id (dashes and white space dropped), empty when it is none.
+QString shortHexId(const QByteArray& text) {
+    QByteArray hex = text.trimmed().toLower();
+    hex.replace('-', QByteArray());
+    if (hex.size() < 12)
+        return {};
+    for (char c : hex)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return {};
+    return QString::fromLatin1(hex.left(12));
 }
 
-// Removes the folders "run-<tag>" in root whose runs are gone. Folders of
-// older versions are named "run-<pid>" and were of this machine.
-void clearGoneRuns(const QString& root) {
-    static const QRegularExpression name(QStringLiteral("^run-(\\d+)(@.+)?$"));
-    const QString own = RunTag();
-    for (const QFileInfo& fi : QDir(root).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
-        const QRegularExpressionMatch m = name.match(fi.fileName());
-        if (!m.hasMatch())
-            continue;
-        const QString tag =
-            m.captured(2).isEmpty() ? m.captured(1) + u'@' + hostName() : m.captured(1) + m.captured(2);
-        if (tag != own && RunIsGone(tag))
-            QDir(fi.absoluteFilePath()).removeRecursively();
+// When the process started, in clock ticks after the boot (the 22nd field
+// of /proc/<pid>/stat); -1 with the errno in err when it cannot be read.
+qint64 processStart(qint64 pid, int& err) {
+    const QByteArray path = "/proc/" + QByteArray::number(pid) + "/stat";
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        return -1;
     }
+    char buf[1024];
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    err = n < 0 ? errno : 0;
+    ::close(fd);
+    if (n <= 0)
+        return -1;
+    // The command name in parentheses may hold spaces and parentheses: the fields follow the last ')'.
+    const QByteArray text(buf, n);
+    const qsizetype close = text.lastIndexOf(')');
+    const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+    constexpr int kStartField = 22 - 3; // the fields after ')' start with the third
+    bool ok = false;
+    const qint64 start = close > 0 && fields.size() > kStartField ? fields[kStartField].toLongLong(&ok) : -1;
+    return ok ? start : -1;
+}
+
+RunIdentity readThisRun() {
+    RunIdentity id;
+    id.pid = ::getpid();
+    id.machine = shortHexId(readSmallFile("/etc/machine-id"));
+    if (id.machine.isEmpty())
+        id.machine = shortHexId(readSmallFile("/var/lib/dbus/machine-id"));
+    id.boot = shortHexId(readSmallFile("/proc/sys/kernel/random/boot_id"));
+    // The process checks hold only where /proc shows this process's own
+    // namespace (it shows a parent's when it was not mounted again for it).
+    char self[32];
+    const ssize_t n = ::readlink("/proc/self", self, sizeof self - 1);
+    if (n > 0 && QByteArray(self, n).toLongLong() == id.pid) {
+        int err = 0;
+        id.started = processStart(id.pid, err);
+        struct stat ns {};
+        if (::stat("/proc/self/ns/pid", &ns) == 0)
+            id.pidNamespace = qint64(ns.st_ino);
+    }
+    return id;
+}
+
+// When this machine booted, seconds since 1970; -1 unknown.
+qint64 bootTime() {
+    const QByteArray stat = [] {
+        QFile f(QStringLiteral("/proc/stat"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    for (const QByteArray& line : stat.split('\n'))
+        if (line.startsWith("btime ")) {
+            bool ok = false;
+            const qint64 t = line.mid(6).trimmed().toLongLong(&ok);
+            return ok ? t : -1;
+        }
+    return -1;
+}
+
+QString numberOrX(qint64 n) {
+    return n < 0 ? QStringLiteral("x") : QString::number(n);
 }
 
 } // namespace
 
+QString RunIdentity::Tag() const {
+    return QStringLiteral("%1-%2-%3@%4-%5")
+        .arg(pid)
+        .arg(numberOrX(started), numberOrX(pidNamespace), machine.isEmpty() ? QStringLiteral("x") : machine,
+             boot.isEmpty() ? QStringLiteral("x") : boot);
+}
+
+std::optional<RunIdentity> RunIdentity::FromTag(const QString& text) {
+    static const QRegularExpression re(
+        QStringLiteral("^(\\d{1,18})-(\\d{1,18}|x)-(\\d{1,18}|x)@([0-9a-f]{12}|x)-([0-9a-f]{12}|x)$"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const auto number = [](const QString& s) { return s == u'x' ? qint64(-1) : s.toLongLong(); };
+    const auto id = [](const QString& s) { return s == u'x' ? QString() : s; };
+    RunIdentity r;
+    r.pid = m.captured(1).toLongLong();
+    r.started = number(m.captured(2));
+    r.pidNamespace = number(m.captured(3));
+    r.machine = id(m.captured(4));
+    r.boot = id(m.captured(5));
+    return r;
+}
+
+bool RunIdentity::Complete() const {
+    return pid > 0 && started >= 0 && pidNamespace >= 0 && !boot.isEmpty();
+}
+
+const RunIdentity& ThisRun() {
+    static const RunIdentity self = readThisRun();
+    return self;
+}
+
+QString RunTagPattern() {
+    return QStringLiteral("\\d{1,18}-(?:\\d{1,18}|x)-(?:\\d{1,18}|x)@(?:[0-9a-f]{12}|x)-(?:[0-9a-f]{12}|x)");
+}
+
 QString RunTag() {
-    return QStringLiteral("%1@%2").arg(QCoreApplication::applicationPid()).arg(hostName());
+    return ThisRun().Tag();
 }
 
-bool RunIsGone(const QString& tag) {
-    const qsizetype at = tag.indexOf(u'@');
-    if (at <= 0 || tag.mid(at + 1) != hostName())
+bool RunIsGone(const QString& tag, qint64 lastChange) {
+    const std::optional<RunIdentity> run = RunIdentity::FromTag(tag);
+    const RunIdentity& self = ThisRun();
+    if (!run || !run->Complete() || !self.Complete())
         return false;
-    bool ok = false;
-    const qint64 pid = tag.left(at).toLongLong(&ok);
-    return ok && pid != QCoreApplication::applicationPid() && processGone(pid);
+    if (run->boot != self.boot) {
+        // This machine before it started again: every process of then is
+        // gone. A leftover changed since may be a live run's on another
+        // machine that was copied with the same machine id.
+        if (run->machine.isEmpty() || run->machine != self.machine)
+            return false;
+        const qint64 booted = bootTime();
+        return lastChange >= 0 && booted > 0 && lastChange < booted;
+    }
+    // One boot is one kernel: the process table tells, seen from the same namespace.
+    if (run->pidNamespace != self.pidNamespace)
+        return false;
+    if (run->pid == self.pid && run->started == self.started)
+        return false;
+    int err = 0;
+    const qint64 started = processStart(run->pid, err);
+    if (started >= 0)
+        return started != run->started; // the number is another process's now
+    return err == ENOENT || err == ESRCH;
 }
 
-QString EnsureTempFolder() {
-    const QString root = tempRootDir();
-    clearGoneRuns(root);
-    // One folder per running instance: an instance that ends removes only its own pictures.
-    const QString session = joinPath(root, QStringLiteral("run-") + RunTag());
-    if (!QDir().mkpath(session))
-        return {};
-    setSessionTempDir(session);
-    return session;
+// ---- the run's folder
+
+namespace {
+
+// The entry names of the folder open as dirFd ("." and ".." left out).
+std::vector<QByteArray> entryNames(int dirFd) {
+    std::vector<QByteArray> names;
+    const int fd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return names;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return names;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+constexpr int kMaxDepth = 64;
+
+// Removes the sub folder name of dirFd with everything in it, never
+// following a link nor leaving the file system of dev.
+bool removeFolderAt(int dirFd, const QByteArray& name, dev_t dev, int depth);
+
+bool removeContents(int dirFd, dev_t dev, int depth) {
+    bool all = true;
+    for (const QByteArray& name : entryNames(dirFd)) {
+        struct stat st {};
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        // Removing a link (or any other entry) removes the entry, never its target.
+        if (S_ISDIR(st.st_mode))
+            all = removeFolderAt(dirFd, name, dev, depth + 1) && all;
+        else if (::unlinkat(dirFd, name.constData(), 0) != 0)
+            all = false;
+    }
+    return all;
+}
+
+bool removeFolderAt(int dirFd, const QByteArray& name, dev_t dev, int depth) {
+    if (depth > kMaxDepth)
+        return false;
+    // O_NOFOLLOW: a link put in the folder's place meanwhile is not entered.
+    const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool all = ::fstat(fd, &st) == 0 && st.st_dev == dev && removeContents(fd, dev, depth);
+    ::close(fd);
+    return all && ::unlinkat(dirFd, name.constData(), AT_REMOVEDIR) == 0;
+}
+
+// Removes the folders of runs certainly gone from "Temp" (open as rootFd):
+// real folders of this user only; a name of an older form ("run-<pid>",
+// "run-<pid>@<host>") cannot be judged and stays.
+void clearGoneRuns(int rootFd) {
+    static const QRegularExpression name(QStringLiteral("^run-(%1)(?:~\\d+)?$").arg(RunTagPattern()));
+    for (const QByteArray& entry : entryNames(rootFd)) {
+        const QRegularExpressionMatch m = name.match(QFile::decodeName(entry));
+        if (!m.hasMatch())
+            continue;
+        struct stat st {};
+        if (::fstatat(rootFd, entry.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (RunIsGone(m.captured(1), qint64(st.st_mtime)))
+            removeFolderAt(rootFd, entry, st.st_dev, 0);
+    }
+}
+
+struct Session {
+    QString path;
+    int rootFd = -1, fd = -1;
+    QByteArray name;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+std::vector<Session> g_sessions;
+
+constexpr int kMaxRunFolders = 100;
+
+QString failed(TempFolderProblem* problem, const QString& path, int error) {
+    if (problem)
+        *problem = {path, error};
+    return {};
+}
+
+} // namespace
+
+QString EnsureTempFolder(TempFolderProblem* problem) {
+    ProbeAllocation(AllocSite::TempFolder);
+    const QString root = joinPath(stateDir(), QStringLiteral("Temp"));
+    const QByteArray rootName = QFile::encodeName(root);
+    if (::mkdir(rootName.constData(), 0777) != 0 && errno != EEXIST)
+        return failed(problem, root, errno);
+    // A "Temp" the user made a link to a folder is followed: what a run
+    // makes and removes there is only its own.
+    const int rootFd = ::open(rootName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd < 0)
+        return failed(problem, root, errno);
+    clearGoneRuns(rootFd);
+    const QString base = QStringLiteral("run-") + RunTag();
+    for (int n = 1; n <= kMaxRunFolders; ++n) {
+        const QString name = n == 1 ? base : base + QStringLiteral("~%1").arg(n);
+        const QByteArray encoded = QFile::encodeName(name);
+        if (::mkdirat(rootFd, encoded.constData(), 0700) != 0) {
+            if (errno == EEXIST) // not made by this run, whatever it is: left alone
+                continue;
+            const int err = errno;
+            ::close(rootFd);
+            return failed(problem, joinPath(root, name), err);
+        }
+        const int fd = ::openat(rootFd, encoded.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat st {};
+        if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()) {
+            if (fd >= 0)
+                ::close(fd);
+            continue; // replaced as soon as made
+        }
+        Session s{joinPath(root, name), rootFd, fd, encoded, st.st_dev, st.st_ino};
+        g_sessions.push_back(s);
+        setSessionTempDir(s.path);
+        return s.path;
+    }
+    ::close(rootFd);
+    return failed(problem, joinPath(root, base), EEXIST);
 }
 
 void ClearTempFolder(const QString& sessionDir) {
-    if (!sessionDir.isEmpty()) {
-        QDir(sessionDir).removeRecursively();
-        setSessionTempDir(QString());
+    for (auto it = g_sessions.begin(); it != g_sessions.end(); ++it) {
+        if (it->path != sessionDir)
+            continue;
+        removeContents(it->fd, it->dev, 0);
+        // Its name is removed only while it still is the folder made.
+        struct stat st {};
+        if (::fstatat(it->rootFd, it->name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(st.st_mode) && st.st_dev == it->dev && st.st_ino == it->ino)
+            ::unlinkat(it->rootFd, it->name.constData(), AT_REMOVEDIR);
+        ::close(it->fd);
+        ::close(it->rootFd);
+        g_sessions.erase(it);
+        break;
     }
-    const QDir root(joinPath(stateDir(), QStringLiteral("Temp")));
-    if (!root.exists())
-        return;
-    for (const QFileInfo& fi : root.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
-        const QString name = fi.fileName();
-        if (name.endsWith(QStringLiteral(".TMP")) || name.endsWith(QStringLiteral(".emf")))
-            QFile::remove(fi.absoluteFilePath());
+    if (g_sessionTemp == sessionDir)
+        setSessionTempDir(g_sessions.empty() ? QString() : g_sessions.back().path);
+}
+
+RunTempFolder::~RunTempFolder() {
+    // However the tool ends (a destructor that threw, memory having run out,
+    // would end the program).
+    try {
+        ClearTempFolder(m_dir);
+    } catch (...) {
     }
 }
 

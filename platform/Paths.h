@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 namespace pit {
 
@@ -24,23 +25,76 @@ QString tempRootDir();
 QString tempDir();
 void setSessionTempDir(const QString& dir);
 
-// This running program as "<pid>@<host>": the names of its temporary files
-// and folders carry it, so that a later run knows whose they are.
+// What tells one running program from every other that may share a folder
+// with it: the machine's boot (its boot id: one boot is one kernel), the
+// process namespace, the process and when it started (clock ticks after the
+// boot, so a reused process number is told apart), and the machine (its
+// machine id). Parts that cannot be read are unknown; a run is judged only
+// when all but the machine are known.
+struct RunIdentity {
+    qint64 pid = 0;
+    qint64 started = -1;      // -1 unknown
+    qint64 pidNamespace = -1; // -1 unknown
+    QString machine;          // 12 hex digits, empty when unknown
+    QString boot;             // 12 hex digits, empty when unknown
+
+    // "<pid>-<started>-<namespace>@<machine>-<boot>", "x" for an unknown part.
+    QString Tag() const;
+    // Nothing when text is no tag of this form (older forms, "<pid>@<host>", included).
+    static std::optional<RunIdentity> FromTag(const QString& text);
+    bool Complete() const;
+};
+
+// This running program.
+const RunIdentity& ThisRun();
+// A regular expression of a tag (no anchors, no capturing groups).
+QString RunTagPattern();
+// ThisRun().Tag(): the names of its temporary files and folders carry it,
+// so that a later run knows whose they are.
 QString RunTag();
-// Whether the run of a tag is known to be gone: one of this machine whose
-// process no longer exists. A run of another machine (a shared folder) is
-// never taken for gone.
-bool RunIsGone(const QString& tag);
+// Whether the run of a tag is certainly gone: a run of this boot and
+// process namespace whose process no longer exists or is another process
+// now; or one of an earlier boot of this machine (the same machine id)
+// whose leftover (last changed at lastChange, seconds since 1970) has not
+// changed since this boot. Anything else is kept: another machine's or
+// namespace's run, a tag that cannot be judged.
+bool RunIsGone(const QString& tag, qint64 lastChange = -1);
+
+// Why the run's temporary folder could not be made: what is in the way and
+// the errno (ENOTDIR: "Temp" is no folder; EEXIST: every name of the run's
+// folder is taken by something else).
+struct TempFolderProblem {
+    QString path;
+    int error = 0;
+};
 
 // "Temp" in the state folder and this run's own folder "run-<tag>" inside
-// it, which becomes tempDir() for the run. The folders of runs that are gone
-// (killed, or crashed) are removed first; those of live runs stay. The result
-// is this run's folder, empty when it could not be made (the writers of
-// temporary files then meet the failure).
-QString EnsureTempFolder();
-// Removes this run's folder with everything in it, then the ".TMP" and
-// ".emf" files (exact case) that older versions left in "Temp" itself.
+// it, which becomes tempDir() for the run. The run's folder is made by this
+// run (an entry of that name already there is left alone and another name
+// taken). The folders of runs certainly gone (killed, crashed) are removed
+// first, only real folders of this user and never through a link; those of
+// live runs and of runs that cannot be judged stay. The result is this
+// run's folder, empty when it could not be made (why in *problem; the
+// writers of temporary files then meet the failure).
+QString EnsureTempFolder(TempFolderProblem* problem = nullptr);
+// Removes this run's folder (made by EnsureTempFolder) with everything in
+// it, never through a link. Nothing else in "Temp" is touched.
 void ClearTempFolder(const QString& sessionDir);
+
+// A run's temporary folder for the time the object lives (command-line tools).
+class RunTempFolder {
+public:
+    RunTempFolder() : m_dir(EnsureTempFolder(&m_problem)) {}
+    ~RunTempFolder();
+    RunTempFolder(const RunTempFolder&) = delete;
+    RunTempFolder& operator=(const RunTempFolder&) = delete;
+    const QString& dir() const { return m_dir; }
+    const TempFolderProblem& problem() const { return m_problem; }
+
+private:
+    TempFolderProblem m_problem;
+    QString m_dir;
+};
 
 // a/b, built with QDir so that no separator is doubled.
 QString joinPath(const QString& dir, const QString& name);

@@ -54,12 +54,20 @@ bool IsHex(const QByteArray& s) {
     return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isxdigit(uchar(c)); });
 }
 
+// The character a glyph of the subset shows. The Latin faces draw a space
+// and a tab with one glyph, so the subset names the tab: a glyph of a
+// control character can only be blank, and reads back as a space (0 stays:
+// it marks the missing glyph).
+char32_t ShownCharacter(char32_t c) {
+    return c > 0 && c < 0x20 ? char32_t(0x20) : IdeographOfRadical(c);
+}
+
 // A destination <XXXX> of one code unit, mapped; other destinations as they are.
 QByteArray MapDestination(const QByteArray& hex) {
     if (hex.size() != 4 || !IsHex(hex))
         return hex;
     const char32_t c = char32_t(hex.toUInt(nullptr, 16));
-    const char32_t m = IdeographOfRadical(c);
+    const char32_t m = ShownCharacter(c);
     return m == c ? hex : QByteArray::number(uint(m), 16).toUpper().rightJustified(4, '0');
 }
 
@@ -96,7 +104,7 @@ QByteArray RewriteLine(const QByteArray& line, bool range, bool grow) {
             return line;
         bool changes = false;
         for (uint k = 0; k <= hi - lo && !changes; ++k)
-            changes = IdeographOfRadical(char32_t(first + k)) != char32_t(first + k);
+            changes = ShownCharacter(char32_t(first + k)) != char32_t(first + k);
         if (!changes)
             return line;
         if (hi == lo) {

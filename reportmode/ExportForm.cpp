@@ -77,6 +77,7 @@ void CExportForm::CreateControls() {
         auto* e = new QLineEdit(this);
         SetCtrlId(e, id);
         e->setEnabled(enabled);
+        TrackUserEdits(e);
         return e;
     };
     const int limits[4] = {50, 50, 0, 25};
@@ -166,6 +167,8 @@ void CExportForm::CreateControls() {
     m_description = new QPlainTextEdit(this);
     SetCtrlId(m_description, kDescription);
     m_description->setMaximumHeight(70);
+    m_description->setTabChangesFocus(true);
+    TrackUserEdits(m_description);
     form->addRow(FormLabel(QStringLiteral("描述:"), 1839, this), m_description);
     const char16_t* spectrumLabels[6] = {u"频率上限:", u"FMax:", u"F0:", u"dFL:", u"dFD1:", u"dFD2:"};
     for (size_t i = 0; i < 6; ++i) {
@@ -173,6 +176,9 @@ void CExportForm::CreateControls() {
         form->addRow(FormLabel(QString::fromUtf16(spectrumLabels[i]), 1840 + int(i), this), m_spectrum[i]);
     }
 
+    // The lists follow the user's picks before their handlers are connected.
+    for (QComboBox* c : {m_class, m_grade, m_shape})
+        TrackUserEdits(c);
     connect(m_testDateEdit, &QDateEdit::dateChanged, this, &CExportForm::OnTestDateChanged);
     connect(m_constructionDateEdit, &QDateEdit::dateChanged, this, &CExportForm::OnConstructionDateChanged);
     connect(m_testTimeEdit, &QTimeEdit::timeChanged, this, &CExportForm::OnTestTimeChanged);
@@ -222,15 +228,14 @@ void CExportForm::OnInitialUpdate() {
         m_standard->setCurrentIndex(m_pDoc->m_nJianceYiju);
         for (int i = 0; i < options::GradeCount(); ++i)
             m_grade->addItem(options::Grade(i));
-        ShowValue(m_grade, std::clamp(m_pRecord->m_nGradeIndex, 0, options::GradeCount() - 1));
+        ShowValue(m_grade, ShownGrade(m_pRecord->m_nGradeIndex));
         for (int i = 0; i < 4; ++i)
             m_class->addItem(options::ClassName(i));
-        SelectText(m_class, m_pRecord->m_strClass);
-        RememberClass();
+        ShowText(m_class, m_pRecord->m_strClass);
         const bool english = ui::english();
         for (int i = 0; i < 2; ++i)
             m_shape->addItem(options::PileShape(i, english));
-        ShowValue(m_shape, std::clamp(m_pRecord->m_nShape, 0, 1));
+        ShowShape(m_shape, m_pRecord->m_strShape, m_pRecord->m_nShape);
         m_loading = false;
         ShowShapeFields();
         m_bFirstUpdate = false;
@@ -244,12 +249,6 @@ bool CExportForm::UsesCommon() const {
 
 bool CExportForm::CommonFlag(int flag) const {
     return m_pCommon && m_pCommon->Use(CCommonInfo::Flag(flag));
-}
-
-void CExportForm::RememberClass() {
-    // The class list holds the usual classes only: what it shows for another
-    // class counts as shown, so the pile keeps its own.
-    ShowValue(m_class, m_class->currentIndex());
 }
 
 void CExportForm::SelectText(QComboBox* combo, const QString& text) {
@@ -333,7 +332,7 @@ void CExportForm::ShowShapeFields() {
     if (!CommonFlag(CCommonInfo::Shape) && m_pRecord) {
         const bool was = m_loading;
         m_loading = true;
-        ShowValue(m_shape, std::clamp(m_pRecord->m_nShape, 0, 1));
+        ShowShape(m_shape, m_pRecord->m_strShape, m_pRecord->m_nShape);
         m_loading = was;
     }
     const bool square = m_shape->currentIndex() == 1;
@@ -366,7 +365,7 @@ bool CExportForm::UpdateData(bool save) {
         m_lowPassEdit->setText(QString::number(m_nLowPass));
         m_highPassEdit->setText(QString::number(m_nHighPass));
         if (!common)
-            ShowValue(m_shape, std::clamp(r.m_nShape, 0, 1));
+            ShowShape(m_shape, r.m_strShape, r.m_nShape);
         if (!CommonFlag(CCommonInfo::Diameter)) {
             ShowValue(m_diameter, FloatText(r.m_fDiameter));
             ShowValue(m_secondSide, FloatText(r.m_fSecondSide));
@@ -377,10 +376,9 @@ bool CExportForm::UpdateData(bool save) {
         }
         m_speed->setText(QString::number(r.m_nWaveSpeed));
         ShowValue(m_length, m_strLength);
-        SelectText(m_class, r.m_strClass);
-        RememberClass();
+        ShowText(m_class, r.m_strClass);
         if (!common)
-            ShowValue(m_grade, std::clamp(r.m_nGradeIndex, 0, options::GradeCount() - 1));
+            ShowValue(m_grade, ShownGrade(r.m_nGradeIndex));
         ShowValue(m_description, r.m_strConclusion);
         for (size_t i = 0; i < 6; ++i)
             m_spectrum[i]->setText(QString::number(r.m_analysisValues[i]));
@@ -424,29 +422,33 @@ bool CExportForm::UpdateData(bool save) {
     if (!common)
         for (size_t i = 0; i < 4; ++i)
             m_comboTexts[i] = m_projectCombos[i]->currentText();
-    // Only what differs from what the form showed is taken: the fields show
-    // sizes, the length and the dates rounded, and their lists hold only the
-    // usual class and shape names. The derived construction date of the age
-    // setting counts as entered.
+    // Only what the user touched is taken, as it stands: the fields show
+    // sizes, the length and the dates rounded. A field taken counts as shown
+    // from then on, so typing its first text back is a change again. The
+    // derived construction date of the age setting counts as entered.
     if (!CommonFlag(CCommonInfo::TestDate) &&
-        (ChangedSinceShown(m_testDateEdit) || ChangedSinceShown(m_testTimeEdit)))
+        (ChangedSinceShown(m_testDateEdit) || ChangedSinceShown(m_testTimeEdit))) {
         r.m_testDate = QDateTime(m_testDateEdit->date(), m_testTimeEdit->time());
+        RememberShown(m_testDateEdit);
+        RememberShown(m_testTimeEdit);
+    }
     if (ChangedSinceShown(m_constructionDateEdit)) {
         r.m_constructionDate = QDateTime(m_constructionDateEdit->date(), QTime(0, 0));
         // The age follows the dates, so a later row change that derives the
         // construction date from the age keeps the date entered here.
         if (r.m_testDate.isValid())
             r.m_nAge = int(r.m_constructionDate.date().daysTo(r.m_testDate.date()));
+        RememberShown(m_constructionDateEdit);
     }
     m_nLowPass = *ParseIntField(m_lowPassEdit);
     m_nHighPass = *ParseIntField(m_highPassEdit);
-    if (!common && m_shape->currentIndex() >= 0 && ChangedSinceShown(m_shape)) {
-        r.m_nShape = m_shape->currentIndex();
-        r.m_strShape = r.ShapeText(r.m_nShape);
-    }
+    if (!common && m_shape->currentIndex() >= 0 && ChangedSinceShown(m_shape))
+        TakeShape();
     auto take = [](QLineEdit* e, float& field) {
-        if (ChangedSinceShown(e))
+        if (ChangedSinceShown(e)) {
             field = *ParseFloatField(e);
+            MarkTaken(e);
+        }
     };
     if (!CommonFlag(CCommonInfo::Diameter)) {
         take(m_diameter, r.m_fDiameter);
@@ -458,12 +460,18 @@ bool CExportForm::UpdateData(bool save) {
     }
     if (ChangedSinceShown(m_length))
         m_strLength = m_length->text();
-    if (m_class->currentIndex() >= 0 && ChangedSinceShown(m_class))
+    if (m_class->currentIndex() >= 0 && ChangedSinceShown(m_class)) {
         r.m_strClass = m_class->currentText();
-    if (!common && m_grade->currentIndex() >= 0 && ChangedSinceShown(m_grade))
+        MarkTaken(m_class);
+    }
+    if (!common && m_grade->currentIndex() >= 0 && ChangedSinceShown(m_grade)) {
         r.m_nGradeIndex = m_grade->currentIndex();
-    if (ChangedSinceShown(m_description))
-        r.m_strConclusion = m_description->toPlainText();
+        MarkTaken(m_grade);
+    }
+    if (ChangedSinceShown(m_description)) {
+        r.m_strConclusion = TextOf(m_description);
+        MarkTaken(m_description);
+    }
     for (size_t i = 0; i < 6; ++i)
         r.m_analysisValues[i] = *ParseIntField(m_spectrum[i]);
     return true;
@@ -474,7 +482,7 @@ bool CExportForm::ExchangeWaveFields(bool save) {
         return false;
     CWaveRecord* w = m_pRecord->CurrentChannel();
     if (!w)
-        return false;
+        return save; // nothing to show or to store, and nothing refused
     if (!save) {
         m_nHighPass = w->highPassHz;
         m_nLowPass = w->lowPassHz;
@@ -497,6 +505,7 @@ bool CExportForm::ExchangeWaveFields(bool save) {
         const float length = m_strLength.trimmed().toFloat(&ok);
         if (ok)
             m_pRecord->m_fPileLength = length;
+        MarkTaken(m_length);
     }
     return true;
 }
@@ -520,7 +529,7 @@ void CExportForm::RefreshFromRecord() {
     if (CommonFlag(CCommonInfo::Grade))
         m_grade->setCurrentIndex(std::clamp(m_pCommon->m_nGradeIndex, 0, options::GradeCount() - 1));
     else
-        ShowValue(m_grade, std::clamp(m_pRecord->m_nGradeIndex, 0, options::GradeCount() - 1));
+        ShowValue(m_grade, ShownGrade(m_pRecord->m_nGradeIndex));
     m_loading = false;
     FillHistoryCombos();
     ShowShapeFields();
@@ -564,10 +573,11 @@ void CExportForm::ApplyCommonValues(bool load) {
     }
     m_loading = true;
     // A common value shown in place of the pile's own is taken by the next save.
-    SelectText(m_class, CommonFlag(CCommonInfo::PileClass) ? c.m_strClass : r.m_strClass);
-    if (!CommonFlag(CCommonInfo::PileClass))
-        RememberClass();
-    ShowValue(m_shape, std::clamp(r.m_nShape, 0, 1));
+    if (CommonFlag(CCommonInfo::PileClass))
+        TypeText(m_class, c.m_strClass);
+    else
+        ShowText(m_class, r.m_strClass);
+    ShowShape(m_shape, r.m_strShape, r.m_nShape);
     if (CommonFlag(CCommonInfo::Instrument))
         SelectText(m_instrument, c.m_strInstrument);
     if (CommonFlag(CCommonInfo::Standard))
@@ -664,7 +674,19 @@ void CExportForm::OnShapeChanged(int index) {
     if (m_loading || !m_pRecord || index < 0)
         return;
     ExchangeWaveFields(true);
-    m_pRecord->m_nShape = index;
-    m_pRecord->m_strShape = m_pRecord->ShapeText(index);
+    TakeShape();
     ShowShapeFields();
+}
+
+void CExportForm::TakeShape() {
+    CPileRecord& r = *m_pRecord;
+    if (ShowsOwnItem(m_shape)) {
+        // The text the record held, back as it was.
+        r.m_strShape = m_shape->currentText();
+        r.m_nShape = OwnItemValue(m_shape).toInt();
+    } else {
+        r.m_nShape = m_shape->currentIndex();
+        r.m_strShape = r.ShapeText(r.m_nShape);
+    }
+    MarkTaken(m_shape);
 }

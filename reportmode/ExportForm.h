@@ -96,8 +96,8 @@ private:
     void EnableFields(bool stars);
     void ShowShapeFields();
     void SelectText(QComboBox* combo, const QString& text);
-    // What the class list shows now counts as shown (the record's class).
-    void RememberClass();
+    // The shape list's choice into the record.
+    void TakeShape();
     void SetPicker(QDateEdit* picker, const QDate& date);
     void Tell(const QString& zh, const QString& en);
     bool UsesCommon() const;

@@ -319,6 +319,12 @@ void CExportView::ShowReportMode(bool singlePile) {
         }
         history.SetIndex(6, m_pRecord->m_nGradeIndex);
     }
+    // A project index without a name takes the one its piles hold, as the
+    // batch does: the form shows it and the reports print it.
+    if (texts[0].trimmed().isEmpty() && !m_rowsProject.isEmpty()) {
+        m_pProject->m_texts[0] = m_rowsProject;
+        history.AddValue(0, m_rowsProject);
+    }
     if (!m_unreadable.isEmpty()) {
         // Single-pile mode shows no statistics: there the piles are left out of the report.
         const QString files = m_unreadable.join(u'\n');
@@ -445,6 +451,8 @@ void CExportView::InsertRow(int row, const CPileFileItem& item, bool checked) {
     m_rowSpeeds.insert(m_rowSpeeds.begin() + std::min<size_t>(size_t(row), m_rowSpeeds.size()), s);
     if (!f.readable)
         m_unreadable << item.m_strName;
+    if (m_rowsProject.isEmpty())
+        m_rowsProject = f.project.trimmed();
 }
 
 int CExportView::FillList() {
@@ -452,6 +460,7 @@ int CExportView::FillList() {
     m_nPreviousRow = -1;
     m_rowSpeeds.clear();
     m_unreadable.clear();
+    m_rowsProject.clear();
     m_bQuiet = true;
     m_list->ResetEditCell();
     m_list->DeleteAllItems();
@@ -609,10 +618,18 @@ void CExportView::SelectRow(int row) {
             SetCurrentRowQuiet(old);
             return;
         }
-        m_nCurrentRow = row;
-        // Only a record read from the old row's file is written back into it.
+        // Only a record read from the old row's file is written back into
+        // it, with what the user typed into the form; a value the form
+        // refuses keeps the row.
         const QString oldPath = RowPath(old);
-        if (!oldPath.isEmpty() && oldPath == m_loadedPath && m_pRecord->m_strPath == m_loadedPath) {
+        const bool ownRecord =
+            !oldPath.isEmpty() && oldPath == m_loadedPath && m_pRecord->m_strPath == m_loadedPath;
+        if (ownRecord && m_host && !m_host->StoreReportForm()) {
+            SetCurrentRowQuiet(old);
+            return;
+        }
+        m_nCurrentRow = row;
+        if (ownRecord) {
             if (m_pRecord->m_testDate.isValid())
                 m_pRecord->m_constructionDate = m_pRecord->m_testDate.addDays(-m_pRecord->m_nAge);
             if (SaveRecord(false))
@@ -921,6 +938,10 @@ void CExportView::Tell(const QString& zh, const QString& en, unsigned type) {
 void CExportView::OnSave() {
     if (!m_pDoc || !m_pRecord)
         return;
+    // The form's fields first: a value it refuses stops the save, the
+    // field keeps the focus.
+    if (m_host && !m_host->StoreReportForm())
+        return;
     m_bCellsSaved = true;
     setFocus();
     const int row = m_nCurrentRow;
@@ -946,8 +967,6 @@ void CExportView::OnSave() {
         for (int i = 0; i < 3; ++i)
             std::memcpy(m_pRecord->m_pileValues[size_t(i)].data(), &v[i], 4);
     }
-    if (m_host)
-        m_host->RefreshFromReport(RefreshTarget::ReportForm, 1);
     if (row >= 0 && !m_loadedPath.isEmpty() && m_pRecord->m_strPath == m_loadedPath &&
         RowPath(row) == m_loadedPath) {
         if (SaveRecord(true))

@@ -37,6 +37,10 @@ public:
     virtual void RefreshFromReport(RefreshTarget target, int sub) = 0;
     // A pile was loaded or the age changed: the form shows the derived dates.
     virtual void ReportDatesChanged() = 0;
+    // The form's fields the user changed into the record before it is saved
+    // (refresh code 15, sub-code 1); false when the form refused a value and
+    // told the user.
+    virtual bool StoreReportForm() = 0;
     // The main panel lists its files by test date and time.
     virtual bool PilesOrderedByTestTime() const = 0;
     // Reload the current pile, refresh the main panel, show the view of before.
@@ -207,6 +211,7 @@ private:
     QString m_loadedPath;     // the file the record was read from; only it is saved
     bool m_bQuiet = false;    // programmatic selection and check changes
     QStringList m_unreadable; // files of the last fill whose speed could not be read
+    QString m_rowsProject;    // the first project name the listed piles hold
 
     CSListCtrl* m_list = nullptr;
     QLabel* m_picture = nullptr;

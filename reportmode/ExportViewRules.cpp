@@ -28,6 +28,7 @@ RowFile ReadRowFile(const QString& path) {
         r.readable = true;
         r.speed = b.waveSpeed;
         r.description = b.conclusion;
+        r.project = b.project;
         for (int i = 0; i < 3; ++i)
             r.elevations[size_t(i)] = b.PileValue(i);
         return r;
@@ -40,6 +41,7 @@ RowFile ReadRowFile(const QString& path) {
                 r.readable = true;
                 r.speed = pile.m_nWaveSpeed;
                 r.description = pile.m_strConclusion;
+                r.project = pile.m_strProject;
                 for (int i = 0; i < 3; ++i)
                     std::memcpy(&r.elevations[size_t(i)], pile.m_pileValues[size_t(i)].data(), 4);
                 return r;

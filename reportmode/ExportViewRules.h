@@ -21,6 +21,7 @@ struct RowFile {
     QString why;
     int32_t speed = 0;                 // wave speed, m/s
     QString description;               // the integrity description
+    QString project;                   // the project name the pile holds
     std::array<float, 3> elevations{}; // design top, design tip, measured top (m)
 };
 

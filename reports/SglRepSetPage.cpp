@@ -3,7 +3,6 @@
 
 #include "controls/CtrlId.h"
 #include "controls/LanguageWidgets.h"
-#include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/PrintSettings.h"
 #include "core/wave/WaveRecord.h"
@@ -73,11 +72,9 @@ QWidget* CSglRepSetPage::CreatePage(QWidget* parent) {
         if (const CWaveRecord* w = m_doc->m_PileRecord2.CurrentChannel())
             axis = w->GetAxisMode();
     SelectQuiet(ruler, axis - 1);
-    // The report language starts as the interface language, whatever was stored.
+    // The language that prints; opening the page changes nothing.
     RefillQuiet(language, TrList({u"中文", u"英文"}, {"Chinese", "English"}));
-    const int english = pit::ui::english() ? 1 : 0;
-    SelectQuiet(language, english);
-    s.m_bLanguage = english;
+    SelectQuiet(language, s.m_bLanguage == 1 ? 1 : 0);
     RefillQuiet(format, TrList({u"格式1", u"格式2"}, {"Format1", "Format2"}));
     SelectQuiet(format, s.m_nSingleRepType);
 

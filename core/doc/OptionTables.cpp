@@ -56,6 +56,12 @@ QString ClassName(int index) {
 QString PileShape(int index, bool english) {
     return english ? at(kShapesEn, index) : at(kShapesZh, index);
 }
+int PileShapeIndex(const QString& name) {
+    for (int i = 0; i < 2; ++i)
+        if (name == PileShape(i, false) || name == PileShape(i, true))
+            return i;
+    return -1;
+}
 int InstrumentModelCount() {
     return int(kModels.size());
 }

@@ -22,7 +22,9 @@ QString Grade(int index);
 int ClassCount(); // 5: "I" .. "V"
 QString ClassName(int index);
 QString PileShape(int index, bool english); // 0 round, 1 square
-int InstrumentModelCount();                 // 11
+// 0 or 1 for a shape name of either language; -1 for any other text.
+int PileShapeIndex(const QString& name);
+int InstrumentModelCount(); // 11
 QString InstrumentModel(int index);
 int TestStandardCount(); // 11
 QString TestStandard(int index);

@@ -218,8 +218,9 @@ int CPrintSettings::EnterProjectReports(bool englishInterface) {
         format += 2;
     else if (!englishInterface && format >= 2)
         format -= 2;
-    if (format >= 2)
-        m_bLanguage = 1;
+    // Both ways: a language left by a session with the other interface would
+    // print a Chinese format with English labels.
+    m_bLanguage = format >= 2 ? 1 : 0;
     m_nReportKind = format + 2;
     SetProType(format);
     return m_nReportKind;

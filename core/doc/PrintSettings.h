@@ -62,8 +62,9 @@ public:
     void ExchangeStyle(CPrintStyleInfo& style, bool toStyle);
     // Entering project reports (report mode and the batch): the project
     // format follows the interface language (English 0, 1 -> 2, 3; Chinese
-    // 2, 3 -> 0, 1), an English format sets the report language, the report
-    // kind becomes format + 2 and the style fields switch to the format.
+    // 2, 3 -> 0, 1), the report language follows the format (English for 2
+    // and 3, Chinese for 0 and 1), the report kind becomes format + 2 and the
+    // style fields switch to the format.
     // Returns the report kind (5: the fixed-English report).
     int EnterProjectReports(bool englishInterface);
 

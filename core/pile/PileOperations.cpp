@@ -115,11 +115,8 @@ void CPileRecord::ExchangePileParams(CPileParamSet& set, const std::array<bool, 
                 set.classIndex = i;
                 break;
             }
-        for (int j = 0; j < 2; ++j)
-            if (m_strShape == options::PileShape(j, false) || m_strShape == options::PileShape(j, true)) {
-                set.shapeIndex = j;
-                break;
-            }
+        if (const int shape = options::PileShapeIndex(m_strShape); shape >= 0)
+            set.shapeIndex = shape;
         return;
     }
     if (m_bBlowFile)
@@ -227,6 +224,7 @@ void CPileRecord::RestoreChannel(int index) {
     // The markers are the fresh channel's own: restoring re-aligns nothing.
     fresh->SetSelected(true);
     m_channels[size_t(index)] = std::move(fresh);
+    m_channelStamp = NextChannelStamp();
     m_nCurrentChannel = index;
     // Only the channel is rebuilt: what the engineer entered for the pile stays.
     UpdateCommonMax();

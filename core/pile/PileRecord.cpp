@@ -9,9 +9,15 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cmath>
 
 using namespace pit;
+
+uint64_t CPileRecord::NextChannelStamp() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
 
 CPileRecord::CPileRecord() {
     const QDateTime now = QDateTime::currentDateTime();
@@ -119,6 +125,7 @@ QString CPileRecord::ShapeText(int index) const {
 void CPileRecord::Clear() {
     m_rawSamples = {};
     m_channels.clear();
+    m_channelStamp = NextChannelStamp();
     m_header.zero(hdr::kPileNoShort, hdr::kShortText);
     m_header.zero(hdr::kPileNo, hdr::kLongText);
     m_header.setF32(hdr::kToeDepth, -1.0f);

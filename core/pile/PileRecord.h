@@ -116,6 +116,10 @@ public:
     CWaveRecord* Channel(int i) const;
     CWaveRecord* CurrentChannel() const { return Channel(m_nCurrentChannel); }
     CWaveRecord* AverageChannel() const { return m_channels.empty() ? nullptr : m_channels.back().get(); }
+    // Changes whenever channel objects are replaced (a read, Clear, a channel
+    // restored): views that keep the channels' layout, or pointers to them,
+    // compare it to know when to make them anew.
+    uint64_t ChannelStamp() const { return m_channelStamp; }
     // Shared by the channels made from them (copied when one is written).
     const pit::SampleBuffer& RawSamples() const { return m_rawSamples; }
     QString ShapeText(int index) const;
@@ -222,6 +226,10 @@ private:
     std::unique_ptr<CWaveRecord> MakeRawChannel(int slot);
     std::span<const uint8_t> headerSpan() const { return {m_header.bytes.data(), m_header.bytes.size()}; }
 
+    static uint64_t NextChannelStamp();
+
     pit::SampleBuffer m_rawSamples;
     std::vector<std::unique_ptr<CWaveRecord>> m_channels;
+    // Unique to each set of channel objects; a move takes it with the channels.
+    uint64_t m_channelStamp = NextChannelStamp();
 };

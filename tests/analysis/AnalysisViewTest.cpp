@@ -8,6 +8,7 @@
 #include "core/draw/SpectrumDraw.h"
 #include "tests/analysis/ViewFixture.h"
 #include "tests/reports/StubBuilder.h"
+#include "tests/support/TestSupport.h"
 
 #include <QFile>
 #include <QPrinter>
@@ -72,12 +73,7 @@ struct StubFactory : ReportBuilderFactory {
 
 // Pixels of the drawers' curve colour inside r.
 int CurvePixels(const QImage& image, const gdi::Rect& r) {
-    const QRgb curve = qRgb(0x32, 0x32, 0xC8);
-    int n = 0;
-    for (int y = std::max(0, r.top); y < std::min(image.height(), r.bottom); ++y)
-        for (int x = std::max(0, r.left); x < std::min(image.width(), r.right); ++x)
-            n += image.pixel(x, y) == curve;
-    return n;
+    return countPixels(image, r.toQRect(), qRgb(0x32, 0x32, 0xC8));
 }
 
 struct AnalysisViewTest : ViewFixture {
@@ -126,6 +122,27 @@ TEST_F(AnalysisViewTest, WaveAboveSpectrumAndMarksTakenOnceFromANewSpectrum) {
     EXPECT_EQ(PileChanges(), 1);
     EXPECT_EQ(view.WaveIndexFromPoint(QPoint(view.CurveRect().left + 5, view.CurveRect().top + 5)), -1);
     EXPECT_GT(CurvePixels(Paint(view), view.CurveRect()), 100);
+}
+
+TEST_F(AnalysisViewTest, APileReadAgainGetsItsWaveLaidOutAndItsSpectrumAnew) {
+    // A save reads the pile again: the spectrum drawn from the old channel
+    // goes with it, and a click before the next paint finds the new wave.
+    const gdi::Rect frameBefore = doc->m_PileRecord.Channel(0)->GetFrameRect();
+    const QPoint between = AtSample(*doc->m_PileRecord.Channel(0), 200); // between head and toe
+    const std::array<int32_t, 6> marks = Marks();
+    ASSERT_TRUE(doc->m_PileRecord.ReloadFile());
+    doc->m_PileRecord.m_nCurrentChannel = 0;
+    Click(view, between);
+    const CWaveRecord& w = *doc->m_PileRecord.Channel(0);
+    EXPECT_EQ(w.GetFrameRect(), frameBefore);
+    EXPECT_EQ(view.Spectrum(), nullptr);
+    EXPECT_EQ(asker.asks.size(), 1u) << "the click marks the wave laid out anew";
+
+    const QImage shot = Paint(view);
+    ASSERT_NE(view.Spectrum(), nullptr);
+    EXPECT_EQ(view.Spectrum()->Wave(), &w);
+    EXPECT_GT(CurvePixels(shot, view.CurveRect()), 100);
+    EXPECT_EQ(Marks()[0], marks[0]);
 }
 
 TEST_F(AnalysisViewTest, MouseOverTheSpectrumMovesItsReadout) {

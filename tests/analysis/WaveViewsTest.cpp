@@ -1,5 +1,5 @@
 // The main, averaged and single wave views: rows, scrolling, selection
-// between the two panes, presses before a pile is loaded.
+// between the two panes, a pile read again, presses before a pile is loaded.
 #include "analysis/AverageDlg.h"
 #include "analysis/AverageWaveView.h"
 #include "analysis/MainWaveView.h"
@@ -7,6 +7,7 @@
 #include "controls/CtrlId.h"
 #include "core/pile/PileRecord.h"
 #include "tests/analysis/ViewFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QScrollBar>
@@ -28,6 +29,12 @@ struct WaveViewsTest : ViewFixture {
     }
     CPileRecord& pile() { return doc->m_PileRecord; }
     const gdi::Rect& Frame(int i) { return pile().Channel(i)->GetFrameRect(); }
+    // Pixels of the wave's screen colour inside a content rectangle of the view's picture.
+    static int WavePixels(const CBaseView& view, const QImage& image, const gdi::Rect& content) {
+        return pit::test::countPixels(image, content.toQRect().translated(-view.ScrollPosition()),
+                                      qRgb(50, 50, 200));
+    }
+    static QPoint Inside(const gdi::Rect& r) { return QPoint(r.left + 3, r.top + 3); }
     static void Wheel(CBaseView& view, int delta, Qt::KeyboardModifiers m = Qt::NoModifier) {
         const QPointF at(10, 10);
         QWheelEvent e(at, view.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, m,
@@ -173,6 +180,54 @@ TEST_F(WaveViewsTest, AverageLeavesRoomBelowFromFourBlows) {
     average.ClearBackground();
     Paint(average);
     EXPECT_EQ(pile().AverageChannel()->GetFrameRect().bottom, average.viewport()->height() - 15);
+}
+
+TEST_F(WaveViewsTest, ChannelsOfAPileReadAgainAreLaidOutForTheNextClickAndPaint) {
+    // A save reads the pile again into new channels, which no view laid out.
+    LoadThreeBlows();
+    AttachBoth();
+    std::vector<gdi::Rect> labels;
+    for (int i = 0; i < 4; ++i)
+        labels.push_back(pile().Channel(i)->GetLabelRect());
+    const gdi::Rect row2 = Frame(2);
+    ASSERT_TRUE(pile().ReloadFile());
+    ASSERT_TRUE(Frame(2).IsRectEmpty());
+
+    // A click on a label before any paint selects that blow.
+    Click(main, Inside(labels[2]));
+    EXPECT_EQ(main.CurrentWave(), 2);
+    EXPECT_EQ(pile().m_nCurrentChannel, 2);
+    EXPECT_TRUE(pile().Channel(2)->IsSelected());
+    EXPECT_FALSE(pile().Channel(0)->IsSelected());
+    EXPECT_EQ(Frame(2), row2);
+    EXPECT_TRUE(asker.asks.empty());
+
+    // Every row is drawn with its wave, and the average above.
+    QImage shot = Paint(main);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(WavePixels(main, shot, Frame(i)), 200) << i;
+    EXPECT_EQ(shot.pixelColor(Inside(labels[2])), QColor(244, 100, 100));
+    ASSERT_TRUE(pile().ReloadFile());
+    Click(average, Inside(labels[3]));
+    EXPECT_TRUE(pile().AverageChannel()->IsSelected());
+    EXPECT_EQ(pile().m_nCurrentChannel, 3);
+    shot = Paint(average);
+    EXPECT_GT(WavePixels(average, shot, pile().AverageChannel()->GetFrameRect()), 200);
+
+    // The single view alike, its channel laid out over the whole view; the
+    // main view, hidden, lays nothing out under it.
+    main.hide();
+    pile().m_nCurrentChannel = 1;
+    CSingleWaveView single;
+    Attach(single);
+    ASSERT_TRUE(pile().ReloadFile());
+    pile().m_nCurrentChannel = 1;
+    shot = Paint(single);
+    const CWaveRecord& shown = *pile().Channel(1);
+    EXPECT_EQ(shown.GetFrameRect().bottom, single.viewport()->height());
+    EXPECT_GT(WavePixels(single, shot, shown.GetFrameRect()), 200);
+    main.SelectChannel(1);
+    EXPECT_EQ(shown.GetFrameRect().bottom, single.viewport()->height());
 }
 
 TEST_F(WaveViewsTest, PressesBeforeAnyPileAreIgnored) {

@@ -55,6 +55,15 @@ struct AppStart : ::testing::Test {
 
 TEST_F(AppStart, OffscreenStartWithAPileArgumentOpensItAndShutsDownCleanly) {
     const QString temp = joinPath(stateDir(), QStringLiteral("Temp"));
+    // A link named like a gone run's folder: its folder is not the window's to empty.
+    const QString kept = tmp.filePath(QStringLiteral("kept"));
+    ASSERT_TRUE(QDir().mkpath(kept));
+    ASSERT_TRUE(QFile(kept + QStringLiteral("/notes.txt")).open(QIODevice::WriteOnly));
+    RunIdentity gone = ThisRun();
+    gone.pid = test::GonePid();
+    const QString link = joinPath(temp, QStringLiteral("run-") + gone.Tag());
+    ASSERT_TRUE(QDir().mkpath(temp));
+    ASSERT_TRUE(QFile::link(kept, link));
     QString session;
     {
         auto app = makeApp();
@@ -75,7 +84,7 @@ TEST_F(AppStart, OffscreenStartWithAPileArgumentOpensItAndShutsDownCleanly) {
         EXPECT_EQ(app->RecentFiles().Files(), QStringList{pile()});
         EXPECT_TRUE(app->Context().interactive);
 
-        // Left-overs in "Temp" itself: exact ".TMP" and ".emf" go at the end.
+        // Files in "Temp" itself are no run's: they stay.
         for (const char* name : {"a.TMP", "b.emf", "c.tmp", "d.EMF", "e.png"}) {
             QFile f(joinPath(temp, QString::fromLatin1(name)));
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -85,7 +94,14 @@ TEST_F(AppStart, OffscreenStartWithAPileArgumentOpensItAndShutsDownCleanly) {
     }
     EXPECT_FALSE(QFileInfo::exists(session));
     EXPECT_EQ(QDir(temp).entryList(QDir::Files, QDir::Name),
-              (QStringList{QStringLiteral("c.tmp"), QStringLiteral("d.EMF"), QStringLiteral("e.png")}));
+              (QStringList{"a.TMP", "b.emf", "c.tmp", "d.EMF", "e.png"}));
+    EXPECT_EQ(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{QFileInfo(link).fileName()});
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QDir(kept).entryList(QDir::Files), QStringList{"notes.txt"});
+    for (const QString& name : QDir(temp).entryList(QDir::Files | QDir::System))
+        QFile::remove(joinPath(temp, name));
+    QFile::remove(link);
     // The document wrote its settings on the way out.
     IniFile ini;
     ASSERT_TRUE(ini.load(joinPath(stateDir(), QStringLiteral("DuxConfig.xml"))));

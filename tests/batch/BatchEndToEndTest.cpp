@@ -20,6 +20,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
@@ -514,15 +515,18 @@ TEST_F(BatchEndToEnd, AKilledRunLeavesNoDocumentCutShortAndTheNextRunClearsWhatI
     ASSERT_EQ(run.state(), QProcess::Running) << "the run ended before it could be killed";
     ::kill(pid_t(killed), SIGKILL);
     ASSERT_TRUE(run.waitForFinished());
-    const QString host = RunTag().section(u'@', 1);
-    const QString killedTag = QString::number(killed) + u'@' + host;
 
     // Only the first document, whole; no name taken by the document cut short.
     const QFileInfoList docs = QDir(out).entryInfoList({QStringLiteral("*.docx")}, QDir::Files);
     ASSERT_EQ(docs.size(), 1);
     EXPECT_TRUE(ReadDocx(docs[0].absoluteFilePath())[QStringLiteral("error")].toString().isEmpty());
+    // The killed run's folder, named by its tag.
     const QString temp = QDir(home).filePath(QStringLiteral("Temp"));
-    EXPECT_TRUE(QFileInfo(QDir(temp).filePath(u"run-"_qs + killedTag)).isDir());
+    const QStringList killedFolders =
+        QDir(temp).entryList({u"run-%1-*"_qs.arg(killed)}, QDir::Dirs | QDir::NoDotAndDotDot);
+    ASSERT_EQ(killedFolders.size(), 1);
+    const QString killedTag = killedFolders[0].mid(4);
+    EXPECT_TRUE(RunIsGone(killedTag));
     // What a run killed while saving leaves beside the documents, and the
     // folders and documents of a run still going (this test's process).
     const QString liveTag = RunTag();
@@ -608,4 +612,114 @@ TEST_F(AsAnotherUser, AStateFolderThatCannotBeWrittenIsSaidSo) {
     EXPECT_TRUE(err.contains(QStringLiteral("状态文件夹【%1】不能写入").arg(home))) << r.err.toStdString();
     EXPECT_FALSE(err.contains(QStringLiteral("找不到文件"))) << r.err.toStdString();
     EXPECT_TRUE(QDir(out).entryList(QDir::Files).isEmpty());
+}
+
+namespace {
+
+// A command run in namespaces of its own (unshare); false when this user may not make them.
+bool canUnshare(const QStringList& flags) {
+    QProcess p;
+    p.start(QStringLiteral("unshare"), flags + QStringList{"true"});
+    return p.waitForFinished(10000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+} // namespace
+
+// A disk that fills while a document is written: the message names the
+// document (not its hidden name) and the cause in the interface's
+// language; nothing is left in the folder. The output folder is a small
+// file system of the run's own (a mount namespace that goes with it).
+TEST_F(BatchEndToEnd, AFullDiskIsToldForTheDocumentAndLeavesNothing) {
+    const QStringList flags{QStringLiteral("--mount"), QStringLiteral("--map-root-user")};
+    if (!canUnshare(flags))
+        GTEST_SKIP() << "no mount namespace for this user";
+    const QStringList first = analyseFirstProject();
+    const QString out = tmp.filePath(QStringLiteral("small"));
+    QDir().mkpath(out);
+    const QString script =
+        QStringLiteral("mount -t tmpfs -o size=12k tmpfs \"$2\" || exit 99; \"$0\" -report \"$1\" "
+                       "\"$2\"; status=$?; echo; ls -A \"$2\"; exit $status");
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(home));
+    p.start(QStringLiteral("unshare"),
+            flags + QStringList{"sh", "-c", script, QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), writeList(first),
+                                out});
+    const ProgramRun r = finish(p);
+    if (r.status == 99)
+        GTEST_SKIP() << "no tmpfs to fill: " << r.err.toStdString();
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    const QString err = QString::fromUtf8(r.err);
+    const QString document = QDir(out).filePath(namePart(samples.front().project) + u'_');
+    EXPECT_TRUE(err.contains(QStringLiteral("磁盘空间不足"))) << r.err.toStdString();
+    EXPECT_TRUE(err.contains(u"报告【"_qs + document)) << r.err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral(".part"))) << r.err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Unknown error"))) << r.err.toStdString();
+    // "end", then what the folder held: nothing.
+    EXPECT_EQ(r.out.trimmed(), "end") << r.out.toStdString();
+}
+
+// A run in another process namespace (a container with this host's name)
+// keeps its folder and its documents while another run starts beside it;
+// both write their documents.
+TEST_F(BatchEndToEnd, ARunInAnotherProcessNamespaceIsNotTakenForGone) {
+    const QStringList flags{QStringLiteral("--pid"), QStringLiteral("--fork"),
+                            QStringLiteral("--mount-proc")};
+    if (!canUnshare(flags))
+        GTEST_SKIP() << "no process namespace for this user";
+    const QStringList first = analyseFirstProject();
+    QStringList listed;
+    for (int i = 0; i < 60; ++i)
+        listed << first;
+    const QString temp = QDir(home).filePath(QStringLiteral("Temp"));
+    const QString out = tmp.filePath(QStringLiteral("shared"));
+    QDir().mkpath(out);
+    const QString longList = tmp.filePath(QStringLiteral("long.txt"));
+    ASSERT_TRUE(QFile::rename(writeList(listed), longList));
+
+    // Its process number there is one that no process has here: gone, by the number alone.
+    qint64 number = 3;
+    while (number < 30000 && !(::kill(pid_t(number), 0) != 0 && errno == ESRCH))
+        ++number;
+    ASSERT_LT(number, 30000);
+    const QString script = QStringLiteral("i=2; while [ $i -lt %1 ]; do /bin/true; i=$((i+1)); done; "
+                                          "\"$0\" -projectreport \"$1\" \"$2\"; exit $?")
+                               .arg(number);
+    QProcess inside;
+    inside.setProcessEnvironment(programEnvironment(home));
+    inside.start(QStringLiteral("unshare"),
+                 flags +
+                     QStringList{"sh", "-c", script, QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), longList, out});
+    ASSERT_TRUE(inside.waitForStarted());
+    QElapsedTimer waited;
+    waited.start();
+    QStringList folders;
+    while (folders.isEmpty() && waited.elapsed() < 60000 && inside.state() == QProcess::Running) {
+        QThread::msleep(10);
+        folders = QDir(temp).entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+    ASSERT_EQ(folders.size(), 1) << "the run in its namespace did not start";
+    EXPECT_TRUE(folders[0].startsWith(u"run-%1-"_qs.arg(number))) << folders[0].toStdString();
+    ASSERT_EQ(inside.state(), QProcess::Running) << "the run ended before another started";
+
+    // What that run has (a picture in its folder, a document it is writing) while another starts.
+    const QString insideTag = folders[0].mid(4);
+    const QString picture = QDir(temp).filePath(folders[0] + u"/picture.emf"_qs);
+    const QString writing = QDir(out).filePath(u".X_20240315093000.docx."_qs + insideTag + u".part"_qs);
+    for (const QString& f : {picture, writing}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("being written");
+    }
+    const ProgramRun beside = runProgram({QStringLiteral("-report"), writeList(first), out}, home);
+    EXPECT_EQ(beside.status, 0) << beside.err.toStdString();
+    EXPECT_EQ(readFileBytes(writing), "being written");
+    EXPECT_TRUE(QFileInfo::exists(picture) || inside.state() != QProcess::Running);
+    QFile::remove(writing);
+    const ProgramRun namespaced = finish(inside);
+    EXPECT_EQ(namespaced.status, 0) << namespaced.err.toStdString();
+    EXPECT_EQ(namespaced.out, "end");
+    EXPECT_FALSE(namespaced.err.contains("文件没有生成")) << namespaced.err.toStdString();
+    EXPECT_EQ(QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).size(), 2);
+    EXPECT_TRUE(QDir(out).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral(".part")).isEmpty());
+    EXPECT_TRUE(QDir(temp).entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty());
 }

@@ -2,7 +2,9 @@
 #include "batch/BatchMain.h"
 #include "batch/BatchReportHelper.h"
 #include "core/doc/KEVCommandLineInfo.h"
+#include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
 #include "platform/Paths.h"
 #include "tests/batch/BatchFixtures.h"
 #include "tests/support/TestSupport.h"
@@ -10,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <unistd.h>
 
 using namespace pit;
@@ -87,6 +91,9 @@ TEST_F(BatchHelper, EntriesOfAProjectStandTogetherLaterListedFirst) {
 TEST_F(BatchHelper, ReportNamesAreSafeAndUniqueInARun) {
     CBatchReportHelper helper;
     const QString stamp = QStringLiteral("20240315093000");
+    // The longest names whose documents fit (255 bytes): their hidden names fit too.
+    const QString longest = QString(78, u'桩') + QStringLiteral("a");  // 235 bytes
+    const QString tooLong = QString(78, u'桩') + QStringLiteral("ab"); // 236 bytes
     struct Case {
         QString project, file;
     } cases[] = {
@@ -98,18 +105,40 @@ TEST_F(BatchHelper, ReportNamesAreSafeAndUniqueInARun) {
         {QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("[1m") + QChar(0x0B),
          "ZK_[1m__20240315093000.docx"},
         {"", "_20240315093000.docx"},
-        {"..", ".._20240315093000.docx"},
+        {"..", "___20240315093000.docx"}, // visible, not hidden
+        {".pier.a", "_pier.a_20240315093000.docx"},
+        {QString(75, u'桩'), QString(75, u'桩') + QStringLiteral("_20240315093000.docx")},
+        {longest, longest + QStringLiteral("_20240315093000.docx")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.project.toStdString());
         const QString name = helper.DocumentName(tmp.path(), c.project, stamp);
         EXPECT_EQ(name, tmp.filePath(c.file));
-        const QString temp = write(CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name), "docx");
+        ExclusiveFile temp;
+        ASSERT_EQ(CBatchReportHelper::CreateTemporaryDocument(tmp.path(), name, temp), 0);
+        EXPECT_LE(QFile::encodeName(QFileInfo(temp.Path()).fileName()).size(), 255);
+        EXPECT_TRUE(QFileInfo(temp.Path()).fileName().startsWith(u'.'));
+        temp.Write("docx");
         QString published, why;
-        ASSERT_TRUE(helper.PublishDocument(temp, tmp.path(), c.project, stamp, published, why))
+        ASSERT_TRUE(helper.PublishDocument(temp, tmp.path(), c.project, stamp, published, why, false))
             << why.toStdString();
         EXPECT_EQ(published, name);
+        EXPECT_EQ(readFileBytes(name), "docx");
     }
+    // A name the folder cannot hold is said so, in either language; nothing stays.
+    {
+        ExclusiveFile temp;
+        ASSERT_EQ(CBatchReportHelper::CreateTemporaryDocument(
+                      tmp.path(), helper.DocumentName(tmp.path(), tooLong, stamp), temp),
+                  0);
+        temp.Write("docx");
+        QString published, why;
+        for (const bool english : {false, true}) {
+            EXPECT_FALSE(helper.PublishDocument(temp, tmp.path(), tooLong, stamp, published, why, english));
+            EXPECT_EQ(why, english ? QStringLiteral("file name too long") : QStringLiteral("文件名过长"));
+        }
+    }
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), int(std::size(cases)));
 }
 
 // A document takes its name only when whole, the first that nothing on disk
@@ -126,53 +155,64 @@ TEST_F(BatchHelper, DocumentsTakeTheirNameWhenWholeAndNeverAnotherRunsName) {
     // Hidden, beside the documents, of this run alone.
     const QString temp1 = CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name);
     EXPECT_EQ(QFileInfo(temp1).absolutePath(), QFileInfo(tmp.path()).absoluteFilePath());
-    EXPECT_TRUE(QFileInfo(temp1).fileName().startsWith(u".Pier_2_20240315093000.docx."_qs));
-    EXPECT_TRUE(temp1.endsWith(u'.' + RunTag() + QStringLiteral(".part")));
+    EXPECT_EQ(QFileInfo(temp1).fileName(), u".Pier_2_20240315093000.docx."_qs + RunTag() + u".part"_qs);
+    EXPECT_EQ(QFileInfo(CBatchReportHelper::TemporaryDocumentPath(tmp.path(), name, 3)).fileName(),
+              u".Pier_2_20240315093000.docx."_qs + RunTag() + u"~3.part"_qs);
 
-    write(QFileInfo(temp1).fileName(), "run 1");
-    const QString temp2 = write(QStringLiteral(".other-run.part"), "run 2");
+    ExclusiveFile file1, file2;
+    ASSERT_EQ(CBatchReportHelper::CreateTemporaryDocument(tmp.path(), name, file1), 0);
+    EXPECT_EQ(file1.Path(), temp1);
+    ASSERT_EQ(file2.Create(tmp.path(), QStringLiteral(".other-run.part")), 0);
+    // Written through the file made, whatever path the writer is given.
+    writeFileAtomic(temp1, "run 1");
+    file2.Write("run 2");
     QString published1, published2, why;
-    ASSERT_TRUE(run1.PublishDocument(temp1, tmp.path(), "Pier", stamp, published1, why));
-    ASSERT_TRUE(run2.PublishDocument(temp2, tmp.path(), "Pier", stamp, published2, why));
+    ASSERT_TRUE(run1.PublishDocument(file1, tmp.path(), "Pier", stamp, published1, why, false));
+    ASSERT_TRUE(run2.PublishDocument(file2, tmp.path(), "Pier", stamp, published2, why, false));
     EXPECT_EQ(published1, name);
     EXPECT_EQ(published2, tmp.filePath("Pier_3_20240315093000.docx"));
     EXPECT_EQ(readFileBytes(published1), "run 1");
     EXPECT_EQ(readFileBytes(published2), "run 2");
     EXPECT_EQ(readFileBytes(tmp.filePath("Pier_20240315093000.docx")), "first run");
     EXPECT_FALSE(QFileInfo::exists(temp1));
-    EXPECT_FALSE(QFileInfo::exists(temp2));
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath(".other-run.part")));
 
-    // No folder to put it in: not published, and why.
-    const QString temp3 = write(QStringLiteral(".third.part"), "run 3");
-    EXPECT_FALSE(run1.PublishDocument(temp3, tmp.filePath("none"), "Pier", stamp, published1, why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_TRUE(QFileInfo::exists(temp3));
+    // Its name gone before it was given: not published, and why.
+    ExclusiveFile file3;
+    ASSERT_EQ(file3.Create(tmp.path(), QStringLiteral(".third.part")), 0);
+    file3.Write("run 3");
+    ASSERT_TRUE(QFile::remove(file3.Path()));
+    EXPECT_FALSE(file3.StillOurs());
+    EXPECT_FALSE(run1.PublishDocument(file3, tmp.path(), "Pier", stamp, published1, why, false));
+    EXPECT_EQ(why, QStringLiteral("文件或文件夹不存在"));
+    EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
-// What killed runs of this machine left is cleared; a live run's, another
-// machine's (a shared folder) and every other file stay.
-TEST_F(BatchHelper, TemporaryDocumentsOfRunsGoneAreCleared) {
-    const QString host = RunTag().section(u'@', 1);
-    const qint64 gone = GonePid();
-    ASSERT_GT(gone, 0);
-    const QString live = QString::number(::getppid());
-    struct Case {
-        QString name;
-        bool stays;
-    } cases[] = {
-        {".P_20240315093000.docx." + QString::number(gone) + u'@' + host + ".part", false},
-        {".P_20240315093000.docx." + QString::number(gone) + u'@' + host + ".part.a1B2c3", false},
-        {".P_2_20240315093000.docx." + live + u'@' + host + ".part", true},
-        {".P_20240315093000.docx." + RunTag() + ".part", true},
-        {".P_20240315093000.docx." + QString::number(gone) + "@other-host.part", true},
-        {"P_20240315093000.docx", true},
-        {".P_20240315093000.docx.part", true},
-    };
-    for (const Case& c : cases)
-        write(c.name, "x");
-    CBatchReportHelper::ClearGoneRunsDocuments(tmp.path());
-    for (const Case& c : cases)
-        EXPECT_EQ(QFileInfo::exists(tmp.filePath(c.name)), c.stays) << c.name.toStdString();
+// A file the run makes is never reached through what takes its name: made
+// only where nothing is, removed only while it still is what was made.
+TEST_F(BatchHelper, AFileOfTheRunIsMadeWhereNothingIsAndRemovedOnlyWhileItIsItself) {
+    const QString target = write(QStringLiteral("notes.txt"), "notes");
+    ASSERT_TRUE(QFile::link(target, tmp.filePath(QStringLiteral(".doc.part"))));
+    ExclusiveFile file;
+    EXPECT_EQ(file.Create(tmp.path(), QStringLiteral(".doc.part")), EEXIST);
+    EXPECT_FALSE(file.IsOpen());
+    write(QStringLiteral("taken.docx"), "taken");
+    ASSERT_EQ(file.Create(tmp.path(), QStringLiteral(".doc2.part")), 0);
+    EXPECT_TRUE(file.StillOurs());
+    EXPECT_EQ(file.Publish(tmp.filePath(QStringLiteral("taken.docx"))), RenameResult::Taken);
+    // Replaced by a link while open: written, then removed, it touches nothing of the link's.
+    ASSERT_TRUE(QFile::remove(file.Path()));
+    ASSERT_TRUE(QFile::link(target, file.Path()));
+    EXPECT_FALSE(file.StillOurs());
+    writeFileAtomic(file.Path(), "written");
+    EXPECT_EQ(file.Size(), 7);
+    file.Remove();
+    EXPECT_TRUE(QFileInfo(file.Path()).isSymLink());
+    EXPECT_EQ(readFileBytes(target), "notes");
+    EXPECT_EQ(readFileBytes(tmp.filePath(QStringLiteral("taken.docx"))), "taken");
+    // Closed, its path is written as any other again.
+    writeFileAtomic(tmp.filePath(QStringLiteral(".doc3.part")), "plain");
+    EXPECT_EQ(readFileBytes(tmp.filePath(QStringLiteral(".doc3.part"))), "plain");
 }
 
 TEST_F(BatchHelper, FoldersAreMadeLevelByLevelAndAFailingLevelIsNamed) {

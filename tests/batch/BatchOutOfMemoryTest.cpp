@@ -1,8 +1,8 @@
-// The console batch with the real report writer, in this process, while the
-// drawing or the Word model runs out of memory: from a chosen allocation of
-// the second project's document on, every allocation of a kind fails, as
-// when memory is gone (restoring a drawing's clip and pen on the way out
-// included).
+// The console batch with the real report writer, in this process, while
+// memory runs out: from a chosen allocation (of the second project's
+// drawing or Word model, or of the start) on, every allocation of a kind
+// fails, as when memory is gone (restoring a drawing's clip and pen on the
+// way out included); and what stands in the way of its start.
 #include "batch/BatchMain.h"
 #include "platform/AllocationProbe.h"
 #include "platform/Paths.h"
@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <array>
+#include <functional>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <vector>
@@ -179,4 +180,57 @@ TEST_F(BatchOutOfMemory, WordModelThatRunsOutOfMemoryEndsTheRunAsOutOfMemoryNotA
                 {"further into the report", {{AllocSite::Xml, report.tables + 1}}},
             });
     }
+}
+
+// Memory that runs out while the run starts (its temporary folder) ends it
+// as it ends later: said, "end" last, status 1, nothing written or left.
+TEST_F(BatchOutOfMemory, MemoryRunningOutWhileTheRunStartsIsToldAndEndsIt) {
+    FailAllocationsFrom(AllocSite::TempFolder, 0);
+    const ConsoleRun r = run({a1});
+    FailAllocationsFrom(AllocSite::TempFolder, -1);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "end");
+    EXPECT_NE(r.err.find("内存不足，批量报告已中止"), std::string::npos) << r.err;
+    EXPECT_FALSE(QFileInfo::exists(out));
+    EXPECT_TRUE(QDir(joinPath(stateDir(), QStringLiteral("Temp")))
+                    .entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden)
+                    .isEmpty());
+}
+
+namespace {
+// The same console run, for what stands in the way of its start.
+struct ConsoleStart : BatchOutOfMemory {};
+} // namespace
+
+// Something in the place of "Temp" that is no folder is named for what it
+// is; the state folder is not blamed. (A name of the run's own folder that
+// is taken is left alone and another taken: the tests of what lies in the
+// way.)
+TEST_F(ConsoleStart, SomethingInThePlaceOfTheTemporaryFolderIsNamed) {
+    const QString temp = joinPath(stateDir(), QStringLiteral("Temp"));
+    QDir(temp).removeRecursively();
+    const QString target = tmp.filePath(QStringLiteral("target.txt"));
+    const struct {
+        const char* what;
+        std::function<bool()> lay;
+    } cases[] = {
+        {"a file", [&] { return QFile(temp).open(QIODevice::WriteOnly); }},
+        {"a link to a file",
+         [&] { return QFile(target).open(QIODevice::WriteOnly) && QFile::link(target, temp); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.lay());
+        const ConsoleRun r = run({a1});
+        QFile::remove(temp);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "end");
+        EXPECT_NE(r.err.find(QStringLiteral("临时文件夹【%1】无法建立：它的名称已被一个不是文件夹的东西占用")
+                                 .arg(temp)
+                                 .toStdString()),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.err.find("状态文件夹"), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(QFileInfo::exists(target));
 }

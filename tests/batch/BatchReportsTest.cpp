@@ -6,17 +6,24 @@
 #include "batch/BatchReportHelper.h"
 #include "core/doc/KEVCommandLineInfo.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 #include "platform/Paths.h"
 #include "tests/batch/BatchFixtures.h"
+#include "tests/support/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <array>
+#include <functional>
 #include <gtest/gtest.h>
 #include <new>
 #include <pugixml.hpp>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -26,11 +33,12 @@ namespace {
 // Writes a small file for each report unless told to fail (or to claim success without one).
 struct FakeWriter : BatchReportWriter {
     std::vector<Report> reports;
-    std::vector<std::array<QString, 3>> projects; // project name, testing unit, tester of each report
-    QStringList failFor;                          // file names of reports that fail
-    QStringList claimOnly;                        // file names reported written but never made
-    QStringList leaveOut;                         // files the document leaves out as unreadable
-    int outOfMemoryAt = -1;                       // the report (0-based) that runs out of memory
+    std::vector<std::array<QString, 3>> projects;    // project name, testing unit, tester of each report
+    QStringList failFor;                             // file names of reports that fail
+    QStringList claimOnly;                           // file names reported written but never made
+    QStringList leaveOut;                            // files the document leaves out as unreadable
+    int outOfMemoryAt = -1;                          // the report (0-based) that runs out of memory
+    std::function<void(const Report&)> whileWriting; // runs as each document is written
     bool Write(CKEV_DUXDoc& doc, const Report& r, QString& error, QStringList& leftOut) override {
         if (int(reports.size()) == outOfMemoryAt)
             throw std::bad_alloc();
@@ -47,8 +55,16 @@ struct FakeWriter : BatchReportWriter {
         }
         if (claimOnly.contains(name))
             return true;
-        QFile f(r.outputPath);
-        return f.open(QIODevice::WriteOnly) && f.write("docx") == 4;
+        if (whileWriting)
+            whileWriting(r);
+        // As the document writer saves.
+        try {
+            writeFileAtomic(r.outputPath, "docx");
+            return true;
+        } catch (const FileError& e) {
+            error = e.message(false);
+            return false;
+        }
     }
 };
 
@@ -218,9 +234,11 @@ TEST_F(BatchRun, AFolderThatCannotBeMadeIsToldAndTheReportsStillTried) {
     out = tmp.filePath(QStringLiteral("plain/out"));
     const BatchOutcome outcome = run(1, {a1});
     EXPECT_TRUE(outcome.failed);
-    ASSERT_EQ(writer.reports.size(), 1u);
+    EXPECT_TRUE(writer.reports.empty()); // nowhere to make its document
     ASSERT_EQ(sink.shown.size(), 2u);
     EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("创建目录【")));
+    EXPECT_EQ(sink.shown[1].text, QStringLiteral("报告【%1】没有写成：路径中有一部分不是文件夹")
+                                      .arg(QDir(out).filePath(QStringLiteral("Pier_20240315093000.docx"))));
     EXPECT_EQ(readLog(logPath).at(0).analysisFile, QString());
 }
 
@@ -378,4 +396,256 @@ TEST_F(BatchRun, PilesTheDocumentLeavesOutAreNotLoggedAndFailTheRun) {
     const auto log = readLog(logPath);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].pile, "A2");
+}
+
+// A folder under the lock's name is said once in a run, not once a document.
+TEST_F(BatchRun, ALockThatIsAFolderIsToldOnceARun) {
+    ASSERT_TRUE(QDir().mkdir(logPath + QStringLiteral(".lock")));
+    const BatchOutcome outcome = run(1, {a1, b1, c1});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.written.size(), 3);
+    int told = 0;
+    for (const auto& shown : sink.shown)
+        told += shown.text.contains(QStringLiteral("Record.xml.lock】是一个文件夹"));
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(QFileInfo::exists(logPath));
+}
+
+namespace {
+
+bool present(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// Removes what a case laid: a link as a link, never what it leads to.
+void removeEntry(const QString& path) {
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return;
+    if (S_ISDIR(st.st_mode))
+        QDir(path).removeRecursively();
+    else
+        ::unlink(QFile::encodeName(path).constData());
+}
+
+bool link(const QString& target, const QString& at) {
+    return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()) == 0;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+// What may lie in the way of a run's own files: links at the names of a
+// gone run's folder, of the run's own folder and of its hidden document
+// (laid before the run, or while the document is written), a gone run's
+// folder holding a link, the leftovers of a live run, of another process
+// namespace and of another machine, a user's files of similar names. The
+// targets of links stay as they were, what is not the run's stays, and only
+// the leftovers of runs certainly gone go.
+TEST_F(BatchRun, NothingInTheWayOfTheRunsFilesIsFollowedOrTakenOnlyItsOwnLeftoversGo) {
+    const QString temp = tempRootDir();
+    const QString victim = tmp.filePath(QStringLiteral("victim"));
+    const QString victimFile = tmp.filePath(QStringLiteral("victim.txt"));
+    ASSERT_TRUE(QDir().mkpath(victim + QStringLiteral("/sub")));
+    ASSERT_TRUE(writeFile(victim + QStringLiteral("/notes.txt"), "notes"));
+    ASSERT_TRUE(writeFile(victim + QStringLiteral("/sub/more.txt"), "more"));
+    ASSERT_TRUE(writeFile(victimFile, "victim"));
+
+    RunIdentity gone = ThisRun();
+    gone.pid = GonePid();
+    RunIdentity live = ThisRun();
+    live.pid = ::getppid();
+    live.started = ProcessStartTicks(live.pid);
+    ASSERT_GT(live.started, 0);
+    RunIdentity otherNamespace = gone;
+    otherNamespace.pidNamespace += 1;
+    RunIdentity otherMachine = gone;
+    otherMachine.machine = QStringLiteral("0123456789ab");
+    otherMachine.boot = QStringLiteral("ba9876543210");
+    const QString own = RunTag();
+    const auto inTemp = [&](const QString& name) { return QDir(temp).filePath(name); };
+    const auto inOut = [&](const QString& name) { return QDir(out).filePath(name); };
+    const auto hidden = [&](const QString& document, const QString& tag) {
+        return inOut(u'.' + document + u'.' + tag + QStringLiteral(".part"));
+    };
+    const QString pier = QStringLiteral("Pier_20240315093000.docx");
+    const QString earlier = QStringLiteral("Pier_20240101000000.docx");
+    // A name too long for a hidden name of its own: its start and a digest.
+    const QString longDoc = QString(220, u'桩').left(70) + QStringLiteral("_20240101000000.docx");
+    const QString longHidden =
+        inOut(u'.' + longDoc.left(20) + u'~' +
+              QString::fromLatin1(
+                  QCryptographicHash::hash(longDoc.toUtf8(), QCryptographicHash::Sha1).toHex().left(8)) +
+              u'.' + gone.Tag() + QStringLiteral(".part"));
+
+    struct Laid {
+        QString path;
+        bool stays;
+    };
+    const struct {
+        const char* what;
+        std::function<std::vector<Laid>()> lay;
+        bool duringWrite; // a link to the file replaces the hidden document while it is written
+    } cases[] = {
+        {"a link to a folder at a gone run's folder",
+         [&] {
+             EXPECT_TRUE(link(victim, inTemp("run-" + gone.Tag())));
+             return std::vector<Laid>{{inTemp("run-" + gone.Tag()), true}};
+         },
+         false},
+        {"a link to a file at a gone run's folder",
+         [&] {
+             EXPECT_TRUE(link(victimFile, inTemp("run-" + gone.Tag() + "~2")));
+             return std::vector<Laid>{{inTemp("run-" + gone.Tag() + "~2"), true}};
+         },
+         false},
+        {"a link to a folder at the run's own folder",
+         [&] {
+             EXPECT_TRUE(link(victim, inTemp("run-" + own)));
+             return std::vector<Laid>{{inTemp("run-" + own), true}};
+         },
+         false},
+        {"a file at the run's own folder",
+         [&] {
+             EXPECT_TRUE(writeFile(inTemp("run-" + own), "mine"));
+             return std::vector<Laid>{{inTemp("run-" + own), true}};
+         },
+         false},
+        {"links to a file and to a folder at the hidden document's names",
+         [&] {
+             EXPECT_TRUE(link(victimFile, hidden(pier, own)));
+             EXPECT_TRUE(link(victim, hidden(pier, own + "~2")));
+             return std::vector<Laid>{{hidden(pier, own), true}, {hidden(pier, own + "~2"), true}};
+         },
+         false},
+        {"a link laid at the hidden document's name while it is written", [] { return std::vector<Laid>{}; },
+         true},
+        {"a gone run's folder holding links, and its hidden document with the empty name it took",
+         [&] {
+             const QString folder = inTemp("run-" + gone.Tag());
+             EXPECT_TRUE(QDir().mkpath(folder + "/deeper"));
+             EXPECT_TRUE(link(victim, folder + "/pictures"));
+             EXPECT_TRUE(link(victimFile, folder + "/deeper/wave.emf"));
+             EXPECT_TRUE(writeFile(folder + "/deeper/curve.emf", "emf"));
+             EXPECT_TRUE(writeFile(hidden(earlier, gone.Tag()), "PK cut short"));
+             EXPECT_TRUE(writeFile(inOut(earlier), QByteArray()));
+             EXPECT_TRUE(writeFile(longHidden, "PK cut short"));
+             EXPECT_TRUE(writeFile(inOut(longDoc), QByteArray()));
+             // A whole document of that name is no name a run took and left empty.
+             EXPECT_TRUE(writeFile(hidden("Quay_20240101000000.docx", gone.Tag() + "~2"), "PK"));
+             EXPECT_TRUE(writeFile(inOut("Quay_20240101000000.docx"), "PK whole"));
+             return std::vector<Laid>{{folder, false},
+                                      {hidden(earlier, gone.Tag()), false},
+                                      {inOut(earlier), false},
+                                      {longHidden, false},
+                                      {inOut(longDoc), false},
+                                      {hidden("Quay_20240101000000.docx", gone.Tag() + "~2"), false},
+                                      {inOut("Quay_20240101000000.docx"), true}};
+         },
+         false},
+        {"a live run's, another namespace's and another machine's",
+         [&] {
+             std::vector<Laid> laid;
+             for (const RunIdentity* r : {&live, &otherNamespace, &otherMachine}) {
+                 EXPECT_TRUE(QDir().mkpath(inTemp("run-" + r->Tag())));
+                 EXPECT_TRUE(writeFile(hidden(earlier, r->Tag()), "PK"));
+                 laid.push_back({inTemp("run-" + r->Tag()), true});
+                 laid.push_back({hidden(earlier, r->Tag()), true});
+             }
+             EXPECT_TRUE(writeFile(inOut(earlier), QByteArray())); // may be theirs to fill
+             laid.push_back({inOut(earlier), true});
+             return laid;
+         },
+         false},
+        {"a user's files of similar names",
+         [&] {
+             const QString budget = inOut(".budget.xlsx." + gone.Tag() + ".part");
+             const QString fifo = hidden(earlier, gone.Tag());
+             const QString linked = hidden("Quay_20240101000000.docx", gone.Tag());
+             const QString older =
+                 hidden(earlier, QString::number(gone.pid) + u'@' + QSysInfo::machineHostName());
+             EXPECT_TRUE(writeFile(budget, "budget"));
+             EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+             EXPECT_TRUE(link(victimFile, linked));
+             EXPECT_TRUE(writeFile(older, "PK"));
+             EXPECT_TRUE(writeFile(inTemp("run-" + gone.Tag() + "~3"), "a file"));
+             return std::vector<Laid>{{budget, true},
+                                      {fifo, true},
+                                      {linked, true},
+                                      {older, true},
+                                      {inTemp("run-" + gone.Tag() + "~3"), true}};
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        sink.shown.clear();
+        writer.reports.clear();
+        QDir().mkpath(out); // an existing folder: the leftovers of runs gone are cleared there
+        const std::vector<Laid> laid = c.lay();
+        writer.whileWriting = [&](const BatchReportWriter::Report& r) {
+            if (!c.duringWrite)
+                return;
+            EXPECT_EQ(::unlink(QFile::encodeName(r.outputPath).constData()), 0);
+            EXPECT_TRUE(link(victimFile, r.outputPath));
+        };
+        QString laidDuring;
+        BatchOutcome outcome;
+        {
+            const RunTempFolder runFolder; // as the batch and the window start and end
+            EXPECT_FALSE(runFolder.dir().isEmpty());
+            EXPECT_TRUE(QFileInfo(runFolder.dir()).isDir() && !QFileInfo(runFolder.dir()).isSymLink());
+            outcome = run(1, {a1});
+            if (c.duringWrite && !writer.reports.empty())
+                laidDuring = writer.reports[0].outputPath;
+        }
+        writer.whileWriting = nullptr;
+
+        // The document: named when whole and its own, never through what was laid.
+        EXPECT_EQ(outcome.written.isEmpty(), c.duringWrite);
+        if (c.duringWrite) {
+            EXPECT_TRUE(QFileInfo(laidDuring).isSymLink());
+            EXPECT_FALSE(present(inOut(pier)));
+            ASSERT_FALSE(sink.shown.empty());
+            EXPECT_TRUE(sink.shown.back().text.contains(inOut(pier))) << sink.shown.back().text.toStdString();
+        } else {
+            EXPECT_EQ(readFileBytes(inOut(pier)), "docx");
+            EXPECT_FALSE(QFileInfo(inOut(pier)).isSymLink());
+        }
+        for (const Laid& l : laid)
+            EXPECT_EQ(present(l.path), l.stays) << l.path.toStdString();
+        // Nothing else is left: no folder of this run, no hidden document.
+        QStringList expectedOut, expectedTemp;
+        for (const Laid& l : laid)
+            if (l.stays)
+                (QFileInfo(l.path).absolutePath() == QFileInfo(temp).absoluteFilePath() ? expectedTemp
+                                                                                        : expectedOut)
+                    << QFileInfo(l.path).fileName();
+        if (!laidDuring.isEmpty())
+            expectedOut << QFileInfo(laidDuring).fileName();
+        if (!c.duringWrite)
+            expectedOut << pier;
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        const auto sorted = [](QStringList l) {
+            l.sort();
+            return l;
+        };
+        EXPECT_EQ(sorted(QDir(out).entryList(all)), sorted(expectedOut));
+        EXPECT_EQ(sorted(QDir(temp).entryList(all)), sorted(expectedTemp));
+        // What the links lead to is as it was.
+        EXPECT_EQ(readFileBytes(victimFile), "victim");
+        EXPECT_EQ(readFileBytes(victim + QStringLiteral("/notes.txt")), "notes");
+        EXPECT_EQ(readFileBytes(victim + QStringLiteral("/sub/more.txt")), "more");
+        EXPECT_EQ(QDir(victim).entryList(all, QDir::Name), (QStringList{"notes.txt", "sub"}));
+
+        for (const QString& name : QDir(temp).entryList(all))
+            removeEntry(inTemp(name));
+        for (const QString& name : QDir(out).entryList(all))
+            removeEntry(inOut(name));
+    }
 }

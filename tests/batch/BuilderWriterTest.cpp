@@ -4,6 +4,8 @@
 #include "batch/BatchReports.h"
 #include "batch/BuilderReportWriter.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 #include "platform/FontSetup.h"
 #include "reports/ReportPileItem.h"
 #include "reports/WordExport.h"
@@ -28,9 +30,15 @@ struct RecordingWordExport : WordExport {
     };
     std::vector<Written> written;
     bool make(Written w) {
-        QFile f(w.path);
+        const QString path = w.path;
         written.push_back(std::move(w));
-        return f.open(QIODevice::WriteOnly) && f.write("docx") == 4;
+        // As the document writer saves.
+        try {
+            writeFileAtomic(path, "docx");
+            return true;
+        } catch (const FileError&) {
+            return false;
+        }
     }
     bool WriteSingleReport(const WordSingleReport& r, const QString& path) override {
         Written w{path, -1, {}};

@@ -2,6 +2,7 @@
 #include "batch/AnalysisLog.h"
 #include "tests/batch/BatchFixtures.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -81,22 +82,30 @@ TEST_F(RecordLog, AnEmptyRunStillLeavesAnEmptyLog) {
     EXPECT_EQ(log.RecordCount(), 0);
 }
 
+// Every unreadable log is kept: a second one set aside in the same second
+// (or after the clock went back) takes the next number, never the first's place.
 TEST_F(RecordLog, ALogThatDoesNotParseIsKeptAsideAndANewOneStarted) {
-    for (const QByteArray& broken : {QByteArray("<ArrayOfRecord><Record>"), QByteArray("<Other/>")}) {
-        QFile::remove(path() + QStringLiteral(".bad-20240315093000"));
+    const QString aside = path() + QStringLiteral(".bad-20240315093000");
+    const struct {
+        QByteArray broken;
+        QString keptAs;
+    } cases[] = {{"<ArrayOfRecord><Record>", aside}, {"<Other/>", aside + QStringLiteral("_2")}};
+    for (const auto& c : cases) {
         sink.shown.clear();
         QFile f(path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(broken);
+        f.write(c.broken);
         f.close();
         ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx));
-        EXPECT_EQ(readAll(path() + QStringLiteral(".bad-20240315093000")), broken);
+        EXPECT_EQ(readAll(c.keptAs), c.broken);
         AnalysisLog log;
         ASSERT_TRUE(log.Load(path()));
         EXPECT_EQ(log.RecordCount(), 1);
         ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("Record.xml.bad-20240315093000")));
+        EXPECT_TRUE(sink.shown[0].text.contains(u'【' + c.keptAs + u'】'))
+            << sink.shown[0].text.toStdString();
     }
+    EXPECT_EQ(readAll(aside), cases[0].broken);
 }
 
 TEST_F(RecordLog, ALogThatCannotBeWrittenIsReported) {
@@ -137,4 +146,26 @@ TEST_F(RecordLog, ALockThatIsNotAFileIsToldAtOnce) {
         QDir().rmdir(lock);
         QFile::remove(lock);
     }
+}
+
+// A lock file that no run holds (here: bytes of no program, laid just now)
+// makes the run wait until it is stale; the wait is said first, with the lock.
+TEST_F(RecordLog, AWaitForTheLockIsSaidWithTheLock) {
+    const QString lock = path() + QStringLiteral(".lock");
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("\x8f\x03\xfe\x11\n\x00\x7f", 7));
+    ASSERT_TRUE(f.flush());
+    // Stale (30 s old) within a moment, so the test waits little.
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-28), QFileDevice::FileModificationTime));
+    f.close();
+    ASSERT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    const QString said = sink.shown[0].text;
+    EXPECT_TRUE(said.contains(QStringLiteral("【%1】已被占用").arg(lock))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("其内容不是程序的锁信息"))) << said.toStdString();
+    EXPECT_TRUE(said.contains(QStringLiteral("最多等待 30 秒"))) << said.toStdString();
+    AnalysisLog log;
+    ASSERT_TRUE(log.Load(path()));
+    EXPECT_EQ(log.RecordCount(), 1);
 }

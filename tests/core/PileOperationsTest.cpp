@@ -114,6 +114,36 @@ TEST_F(PileOps, RestoringAChannelKeepsWhatTheEngineerEntered) {
     EXPECT_EQ(rec.ChannelCountInList(), 6);
 }
 
+TEST_F(PileOps, ChannelStampChangesOnlyWhenChannelObjectsAreReplaced) {
+    // Views keep layouts of the channels and pointers to them by this stamp.
+    struct Case {
+        const char* what;
+        std::function<void(CPileRecord&)> run;
+        bool replaced;
+    } cases[] = {
+        {"read again", [](CPileRecord& r) { ASSERT_TRUE(r.ReloadFile()); }, true},
+        {"channel restored", [](CPileRecord& r) { r.RestoreChannel(1); }, true},
+        {"cleared", [](CPileRecord& r) { r.Clear(); }, true},
+        {"average recomputed", [](CPileRecord& r) { r.RecomputeAverage(); }, false},
+        {"samples edited", [](CPileRecord& r) { r.Channel(0)->SourceSpan()[3] = 5; }, false},
+        {"read refused", [this](CPileRecord& r) { EXPECT_ANY_THROW(r.ReadFile(dir.filePath("none.dux"))); },
+         false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(rec.ReloadFile());
+        const uint64_t before = rec.ChannelStamp();
+        c.run(rec);
+        EXPECT_EQ(rec.ChannelStamp() != before, c.replaced) << c.what;
+    }
+    // A copy's channels are its own.
+    const CPileRecord copy = rec.Clone();
+    EXPECT_NE(copy.ChannelStamp(), rec.ChannelStamp());
+    // A move takes the stamp with the channels.
+    const uint64_t mine = rec.ChannelStamp();
+    CPileRecord moved = std::move(rec);
+    EXPECT_EQ(moved.ChannelStamp(), mine);
+}
+
 TEST_F(PileOps, ExchangeWithTheParameterSet) {
     rec.m_strClass = u"IV"_qs;
     rec.m_strShape = u"Square pile"_qs;

@@ -287,12 +287,16 @@ TEST(PrintSettings, EnteringProjectReportsFollowsTheInterfaceLanguage) {
         {false, 0, 0, 2, 0}, {false, 1, 1, 3, 0}, {false, 2, 0, 2, 0}, {false, 3, 1, 3, 0},
         {true, 0, 2, 4, 1},  {true, 1, 3, 5, 1},  {true, 2, 2, 4, 1},  {true, 3, 3, 5, 1},
     };
-    for (const Case& c : cases) {
-        CPrintSettings s(false);
-        s.m_nProType = c.stored;
-        EXPECT_EQ(s.EnterProjectReports(c.english), c.kind) << c.english << c.stored;
-        EXPECT_EQ(s.m_nReportKind, c.kind);
-        EXPECT_EQ(s.m_nProType, c.format);
-        EXPECT_EQ(s.m_bLanguage, c.language);
-    }
+    // The report language follows the format whichever language was left
+    // behind (by a session with the other interface, or the settings pages).
+    for (const Case& c : cases)
+        for (int before : {0, 1}) {
+            CPrintSettings s(false);
+            s.m_nProType = c.stored;
+            s.m_bLanguage = before;
+            EXPECT_EQ(s.EnterProjectReports(c.english), c.kind) << c.english << c.stored;
+            EXPECT_EQ(s.m_nReportKind, c.kind);
+            EXPECT_EQ(s.m_nProType, c.format);
+            EXPECT_EQ(s.m_bLanguage, c.language) << c.english << c.stored << before;
+        }
 }

@@ -9,6 +9,7 @@
 #include "platform/FontSetup.h"
 #include "platform/RecordingDevice.h"
 
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -485,6 +486,8 @@ TEST_F(WaveDrawTest, ViewPaintLabelSelectionAndCursor) {
         }
         EXPECT_EQ(dev.itemsOf(Kind::Image).size(), 1u) << "the channel picture holds the pile sketch";
         EXPECT_EQ(dev.textList(), QStringList{QStringLiteral("1/3")});
+        // The label in the device's default font, which has a real face.
+        EXPECT_EQ(QFontInfo(dev.texts()[0].font).family(), QStringLiteral("Liberation Sans"));
         bool red = false;
         for (const RecordedItem& r : dev.itemsOf(Kind::Rect))
             red = red || r.brush.color() == QColor(244, 100, 100);

@@ -44,4 +44,24 @@ TEST_F(CurveDocument, TheActionWritesTheOpenPilesCurves) {
     frame->WordExport()->SetServices(nullptr);
 }
 
+// The pile's description typed with a break: on one line in its caption
+// row of exact height, where a second line would be hidden.
+TEST_F(CurveDocument, TheDescriptionOnOneLine) {
+    test::FakeExportServices services;
+    frame->WordExport()->SetServices(&services);
+    frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK6.DUX")));
+    QApplication::processEvents();
+    doc->m_PileRecord.m_strConclusion = QStringLiteral("距桩顶约3.90m缩径\r\n第二行");
+    const QString out = tmp.filePath("described.docx");
+    services.answers = {out};
+    frame->Commands()->Update();
+    action(cmd::kExportCurveDocument)->trigger();
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'\n').toStdString();
+    const QJsonObject read = test::ReadDocx(out);
+    EXPECT_EQ(read["tables"][0]["rows"][1]["cells"][0]["text"].toString(),
+              QStringLiteral("描述:距桩顶约3.90m缩径 第二行"));
+    frame->WordExport()->SetServices(nullptr);
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include "controls/CtrlId.h"
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
+#include "core/pile/PileRecord.h"
 #include "mainwnd/CommandRegistry.h"
 #include "mainwnd/FormMain.h"
 #include "mainwnd/MainFrame.h"
@@ -16,12 +17,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 #include <functional>
@@ -114,6 +117,43 @@ struct SampleFrame : ::testing::Test {
         return nullptr;
     }
     QByteArray bytes(const QString& path) const { return readFileBytes(path); }
+
+    // The main window active again (a dialog that closed may have left none).
+    void activate() {
+        frame->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    }
+    void settle() {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    // Types text into a field as the user does (the old text selected and
+    // typed over) and leaves it with Tab unless told not to.
+    void typeAndTab(QLineEdit* e, const QString& text, bool tab = true) {
+        activate();
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+        if (text.isEmpty())
+            QTest::keyClick(e, Qt::Key_Backspace);
+        if (tab)
+            QTest::keyClick(e, Qt::Key_Tab);
+        settle();
+    }
+    // A pick from a closed list with an arrow key, as the user makes it.
+    void pick(QComboBox* list, Qt::Key key) {
+        activate();
+        list->setFocus();
+        QTest::keyClick(list, key);
+        settle();
+    }
+    // The pile file of the sample saved again with a change to its record.
+    void saveWith(const char* name, const std::function<void(CPileRecord&)>& change) {
+        CPileRecord r;
+        ASSERT_TRUE(r.ReadFile(pile(name)));
+        change(r);
+        r.SaveAnalysis();
+    }
     // A command of the open pile: disabled while none is open, enabled once
     // name is, then triggered.
     void TriggerOnPile(int id, const char* name) {

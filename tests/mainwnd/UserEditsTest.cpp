@@ -14,6 +14,7 @@
 #include "mainwnd/DlgProInfo.h"
 #include "tests/mainwnd/FrameFixture.h"
 
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -33,30 +34,9 @@ struct UserEdits : Frame {
         activate();
         settle();
     }
-    // The main window active again (a dialog that closed may have left none).
-    void activate() {
-        frame->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-    }
-    void settle() {
-        for (int i = 0; i < 3; ++i)
-            QApplication::processEvents();
-    }
     CPileRecord& rec() { return doc->m_PileRecord; }
     CDlgPileInfo* pilePage() { return frame->FormMain()->PilePanel(); }
     QLineEdit* edit(QWidget* page, int id) { return qobject_cast<QLineEdit*>(FindCtrl(page, id)); }
-
-    // Types text into a field as the user does and leaves it with Tab.
-    void typeAndTab(QLineEdit* e, const QString& text) {
-        activate();
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        if (text.isEmpty())
-            QTest::keyClick(e, Qt::Key_Backspace);
-        QTest::keyClick(e, Qt::Key_Tab);
-        settle();
-    }
 
     // The point of sample index on blow channel 0 in the main wave view's viewport.
     QPoint pointOf(int index) {
@@ -343,6 +323,156 @@ TEST_F(UserEdits, TheLengthRuleTruncatesTheDerivedSpeed) {
         typeAndTab(edit(pilePage(), 1071), QString::fromLatin1(c.typed));
         EXPECT_EQ(rec().m_nWaveSpeed, c.speed);
     }
+}
+
+// ---- the value the user ends with ------------------------------------------------------------------
+
+TEST_F(UserEdits, EachKindOfFieldTypedBackOnThePilePageIsSavedAsTypedBack) {
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    const QByteArray unedited = bytes(pile("ZK1.DUX"));
+    QLineEdit* number = edit(pilePage(), 1047);
+    QLineEdit* diameter = edit(pilePage(), 1034);
+    auto* cls = qobject_cast<QComboBox*>(FindCtrl(pilePage(), 1055));
+    auto* description = qobject_cast<QPlainTextEdit*>(FindCtrl(pilePage(), 1057));
+    const QString number0 = number->text(), diameter0 = diameter->text(), class0 = cls->currentText(),
+                  description0 = description->toPlainText();
+    ASSERT_EQ(class0, QStringLiteral("I"));
+
+    // Each field leaves the record holding another value, then gets its first text back.
+    const struct {
+        const char* kind;
+        std::function<void()> away, back;
+        std::function<bool()> storedAway;
+    } fields[] = {
+        {"text", [&] { typeAndTab(number, number0 + QStringLiteral("X")); },
+         [&] { typeAndTab(number, number0); },
+         [&] { return rec().m_strPileNo == number0 + QStringLiteral("X"); }},
+        {"number", [&] { typeAndTab(diameter, QStringLiteral("900")); },
+         [&] { typeAndTab(diameter, diameter0); }, [&] { return rec().m_fDiameter == 900.0f; }},
+        {"list", [&] { pick(cls, Qt::Key_Down); }, [&] { pick(cls, Qt::Key_Up); },
+         [&] { return rec().m_strClass == QStringLiteral("II"); }},
+        {"multi-line",
+         [&] {
+             activate();
+             description->setFocus();
+             description->moveCursor(QTextCursor::End);
+             QTest::keyClicks(description, QStringLiteral("x"));
+             settle();
+         },
+         [&] {
+             QTest::keyClick(description, Qt::Key_Backspace);
+             QTest::keyClick(description, Qt::Key_Tab); // moves on, types no tab
+             settle();
+         },
+         [&] { return rec().m_strConclusion == description0 + QStringLiteral("x"); }},
+    };
+    for (const auto& f : fields) {
+        SCOPED_TRACE(f.kind);
+        f.away();
+        EXPECT_TRUE(f.storedAway());
+        f.back();
+        EXPECT_FALSE(f.storedAway());
+    }
+    EXPECT_NE(QApplication::focusWidget(), description);
+    EXPECT_EQ(rec().m_strConclusion, description0);
+    EXPECT_TRUE(doc->IsModified());
+
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_EQ(bytes(pile("ZK1.DUX")), unedited);
+    EXPECT_EQ(number->text(), number0);
+    EXPECT_EQ(diameter->text(), diameter0);
+    EXPECT_EQ(cls->currentText(), class0);
+    EXPECT_EQ(description->toPlainText(), description0);
+}
+
+TEST_F(UserEdits, ProjectTextsTypedBackLeaveTheIndexAndTheNextPileAsTyped) {
+    frame->FormMain()->Tabs()->setCurrentIndex(CFormMain::kProjectTab);
+    settle();
+    QWidget* page = frame->FormMain()->ProjectPanel();
+    QLineEdit* unit = edit(page, 1021);
+    QLineEdit* tester = edit(page, 1049);
+    const QString tester0 = tester->text();
+    CPileRecord zk2;
+    ASSERT_TRUE(zk2.ReadFile(pile("ZK2.DUX")));
+
+    typeAndTab(unit, QStringLiteral("Typo Unit"));
+    ASSERT_EQ(doc->m_ProjectInfo.m_texts[2], QStringLiteral("Typo Unit"));
+    typeAndTab(unit, QString()); // cleared
+    typeAndTab(tester, QStringLiteral("Wang"));
+    ASSERT_EQ(doc->m_ProjectInfo.m_texts[4], QStringLiteral("Wang"));
+    typeAndTab(tester, tester0);
+    ASSERT_TRUE(choose(cmd::kFileSave));
+
+    CProjectInfo index;
+    ASSERT_TRUE(index.OpenProjectFile(doc->m_ProjectInfo.GetProjectPath()));
+    EXPECT_EQ(index.m_texts[2], QString());
+    EXPECT_EQ(index.m_texts[4], tester0);
+    CPileRecord zk1;
+    ASSERT_TRUE(zk1.ReadFile(pile("ZK1.DUX")));
+    EXPECT_EQ(zk1.m_strText4, QString());
+    EXPECT_EQ(zk1.m_strText6, tester0);
+
+    // The next pile, never touched: its own unit, the project's tester.
+    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
+                      tree()->visualItemRect(item(QStringLiteral("ZK2.DUX"))).center());
+    settle();
+    ASSERT_EQ(rec().m_strPath, pile("ZK2.DUX"));
+    EXPECT_EQ(unit->text(), zk2.m_strText4);
+    EXPECT_EQ(tester->text(), tester0);
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(pile("ZK2.DUX")));
+    EXPECT_EQ(back.m_strText4, zk2.m_strText4);
+    EXPECT_EQ(back.m_strText6, tester0);
+}
+
+TEST_F(UserEdits, ATypedTextEqualToTheRoundedOneIsTakenAsTyped) {
+    const struct {
+        int id;
+        const char* stored;
+        const char* shown;
+        float typed;
+        float CPileRecord::*value;
+    } cases[] = {{1071, "9.506", "9.51", 9.51f, &CPileRecord::m_fPileLength},
+                 {1034, "812.347", "812.35", 812.35f, &CPileRecord::m_fDiameter}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        QLineEdit* e = edit(pilePage(), c.id);
+        typeAndTab(e, QString::fromLatin1(c.stored));
+        ASSERT_TRUE(choose(cmd::kFileSave));
+        ASSERT_EQ(e->text(), QString::fromLatin1(c.shown));
+        ASSERT_EQ(rec().*c.value, QString::fromLatin1(c.stored).toFloat());
+
+        typeAndTab(e, QString::fromLatin1(c.shown));
+        ASSERT_TRUE(choose(cmd::kFileSave));
+        CPileRecord back;
+        ASSERT_TRUE(back.ReadFile(pile("ZK1.DUX")));
+        EXPECT_EQ(back.*c.value, c.typed);
+    }
+}
+
+TEST_F(UserEdits, AStoredClassTheListLacksIsShownAndSavedAsItIs) {
+    ASSERT_NO_FATAL_FAILURE(saveWith("ZK2.DUX", [](CPileRecord& r) { r.m_strClass = QStringLiteral("V"); }));
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK2.DUX")));
+    settle();
+    auto* cls = qobject_cast<QComboBox*>(FindCtrl(pilePage(), 1055));
+    EXPECT_EQ(cls->currentText(), QStringLiteral("V"));
+    auto classOnDisk = [&] {
+        CPileRecord back;
+        EXPECT_TRUE(back.ReadFile(pile("ZK2.DUX")));
+        return back.m_strClass;
+    };
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_EQ(classOnDisk(), QStringLiteral("V"));
+    // Another class picked is taken; picking the pile's own again takes it back.
+    pick(cls, Qt::Key_Up);
+    EXPECT_EQ(rec().m_strClass, QStringLiteral("IV"));
+    pick(cls, Qt::Key_Down);
+    EXPECT_EQ(rec().m_strClass, QStringLiteral("V"));
+    pick(cls, Qt::Key_Up);
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    EXPECT_EQ(classOnDisk(), QStringLiteral("IV"));
+    EXPECT_EQ(cls->currentText(), QStringLiteral("IV"));
 }
 
 // ---- display flags and fixed parameters ----------------------------------------------------------

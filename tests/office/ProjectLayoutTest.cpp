@@ -216,6 +216,7 @@ TEST(ProjectLayout, LinesFitTheirRow) {
         float wanted, row, spacing;
         double textWidth, width;
         float size, lineSpacing;
+        float least = 0;
     };
     const Case cases[] = {
         {"room for all", 9, 20, 12, 0, 0, 9, 12},
@@ -224,10 +225,13 @@ TEST(ProjectLayout, LinesFitTheirRow) {
         {"a narrow cell", 10, 30, 12, 500, 40, 8, 12},
         {"half points down", 10, 30, 12, 500, 43, 8.5f, 12},
         {"never below one", 9, 1, 6, 0, 0, 1, 1},
+        {"a long text stops at the least size", 12, 30, 12, 300000, 400, 7.5f, 12, 7.5f},
+        {"a text that fits above the least", 12, 30, 12, 500, 40, 8, 12, 7.5f},
+        {"the row below the least", 12, 5, 6, 300000, 400, 3, 4, 7.5f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const FittedLine f = FitLine(c.wanted, c.row, c.spacing, c.textWidth, c.width);
+        const FittedLine f = FitLine(c.wanted, c.row, c.spacing, c.textWidth, c.width, c.least);
         EXPECT_FLOAT_EQ(f.size, c.size);
         EXPECT_FLOAT_EQ(f.spacing, c.lineSpacing);
         if (c.row > 2) {

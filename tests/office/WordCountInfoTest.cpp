@@ -30,9 +30,9 @@ protected:
     void SetUp() override { office.SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR)); }
     // Writes the report and reads it back; paragraphs, heading row and rows.
     QJsonObject Write(const char* templ, const CWordOffice::CountInfoRows& rows, const CPrintSettings& s,
-                      int type) {
+                      int type, const QString& project = QStringLiteral("Demo")) {
         EXPECT_TRUE(office.NewDocument(office.TemplateFile(QString::fromLatin1(templ))));
-        EXPECT_TRUE(office.WriteCountInfoReport(rows, QStringLiteral("Demo"), s, type))
+        EXPECT_TRUE(office.WriteCountInfoReport(rows, project, s, type))
             << office.ErrorText(true).toStdString();
         const QString path = dir.filePath(QStringLiteral("count.docx"));
         EXPECT_TRUE(office.SaveDocumentAs(path));
@@ -140,6 +140,29 @@ TEST_F(WordCountInfoTest, TypeTwoTableShowsItsOwnColumns) {
     EXPECT_EQ(Paragraphs(en)[0], QStringLiteral("Pile Integrity Detection Results Summary  No 1"));
     EXPECT_EQ(RowTexts(en, 0), (QStringList{"Number", "Pile Number", "Length(m)", "Diameter(mm)",
                                             "Velocity\n(m/s)", "Type", "Integrity ", "Remark"}));
+}
+
+// Breaks typed into the piles' texts and the project name: each on one
+// line, a break a space, in both tables; the headings keep theirs.
+TEST_F(WordCountInfoTest, PileTextsOnOneLine) {
+    std::array<QString, 11> row = Row(1, QStringLiteral("II"));
+    row[1] = QStringLiteral("ZK\r\n1");
+    row[8] = QStringLiteral("距桩顶约3.90m缩径\r\n第二行");
+    row[10] = QStringLiteral("R\n1\v2");
+    CPrintSettings s;
+    s.m_bReportRemark = 1;
+    const QJsonObject a = Write("CountInfoReportA", {row}, s, 0, QStringLiteral("Demo\r\n二期"));
+    EXPECT_EQ(Paragraphs(a)[1], QStringLiteral("工程名称：Demo 二期"));
+    const QStringList texts = RowTexts(a, 1);
+    EXPECT_EQ(texts[1], QStringLiteral("ZK 1"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("距桩顶约3.90m缩径 第二行"))) << texts.join(u'|').toStdString();
+    EXPECT_EQ(texts.back(), QStringLiteral("R 1 2"));
+
+    s.m_bLanguage = 1;
+    const QJsonObject u = Write("CountInfoReportUE", {row}, s, 2);
+    EXPECT_EQ(RowTexts(u, 1),
+              (QStringList{"1", "ZK 1", "12.50", "600", "3800", "II", "距桩顶约3.90m缩径 第二行", "R 1 2"}));
+    EXPECT_EQ(RowTexts(u, 0)[4], QStringLiteral("Velocity\n(m/s)"));
 }
 
 TEST_F(WordCountInfoTest, EnglishHeadingsKeepBreaksAndBlanks) {

@@ -91,6 +91,28 @@ TEST(WordOfficeStatic, ColumnWidthsShareTheMeasuredWidths) {
     EXPECT_FLOAT_EQ(fractions[1], 0.5f);
 }
 
+// A text wider than its cell is cut with dots where it fits; a character is
+// never cut in two. Each character one point at size 1.
+TEST(WordOfficeStatic, TextsCutToTheirWidth) {
+    CWordOffice office;
+    office.SetMeasurer([](const QString& s) { return int(s.size()) * 100; });
+    struct Case {
+        const char16_t* text;
+        double width;
+        const char16_t* shown;
+    };
+    const Case cases[] = {
+        {u"abcdef", 60, u"abcdef"}, {u"abcdefgh", 60, u"abc..."}, {u"ab cdefgh", 60, u"ab..."},
+        {u"a😀bcdefg", 50, u"a..."}, {u"abcdefgh", 20, u""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(office.CutToWidth(QString::fromUtf16(c.text), 10, c.width), QString::fromUtf16(c.shown))
+            << QString::fromUtf16(c.text).toStdString() << " in " << c.width;
+    // A conclusion of thousands of characters.
+    const QString conclusion(3000, u'x');
+    EXPECT_EQ(office.CutToWidth(conclusion, 5, 400), QString(77, u'x') + QStringLiteral("..."));
+}
+
 // Blank: A4, margins 72/72/90/90 pt, line pitch 15.6 pt, so 44 lines a page.
 TEST_F(WordOfficeTest, PageSetupNumbersOfTheBlankPage) {
     ASSERT_TRUE(office.StartDocument(QString())) << office.ErrorText(true).toStdString();
@@ -224,11 +246,16 @@ TEST_F(WordOfficeTest, FailuresAreReportedAndLeaveNoFile) {
 // The pile table of the curve document: two caption rows, n picture rows
 // sharing the rest of the page.
 TEST_F(WordOfficeTest, CurvePileCaptions) {
+    // The captions each on one line: a break typed into a pile's text is a space.
     struct Case {
         int n, columns;
         double captionDivisor;
+        const char16_t *description, *shown;
     };
-    const Case cases[] = {{5, 1, 36}, {6, 2, 31}, {8, 2, 41}, {1, 1, 8}};
+    const Case cases[] = {{5, 1, 36, u"", u"描述:"},
+                          {6, 2, 31, u"距桩顶约3.90m缩径\r\n第二行", u"描述:距桩顶约3.90m缩径 第二行"},
+                          {8, 2, 41, u"a\rb\nc\vd", u"描述:a b c d"},
+                          {1, 1, 8, u"", u"描述:"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.n);
         ASSERT_TRUE(office.StartDocument(QString()));
@@ -236,7 +263,7 @@ TEST_F(WordOfficeTest, CurvePileCaptions) {
         int w = 0, h = 0;
         ASSERT_EQ(office.WriteCurvePileCaptions(c.n, c.columns, QStringLiteral("ZK6"), w, h,
                                                 QStringLiteral("12.50"), 3800, QStringLiteral("II"),
-                                                QString()),
+                                                QString::fromUtf16(c.description)),
                   2)
             << office.ErrorText(true).toStdString();
         const double caption = std::ceil(H / c.captionDivisor);
@@ -259,7 +286,7 @@ TEST_F(WordOfficeTest, CurvePileCaptions) {
         EXPECT_EQ(row1[3][QStringLiteral("text")].toString(), QStringLiteral("桩类别:II"));
         const QJsonArray row2 = rows[1][QStringLiteral("cells")].toArray();
         ASSERT_EQ(row2.size(), 1); // merged with two columns, single with one
-        EXPECT_EQ(row2[0][QStringLiteral("text")].toString(), QStringLiteral("描述:"));
+        EXPECT_EQ(row2[0][QStringLiteral("text")].toString(), QString::fromUtf16(c.shown));
         EXPECT_EQ(rows[2][QStringLiteral("cells")].toArray().size(), c.columns);
     }
     // No picture rows: refused, nothing added.

@@ -203,7 +203,7 @@ TEST_F(WordProjectReportTest, ZezStyleOnePilePerRow) {
     MakePiles(3);
     S().m_nRow = 4;
     S().m_nColumn = 2;
-    doc->m_ProjectInfo.m_texts[0] = QStringLiteral("  Harbour  ");
+    doc->m_ProjectInfo.m_texts[0] = QStringLiteral("  Harbour\r\nPier  "); // one line, as printed
     ASSERT_TRUE(Export(Out("zez.docx"), true)) << services.messages.join(u'\n').toStdString();
     const QJsonObject d = Read(Out("zez.docx"));
     const QJsonArray outer = Rows(d[QStringLiteral("tables")][0]);
@@ -211,7 +211,7 @@ TEST_F(WordProjectReportTest, ZezStyleOnePilePerRow) {
     EXPECT_EQ(outer[0][QStringLiteral("cells")].toArray().size(), 1);
     const QJsonArray rows = Rows(Nested(d, 0, 0, 0));
     ASSERT_EQ(rows.size(), 9);
-    EXPECT_EQ(Texts(rows[0]).value(0), QStringLiteral(" Harbour"));
+    EXPECT_EQ(Texts(rows[0]).value(0), QStringLiteral(" Harbour Pier"));
     EXPECT_EQ(Texts(rows[1]).value(0), QStringLiteral(" ZK1"));
     EXPECT_EQ(Texts(rows[1]).value(1), QStringLiteral(" 2024-03-15"));
     QStringList readouts;
@@ -505,6 +505,77 @@ TEST_F(WordProjectReportTest, PictureNumbersClearAndTheWaveAreaKept) {
         EXPECT_GE(marks, 2);
         EXPECT_GT(extent, curve.heightPx / 2);
         EXPECT_GE(extent / curve.heightPx * pictures[0].shownHeight * 25.4 / 72, 5.0);
+    });
+}
+
+// Breaks typed into the piles' texts and a 3,000-character conclusion, at
+// every layout in both languages, as the printed cells show them: each text
+// on one line (a break a space), the long conclusion in its fields' size and
+// cut with dots where its row ends.
+TEST_F(WordProjectReportTest, TextsOnOneLineAndALongConclusionCut) {
+    QString longText;
+    while (longText.size() < 3000)
+        longText += QStringLiteral("距桩顶约3.90m缩径，");
+    longText.truncate(3000);
+    files.clear();
+    names.clear();
+    for (int k = 1; k <= 2; ++k) {
+        DuxAnalysis a = SavedPile(QStringLiteral("ZK%1").arg(k));
+        a.idText2 = QStringLiteral("缩径\r\n备注");
+        a.conclusion = k == 1 ? QStringLiteral("距桩顶约3.90m缩径\r\n第二行") : longText;
+        files.push_back(WritePile(QStringLiteral("ZK%1.DUX").arg(k), a));
+        names.push_back(QStringLiteral("ZK%1").arg(k));
+    }
+    Open(files.front());
+    doc->m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥\r\n二期");
+    S().m_bHeadInfo[9] = 1;
+    S().m_bHeadInfo[11] = 1; // the remark
+    S().m_bQualityAssess = 1;
+    ForEachLayout([&] {
+        const bool english = S().m_bLanguage != 0;
+        const QString out = Out("lines.docx");
+        ASSERT_TRUE(Export(out));
+        const QJsonObject d = Read(out);
+        EXPECT_EQ(d[QStringLiteral("paragraphs")][0].toString(),
+                  (english ? QStringLiteral("ProjectName:") : QStringLiteral("工程名称：")) +
+                      QStringLiteral("滨江大桥 二期"));
+        QStringList texts; // of both piles' tables
+        for (const QJsonValue outer : Rows(d[QStringLiteral("tables")][0]))
+            for (const QJsonValue c : outer[QStringLiteral("cells")].toArray())
+                for (const QJsonValue t : c[QStringLiteral("tables")].toArray())
+                    for (const QJsonValue r : Rows(t))
+                        texts << Texts(r);
+        for (const QString& t : texts)
+            EXPECT_FALSE(t.contains(u'\n') || t.contains(u'\r')) << t.toStdString();
+        const QString label = english ? QStringLiteral(" Test Results:") : QStringLiteral(" 完整性评价:");
+        EXPECT_TRUE(texts.contains(label + QStringLiteral("距桩顶约3.90m缩径 第二行")));
+        EXPECT_TRUE(texts.contains((english ? QStringLiteral("Remark:") : QStringLiteral("备注:")) +
+                                   QStringLiteral("缩径 备注")));
+        // The long one: a start of it and the dots.
+        const auto cut = std::find_if(texts.begin(), texts.end(), [&](const QString& t) {
+            return t.startsWith(label + longText.left(12));
+        });
+        ASSERT_NE(cut, texts.end());
+        EXPECT_TRUE(cut->endsWith(QStringLiteral("...")));
+        EXPECT_TRUE((label + longText).startsWith(cut->chopped(3))) << cut->toStdString();
+        EXPECT_GT(cut->size(), 12);
+
+        // Its size is the fields' size, read from the runs.
+        const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
+        const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
+        pugi::xml_document x;
+        x.load_buffer(xml.constData(), size_t(xml.size()));
+        double field = 0, conclusion = 0;
+        for (pugi::xpath_node r : x.select_nodes("//w:tbl/w:tr/w:tc/w:tbl//w:r[w:t]")) {
+            const QString t = QString::fromUtf8(r.node().child("w:t").text().get());
+            const double size = r.node().select_node("w:rPr/w:sz").node().attribute("w:val").as_double() / 2;
+            if (t.endsWith(QStringLiteral("...")))
+                conclusion = size;
+            else if (t.contains(english ? QStringLiteral("LE:") : QStringLiteral("桩长:")))
+                field = size;
+        }
+        EXPECT_GT(field, 0);
+        EXPECT_EQ(conclusion, field);
     });
 }
 

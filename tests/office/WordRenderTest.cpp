@@ -1,15 +1,22 @@
 // Written documents as LibreOffice lays them out: pages, page numbers, the
-// curve document on one page. All documents of this binary are written first
-// and converted by one LibreOffice run.
+// curve document on one page, typed texts beside the printed pages. All
+// documents of this binary are written first and converted by one
+// LibreOffice run.
 #include "office/WordOffice.h"
 
 #include "core/doc/PrintSettings.h"
 #include "office/CurveDocument.h"
 #include "office/OfficeWordExport.h"
+#include "reports/PrintJob.h"
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 #include "tests/office/OfficeTestUtil.h"
 #include "tests/reports/ReportFixture.h"
+#include "tests/support/TestSupport.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
 
 using namespace pit;
 using namespace pit::test;
@@ -18,8 +25,9 @@ namespace {
 
 struct Rendered {
     std::unique_ptr<QTemporaryDir> dir;
-    std::map<QString, QString> paths; // name → document
-    std::map<QString, PdfText> pdfs;  // document → its PDF text
+    std::map<QString, QString> paths;   // name → document
+    std::map<QString, PdfText> pdfs;    // document → its PDF text
+    std::map<QString, QString> printed; // name → the text of its printed pages
     std::map<QString, QString> errors;
 
     const PdfText& Pdf(const QString& name) { return pdfs[paths[name]]; }
@@ -48,7 +56,9 @@ struct SavedProject : QuietRun {
     std::vector<QString> files, names;
     bool opened = false;
 
-    SavedProject(const QString& dir, const QString& sub, const QString& prefix, int n)
+    // typed: what the user typed into pile k (from 1).
+    SavedProject(const QString& dir, const QString& sub, const QString& prefix, int n,
+                 const std::function<void(int, DuxAnalysis&)>& typed = {})
         : doc(ctx, CKEV_DUXDoc::Files{dir + QStringLiteral("/DuxConfig.xml"),
                                       dir + QStringLiteral("/VADUZI_PROINFO.ini")}) {
         doc.SetWriteSettingsOnClose(false);
@@ -56,9 +66,12 @@ struct SavedProject : QuietRun {
         QDir().mkpath(folder);
         for (int k = 1; k <= n; ++k) {
             names.push_back(prefix + QString::number(k));
+            DuxAnalysis a = SavedPile(names.back());
+            if (typed)
+                typed(k, a);
             files.push_back(DuxBuilder::paramBlock("VADUZI", 1042)
                                 .channels(2, 1024)
-                                .analysis(SavedPile(names.back()))
+                                .analysis(a)
                                 .writeTo(folder, names.back() + QStringLiteral(".DUX")));
         }
         opened = doc.OnOpenDocument(files.front());
@@ -166,6 +179,66 @@ bool WriteProject(CWordOffice& office, const QString& dir, const QString& path, 
     return b->ExportWord(path);
 }
 
+// Texts as typed: the first pile's conclusion with a break, the second's of
+// 3,000 characters, the project name with a break.
+QString LongConclusion() {
+    QString text;
+    while (text.size() < 3000)
+        text += QStringLiteral("距桩顶约3.90m缩径，");
+    return text.left(3000);
+}
+void TypedTexts(int k, DuxAnalysis& a) {
+    a.conclusion = k == 1 ? QStringLiteral("距桩顶约3.90m缩径\r\n第二行") : LongConclusion();
+}
+
+// The builder's pages through the print hosts' page loop into a PDF: its text.
+QString PrintedText(CReportBuilder& builder, const CPrintSettings& s, const QString& pdf) {
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(600);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        CPrintInfo info;
+        builder.SetPageRange(info);
+        info.fromPage = info.minPage;
+        info.toPage = info.maxPage;
+        if (PrintPages(writer, builder, s, info, pdf) < 1)
+            return {};
+    }
+    return toolOutput(QStringLiteral("pdftotext"),
+                      {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+}
+
+// The typed texts of two piles in the single-pile or the project report (5
+// rows of 1 column with the title line and the integrity line), written and
+// printed.
+bool WriteTyped(CWordOffice& office, const QString& dir, const QString& path, bool single, QString& printed) {
+    SavedProject p(dir, QStringLiteral("Typed"), QStringLiteral("T"), 2, TypedTexts);
+    if (!p.opened)
+        return false;
+    p.doc.m_ProjectInfo.m_texts[0] = QStringLiteral("滨江大桥\r\n二期");
+    CPrintSettings& s = p.doc.m_PrintSettings;
+    s.m_nRow = 5;
+    s.m_nColumn = 1;
+    s.m_bHeadInfo[9] = 1;
+    s.m_bQualityAssess = 1;
+    OfficeWordExport writer(&p.ctx, nullptr, &office);
+    const ReportEnv env = p.Env(&writer);
+    const auto make = [&]() -> std::unique_ptr<CReportBuilder> {
+        if (single) {
+            auto b = std::make_unique<CRepSingle>(env, &p.doc.m_PileRecord, nullptr);
+            b->SetPileFiles(p.files);
+            return b;
+        }
+        auto b = std::make_unique<CRepProjectA>(env, nullptr);
+        b->SetPileFiles(p.files, p.names);
+        return b;
+    };
+    if (!make()->ExportWord(path))
+        return false;
+    printed = PrintedText(*make(), s, path + QStringLiteral(".printed.pdf"));
+    return !printed.isEmpty();
+}
+
 class RenderEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -233,6 +306,12 @@ public:
                                     d.styleB, d.arrange);
             });
         make(QStringLiteral("summary"), [&](const QString& p) { return WriteSummary(office, p); });
+        for (const bool single : {true, false}) {
+            const QString name = single ? QStringLiteral("typedSingle") : QStringLiteral("typedProject");
+            make(name, [&](const QString& p) {
+                return WriteTyped(office, r.dir->filePath(name), p, single, r.printed[name]);
+            });
+        }
         QStringList all;
         for (const auto& [name, path] : r.paths)
             all << path;
@@ -358,6 +437,59 @@ TEST(WordRender, ProjectReportPageCounts) {
     }
     EXPECT_TRUE(Squeezed(Docs().Pdf(QStringLiteral("projectEn")).pageTexts.value(0))
                     .contains(QStringLiteral("ID:P1")));
+}
+
+} // namespace
+
+namespace {
+
+// A document's text as laid out and its printed pages' text.
+std::array<QString, 2> WordAndPrinted(const QString& name) {
+    ExpectWritten(name);
+    return {Docs().Pdf(name).pageTexts.join(u'\n'), Docs().printed[name]};
+}
+
+// The lines of a page's text that hold what.
+QStringList LinesWith(const QString& text, const QString& what) {
+    QStringList out;
+    for (const QString& line : text.split(u'\n'))
+        if (Squeezed(line).contains(what))
+            out << Squeezed(line);
+    return out;
+}
+
+// A conclusion typed with a break and one of 3,000 characters, as the
+// document shows them laid out and as the page prints them: in the project
+// cell one line each (the long one cut), the title on one line; the single
+// page's conclusion box keeps the break, its project name does not.
+TEST(WordRender, TypedTextsAsThePrintedPageShowsThem) {
+    const QString broken = QStringLiteral("距桩顶约3.90m缩径第二行");
+    {
+        SCOPED_TRACE("project");
+        const auto [word, printed] = WordAndPrinted(QStringLiteral("typedProject"));
+        for (const QString& text : {word, printed}) {
+            EXPECT_EQ(LinesWith(text, QStringLiteral("完整性评价:") + broken).size(), 1)
+                << text.toStdString();
+            EXPECT_EQ(LinesWith(text, QStringLiteral("滨江大桥二期")).size(), 1) << text.toStdString();
+            // The long one cut on its line: some of its 250 sentences, not all.
+            const int shown = int(text.count(QStringLiteral("距桩顶约")));
+            EXPECT_GT(shown, 3) << text.toStdString();
+            EXPECT_LT(shown, 30) << text.toStdString();
+        }
+        const QStringList cut = LinesWith(word, QStringLiteral("完整性评价:距桩顶约3.90m缩径，"));
+        ASSERT_EQ(cut.size(), 1) << word.toStdString();
+        EXPECT_TRUE(cut[0].endsWith(QStringLiteral("..."))) << cut[0].toStdString();
+    }
+    {
+        SCOPED_TRACE("single");
+        for (const QString& text : WordAndPrinted(QStringLiteral("typedSingle"))) {
+            EXPECT_FALSE(LinesWith(text, QStringLiteral("滨江大桥二期")).isEmpty()) << text.toStdString();
+            const QStringList description = LinesWith(text, QStringLiteral("缺陷描述:距桩顶约3.90m缩径"));
+            ASSERT_FALSE(description.isEmpty()) << text.toStdString();
+            EXPECT_FALSE(description[0].contains(QStringLiteral("第二行"))) << text.toStdString();
+            EXPECT_FALSE(LinesWith(text, QStringLiteral("第二行")).isEmpty()) << text.toStdString();
+        }
+    }
 }
 
 } // namespace

@@ -192,21 +192,31 @@ TEST_F(WordSingleReportTest, CurvePictureNamesThePrintedPagesFace) {
     }
 }
 
-// Control characters in pile texts: the document shows what the printed
-// page shows (a vertical tab a break, the others and DEL nothing).
-TEST_F(WordSingleReportTest, ControlCharactersAsThePageShowsThem) {
-    DuxAnalysis a = SavedPile(QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("7&8") + QChar(0x7F));
+// Control characters and breaks in pile texts: the document shows what the
+// printed page shows (DEL and the other control characters nothing, a
+// vertical tab a break): the fields of one line read a break as a space,
+// the conclusion box and the parameter boxes (they wrap) keep it.
+TEST_F(WordSingleReportTest, ControlCharactersAndBreaksAsThePageShowsThem) {
+    DuxAnalysis a = SavedPile(QStringLiteral("ZK") + QChar(0x1B) + QStringLiteral("7&8\r\n9") + QChar(0x7F));
     a.conclusion = QStringLiteral("1.2m") + QChar(0x07) + QStringLiteral("处") + QChar(0x0B) +
-                   QStringLiteral("缩径&") + QChar(0x7F);
+                   QStringLiteral("缩径&") + QChar(0x7F) + QStringLiteral("\r\n第二行");
+    a.shapeText = QStringLiteral("圆桩\r\n扩底");
     const QString pile = WritePile(QStringLiteral("ZK8.DUX"), a);
     doc->m_ProjectInfo.m_texts[0] =
-        QStringLiteral("桥A&B") + QChar(0x01) + QStringLiteral("工程") + QChar(0x7F);
+        QStringLiteral("桥A&B") + QChar(0x01) + QStringLiteral("工程\r\n二期") + QChar(0x7F);
+    doc->m_ProjectInfo.m_texts[2] = QStringLiteral("检测\n中心");
+    doc->m_ProjectInfo.m_texts[3] = QStringLiteral("王工\r李工");
+    doc->m_ProjectInfo.m_texts[4] = QStringLiteral("李工") + QChar(0x0B) + QStringLiteral("赵工");
     const QString out = tmp.filePath(QStringLiteral("control.docx"));
     ASSERT_TRUE(Export({pile}, out));
     const QJsonObject d = Read(out);
-    EXPECT_EQ(CellText(d, 0, 0, 1), QStringLiteral("桥A&B工程"));
-    EXPECT_EQ(CellText(d, 0, 0, 3), QStringLiteral("ZK7&8"));
-    EXPECT_EQ(CellText(d, 1, 4, 0), QStringLiteral("测试结果:\r缺陷描述: 1.2m处\n缩径&"));
+    EXPECT_EQ(CellText(d, 0, 0, 1), QStringLiteral("桥A&B工程 二期"));
+    EXPECT_EQ(CellText(d, 0, 0, 3), QStringLiteral("ZK7&8 9"));
+    EXPECT_EQ(CellText(d, 0, 1, 1), QStringLiteral("检测 中心"));
+    EXPECT_EQ(CellText(d, 0, 1, 3), QStringLiteral("李工 赵工"));
+    EXPECT_EQ(CellText(d, 1, 0, 3), QStringLiteral("王工 李工"));
+    EXPECT_EQ(CellText(d, 1, 1, 1), QStringLiteral("圆桩\n扩底"));
+    EXPECT_EQ(CellText(d, 1, 4, 0), QStringLiteral("测试结果:\r缺陷描述: 1.2m处\n缩径&\n第二行"));
 }
 
 // The printed page cuts a long conclusion at its results block; the

@@ -10,6 +10,7 @@
 #include <QRawFont>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <set>
 
 using namespace gdi;
@@ -410,6 +411,34 @@ TEST_F(CanvasTest, WindowsFacesResolveToTheInstalledFonts) {
     }
     EXPECT_EQ(pit::FontSubstitutesFor(QStringLiteral("arial")).value(0), QStringLiteral("Liberation Sans"));
     EXPECT_TRUE(pit::FontSubstitutesFor(QStringLiteral("Liberation Sans")).isEmpty());
+}
+
+TEST_F(CanvasTest, TextInAFontThatNamesNoFaceTakesTheSansFace) {
+    // Left to Qt, a font without a face takes the first installed family,
+    // which on some machines is a symbol face.
+    const struct {
+        const char* what;
+        std::optional<Font> font;
+    } cases[] = {
+        {"nothing selected", std::nullopt},
+        {"a default font", Font{}},
+        {"an empty face", Font::Create(16, 700, QString())},
+        {"an empty face by em size", Font::Create(-12, 400, QString())},
+    };
+    for (const auto& c : cases) {
+        RecordingDevice dev;
+        {
+            QPainter p(&dev);
+            Canvas dc(p);
+            if (c.font)
+                dc.SelectFont(*c.font);
+            dc.TextOut(10, 10, QStringLiteral("1/3"));
+        }
+        ASSERT_EQ(dev.texts().size(), 1u) << c.what;
+        const QFont& f = dev.texts()[0].font;
+        EXPECT_EQ(f.family(), QStringLiteral("Arial")) << c.what;
+        EXPECT_EQ(QFontInfo(f).family(), QStringLiteral("Liberation Sans")) << c.what;
+    }
 }
 
 TEST_F(CanvasTest, DeviceResolutionAndPrintingAreExplicit) {

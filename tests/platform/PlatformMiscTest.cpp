@@ -10,8 +10,10 @@
 #include "platform/TimeUtil.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -107,37 +109,114 @@ TEST(Paths, AllFoldersFollowTheHomeOverride) {
     EXPECT_EQ(joinPath(home + "/", "x.ini"), home + "/x.ini");
 }
 
-// At start a run clears the temporary folders of runs of this machine that
-// are gone (a killed run's; an older version's "run-<pid>"), never a live
-// run's nor one of another machine sharing the folder.
+// A leftover is another run's until that run is certainly gone: its process
+// (by number and start) no longer runs in this boot and namespace, or this
+// machine has booted since it was last changed. Whatever cannot be judged
+// (another machine, namespace or boot, an older or unknown tag) stays.
+TEST(Paths, RunsAreJudgedGoneOnlyWhenCertain) {
+    const RunIdentity self = ThisRun();
+    ASSERT_TRUE(self.Complete()) << RunTag().toStdString();
+    ASSERT_EQ(RunIdentity::FromTag(RunTag())->Tag(), RunTag());
+    const qint64 parent = ::getppid();
+    ASSERT_GT(test::ProcessStartTicks(parent), 0);
+    const auto run = [&](auto change) {
+        RunIdentity id = self;
+        change(id);
+        return id.Tag();
+    };
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    const struct {
+        const char* what;
+        QString tag;
+        qint64 lastChange;
+        bool gone;
+    } cases[] = {
+        {"this run", RunTag(), now, false},
+        {"a process gone", run([](RunIdentity& r) { r.pid = test::GonePid(); }), now, true},
+        {"a live process", run([&](RunIdentity& r) {
+             r.pid = parent;
+             r.started = test::ProcessStartTicks(parent);
+         }),
+         now, false},
+        {"its number now another process's", run([&](RunIdentity& r) {
+             r.pid = parent;
+             r.started = test::ProcessStartTicks(parent) + 1;
+         }),
+         now, true},
+        {"another process namespace", run([](RunIdentity& r) {
+             r.pid = test::GonePid();
+             r.pidNamespace += 1;
+         }),
+         now, false},
+        {"another machine", run([](RunIdentity& r) {
+             r.machine = "0123456789ab";
+             r.boot = "ba9876543210";
+         }),
+         0, false},
+        {"this machine before its boot", run([](RunIdentity& r) { r.boot = "ba9876543210"; }), 0, true},
+        {"this machine's other boot, changed since", run([](RunIdentity& r) { r.boot = "ba9876543210"; }),
+         now, false},
+        {"another boot of a machine without id", run([](RunIdentity& r) {
+             r.boot = "ba9876543210";
+             r.machine.clear();
+         }),
+         0, false},
+        {"a start that could not be read", run([](RunIdentity& r) {
+             r.pid = test::GonePid();
+             r.started = -1;
+         }),
+         now, false},
+        {"an older tag", QString::number(test::GonePid()) + u'@' + QSysInfo::machineHostName(), 0, false},
+        {"no tag", QStringLiteral("budget"), 0, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RunIsGone(c.tag, c.lastChange), c.gone) << c.what << ": " << c.tag.toStdString();
+}
+
+// At start a run clears the temporary folders of runs certainly gone (never
+// through a link) and makes its own; at its end it removes only its own.
 TEST(Paths, TemporaryFoldersOfRunsGoneAreClearedAtStart) {
     const QString root = tempRootDir();
-    const QString host = RunTag().section(u'@', 1);
-    const QString gone = QString::number(test::GonePid());
-    const QString live = QString::number(::getppid());
+    RunIdentity gone = ThisRun();
+    gone.pid = test::GonePid();
+    RunIdentity otherMachine = gone;
+    otherMachine.machine = QStringLiteral("0123456789ab");
+    otherMachine.boot = QStringLiteral("ba9876543210");
     const struct {
         QString name;
         bool stays;
     } cases[] = {
-        {"run-" + gone + u'@' + host, false},  {"run-" + gone, false},
-        {"run-" + live + u'@' + host, true},   {"run-" + live, true},
-        {"run-" + gone + "@other-host", true}, {"keep-" + gone, true},
+        {"run-" + gone.Tag(), false},
+        {"run-" + gone.Tag() + "~2", false},
+        {"run-" + otherMachine.Tag(), true},
+        {"run-" + QString::number(gone.pid) + u'@' + QSysInfo::machineHostName(), true},
+        {"run-" + QString::number(gone.pid), true},
+        {"keep-" + gone.Tag(), true},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(QDir().mkpath(joinPath(root, c.name + "/pictures")));
         QFile f(joinPath(root, c.name + "/pictures/a.emf"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
+    QFile old(joinPath(root, QStringLiteral("older.emf")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     const QString own = EnsureTempFolder();
     EXPECT_EQ(own, joinPath(root, "run-" + RunTag()));
+    EXPECT_EQ(tempDir(), own);
     EXPECT_TRUE(QFileInfo(own).isDir());
+    EXPECT_EQ(QFileInfo(own).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther), 0);
     for (const auto& c : cases) {
         EXPECT_EQ(QFileInfo::exists(joinPath(root, c.name)), c.stays) << c.name.toStdString();
         QDir(joinPath(root, c.name)).removeRecursively();
     }
+    QFile picture(joinPath(own, QStringLiteral("wave.emf")));
+    ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
     ClearTempFolder(own);
     EXPECT_FALSE(QFileInfo::exists(own));
-    EXPECT_FALSE(RunIsGone(RunTag()));
+    EXPECT_NE(tempDir(), own);
+    // Not the run's: stays.
+    EXPECT_TRUE(QFileInfo::exists(old.fileName()));
+    QFile::remove(old.fileName());
 }
 
 // The console shows every character of a message: control characters

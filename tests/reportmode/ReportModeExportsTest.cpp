@@ -14,25 +14,19 @@
 #include "tests/support/OfficeCheck.h"
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
 
 namespace pit::test {
 namespace {
 
-// A project whose third pile is cut short inside its waves: its fields
-// still read, its analysed wave does not.
-struct DamagedPileInReportMode : ReportModeFixture {
+// The main window on the project of the piles written first, its exports
+// answered by the fake services.
+struct ReportModeWindow : ReportModeFixture {
     std::unique_ptr<CMainFrame> frame;
-    QString damaged;
 
-    void SetUp() override {
-        ReportModeFixture::SetUp();
-        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
-        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
-        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000);
-        QFile f(damaged);
-        ASSERT_TRUE(f.resize(f.size() - 3000));
+    void Start() {
         frame = std::make_unique<CMainFrame>(doc.get(), false);
         frame->resize(1300, 850);
         frame->show();
@@ -47,10 +41,37 @@ struct DamagedPileInReportMode : ReportModeFixture {
     }
     bool Run(int id) { return Choose(*frame, id); }
     // A blow file saved by the program (report mode lists blow files).
-    QString Blow(const QString& name, const QString& pileNo, int speed) {
+    QString Blow(const QString& name, const QString& pileNo, int speed, const QString& conclusion = {}) {
         DuxAnalysis a = SavedPile(pileNo);
         a.waveSpeed = speed;
+        if (!conclusion.isEmpty())
+            a.conclusion = conclusion;
         return DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024).analysis(a).writeTo(folder, name);
+    }
+    // An export through its command into tmp/file, read back.
+    QJsonObject Exported(int command, const char* file) {
+        const QString path = tmp.filePath(QString::fromLatin1(file));
+        services.answers = {path};
+        services.messages.clear();
+        EXPECT_TRUE(Run(command));
+        EXPECT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
+        return ReadDocx(path);
+    }
+};
+
+// A project whose third pile is cut short inside its waves: its fields
+// still read, its analysed wave does not.
+struct DamagedPileInReportMode : ReportModeWindow {
+    QString damaged;
+
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
+        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
+        damaged = Blow(QStringLiteral("P3.DUX"), QStringLiteral("P-103"), 3000);
+        QFile f(damaged);
+        ASSERT_TRUE(f.resize(f.size() - 3000));
+        Start();
     }
     QString Shown(int ctrl) const {
         return static_cast<QLineEdit*>(FindCtrl(frame->ExportView(), ctrl))->text();
@@ -89,10 +110,7 @@ TEST_F(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
     for (const Export& e : exports) {
         SCOPED_TRACE(e.file);
         const QString path = tmp.filePath(QString::fromLatin1(e.file));
-        services.answers = {path};
-        services.messages.clear();
-        ASSERT_TRUE(Run(e.command));
-        ASSERT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
+        Exported(e.command, e.file);
         EXPECT_EQ(pilesIn(path), (QStringList{"P-101", "P-102"}));
         ASSERT_EQ(services.messages.size(), 1);
         EXPECT_EQ(services.messages[0], QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") +
@@ -134,6 +152,58 @@ TEST_F(DamagedPileInReportMode, AWordExportThatRunsOutOfMemoryStopsAsOutOfMemory
 
     ASSERT_TRUE(Run(cmd::kReportExportDocument));
     EXPECT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
+}
+
+// Conclusions typed with a break and of 3,000 characters, through the
+// window's report commands: every document shows them as the printed pages
+// do, the project cells and the summary rows on one line, the single-pile
+// page's conclusion box with its break.
+struct TypedTextsInReportMode : ReportModeWindow {
+    QString longText;
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        while (longText.size() < 3000)
+            longText += QStringLiteral("距桩顶约3.90m缩径，");
+        longText.truncate(3000);
+        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000,
+             QStringLiteral("距桩顶约3.90m缩径\r\n第二行"));
+        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800, longText);
+        Start();
+        doc->m_PrintSettings.m_bQualityAssess = 1;
+    }
+    // Every cell's text of the document's tables, nested ones too.
+    static QStringList CellTexts(const QJsonValue& tables) {
+        QStringList out;
+        for (const QJsonValue t : tables.toArray())
+            for (const QJsonValue r : t[QStringLiteral("rows")].toArray())
+                for (const QJsonValue c : r[QStringLiteral("cells")].toArray())
+                    out << c[QStringLiteral("text")].toString() << CellTexts(c[QStringLiteral("tables")]);
+        return out;
+    }
+};
+
+TEST_F(TypedTextsInReportMode, EveryDocumentShowsThemAsPrinted) {
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    const QStringList project = CellTexts(Exported(cmd::kReportExportDocument, "project.docx")["tables"]);
+    EXPECT_TRUE(project.contains(QStringLiteral(" 完整性评价:距桩顶约3.90m缩径 第二行")))
+        << project.join(u'|').toStdString();
+    const auto cut = std::find_if(project.begin(), project.end(), [](const QString& t) {
+        return t.startsWith(QStringLiteral(" 完整性评价:距桩顶约3.90m缩径，")) &&
+               t.endsWith(QStringLiteral("..."));
+    });
+    ASSERT_NE(cut, project.end()) << project.join(u'|').toStdString();
+    EXPECT_TRUE(longText.startsWith(cut->mid(7).chopped(3)));
+
+    const QStringList summary = CellTexts(Exported(cmd::kCountInfo, "statistics.docx")["tables"]);
+    EXPECT_TRUE(summary.contains(QStringLiteral("距桩顶约3.90m缩径 第二行")))
+        << summary.join(u'|').toStdString();
+    EXPECT_TRUE(summary.contains(longText));
+
+    ASSERT_TRUE(Run(cmd::kReportBack));
+    ASSERT_TRUE(Run(cmd::kSingleReport));
+    const QStringList single = CellTexts(Exported(cmd::kReportExportDocument, "single.docx")["tables"]);
+    EXPECT_TRUE(single.contains(QStringLiteral("测试结果:\r缺陷描述: 距桩顶约3.90m缩径\n第二行")))
+        << single.join(u'|').toStdString();
 }
 
 } // namespace pit::test

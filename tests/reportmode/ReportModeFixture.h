@@ -3,6 +3,7 @@
 // factory that records what it is asked to make.
 #pragma once
 
+#include "controls/CtrlId.h"
 #include "controls/SListCtrl.h"
 #include "controls/UiServices.h"
 #include "reportmode/ExportView.h"
@@ -23,6 +24,11 @@ struct FakeReportHost : ReportModeHost {
         refreshes.push_back({int(target), sub});
     }
     void ReportDatesChanged() override { ++dates; }
+    bool formAccepts = true;
+    bool StoreReportForm() override {
+        refreshes.push_back({int(RefreshTarget::ReportForm), 1});
+        return formAccepts;
+    }
     bool PilesOrderedByTestTime() const override { return timeOrder; }
     void LeaveReportMode() override { ++leaves; }
 };

@@ -364,6 +364,7 @@ TEST_F(ReportView, ElevationEditsNeedSaveAndAnUnreadableFileIsNeverWritten) {
     list->SetItemText(1, 6, QStringLiteral("2.75"));
     view->OnCellEdited();
     view->Record()->m_strConclusion = QStringLiteral("距桩顶约6.0m缩径。");
+    host.refreshes.clear();
     view->OnSave();
     const report::RowFile b = report::ReadRowFile(folder + QStringLiteral("/B.DUX"));
     EXPECT_FLOAT_EQ(b.elevations[0], 2.75f);

@@ -15,6 +15,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
 
 namespace pit::test {
 namespace {
@@ -125,10 +127,10 @@ struct AwkwardPilesWindow : ReportModeFixture {
 struct UneditedSave : AwkwardPilesWindow, ::testing::WithParamInterface<SavePath> {
     int CalcMode() const override { return GetParam() == SavePath::FileSaveVaryingTime ? 1 : 0; }
     // The field of the pile page (main window) or of the report form.
-    QLineEdit* Field(SavePath path, int pilePageId, int formId) const {
+    template <class W = QLineEdit> W* Field(SavePath path, int pilePageId, int formId) const {
         QWidget* root = InMainWindow(path) ? static_cast<QWidget*>(frame->FormMain()->PilePanel())
                                            : static_cast<QWidget*>(frame->ExportForm());
-        return qobject_cast<QLineEdit*>(FindCtrl(root, InMainWindow(path) ? pilePageId : formId));
+        return qobject_cast<W*>(FindCtrl(root, InMainWindow(path) ? pilePageId : formId));
     }
 };
 
@@ -182,9 +184,18 @@ TEST_P(UneditedSave, KeepsEveryStoredValueAndTakesOnlyTheEditedField) {
     EXPECT_EQ(back.m_fPileLength, 9.272f);
     EXPECT_EQ(back.m_nWaveSpeed, 3800);
 
-    if (path == SavePath::ReportRowChange)
-        return; // a row change takes no field of the form
-    // One field edited: it alone changes, stored as typed.
+    // A letter typed at the end of the description and taken back: the text
+    // as it was, its line ends too.
+    auto* description = Field<QPlainTextEdit>(path, 1057, CExportForm::kDescription);
+    ASSERT_NE(description, nullptr);
+    description->setFocus();
+    description->moveCursor(QTextCursor::End);
+    QTest::keyClicks(description, QStringLiteral("x"));
+    QTest::keyClick(description, Qt::Key_Backspace);
+    ASSERT_NO_FATAL_FAILURE(Save(path));
+    EXPECT_TRUE(SameBytes(readFileBytes(first), stored));
+
+    // One field edited (a row change takes it too): it alone changes, stored as typed.
     QLineEdit* diameter = Field(path, 1034, CExportForm::kDiameter);
     ASSERT_NE(diameter, nullptr);
     diameter->setText(QStringLiteral("820.125"));

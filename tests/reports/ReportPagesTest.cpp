@@ -301,17 +301,24 @@ TEST_F(ProjectPage, RulerUnitFromTheDocumentWithoutAPile) {
     }
 }
 
-TEST_F(PagesFixture, SinglePileLanguageStartsAsTheInterface) {
-    for (bool english : {false, true}) {
-        ui::setEnglish(english);
-        print().m_nSingleLan = english ? 0 : 1;
-        print().m_bLanguage = english ? 0 : 1;
-        CSglRepSetPage page(doc.get(), &print());
-        QWidget* w = page.CreatePage(nullptr);
-        auto* language = ctrl<QComboBox>(w, CSglRepSetPage::kLanguage);
-        EXPECT_EQ(language->currentText(), english ? QStringLiteral("English") : QStringLiteral("中文"));
-        EXPECT_EQ(print().m_bLanguage, english ? 1 : 0);
-    }
+// The report language is kept apart from the interface: the page opens on the
+// language that prints and leaves it (and the stored single-pile language) as it was.
+TEST_F(PagesFixture, SinglePileLanguageShowsTheLanguageThatPrints) {
+    for (bool english : {false, true})
+        for (int language : {0, 1}) {
+            ui::setEnglish(english);
+            print().m_bLanguage = language;
+            print().m_nSingleLan = 1 - language;
+            CSglRepSetPage page(doc.get(), &print());
+            QWidget* w = page.CreatePage(nullptr);
+            auto* combo = ctrl<QComboBox>(w, CSglRepSetPage::kLanguage);
+            EXPECT_EQ(combo->currentIndex(), language) << english;
+            EXPECT_EQ(combo->currentText(),
+                      english ? (language ? QStringLiteral("English") : QStringLiteral("Chinese"))
+                              : (language ? QStringLiteral("英文") : QStringLiteral("中文")));
+            EXPECT_EQ(print().m_bLanguage, language);
+            EXPECT_EQ(print().m_nSingleLan, 1 - language);
+        }
 }
 
 TEST_F(PagesFixture, SinglePileChangesAndTheirRefreshes) {

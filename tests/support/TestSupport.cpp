@@ -64,6 +64,15 @@ bool copyPileFiles(const QString& from, const QString& to) {
     return true;
 }
 
+int countPixels(const QImage& image, const QRect& area, QRgb colour) {
+    const QRect r = area.intersected(image.rect());
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            n += image.pixel(x, y) == colour;
+    return n;
+}
+
 qint64 GonePid() {
     const pid_t child = ::fork();
     if (child == 0)
@@ -71,6 +80,16 @@ qint64 GonePid() {
     if (child < 0 || ::waitpid(child, nullptr, 0) != child)
         return -1;
     return child;
+}
+
+qint64 ProcessStartTicks(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QString text = QString::fromLatin1(f.readAll());
+    // The fields after the command name (which may hold blanks) start with the third.
+    const QStringList fields = text.mid(text.lastIndexOf(u')') + 2).split(u' ');
+    return fields.size() > 19 ? fields[19].toLongLong() : -1;
 }
 
 QString dataDir() {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstring>
@@ -41,8 +43,14 @@ MetafileText readMetafileText(const QByteArray& emf);
 // when missing. False when one cannot be copied.
 bool copyPileFiles(const QString& from, const QString& to);
 
+// The pixels of exactly colour inside area (the part of it in the image).
+int countPixels(const QImage& image, const QRect& area, QRgb colour);
+
 // The id of a process that has ended (its folders and files belong to a run gone).
 qint64 GonePid();
+// When a live process started, in clock ticks after the boot, as ps shows it
+// (the 22nd field of /proc/<pid>/stat); -1 when it cannot be read.
+qint64 ProcessStartTicks(qint64 pid);
 
 // A little-endian value of type T at a byte offset (the caller keeps off in range).
 template <typename T> T valueAt(const QByteArray& b, int off) {

@@ -2,6 +2,7 @@
 // laid out as A4 pages with page numbers, written as PDF.
 //   makemanual SOURCE.md OUTPUT.pdf
 #include "platform/FontSetup.h"
+#include "platform/PdfTextLayer.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QFile>
@@ -83,5 +84,13 @@ int main(int argc, char* argv[]) {
         painter.drawText(QRectF(0, area.height() - footer, area.width(), footer), Qt::AlignCenter,
                          QStringLiteral("— %1 / %2 —").arg(page + 1).arg(pages));
     }
-    return painter.end() ? 0 : 1;
+    if (!painter.end())
+        return 1;
+    // Its text read back as written: a search finds what the pages show.
+    QString why;
+    if (!pit::RepairPdfTextLayerFile(args[2], &why, true)) {
+        std::fprintf(stderr, "makemanual: %s\n", qPrintable(why));
+        return 1;
+    }
+    return 0;
 }

@@ -32,6 +32,7 @@
 #include "platform/FileError.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
+#include "platform/Paths.h"
 #include "platform/PdfTextLayer.h"
 #include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
@@ -187,6 +188,8 @@ int RunReportShot(int argc, char** argv) {
         return Fail(QStringLiteral("--lang is en or zh"));
 
     pit::RegisterFontSubstitutions();
+    // Pictures for documents go to a folder of this run, removed at its end.
+    const pit::RunTempFolder temp;
     pit::StderrMessageSink sink;
     pit::AppContext ctx;
     ctx.interactive = false;
