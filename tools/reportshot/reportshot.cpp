@@ -302,10 +302,6 @@ int RunReportShot(int argc, char** argv) {
     return 0;
 }
 
-} // namespace
-
-namespace {
-
 // As the batch ends: status 1 and the message. Each file is written whole
 // or not at all, so the one being made is not there.
 void TellOutOfMemory() {
