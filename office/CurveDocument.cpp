@@ -39,6 +39,7 @@ bool ExportCurveDocument(const CPileRecord& pile, int decimals, OfficeWordExport
         return false;
     }
     CWordOffice& office = writer.Office();
+    OfficeWordExport::CloseOnThrow closing(office);
     office.SetEnglish(writer.English());
     if (!office.StartDocument(QString()))
         return writer.Fail();

@@ -21,12 +21,11 @@ bool OfficeExcelExport::ExportResults(const std::vector<const CExcelPileInfo*>& 
     const std::optional<QString> path = excel.ChooseTarget(target);
     if (!path)
         return false;
-    if (m_services)
-        m_services->SetBusy(true);
-    excel.CreateApplication();
-    excel.ExportResultSheets(piles, english, decimals);
-    if (m_services)
-        m_services->SetBusy(false);
+    {
+        BusyScope busy(m_services);
+        excel.CreateApplication();
+        excel.ExportResultSheets(piles, english, decimals);
+    }
     return excel.Save(*path, target.outputPath.isEmpty());
 }
 

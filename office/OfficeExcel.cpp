@@ -245,11 +245,11 @@ bool OfficeExcel::Save(const QString& path, bool open) {
         return false;
     }
     QString error;
-    if (m_services)
-        m_services->SetBusy(true);
-    const bool saved = m_book.Save(path, &error);
-    if (m_services)
-        m_services->SetBusy(false);
+    bool saved = false;
+    {
+        pit::BusyScope busy(m_services);
+        saved = m_book.Save(path, &error);
+    }
     if (!saved) {
         Tell(QStringLiteral("无法写入文件 %1：%2").arg(shown, error),
              QStringLiteral("Cannot write the file %1: %2").arg(shown, error),

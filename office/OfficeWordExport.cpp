@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <exception>
 
 namespace pit {
 
@@ -21,6 +22,14 @@ QString OfficeLockFile(const QString& path) {
 
 OfficeWordExport::OfficeWordExport(const AppContext* app, ExportServices* services, CWordOffice* office)
     : m_app(app), m_services(services), m_office(office ? *office : CWordOffice::GetInstance()) {}
+
+OfficeWordExport::CloseOnThrow::CloseOnThrow(CWordOffice& office)
+    : m_office(office), m_uncaught(std::uncaught_exceptions()) {}
+
+OfficeWordExport::CloseOnThrow::~CloseOnThrow() {
+    if (std::uncaught_exceptions() > m_uncaught)
+        m_office.CloseDocument();
+}
 
 bool OfficeWordExport::English() const {
     return m_app && m_app->english;
@@ -121,6 +130,7 @@ bool OfficeWordExport::Written(const QStringList& unreadable) {
 }
 
 bool OfficeWordExport::WriteSingleReport(const WordSingleReport& report, const QString& outputPath) {
+    CloseOnThrow closing(m_office);
     if (!report.settings)
         return false;
     if (report.pages.empty())
@@ -136,6 +146,7 @@ bool OfficeWordExport::WriteSingleReport(const WordSingleReport& report, const Q
 }
 
 bool OfficeWordExport::WriteCountInfoReport(const WordCountInfoReport& report, const QString& outputPath) {
+    CloseOnThrow closing(m_office);
     if (!report.settings)
         return false;
     if (report.rows.empty())
@@ -151,6 +162,7 @@ bool OfficeWordExport::WriteCountInfoReport(const WordCountInfoReport& report, c
 }
 
 bool OfficeWordExport::WriteProjectReport(const WordProjectReport& report, const QString& outputPath) {
+    CloseOnThrow closing(m_office);
     if (!report.settings)
         return false;
     if (report.items.empty())

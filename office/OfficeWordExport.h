@@ -46,6 +46,22 @@ public:
     // The file name offered for a report of that kind: "<project>_<kind>.docx".
     QString DefaultName(const QString& project, const QString& zhKind, const QString& enKind) const;
     int Tell(const QString& zh, const QString& en, unsigned type);
+
+    // Closes the office's document when an exception (memory running out)
+    // leaves the scope: a program that goes on does not keep the half-made
+    // document in memory until the next one.
+    class CloseOnThrow {
+    public:
+        explicit CloseOnThrow(CWordOffice& office);
+        ~CloseOnThrow();
+        CloseOnThrow(const CloseOnThrow&) = delete;
+        CloseOnThrow& operator=(const CloseOnThrow&) = delete;
+
+    private:
+        CWordOffice& m_office;
+        int m_uncaught;
+    };
+
     bool English() const;
     CWordOffice& Office() { return m_office; }
     void SetServices(ExportServices* services) { m_services = services; }

@@ -3,6 +3,7 @@
 
 #include "office/WordError.h"
 #include "office/XmlClean.h"
+#include "office/XmlMemory.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 
@@ -154,6 +155,9 @@ std::unique_ptr<WordDocument> WordDocument::FromTemplate(const QString& path) {
 }
 
 std::unique_ptr<WordDocument> WordDocument::FromPackage(OoxmlPackage package, const QString& name) {
+    // Memory that runs out while the document is built ends the writing as
+    // out of memory, not as a document that lacks a table cell.
+    UseThrowingXmlAllocation();
     std::unique_ptr<WordDocument> doc(new WordDocument());
     doc->m_pkg = std::move(package);
     doc->m_name = name;

@@ -1,5 +1,6 @@
 #include "office/Workbook.h"
 
+#include "platform/AllocationProbe.h"
 #include "platform/SafeText.h"
 
 #include <QDir>
@@ -8,10 +9,16 @@
 #include <QRandomGenerator>
 #include <xlsxwriter.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <new>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace pit {
 
@@ -239,6 +246,14 @@ lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
     return f;
 }
 
+// Exit statuses of the writing process.
+constexpr int kWritten = 0;
+constexpr int kFailed = 1; // its message in the pipe
+constexpr int kOutOfMemory = 2;
+
+// A failed allocation that the library would only pass on as a missing cell.
+struct LibraryOutOfMemory {};
+
 // One call of libxlsxwriter per cell and setting; the first error is kept.
 struct Emitter {
     lxw_workbook* wb;
@@ -247,6 +262,8 @@ struct Emitter {
     QString what;
 
     void Check(lxw_error e, const QString& where) {
+        if (e == LXW_ERROR_MEMORY_MALLOC_FAILED)
+            throw LibraryOutOfMemory();
         if (e != LXW_NO_ERROR && first == LXW_NO_ERROR) {
             first = e;
             what = where;
@@ -256,9 +273,40 @@ struct Emitter {
         if (s.IsDefault())
             return nullptr;
         auto it = formats.find(s);
-        if (it == formats.end())
-            it = formats.emplace(s, MakeFormat(wb, s)).first;
+        if (it == formats.end()) {
+            lxw_format* f = MakeFormat(wb, s);
+            if (!f)
+                throw LibraryOutOfMemory();
+            it = formats.emplace(s, f).first;
+        }
         return it->second;
+    }
+    // In constant-memory mode the library keeps the row being written in an
+    // array by column, where a cell it could not allocate is a null (the
+    // normal mode writes through that null and the process ends).
+    void Written(lxw_error e, lxw_worksheet* ws, lxw_col_t k, bool text, const QString& where) {
+        Check(e, where);
+        if (e != LXW_NO_ERROR || !ws->optimize)
+            return;
+        const lxw_cell* c = ws->array[k];
+        if (!c || (text && !c->u.string))
+            throw LibraryOutOfMemory();
+    }
+    // A test's armed probe: from here on memory is gone, for the library too.
+    static void Probe() {
+        try {
+            ProbeAllocation(AllocSite::Workbook);
+        } catch (const std::bad_alloc&) {
+            RunOutOfMemory();
+        }
+    }
+    void Merge(lxw_worksheet* ws, const Worksheet& sheet, const CellRange& m) {
+        Probe();
+        const Cell* first = sheet.Find(m.firstRow, m.firstCol);
+        Check(worksheet_merge_range(ws, lxw_row_t(m.firstRow - 1), lxw_col_t(m.firstCol - 1),
+                                    lxw_row_t(m.lastRow - 1), lxw_col_t(m.lastCol - 1), "",
+                                    first ? Format(first->style) : nullptr),
+              sheet.Name());
     }
     void Sheet(lxw_worksheet* ws, const Worksheet& sheet) {
         for (const auto& [col, width] : sheet.ColumnWidths())
@@ -266,40 +314,160 @@ struct Emitter {
                   sheet.Name());
         if (sheet.FrozenRows() > 0)
             worksheet_freeze_panes(ws, lxw_row_t(sheet.FrozenRows()), 0);
-        // The merge writes an empty first cell; the cells below overwrite it.
-        for (const CellRange& m : sheet.Merges()) {
-            const Cell* first = sheet.Find(m.firstRow, m.firstCol);
-            Check(worksheet_merge_range(ws, lxw_row_t(m.firstRow - 1), lxw_col_t(m.firstCol - 1),
-                                        lxw_row_t(m.lastRow - 1), lxw_col_t(m.lastCol - 1), "",
-                                        first ? Format(first->style) : nullptr),
-                  sheet.Name());
-        }
+        // Rows are written in order (a row left behind cannot be written
+        // again): a merge writes an empty first cell and blanks before the
+        // other cells of its row, which then overwrite them.
+        std::vector<CellRange> merges = sheet.Merges();
+        std::sort(merges.begin(), merges.end(), [](const CellRange& a, const CellRange& b) {
+            return std::tie(a.firstRow, a.firstCol) < std::tie(b.firstRow, b.firstCol);
+        });
+        size_t nextMerge = 0;
+        const auto mergesUpTo = [&](int row) {
+            for (; nextMerge < merges.size() && merges[nextMerge].firstRow <= row; ++nextMerge)
+                Merge(ws, sheet, merges[nextMerge]);
+        };
         sheet.ForEachCell([&](int row, int col, const Cell& c) {
+            mergesUpTo(row);
+            Probe();
             const auto r = lxw_row_t(row - 1);
             const auto k = lxw_col_t(col - 1);
             lxw_format* f = Format(c.style);
-            switch (c.value.type) {
-            case CellValue::Type::Empty:
-                if (f)
-                    Check(worksheet_write_blank(ws, r, k, f), sheet.Name());
-                break;
-            case CellValue::Type::Text:
-                if (c.value.text.isEmpty()) {
-                    if (f)
-                        Check(worksheet_write_blank(ws, r, k, f), sheet.Name());
-                } else {
-                    Check(worksheet_write_string(ws, r, k, c.value.text.toUtf8().constData(), f),
-                          sheet.Name());
-                }
-                break;
-            case CellValue::Type::Number:
-            case CellValue::Type::DateTime:
-                Check(worksheet_write_number(ws, r, k, c.value.number, f), sheet.Name());
-                break;
-            }
+            if (c.value.type == CellValue::Type::Number || c.value.type == CellValue::Type::DateTime)
+                Written(worksheet_write_number(ws, r, k, c.value.number, f), ws, k, false, sheet.Name());
+            else if (c.value.type == CellValue::Type::Text && !c.value.text.isEmpty())
+                Written(worksheet_write_string(ws, r, k, c.value.text.toUtf8().constData(), f), ws, k, true,
+                        sheet.Name());
+            else if (f) // an empty cell only for its style
+                Written(worksheet_write_blank(ws, r, k, f), ws, k, false, sheet.Name());
         });
+        mergesUpTo(Worksheet::kMaxRows);
     }
 };
+
+// Constant-memory mode holds one row of a sheet at a time, and its data in
+// a temporary file, so that the library's memory does not grow with the
+// workbook; a merge over several rows needs the normal mode.
+bool ConstantMemoryFits(const std::vector<std::unique_ptr<Worksheet>>& sheets) {
+    for (const auto& sheet : sheets)
+        for (const CellRange& m : sheet->Merges())
+            if (m.lastRow != m.firstRow)
+                return false;
+    return true;
+}
+
+// The library's pass, in the writing process: the status to end it with,
+// and the message for kFailed.
+int WriteWithLibrary(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active, const char* file,
+                     QString& message) {
+    try {
+        // A sheet's temporary file stays open until the workbook is closed.
+        rlimit files{};
+        if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+            files.rlim_cur = files.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &files);
+        }
+        lxw_workbook_options options{};
+        options.constant_memory = ConstantMemoryFits(sheets) ? LXW_TRUE : LXW_FALSE;
+        errno = 0;
+        lxw_workbook* wb = workbook_new_opt(file, &options);
+        if (!wb)
+            return kOutOfMemory;
+        Emitter out{wb, {}, LXW_NO_ERROR, {}};
+        for (size_t i = 0; i < sheets.size(); ++i) {
+            const Worksheet& sheet = *sheets[i];
+            errno = 0;
+            lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.Name().toUtf8().constData());
+            if (!ws) {
+                // The names were checked: memory, or the sheet's temporary file.
+                if (errno == 0 || errno == ENOMEM)
+                    return kOutOfMemory;
+                message =
+                    QStringLiteral("%1 (%2)").arg(QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_TMPFILE)),
+                                                  QString::fromLocal8Bit(std::strerror(errno)));
+                return kFailed;
+            }
+            out.Sheet(ws, sheet);
+            if (int(i) == active)
+                worksheet_activate(ws);
+        }
+        if (out.first != LXW_NO_ERROR) {
+            message = QString::fromUtf8(lxw_strerror(out.first));
+            if (!out.what.isEmpty())
+                message += QStringLiteral(" (%1)").arg(out.what);
+            return kFailed;
+        }
+        const lxw_error closed = workbook_close(wb);
+        if (closed == LXW_ERROR_MEMORY_MALLOC_FAILED)
+            return kOutOfMemory;
+        if (closed != LXW_NO_ERROR) {
+            message = QString::fromUtf8(lxw_strerror(closed));
+            return kFailed;
+        }
+        return kWritten;
+    } catch (const LibraryOutOfMemory&) {
+        return kOutOfMemory;
+    } catch (const std::bad_alloc&) {
+        return kOutOfMemory;
+    }
+}
+
+// The library passes on a failed allocation as a null it then writes through
+// (ending the process) or as a cell it leaves out (a workbook that lacks
+// data). It writes in a process of its own: memory that runs out there
+// ends that process, never the program with the user's unsaved work, and
+// nothing of it is taken for a whole workbook. Empty: written; else why not.
+QString WriteInChildProcess(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active,
+                            const QByteArray& file) {
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // The copy of the program ends here, running none of its exit code.
+        ::close(pipeFds[0]);
+        int status = kFailed;
+        try {
+            QString message;
+            status = WriteWithLibrary(sheets, active, file.constData(), message);
+            const QByteArray bytes = message.toUtf8();
+            if (!bytes.isEmpty() && ::write(pipeFds[1], bytes.constData(), size_t(bytes.size())) < 0)
+                status = kFailed;
+        } catch (const std::bad_alloc&) {
+            status = kOutOfMemory;
+        } catch (...) {
+        }
+        ::_exit(status);
+    }
+    const int forkError = errno;
+    ::close(pipeFds[1]);
+    if (pid < 0) {
+        ::close(pipeFds[0]);
+        return forkError == ENOMEM ? QStringLiteral("out of memory")
+                                   : QString::fromLocal8Bit(std::strerror(forkError));
+    }
+    int status = 0;
+    pid_t waited = 0;
+    do
+        waited = waitpid(pid, &status, 0);
+    while (waited < 0 && errno == EINTR);
+    const int waitError = errno;
+    QByteArray said;
+    char buf[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+        said.append(buf, qsizetype(n));
+    ::close(pipeFds[0]);
+    // How it ended is not known (its end was not kept for us): not written.
+    if (waited < 0)
+        return QString::fromLocal8Bit(std::strerror(waitError));
+    if (WIFSIGNALED(status))
+        return QStringLiteral("the spreadsheet library ended abnormally (signal %1); memory may have run out")
+            .arg(WTERMSIG(status));
+    if (WEXITSTATUS(status) == kOutOfMemory)
+        return QStringLiteral("out of memory");
+    if (WEXITSTATUS(status) != kWritten)
+        return said.isEmpty() ? QStringLiteral("the spreadsheet library failed") : QString::fromUtf8(said);
+    return {};
+}
 
 bool Fail(QString* error, const QString& text) {
     if (error)
@@ -330,31 +498,10 @@ bool Workbook::Save(const QString& path, QString* error) const {
     } while (QFileInfo::exists(temp));
 
     const QByteArray tempName = QFile::encodeName(temp);
-    lxw_workbook* wb = workbook_new(tempName.constData());
-    if (!wb)
-        return Fail(error, QStringLiteral("out of memory"));
-    Emitter out{wb, {}, LXW_NO_ERROR, {}};
-    for (int i = 0; i < SheetCount(); ++i) {
-        const Worksheet& sheet = *m_sheets[size_t(i)];
-        lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.Name().toUtf8().constData());
-        if (!ws) {
-            out.Check(LXW_ERROR_SHEETNAME_ALREADY_USED, sheet.Name());
-            break;
-        }
-        out.Sheet(ws, sheet);
-        if (i == m_active)
-            worksheet_activate(ws);
-    }
-    // workbook_close writes the file and frees the workbook whatever happened before.
-    const lxw_error closed = workbook_close(wb);
-    if (out.first == LXW_NO_ERROR && closed != LXW_NO_ERROR)
-        out.Check(closed, {});
-    if (out.first != LXW_NO_ERROR) {
+    const QString failed = WriteInChildProcess(m_sheets, m_active, tempName);
+    if (!failed.isEmpty()) {
         QFile::remove(temp);
-        QString text = QString::fromUtf8(lxw_strerror(out.first));
-        if (!out.what.isEmpty())
-            text += QStringLiteral(" (%1)").arg(out.what);
-        return Fail(error, text);
+        return Fail(error, failed);
     }
     if (target.exists())
         QFile::setPermissions(temp, QFile::permissions(path));

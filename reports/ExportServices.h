@@ -32,4 +32,23 @@ public:
     virtual void SetBusy(bool busy) {}
 };
 
+// The wait cursor for a scope, off again however the scope ends (memory
+// running out in the export included); nothing without services.
+class BusyScope {
+public:
+    explicit BusyScope(ExportServices* services) : m_services(services) {
+        if (m_services)
+            m_services->SetBusy(true);
+    }
+    ~BusyScope() {
+        if (m_services)
+            m_services->SetBusy(false);
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    ExportServices* m_services;
+};
+
 } // namespace pit

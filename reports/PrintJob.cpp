@@ -57,11 +57,26 @@ int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSett
                CPrintInfo& info, const QString& pdfFile) {
     ReportPages pages(builder, settings, MetricsOf(dev));
     const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
-    QPainter painter;
-    if (!painter.begin(&dev))
+    auto painter = std::make_unique<QPainter>();
+    if (!painter->begin(&dev))
         return 0;
-    const int n = PrintPages(painter, pages, info, [&dev] { return dev.newPage(); });
-    painter.end();
+    int n = 0;
+    try {
+        n = PrintPages(*painter, pages, info, [&dev] { return dev.newPage(); });
+    } catch (...) {
+        // A page that ran out of memory gives the job up. The painter is
+        // ended here, not by its destructor in the unwinding: the device
+        // writing out its pages may run out too, which in a destructor would
+        // end the program. One that could not be ended is let go of, as
+        // ending it again would fail again.
+        try {
+            painter->end();
+        } catch (...) {
+            (void)painter.release();
+        }
+        throw;
+    }
+    painter->end();
     // Only a file this job wrote (a preview paints into no file).
     const QFileInfo written(pdfFile);
     if (n > 0 && !pdfFile.isEmpty() && written.exists() && written.lastModified() >= started)

@@ -1,8 +1,8 @@
 // The console batch with the real report writer, in this process, while
 // memory runs out: from a chosen allocation (of the second project's
-// drawing, or of the start) on, every allocation of a kind fails, as when
-// memory is gone (restoring a drawing's clip and pen on the way out
-// included); and what stands in the way of its start.
+// drawing or Word model, or of the start) on, every allocation of a kind
+// fails, as when memory is gone (restoring a drawing's clip and pen on the
+// way out included); and what stands in the way of its start.
 #include "batch/BatchMain.h"
 #include "platform/AllocationProbe.h"
 #include "platform/Paths.h"
@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <array>
 #include <functional>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
@@ -59,12 +60,13 @@ struct BatchOutOfMemory : ::testing::Test {
         return path;
     }
     // KEV_DUX -report LIST OUT, as main runs it.
-    ConsoleRun run(const QStringList& paths) {
+    ConsoleRun run(const QStringList& paths, const char* kind = "-report") {
         QFile::remove(joinPath(stateDir(), QStringLiteral("Record.xml")));
         QDir(out).removeRecursively();
         const QByteArray listFile = QFile::encodeName(list(paths)), outDir = QFile::encodeName(out);
-        char program[] = "KEV_DUX", flag[] = "-report";
-        char* argv[] = {program, flag, const_cast<char*>(listFile.constData()),
+        char program[] = "KEV_DUX";
+        QByteArray flag(kind);
+        char* argv[] = {program, flag.data(), const_cast<char*>(listFile.constData()),
                         const_cast<char*>(outDir.constData()), nullptr};
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
@@ -77,52 +79,42 @@ struct BatchOutOfMemory : ::testing::Test {
     QStringList outFiles() const { return QDir(out).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 };
 
-} // namespace
+// The allocations of each kind a run makes.
+using Counts = std::array<long, size_t(AllocSite::Count)>;
 
-TEST_F(BatchOutOfMemory, DrawingThatRunsOutOfMemoryEndsTheRunWithItsMessageKeepingWhatWasWritten) {
-    // How many allocations of each kind Pier's document makes: the second
-    // document (Bridge's) starts there.
-    long pier[int(AllocSite::Count)];
-    for (int s = 0; s < int(AllocSite::Count); ++s)
-        FailAllocationsFrom(AllocSite(s), -1);
-    const ConsoleRun first = run({a1});
-    ASSERT_EQ(first.status, 0) << first.err;
-    for (int s = 0; s < int(AllocSite::Count); ++s) {
-        pier[s] = AllocationsAt(AllocSite(s));
-        ASSERT_GT(pier[s], 0) << s;
-    }
+struct Failing {
+    AllocSite site;
+    long into; // the allocations of Bridge's document before the first that fails
+};
+struct OutOfMemoryCase {
+    const char* what;
+    std::vector<Failing> failing;
+};
 
-    // Each picture sets its clip and gives the old one back at its end.
-    struct Failing {
-        AllocSite site;
-        long into; // the allocations of Bridge's document before the first that fails
-    };
-    const struct {
-        const char* what;
-        std::vector<Failing> failing;
-    } cases[] = {
-        {"setting the clip of the first picture", {{AllocSite::Clip, 0}}},
-        {"giving the clip back at the picture's end", {{AllocSite::Clip, 1}}},
-        {"the curve's points, and the clip on the way out", {{AllocSite::Points, 0}, {AllocSite::Clip, 1}}},
-        {"a metafile record, and every one after", {{AllocSite::MetafileRecord, 60}}},
-    };
+// Runs the four piles with each case's allocations failing from a count
+// into the second document (Bridge's), pier giving where that starts; the
+// run ends as out of memory, with Pier's document whole and logged.
+void ExpectRunsEndAsOutOfMemory(BatchOutOfMemory& t, const char* kind, const Counts& pier,
+                                const std::vector<OutOfMemoryCase>& cases) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         for (const Failing& f : c.failing)
-            FailAllocationsFrom(f.site, pier[int(f.site)] + f.into);
-        const ConsoleRun r = run({a1, b1, b2, c1});
+            FailAllocationsFrom(f.site, pier[size_t(f.site)] + f.into);
+        const ConsoleRun r = t.run({t.a1, t.b1, t.b2, t.c1}, kind);
         for (const Failing& f : c.failing)
             FailAllocationsFrom(f.site, -1);
 
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, "end");
         EXPECT_NE(r.err.find("内存不足，批量报告已中止"), std::string::npos) << r.err;
+        // Told as out of memory, not as a document that could not be made.
+        EXPECT_EQ(r.err.find("没有写成"), std::string::npos) << r.err;
         // Pier's document stays, whole and logged; the run stopped at Bridge's:
         // none of it, nor of Quay's, nor anything hidden, is left.
-        const QStringList files = outFiles();
+        const QStringList files = t.outFiles();
         ASSERT_EQ(files.size(), 1) << files.join(u' ').toStdString();
         EXPECT_TRUE(files[0].startsWith(u"Pier_"_qs)) << files[0].toStdString();
-        const QString pierDoc = QDir(out).filePath(files[0]);
+        const QString pierDoc = QDir(t.out).filePath(files[0]);
         EXPECT_TRUE(readFileBytes(pierDoc).startsWith("PK"));
         pugi::xml_document log;
         ASSERT_TRUE(
@@ -135,6 +127,58 @@ TEST_F(BatchOutOfMemory, DrawingThatRunsOutOfMemoryEndsTheRunWithItsMessageKeepi
         EXPECT_TRUE(QDir(joinPath(stateDir(), QStringLiteral("Temp")))
                         .entryList({QStringLiteral("run-*")}, QDir::Dirs | QDir::Hidden)
                         .isEmpty());
+    }
+}
+
+// The allocations of the sites of a run of Pier's pile alone.
+Counts PierAlone(BatchOutOfMemory& t, const char* kind, std::initializer_list<AllocSite> sites) {
+    Counts pier{};
+    for (int s = 0; s < int(AllocSite::Count); ++s)
+        FailAllocationsFrom(AllocSite(s), -1);
+    const ConsoleRun first = t.run({t.a1}, kind);
+    EXPECT_EQ(first.status, 0) << first.err;
+    for (AllocSite s : sites) {
+        pier[size_t(s)] = AllocationsAt(s);
+        EXPECT_GT(pier[size_t(s)], 0) << int(s);
+    }
+    return pier;
+}
+
+} // namespace
+
+TEST_F(BatchOutOfMemory, DrawingThatRunsOutOfMemoryEndsTheRunWithItsMessageKeepingWhatWasWritten) {
+    const Counts pier =
+        PierAlone(*this, "-report", {AllocSite::Points, AllocSite::Clip, AllocSite::MetafileRecord});
+    // Each picture sets its clip and gives the old one back at its end.
+    ExpectRunsEndAsOutOfMemory(
+        *this, "-report", pier,
+        {
+            {"setting the clip of the first picture", {{AllocSite::Clip, 0}}},
+            {"giving the clip back at the picture's end", {{AllocSite::Clip, 1}}},
+            {"the curve's points, and the clip on the way out",
+             {{AllocSite::Points, 0}, {AllocSite::Clip, 1}}},
+            {"a metafile record, and every one after", {{AllocSite::MetafileRecord, 60}}},
+        });
+}
+
+TEST_F(BatchOutOfMemory, WordModelThatRunsOutOfMemoryEndsTheRunAsOutOfMemoryNotAsAMissingCell) {
+    // A part that finds no memory as it is read, or an append as the report
+    // fills the template's tables (the XML grows by blocks: the template's
+    // parts take the first dozen or so, the report's first table follows).
+    const struct {
+        const char* kind;
+        long tables; // the block its first table took
+    } reports[] = {{"-report", 16}, {"-projectreport", 12}};
+    for (const auto& report : reports) {
+        SCOPED_TRACE(report.kind);
+        const Counts pier = PierAlone(*this, report.kind, {AllocSite::Xml});
+        ExpectRunsEndAsOutOfMemory(
+            *this, report.kind, pier,
+            {
+                {"reading the template's document part", {{AllocSite::Xml, 0}}},
+                {"filling the report's first table", {{AllocSite::Xml, report.tables}}},
+                {"further into the report", {{AllocSite::Xml, report.tables + 1}}},
+            });
     }
 }
 

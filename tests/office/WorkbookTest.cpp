@@ -2,6 +2,7 @@
 // through openpyxl.
 #include "office/Workbook.h"
 #include "office/OfficeExcel.h"
+#include "platform/AllocationProbe.h"
 #include "platform/AppContext.h"
 #include "tests/office/XlsxDump.h"
 #include "tests/reports/ReportFixture.h"
@@ -247,6 +248,72 @@ TEST(Workbook, AReadOnlyTargetIsKept) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xlsx"});
+}
+
+TEST(Workbook, MemoryRunningOutInTheLibraryFailsTheSaveAndLeavesTheTargetAlone) {
+    // Two sheets of 400 rows of three cells (a number, a text, a styled
+    // blank), rows merged across as the result sheets have them; with a
+    // merge over two rows the library runs in its normal mode.
+    const auto makeBook = [](bool mergeOverRows) {
+        auto book = std::make_unique<Workbook>();
+        for (const char* name : {"ZK6", "ZK10"}) {
+            Worksheet& s = book->AddSheet(QString::fromLatin1(name));
+            for (int row = 1; row <= 400; ++row) {
+                s.SetNumber(row, 1, row * 0.25);
+                s.SetText(row, 2, QStringLiteral("桩 %1").arg(row));
+                s.SetEdges(CellRange::Cell(row, 3), EdgeLeft | EdgeRight, true);
+                if (row < 40)
+                    s.Merge({row, 2, row, 3});
+            }
+            if (mergeOverRows)
+                s.Merge({400, 1, 401, 1});
+        }
+        return book;
+    };
+    // Memory is gone from a cell on, for the library as well: it fails
+    // that cell, or ends its process where it writes through the null it got.
+    const struct {
+        const char* what;
+        bool mergeOverRows;
+        long cell; // the first cell handed to the library after memory is gone
+    } cases[] = {
+        {"at the first cell", false, 0},
+        {"inside a sheet's rows", false, 500},
+        {"in the second sheet", false, 1240 + 600},
+        {"in the library's normal mode", true, 300},
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kept.xlsx");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("old");
+        }
+        FailAllocationsFrom(AllocSite::Workbook, c.cell);
+        QString error;
+        const bool saved = makeBook(c.mergeOverRows)->Save(path, &error);
+        FailAllocationsFrom(AllocSite::Workbook, -1);
+        // The library's failure stays in its own process; this one goes on.
+        EXPECT_FALSE(saved);
+        EXPECT_TRUE(error == "out of memory" || error.contains("memory may have run out"))
+            << error.toStdString();
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), "old");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xlsx"});
+    }
+    // With memory back, the workbook is written whole.
+    QString error;
+    ASSERT_TRUE(makeBook(false)->Save(path, &error)) << error.toStdString();
+    const auto read = readXlsx(path, &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    ASSERT_EQ(read->sheets.size(), 2u);
+    EXPECT_EQ(read->sheets[1].at("B400").text(), QStringLiteral("桩 400"));
+    EXPECT_EQ(read->sheets[1].at("A400").number(), 100.0);
+    EXPECT_EQ(read->sheets[1].at("C400").edges, "LR");
+    EXPECT_EQ(read->sheets[0].merges.size(), 39);
 }
 
 TEST(OfficeExcel, ShowAndReleaseSavesWhereTheUserChoosesAndOpensIt) {

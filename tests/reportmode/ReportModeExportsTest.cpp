@@ -8,6 +8,7 @@
 #include "office/ExcelExporter.h"
 #include "office/OfficeWordExport.h"
 #include "office/WordOffice.h"
+#include "platform/AllocationProbe.h"
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/office/XlsxDump.h"
 #include "tests/reportmode/ReportModeFixture.h"
@@ -149,6 +150,26 @@ TEST_P(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") +
                                       QFileInfo(damaged).absoluteFilePath());
     frame->SetExcelExport(nullptr);
+}
+
+TEST_F(DamagedPileInReportMode, AWordExportThatRunsOutOfMemoryStopsAsOutOfMemoryAndTheWindowGoesOn) {
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    const QString path = tmp.filePath(QStringLiteral("project.docx"));
+    services.answers = {path, path};
+    services.messages.clear();
+    // The XML of the document finds no memory as the report fills its first
+    // table: memory running out, which the window tells as such (the
+    // application's event delivery), not a table without its cell.
+    FailAllocationsFrom(AllocSite::Xml, 12);
+    EXPECT_THROW(Run(cmd::kReportExportDocument), std::bad_alloc);
+    FailAllocationsFrom(AllocSite::Xml, -1);
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'|').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    // The half-made document is not kept.
+    EXPECT_EQ(frame->WordExport()->Office().Document(), nullptr);
+
+    ASSERT_TRUE(Run(cmd::kReportExportDocument));
+    EXPECT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
 }
 
 // Conclusions typed with a break and of 3,000 characters, through the

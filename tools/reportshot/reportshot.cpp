@@ -19,15 +19,21 @@
 // piles (stats), the current-state curve document of the first pile (curve).
 // Settings come from KEV_DUX_HOME (DuxConfig.xml). Status 1 and a message on
 // failure, and when a pile is left out (named on stderr with why: it has no
-// saved analysis, or it cannot be read).
+// saved analysis, or it cannot be read). Every file is written whole under
+// its name or not at all, also when memory runs out.
+#include "tools/reportshot/ReportShot.h"
+
 #include "controls/ListRows.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "office/CurveDocument.h"
 #include "office/ExcelExporter.h"
 #include "office/OfficeWordExport.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
 #include "platform/FontSetup.h"
 #include "platform/MessageSink.h"
 #include "platform/Paths.h"
+#include "platform/PdfTextLayer.h"
 #include "reports/ExcelStateExport.h"
 #include "reports/ExportServices.h"
 #include "reports/PrintJob.h"
@@ -36,6 +42,7 @@
 #include "reports/RepProjectB.h"
 #include "reports/RepSingle.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -44,6 +51,9 @@
 #include <QPdfWriter>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <new>
 
 namespace {
 
@@ -66,17 +76,28 @@ int Fail(const QString& text) {
     return 1;
 }
 
-// The print hosts' page loop into a PDF file of A4 pages.
+// The print hosts' page loop into a PDF file of A4 pages, made in memory
+// and given its name when whole.
 bool WritePdf(const QString& path, CReportBuilder& builder, const CPrintSettings& settings, QString& why) {
-    QPdfWriter pdf(path);
-    pdf.setResolution(kPrintDpi);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    CPrintInfo info;
-    builder.SetPageRange(info);
-    info.fromPage = info.minPage;
-    info.toPage = info.maxPage;
-    if (pit::PrintPages(pdf, builder, settings, info, path) < 1) {
-        why = QStringLiteral("no page was printed");
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&bytes);
+        pdf.setResolution(kPrintDpi);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
+        CPrintInfo info;
+        builder.SetPageRange(info);
+        info.fromPage = info.minPage;
+        info.toPage = info.maxPage;
+        if (pit::PrintPages(pdf, builder, settings, info) < 1) {
+            why = QStringLiteral("no page was printed");
+            return false;
+        }
+    }
+    try {
+        pit::writeFileAtomic(path, pit::RepairPdfTextLayer(bytes.data()));
+    } catch (const pit::FileError& e) {
+        why = e.message(true);
         return false;
     }
     return true;
@@ -107,7 +128,9 @@ int NoneReported(const QStringList& leftOut) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunReportShot(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -286,4 +309,42 @@ int main(int argc, char** argv) {
         return Fail(
             QStringLiteral("%1 was written without these piles: %2").arg(out, LeftOutReasons(leftOut)));
     return 0;
+}
+
+// As the batch ends: status 1 and the message. Each file is written whole
+// or not at all, so the one being made is not there.
+void TellOutOfMemory() {
+    std::fputs("reportshot: out of memory: the report stopped; the file it was writing was not written\n",
+               stderr);
+}
+
+// Memory that ran out where the exception cannot reach ReportShotMain (in a
+// library that cannot pass it on, or while the painter wrote out its pages
+// in the unwinding of another) ends the run the same way.
+[[noreturn]] void EndOutOfMemory() {
+    if (const std::exception_ptr e = std::current_exception()) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::bad_alloc&) {
+            TellOutOfMemory();
+            std::_Exit(1);
+        } catch (...) {
+        }
+    }
+    std::abort();
+}
+
+} // namespace
+
+int ReportShotMain(int argc, char** argv) {
+    struct Terminate {
+        std::terminate_handler before = std::set_terminate(EndOutOfMemory);
+        ~Terminate() { std::set_terminate(before); }
+    } terminate;
+    try {
+        return RunReportShot(argc, argv);
+    } catch (const std::bad_alloc&) {
+        TellOutOfMemory();
+        return 1;
+    }
 }

@@ -1,0 +1,5 @@
+#include "tools/reportshot/ReportShot.h"
+
+int main(int argc, char** argv) {
+    return ReportShotMain(argc, argv);
+}
