@@ -152,7 +152,17 @@ TEST_P(DamagedPileInReportMode, ItIsCountedNowhereAndNamedAtEveryExport) {
     frame->SetExcelExport(nullptr);
 }
 
-TEST_F(DamagedPileInReportMode, AWordExportThatRunsOutOfMemoryStopsAsOutOfMemoryAndTheWindowGoesOn) {
+// A project of two whole piles.
+struct WholePilesInReportMode : ReportModeWindow {
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
+        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
+        Start();
+    }
+};
+
+TEST_F(WholePilesInReportMode, AWordExportThatRunsOutOfMemoryStopsAsOutOfMemoryAndTheWindowGoesOn) {
     ASSERT_TRUE(Run(cmd::kProjectReport));
     const QString path = tmp.filePath(QStringLiteral("project.docx"));
     services.answers = {path, path};
