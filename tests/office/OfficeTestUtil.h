@@ -37,13 +37,18 @@ struct Saved {
     }
 };
 
+// The main part of a written package, parsed into x.
+inline void LoadMainPart(const OoxmlPackage& pkg, pugi::xml_document& x) {
+    const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
+    x.load_buffer(xml.constData(), size_t(xml.size()));
+}
+
 inline std::unique_ptr<Saved> SaveAndRead(WordDocument& doc, const QString& path) {
     auto s = std::make_unique<Saved>();
     s->path = path;
     doc.SaveAs(path);
     s->pkg = OoxmlPackage::FromFile(path);
-    const QByteArray xml = s->pkg.Part(QStringLiteral("word/document.xml"));
-    s->main.load_buffer(xml.constData(), size_t(xml.size()));
+    LoadMainPart(s->pkg, s->main);
     s->problems = DocxProblems(path);
     return s;
 }

@@ -372,10 +372,8 @@ TEST_F(WordProjectReportTest, NestedRowsFitTheOuterRow) {
                 S().m_bQualityAssess = 1;
                 const QString out = Out("fit.docx");
                 ASSERT_TRUE(Export(out));
-                const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
-                const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
                 pugi::xml_document x;
-                x.load_buffer(xml.constData(), size_t(xml.size()));
+                LoadMainPart(OoxmlPackage::FromFile(out), x);
                 pugi::xml_node outerRow = x.select_node("/w:document/w:body/w:tbl/w:tr").node();
                 const int outer = outerRow.child("w:trPr").child("w:trHeight").attribute("w:val").as_int();
                 int sum = 0;
@@ -406,10 +404,8 @@ TEST_F(WordProjectReportTest, PicturesAsDrawnAndTextsInsideTheirRows) {
     ForEachLayout([&] {
         const QString out = Out("fit.docx");
         ASSERT_TRUE(Export(out));
-        const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
-        const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
         pugi::xml_document x;
-        x.load_buffer(xml.constData(), size_t(xml.size()));
+        LoadMainPart(OoxmlPackage::FromFile(out), x);
         const std::vector<PictureAspect> aspects = PictureAspects(out);
         ASSERT_EQ(aspects.size(), 4u);
         for (const PictureAspect& a : aspects)
@@ -561,10 +557,8 @@ TEST_F(WordProjectReportTest, TextsOnOneLineAndALongConclusionCut) {
         EXPECT_GT(cut->size(), 12);
 
         // Its size is the fields' size, read from the runs.
-        const OoxmlPackage pkg = OoxmlPackage::FromFile(out);
-        const QByteArray xml = pkg.Part(QStringLiteral("word/document.xml"));
         pugi::xml_document x;
-        x.load_buffer(xml.constData(), size_t(xml.size()));
+        LoadMainPart(OoxmlPackage::FromFile(out), x);
         double field = 0, conclusion = 0;
         for (pugi::xpath_node r : x.select_nodes("//w:tbl/w:tr/w:tc/w:tbl//w:r[w:t]")) {
             const QString t = QString::fromUtf8(r.node().child("w:t").text().get());
