@@ -8,8 +8,6 @@
 // ends with is the one saved.
 #pragma once
 
-#include "core/doc/OptionTables.h"
-
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QLineEdit>
@@ -161,20 +159,13 @@ inline void TypeText(QComboBox* c, const QString& text) {
     detail::Remember(c, QVariant());
 }
 
-// The shape list (round, square): a shape name of either language shows as
-// its item, any other stored text as the field's own item, with the
-// record's shape index riding along.
-inline void ShowShape(QComboBox* c, const QString& text, int index) {
-    const int listed = options::PileShapeIndex(text);
+// A list field showing a stored text the list may hold at `listed` (-1:
+// it does not): that item, else the field's own item with `own` riding along.
+inline void ShowListedText(QComboBox* c, int listed, const QString& text, const QVariant& own = {}) {
     if (listed >= 0)
         ShowValue(c, listed);
     else
-        ShowText(c, text, index);
-}
-// The grade shown for a stored grade index: one outside the list shows the
-// first grade, as the reports print it.
-inline int ShownGrade(int index) {
-    return index >= 0 && index < options::GradeCount() ? index : 0;
+        ShowText(c, text, own);
 }
 
 // Date and time pickers: what they hold now counts as shown.

@@ -308,7 +308,7 @@ bool CDlgPileInfo::SaveToRecord(bool save) {
     m_interval->setText(QString::number(double(r.m_fSampleInterval)));
     ShowValue(m_sensitivity, QString::number(double(r.m_fScale)));
     ShowText(m_class, r.m_strClass);
-    ShowValue(m_grade, ShownGrade(r.m_nGradeIndex));
+    ShowValue(m_grade, options::ShownGradeIndex(r.m_nGradeIndex));
     ShowValue(m_desc, r.m_strConclusion);
     ShowValue(m_remark, r.m_strRemark);
     m_speed->setModified(false);
@@ -352,7 +352,8 @@ void CDlgPileInfo::EnableFields() {
         return;
     const bool wasLoading = m_loading;
     m_loading = true;
-    ShowShape(m_shape, m_doc->m_PileRecord.m_strShape, m_doc->m_PileRecord.m_nShape);
+    const CPileRecord& pile = m_doc->m_PileRecord;
+    ShowListedText(m_shape, options::PileShapeIndex(pile.m_strShape), pile.m_strShape, pile.m_nShape);
     m_loading = wasLoading;
     const bool square = m_shape->currentIndex() == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{m_side2, m_enlarged2, m_star1, m_star2})

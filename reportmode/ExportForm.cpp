@@ -228,14 +228,15 @@ void CExportForm::OnInitialUpdate() {
         m_standard->setCurrentIndex(m_pDoc->m_nJianceYiju);
         for (int i = 0; i < options::GradeCount(); ++i)
             m_grade->addItem(options::Grade(i));
-        ShowValue(m_grade, ShownGrade(m_pRecord->m_nGradeIndex));
+        ShowValue(m_grade, options::ShownGradeIndex(m_pRecord->m_nGradeIndex));
         for (int i = 0; i < 4; ++i)
             m_class->addItem(options::ClassName(i));
         ShowText(m_class, m_pRecord->m_strClass);
         const bool english = ui::english();
         for (int i = 0; i < 2; ++i)
             m_shape->addItem(options::PileShape(i, english));
-        ShowShape(m_shape, m_pRecord->m_strShape, m_pRecord->m_nShape);
+        ShowListedText(m_shape, options::PileShapeIndex(m_pRecord->m_strShape), m_pRecord->m_strShape,
+                       m_pRecord->m_nShape);
         m_loading = false;
         ShowShapeFields();
         m_bFirstUpdate = false;
@@ -332,7 +333,8 @@ void CExportForm::ShowShapeFields() {
     if (!CommonFlag(CCommonInfo::Shape) && m_pRecord) {
         const bool was = m_loading;
         m_loading = true;
-        ShowShape(m_shape, m_pRecord->m_strShape, m_pRecord->m_nShape);
+        ShowListedText(m_shape, options::PileShapeIndex(m_pRecord->m_strShape), m_pRecord->m_strShape,
+                       m_pRecord->m_nShape);
         m_loading = was;
     }
     const bool square = m_shape->currentIndex() == 1;
@@ -365,7 +367,7 @@ bool CExportForm::UpdateData(bool save) {
         m_lowPassEdit->setText(QString::number(m_nLowPass));
         m_highPassEdit->setText(QString::number(m_nHighPass));
         if (!common)
-            ShowShape(m_shape, r.m_strShape, r.m_nShape);
+            ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape);
         if (!CommonFlag(CCommonInfo::Diameter)) {
             ShowValue(m_diameter, FloatText(r.m_fDiameter));
             ShowValue(m_secondSide, FloatText(r.m_fSecondSide));
@@ -378,7 +380,7 @@ bool CExportForm::UpdateData(bool save) {
         ShowValue(m_length, m_strLength);
         ShowText(m_class, r.m_strClass);
         if (!common)
-            ShowValue(m_grade, ShownGrade(r.m_nGradeIndex));
+            ShowValue(m_grade, options::ShownGradeIndex(r.m_nGradeIndex));
         ShowValue(m_description, r.m_strConclusion);
         for (size_t i = 0; i < 6; ++i)
             m_spectrum[i]->setText(QString::number(r.m_analysisValues[i]));
@@ -529,7 +531,7 @@ void CExportForm::RefreshFromRecord() {
     if (CommonFlag(CCommonInfo::Grade))
         m_grade->setCurrentIndex(std::clamp(m_pCommon->m_nGradeIndex, 0, options::GradeCount() - 1));
     else
-        ShowValue(m_grade, ShownGrade(m_pRecord->m_nGradeIndex));
+        ShowValue(m_grade, options::ShownGradeIndex(m_pRecord->m_nGradeIndex));
     m_loading = false;
     FillHistoryCombos();
     ShowShapeFields();
@@ -577,7 +579,7 @@ void CExportForm::ApplyCommonValues(bool load) {
         TypeText(m_class, c.m_strClass);
     else
         ShowText(m_class, r.m_strClass);
-    ShowShape(m_shape, r.m_strShape, r.m_nShape);
+    ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape);
     if (CommonFlag(CCommonInfo::Instrument))
         SelectText(m_instrument, c.m_strInstrument);
     if (CommonFlag(CCommonInfo::Standard))

@@ -47,6 +47,10 @@ QString Grade(int index) {
     return QStringLiteral("C%1").arg(15 + 5 * index);
 }
 
+int ShownGradeIndex(int index) {
+    return index >= 0 && index < GradeCount() ? index : 0;
+}
+
 int ClassCount() {
     return int(kClasses.size());
 }

@@ -19,6 +19,8 @@ struct NamedColor {
 
 int GradeCount(); // 19: "C15" .. "C105"
 QString Grade(int index);
+// The grade shown and printed for a stored index: one outside the list is the first.
+int ShownGradeIndex(int index);
 int ClassCount(); // 5: "I" .. "V"
 QString ClassName(int index);
 QString PileShape(int index, bool english); // 0 round, 1 square
