@@ -26,6 +26,8 @@ inline constexpr char kShowing[] = "beingShown";
 inline constexpr char kCrLf[] = "shownWithCrLf";
 // Marks the item a list field holds for a stored text it lacks.
 inline constexpr int kOwnItemRole = Qt::UserRole + 0x51;
+// The pile (its file) whose values the list field shows.
+inline constexpr char kShownPile[] = "shownPile";
 
 inline void Remember(QWidget* w, const QVariant& v) {
     w->setProperty(kShownProperty, v);
@@ -50,6 +52,14 @@ inline void RemoveOwnItem(QComboBox* c) {
     for (int i = c->count() - 1; i >= 0; --i)
         if (c->itemData(i, kOwnItemRole).toBool())
             c->removeItem(i);
+}
+// A list field shows `pile` from now on; true when it showed it before, so
+// its own item, the stored text the list lacks, stays pickable: the user
+// may pick it back after picking another value. An empty name is no pile.
+inline bool ShowsSamePile(QComboBox* c, const QString& pile) {
+    const bool same = !pile.isEmpty() && c->property(kShownPile).toString() == pile;
+    c->setProperty(kShownPile, pile);
+    return same;
 }
 } // namespace detail
 
@@ -118,6 +128,7 @@ inline QString TextOf(const QPlainTextEdit* e) {
 inline void ShowValue(QComboBox* c, int index) {
     TrackUserEdits(c);
     detail::RemoveOwnItem(c);
+    c->setProperty(detail::kShownPile, QVariant());
     c->setCurrentIndex(index);
     detail::Remember(c, c->currentIndex());
 }
@@ -125,10 +136,14 @@ inline void ShowValue(QComboBox* c, int index) {
 // where the list lacks it (a class "V" beside I to IV), an item of the
 // field's own, so the field never keeps what it showed for another pile.
 // `own` rides with that item for the caller to take back (OwnItemValue).
-inline void ShowText(QComboBox* c, const QString& text, const QVariant& own = {}) {
+// While the field goes on showing the same `pile`, its own item stays.
+inline void ShowText(QComboBox* c, const QString& text, const QVariant& own = {}, const QString& pile = {}) {
     TrackUserEdits(c);
-    detail::RemoveOwnItem(c);
     int index = c->findText(text);
+    if (!detail::ShowsSamePile(c, pile) || index < 0) {
+        detail::RemoveOwnItem(c);
+        index = c->findText(text);
+    }
     if (index < 0) {
         const QSignalBlocker quiet(c);
         c->addItem(text);
@@ -161,11 +176,18 @@ inline void TypeText(QComboBox* c, const QString& text) {
 
 // A list field showing a stored text the list may hold at `listed` (-1:
 // it does not): that item, else the field's own item with `own` riding along.
-inline void ShowListedText(QComboBox* c, int listed, const QString& text, const QVariant& own = {}) {
-    if (listed >= 0)
-        ShowValue(c, listed);
-    else
-        ShowText(c, text, own);
+// While the field goes on showing the same `pile`, its own item stays.
+inline void ShowListedText(QComboBox* c, int listed, const QString& text, const QVariant& own = {},
+                           const QString& pile = {}) {
+    if (listed < 0) {
+        ShowText(c, text, own, pile);
+        return;
+    }
+    TrackUserEdits(c);
+    if (!detail::ShowsSamePile(c, pile))
+        detail::RemoveOwnItem(c);
+    c->setCurrentIndex(listed);
+    detail::Remember(c, c->currentIndex());
 }
 
 // Date and time pickers: what they hold now counts as shown.

@@ -307,7 +307,7 @@ bool CDlgPileInfo::SaveToRecord(bool save) {
     m_distance->setText(QString::number(r.m_nSensorDistance));
     m_interval->setText(QString::number(double(r.m_fSampleInterval)));
     ShowValue(m_sensitivity, QString::number(double(r.m_fScale)));
-    ShowText(m_class, r.m_strClass);
+    ShowText(m_class, r.m_strClass, {}, r.m_strPath);
     ShowValue(m_grade, options::ShownGradeIndex(r.m_nGradeIndex));
     ShowValue(m_desc, r.m_strConclusion);
     ShowValue(m_remark, r.m_strRemark);
@@ -353,7 +353,8 @@ void CDlgPileInfo::EnableFields() {
     const bool wasLoading = m_loading;
     m_loading = true;
     const CPileRecord& pile = m_doc->m_PileRecord;
-    ShowListedText(m_shape, options::PileShapeIndex(pile.m_strShape), pile.m_strShape, pile.m_nShape);
+    ShowListedText(m_shape, options::PileShapeIndex(pile.m_strShape), pile.m_strShape, pile.m_nShape,
+                   pile.m_strPath);
     m_loading = wasLoading;
     const bool square = m_shape->currentIndex() == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{m_side2, m_enlarged2, m_star1, m_star2})

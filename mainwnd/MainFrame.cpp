@@ -567,6 +567,11 @@ bool CMainFrame::OnFileSave() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* e) {
+    // Report mode's form is kept as a row change keeps it; a value it refuses keeps the window.
+    if (g_nViewMode == 4 && m_pExportView && !m_pExportView->KeepFormEdits()) {
+        e->ignore();
+        return;
+    }
     if (m_pDoc && m_pDoc->m_bFileOpen && m_pDoc->IsModified()) {
         if (!PromptSaveChanges()) {
             e->ignore();

@@ -133,7 +133,8 @@ int ImportResultsToDatabase(QWidget* parent, CKEV_DUXDoc& doc, const ListRows& l
 } // namespace pit
 
 int CExportView::ImportToDatabase() {
-    if (!m_pDoc)
+    // The database gets what the form shows.
+    if (!m_pDoc || !KeepFormEdits())
         return -1;
     // No exception leaves the button's handler.
     try {

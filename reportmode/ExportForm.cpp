@@ -49,6 +49,11 @@ std::optional<int> ParseIntField(const QLineEdit* e) {
     return ok ? std::optional<int>(v) : std::nullopt;
 }
 
+// The four project fields: their common flags and the project's texts they show.
+constexpr CCommonInfo::Flag kProjectFlags[4] = {CCommonInfo::ProjectName, CCommonInfo::TestingUnit,
+                                                CCommonInfo::ConstructionUnit, CCommonInfo::Tester};
+constexpr size_t kProjectTextIndex[4] = {0, 2, 5, 4};
+
 QString FloatText(float v) {
     // Whole millimetres print without decimals, as the data exchange shows floats.
     return QString::number(double(v), 'g', 9);
@@ -217,8 +222,8 @@ void CExportForm::OnInitialUpdate() {
     if (first) {
         m_loading = true;
         // The project texts start the four fields.
-        const auto& t = m_pProject->m_texts;
-        m_comboTexts = {t[0], t[2], t[5], t[4]};
+        for (size_t i = 0; i < 4; ++i)
+            m_comboTexts[i] = m_pProject->m_texts[kProjectTextIndex[i]];
         FillHistoryCombos();
         for (int i = 0; i < options::InstrumentModelCount(); ++i)
             m_instrument->addItem(options::InstrumentModel(i));
@@ -231,12 +236,12 @@ void CExportForm::OnInitialUpdate() {
         ShowValue(m_grade, options::ShownGradeIndex(m_pRecord->m_nGradeIndex));
         for (int i = 0; i < 4; ++i)
             m_class->addItem(options::ClassName(i));
-        ShowText(m_class, m_pRecord->m_strClass);
+        ShowText(m_class, m_pRecord->m_strClass, {}, m_pRecord->m_strPath);
         const bool english = ui::english();
         for (int i = 0; i < 2; ++i)
             m_shape->addItem(options::PileShape(i, english));
         ShowListedText(m_shape, options::PileShapeIndex(m_pRecord->m_strShape), m_pRecord->m_strShape,
-                       m_pRecord->m_nShape);
+                       m_pRecord->m_nShape, m_pRecord->m_strPath);
         m_loading = false;
         ShowShapeFields();
         m_bFirstUpdate = false;
@@ -267,19 +272,17 @@ void CExportForm::SetPicker(QDateEdit* picker, const QDate& date) {
     m_loading = was;
 }
 
-void CExportForm::Tell(const QString& zh, const QString& en) {
+void CExportForm::Tell(const QString& zh, const QString& en, const QString& englishCaption) {
     const bool english = ui::english();
-    ui::messages().show(english ? en : zh, english ? QStringLiteral("CAPION") : QStringLiteral("提示"),
+    ui::messages().show(english ? en : zh, english ? englishCaption : QStringLiteral("提示"),
                         MB_OK | MB_ICONWARNING);
 }
 
 void CExportForm::FillHistoryCombo(int i) {
     if (!m_pHistory || m_pHistory->GetCount(i) <= 0)
         return;
-    static const CCommonInfo::Flag flags[4] = {CCommonInfo::ProjectName, CCommonInfo::TestingUnit,
-                                               CCommonInfo::ConstructionUnit, CCommonInfo::Tester};
     QString text = m_comboTexts[size_t(i)];
-    if (CommonFlag(flags[i])) {
+    if (CommonFlag(kProjectFlags[size_t(i)])) {
         const CCommonInfo& c = *m_pCommon;
         text = i == 0   ? c.m_strProjectName
                : i == 1 ? c.m_strTestingUnit
@@ -334,7 +337,7 @@ void CExportForm::ShowShapeFields() {
         const bool was = m_loading;
         m_loading = true;
         ShowListedText(m_shape, options::PileShapeIndex(m_pRecord->m_strShape), m_pRecord->m_strShape,
-                       m_pRecord->m_nShape);
+                       m_pRecord->m_nShape, m_pRecord->m_strPath);
         m_loading = was;
     }
     const bool square = m_shape->currentIndex() == 1;
@@ -367,7 +370,8 @@ bool CExportForm::UpdateData(bool save) {
         m_lowPassEdit->setText(QString::number(m_nLowPass));
         m_highPassEdit->setText(QString::number(m_nHighPass));
         if (!common)
-            ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape);
+            ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape,
+                           r.m_strPath);
         if (!CommonFlag(CCommonInfo::Diameter)) {
             ShowValue(m_diameter, FloatText(r.m_fDiameter));
             ShowValue(m_secondSide, FloatText(r.m_fSecondSide));
@@ -378,7 +382,7 @@ bool CExportForm::UpdateData(bool save) {
         }
         m_speed->setText(QString::number(r.m_nWaveSpeed));
         ShowValue(m_length, m_strLength);
-        ShowText(m_class, r.m_strClass);
+        ShowText(m_class, r.m_strClass, {}, r.m_strPath);
         if (!common)
             ShowValue(m_grade, options::ShownGradeIndex(r.m_nGradeIndex));
         ShowValue(m_description, r.m_strConclusion);
@@ -413,17 +417,17 @@ bool CExportForm::UpdateData(bool save) {
             continue;
         const bool ok = n.isInt ? ParseIntField(n.edit).has_value() : ParseFloatField(n.edit).has_value();
         if (!ok) {
+            // Not a date or age message: a plain caption in English too.
             Tell(n.isInt ? QStringLiteral("请输入一个整数。") : QStringLiteral("请输入一个数字。"),
                  n.isInt ? QStringLiteral("Please enter an integer.")
-                         : QStringLiteral("Please enter a number."));
+                         : QStringLiteral("Please enter a number."),
+                 QStringLiteral("Tips"));
             n.edit->setFocus();
             n.edit->selectAll();
             return false;
         }
     }
-    if (!common)
-        for (size_t i = 0; i < 4; ++i)
-            m_comboTexts[i] = m_projectCombos[i]->currentText();
+    TakeProjectTexts();
     // Only what the user touched is taken, as it stands: the fields show
     // sizes, the length and the dates rounded. A field taken counts as shown
     // from then on, so typing its first text back is a change again. The
@@ -540,13 +544,30 @@ void CExportForm::RefreshFromRecord() {
 void CExportForm::ShowProjectTexts() {
     if (!m_pProject)
         return;
-    // The history lists hold them by now (report mode adds them at entry).
-    const auto& t = m_pProject->m_texts;
-    const std::array<QString, 4> texts = {t[0], t[2], t[5], t[4]};
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (!texts[i].isEmpty())
-            m_comboTexts[i] = texts[i];
+    // What the reports print: the project's texts, an empty one too (the
+    // history lists hold the others by now; report mode adds them at entry).
+    for (size_t i = 0; i < 4; ++i)
+        m_comboTexts[i] = m_pProject->m_texts[kProjectTextIndex[i]];
     FillHistoryCombos();
+}
+
+void CExportForm::TakeProjectTexts() {
+    CPileRecord& r = *m_pRecord;
+    QString* pileTexts[4] = {&r.m_strProject, &r.m_strText4, &r.m_strText5, &r.m_strText6};
+    for (size_t i = 0; i < 4; ++i) {
+        if (CommonFlag(kProjectFlags[i]))
+            continue; // shown, disabled, and never read back
+        QComboBox* combo = m_projectCombos[i];
+        const QString text = combo->currentText();
+        m_comboTexts[i] = text;
+        QString& project = m_pProject->m_texts[kProjectTextIndex[i]];
+        // A text the field cut to its length limit is the project's, untouched.
+        const int limit = combo->lineEdit()->maxLength();
+        if (text == project || (project.size() > limit && text == project.left(limit)))
+            continue;
+        project = text;
+        *pileTexts[i] = text;
+    }
 }
 
 void CExportForm::ApplyCommonValues(bool load) {
@@ -578,8 +599,8 @@ void CExportForm::ApplyCommonValues(bool load) {
     if (CommonFlag(CCommonInfo::PileClass))
         TypeText(m_class, c.m_strClass);
     else
-        ShowText(m_class, r.m_strClass);
-    ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape);
+        ShowText(m_class, r.m_strClass, {}, r.m_strPath);
+    ShowListedText(m_shape, options::PileShapeIndex(r.m_strShape), r.m_strShape, r.m_nShape, r.m_strPath);
     if (CommonFlag(CCommonInfo::Instrument))
         SelectText(m_instrument, c.m_strInstrument);
     if (CommonFlag(CCommonInfo::Standard))

@@ -60,8 +60,8 @@ public:
     void OnInitialUpdate();
     // Refresh code 15, sub-code 0: the fields from the record.
     void RefreshFromRecord();
-    // Report mode entered: the four project fields show the project's texts
-    // (a text the project lacks leaves its field as it was).
+    // Report mode entered: the four project fields show the project's texts,
+    // which the reports print.
     void ShowProjectTexts();
     // save: the fields into the record (false when a value is no number:
     // the user is told and the record keeps its values); else the record's
@@ -89,6 +89,10 @@ private:
     void CreateControls();
     // Controls from the record and members (false) or back (true; false when refused).
     bool UpdateData(bool save);
+    // The four project fields where no common value stands in: a text the
+    // user typed or picked becomes the project's (its index) and the pile's,
+    // as the project page takes them, so the reports print what they show.
+    void TakeProjectTexts();
     void FillHistoryCombo(int i);
     void FillHistoryCombos();
     // Each control of a common flag enabled while its flag is clear; the "*"
@@ -99,7 +103,8 @@ private:
     // The shape list's choice into the record.
     void TakeShape();
     void SetPicker(QDateEdit* picker, const QDate& date);
-    void Tell(const QString& zh, const QString& en);
+    // A warning captioned "提示"; in English "CAPION", as the date messages have it, unless told.
+    void Tell(const QString& zh, const QString& en, const QString& englishCaption = QStringLiteral("CAPION"));
     bool UsesCommon() const;
     bool CommonFlag(int flag) const;
 

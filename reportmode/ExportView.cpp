@@ -12,6 +12,7 @@
 #include "core/project/PileFileArray.h"
 #include "core/project/ProjectInfo.h"
 #include "core/wave/WaveRecord.h"
+#include "platform/ByteCursor.h"
 #include "platform/Canvas.h"
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
@@ -618,28 +619,58 @@ void CExportView::SelectRow(int row) {
             SetCurrentRowQuiet(old);
             return;
         }
-        // Only a record read from the old row's file is written back into
-        // it, with what the user typed into the form; a value the form
-        // refuses keeps the row.
-        const QString oldPath = RowPath(old);
-        const bool ownRecord =
-            !oldPath.isEmpty() && oldPath == m_loadedPath && m_pRecord->m_strPath == m_loadedPath;
-        if (ownRecord && m_host && !m_host->StoreReportForm()) {
+        // A value the form refuses keeps the row.
+        if (!KeepFormEdits(true)) {
             SetCurrentRowQuiet(old);
             return;
-        }
-        m_nCurrentRow = row;
-        if (ownRecord) {
-            if (m_pRecord->m_testDate.isValid())
-                m_pRecord->m_constructionDate = m_pRecord->m_testDate.addDays(-m_pRecord->m_nAge);
-            if (SaveRecord(false))
-                m_list->SetItemText(old, 5, m_pRecord->m_strConclusion);
         }
     }
     m_nCurrentRow = row;
     if (!LoadSelectedPile(false))
         return;
     SetCurrentRowQuiet(m_nCurrentRow);
+}
+
+bool CExportView::KeepFormEdits(bool evenUnchanged) {
+    if (!m_pDoc || !m_pRecord)
+        return true;
+    const int row = m_nCurrentRow;
+    if (row < 0 || row >= m_list->GetItemCount())
+        return true;
+    // Only a record read from the row's file is written back into it, with
+    // what the user typed into the form.
+    const QString path = RowPath(row);
+    if (path.isEmpty() || path != m_loadedPath || m_pRecord->m_strPath != m_loadedPath)
+        return true;
+    const auto texts = m_pProject->m_texts;
+    if (m_host && !m_host->StoreReportForm())
+        return false;
+    if (m_pRecord->m_testDate.isValid())
+        m_pRecord->m_constructionDate = m_pRecord->m_testDate.addDays(-m_pRecord->m_nAge);
+    // A pile nobody changed is not written again by a print or on leaving.
+    if (!evenUnchanged && texts == m_pProject->m_texts && RecordImage() == m_savedImage)
+        return true;
+    if (SaveRecord(false))
+        m_list->SetItemText(row, 5, m_pRecord->m_strConclusion);
+    return true;
+}
+
+QByteArray CExportView::RecordImage() const {
+    // Writing the block sets the channels' zoom to the record's; the record stays as it is.
+    CPileRecord& r = *m_pRecord;
+    const float zoom = r.m_fChannelZoom;
+    std::vector<float> zooms;
+    for (int i = 0; i < r.ChannelCountInList(); ++i)
+        zooms.push_back(r.Channel(i) ? r.Channel(i)->zoom : 0.0f);
+    ByteWriter w;
+    r.WriteAnalysisBlock(w);
+    r.WriteTailModes(w);
+    r.WriteTailScale(w);
+    r.m_fChannelZoom = zoom;
+    for (int i = 0; i < r.ChannelCountInList(); ++i)
+        if (CWaveRecord* c = r.Channel(i))
+            c->zoom = zooms[size_t(i)];
+    return w.take();
 }
 
 bool CExportView::LoadSelectedPile(bool force) {
@@ -674,6 +705,7 @@ bool CExportView::LoadSelectedPile(bool force) {
         return false;
     }
     m_loadedPath = path;
+    m_savedImage = RecordImage();
     m_pDoc->m_History.SetIndex(6, m_pRecord->m_nGradeIndex);
     m_ageEdit->setText(QString::number(m_pDoc->m_bAllPilesAge ? m_pDoc->m_iAllAge : m_pRecord->m_nAge));
     if (m_host)
@@ -700,6 +732,7 @@ bool CExportView::SaveRecord(bool userSave) {
         if (m_pRecord->m_nCurrentChannel == -1)
             m_pRecord->m_nCurrentChannel = 0;
         m_pRecord->SaveAnalysis();
+        m_savedImage = RecordImage();
     } catch (const FileError& e) {
         Tell(e.message(false), e.message(true), MB_OK | MB_ICONERROR);
         return false;
@@ -978,6 +1011,10 @@ void CExportView::OnSave() {
 void CExportView::OnBack() {
     if (!m_pDoc)
         return;
+    // What the form holds goes with the pile, as on a row change; a value it
+    // refuses keeps report mode.
+    if (!KeepFormEdits())
+        return;
     m_pDoc->m_CommonInfo.ClearUse();
     m_pDoc->m_bAllPilesAge = false;
     m_ageCheck->setChecked(false);
@@ -1012,6 +1049,8 @@ void CExportView::MakeBuilder() {
 
 bool CExportView::RunOutput(int output) {
     m_list->setFocus();
+    if (!KeepFormEdits())
+        return false;
     MakeBuilder();
     if (!m_builder)
         return false;
@@ -1048,6 +1087,8 @@ void CExportView::OnExportPictures() {
 
 void CExportView::OnCountInfo() {
     m_list->setFocus();
+    if (!KeepFormEdits())
+        return;
     m_builder.reset();
     if (!m_factory || !m_pDoc)
         return;
@@ -1061,6 +1102,8 @@ void CExportView::OnCountInfo() {
 
 void CExportView::OnExportExcel() {
     m_list->setFocus();
+    if (!KeepFormEdits())
+        return;
     m_builder.reset();
     if (!m_factory || !m_pDoc)
         return;
@@ -1135,7 +1178,7 @@ bool CExportView::WriteProjectPilePicture(int row, const QString& path, bool bmp
 
 void CExportView::OnExportPilePictures() {
     m_list->setFocus();
-    if (!m_pDoc || !m_pRecord || !m_factory)
+    if (!m_pDoc || !m_pRecord || !m_factory || !KeepFormEdits())
         return;
     const bool bmp = m_pDoc->m_CurveStyle.IsSmooth != 0;
     const QString suffix = bmp ? QStringLiteral("bmp") : QStringLiteral("emf");

@@ -132,6 +132,12 @@ public:
     void OnCellEdited();
     // Selecting another row (the list's selection or a test).
     void SelectRow(int row);
+    // What the user typed into the form goes into the pile shown and the
+    // pile into its file and the project index, as on a row change (which
+    // writes it evenUnchanged): before a report is made, report mode left or
+    // the window closed. False when the form refused a value (the user was
+    // told; the field has the focus).
+    bool KeepFormEdits(bool evenUnchanged = false);
     // 1125: the checked piles into the results database; 1 when written, -1
     // when cancelled or refused (the user has been told why).
     int ImportToDatabase();
@@ -172,6 +178,8 @@ private:
     // The record into its file and the project index; false when not written.
     // In a read-only folder nothing is written, and userSave tells why.
     bool SaveRecord(bool userSave);
+    // What a save writes of the record (its analysis block and tail).
+    QByteArray RecordImage() const;
     // The unsaved elevation edits of the previous row back to the record's values.
     void RestoreElevations();
     void ConstructionDateFromAge();
@@ -209,6 +217,7 @@ private:
     int m_nAge = 14;
     int m_nChannelIndex = 0;
     QString m_loadedPath;     // the file the record was read from; only it is saved
+    QByteArray m_savedImage;  // RecordImage() as the record was read or last saved
     bool m_bQuiet = false;    // programmatic selection and check changes
     QStringList m_unreadable; // files of the last fill whose speed could not be read
     QString m_rowsProject;    // the first project name the listed piles hold
