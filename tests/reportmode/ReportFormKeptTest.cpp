@@ -135,6 +135,9 @@ TEST_F(KeptForm, LeavingReportModeOrClosingTheWindowKeepsWhatWasTyped) {
         SCOPED_TRACE(command);
         if (!frame->isVisible())
             frame->show();
+        // The main window shows the pile too.
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK14.DUX")));
+        settle();
         ASSERT_NO_FATAL_FAILURE(EnterAt("ZK14.DUX"));
         const QString description = OnDisk("ZK14.DUX").m_strConclusion;
         const QByteArray before = bytes(pile("ZK14.DUX"));
@@ -164,7 +167,10 @@ TEST_F(KeptForm, LeavingReportModeOrClosingTheWindowKeepsWhatWasTyped) {
         EXPECT_EQ(saved.m_fDiameter, 650.0f);
         EXPECT_EQ(saved.m_strConclusion, description + QStringLiteral(" PRINTME"));
         if (command == cmd::kReportBack) {
-            // Report mode again shows what was saved.
+            // The pile page and report mode again show what was saved.
+            auto* pageDiameter = qobject_cast<QLineEdit*>(FindCtrl(frame->FormMain(), 1034));
+            ASSERT_NE(pageDiameter, nullptr);
+            EXPECT_EQ(pageDiameter->text(), QStringLiteral("650.00"));
             ASSERT_NO_FATAL_FAILURE(EnterAt("ZK14.DUX"));
             EXPECT_EQ(field<QLineEdit>(CExportForm::kDiameter)->text(), QStringLiteral("650"));
             ASSERT_TRUE(choose(cmd::kReportBack));
