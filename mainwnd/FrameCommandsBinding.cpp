@@ -356,6 +356,9 @@ void FrameCommandsBinding::RunPrintSetup() {
         kind = m_frame.ReportProjectMode() ? 2 : 1;
         if (QWidget* view = m_frame.ReportView())
             view->setFocus();
+        // The group's values refill the report form: what was typed there goes with its pile first.
+        if (CExportView* view = m_frame.ExportView(); view && !view->KeepFormEdits())
+            return;
     }
     PrepareCommonValues(doc->m_CommonInfo);
     Q_EMIT m_frame.reportFormApplyCommonValues(false);

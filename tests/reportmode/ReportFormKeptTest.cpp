@@ -19,6 +19,7 @@
 #include "reports/ReportBuilder.h"
 
 #include <QJsonDocument>
+#include <QListWidget>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPlainTextEdit>
@@ -208,6 +209,29 @@ TEST_F(KeptForm, PrintPreviewAndWordShowWhatTheFormShows) {
     EXPECT_TRUE(word.contains(QStringLiteral("PRINTME"))) << word.toStdString();
     EXPECT_TRUE(word.contains(QStringLiteral("650"))) << word.toStdString();
     // And the pile holds it, as after a row change.
+    EXPECT_EQ(OnDisk("ZK14.DUX").m_fDiameter, 650.0f);
+}
+
+TEST_F(KeptForm, ThePrintSettingsSheetRefillsTheFormWithWhatWasTyped) {
+    ASSERT_NO_FATAL_FAILURE(EnterAt("ZK14.DUX"));
+    auto* diameter = field<QLineEdit>(CExportForm::kDiameter);
+    typeAndTab(diameter, QStringLiteral("650"), false);
+    int seen = 0;
+    // OK on the page of the group's common values, which refills the form.
+    WhenModal(
+        [](QDialog& sheet) {
+            auto* pages = sheet.findChild<QListWidget*>();
+            ASSERT_NE(pages, nullptr);
+            ASSERT_GE(pages->count(), 4);
+            QTest::mouseClick(pages->viewport(), Qt::LeftButton, {},
+                              pages->visualItemRect(pages->item(3)).center());
+            sheet.accept();
+        },
+        &seen);
+    ASSERT_TRUE(choose(cmd::kPrintSetup));
+    settle();
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(diameter->text(), QStringLiteral("650"));
     EXPECT_EQ(OnDisk("ZK14.DUX").m_fDiameter, 650.0f);
 }
 
