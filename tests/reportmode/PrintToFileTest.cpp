@@ -1,0 +1,89 @@
+// 打印 into a PDF file through the real window's action in report mode: the
+// file appears whole or not at all. On a full disk the failure is told, the
+// PDF printed before stays byte for byte and nothing of the job is left
+// beside it; with room again the print writes a PDF that poppler reads.
+#include "mainwnd/CommandIds.h"
+#include "mainwnd/CommandRegistry.h"
+#include "mainwnd/MainFrame.h"
+#include "tests/analysis/ReportPrintSupport.h"
+#include "tests/mainwnd/FrameFixture.h"
+#include "tests/reportmode/ReportModeFixture.h"
+#include "tests/support/SmallDisk.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+namespace pit::test {
+namespace {
+
+struct PrintToFile : ReportModeFixture {
+    std::unique_ptr<CMainFrame> frame;
+    A4PdfPrintUi printUi;
+
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        // Piles saved by the program, which report mode lists.
+        for (const char* no : {"ZK2", "ZK3"})
+            DuxBuilder::paramBlock("A-RIRADAD", 1042)
+                .channels(2, 1024)
+                .analysis(SavedPile(QString::fromLatin1(no)))
+                .writeTo(folder, QStringLiteral("P%1.DUX").arg(no[2]));
+        frame = std::make_unique<CMainFrame>(doc.get(), false);
+        frame->resize(1300, 850);
+        frame->show();
+        Open(folder + QStringLiteral("/P2.DUX"));
+        frame->SetExportServices(&services);
+        frame->ExportView()->SetPrintUi(&printUi);
+    }
+    void TearDown() override {
+        frame.reset();
+        ReportModeFixture::TearDown();
+    }
+    bool Run(int id) {
+        frame->Commands()->Update();
+        QAction* a = frame->Commands()->Action(id);
+        if (!a || !a->isEnabled())
+            return false;
+        a->trigger();
+        return true;
+    }
+};
+
+} // namespace
+
+TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
+    SmallDisk disk;
+    if (!disk.Mount(tmp.filePath(QStringLiteral("small")), 2048))
+        GTEST_SKIP() << "no tmpfs to fill for this user";
+    printUi.path = QDir(disk.folder).filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    ASSERT_EQ(g_nViewMode, 4);
+
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kPrint));
+    EXPECT_TRUE(sink.shown.empty());
+    const QByteArray first = readFileBytes(printUi.path);
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_TRUE(PdfText(printUi.path).contains(QStringLiteral("ZK2")));
+
+    disk.Fill();
+    ASSERT_TRUE(Run(cmd::kPrint));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("report.pdf")));
+    EXPECT_EQ(readFileBytes(printUi.path), first);
+    // Nothing of the failed job is left beside it.
+    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("filler"), QStringLiteral("report.pdf")}));
+
+    // With room again the next print replaces the file whole.
+    disk.Free();
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kPrint));
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_TRUE(PdfText(printUi.path).contains(QStringLiteral("ZK2")));
+    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+}
+
+} // namespace pit::test
