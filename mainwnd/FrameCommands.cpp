@@ -504,12 +504,14 @@ bool FrameCommands::OnFileSave() {
 bool FrameCommands::AskOverwriteChangedPile(const QString& path) {
     const QString name = QDir::toNativeSeparators(path);
     return m_doc.Context().message(
-               QStringLiteral("桩文件“%1”在读入后已在磁盘上被改动（例如已由另一个窗口保存，或被另一个文件替换）。\n"
-                              "是：用本窗口的桩覆盖它；\n否：保留磁盘上的文件，本窗口的改动不保存。")
+               QStringLiteral(
+                   "桩文件“%1”在读入后已在磁盘上被改动（例如已由另一个窗口保存，或被另一个文件替换）。\n"
+                   "是：用本窗口的桩覆盖它；\n否：保留磁盘上的文件，本窗口的改动不保存。")
                    .arg(name),
-               QStringLiteral("The pile file \"%1\" has changed on disk since it was read (for example "
-                              "saved from another window, or replaced by another file).\nYes: overwrite it with this "
-                              "window's pile.\nNo: keep the file on disk; this window's changes are not saved.")
+               QStringLiteral(
+                   "The pile file \"%1\" has changed on disk since it was read (for example "
+                   "saved from another window, or replaced by another file).\nYes: overwrite it with this "
+                   "window's pile.\nNo: keep the file on disk; this window's changes are not saved.")
                    .arg(name),
                QStringLiteral("警告"), QStringLiteral("Warning"),
                MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;

@@ -77,7 +77,8 @@ QString MakeFileBeside(const QString& target, int& err) {
                                                .arg(fi.fileName())
                                                .arg(QCoreApplication::applicationPid())
                                                .arg(counter++));
-        const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd =
+            ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
             return path;
@@ -146,9 +147,10 @@ int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSett
     const bool toFile = !pdfFile.isEmpty() && writeTo && !info.preview;
     const QString shown = QDir::toNativeSeparators(QFileInfo(pdfFile).absoluteFilePath());
     auto fail = [&](const QString& whyZh, const QString& whyEn) {
-        builder.TellFailure(QStringLiteral("无法写入文件“%1”：%2。原有文件保持不变。").arg(shown, whyZh),
-                            QStringLiteral("Cannot write the file \"%1\": %2. The file there is kept as it was.")
-                                .arg(shown, whyEn));
+        builder.TellFailure(
+            QStringLiteral("无法写入文件“%1”：%2。原有文件保持不变。").arg(shown, whyZh),
+            QStringLiteral("Cannot write the file \"%1\": %2. The file there is kept as it was.")
+                .arg(shown, whyEn));
         return 0;
     };
     // The job's own file beside the chosen one; removed unless published, and

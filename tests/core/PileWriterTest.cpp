@@ -302,14 +302,16 @@ TEST_F(PileWrite, AFileReplacedSinceTheReadGetsNoAnalysisOfAnotherPile) {
     } cases[] = {
         {"short header", DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024))},
         {"parameter block", DuxBuilder::paramBlock("RIRADAD", 100).channels(2, 1024).samples(wave(2, 1024))},
-        {"type 6", DuxBuilder::paramBlock("VADUZI", 3, 96).extension(1, 1, 300, 40).channels(2, 1024).samples(
-                       wave(2, 1024))},
+        {"type 6", DuxBuilder::paramBlock("VADUZI", 3, 96)
+                       .extension(1, 1, 300, 40)
+                       .channels(2, 1024)
+                       .samples(wave(2, 1024))},
         {"blow file",
          DuxBuilder::paramBlock("A-RIRADAD").channels(1, 1024).samples(wave(1, 1024)).blowTable({b1, avg})},
     };
     std::vector<float> otherSamples(3 * 512, 0.25f);
-    const QString other =
-        write(DuxBuilder::paramBlock("RIRADAD", 100).channels(3, 512).samples(otherSamples), QStringLiteral("o.dux"));
+    const QString other = write(DuxBuilder::paramBlock("RIRADAD", 100).channels(3, 512).samples(otherSamples),
+                                QStringLiteral("o.dux"));
     const QByteArray otherBytes = fileBytes(other);
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -347,8 +349,9 @@ TEST_F(PileWrite, AFileReplacedSinceTheReadGetsNoAnalysisOfAnotherPile) {
 // overwrite it keeps the file's bytes before the analysis (the same pile's)
 // and writes its own analysis; the first record then sees the change.
 TEST_F(PileWrite, ASaveAfterAnotherRecordsSaveIsRefusedUnlessToldToOverwrite) {
-    const QString path = write(DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024)),
-                               QStringLiteral("two.dux"));
+    const QString path =
+        write(DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024)),
+              QStringLiteral("two.dux"));
     CPileRecord a, b;
     ASSERT_TRUE(a.ReadFile(path));
     ASSERT_TRUE(b.ReadFile(path));
@@ -382,8 +385,10 @@ TEST_F(PileWrite, AFailedSaveAsksForNoReload) {
     pit::test::SmallDisk disk;
     if (!disk.Mount(dir.filePath(QStringLiteral("small")), 256))
         GTEST_SKIP() << "no tmpfs to fill for this user";
-    const QString path =
-        DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024)).writeTo(disk.folder, QStringLiteral("f.dux"));
+    const QString path = DuxBuilder::shortHeader(123, "VADUZI", 4)
+                             .channels(2, 1024)
+                             .samples(wave(2, 1024))
+                             .writeTo(disk.folder, QStringLiteral("f.dux"));
     CPileRecord rec;
     ASSERT_TRUE(rec.ReadFile(path));
     const QByteArray before = fileBytes(path);

@@ -118,7 +118,8 @@ TEST_F(PileSave, ASaveAfterAnotherWindowsSaveAsksWhichPileStays) {
     sink.answers = {IDNO};
     ASSERT_TRUE(choose(cmd::kFileSave));
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("已在磁盘上被改动"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("已在磁盘上被改动")))
+        << sink.shown[0].text.toStdString();
     EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("ZK1.DUX")));
     EXPECT_EQ(sink.shown[0].type & MB_TYPEMASK, unsigned(MB_YESNO));
     EXPECT_EQ(bytes(zk1), saveOfA);
@@ -173,7 +174,8 @@ TEST_F(PileSave, APileReplacedOnDiskGetsNoAnalysisOfAnotherPile) {
     sink.answers = {IDNO};
     ASSERT_TRUE(choose(cmd::kFileSave));
     ASSERT_GE(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("已在磁盘上被改动"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("已在磁盘上被改动")))
+        << sink.shown[0].text.toStdString();
     EXPECT_EQ(bytes(zk1), other);
     EXPECT_TRUE(doc->IsModified());
 

@@ -70,7 +70,8 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     disk.Fill();
     ASSERT_TRUE(Run(cmd::kPrint));
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件")))
+        << sink.shown[0].text.toStdString();
     EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("report.pdf")));
     EXPECT_EQ(readFileBytes(printUi.path), first);
     // Nothing of the failed job is left beside it.
@@ -83,7 +84,8 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     ASSERT_TRUE(Run(cmd::kPrint));
     EXPECT_TRUE(sink.shown.empty());
     EXPECT_TRUE(PdfText(printUi.path).contains(QStringLiteral("ZK2")));
-    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("report.pdf")});
+    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("report.pdf")});
 }
 
 } // namespace pit::test
