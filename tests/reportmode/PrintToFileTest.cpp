@@ -88,4 +88,26 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
               QStringList{QStringLiteral("report.pdf")});
 }
 
+// Where no file can be made beside the chosen one (a folder of read-only
+// permissions, which bind every user but root), the print is told as
+// failed and the previous PDF stays.
+TEST_F(PrintToFile, APrintIntoAFolderItCannotWriteKeepsThePreviousPdf) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root (the full-disk test covers it)";
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    ASSERT_TRUE(QDir().mkpath(out));
+    printUi.path = QDir(out).filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    ASSERT_TRUE(Run(cmd::kPrint));
+    const QByteArray first = readFileBytes(printUi.path);
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_TRUE(QFile::setPermissions(out, QFile::ReadOwner | QFile::ExeOwner));
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kPrint));
+    QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_EQ(readFileBytes(printUi.path), first);
+}
+
 } // namespace pit::test
