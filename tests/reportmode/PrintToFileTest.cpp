@@ -106,7 +106,8 @@ TEST_F(PrintToFile, APrintIntoAFolderItCannotWriteKeepsThePreviousPdf) {
     ASSERT_TRUE(Run(cmd::kPrint));
     QFile::setPermissions(out, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     ASSERT_EQ(sink.shown.size(), 1u);
-    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件"))) << sink.shown[0].text.toStdString();
+    EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("无法写入文件")))
+        << sink.shown[0].text.toStdString();
     EXPECT_EQ(readFileBytes(printUi.path), first);
 }
 
