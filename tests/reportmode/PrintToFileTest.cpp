@@ -55,7 +55,7 @@ struct PrintToFile : ReportModeFixture {
 TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     SmallDisk disk;
     if (!disk.Mount(tmp.filePath(QStringLiteral("small")), 2048))
-        GTEST_SKIP() << "no tmpfs to fill for this user";
+        GTEST_SKIP() << "no folder for the small disk";
     printUi.path = QDir(disk.folder).filePath(QStringLiteral("report.pdf"));
     ASSERT_TRUE(Run(cmd::kProjectReport));
     ASSERT_EQ(g_nViewMode, 4);
@@ -75,8 +75,9 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("report.pdf")));
     EXPECT_EQ(readFileBytes(printUi.path), first);
     // Nothing of the failed job is left beside it.
-    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{QStringLiteral("filler"), QStringLiteral("report.pdf")}));
+    QStringList left = QDir(disk.folder).entryList(QDir::Files | QDir::Hidden);
+    left.removeOne(QStringLiteral("filler"));
+    EXPECT_EQ(left, QStringList{QStringLiteral("report.pdf")});
 
     // With room again the next print replaces the file whole.
     disk.Free();
@@ -93,7 +94,7 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
 // failed and the previous PDF stays.
 TEST_F(PrintToFile, APrintIntoAFolderItCannotWriteKeepsThePreviousPdf) {
     if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root (the full-disk test covers it)";
+        GTEST_SKIP() << "permissions do not bind root";
     const QString out = tmp.filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(out));
     printUi.path = QDir(out).filePath(QStringLiteral("report.pdf"));
