@@ -529,8 +529,8 @@ bool CAnalysisView::OnFilePrint() {
     bool printed = false;
     if (m_printUi->ChoosePrinter(printer, info, this)) {
         printer.setResolution(kPrintDpi); // another printer chosen in the dialog keeps it too
-        printed =
-            pit::PrintPages(printer, *m_builder, *m_printSettings, info, pit::PdfOutputFile(printer)) > 0;
+        printed = pit::PrintPages(printer, *m_builder, *m_printSettings, info, pit::PdfOutputFile(printer),
+                                  [&printer](const QString& file) { printer.setOutputFileName(file); }) > 0;
     }
     OnEndPrinting();
     return printed;

@@ -449,6 +449,7 @@ bool FrameCommands::OnFileSave() {
     if (m_doc.m_bFileOpen && !m_doc.CheckFolderWritable(rec.m_strPath, true))
         return false;
     bool ok = true;
+    bool pileSaved = false;
     if (m_doc.m_bFileOpen) {
         if (rec.m_nCurrentChannel == -1)
             rec.m_nCurrentChannel = 0;
@@ -456,11 +457,19 @@ bool FrameCommands::OnFileSave() {
         m_host.ReloadProjectDates();
         m_frame.ExchangeWaveParams(false, true);
         ComputeSpectrumMarks();
-        try {
-            rec.SaveAnalysis();
-        } catch (const FileError& e) {
-            ok = false; // the pile stays modified so closing asks again
-            tell(e);
+        // A file saved by another window, or replaced, since it was read is
+        // not merged with this one: the user chooses which pile stays.
+        const bool changed = rec.FileChangedOnDisk();
+        if (changed && !AskOverwriteChangedPile(rec.m_strPath)) {
+            ok = false; // the file on disk stays; the pile stays modified
+        } else {
+            try {
+                rec.SaveAnalysis(changed);
+                pileSaved = true;
+            } catch (const FileError& e) {
+                ok = false; // the pile stays modified so closing asks again
+                tell(e);
+            }
         }
         if (ok) {
             if (!fixed)
@@ -480,12 +489,32 @@ bool FrameCommands::OnFileSave() {
         }
     }
     rec.m_strInstrument = options::InstrumentModel(m_doc.m_nYiqiXinghao);
-    try {
-        rec.ReloadIfNeeded();
-    } catch (const FileError&) {
-        // the record keeps what it holds
+    // Only a pile that was written is read back: after a failed write the
+    // record keeps the user's edit, as the views show it.
+    if (pileSaved) {
+        try {
+            rec.ReloadIfNeeded();
+        } catch (const FileError&) {
+            // the record keeps what it holds
+        }
     }
     return ok;
+}
+
+bool FrameCommands::AskOverwriteChangedPile(const QString& path) {
+    const QString name = QDir::toNativeSeparators(path);
+    return m_doc.Context().message(
+               QStringLiteral(
+                   "桩文件“%1”在读入后已在磁盘上被改动（例如已由另一个窗口保存，或被另一个文件替换）。\n"
+                   "是：用本窗口的桩覆盖它；\n否：保留磁盘上的文件，本窗口的改动不保存。")
+                   .arg(name),
+               QStringLiteral(
+                   "The pile file \"%1\" has changed on disk since it was read (for example "
+                   "saved from another window, or replaced by another file).\nYes: overwrite it with this "
+                   "window's pile.\nNo: keep the file on disk; this window's changes are not saved.")
+                   .arg(name),
+               QStringLiteral("警告"), QStringLiteral("Warning"),
+               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool FrameCommands::OnFileSaveCopyAs() {

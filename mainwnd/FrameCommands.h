@@ -200,6 +200,9 @@ public:
     // The analysis of the current pile into its file and the project index;
     // false (and the user told) when either could not be written.
     bool OnFileSave();
+    // Asks whether a pile file changed on disk since it was read gets this
+    // window's pile; true: overwrite.
+    bool AskOverwriteChangedPile(const QString& path);
     // 32782: the pile as it is now into another file; the open file stays the
     // document's. False when cancelled or not written (the user told why).
     bool OnFileSaveCopyAs();

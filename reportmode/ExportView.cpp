@@ -1156,7 +1156,8 @@ bool CExportView::PrintBuilderPages() {
     if (!m_printUi->ChoosePrinter(printer, info, this))
         return false;
     printer.setResolution(kPrintDpi); // another printer chosen in the dialog keeps it too
-    return PrintPages(printer, *m_builder, m_pDoc->m_PrintSettings, info, PdfOutputFile(printer)) > 0;
+    return PrintPages(printer, *m_builder, m_pDoc->m_PrintSettings, info, PdfOutputFile(printer),
+                      [&printer](const QString& file) { printer.setOutputFileName(file); }) > 0;
 }
 
 // ---- pile pictures --------------------------------------------------------------------------

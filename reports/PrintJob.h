@@ -41,7 +41,13 @@ private:
 int PrintPages(QPainter& painter, ReportPages& pages, CPrintInfo& info, const std::function<bool()>& newPage);
 // The same on a printer or PDF writer with its own metrics. pdfFile: the file
 // the device writes, whose text layer is repaired when the job has written it.
+// With writeTo (which points the device at another file) a print that is no
+// preview writes a file beside pdfFile and gives it that name only when it
+// is whole: the device ended well, the file ends as a PDF does and its text
+// layer was repaired. A failure is told through the builder, leaves pdfFile
+// as it was and counts no page.
 int PrintPages(QPagedPaintDevice& dev, CReportBuilder& builder, const CPrintSettings& settings,
-               CPrintInfo& info, const QString& pdfFile = QString());
+               CPrintInfo& info, const QString& pdfFile = QString(),
+               const std::function<void(const QString&)>& writeTo = {});
 
 } // namespace pit

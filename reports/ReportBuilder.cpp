@@ -77,6 +77,10 @@ bool CReportBuilder::EnglishInterface() const {
     return m_pApp && m_pApp->english;
 }
 
+void CReportBuilder::TellFailure(const QString& zh, const QString& en) const {
+    Message(zh, en, pit::MB_OK | pit::MB_ICONEXCLAMATION);
+}
+
 int CReportBuilder::Message(const QString& zh, const QString& en, unsigned type) const {
     const bool english = EnglishInterface();
     const QString caption = english ? QStringLiteral("Tips") : QStringLiteral("提示");

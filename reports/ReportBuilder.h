@@ -115,6 +115,10 @@ public:
     // does not hold them). The exports name them.
     const QStringList& LeftOut() const { return m_leftOut; }
 
+    // Tells the user why a host could not write what the builder drew (a
+    // print into a file), through the builder's services.
+    void TellFailure(const QString& zh, const QString& en) const;
+
     // Set around picture exports: the wave drawings draw for a picture.
     void SetDrawToBitmap(bool on) { m_bToBitmap = on; }
     int PrinterDpi() const { return m_nPrinterDpi; }

@@ -445,6 +445,7 @@ bool CPileRecord::ReadInto(const QString& path) {
         // The open file gives its times without a look-up of the path (the access time after the read).
         times = {file.fileTime(QFileDevice::FileBirthTime), file.fileTime(QFileDevice::FileModificationTime),
                  file.fileTime(QFileDevice::FileAccessTime)};
+        RememberDiskIdentity(path, FileIdentity::OfDescriptor(file.handle()));
         file.close();
 
         const int32_t sd = m_header.SensorDistance();

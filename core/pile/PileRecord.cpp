@@ -108,6 +108,8 @@ CPileRecord CPileRecord::Clone() const {
     c.m_bPairFlag = m_bPairFlag;
     c.m_bFixedQuantity = m_bFixedQuantity;
     c.m_rawSamples = m_rawSamples;
+    c.m_diskIdentity = m_diskIdentity;
+    c.m_strIdentityPath = m_strIdentityPath;
     for (const auto& ch : m_channels)
         c.m_channels.push_back(ch->Clone());
     // The copy tells nobody about its reads.
@@ -363,13 +365,29 @@ void CPileRecord::BuildIntegrityText() {
 }
 
 bool CPileRecord::SetFileTimeToTestTime() {
+    const bool ours = !FileChangedOnDisk();
     const QDateTime t = utcSecondsToLocal(m_header.TestTime());
     QFile f(m_strPath);
     if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
         return false;
     const bool ok =
         f.setFileTime(t, QFileDevice::FileModificationTime) && f.setFileTime(t, QFileDevice::FileAccessTime);
+    // Our own change of its time is no change of the file's content.
+    if (ours && m_strIdentityPath == m_strPath && m_diskIdentity.known)
+        RememberDiskIdentity(m_strPath, FileIdentity::OfDescriptor(f.handle()));
     return ok;
+}
+
+void CPileRecord::RememberDiskIdentity(const QString& path, const FileIdentity& identity) {
+    m_strIdentityPath = path;
+    m_diskIdentity = identity;
+}
+
+bool CPileRecord::FileChangedOnDisk() const {
+    if (!m_diskIdentity.known || m_strIdentityPath != m_strPath)
+        return false;
+    const FileIdentity now = FileIdentity::OfPath(m_strPath);
+    return now.known && now != m_diskIdentity;
 }
 
 void CPileRecord::FillLogTexts(const FileTimes* times) {

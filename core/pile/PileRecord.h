@@ -5,6 +5,7 @@
 
 #include "core/pile/PileHeader.h"
 #include "core/wave/SampleBuffer.h"
+#include "platform/FileIdentity.h"
 
 #include <QDateTime>
 #include <QString>
@@ -61,8 +62,17 @@ public:
     bool ReloadIfNeeded();
 
     // Writers. SaveAnalysis and RewriteOriginalFile throw FileError; both
-    // replace the file atomically.
-    void SaveAnalysis();
+    // replace the file atomically. SaveAnalysis leaves a file that changed on
+    // disk since this record read it as it is (FileError) unless told to
+    // overwrite it: then it gets this record's pile whole, its own samples
+    // kept when the file still holds them. The record asks for a reload
+    // (ReloadIfNeeded) only after a write that succeeded.
+    void SaveAnalysis(bool overwriteChanged = false);
+    // Whether the file at the record's path is no longer the one it read or
+    // last saved (saved by another window, written by another program, or
+    // another file under its name). False when there is no such file or
+    // nothing is known of it.
+    bool FileChangedOnDisk() const;
     bool WriteFile(const QString& newPath);
     void RewriteOriginalFile();
     void WriteAnalysisBlock(pit::ByteWriter& out, const QByteArray& keptHead = {});
@@ -227,6 +237,12 @@ private:
     std::span<const uint8_t> headerSpan() const { return {m_header.bytes.data(), m_header.bytes.size()}; }
 
     static uint64_t NextChannelStamp();
+    // Takes the identity of the file at path as the one this record holds.
+    void RememberDiskIdentity(const QString& path, const pit::FileIdentity& identity);
+
+    // The file as read or last saved by this record, and its path.
+    pit::FileIdentity m_diskIdentity;
+    QString m_strIdentityPath;
 
     pit::SampleBuffer m_rawSamples;
     std::vector<std::unique_ptr<CWaveRecord>> m_channels;

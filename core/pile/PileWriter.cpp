@@ -6,10 +6,13 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
+#include "platform/FileIdentity.h"
 #include "platform/TimeUtil.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cstring>
 
 using namespace pit;
 
@@ -28,6 +31,29 @@ bool setWriteTime(const QString& path, const QDateTime& t) {
         return false;
     return f.setFileTime(t, QFileDevice::FileModificationTime) &&
            f.setFileTime(t, QFileDevice::FileAccessTime);
+}
+
+// The file's bytes and which file they came from, from one open.
+QByteArray readWithIdentity(const QString& path, FileIdentity& identity) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        throw FileError::fromDevice(f, FileCause::FileNotFound);
+    identity = FileIdentity::OfDescriptor(f.handle());
+    QByteArray data = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        throw FileError::fromDevice(f, FileCause::HardIO);
+    return data;
+}
+
+// Whether the file's sample block holds these samples.
+bool holdsSamples(const QByteArray& file, const SampleBuffer& samples) {
+    if (size_t(file.size()) < filehdr::kSampleOffset + 4)
+        return false;
+    int32_t W;
+    std::memcpy(&W, file.constData() + filehdr::kSampleOffset, 4);
+    const size_t n = samples.size() * 4;
+    return W >= 0 && size_t(W) <= size_t(file.size()) && size_t(file.size()) - size_t(W) >= n &&
+           (n == 0 || std::memcmp(file.constData() + W, samples.data(), n) == 0);
 }
 
 } // namespace
@@ -93,13 +119,25 @@ void CPileRecord::WriteAnalysisBlock(ByteWriter& out, const QByteArray& keptHead
     }
 }
 
-void CPileRecord::SaveAnalysis() {
-    m_nReloadState = 1;
+void CPileRecord::SaveAnalysis(bool overwriteChanged) {
     QByteArray file;
+    FileIdentity onDisk;
     try {
-        file = readWholeFile(m_strPath);
+        file = readWithIdentity(m_strPath, onDisk);
     } catch (const FileError& e) {
         throw FileError(FileCause::FileNotFound, m_strPath, -1, e.detail());
+    }
+    if (m_diskIdentity.known && m_strIdentityPath == m_strPath && onDisk != m_diskIdentity) {
+        if (!overwriteChanged)
+            throw FileError(FileCause::Generic, m_strPath, 0,
+                            QStringLiteral("changed on disk since it was read; nothing was written"),
+                            QStringLiteral("读入后已在磁盘上被改动，未写入"));
+        // Saved by another window, the file still holds this pile's samples
+        // and the analysis goes in beside them as always. Any other file
+        // gives way to this pile whole: an analysis never goes into another
+        // pile's samples.
+        if (!holdsSamples(file, m_rawSamples))
+            file = BuildOriginalImage();
     }
     ByteReader in(file, m_strPath);
     int32_t A;
@@ -127,16 +165,26 @@ void CPileRecord::SaveAnalysis() {
             throw FileError(FileCause::InvalidFile, m_strPath, 4, e.detail());
         throw;
     }
+    // The saved analysis is marked fixed; a failed write leaves the record as it was.
+    const uint8_t fixedBefore = m_bFixedParam;
     m_bFixedParam = 1;
-    ByteWriter w;
-    w.bytes(file.left(A));
-    w.patchI32(filehdr::kCode, kAnalysisCode);
-    w.patchI32(filehdr::kTrailOffset, A);
-    WriteAnalysisBlock(w, file.mid(A, 12));
-    WriteTailModes(w);
-    WriteTailScale(w);
-    // Written whole: a shorter block leaves nothing of the old one behind.
-    writeFileAtomic(m_strPath, w.data());
+    try {
+        ByteWriter w;
+        w.bytes(file.left(A));
+        w.patchI32(filehdr::kCode, kAnalysisCode);
+        w.patchI32(filehdr::kTrailOffset, A);
+        WriteAnalysisBlock(w, file.mid(A, 12));
+        WriteTailModes(w);
+        WriteTailScale(w);
+        // Written whole: a shorter block leaves nothing of the old one behind.
+        writeFileAtomic(m_strPath, w.data());
+    } catch (...) {
+        m_bFixedParam = fixedBefore;
+        throw;
+    }
+    RememberDiskIdentity(m_strPath, FileIdentity::OfPath(m_strPath));
+    // Only what was written is read back: after a failure the record keeps the edit.
+    m_nReloadState = 1;
     m_logTexts[2] = m_strProject;
     m_logTexts[3] = m_strPileNo;
     FillLogTexts();
@@ -227,6 +275,7 @@ QByteArray CPileRecord::BuildOriginalImage() {
 
 void CPileRecord::RewriteOriginalFile() {
     writeFileAtomic(m_strPath, BuildOriginalImage());
+    RememberDiskIdentity(m_strPath, FileIdentity::OfPath(m_strPath));
     if (!setWriteTime(m_strPath, QDateTime(m_testDate.date(), m_testTime.time())))
         return;
     ReadFile(m_strPath);

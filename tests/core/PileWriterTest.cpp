@@ -4,6 +4,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
+#include "tests/support/SmallDisk.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -285,4 +286,128 @@ TEST_F(PileWrite, ConclusionSentenceInBothLanguages) {
     EXPECT_EQ(rec.m_strConclusion.count(u", "_qs), 2);
     EXPECT_TRUE(rec.m_strConclusion.contains(u"m moderate contaminated, "_qs));
     EXPECT_TRUE(rec.m_strConclusion.endsWith(u"m severe fracture."_qs));
+}
+
+// A file replaced by another pile since the read: the save writes nothing
+// unless told to overwrite, and then this record's pile goes in whole (its
+// own samples, never the other pile's), for every kind of file.
+TEST_F(PileWrite, AFileReplacedSinceTheReadGetsNoAnalysisOfAnotherPile) {
+    DuxBlow b1, avg;
+    b1.samples.assign(1024, 1.0f);
+    avg.blow = 0;
+    avg.blowBytes[0] = 1;
+    struct Case {
+        const char* what;
+        DuxBuilder file;
+    } cases[] = {
+        {"short header", DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024))},
+        {"parameter block", DuxBuilder::paramBlock("RIRADAD", 100).channels(2, 1024).samples(wave(2, 1024))},
+        {"type 6", DuxBuilder::paramBlock("VADUZI", 3, 96)
+                       .extension(1, 1, 300, 40)
+                       .channels(2, 1024)
+                       .samples(wave(2, 1024))},
+        {"blow file",
+         DuxBuilder::paramBlock("A-RIRADAD").channels(1, 1024).samples(wave(1, 1024)).blowTable({b1, avg})},
+    };
+    std::vector<float> otherSamples(3 * 512, 0.25f);
+    const QString other = write(DuxBuilder::paramBlock("RIRADAD", 100).channels(3, 512).samples(otherSamples),
+                                QStringLiteral("o.dux"));
+    const QByteArray otherBytes = fileBytes(other);
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = write(c.file, QStringLiteral("r.dux"));
+        CPileRecord rec;
+        ASSERT_TRUE(rec.ReadFile(path));
+        const auto raw = rec.RawSamples();
+        const int channels = rec.ChannelCountInList();
+        const uint8_t fixed = rec.m_bFixedParam;
+        rec.m_fPileLength = 21.5f;
+        EXPECT_FALSE(rec.FileChangedOnDisk());
+
+        QFile::remove(path);
+        ASSERT_TRUE(QFile::copy(other, path));
+        EXPECT_TRUE(rec.FileChangedOnDisk());
+        EXPECT_THROW(rec.SaveAnalysis(), FileError);
+        EXPECT_EQ(fileBytes(path), otherBytes);
+        EXPECT_EQ(rec.m_bFixedParam, fixed);
+        EXPECT_EQ(rec.m_nReloadState, 0); // nothing to read back
+
+        rec.SaveAnalysis(true);
+        EXPECT_FALSE(rec.FileChangedOnDisk());
+        EXPECT_EQ(rec.m_nReloadState, 1);
+        CPileRecord back;
+        ASSERT_TRUE(back.ReadFile(path));
+        EXPECT_EQ(back.RawSamples(), raw);
+        EXPECT_EQ(back.ChannelCountInList(), channels);
+        EXPECT_FLOAT_EQ(back.m_fPileLength, 21.5f);
+        for (int i = 0; i < channels; ++i)
+            EXPECT_EQ(back.Channel(i)->Source(), rec.Channel(i)->Source()) << i;
+    }
+}
+
+// Two records on one file: the second save is refused, or told to
+// overwrite it keeps the file's bytes before the analysis (the same pile's)
+// and writes its own analysis; the first record then sees the change.
+TEST_F(PileWrite, ASaveAfterAnotherRecordsSaveIsRefusedUnlessToldToOverwrite) {
+    const QString path =
+        write(DuxBuilder::shortHeader(123, "VADUZI", 4).channels(2, 1024).samples(wave(2, 1024)),
+              QStringLiteral("two.dux"));
+    CPileRecord a, b;
+    ASSERT_TRUE(a.ReadFile(path));
+    ASSERT_TRUE(b.ReadFile(path));
+    a.m_fPileLength = 14.5f;
+    a.SaveAnalysis();
+    const QByteArray saveOfA = fileBytes(path);
+    EXPECT_FALSE(a.FileChangedOnDisk());
+    EXPECT_TRUE(b.FileChangedOnDisk());
+
+    b.m_fDiameter = 1200;
+    EXPECT_THROW(b.SaveAnalysis(), FileError);
+    EXPECT_EQ(fileBytes(path), saveOfA);
+    b.SaveAnalysis(true);
+    const QByteArray saveOfB = fileBytes(path);
+    const int32_t A = i32At(saveOfB, 22);
+    EXPECT_EQ(saveOfB.left(A), saveOfA.left(A));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(path));
+    EXPECT_FLOAT_EQ(back.m_fDiameter, 1200);
+    EXPECT_FLOAT_EQ(back.m_fPileLength, b.m_fPileLength);
+    EXPECT_TRUE(a.FileChangedOnDisk());
+    EXPECT_FALSE(b.FileChangedOnDisk());
+    // Setting the file's time to the test time is no change by another.
+    ASSERT_TRUE(b.SetFileTimeToTestTime());
+    EXPECT_FALSE(b.FileChangedOnDisk());
+}
+
+// A write that fails on a full disk leaves the record as it was: no reload
+// asked for, the fixed-parameter flag unchanged, the file untouched.
+TEST_F(PileWrite, AFailedSaveAsksForNoReload) {
+    pit::test::SmallDisk disk;
+    if (!disk.Mount(dir.filePath(QStringLiteral("small")), 256))
+        GTEST_SKIP() << "no folder for the small disk";
+    const QString path = DuxBuilder::shortHeader(123, "VADUZI", 4)
+                             .channels(2, 1024)
+                             .samples(wave(2, 1024))
+                             .writeTo(disk.folder, QStringLiteral("f.dux"));
+    CPileRecord rec;
+    ASSERT_TRUE(rec.ReadFile(path));
+    const QByteArray before = fileBytes(path);
+    rec.m_fPileLength = 14.5f;
+    disk.Fill();
+    try {
+        rec.SaveAnalysis();
+        ADD_FAILURE() << "saved on a full disk";
+    } catch (const FileError& e) {
+        if (disk.mounted)
+            EXPECT_EQ(e.cause(), FileCause::DiskFull);
+    }
+    EXPECT_EQ(rec.m_nReloadState, 0);
+    EXPECT_EQ(rec.m_bFixedParam, 0);
+    EXPECT_FALSE(rec.ReloadIfNeeded());
+    EXPECT_FLOAT_EQ(rec.m_fPileLength, 14.5f);
+    EXPECT_EQ(fileBytes(path), before);
+    disk.Free();
+    rec.SaveAnalysis();
+    EXPECT_TRUE(rec.ReloadIfNeeded());
+    EXPECT_FLOAT_EQ(rec.m_fPileLength, 14.5f);
 }
