@@ -132,7 +132,8 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
     // Without a folder of its own the window still opens; what needs
     // pictures (the Word documents) fails and says so, "Temp" itself stays
     // untouched.
-    if (const std::optional<TempFolderProblem> missing = MissingRunFolder(); m_sessionTemp.isEmpty() && missing)
+    if (const std::optional<TempFolderProblem> missing = MissingRunFolder();
+        m_sessionTemp.isEmpty() && missing)
         m_ctx.message(missing->Text(false), missing->Text(true), QString(), QString(),
                       MB_OK | MB_ICONWARNING);
 

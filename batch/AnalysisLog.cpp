@@ -14,8 +14,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <pugixml.hpp>
 #include <cstdlib>
+#include <pugixml.hpp>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -227,9 +227,11 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
         const QString whatEn = folder ? QStringLiteral("is a folder")
                                : link ? QStringLiteral("is a symbolic link")
                                       : QStringLiteral("is not a regular file");
-        return refuse(QStringLiteral("记录文件【%1】无法写入：锁文件【%2】%3，请删除它。").arg(shown, lockShown, whatZh),
-                      QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
-                          .arg(shown, lockShown, whatEn));
+        return refuse(
+            QStringLiteral("记录文件【%1】无法写入：锁文件【%2】%3，请删除它。")
+                .arg(shown, lockShown, whatZh),
+            QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
+                .arg(shown, lockShown, whatEn));
     }
     constexpr int kWaitSeconds = 30;
     QLockFile lock(lockPath);

@@ -164,8 +164,7 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
             // The folder named is "Temp" or the run's in it, whatever level above failed.
             const QString root = joinPath(stateDir(), QStringLiteral("Temp"));
             const QString failedAt = temp.problem().path;
-            const QString folder =
-                QDir::toNativeSeparators(failedAt.startsWith(root) ? failedAt : root);
+            const QString folder = QDir::toNativeSeparators(failedAt.startsWith(root) ? failedAt : root);
             ctx.message(
                 QStringLiteral("临时文件夹【%1】无法建立：%2，报告无法生成。")
                     .arg(folder, temp.problem().Cause(false)),

@@ -208,13 +208,14 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             if (made == EEXIST) {
                 // The document's own name is free: what is in the way are the
                 // things under every hidden name it is first written under.
-                const QString first =
-                    QDir::toNativeSeparators(CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName));
-                why = ctx.tr(QStringLiteral("它的临时文件名【%1】及所有备用名称都已被不是本次运行建立的东西占用")
-                                 .arg(first),
-                             QStringLiteral("its temporary name [%1] and every other name for it are taken by "
-                                            "things this run did not make")
-                                 .arg(first));
+                const QString first = QDir::toNativeSeparators(
+                    CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName));
+                why = ctx.tr(
+                    QStringLiteral("它的临时文件名【%1】及所有备用名称都已被不是本次运行建立的东西占用")
+                        .arg(first),
+                    QStringLiteral("its temporary name [%1] and every other name for it are taken by "
+                                   "things this run did not make")
+                        .arg(first));
             } else if (!written) {
                 why = ErrnoText(made, ctx.english);
             }

@@ -37,9 +37,9 @@ bool WritePictureFile(const QString& path, QSize px, bool bitmap,
     if (path.isEmpty()) {
         if (why) {
             const std::optional<TempFolderProblem> missing = MissingRunFolder();
-            *why = missing ? missing->Text(english)
-                           : english ? QStringLiteral("This run has no temporary folder of its own.")
-                                     : QStringLiteral("本次运行没有自己的临时文件夹。");
+            *why = missing   ? missing->Text(english)
+                   : english ? QStringLiteral("This run has no temporary folder of its own.")
+                             : QStringLiteral("本次运行没有自己的临时文件夹。");
         }
         return false;
     }

@@ -75,13 +75,14 @@ struct TempFolderProblem {
 };
 
 // "Temp" in the state folder (both made with their missing parents) and
-// this run's own folder "run-<tag>" inside it, which becomes tempDir() for the run. The run's folder is made by this
-// run (an entry of that name already there is left alone and another name
-// taken). The folders of runs certainly gone (killed, crashed) are removed
-// first, only real folders of this user and never through a link; those of
-// live runs and of runs that cannot be judged stay. The result is this
-// run's folder, empty when it could not be made (why in *problem; the
-// writers of temporary files then meet the failure).
+// this run's own folder "run-<tag>" inside it, which becomes tempDir() for
+// the run. The run's folder is made by this run (an entry of that name
+// already there is left alone and another name taken). The folders of runs
+// certainly gone (killed, crashed) are removed first, only real folders of
+// this user and never through a link; those of live runs and of runs that
+// cannot be judged stay. The result is this run's folder, empty when it
+// could not be made (why in *problem and MissingRunFolder; tempDir() is
+// then empty, so nothing of the run goes into the shared "Temp").
 QString EnsureTempFolder(TempFolderProblem* problem = nullptr);
 // Why the folder is missing while this run asked for one and has none.
 std::optional<TempFolderProblem> MissingRunFolder();

@@ -673,9 +673,9 @@ TEST_F(BatchEndToEnd, APictureOnAFullDiskNamesTheCause) {
                                           "\"$1\" \"$2\"; exit $?");
     QProcess p;
     p.setProcessEnvironment(programEnvironment(home));
-    p.start(QStringLiteral("unshare"), flags + QStringList{"sh", "-c", script,
-                                                           QStringLiteral(PIT_BIN_DIR "/KEV_DUX"),
-                                                           writeList(first), out, temp});
+    p.start(QStringLiteral("unshare"),
+            flags + QStringList{"sh", "-c", script, QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), writeList(first),
+                                out, temp});
     const ProgramRun r = finish(p);
     if (r.status == 99)
         GTEST_SKIP() << "no tmpfs to fill: " << r.err.toStdString();

@@ -212,7 +212,8 @@ TEST_F(BatchRun, EveryHiddenNameTakenIsToldForWhatIsInTheWay) {
     EXPECT_TRUE(outcome.written.isEmpty());
     ASSERT_EQ(sink.shown.size(), 1u);
     const QString said = sink.shown[0].text;
-    EXPECT_TRUE(said.contains(QStringLiteral("临时文件名【%1】").arg(CBatchReportHelper::TemporaryDocumentPath(out, pier))))
+    EXPECT_TRUE(said.contains(
+        QStringLiteral("临时文件名【%1】").arg(CBatchReportHelper::TemporaryDocumentPath(out, pier))))
         << said.toStdString();
     EXPECT_FALSE(said.contains(QStringLiteral("：该名称已被占用"))) << said.toStdString();
     EXPECT_FALSE(QFileInfo::exists(pier));

@@ -1,7 +1,7 @@
 // The document model: each operation checked in the saved XML, every saved
 // document through the structure check and python-docx.
-#include "office/WordDocument.h"
 #include "office/OoxmlPackage.h"
+#include "office/WordDocument.h"
 #include "office/WordError.h"
 #include "platform/AllocationProbe.h"
 #include "tests/office/OfficeTestUtil.h"
@@ -458,8 +458,10 @@ TEST(OoxmlPackageMemory, MemoryThatRunsOutIsNotADamagedPackage) {
     const QString path = TemplateFile(QStringLiteral("Blank"));
     const QByteArray bytes = test::readFileBytes(path);
     const OoxmlPackage package = OoxmlPackage::FromBytes(bytes, QStringLiteral("Blank.dotx"));
-    EXPECT_EQ(ThrownWhenMemoryIsGone([&] { OoxmlPackage::FromBytes(bytes, QStringLiteral("Blank.dotx")); }), 0);
+    EXPECT_EQ(ThrownWhenMemoryIsGone([&] { OoxmlPackage::FromBytes(bytes, QStringLiteral("Blank.dotx")); }),
+              0);
     EXPECT_EQ(ThrownWhenMemoryIsGone([&] { (void)package.ToZip(); }), 0);
     // A damaged package is still one.
-    EXPECT_THROW(OoxmlPackage::FromBytes(bytes.left(bytes.size() / 2), QStringLiteral("Blank.dotx")), WordError);
+    EXPECT_THROW(OoxmlPackage::FromBytes(bytes.left(bytes.size() / 2), QStringLiteral("Blank.dotx")),
+                 WordError);
 }

@@ -257,7 +257,8 @@ TEST(Paths, TheStateFolderIsMadeWithItsParentsOrWhatIsInTheWayNamed) {
         QString home, inTheWay, says;
     } cases[] = {
         {file + QStringLiteral("/state"), file, QStringLiteral("【%1】不是文件夹").arg(file)},
-        {dangling + QStringLiteral("/state"), dangling, QStringLiteral("【%1】是一个指向不存在之处的链接").arg(dangling)},
+        {dangling + QStringLiteral("/state"), dangling,
+         QStringLiteral("【%1】是一个指向不存在之处的链接").arg(dangling)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.home.toStdString());

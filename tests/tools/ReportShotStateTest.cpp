@@ -99,8 +99,9 @@ TEST(ReportShotState, TheSummaryTableTakesPilesFromSeveralFolders) {
     CopyTemplates(stateDir());
     const QString a = tmp.filePath(QStringLiteral("a")), b = tmp.filePath(QStringLiteral("b"));
     ASSERT_TRUE(QDir().mkpath(a) && QDir().mkpath(b));
-    for (const auto& [from, to] : {std::pair{"ZK6.DUX", a + "/ZK6.DUX"}, std::pair{"ZK10.DUX", b + "/ZK10.DUX"},
-                                   std::pair{"ZK6.DUX", b + "/ZK6.DUX"}})
+    for (const auto& [from, to] :
+         {std::pair{"ZK6.DUX", a + "/ZK6.DUX"}, std::pair{"ZK10.DUX", b + "/ZK10.DUX"},
+          std::pair{"ZK6.DUX", b + "/ZK6.DUX"}})
         ASSERT_TRUE(QFile::copy(Sample(from), to));
     const QString out = tmp.filePath(QStringLiteral("stats.docx"));
     const StateShotRun r = StateShot("stats", out, {a + "/ZK6.DUX", b + "/ZK10.DUX"});

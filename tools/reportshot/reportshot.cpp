@@ -45,8 +45,8 @@
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QHash>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
