@@ -129,6 +129,14 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
         return false;
     }
 
+    // Without a folder of its own the window still opens; what needs
+    // pictures (the Word documents) fails and says so, "Temp" itself stays
+    // untouched.
+    if (const std::optional<TempFolderProblem> missing = MissingRunFolder();
+        m_sessionTemp.isEmpty() && missing)
+        m_ctx.message(missing->Text(false), missing->Text(true), QString(), QString(),
+                      MB_OK | MB_ICONWARNING);
+
     CreateDocumentAndFrame();
     // A file that cannot be opened was reported; the window opens empty.
     if (m_cmdInfo.IsFileOpen())

@@ -3,16 +3,21 @@
 #include "batch/BatchReportHelper.h"
 #include "core/pile/PileRecord.h"
 #include "office/XmlClean.h"
+#include "office/XmlMemory.h"
+#include "platform/AllocationProbe.h"
 #include "platform/AppContext.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <cstdlib>
 #include <pugixml.hpp>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace pit;
 
@@ -46,7 +51,11 @@ struct AnalysisLog::Xml {
     pugi::xml_node record;
 };
 
-AnalysisLog::AnalysisLog() : m_xml(std::make_unique<Xml>()) {}
+AnalysisLog::AnalysisLog() : m_xml(std::make_unique<Xml>()) {
+    // An element that found no memory would be left out silently: a log
+    // without its root or with records cut short. Out of memory is told as such.
+    UseThrowingXmlAllocation();
+}
 AnalysisLog::~AnalysisLog() = default;
 
 bool AnalysisLog::Load(const QString& path) {
@@ -58,6 +67,11 @@ bool AnalysisLog::Load(const QString& path) {
     if (f.error() != QFileDevice::NoError)
         return false;
     const pugi::xml_parse_result r = m_xml->doc.load_buffer(bytes.constData(), size_t(bytes.size()));
+    // Not a damaged log: it stays as it is.
+    if (r.status == pugi::status_out_of_memory) {
+        m_xml = std::make_unique<Xml>();
+        ThrowBadAlloc();
+    }
     const pugi::xml_node root = m_xml->doc.document_element();
     if (!r || !root || std::string_view(root.name()) != kRoot) {
         m_xml = std::make_unique<Xml>();
@@ -76,6 +90,8 @@ void AnalysisLog::Open() {
 
 void AnalysisLog::CreateRoot(const QString& name) {
     m_xml->root = m_xml->doc.append_child(utf8(name).c_str());
+    if (!m_xml->root)
+        ThrowBadAlloc();
 }
 
 void AnalysisLog::AddRecordElement(const QString& text, const QString& name) {
@@ -118,6 +134,14 @@ QByteArray AnalysisLog::Text() const {
 }
 
 bool AnalysisLog::Save(const QString& path, QString* error, bool english) const {
+    // A log without its root would be set aside as damaged by the next run.
+    const pugi::xml_node root = m_xml->doc.document_element();
+    if (!root || root != m_xml->root || std::string_view(root.name()) != kRoot) {
+        if (error)
+            *error = english ? QStringLiteral("the log has no root element \"%1\"").arg(QLatin1String(kRoot))
+                             : QStringLiteral("记录没有根元素“%1”").arg(QLatin1String(kRoot));
+        return false;
+    }
     try {
         writeFileAtomic(path, Text());
         return true;
@@ -156,13 +180,22 @@ QString setAside(const QString& path, const AppContext& ctx) {
     return {};
 }
 
-// Who holds the lock, as its file says.
-QString lockHolder(const QLockFile& lock, bool english) {
+// Who holds the lock, as its file says. A run makes the lock file first and
+// writes who it is into it next: an empty lock made a moment ago is one
+// being written, not a file of no program.
+QString lockHolder(const QLockFile& lock, const QString& lockPath, bool english) {
     qint64 pid = 0;
     QString host, app;
-    if (!lock.getLockInfo(&pid, &host, &app))
+    if (!lock.getLockInfo(&pid, &host, &app)) {
+        const QFileInfo info(lockPath);
+        constexpr qint64 kFreshSeconds = 5;
+        if (info.exists() && info.size() == 0 &&
+            std::abs(info.lastModified().secsTo(QDateTime::currentDateTime())) <= kFreshSeconds)
+            return english ? QStringLiteral("another run has just made it")
+                           : QStringLiteral("另一次运行刚刚建立了它");
         return english ? QStringLiteral("its content names no program")
                        : QStringLiteral("其内容不是程序的锁信息");
+    }
     return english ? QStringLiteral("held by process %1 of \"%2\" on %3").arg(pid).arg(app, host)
                    : QStringLiteral("由主机 %3 上“%2”的进程 %1 持有").arg(pid).arg(app, host);
 }
@@ -170,7 +203,7 @@ QString lockHolder(const QLockFile& lock, bool english) {
 } // namespace
 
 bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
-                       const AppContext& ctx, bool* blocked) {
+                       const AppContext& ctx, bool* blocked, bool* waited) {
     if (blocked)
         *blocked = false;
     const QString shown = QDir::toNativeSeparators(path);
@@ -180,33 +213,44 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
         ctx.message(zh, en, QString(), QString(), MB_OK | MB_ICONERROR);
         return false;
     };
-    // A folder (or a pipe, a device) under the lock file's name is no run's
-    // lock and never goes away: waiting for it would be in vain.
-    if (const QFileInfo lockInfo(lockPath); lockInfo.exists() && !lockInfo.isFile()) {
-        const bool folder = lockInfo.isDir();
+    // A folder (a pipe, a device, a link, even one to nothing) under the lock
+    // file's name is no run's lock and never goes away: waiting for it would
+    // be in vain. (Not followed: a link is what is there.)
+    struct stat st {};
+    if (::lstat(QFile::encodeName(lockPath).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        const bool folder = S_ISDIR(st.st_mode), link = S_ISLNK(st.st_mode);
         if (blocked)
             *blocked = true;
+        const QString whatZh = folder ? QStringLiteral("是一个文件夹")
+                               : link ? QStringLiteral("是一个符号链接")
+                                      : QStringLiteral("不是普通文件");
+        const QString whatEn = folder ? QStringLiteral("is a folder")
+                               : link ? QStringLiteral("is a symbolic link")
+                                      : QStringLiteral("is not a regular file");
         return refuse(
             QStringLiteral("记录文件【%1】无法写入：锁文件【%2】%3，请删除它。")
-                .arg(shown, lockShown,
-                     folder ? QStringLiteral("是一个文件夹") : QStringLiteral("不是普通文件")),
+                .arg(shown, lockShown, whatZh),
             QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
-                .arg(shown, lockShown,
-                     folder ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file")));
+                .arg(shown, lockShown, whatEn));
     }
     constexpr int kWaitSeconds = 30;
     QLockFile lock(lockPath);
     bool locked = lock.tryLock(0);
-    if (!locked && lock.error() == QLockFile::LockFailedError) {
+    // A run waits for the lock once: a holder that kept it that long is not
+    // waited for again, its later tries take the lock only when it is free.
+    const bool mayWait = !(waited && *waited);
+    if (!locked && lock.error() == QLockFile::LockFailedError && mayWait) {
         // Another run writes the log, or a file no run made stands there: say which, then wait.
         ctx.message(QStringLiteral("记录文件【%1】的锁文件【%2】已被占用（%3），最多等待 %4 秒。")
-                        .arg(shown, lockShown, lockHolder(lock, false))
+                        .arg(shown, lockShown, lockHolder(lock, lockPath, false))
                         .arg(kWaitSeconds),
                     QStringLiteral("The lock file [%2] of the record log [%1] is taken (%3); waiting up to "
                                    "%4 s for it.")
-                        .arg(shown, lockShown, lockHolder(lock, true))
+                        .arg(shown, lockShown, lockHolder(lock, lockPath, true))
                         .arg(kWaitSeconds),
                     QString(), QString(), MB_OK | MB_ICONINFORMATION);
+        if (waited)
+            *waited = true;
         locked = lock.tryLock(kWaitSeconds * 1000);
     }
     if (!locked && lock.error() != QLockFile::LockFailedError)
@@ -214,6 +258,8 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
             QStringLiteral("记录文件【%1】无法写入：无法建立锁文件【%2】。").arg(shown, lockShown),
             QStringLiteral("The record log [%1] cannot be written: its lock file [%2] cannot be made.")
                 .arg(shown, lockShown));
+    if (!locked && !mayWait)
+        return false; // told when it was waited for
     if (!locked)
         return refuse(QStringLiteral("记录文件【%1】的锁文件【%2】等待 %3 秒后仍被占用，本次记录未写入。")
                           .arg(shown, lockShown)

@@ -62,7 +62,9 @@ private:
 // the stamp when that is taken: no copy set aside is replaced) and a new one
 // started (said through ctx). False, with the reason told through ctx, when
 // the log could not be written; *blocked then says whether something that
-// is no lock stands under the lock's name (no later try in the run can do
-// better).
+// is no lock stands under the lock's name, a link included (no later try in
+// the run can do better). A run waits for a taken lock once: with *waited
+// set (by the wait of an earlier try) a taken lock fails at once, unsaid.
+// Memory that runs out throws std::bad_alloc; the log stays as it was.
 bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>& entries,
-                       const pit::AppContext& ctx, bool* blocked = nullptr);
+                       const pit::AppContext& ctx, bool* blocked = nullptr, bool* waited = nullptr);

@@ -121,36 +121,6 @@ int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& appCtx, Ba
     return failed ? 1 : 0;
 }
 
-namespace {
-
-// Why the run's temporary folder could not be made: what is in the way.
-QString tempFolderCause(const TempFolderProblem& problem, bool english) {
-    const QString parent = QFileInfo(problem.path).absolutePath();
-    const QString shownParent = QDir::toNativeSeparators(parent);
-    switch (problem.error) {
-    case EACCES:
-    case EPERM:
-    case EROFS:
-        if (parent == QFileInfo(stateDir()).absoluteFilePath())
-            return english ? QStringLiteral("the state folder [%1] cannot be written").arg(shownParent)
-                           : QStringLiteral("状态文件夹【%1】不能写入").arg(shownParent);
-        return english ? QStringLiteral("the folder [%1] cannot be written").arg(shownParent)
-                       : QStringLiteral("文件夹【%1】不能写入").arg(shownParent);
-    case ENOTDIR:
-        return english ? QStringLiteral("something that is no folder has its name")
-                       : QStringLiteral("它的名称已被一个不是文件夹的东西占用");
-    case EEXIST:
-        return english
-                   ? QStringLiteral("its name and every other name for it are taken by things this run did "
-                                    "not make")
-                   : QStringLiteral("它的名称及所有备用名称都已被不是本次运行建立的东西占用");
-    default:
-        return ErrnoText(problem.error, english);
-    }
-}
-
-} // namespace
-
 std::optional<int> BatchMain(int argc, char* argv[]) {
     StderrMessageSink sink;
     AppContext ctx;
@@ -191,12 +161,15 @@ std::optional<int> BatchMain(int argc, char* argv[]) {
         const RunTempFolder temp;
         if (temp.dir().isEmpty()) {
             // Every report draws its pictures there: none could be written.
-            const QString folder = QDir::toNativeSeparators(temp.problem().path);
+            // The folder named is "Temp" or the run's in it, whatever level above failed.
+            const QString root = joinPath(stateDir(), QStringLiteral("Temp"));
+            const QString failedAt = temp.problem().path;
+            const QString folder = QDir::toNativeSeparators(failedAt.startsWith(root) ? failedAt : root);
             ctx.message(
                 QStringLiteral("临时文件夹【%1】无法建立：%2，报告无法生成。")
-                    .arg(folder, tempFolderCause(temp.problem(), false)),
+                    .arg(folder, temp.problem().Cause(false)),
                 QStringLiteral("The temporary folder [%1] cannot be made: %2, so no report can be made.")
-                    .arg(folder, tempFolderCause(temp.problem(), true)),
+                    .arg(folder, temp.problem().Cause(true)),
                 QString(), QString(), MB_OK | MB_ICONERROR);
             std::fputs("end", stdout);
             std::fflush(stdout);

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cerrno>
 
 namespace pit {
 
@@ -141,11 +142,11 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
     // log is tried once more at the end, not once per document; not at all
     // after something that is no lock stood in the lock's place (told once).
     std::vector<AnalysisLogEntry> pending;
-    bool logWritten = false, logRefused = false, logBlocked = false;
+    bool logWritten = false, logRefused = false, logBlocked = false, logWaited = false;
     const auto writeLog = [&] {
         if (logBlocked)
             return;
-        if (AppendToRecordLog(logPath, pending, ctx, &logBlocked)) {
+        if (AppendToRecordLog(logPath, pending, ctx, &logBlocked, &logWaited)) {
             pending.clear();
             logWritten = true;
             logRefused = false;
@@ -204,8 +205,20 @@ BatchOutcome GenerateBatchReports(const AppContext& ctx, CBatchReportHelper& hel
             const int made =
                 CBatchReportHelper::CreateTemporaryDocument(outDir, report.documentName, temporary);
             bool written = made == 0;
-            if (!written)
+            if (made == EEXIST) {
+                // The document's own name is free: what is in the way are the
+                // things under every hidden name it is first written under.
+                const QString first = QDir::toNativeSeparators(
+                    CBatchReportHelper::TemporaryDocumentPath(outDir, report.documentName));
+                why = ctx.tr(
+                    QStringLiteral("它的临时文件名【%1】及所有备用名称都已被不是本次运行建立的东西占用")
+                        .arg(first),
+                    QStringLiteral("its temporary name [%1] and every other name for it are taken by "
+                                   "things this run did not make")
+                        .arg(first));
+            } else if (!written) {
                 why = ErrnoText(made, ctx.english);
+            }
             if (written) {
                 temporary.SetShownName(report.documentName);
                 report.outputPath = temporary.Path();

@@ -4,6 +4,7 @@
 #include "office/WordError.h"
 #include "office/XmlClean.h"
 #include "office/XmlMemory.h"
+#include "platform/AllocationProbe.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
 
@@ -64,6 +65,8 @@ QByteArray Serialize(pugi::xml_document& doc) {
 
 void Parse(pugi::xml_document& doc, const QByteArray& bytes, const QString& part, const QString& file) {
     const pugi::xml_parse_result res = doc.load_buffer(bytes.constData(), size_t(bytes.size()), kParseFlags);
+    if (res.status == pugi::status_out_of_memory) // not a damaged part
+        pit::ThrowBadAlloc();
     if (!res)
         throw WordError(QStringLiteral("文件 %1 的部件 %2 不是有效的 XML。").arg(file, part),
                         QStringLiteral("The part %2 of the file %1 is not valid XML.").arg(file, part));

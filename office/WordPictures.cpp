@@ -16,7 +16,10 @@
 namespace pit {
 
 QString DocumentPictureFile(const QString& stem, bool bitmap) {
-    return joinPath(tempDir(), stem + (bitmap ? QStringLiteral(".bmp") : QStringLiteral(".emf")));
+    const QString dir = tempDir();
+    if (dir.isEmpty()) // this run has no folder of its own: no picture anywhere else
+        return {};
+    return joinPath(dir, stem + (bitmap ? QStringLiteral(".bmp") : QStringLiteral(".emf")));
 }
 
 int PointsToPixels(double points) {
@@ -31,6 +34,15 @@ double PixelsToPoints(int px) {
 bool WritePictureFile(const QString& path, QSize px, bool bitmap,
                       const std::function<void(gdi::Canvas&, const gdi::Rect&)>& draw, QString* why,
                       bool english, int scale) {
+    if (path.isEmpty()) {
+        if (why) {
+            const std::optional<TempFolderProblem> missing = MissingRunFolder();
+            *why = missing   ? missing->Text(english)
+                   : english ? QStringLiteral("This run has no temporary folder of its own.")
+                             : QStringLiteral("本次运行没有自己的临时文件夹。");
+        }
+        return false;
+    }
     // Pictures go to the run's temporary folder in the state folder; when
     // that cannot be written, say so rather than "file not found".
     const QFileInfo folder(QFileInfo(path).absolutePath());

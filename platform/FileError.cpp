@@ -104,10 +104,8 @@ FileError FileError::fromDevice(const QFileDevice& file, FileCause fallback) {
         cause = FileCause::AccessDenied;
         break;
     case QFileDevice::ResourceError:
-        cause = (os == ENOSPC) ? FileCause::DiskFull : FileCause::HardIO;
-        break;
     case QFileDevice::WriteError:
-        cause = (os == ENOSPC) ? FileCause::DiskFull : FileCause::HardIO;
+        cause = (os == ENOSPC || os == EDQUOT) ? FileCause::DiskFull : FileCause::HardIO;
         break;
     case QFileDevice::ReadError:
         cause = FileCause::HardIO;
@@ -118,6 +116,11 @@ FileError FileError::fromDevice(const QFileDevice& file, FileCause fallback) {
     default:
         break;
     }
+    // Qt has no text for a write cut short (the disk filled part-way): its
+    // "Unknown error". The system's error names the cause, in both languages,
+    // as for every other file the program writes.
+    if (os != 0)
+        return FileError(cause, file.fileName(), os, ErrnoText(os, true), ErrnoText(os, false));
     return FileError(cause, file.fileName(), os, file.errorString());
 }
 

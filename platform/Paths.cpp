@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include "platform/AllocationProbe.h"
+#include "platform/FileError.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,7 +68,9 @@ QString stateDir() {
 
 namespace {
 QString g_sessionTemp;
-}
+// Why this run asked for a folder of its own and has none.
+std::optional<TempFolderProblem> g_missingRunFolder;
+} // namespace
 
 QString tempRootDir() {
     const QString dir = joinPath(stateDir(), QStringLiteral("Temp"));
@@ -77,8 +80,11 @@ QString tempRootDir() {
 
 QString tempDir() {
     // The run's folder is never made again here: what stands under its name
-    // once it is gone is not the run's.
-    return g_sessionTemp.isEmpty() ? tempRootDir() : g_sessionTemp;
+    // once it is gone is not the run's. A run that has none writes nowhere:
+    // "Temp" itself is shared with every other run.
+    if (!g_sessionTemp.isEmpty())
+        return g_sessionTemp;
+    return g_missingRunFolder ? QString() : tempRootDir();
 }
 
 void setSessionTempDir(const QString& dir) {
@@ -334,24 +340,77 @@ std::vector<Session> g_sessions;
 constexpr int kMaxRunFolders = 100;
 
 QString failed(TempFolderProblem* problem, const QString& path, int error) {
+    g_missingRunFolder = TempFolderProblem{path, error};
     if (problem)
-        *problem = {path, error};
+        *problem = *g_missingRunFolder;
     return {};
+}
+
+} // namespace
+
+namespace {
+
+// Opens the folder path, making every level of it that is missing. A level
+// made here is opened without following a link (a link put in its place
+// meanwhile is not entered) and must be a folder of this user; levels that
+// were there are the user's own and are taken as they are. -1 when a level
+// cannot be made or opened: *failedAt names it, err says why (ELOOP: a link
+// to nothing stands there).
+int openMakingLevels(const QString& path, QString* failedAt, int& err) {
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // The levels above are only passed through (O_PATH: no right to read
+    // them is needed); the last is opened to be read.
+    const QStringList levels = absolute.split(u'/', Qt::SkipEmptyParts);
+    int fd = ::open("/", (levels.isEmpty() ? O_RDONLY : O_PATH) | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        err = errno;
+        *failedAt = QStringLiteral("/");
+        return -1;
+    }
+    QString walked;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        walked += u'/' + levels[i];
+        const QByteArray name = QFile::encodeName(levels[i]);
+        const bool made = ::mkdirat(fd, name.constData(), 0777) == 0;
+        err = made ? 0 : errno;
+        int next = -1;
+        if (made || err == EEXIST) {
+            const int mode = i + 1 == levels.size() ? O_RDONLY : O_PATH;
+            next = ::openat(fd, name.constData(), mode | O_DIRECTORY | O_CLOEXEC | (made ? O_NOFOLLOW : 0));
+            err = next < 0 ? errno : 0;
+            struct stat st {};
+            if (next >= 0 && made && (::fstat(next, &st) != 0 || st.st_uid != ::geteuid())) {
+                ::close(next);
+                next = -1;
+                err = EEXIST; // replaced as soon as made
+            }
+            if (next < 0 && err == ENOENT && ::fstatat(fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                err = ELOOP;
+        }
+        ::close(fd);
+        if (next < 0) {
+            *failedAt = walked;
+            return -1;
+        }
+        fd = next;
+    }
+    return fd;
 }
 
 } // namespace
 
 QString EnsureTempFolder(TempFolderProblem* problem) {
     ProbeAllocation(AllocSite::TempFolder);
+    // A state folder that is not there yet is made with its parents, then
+    // "Temp" in it. A "Temp" the user made a link to a folder is followed:
+    // what a run makes and removes there is only its own.
     const QString root = joinPath(stateDir(), QStringLiteral("Temp"));
-    const QByteArray rootName = QFile::encodeName(root);
-    if (::mkdir(rootName.constData(), 0777) != 0 && errno != EEXIST)
-        return failed(problem, root, errno);
-    // A "Temp" the user made a link to a folder is followed: what a run
-    // makes and removes there is only its own.
-    const int rootFd = ::open(rootName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QString failedAt;
+    int err = 0;
+    const int rootFd = openMakingLevels(root, &failedAt, err);
     if (rootFd < 0)
-        return failed(problem, root, errno);
+        return failed(problem, failedAt, err);
     clearGoneRuns(rootFd);
     const QString base = QStringLiteral("run-") + RunTag();
     for (int n = 1; n <= kMaxRunFolders; ++n) {
@@ -373,6 +432,7 @@ QString EnsureTempFolder(TempFolderProblem* problem) {
         }
         Session s{joinPath(root, name), rootFd, fd, encoded, st.st_dev, st.st_ino};
         g_sessions.push_back(s);
+        g_missingRunFolder.reset();
         setSessionTempDir(s.path);
         return s.path;
     }
@@ -381,6 +441,8 @@ QString EnsureTempFolder(TempFolderProblem* problem) {
 }
 
 void ClearTempFolder(const QString& sessionDir) {
+    if (sessionDir.isEmpty()) // the run that had none ends
+        g_missingRunFolder.reset();
     for (auto it = g_sessions.begin(); it != g_sessions.end(); ++it) {
         if (it->path != sessionDir)
             continue;
@@ -397,6 +459,53 @@ void ClearTempFolder(const QString& sessionDir) {
     }
     if (g_sessionTemp == sessionDir)
         setSessionTempDir(g_sessions.empty() ? QString() : g_sessions.back().path);
+}
+
+std::optional<TempFolderProblem> MissingRunFolder() {
+    return g_missingRunFolder;
+}
+
+QString TempFolderProblem::Cause(bool english) const {
+    const QString parent = QFileInfo(path).absolutePath();
+    const QString shown = QDir::toNativeSeparators(path);
+    const QString shownParent = QDir::toNativeSeparators(parent);
+    const bool temp = QFileInfo(path).absoluteFilePath() ==
+                      QFileInfo(joinPath(stateDir(), QStringLiteral("Temp"))).absoluteFilePath();
+    switch (error) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        if (parent == QFileInfo(stateDir()).absoluteFilePath())
+            return english ? QStringLiteral("the state folder [%1] cannot be written").arg(shownParent)
+                           : QStringLiteral("状态文件夹【%1】不能写入").arg(shownParent);
+        return english ? QStringLiteral("the folder [%1] cannot be written").arg(shownParent)
+                       : QStringLiteral("文件夹【%1】不能写入").arg(shownParent);
+    case ENOTDIR:
+        if (temp)
+            return english ? QStringLiteral("something that is no folder has its name")
+                           : QStringLiteral("它的名称已被一个不是文件夹的东西占用");
+        return english ? QStringLiteral("[%1] is no folder").arg(shown)
+                       : QStringLiteral("【%1】不是文件夹").arg(shown);
+    case ELOOP:
+        return english ? QStringLiteral("[%1] is a link to something that is not there").arg(shown)
+                       : QStringLiteral("【%1】是一个指向不存在之处的链接").arg(shown);
+    case EEXIST:
+        if (temp)
+            break;
+        return english
+                   ? QStringLiteral("its name and every other name for it are taken by things this run did "
+                                    "not make")
+                   : QStringLiteral("它的名称及所有备用名称都已被不是本次运行建立的东西占用");
+    default:
+        break;
+    }
+    return english ? QStringLiteral("[%1]: %2").arg(shown, ErrnoText(error, true))
+                   : QStringLiteral("【%1】：%2").arg(shown, ErrnoText(error, false));
+}
+
+QString TempFolderProblem::Text(bool english) const {
+    return english ? QStringLiteral("This run has no temporary folder of its own: %1.").arg(Cause(true))
+                   : QStringLiteral("本次运行没有自己的临时文件夹：%1。").arg(Cause(false));
 }
 
 RunTempFolder::~RunTempFolder() {

@@ -21,7 +21,8 @@ QString stateDir();
 // stateDir()/Temp, created on first use.
 QString tempRootDir();
 // Where this process writes its temporary files: the folder set by
-// setSessionTempDir (one per running instance), else tempRootDir().
+// setSessionTempDir (one per running instance), else tempRootDir(); empty
+// while EnsureTempFolder could not make this run's folder (MissingRunFolder).
 QString tempDir();
 void setSessionTempDir(const QString& dir);
 
@@ -66,17 +67,25 @@ bool RunIsGone(const QString& tag, qint64 lastChange = -1);
 struct TempFolderProblem {
     QString path;
     int error = 0;
+
+    // What is in the way, naming it, in the language.
+    QString Cause(bool english) const;
+    // "This run has no temporary folder of its own: <cause>."
+    QString Text(bool english) const;
 };
 
-// "Temp" in the state folder and this run's own folder "run-<tag>" inside
-// it, which becomes tempDir() for the run. The run's folder is made by this
-// run (an entry of that name already there is left alone and another name
-// taken). The folders of runs certainly gone (killed, crashed) are removed
-// first, only real folders of this user and never through a link; those of
-// live runs and of runs that cannot be judged stay. The result is this
-// run's folder, empty when it could not be made (why in *problem; the
-// writers of temporary files then meet the failure).
+// "Temp" in the state folder (both made with their missing parents) and
+// this run's own folder "run-<tag>" inside it, which becomes tempDir() for
+// the run. The run's folder is made by this run (an entry of that name
+// already there is left alone and another name taken). The folders of runs
+// certainly gone (killed, crashed) are removed first, only real folders of
+// this user and never through a link; those of live runs and of runs that
+// cannot be judged stay. The result is this run's folder, empty when it
+// could not be made (why in *problem and MissingRunFolder; tempDir() is
+// then empty, so nothing of the run goes into the shared "Temp").
 QString EnsureTempFolder(TempFolderProblem* problem = nullptr);
+// Why the folder is missing while this run asked for one and has none.
+std::optional<TempFolderProblem> MissingRunFolder();
 // Removes this run's folder (made by EnsureTempFolder) with everything in
 // it, never through a link. Nothing else in "Temp" is touched.
 void ClearTempFolder(const QString& sessionDir);

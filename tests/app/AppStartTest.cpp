@@ -108,6 +108,44 @@ TEST_F(AppStart, OffscreenStartWithAPileArgumentOpensItAndShutsDownCleanly) {
     EXPECT_EQ(ini.readString(QStringLiteral("DocInfo"), QStringLiteral("FileName")), pile());
 }
 
+// A state folder that is not there yet is made, with "Temp" and the
+// window's own folder in it. A window that gets no folder of its own (every
+// name of it taken) says so and opens all the same; its pictures go nowhere.
+TEST_F(AppStart, AWindowMakesAStateFolderNotThereYetOrSaysItHasNoRunFolder) {
+    const QByteArray saved = qgetenv("KEV_DUX_HOME");
+    const QString fresh = tmp.filePath(QStringLiteral("new/state"));
+    qputenv("KEV_DUX_HOME", QFile::encodeName(fresh));
+    QString session;
+    {
+        auto app = makeApp();
+        session = app->SessionTempDir();
+        EXPECT_EQ(QFileInfo(session).absolutePath(), fresh + QStringLiteral("/Temp"));
+        ASSERT_TRUE(app->InitInstance({}));
+        EXPECT_TRUE(sink.shown.empty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(session));
+    EXPECT_TRUE(QFileInfo::exists(fresh + QStringLiteral("/DuxConfig.xml")));
+
+    // Every name the window's folder may take, taken.
+    const QString temp = fresh + QStringLiteral("/Temp");
+    const QString base = QStringLiteral("run-") + RunTag();
+    for (int n = 1; n <= 100; ++n)
+        ASSERT_TRUE(QFile(joinPath(temp, n == 1 ? base : base + QStringLiteral("~%1").arg(n)))
+                        .open(QIODevice::WriteOnly));
+    {
+        auto app = makeApp();
+        EXPECT_TRUE(app->SessionTempDir().isEmpty());
+        ASSERT_TRUE(app->InitInstance({}));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("本次运行没有自己的临时文件夹")))
+            << sink.shown[0].text.toStdString();
+        EXPECT_TRUE(tempDir().isEmpty());
+        EXPECT_NE(app->MainWindow(), nullptr);
+    }
+    EXPECT_EQ(QDir(temp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size(), 100);
+    qputenv("KEV_DUX_HOME", saved);
+}
+
 TEST_F(AppStart, EnglishIsChosenFirstFromTheLanguageFiles) {
     ASSERT_TRUE(
         QFile::copy(QStringLiteral(PIT_RES_DIR "/English.lng"), joinPath(resourceDir(), "English.lng")));

@@ -658,6 +658,51 @@ TEST_F(BatchEndToEnd, AFullDiskIsToldForTheDocumentAndLeavesNothing) {
     EXPECT_EQ(r.out.trimmed(), "end") << r.out.toStdString();
 }
 
+// A picture that the full disk cuts short names the system's cause, as the
+// documents do (not Qt's "Unknown error"). "Temp" is a small file system of
+// the run's own.
+TEST_F(BatchEndToEnd, APictureOnAFullDiskNamesTheCause) {
+    const QStringList flags{QStringLiteral("--mount"), QStringLiteral("--map-root-user")};
+    if (!canUnshare(flags))
+        GTEST_SKIP() << "no mount namespace for this user";
+    const QStringList first = analyseFirstProject();
+    const QString temp = QDir(home).filePath(QStringLiteral("Temp"));
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    QDir().mkpath(temp);
+    const QString script = QStringLiteral("mount -t tmpfs -o size=4k tmpfs \"$3\" || exit 99; \"$0\" -report "
+                                          "\"$1\" \"$2\"; exit $?");
+    QProcess p;
+    p.setProcessEnvironment(programEnvironment(home));
+    p.start(QStringLiteral("unshare"),
+            flags + QStringList{"sh", "-c", script, QStringLiteral(PIT_BIN_DIR "/KEV_DUX"), writeList(first),
+                                out, temp});
+    const ProgramRun r = finish(p);
+    if (r.status == 99)
+        GTEST_SKIP() << "no tmpfs to fill: " << r.err.toStdString();
+    EXPECT_EQ(r.status, 1) << r.err.toStdString();
+    const QString err = QString::fromUtf8(r.err);
+    EXPECT_TRUE(err.contains(QStringLiteral("磁盘已满（磁盘空间不足）"))) << r.err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("Unknown error"))) << r.err.toStdString();
+    EXPECT_FALSE(err.contains(QStringLiteral("未知错误"))) << r.err.toStdString();
+}
+
+// A state folder that is not there yet (the first run of a new user) is
+// made with its parents: the reports and the record log are written there,
+// and the run's temporary folder goes with the run.
+TEST_F(BatchEndToEnd, AStateFolderNotThereYetIsMade) {
+    const QStringList first = analyseFirstProject();
+    const QString state = tmp.filePath(QStringLiteral("new/state"));
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    const ProgramRun r = runProgram({QStringLiteral("-report"), writeList(first), out}, state);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "end");
+    EXPECT_EQ(QDir(out).entryList({QStringLiteral("*.docx")}, QDir::Files).size(), 1);
+    EXPECT_EQ(readLog(QDir(state).filePath(QStringLiteral("Record.xml"))).size(), size_t(first.size()));
+    const QString temp = QDir(state).filePath(QStringLiteral("Temp"));
+    EXPECT_TRUE(QFileInfo(temp).isDir());
+    EXPECT_TRUE(QDir(temp).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+}
+
 // A run in another process namespace (a container with this host's name)
 // keeps its folder and its documents while another run starts beside it;
 // both write their documents.

@@ -199,6 +199,26 @@ TEST_F(BatchRun, AReportNotWrittenLeavesItsEntriesWithoutAReport) {
     }
 }
 
+// Every hidden name the document is first written under is taken (by
+// things of no run): the message names what is in the way, not the
+// document, whose own name is free.
+TEST_F(BatchRun, EveryHiddenNameTakenIsToldForWhatIsInTheWay) {
+    const QString pier = report("Pier_20240315093000.docx");
+    QDir().mkpath(out);
+    for (int variant = 1; variant <= 100; ++variant)
+        ASSERT_TRUE(QDir().mkdir(CBatchReportHelper::TemporaryDocumentPath(out, pier, variant)));
+    const BatchOutcome outcome = run(1, {a1});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_TRUE(outcome.written.isEmpty());
+    ASSERT_EQ(sink.shown.size(), 1u);
+    const QString said = sink.shown[0].text;
+    EXPECT_TRUE(said.contains(
+        QStringLiteral("临时文件名【%1】").arg(CBatchReportHelper::TemporaryDocumentPath(out, pier))))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains(QStringLiteral("：该名称已被占用"))) << said.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(pier));
+}
+
 TEST_F(BatchRun, EveryReportWrittenIsSuccess) {
     const BatchOutcome outcome = run(2, {a1, b1, b0});
     EXPECT_FALSE(outcome.failed); // a pile without analysis is only noted

@@ -1,15 +1,20 @@
 // The record log file: its text, appending, blank piles, a damaged log.
 #include "batch/AnalysisLog.h"
+#include "platform/AllocationProbe.h"
 #include "tests/batch/BatchFixtures.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLockFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
+#include <new>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace pit;
 using namespace pit::test;
@@ -129,6 +134,10 @@ TEST_F(RecordLog, ALockThatIsNotAFileIsToldAtOnce) {
     } cases[] = {
         {"a folder", [&] { return QDir().mkdir(lock); }, "是一个文件夹"},
         {"a pipe", [&] { return ::mkfifo(QFile::encodeName(lock).constData(), 0600) == 0; }, "不是普通文件"},
+        // A link is what is there, whether it leads anywhere or not.
+        {"a link to nothing", [&] { return QFile::link(tmp.filePath(QStringLiteral("nowhere")), lock); },
+         "是一个符号链接"},
+        {"a link to a file", [&] { return QFile::link(path(), lock); }, "是一个符号链接"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -136,8 +145,10 @@ TEST_F(RecordLog, ALockThatIsNotAFileIsToldAtOnce) {
         sink.shown.clear();
         QElapsedTimer took;
         took.start();
-        EXPECT_FALSE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK2"))}, ctx));
+        bool blocked = false;
+        EXPECT_FALSE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK2"))}, ctx, &blocked));
         EXPECT_LT(took.elapsed(), 5000);
+        EXPECT_TRUE(blocked);
         ASSERT_EQ(sink.shown.size(), 1u);
         EXPECT_TRUE(
             sink.shown[0].text.contains(QStringLiteral("Record.xml.lock】") + QString::fromUtf8(c.says)))
@@ -168,4 +179,83 @@ TEST_F(RecordLog, AWaitForTheLockIsSaidWithTheLock) {
     AnalysisLog log;
     ASSERT_TRUE(log.Load(path()));
     EXPECT_EQ(log.RecordCount(), 1);
+}
+
+// A run waits for a taken lock once: a later try of the run that finds it
+// still taken fails at once, unsaid (the wait told it); one that finds it
+// free writes.
+TEST_F(RecordLog, ALockIsWaitedForOnceARun) {
+    QLockFile holder(path() + QStringLiteral(".lock"));
+    ASSERT_TRUE(holder.tryLock(0));
+    bool waited = true, blocked = false;
+    QElapsedTimer took;
+    took.start();
+    EXPECT_FALSE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx, &blocked, &waited));
+    EXPECT_LT(took.elapsed(), 5000);
+    EXPECT_TRUE(sink.shown.empty());
+    EXPECT_FALSE(blocked);
+    EXPECT_FALSE(QFileInfo::exists(path()));
+    holder.unlock();
+    EXPECT_TRUE(AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx, &blocked, &waited));
+    AnalysisLog log;
+    ASSERT_TRUE(log.Load(path()));
+    EXPECT_EQ(log.RecordCount(), 1);
+}
+
+// Another run makes its lock file first and writes who it is next: a lock
+// found empty a moment after it was made is that run's, not a file of no
+// program. The run waits for it and then writes.
+TEST_F(RecordLog, AnEmptyLockJustMadeIsAnotherRunsBeingWritten) {
+    const QString lock = path() + QStringLiteral(".lock");
+    ASSERT_TRUE(QFile(lock).open(QIODevice::WriteOnly));
+    std::thread other([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        QFile::remove(lock);
+    });
+    const bool written = AppendToRecordLog(path(), {entry(QStringLiteral("ZK1"))}, ctx);
+    other.join();
+    EXPECT_TRUE(written);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    const QString said = sink.shown[0].text;
+    EXPECT_TRUE(said.contains(QStringLiteral("另一次运行刚刚建立了它"))) << said.toStdString();
+    EXPECT_FALSE(said.contains(QStringLiteral("其内容不是程序的锁信息"))) << said.toStdString();
+}
+
+// Memory that runs out while the log is read or made is out of memory: the
+// log is not set aside as damaged nor replaced by one without its root; it
+// stays as it was (or is not made).
+TEST_F(RecordLog, MemoryThatRunsOutLeavesTheLogAsItWas) {
+    struct Rearm {
+        ~Rearm() { FailAllocationsFrom(AllocSite::Xml, -1); }
+    } rearm;
+    for (const bool existing : {true, false}) {
+        SCOPED_TRACE(existing ? "a log of six records" : "no log yet");
+        QFile::remove(path());
+        if (existing) {
+            std::vector<AnalysisLogEntry> six;
+            for (int i = 1; i <= 6; ++i)
+                six.push_back(entry(QStringLiteral("ZK%1").arg(i)));
+            ASSERT_TRUE(AppendToRecordLog(path(), six, ctx));
+        }
+        const QByteArray before = readAll(path());
+        sink.shown.clear();
+        FailAllocationsFrom(AllocSite::Xml, 0);
+        EXPECT_THROW(AppendToRecordLog(path(), {entry(QStringLiteral("ZK7"))}, ctx), std::bad_alloc);
+        FailAllocationsFrom(AllocSite::Xml, -1);
+        EXPECT_EQ(QFileInfo::exists(path()), existing);
+        EXPECT_EQ(readAll(path()), before);
+        EXPECT_TRUE(sink.shown.empty());
+        EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), existing ? 1 : 0)
+            << QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString();
+    }
+}
+
+// A log whose root could not be made is never written: the next run would
+// set it aside as damaged.
+TEST_F(RecordLog, ALogWithoutItsRootIsNotWritten) {
+    AnalysisLog log;
+    QString why;
+    EXPECT_FALSE(log.Save(path(), &why, true));
+    EXPECT_TRUE(why.contains(QStringLiteral("ArrayOfRecord"))) << why.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(path()));
 }

@@ -1,12 +1,18 @@
 // The document model: each operation checked in the saved XML, every saved
 // document through the structure check and python-docx.
+#include "office/OoxmlPackage.h"
 #include "office/WordDocument.h"
 #include "office/WordError.h"
+#include "platform/AllocationProbe.h"
 #include "tests/office/OfficeTestUtil.h"
+#include "tests/support/TestSupport.h"
 
 #include <QJsonArray>
 #include <functional>
+#include <new>
 #include <pugixml.hpp>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -417,3 +423,45 @@ TEST_F(WordModelTest, DamagedOrMissingTemplatesAreNamed) {
 }
 
 } // namespace
+
+namespace {
+
+// What op throws in a child process whose memory has run out (for every
+// allocation, the zip library's included): 0 out of memory, 1 a document
+// error, 2 nothing, 3 anything else.
+int ThrownWhenMemoryIsGone(const std::function<void()>& op) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        try {
+            RunOutOfMemory();
+            op();
+            ::_exit(2);
+        } catch (const std::bad_alloc&) {
+            ::_exit(0);
+        } catch (const WordError&) {
+            ::_exit(1);
+        } catch (...) {
+            ::_exit(3);
+        }
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+} // namespace
+
+// Memory that runs out while a template is unpacked or a document packed is
+// out of memory, not "not a valid document or template" nor "could not be packed".
+TEST(OoxmlPackageMemory, MemoryThatRunsOutIsNotADamagedPackage) {
+    const QString path = TemplateFile(QStringLiteral("Blank"));
+    const QByteArray bytes = test::readFileBytes(path);
+    const OoxmlPackage package = OoxmlPackage::FromBytes(bytes, QStringLiteral("Blank.dotx"));
+    EXPECT_EQ(ThrownWhenMemoryIsGone([&] { OoxmlPackage::FromBytes(bytes, QStringLiteral("Blank.dotx")); }),
+              0);
+    EXPECT_EQ(ThrownWhenMemoryIsGone([&] { (void)package.ToZip(); }), 0);
+    // A damaged package is still one.
+    EXPECT_THROW(OoxmlPackage::FromBytes(bytes.left(bytes.size() / 2), QStringLiteral("Blank.dotx")),
+                 WordError);
+}

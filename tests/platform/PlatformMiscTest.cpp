@@ -219,6 +219,76 @@ TEST(Paths, TemporaryFoldersOfRunsGoneAreClearedAtStart) {
     QFile::remove(old.fileName());
 }
 
+namespace {
+
+// KEV_DUX_HOME pointed elsewhere for a test, and back after it.
+struct HomeOverride {
+    QByteArray saved = qgetenv("KEV_DUX_HOME");
+    explicit HomeOverride(const QString& home) { qputenv("KEV_DUX_HOME", QFile::encodeName(home)); }
+    ~HomeOverride() { qputenv("KEV_DUX_HOME", saved); }
+};
+
+} // namespace
+
+// A state folder that is not there yet is made with its parents, then
+// "Temp" and the run's folder in it. One that cannot be made leaves the run
+// without a folder: its temporary files go nowhere (not into a shared
+// "Temp"), and what is in the way is named.
+TEST(Paths, TheStateFolderIsMadeWithItsParentsOrWhatIsInTheWayNamed) {
+    QTemporaryDir tmp;
+    const QString fresh = tmp.filePath(QStringLiteral("new/state"));
+    {
+        const HomeOverride home(fresh);
+        const QString own = EnsureTempFolder();
+        ASSERT_FALSE(own.isEmpty());
+        EXPECT_EQ(QFileInfo(own).absolutePath(), fresh + QStringLiteral("/Temp"));
+        EXPECT_EQ(tempDir(), own);
+        EXPECT_FALSE(MissingRunFolder());
+        ClearTempFolder(own);
+        EXPECT_TRUE(QFileInfo(fresh + QStringLiteral("/Temp")).isDir());
+        EXPECT_FALSE(QFileInfo::exists(own));
+    }
+
+    const QString file = tmp.filePath(QStringLiteral("file"));
+    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));
+    const QString dangling = tmp.filePath(QStringLiteral("dangling"));
+    ASSERT_TRUE(QFile::link(tmp.filePath(QStringLiteral("nowhere")), dangling));
+    const struct {
+        QString home, inTheWay, says;
+    } cases[] = {
+        {file + QStringLiteral("/state"), file, QStringLiteral("【%1】不是文件夹").arg(file)},
+        {dangling + QStringLiteral("/state"), dangling,
+         QStringLiteral("【%1】是一个指向不存在之处的链接").arg(dangling)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.home.toStdString());
+        const HomeOverride home(c.home);
+        TempFolderProblem problem;
+        EXPECT_TRUE(EnsureTempFolder(&problem).isEmpty());
+        EXPECT_EQ(problem.path, c.inTheWay);
+        ASSERT_TRUE(MissingRunFolder());
+        EXPECT_TRUE(tempDir().isEmpty());
+        EXPECT_TRUE(problem.Text(false).contains(c.says)) << problem.Text(false).toStdString();
+        EXPECT_TRUE(problem.Text(true).contains(c.inTheWay)) << problem.Text(true).toStdString();
+        ClearTempFolder(QString()); // the run without a folder ends
+        EXPECT_FALSE(MissingRunFolder());
+    }
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("nowhere"))));
+}
+
+// Qt has no text for a write the full disk cut short ("Unknown error"): a
+// file error names the system's cause, in the language asked.
+TEST(FileErrors, AFailedDeviceWriteNamesTheSystemsCause) {
+    QFile device(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    errno = 0;
+    ASSERT_EQ(device.write(QByteArray(64, 'x')), -1);
+    const FileError e = FileError::fromDevice(device, FileCause::DiskFull);
+    EXPECT_EQ(e.cause(), FileCause::DiskFull);
+    EXPECT_EQ(e.message(false), QStringLiteral("文件“/dev/full”：磁盘已满（磁盘空间不足）"));
+    EXPECT_EQ(e.message(true), QStringLiteral("File \"/dev/full\": disk full (no space left on the disk)"));
+}
+
 // The console shows every character of a message: control characters
 // (a NUL in a listed path) as escapes.
 TEST(MessageSink, ControlCharactersAreShownAsEscapes) {

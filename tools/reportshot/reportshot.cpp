@@ -46,6 +46,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -195,6 +196,9 @@ int RunReportShot(int argc, char** argv) {
     pit::RegisterFontSubstitutions();
     // Pictures for documents go to a folder of this run, removed at its end.
     const pit::RunTempFolder temp;
+    // Pages and workbooks need none; a document's pictures fail, each saying why.
+    if (temp.dir().isEmpty())
+        std::fprintf(stderr, "reportshot: %s\n", temp.problem().Text(true).toLocal8Bit().constData());
     pit::StderrMessageSink sink;
     pit::AppContext ctx;
     ctx.interactive = false;
@@ -244,9 +248,31 @@ int RunReportShot(int argc, char** argv) {
             list.SetItemText(i, 1, QFileInfo(piles[i]).fileName() + QStringLiteral("*"));
             list.SetItemCheck(i, true);
         }
-        // The report finds the piles by name in the project, whose list the
-        // batch mode does not rebuild from the folder: the folder's piles are added.
-        doc.m_ProjectInfo.ScanFolder(QFileInfo(piles.first()).absolutePath());
+        // The report finds the piles by name in the project: the piles given
+        // are its list, from whatever folders they come. A name given twice
+        // (from two folders) would find the first pile for both.
+        QHash<QString, QString> byName;
+        for (const QString& pile : piles) {
+            const QFileInfo fi(pile);
+            const QString earlier = byName.value(fi.fileName());
+            if (!earlier.isEmpty() && earlier != fi.absoluteFilePath())
+                return Fail(QStringLiteral("%1 and %2 have the same name; the summary table finds its piles "
+                                           "by name")
+                                .arg(earlier, fi.absoluteFilePath()));
+            byName.insert(fi.fileName(), fi.absoluteFilePath());
+        }
+        doc.m_ProjectInfo.m_files.RemoveAll();
+        for (const QString& pile : piles) {
+            const QFileInfo fi(pile);
+            if (doc.m_ProjectInfo.Contains(fi.absoluteFilePath()))
+                continue;
+            CPileFileItem item;
+            item.m_strName = fi.fileName();
+            item.m_strPath = fi.absoluteFilePath();
+            item.m_bSummaryRead = 1;
+            item.ReadFileSummary(); // one that cannot be read is named by the report with why
+            doc.m_ProjectInfo.m_files.Add(item);
+        }
         CRepCountInfo builder(env, &list, type);
         ok = builder.ExportWord(out);
         leftOut = builder.LeftOut();
