@@ -114,6 +114,9 @@ public:
     // files cannot be read (their paths, or list names when the project
     // does not hold them). The exports name them.
     const QStringList& LeftOut() const { return m_leftOut; }
+    // Pile files of the project that the report list cannot show because they
+    // cannot be read: the exports name them with the piles they leave out.
+    void SetUnlistedPiles(const QStringList& paths) { m_unlisted = paths; }
 
     // Set around picture exports: the wave drawings draw for a picture.
     void SetDrawToBitmap(bool on) { m_bToBitmap = on; }
@@ -166,6 +169,7 @@ protected:
     CCommonInfo m_CommonInfo;
     int m_nDecimals = 2;
     QStringList m_leftOut;
+    QStringList m_unlisted;
 };
 
 namespace pit {
