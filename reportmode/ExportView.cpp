@@ -332,11 +332,13 @@ void CExportView::ShowReportMode(bool singlePile) {
             const QString files = m_unreadable.join(u'\n');
             if (singlePile) {
                 zh = QStringLiteral("以下桩文件无法读取，不计入报告：\n") + files;
-                en = QStringLiteral("These pile files cannot be read; they are left out of the report:\n") + files;
+                en = QStringLiteral("These pile files cannot be read; they are left out of the report:\n") +
+                     files;
             } else {
                 zh = QStringLiteral("以下桩文件读不出波速，不计入波速统计：\n") + files;
-                en = QStringLiteral("The wave speed of these pile files cannot be read; they are left out of the "
-                                    "statistics:\n") +
+                en = QStringLiteral(
+                         "The wave speed of these pile files cannot be read; they are left out of the "
+                         "statistics:\n") +
                      files;
             }
         }
@@ -347,8 +349,9 @@ void CExportView::ShowReportMode(bool singlePile) {
             const QString files = names.join(u'\n');
             const QString sep = zh.isEmpty() ? QString() : QStringLiteral("\n\n");
             zh += sep + QStringLiteral("以下桩文件无法读取，不在列表中，也不计入报告：\n") + files;
-            en += sep + QStringLiteral("These pile files cannot be read; they are not listed and are left out of "
-                                       "the reports:\n") +
+            en += sep +
+                  QStringLiteral("These pile files cannot be read; they are not listed and are left out of "
+                                 "the reports:\n") +
                   files;
         }
         Tell(zh, en, MB_OK | MB_ICONWARNING);

@@ -69,7 +69,9 @@ struct AnalysisBlock {
     // The channel the pile shows, as the pile reader takes it: the stored
     // index, or the first channel when that names none of the blows and the
     // average. Every report and the workbook read this one.
-    int ShownChannel() const { return currentChannel < 0 || currentChannel > channelCount ? 0 : currentChannel; }
+    int ShownChannel() const {
+        return currentChannel < 0 || currentChannel > channelCount ? 0 : currentChannel;
+    }
 
     float PileValue(int i) const;
     // The pile class as the pile reader takes it: code 1007 saved no class of

@@ -165,11 +165,13 @@ void CProjectInfo::OpenOrBuild(const QString& indexPath, const QString& folder) 
         const bool isFolder = fi.isDir();
         tell(QStringLiteral("工程文件【%1】的位置上是%2，无法建立工程文件；桩列表按文件夹中的桩文件建立。"
                             "请移走它。")
-                 .arg(shown, isFolder ? QStringLiteral("一个文件夹") : QStringLiteral("一个不是普通文件的对象")),
+                 .arg(shown,
+                      isFolder ? QStringLiteral("一个文件夹") : QStringLiteral("一个不是普通文件的对象")),
              QStringLiteral("%2 stands in the place of the project file [%1], so no project file can be "
                             "made; the pile list is built from the pile files of the folder. Move it away.")
-                 .arg(shown, isFolder ? QStringLiteral("A folder") : QStringLiteral("Something that is no "
-                                                                                    "regular file")));
+                 .arg(shown, isFolder ? QStringLiteral("A folder")
+                                      : QStringLiteral("Something that is no "
+                                                       "regular file")));
         BuildList(folder, false);
         m_strIndexPath = indexPath;
         return;

@@ -223,7 +223,8 @@ TEST(AnalysisBlockTest, SavedValuesThatAreNoNumberAreRefused) {
         {"design pile tip elevation", "设计桩底标高", [](DuxAnalysis& a, float v) { a.pileValues[1] = v; }},
         {"measured pile top elevation", "实测桩顶标高", [](DuxAnalysis& a, float v) { a.pileValues[2] = v; }},
         {"second side", "第二边长", [](DuxAnalysis& a, float v) { a.secondSide = v; }},
-        {"second side of the enlarged base", "扩大头第二边长", [](DuxAnalysis& a, float v) { a.enlarged2 = v; }},
+        {"second side of the enlarged base", "扩大头第二边长",
+         [](DuxAnalysis& a, float v) { a.enlarged2 = v; }},
     };
     constexpr float kInf = std::numeric_limits<float>::infinity();
     for (const auto& f : fields) {

@@ -351,18 +351,22 @@ TEST_F(DocFixture, WhatIsNoFileInTheIndexsPlaceIsNamedAndLeftAlone) {
         sink.shown.clear();
         CKEV_DUXDoc doc(ctx, files());
         bool opened = false;
-        EXPECT_TRUE(pit::test::FinishesWithoutWaiting({indexPath()}, [&] { opened = doc.OnOpenDocument(p1); }));
+        EXPECT_TRUE(
+            pit::test::FinishesWithoutWaiting({indexPath()}, [&] { opened = doc.OnOpenDocument(p1); }));
         EXPECT_TRUE(opened);
         EXPECT_EQ(doc.m_ProjectInfo.Files().GetCount(), 2);
         EXPECT_FALSE(doc.m_ProjectInfo.IndexWritable());
         ASSERT_EQ(sink.shown.size(), 1u);
-        EXPECT_EQ(sink.shown[0].text,
-                  QStringLiteral("工程文件【%1】的位置上是%2，无法建立工程文件；桩列表按文件夹中的桩文件建立。请移走它。")
-                      .arg(QDir::toNativeSeparators(indexPath()), QString::fromUtf8(c.said)));
+        EXPECT_EQ(
+            sink.shown[0].text,
+            QStringLiteral(
+                "工程文件【%1】的位置上是%2，无法建立工程文件；桩列表按文件夹中的桩文件建立。请移走它。")
+                .arg(QDir::toNativeSeparators(indexPath()), QString::fromUtf8(c.said)));
         const QFileInfo still(indexPath());
         EXPECT_TRUE(still.exists() || still.isSymLink());
         EXPECT_FALSE(still.isFile() && !still.isSymLink());
-        EXPECT_TRUE(QDir(folder).entryList({QStringLiteral("*.bad-*")}, QDir::AllEntries | QDir::System).isEmpty());
+        EXPECT_TRUE(
+            QDir(folder).entryList({QStringLiteral("*.bad-*")}, QDir::AllEntries | QDir::System).isEmpty());
         if (still.isDir() && !still.isSymLink())
             QDir().rmdir(indexPath());
         else

@@ -397,7 +397,8 @@ TEST_F(PileRead, BlowTableBuildsChannelsFromTheBlocks) {
     for (int32_t last : {-1, -7, INT32_MIN}) {
         DuxBlow odd = b3;
         odd.blow = last;
-        ASSERT_TRUE(rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, odd}))))
+        ASSERT_TRUE(
+            rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, odd}))))
             << last;
         EXPECT_EQ(rec.m_nCurrentChannel, rec.ChannelCountInList() - 1) << last;
     }

@@ -420,7 +420,8 @@ TEST_F(ProjectFolder, SaveNeedsAWritablePath) {
         FileCause cause;
         QString said;
     } cases[] = {
-        {tmp.filePath(QStringLiteral("missing/folder/x.DUP")), FileCause::FileNotFound, QStringLiteral("找不到文件")},
+        {tmp.filePath(QStringLiteral("missing/folder/x.DUP")), FileCause::FileNotFound,
+         QStringLiteral("找不到文件")},
         {inTheWay, FileCause::BadPath, QStringLiteral("它是一个文件夹")},
     };
     for (const auto& c : cases) {

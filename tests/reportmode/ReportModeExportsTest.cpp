@@ -248,7 +248,10 @@ struct LeftOutPilesInReportMode : ReportModeWindow {
         Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
         DuxAnalysis zk13 = SavedPile(QStringLiteral("ZK13"));
         zk13.current = 1023;
-        DuxBuilder::paramBlock("A-RIRADAD", 1042).channels(2, 1024).analysis(zk13).writeTo(folder, "ZK13.DUX");
+        DuxBuilder::paramBlock("A-RIRADAD", 1042)
+            .channels(2, 1024)
+            .analysis(zk13)
+            .writeTo(folder, "ZK13.DUX");
         DuxAnalysis nan = SavedPile(QStringLiteral("P-104"));
         nan.pileValues[2] = std::numeric_limits<float>::quiet_NaN();
         nanPile = DuxBuilder::paramBlock("A-RIRADAD", 1042)
@@ -272,16 +275,21 @@ TEST_F(LeftOutPilesInReportMode, EveryExportNamesThemAndTheReportsAgreeOnTheRest
         listed << view->List()->GetItemText(row, 1);
     EXPECT_EQ(listed, (QStringList{"P1.DUX*", "P2.DUX*", "P4.DUX*", "ZK13.DUX*"}));
     ASSERT_FALSE(sink.shown.empty());
-    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P4.DUX"))) << sink.shown.back().text.toStdString();
-    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P5.DUX"))) << sink.shown.back().text.toStdString();
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P4.DUX")))
+        << sink.shown.back().text.toStdString();
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P5.DUX")))
+        << sink.shown.back().text.toStdString();
 
-    const QString leftOut = QFileInfo(nanPile).absoluteFilePath() + u'\n' + QFileInfo(noPile).absoluteFilePath();
-    const QString project = QString::fromUtf8(QJsonDocument(Exported(cmd::kReportExportDocument, "p.docx")).toJson());
+    const QString leftOut =
+        QFileInfo(nanPile).absoluteFilePath() + u'\n' + QFileInfo(noPile).absoluteFilePath();
+    const QString project =
+        QString::fromUtf8(QJsonDocument(Exported(cmd::kReportExportDocument, "p.docx")).toJson());
     for (const char* p : {"P-101", "P-102", "ZK13"})
         EXPECT_TRUE(project.contains(QString::fromLatin1(p))) << p;
     EXPECT_FALSE(project.contains(QStringLiteral("P-104")));
     EXPECT_FALSE(project.contains(QStringLiteral("nan")));
-    EXPECT_EQ(services.messages, QStringList{QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + leftOut});
+    EXPECT_EQ(services.messages,
+              QStringList{QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + leftOut});
 
     OfficeExcelExport excel(ctx, &services);
     frame->SetExcelExport(&excel);

@@ -12,8 +12,8 @@
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pit::test {

@@ -19,7 +19,8 @@ TEST(ToolsOnPipes, APipeNamedLikeAPileIsRefusedAtOnceByName) {
         QStringList args;
     } runs[] = {
         {"duxinfo", {pipe}},
-        {"reportshot", {QStringLiteral("single"), QStringLiteral("--out"), tmp.filePath(QStringLiteral("s.pdf")), pipe}},
+        {"reportshot",
+         {QStringLiteral("single"), QStringLiteral("--out"), tmp.filePath(QStringLiteral("s.pdf")), pipe}},
         {"reportshot",
          {QStringLiteral("project"), QStringLiteral("--out"), tmp.filePath(QStringLiteral("p.docx")), pipe}},
         {"reportshot",
