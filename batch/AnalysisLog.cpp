@@ -233,6 +233,19 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
             QStringLiteral("The record log [%1] cannot be written: its lock file [%2] %3; remove it.")
                 .arg(shown, lockShown, whatEn));
     }
+    // Nor is the log read from a FIFO or a device (a link to /dev/zero reads
+    // without end): refused before any lock is taken.
+    if (const QFileInfo logInfo(path); logInfo.exists() && !logInfo.isFile()) {
+        const bool folder = logInfo.isDir();
+        if (blocked)
+            *blocked = true;
+        return refuse(
+            QStringLiteral("记录文件【%1】%2，本次记录未写入，请删除它。")
+                .arg(shown, folder ? QStringLiteral("是一个文件夹") : QStringLiteral("不是普通文件")),
+            QStringLiteral("The record log [%1] %2; this run's records were not written. Remove it.")
+                .arg(shown,
+                     folder ? QStringLiteral("is a folder") : QStringLiteral("is not a regular file")));
+    }
     constexpr int kWaitSeconds = 30;
     QLockFile lock(lockPath);
     bool locked = lock.tryLock(0);

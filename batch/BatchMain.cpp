@@ -14,6 +14,7 @@
 #include "res/StringTable.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <cerrno>
@@ -95,9 +96,19 @@ int RunBatchReports(const CKEVCommandLineInfo& cmd, const AppContext& appCtx, Ba
     if (!opened) {
         failed = true;
         const QString shown = QDir::toNativeSeparators(cmd.m_strListFile);
-        ctx.message(QStringLiteral("无法读取列表文件【%1】。").arg(shown),
-                    QStringLiteral("Cannot read the list file [%1].").arg(shown), QString(), QString(),
-                    MB_OK | MB_ICONERROR);
+        const QFileInfo list(cmd.m_strListFile);
+        if (list.exists() && !list.isFile())
+            ctx.message(QStringLiteral("无法读取列表文件【%1】：%2。")
+                            .arg(shown, list.isDir() ? QStringLiteral("它是一个文件夹")
+                                                     : QStringLiteral("不是普通文件")),
+                        QStringLiteral("Cannot read the list file [%1]: %2.")
+                            .arg(shown, list.isDir() ? QStringLiteral("it is a folder")
+                                                     : QStringLiteral("it is not a regular file")),
+                        QString(), QString(), MB_OK | MB_ICONERROR);
+        else
+            ctx.message(QStringLiteral("无法读取列表文件【%1】。").arg(shown),
+                        QStringLiteral("Cannot read the list file [%1].").arg(shown), QString(), QString(),
+                        MB_OK | MB_ICONERROR);
     }
 
     CBatchReportHelper helper;

@@ -38,11 +38,16 @@ QString decodeList(QByteArray bytes) {
 } // namespace
 
 QStringList CBatchReportHelper::ReadListFile(const QString& path, bool* opened) {
-    QFile f(path);
-    const bool ok = f.open(QIODevice::ReadOnly);
-    const QByteArray bytes = ok ? f.readAll() : QByteArray();
+    // Only a regular file: a FIFO would be waited on, /dev/zero read without end.
+    QByteArray bytes;
+    bool ok = true;
+    try {
+        bytes = readWholeFile(path);
+    } catch (const FileError&) {
+        ok = false;
+    }
     if (opened)
-        *opened = ok && f.error() == QFileDevice::NoError;
+        *opened = ok;
     QStringList paths;
     for (QString line : decodeList(bytes).split(u'\n')) {
         if (line.endsWith(u'\r'))

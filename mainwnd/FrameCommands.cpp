@@ -10,6 +10,7 @@
 #include "platform/FileError.h"
 #include "platform/MessageSink.h"
 #include "platform/Paths.h"
+#include "platform/RangeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -918,8 +919,10 @@ void FrameCommands::OnAnalysisCurve(int curve) {
 void FrameCommands::OnReport(bool project) {
     const CPileFileArray& files = m_doc.m_ProjectInfo.Files();
     for (int i = 0; i < files.GetCount(); ++i) {
-        QFile f(files.GetAt(i).m_strPath);
-        if (f.open(QIODevice::ReadOnly) && f.read(10).startsWith("A-RIRADAD")) {
+        // Read as the folder scan reads: never waiting on a pipe put in a pile's place.
+        const pit::RangeFile f(files.GetAt(i).m_strPath);
+        QByteArray magic;
+        if (f.IsOpen() && f.Read(0, 10, magic) && magic.startsWith("A-RIRADAD")) {
             m_host.EnterReportMode(project);
             return;
         }

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/FileError.h"
+#include "platform/RangeFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,12 +51,12 @@ void writeFileAtomic(const QString& path, const QByteArray& bytes) {
 }
 
 QByteArray readWholeFile(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw FileError::fromDevice(f, FileCause::FileNotFound);
+    // A FIFO or a device would be waited on, or read without end.
+    QFile f;
+    OpenRegularFile(f, path, FileCause::FileNotFound);
     QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)
-        throw FileError::fromDevice(f, FileCause::HardIO);
+        throw FileError::fromErrno(errno, path, FileCause::HardIO);
     return data;
 }
 

@@ -12,7 +12,8 @@ namespace pit {
 // A path that an open ExclusiveFile holds is written through that file.
 void writeFileAtomic(const QString& path, const QByteArray& bytes);
 
-// Reads the whole file; throws FileError (FileNotFound, AccessDenied, ...).
+// Reads the whole file; throws FileError (FileNotFound, AccessDenied, ...),
+// also for anything but a regular file (a folder, a FIFO, a device).
 QByteArray readWholeFile(const QString& path);
 
 // Gives the file from the name to, only when nothing has that name yet (so

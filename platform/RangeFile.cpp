@@ -1,5 +1,7 @@
 #include "platform/RangeFile.h"
 
+#include "platform/FileError.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -50,18 +52,77 @@ bool SameFile(const QString& a, const QString& b) {
            sa.st_ino == sb.st_ino;
 }
 
-RangeFile::RangeFile(const QString& path) {
+int OpenRegularFile(const QString& path, OpenRefusal* why, int* error) {
+    const auto refuse = [&](OpenRefusal r, int err) {
+        if (why)
+            *why = r;
+        if (error)
+            *error = err;
+        return -1;
+    };
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty())
-        return;
+        return refuse(OpenRefusal::Failed, ENOENT);
+    // Without O_NONBLOCK the open of a FIFO waits for a writer, for ever.
     int fd;
     do
-        fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return refuse(OpenRefusal::Failed, errno);
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return refuse(OpenRefusal::Failed, err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return refuse(S_ISDIR(st.st_mode) ? OpenRefusal::Folder : OpenRefusal::NotRegular,
+                      S_ISDIR(st.st_mode) ? EISDIR : 0);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return refuse(OpenRefusal::Failed, err);
+    }
+    if (why)
+        *why = OpenRefusal::None;
+    return fd;
+}
+
+FileError OpenRefusalError(const QString& path, OpenRefusal why, int error, FileCause fallback) {
+    switch (why) {
+    case OpenRefusal::Folder:
+        return FileError(FileCause::BadPath, path, EISDIR, QStringLiteral("it is a folder"),
+                         QStringLiteral("它是一个文件夹"));
+    case OpenRefusal::NotRegular:
+        return FileError(FileCause::BadPath, path, -1, QStringLiteral("not a regular file"),
+                         QStringLiteral("不是普通文件"));
+    default:
+        return FileError::fromErrno(error, path, fallback);
+    }
+}
+
+void OpenRegularFile(QFile& file, const QString& path, FileCause fallback) {
+    OpenRefusal why = OpenRefusal::None;
+    int error = 0;
+    const int fd = OpenRegularFile(path, &why, &error);
+    if (fd < 0)
+        throw OpenRefusalError(path, why, error, fallback);
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw FileError::fromErrno(EIO, path, fallback);
+    }
+}
+
+RangeFile::RangeFile(const QString& path) {
+    const int fd = OpenRegularFile(path);
     if (fd < 0)
         return;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return;
     }

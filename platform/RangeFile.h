@@ -6,7 +6,32 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
+
 namespace pit {
+
+class FileError;
+enum class FileCause : int;
+
+// Why OpenRegularFile gave no descriptor.
+enum class OpenRefusal {
+    None,
+    Failed,     // the open failed: errno says why
+    Folder,     // a folder has the name
+    NotRegular, // a FIFO, a device or a socket has the name
+};
+
+// Opens path read-only when it names a regular file (a link is followed).
+// It never waits: a FIFO or a device is opened without blocking, seen for
+// what it is and closed again. The descriptor, blocking again, or -1 with
+// why (and errno for a failed open).
+int OpenRegularFile(const QString& path, OpenRefusal* why = nullptr, int* error = nullptr);
+// The same into file (read-only, unbuffered; the file owns the descriptor).
+// Throws FileError naming path when it is refused: fallback is the cause of
+// a failed open that errno does not name.
+void OpenRegularFile(QFile& file, const QString& path, FileCause fallback);
+// The error of a refusal: "not a regular file", "is a folder", or errno's cause.
+FileError OpenRefusalError(const QString& path, OpenRefusal why, int error, FileCause fallback);
 
 // What tells one version of a file from another: device, inode, size, and the
 // last write and status-change times to the nanosecond.
@@ -26,7 +51,8 @@ bool SameFile(const QString& a, const QString& b);
 
 class RangeFile {
 public:
-    // Opens path for reading; a folder is not opened.
+    // Opens path for reading; only a regular file is opened (never waiting
+    // on a FIFO or a device).
     explicit RangeFile(const QString& path);
     ~RangeFile();
     RangeFile(const RangeFile&) = delete;

@@ -326,20 +326,36 @@ void CExportView::ShowReportMode(bool singlePile) {
         m_pProject->m_texts[0] = m_rowsProject;
         history.AddValue(0, m_rowsProject);
     }
-    if (!m_unreadable.isEmpty()) {
+    if (!m_unreadable.isEmpty() || !m_unlisted.isEmpty()) {
         // Single-pile mode shows no statistics: there the piles are left out of the report.
-        const QString files = m_unreadable.join(u'\n');
-        if (singlePile)
-            Tell(QStringLiteral("以下桩文件无法读取，不计入报告：\n") + files,
-                 QStringLiteral("These pile files cannot be read; they are left out of the report:\n") +
-                     files,
-                 MB_OK | MB_ICONWARNING);
-        else
-            Tell(QStringLiteral("以下桩文件读不出波速，不计入波速统计：\n") + files,
-                 QStringLiteral("The wave speed of these pile files cannot be read; they are left out of the "
-                                "statistics:\n") +
-                     files,
-                 MB_OK | MB_ICONWARNING);
+        QString zh, en;
+        if (!m_unreadable.isEmpty()) {
+            const QString files = m_unreadable.join(u'\n');
+            if (singlePile) {
+                zh = QStringLiteral("以下桩文件无法读取，不计入报告：\n") + files;
+                en = QStringLiteral("These pile files cannot be read; they are left out of the report:\n") +
+                     files;
+            } else {
+                zh = QStringLiteral("以下桩文件读不出波速，不计入波速统计：\n") + files;
+                en = QStringLiteral(
+                         "The wave speed of these pile files cannot be read; they are left out of the "
+                         "statistics:\n") +
+                     files;
+            }
+        }
+        if (!m_unlisted.isEmpty()) {
+            QStringList names;
+            for (const QString& path : m_unlisted)
+                names << QFileInfo(path).fileName();
+            const QString files = names.join(u'\n');
+            const QString sep = zh.isEmpty() ? QString() : QStringLiteral("\n\n");
+            zh += sep + QStringLiteral("以下桩文件无法读取，不在列表中，也不计入报告：\n") + files;
+            en += sep +
+                  QStringLiteral("These pile files cannot be read; they are not listed and are left out of "
+                                 "the reports:\n") +
+                  files;
+        }
+        Tell(zh, en, MB_OK | MB_ICONWARNING);
     }
     UpdateStatistics();
     if (m_nCurrentRow < 0 && m_list->GetItemCount() > 0)
@@ -461,15 +477,21 @@ int CExportView::FillList() {
     m_nPreviousRow = -1;
     m_rowSpeeds.clear();
     m_unreadable.clear();
+    m_unlisted.clear();
     m_rowsProject.clear();
     m_bQuiet = true;
     m_list->ResetEditCell();
     m_list->DeleteAllItems();
     m_bListFilled = false;
     if (m_pDoc && m_pProject && m_pRecord) {
+        // The folder's pile files that could not be read when it was scanned.
+        m_unlisted = m_pProject->m_unreadable;
         for (CPileFileItem& item : m_pProject->Files().GetVector()) {
             // A file that no longer reads as a pile file, or no blow file, is not listed.
-            if (!item.ReadFileSummary() || !item.m_bFlag)
+            const bool read = item.ReadFileSummary();
+            if (!read && !m_unlisted.contains(item.m_strPath))
+                m_unlisted << item.m_strPath;
+            if (!read || !item.m_bFlag)
                 continue;
             const int row = m_list->GetItemCount();
             InsertRow(row, item, item.m_bSummaryRead != 0);
@@ -1043,8 +1065,10 @@ void CExportView::MakeBuilder() {
         if (m_builder)
             m_builder->SetCommonInfo(useCommon, &m_pDoc->m_CommonInfo);
     }
-    if (m_builder)
+    if (m_builder) {
         m_builder->UpdatePileList();
+        m_builder->SetUnlistedPiles(m_unlisted);
+    }
 }
 
 bool CExportView::RunOutput(int output) {
@@ -1097,6 +1121,7 @@ void CExportView::OnCountInfo() {
         return;
     m_builder->SetCommonInfo(m_pDoc->m_bUseCommonInfo != 0, &m_pDoc->m_CommonInfo);
     m_builder->UpdatePileList();
+    m_builder->SetUnlistedPiles(m_unlisted);
     m_builder->ExportWord(QString());
 }
 
@@ -1112,6 +1137,7 @@ void CExportView::OnExportExcel() {
         return;
     m_builder->SetDecimalPlaces(m_pDoc->m_nDecimalPointNum);
     m_builder->UpdatePileList();
+    m_builder->SetUnlistedPiles(m_unlisted);
     m_builder->ExportExcel();
 }
 

@@ -220,6 +220,7 @@ private:
     QByteArray m_savedImage;  // RecordImage() as the record was read or last saved
     bool m_bQuiet = false;    // programmatic selection and check changes
     QStringList m_unreadable; // files of the last fill whose speed could not be read
+    QStringList m_unlisted;   // paths of the project's pile files that cannot be read, so not listed
     QString m_rowsProject;    // the first project name the listed piles hold
 
     CSListCtrl* m_list = nullptr;

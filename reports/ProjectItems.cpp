@@ -89,8 +89,7 @@ int ProjectCellLineUnits(const CPrintSettings& s) {
 
 bool AnalysedWaveReads(const QByteArray& file, const AnalysisBlock& b, CWaveRecord* wave) {
     CWaveRecord scratch;
-    return ReadAnalysisChannel(file, b, std::clamp(b.currentChannel, 0, std::max(0, b.channelCount)),
-                               wave ? *wave : scratch);
+    return ReadAnalysisChannel(file, b, b.ShownChannel(), wave ? *wave : scratch);
 }
 
 bool AnalysedWaveReads(const QString& path, const AnalysisBlock& b) {
@@ -159,7 +158,7 @@ bool LoadProjectPileItem(const CKEV_DUXDoc* doc, CReportPileItem& item, const QS
         item.m_nFirstSample = b.spareCounter;
         item.m_nSampleCount = b.samples;
         SetItemAnalysisValues(item, b.analysisValues);
-        item.m_nChannel = b.currentChannel;
+        item.m_nChannel = b.ShownChannel();
         if (b.hasSecondSides) {
             item.m_fSide = b.secondSide;
             item.m_fValueB = b.enlarged2;

@@ -148,7 +148,7 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
         return LoadFromPileRecord(rec, path);
     if (read.kind != pit::AnalysisBlockRead::Kind::Fields)
         return false;
-    if (!pit::ReadAnalysisChannel(file, b, b.currentChannel, rec.m_wave))
+    if (!pit::ReadAnalysisChannel(file, b, b.ShownChannel(), rec.m_wave))
         return false;
     rec.m_strFileProject = b.project;
     rec.m_strDateTime = b.testDateText;
@@ -165,10 +165,10 @@ bool CRepExcel::LoadPileInfo(CExcelPileInfo& rec, const QString& path) const {
     rec.m_nShape = IsRoundName(b.shapeText) ? 0 : 1;
     rec.m_nSamples = b.samples;
     SetExcelAnalysisValues(rec, b.analysisValues);
-    rec.m_nChannel = b.currentChannel;
+    rec.m_nChannel = b.ShownChannel();
     PrepareWave(rec.m_wave);
     // The average of this file: its index follows the blows, its channels are this file's flags.
-    rec.m_bAverage = b.currentChannel == b.channelCount;
+    rec.m_bAverage = rec.m_nChannel == b.channelCount;
     rec.m_strAvgChannels = rec.m_bAverage ? AverageBlowsText(b.blowFlags) : QString();
     return true;
 }
@@ -210,9 +210,9 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
 }
 
 bool CRepExcel::ExportExcel() {
-    const QString leftOut = m_leftOut.join(u'\n');
+    const QString leftOut = (m_leftOut + m_unlisted).join(u'\n');
     if (m_items.empty()) {
-        if (leftOut.isEmpty())
+        if (m_leftOut.isEmpty())
             Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),
                     QStringLiteral("No pile that can be read is checked: no workbook was written."),
                     pit::MB_OK | pit::MB_ICONWARNING);

@@ -1007,6 +1007,6 @@ bool CRepProjectA::ExportWord(const QString& outputName) {
         report.folder = m_pDoc->m_strFolder;
     for (const auto& item : m_items)
         report.items.push_back(item.get());
-    report.unreadable = m_leftOut;
+    report.unreadable = m_leftOut + m_unlisted;
     return m_pWord->WriteProjectReport(report, outputName.trimmed());
 }

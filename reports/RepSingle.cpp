@@ -880,5 +880,6 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         }
     }
     m_leftOut = report.unreadable;
+    report.unreadable += m_unlisted;
     return m_pWord->WriteSingleReport(report, outputName.trimmed());
 }

@@ -114,6 +114,9 @@ public:
     // files cannot be read (their paths, or list names when the project
     // does not hold them). The exports name them.
     const QStringList& LeftOut() const { return m_leftOut; }
+    // Pile files of the project that the report list cannot show because they
+    // cannot be read: the exports name them with the piles they leave out.
+    void SetUnlistedPiles(const QStringList& paths) { m_unlisted = paths; }
 
     // Tells the user why a host could not write what the builder drew (a
     // print into a file), through the builder's services.
@@ -170,6 +173,7 @@ protected:
     CCommonInfo m_CommonInfo;
     int m_nDecimals = 2;
     QStringList m_leftOut;
+    QStringList m_unlisted;
 };
 
 namespace pit {

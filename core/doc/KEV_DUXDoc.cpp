@@ -135,10 +135,8 @@ bool CKEV_DUXDoc::OnOpenDocument(const QString& openPath) {
         if (!m_ProjectInfo.Contains(path)) {
             if (indexPath.isEmpty())
                 project.Reset(); // no project folder to name an index after
-            else if (IsProjectFile(indexPath))
-                project.OpenProjectFile(indexPath);
             else
-                project.BuildDefault(folder);
+                project.OpenOrBuild(indexPath, folder);
         }
     } catch (const FileError& e) {
         ReportOpenFailure(path, e.message(m_ctx.english));

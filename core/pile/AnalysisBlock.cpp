@@ -5,11 +5,13 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
+#include "platform/FileError.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace pit {
@@ -105,6 +107,33 @@ void ReadAnalysisFields(ByteReader& in, int32_t code, AnalysisBlock& out) {
     out.hasSensorDistance = code == 1042;
     out.sensorDistance = out.hasSensorDistance ? in.i32() : 0;
     out.channelsOffset = in.pos();
+    CheckAnalysisValues(out, in.path());
+}
+
+void CheckAnalysisValues(const AnalysisBlock& b, const QString& path) {
+    struct Value {
+        float v;
+        const char* en;
+        const char16_t* zh;
+    };
+    const Value values[] = {
+        {b.pileLength, "pile length", u"桩长"},
+        {b.diameter, "pile diameter", u"桩径"},
+        {b.enlarged, "enlarged base diameter", u"扩大头直径"},
+        {b.PileValue(0), "design pile top elevation", u"设计桩顶标高"},
+        {b.PileValue(1), "design pile tip elevation", u"设计桩底标高"},
+        {b.PileValue(2), "measured pile top elevation", u"实测桩顶标高"},
+        {b.secondSide, "second side", u"第二边长"},
+        {b.enlarged2, "second side of the enlarged base", u"扩大头第二边长"},
+    };
+    for (const Value& x : values) {
+        if (std::isfinite(x.v))
+            continue;
+        const QString v = QString::number(double(x.v));
+        throw FileError(FileCause::InvalidFile, path, 4,
+                        QStringLiteral("saved %1 is %2").arg(QString::fromLatin1(x.en), v),
+                        QStringLiteral("保存的%1为 %2").arg(QString::fromUtf16(x.zh), v));
+    }
 }
 
 AnalysisBlockRead ReadAnalysisBlock(const QByteArray& file, AnalysisBlock& out, const QString& path) {

@@ -66,6 +66,13 @@ struct AnalysisBlock {
     int32_t sensorDistance = 0;
     size_t channelsOffset = 0; // where the first channel block starts
 
+    // The channel the pile shows, as the pile reader takes it: the stored
+    // index, or the first channel when that names none of the blows and the
+    // average. Every report and the workbook read this one.
+    int ShownChannel() const {
+        return currentChannel < 0 || currentChannel > channelCount ? 0 : currentChannel;
+    }
+
     float PileValue(int i) const;
     // The pile class as the pile reader takes it: code 1007 saved no class of
     // its own, its piles are of the first.
@@ -76,8 +83,14 @@ struct AnalysisBlock {
 
 // Reads the fields from the cursor, which stands at the block offset + 12,
 // for a file of that format code. FileError (BadSeek) when a number or a
-// string runs past the data; nothing is read from outside it.
+// string runs past the data; nothing is read from outside it. FileError
+// (InvalidFile) when a saved value fails CheckAnalysisValues.
 void ReadAnalysisFields(ByteReader& in, int32_t code, AnalysisBlock& out);
+
+// The saved lengths, diameters and elevations are numbers: NaN or an
+// infinity (printed as such, or as a wrapped integer) marks the analysis
+// damaged. FileError (InvalidFile) naming path and the value, in both languages.
+void CheckAnalysisValues(const AnalysisBlock& b, const QString& path);
 
 // What a pile file holds for the report loaders.
 struct AnalysisBlockRead {

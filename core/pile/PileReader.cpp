@@ -8,12 +8,15 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/CodePage.h"
 #include "platform/FileError.h"
+#include "platform/RangeFile.h"
 #include "platform/TimeUtil.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cmath>
 #include <memory>
+#include <unistd.h>
 
 using namespace pit;
 
@@ -57,8 +60,8 @@ thread_local ReadBuffer t_readBuffer;
 // into them.
 class PileFileImage {
 public:
-    PileFileImage(QFile& file, size_t size)
-        : m_file(file), m_size(size), m_data(t_readBuffer.Reserve(size)) {}
+    PileFileImage(QFile& file, const QString& path, size_t size)
+        : m_file(file), m_path(path), m_size(size), m_data(t_readBuffer.Reserve(size)) {}
 
     // At least the bytes before the sample block when the header lies there,
     // as in every file the instruments and this program write (one read
@@ -127,7 +130,7 @@ private:
         while (got < n) {
             const qint64 r = m_file.read(reinterpret_cast<char*>(to) + got, qint64(n - got));
             if (r < 0)
-                throw FileError::fromDevice(m_file, FileCause::HardIO);
+                throw FileError::fromErrno(errno, m_path, FileCause::HardIO);
             if (r == 0)
                 break;
             got += size_t(r);
@@ -143,6 +146,7 @@ private:
     }
 
     QFile& m_file;
+    const QString& m_path;
     size_t m_size;
     uint8_t* m_data;
     size_t m_got = 0;
@@ -302,8 +306,9 @@ void CPileRecord::ReadRawBlocks(ByteReader& in) {
                 m_blowFlags[size_t(j)] = ad.blowBytes[size_t(j)] > 0 ? 1 : 0;
         }
         if (i + 1 == offsets.size()) {
+            // A negative blow number names no channel (and b - 1 would overflow on the least).
             if (b != 0)
-                m_nCurrentChannel = b - 1;
+                m_nCurrentChannel = b > 0 ? b - 1 : -1;
             ch->SetSelected(true);
             SetLengthSpeedPair(ad);
             m_bFixedParam = 1;
@@ -324,11 +329,20 @@ bool CPileRecord::ReadInto(const QString& path) {
     m_nGradeIndex = 0;
     m_strPathReadLast = path;
     // Opened first: its size comes with the open, without a second look-up of the path.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        if (!QFileInfo::exists(path))
+    // Only a regular file is opened: a FIFO or a device would be waited on or read without end.
+    QFile file;
+    {
+        OpenRefusal why = OpenRefusal::None;
+        int error = 0;
+        const int fd = OpenRegularFile(path, &why, &error);
+        if (fd < 0 && why == OpenRefusal::Failed && error == ENOENT)
             throw FileError(FileCause::FileNotFound, path, -1);
-        throw FileError::fromDevice(file, FileCause::FileNotFound);
+        if (fd < 0)
+            throw OpenRefusalError(path, why, error, FileCause::FileNotFound);
+        if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            throw FileError(FileCause::FileNotFound, path, -1);
+        }
     }
     const qint64 size = file.size();
     if (size == 0)
@@ -341,7 +355,7 @@ bool CPileRecord::ReadInto(const QString& path) {
         ~TrimAfterRead() { t_readBuffer.Trim(); }
     } trim;
     // Read to the size found at the open (a file that shrank since is short).
-    PileFileImage image(file, size_t(size));
+    PileFileImage image(file, path, size_t(size));
     image.ReadHead();
     ByteReader in(image.Bytes(), path);
     FileTimes times;

@@ -4,11 +4,13 @@
 #include "platform/AtomicFile.h"
 #include "platform/ByteCursor.h"
 #include "platform/FileError.h"
+#include "platform/RangeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <cerrno>
 #include <cstring>
 
 using namespace pit;
@@ -20,12 +22,11 @@ constexpr size_t kTextBlockAt = 20;
 // The texts the index keeps, in file order: 1 to 7 and 9.
 constexpr int kStoredTexts[] = {0, 1, 2, 3, 4, 5, 6, 8};
 
-bool readFormatMark(QFile& f) {
-    char b[8];
-    if (f.read(b, 8) != 8)
+bool hasFormatMark(const QByteArray& head) {
+    if (head.size() < 8)
         return false;
     double v;
-    std::memcpy(&v, b, 8);
+    std::memcpy(&v, head.constData(), 8);
     return v == CProjectInfo::kFormatMark;
 }
 
@@ -34,11 +35,33 @@ bool readFormatMark(QFile& f) {
 void saveIndexIfChanged(const CProjectInfo& info) {
     const QString path = info.GetProjectPath();
     const QByteArray bytes = info.ToBytes();
-    QFile old(path);
-    if (old.open(QIODevice::ReadOnly) && old.size() == bytes.size() && old.readAll() == bytes)
+    const RangeFile old(path);
+    QByteArray held;
+    if (old.IsOpen() && old.Size() == bytes.size() && old.Read(0, old.Size(), held) && held == bytes)
         return;
-    old.close();
     info.SaveProjectFile();
+}
+
+// Sets an unreadable index aside as "<path>.bad-<stamp>", "..._2", ...: the
+// first name nothing has. The name given, empty when none could be.
+QString setAside(const QString& path, const QDateTime& now) {
+    const QDate d = now.date();
+    const QTime t = now.time();
+    const QString base = path + QStringLiteral(".bad-") +
+                         QString::asprintf("%4d%02d%02d%02d%02d%02d", d.year(), d.month(), d.day(), t.hour(),
+                                           t.minute(), t.second());
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+        switch (renameExclusive(path, aside)) {
+        case RenameResult::Done:
+            return aside;
+        case RenameResult::Taken:
+            continue;
+        case RenameResult::Failed:
+            return {};
+        }
+    }
+    return {};
 }
 
 } // namespace
@@ -47,8 +70,9 @@ bool IsProjectFile(const QString& path) {
     // No last project: nothing to open (and no warning of Qt's on stderr).
     if (path.isEmpty())
         return false;
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && readFormatMark(f);
+    const RangeFile f(path);
+    QByteArray head;
+    return f.IsOpen() && f.Read(0, 8, head) && hasFormatMark(head);
 }
 
 CProjectInfo::CProjectInfo(const AppContext* ctx) : m_ctx(ctx) {
@@ -75,6 +99,7 @@ void CProjectInfo::Reset() {
     m_nValue1 = 0;
     m_nValue2 = 0;
     m_files.RemoveAll();
+    m_unreadable.clear();
     m_nItemCount = 0;
     m_nValue3 = 1;
     m_strIndexPath.clear();
@@ -82,23 +107,29 @@ void CProjectInfo::Reset() {
 
 bool CProjectInfo::OpenProjectFile(const QString& indexPath) {
     const AppContext& c = ctx();
-    QFile f(indexPath);
-    if (!f.open(QIODevice::ReadOnly)) {
+    QByteArray data;
+    try {
+        data = readWholeFile(indexPath);
+    } catch (const FileError&) {
         c.message(QStringLiteral("无法打开文件，文件已被删除或损坏!"),
                   QStringLiteral("Can't open File,file deleted or damaged!"), QStringLiteral("提示"),
                   QStringLiteral("Tips"), MB_OK);
         return false;
     }
-    if (!readFormatMark(f)) {
+    if (!hasFormatMark(data)) {
         c.message(QStringLiteral("错误的文件格式或文件已损坏!"),
                   QStringLiteral("Wrong File Format of File damaged!"), QStringLiteral("提示"),
                   QStringLiteral("Tips"), MB_OK);
         return false;
     }
-    f.seek(0);
-    const QByteArray data = f.readAll();
-    f.close();
+    ReadTexts(data, indexPath);
+    m_strIndexPath = indexPath;
+    Rebuild();
+    m_nItemCount = m_files.GetCount();
+    return true;
+}
 
+void CProjectInfo::ReadTexts(const QByteArray& data, const QString& indexPath) {
     // Every count is checked against the bytes that remain; a damaged block
     // throws before anything is taken over.
     ByteReader in(data, indexPath);
@@ -109,17 +140,82 @@ bool CProjectInfo::OpenProjectFile(const QString& indexPath) {
     in.seek(size_t(textAt));
     std::array<QString, kTexts> texts = m_texts;
     for (int k : kStoredTexts)
-        texts[size_t(k)] = in.archiveString(*c.codePage);
+        texts[size_t(k)] = in.archiveString(*ctx().codePage);
     const int32_t v1 = in.i32();
     const int32_t v2 = in.i32();
 
     m_texts = texts;
     m_nValue1 = v1;
     m_nValue2 = v2;
-    m_strIndexPath = indexPath;
-    Rebuild();
-    m_nItemCount = m_files.GetCount();
-    return true;
+}
+
+void CProjectInfo::OpenOrBuild(const QString& indexPath, const QString& folder) {
+    const AppContext& c = ctx();
+    const QFileInfo fi(indexPath);
+    if (!fi.exists()) {
+        BuildDefault(folder);
+        return;
+    }
+    const QString shown = QDir::toNativeSeparators(indexPath);
+    const auto tell = [&c](const QString& zh, const QString& en) {
+        c.message(zh, en, QStringLiteral("提示"), QStringLiteral("Tips"), MB_OK | MB_ICONWARNING);
+    };
+    if (!fi.isFile()) {
+        // Not ours to move: it is named, and the project goes without an index.
+        const bool isFolder = fi.isDir();
+        tell(QStringLiteral("工程文件【%1】的位置上是%2，无法建立工程文件；桩列表按文件夹中的桩文件建立。"
+                            "请移走它。")
+                 .arg(shown,
+                      isFolder ? QStringLiteral("一个文件夹") : QStringLiteral("一个不是普通文件的对象")),
+             QStringLiteral("%2 stands in the place of the project file [%1], so no project file can be "
+                            "made; the pile list is built from the pile files of the folder. Move it away.")
+                 .arg(shown, isFolder ? QStringLiteral("A folder")
+                                      : QStringLiteral("Something that is no "
+                                                       "regular file")));
+        BuildList(folder, false);
+        m_strIndexPath = indexPath;
+        return;
+    }
+    QString why;
+    CProjectInfo read = *this;
+    try {
+        const QByteArray data = readWholeFile(indexPath);
+        if (hasFormatMark(data))
+            read.ReadTexts(data, indexPath);
+        else
+            why = c.tr(QStringLiteral("错误的文件格式或文件已损坏"),
+                       QStringLiteral("wrong file format or damaged file"));
+    } catch (const FileError& e) {
+        why = e.cause() == FileCause::BadSeek || e.cause() == FileCause::InvalidFile
+                  ? c.tr(QStringLiteral("文件已损坏"), QStringLiteral("the file is damaged"))
+                  : e.message(c.english);
+    }
+    if (why.isEmpty()) {
+        *this = std::move(read);
+        m_strIndexPath = indexPath;
+        Rebuild();
+        m_nItemCount = m_files.GetCount();
+        return;
+    }
+    // Every unreadable index alike: kept aside, and a new one built from the folder.
+    const QString aside = setAside(indexPath, c.clock());
+    if (aside.isEmpty()) {
+        tell(QStringLiteral("工程文件【%1】无法读取（%2），也无法另存；桩列表按文件夹中的桩文件建立，"
+                            "工程文件保持原样。")
+                 .arg(shown, why),
+             QStringLiteral("The project file [%1] cannot be read (%2) nor set aside; the pile list is built "
+                            "from the pile files of the folder and the project file is left as it is.")
+                 .arg(shown, why));
+        BuildList(folder, false);
+        m_strIndexPath = indexPath;
+        return;
+    }
+    tell(QStringLiteral("工程文件【%1】无法读取（%2），已另存为【%3】，并按文件夹中的桩文件重建工程文件。")
+             .arg(shown, why, QDir::toNativeSeparators(aside)),
+         QStringLiteral("The project file [%1] cannot be read (%2); it was kept as [%3] and a new one was "
+                        "built from the pile files of the folder.")
+             .arg(shown, why, QDir::toNativeSeparators(aside)));
+    BuildDefault(folder);
 }
 
 QByteArray CProjectInfo::ToBytes() const {
@@ -146,11 +242,10 @@ QByteArray CProjectInfo::ToBytes() const {
 }
 
 void CProjectInfo::WriteProjectFile(const QString& path) const {
-    try {
-        writeFileAtomic(path, ToBytes());
-    } catch (const FileError& e) {
-        throw FileError(FileCause::DiskFull, path, -1, e.detail());
-    }
+    // Each failure with its own cause: a folder in the way, no permission, a full disk.
+    if (QFileInfo(path).isDir())
+        throw OpenRefusalError(path, OpenRefusal::Folder, EISDIR, FileCause::BadPath);
+    writeFileAtomic(path, ToBytes());
 }
 
 void CProjectInfo::SaveProjectFile() const {
@@ -161,7 +256,11 @@ void CProjectInfo::SaveProjectFile() const {
 
 bool CProjectInfo::IndexWritable() const {
     // A project on read-only media is still read; only its index is not kept.
-    const QFileInfo folder(QFileInfo(m_strIndexPath).absolutePath());
+    // Neither is it where a folder or a pipe has its name.
+    const QFileInfo index(m_strIndexPath);
+    if (index.exists() && !index.isFile())
+        return false;
+    const QFileInfo folder(index.absolutePath());
     return !m_strIndexPath.isEmpty() && (!folder.isDir() || folder.isWritable());
 }
 
@@ -169,6 +268,7 @@ void CProjectInfo::Rebuild() {
     if (!ctx().interactive)
         return;
     m_files.RemoveAll();
+    m_unreadable.clear();
     ScanFolder(QFileInfo(m_strIndexPath).absolutePath());
     m_files.Sort(CPileFileArray::ByName);
     if (IndexWritable())
@@ -176,13 +276,17 @@ void CProjectInfo::Rebuild() {
 }
 
 void CProjectInfo::BuildDefault(const QString& folder) {
+    BuildList(folder, true);
+}
+
+void CProjectInfo::BuildList(const QString& folder, bool save) {
     Reset();
     const QDir dir(folder);
     m_strIndexPath = dir.filePath(QFileInfo(dir.absolutePath()).fileName() + QStringLiteral(".DUP"));
     m_files.RemoveAll();
     ScanFolder(folder);
     m_files.Sort(CPileFileArray::ByName);
-    if (IndexWritable())
+    if (save && IndexWritable())
         saveIndexIfChanged(*this);
 }
 
@@ -205,7 +309,10 @@ void CProjectInfo::ScanFolder(const QString& folder) {
         item.m_strName = name;
         item.m_strPath = dir.absoluteFilePath(name);
         item.m_bSummaryRead = 1;
-        if (item.ReadFileSummary() && !listed.contains(item.m_strPath)) {
+        if (!item.ReadFileSummary()) {
+            if (!m_unreadable.contains(item.m_strPath))
+                m_unreadable << item.m_strPath;
+        } else if (!listed.contains(item.m_strPath)) {
             listed.insert(item.m_strPath);
             m_files.Add(item);
         }

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 
@@ -35,7 +36,15 @@ public:
     // block throws FileError (BadSeek) and changes nothing. Saving the rebuilt
     // index may throw FileError. True when the texts were read.
     bool OpenProjectFile(const QString& indexPath);
-    // Atomic; FileError(DiskFull) when the file cannot be written.
+    // The project of a pile's folder: its index read (as OpenProjectFile),
+    // or, when there is none, a new one built (as BuildDefault). An index that
+    // cannot be read is set aside as "<index>.bad-<stamp>" and built anew
+    // from the folder; a folder or anything else that is no file under its
+    // name is left alone and the list built without an index. Both are told
+    // through the message sink. Saving may throw FileError.
+    void OpenOrBuild(const QString& indexPath, const QString& folder);
+    // Atomic; FileError with the cause when the file cannot be written (a
+    // folder in the way, no permission, a full disk).
     void WriteProjectFile(const QString& path) const;
     // FileError(BadPath) when no index path is stored.
     void SaveProjectFile() const;
@@ -48,9 +57,11 @@ public:
     // holds the rebuilt list is left as it is.
     void Rebuild();
     // The folder of the index path can be written (a missing folder counts
-    // as writable: writing it reports the failure).
+    // as writable: writing it reports the failure), and no folder, pipe or
+    // device has the index's name.
     bool IndexWritable() const;
-    // Appends every readable "*.dux" file (any case) of the folder not yet listed.
+    // Appends every readable "*.dux" file (any case) of the folder not yet
+    // listed; the paths of those that cannot be read go to m_unreadable.
     void ScanFolder(const QString& folder);
     void Reset();
     void Sort(int order) { m_files.Sort(order); }
@@ -76,9 +87,17 @@ public:
     int32_t m_nItemCount = 0;
     int32_t m_nValue3 = 1;
     QString m_strIndexPath;
+    // The folder's "*.dux" files the last scan could not read (not listed;
+    // not kept in the index): the exports name them as left out.
+    QStringList m_unreadable;
 
 private:
     const pit::AppContext& ctx() const;
+    // The texts and values of an index image; FileError (BadSeek) when its
+    // text block is damaged, nothing taken over then.
+    void ReadTexts(const QByteArray& data, const QString& indexPath);
+    // BuildDefault, saving the index only when save is set.
+    void BuildList(const QString& folder, bool save);
     QString DefaultInstrument() const;
 
     const pit::AppContext* m_ctx = nullptr;

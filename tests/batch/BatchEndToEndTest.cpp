@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cerrno>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <pugixml.hpp>
@@ -483,6 +484,54 @@ TEST_F(BatchEndToEnd, APileWithAnImpossibleSampleIntervalIsNamedAndNotReported) 
     const auto log = readLog(QDir(home).filePath(QStringLiteral("Record.xml")));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].original, good);
+}
+
+// A list file or a record log that is no regular file (a pipe, a device, a
+// link to one) is refused by name at once: no endless read, no wait for a
+// writer, no lock file left behind.
+TEST_F(BatchEndToEnd, AListFileOrRecordLogThatIsNoRegularFileIsRefusedByName) {
+    const QString dir = tmp.filePath(QStringLiteral("special"));
+    QDir().mkpath(dir);
+    const QString list = writeList({writePile(dir, "A1.DUX", QStringLiteral("Pier"), "A1", true)});
+    const QString log = QDir(home).filePath(QStringLiteral("Record.xml"));
+    const QString pipe = tmp.filePath(QStringLiteral("list.pipe"));
+    const QString zero = QStringLiteral("/dev/zero");
+    const struct {
+        const char* name;
+        QString listFile;
+        std::function<bool()> make;
+        QString said;
+    } cases[] = {
+        {"the list file is /dev/zero", zero, [] { return true; },
+         QStringLiteral("无法读取列表文件【%1】：不是普通文件。").arg(zero)},
+        {"the list file is a pipe", pipe, [&] { return MakeFifo(pipe); },
+         QStringLiteral("无法读取列表文件【%1】：不是普通文件。").arg(pipe)},
+        {"the record log is a pipe", list, [&] { return MakeFifo(log); },
+         QStringLiteral("记录文件【%1】不是普通文件，本次记录未写入，请删除它。").arg(log)},
+        {"the record log links to /dev/zero", list, [&] { return QFile::link(zero, log); },
+         QStringLiteral("记录文件【%1】不是普通文件，本次记录未写入，请删除它。").arg(log)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.make());
+        QProcess p;
+        p.setProcessEnvironment(programEnvironment(home));
+        p.start(QStringLiteral(PIT_BIN_DIR "/KEV_DUX"),
+                {QStringLiteral("-report"), c.listFile, tmp.filePath(QStringLiteral("special_out"))});
+        const bool ended = p.waitForFinished(60000);
+        if (!ended) {
+            p.kill();
+            p.waitForFinished();
+        }
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(p.exitCode(), 1);
+        EXPECT_EQ(p.readAllStandardOutput(), "end");
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(err.contains(c.said)) << err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(log + QStringLiteral(".lock")));
+        QFile::remove(log);
+        QFile::remove(pipe);
+    }
 }
 
 // A run killed (SIGKILL) in the middle of its second project leaves no

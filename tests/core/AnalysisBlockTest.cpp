@@ -4,10 +4,13 @@
 #include "core/pile/AnalysisBlock.h"
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
+#include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <limits>
+#include <string>
 
 using namespace pit;
 using pit::test::DuxAnalysis;
@@ -199,5 +202,82 @@ TEST(AnalysisBlockTest, SampleIntervalsNoInstrumentRecordsAreRefused) {
             ASSERT_TRUE(ReadAnalysisChannel(file, b, b.currentChannel, wave)) << dt;
             EXPECT_EQ(wave.GetSampleInterval(), dt);
         }
+    }
+}
+
+// A saved length, diameter or elevation that is no number (NaN, an
+// infinity) marks the analysis damaged: the block reader and the pile
+// reader refuse it alike and say which value; the pile's own numbers read.
+TEST(AnalysisBlockTest, SavedValuesThatAreNoNumberAreRefused) {
+    QTemporaryDir dir;
+    using Set = void (*)(DuxAnalysis&, float);
+    const struct {
+        const char* en;
+        const char* zh;
+        Set set;
+    } fields[] = {
+        {"pile length", "桩长", [](DuxAnalysis& a, float v) { a.pileLength = v; }},
+        {"pile diameter", "桩径", [](DuxAnalysis& a, float v) { a.diameter = v; }},
+        {"enlarged base diameter", "扩大头直径", [](DuxAnalysis& a, float v) { a.enlarged = v; }},
+        {"design pile top elevation", "设计桩顶标高", [](DuxAnalysis& a, float v) { a.pileValues[0] = v; }},
+        {"design pile tip elevation", "设计桩底标高", [](DuxAnalysis& a, float v) { a.pileValues[1] = v; }},
+        {"measured pile top elevation", "实测桩顶标高", [](DuxAnalysis& a, float v) { a.pileValues[2] = v; }},
+        {"second side", "第二边长", [](DuxAnalysis& a, float v) { a.secondSide = v; }},
+        {"second side of the enlarged base", "扩大头第二边长",
+         [](DuxAnalysis& a, float v) { a.enlarged2 = v; }},
+    };
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    for (const auto& f : fields) {
+        for (float v : {std::numeric_limits<float>::quiet_NaN(), kInf, -kInf}) {
+            SCOPED_TRACE(std::string(f.en) + " " + std::to_string(v));
+            DuxAnalysis a = SquarePile();
+            f.set(a, v);
+            const QString path = DuxBuilder::paramBlock("VADUZI", 1042)
+                                     .channels(2, 1024)
+                                     .analysis(a)
+                                     .writeTo(dir.path(), QStringLiteral("n.dux"));
+            AnalysisBlock b;
+            const AnalysisBlockRead r = ReadAnalysisBlockFile(path, b);
+            EXPECT_EQ(r.kind, Kind::Refused);
+            EXPECT_EQ(r.why, QStringLiteral("saved %1 is %2").arg(QString::fromLatin1(f.en)).arg(double(v)));
+            CPileRecord pile;
+            try {
+                pile.ReadFile(path);
+                ADD_FAILURE() << "read";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.cause(), FileCause::InvalidFile);
+                EXPECT_EQ(e.message(false), QStringLiteral("文件“%1”：文件格式无效或已损坏（保存的%2为 %3）")
+                                                .arg(path, QString::fromUtf8(f.zh))
+                                                .arg(double(v)));
+            }
+        }
+    }
+    // The largest finite values are numbers still.
+    DuxAnalysis a = SquarePile();
+    a.pileLength = std::numeric_limits<float>::max();
+    a.pileValues[2] = -std::numeric_limits<float>::max();
+    const QString path =
+        DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).analysis(a).writeTo(dir.path(), "m.dux");
+    AnalysisBlock b;
+    EXPECT_EQ(ReadAnalysisBlockFile(path, b).kind, Kind::Fields);
+    EXPECT_TRUE(CPileRecord().TryReadFile(path));
+}
+
+// The channel the reports read is the one the pile shows: a stored index
+// that names no channel is the first, as the pile reader takes it.
+TEST(AnalysisBlockTest, TheShownChannelIsThePileReadersChoice) {
+    QTemporaryDir dir;
+    for (int32_t stored : {-1, 0, 1, 2, 3, 1023, std::numeric_limits<int32_t>::min()}) {
+        SCOPED_TRACE(stored);
+        DuxAnalysis a = SquarePile();
+        a.current = stored;
+        const QString path =
+            DuxBuilder::paramBlock("VADUZI", 1042).channels(2, 1024).analysis(a).writeTo(dir.path(), "c.dux");
+        AnalysisBlock b;
+        ASSERT_EQ(ReadAnalysisBlockFile(path, b).kind, Kind::Fields);
+        CPileRecord pile;
+        ASSERT_TRUE(pile.ReadFile(path));
+        EXPECT_EQ(b.ShownChannel(), pile.m_nCurrentChannel);
+        EXPECT_EQ(b.ShownChannel(), stored >= 0 && stored <= 2 ? stored : 0);
     }
 }

@@ -3,11 +3,14 @@
 #include "platform/AppContext.h"
 #include "platform/IniFile.h"
 #include "tests/support/DuxBuilder.h"
+#include "tests/support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace pit;
@@ -270,4 +273,135 @@ TEST_F(DocFixture, NewDocumentAndCommonValues) {
     EXPECT_TRUE(doc.OnNewDocument());
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(doc.GetPathName().isEmpty());
+}
+
+// Every index that cannot be read is treated alike: set aside under a name
+// of its own, built anew from the folder, and the user told; the pile opens.
+TEST_F(DocFixture, AnUnreadableIndexIsSetAsideAndBuiltAnewFromTheFolder) {
+    ctx.clock = [] { return QDateTime(QDate(2026, 12, 11), QTime(16, 30, 5)); };
+    CProjectInfo writer(&ctx);
+    writer.m_texts[1] = QStringLiteral("检测单位");
+    writer.WriteProjectFile(indexPath());
+    const QByteArray good = pit::test::readFileBytes(indexPath());
+    QByteArray claims2GB = good;
+    const int32_t huge = 0x7FFFFFFF; // the first text's byte count
+    std::memcpy(claims2GB.data() + 20, &huge, 4);
+    QByteArray random(300, '\0');
+    uint32_t x = 12345;
+    for (char& c : random)
+        c = char((x = x * 1103515245u + 12345u) >> 24);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } cases[] = {{"cut to 40 bytes", good.left(40)},
+                 {"first text claims 2 GB", claims2GB},
+                 {"random bytes", random},
+                 {"empty", QByteArray()}};
+    const QString aside = indexPath() + QStringLiteral(".bad-20261211163005");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(indexPath());
+        QFile::remove(aside);
+        QFile f(indexPath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        sink.shown.clear();
+        CKEV_DUXDoc doc(ctx, files());
+        ASSERT_TRUE(doc.OnOpenDocument(p1));
+        EXPECT_EQ(doc.m_PileRecord.m_strPath, p1);
+        EXPECT_EQ(doc.m_ProjectInfo.Files().GetCount(), 2);
+        // The damaged index is kept as it was; a new one stands in its place.
+        EXPECT_EQ(pit::test::readFileBytes(aside), c.bytes);
+        EXPECT_TRUE(IsProjectFile(indexPath()));
+        EXPECT_EQ(doc.m_ProjectInfo.GetProjectPath(), indexPath());
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_TRUE(sink.shown[0].text.startsWith(
+            QStringLiteral("工程文件【%1】无法读取").arg(QDir::toNativeSeparators(indexPath()))))
+            << sink.shown[0].text.toStdString();
+        EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("已另存为【%1】").arg(aside)))
+            << sink.shown[0].text.toStdString();
+    }
+    // A second damaged index set aside in the same second does not replace the first.
+    QFile::remove(indexPath());
+    ASSERT_TRUE(QFile::copy(aside, indexPath()));
+    CKEV_DUXDoc doc(ctx, files());
+    ASSERT_TRUE(doc.OnOpenDocument(p1));
+    EXPECT_TRUE(QFileInfo::exists(aside));
+    EXPECT_TRUE(QFileInfo::exists(aside + QStringLiteral("_2")));
+}
+
+// A folder, a pipe or a device under the index's name is not ours to move:
+// it is named as what is in the way, left alone, and the pile opens with
+// the folder's piles listed; nothing waits on the pipe.
+TEST_F(DocFixture, WhatIsNoFileInTheIndexsPlaceIsNamedAndLeftAlone) {
+    const struct {
+        const char* name;
+        std::function<bool()> make;
+        const char* said;
+    } cases[] = {
+        {"a folder", [&] { return QDir().mkdir(indexPath()); }, "一个文件夹"},
+        {"a pipe", [&] { return pit::test::MakeFifo(indexPath()); }, "一个不是普通文件的对象"},
+        {"a link to /dev/zero", [&] { return QFile::link(QStringLiteral("/dev/zero"), indexPath()); },
+         "一个不是普通文件的对象"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(c.make());
+        sink.shown.clear();
+        CKEV_DUXDoc doc(ctx, files());
+        bool opened = false;
+        EXPECT_TRUE(
+            pit::test::FinishesWithoutWaiting({indexPath()}, [&] { opened = doc.OnOpenDocument(p1); }));
+        EXPECT_TRUE(opened);
+        EXPECT_EQ(doc.m_ProjectInfo.Files().GetCount(), 2);
+        EXPECT_FALSE(doc.m_ProjectInfo.IndexWritable());
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(
+            sink.shown[0].text,
+            QStringLiteral(
+                "工程文件【%1】的位置上是%2，无法建立工程文件；桩列表按文件夹中的桩文件建立。请移走它。")
+                .arg(QDir::toNativeSeparators(indexPath()), QString::fromUtf8(c.said)));
+        const QFileInfo still(indexPath());
+        EXPECT_TRUE(still.exists() || still.isSymLink());
+        EXPECT_FALSE(still.isFile() && !still.isSymLink());
+        EXPECT_TRUE(
+            QDir(folder).entryList({QStringLiteral("*.bad-*")}, QDir::AllEntries | QDir::System).isEmpty());
+        if (still.isDir() && !still.isSymLink())
+            QDir().rmdir(indexPath());
+        else
+            QFile::remove(indexPath());
+    }
+}
+
+// A pipe named like a pile in the project folder, or opened as a pile, or
+// as the last project's index at start-up: nothing waits on it, and opening
+// it says what it is.
+TEST_F(DocFixture, APipeNamedAsAPileOrIndexHangsNothing) {
+    const QString pipe = folder + QStringLiteral("/P9.DUX");
+    ASSERT_TRUE(pit::test::MakeFifo(pipe));
+    CKEV_DUXDoc doc(ctx, files());
+    bool opened = false;
+    EXPECT_TRUE(pit::test::FinishesWithoutWaiting({pipe}, [&] { opened = doc.OnOpenDocument(p1); }));
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(doc.m_ProjectInfo.Files().GetCount(), 2); // the pipe is no pile
+    EXPECT_TRUE(sink.shown.empty());
+
+    EXPECT_TRUE(pit::test::FinishesWithoutWaiting({pipe}, [&] { opened = doc.OnOpenDocument(pipe); }));
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("文件“%1”：路径无效（不是普通文件）").arg(pipe));
+    EXPECT_EQ(doc.m_PileRecord.m_strPath, p1);
+
+    // The last project's index a pipe: the window starts without the project.
+    QFile::remove(indexPath());
+    ASSERT_TRUE(pit::test::MakeFifo(indexPath()));
+    IniFile ini;
+    ini.writeString(QStringLiteral("DocInfo"), QStringLiteral("FilePath"), indexPath());
+    ini.writeString(QStringLiteral("DocInfo"), QStringLiteral("FileName"), p1);
+    ini.save(files().settings);
+    EXPECT_TRUE(pit::test::FinishesWithoutWaiting({indexPath(), pipe}, [&] {
+        CKEV_DUXDoc started(ctx, files());
+        EXPECT_TRUE(started.m_ProjectInfo.GetProjectPath().isEmpty());
+    }));
 }

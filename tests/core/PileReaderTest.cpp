@@ -391,6 +391,17 @@ TEST_F(PileRead, BlowTableBuildsChannelsFromTheBlocks) {
         rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, b3}))));
     EXPECT_EQ(rec.Channel(0)->toeIndex, 1023);
     EXPECT_EQ(rec.Channel(2)->toeIndex, 1023);
+
+    // A last blow number that names no blow (the least int32 among them)
+    // leaves the current channel on the last one.
+    for (int32_t last : {-1, -7, INT32_MIN}) {
+        DuxBlow odd = b3;
+        odd.blow = last;
+        ASSERT_TRUE(
+            rec.ReadFile(write(DuxBuilder::paramBlock("A-RIRADAD").channels(3, 1024).blowTable({b1, odd}))))
+            << last;
+        EXPECT_EQ(rec.m_nCurrentChannel, rec.ChannelCountInList() - 1) << last;
+    }
 }
 
 TEST_F(PileRead, AnalysisBlockRestoresTheSavedState) {

@@ -412,11 +412,27 @@ TEST_F(ProjectFolder, SaveNeedsAWritablePath) {
     } catch (const FileError& e) {
         EXPECT_EQ(e.cause(), FileCause::BadPath);
     }
-    try {
-        p.WriteProjectFile(tmp.filePath(QStringLiteral("missing/folder/x.DUP")));
-        FAIL() << "no folder";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.cause(), FileCause::DiskFull);
+    // Each failure says its own cause, none of them a full disk.
+    const QString inTheWay = QDir(dir).filePath(QStringLiteral("Bridge.DUP"));
+    ASSERT_TRUE(QDir().mkdir(inTheWay));
+    const struct {
+        QString path;
+        FileCause cause;
+        QString said;
+    } cases[] = {
+        {tmp.filePath(QStringLiteral("missing/folder/x.DUP")), FileCause::FileNotFound,
+         QStringLiteral("找不到文件")},
+        {inTheWay, FileCause::BadPath, QStringLiteral("它是一个文件夹")},
+    };
+    for (const auto& c : cases) {
+        try {
+            p.WriteProjectFile(c.path);
+            ADD_FAILURE() << c.path.toStdString();
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.cause(), c.cause) << c.path.toStdString();
+            EXPECT_EQ(e.path(), c.path);
+            EXPECT_TRUE(e.message(false).contains(c.said)) << e.message(false).toStdString();
+        }
     }
 }
 

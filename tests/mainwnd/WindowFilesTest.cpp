@@ -285,6 +285,49 @@ TEST_F(WindowFiles, APileWithAnImpossibleSampleIntervalIsRefusedAndThePileShownS
     }
 }
 
+// A pipe named like a pile in the project folder, chosen through 文件 ▸ 打开
+// or a recent-file entry: the window waits on it nowhere; opening it says
+// what it is, and the pile shown stays.
+TEST_F(WindowFiles, APipeNamedLikeAPileHangsTheWindowNowhere) {
+    const QString pipe = QDir(folder).filePath(QStringLiteral("ZZ.DUX"));
+    ASSERT_TRUE(MakeFifo(pipe));
+    EXPECT_TRUE(FinishesWithoutWaiting({pipe}, [&] {
+        EXPECT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+        settle();
+    }));
+    EXPECT_EQ(item(QStringLiteral("ZZ.DUX")), nullptr);
+    EXPECT_NE(item(QStringLiteral("ZK1.DUX")), nullptr);
+    EXPECT_TRUE(sink.shown.empty());
+
+    const QString said = QStringLiteral("文件“%1”：路径无效（不是普通文件）").arg(pipe);
+    {
+        SCOPED_TRACE("文件 ▸ 打开");
+        files.answer = pipe;
+        EXPECT_TRUE(FinishesWithoutWaiting({pipe}, [&] {
+            EXPECT_TRUE(choose(cmd::kFileOpen));
+            settle();
+        }));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, said);
+        EXPECT_EQ(doc->GetPathName(), pile("ZK1.DUX"));
+    }
+    {
+        SCOPED_TRACE("a recent-file entry");
+        QStringList recent{pipe};
+        frame->SetRecentFileSource(
+            {[&recent] { return recent; }, [&recent](const QString& p) { recent.removeAll(p); }});
+        sink.shown.clear();
+        EXPECT_TRUE(FinishesWithoutWaiting({pipe}, [&] {
+            EXPECT_TRUE(choose(cmd::kRecentFirst));
+            settle();
+        }));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, said);
+        EXPECT_EQ(doc->GetPathName(), pile("ZK1.DUX"));
+        frame->SetRecentFileSource({});
+    }
+}
+
 // On a pile sampled every 20 µs the high-pass must stay below 25000 Hz:
 // 30000 is refused by 数字滤波 (the dialog stays open with the old value and
 // the message at the field) and by the panel's field (a message, the old

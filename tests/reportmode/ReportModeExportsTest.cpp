@@ -234,6 +234,81 @@ TEST_F(TypedTextsInReportMode, EveryDocumentShowsThemAsPrinted) {
         << single.join(u'|').toStdString();
 }
 
+// A project beside whose whole piles stand a pile whose saved measured top
+// elevation is NaN (listed, its analysis refused), a file that reads as no
+// pile at all (so not listed), and ZK13 saved with current channel 1023 (a
+// channel the pile reader takes as its first). Through the window's commands
+// the project report and the workbook hold the same piles, ZK13 among them,
+// and each names both files it leaves out.
+struct LeftOutPilesInReportMode : ReportModeWindow {
+    QString nanPile, noPile;
+    void SetUp() override {
+        ReportModeFixture::SetUp();
+        Blow(QStringLiteral("P1.DUX"), QStringLiteral("P-101"), 4000);
+        Blow(QStringLiteral("P2.DUX"), QStringLiteral("P-102"), 3800);
+        DuxAnalysis zk13 = SavedPile(QStringLiteral("ZK13"));
+        zk13.current = 1023;
+        DuxBuilder::paramBlock("A-RIRADAD", 1042)
+            .channels(2, 1024)
+            .analysis(zk13)
+            .writeTo(folder, "ZK13.DUX");
+        DuxAnalysis nan = SavedPile(QStringLiteral("P-104"));
+        nan.pileValues[2] = std::numeric_limits<float>::quiet_NaN();
+        nanPile = DuxBuilder::paramBlock("A-RIRADAD", 1042)
+                      .channels(2, 1024)
+                      .analysis(nan)
+                      .writeTo(folder, QStringLiteral("P4.DUX"));
+        noPile = QDir(folder).filePath(QStringLiteral("P5.DUX"));
+        QFile f(noPile);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("no pile file at all");
+        f.close();
+        Start();
+    }
+};
+
+TEST_F(LeftOutPilesInReportMode, EveryExportNamesThemAndTheReportsAgreeOnTheRest) {
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    CExportView* view = frame->ExportView();
+    QStringList listed;
+    for (int row = 0; row < view->List()->GetItemCount(); ++row)
+        listed << view->List()->GetItemText(row, 1);
+    EXPECT_EQ(listed, (QStringList{"P1.DUX*", "P2.DUX*", "P4.DUX*", "ZK13.DUX*"}));
+    ASSERT_FALSE(sink.shown.empty());
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P4.DUX")))
+        << sink.shown.back().text.toStdString();
+    EXPECT_TRUE(sink.shown.back().text.contains(QStringLiteral("P5.DUX")))
+        << sink.shown.back().text.toStdString();
+
+    const QString leftOut =
+        QFileInfo(nanPile).absoluteFilePath() + u'\n' + QFileInfo(noPile).absoluteFilePath();
+    const QString project =
+        QString::fromUtf8(QJsonDocument(Exported(cmd::kReportExportDocument, "p.docx")).toJson());
+    for (const char* p : {"P-101", "P-102", "ZK13"})
+        EXPECT_TRUE(project.contains(QString::fromLatin1(p))) << p;
+    EXPECT_FALSE(project.contains(QStringLiteral("P-104")));
+    EXPECT_FALSE(project.contains(QStringLiteral("nan")));
+    EXPECT_EQ(services.messages,
+              QStringList{QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + leftOut});
+
+    OfficeExcelExport excel(ctx, &services);
+    frame->SetExcelExport(&excel);
+    const QString xlsx = tmp.filePath(QStringLiteral("results.xlsx"));
+    services.answers = {xlsx};
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kReportExportExcel));
+    QString error;
+    const auto book = readXlsx(xlsx, &error);
+    ASSERT_TRUE(book) << error.toStdString();
+    QStringList sheets;
+    for (const XlsxSheet& sheet : book->sheets)
+        sheets << sheet.name;
+    EXPECT_EQ(sheets, (QStringList{"P1", "P2", "ZK13"}));
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") + leftOut);
+    frame->SetExcelExport(nullptr);
+}
+
 std::string DamageName(const ::testing::TestParamInfo<Damage>& info) {
     constexpr const char* kNames[] = {"None", "CutShort", "HeaderInterval", "RecordInterval"};
     return kNames[int(info.param)];

@@ -7,8 +7,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QtEndian>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace pit::test {
@@ -128,6 +133,39 @@ Csv readCsv(const QString& path) {
         csv.rows.push_back(std::move(row));
     }
     return csv;
+}
+
+bool MakeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+bool FinishesWithoutWaiting(const QStringList& fifos, const std::function<void()>& work, int seconds) {
+    using namespace std::chrono_literals;
+    std::atomic<bool> done{false}, fired{false};
+    std::thread dog([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+        while (!done && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(10ms);
+        while (!done) {
+            fired = true;
+            for (const QString& f : fifos) {
+                const int fd = ::open(QFile::encodeName(f).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (fd >= 0)
+                    ::close(fd);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+    });
+    try {
+        work();
+    } catch (...) {
+        done = true;
+        dog.join();
+        throw;
+    }
+    done = true;
+    dog.join();
+    return !fired;
 }
 
 } // namespace pit::test

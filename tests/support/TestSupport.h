@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace pit::test {
@@ -51,6 +52,16 @@ qint64 GonePid();
 // When a live process started, in clock ticks after the boot, as ps shows it
 // (the 22nd field of /proc/<pid>/stat); -1 when it cannot be read.
 qint64 ProcessStartTicks(qint64 pid);
+
+// Makes a FIFO at path; false when it cannot be made.
+bool MakeFifo(const QString& path);
+
+// Runs work while a watchdog keeps the FIFOs from holding it for ever: when
+// work has not returned after `seconds`, the watchdog opens each FIFO for
+// writing and closes it again (until work returns), so that an open or a
+// read that waits on one ends. True when work returned before that, i.e.
+// nothing waited on a FIFO.
+bool FinishesWithoutWaiting(const QStringList& fifos, const std::function<void()>& work, int seconds = 5);
 
 // A little-endian value of type T at a byte offset (the caller keeps off in range).
 template <typename T> T valueAt(const QByteArray& b, int off) {
