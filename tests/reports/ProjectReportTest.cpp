@@ -2,6 +2,7 @@
 // recording device, the items read from every kind of file with the common
 // values, the font-rate fitting with an injected measurer, variant B, and
 // the picture exports with fake services.
+#include "platform/Metrics.h"
 #include "platform/RecordingDevice.h"
 #include "reports/ProjectReportWriter.h"
 #include "reports/RepProjectB.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QtEndian>
 
 namespace pit::test {
 namespace {
@@ -740,11 +743,74 @@ TEST_F(ProjectReportTest, PagePicturesWithFakeServices) {
         << services.messages[0].toStdString();
     EXPECT_EQ(services.opened.size(), 2);
 
-    // No pile: no file.
+    // No pile: nothing asked or written, and the user is told so.
     OpenA empty(Env(), nullptr);
+    const size_t asked = services.asks.size();
+    services.messages.clear();
     services.answers.push_back(tmp.filePath(QStringLiteral("none.bmp")));
-    EXPECT_TRUE(empty.ExportBmp());
+    EXPECT_FALSE(empty.ExportBmp());
+    EXPECT_FALSE(empty.ExportEmf());
+    EXPECT_EQ(services.asks.size(), asked);
+    EXPECT_EQ(services.messages, QStringList(2, QStringLiteral("没有勾选可读取的桩，没有写出图片。")));
     EXPECT_FALSE(QFile::exists(tmp.filePath(QStringLiteral("none_第1页.bmp"))));
+}
+
+// A page picture whose texts are far longer than their fields (a long
+// conclusion, a long pile number): the picture's frame is the page, and no
+// text record reaches past the page or holds what the page does not show.
+TEST_F(ProjectReportTest, PagePictureFramedByThePageWhateverItsTexts) {
+    OpenA b(Env(), nullptr);
+    b.AddItems(1, QStringLiteral("桩身完整，").repeated(600));
+    b.AddItems(1);
+    b.m_items.back()->m_strPileNo = QStringLiteral("ZK").repeated(20) + QStringLiteral("1234567");
+    services.answers.push_back(tmp.filePath(QStringLiteral("long.emf")));
+    ASSERT_TRUE(b.ExportEmf());
+    const QString path = tmp.filePath(QStringLiteral("long_第1页.emf"));
+    const QByteArray emf = readFileBytes(path);
+    ASSERT_GT(emf.size(), 88);
+    const auto i32 = [&emf](qsizetype at) { return qFromLittleEndian<qint32>(emf.constData() + at); };
+    const QRect frame(QPoint(i32(24), i32(28)), QPoint(i32(32), i32(36)));
+    // The page within its margins (0.01 mm; the picture's pixels are the
+    // desktop's, a little larger than the paper's).
+    const CPrintSettings& s = doc->m_PrintSettings;
+    const double scale = GetScreenScalePercent() / 100.0;
+    const double width = (21000 - 100 * (s.m_nmarginleft + s.m_nmarginr)) * scale;
+    const double height = (29700 - 100 * (s.m_nmargindown + s.m_nmarginup) - 900) * scale;
+    EXPECT_EQ(frame.left(), 0);
+    EXPECT_EQ(frame.top(), 0);
+    EXPECT_NEAR(frame.right(), width, width * 0.06);
+    EXPECT_NEAR(frame.bottom(), height, height * 0.06);
+    const QRect bounds(QPoint(i32(8), i32(12)), QPoint(i32(16), i32(20)));
+    const QRect page(QPoint(0, 0), bounds.bottomRight());
+    int texts = 0;
+    for (qsizetype at = 0; at + 8 <= emf.size();) {
+        const qint32 type = i32(at), size = i32(at + 4);
+        ASSERT_GE(size, 8);
+        if (type == 84) { // EMR_EXTTEXTOUTW: its bounds, then the string's length
+            ++texts;
+            const QRect r(QPoint(i32(at + 8), i32(at + 12)), QPoint(i32(at + 16), i32(at + 20)));
+            EXPECT_TRUE(page.contains(r))
+                << r.left() << "," << r.top() << ".." << r.right() << "," << r.bottom();
+            EXPECT_LT(i32(at + 44), 200);
+        }
+        at += size;
+    }
+    EXPECT_GT(texts, 10);
+    // The device the frame stands for: the picture's pixels at its resolution.
+    EXPECT_LT(bounds.width(), 2000);
+
+    // An independent reader draws it at the page's size.
+    QString errors;
+    const QString svgPath = tmp.filePath(QStringLiteral("long.svg"));
+    toolOutput(QStringLiteral("emf2svg-conv"), {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath},
+               &errors);
+    QFile svg(svgPath);
+    if (!svg.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "emf2svg-conv made no picture: " << errors.toStdString();
+    const QString head = QString::fromUtf8(svg.read(400));
+    const QRegularExpressionMatch w = QRegularExpression(QStringLiteral("width=\"([0-9.]+)")).match(head);
+    ASSERT_TRUE(w.hasMatch()) << head.toStdString();
+    EXPECT_LT(w.captured(1).toDouble(), 2000) << head.toStdString();
 }
 
 TEST_F(ProjectReportTest, PilePicturesOfAListRow) {
