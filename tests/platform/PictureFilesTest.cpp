@@ -356,7 +356,8 @@ TEST_F(PictureFilesTest, MetafileTextsKeepWhatThePictureShows) {
         ASSERT_GE(size, 8u);
         if (type == 84) { // EMR_EXTTEXTOUTW: bounds, mode, scales, reference, length, offset
             in.seek(at + 8);
-            const gdi::Rect b(in.i32(), in.i32(), in.i32(), in.i32());
+            const int l = in.i32(), top = in.i32(), r = in.i32(), bottom = in.i32();
+            const gdi::Rect b(l, top, r, bottom);
             EXPECT_GE(b.left, 0);
             EXPECT_LE(b.right, 299);
             in.seek(at + 44);
