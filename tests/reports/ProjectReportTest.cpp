@@ -813,6 +813,54 @@ TEST_F(ProjectReportTest, PagePictureFramedByThePageWhateverItsTexts) {
     EXPECT_LT(w.captured(1).toDouble(), 2000) << head.toStdString();
 }
 
+// The pile bitmap with the ordinate: its amplitude labels end left of the
+// axis, as on the printed page (at the printer's resolution on the bitmap's
+// few pixels every offset was six times too large and they ran over it).
+TEST_F(ProjectReportTest, PileBitmapKeepsTheAmplitudeLabelsLeftOfTheAxis) {
+    auto list = List({QStringLiteral("A1.DUX")});
+    doc->m_PrintSettings.m_bWaveInfo[4] = 1;
+    doc->m_bDefineRow = true; // 800 pixels whatever the desktop's scaling
+    CRepProjectA b(Env(), list.get());
+    const QString path = tmp.filePath(QStringLiteral("ordinate.bmp"));
+    ASSERT_TRUE(b.ExportPilePictureBmp(path, 0));
+    QImage image(path);
+    ASSERT_EQ(image.size(), QSize(800, 400));
+    const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    // The axis: the leftmost long vertical line inside the cell's frame.
+    int axis = -1, top = 0, bottom = 0;
+    for (int x = 10; x < 400 && axis < 0; ++x)
+        for (int y = 0, run = 0; y < image.height(); ++y) {
+            run = dark(x, y) ? run + 1 : 0;
+            if (run >= 150) {
+                axis = x;
+                bottom = y;
+                while (bottom + 1 < image.height() && dark(x, bottom + 1))
+                    ++bottom;
+                top = bottom - run;
+                while (top > 0 && dark(x, top))
+                    --top;
+                break;
+            }
+        }
+    ASSERT_GT(axis, 20) << "no amplitude axis";
+    // Left of the axis the labels end a few pixels before it, as on the
+    // printed page; only the ticks reach it.
+    int labelRows = 0;
+    for (int y = top; y <= bottom; ++y) {
+        if (dark(axis - 1, y) && dark(axis - 2, y))
+            continue; // a tick
+        int right = -1;
+        for (int x = 6; x < axis; ++x)
+            if (dark(x, y))
+                right = x;
+        if (right < 0)
+            continue;
+        ++labelRows;
+        EXPECT_LT(right, axis - 3) << "row " << y << ", axis at " << axis;
+    }
+    EXPECT_GT(labelRows, 20) << "the labels left of the axis";
+}
+
 TEST_F(ProjectReportTest, PilePicturesOfAListRow) {
     auto list = List({QStringLiteral("A1.DUX")});
     CRepProjectA b(Env(), list.get());
