@@ -188,6 +188,7 @@ struct FontKey {
     QString face;
     int32_t height = 0; // negative: the em height
     int32_t weight = 400;
+    int32_t escapement = 0; // tenths of a degree, counterclockwise
     bool italic = false, underline = false, strikeOut = false;
     friend bool operator==(const FontKey&, const FontKey&) = default;
 };
@@ -437,7 +438,27 @@ private:
         m_body.u32(value);
         Finish(at);
     }
-    void Grow(const gdi::Rect& inclusive) {
+    // What the picture shows of an inclusive rectangle: its part within the
+    // clip and the picture, as GDI counts only clipped output in the bounds.
+    std::optional<gdi::Rect> Shown(const gdi::Rect& inclusive) const {
+        QRect r(QPoint(inclusive.left, inclusive.top), QPoint(inclusive.right, inclusive.bottom));
+        r = r.normalized() & Visible().boundingRect();
+        if (r.isEmpty())
+            return std::nullopt;
+        return gdi::Rect(r.left(), r.top(), r.right(), r.bottom());
+    }
+    // The picture's surface within the current clip, device pixels.
+    QRegion Visible() const {
+        QRegion v(QRect(QPoint(0, 0), m_device->Size()));
+        if (m_clip)
+            v &= *m_clip;
+        return v;
+    }
+    void Grow(const gdi::Rect& drawn) {
+        const std::optional<gdi::Rect> shown = Shown(drawn);
+        if (!shown)
+            return;
+        const gdi::Rect& inclusive = *shown;
         if (!m_bounds) {
             m_bounds = inclusive;
             return;
@@ -532,8 +553,8 @@ private:
         // LOGFONTW
         m_body.i32(k.height);
         m_body.i32(0); // width
-        m_body.i32(0); // escapement
-        m_body.i32(0); // orientation
+        m_body.i32(k.escapement);
+        m_body.i32(k.escapement); // orientation
         m_body.i32(k.weight);
         m_body.u8(k.italic ? 1 : 0);
         m_body.u8(k.underline ? 1 : 0);
@@ -708,29 +729,12 @@ void EmfEngine::RecordImage(const QRectF& r, const QImage& image, const QRectF& 
 }
 
 void EmfEngine::RecordText(const QPointF& p, const QTextItem& ti) {
-    const QString text = ti.text();
+    QString text = ti.text();
     if (text.isEmpty())
         return;
     const QFont f = ti.font();
-    FontKey k;
-    // The family asked for ("宋体", "Arial", ...), not the face that stands in for it here.
-    k.face = f.family();
-    const double px = f.pixelSize() > 0 ? f.pixelSize() : f.pointSizeF() * m_device->logicalDpiY() / 72.0;
-    k.height = -std::max<int32_t>(1, ToDevice(px));
-    k.weight = std::clamp(int(f.weight()), 100, 900);
-    k.italic = f.italic();
-    k.underline = f.underline();
-    k.strikeOut = f.strikeOut();
-    SelectFont(k);
-    const COLORREF color = toColorRef(m_pen.color());
-    if (!m_textColorSet || color != m_textColor) {
-        simple(EMR_SETTEXTCOLOR, color);
-        m_textColor = color;
-        m_textColorSet = true;
-    }
-
-    // Advances as the layout here measured them, rounded without drift.
     const QFontMetricsF fm(f);
+    // Advances as the layout here measured them, rounded without drift.
     std::vector<uint32_t> dx(size_t(text.size()), 0);
     double before = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -740,10 +744,74 @@ void EmfEngine::RecordText(const QPointF& p, const QTextItem& ti) {
         dx[size_t(i)] = uint32_t(std::max<long>(0, std::lround(after) - std::lround(before)));
         before = after;
     }
-    const gdi::Point ref = Map(m_transform, p);
-    const double width = fm.horizontalAdvance(text);
-    const gdi::Rect bounds(ref.x, ref.y - int(std::ceil(fm.ascent())), ref.x + int(std::ceil(width)),
-                           ref.y + int(std::ceil(fm.descent())));
+    gdi::Point ref = Map(m_transform, p);
+    const int ascent = int(std::ceil(fm.ascent())), descent = int(std::ceil(fm.descent()));
+    int width = int(std::ceil(fm.horizontalAdvance(text)));
+    // Only the characters that the clip and the picture show are kept: a
+    // text far longer than its box would otherwise be stored whole, and
+    // readers that size the picture by what it holds draw it kilometres wide.
+    const QRegion visible = Visible();
+    std::optional<QRect> turned;
+    if (m_transform.type() <= QTransform::TxTranslate) {
+        qsizetype first = -1, last = -1;
+        int x = ref.x, firstX = ref.x, lastX = ref.x;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int w = int(dx[size_t(i)]);
+            if (w > 0 && visible.intersects(QRect(x, ref.y - ascent, w, ascent + descent + 1))) {
+                if (first < 0) {
+                    first = i;
+                    firstX = x;
+                }
+                last = i;
+                lastX = x + w;
+            }
+            x += w;
+        }
+        if (first < 0)
+            return;
+        // A surrogate pair stays whole (its advance rides on the low half).
+        if (first > 0 && text[first].isLowSurrogate() && text[first - 1].isHighSurrogate()) {
+            --first;
+        }
+        if (first > 0 || last + 1 < text.size()) {
+            text = text.mid(first, last - first + 1);
+            dx = std::vector<uint32_t>(dx.begin() + first, dx.begin() + last + 1);
+            ref.x = firstX;
+            width = lastX - firstX;
+        }
+    } else {
+        turned = m_transform.mapRect(QRectF(p.x(), p.y() - ascent, width, ascent + descent)).toAlignedRect();
+        if (!visible.intersects(*turned))
+            return;
+    }
+
+    FontKey k;
+    // The family asked for ("宋体", "Arial", ...), not the face that stands in for it here.
+    k.face = f.family();
+    const double px = f.pixelSize() > 0 ? f.pixelSize() : f.pointSizeF() * m_device->logicalDpiY() / 72.0;
+    k.height = -std::max<int32_t>(1, ToDevice(px));
+    k.weight = std::clamp(int(f.weight()), 100, 900);
+    k.italic = f.italic();
+    k.underline = f.underline();
+    k.strikeOut = f.strikeOut();
+    // A turned text (the amplitude unit) turns its font: GDI writes along the
+    // escapement, the records hold no world transform.
+    if (m_transform.type() >= QTransform::TxRotate) {
+        const double degrees = std::atan2(-m_transform.m12(), m_transform.m11()) * 180.0 / M_PI;
+        k.escapement = int32_t(std::lround(degrees * 10.0) % 3600 + 3600) % 3600;
+    }
+    SelectFont(k);
+    const COLORREF color = toColorRef(m_pen.color());
+    if (!m_textColorSet || color != m_textColor) {
+        simple(EMR_SETTEXTCOLOR, color);
+        m_textColor = color;
+        m_textColorSet = true;
+    }
+
+    const gdi::Rect drawn = turned
+                                ? gdi::Rect(turned->left(), turned->top(), turned->right(), turned->bottom())
+                                : gdi::Rect(ref.x, ref.y - ascent, ref.x + width, ref.y + descent);
+    const gdi::Rect bounds = Shown(drawn).value_or(drawn);
 
     const size_t at = Begin(EMR_EXTTEXTOUTW);
     PutRect(m_body, bounds);
@@ -767,7 +835,7 @@ void EmfEngine::RecordText(const QPointF& p, const QTextItem& ti) {
     for (uint32_t v : dx)
         m_body.u32(v);
     Finish(at);
-    Grow(bounds);
+    Grow(drawn);
 }
 
 // ---- the device ---------------------------------------------------------------------------------

@@ -14,7 +14,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QIntValidator>
@@ -37,6 +39,12 @@ int BandSizeIndex(int pointTenths) {
         if (HeaderFooterTenths(i) == pointTenths)
             return i;
     return -1;
+}
+
+QString InstalledFaceFor(const QString& face) {
+    if (face.isEmpty() || QFontDatabase::hasFamily(face))
+        return face;
+    return QFontInfo(QFont(face)).family();
 }
 
 void StoreChosenFont(const ChosenFont& chosen, CPrintSettings& s, bool footer) {
@@ -166,7 +174,12 @@ void CPrintBandDlg::EnableControls() {
 void CPrintBandDlg::OnFontButton() {
     UpdateData(true);
     CPrintSettings& s = *m_pSettings;
-    QFont initial(faceField().left(31));
+    // A face not installed here ("宋体" on Linux) is offered as the face that
+    // draws it; handing that back keeps the stored name, so a change of size
+    // alone does not replace it.
+    const QString stored = faceField().left(31);
+    const QString offered = pit::InstalledFaceFor(stored);
+    QFont initial(offered);
     initial.setPointSize(std::max(1, int(pit::BandPointSize(sizeField()))));
     initial.setBold((m_footer ? s.m_bFIsBold : s.m_bHIsBold) != 0);
     initial.setItalic((m_footer ? s.m_bFIsItalic : s.m_bHIsItalic) != 0);
@@ -179,6 +192,8 @@ void CPrintBandDlg::OnFontButton() {
     }
     pit::ChosenFont c;
     c.face = chosen->family();
+    if (c.face.compare(offered, Qt::CaseInsensitive) == 0)
+        c.face = faceField();
     c.pointTenths = chosen->pointSizeF() > 0 ? int(std::lround(chosen->pointSizeF() * 10)) : 0;
     c.weight = chosen->weight();
     c.italic = chosen->italic();

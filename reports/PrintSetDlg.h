@@ -27,6 +27,10 @@ double BandPointSize(int sizeIndex);
 // The first entry whose size is exactly tenths / 10 points; -1 when none is.
 int BandSizeIndex(int pointTenths);
 
+// The installed face that draws face: face itself when installed (or empty),
+// else its substitute.
+QString InstalledFaceFor(const QString& face);
+
 // What the font dialog answered.
 struct ChosenFont {
     QString face;

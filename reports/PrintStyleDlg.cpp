@@ -198,21 +198,12 @@ QWidget* CPrintStyleDlg::CreatePage(QWidget* parent) {
 
     pit::TranslateDialog(page, unsigned(kDialogId));
 
-    CPrintSettings& s = *m_pSettings;
-    const pit::PrintItemEnables e = pit::ApplyPrintItemRules(s);
-    for (int id : {1057, 1058, 1059, 1060, 1064})
-        EnableBox(id, e.statistics);
     for (const Box& b : kFixedBoxes) {
         auto* c = qobject_cast<QCheckBox*>(pit::FindCtrl(page, b.id));
         c->setChecked(true);
         c->setEnabled(false);
     }
-    EnableBox(kVmax, e.vmax);
-    EnableBox(kTestTime, e.testTime);
-    EnableBox(kToeTime, e.toeTime);
-    EnableBox(kSpectrum, e.spectrum);
-    UpdateData(false);
-    CheckPairs();
+    Load();
 
     auto onClick = [this, page](int id, auto handler) {
         QObject::connect(qobject_cast<QCheckBox*>(pit::FindCtrl(page, id)), &QCheckBox::clicked, page,
@@ -246,6 +237,7 @@ QWidget* CPrintStyleDlg::CreatePage(QWidget* parent) {
         m_pSettings->m_bPrintCountType = m_pSettings->m_bPrintCountType ? 0 : 1;
         CheckPairs();
     });
+    CPrintSettings& s = *m_pSettings;
     const struct {
         int id;
         int* field;
@@ -262,15 +254,63 @@ QWidget* CPrintStyleDlg::CreatePage(QWidget* parent) {
     return page;
 }
 
+void CPrintStyleDlg::Load() {
+    const pit::PrintItemEnables e = pit::ApplyPrintItemRules(*m_pSettings);
+    for (int id : {1057, 1058, 1059, 1060, 1064})
+        EnableBox(id, e.statistics);
+    EnableBox(kVmax, e.vmax);
+    EnableBox(kTestTime, e.testTime);
+    EnableBox(kToeTime, e.toeTime);
+    EnableBox(kSpectrum, e.spectrum);
+    UpdateData(false);
+    CheckPairs();
+    m_shownSet = StyleSetOf(*m_pSettings);
+}
+
+int CPrintStyleDlg::StyleSetOf(const CPrintSettings& s) {
+    return s.m_nProType == 1 ? 1 : 0;
+}
+
+void CPrintStyleDlg::FollowStoredSet() {
+    CPrintSettings& s = *m_pSettings;
+    if (!m_page || StyleSetOf(s) == m_shownSet)
+        return;
+    // The report format changed on another page: the boxes still show the
+    // set it parked. Their ticks go into that set, and the boxes show the
+    // set now stored.
+    CPrintStyleInfo& parked = m_shownSet == 1 ? static_cast<CPrintStyleInfo&>(s.m_PITStyle) : s.m_DUXStyle;
+    CPrintSettings shown = s;
+    shown.ExchangeStyle(parked, false);
+    UpdateData(true, shown);
+    shown.ExchangeStyle(parked, true);
+    // The fields outside the style sets belong to every format.
+    s.m_bQualityAssess = shown.m_bQualityAssess;
+    s.m_bTestDate = shown.m_bTestDate;
+    s.m_bTestTime = shown.m_bTestTime;
+    s.m_bKuoDi = shown.m_bKuoDi;
+    s.m_bStrongLevel = shown.m_bStrongLevel;
+    s.m_bReportRemark = shown.m_bReportRemark;
+    s.m_bPrintCountType = shown.m_bPrintCountType;
+    Load();
+}
+
+void CPrintStyleDlg::Apply() {
+    FollowStoredSet();
+    UpdateData(true);
+}
+
 void CPrintStyleDlg::EnableBox(int id, bool on) {
     if (QWidget* w = pit::FindCtrl(m_page, id))
         w->setEnabled(on);
 }
 
 void CPrintStyleDlg::UpdateData(bool save) {
+    UpdateData(save, *m_pSettings);
+}
+
+void CPrintStyleDlg::UpdateData(bool save, CPrintSettings& s) {
     if (!m_page)
         return;
-    CPrintSettings& s = *m_pSettings;
     auto exchange = [&](const Box& b) {
         auto* c = qobject_cast<QCheckBox*>(pit::FindCtrl(m_page, b.id));
         int* field = fieldOf(s, b.id);

@@ -49,15 +49,24 @@ public:
 
     QString TabText() const override;
     QWidget* CreatePage(QWidget* parent) override;
-    void Apply() override { UpdateData(true); }
+    // Shown again: a report format changed meanwhile shows its own items.
+    void OnShownInSheet(QWidget*) override { FollowStoredSet(); }
+    void Apply() override;
 
     // save: the boxes into the fields; else the fields into the boxes.
     void UpdateData(bool save);
 
 private:
+    void UpdateData(bool save, CPrintSettings& s);
+    // The rules, the enabled boxes and the fields into the boxes.
+    void Load();
+    // 1: the style set of "报告格式一"; 0: the set the other formats share.
+    static int StyleSetOf(const CPrintSettings& s);
+    void FollowStoredSet();
     void EnableBox(int id, bool on);
     void CheckPairs();
 
     CPrintSettings* m_pSettings;
     QPointer<QWidget> m_page;
+    int m_shownSet = -1; // the style set the boxes show
 };

@@ -230,22 +230,18 @@ QWidget* CProRepSetPage::CreatePage(QWidget* parent) {
                 TrList({u"活动中文", u"报告格式一", u"活动英文", u"固定英文"},
                        {"Dynamic Chinese", "Report Format One", "Dynamic English", "Static English"}));
     SelectQuiet(m_format, s.m_nProType);
-    // The format should match the interface language; only the selection and
-    // the report language follow a Yes here.
+    // The format should match the interface language. A Yes only changes the
+    // selection: OK takes format and language together, Cancel leaves both.
     if (pit::ui::english() && s.m_nProType < 2) {
         if (ask({},
                 QStringLiteral("The report does not match the format program language, are you sure to "
                                "automatically adjust the report format?"),
-                {}, QStringLiteral("Prompt")) == pit::IDYES) {
+                {}, QStringLiteral("Prompt")) == pit::IDYES)
             SelectQuiet(m_format, 2);
-            s.m_bLanguage = 1;
-        }
     } else if (!pit::ui::english() && s.m_nProType > 1) {
         if (ask(QStringLiteral("工程报告格式与软件当前语言不一致，是否自动调整？"), {},
-                QStringLiteral("提示"), {}) == pit::IDYES) {
+                QStringLiteral("提示"), {}) == pit::IDYES)
             SelectQuiet(m_format, 0);
-            s.m_bLanguage = 0;
-        }
     }
 
     RefillQuiet(m_ruler, TrList({u"时间", u"长度"}, {"Time", "Length"}));
@@ -289,7 +285,7 @@ QWidget* CProRepSetPage::CreatePage(QWidget* parent) {
 
 void CProRepSetPage::OnFormatChanged(int s) {
     CPrintSettings& p = *m_pSettings;
-    if (p.m_nReportKind != s + 2) {
+    if (p.m_nReportKind != s + 2 || p.m_nProType != s) {
         p.m_nReportKind = s + 2;
         p.SetProType(s);
     }
@@ -399,7 +395,9 @@ bool CProRepSetPage::ValidateInput(bool checkGap) {
     if (checkGap && !CheckRowLimit(r))
         SelectQuiet(m_rows, r);
     const int c = m_columns->currentIndex();
-    if (m_pSettings->m_nReportKind == 4 && r > 3) {
+    // The selection, not the stored kind: a format the opening question chose
+    // is stored only on OK.
+    if (m_format->currentIndex() == 2 && r > 3) {
         const bool en = pit::ui::english();
         pit::ui::messages().show(en ? QStringLiteral("data illegal,please reinput!")
                                     : QStringLiteral("数据不合法,请重新输入!"),
@@ -424,6 +422,17 @@ void CProRepSetPage::OnGapEdited() {
         m_gap->setText(QString::number(m_pSettings->m_nWaveGas));
     if (m_pSettings->m_nWaveGas > 3)
         m_pSettings->m_bSpectrum = 0;
+}
+
+void CProRepSetPage::Apply() {
+    if (!m_page)
+        return;
+    // What the box shows is what prints: a selection the question changed,
+    // or a language that parted from the format, is settled here.
+    const int s = m_format->currentIndex();
+    const CPrintSettings& p = *m_pSettings;
+    if (s >= 0 && (p.m_nProType != s || p.m_nReportKind != s + 2 || p.m_bLanguage != (s >= 2 ? 1 : 0)))
+        OnFormatChanged(s);
 }
 
 bool CProRepSetPage::Validate() {

@@ -82,6 +82,8 @@ public:
     QWidget* CreatePage(QWidget* parent) override;
     // A gap typed but not finished yet is settled first.
     bool Validate() override;
+    // The format shown becomes the stored format and report language.
+    void Apply() override;
     std::vector<std::pair<int, int>> RefreshCodes() const override { return {{6, 0}}; }
 
     bool CheckWaveIntervalLimit(int rows);

@@ -796,6 +796,15 @@ bool CRepProjectA::AskPageFiles(const QString& suffix, const QString& filter, QS
     return true;
 }
 
+bool CRepProjectA::HasPilesToExport() const {
+    if (!m_items.empty())
+        return true;
+    Message(QStringLiteral("没有勾选可读取的桩，没有写出图片。"),
+            QStringLiteral("No pile that can be read is checked; no picture was written."),
+            pit::MB_OK | pit::MB_ICONWARNING);
+    return false;
+}
+
 void CRepProjectA::ReportPageFailure(const QString& file, const QString& why) {
     Message(QStringLiteral("图片“%1”没有保存，之前的页已保存。\n").arg(file) + why,
             QStringLiteral("The picture \"%1\" was not saved; the pages before it were.\n").arg(file) + why,
@@ -839,6 +848,8 @@ void CRepProjectA::DrawExportPage(gdi::Canvas& dc, const gdi::Rect& page, int p)
 
 bool CRepProjectA::ExportBmp() {
     UpdatePileList();
+    if (!HasPilesToExport())
+        return false;
     QString chosen;
     if (!AskPageFiles(QStringLiteral("bmp"), QStringLiteral("BMP Files (*.bmp)"), chosen))
         return false;
@@ -863,6 +874,8 @@ bool CRepProjectA::ExportBmp() {
 
 bool CRepProjectA::ExportEmf() {
     UpdatePileList();
+    if (!HasPilesToExport())
+        return false;
     QString chosen;
     if (!AskPageFiles(QStringLiteral("emf"), QStringLiteral("EMF Files (*.emf)"), chosen))
         return false;
@@ -957,7 +970,9 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
     m_bSinglePile = true;
     const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
     QImage image;
-    const bool made = RenderPilePicture(image, gdi::Rect(0, 0, w, w / 2));
+    // The picture has the screen's pixels: drawn at the printer's resolution
+    // every pen, gap and label offset would come out six times too large.
+    const bool made = RenderPilePicture(image, gdi::Rect(0, 0, w, w / 2), pit::EmfReference::Screen().dpiX);
     m_bSinglePile = false;
     QString why;
     if (!made || !pit::SaveBitmapToFileAtPrinterDepth(image, path, &why, EnglishInterface())) {

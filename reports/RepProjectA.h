@@ -153,6 +153,8 @@ protected:
     // pictureMode is 1.
     void DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box, const gdi::Font& font,
                       int pictureMode);
+    // Tells the user when no pile is checked for the page pictures.
+    bool HasPilesToExport() const;
     // The page files of a picture export; false when cancelled.
     bool AskPageFiles(const QString& suffix, const QString& filter, QString& chosen);
     void ReportPageFailure(const QString& file, const QString& why);

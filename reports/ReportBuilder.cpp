@@ -10,6 +10,7 @@
 #include "reports/ExportServices.h"
 
 #include <QFileInfo>
+#include <cmath>
 
 CReportBuilder::CReportBuilder(const pit::ReportEnv& env)
     : m_pDoc(env.doc), m_pSettings(env.settings), m_pApp(env.app), m_pServices(env.services),
@@ -39,6 +40,10 @@ std::unique_ptr<pit::EmfDevice> CReportBuilder::CreateMetaFile(const pit::EmfRef
                                                                const QString& path, QSize size) {
     // An existing picture of that name is replaced whole when the new one is saved.
     auto dev = std::make_unique<pit::EmfDevice>(size, ref);
+    // The frame is the page: a reader shows the page at its size, whatever
+    // is drawn on it or past its edge.
+    dev->SetFrame(gdi::Rect(0, 0, int(std::lround(dev->Size().width() * 2540.0 / ref.dpiX)),
+                            int(std::lround(dev->Size().height() * 2540.0 / ref.dpiY))));
     dev->SetDescription(QFileInfo(path).completeBaseName(), QStringLiteral("KEV_DUX"));
     return dev;
 }

@@ -105,7 +105,6 @@ pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc
                                            bool withScale, const pit::PrintDrawDoc& doc, bool moniPile,
                                            int majorTick) {
     const int s = std::max(1, dc.dpiX() / 96);
-    const int fontHeight = dc.GetTextMetrics().height;
     // The document's picture labels its ruler in a font of its own, which
     // stays selected for the drawing: the room measured here is the room
     // the labels take. (Regular weight: a light one is drawn as a hairline
@@ -116,6 +115,8 @@ pit::PrintLayout CWaveRecord::DrawScaleBar(const gdi::Rect& box, gdi::Canvas& dc
                          0.45;
         dc.SelectFont(gdi::Font::Create(std::max(1, TruncToInt(h)), 400, QStringLiteral("宋体")));
     }
+    // The amplitude labels are drawn in this font too: their column is measured in it.
+    const int fontHeight = dc.GetTextMetrics().height;
     gdi::Rect r(0, 0, 0, 0);
     dc.DrawText(QStringLiteral("100"), r, gdi::DT_CALCRECT | gdi::DT_SINGLELINE | gdi::DT_CENTER);
     const int L = TruncToInt(1.4 * r.Height());

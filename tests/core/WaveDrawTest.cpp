@@ -598,6 +598,38 @@ TEST_F(WaveDrawTest, ExportNameClearsTheAmplitudeValues) {
     }
 }
 
+// The document's picture draws its amplitude labels in its own label font,
+// whatever font the caller passed: the labels end before the axis's ticks,
+// as on the printed page, also on the four-times resolution of the
+// document's metafiles.
+TEST_F(WaveDrawTest, DocumentPictureAmplitudeLabelsLeftOfTheAxis) {
+    for (int dpi : {96, 384})
+        for (int passed : {6, 40}) {
+            SCOPED_TRACE(testing::Message() << dpi << " dpi, passed font " << passed << " px");
+            Fixture fx;
+            fx.print.m_bWaveInfo[4] = 1;
+            fx.doc.m_nFontRate = 9.0f;
+            fx.w.printLabelMode = 2;
+            const int scale = dpi / 96;
+            gdi::RecordingDevice dev(600 * scale, 120 * scale);
+            {
+                QPainter p(&dev);
+                gdi::Canvas dc(p, dpi, dpi, false);
+                const gdi::Font font = gdi::Font::Create(passed * scale, 400, QStringLiteral("宋体"));
+                fx.w.DrawForPrint(dc, 0, 1024, gdi::Rect(0, 0, 600 * scale, 120 * scale), true, &font,
+                                  fx.docs());
+            }
+            const int axis = fx.w.printPlotRect.left - 1;
+            int labels = 0;
+            for (const RecordedItem& t : dev.texts())
+                if (t.rect.left() < axis) {
+                    ++labels;
+                    EXPECT_LT(t.rect.right(), axis - 3 * scale) << t.text.toStdString();
+                }
+            EXPECT_GE(labels, 5);
+        }
+}
+
 TEST_F(WaveDrawTest, AmplitudeLabelsFromTheCommonPeakOrTheChannelsOwn) {
     auto labels = [](float commonPeak, float factor = 1.0f) {
         Fixture fx;

@@ -322,6 +322,67 @@ TEST_F(PictureFilesTest, MetafilesAreReadByIndependentReaders) {
     }
 }
 
+// A text longer than its clip or than the picture keeps only the characters
+// shown, and the bounds count only those; a text shown nowhere is left out;
+// a turned text turns its font.
+TEST_F(PictureFilesTest, MetafileTextsKeepWhatThePictureShows) {
+    EmfDevice emf(QSize(300, 100));
+    const QString digits = QStringLiteral("0123456789").repeated(300);
+    {
+        QPainter p(&emf);
+        gdi::Canvas dc(p, 0, 0, false);
+        dc.SelectFont(gdi::Font::Create(16, 400, QStringLiteral("Arial")));
+        gdi::Rect field(20, 10, 120, 40);
+        dc.DrawText(digits, field, gdi::DT_SINGLELINE | gdi::DT_NOPREFIX);
+        dc.TextOut(-500, 60, QStringLiteral("hidden ") + digits); // past both edges
+        gdi::Rect nowhere(20, 70, 120, 90);
+        dc.IntersectClipRect(gdi::Rect(200, 0, 300, 50));
+        dc.DrawText(QStringLiteral("outside"), nowhere, gdi::DT_SINGLELINE);
+        dc.RemoveClip();
+        dc.SetWorldTransform(QTransform(0, -1, 1, 0, 0, 90));
+        dc.TextOut(0, 250, QStringLiteral("cm/s"));
+        dc.ResetWorldTransform();
+    }
+    const QByteArray data = emf.Data();
+    const EmfHeader h = ParseHeader(data);
+    EXPECT_GE(h.bounds.left, 0);
+    EXPECT_LE(h.bounds.right, 299);
+    QStringList texts;
+    std::vector<int> escapements;
+    ByteReader in(data);
+    while (in.remaining() >= 8) {
+        const size_t at = in.pos();
+        const uint32_t type = in.u32(), size = in.u32();
+        ASSERT_GE(size, 8u);
+        if (type == 84) { // EMR_EXTTEXTOUTW: bounds, mode, scales, reference, length, offset
+            in.seek(at + 8);
+            const int l = in.i32(), top = in.i32(), r = in.i32(), bottom = in.i32();
+            const gdi::Rect b(l, top, r, bottom);
+            EXPECT_GE(b.left, 0);
+            EXPECT_LE(b.right, 299);
+            in.seek(at + 44);
+            const uint32_t n = in.u32(), off = in.u32();
+            QString s;
+            for (uint32_t i = 0; i < n; ++i)
+                s += QChar(char16_t(uint8_t(data[qsizetype(at + off + 2 * i)]) |
+                                    uint8_t(data[qsizetype(at + off + 2 * i + 1)]) << 8));
+            texts << s;
+        } else if (type == 82) { // EMR_EXTCREATEFONTINDIRECTW: handle, height, width, escapement
+            in.seek(at + 20);
+            escapements.push_back(in.i32());
+        }
+        in.seek(at + size);
+    }
+    ASSERT_EQ(texts.size(), 3) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(digits.startsWith(texts[0]));
+    EXPECT_GT(texts[0].size(), 5);
+    EXPECT_LT(texts[0].size(), 20);
+    EXPECT_TRUE(digits.contains(texts[1]));
+    EXPECT_LT(texts[1].size(), 40);
+    EXPECT_EQ(texts[2], QStringLiteral("cm/s"));
+    EXPECT_NE(std::find(escapements.begin(), escapements.end(), 900), escapements.end());
+}
+
 // Dashed pens made from a GDI style leave as that stock style, which the word
 // processors and emf2svg draw dashed; a real custom pattern stays a user style.
 TEST_F(PictureFilesTest, DashedPensKeepTheirStockStyle) {
@@ -340,7 +401,8 @@ TEST_F(PictureFilesTest, DashedPensKeepTheirStockStyle) {
         // A curve style's pen: geometric, drawn on pixels with its own pattern.
         {gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_DASH, 3, RGB(1, 2, 3), {9, 6}), 95,
          geoFlat | 1, 3, 0, true},
-        {gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_USERSTYLE, 2, RGB(4, 5, 6), {2, 2, 8, 8}),
+        {gdi::Pen::Ext(gdi::PS_GEOMETRIC | gdi::PS_ENDCAP_FLAT | gdi::PS_USERSTYLE, 2, RGB(4, 5, 6),
+                       {2, 2, 8, 8}),
          95, geoFlat | 7, 2, 4, false},
         // A styled cosmetic pen wider than one pixel draws solid.
         {gdi::Pen::Create(gdi::PS_DASH, 3, RGB(7, 8, 9)), 95, 0x10000 | 0x100 | 0x2000, 3, 0, false},

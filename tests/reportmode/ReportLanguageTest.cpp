@@ -76,6 +76,29 @@ struct ReportLanguage : SampleFrame {
         EXPECT_TRUE(choose(cmd::kPrintSetup));
         return text;
     }
+    // 打印设置 in project mode: the format its page shows (after the
+    // opening question, answered from the sink), then a format chosen there
+    // (none for -1), then OK or 取消.
+    QString SetProjectFormat(int format, bool ok) {
+        QString text;
+        WhenModal([&](QDialog& dlg) {
+            auto* sheet = qobject_cast<CMyPropertySheet*>(&dlg);
+            ASSERT_NE(sheet, nullptr);
+            const int last = sheet->pageList()->count() - 1;
+            sheet->SelectPage(last);
+            auto* c = qobject_cast<QComboBox*>(FindCtrl(sheet->pageWindow(last), CProRepSetPage::kFormat));
+            ASSERT_NE(c, nullptr);
+            text = c->currentText();
+            if (format >= 0) {
+                c->setCurrentIndex(format);
+                Q_EMIT c->activated(format);
+            }
+            if (ok)
+                sheet->accept();
+        });
+        EXPECT_TRUE(choose(cmd::kPrintSetup));
+        return text;
+    }
 };
 
 bool SinglePileEnglish(const QString& page) {
@@ -158,6 +181,47 @@ TEST_F(ReportLanguage, PagesShowTheLanguageThatPrintsAfterAnEnglishSession) {
         }
         EndSession();
     }
+}
+
+// The question that offers to match the format to the interface changes
+// nothing before OK: 取消 leaves format and language together, 否 keeps the
+// English format that prints, 是 and OK print Chinese.
+TEST_F(ReportLanguage, ProjectFormatQuestionStoresBothOrNeither) {
+    ASSERT_NO_FATAL_FAILURE(StartSession(false));
+    ASSERT_TRUE(choose(cmd::kProjectReport));
+    QApplication::processEvents();
+    EXPECT_TRUE(ProjectChinese(Printed()));
+    EXPECT_EQ(SetProjectFormat(2, true), QStringLiteral("活动中文"));
+    EXPECT_TRUE(ProjectEnglish(Printed()));
+
+    const struct {
+        const char* what;
+        int answer;
+        bool ok;
+        const char* shown;
+        bool english; // what prints afterwards
+    } steps[] = {
+        {"是, 取消", IDYES, false, "活动中文", true},
+        {"否, 取消", IDNO, false, "活动英文", true},
+        {"否, 确定", IDNO, true, "活动英文", true},
+        {"是, 确定", IDYES, true, "活动中文", false},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.what);
+        sink.shown.clear();
+        sink.answers = {s.answer};
+        EXPECT_EQ(SetProjectFormat(-1, s.ok), QString::fromUtf8(s.shown));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, QStringLiteral("工程报告格式与软件当前语言不一致，是否自动调整？"));
+        const QString page = Printed();
+        EXPECT_EQ(ProjectEnglish(page), s.english) << page.toStdString();
+        EXPECT_EQ(ProjectChinese(page), !s.english) << page.toStdString();
+        EXPECT_EQ(doc->m_PrintSettings.m_bLanguage, s.english ? 1 : 0);
+    }
+    // Matched now: no question, and the page shows what prints.
+    sink.shown.clear();
+    EXPECT_EQ(SetProjectFormat(-1, false), QStringLiteral("活动中文"));
+    EXPECT_TRUE(sink.shown.empty());
 }
 
 } // namespace pit::test

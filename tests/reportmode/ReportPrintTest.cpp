@@ -101,4 +101,25 @@ TEST_F(ReportPrint, ProjectReportOfSevenPilesOnTwoNumberedPages) {
     EXPECT_EQ(Files(), before);
 }
 
+// The page pictures with no row checked: nothing is asked or written, and
+// the user is told why, for both picture kinds.
+TEST_F(ReportPrint, PagePicturesOfNoCheckedPileSaySo) {
+    WriteProjectPiles(folder, "VADUZI");
+    Start(false, folder + QStringLiteral("/B2.DUX"));
+    QAbstractItemModel* m = view->List()->model();
+    for (int r = 0; r < m->rowCount(); ++r)
+        m->setData(m->index(r, 0), Qt::Unchecked, Qt::CheckStateRole);
+    for (int smooth : {0, 1}) {
+        SCOPED_TRACE(smooth ? "bitmaps" : "metafiles");
+        doc->m_CurveStyle.IsSmooth = smooth;
+        services.messages.clear();
+        services.answers.push_back(tmp.filePath(QStringLiteral("pages.emf")));
+        view->OnExportPictures();
+        EXPECT_EQ(services.messages, QStringList{QStringLiteral("没有勾选可读取的桩，没有写出图片。")});
+        EXPECT_TRUE(services.asks.empty());
+        services.answers.clear();
+    }
+    EXPECT_TRUE(QDir(tmp.path()).entryList({QStringLiteral("pages*")}).isEmpty());
+}
+
 } // namespace pit::test

@@ -10,6 +10,7 @@
 #include "reports/ModifyGroupPage.h"
 #include "reports/PrintCurve.h"
 #include "reports/PrintStyleDlg.h"
+#include "reports/ProRepSetPage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -92,6 +93,52 @@ TEST(PrintedItems, RulesAsThePageOpens) {
         EXPECT_EQ(ApplyPrintItemRules(s), c.enables) << c.what;
         EXPECT_TRUE(c.holds(s)) << c.what;
     }
+}
+
+// The report format changed on the project page of the same sheet: the
+// items page shows the set now stored, OK keeps it, and the ticks made
+// before the change stay with the format they were made for.
+TEST_F(PagesFixture, PrintedItemsFollowTheFormatChosenInTheSheet) {
+    print().m_nProType = 0;
+    print().m_nReportKind = 2;
+    print().m_PITStyle.Reset();
+    print().m_DUXStyle.Reset();
+    print().ExchangeStyle(print().m_DUXStyle, false);
+    const CPITPrintStyleInfo formatOne;
+    ASSERT_NE(formatOne.m_bWaveInfo[0], print().m_bWaveInfo[0]);
+
+    CMyPropertySheet sheet(QStringLiteral("打印设置"));
+    CPrintStyleDlg items(&print());
+    CProRepSetPage project(doc.get(), &print());
+    project.measureText = [](const QString&, int h) { return TextExtent{0, h}; };
+    sheet.AddPage(&items);
+    sheet.AddPage(&project);
+    sheet.SetMode(0);
+    sheet.show();
+    QWidget* w = sheet.pageWindow(0);
+    ASSERT_NE(w, nullptr);
+    auto box = [w](int id) { return ctrl<QCheckBox>(w, id); };
+    ASSERT_TRUE(box(1168)->isChecked());
+    box(1168)->click(); // pile head off for this format, not yet taken
+    box(1056)->click(); // integrity: the same for every format
+
+    sheet.SelectPage(1);
+    Choose(ctrl<QComboBox>(sheet.pageWindow(1), CProRepSetPage::kFormat), 1);
+    ASSERT_EQ(print().m_nProType, 1);
+    sheet.SelectPage(0);
+    const int waveBoxes[6] = {1168, 1169, 1170, 1166, 1171, 1328};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(box(waveBoxes[i])->isChecked(), formatOne.m_bWaveInfo[i] != 0) << "wave item " << i;
+    EXPECT_EQ(box(1167)->isChecked(), formatOne.m_bHeadInfo[12] != 0);
+    EXPECT_EQ(box(1056)->isChecked(), print().m_bQualityAssess != 0);
+
+    sheet.accept();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(print().m_bWaveInfo[i], formatOne.m_bWaveInfo[i]) << "wave item " << i;
+    // Back to the first format: the pile head it was given before the change.
+    print().SetProType(0);
+    EXPECT_EQ(print().m_bWaveInfo[0], 0);
+    EXPECT_EQ(print().m_bWaveInfo[1], 1);
 }
 
 TEST_F(PagesFixture, PrintedItemsClicksKeepTheDependencies) {

@@ -7,11 +7,15 @@
 #include "core/doc/PrintSettings.h"
 #include "reports/PrintSetDlg.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace pit;
@@ -184,7 +188,7 @@ TEST_F(PageSetup, FontButtonTakesTheFontThenTheColour) {
     ctrl<QPushButton>(header, CPrintBandDlg::kFont)->click();
     ui::setColorChooser(nullptr);
 
-    EXPECT_EQ(offered.family(), QStringLiteral("宋体"));
+    EXPECT_EQ(offered.family(), InstalledFaceFor(QStringLiteral("宋体")));
     EXPECT_EQ(offered.pointSize(), 10);
     EXPECT_EQ(print().m_strphfont, QStringLiteral("SimSun"));
     EXPECT_EQ(print().m_nphhei, 5);
@@ -199,6 +203,57 @@ TEST_F(PageSetup, FontButtonTakesTheFontThenTheColour) {
     header->chooseFont = [](const QFont&, QWidget*) { return std::optional<QFont>(); };
     ctrl<QPushButton>(header, CPrintBandDlg::kFont)->click();
     EXPECT_EQ(print().m_nphhei, 5);
+}
+
+// The real font dialog on a face this machine lacks ("宋体"): a size changed
+// alone keeps the stored face, which prints through its substitute; another
+// face picked is stored.
+TEST_F(PageSetup, FontDialogKeepsAFaceThatIsNotInstalled) {
+    if (QFontDatabase::hasFamily(QStringLiteral("宋体")))
+        GTEST_SKIP() << "宋体 is installed here";
+    print().m_bpagehead = 1;
+    print().m_strphfont = QStringLiteral("宋体");
+    print().m_nphhei = 4; // 12 pt
+    open();
+    CPrintHeaderDlg* header = page->Header();
+    FixedColour colour;
+    ui::setColorChooser(&colour);
+    const struct {
+        const char* what;
+        QString face; // picked in the dialog; empty: the face it offers
+        QString stored;
+    } cases[] = {{"size alone", QString(), QStringLiteral("宋体")},
+                 {"another face", QStringLiteral("Liberation Sans"), QStringLiteral("Liberation Sans")}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString offered;
+        bool seen = false;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dlg = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            poll.stop();
+            seen = true;
+            QFont f = dlg->currentFont();
+            offered = f.family();
+            if (!c.face.isEmpty())
+                f.setFamily(c.face);
+            f.setPointSize(14);
+            dlg->setCurrentFont(f);
+            dlg->accept();
+        });
+        poll.start();
+        ctrl<QPushButton>(header, CPrintBandDlg::kFont)->click();
+        poll.stop();
+        ASSERT_TRUE(seen);
+        EXPECT_EQ(offered, InstalledFaceFor(QStringLiteral("宋体")));
+        EXPECT_EQ(print().m_strphfont, c.stored);
+        EXPECT_EQ(print().m_nphhei, 5); // 14 pt
+        EXPECT_EQ(ctrl<QLineEdit>(header, CPrintHeaderDlg::kFace)->text(), c.stored);
+    }
+    ui::setColorChooser(nullptr);
 }
 
 TEST_F(PageSetup, BandCheckBoxLocksItsControls) {

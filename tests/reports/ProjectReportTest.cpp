@@ -2,6 +2,7 @@
 // recording device, the items read from every kind of file with the common
 // values, the font-rate fitting with an injected measurer, variant B, and
 // the picture exports with fake services.
+#include "platform/Metrics.h"
 #include "platform/RecordingDevice.h"
 #include "reports/ProjectReportWriter.h"
 #include "reports/RepProjectB.h"
@@ -11,6 +12,8 @@
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QtEndian>
 
 namespace pit::test {
 namespace {
@@ -740,11 +743,122 @@ TEST_F(ProjectReportTest, PagePicturesWithFakeServices) {
         << services.messages[0].toStdString();
     EXPECT_EQ(services.opened.size(), 2);
 
-    // No pile: no file.
+    // No pile: nothing asked or written, and the user is told so.
     OpenA empty(Env(), nullptr);
+    const size_t asked = services.asks.size();
+    services.messages.clear();
     services.answers.push_back(tmp.filePath(QStringLiteral("none.bmp")));
-    EXPECT_TRUE(empty.ExportBmp());
+    EXPECT_FALSE(empty.ExportBmp());
+    EXPECT_FALSE(empty.ExportEmf());
+    EXPECT_EQ(services.asks.size(), asked);
+    EXPECT_EQ(services.messages, QStringList(2, QStringLiteral("没有勾选可读取的桩，没有写出图片。")));
     EXPECT_FALSE(QFile::exists(tmp.filePath(QStringLiteral("none_第1页.bmp"))));
+}
+
+// A page picture whose texts are far longer than their fields (a long
+// conclusion, a long pile number): the picture's frame is the page, and no
+// text record reaches past the page or holds what the page does not show.
+TEST_F(ProjectReportTest, PagePictureFramedByThePageWhateverItsTexts) {
+    OpenA b(Env(), nullptr);
+    b.AddItems(1, QStringLiteral("桩身完整，").repeated(600));
+    b.AddItems(1);
+    b.m_items.back()->m_strPileNo = QStringLiteral("ZK").repeated(20) + QStringLiteral("1234567");
+    services.answers.push_back(tmp.filePath(QStringLiteral("long.emf")));
+    ASSERT_TRUE(b.ExportEmf());
+    const QString path = tmp.filePath(QStringLiteral("long_第1页.emf"));
+    const QByteArray emf = readFileBytes(path);
+    ASSERT_GT(emf.size(), 88);
+    const auto i32 = [&emf](qsizetype at) { return qFromLittleEndian<qint32>(emf.constData() + at); };
+    const QRect frame(QPoint(i32(24), i32(28)), QPoint(i32(32), i32(36)));
+    // The page within its margins (0.01 mm; the picture's pixels are the
+    // desktop's, a little larger than the paper's).
+    const CPrintSettings& s = doc->m_PrintSettings;
+    const double scale = GetScreenScalePercent() / 100.0;
+    const double width = (21000 - 100 * (s.m_nmarginleft + s.m_nmarginr)) * scale;
+    const double height = (29700 - 100 * (s.m_nmargindown + s.m_nmarginup) - 900) * scale;
+    EXPECT_EQ(frame.left(), 0);
+    EXPECT_EQ(frame.top(), 0);
+    EXPECT_NEAR(frame.right(), width, width * 0.06);
+    EXPECT_NEAR(frame.bottom(), height, height * 0.06);
+    const QRect bounds(QPoint(i32(8), i32(12)), QPoint(i32(16), i32(20)));
+    const QRect page(QPoint(0, 0), bounds.bottomRight());
+    int texts = 0;
+    for (qsizetype at = 0; at + 8 <= emf.size();) {
+        const qint32 type = i32(at), size = i32(at + 4);
+        ASSERT_GE(size, 8);
+        if (type == 84) { // EMR_EXTTEXTOUTW: its bounds, then the string's length
+            ++texts;
+            const QRect r(QPoint(i32(at + 8), i32(at + 12)), QPoint(i32(at + 16), i32(at + 20)));
+            EXPECT_TRUE(page.contains(r))
+                << r.left() << "," << r.top() << ".." << r.right() << "," << r.bottom();
+            EXPECT_LT(i32(at + 44), 200);
+        }
+        at += size;
+    }
+    EXPECT_GT(texts, 10);
+    // The device the frame stands for: the picture's pixels at its resolution.
+    EXPECT_LT(bounds.width(), 2000);
+
+    // An independent reader draws it at the page's size.
+    QString errors;
+    const QString svgPath = tmp.filePath(QStringLiteral("long.svg"));
+    toolOutput(QStringLiteral("emf2svg-conv"), {QStringLiteral("-i"), path, QStringLiteral("-o"), svgPath},
+               &errors);
+    QFile svg(svgPath);
+    if (!svg.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "emf2svg-conv made no picture: " << errors.toStdString();
+    const QString head = QString::fromUtf8(svg.read(400));
+    const QRegularExpressionMatch w = QRegularExpression(QStringLiteral("width=\"([0-9.]+)")).match(head);
+    ASSERT_TRUE(w.hasMatch()) << head.toStdString();
+    EXPECT_LT(w.captured(1).toDouble(), 2000) << head.toStdString();
+}
+
+// The pile bitmap with the ordinate: its amplitude labels end left of the
+// axis, as on the printed page (at the printer's resolution on the bitmap's
+// few pixels every offset was six times too large and they ran over it).
+TEST_F(ProjectReportTest, PileBitmapKeepsTheAmplitudeLabelsLeftOfTheAxis) {
+    auto list = List({QStringLiteral("A1.DUX")});
+    doc->m_PrintSettings.m_bWaveInfo[4] = 1;
+    doc->m_bDefineRow = true; // 800 pixels whatever the desktop's scaling
+    CRepProjectA b(Env(), list.get());
+    const QString path = tmp.filePath(QStringLiteral("ordinate.bmp"));
+    ASSERT_TRUE(b.ExportPilePictureBmp(path, 0));
+    QImage image(path);
+    ASSERT_EQ(image.size(), QSize(800, 400));
+    const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    // The axis: the leftmost long vertical line inside the cell's frame.
+    int axis = -1, top = 0, bottom = 0;
+    for (int x = 10; x < 400 && axis < 0; ++x)
+        for (int y = 0, run = 0; y < image.height(); ++y) {
+            run = dark(x, y) ? run + 1 : 0;
+            if (run >= 150) {
+                axis = x;
+                bottom = y;
+                while (bottom + 1 < image.height() && dark(x, bottom + 1))
+                    ++bottom;
+                top = bottom - run;
+                while (top > 0 && dark(x, top))
+                    --top;
+                break;
+            }
+        }
+    ASSERT_GT(axis, 20) << "no amplitude axis";
+    // Left of the axis the labels end a few pixels before it, as on the
+    // printed page; only the ticks reach it.
+    int labelRows = 0;
+    for (int y = top; y <= bottom; ++y) {
+        if (dark(axis - 1, y) && dark(axis - 2, y))
+            continue; // a tick
+        int right = -1;
+        for (int x = 6; x < axis; ++x)
+            if (dark(x, y))
+                right = x;
+        if (right < 0)
+            continue;
+        ++labelRows;
+        EXPECT_LT(right, axis - 3) << "row " << y << ", axis at " << axis;
+    }
+    EXPECT_GT(labelRows, 20) << "the labels left of the axis";
 }
 
 TEST_F(ProjectReportTest, PilePicturesOfAListRow) {

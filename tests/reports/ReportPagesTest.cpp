@@ -240,8 +240,13 @@ TEST_F(ProjectPage, EnglishInterfaceOffersToMatchTheFormat) {
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].caption, QStringLiteral("Prompt"));
     EXPECT_EQ(ctrl<QComboBox>(w, CProRepSetPage::kFormat)->currentIndex(), 2);
+    // Nothing is stored before OK, so Cancel leaves format and language together.
+    EXPECT_EQ(print().m_bLanguage, 0);
+    EXPECT_EQ(print().m_nProType, 0);
+    page->Apply();
+    EXPECT_EQ(print().m_nProType, 2);
+    EXPECT_EQ(print().m_nReportKind, 4);
     EXPECT_EQ(print().m_bLanguage, 1);
-    EXPECT_EQ(print().m_nProType, 0); // the format changes when the user chooses it
 }
 
 TEST_F(ProjectPage, FontSizeFitsTheLineToThePage) {

@@ -12,6 +12,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace pit::test {
 namespace {
@@ -426,6 +427,12 @@ TEST_F(SingleReportTest, MetafilePageSizesFollowTheSmoothingFlag) {
         // The page is filled white first: the bounds are the page.
         EXPECT_EQ(gdi::Rect(l, t, r + 1, bt + 1), gdi::Rect(0, 0, c.size.width(), c.size.height()))
             << c.smooth;
+        // The frame is the page (0.01 mm), whatever is drawn past it.
+        const int dpi = c.smooth ? 600 : 96;
+        const int fl = in.i32(), ft = in.i32(), fr = in.i32(), fb = in.i32();
+        const gdi::Rect frame(fl, ft, fr, fb);
+        EXPECT_EQ(frame, gdi::Rect(0, 0, int(std::lround(c.size.width() * 2540.0 / dpi)),
+                                   int(std::lround(c.size.height() * 2540.0 / dpi))));
         EXPECT_EQ(b->PictureFrame()->body,
                   gdi::Rect(c.size.width() / 15, c.size.height() / 30, c.size.width() - c.size.width() / 15,
                             c.size.height() - c.size.height() / 30));
