@@ -87,6 +87,8 @@ public:
     QByteArray HeaderExtensionBytes() const;
 
     void BuildIntegrityText();
+    // The sentence BuildIntegrityText puts into the description.
+    QString IntegritySentence() const;
     void UpdateIntegrityText() { BuildIntegrityText(); }
     // Linux keeps no settable creation time: modification and access times are set.
     bool SetFileTimeToTestTime();
