@@ -19,6 +19,7 @@ class CWaveRecord;
 namespace pit {
 struct AppContext;
 struct KevInputSettings;
+struct KevConvertOutcome;
 } // namespace pit
 
 // A pile parameter set exchanged with the fixed-parameter dialogs.
@@ -64,6 +65,8 @@ public:
     // replace the file atomically.
     void SaveAnalysis();
     bool WriteFile(const QString& newPath);
+    // WriteFile that throws FileError, naming the cause, when it fails.
+    void WriteCopyFile(const QString& newPath);
     void RewriteOriginalFile();
     void WriteAnalysisBlock(pit::ByteWriter& out, const QByteArray& keptHead = {});
     void WriteTailModes(pit::ByteWriter& out) const;
@@ -73,9 +76,11 @@ public:
     // file's time cannot be set; FileError when the source cannot be read or
     // is cut short (nothing is written then) or the target cannot be written.
     // Without settings.useForAll, askDiameter is asked for the diameter.
+    // outcome, when given, tells a declined overwrite from a failure and why.
     static bool
     ConvertKevFile(const QString& kevPath, const pit::AppContext& ctx, pit::KevInputSettings& settings,
-                   const std::function<bool(int&, pit::KevInputSettings&, const QString&)>& askDiameter);
+                   const std::function<bool(int&, pit::KevInputSettings&, const QString&)>& askDiameter,
+                   pit::KevConvertOutcome* outcome = nullptr);
     // Cuts the file in place; false when that fails.
     static bool TruncateFile(const QString& path, qint64 length);
 
