@@ -257,8 +257,7 @@ TEST_F(AppStart, StateThatCannotBeKeptAtExitIsToldOnce) {
             << told.toStdString();
         for (const char* name : {"DuxConfig.xml", "VADUZI_PROINFO.ini", "Registry.ini"})
             EXPECT_TRUE(told.contains(QString::fromLatin1(name))) << name << " " << told.toStdString();
-        EXPECT_TRUE(test::NamesReadOnly(told))
-            << told.toStdString();
+        EXPECT_TRUE(test::NamesReadOnly(told)) << told.toStdString();
         EXPECT_EQ(sink.shown[0].type & MB_ICONMASK, unsigned(MB_ICONWARNING));
         EXPECT_EQ(test::readFileBytes(settings), before);
     }

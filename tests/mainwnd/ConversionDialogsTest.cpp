@@ -178,8 +178,7 @@ TEST_F(ZezDialog, AWriteThatFailsSaysWhyAndCountsTheFiles) {
     ASSERT_EQ(sink.shown.size(), 1u);
     const QString told = sink.shown[0].text;
     EXPECT_TRUE(told.startsWith(QStringLiteral("ERROR:转换失败!\n"))) << told.toStdString();
-    EXPECT_TRUE(pit::test::NamesReadOnly(told))
-        << told.toStdString();
+    EXPECT_TRUE(pit::test::NamesReadOnly(told)) << told.toStdString();
     EXPECT_TRUE(dlg.StatusText().contains(
         QStringLiteral("写入 0 条记录（0 个文件），跳过 1 个文件，失败 3 个文件。")))
         << dlg.StatusText().toStdString();
