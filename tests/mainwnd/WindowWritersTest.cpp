@@ -1,11 +1,15 @@
 // The window's other writers as the user meets them, through the actions of
 // the real main window: the KEV conversion goes on past a pile file the user
 // keeps and past a file that fails, each told by name; a copy that cannot be
-// written says why.
+// written says why; the panel's apply to the whole project names a pile that
+// refused the high-pass.
+#include "analysis/DlgWavaSpectrum.h"
 #include "core/project/KevConvert.h"
+#include "core/wave/WaveRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/support/Disks.h"
+#include "tests/support/DuxBuilder.h"
 #include "tests/support/KevBuilder.h"
 
 using namespace pit;
@@ -110,4 +114,46 @@ TEST_F(WindowWriters, ACopyOnAFullDiskSaysWhy) {
     EXPECT_TRUE(told.startsWith(QStringLiteral("无法写入文件：") + copy)) << told.toStdString();
     EXPECT_TRUE(told.contains(QStringLiteral("磁盘"))) << told.toStdString();
     EXPECT_FALSE(QFileInfo::exists(copy));
+}
+
+// C2 is sampled every 50 µs: the 15000 Hz high-pass that the shown pile
+// (20 µs) takes lies above half its sampling rate. The summary counts it
+// apart and names it with the limit; its file keeps no high-pass.
+TEST_F(WindowWriters, ApplyToTheProjectNamesAPileThatRefusedTheHighPass) {
+    std::vector<float> x(2 * 1024);
+    for (size_t i = 0; i < x.size(); ++i)
+        x[i] = float(std::sin(double(i % 1024) * 0.05));
+    const QString c2 = DuxBuilder::shortHeader(219, "VADUZI", 4)
+                           .channels(2, 1024)
+                           .sampleInterval(50)
+                           .pile(10, 800, 4000)
+                           .samples(x)
+                           .writeTo(folder, QStringLiteral("C2.DUX"));
+    {
+        CPileRecord r;
+        ASSERT_TRUE(r.ReadFile(c2));
+        r.SaveAnalysis(); // it carries the analysis block: the apply rewrites it
+    }
+    ASSERT_TRUE(doc->OnOpenDocument(pile("ZK1.DUX")));
+    QApplication::processEvents();
+    auto* panel = frame->findChild<CDlgWavaSpectrum*>();
+    ASSERT_NE(panel, nullptr);
+    qobject_cast<QLineEdit*>(FindCtrl(panel, CDlgWavaSpectrum::IDC_HIGHPASS))
+        ->setText(QStringLiteral("15000"));
+    Click(*panel, CDlgWavaSpectrum::IDC_APPLY_PROJECT);
+    sink.shown.clear();
+    sink.answers = {IDOK};
+    Click(*panel, CDlgWavaSpectrum::IDC_APPLY);
+    ASSERT_EQ(sink.shown.size(), 2u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("确认应用到整个工程?"));
+    const QString told = sink.shown[1].text;
+    EXPECT_TRUE(told.contains(QStringLiteral("另有 1 个文件的设置未被接受"))) << told.toStdString();
+    EXPECT_TRUE(
+        told.contains(QStringLiteral("C2.DUX: 高通 15000 Hz 未设置：采样间隔 50 µs 时须小于 10000 Hz")))
+        << told.toStdString();
+    EXPECT_EQ(sink.shown[1].type & MB_ICONMASK, unsigned(MB_ICONWARNING));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(c2));
+    EXPECT_EQ(back.Channel(0)->highPassHz, 0);
+    EXPECT_EQ(doc->m_PileRecord.Channel(0)->highPassHz, 15000);
 }
