@@ -146,7 +146,12 @@ void CDlgFixPilePara::OnInitDialog() {
     }
     LoadControls();
     UpdateControls(10);
-    m_length->setText(lengthText(rec.m_fPileLength, m_doc.m_nDecimalPointNum));
+    ShowLength(lengthText(rec.m_fPileLength, m_doc.m_nDecimalPointNum));
+}
+
+void CDlgFixPilePara::ShowLength(const QString& text) {
+    m_length->setText(text);
+    m_lastLength = text;
 }
 
 void CDlgFixPilePara::LoadControls() {
@@ -156,7 +161,7 @@ void CDlgFixPilePara::LoadControls() {
     for (int i = 1; i <= 9; ++i)
         m_checks[size_t(i)]->setChecked(s[size_t(i)] != 0);
     m_diameter->setText(floatText(v.diameter));
-    m_length->setText(lengthText(v.length, m_doc.m_nDecimalPointNum));
+    ShowLength(lengthText(v.length, m_doc.m_nDecimalPointNum));
     m_scale->setText(floatText(v.scale));
     m_enlarged->setText(floatText(v.enlarged));
     m_speed->setText(QString::number(v.waveSpeed));
@@ -246,11 +251,16 @@ void CDlgFixPilePara::OnLengthEdited(bool always) {
     if (!always && !pit::LengthTextNeedsRounding(text, decimals))
         return;
     float v = 0;
-    if (ParseNumberChecked(text, v, m_doc.Context()) < 0)
+    if (ParseNumberChecked(text, v, m_doc.Context()) < 0) {
+        // The message says the last valid value is kept: keep it, so that a
+        // locked field cannot hold a value that OK refuses.
+        m_length->setText(m_lastLength);
         return;
+    }
     const QString rounded = pit::RoundedLengthText(v, decimals);
     if (rounded != text)
         m_length->setText(rounded);
+    m_lastLength = rounded;
 }
 
 void CDlgFixPilePara::ValidateInput(int* badId, QString* message) {
@@ -276,9 +286,13 @@ void CDlgFixPilePara::ValidateInput(int* badId, QString* message) {
     }
     float length = 0;
     if (ParseNumberChecked(m_length->text(), length, m_doc.Context()) < 0) {
-        *badId = IDC_LENGTH;
-        *message = english ? QStringLiteral("Please enter a number.") : QStringLiteral("请输入一个数字。");
-        return;
+        m_length->setText(m_lastLength); // as the message says: the last valid value
+        if (ParseNumberChecked(m_lastLength, length, m_doc.Context()) < 0) {
+            *badId = IDC_LENGTH;
+            *message =
+                english ? QStringLiteral("Please enter a number.") : QStringLiteral("请输入一个数字。");
+            return;
+        }
     }
     MathOperation::RoundToDecimals(length, m_doc.m_nDecimalPointNum);
     v.length = length;

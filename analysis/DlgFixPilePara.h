@@ -71,6 +71,8 @@ private:
     void LoadControls();
     void OnCheckClicked(int index, bool checked);
     void OnLengthEdited(bool always);
+    // Shows a length the program puts in the field; it is the last valid one.
+    void ShowLength(const QString& text);
     void OnShapeChanged(int sel);
     bool SecondSidesAllowed() const;
 
@@ -81,6 +83,7 @@ private:
     QRadioButton* m_timeFixed;
     QRadioButton* m_timeVarying;
     QLineEdit *m_diameter, *m_length, *m_scale, *m_enlarged, *m_speed, *m_side, *m_enlargedSide;
+    QString m_lastLength; // the last length text that was taken
     QLabel *m_sideLabel, *m_enlargedSideLabel;
     QComboBox *m_grade, *m_class, *m_shape;
     QDateEdit* m_date;

@@ -394,7 +394,7 @@ void CDlgWavaSpectrum::ApplyToProject() {
         paths.push_back(item.m_strPath);
     const pit::WaveProcessParams p = Params();
     m_lastProject = m_runner ? m_runner(paths, p) : RunWithProgress(paths, p);
-    const bool trouble = !m_lastProject.failed.empty();
+    const bool trouble = !m_lastProject.failed.empty() || !m_lastProject.refused.empty();
     Sink().show(pit::ProjectApplySummary(m_lastProject, english),
                 english ? QStringLiteral("Tips") : QStringLiteral("提示"),
                 pit::MB_OK | (trouble ? pit::MB_ICONWARNING : pit::MB_ICONINFORMATION));

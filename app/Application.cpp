@@ -7,13 +7,19 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
 #include "mainwnd/MainFrame.h"
+#include "platform/AtomicFile.h"
+#include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "res/StringTable.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QSettings>
+#include <cerrno>
 #include <cstdio>
 
 using namespace pit;
@@ -57,14 +63,62 @@ private:
     CKEV_DUXDoc& m_doc;
 };
 
+// Why a file that QSettings could not write was refused (it tells no
+// cause): what a trial write into its folder meets.
+FileError WhyNotWritten(const QString& file) {
+    const QString folder = QFileInfo(file).absolutePath();
+    ExclusiveFile probe;
+    if (const int err = probe.Create(folder, QStringLiteral(".write-test-") + RunTag()))
+        return FileError::fromErrno(err, file);
+    try {
+        probe.Write(QByteArray(4096, '\0'));
+    } catch (const FileError& e) {
+        if (e.osError() > 0)
+            return FileError::fromErrno(e.osError(), file);
+        return FileError(e.cause(), file, e.osError(), e.detail());
+    }
+    // The folder takes files: the file itself refused.
+    return FileError::fromErrno(EACCES, file);
+}
+
+// One message for everything the run could not keep.
+QString UnsavedStateMessage(const std::vector<FileError>& failed, bool english) {
+    const QString folder = QDir::toNativeSeparators(QFileInfo(failed.front().path()).absolutePath());
+    QString text =
+        english ? QStringLiteral("The settings, recent files and project information history could not "
+                                 "be saved in the folder \"%1\":")
+                      .arg(folder)
+                : QStringLiteral("设置、最近文件和工程信息历史未能保存到文件夹“%1”：").arg(folder);
+    for (const FileError& e : failed)
+        text += QStringLiteral("\n") + e.message(english);
+    text += english ? QStringLiteral("\nThe files saved before were left as they were.")
+                    : QStringLiteral("\n以前保存的文件保持不变。");
+    return text;
+}
+
 } // namespace
 
 CKEV_DUXApp::CKEV_DUXApp() : m_sessionTemp(EnsureTempFolder()) {}
 
 CKEV_DUXApp::~CKEV_DUXApp() {
-    // The window goes first, then the document writes the settings file and history.
+    // The window goes first, then the document writes the settings file and
+    // history; what could not be kept is told once.
     m_frame.reset();
+    std::vector<FileError> failed;
+    if (m_doc)
+        failed = m_doc->CloseAndSave();
     m_doc.reset();
+    if (m_recent && m_layout) {
+        m_layout->sync();
+        const bool layoutKept = m_layout->status() == QSettings::NoError;
+        if (!m_recent->Flush())
+            failed.push_back(WhyNotWritten(m_recent->FilePath()));
+        else if (!layoutKept)
+            failed.push_back(WhyNotWritten(m_layout->fileName()));
+    }
+    if (!failed.empty())
+        m_ctx.message(UnsavedStateMessage(failed, m_ctx.english),
+                      m_ctx.tr(QStringLiteral("提示"), QStringLiteral("Tips")), MB_OK | MB_ICONWARNING);
     ClearTempFolder(m_sessionTemp);
 }
 

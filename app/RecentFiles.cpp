@@ -50,6 +50,11 @@ void RecentFileList::Remove(const QString& path) {
     Store(files);
 }
 
+bool RecentFileList::Flush() {
+    Store(Files());
+    return m_settings->status() == QSettings::NoError;
+}
+
 int RecentFileList::PreviewPages() const {
     return m_settings->value(kPreviewPages, 1).toInt() == 2 ? 2 : 1;
 }

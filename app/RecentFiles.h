@@ -28,6 +28,11 @@ public:
     int PreviewPages() const;
     void SetPreviewPages(int pages);
 
+    // Writes the list again (it is rewritten at every exit, as the settings
+    // are); false when its file could not be written.
+    bool Flush();
+    QString FilePath() const { return m_settings->fileName(); }
+
 private:
     void Store(const QStringList& files);
     std::unique_ptr<QSettings> m_settings;

@@ -9,6 +9,7 @@
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/OptionTables.h"
 #include "core/wave/WaveRecord.h"
+#include "mainwnd/FormMain.h"
 #include "platform/MessageSink.h"
 #include "platform/Numbers.h"
 
@@ -410,15 +411,25 @@ void CDlgPileInfo::KeepChannelTimes(CPileRecord& r, int c, double d, bool report
     }
 }
 
-void CDlgPileInfo::AfterCoupling() {
+bool CDlgPileInfo::HoldsBuiltSentence() const {
+    const CPileRecord& r = m_doc->m_PileRecord;
+    if (r.m_strConclusion == r.IntegritySentence())
+        return true;
+    const CWaveRecord* w = r.CurrentChannel();
+    return w && r.m_strConclusion == CFormMain::IntegrityText(*w, m_doc->m_nDecimalPointNum, ui::english());
+}
+
+void CDlgPileInfo::AfterCoupling(bool rebuildText) {
     CPileRecord& r = m_doc->m_PileRecord;
     if (CWaveRecord* cur = r.CurrentChannel()) {
         cur->SetWaveSpeed(r.m_nWaveSpeed);
         cur->SetPileLength(r.m_fPileLength);
     }
-    // The defect depths follow the speed; the page then shows the new text,
-    // so a later store cannot write the old one back.
-    r.BuildIntegrityText();
+    // The defect depths of the program's sentence follow the speed; the page
+    // then shows the new text, so a later store cannot write the old one back.
+    // A description the user typed stays as typed.
+    if (rebuildText)
+        r.BuildIntegrityText();
     SaveToRecord(false);
     if (m_frame)
         m_frame->ExchangeWaveParams(true, true);
@@ -444,6 +455,7 @@ void CDlgPileInfo::OnSetfocusSpeed() {
     const double d = r.m_nSensorDistance * 0.001;
     const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
     SaveToRecord(true);
+    const bool rebuildText = HoldsBuiltSentence();
     if (!ReportMode()) {
         r.m_nWaveSpeed = std::clamp(r.m_nWaveSpeed, 1, 10000);
         if (dt > 0)
@@ -452,7 +464,7 @@ void CDlgPileInfo::OnSetfocusSpeed() {
     if (r.m_fPileLength < 0.1f)
         r.m_fPileLength = 0.1f;
     KeepChannelTimes(r, r.m_nWaveSpeed, d, ReportMode());
-    AfterCoupling();
+    AfterCoupling(rebuildText);
 }
 
 void CDlgPileInfo::OnSetfocusLength() {
@@ -463,6 +475,7 @@ void CDlgPileInfo::OnSetfocusLength() {
     const double dt = r.m_nWaveSpeed > 0 ? 2.0 * double(r.m_fPileLength) / r.m_nWaveSpeed : 0.0;
     const int oldSpeed = r.m_nWaveSpeed;
     SaveToRecord(true);
+    const bool rebuildText = HoldsBuiltSentence();
     r.m_nWaveSpeed = oldSpeed; // the speed follows the length, it is not typed here
     r.m_fPileLength = std::clamp(r.m_fPileLength, 0.1f, 1000.0f);
     // Truncated as the program's float-to-int conversions are. The nudge of a
@@ -472,17 +485,19 @@ void CDlgPileInfo::OnSetfocusLength() {
     if (!ReportMode() && dt > 0)
         r.m_nWaveSpeed = std::max(1, int(2.0 * double(r.m_fPileLength) / dt * (1.0 + 1e-6)));
     KeepChannelTimes(r, r.m_nWaveSpeed, d, ReportMode());
-    AfterCoupling();
+    AfterCoupling(rebuildText);
 }
 
 void CDlgPileInfo::StoreAllPiles() {
     CPileRecord& r = m_doc->m_PileRecord;
     SaveToRecord(true);
+    const bool rebuildText = HoldsBuiltSentence();
     if (!ReportMode())
         for (int i = 0; i < r.ChannelCountInList(); ++i)
             if (CWaveRecord* w = r.Channel(i))
                 w->SetLengthAndSpeed(r.m_fPileLength, r.m_nWaveSpeed);
-    r.BuildIntegrityText();
+    if (rebuildText)
+        r.BuildIntegrityText();
     SaveToRecord(false);
     if (m_frame)
         m_frame->ExchangeWaveParams(false, true);

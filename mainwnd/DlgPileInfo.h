@@ -72,7 +72,10 @@ private:
     // The start of either coupling: highlights the confirmed field; false when
     // nothing is loaded or every channel took the record's values instead.
     bool BeginCoupling(bool speed);
-    void AfterCoupling();
+    // True while the description holds the sentence the program builds from
+    // the current marks (either wording), not a text the user typed.
+    bool HoldsBuiltSentence() const;
+    void AfterCoupling(bool rebuildText);
     void Highlight(bool speed);
     QString LengthText(float L) const;
 

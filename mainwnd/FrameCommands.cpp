@@ -593,24 +593,51 @@ void FrameCommands::OnConvertKevFiles() {
     }
     const KevDiameterAsker asker = m_host.DiameterAsker();
     const KevDiameterAsker keepOwn = [](int&, KevInputSettings&, const QString&) { return false; };
+    // Every file is converted on its own: a pile file the user keeps, or one
+    // that fails, does not stop the others.
+    int converted = 0;
+    QStringList kept, failedZh, failedEn;
     for (const QString& n : files) {
         const QString path = QDir(folder).filePath(n);
-        QString zh, en;
+        const QString shown = QDir::toNativeSeparators(path);
+        KevConvertOutcome outcome;
         try {
-            if (CPileRecord::ConvertKevFile(path, m_doc.Context(), settings, asker ? asker : keepOwn))
+            if (CPileRecord::ConvertKevFile(path, m_doc.Context(), settings, asker ? asker : keepOwn,
+                                            &outcome)) {
+                ++converted;
                 continue;
-            zh = QStringLiteral("文件“%1”未能转换。").arg(QDir::toNativeSeparators(path));
-            en = QStringLiteral("The file \"%1\" was not converted.").arg(QDir::toNativeSeparators(path));
+            }
+            if (outcome.declined) {
+                kept << QDir::toNativeSeparators(KevTargetPath(path));
+                continue;
+            }
+            failedZh << QStringLiteral("文件“%1”未能转换").arg(shown) +
+                            (outcome.whyZh.isEmpty() ? QStringLiteral("。")
+                                                     : QStringLiteral("：") + outcome.whyZh);
+            failedEn << QStringLiteral("The file \"%1\" was not converted").arg(shown) +
+                            (outcome.whyEn.isEmpty() ? QStringLiteral(".")
+                                                     : QStringLiteral(": ") + outcome.whyEn);
         } catch (const FileError& e) {
-            zh = e.message(false);
-            en = e.message(true);
+            failedZh << e.message(false);
+            failedEn << e.message(true);
         }
-        // The first failure stops the run; the files before it stay converted.
-        Tell(ConversionResultMessage(false, false) + QStringLiteral("：") + zh,
-             ConversionResultMessage(false, true) + QStringLiteral(": ") + en, MB_OK | MB_ICONEXCLAMATION);
-        return;
     }
-    Tell(ConversionResultMessage(true, false), ConversionResultMessage(true, true), MB_OK);
+    const bool ok = failedZh.isEmpty();
+    QString zh = ConversionResultMessage(ok, false), en = ConversionResultMessage(ok, true);
+    if (!ok) {
+        zh += QStringLiteral("：\n") + failedZh.join(u'\n');
+        en += QStringLiteral(":\n") + failedEn.join(u'\n');
+    }
+    if (!ok || !kept.isEmpty()) {
+        zh += QStringLiteral("\n已转换 %1 个文件，未转换 %2 个。").arg(converted).arg(failedZh.size());
+        en += QStringLiteral("\n%1 files converted, %2 not converted.").arg(converted).arg(failedEn.size());
+    }
+    if (!kept.isEmpty()) {
+        zh += QStringLiteral("\n以下文件已存在，未覆盖，保留原文件：\n") + kept.join(u'\n');
+        en += QStringLiteral("\nThese files already exist and were kept, not overwritten:\n") +
+              kept.join(u'\n');
+    }
+    Tell(zh, en, ok ? MB_OK : (MB_OK | MB_ICONEXCLAMATION));
 }
 
 // ---- channel edits ----------------------------------------------------------

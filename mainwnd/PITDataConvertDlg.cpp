@@ -282,7 +282,9 @@ void CPITDataConvertDlg::OnConvert() {
     if (m_result.cancelled)
         return;
     if (!m_result.written) {
-        messages.show(en ? QStringLiteral("ERROR:Conversion failed!") : QStringLiteral("ERROR:转换失败!"),
+        const QString why = en ? m_result.writeErrorEn : m_result.writeErrorZh;
+        messages.show((en ? QStringLiteral("ERROR:Conversion failed!") : QStringLiteral("ERROR:转换失败!")) +
+                          (why.isEmpty() ? QString() : QStringLiteral("\n") + why),
                       en ? QStringLiteral("Tips") : QStringLiteral("提示"), pit::MB_OK | pit::MB_ICONWARNING);
         return;
     }

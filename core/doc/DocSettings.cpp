@@ -3,6 +3,7 @@
 #include "core/doc/CurveStyle.h"
 #include "core/doc/PrintSettings.h"
 #include "core/doc/ProfileValues.h"
+#include "platform/FileError.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
 
@@ -128,13 +129,23 @@ bool LoadDocInfo(const QString& path, CPrintSettings& print, CCurveStyle& curve,
     return true;
 }
 
-bool SaveDocInfo(const QString& path, const CPrintSettings& print, const CCurveStyle& curve,
-                 const DocInfo& doc) {
+void WriteDocInfo(const QString& path, const CPrintSettings& print, const CCurveStyle& curve,
+                  const DocInfo& doc) {
     IniFile ini; // a new file: nothing of an older version is carried over
     print.WriteSection(ini);
     curve.WriteSection(ini);
     WriteDocInfoSection(ini, doc);
-    return ini.trySave(path);
+    ini.save(path);
+}
+
+bool SaveDocInfo(const QString& path, const CPrintSettings& print, const CCurveStyle& curve,
+                 const DocInfo& doc) {
+    try {
+        WriteDocInfo(path, print, curve, doc);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace pit

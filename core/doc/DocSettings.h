@@ -62,5 +62,8 @@ bool LoadDocInfo(const QString& path, CPrintSettings& print, CCurveStyle& curve,
 // replace: a failure leaves the old file as it was and gives false.
 bool SaveDocInfo(const QString& path, const CPrintSettings& print, const CCurveStyle& curve,
                  const DocInfo& doc);
+// SaveDocInfo that throws FileError, naming the cause, instead of giving false.
+void WriteDocInfo(const QString& path, const CPrintSettings& print, const CCurveStyle& curve,
+                  const DocInfo& doc);
 
 } // namespace pit

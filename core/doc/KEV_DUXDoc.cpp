@@ -54,22 +54,53 @@ CKEV_DUXDoc::CKEV_DUXDoc(const AppContext& ctx, Files files, QObject* parent)
 }
 
 CKEV_DUXDoc::~CKEV_DUXDoc() {
+    if (!m_bClosed)
+        CloseAndSave();
+}
+
+std::vector<FileError> CKEV_DUXDoc::CloseAndSave() {
+    std::vector<FileError> failed;
+    if (m_bClosed)
+        return failed;
+    m_bClosed = true;
     if (onClose)
         onClose(m_PileRecord);
     if (!m_bWriteOnClose)
-        return;
-    SaveSettings();
-    m_History.Save();
+        return failed;
+    try {
+        WriteSettings();
+    } catch (const FileError& e) {
+        failed.push_back(e);
+    }
+    try {
+        m_History.Write();
+    } catch (const FileError& e) {
+        failed.push_back(e);
+    }
+    return failed;
 }
 
-bool CKEV_DUXDoc::SaveSettings() {
+void CKEV_DUXDoc::WriteSettings() {
     FilePath = m_ProjectInfo.GetProjectPath();
     FileName = m_PileRecord.m_strPath;
     m_bIsKeepState = m_PileRecord.m_bKeepZoom == 1;
-    const bool ok = SaveDocInfo(m_files.settings, m_PrintSettings, m_CurveStyle, *this);
-    FilePath.clear();
-    FileName.clear();
-    return ok;
+    struct Clear {
+        DocInfo& info;
+        ~Clear() {
+            info.FilePath.clear();
+            info.FileName.clear();
+        }
+    } clear{*this};
+    WriteDocInfo(m_files.settings, m_PrintSettings, m_CurveStyle, *this);
+}
+
+bool CKEV_DUXDoc::SaveSettings() {
+    try {
+        WriteSettings();
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
 }
 
 bool CKEV_DUXDoc::OnNewDocument() {
@@ -199,9 +230,12 @@ bool CKEV_DUXDoc::SaveCopyAs(const QString& path) {
     }
     if (!CheckFolderWritable(path, false))
         return false;
-    if (!m_PileRecord.WriteFile(path)) {
+    try {
+        m_PileRecord.WriteCopyFile(path);
+    } catch (const FileError& e) {
         m_ctx.message(m_ctx.tr(QStringLiteral("无法写入文件：") + path,
-                               QStringLiteral("Cannot write the file: ") + path),
+                               QStringLiteral("Cannot write the file: ") + path) +
+                          QStringLiteral("\n") + e.message(m_ctx.english),
                       kFileErrorCaption, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }

@@ -13,11 +13,13 @@
 #include "core/project/ProInfoHistory.h"
 #include "core/project/ProjectInfo.h"
 #include "platform/AppContext.h"
+#include "platform/FileError.h"
 
 #include <QObject>
 #include <QString>
 #include <array>
 #include <functional>
+#include <vector>
 
 class CKEV_DUXDoc : public QObject, public pit::DocInfo {
     Q_OBJECT
@@ -33,9 +35,14 @@ public:
     // Reads the settings file (print settings, curve style, "DocInfo") and the history.
     explicit CKEV_DUXDoc(const pit::AppContext& ctx, QObject* parent = nullptr);
     CKEV_DUXDoc(const pit::AppContext& ctx, Files files, QObject* parent = nullptr);
-    // Hands the current record to onClose, then rewrites the settings file
-    // and the history (unless switched off).
+    // CloseAndSave, unless it ran already.
     ~CKEV_DUXDoc() override;
+
+    // What closing does, once: hands the current record to onClose, then
+    // rewrites the settings file and the history (unless switched off). The
+    // files that could not be written, each with its cause; the earlier
+    // files stay whole.
+    std::vector<pit::FileError> CloseAndSave();
 
     CKEV_DUXDoc(const CKEV_DUXDoc&) = delete;
     CKEV_DUXDoc& operator=(const CKEV_DUXDoc&) = delete;
@@ -111,6 +118,8 @@ public:
 
     // Writes the settings file now; false when it could not be written.
     bool SaveSettings();
+    // SaveSettings that throws FileError, naming the cause.
+    void WriteSettings();
 
     // --- members (the views, panels and reports read and write them) ---
     CProjectInfo m_ProjectInfo; // the project of the open pile's folder
@@ -159,6 +168,7 @@ private:
     int m_nAlignMode = 0; // 0 rise, 1 peak, 2 none
     bool m_bSettingsLoaded = false;
     bool m_bWriteOnClose = true;
+    bool m_bClosed = false;
     bool m_bModified = false;
     QString m_strTitle;
     QString m_strPathName;

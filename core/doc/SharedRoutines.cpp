@@ -60,17 +60,21 @@ void IntegrationStateText(QString& text, int state, bool english) {
     }
 }
 
-bool CPitRecordArray::SaveToFile(const QString& path) const {
+bool CPitRecordArray::WriteToFile(const QString& path) const {
     if (m_records.empty())
         return false;
     QByteArray bytes;
     bytes.reserve(qsizetype(m_records.size() * kRecordSize));
     for (const Record& r : m_records)
         bytes.append(reinterpret_cast<const char*>(r.data()), qsizetype(kRecordSize));
+    pit::writeFileAtomic(path, bytes);
+    return true;
+}
+
+bool CPitRecordArray::SaveToFile(const QString& path) const {
     try {
-        pit::writeFileAtomic(path, bytes);
+        return WriteToFile(path);
     } catch (const pit::FileError&) {
         return false;
     }
-    return true;
 }

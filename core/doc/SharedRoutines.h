@@ -42,6 +42,9 @@ public:
     // False when empty or the file cannot be written; else the records back
     // to back, written atomically.
     bool SaveToFile(const QString& path) const;
+    // SaveToFile that throws FileError (naming the cause) when the file cannot
+    // be written; false only when there is nothing to write.
+    bool WriteToFile(const QString& path) const;
 
 private:
     std::vector<Record> m_records;

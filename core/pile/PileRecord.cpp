@@ -334,14 +334,12 @@ void CPileRecord::InitDates(bool recomputeAge) {
     m_fScale = m_header.Scale();
 }
 
-void CPileRecord::BuildIntegrityText() {
+QString CPileRecord::IntegritySentence() const {
     const bool en = m_nLanguage == 1;
     const CWaveRecord* ch = CurrentChannel();
     const auto& marks = ch ? ch->defects : std::vector<DefectMark>{};
-    if (marks.empty()) {
-        m_strConclusion = en ? QStringLiteral("Integrity Ass: Integrity.") : QStringLiteral("桩身完整");
-        return;
-    }
+    if (marks.empty())
+        return en ? QStringLiteral("Integrity Ass: Integrity.") : QStringLiteral("桩身完整");
     static const char16_t* const kSevZh[] = {u"轻微", u"", u"严重"};
     static const char16_t* const kSevEn[] = {u" minor", u" moderate", u" severe"};
     static const char16_t* const kTypeZh[] = {u"缩径", u"离析", u"断裂", u"裂纹", u"缺陷", u"扩径"};
@@ -361,7 +359,11 @@ void CPileRecord::BuildIntegrityText() {
         s += en ? (last ? QStringLiteral(".") : QStringLiteral(", "))
                 : (last ? QStringLiteral("。") : QStringLiteral("，"));
     }
-    m_strConclusion = s;
+    return s;
+}
+
+void CPileRecord::BuildIntegrityText() {
+    m_strConclusion = IntegritySentence();
 }
 
 bool CPileRecord::SetFileTimeToTestTime() {

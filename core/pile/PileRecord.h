@@ -20,6 +20,7 @@ class CWaveRecord;
 namespace pit {
 struct AppContext;
 struct KevInputSettings;
+struct KevConvertOutcome;
 } // namespace pit
 
 // A pile parameter set exchanged with the fixed-parameter dialogs.
@@ -74,6 +75,8 @@ public:
     // nothing is known of it.
     bool FileChangedOnDisk() const;
     bool WriteFile(const QString& newPath);
+    // WriteFile that throws FileError, naming the cause, when it fails.
+    void WriteCopyFile(const QString& newPath);
     void RewriteOriginalFile();
     void WriteAnalysisBlock(pit::ByteWriter& out, const QByteArray& keptHead = {});
     void WriteTailModes(pit::ByteWriter& out) const;
@@ -83,9 +86,11 @@ public:
     // file's time cannot be set; FileError when the source cannot be read or
     // is cut short (nothing is written then) or the target cannot be written.
     // Without settings.useForAll, askDiameter is asked for the diameter.
+    // outcome, when given, tells a declined overwrite from a failure and why.
     static bool
     ConvertKevFile(const QString& kevPath, const pit::AppContext& ctx, pit::KevInputSettings& settings,
-                   const std::function<bool(int&, pit::KevInputSettings&, const QString&)>& askDiameter);
+                   const std::function<bool(int&, pit::KevInputSettings&, const QString&)>& askDiameter,
+                   pit::KevConvertOutcome* outcome = nullptr);
     // Cuts the file in place; false when that fails.
     static bool TruncateFile(const QString& path, qint64 length);
 
@@ -97,6 +102,8 @@ public:
     QByteArray HeaderExtensionBytes() const;
 
     void BuildIntegrityText();
+    // The sentence BuildIntegrityText puts into the description.
+    QString IntegritySentence() const;
     void UpdateIntegrityText() { BuildIntegrityText(); }
     // Linux keeps no settable creation time: modification and access times are set.
     bool SetFileTimeToTestTime();

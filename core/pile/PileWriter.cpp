@@ -220,16 +220,26 @@ QByteArray CPileRecord::BuildCopyImage() {
 }
 
 bool CPileRecord::WriteFile(const QString& newPath) {
+    try {
+        WriteCopyFile(newPath);
+    } catch (const FileError&) {
+        return false;
+    }
+    return true;
+}
+
+void CPileRecord::WriteCopyFile(const QString& newPath) {
     m_strRememberedPath = newPath;
     m_nReloadState = 2;
     if (m_strPileNo.isEmpty())
         m_strPileNo = FileTitle(newPath);
-    try {
-        writeFileAtomic(newPath, BuildCopyImage());
-    } catch (const FileError&) {
-        return false;
-    }
-    return setWriteTime(newPath, QDateTime(m_testDate.date(), m_testTime.time()));
+    writeFileAtomic(newPath, BuildCopyImage());
+    const QDateTime t(m_testDate.date(), m_testTime.time());
+    QFile f(newPath);
+    if (!f.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||
+        !f.setFileTime(t, QFileDevice::FileModificationTime) ||
+        !f.setFileTime(t, QFileDevice::FileAccessTime))
+        throw FileError::fromDevice(f);
 }
 
 QByteArray CPileRecord::BuildOriginalImage() {

@@ -124,20 +124,31 @@ QByteArray BuildDuxFromKev(const QByteArray& kevBytes, int diameterMm, int32_t t
 using namespace pit;
 
 bool CPileRecord::ConvertKevFile(const QString& kevPath, const AppContext& ctx, KevInputSettings& settings,
-                                 const KevDiameterAsker& askDiameter) {
+                                 const KevDiameterAsker& askDiameter, KevConvertOutcome* outcome) {
+    KevConvertOutcome scratch;
+    KevConvertOutcome& told = outcome ? *outcome : scratch;
+    told = {};
+    auto fail = [&told](const QFileDevice& f) {
+        const FileError e = FileError::fromDevice(f);
+        told.whyZh = e.message(false);
+        told.whyEn = e.message(true);
+        return false;
+    };
     const QString target = KevTargetPath(kevPath);
     if (QFileInfo(target).isFile() && QFile(target).open(QIODevice::ReadOnly)) {
         const int answer = ctx.message(target + QStringLiteral("已存在，是否覆盖？"),
                                        target + QStringLiteral(" already exists. Overwrite it?"),
                                        QStringLiteral("提示"), QStringLiteral("Tips"), MB_OKCANCEL);
-        if (answer != IDOK)
+        if (answer != IDOK) {
+            told.declined = true;
             return false;
+        }
     }
 
     // The time stamp needs only read access: a read-only instrument file converts.
     QFile src(kevPath);
     if (!src.open(QIODevice::ReadOnly | QIODevice::ExistingOnly))
-        return false;
+        return fail(src);
     const QDateTime sourceTime = QFileInfo(src).lastModified();
     const QByteArray kevBytes = src.readAll();
     if (src.error() != QFileDevice::NoError)
@@ -187,7 +198,8 @@ bool CPileRecord::ConvertKevFile(const QString& kevPath, const AppContext& ctx, 
     writeFileAtomic(target, BuildDuxFromKev(kevBytes, diameter, testTime));
 
     QFile out(target);
-    if (!out.open(QIODevice::ReadWrite | QIODevice::ExistingOnly))
-        return false;
-    return out.setFileTime(sourceTime, QFileDevice::FileModificationTime);
+    if (!out.open(QIODevice::ReadWrite | QIODevice::ExistingOnly) ||
+        !out.setFileTime(sourceTime, QFileDevice::FileModificationTime))
+        return fail(out);
+    return true;
 }

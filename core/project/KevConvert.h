@@ -45,6 +45,13 @@ QDate ParseKevDate(const QString& text);
 using KevDiameterAsker =
     std::function<bool(int& diameterMm, KevInputSettings& settings, const QString& targetPath)>;
 
+// Why ConvertKevFile gave false: the user kept the existing pile file, or
+// the conversion failed (the reason in both languages).
+struct KevConvertOutcome {
+    bool declined = false;
+    QString whyZh, whyEn;
+};
+
 // The layout of the instrument file.
 namespace kev {
 constexpr size_t kIdRecord = 18;

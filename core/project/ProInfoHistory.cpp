@@ -143,9 +143,13 @@ QByteArray CProInfoHistory::ToBytes() const {
     return w.take();
 }
 
+void CProInfoHistory::Write() const {
+    pit::writeFileAtomic(m_path, ToBytes());
+}
+
 bool CProInfoHistory::Save() const {
     try {
-        pit::writeFileAtomic(m_path, ToBytes());
+        Write();
     } catch (const pit::FileError&) {
         return false;
     }

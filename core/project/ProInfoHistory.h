@@ -40,6 +40,8 @@ public:
 
     // Atomic rewrite; false when the file cannot be written (it is left as it was).
     bool Save() const;
+    // Save that throws FileError, naming the cause, instead of giving false.
+    void Write() const;
     // Silent: a missing or foreign file leaves the values as they are; a
     // damaged one keeps what was read before the damage.
     void Load();

@@ -6,9 +6,11 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace pit {
@@ -57,10 +59,54 @@ namespace {
 struct Staged {
     QString path;
     QByteArray image;
+    QString refused; // why a cut-off asked for was not taken, empty when all were
 };
 
 QString tr(bool english, const char* zh, const char* en) {
     return english ? QString::fromUtf8(en) : QString::fromUtf8(zh);
+}
+
+// Why the channel refused the high-pass fc.
+QString HighPassRefusal(const CWaveRecord& w, int fc, bool english) {
+    const double dt = w.GetSampleInterval();
+    if (fc > 49999)
+        return english ? QStringLiteral("high-pass %1 Hz not taken: it must lie from 1 to 49999 Hz").arg(fc)
+                       : QStringLiteral("高通 %1 Hz 未设置：须在 1 到 49999 Hz 之间").arg(fc);
+    if (!(dt > 0))
+        return english ? QStringLiteral("high-pass %1 Hz not taken: the sample interval is unknown").arg(fc)
+                       : QStringLiteral("高通 %1 Hz 未设置：采样间隔未知").arg(fc);
+    const QString limit = QString::number(5e5 / dt, 'g', 6);
+    const QString interval = QString::number(dt, 'g', 6);
+    return english ? QStringLiteral("high-pass %1 Hz not taken: with a sample interval of %2 µs it must be "
+                                    "below %3 Hz")
+                         .arg(fc)
+                         .arg(interval, limit)
+                   : QStringLiteral("高通 %1 Hz 未设置：采样间隔 %2 µs 时须小于 %3 Hz")
+                         .arg(fc)
+                         .arg(interval, limit);
+}
+
+// The cut-offs, the ramp start and the index to one channel, as
+// ApplyParamsToChannel; why a cut-off asked for (high-pass from 1 Hz,
+// low-pass below 50000 Hz; 0 and 50000 mean none) was refused, else empty.
+QString ApplyParamsTelling(CWaveRecord& w, const WaveProcessParams& p, bool english) {
+    QString why;
+    if (!w.SetHighPass(p.highPassHz) && p.highPassHz >= 1)
+        why = HighPassRefusal(w, p.highPassHz, english);
+    if (!w.SetLowPass(p.lowPassHz) && p.lowPassHz >= 1 && p.lowPassHz <= 49999 && why.isEmpty())
+        why =
+            english
+                ? QStringLiteral("low-pass %1 Hz not taken: the sample interval is unknown").arg(p.lowPassHz)
+                : QStringLiteral("低通 %1 Hz 未设置：采样间隔未知").arg(p.lowPassHz);
+    ApplyAmplificationToChannel(w, p);
+    return why;
+}
+
+QString FileNames(const std::vector<QString>& paths, bool english) {
+    QStringList names;
+    for (const QString& p : paths)
+        names << QFileInfo(p).fileName();
+    return names.join(english ? QStringLiteral(", ") : QStringLiteral("、"));
 }
 
 } // namespace
@@ -70,11 +116,17 @@ ProjectApplyResult ApplyToProjectFiles(const std::vector<QString>& paths, const 
     ProjectApplyResult result;
     const int total = int(paths.size());
     // The writer saves into the record's own file: each file is saved into a
-    // scratch copy first, and the originals are replaced only at the end.
-    QTemporaryDir staging;
+    // scratch copy first, and the originals are replaced only at the end. The
+    // copies live in this run's own folder, which a later start clears when
+    // this run was killed.
+    const QString runFolder = tempDir();
+    QTemporaryDir staging(joinPath(runFolder, QStringLiteral("apply-XXXXXX")));
     if (!staging.isValid()) {
+        const QString why = (english ? QStringLiteral("no temporary folder could be made in %1: %2")
+                                     : QStringLiteral("无法在 %1 建立临时文件夹：%2"))
+                                .arg(QDir::toNativeSeparators(runFolder), staging.errorString());
         for (const QString& path : paths)
-            result.failed.push_back({path, tr(english, "无法建立临时文件夹", "no temporary folder")});
+            result.failed.push_back({path, why});
         return result;
     }
     std::vector<Staged> staged;
@@ -101,15 +153,19 @@ ProjectApplyResult ApplyToProjectFiles(const std::vector<QString>& paths, const 
             result.skipped.push_back(path);
             continue;
         }
+        QString refused;
         for (int c = 0; c < record.ChannelCountInList(); ++c)
-            if (CWaveRecord* w = record.Channel(c))
-                ApplyParamsToChannel(*w, p);
+            if (CWaveRecord* w = record.Channel(c)) {
+                const QString why = ApplyParamsTelling(*w, p, english);
+                if (refused.isEmpty())
+                    refused = why;
+            }
         const QString scratch = QDir(staging.path()).filePath(QString::number(i) + QStringLiteral(".DUX"));
         try {
             writeFileAtomic(scratch, readWholeFile(path));
             record.m_strPath = scratch;
             record.SaveAnalysis();
-            staged.push_back({path, readWholeFile(scratch)});
+            staged.push_back({path, readWholeFile(scratch), refused});
         } catch (const FileError& e) {
             result.failed.push_back({path, e.message(english)});
         }
@@ -119,7 +175,10 @@ ProjectApplyResult ApplyToProjectFiles(const std::vector<QString>& paths, const 
     for (const Staged& s : staged) {
         try {
             writeFileAtomic(s.path, s.image);
-            result.rewritten.push_back(s.path);
+            if (s.refused.isEmpty())
+                result.rewritten.push_back(s.path);
+            else
+                result.refused.push_back({s.path, s.refused});
         } catch (const FileError& e) {
             result.failed.push_back({s.path, e.message(english)});
         }
@@ -140,6 +199,25 @@ QString ProjectApplySummary(const ProjectApplyResult& r, bool english) {
                       .arg(r.rewritten.size())
                       .arg(r.skipped.size())
                       .arg(r.failed.size());
+    if (!r.refused.empty()) {
+        text +=
+            english
+                ? QStringLiteral("\n%1 more files refused a setting (their other values were written):")
+                      .arg(r.refused.size())
+                : QStringLiteral("\n另有 %1 个文件的设置未被接受（其余设置已写入）：").arg(r.refused.size());
+        for (const auto& f : r.refused)
+            text += QStringLiteral("\n") + QFileInfo(f.path).fileName() + QStringLiteral(": ") + f.reason;
+    }
+    if (!r.failed.empty()) {
+        // Stopped part-way: which files now hold the values and which do not.
+        std::vector<QString> written = r.rewritten;
+        for (const auto& f : r.refused)
+            written.push_back(f.path);
+        if (!written.empty())
+            text += (english ? QStringLiteral("\nRewritten: ") : QStringLiteral("\n已改写：")) +
+                    FileNames(written, english);
+        text += english ? QStringLiteral("\nNot rewritten:") : QStringLiteral("\n未改写：");
+    }
     for (const auto& f : r.failed)
         text += QStringLiteral("\n") + QFileInfo(f.path).fileName() + QStringLiteral(": ") + f.reason;
     return text;

@@ -39,6 +39,9 @@ struct ProjectApplyResult {
         QString reason;
     };
     std::vector<QString> rewritten;
+    // Rewritten with the values they took, while refusing a cut-off (a
+    // high-pass at or above half the sampling frequency): the reason names it.
+    std::vector<Failure> refused;
     // Files without the analysis block: they take the values when next selected.
     std::vector<QString> skipped;
     std::vector<Failure> failed;
@@ -52,11 +55,14 @@ using ProjectApplyProgress = std::function<bool(int done, int total, const QStri
 // analysis block, each read into a fresh record and saved only when the read
 // succeeded. The new file images are all built before the first one is
 // written, so a cancel changes no file; a file that cannot be read, or whose
-// image cannot be built or written, is reported and the others go on.
+// image cannot be built or written, is reported and the others go on. The
+// images are staged in the run's temporary folder (tempDir()).
 ProjectApplyResult ApplyToProjectFiles(const std::vector<QString>& paths, const WaveProcessParams& p,
                                        bool english, const ProjectApplyProgress& progress = {});
 
-// The summary shown after the run: counts, then one line per failure.
+// The summary shown after the run: counts, one line per pile that refused a
+// setting; after a failure the piles rewritten by name, then one line per
+// failure.
 QString ProjectApplySummary(const ProjectApplyResult& r, bool english);
 
 } // namespace pit

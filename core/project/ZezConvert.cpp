@@ -381,7 +381,12 @@ ZezResult ConvertPilesToZez(const ZezParams& params, const ZezProgress& progress
         return result;
     }
     result.records = int(records.GetSize());
-    result.written = records.SaveToFile(params.target);
+    try {
+        result.written = records.WriteToFile(params.target);
+    } catch (const FileError& e) {
+        result.writeErrorZh = e.message(false);
+        result.writeErrorEn = e.message(true);
+    }
     return result;
 }
 
@@ -405,9 +410,17 @@ QString ZezSummaryText(const ZezResult& r, bool english) {
              .arg(kZezMaxGroupExtra + 1));
     list(r.noData, QStringLiteral("以下文件没有数据，未转换："),
          QStringLiteral("The following files hold no data and were not converted："));
+    // Files that gave records the target could not take failed too.
+    const bool unwritten = !r.cancelled && !r.written && !r.writeErrorZh.isEmpty();
+    if (unwritten) {
+        if (!text.isEmpty())
+            text += QStringLiteral("\r\n");
+        text += english ? r.writeErrorEn : r.writeErrorZh;
+    }
     if (!text.isEmpty())
         text += QStringLiteral("\r\n");
     const int skipped = int(r.velocity.size() + r.overLimit.size() + r.noData.size());
+    const int failed = int(r.failed.size()) + (unwritten ? int(r.converted.size()) : 0);
     if (r.cancelled)
         text += english ? QStringLiteral("Conversion cancelled, nothing written.")
                         : QStringLiteral("转换已取消，未写入文件。");
@@ -416,12 +429,12 @@ QString ZezSummaryText(const ZezResult& r, bool english) {
                               .arg(r.written ? r.records : 0)
                               .arg(r.written ? r.converted.size() : 0)
                               .arg(skipped)
-                              .arg(r.failed.size())
+                              .arg(failed)
                         : QStringLiteral("写入 %1 条记录（%2 个文件），跳过 %3 个文件，失败 %4 个文件。")
                               .arg(r.written ? r.records : 0)
                               .arg(r.written ? r.converted.size() : 0)
                               .arg(skipped)
-                              .arg(r.failed.size());
+                              .arg(failed);
     return text;
 }
 

@@ -33,6 +33,7 @@ struct ZezParams {
 
 struct ZezResult {
     bool written = false;
+    QString writeErrorZh, writeErrorEn; // why the target could not be written
     bool cancelled = false;
     int records = 0;
     QStringList converted; // file names that gave records

@@ -146,3 +146,41 @@ TEST_F(FixDlg, OkAppliesFixedValuesAndReportsOnlyRealChanges) {
     EXPECT_EQ(doc.m_PileRecord.m_nWaveSpeed, 3600);
     EXPECT_EQ(doc.m_nFixSettings[pit::FixGrade], 0); // the click is put back
 }
+
+TEST_F(FixDlg, ALengthFarOutOfRangeGivesBackTheLastValidOneAndOkStillWorks) {
+    // The parse tells through the document's context.
+    pit::AppContext told = ctx;
+    told.messages = &sink;
+    CKEV_DUXDoc own{told,
+                    {QDir(dir.path()).filePath("DuxConfig2.xml"), QDir(dir.path()).filePath("hist2.ini")}};
+    own.SetWriteSettingsOnClose(false);
+    own.m_PileRecord.m_fPileLength = 12.5f;
+    own.m_PileRecord.m_nWaveSpeed = 4000;
+    own.m_nDecimalPointNum = 2;
+    own.m_nFixSettings[pit::FixTimeMode] = pit::kTimeDifferenceVarying;
+    CDlgFixPilePara dlg(own);
+    dlg.SetMessageSink(&sink);
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    auto* length = ctrl<QLineEdit>(&dlg, CDlgFixPilePara::IDC_LENGTH);
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, u"9.2"_qs);
+    QTest::keyClick(length, Qt::Key_Tab);
+    EXPECT_EQ(length->text(), u"9.20"_qs);
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, QString(120, u'1'));
+    QTest::keyClick(length, Qt::Key_Tab);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.startsWith(u"您所输入的数据严重超出范围"_qs));
+    EXPECT_EQ(length->text(), u"9.20"_qs); // the last valid value, as the message says
+
+    click(&dlg, CDlgFixPilePara::IDC_FIX_LENGTH);
+    EXPECT_FALSE(length->isEnabled());
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(sink.shown.size(), 1u);
+    EXPECT_FLOAT_EQ(own.m_PileRecord.m_fPileLength, 9.2f);
+}

@@ -6,6 +6,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/IniFile.h"
 #include "platform/Paths.h"
+#include "tests/support/Disks.h"
 #include "tests/support/DuxBuilder.h"
 #include "tests/support/TestSupport.h"
 
@@ -263,6 +264,45 @@ TEST_F(AppStart, TheLastRunsDecimalsReachThePileAndTheVersionIsTheTitles) {
     }
     // The next tests of this process start from no settings file.
     QFile::remove(settings);
+}
+
+// The state folder is read-only by the time the program closes: one message
+// names the folder, every file that could not be kept and why; the settings
+// file of the last run stays whole.
+TEST_F(AppStart, StateThatCannotBeKeptAtExitIsToldOnce) {
+    const QString state = stateDir();
+    const QString settings = joinPath(state, QStringLiteral("DuxConfig.xml"));
+    IniFile ini;
+    ini.writeString(QStringLiteral("DocInfo"), QStringLiteral("m_nDecimalPointNum"), QStringLiteral("3"));
+    ASSERT_TRUE(ini.trySave(settings));
+    const QByteArray before = test::readFileBytes(settings);
+    QString session;
+    {
+        auto app = std::make_unique<CKEV_DUXApp>();
+        app->SetRecentFileList(std::make_unique<RecentFileList>(RecentFileList::DefaultPath()));
+        app->SetMessageSink(&sink);
+        ASSERT_TRUE(app->InitInstance({pile()}));
+        session = app->SessionTempDir();
+        test::ReadOnlyFolder readOnly;
+        if (!readOnly.Make(state))
+            GTEST_SKIP() << "no read-only folder for this user";
+        sink.shown.clear();
+        app.reset();
+        ASSERT_EQ(sink.shown.size(), 1u);
+        const QString told = sink.shown[0].text;
+        EXPECT_TRUE(told.startsWith(QStringLiteral("设置、最近文件和工程信息历史未能保存到文件夹“%1”：")
+                                        .arg(QDir::toNativeSeparators(QFileInfo(settings).absolutePath()))))
+            << told.toStdString();
+        for (const char* name : {"DuxConfig.xml", "VADUZI_PROINFO.ini", "Registry.ini"})
+            EXPECT_TRUE(told.contains(QString::fromLatin1(name))) << name << " " << told.toStdString();
+        EXPECT_TRUE(test::NamesReadOnly(told)) << told.toStdString();
+        EXPECT_EQ(sink.shown[0].type & MB_ICONMASK, unsigned(MB_ICONWARNING));
+        EXPECT_EQ(test::readFileBytes(settings), before);
+    }
+    // The next tests of this process start from no state of this one.
+    QDir(session).removeRecursively();
+    QFile::remove(settings);
+    QFile::remove(RecentFileList::DefaultPath());
 }
 
 TEST(QtTranslations, StandardButtonsSpeakTheInterfaceLanguage) {

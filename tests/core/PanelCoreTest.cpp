@@ -4,6 +4,8 @@
 #include "core/project/FixedParams.h"
 #include "core/project/ProjectApply.h"
 #include "core/wave/WaveRecord.h"
+#include "platform/Paths.h"
+#include "tests/support/Disks.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QDir>
@@ -14,6 +16,7 @@
 
 using namespace pit;
 using pit::test::DuxBuilder;
+using pit::test::SmallDisk;
 
 namespace {
 
@@ -30,14 +33,15 @@ std::vector<float> wave(int count, int n, double seed) {
     return v;
 }
 
-// A pile file of two channels; saved once through the program when
-// withAnalysis, so it carries the analysis block.
-QString makePile(const QString& dir, const QString& name, double seed, bool withAnalysis) {
+// A pile file of two channels (or count); saved once through the program
+// when withAnalysis, so it carries the analysis block.
+QString makePile(const QString& dir, const QString& name, double seed, bool withAnalysis, float dt = 20,
+                 int count = 2) {
     const QString path = DuxBuilder::shortHeader(219, "VADUZI", 4)
-                             .channels(2, 1024)
-                             .sampleInterval(20)
+                             .channels(count, 1024)
+                             .sampleInterval(dt)
                              .pile(10, 800, 4000)
-                             .samples(wave(2, 1024, seed))
+                             .samples(wave(count, 1024, seed))
                              .writeTo(dir, name);
     if (withAnalysis) {
         CPileRecord r;
@@ -154,6 +158,80 @@ TEST_F(ProjectApply, CancelChangesNoFile) {
     EXPECT_TRUE(r.rewritten.empty());
     EXPECT_EQ(snapshot(), before);
     EXPECT_EQ(ProjectApplySummary(r, true), u"Cancelled: no file was changed."_qs);
+}
+
+// C2 is sampled every 50 µs: a 15000 Hz high-pass lies above half its
+// sampling rate. It is written with the values it took and told apart.
+TEST(ProjectApplyRefusal, APileThatRefusesTheHighPassIsCountedAndNamed) {
+    QTemporaryDir dir;
+    const std::vector<QString> paths{makePile(dir.path(), "C1.DUX", 1.0, true, 20),
+                                     makePile(dir.path(), "C2.DUX", 2.0, true, 50)};
+    for (const bool english : {false, true}) {
+        const ProjectApplyResult r = ApplyToProjectFiles(paths, {15000, 3000, 5, 40}, english);
+        EXPECT_EQ(r.rewritten, std::vector<QString>{paths[0]});
+        ASSERT_EQ(r.refused.size(), 1u);
+        EXPECT_EQ(r.refused[0].path, paths[1]);
+        EXPECT_TRUE(r.failed.empty());
+        const QString summary = ProjectApplySummary(r, english);
+        EXPECT_TRUE(summary.startsWith(english ? u"1 files rewritten, 0 skipped"_qs
+                                               : u"已改写 1 个文件，跳过 0 个"_qs))
+            << summary.toStdString();
+        EXPECT_TRUE(
+            summary.contains(u"C2.DUX: "_qs + (english ? u"high-pass 15000 Hz"_qs : u"高通 15000 Hz"_qs)))
+            << summary.toStdString();
+        EXPECT_TRUE(summary.contains(u"10000 Hz"_qs)) << summary.toStdString();
+    }
+    CPileRecord c2;
+    ASSERT_TRUE(c2.ReadFile(paths[1]));
+    for (int i = 0; i < c2.ChannelCountInList(); ++i) {
+        EXPECT_EQ(c2.Channel(i)->highPassHz, 0);
+        EXPECT_EQ(c2.Channel(i)->lowPassHz, 3000);
+    }
+    CPileRecord c1;
+    ASSERT_TRUE(c1.ReadFile(paths[0]));
+    EXPECT_EQ(c1.Channel(0)->highPassHz, 15000);
+}
+
+// The new images wait in the run's own folder, which a later start clears
+// if this run is killed, and go with the apply.
+TEST_F(ProjectApply, StagesInTheRunsFolderAndLeavesNothingThere) {
+    QTemporaryDir run;
+    setSessionTempDir(run.path());
+    QStringList seen;
+    ApplyToProjectFiles(paths, {0, 3000, 5, 40}, false, [&](int done, int total, const QString&) {
+        if (done == total)
+            for (const QString& d : QDir(run.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                seen << d + u':' + QString::number(QDir(run.filePath(d)).entryList(QDir::Files).size());
+        return true;
+    });
+    setSessionTempDir({});
+    ASSERT_EQ(seen.size(), 1) << seen.join(u' ').toStdString();
+    EXPECT_TRUE(seen[0].startsWith(u"apply-"_qs)) << seen[0].toStdString();
+    EXPECT_TRUE(seen[0].endsWith(u":2"_qs)) << seen[0].toStdString(); // P1 and P3
+    EXPECT_TRUE(QDir(run.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+// The project's disk fills while the originals are replaced: the small pile
+// goes in, the large one does not; the summary names both.
+TEST(ProjectApplyFullDisk, APartWayStopSaysWhichPilesWereRewrittenAndWhichNot) {
+    QTemporaryDir dir;
+    SmallDisk disk;
+    if (!disk.Make(dir.filePath(QStringLiteral("disk")), 512))
+        GTEST_SKIP() << "no small file system for this user";
+    const std::vector<QString> paths{makePile(disk.path, "S1.DUX", 1.0, true, 20, 2),
+                                     makePile(disk.path, "S2.DUX", 2.0, true, 20, 12)};
+    const QByteArray large = fileBytes(paths[1]);
+    ASSERT_GT(large.size(), 40000);
+    ASSERT_TRUE(disk.FillTo(QFileInfo(paths[0]).size() + 16384));
+    const ProjectApplyResult r = ApplyToProjectFiles(paths, {0, 3000, 5, 40}, false);
+    EXPECT_EQ(r.rewritten, std::vector<QString>{paths[0]});
+    ASSERT_EQ(r.failed.size(), 1u);
+    EXPECT_EQ(r.failed[0].path, paths[1]);
+    EXPECT_EQ(fileBytes(paths[1]), large); // whole, as it was
+    const QString summary = ProjectApplySummary(r, false);
+    EXPECT_TRUE(summary.contains(u"\n已改写：S1.DUX"_qs)) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(u"\n未改写：\nS2.DUX: "_qs)) << summary.toStdString();
+    EXPECT_TRUE(summary.contains(u"磁盘"_qs)) << summary.toStdString();
 }
 
 TEST(FixedParams, LengthAndSpeedExcludeEachOtherOnlyWithAFixedTimeDifference) {

@@ -4,6 +4,7 @@
 #include "mainwnd/PITDataConvertDlg.h"
 #include "platform/MessageSink.h"
 #include "res/ids.h"
+#include "tests/support/Disks.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QApplication>
@@ -158,4 +159,28 @@ TEST_F(ZezDialog, NothingConvertibleIsAnError) {
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("ERROR:转换失败!"));
     EXPECT_TRUE(dlg.StatusText().contains(QStringLiteral("V.DUX")));
     EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("v.a"))));
+}
+
+// The chosen folder is read-only: the Part's text, then why; the three files
+// that gave records count as failed, and nothing is written.
+TEST_F(ZezDialog, AWriteThatFailsSaysWhyAndCountsTheFiles) {
+    const QString out = tmp.filePath(QStringLiteral("out"));
+    QDir().mkpath(out);
+    pit::test::ReadOnlyFolder readOnly;
+    if (!readOnly.Make(out))
+        GTEST_SKIP() << "no read-only folder for this user";
+    CPITDataConvertDlg dlg(folder);
+    dlg.SetMessageSink(&sink);
+    dlg.ScanSourceFiles(folder);
+    const QString target = QDir(out).filePath(QStringLiteral("site.a"));
+    dlg.chooseTarget = [&](QWidget*, const QString&) { return target; };
+    ctrl<QPushButton>(&dlg, CPITDataConvertDlg::IDC_CONVERT)->click();
+    ASSERT_EQ(sink.shown.size(), 1u);
+    const QString told = sink.shown[0].text;
+    EXPECT_TRUE(told.startsWith(QStringLiteral("ERROR:转换失败!\n"))) << told.toStdString();
+    EXPECT_TRUE(pit::test::NamesReadOnly(told)) << told.toStdString();
+    EXPECT_TRUE(dlg.StatusText().contains(
+        QStringLiteral("写入 0 条记录（0 个文件），跳过 1 个文件，失败 3 个文件。")))
+        << dlg.StatusText().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(target));
 }

@@ -15,6 +15,7 @@
 #include "tests/mainwnd/FrameFixture.h"
 
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -580,6 +581,48 @@ TEST_F(UserEdits, IntegrityTextFollowsTheSpeedAndTheRestoredChannel) {
     ASSERT_TRUE(choose(cmd::kRestoreChannel));
     EXPECT_EQ(rec().m_strConclusion, QStringLiteral("桩身完整"));
     EXPECT_EQ(description->toPlainText(), QStringLiteral("桩身完整"));
+}
+
+TEST_F(UserEdits, ADescriptionTypedSurvivesTheSpeedAndTheLengthAndIsSaved) {
+    auto* description = qobject_cast<QPlainTextEdit*>(FindCtrl(pilePage(), 1057));
+    const QString typed = QStringLiteral("人工判定A");
+    // Fixed time difference (the length or speed follows) and varying (every
+    // channel takes both).
+    for (const int mode : {0, 1}) {
+        SCOPED_TRACE(mode);
+        rec().m_nCalcMode = mode;
+        activate();
+        description->setFocus();
+        description->selectAll();
+        // Chinese arrives as the input method commits it.
+        QInputMethodEvent commit;
+        commit.setCommitString(typed);
+        QApplication::sendEvent(description, &commit);
+        QTest::keyClick(description, Qt::Key_Tab);
+        settle();
+        ASSERT_EQ(rec().m_strConclusion, typed);
+
+        typeAndTab(edit(pilePage(), 1071), QStringLiteral("9.2"));
+        EXPECT_FLOAT_EQ(rec().m_fPileLength, 9.2f);
+        typeAndTab(edit(pilePage(), 1072), QString::number(rec().m_nWaveSpeed + 100));
+        EXPECT_EQ(rec().m_strConclusion, typed);
+        EXPECT_EQ(description->toPlainText(), typed);
+    }
+    ASSERT_TRUE(choose(cmd::kFileSave));
+    CPileRecord back;
+    ASSERT_TRUE(back.ReadFile(pile("ZK1.DUX")));
+    EXPECT_EQ(back.m_strConclusion, typed);
+
+    // The program's own sentence still follows: once the description reads as
+    // built, a defect's depth moves with the speed again.
+    rec().m_nCalcMode = 0;
+    markDefect();
+    const QString built = rec().m_strConclusion;
+    ASSERT_NE(built, typed);
+    typeAndTab(edit(pilePage(), 1072), QString::number(2 * rec().m_nWaveSpeed));
+    EXPECT_NE(rec().m_strConclusion, built);
+    EXPECT_TRUE(rec().m_strConclusion.startsWith(QStringLiteral("距桩顶")))
+        << rec().m_strConclusion.toStdString();
 }
 
 } // namespace
