@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -118,6 +119,35 @@ private:
     int m_frozenRows = 0;
 };
 
+// Why a workbook was not written; the text in either language.
+struct WorkbookFailure {
+    enum class Cause {
+        None,
+        Cancelled,        // by the user: nothing to tell
+        InvalidSheetName, // detail: the name
+        NoFolder,
+        ReadOnly,
+        OutOfMemory,
+        TempFolder,    // the writer's temporary files (detail: their folder; error: errno)
+        Write,         // the workbook file itself (error: errno)
+        Damaged,       // the written package is not whole (detail: the part)
+        Library,       // the spreadsheet library's own error (error: its code, detail: its text)
+        WriterMissing, // the writer program cannot be started (detail: its path; error: errno)
+        WriterEnded,   // the writer ended before it was done (error: its signal, 0 unknown)
+        WriterStalled, // no sign of progress for too long
+    };
+    Cause cause = Cause::None;
+    int error = 0;
+    QString detail;
+
+    QString Text(bool english) const;
+};
+
+// How far a save is (done of total steps); false asks it to stop. Called
+// every few hundredths of a second while the workbook is written, so a
+// window can paint and take a Cancel meanwhile.
+using WorkbookProgress = std::function<bool(int done, int total)>;
+
 class Workbook {
 public:
     static constexpr int kMaxSheetName = 31;
@@ -145,9 +175,17 @@ public:
     QString UniqueSheetName(const QString& name, int except = -1) const;
 
     // Writes the workbook to a temporary file in the target's folder and
-    // renames it over path. False with a message in error when anything
-    // failed; the target is then as it was.
+    // renames it over path once the file is checked whole. The writing is
+    // done by the program's workbook writer (kev_dux_xlsx beside the
+    // program), a process of its own. False with why when anything failed
+    // or progress asked to stop; the target is then as it was.
+    bool Save(const QString& path, WorkbookFailure* failure, const WorkbookProgress& progress = {}) const;
+    // As above; why in English.
     bool Save(const QString& path, QString* error = nullptr) const;
+
+    // Where the workbook writer is: beside this program, else what
+    // KEV_DUX_XLSX_WRITER names (test programs, which live elsewhere).
+    static QString WriterProgram();
 
     // The spreadsheet's serial day number of a date (1900 date system) and
     // the day fraction of a time.
