@@ -365,6 +365,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, sv[1], 0);
         posix_spawn_file_actions_adddup2(&actions, status[1], 1);
+        // The library prints its own view of a failure; the message says it.
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         posix_spawnattr_t attr;
         posix_spawnattr_init(&attr);
         sigset_t none, reset;
