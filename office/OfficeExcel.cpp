@@ -95,7 +95,7 @@ void OfficeExcel::SetCell(int row, int column, const QString& text, Kind kind) {
         ws->Clear(row, column);
         return;
     }
-    const pit::Cell* cell = ws->Find(row, column);
+    const std::optional<pit::Cell> cell = ws->Find(row, column);
     if (!cell || cell->style.numberFormat != QLatin1String("@")) {
         switch (kind) {
         case Kind::Number:

@@ -48,73 +48,138 @@ bool CellStyle::operator<(const CellStyle& o) const {
 
 // ---- Worksheet ----------------------------------------------------------------
 
-Cell* Worksheet::At(int row, int col) {
+Worksheet::Slot* Worksheet::SlotAt(int row, int col) {
     if (!InSheet(row, col))
         return nullptr;
-    return &m_cells[Key(row, col)];
+    if (size_t(row) > m_rows.size())
+        m_rows.resize(size_t(row));
+    std::vector<Slot>& cells = m_rows[size_t(row - 1)];
+    auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                               [](const Slot& s, int c) { return int(s.col) < c; });
+    if (it == cells.end() || int(it->col) != col) {
+        Slot slot{};
+        slot.col = uint16_t(col);
+        slot.type = CellValue::Type::Empty;
+        slot.style = 0;
+        slot.number = 0;
+        it = cells.insert(it, slot);
+    }
+    return &*it;
 }
 
-const Cell* Worksheet::Find(int row, int col) const {
-    if (!InSheet(row, col))
+const Worksheet::Slot* Worksheet::FindSlot(int row, int col) const {
+    if (!InSheet(row, col) || size_t(row) > m_rows.size())
         return nullptr;
-    const auto it = m_cells.find(Key(row, col));
-    return it == m_cells.end() ? nullptr : &it->second;
+    const std::vector<Slot>& cells = m_rows[size_t(row - 1)];
+    const auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                                     [](const Slot& s, int c) { return int(s.col) < c; });
+    return it == cells.end() || int(it->col) != col ? nullptr : &*it;
+}
+
+Cell Worksheet::CellOf(const Slot& slot) const {
+    Cell c;
+    c.style = m_styles[slot.style];
+    c.value.type = slot.type;
+    if (slot.type == CellValue::Type::Text)
+        c.value.text = QString::fromUtf8(m_texts.data() + slot.text.offset, qsizetype(slot.text.length));
+    else if (slot.type != CellValue::Type::Empty)
+        c.value.number = slot.number;
+    return c;
+}
+
+std::optional<Cell> Worksheet::Find(int row, int col) const {
+    const Slot* slot = FindSlot(row, col);
+    return slot ? std::optional(CellOf(*slot)) : std::nullopt;
+}
+
+size_t Worksheet::CellCount() const {
+    size_t n = 0;
+    for (const auto& row : m_rows)
+        n += row.size();
+    return n;
+}
+
+uint32_t Worksheet::StyleIndex(const CellStyle& style) {
+    for (size_t i = 0; i < m_styles.size(); ++i)
+        if (m_styles[i] == style)
+            return uint32_t(i);
+    m_styles.push_back(style);
+    return uint32_t(m_styles.size() - 1);
+}
+
+template <typename F> void Worksheet::Restyle(const CellRange& r, F&& change) {
+    if (!r.IsValid())
+        return;
+    std::vector<int64_t> to; // old style index -> new, -1 not yet known
+    for (int row = r.firstRow; row <= r.lastRow; ++row)
+        for (int col = r.firstCol; col <= r.lastCol; ++col) {
+            Slot* slot = SlotAt(row, col);
+            if (slot->style >= to.size())
+                to.resize(slot->style + 1, -1);
+            if (to[slot->style] < 0) {
+                CellStyle style = m_styles[slot->style];
+                change(style);
+                to[slot->style] = StyleIndex(style);
+            }
+            slot->style = uint32_t(to[slot->style]);
+        }
 }
 
 void Worksheet::SetText(int row, int col, const QString& cellText) {
-    if (Cell* c = At(row, col)) {
-        // What XML cannot hold would leave a workbook no reader opens. A
-        // line break is LF, the one every reader shows as a break (a CR
-        // is read back as "_x000D_").
-        QString text = XmlSafeText(cellText);
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(u'\r', u'\n');
-        c->value = {CellValue::Type::Text, text.left(kMaxTextLength), 0};
-        // Do not leave half a surrogate pair at the cut.
-        if (text.size() > kMaxTextLength && c->value.text.back().isHighSurrogate())
-            c->value.text.chop(1);
+    Slot* slot = SlotAt(row, col);
+    if (!slot)
+        return;
+    // What XML cannot hold would leave a workbook no reader opens. A line
+    // break is LF, the one every reader shows as a break (a CR is read
+    // back as "_x000D_").
+    QString text = XmlSafeText(cellText);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    // Texts longer than the spreadsheet holds are cut, never between the
+    // halves of a surrogate pair.
+    if (text.size() > kMaxTextLength) {
+        text.truncate(kMaxTextLength);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
     }
+    const QByteArray utf8 = text.toUtf8();
+    slot->type = CellValue::Type::Text;
+    slot->text.offset = uint32_t(m_texts.size());
+    slot->text.length = uint32_t(utf8.size());
+    m_texts.append(utf8.constData(), size_t(utf8.size()));
 }
 
 void Worksheet::SetNumber(int row, int col, double value) {
-    if (Cell* c = At(row, col))
-        c->value = {CellValue::Type::Number, {}, value};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::Number;
+        slot->number = value;
+    }
 }
 
 void Worksheet::SetDateTime(int row, int col, double serial) {
-    if (Cell* c = At(row, col))
-        c->value = {CellValue::Type::DateTime, {}, serial};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::DateTime;
+        slot->number = serial;
+    }
 }
 
 void Worksheet::Clear(int row, int col) {
-    if (Cell* c = At(row, col))
-        c->value = {};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::Empty;
+        slot->number = 0;
+    }
 }
 
 void Worksheet::SetNumberFormat(const CellRange& r, const QString& format) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col)
-            At(row, col)->style.numberFormat = format;
+    Restyle(r, [&](CellStyle& s) { s.numberFormat = format; });
 }
 
 void Worksheet::SetAlignment(const CellRange& r, HAlign align) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col)
-            At(row, col)->style.align = align;
+    Restyle(r, [&](CellStyle& s) { s.align = align; });
 }
 
 void Worksheet::SetEdges(const CellRange& r, uint8_t edges, bool on) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col) {
-            uint8_t& e = At(row, col)->style.edges;
-            e = on ? uint8_t(e | edges) : uint8_t(e & ~edges);
-        }
+    Restyle(r, [&](CellStyle& s) { s.edges = on ? uint8_t(s.edges | edges) : uint8_t(s.edges & ~edges); });
 }
 
 void Worksheet::SetColumnWidth(int col, double width) {
@@ -256,55 +321,6 @@ void PutText(std::string& out, const QString& text) {
     const QByteArray utf8 = text.toUtf8();
     Put(out, uint32_t(utf8.size()));
     out.append(utf8.constData(), size_t(utf8.size()));
-}
-
-// One sheet as the writer reads it.
-void PutSheet(std::string& out, const Worksheet& sheet) {
-    std::map<CellStyle, uint32_t> styles;
-    sheet.ForEachCell([&](int, int, const Cell& c) {
-        if (!c.style.IsDefault())
-            styles.emplace(c.style, 0);
-    });
-    Put(out, wbs::kSheetTag);
-    PutText(out, sheet.Name());
-    Put(out, uint32_t(styles.size()));
-    uint32_t index = 0;
-    for (auto& [style, number] : styles) {
-        number = ++index;
-        PutText(out, style.numberFormat);
-        Put(out, uint8_t(style.align));
-        Put(out, uint8_t(style.edges));
-    }
-    Put(out, uint32_t(sheet.ColumnWidths().size()));
-    for (const auto& [col, width] : sheet.ColumnWidths()) {
-        Put(out, int32_t(col));
-        Put(out, double(width));
-    }
-    Put(out, int32_t(sheet.FrozenRows()));
-    Put(out, uint32_t(sheet.Merges().size()));
-    for (const CellRange& m : sheet.Merges())
-        for (const int v : {m.firstRow, m.firstCol, m.lastRow, m.lastCol})
-            Put(out, int32_t(v));
-    Put(out, uint32_t(sheet.CellCount()));
-    sheet.ForEachCell([&](int row, int col, const Cell& c) {
-        Put(out, int32_t(row));
-        Put(out, int32_t(col));
-        Put(out, c.style.IsDefault() ? uint32_t(0) : styles.at(c.style));
-        switch (c.value.type) {
-        case CellValue::Type::Number:
-        case CellValue::Type::DateTime:
-            Put(out, uint8_t(wbs::CellType::Number));
-            Put(out, c.value.number);
-            break;
-        case CellValue::Type::Text:
-            Put(out, uint8_t(wbs::CellType::Text));
-            PutText(out, c.value.text);
-            break;
-        case CellValue::Type::Empty:
-            Put(out, uint8_t(wbs::CellType::Empty));
-            break;
-        }
-    });
 }
 
 // False when the writer no longer reads (it ended).
@@ -544,7 +560,7 @@ private:
         for (const auto& sheet : m_sheets) {
             block.clear();
             try {
-                PutSheet(block, *sheet);
+                sheet->AppendStream(block);
             } catch (const std::bad_alloc&) {
                 return; // the writer sees the stream end before the workbook
             }
@@ -581,6 +597,63 @@ bool Fail(WorkbookFailure* out, WorkbookFailure::Cause cause, int error = 0, con
 }
 
 } // namespace
+
+void Worksheet::AppendStream(std::string& out) const {
+    // Only the styles in use, numbered from 1.
+    std::vector<uint32_t> number(m_styles.size(), 0);
+    for (const auto& row : m_rows)
+        for (const Slot& slot : row)
+            if (slot.style != 0)
+                number[slot.style] = 1;
+    std::vector<uint32_t> used;
+    for (uint32_t i = 1; i < number.size(); ++i)
+        if (number[i] && !m_styles[i].IsDefault()) {
+            used.push_back(i);
+            number[i] = uint32_t(used.size());
+        } else {
+            number[i] = 0;
+        }
+    Put(out, wbs::kSheetTag);
+    PutText(out, m_name);
+    Put(out, uint32_t(used.size()));
+    for (const uint32_t i : used) {
+        PutText(out, m_styles[i].numberFormat);
+        Put(out, uint8_t(m_styles[i].align));
+        Put(out, uint8_t(m_styles[i].edges));
+    }
+    Put(out, uint32_t(m_widths.size()));
+    for (const auto& [col, width] : m_widths) {
+        Put(out, int32_t(col));
+        Put(out, double(width));
+    }
+    Put(out, int32_t(m_frozenRows));
+    Put(out, uint32_t(m_merges.size()));
+    for (const CellRange& m : m_merges)
+        for (const int v : {m.firstRow, m.firstCol, m.lastRow, m.lastCol})
+            Put(out, int32_t(v));
+    Put(out, uint32_t(CellCount()));
+    for (size_t r = 0; r < m_rows.size(); ++r)
+        for (const Slot& slot : m_rows[r]) {
+            Put(out, int32_t(r + 1));
+            Put(out, int32_t(slot.col));
+            Put(out, number[slot.style]);
+            switch (slot.type) {
+            case CellValue::Type::Number:
+            case CellValue::Type::DateTime:
+                Put(out, uint8_t(wbs::CellType::Number));
+                Put(out, slot.number);
+                break;
+            case CellValue::Type::Text:
+                Put(out, uint8_t(wbs::CellType::Text));
+                Put(out, slot.text.length);
+                out.append(m_texts.data() + slot.text.offset, slot.text.length);
+                break;
+            case CellValue::Type::Empty:
+                Put(out, uint8_t(wbs::CellType::Empty));
+                break;
+            }
+        }
+}
 
 QString Workbook::WriterProgram() {
     const QString beside = QDir(ExecutableDir()).filePath(QStringLiteral("kev_dux_xlsx"));

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pit {
@@ -69,9 +70,8 @@ public:
 
     const QString& Name() const { return m_name; }
 
-    // The cell, made when missing. nullptr outside the sheet's bounds.
-    Cell* At(int row, int col);
-    const Cell* Find(int row, int col) const;
+    // The cell; none when it was never written or is outside the sheet.
+    std::optional<Cell> Find(int row, int col) const;
 
     // Values; writes outside the sheet are ignored. Texts longer than the
     // spreadsheet holds are cut.
@@ -100,20 +100,46 @@ public:
 
     // Cells in row order, then column order.
     template <typename F> void ForEachCell(F&& f) const {
-        for (const auto& [key, cell] : m_cells)
-            f(int(key >> 20), int(key & 0xFFFFF), cell);
-    }
-    size_t CellCount() const { return m_cells.size(); }
+        for (size_t r = 0; r < m_rows.size(); ++r)
+            for (const Slot& slot : m_rows[r])
+                f(int(r) + 1, int(slot.col), CellOf(slot));
+        }
+    size_t CellCount() const;
+
+    // The sheet as the workbook writer reads it (WorkbookStream.h).
+    void AppendStream(std::string& out) const;
 
 private:
     friend class Workbook;
-    static uint64_t Key(int row, int col) { return (uint64_t(row) << 20) | uint64_t(col); }
     static bool InSheet(int row, int col) {
         return row >= 1 && row <= kMaxRows && col >= 1 && col <= kMaxCols;
     }
 
+    // A cell in 16 bytes, its text in the sheet's UTF-8 pool and its style
+    // an index into the sheet's styles: a project's workbook holds
+    // thousands of sheets of thousands of cells.
+    struct Slot {
+        uint16_t col;
+        CellValue::Type type;
+        uint32_t style; // m_styles; 0 the default
+        union {
+            double number;
+            struct {
+                uint32_t offset, length;
+            } text;
+        };
+    };
+    Slot* SlotAt(int row, int col); // made when missing; nullptr outside the sheet
+    const Slot* FindSlot(int row, int col) const;
+    Cell CellOf(const Slot& slot) const;
+    uint32_t StyleIndex(const CellStyle& style);
+    // Every cell of the block restyled by change, each distinct style once.
+    template <typename F> void Restyle(const CellRange& r, F&& change);
+
     QString m_name;
-    std::map<uint64_t, Cell> m_cells;
+    std::vector<std::vector<Slot>> m_rows; // by row - 1, in column order
+    std::string m_texts;
+    std::vector<CellStyle> m_styles{CellStyle{}};
     std::map<int, double> m_widths;
     std::vector<CellRange> m_merges;
     int m_frozenRows = 0;

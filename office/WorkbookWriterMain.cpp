@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <map>
 #include <new>
 #include <poll.h>
@@ -530,6 +531,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     g_output = argv[1];
+    // Each sheet's row array (one pointer per column, 128 KiB) is mapped on
+    // its own, so the pages of columns never written stay untouched; with
+    // the threshold left to move, they come from the heap, zeroed, and 2,000
+    // sheets would hold 256 MB.
+    mallopt(M_MMAP_THRESHOLD, 64 * 1024);
     // Answers to a program that has gone fail quietly; its end of the input tells.
     ::signal(SIGPIPE, SIG_IGN);
     // Stopped from outside: nothing of the workbook stays.
