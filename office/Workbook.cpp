@@ -756,7 +756,8 @@ bool Workbook::Save(const QString& path, WorkbookFailure* failure, const Workboo
         const int total = 2 * SheetCount() + 1;
         bool cancelled = false;
         bool stalled = false;
-        while (run.Poll(40)) {
+        // Asked once before any wait, so a window shows its progress at once.
+        for (bool first = true; first || run.Poll(40); first = false) {
             if (progress && !progress(std::min(run.Done(), total), total)) {
                 cancelled = true;
                 break;
