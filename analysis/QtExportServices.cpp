@@ -4,10 +4,10 @@
 #include "controls/UiServices.h"
 #include "platform/MessageSink.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QApplication>
 #include <QProgressDialog>
 #include <QUrl>
 #include <algorithm>
@@ -66,7 +66,8 @@ bool QtExportServices::Progress(const QString& text, int done, int total) {
     if (!m_progress) {
         const bool english = ui::english();
         m_progress = std::make_unique<QProgressDialog>(
-            text, english ? QStringLiteral("Cancel") : QStringLiteral("取消"), 0, std::max(1, total), m_parent);
+            text, english ? QStringLiteral("Cancel") : QStringLiteral("取消"), 0, std::max(1, total),
+            m_parent);
         m_progress->setWindowTitle(english ? QStringLiteral("Export") : QStringLiteral("导出"));
         m_progress->setWindowModality(Qt::ApplicationModal);
         m_progress->setAutoClose(false);

@@ -80,7 +80,8 @@ private:
                 continue;
             const qsizetype at = text.indexOf("VmHWM:");
             if (at >= 0)
-                m_peakKb = std::max(m_peakKb.load(), text.mid(at + 6, 20).trimmed().split(' ').first().toLong());
+                m_peakKb =
+                    std::max(m_peakKb.load(), text.mid(at + 6, 20).trimmed().split(' ').first().toLong());
         }
     }
     std::atomic<bool> m_stop{false};

@@ -27,9 +27,10 @@ bool OfficeExcelExport::ExportResults(const std::vector<const CExcelPileInfo*>& 
     const bool made = excel.ExportResultSheets(piles, english, decimals, [&](int done, int total) {
         if (!m_services || done % 20 != 0)
             return true;
-        return m_services->Progress(m_app.tr(QStringLiteral("正在准备工作表 (%1/%2)...").arg(done).arg(total),
-                                             QStringLiteral("Preparing the sheets (%1/%2)...").arg(done).arg(total)),
-                                    done, total);
+        return m_services->Progress(
+            m_app.tr(QStringLiteral("正在准备工作表 (%1/%2)...").arg(done).arg(total),
+                     QStringLiteral("Preparing the sheets (%1/%2)...").arg(done).arg(total)),
+            done, total);
     });
     if (!made) { // cancelled: nothing written, nothing to say
         m_services->EndProgress();

@@ -361,10 +361,12 @@ class WriterRun {
 public:
     using Clock = std::chrono::steady_clock;
 
-    WriterRun(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active) : m_sheets(sheets), m_active(active) {}
+    WriterRun(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active)
+        : m_sheets(sheets), m_active(active) {}
     ~WriterRun() { Finish(); }
 
-    bool Start(const QString& program, const QByteArray& output, const QByteArray& tmpdir, WorkbookFailure& f) {
+    bool Start(const QString& program, const QByteArray& output, const QByteArray& tmpdir,
+               WorkbookFailure& f) {
         int sv[2];
         if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
             return StartFailed(program, errno, f);
@@ -469,6 +471,8 @@ public:
         return m_lastSign;
     }
     bool Ended() const { return m_ended; }
+    // This program could not make a sheet's stream.
+    bool OutOfMemory() const { return m_outOfMemory; }
 
     // Stops the writer (a cancel, a writer without progress).
     void Kill() {
@@ -562,7 +566,10 @@ private:
             try {
                 sheet->AppendStream(block);
             } catch (const std::bad_alloc&) {
-                return; // the writer sees the stream end before the workbook
+                // The writer sees the stream end before the workbook and ends.
+                m_outOfMemory = true;
+                ::shutdown(m_stream, SHUT_WR);
+                return;
             }
             if (!SendAll(m_stream, block))
                 return;
@@ -579,6 +586,7 @@ private:
     int m_status = -1;
     std::thread m_sender;
     std::atomic<int> m_sent{0};
+    std::atomic<bool> m_outOfMemory{false};
     int m_seenSent = 0;
     off_t m_seenSize = -1;
     std::string m_said;
@@ -700,7 +708,8 @@ QString WorkbookFailure::Text(bool en) const {
                         .arg(QDir::toNativeSeparators(detail), ErrnoText(error, false));
     case C::WriterEnded:
         if (error == SIGKILL || error == SIGSEGV || error == SIGBUS || error == SIGABRT)
-            return en ? QStringLiteral("the workbook writer ended abnormally (signal %1); memory may have run out")
+            return en ? QStringLiteral(
+                            "the workbook writer ended abnormally (signal %1); memory may have run out")
                             .arg(error)
                       : QStringLiteral("表格写入程序异常终止（信号 %1），可能是内存不足").arg(error);
         return en ? QStringLiteral("the workbook writer ended before the workbook was written")
@@ -806,6 +815,8 @@ bool Workbook::Save(const QString& path, WorkbookFailure* failure, const Workboo
                     why = {C::Library, code, detail};
                 else
                     why = {C::WriterEnded, 0, detail};
+            } else if (run.OutOfMemory()) {
+                why = {C::OutOfMemory, ENOMEM, {}};
             } else {
                 why = {C::WriterEnded, signal, {}};
             }

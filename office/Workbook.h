@@ -103,7 +103,7 @@ public:
         for (size_t r = 0; r < m_rows.size(); ++r)
             for (const Slot& slot : m_rows[r])
                 f(int(r) + 1, int(slot.col), CellOf(slot));
-        }
+    }
     size_t CellCount() const;
 
     // The sheet as the workbook writer reads it (WorkbookStream.h).

@@ -27,12 +27,12 @@ constexpr char kEndTag = 'E';
 enum class CellType : uint8_t { Empty = 0, Text = 1, Number = 2 };
 
 // Why the writer failed (the word after "ERR").
-constexpr const char* kOutOfMemory = "memory";  // detail: none
-constexpr const char* kTempFile = "temp";       // a temporary file in the writer's folder; errno
-constexpr const char* kOutput = "output";       // the workbook file itself; errno
-constexpr const char* kDamaged = "damaged";     // the package check; detail: the part
-constexpr const char* kLibrary = "library";     // the library's own error; errno: its code, detail: its text
-constexpr const char* kInput = "input";         // the stream broke off or is not ours
+constexpr const char* kOutOfMemory = "memory"; // detail: none
+constexpr const char* kTempFile = "temp";      // a temporary file in the writer's folder; errno
+constexpr const char* kOutput = "output";      // the workbook file itself; errno
+constexpr const char* kDamaged = "damaged";    // the package check; detail: the part
+constexpr const char* kLibrary = "library";    // the library's own error; errno: its code, detail: its text
+constexpr const char* kInput = "input";        // the stream broke off or is not ours
 
 // Status of the writer process when it ends by itself.
 constexpr int kExitWritten = 0;

@@ -215,15 +215,13 @@ public:
         // again): a merge writes an empty first cell and blanks before the
         // other cells of its row, which then overwrite them.
         std::vector<Merge> merges = sheet.merges;
-        std::sort(merges.begin(), merges.end(), [](const Merge& a, const Merge& b) {
-            return std::tie(a.r1, a.c1) < std::tie(b.r1, b.c1);
-        });
+        std::sort(merges.begin(), merges.end(),
+                  [](const Merge& a, const Merge& b) { return std::tie(a.r1, a.c1) < std::tie(b.r1, b.c1); });
         // The first cell's style, as the model hands it (cells come in order).
         const auto styleAt = [&](int row, int col) -> uint32_t {
-            const auto it = std::lower_bound(sheet.cells.begin(), sheet.cells.end(), std::pair(row, col),
-                                             [](const CellIn& c, const std::pair<int, int>& k) {
-                                                 return std::pair(c.row, c.col) < k;
-                                             });
+            const auto it = std::lower_bound(
+                sheet.cells.begin(), sheet.cells.end(), std::pair(row, col),
+                [](const CellIn& c, const std::pair<int, int>& k) { return std::pair(c.row, c.col) < k; });
             return it != sheet.cells.end() && it->row == row && it->col == col ? it->style : 0;
         };
         size_t nextMerge = 0;
@@ -486,7 +484,8 @@ int Write(const char* tmpdir) {
         Fail(wb::kInput, 0, "end expected");
     WatchParent();
     if (out.First() != LXW_NO_ERROR)
-        Fail(wb::kLibrary, int(out.First()), std::string(lxw_strerror(out.First())) + " (" + out.Where() + ")");
+        Fail(wb::kLibrary, int(out.First()),
+             std::string(lxw_strerror(out.First())) + " (" + out.Where() + ")");
     // The library does not check its writes to the sheets' temporary files:
     // what it could not write is found here, before the workbook is made.
     for (lxw_worksheet* ws : worksheets)

@@ -1,5 +1,6 @@
 // The state export of the open pile through its action in the main window:
 // the raw-data workbook offered in the pile's folder, written and opened.
+#include "analysis/QtExportServices.h"
 #include "core/pile/PileRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "office/ExcelExporter.h"
@@ -7,7 +8,6 @@
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/office/XlsxDump.h"
 #include "tests/reports/ReportFixture.h"
-#include "analysis/QtExportServices.h"
 
 #include <QProgressDialog>
 #include <QPushButton>
@@ -54,7 +54,8 @@ TEST_F(StateExcel, AWorkbookWriterThatRunsOutOfMemoryIsToldAndTheWindowGoesOn) {
     FailAllocationsFrom(AllocSite::Workbook, -1);
     ASSERT_EQ(services.messages.size(), 1);
     // Said in the window's language.
-    EXPECT_TRUE(services.messages[0].contains(QStringLiteral("内存不足"))) << services.messages[0].toStdString();
+    EXPECT_TRUE(services.messages[0].contains(QStringLiteral("内存不足")))
+        << services.messages[0].toStdString();
     EXPECT_FALSE(services.messages[0].contains("memory")) << services.messages[0].toStdString();
     EXPECT_TRUE(services.opened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(out));

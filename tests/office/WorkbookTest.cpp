@@ -359,7 +359,8 @@ TEST(Workbook, SavesWithChildEndsIgnored) {
     QTemporaryDir dir;
     Workbook book;
     book.AddSheet("one").SetText(1, 1, "kept");
-    struct sigaction ignore {}, before {};
+    struct sigaction ignore {
+    }, before{};
     ignore.sa_handler = SIG_IGN;
     sigemptyset(&ignore.sa_mask);
     ASSERT_EQ(sigaction(SIGCHLD, &ignore, &before), 0);
@@ -468,8 +469,9 @@ TEST(OfficeExcel, AWriterThatCannotStartIsToldInTheInterfaceLanguage) {
         if (english)
             EXPECT_TRUE(said.contains("cannot be started: no such file or folder")) << said.toStdString();
         else
-            EXPECT_TRUE(said.contains(QStringLiteral("无法启动表格写入程序"))
-                        && said.contains(QStringLiteral("文件或文件夹不存在"))) << said.toStdString();
+            EXPECT_TRUE(said.contains(QStringLiteral("无法启动表格写入程序")) &&
+                        said.contains(QStringLiteral("文件或文件夹不存在")))
+                << said.toStdString();
     }
     qputenv("KEV_DUX_XLSX_WRITER", before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
