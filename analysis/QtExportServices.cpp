@@ -4,13 +4,18 @@
 #include "controls/UiServices.h"
 #include "platform/MessageSink.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QProgressDialog>
 #include <QUrl>
+#include <algorithm>
 
 namespace pit {
+
+QtExportServices::QtExportServices(QWidget* parent) : m_parent(parent) {}
+QtExportServices::~QtExportServices() = default;
 
 std::optional<QString> QtExportServices::ChooseSaveFile(const SaveFileAsk& ask) {
     QFileDialog dialog(m_parent, ui::english() ? QStringLiteral("Save As") : QStringLiteral("另存为"),
@@ -50,9 +55,40 @@ bool QtExportServices::OpenWithDesktop(const QString& path) {
 
 void QtExportServices::SetBusy(bool busy) {
     if (busy)
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QGuiApplication::restoreOverrideCursor();
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+// A box with a bar and Cancel over the window, which keeps painting: the
+// events are taken here between the steps of the export.
+bool QtExportServices::Progress(const QString& text, int done, int total) {
+    if (!m_progress) {
+        const bool english = ui::english();
+        m_progress = std::make_unique<QProgressDialog>(
+            text, english ? QStringLiteral("Cancel") : QStringLiteral("取消"), 0, std::max(1, total),
+            m_parent);
+        m_progress->setWindowTitle(english ? QStringLiteral("Export") : QStringLiteral("导出"));
+        m_progress->setWindowModality(Qt::ApplicationModal);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->setMinimumDuration(400);
+        m_cancelled = false;
+        QObject::connect(m_progress.get(), &QProgressDialog::canceled, m_progress.get(),
+                         [this] { m_cancelled = true; });
+    }
+    if (m_progress->maximum() != std::max(1, total))
+        m_progress->setMaximum(std::max(1, total));
+    if (m_progress->labelText() != text)
+        m_progress->setLabelText(text);
+    m_progress->setValue(std::min(done, total));
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !m_cancelled;
+}
+
+void QtExportServices::EndProgress() {
+    m_progress.reset();
+    m_cancelled = false;
 }
 
 int QtExportServices::Message(const QString& text, const QString& caption, unsigned type) {

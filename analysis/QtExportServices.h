@@ -6,6 +6,9 @@
 
 #include "reports/ExportServices.h"
 
+#include <memory>
+
+class QProgressDialog;
 class QWidget;
 
 namespace pit {
@@ -15,15 +18,20 @@ QString PictureSavedMessage(const QString& path, bool opened, bool english);
 
 class QtExportServices : public ExportServices {
 public:
-    explicit QtExportServices(QWidget* parent = nullptr) : m_parent(parent) {}
+    explicit QtExportServices(QWidget* parent = nullptr);
+    ~QtExportServices() override;
 
     std::optional<QString> ChooseSaveFile(const SaveFileAsk& ask) override;
     bool OpenWithDesktop(const QString& path) override;
     int Message(const QString& text, const QString& caption, unsigned type) override;
     void SetBusy(bool busy) override;
+    bool Progress(const QString& text, int done, int total) override;
+    void EndProgress() override;
 
 private:
     QWidget* m_parent;
+    std::unique_ptr<QProgressDialog> m_progress;
+    bool m_cancelled = false;
 };
 
 } // namespace pit

@@ -21,10 +21,20 @@ bool OfficeExcelExport::ExportResults(const std::vector<const CExcelPileInfo*>& 
     const std::optional<QString> path = excel.ChooseTarget(target);
     if (!path)
         return false;
-    {
-        BusyScope busy(m_services);
-        excel.CreateApplication();
-        excel.ExportResultSheets(piles, english, decimals);
+    // The sheets are made with the progress shown (a project's thousands
+    // of piles take a while), then written with it.
+    excel.CreateApplication();
+    const bool made = excel.ExportResultSheets(piles, english, decimals, [&](int done, int total) {
+        if (!m_services || done % 20 != 0)
+            return true;
+        return m_services->Progress(
+            m_app.tr(QStringLiteral("正在准备工作表 (%1/%2)...").arg(done).arg(total),
+                     QStringLiteral("Preparing the sheets (%1/%2)...").arg(done).arg(total)),
+            done, total);
+    });
+    if (!made) { // cancelled: nothing written, nothing to say
+        m_services->EndProgress();
+        return false;
     }
     return excel.Save(*path, target.outputPath.isEmpty());
 }

@@ -266,10 +266,13 @@ void OfficeExcel::WriteResultData(const CExcelPileInfo& pile) {
     }
 }
 
-void OfficeExcel::ExportResultSheets(const std::vector<const CExcelPileInfo*>& piles, bool english,
-                                     int decimals) {
+bool OfficeExcel::ExportResultSheets(const std::vector<const CExcelPileInfo*>& piles, bool english,
+                                     int decimals, const std::function<bool(int, int)>& progress) {
     int index = 0;
+    int done = 0;
     for (const CExcelPileInfo* pile : piles) {
+        if (progress && !progress(done++, int(piles.size())))
+            return false;
         if (!pile)
             continue;
         // Sheets are added as they are needed, so each new one can already
@@ -279,6 +282,7 @@ void OfficeExcel::ExportResultSheets(const std::vector<const CExcelPileInfo*>& p
         ExportResultWorkbook(*pile, index, english, decimals);
         ++index;
     }
+    return true;
 }
 
 // ---- raw-data layout ------------------------------------------------------------

@@ -95,7 +95,7 @@ void OfficeExcel::SetCell(int row, int column, const QString& text, Kind kind) {
         ws->Clear(row, column);
         return;
     }
-    const pit::Cell* cell = ws->Find(row, column);
+    const std::optional<pit::Cell> cell = ws->Find(row, column);
     if (!cell || cell->style.numberFormat != QLatin1String("@")) {
         switch (kind) {
         case Kind::Number:
@@ -244,15 +244,24 @@ bool OfficeExcel::Save(const QString& path, bool open) {
              pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }
-    QString error;
-    bool saved = false;
-    {
-        pit::BusyScope busy(m_services);
-        saved = m_book.Save(path, &error);
-    }
+    pit::WorkbookFailure failure;
+    const pit::WorkbookProgress progress = [&](int done, int total) {
+        if (!m_services)
+            return true;
+        return m_services->Progress(
+            m_app.tr(QStringLiteral("正在写入工作簿 %1...").arg(info.fileName()),
+                     QStringLiteral("Writing the workbook %1...").arg(info.fileName())),
+            done, total);
+    };
+    const bool saved = m_book.Save(path, &failure, progress);
+    if (m_services)
+        m_services->EndProgress();
     if (!saved) {
-        Tell(QStringLiteral("无法写入文件 %1：%2").arg(shown, error),
-             QStringLiteral("Cannot write the file %1: %2").arg(shown, error),
+        // A cancel leaves the file as it was and needs no word.
+        if (failure.cause == pit::WorkbookFailure::Cause::Cancelled)
+            return false;
+        Tell(QStringLiteral("无法写入文件 %1：%2").arg(shown, failure.Text(false)),
+             QStringLiteral("Cannot write the file %1: %2").arg(shown, failure.Text(true)),
              pit::MB_OK | pit::MB_ICONWARNING);
         return false;
     }

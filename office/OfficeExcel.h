@@ -9,6 +9,7 @@
 #include "reports/ExcelExport.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -86,8 +87,10 @@ public:
     void WriteResultHeader(const CExcelPileInfo& pile, bool english, int decimals);
     void WriteResultData(const CExcelPileInfo& pile);
     // Every pile in its own sheet, in order, from the first sheet on; sheets
-    // missing are added at the end.
-    void ExportResultSheets(const std::vector<const CExcelPileInfo*>& piles, bool english, int decimals);
+    // missing are added at the end. progress (piles done of all) may stop it:
+    // false then.
+    bool ExportResultSheets(const std::vector<const CExcelPileInfo*>& piles, bool english, int decimals,
+                            const std::function<bool(int done, int total)>& progress = {});
 
     // ---- raw-data layout --------------------------------------------------------
     // waves: the channels, then the averaged wave. False (nothing written)

@@ -1,24 +1,39 @@
 #include "office/Workbook.h"
 
+#include "office/WorkbookStream.h"
 #include "platform/AllocationProbe.h"
+#include "platform/FileError.h"
+#include "platform/Paths.h"
 #include "platform/SafeText.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <xlsxwriter.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
-#include <sys/resource.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <tuple>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace pit {
 
@@ -33,69 +48,138 @@ bool CellStyle::operator<(const CellStyle& o) const {
 
 // ---- Worksheet ----------------------------------------------------------------
 
-Cell* Worksheet::At(int row, int col) {
+Worksheet::Slot* Worksheet::SlotAt(int row, int col) {
     if (!InSheet(row, col))
         return nullptr;
-    return &m_cells[Key(row, col)];
+    if (size_t(row) > m_rows.size())
+        m_rows.resize(size_t(row));
+    std::vector<Slot>& cells = m_rows[size_t(row - 1)];
+    auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                               [](const Slot& s, int c) { return int(s.col) < c; });
+    if (it == cells.end() || int(it->col) != col) {
+        Slot slot{};
+        slot.col = uint16_t(col);
+        slot.type = CellValue::Type::Empty;
+        slot.style = 0;
+        slot.number = 0;
+        it = cells.insert(it, slot);
+    }
+    return &*it;
 }
 
-const Cell* Worksheet::Find(int row, int col) const {
-    if (!InSheet(row, col))
+const Worksheet::Slot* Worksheet::FindSlot(int row, int col) const {
+    if (!InSheet(row, col) || size_t(row) > m_rows.size())
         return nullptr;
-    const auto it = m_cells.find(Key(row, col));
-    return it == m_cells.end() ? nullptr : &it->second;
+    const std::vector<Slot>& cells = m_rows[size_t(row - 1)];
+    const auto it = std::lower_bound(cells.begin(), cells.end(), col,
+                                     [](const Slot& s, int c) { return int(s.col) < c; });
+    return it == cells.end() || int(it->col) != col ? nullptr : &*it;
+}
+
+Cell Worksheet::CellOf(const Slot& slot) const {
+    Cell c;
+    c.style = m_styles[slot.style];
+    c.value.type = slot.type;
+    if (slot.type == CellValue::Type::Text)
+        c.value.text = QString::fromUtf8(m_texts.data() + slot.text.offset, qsizetype(slot.text.length));
+    else if (slot.type != CellValue::Type::Empty)
+        c.value.number = slot.number;
+    return c;
+}
+
+std::optional<Cell> Worksheet::Find(int row, int col) const {
+    const Slot* slot = FindSlot(row, col);
+    return slot ? std::optional(CellOf(*slot)) : std::nullopt;
+}
+
+size_t Worksheet::CellCount() const {
+    size_t n = 0;
+    for (const auto& row : m_rows)
+        n += row.size();
+    return n;
+}
+
+uint32_t Worksheet::StyleIndex(const CellStyle& style) {
+    for (size_t i = 0; i < m_styles.size(); ++i)
+        if (m_styles[i] == style)
+            return uint32_t(i);
+    m_styles.push_back(style);
+    return uint32_t(m_styles.size() - 1);
+}
+
+template <typename F> void Worksheet::Restyle(const CellRange& r, F&& change) {
+    if (!r.IsValid())
+        return;
+    std::vector<int64_t> to; // old style index -> new, -1 not yet known
+    for (int row = r.firstRow; row <= r.lastRow; ++row)
+        for (int col = r.firstCol; col <= r.lastCol; ++col) {
+            Slot* slot = SlotAt(row, col);
+            if (slot->style >= to.size())
+                to.resize(slot->style + 1, -1);
+            if (to[slot->style] < 0) {
+                CellStyle style = m_styles[slot->style];
+                change(style);
+                to[slot->style] = StyleIndex(style);
+            }
+            slot->style = uint32_t(to[slot->style]);
+        }
 }
 
 void Worksheet::SetText(int row, int col, const QString& cellText) {
-    if (Cell* c = At(row, col)) {
-        // What XML cannot hold would leave a workbook no reader opens.
-        const QString text = XmlSafeText(cellText);
-        c->value = {CellValue::Type::Text, text.left(kMaxTextLength), 0};
-        // Do not leave half a surrogate pair at the cut.
-        if (text.size() > kMaxTextLength && c->value.text.back().isHighSurrogate())
-            c->value.text.chop(1);
+    Slot* slot = SlotAt(row, col);
+    if (!slot)
+        return;
+    // What XML cannot hold would leave a workbook no reader opens. A line
+    // break is LF, the one every reader shows as a break (a CR is read
+    // back as "_x000D_").
+    QString text = XmlSafeText(cellText);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    // Texts longer than the spreadsheet holds are cut, never between the
+    // halves of a surrogate pair.
+    if (text.size() > kMaxTextLength) {
+        text.truncate(kMaxTextLength);
+        if (text.back().isHighSurrogate())
+            text.chop(1);
     }
+    const QByteArray utf8 = text.toUtf8();
+    slot->type = CellValue::Type::Text;
+    slot->text.offset = uint32_t(m_texts.size());
+    slot->text.length = uint32_t(utf8.size());
+    m_texts.append(utf8.constData(), size_t(utf8.size()));
 }
 
 void Worksheet::SetNumber(int row, int col, double value) {
-    if (Cell* c = At(row, col))
-        c->value = {CellValue::Type::Number, {}, value};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::Number;
+        slot->number = value;
+    }
 }
 
 void Worksheet::SetDateTime(int row, int col, double serial) {
-    if (Cell* c = At(row, col))
-        c->value = {CellValue::Type::DateTime, {}, serial};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::DateTime;
+        slot->number = serial;
+    }
 }
 
 void Worksheet::Clear(int row, int col) {
-    if (Cell* c = At(row, col))
-        c->value = {};
+    if (Slot* slot = SlotAt(row, col)) {
+        slot->type = CellValue::Type::Empty;
+        slot->number = 0;
+    }
 }
 
 void Worksheet::SetNumberFormat(const CellRange& r, const QString& format) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col)
-            At(row, col)->style.numberFormat = format;
+    Restyle(r, [&](CellStyle& s) { s.numberFormat = format; });
 }
 
 void Worksheet::SetAlignment(const CellRange& r, HAlign align) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col)
-            At(row, col)->style.align = align;
+    Restyle(r, [&](CellStyle& s) { s.align = align; });
 }
 
 void Worksheet::SetEdges(const CellRange& r, uint8_t edges, bool on) {
-    if (!r.IsValid())
-        return;
-    for (int row = r.firstRow; row <= r.lastRow; ++row)
-        for (int col = r.firstCol; col <= r.lastCol; ++col) {
-            uint8_t& e = At(row, col)->style.edges;
-            e = on ? uint8_t(e | edges) : uint8_t(e & ~edges);
-        }
+    Restyle(r, [&](CellStyle& s) { s.edges = on ? uint8_t(s.edges | edges) : uint8_t(s.edges & ~edges); });
 }
 
 void Worksheet::SetColumnWidth(int col, double width) {
@@ -216,133 +300,7 @@ double Workbook::TimeSerial(const QTime& time) {
 
 namespace {
 
-lxw_format* MakeFormat(lxw_workbook* wb, const CellStyle& s) {
-    lxw_format* f = workbook_add_format(wb);
-    if (!f)
-        return nullptr;
-    if (!s.numberFormat.isEmpty())
-        format_set_num_format(f, s.numberFormat.toUtf8().constData());
-    switch (s.align) {
-    case HAlign::Left:
-        format_set_align(f, LXW_ALIGN_LEFT);
-        break;
-    case HAlign::Center:
-        format_set_align(f, LXW_ALIGN_CENTER);
-        break;
-    case HAlign::Right:
-        format_set_align(f, LXW_ALIGN_RIGHT);
-        break;
-    case HAlign::General:
-        break;
-    }
-    if (s.edges & EdgeLeft)
-        format_set_left(f, LXW_BORDER_THIN);
-    if (s.edges & EdgeTop)
-        format_set_top(f, LXW_BORDER_THIN);
-    if (s.edges & EdgeBottom)
-        format_set_bottom(f, LXW_BORDER_THIN);
-    if (s.edges & EdgeRight)
-        format_set_right(f, LXW_BORDER_THIN);
-    return f;
-}
-
-// Exit statuses of the writing process.
-constexpr int kWritten = 0;
-constexpr int kFailed = 1; // its message in the pipe
-constexpr int kOutOfMemory = 2;
-
-// A failed allocation that the library would only pass on as a missing cell.
-struct LibraryOutOfMemory {};
-
-// One call of libxlsxwriter per cell and setting; the first error is kept.
-struct Emitter {
-    lxw_workbook* wb;
-    std::map<CellStyle, lxw_format*> formats;
-    lxw_error first = LXW_NO_ERROR;
-    QString what;
-
-    void Check(lxw_error e, const QString& where) {
-        if (e == LXW_ERROR_MEMORY_MALLOC_FAILED)
-            throw LibraryOutOfMemory();
-        if (e != LXW_NO_ERROR && first == LXW_NO_ERROR) {
-            first = e;
-            what = where;
-        }
-    }
-    lxw_format* Format(const CellStyle& s) {
-        if (s.IsDefault())
-            return nullptr;
-        auto it = formats.find(s);
-        if (it == formats.end()) {
-            lxw_format* f = MakeFormat(wb, s);
-            if (!f)
-                throw LibraryOutOfMemory();
-            it = formats.emplace(s, f).first;
-        }
-        return it->second;
-    }
-    // In constant-memory mode the library keeps the row being written in an
-    // array by column, where a cell it could not allocate is a null (the
-    // normal mode writes through that null and the process ends).
-    void Written(lxw_error e, lxw_worksheet* ws, lxw_col_t k, bool text, const QString& where) {
-        Check(e, where);
-        if (e != LXW_NO_ERROR || !ws->optimize)
-            return;
-        const lxw_cell* c = ws->array[k];
-        if (!c || (text && !c->u.string))
-            throw LibraryOutOfMemory();
-    }
-    // A test's armed probe: from here on memory is gone, for the library too.
-    static void Probe() {
-        try {
-            ProbeAllocation(AllocSite::Workbook);
-        } catch (const std::bad_alloc&) {
-            RunOutOfMemory();
-        }
-    }
-    void Merge(lxw_worksheet* ws, const Worksheet& sheet, const CellRange& m) {
-        Probe();
-        const Cell* first = sheet.Find(m.firstRow, m.firstCol);
-        Check(worksheet_merge_range(ws, lxw_row_t(m.firstRow - 1), lxw_col_t(m.firstCol - 1),
-                                    lxw_row_t(m.lastRow - 1), lxw_col_t(m.lastCol - 1), "",
-                                    first ? Format(first->style) : nullptr),
-              sheet.Name());
-    }
-    void Sheet(lxw_worksheet* ws, const Worksheet& sheet) {
-        for (const auto& [col, width] : sheet.ColumnWidths())
-            Check(worksheet_set_column(ws, lxw_col_t(col - 1), lxw_col_t(col - 1), width, nullptr),
-                  sheet.Name());
-        if (sheet.FrozenRows() > 0)
-            worksheet_freeze_panes(ws, lxw_row_t(sheet.FrozenRows()), 0);
-        // Rows are written in order (a row left behind cannot be written
-        // again): a merge writes an empty first cell and blanks before the
-        // other cells of its row, which then overwrite them.
-        std::vector<CellRange> merges = sheet.Merges();
-        std::sort(merges.begin(), merges.end(), [](const CellRange& a, const CellRange& b) {
-            return std::tie(a.firstRow, a.firstCol) < std::tie(b.firstRow, b.firstCol);
-        });
-        size_t nextMerge = 0;
-        const auto mergesUpTo = [&](int row) {
-            for (; nextMerge < merges.size() && merges[nextMerge].firstRow <= row; ++nextMerge)
-                Merge(ws, sheet, merges[nextMerge]);
-        };
-        sheet.ForEachCell([&](int row, int col, const Cell& c) {
-            mergesUpTo(row);
-            Probe();
-            const auto r = lxw_row_t(row - 1);
-            const auto k = lxw_col_t(col - 1);
-            lxw_format* f = Format(c.style);
-            if (c.value.type == CellValue::Type::Number || c.value.type == CellValue::Type::DateTime)
-                Written(worksheet_write_number(ws, r, k, c.value.number, f), ws, k, false, sheet.Name());
-            else if (c.value.type == CellValue::Type::Text && !c.value.text.isEmpty())
-                Written(worksheet_write_string(ws, r, k, c.value.text.toUtf8().constData(), f), ws, k, true,
-                        sheet.Name());
-            else if (f) // an empty cell only for its style
-                Written(worksheet_write_blank(ws, r, k, f), ws, k, false, sheet.Name());
-        });
-        mergesUpTo(Worksheet::kMaxRows);
-    }
-};
+namespace wbs = wbstream;
 
 // Constant-memory mode holds one row of a sheet at a time, and its data in
 // a temporary file, so that the library's memory does not grow with the
@@ -355,160 +313,518 @@ bool ConstantMemoryFits(const std::vector<std::unique_ptr<Worksheet>>& sheets) {
     return true;
 }
 
-// The library's pass, in the writing process: the status to end it with,
-// and the message for kFailed.
-int WriteWithLibrary(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active, const char* file,
-                     QString& message) {
-    try {
-        // A sheet's temporary file stays open until the workbook is closed.
-        rlimit files{};
-        if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-            files.rlim_cur = files.rlim_max;
-            setrlimit(RLIMIT_NOFILE, &files);
+template <typename T> void Put(std::string& out, T v) {
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void PutText(std::string& out, const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    Put(out, uint32_t(utf8.size()));
+    out.append(utf8.constData(), size_t(utf8.size()));
+}
+
+// False when the writer no longer reads (it ended).
+bool SendAll(int fd, const std::string& data) {
+    const char* p = data.data();
+    size_t left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::send(fd, p, left, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        p += n;
+        left -= size_t(n);
+    }
+    return true;
+}
+
+QString ExecutableDir() {
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
+}
+
+int PidfdOpen(pid_t pid) {
+#ifdef SYS_pidfd_open
+    return int(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+// The writer process and what it said. Its end is known by its output
+// closing, never by a wait on its status alone: a program started with
+// SIGCHLD ignored has its children reaped by the system.
+class WriterRun {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    WriterRun(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active)
+        : m_sheets(sheets), m_active(active) {}
+    ~WriterRun() { Finish(); }
+
+    bool Start(const QString& program, const QByteArray& output, const QByteArray& tmpdir,
+               WorkbookFailure& f) {
+        int sv[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0)
+            return StartFailed(program, errno, f);
+        int status[2];
+        if (::pipe2(status, O_CLOEXEC) != 0) {
+            const int e = errno;
+            ::close(sv[0]);
+            ::close(sv[1]);
+            return StartFailed(program, e, f);
         }
-        lxw_workbook_options options{};
-        options.constant_memory = ConstantMemoryFits(sheets) ? LXW_TRUE : LXW_FALSE;
-        errno = 0;
-        lxw_workbook* wb = workbook_new_opt(file, &options);
-        if (!wb)
-            return kOutOfMemory;
-        Emitter out{wb, {}, LXW_NO_ERROR, {}};
-        for (size_t i = 0; i < sheets.size(); ++i) {
-            const Worksheet& sheet = *sheets[i];
-            errno = 0;
-            lxw_worksheet* ws = workbook_add_worksheet(wb, sheet.Name().toUtf8().constData());
-            if (!ws) {
-                // The names were checked: memory, or the sheet's temporary file.
-                if (errno == 0 || errno == ENOMEM)
-                    return kOutOfMemory;
-                message =
-                    QStringLiteral("%1 (%2)").arg(QString::fromUtf8(lxw_strerror(LXW_ERROR_CREATING_TMPFILE)),
-                                                  QString::fromLocal8Bit(std::strerror(errno)));
-                return kFailed;
+        m_stream = sv[0];
+        m_status = status[0];
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, sv[1], 0);
+        posix_spawn_file_actions_adddup2(&actions, status[1], 1);
+        // The library prints its own view of a failure; the message says it.
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        posix_spawnattr_t attr;
+        posix_spawnattr_init(&attr);
+        sigset_t none, reset;
+        sigemptyset(&none);
+        sigemptyset(&reset);
+        for (const int sig : {SIGPIPE, SIGCHLD, SIGTERM, SIGINT, SIGHUP, SIGQUIT})
+            sigaddset(&reset, sig);
+        posix_spawnattr_setsigmask(&attr, &none);
+        posix_spawnattr_setsigdefault(&attr, &reset);
+        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        const QByteArray exe = QFile::encodeName(program);
+        char* argv[] = {const_cast<char*>(exe.constData()), const_cast<char*>(output.constData()),
+                        const_cast<char*>(tmpdir.constData()), nullptr};
+        const int spawned = ::posix_spawn(&m_pid, exe.constData(), &actions, &attr, argv, environ);
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+        ::close(sv[1]);
+        ::close(status[1]);
+        if (spawned != 0) {
+            m_pid = 0;
+            return StartFailed(program, spawned, f);
+        }
+        m_pidfd = PidfdOpen(m_pid);
+        ::fcntl(m_status, F_SETFL, ::fcntl(m_status, F_GETFL) | O_NONBLOCK);
+        m_sender = std::thread([this] { Send(); });
+        return true;
+    }
+
+    // Reads what the writer said; false once its output has closed.
+    bool Poll(int timeoutMs) {
+        pollfd p{m_status, POLLIN, 0};
+        const int ready = ::poll(&p, 1, timeoutMs);
+        if (ready <= 0)
+            return true;
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::read(m_status, buf, sizeof buf);
+            if (n > 0) {
+                m_said.append(buf, size_t(n));
+                m_lastSign = Clock::now();
+                continue;
             }
-            out.Sheet(ws, sheet);
-            if (int(i) == active)
-                worksheet_activate(ws);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EAGAIN)
+                return true;
+            m_ended = true; // closed: the writer is done or gone
+            return false;
         }
-        if (out.first != LXW_NO_ERROR) {
-            message = QString::fromUtf8(lxw_strerror(out.first));
-            if (!out.what.isEmpty())
-                message += QStringLiteral(" (%1)").arg(out.what);
-            return kFailed;
-        }
-        const lxw_error closed = workbook_close(wb);
-        if (closed == LXW_ERROR_MEMORY_MALLOC_FAILED)
-            return kOutOfMemory;
-        if (closed != LXW_NO_ERROR) {
-            message = QString::fromUtf8(lxw_strerror(closed));
-            return kFailed;
-        }
-        return kWritten;
-    } catch (const LibraryOutOfMemory&) {
-        return kOutOfMemory;
-    } catch (const std::bad_alloc&) {
-        return kOutOfMemory;
     }
-}
 
-// The library passes on a failed allocation as a null it then writes through
-// (ending the process) or as a cell it leaves out (a workbook that lacks
-// data). It writes in a process of its own: memory that runs out there
-// ends that process, never the program with the user's unsaved work, and
-// nothing of it is taken for a whole workbook. Empty: written; else why not.
-QString WriteInChildProcess(const std::vector<std::unique_ptr<Worksheet>>& sheets, int active,
-                            const QByteArray& file) {
-    int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // The copy of the program ends here, running none of its exit code.
-        ::close(pipeFds[0]);
-        int status = kFailed;
-        try {
-            QString message;
-            status = WriteWithLibrary(sheets, active, file.constData(), message);
-            const QByteArray bytes = message.toUtf8();
-            if (!bytes.isEmpty() && ::write(pipeFds[1], bytes.constData(), size_t(bytes.size())) < 0)
-                status = kFailed;
-        } catch (const std::bad_alloc&) {
-            status = kOutOfMemory;
-        } catch (...) {
+    // Steps done: sheets written, the closing, sheet parts checked.
+    int Done() const {
+        int written = 0, checked = 0, closing = 0;
+        for (const std::string& line : Lines()) {
+            if (line.rfind("W ", 0) == 0)
+                written = std::atoi(line.c_str() + 2);
+            else if (line.rfind("V ", 0) == 0)
+                checked = std::atoi(line.c_str() + 2);
+            else if (line == "C")
+                closing = 1;
         }
-        ::_exit(status);
+        return written + closing + checked;
     }
-    const int forkError = errno;
-    ::close(pipeFds[1]);
-    if (pid < 0) {
-        ::close(pipeFds[0]);
-        return forkError == ENOMEM ? QStringLiteral("out of memory")
-                                   : QString::fromLocal8Bit(std::strerror(forkError));
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        size_t start = 0;
+        for (size_t nl; (nl = m_said.find('\n', start)) != std::string::npos; start = nl + 1)
+            lines.push_back(m_said.substr(start, nl - start));
+        return lines;
     }
-    int status = 0;
-    pid_t waited = 0;
-    do
-        waited = waitpid(pid, &status, 0);
-    while (waited < 0 && errno == EINTR);
-    const int waitError = errno;
-    QByteArray said;
-    char buf[512];
-    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
-        said.append(buf, qsizetype(n));
-    ::close(pipeFds[0]);
-    // How it ended is not known (its end was not kept for us): not written.
-    if (waited < 0)
-        return QString::fromLocal8Bit(std::strerror(waitError));
-    if (WIFSIGNALED(status))
-        return QStringLiteral("the spreadsheet library ended abnormally (signal %1); memory may have run out")
-            .arg(WTERMSIG(status));
-    if (WEXITSTATUS(status) == kOutOfMemory)
-        return QStringLiteral("out of memory");
-    if (WEXITSTATUS(status) != kWritten)
-        return said.isEmpty() ? QStringLiteral("the spreadsheet library failed") : QString::fromUtf8(said);
-    return {};
-}
+    // Any sign of life: a line, a sheet sent, the file growing.
+    Clock::time_point LastSign(const QByteArray& output) {
+        const int sent = m_sent.load();
+        if (sent != m_seenSent) {
+            m_seenSent = sent;
+            m_lastSign = Clock::now();
+        }
+        struct stat st {};
+        if (::stat(output.constData(), &st) == 0 && st.st_size != m_seenSize) {
+            m_seenSize = st.st_size;
+            m_lastSign = Clock::now();
+        }
+        return m_lastSign;
+    }
+    bool Ended() const { return m_ended; }
+    // This program could not make a sheet's stream.
+    bool OutOfMemory() const { return m_outOfMemory; }
 
-bool Fail(QString* error, const QString& text) {
-    if (error)
-        *error = text;
+    // Stops the writer (a cancel, a writer without progress).
+    void Kill() {
+        if (m_ended || m_pid <= 0)
+            return;
+#ifdef SYS_pidfd_send_signal
+        if (m_pidfd >= 0) {
+            ::syscall(SYS_pidfd_send_signal, m_pidfd, SIGKILL, nullptr, 0);
+            return;
+        }
+#endif
+        // Its output still open: the process is there, its number still its own.
+        ::kill(m_pid, SIGKILL);
+    }
+
+    // Lets go of the stream (the writer then ends), waits a bounded time for
+    // its end and takes its status when the system kept it: the signal that
+    // ended it, else 0.
+    int Finish() {
+        if (m_stream >= 0) {
+            ::shutdown(m_stream, SHUT_RDWR);
+            if (m_sender.joinable())
+                m_sender.join();
+            ::close(m_stream);
+            m_stream = -1;
+        }
+        if (m_pid > 0) {
+            const auto deadline = Clock::now() + std::chrono::seconds(10);
+            for (;;) {
+                siginfo_t info{};
+                const int r = ::waitid(P_PID, id_t(m_pid), &info, WEXITED | WNOHANG);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r < 0) // reaped by the system (SIGCHLD ignored)
+                    break;
+                if (info.si_pid == m_pid) {
+                    if (info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED)
+                        m_signal = info.si_status;
+                    break;
+                }
+                if (Clock::now() > deadline) {
+                    Kill();
+                    m_ended = true;
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                    if (Clock::now() > deadline + std::chrono::seconds(5))
+                        break;
+                    continue;
+                }
+                if (m_pidfd >= 0) {
+                    pollfd p{m_pidfd, POLLIN, 0};
+                    ::poll(&p, 1, 50);
+                } else {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                }
+            }
+            m_pid = 0;
+        }
+        if (m_pidfd >= 0)
+            ::close(m_pidfd);
+        m_pidfd = -1;
+        if (m_status >= 0)
+            ::close(m_status);
+        m_status = -1;
+        return m_signal;
+    }
+
+private:
+    bool StartFailed(const QString& program, int err, WorkbookFailure& f) {
+        if (m_stream >= 0)
+            ::close(m_stream);
+        if (m_status >= 0)
+            ::close(m_status);
+        m_stream = m_status = -1;
+        f = {WorkbookFailure::Cause::WriterMissing, err, program};
+        return false;
+    }
+
+    // The workbook to the writer, sheet by sheet (on a thread of its own,
+    // while the caller's thread keeps its window painting).
+    void Send() {
+        std::string head(wbs::kMagic, sizeof wbs::kMagic);
+        Put(head, int64_t(ArmedAllocationFailure(AllocSite::Workbook)));
+        Put(head, uint8_t(ConstantMemoryFits(m_sheets) ? 1 : 0));
+        Put(head, int32_t(m_active));
+        Put(head, uint32_t(m_sheets.size()));
+        if (!SendAll(m_stream, head))
+            return;
+        std::string block;
+        for (const auto& sheet : m_sheets) {
+            block.clear();
+            try {
+                sheet->AppendStream(block);
+            } catch (const std::bad_alloc&) {
+                // The writer sees the stream end before the workbook and ends.
+                m_outOfMemory = true;
+                ::shutdown(m_stream, SHUT_WR);
+                return;
+            }
+            if (!SendAll(m_stream, block))
+                return;
+            ++m_sent;
+        }
+        SendAll(m_stream, std::string(1, wbs::kEndTag));
+    }
+
+    const std::vector<std::unique_ptr<Worksheet>>& m_sheets;
+    const int m_active;
+    pid_t m_pid = 0;
+    int m_pidfd = -1;
+    int m_stream = -1;
+    int m_status = -1;
+    std::thread m_sender;
+    std::atomic<int> m_sent{0};
+    std::atomic<bool> m_outOfMemory{false};
+    int m_seenSent = 0;
+    off_t m_seenSize = -1;
+    std::string m_said;
+    bool m_ended = false;
+    int m_signal = 0;
+    Clock::time_point m_lastSign = Clock::now();
+};
+
+// Without a sign of life for this long the writer is taken for stuck.
+constexpr auto kStallLimit = std::chrono::seconds(120);
+
+bool Fail(WorkbookFailure* out, WorkbookFailure::Cause cause, int error = 0, const QString& detail = {}) {
+    if (out)
+        *out = {cause, error, detail};
     return false;
 }
 
 } // namespace
 
+void Worksheet::AppendStream(std::string& out) const {
+    // Only the styles in use, numbered from 1.
+    std::vector<uint32_t> number(m_styles.size(), 0);
+    for (const auto& row : m_rows)
+        for (const Slot& slot : row)
+            if (slot.style != 0)
+                number[slot.style] = 1;
+    std::vector<uint32_t> used;
+    for (uint32_t i = 1; i < number.size(); ++i)
+        if (number[i] && !m_styles[i].IsDefault()) {
+            used.push_back(i);
+            number[i] = uint32_t(used.size());
+        } else {
+            number[i] = 0;
+        }
+    Put(out, wbs::kSheetTag);
+    PutText(out, m_name);
+    Put(out, uint32_t(used.size()));
+    for (const uint32_t i : used) {
+        PutText(out, m_styles[i].numberFormat);
+        Put(out, uint8_t(m_styles[i].align));
+        Put(out, uint8_t(m_styles[i].edges));
+    }
+    Put(out, uint32_t(m_widths.size()));
+    for (const auto& [col, width] : m_widths) {
+        Put(out, int32_t(col));
+        Put(out, double(width));
+    }
+    Put(out, int32_t(m_frozenRows));
+    Put(out, uint32_t(m_merges.size()));
+    for (const CellRange& m : m_merges)
+        for (const int v : {m.firstRow, m.firstCol, m.lastRow, m.lastCol})
+            Put(out, int32_t(v));
+    Put(out, uint32_t(CellCount()));
+    for (size_t r = 0; r < m_rows.size(); ++r)
+        for (const Slot& slot : m_rows[r]) {
+            Put(out, int32_t(r + 1));
+            Put(out, int32_t(slot.col));
+            Put(out, number[slot.style]);
+            switch (slot.type) {
+            case CellValue::Type::Number:
+            case CellValue::Type::DateTime:
+                Put(out, uint8_t(wbs::CellType::Number));
+                Put(out, slot.number);
+                break;
+            case CellValue::Type::Text:
+                Put(out, uint8_t(wbs::CellType::Text));
+                Put(out, slot.text.length);
+                out.append(m_texts.data() + slot.text.offset, slot.text.length);
+                break;
+            case CellValue::Type::Empty:
+                Put(out, uint8_t(wbs::CellType::Empty));
+                break;
+            }
+        }
+}
+
+QString Workbook::WriterProgram() {
+    const QString beside = QDir(ExecutableDir()).filePath(QStringLiteral("kev_dux_xlsx"));
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    const QByteArray named = qgetenv("KEV_DUX_XLSX_WRITER");
+    return named.isEmpty() ? beside : QFile::decodeName(named);
+}
+
+QString WorkbookFailure::Text(bool en) const {
+    using C = Cause;
+    switch (cause) {
+    case C::None:
+    case C::Cancelled:
+        return {};
+    case C::InvalidSheetName:
+        return en ? QStringLiteral("invalid sheet name \"%1\"").arg(detail)
+                  : QStringLiteral("工作表名称“%1”无效").arg(detail);
+    case C::NoFolder:
+        return en ? QStringLiteral("the folder does not exist") : QStringLiteral("文件夹不存在");
+    case C::ReadOnly:
+        return en ? QStringLiteral("the file is read-only") : QStringLiteral("文件是只读的");
+    case C::OutOfMemory:
+        return en ? QStringLiteral("out of memory") : QStringLiteral("内存不足");
+    case C::TempFolder:
+        return en ? QStringLiteral("the temporary files in %1 could not be written: %2")
+                        .arg(QDir::toNativeSeparators(detail), ErrnoText(error, true))
+                  : QStringLiteral("临时文件夹【%1】中的临时文件无法写入：%2")
+                        .arg(QDir::toNativeSeparators(detail), ErrnoText(error, false));
+    case C::Write:
+        return ErrnoText(error, en);
+    case C::Damaged:
+        return en ? QStringLiteral("the workbook written is not whole (%1 cannot be read); "
+                                   "the disk may be full")
+                        .arg(detail)
+                  : QStringLiteral("写出的工作簿不完整（%1 无法读取），磁盘可能已满").arg(detail);
+    case C::Library:
+        return en ? QStringLiteral("the spreadsheet library failed: %1").arg(detail)
+                  : QStringLiteral("表格库出错（代码 %1）：%2").arg(error).arg(detail);
+    case C::WriterMissing:
+        return en ? QStringLiteral("the workbook writer %1 cannot be started: %2")
+                        .arg(QDir::toNativeSeparators(detail), ErrnoText(error, true))
+                  : QStringLiteral("无法启动表格写入程序【%1】：%2")
+                        .arg(QDir::toNativeSeparators(detail), ErrnoText(error, false));
+    case C::WriterEnded:
+        if (error == SIGKILL || error == SIGSEGV || error == SIGBUS || error == SIGABRT)
+            return en ? QStringLiteral(
+                            "the workbook writer ended abnormally (signal %1); memory may have run out")
+                            .arg(error)
+                      : QStringLiteral("表格写入程序异常终止（信号 %1），可能是内存不足").arg(error);
+        return en ? QStringLiteral("the workbook writer ended before the workbook was written")
+                  : QStringLiteral("表格写入程序在工作簿写完之前就结束了");
+    case C::WriterStalled:
+        return en ? QStringLiteral("the workbook writer made no progress for %1 seconds and was stopped")
+                        .arg(error)
+                  : QStringLiteral("表格写入程序 %1 秒没有进展，已停止").arg(error);
+    }
+    return {};
+}
+
 bool Workbook::Save(const QString& path, QString* error) const {
+    WorkbookFailure failure;
+    const bool saved = Save(path, &failure);
+    if (error)
+        *error = failure.Text(true);
+    return saved;
+}
+
+bool Workbook::Save(const QString& path, WorkbookFailure* failure, const WorkbookProgress& progress) const {
+    using C = WorkbookFailure::Cause;
     for (int i = 0; i < SheetCount(); ++i) {
         const QString& name = m_sheets[size_t(i)]->m_name;
         if (name.isEmpty() || CleanSheetName(name) != name || UniqueSheetName(name, i) != name)
-            return Fail(error, QStringLiteral("invalid sheet name \"%1\"").arg(name));
+            return Fail(failure, C::InvalidSheetName, 0, name);
     }
     const QFileInfo target(path);
     const QDir dir = target.absoluteDir();
     if (!dir.exists())
-        return Fail(error, QStringLiteral("the folder does not exist"));
+        return Fail(failure, C::NoFolder);
     // A file the user made read-only is kept, as the document writers keep theirs.
     if (target.exists() && !target.isWritable())
-        return Fail(error, QStringLiteral("the file is read-only"));
+        return Fail(failure, C::ReadOnly);
     QString temp;
     do {
         temp = dir.filePath(QStringLiteral(".%1.%2.tmp")
                                 .arg(target.fileName())
                                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
     } while (QFileInfo::exists(temp));
-
     const QByteArray tempName = QFile::encodeName(temp);
-    const QString failed = WriteInChildProcess(m_sheets, m_active, tempName);
-    if (!failed.isEmpty()) {
-        QFile::remove(temp);
-        return Fail(error, failed);
+    // The library's temporary files go to this run's folder, whose disk the
+    // check after the writing answers for; else beside the target.
+    const QString runFolder = tempDir();
+    const QString tmpdir = QFileInfo(runFolder).isDir() ? runFolder : dir.absolutePath();
+
+    WorkbookFailure why;
+    bool written = false;
+    {
+        WriterRun run(m_sheets, m_active);
+        if (!run.Start(WriterProgram(), tempName, QFile::encodeName(tmpdir), why))
+            return Fail(failure, why.cause, why.error, why.detail);
+        const int total = 2 * SheetCount() + 1;
+        bool cancelled = false;
+        bool stalled = false;
+        // Asked once before any wait, so a window shows its progress at once.
+        for (bool first = true; first || run.Poll(40); first = false) {
+            if (progress && !progress(std::min(run.Done(), total), total)) {
+                cancelled = true;
+                break;
+            }
+            if (std::chrono::steady_clock::now() - run.LastSign(tempName) > kStallLimit) {
+                stalled = true;
+                break;
+            }
+        }
+        if (cancelled || stalled) {
+            run.Kill();
+            run.Finish();
+            QFile::remove(temp);
+            if (cancelled)
+                return Fail(failure, C::Cancelled);
+            return Fail(failure, C::WriterStalled, int(kStallLimit.count()));
+        }
+        const std::vector<std::string> lines = run.Lines();
+        const std::string last = lines.empty() ? std::string() : lines.back();
+        if (last == "OK") {
+            if (target.exists())
+                QFile::setPermissions(temp, QFile::permissions(path));
+            if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) ==
+                0)
+                written = true;
+            else
+                why = {C::Write, errno, {}};
+            run.Finish();
+        } else {
+            const int signal = run.Finish();
+            // "ERR <cause> <errno> <detail>"
+            if (last.rfind("ERR ", 0) == 0) {
+                const QString line = QString::fromUtf8(last.c_str() + 4);
+                const QString cause = line.section(u' ', 0, 0);
+                const int code = line.section(u' ', 1, 1).toInt();
+                const QString detail = line.section(u' ', 2);
+                if (cause == QLatin1String(wbs::kOutOfMemory))
+                    why = {C::OutOfMemory, ENOMEM, {}};
+                else if (cause == QLatin1String(wbs::kTempFile))
+                    why = {C::TempFolder, code, detail};
+                else if (cause == QLatin1String(wbs::kOutput))
+                    why = {C::Write, code, {}};
+                else if (cause == QLatin1String(wbs::kDamaged))
+                    why = {C::Damaged, 0, detail};
+                else if (cause == QLatin1String(wbs::kLibrary))
+                    why = {C::Library, code, detail};
+                else
+                    why = {C::WriterEnded, 0, detail};
+            } else if (run.OutOfMemory()) {
+                why = {C::OutOfMemory, ENOMEM, {}};
+            } else {
+                why = {C::WriterEnded, signal, {}};
+            }
+        }
     }
-    if (target.exists())
-        QFile::setPermissions(temp, QFile::permissions(path));
-    if (std::rename(tempName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        const int e = errno;
+    if (!written) {
         QFile::remove(temp);
-        return Fail(error, QString::fromLocal8Bit(std::strerror(e)));
+        return Fail(failure, why.cause, why.error, why.detail);
     }
     return true;
 }

@@ -7,9 +7,11 @@
 #include <QString>
 #include <QTime>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace pit {
@@ -68,9 +70,8 @@ public:
 
     const QString& Name() const { return m_name; }
 
-    // The cell, made when missing. nullptr outside the sheet's bounds.
-    Cell* At(int row, int col);
-    const Cell* Find(int row, int col) const;
+    // The cell; none when it was never written or is outside the sheet.
+    std::optional<Cell> Find(int row, int col) const;
 
     // Values; writes outside the sheet are ignored. Texts longer than the
     // spreadsheet holds are cut.
@@ -99,24 +100,79 @@ public:
 
     // Cells in row order, then column order.
     template <typename F> void ForEachCell(F&& f) const {
-        for (const auto& [key, cell] : m_cells)
-            f(int(key >> 20), int(key & 0xFFFFF), cell);
+        for (size_t r = 0; r < m_rows.size(); ++r)
+            for (const Slot& slot : m_rows[r])
+                f(int(r) + 1, int(slot.col), CellOf(slot));
     }
-    size_t CellCount() const { return m_cells.size(); }
+    size_t CellCount() const;
+
+    // The sheet as the workbook writer reads it (WorkbookStream.h).
+    void AppendStream(std::string& out) const;
 
 private:
     friend class Workbook;
-    static uint64_t Key(int row, int col) { return (uint64_t(row) << 20) | uint64_t(col); }
     static bool InSheet(int row, int col) {
         return row >= 1 && row <= kMaxRows && col >= 1 && col <= kMaxCols;
     }
 
+    // A cell in 16 bytes, its text in the sheet's UTF-8 pool and its style
+    // an index into the sheet's styles: a project's workbook holds
+    // thousands of sheets of thousands of cells.
+    struct Slot {
+        uint16_t col;
+        CellValue::Type type;
+        uint32_t style; // m_styles; 0 the default
+        union {
+            double number;
+            struct {
+                uint32_t offset, length;
+            } text;
+        };
+    };
+    Slot* SlotAt(int row, int col); // made when missing; nullptr outside the sheet
+    const Slot* FindSlot(int row, int col) const;
+    Cell CellOf(const Slot& slot) const;
+    uint32_t StyleIndex(const CellStyle& style);
+    // Every cell of the block restyled by change, each distinct style once.
+    template <typename F> void Restyle(const CellRange& r, F&& change);
+
     QString m_name;
-    std::map<uint64_t, Cell> m_cells;
+    std::vector<std::vector<Slot>> m_rows; // by row - 1, in column order
+    std::string m_texts;
+    std::vector<CellStyle> m_styles{CellStyle{}};
     std::map<int, double> m_widths;
     std::vector<CellRange> m_merges;
     int m_frozenRows = 0;
 };
+
+// Why a workbook was not written; the text in either language.
+struct WorkbookFailure {
+    enum class Cause {
+        None,
+        Cancelled,        // by the user: nothing to tell
+        InvalidSheetName, // detail: the name
+        NoFolder,
+        ReadOnly,
+        OutOfMemory,
+        TempFolder,    // the writer's temporary files (detail: their folder; error: errno)
+        Write,         // the workbook file itself (error: errno)
+        Damaged,       // the written package is not whole (detail: the part)
+        Library,       // the spreadsheet library's own error (error: its code, detail: its text)
+        WriterMissing, // the writer program cannot be started (detail: its path; error: errno)
+        WriterEnded,   // the writer ended before it was done (error: its signal, 0 unknown)
+        WriterStalled, // no sign of progress for too long
+    };
+    Cause cause = Cause::None;
+    int error = 0;
+    QString detail;
+
+    QString Text(bool english) const;
+};
+
+// How far a save is (done of total steps); false asks it to stop. Called
+// every few hundredths of a second while the workbook is written, so a
+// window can paint and take a Cancel meanwhile.
+using WorkbookProgress = std::function<bool(int done, int total)>;
 
 class Workbook {
 public:
@@ -145,9 +201,17 @@ public:
     QString UniqueSheetName(const QString& name, int except = -1) const;
 
     // Writes the workbook to a temporary file in the target's folder and
-    // renames it over path. False with a message in error when anything
-    // failed; the target is then as it was.
+    // renames it over path once the file is checked whole. The writing is
+    // done by the program's workbook writer (kev_dux_xlsx beside the
+    // program), a process of its own. False with why when anything failed
+    // or progress asked to stop; the target is then as it was.
+    bool Save(const QString& path, WorkbookFailure* failure, const WorkbookProgress& progress = {}) const;
+    // As above; why in English.
     bool Save(const QString& path, QString* error = nullptr) const;
+
+    // Where the workbook writer is: beside this program, else what
+    // KEV_DUX_XLSX_WRITER names (test programs, which live elsewhere).
+    static QString WriterProgram();
 
     // The spreadsheet's serial day number of a date (1900 date system) and
     // the day fraction of a time.

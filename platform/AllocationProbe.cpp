@@ -43,6 +43,10 @@ long AllocationsAt(AllocSite site) {
     return g_probes[size_t(site)].seen.load();
 }
 
+long ArmedAllocationFailure(AllocSite site) {
+    return g_probes[size_t(site)].failFrom.load();
+}
+
 void RunOutOfMemory() {
 #if defined(__SANITIZE_ADDRESS__)
     ThrowBadAlloc();

@@ -28,6 +28,8 @@ void ProbeAllocation(AllocSite site);
 // Arming again restarts the count.
 void FailAllocationsFrom(AllocSite site, long nth);
 long AllocationsAt(AllocSite site);
+// The n armed at site (-1: none), for a process of its own to arm alike.
+long ArmedAllocationFailure(AllocSite site);
 
 // For a process of its own that a test armed to run out (it may die of it):
 // from now on memory is gone for every allocation of the process, those of

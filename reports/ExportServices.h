@@ -30,6 +30,11 @@ public:
     virtual int Message(const QString& text, const QString& caption, unsigned type) = 0;
     // A wait cursor on (true) and off again around a long export.
     virtual void SetBusy(bool busy) {}
+    // Progress of a long export (text, done of total steps), shown until
+    // EndProgress; false once the user asked to cancel. Called often, so
+    // the window paints and takes clicks meanwhile.
+    virtual bool Progress(const QString& text, int done, int total) { return true; }
+    virtual void EndProgress() {}
 };
 
 // The wait cursor for a scope, off again however the scope ends (memory

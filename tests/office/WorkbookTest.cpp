@@ -9,8 +9,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <ctime>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace pit;
@@ -222,10 +229,14 @@ TEST(Workbook, TextsAndSheetNamesHoldOnlyWhatXmlAllows) {
     Workbook book;
     Worksheet& sheet = book.AddSheet(esc + QChar(0xFFFF));
     sheet.SetText(1, 1, esc + QStringLiteral("\t桩") + QChar(0x0B));
+    // A conclusion from the instrument breaks its lines with CR LF: every
+    // reader shows LF as the break (CR comes back as "_x000D_").
+    sheet.SetText(2, 1, QStringLiteral("滨江\r\n完整\r桩身"));
     const XlsxBook read = SaveAndRead(book, dir);
     ASSERT_EQ(read.sheets.size(), 1u);
     EXPECT_EQ(read.sheets[0].name, "ZK_1_");
     EXPECT_EQ(read.sheets[0].at("A1").text(), QStringLiteral("ZK1\t桩"));
+    EXPECT_EQ(read.sheets[0].at("A2").text(), QStringLiteral("滨江\n完整\n桩身"));
 }
 
 TEST(Workbook, AReadOnlyTargetIsKept) {
@@ -314,6 +325,230 @@ TEST(Workbook, MemoryRunningOutInTheLibraryFailsTheSaveAndLeavesTheTargetAlone) 
     EXPECT_EQ(read->sheets[1].at("A400").number(), 100.0);
     EXPECT_EQ(read->sheets[1].at("C400").edges, "LR");
     EXPECT_EQ(read->sheets[0].merges.size(), 39);
+}
+
+// Many sheets of the result sheet's size, so the writer takes a while.
+std::unique_ptr<Workbook> BigBook(int sheets) {
+    auto book = std::make_unique<Workbook>();
+    for (int i = 0; i < sheets; ++i) {
+        Worksheet& s = book->AddSheet(QStringLiteral("ZK%1").arg(i));
+        for (int row = 1; row <= 1024; ++row) {
+            s.SetText(row, 1, QString::number(row));
+            s.SetNumber(row, 2, row * 0.25);
+            s.SetNumber(row, 3, -row * 0.001);
+        }
+        s.SetEdges({1, 1, 1024, 3}, EdgeLeft | EdgeRight | EdgeTop | EdgeBottom, true);
+    }
+    return book;
+}
+
+QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+// A program started with SIGCHLD ignored (the system then reaps its
+// children itself) still writes its workbooks.
+TEST(Workbook, SavesWithChildEndsIgnored) {
+    QTemporaryDir dir;
+    Workbook book;
+    book.AddSheet("one").SetText(1, 1, "kept");
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ASSERT_EQ(sigaction(SIGCHLD, &ignore, &before), 0);
+    QString error;
+    const bool saved = book.Save(dir.filePath("t.xlsx"), &error);
+    sigaction(SIGCHLD, &before, nullptr);
+    ASSERT_TRUE(saved) << error.toStdString();
+    const auto read = readXlsx(dir.filePath("t.xlsx"), &error);
+    ASSERT_TRUE(read) << error.toStdString();
+    EXPECT_EQ(read->sheets.at(0).at("A1").text(), "kept");
+}
+
+// Another thread converting local times (holding the C library's time-zone
+// lock now and then, as Qt's threads do) never stops a save: the writer is
+// a fresh program, not a copy of this one with that lock held.
+TEST(Workbook, SavesWhileAnotherThreadConvertsLocalTimes) {
+    QTemporaryDir dir;
+    Workbook book;
+    book.AddSheet("a").SetNumber(1, 1, 1);
+    book.AddSheet("b").SetText(1, 1, "x");
+    std::atomic<bool> stop{false};
+    std::thread times([&] {
+        for (time_t t = 0; !stop; t += 3600) {
+            tm out{};
+            localtime_r(&t, &out);
+        }
+    });
+    auto saves = std::async(std::launch::async, [&] {
+        for (int i = 0; i < 12; ++i)
+            if (!book.Save(dir.filePath(QStringLiteral("t%1.xlsx").arg(i))))
+                return i;
+        return -1;
+    });
+    const bool done = saves.wait_for(std::chrono::seconds(120)) == std::future_status::ready;
+    stop = true;
+    times.join();
+    if (!done) {
+        ADD_FAILURE() << "the saves did not end";
+        std::_Exit(1); // a save that hangs would hold the test forever
+    }
+    EXPECT_EQ(saves.get(), -1) << "a save failed";
+    const auto read = readXlsx(dir.filePath("t11.xlsx"));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->sheets.size(), 2u);
+}
+
+// Cancelled while it writes: the earlier workbook stays as it was and
+// nothing of the new one is left.
+TEST(Workbook, ACancelLeavesTheTargetAsItWas) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("kept.xlsx");
+    WriteFile(path, "earlier");
+    const auto book = BigBook(80);
+    int calls = 0;
+    WorkbookFailure failure;
+    EXPECT_FALSE(book->Save(path, &failure, [&](int done, int total) {
+        EXPECT_EQ(total, 2 * 80 + 1);
+        EXPECT_LE(done, total);
+        return ++calls < 3;
+    }));
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(failure.cause, WorkbookFailure::Cause::Cancelled);
+    EXPECT_TRUE(failure.Text(false).isEmpty());
+    EXPECT_EQ(Contents(path), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xlsx"});
+
+    // Through the export: no message for a cancel, the progress taken away.
+    AppContext app;
+    test::FakeExportServices services;
+    services.cancelOnCall = 2;
+    OfficeExcel excel(app, &services);
+    excel.CreateApplication();
+    excel.Book() = std::move(*BigBook(80));
+    EXPECT_FALSE(excel.Save(path, false));
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join('\n').toStdString();
+    EXPECT_EQ(services.progressEnded, 1);
+    EXPECT_EQ(Contents(path), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.xlsx"});
+
+    // Not cancelled: the progress reaches its end.
+    services.cancelOnCall = -1;
+    services.progressCalls = 0;
+    EXPECT_TRUE(excel.Save(path, false));
+    EXPECT_GT(services.progressCalls, 0);
+    EXPECT_EQ(services.progressEnded, 2);
+}
+
+// The reasons are told in the interface's language.
+TEST(OfficeExcel, AWriterThatCannotStartIsToldInTheInterfaceLanguage) {
+    QTemporaryDir dir;
+    const QByteArray before = qgetenv("KEV_DUX_XLSX_WRITER");
+    qputenv("KEV_DUX_XLSX_WRITER", QFile::encodeName(dir.filePath("missing/kev_dux_xlsx")));
+    if (Workbook::WriterProgram() != dir.filePath("missing/kev_dux_xlsx")) {
+        qputenv("KEV_DUX_XLSX_WRITER", before);
+        GTEST_SKIP() << "the writer beside the test program is always found";
+    }
+    for (const bool english : {false, true}) {
+        AppContext app;
+        app.english = english;
+        test::FakeExportServices services;
+        OfficeExcel excel(app, &services);
+        excel.CreateApplication();
+        EXPECT_FALSE(excel.Save(dir.filePath("t.xlsx"), false));
+        ASSERT_EQ(services.messages.size(), 1);
+        const QString said = services.messages[0];
+        if (english)
+            EXPECT_TRUE(said.contains("cannot be started: no such file or folder")) << said.toStdString();
+        else
+            EXPECT_TRUE(said.contains(QStringLiteral("无法启动表格写入程序")) &&
+                        said.contains(QStringLiteral("文件或文件夹不存在")))
+                << said.toStdString();
+    }
+    qputenv("KEV_DUX_XLSX_WRITER", before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+}
+
+// The process id of the writer that the program of that id started; 0 when none.
+qint64 WriterOf(qint64 parent) {
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0 || !line.contains("(kev_dux_xlsx)"))
+            continue;
+        const QList<QByteArray> rest = line.mid(close + 2).split(' ');
+        if (rest.size() > 1 && rest[1].toLongLong() == parent)
+            return entry.toLongLong();
+    }
+    return 0;
+}
+
+bool Running(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close > 0 && line.size() > close + 2 && line[close + 2] != 'Z';
+}
+
+// A program killed while its writer makes the workbook (a frozen window
+// closed by force): the writer ends too, removes what it wrote, and the
+// earlier workbook stays as it was.
+TEST(Workbook, TheWriterEndsWithItsProgramAndLeavesNothing) {
+    const QString tool =
+        QFileInfo(QFile::decodeName(qgetenv("KEV_DUX_XLSX_WRITER"))).dir().filePath("reportshot");
+    if (!QFileInfo(tool).isExecutable())
+        GTEST_SKIP() << "no reportshot beside the writer";
+    QTemporaryDir dir;
+    const QString out = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(out));
+    const QString path = QDir(out).filePath("results.xlsx");
+    WriteFile(path, "earlier");
+    QStringList args{"results", "--out", path};
+    for (int i = 0; i < 30; ++i)
+        for (const char* pile : {"ZK6", "ZK10", "ZK13", "ZK14"})
+            args << QStringLiteral(PIT_SAMPLES_DIR "/%1.DUX").arg(QLatin1String(pile));
+    QProcess program;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("KEV_DUX_HOME", dir.filePath("home"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(env);
+    program.start(tool, args);
+    ASSERT_TRUE(program.waitForStarted(10000));
+
+    // Killed once the writer makes the workbook's file beside the target.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    qint64 writer = 0;
+    bool writing = false;
+    while (!writing && std::chrono::steady_clock::now() < deadline && program.state() == QProcess::Running) {
+        if (!writer)
+            writer = WriterOf(program.processId());
+        writing = writer && QDir(out).entryList(QDir::Files | QDir::Hidden).size() > 1;
+        if (!writing)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ASSERT_TRUE(writing) << "the writer was not seen writing";
+    ::kill(pid_t(program.processId()), SIGKILL);
+    program.waitForFinished(10000);
+
+    const auto gone = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (Running(writer) && std::chrono::steady_clock::now() < gone)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(Running(writer)) << "the writer went on alone";
+    EXPECT_EQ(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList{"results.xlsx"});
+    EXPECT_EQ(Contents(path), "earlier");
 }
 
 TEST(OfficeExcel, ShowAndReleaseSavesWhereTheUserChoosesAndOpensIt) {

@@ -45,6 +45,17 @@ struct FakeExportServices : ExportServices {
         messages << text;
         return defaultResultForType(type);
     }
+    // Progress shown: the calls, the last step, and the call on which the
+    // user cancels (-1: never).
+    int progressCalls = 0;
+    int progressDone = 0;
+    int cancelOnCall = -1;
+    int progressEnded = 0;
+    bool Progress(const QString&, int done, int) override {
+        progressDone = done;
+        return ++progressCalls != cancelOnCall && (cancelOnCall < 0 || progressCalls < cancelOnCall);
+    }
+    void EndProgress() override { ++progressEnded; }
 };
 
 struct FakeWordExport : WordExport {

@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     const QByteArray path = home.path().toLocal8Bit();
     setenv("KEV_DUX_HOME", path.constData(), 1);
     setenv("HOME", path.constData(), 1);
+    setenv("KEV_DUX_XLSX_WRITER", PIT_PROGRAM_BIN_DIR "/kev_dux_xlsx", 0);
 #ifdef PIT_TEST_GUI
     QApplication app(argc, argv);
 #elif defined(PIT_TEST_GUIAPP)
