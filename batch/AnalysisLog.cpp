@@ -161,25 +161,6 @@ int AnalysisLog::RecordCount() const {
 
 namespace {
 
-// Sets the unreadable log aside as "<path>.bad-<stamp>", "..._2", ...: the
-// first name nothing has, so that no earlier copy is replaced (two in one
-// second, or a clock put back). The name given, empty when none could be.
-QString setAside(const QString& path, const AppContext& ctx) {
-    const QString base = path + QStringLiteral(".bad-") + CBatchReportHelper::GetTimeStamp(ctx);
-    for (int n = 1; n < 1000; ++n) {
-        const QString aside = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
-        switch (renameExclusive(path, aside)) {
-        case RenameResult::Done:
-            return aside;
-        case RenameResult::Taken:
-            continue;
-        case RenameResult::Failed:
-            return {};
-        }
-    }
-    return {};
-}
-
 // Who holds the lock, as its file says. A run makes the lock file first and
 // writes who it is into it next: an empty lock made a moment ago is one
 // being written, not a file of no program.
@@ -284,7 +265,7 @@ bool AppendToRecordLog(const QString& path, const std::vector<AnalysisLogEntry>&
     AnalysisLog log;
     if (QFileInfo::exists(path) && !log.Load(path)) {
         // Its earlier records stay in the set-aside copy.
-        const QString aside = setAside(path, ctx);
+        const QString aside = setAsideAsBad(path, CBatchReportHelper::GetTimeStamp(ctx));
         if (aside.isEmpty())
             return refuse(QStringLiteral("记录文件【%1】无法读取，也无法另存；本次记录未写入。").arg(shown),
                           QStringLiteral("The record log [%1] cannot be read nor set aside; this run's "

@@ -114,6 +114,22 @@ RenameResult renameExclusive(const QString& from, const QString& to, QString* wh
     return r;
 }
 
+QString setAsideAsBad(const QString& path, const QString& stamp) {
+    const QString base = path + QStringLiteral(".bad-") + stamp;
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
+        switch (renameExclusive(path, aside)) {
+        case RenameResult::Done:
+            return aside;
+        case RenameResult::Taken:
+            continue;
+        case RenameResult::Failed:
+            return {};
+        }
+    }
+    return {};
+}
+
 ExclusiveFile::~ExclusiveFile() {
     Remove();
 }

@@ -22,6 +22,11 @@ QByteArray readWholeFile(const QString& path);
 enum class RenameResult { Done, Taken, Failed };
 RenameResult renameExclusive(const QString& from, const QString& to, QString* why = nullptr);
 
+// Sets an unreadable file aside as "<path>.bad-<stamp>", "..._2", ...: the
+// first name nothing has, so that no earlier copy is replaced (two in one
+// second, or a clock put back). The name given, empty when none could be.
+QString setAsideAsBad(const QString& path, const QString& stamp);
+
 // A file that this program makes for itself in a folder others may write
 // in: created under a name that nothing had (a link there is never
 // followed), written only through what was created, and given its final

@@ -42,28 +42,6 @@ void saveIndexIfChanged(const CProjectInfo& info) {
     info.SaveProjectFile();
 }
 
-// Sets an unreadable index aside as "<path>.bad-<stamp>", "..._2", ...: the
-// first name nothing has. The name given, empty when none could be.
-QString setAside(const QString& path, const QDateTime& now) {
-    const QDate d = now.date();
-    const QTime t = now.time();
-    const QString base = path + QStringLiteral(".bad-") +
-                         QString::asprintf("%4d%02d%02d%02d%02d%02d", d.year(), d.month(), d.day(), t.hour(),
-                                           t.minute(), t.second());
-    for (int n = 1; n < 1000; ++n) {
-        const QString aside = n == 1 ? base : base + QStringLiteral("_%1").arg(n);
-        switch (renameExclusive(path, aside)) {
-        case RenameResult::Done:
-            return aside;
-        case RenameResult::Taken:
-            continue;
-        case RenameResult::Failed:
-            return {};
-        }
-    }
-    return {};
-}
-
 } // namespace
 
 bool IsProjectFile(const QString& path) {
@@ -198,7 +176,7 @@ void CProjectInfo::OpenOrBuild(const QString& indexPath, const QString& folder) 
         return;
     }
     // Every unreadable index alike: kept aside, and a new one built from the folder.
-    const QString aside = setAside(indexPath, c.clock());
+    const QString aside = setAsideAsBad(indexPath, c.clock().toString(QStringLiteral("yyyyMMddHHmmss")));
     if (aside.isEmpty()) {
         tell(QStringLiteral("工程文件【%1】无法读取（%2），也无法另存；桩列表按文件夹中的桩文件建立，"
                             "工程文件保持原样。")

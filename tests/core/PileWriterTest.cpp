@@ -4,7 +4,7 @@
 #include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
 #include "tests/support/DuxBuilder.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/Disks.h"
 
 #include <QFile>
 #include <QFileInfo>

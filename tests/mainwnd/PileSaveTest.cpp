@@ -6,7 +6,7 @@
 #include "core/pile/PileRecord.h"
 #include "mainwnd/CommandIds.h"
 #include "tests/mainwnd/FrameFixture.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/Disks.h"
 
 #include <QTest>
 

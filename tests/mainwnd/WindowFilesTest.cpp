@@ -13,15 +13,13 @@
 #include "mainwnd/CommandIds.h"
 #include "platform/Paths.h"
 #include "tests/mainwnd/FrameFixture.h"
+#include "tests/support/Disks.h"
 #include "tests/support/DuxBuilder.h"
 
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
 #include <QUrl>
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
 using namespace pit;
 using namespace pit::test;
@@ -47,45 +45,6 @@ struct Opener : DesktopOpener {
     bool open(const QUrl& url) override {
         opened.push_back(url.toLocalFile());
         return works;
-    }
-};
-
-// A folder made read-only for this process as read-only media are: as root
-// (who writes through permission bits) a read-only bind mount in a mount
-// namespace of the test's own, otherwise the permission bits.
-struct ReadOnlyFolder {
-    QString folder;
-    bool mounted = false;
-    std::vector<std::pair<QString, QFile::Permissions>> kept;
-
-    bool Make(const QString& path) {
-        folder = path;
-        const QByteArray native = QFile::encodeName(path);
-        if (geteuid() == 0) {
-            if (unshare(CLONE_NEWNS) != 0 ||
-                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0)
-                return false;
-            mounted = true;
-            if (mount(nullptr, native.constData(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) != 0)
-                return false;
-        } else {
-            for (const QFileInfo& fi : QDir(path).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotDot)) {
-                kept.push_back({fi.absoluteFilePath(), fi.permissions()});
-                QFile::setPermissions(fi.absoluteFilePath(),
-                                      fi.permissions() & ~(QFile::WriteOwner | QFile::WriteUser |
-                                                           QFile::WriteGroup | QFile::WriteOther));
-            }
-        }
-        // Read-only indeed: nothing can be made in it.
-        QFile probe(QDir(path).filePath(QStringLiteral("probe")));
-        return !probe.open(QIODevice::WriteOnly);
-    }
-    ~ReadOnlyFolder() {
-        if (mounted)
-            umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
-        for (auto it = kept.rbegin(); it != kept.rend(); ++it)
-            QFile::setPermissions(it->first, it->second);
     }
 };
 

@@ -8,7 +8,7 @@
 #include "tests/analysis/ReportPrintSupport.h"
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/reportmode/ReportModeFixture.h"
-#include "tests/support/SmallDisk.h"
+#include "tests/support/Disks.h"
 
 #include <QAction>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "reportmode/ExportForm.h"
 #include "reportmode/ExportView.h"
 #include "tests/analysis/ReportPrintSupport.h"
-#include "tests/mainwnd/FrameFixture.h"
+#include "tests/reportmode/ReportFormFrame.h"
 
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -16,35 +16,7 @@
 namespace pit::test {
 namespace {
 
-struct ReportFormEdits : Frame {
-    CExportView* view() const { return frame->ExportView(); }
-    template <class W> W* field(int id) const { return qobject_cast<W*>(FindCtrl(frame->ExportForm(), id)); }
-    // Single-pile report mode with the row of fileName shown.
-    void EnterAt(const char* fileName) {
-        ASSERT_TRUE(choose(cmd::kSingleReport));
-        settle();
-        ASSERT_NO_FATAL_FAILURE(ClickRow(fileName));
-    }
-    int RowOf(const char* fileName) const {
-        CSListCtrl* list = view()->List();
-        for (int r = 0; r < list->GetItemCount(); ++r)
-            if (list->GetItemText(r, 1) == QString::fromLatin1(fileName) + QStringLiteral("*"))
-                return r;
-        return -1;
-    }
-    void ClickRow(const char* fileName) {
-        const int row = RowOf(fileName);
-        ASSERT_GE(row, 0) << fileName;
-        CSListCtrl* list = view()->List();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 2)).center());
-        settle();
-    }
-    CPileRecord OnDisk(const char* name) const {
-        CPileRecord r;
-        EXPECT_TRUE(r.ReadFile(pile(name)));
-        return r;
-    }
+struct ReportFormEdits : ReportFormFrame {
 };
 
 } // namespace

@@ -11,7 +11,7 @@
 #include "office/WordOffice.h"
 #include "reportmode/ExportForm.h"
 #include "reportmode/ExportView.h"
-#include "tests/mainwnd/FrameFixture.h"
+#include "tests/reportmode/ReportFormFrame.h"
 #include "tests/reports/ReportFixture.h"
 #include "tests/support/OfficeCheck.h"
 
@@ -46,44 +46,17 @@ struct PdfFilePrintUi : PrintUi {
     }
 };
 
-struct KeptForm : Frame {
+struct KeptForm : ReportFormFrame {
     PdfFilePrintUi printUi;
     FakeExportServices services;
 
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(Frame::SetUp());
+        ASSERT_NO_FATAL_FAILURE(ReportFormFrame::SetUp());
         printUi.path = tmp.filePath(QStringLiteral("page.pdf"));
         frame->ExportView()->SetPrintUi(&printUi);
         frame->SetExportServices(&services);
         frame->WordExport()->SetServices(&services);
         frame->WordExport()->Office().SetTemplateDir(QStringLiteral(PIT_TEMPLATE_DIR));
-    }
-    CExportView* view() const { return frame->ExportView(); }
-    template <class W> W* field(int id) const { return qobject_cast<W*>(FindCtrl(frame->ExportForm(), id)); }
-    int RowOf(const char* fileName) const {
-        CSListCtrl* list = view()->List();
-        for (int r = 0; r < list->GetItemCount(); ++r)
-            if (list->GetItemText(r, 1) == QString::fromLatin1(fileName) + QStringLiteral("*"))
-                return r;
-        return -1;
-    }
-    void ClickRow(const char* fileName) {
-        const int row = RowOf(fileName);
-        ASSERT_GE(row, 0) << fileName;
-        CSListCtrl* list = view()->List();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualRect(list->model()->index(row, 2)).center());
-        settle();
-    }
-    void EnterAt(const char* fileName, int command = cmd::kSingleReport) {
-        ASSERT_TRUE(choose(command));
-        settle();
-        ASSERT_NO_FATAL_FAILURE(ClickRow(fileName));
-    }
-    CPileRecord OnDisk(const char* name) const {
-        CPileRecord r;
-        EXPECT_TRUE(r.ReadFile(pile(name)));
-        return r;
     }
     // 桩径 650 and " PRINTME" after the description, typed without leaving the fields.
     void TypeDiameterAndDescription(const QString& diameter = QStringLiteral("650")) {

@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QString>
 #include <sched.h>
+#include <csignal>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 #include <utility>
@@ -27,6 +29,9 @@ inline bool PrivateMounts() {
 }
 
 // A tmpfs of sizeKb at path (made when missing), unmounted with the object.
+// Make() gives a real small disk or nothing (the test skips); Mount() falls
+// back, where nothing can be mounted, to a limit on the size of the files the
+// process writes, so that Fill() still makes writes fail (with EFBIG).
 struct SmallDisk {
     QString path;
     bool mounted = false;
@@ -39,28 +44,69 @@ struct SmallDisk {
                   mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, options.constData()) == 0;
         return mounted;
     }
+    bool Mount(const QString& folder, int sizeKb) {
+        Make(folder, sizeKb);
+        return QFileInfo(folder).isDir();
+    }
     // Bytes a file may still take.
-    qint64 Free() const {
+    qint64 Available() const {
         struct statvfs s {};
         if (statvfs(QFile::encodeName(path).constData(), &s) != 0)
             return -1;
         return qint64(s.f_bavail) * qint64(s.f_frsize);
     }
+    QString Filler() const { return QDir(path).filePath(QStringLiteral("filler")); }
     // A filler file leaves at most leave bytes free.
     bool FillTo(qint64 leave) {
-        QFile filler(QDir(path).filePath(QStringLiteral(".filler")));
+        QFile filler(Filler());
         if (!filler.open(QIODevice::WriteOnly | QIODevice::Append))
             return false;
-        const qint64 more = Free() - leave;
+        const qint64 more = Available() - leave;
         if (more > 0)
             filler.write(QByteArray(more, 'x'));
         filler.close();
-        return Free() <= leave;
+        return Available() <= leave;
+    }
+    // Writes until nothing more fits; without a mounted disk, limits the
+    // files the process writes to a kilobyte.
+    void Fill() {
+        if (!mounted) {
+            getrlimit(RLIMIT_FSIZE, &m_limit);
+            m_xfsz = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = m_limit;
+            small.rlim_cur = 1024;
+            m_limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
+            return;
+        }
+        QFile f(Filler());
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            return;
+        const QByteArray block(4096, 'x');
+        while (f.write(block) == block.size()) {
+        }
+        const QByteArray one(1, 'x');
+        while (f.write(one) == 1) {
+        }
+    }
+    // Room again: the filler gone, the file-size limit lifted.
+    void Free() {
+        if (m_limited) {
+            setrlimit(RLIMIT_FSIZE, &m_limit);
+            std::signal(SIGXFSZ, m_xfsz);
+            m_limited = false;
+        }
+        QFile::remove(Filler());
     }
     ~SmallDisk() {
+        Free();
         if (mounted)
             umount2(QFile::encodeName(path).constData(), MNT_DETACH);
     }
+
+private:
+    rlimit m_limit{};
+    void (*m_xfsz)(int) = SIG_DFL;
+    bool m_limited = false;
 };
 
 // A folder made read-only as read-only media are: as root a read-only bind
