@@ -300,7 +300,6 @@ TEST_F(KeptForm, TheNumberMessageHasAPlainCaptionInEnglish) {
     EXPECT_EQ(sink.shown[0].caption, QStringLiteral("Tips"));
 }
 
-
 // 文件 ▸ 新建, 文件 ▸ 打开, a recent file and a dropped file stay enabled in
 // report mode: each takes the form first, as leaving does, and a refused
 // value stops it. The pile opened is of another project, whose list no
