@@ -6,6 +6,7 @@
 #include "controls/UiServices.h"
 #include "core/doc/KEV_DUXDoc.h"
 #include "core/doc/LanguageFiles.h"
+#include "mainwnd/FrameCommandsBinding.h"
 #include "mainwnd/MainFrame.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileError.h"
@@ -26,10 +27,11 @@ using namespace pit;
 
 namespace {
 
-// A pile file dropped on the main window is opened like one named on the command line.
+// A pile file dropped on the main window is opened as 文件 ▸ 打开 opens it:
+// report mode's form and the pile's changes are kept or asked about first.
 class FileDropFilter : public QObject {
 public:
-    FileDropFilter(CKEV_DUXDoc& doc, QObject* parent) : QObject(parent), m_doc(doc) {}
+    explicit FileDropFilter(CMainFrame& frame) : QObject(&frame), m_frame(frame) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
@@ -44,7 +46,8 @@ protected:
             const QString path = firstLocalFile(drop->mimeData());
             if (!path.isEmpty()) {
                 drop->acceptProposedAction();
-                m_doc.OnOpenDocument(path);
+                if (frame::FrameCommandsBinding* binding = m_frame.Binding())
+                    binding->OpenPile(path);
             }
             return true;
         }
@@ -60,7 +63,7 @@ private:
                 return url.toLocalFile();
         return {};
     }
-    CKEV_DUXDoc& m_doc;
+    CMainFrame& m_frame;
 };
 
 // Why a file that QSettings could not write was refused (it tells no
@@ -196,7 +199,7 @@ bool CKEV_DUXApp::InitInstance(const QStringList& args) {
     if (m_cmdInfo.IsFileOpen())
         m_doc->OnOpenDocument(m_cmdInfo.m_strFileName);
     m_frame->setAcceptDrops(true);
-    m_frame->installEventFilter(new FileDropFilter(*m_doc, m_frame.get()));
+    m_frame->installEventFilter(new FileDropFilter(*m_frame));
     m_frame->showMaximized();
     return true;
 }

@@ -205,7 +205,15 @@ QString FrameCommandsBinding::ChooseOpenFile(const QString& folder) {
                                       folder, PileFileFilter(english));
 }
 
+bool FrameCommandsBinding::KeepReportForm() {
+    // Report mode's form is kept as a row change keeps it; a value it refuses keeps the user there.
+    CExportView* view = m_frame.ExportView();
+    return g_nViewMode != 4 || !view || view->KeepFormEdits();
+}
+
 bool FrameCommandsBinding::OpenPile(const QString& path) {
+    if (!KeepReportForm())
+        return false;
     CKEV_DUXDoc* doc = m_frame.GetDoc();
     bool discarded = false;
     if (doc->m_bFileOpen && doc->IsModified()) {
@@ -224,6 +232,8 @@ bool FrameCommandsBinding::OpenPile(const QString& path) {
 }
 
 bool FrameCommandsBinding::CloseDocument() {
+    if (!KeepReportForm())
+        return false;
     CKEV_DUXDoc* doc = m_frame.GetDoc();
     if (doc->m_bFileOpen && doc->IsModified() && !m_frame.PromptSaveChanges())
         return false;

@@ -180,6 +180,22 @@ TEST_F(AppStart, ADroppedPileFileIsOpened) {
     QCoreApplication::sendEvent(app->MainWindow(), &drop);
     EXPECT_EQ(app->Document()->GetPathName(), dropped);
     EXPECT_EQ(app->MainWindow()->windowTitle(), QStringLiteral("KEV低应变分析程序 1.8.31008     ") + dropped);
+
+    // A drop opens as 文件 ▸ 打开 does: the changes of the pile shown are asked about first.
+    app->Document()->SetModifiedFlag(true);
+    data.setUrls({QUrl::fromLocalFile(pile())});
+    sink.answers = {IDCANCEL};
+    ui::setMessages(&sink);
+    QDragEnterEvent enterAgain(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &enterAgain);
+    QDropEvent again(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(app->MainWindow(), &again);
+    ui::setMessages(nullptr);
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_TRUE(sink.shown[0].text.startsWith(QStringLiteral("是否将改动保存到ZK2.DUX")));
+    EXPECT_EQ(app->Document()->GetPathName(), dropped);
+    EXPECT_TRUE(app->Document()->IsModified());
+    app->Document()->SetModifiedFlag(false);
 }
 
 TEST_F(AppStart, AFileThatCannotBeOpenedIsToldOnceAndTheWindowOpensEmpty) {

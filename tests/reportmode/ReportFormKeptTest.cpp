@@ -7,6 +7,7 @@
 #include "core/project/ProInfoHistory.h"
 #include "core/project/ProjectInfo.h"
 #include "mainwnd/CommandIds.h"
+#include "mainwnd/FrameCommandsBinding.h"
 #include "office/OfficeWordExport.h"
 #include "office/WordOffice.h"
 #include "reportmode/ExportForm.h"
@@ -297,6 +298,74 @@ TEST_F(KeptForm, TheNumberMessageHasAPlainCaptionInEnglish) {
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("Please enter a number."));
     EXPECT_EQ(sink.shown[0].caption, QStringLiteral("Tips"));
+}
+
+// 文件 ▸ 新建, 文件 ▸ 打开, a recent file and a dropped file stay enabled in
+// report mode: each takes the form first, as leaving does, and a refused
+// value stops it. The pile opened is of another project, whose list no
+// longer names the pile the form shows.
+TEST_F(KeptForm, NewOrOpenFromReportModeKeepsWhatWasTyped) {
+    struct OpenChooser : FileChooser {
+        QString answer;
+        QString openFile(QWidget*, const QString&, const QString&, const QString&) override { return answer; }
+        QString saveFile(QWidget*, const QString&, const QString&, const QString&, const QString&) override {
+            return {};
+        }
+        QString folder(QWidget*, const QString&, const QString&) override { return {}; }
+    } files;
+    const QString harbour = tmp.filePath(QStringLiteral("harbour"));
+    ASSERT_TRUE(copyPileFiles(QStringLiteral(PIT_SAMPLES_DIR "/../harbour_pier"), harbour));
+    const QString other = QDir(harbour).filePath(QStringLiteral("P7.DUX"));
+    files.answer = other;
+    ui::setFileChooser(&files);
+    frame->SetRecentFileSource({[&] { return QStringList{other}; }, [](const QString&) {}});
+    const CPileRecord sample = OnDisk("ZK14.DUX");
+
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+        QString opened; // the document's file afterwards
+    } commands[] = {
+        {"文件 ▸ 新建", [&] { return choose(cmd::kFileNew); }, QString()},
+        {"文件 ▸ 打开", [&] { return choose(cmd::kFileOpen); }, other},
+        {"a recent file", [&] { return choose(cmd::kRecentFirst); }, other},
+        // The way the window's drop handler opens it.
+        {"a dropped file", [&] { return frame->Binding()->OpenPile(other), true; }, other},
+    };
+    for (const auto& c : commands) {
+        SCOPED_TRACE(c.name);
+        ASSERT_NO_FATAL_FAILURE(saveWith("ZK14.DUX", [&](CPileRecord& r) {
+            r.m_fDiameter = sample.m_fDiameter;
+            r.m_strConclusion = sample.m_strConclusion;
+        }));
+        ASSERT_TRUE(doc->OnOpenDocument(pile("ZK14.DUX")));
+        settle();
+        ASSERT_NO_FATAL_FAILURE(EnterAt("ZK14.DUX"));
+        const QByteArray before = bytes(pile("ZK14.DUX"));
+
+        TypeDiameterAndDescription(QStringLiteral("6x0"));
+        sink.shown.clear();
+        ASSERT_TRUE(c.run());
+        settle();
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, QStringLiteral("请输入一个数字。"));
+        EXPECT_EQ(doc->GetPathName(), pile("ZK14.DUX"));
+        EXPECT_EQ(bytes(pile("ZK14.DUX")), before);
+
+        typeAndTab(field<QLineEdit>(CExportForm::kDiameter), QStringLiteral("650"));
+        sink.shown.clear();
+        ASSERT_TRUE(c.run());
+        settle();
+        EXPECT_TRUE(sink.shown.empty());
+        EXPECT_EQ(doc->GetPathName(), c.opened);
+        const CPileRecord saved = OnDisk("ZK14.DUX");
+        EXPECT_EQ(saved.m_fDiameter, 650.0f);
+        EXPECT_EQ(saved.m_strConclusion, sample.m_strConclusion + QStringLiteral(" PRINTME"));
+        ASSERT_TRUE(choose(cmd::kReportBack));
+        settle();
+    }
+    ui::setFileChooser(nullptr);
+    frame->SetRecentFileSource({});
 }
 
 } // namespace pit::test
