@@ -118,7 +118,8 @@ void CDlgWavaSpectrum::BuildControls() {
     form->addWidget(m_expSlider, row++, 0, 1, 3);
     addRow("起始位置:", IDC_START_LABEL, m_startEdit, m_startSpin);
     form->addWidget(m_startSlider, row++, 0, 1, 3);
-    form->addWidget(pit::WithCtrlId(new QLabel(QStringLiteral("应 用 于:"), this), IDC_APPLY_LABEL), row++, 0, 1, 3);
+    form->addWidget(pit::WithCtrlId(new QLabel(QStringLiteral("应 用 于:"), this), IDC_APPLY_LABEL), row++, 0,
+                    1, 3);
     auto* group = new QButtonGroup(this);
     static const char* const kChoices[3] = {"单个记录", "单根桩体", "整个工程"};
     for (int i = 0; i < 3; ++i) {
@@ -151,8 +152,9 @@ void CDlgWavaSpectrum::BuildControls() {
     for (int i = 0; i < 6; ++i) {
         m_spectrum[size_t(i)] = pit::WithCtrlId(new CColorEdit(this), kSpectrumIds[size_t(i)]);
         m_spectrum[size_t(i)]->installEventFilter(this);
-        sp->addRow(pit::WithCtrlId(new QLabel(QString::fromUtf8(kSpectrumLabels[i]), this), IDC_SPECTRUM_LABEL1 + i),
-                   m_spectrum[size_t(i)]);
+        sp->addRow(
+            pit::WithCtrlId(new QLabel(QString::fromUtf8(kSpectrumLabels[i]), this), IDC_SPECTRUM_LABEL1 + i),
+            m_spectrum[size_t(i)]);
     }
     box->addWidget(spectrum);
     box->addStretch(1);

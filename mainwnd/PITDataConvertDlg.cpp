@@ -63,11 +63,14 @@ CPITDataConvertDlg::CPITDataConvertDlg(const QString& defaultFolder, QWidget* pa
     dirs->setRootPath(QString());
     m_path->setCompleter(new QCompleter(dirs, this));
     auto* readPath = pit::WithCtrlId(new QPushButton(tr("读取路径", "Read Path"), this), IDC_READ_PATH);
-    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取格式:", "Read format:"), this), IDC_READ_LABEL), 0, 0);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取格式:", "Read format:"), this), IDC_READ_LABEL), 0,
+                       0);
     formats->addWidget(m_readFormat, 0, 1);
-    formats->addWidget(pit::WithCtrlId(new QLabel(tr("写入格式:", "Write format:"), this), IDC_WRITE_LABEL), 0, 2);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("写入格式:", "Write format:"), this), IDC_WRITE_LABEL),
+                       0, 2);
     formats->addWidget(m_writeFormat, 0, 3);
-    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取路径:", "Source folder:"), this), IDC_PATH_LABEL), 1, 0);
+    formats->addWidget(pit::WithCtrlId(new QLabel(tr("读取路径:", "Source folder:"), this), IDC_PATH_LABEL),
+                       1, 0);
     formats->addWidget(m_path, 1, 1, 1, 2);
     formats->addWidget(readPath, 1, 3);
     top->addLayout(formats);

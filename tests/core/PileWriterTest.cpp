@@ -3,8 +3,8 @@
 #include "core/pile/PileRecord.h"
 #include "core/wave/WaveRecord.h"
 #include "platform/FileError.h"
-#include "tests/support/DuxBuilder.h"
 #include "tests/support/Disks.h"
+#include "tests/support/DuxBuilder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -288,8 +288,10 @@ TEST_F(ProjectFolder, KeptSummariesFollowChangedFiles) {
         EXPECT_TRUE(i.ReadFileSummary());
         return i.m_strTestDateTime.toStdString();
     };
-    const QString inPlace = pile(QStringLiteral("A.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
-    const QString renamed = pile(QStringLiteral("B.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
+    const QString inPlace =
+        pile(QStringLiteral("A.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
+    const QString renamed =
+        pile(QStringLiteral("B.DUX"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing));
     age(inPlace);
     age(renamed);
     // Only files whose last change lies some seconds back are kept.
@@ -306,7 +308,8 @@ TEST_F(ProjectFolder, KeptSummariesFollowChangedFiles) {
         ASSERT_EQ(f.write(later), later.size());
     }
     age(inPlace);
-    const QString other = pile(QStringLiteral("other.tmp"), DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing + 86400));
+    const QString other = pile(QStringLiteral("other.tmp"),
+                               DuxBuilder::shortHeader(90).testTime(kAfterMidnightBeijing + 86400));
     age(other);
     ASSERT_TRUE(QFile::remove(renamed));
     ASSERT_TRUE(QFile::rename(other, renamed));

@@ -16,8 +16,7 @@
 namespace pit::test {
 namespace {
 
-struct ReportFormEdits : ReportFormFrame {
-};
+struct ReportFormEdits : ReportFormFrame {};
 
 } // namespace
 

@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
-#include <sched.h>
 #include <csignal>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/statvfs.h>
