@@ -388,7 +388,7 @@ TEST_F(PileWrite, AFailedSaveAsksForNoReload) {
     const QString path = DuxBuilder::shortHeader(123, "VADUZI", 4)
                              .channels(2, 1024)
                              .samples(wave(2, 1024))
-                             .writeTo(disk.folder, QStringLiteral("f.dux"));
+                             .writeTo(disk.path, QStringLiteral("f.dux"));
     CPileRecord rec;
     ASSERT_TRUE(rec.ReadFile(path));
     const QByteArray before = fileBytes(path);

@@ -56,7 +56,7 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     SmallDisk disk;
     if (!disk.Mount(tmp.filePath(QStringLiteral("small")), 2048))
         GTEST_SKIP() << "no folder for the small disk";
-    printUi.path = QDir(disk.folder).filePath(QStringLiteral("report.pdf"));
+    printUi.path = QDir(disk.path).filePath(QStringLiteral("report.pdf"));
     ASSERT_TRUE(Run(cmd::kProjectReport));
     ASSERT_EQ(g_nViewMode, 4);
 
@@ -75,7 +75,7 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     EXPECT_TRUE(sink.shown[0].text.contains(QStringLiteral("report.pdf")));
     EXPECT_EQ(readFileBytes(printUi.path), first);
     // Nothing of the failed job is left beside it.
-    QStringList left = QDir(disk.folder).entryList(QDir::Files | QDir::Hidden);
+    QStringList left = QDir(disk.path).entryList(QDir::Files | QDir::Hidden);
     left.removeOne(QStringLiteral("filler"));
     EXPECT_EQ(left, QStringList{QStringLiteral("report.pdf")});
 
@@ -85,7 +85,7 @@ TEST_F(PrintToFile, APrintIntoAFullDiskKeepsThePreviousPdfAndSaysSo) {
     ASSERT_TRUE(Run(cmd::kPrint));
     EXPECT_TRUE(sink.shown.empty());
     EXPECT_TRUE(PdfText(printUi.path).contains(QStringLiteral("ZK2")));
-    EXPECT_EQ(QDir(disk.folder).entryList(QDir::Files | QDir::Hidden),
+    EXPECT_EQ(QDir(disk.path).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("report.pdf")});
 }
 
