@@ -44,7 +44,7 @@ TEST_F(PileSave, AFailedSaveKeepsTheEditAndTheNextSaveWritesIt) {
     SmallDisk disk;
     if (!disk.Mount(tmp.filePath(QStringLiteral("small")), 512))
         GTEST_SKIP() << "no folder for the small disk";
-    const QString project = QDir(disk.folder).filePath(QStringLiteral("demo"));
+    const QString project = QDir(disk.path).filePath(QStringLiteral("demo"));
     ASSERT_TRUE(QDir().mkpath(project));
     for (const char* name : {"ZK1.DUX", "ZK2.DUX"})
         ASSERT_TRUE(QFile::copy(pile(name), QDir(project).filePath(QString::fromLatin1(name))));
