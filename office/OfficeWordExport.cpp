@@ -45,6 +45,10 @@ int OfficeWordExport::Tell(const QString& zh, const QString& en, unsigned type) 
     return defaultResultForType(type);
 }
 
+void OfficeWordExport::Tell(const LeftOutText& leftOut) {
+    Tell(leftOut.zh, leftOut.en, MB_OK | MB_ICONWARNING);
+}
+
 bool OfficeWordExport::Fail() {
     Tell(QStringLiteral("文档没有写成：") + m_office.ErrorText(false),
          QStringLiteral("The document was not written: ") + m_office.ErrorText(true), MB_OK | MB_ICONWARNING);
@@ -113,19 +117,13 @@ bool OfficeWordExport::NothingToWrite(const QStringList& unreadable) {
         Tell(QStringLiteral("没有选中的桩，没有写出文档。"),
              QStringLiteral("No pile is checked; no document was written."), MB_OK | MB_ICONWARNING);
     else
-        Tell(QStringLiteral("下列桩文件无法读取，没有写出文档：\n") + unreadable.join(u'\n'),
-             QStringLiteral("These pile files cannot be read; no document was written:\n") +
-                 unreadable.join(u'\n'),
-             MB_OK | MB_ICONWARNING);
+        Tell(LeftOutMessage(LeftOut::NoDocument, unreadable));
     return false;
 }
 
 bool OfficeWordExport::Written(const QStringList& unreadable) {
     if (!unreadable.isEmpty())
-        Tell(QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + unreadable.join(u'\n'),
-             QStringLiteral("These pile files cannot be read and are not in the report:\n") +
-                 unreadable.join(u'\n'),
-             MB_OK | MB_ICONWARNING);
+        Tell(LeftOutMessage(LeftOut::NotInReport, unreadable));
     return true;
 }
 

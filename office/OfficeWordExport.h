@@ -3,6 +3,7 @@
 // where the user chooses and opened with the desktop.
 #pragma once
 
+#include "reports/ReportBuilder.h"
 #include "reports/WordExport.h"
 
 #include <QString>
@@ -46,6 +47,8 @@ public:
     // The file name offered for a report of that kind: "<project>_<kind>.docx".
     QString DefaultName(const QString& project, const QString& zhKind, const QString& enKind) const;
     int Tell(const QString& zh, const QString& en, unsigned type);
+    // The files an export left out, as every export names them.
+    void Tell(const LeftOutText& leftOut);
 
     // Closes the office's document when an exception (memory running out)
     // leaves the scope: a program that goes on does not keep the half-made

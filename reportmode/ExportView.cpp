@@ -1193,8 +1193,9 @@ bool CExportView::WriteProjectPilePicture(int row, const QString& path, bool bmp
     if (!m_factory)
         return false;
     CPrintSettings& s = m_pDoc->m_PrintSettings;
-    std::unique_ptr<CReportBuilder> builder = m_factory->CreateProject(m_list->rows(), s.m_nReportKind != 5);
-    auto* project = dynamic_cast<CRepProjectA*>(builder.get());
+    // Kept until the next picture or command: what it left out is told once the pictures are written.
+    m_builder = m_factory->CreateProject(m_list->rows(), s.m_nReportKind != 5);
+    auto* project = dynamic_cast<CRepProjectA*>(m_builder.get());
     if (!project)
         return false;
     project->SetFontRate(m_pDoc->m_nFontRate);
@@ -1283,6 +1284,7 @@ void CExportView::OnExportPilePictures() {
         }
     }
     int written = 0, kept = 0, failed = 0;
+    QStringList leftOut;
     for (int row = 0; row < n; ++row) {
         if (!m_list->GetItemCheck(row))
             continue;
@@ -1299,21 +1301,26 @@ void CExportView::OnExportPilePictures() {
             ++written;
         else
             ++failed;
+        if (m_builder)
+            leftOut += m_builder->LeftOut();
     }
-    m_builder.reset();
-    if (kept == 0 && failed == 0) {
+    // The last pile's builder names the files left out, as the other exports do.
+    const std::unique_ptr<CReportBuilder> last = std::move(m_builder);
+    if (kept == 0 && failed == 0)
         ui::messages().show(english ? QStringLiteral("All pile pictures have been written!")
                                     : QStringLiteral("所有单桩图片输出完成!"),
                             FrameTitleWord(english), MB_OK | MB_ICONINFORMATION);
-        return;
-    }
-    ui::messages().show(english ? QStringLiteral("Pile pictures: %1 written, %2 existing kept, %3 failed.")
-                                      .arg(written)
-                                      .arg(kept)
-                                      .arg(failed)
-                                : QStringLiteral("单桩图片输出：写出 %1 张，保留已有 %2 张，失败 %3 张。")
-                                      .arg(written)
-                                      .arg(kept)
-                                      .arg(failed),
-                        FrameTitleWord(english), MB_OK | (failed > 0 ? MB_ICONWARNING : MB_ICONINFORMATION));
+    else
+        ui::messages().show(
+            english ? QStringLiteral("Pile pictures: %1 written, %2 existing kept, %3 failed.")
+                          .arg(written)
+                          .arg(kept)
+                          .arg(failed)
+                    : QStringLiteral("单桩图片输出：写出 %1 张，保留已有 %2 张，失败 %3 张。")
+                          .arg(written)
+                          .arg(kept)
+                          .arg(failed),
+            FrameTitleWord(english), MB_OK | (failed > 0 ? MB_ICONWARNING : MB_ICONINFORMATION));
+    if (last)
+        last->TellLeftOut(LeftOut::NoPilePicture, leftOut + m_unlisted);
 }

@@ -210,16 +210,14 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
 }
 
 bool CRepExcel::ExportExcel() {
-    const QString leftOut = (m_leftOut + m_unlisted).join(u'\n');
+    const QStringList leftOut = m_leftOut + m_unlisted;
     if (m_items.empty()) {
         if (m_leftOut.isEmpty())
             Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),
                     QStringLiteral("No pile that can be read is checked: no workbook was written."),
                     pit::MB_OK | pit::MB_ICONWARNING);
         else
-            Message(QStringLiteral("下列桩文件无法读取，未生成工作簿：\n") + leftOut,
-                    QStringLiteral("These pile files cannot be read; no workbook was written:\n") + leftOut,
-                    pit::MB_OK | pit::MB_ICONWARNING);
+            TellLeftOut(pit::LeftOut::NoWorkbook, leftOut);
         return false;
     }
     if (!m_pExcel) {
@@ -242,9 +240,6 @@ bool CRepExcel::ExportExcel() {
     const bool english = m_pSettings && m_pSettings->m_bLanguage != 0;
     if (!m_pExcel->ExportResults(piles, english, m_nDecimals, target))
         return false;
-    if (!leftOut.isEmpty())
-        Message(QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") + leftOut,
-                QStringLiteral("These pile files cannot be read and are not in the workbook:\n") + leftOut,
-                pit::MB_OK | pit::MB_ICONWARNING);
+    TellLeftOut(pit::LeftOut::NotInWorkbook, leftOut);
     return true;
 }

@@ -799,6 +799,10 @@ bool CRepProjectA::AskPageFiles(const QString& suffix, const QString& filter, QS
 bool CRepProjectA::HasPilesToExport() const {
     if (!m_items.empty())
         return true;
+    if (!m_leftOut.isEmpty()) {
+        TellLeftOut(pit::LeftOut::NoPicture, m_leftOut + m_unlisted);
+        return false;
+    }
     Message(QStringLiteral("没有勾选可读取的桩，没有写出图片。"),
             QStringLiteral("No pile that can be read is checked; no picture was written."),
             pit::MB_OK | pit::MB_ICONWARNING);
@@ -832,6 +836,8 @@ bool CRepProjectA::WritePages(const QString& chosen, const QString& suffix,
     m_bToBitmap = false;
     if (!last.isEmpty() && m_pServices)
         m_pServices->OpenWithDesktop(last);
+    if (ok)
+        TellLeftOut(pit::LeftOut::NotInReport, m_leftOut + m_unlisted);
     return ok;
 }
 
@@ -957,16 +963,27 @@ bool CRepProjectA::LoadSingleRow(int row) {
     if (!m_pList || row < 0 || row >= m_pList->GetItemCount() || !m_pDoc)
         return false;
     m_items.clear();
+    m_leftOut.clear();
     auto item = LoadListRow(row);
-    if (!item)
+    if (!item) {
+        const QString path = ListRowPath(*m_pList, row);
+        m_leftOut << (path.isEmpty() ? ListRowName(*m_pList, row) : path);
         return false;
+    }
     m_items.push_back(std::move(item));
     return true;
 }
 
+bool CRepProjectA::NotLoaded() const {
+    // The pictures of many piles name those they leave out once, at the end.
+    if (m_pDoc && !m_pDoc->m_bIsMultiplePictrue)
+        TellLeftOut(pit::LeftOut::NoPicture, m_leftOut);
+    return false;
+}
+
 bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
     if (!LoadSingleRow(row))
-        return false;
+        return NotLoaded();
     m_bSinglePile = true;
     const int w = m_pDoc->m_bDefineRow ? 800 : int(pit::GetScreenScalePercent() / 100.0 * 800);
     QImage image;
@@ -986,7 +1003,7 @@ bool CRepProjectA::ExportPilePictureBmp(const QString& path, int row) {
 
 bool CRepProjectA::ExportPilePictureEmf(const QString& path, int row) {
     if (!LoadSingleRow(row))
-        return false;
+        return NotLoaded();
     m_bSinglePile = true;
     const double w =
         SmoothCurves() ? 4119.68505859375 : pit::GetScreenScalePercent() / 100.0 * 659.1495971679688;

@@ -59,7 +59,9 @@ public:
     // One pile's item from its file; false for a file that cannot be read or
     // is no saved pile or blow file. allAge: the document's common age is applied.
     bool LoadPileItem(CReportPileItem& item, const QString& path, bool allAge = true) const;
-    // The pile of one list row as a picture (row and column count 1 for the call).
+    // The pile of one list row as a picture (row and column count 1 for the
+    // call). A row that cannot be read is in LeftOut(), and named unless the
+    // document writes many pictures.
     bool ExportPilePictureBmp(const QString& path, int row);
     bool ExportPilePictureEmf(const QString& path, int row);
     // One pile's cell in any rectangle (the database picture); nothing for an
@@ -147,13 +149,16 @@ protected:
     // file is not in the project or cannot be read.
     std::unique_ptr<CReportPileItem> LoadListRow(int row) const;
     // The items: the pile of one list row alone; false for a row outside the
-    // list or a pile that cannot be read.
+    // list or a pile that cannot be read, which is then the one left out.
     bool LoadSingleRow(int row);
+    // A pile picture whose row could not be read: names it; false.
+    bool NotLoaded() const;
     // The curve of an item in box, with the fine pen of smooth curves when
     // pictureMode is 1.
     void DrawItemWave(gdi::Canvas& dc, CReportPileItem& item, const gdi::Rect& box, const gdi::Font& font,
                       int pictureMode);
-    // Tells the user when no pile is checked for the page pictures.
+    // Tells the user when no pile is checked for the page pictures, naming
+    // those left out when there are any.
     bool HasPilesToExport() const;
     // The page files of a picture export; false when cancelled.
     bool AskPageFiles(const QString& suffix, const QString& filter, QString& chosen);

@@ -12,6 +12,29 @@
 #include <QFileInfo>
 #include <cmath>
 
+namespace pit {
+
+LeftOutText LeftOutMessage(LeftOut what, const QStringList& files) {
+    static const struct {
+        const char16_t* zh;
+        const char16_t* en;
+    } kTexts[] = {
+        {u"报告中没有它们", u" and are not in the report"},
+        {u"工作簿中没有它们", u" and are not in the workbook"},
+        {u"没有写出它们的图片", u"; no picture of them was written"},
+        {u"没有写出文档", u"; no document was written"},
+        {u"未生成工作簿", u"; no workbook was written"},
+        {u"没有写出图片", u"; no picture was written"},
+    };
+    const auto& t = kTexts[size_t(what)];
+    const QString list = files.join(u'\n');
+    return {QStringLiteral("下列桩文件无法读取，") + QString::fromUtf16(t.zh) + QStringLiteral("：\n") + list,
+            QStringLiteral("These pile files cannot be read") + QString::fromUtf16(t.en) +
+                QStringLiteral(":\n") + list};
+}
+
+} // namespace pit
+
 CReportBuilder::CReportBuilder(const pit::ReportEnv& env)
     : m_pDoc(env.doc), m_pSettings(env.settings), m_pApp(env.app), m_pServices(env.services),
       m_pWord(env.word), m_nPrinterDpi(env.printerDpi > 0 ? env.printerDpi : 300) {
@@ -84,6 +107,13 @@ bool CReportBuilder::EnglishInterface() const {
 
 void CReportBuilder::TellFailure(const QString& zh, const QString& en) const {
     Message(zh, en, pit::MB_OK | pit::MB_ICONEXCLAMATION);
+}
+
+void CReportBuilder::TellLeftOut(pit::LeftOut what, const QStringList& files) const {
+    if (files.isEmpty())
+        return;
+    const pit::LeftOutText text = pit::LeftOutMessage(what, files);
+    Message(text.zh, text.en, pit::MB_OK | pit::MB_ICONWARNING);
 }
 
 int CReportBuilder::Message(const QString& zh, const QString& en, unsigned type) const {

@@ -67,6 +67,18 @@ struct ReportEnv {
     int printerDpi = 300;               // the hosts print at 600, the batch measures at 300
 };
 
+// What an export says of the pile files it left out because they cannot
+// be read: written without them (the report, its pages as pictures; the
+// workbook; the pile pictures), or nothing written for want of a pile.
+enum class LeftOut { NotInReport, NotInWorkbook, NoPilePicture, NoDocument, NoWorkbook, NoPicture };
+
+struct LeftOutText {
+    QString zh, en;
+};
+
+// The message naming them, one file a line.
+LeftOutText LeftOutMessage(LeftOut what, const QStringList& files);
+
 } // namespace pit
 
 class CReportBuilder {
@@ -121,6 +133,9 @@ public:
     // Tells the user why a host could not write what the builder drew (a
     // print into a file), through the builder's services.
     void TellFailure(const QString& zh, const QString& en) const;
+    // Names the pile files an export left out, through the builder's
+    // services; nothing when none was left out.
+    void TellLeftOut(pit::LeftOut what, const QStringList& files) const;
 
     // Set around picture exports: the wave drawings draw for a picture.
     void SetDrawToBitmap(bool on) { m_bToBitmap = on; }

@@ -20,6 +20,8 @@ public:
     const ReportEnv& Env() const { return m_env; }
     void SetWordExport(WordExport* word) { m_env.word = word; }
     void SetExcelExport(ExcelExport* excel) { m_env.excel = excel; }
+    // The file chooser, desktop and messages of the builders made from now on.
+    void SetServices(ExportServices* services) { m_env.services = services; }
 
 private:
     ReportEnv m_env;

@@ -9,6 +9,8 @@
 #include "office/OfficeWordExport.h"
 #include "office/WordOffice.h"
 #include "platform/AllocationProbe.h"
+#include "reports/RepProjectA.h"
+#include "reports/ReportFactory.h"
 #include "tests/mainwnd/FrameFixture.h"
 #include "tests/office/XlsxDump.h"
 #include "tests/reportmode/ReportModeFixture.h"
@@ -182,6 +184,23 @@ TEST_F(WholePilesInReportMode, AWordExportThatRunsOutOfMemoryStopsAsOutOfMemoryA
     EXPECT_TRUE(QFileInfo::exists(path)) << services.messages.join(u'|').toStdString();
 }
 
+TEST_F(WholePilesInReportMode, PicturesThatLeaveNoPileOutNameNone) {
+    ASSERT_TRUE(Run(cmd::kProjectReport));
+    frame->ReportFactory()->SetServices(&services);
+    const QString pages = tmp.filePath(QStringLiteral("pages.emf"));
+    services.answers = {pages};
+    services.messages.clear();
+    ASSERT_TRUE(Run(cmd::kReportProjectPictures));
+    EXPECT_TRUE(QFileInfo::exists(ProjectPageFileName(pages, 1, QStringLiteral("emf"))));
+    doc->m_bIsMultiplePictrue = true;
+    sink.shown.clear();
+    ASSERT_TRUE(Run(cmd::kReportSinglePictures));
+    EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("P-102.emf"))));
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(u'|').toStdString();
+    ASSERT_EQ(sink.shown.size(), 1u);
+    EXPECT_EQ(sink.shown[0].text, QStringLiteral("所有单桩图片输出完成!"));
+}
+
 // Conclusions typed with a break and of 3,000 characters, through the
 // window's report commands: every document shows them as the printed pages
 // do, the project cells and the summary rows on one line, the single-pile
@@ -307,6 +326,56 @@ TEST_F(LeftOutPilesInReportMode, EveryExportNamesThemAndTheReportsAgreeOnTheRest
     ASSERT_EQ(sink.shown.size(), 1u);
     EXPECT_EQ(sink.shown[0].text, QStringLiteral("下列桩文件无法读取，工作簿中没有它们：\n") + leftOut);
     frame->SetExcelExport(nullptr);
+
+    // The pictures, metafiles and (smoothed curves) bitmaps: the project's
+    // pages, each checked pile's picture, the selected pile's picture.
+    frame->ReportFactory()->SetServices(&services);
+    auto write = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const QStringList piles{"P-101", "P-102", "ZK13"};
+    for (int smooth : {0, 1}) {
+        SCOPED_TRACE(smooth);
+        doc->m_CurveStyle.IsSmooth = smooth;
+        const QString suffix = smooth ? QStringLiteral("bmp") : QStringLiteral("emf");
+        const QString pages = tmp.filePath(QStringLiteral("pages.") + suffix);
+        services.answers = {pages};
+        services.messages.clear();
+        sink.shown.clear();
+        ASSERT_TRUE(Run(cmd::kReportProjectPictures));
+        EXPECT_TRUE(QFileInfo::exists(ProjectPageFileName(pages, 1, suffix)));
+        EXPECT_EQ(services.messages,
+                  QStringList{QStringLiteral("下列桩文件无法读取，报告中没有它们：\n") + leftOut});
+
+        doc->m_bIsMultiplePictrue = true;
+        services.messages.clear();
+        ASSERT_TRUE(Run(cmd::kReportSinglePictures));
+        for (const QString& pile : piles)
+            EXPECT_TRUE(QFileInfo::exists(QDir(folder).filePath(pile + u'.' + suffix))) << pile.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(QDir(folder).filePath(QStringLiteral("P-104.") + suffix)));
+        ASSERT_EQ(sink.shown.size(), 1u);
+        EXPECT_EQ(sink.shown[0].text, QStringLiteral("单桩图片输出：写出 3 张，保留已有 0 张，失败 1 张。"));
+        EXPECT_EQ(services.messages,
+                  QStringList{QStringLiteral("下列桩文件无法读取，没有写出它们的图片：\n") + leftOut});
+
+        // The selected pile alone, its file damaged since it was selected:
+        // named, and nothing written.
+        doc->m_bIsMultiplePictrue = false;
+        ASSERT_EQ(view->CurrentRow(), 0);
+        const QString p1 = QDir(folder).filePath(QStringLiteral("P1.DUX"));
+        const QByteArray whole = readFileBytes(p1);
+        write(p1, "no pile file at all");
+        const QString one = tmp.filePath(QStringLiteral("one.") + suffix);
+        services.answers = {one};
+        services.messages.clear();
+        ASSERT_TRUE(Run(cmd::kReportSinglePictures));
+        write(p1, whole);
+        EXPECT_FALSE(QFileInfo::exists(one));
+        EXPECT_EQ(services.messages, QStringList{QStringLiteral("下列桩文件无法读取，没有写出图片：\n") +
+                                                 QFileInfo(p1).absoluteFilePath()});
+    }
 }
 
 std::string DamageName(const ::testing::TestParamInfo<Damage>& info) {
