@@ -205,14 +205,8 @@ QString FrameCommandsBinding::ChooseOpenFile(const QString& folder) {
                                       folder, PileFileFilter(english));
 }
 
-bool FrameCommandsBinding::KeepReportForm() {
-    // Report mode's form is kept as a row change keeps it; a value it refuses keeps the user there.
-    CExportView* view = m_frame.ExportView();
-    return g_nViewMode != 4 || !view || view->KeepFormEdits();
-}
-
 bool FrameCommandsBinding::OpenPile(const QString& path) {
-    if (!KeepReportForm())
+    if (!m_frame.KeepReportForm())
         return false;
     CKEV_DUXDoc* doc = m_frame.GetDoc();
     bool discarded = false;
@@ -232,7 +226,7 @@ bool FrameCommandsBinding::OpenPile(const QString& path) {
 }
 
 bool FrameCommandsBinding::CloseDocument() {
-    if (!KeepReportForm())
+    if (!m_frame.KeepReportForm())
         return false;
     CKEV_DUXDoc* doc = m_frame.GetDoc();
     if (doc->m_bFileOpen && doc->IsModified() && !m_frame.PromptSaveChanges())
@@ -367,7 +361,7 @@ void FrameCommandsBinding::RunPrintSetup() {
         if (QWidget* view = m_frame.ReportView())
             view->setFocus();
         // The group's values refill the report form: what was typed there goes with its pile first.
-        if (CExportView* view = m_frame.ExportView(); view && !view->KeepFormEdits())
+        if (!m_frame.KeepReportForm())
             return;
     }
     PrepareCommonValues(doc->m_CommonInfo);

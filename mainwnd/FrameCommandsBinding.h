@@ -81,8 +81,6 @@ public:
     static QString PileFileFilter(bool english);
 
 private:
-    bool KeepReportForm();
-
     CMainFrame& m_frame;
     QPointer<CommandRegistry> m_registry;
     std::unique_ptr<FrameCommands> m_commands;

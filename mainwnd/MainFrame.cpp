@@ -566,9 +566,13 @@ bool CMainFrame::OnFileSave() {
     return m_binding && m_binding->Commands().OnFileSave();
 }
 
+bool CMainFrame::KeepReportForm() {
+    return g_nViewMode != 4 || !m_pExportView || m_pExportView->KeepFormEdits();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* e) {
-    // Report mode's form is kept as a row change keeps it; a value it refuses keeps the window.
-    if (g_nViewMode == 4 && m_pExportView && !m_pExportView->KeepFormEdits()) {
+    // A value the report form refuses keeps the window.
+    if (!KeepReportForm()) {
         e->ignore();
         return;
     }

@@ -163,6 +163,9 @@ public:
     void OnExportCurveDocument();
     QWidget* ReportView() const { return m_reportView; }
     CExportView* ExportView() const { return m_pExportView; }
+    // Report mode's form kept as a row change keeps it; false when a value it
+    // refuses keeps the user there (true outside report mode).
+    bool KeepReportForm();
     CExportForm* ExportForm() const { return m_pExportForm; }
     QWidget* VisibleClientPage() const;
     bool ActivateUpperPending() const { return m_bActivateUpper; }

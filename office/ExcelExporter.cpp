@@ -33,7 +33,8 @@ bool OfficeExcelExport::ExportResults(const std::vector<const CExcelPileInfo*>& 
             done, total);
     });
     if (!made) { // cancelled: nothing written, nothing to say
-        m_services->EndProgress();
+        if (m_services)
+            m_services->EndProgress();
         return false;
     }
     return excel.Save(*path, target.outputPath.isEmpty());

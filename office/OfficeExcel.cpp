@@ -253,9 +253,11 @@ bool OfficeExcel::Save(const QString& path, bool open) {
                      QStringLiteral("Writing the workbook %1...").arg(info.fileName())),
             done, total);
     };
-    const bool saved = m_book.Save(path, &failure, progress);
-    if (m_services)
-        m_services->EndProgress();
+    bool saved = false;
+    {
+        const pit::ProgressScope ending(m_services);
+        saved = m_book.Save(path, &failure, progress);
+    }
     if (!saved) {
         // A cancel leaves the file as it was and needs no word.
         if (failure.cause == pit::WorkbookFailure::Cause::Cancelled)

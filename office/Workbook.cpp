@@ -339,12 +339,6 @@ bool SendAll(int fd, const std::string& data) {
     return true;
 }
 
-QString ExecutableDir() {
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
-}
-
 int PidfdOpen(pid_t pid) {
 #ifdef SYS_pidfd_open
     return int(::syscall(SYS_pidfd_open, pid, 0));
@@ -476,7 +470,12 @@ public:
 
     // Stops the writer (a cancel, a writer without progress).
     void Kill() {
-        if (m_ended || m_pid <= 0)
+        if (!m_ended)
+            KillUnreaped();
+    }
+    // SIGKILL while the process is not reaped yet, so its number is still its own.
+    void KillUnreaped() {
+        if (m_pid <= 0)
             return;
 #ifdef SYS_pidfd_send_signal
         if (m_pidfd >= 0) {
@@ -514,7 +513,7 @@ public:
                     break;
                 }
                 if (Clock::now() > deadline) {
-                    Kill();
+                    KillUnreaped();
                     m_ended = true;
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
                     if (Clock::now() > deadline + std::chrono::seconds(5))
@@ -664,7 +663,7 @@ void Worksheet::AppendStream(std::string& out) const {
 }
 
 QString Workbook::WriterProgram() {
-    const QString beside = QDir(ExecutableDir()).filePath(QStringLiteral("kev_dux_xlsx"));
+    const QString beside = QDir(executableDir()).filePath(QStringLiteral("kev_dux_xlsx"));
     if (QFileInfo(beside).isExecutable())
         return beside;
     const QByteArray named = qgetenv("KEV_DUX_XLSX_WRITER");

@@ -98,12 +98,6 @@ public:
     void FreezeRows(int rows) { m_frozenRows = rows < 0 ? 0 : rows; }
     int FrozenRows() const { return m_frozenRows; }
 
-    // Cells in row order, then column order.
-    template <typename F> void ForEachCell(F&& f) const {
-        for (size_t r = 0; r < m_rows.size(); ++r)
-            for (const Slot& slot : m_rows[r])
-                f(int(r) + 1, int(slot.col), CellOf(slot));
-    }
     size_t CellCount() const;
 
     // The sheet as the workbook writer reads it (WorkbookStream.h).

@@ -25,13 +25,13 @@ QString homeOverride() {
     return home.isEmpty() ? QString() : QDir::cleanPath(QString::fromLocal8Bit(home));
 }
 
+} // namespace
+
 QString executableDir() {
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', 0, -2);
 }
-
-} // namespace
 
 QString programDir() {
     const QString home = homeOverride();

@@ -9,6 +9,8 @@ namespace pit {
 
 // The executable's folder (or KEV_DUX_HOME), without a trailing separator.
 QString programDir();
+// The folder of the running executable itself, whatever KEV_DUX_HOME says.
+QString executableDir();
 // Read-only resources: language files, templates, the manual. The program
 // folder when it holds them, else ../share/kev-dux beside it.
 QString resourceDir();

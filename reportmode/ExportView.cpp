@@ -654,7 +654,7 @@ void CExportView::SelectRow(int row) {
 }
 
 bool CExportView::KeepFormEdits(bool evenUnchanged) {
-    if (!m_pDoc || !m_pRecord)
+    if (!m_pDoc || !m_pRecord || !m_pProject)
         return true;
     const int row = m_nCurrentRow;
     if (row < 0 || row >= m_list->GetItemCount())
@@ -1065,10 +1065,13 @@ void CExportView::MakeBuilder() {
         if (m_builder)
             m_builder->SetCommonInfo(useCommon, &m_pDoc->m_CommonInfo);
     }
-    if (m_builder) {
-        m_builder->UpdatePileList();
-        m_builder->SetUnlistedPiles(m_unlisted);
-    }
+    if (m_builder)
+        ListPilesInBuilder();
+}
+
+void CExportView::ListPilesInBuilder() {
+    m_builder->UpdatePileList();
+    m_builder->SetUnlistedPiles(m_unlisted);
 }
 
 bool CExportView::RunOutput(int output) {
@@ -1120,8 +1123,7 @@ void CExportView::OnCountInfo() {
     if (!m_builder)
         return;
     m_builder->SetCommonInfo(m_pDoc->m_bUseCommonInfo != 0, &m_pDoc->m_CommonInfo);
-    m_builder->UpdatePileList();
-    m_builder->SetUnlistedPiles(m_unlisted);
+    ListPilesInBuilder();
     m_builder->ExportWord(QString());
 }
 
@@ -1136,8 +1138,7 @@ void CExportView::OnExportExcel() {
     if (!m_builder)
         return;
     m_builder->SetDecimalPlaces(m_pDoc->m_nDecimalPointNum);
-    m_builder->UpdatePileList();
-    m_builder->SetUnlistedPiles(m_unlisted);
+    ListPilesInBuilder();
     m_builder->ExportExcel();
 }
 

@@ -116,6 +116,8 @@ public:
     void OnExportPilePictures(); // 32825
     // The builder the next output uses, by mode and report kind.
     void MakeBuilder();
+    // The builder's piles: the checked rows, and the files the list cannot show.
+    void ListPilesInBuilder();
     CReportBuilder* Builder() const { return m_builder.get(); }
 
     // ---- buttons and list ----------------------------------------------------------

@@ -56,4 +56,19 @@ private:
     ExportServices* m_services;
 };
 
+// Ends the services' progress however the scope is left (an exception too).
+class ProgressScope {
+public:
+    explicit ProgressScope(ExportServices* services) : m_services(services) {}
+    ~ProgressScope() {
+        if (m_services)
+            m_services->EndProgress();
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    ExportServices* m_services;
+};
+
 } // namespace pit

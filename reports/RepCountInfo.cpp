@@ -167,7 +167,7 @@ bool CRepCountInfo::ExportWord(const QString&) {
     report.project = m_strProject;
     report.rows = FillCountInfo();
     report.settings = m_pSettings;
-    report.unreadable = m_leftOut + m_unlisted;
+    report.unreadable = AllLeftOut();
     if (m_pDoc)
         report.folder = m_pDoc->m_strFolder;
     // The statistics document is always shown for the user to save.

@@ -210,7 +210,7 @@ bool CRepExcel::LoadFromPileRecord(CExcelPileInfo& rec, const QString& path) con
 }
 
 bool CRepExcel::ExportExcel() {
-    const QStringList leftOut = m_leftOut + m_unlisted;
+    const QStringList leftOut = AllLeftOut();
     if (m_items.empty()) {
         if (m_leftOut.isEmpty())
             Message(QStringLiteral("没有勾选可导出的桩，未生成工作簿。"),

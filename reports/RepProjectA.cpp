@@ -800,7 +800,7 @@ bool CRepProjectA::HasPilesToExport() const {
     if (!m_items.empty())
         return true;
     if (!m_leftOut.isEmpty()) {
-        TellLeftOut(pit::LeftOut::NoPicture, m_leftOut + m_unlisted);
+        TellLeftOut(pit::LeftOut::NoPicture, AllLeftOut());
         return false;
     }
     Message(QStringLiteral("没有勾选可读取的桩，没有写出图片。"),
@@ -837,7 +837,7 @@ bool CRepProjectA::WritePages(const QString& chosen, const QString& suffix,
     if (!last.isEmpty() && m_pServices)
         m_pServices->OpenWithDesktop(last);
     if (ok)
-        TellLeftOut(pit::LeftOut::NotInReport, m_leftOut + m_unlisted);
+        TellLeftOut(pit::LeftOut::NotInReport, AllLeftOut());
     return ok;
 }
 
@@ -1039,6 +1039,6 @@ bool CRepProjectA::ExportWord(const QString& outputName) {
         report.folder = m_pDoc->m_strFolder;
     for (const auto& item : m_items)
         report.items.push_back(item.get());
-    report.unreadable = m_leftOut + m_unlisted;
+    report.unreadable = AllLeftOut();
     return m_pWord->WriteProjectReport(report, outputName.trimmed());
 }

@@ -880,6 +880,6 @@ bool CRepSingle::ExportWord(const QString& outputName) {
         }
     }
     m_leftOut = report.unreadable;
-    report.unreadable += m_unlisted;
+    report.unreadable = AllLeftOut();
     return m_pWord->WriteSingleReport(report, outputName.trimmed());
 }

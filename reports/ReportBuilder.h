@@ -129,6 +129,8 @@ public:
     // Pile files of the project that the report list cannot show because they
     // cannot be read: the exports name them with the piles they leave out.
     void SetUnlistedPiles(const QStringList& paths) { m_unlisted = paths; }
+    // Both together: every pile file an export leaves out.
+    QStringList AllLeftOut() const { return m_leftOut + m_unlisted; }
 
     // Tells the user why a host could not write what the builder drew (a
     // print into a file), through the builder's services.

@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/FileError.h"
 #include "platform/FileIdentity.h"
+#include "platform/RangeFile.h"
 #include "platform/TimeUtil.h"
 
 #include <QFile>
@@ -35,9 +36,9 @@ bool setWriteTime(const QString& path, const QDateTime& t) {
 
 // The file's bytes and which file they came from, from one open.
 QByteArray readWithIdentity(const QString& path, FileIdentity& identity) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw FileError::fromDevice(f, FileCause::FileNotFound);
+    // A FIFO or a device put at the pile's name would be waited on.
+    QFile f;
+    OpenRegularFile(f, path, FileCause::FileNotFound);
     identity = FileIdentity::OfDescriptor(f.handle());
     QByteArray data = f.readAll();
     if (f.error() != QFileDevice::NoError)

@@ -120,15 +120,23 @@ ProjectApplyResult ApplyToProjectFiles(const std::vector<QString>& paths, const 
     // copies live in this run's own folder, which a later start clears when
     // this run was killed.
     const QString runFolder = tempDir();
-    QTemporaryDir staging(joinPath(runFolder, QStringLiteral("apply-XXXXXX")));
-    if (!staging.isValid()) {
-        const QString why = (english ? QStringLiteral("no temporary folder could be made in %1: %2")
-                                     : QStringLiteral("无法在 %1 建立临时文件夹：%2"))
-                                .arg(QDir::toNativeSeparators(runFolder), staging.errorString());
+    auto failAll = [&](const QString& why) {
         for (const QString& path : paths)
             result.failed.push_back({path, why});
         return result;
+    };
+    // Without a folder of its own the run stages nothing (never in the working folder).
+    if (runFolder.isEmpty()) {
+        const std::optional<TempFolderProblem> missing = MissingRunFolder();
+        return failAll(missing ? missing->Text(english)
+                               : (english ? QStringLiteral("this run has no temporary folder of its own")
+                                          : QStringLiteral("本次运行没有自己的临时文件夹")));
     }
+    QTemporaryDir staging(joinPath(runFolder, QStringLiteral("apply-XXXXXX")));
+    if (!staging.isValid())
+        return failAll((english ? QStringLiteral("no temporary folder could be made in %1: %2")
+                                : QStringLiteral("无法在 %1 建立临时文件夹：%2"))
+                           .arg(QDir::toNativeSeparators(runFolder), staging.errorString()));
     std::vector<Staged> staged;
     for (int i = 0; i < total; ++i) {
         const QString& path = paths[size_t(i)];
